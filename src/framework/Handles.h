@@ -1,0 +1,121 @@
+// src/framework/Handles.h
+// RAII owners for Win32 handles: each holds one handle, closes it when destroyed, and can be moved but not
+// copied. Attach takes ownership (closing the previous handle), Detach gives it up, Close closes it now and
+// returns the API result. get() returns the raw handle without giving up ownership; Receive() closes the current
+// handle and returns the address of the empty slot for APIs that return a handle through a pointer.
+#ifndef TAVISK_FRAMEWORK_HANDLES_H
+#define TAVISK_FRAMEWORK_HANDLES_H
+
+#include <windows.h>
+
+template <class Traits>
+class CHandleOwnerT {
+public:
+    using HandleType = typename Traits::HandleType;
+    using ResultType = typename Traits::ResultType;
+
+    CHandleOwnerT() = default;
+    explicit CHandleOwnerT(HandleType handle) : m_handle(handle) {}
+    CHandleOwnerT(const CHandleOwnerT&) = delete;
+    CHandleOwnerT& operator=(const CHandleOwnerT&) = delete;
+    CHandleOwnerT(CHandleOwnerT&& other) noexcept : m_handle(other.Detach()) {}
+    CHandleOwnerT& operator=(CHandleOwnerT&& other) noexcept
+    {
+        if (this != &other)
+            Attach(other.Detach());
+        return *this;
+    }
+    ~CHandleOwnerT() { Close(); }
+
+    HandleType get() const { return m_handle; }
+    bool IsCreated() const { return Traits::IsValid(m_handle); }
+    explicit operator bool() const { return IsCreated(); }
+
+    void Attach(HandleType handle)
+    {
+        if (handle != m_handle)
+            Close();
+        m_handle = handle;
+    }
+    HandleType Detach()
+    {
+        HandleType handle = m_handle;
+        m_handle = Traits::Empty();
+        return handle;
+    }
+    // Returns the close function's result, or Traits::kEmptyCloseResult when nothing was open.
+    ResultType Close()
+    {
+        if (!Traits::IsValid(m_handle)) {
+            m_handle = Traits::Empty();
+            return Traits::kEmptyCloseResult;
+        }
+        const ResultType result = Traits::Close(m_handle);
+        m_handle = Traits::Empty();
+        return result;
+    }
+    HandleType* Receive()
+    {
+        Close();
+        return &m_handle;
+    }
+
+private:
+    HandleType m_handle = Traits::Empty();
+};
+
+struct KernelHandleTraits {
+    using HandleType = HANDLE;
+    using ResultType = BOOL;
+    static constexpr BOOL kEmptyCloseResult = TRUE;
+    static HANDLE Empty() { return nullptr; }
+    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static BOOL Close(HANDLE h) { return CloseHandle(h); }
+};
+
+struct RegKeyTraits {
+    using HandleType = HKEY;
+    using ResultType = LONG;
+    static constexpr LONG kEmptyCloseResult = ERROR_SUCCESS;
+    static HKEY Empty() { return nullptr; }
+    static bool IsValid(HKEY h) { return h != nullptr; }
+    static LONG Close(HKEY h) { return RegCloseKey(h); }
+};
+
+struct ModuleTraits {
+    using HandleType = HMODULE;
+    using ResultType = BOOL;
+    static constexpr BOOL kEmptyCloseResult = TRUE;
+    static HMODULE Empty() { return nullptr; }
+    static bool IsValid(HMODULE h) { return h != nullptr; }
+    static BOOL Close(HMODULE h) { return FreeLibrary(h); }
+};
+
+struct GdiObjectTraits {
+    using HandleType = HGDIOBJ;
+    using ResultType = BOOL;
+    static constexpr BOOL kEmptyCloseResult = TRUE;
+    static HGDIOBJ Empty() { return nullptr; }
+    static bool IsValid(HGDIOBJ h) { return h != nullptr; }
+    static BOOL Close(HGDIOBJ h) { return DeleteObject(h); }
+};
+
+struct FindFileTraits {
+    using HandleType = HANDLE;
+    using ResultType = BOOL;
+    static constexpr BOOL kEmptyCloseResult = TRUE;
+    static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static BOOL Close(HANDLE h) { return FindClose(h); }
+};
+
+// Kernel objects (files, events, threads, devices): NULL and INVALID_HANDLE_VALUE both count as empty, so the
+// result of CreateFile and of CreateEvent can be attached unchecked.
+using CHandleOwner = CHandleOwnerT<KernelHandleTraits>;
+using CRegKeyOwner = CHandleOwnerT<RegKeyTraits>;
+using CModuleOwner = CHandleOwnerT<ModuleTraits>;
+using CGdiObjectOwner = CHandleOwnerT<GdiObjectTraits>;
+// FindFirstFile results (closed with FindClose).
+using CFindFileOwner = CHandleOwnerT<FindFileTraits>;
+
+#endif

@@ -1,0 +1,56 @@
+// src/framework/Registry.h
+// CRegistryKey: one open registry key with typed value access.
+//
+// Every function returns a Win32 error code (ERROR_SUCCESS = 0). A Query function changes its out-value only when
+// it returns ERROR_SUCCESS; a value of the wrong type gives ERROR_INVALID_DATATYPE and one of the wrong size
+// ERROR_INVALID_DATA, so odd data left by other programs never reaches the caller.
+#ifndef TAVISK_FRAMEWORK_REGISTRY_H
+#define TAVISK_FRAMEWORK_REGISTRY_H
+
+#include "framework/Array.h"
+#include "framework/Handles.h"
+#include "framework/String.h"
+
+class CRegistryKey {
+public:
+    enum StringTerminator { withNul, withoutNul };
+
+    CRegistryKey() = default;
+    CRegistryKey(CRegistryKey&&) noexcept = default;
+    CRegistryKey& operator=(CRegistryKey&&) noexcept = default;
+
+    // Opens an existing key, for reading unless samDesired asks for more. The key held before is closed only
+    // once the new one is open.
+    LONG Open(HKEY hParent, LPCTSTR pszSubKey, REGSAM samDesired = KEY_READ);
+    // Opens the key, creating it and any missing key above it, for reading and writing.
+    LONG Create(HKEY hParent, LPCTSTR pszSubKey, REGSAM samDesired = KEY_READ | KEY_WRITE);
+    LONG Close() { return m_key.Close(); }
+    bool IsOpen() const { return m_key.IsCreated(); }
+    HKEY get() const { return m_key.get(); }
+
+    // REG_SZ or REG_EXPAND_SZ (not expanded). The text ends at the first NUL or at the end of the data, so values
+    // stored with or without a terminating NUL read the same; an empty value gives an empty string.
+    LONG QueryString(LPCTSTR pszName, CString& rValue) const;
+    // REG_DWORD of exactly four bytes.
+    LONG QueryDword(LPCTSTR pszName, DWORD& rValue) const;
+    // REG_BINARY of exactly nSize bytes.
+    LONG QueryBinary(LPCTSTR pszName, void* pData, DWORD nSize) const;
+    // REG_BINARY of any size.
+    LONG QueryBinary(LPCTSTR pszName, CByteArray& rData) const;
+    // Any type: the value's type and its bytes as stored.
+    LONG QueryRaw(LPCTSTR pszName, DWORD& rType, CByteArray& rData) const;
+
+    // REG_SZ; withoutNul stores the text without its terminating NUL.
+    LONG SetString(LPCTSTR pszName, LPCTSTR pszValue, StringTerminator terminator = withNul);
+    LONG SetDword(LPCTSTR pszName, DWORD dwValue);
+    LONG SetBinary(LPCTSTR pszName, const void* pData, DWORD nSize);
+    LONG DeleteValue(LPCTSTR pszName);
+
+    // Deletes a key with all its subkeys and values.
+    static LONG DeleteTree(HKEY hParent, LPCTSTR pszSubKey);
+
+private:
+    CRegKeyOwner m_key;
+};
+
+#endif

@@ -1,0 +1,125 @@
+// tests/framework/RegistryTest.cpp — CRegistryKey round trips and values of the wrong type or size
+#include "framework/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_path.Format("Software\\TaviskTests\\FrameworkCore%lu", GetCurrentProcessId());
+        CRegistryKey::DeleteTree(HKEY_CURRENT_USER, m_path);
+        ASSERT_EQ(ERROR_SUCCESS, m_key.Create(HKEY_CURRENT_USER, m_path));
+    }
+    void TearDown() override
+    {
+        m_key.Close();
+        CRegistryKey::DeleteTree(HKEY_CURRENT_USER, m_path);
+    }
+    void SetRaw(const char* name, DWORD type, const void* data, DWORD size)
+    {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(m_key.get(), name, 0, type, static_cast<const BYTE*>(data), size));
+    }
+
+    CString m_path;
+    CRegistryKey m_key;
+};
+
+TEST_F(RegistryTest, RoundTrips)
+{
+    EXPECT_EQ(ERROR_SUCCESS, m_key.SetString("server", "proxy.example"));
+    EXPECT_EQ(ERROR_SUCCESS, m_key.SetString("bare", "no terminator", CRegistryKey::withoutNul));
+    EXPECT_EQ(ERROR_SUCCESS, m_key.SetString("empty", ""));
+    EXPECT_EQ(ERROR_SUCCESS, m_key.SetDword("port", 8080));
+    const BYTE bytes[5] = {1, 0, 2, 0xFF, 3};
+    EXPECT_EQ(ERROR_SUCCESS, m_key.SetBinary("speeds", bytes, sizeof(bytes)));
+
+    // A second key opened for reading only, as the settings loader does.
+    CRegistryKey reader;
+    ASSERT_EQ(ERROR_SUCCESS, reader.Open(HKEY_CURRENT_USER, m_path));
+    CString text;
+    EXPECT_EQ(ERROR_SUCCESS, reader.QueryString("server", text));
+    EXPECT_STREQ("proxy.example", text);
+    EXPECT_EQ(ERROR_SUCCESS, reader.QueryString("bare", text));
+    EXPECT_STREQ("no terminator", text);
+    EXPECT_EQ(ERROR_SUCCESS, reader.QueryString("empty", text));
+    EXPECT_STREQ("", text);
+    DWORD port = 0;
+    EXPECT_EQ(ERROR_SUCCESS, reader.QueryDword("port", port));
+    EXPECT_EQ(8080u, port);
+    BYTE read[5] = {};
+    EXPECT_EQ(ERROR_SUCCESS, reader.QueryBinary("speeds", read, sizeof(read)));
+    EXPECT_EQ(0, memcmp(bytes, read, sizeof(bytes)));
+    CByteArray all;
+    EXPECT_EQ(ERROR_SUCCESS, reader.QueryBinary("speeds", all));
+    EXPECT_EQ(5, all.GetSize());
+
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, reader.QueryDword("missing", port));
+    EXPECT_EQ(ERROR_SUCCESS, m_key.DeleteValue("port"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, reader.QueryDword("port", port));
+    EXPECT_EQ(8080u, port);
+
+    CRegistryKey missing;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, missing.Open(HKEY_CURRENT_USER, m_path + "\\Nothing"));
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_EQ(ERROR_INVALID_HANDLE, missing.QueryDword("port", port));
+}
+
+// A value of the wrong type or size is refused with a clear code and leaves the caller's variable alone.
+TEST_F(RegistryTest, WrongTypeOrSizeIsRefused)
+{
+    const DWORD dword = 0x01020304;
+    const WORD word = 7;
+    const BYTE eight[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    SetRaw("dword", REG_DWORD, &dword, sizeof(dword));
+    SetRaw("shortDword", REG_DWORD, &word, sizeof(word));
+    SetRaw("binary4", REG_BINARY, &dword, sizeof(dword));
+    SetRaw("binary8", REG_BINARY, eight, sizeof(eight));
+    SetRaw("text", REG_SZ, "12", 3);
+    SetRaw("multi", REG_MULTI_SZ, "a\0b\0", 5);
+
+    struct Case {
+        const char* name;
+        char kind;  // 'D' QueryDword, 'S' QueryString, 'B' QueryBinary of 4 bytes
+        LONG expected;
+    } const cases[] = {
+        {"shortDword", 'D', ERROR_INVALID_DATA},   {"binary4", 'D', ERROR_INVALID_DATATYPE},
+        {"binary8", 'D', ERROR_INVALID_DATATYPE},  {"text", 'D', ERROR_INVALID_DATATYPE},
+        {"dword", 'S', ERROR_INVALID_DATATYPE},    {"binary8", 'S', ERROR_INVALID_DATATYPE},
+        {"multi", 'S', ERROR_INVALID_DATATYPE},    {"dword", 'B', ERROR_INVALID_DATATYPE},
+        {"binary8", 'B', ERROR_INVALID_DATA},      {"text", 'B', ERROR_INVALID_DATATYPE},
+        {"dword", 'D', ERROR_SUCCESS},             {"binary4", 'B', ERROR_SUCCESS},
+        {"text", 'S', ERROR_SUCCESS},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " as " + c.kind);
+        DWORD value = 0xDEADBEEF;
+        CString text("unchanged");
+        LONG result = ERROR_SUCCESS;
+        switch (c.kind) {
+        case 'D': result = m_key.QueryDword(c.name, value); break;
+        case 'S': result = m_key.QueryString(c.name, text); break;
+        default: result = m_key.QueryBinary(c.name, &value, sizeof(value)); break;
+        }
+        EXPECT_EQ(c.expected, result);
+        if (result != ERROR_SUCCESS) {
+            EXPECT_EQ(0xDEADBEEFu, value);
+            EXPECT_STREQ("unchanged", text);
+        }
+    }
+}
+
+// Wine checks the access rights of the handle: a key opened for reading cannot be written through.
+TEST_F(RegistryTest, ReadOnlyKeyRefusesWrites)
+{
+    CRegistryKey reader;
+    ASSERT_EQ(ERROR_SUCCESS, reader.Open(HKEY_CURRENT_USER, m_path));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, reader.SetDword("port", 1));
+}
+
+} // namespace
