@@ -1,0 +1,373 @@
+// src/app/MainDlg.cpp
+#include "app/MainDlg.h"
+
+#include "app/AboutDlg.h"
+#include "app/Globals.h"
+
+namespace {
+
+// Report list tab stops, in dialog units.
+const int kReportTabStops[4] = {40, 80, 150, 220};
+
+// The buttons whose horizontal position follows the window width, in the order of m_buttonRatio.
+const int kRatioButtons[4] = {IDC_SAVE, IDC_PRINT, IDC_REFRESH, IDCANCEL};
+
+// Size of the buffer AddListLineFormat formats into.
+const int kListLineBufferSize = 400;
+
+const char kNoDriveAccessText[] = "ASPI for Win32 is not initialized!\n\rUnable to load 'WNASPI32.DLL'";
+
+}
+
+// The members are set in declaration order; the graph manager pointer is cleared (the capture side is built by the
+// first OnInitDialog). The device-list pointer is left alone.
+CMainDlg::CMainDlg(CWnd* pParent)
+    : CDialog(IDD_MAIN_DIALOG, pParent),
+      m_pFont(new CFont),
+      m_bSysMenuExtended(0),
+      m_hIcon(::LoadIcon(AfxGetResourceHandle(), MAKEINTRESOURCE(IDI_MAIN))),
+      m_nAutoFW(0),
+      m_pUpdateDlg(NULL),
+      m_nTimerId(0),
+      m_bClosePending(0),
+      m_pCdReadPage(NULL),
+      m_pCdWritePage(NULL),
+      m_pDvdReadPage(NULL),
+      m_pDvdWritePage(NULL),
+      m_pTestDlg(NULL),
+      m_nTestRunning(0),
+      m_nTestKind(0),
+      m_nPrefStartPage(0),
+      m_bLayoutReady(0),
+      m_buttonRatio(),
+      m_rcMinTrack()
+{
+    m_pFont->CreatePointFont(90, "MS Shell Dlg");
+    g_pGraphManager = NULL;
+}
+
+// Owned objects go in this order: the drive manager, the font, the update dialog, the four test pages and the test
+// window, then the capture side (graph, devices, graph manager with its logs, device list).
+CMainDlg::~CMainDlg()
+{
+    DeleteDriveManager();
+    delete m_pFont;
+    m_pFont = NULL;
+    DeleteUpdateDialog();
+    DeleteTestWindows();
+    DeleteCaptureSide();
+}
+
+void CMainDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_REPORT_LIST, m_list);
+}
+
+// Runs at start-up and again on every Refresh. The test window and the capture side are created on the first run
+// only; the About entry is added to the system menu once. Returns FALSE only when the window was destroyed here
+// (the user refused to go on with an old ASPI layer).
+BOOL CMainDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    RecordLayout();
+    ResetProxySettings();
+    if (m_pTestDlg == NULL)
+        CreateTestWindows();
+    LoadSettings();
+    SetReportTabStops();
+    ExtendSystemMenu();
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    SetCaption();
+    m_list.SetFont(m_pFont, TRUE);
+
+    const int nDriveAccess = StartDriveAccess();
+    if (g_pGraphManager == NULL)
+        CreateCaptureSide();
+
+    if (nDriveAccess == 0) {
+        ReportNoDriveAccess();
+    } else {
+        RepairBusTypes();
+        if (!ConfirmOldAspiLayer()) {
+            DestroyWindow();
+            return FALSE;
+        }
+        BuildAspiInfo();
+        BuildSystemInfo();
+        BuildStratafitInfo();
+        BuildCaptureDeviceInfo();
+        FillReportList();
+    }
+
+    ArmAutoUpdateCheck();
+    m_bLayoutReady = 1;
+    return TRUE;
+}
+
+// The window rectangle in screen coordinates becomes the minimum track size. Each resizable button's left edge,
+// in client coordinates, is kept as a fraction of the window's outer width.
+void CMainDlg::RecordLayout()
+{
+    GetWindowRect(&m_rcMinTrack);
+    RECT rcWindow = m_rcMinTrack;
+    ScreenToClient(&rcWindow);
+    const int nWidth = rcWindow.right - rcWindow.left;
+    for (int i = 0; i < 4; ++i) {
+        m_buttonRatio[i] = 0.0;
+        HWND hButton = GetDlgItemHwnd(kRatioButtons[i]);
+        if (hButton == NULL || nWidth <= 0)
+            continue;
+        RECT rcButton;
+        ::GetWindowRect(hButton, &rcButton);
+        ScreenToClient(&rcButton);
+        m_buttonRatio[i] = static_cast<double>(rcButton.left) / nWidth;
+    }
+}
+
+// Defaults that LoadSettings overwrites where the registry holds values.
+void CMainDlg::ResetProxySettings()
+{
+    m_proxy.password = "";
+    m_proxy.server = "";
+    m_proxy.user = "";
+    m_proxy.port = 80;
+    m_proxy.useProxy = 0;
+}
+
+// Creates the test window and its four pages (once per dialog object).
+void CMainDlg::CreateTestWindows()
+{
+}
+
+// Reads the program settings and the transfer-rate settings from the registry.
+void CMainDlg::LoadSettings()
+{
+}
+
+void CMainDlg::SetReportTabStops()
+{
+    m_list.SendMessage(LB_SETTABSTOPS, 4, reinterpret_cast<LPARAM>(kReportTabStops));
+}
+
+// Appends a separator and "&About Tavisk..." (string 101) to the system menu, once per dialog object.
+void CMainDlg::ExtendSystemMenu()
+{
+    CMenu* pSysMenu = GetSystemMenu(FALSE);
+    if (pSysMenu == NULL || m_bSysMenuExtended != 0)
+        return;
+    m_bSysMenuExtended = 1;
+    CString strAboutMenu;
+    strAboutMenu.LoadString(IDS_ABOUTBOX);
+    if (strAboutMenu.IsEmpty())
+        return;
+    pSysMenu->AppendMenu(MF_SEPARATOR);
+    pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+}
+
+// "Tavisk V" and the version (string 102).
+void CMainDlg::SetCaption()
+{
+    CString strVersion;
+    strVersion.LoadString(IDS_VERSION);
+    SetWindowText(CString("Tavisk V") + strVersion);
+}
+
+// Chooses and starts the drive access and reads the drives' registry details; returns the result of the last
+// back end tried, 0 when none could be started. No back end is wired in yet, so nothing can fail to start.
+int CMainDlg::StartDriveAccess()
+{
+    return 1;
+}
+
+// Creates the graph manager with its diagnostics log, the filter graph and the capture-device list.
+void CMainDlg::CreateCaptureSide()
+{
+}
+
+// Neither back end started: the message (with the application's name as caption), then the dialog closes itself
+// through its normal close path.
+void CMainDlg::ReportNoDriveAccess()
+{
+    AfxMessageBox(kNoDriveAccessText, MB_ICONERROR);
+    SendMessage(WM_CLOSE);
+}
+
+// Corrects the bus type of the Serial ATA and USB drives of the listed model families.
+void CMainDlg::RepairBusTypes()
+{
+}
+
+// Warns about an old ASPI layer when USB or IEEE 1394 adapters exist; FALSE when the user refused to go on. With
+// no ASPI layer in use there is nothing to warn about.
+BOOL CMainDlg::ConfirmOldAspiLayer()
+{
+    return TRUE;
+}
+
+void CMainDlg::ArmAutoUpdateCheck()
+{
+    if (m_nAutoFW != 0)
+        m_nTimerId = SetTimer(IDT_AUTO_FW_CHECK, kAutoFwCheckDelayMs);
+}
+
+void CMainDlg::DeleteDriveManager()
+{
+}
+
+void CMainDlg::DeleteUpdateDialog()
+{
+}
+
+void CMainDlg::DeleteTestWindows()
+{
+}
+
+void CMainDlg::DeleteCaptureSide()
+{
+}
+
+void CMainDlg::BuildAspiInfo()
+{
+    m_arrSoftware.RemoveAll();
+}
+
+void CMainDlg::BuildSystemInfo()
+{
+    m_arrSystem.RemoveAll();
+    for (int i = 0; i < kMaxReportAdapters; ++i)
+        m_arrAdapters[i].RemoveAll();
+}
+
+void CMainDlg::BuildStratafitInfo()
+{
+    m_arrStratafit.RemoveAll();
+}
+
+void CMainDlg::BuildCaptureDeviceInfo()
+{
+    m_arrCapture.RemoveAll();
+}
+
+// " %s" of the text, cut to what the 400-byte line buffer holds.
+void CMainDlg::AddListLineFormat(LPCTSTR pszText)
+{
+    char szLine[kListLineBufferSize];
+    _snprintf(szLine, sizeof(szLine), " %s", pszText != NULL ? pszText : "");
+    szLine[sizeof(szLine) - 1] = '\0';
+    m_list.AddString(szLine);
+}
+
+void CMainDlg::AddListLine(const CString& strLine)
+{
+    m_list.AddString(strLine);
+}
+
+// The About entry opens the About box; every other system command gets the default processing.
+void CMainDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        Default();
+    }
+}
+
+// Minimised, the window shows its icon centred in the client area; otherwise the dialog paints itself.
+void CMainDlg::OnPaint()
+{
+    if (!::IsIconic(m_hWnd)) {
+        Default();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
+    RECT rcClient;
+    GetClientRect(&rcClient);
+    const int x = (rcClient.right - rcClient.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (rcClient.bottom - rcClient.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HICON CMainDlg::OnQueryDragIcon()
+{
+    return m_hIcon;
+}
+
+void CMainDlg::OnRefresh()
+{
+}
+
+void CMainDlg::OnCheckFirmware()
+{
+}
+
+LRESULT CMainDlg::OnUpdateCheckDone(WPARAM wParam, LPARAM lParam)
+{
+    return 0;
+}
+
+// The automatic update check starts once per OnInitDialog.
+void CMainDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == IDT_AUTO_FW_CHECK) {
+        OnCheckFirmware();
+        KillTimer(m_nTimerId);
+    }
+    Default();
+}
+
+// The Exit button and Esc end the modal loop with IDCANCEL.
+void CMainDlg::OnCancel()
+{
+    CDialog::OnCancel();
+}
+
+// The close box, Alt+F4 and the WM_CLOSE the dialog sends itself: the dialog's default handling turns it into the
+// IDCANCEL command, so OnCancel closes the window.
+void CMainDlg::OnClose()
+{
+    Default();
+}
+
+// Menu "Exit": as the Exit button.
+void CMainDlg::OnExit()
+{
+    OnCancel();
+}
+
+BOOL CMainDlg::OnDeviceChange(UINT nEventType, DWORD_PTR dwData)
+{
+    return 0;
+}
+
+void CMainDlg::OnPreferences()
+{
+}
+
+LRESULT CMainDlg::OnTestDriveChanged(WPARAM wParam, LPARAM lParam)
+{
+    return 0;
+}
+
+LRESULT CMainDlg::OnTestKindChanged(WPARAM wParam, LPARAM lParam)
+{
+    return 0;
+}
+
+void CMainDlg::OnShowFunctions()
+{
+}
+
+void CMainDlg::OnSize(UINT nType, int cx, int cy)
+{
+    Default();
+}
+
+void CMainDlg::OnGetMinMaxInfo(MINMAXINFO* lpMMI)
+{
+    Default();
+}

@@ -1,0 +1,16 @@
+// src/app/ProxySettings.h
+// The proxy block kept by the main dialog, edited on the Preferences sheet and handed to the update check.
+#ifndef TAVISK_APP_PROXYSETTINGS_H
+#define TAVISK_APP_PROXYSETTINGS_H
+
+#include "framework/String.h"
+
+struct ProxySettings {
+    CString user;
+    CString password;       // plain here; scrambled only in the registry
+    CString server;
+    DWORD port = 80;
+    BOOL useProxy = FALSE;
+};
+
+#endif

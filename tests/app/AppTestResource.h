@@ -1,0 +1,7 @@
+// tests/app/AppTestResource.h
+#ifndef TAVISK_TESTS_APP_APPTESTRESOURCE_H
+#define TAVISK_TESTS_APP_APPTESTRESOURCE_H
+
+#define IDS_TEST_CP1252 0x7F00
+
+#endif

@@ -1,0 +1,158 @@
+// tests/app/MainDlgTest.cpp
+// The main dialog in-process, with the layer's test hooks: its frame after start-up (caption, icon, list font,
+// menu, system menu), the About box from the system menu, a second initialisation as Refresh runs it, and the
+// three ways to close it.
+#include "app/MainDlg.h"
+
+#include "gui/GuiTest.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+using guitest::HookSession;
+using guitest::RunModal;
+using guitest::Text;
+
+namespace {
+
+struct SysMenuAbout {
+    int count = 0;            // items with the About command
+    bool afterSeparator = false;
+    std::string text;
+};
+
+// A close path that does nothing would leave the modal loop running: after this long the dialog is ended with IDOK
+// instead, so the test fails rather than hangs.
+const UINT_PTR kGiveUpTimer = 0x7A11;
+const UINT kGiveUpMs = 5000;
+
+void CALLBACK GiveUp(HWND hWnd, UINT, UINT_PTR, DWORD)
+{
+    ::KillTimer(hWnd, kGiveUpTimer);
+    ::PostMessage(hWnd, WM_COMMAND, IDOK, 0);
+}
+
+SysMenuAbout FindAboutEntries(HWND hWnd)
+{
+    SysMenuAbout found;
+    HMENU sysMenu = GetSystemMenu(hWnd, FALSE);
+    int items = sysMenu != nullptr ? GetMenuItemCount(sysMenu) : 0;
+    for (int i = 0; i < items; ++i) {
+        if (GetMenuItemID(sysMenu, i) != IDM_ABOUTBOX)
+            continue;
+        ++found.count;
+        char text[64] = {};
+        GetMenuStringA(sysMenu, i, text, sizeof text, MF_BYPOSITION);
+        found.text = text;
+        found.afterSeparator = i > 0 && (GetMenuState(sysMenu, i - 1, MF_BYPOSITION) & MF_SEPARATOR) != 0;
+    }
+    return found;
+}
+
+TEST(MainDlg, StartsWithCaptionIconFontAndMenus)
+{
+    HookSession session;
+    CMainDlg dlg;
+    INT_PTR result = RunModal(session, dlg, [](CDialog& d) {
+        CMainDlg& main = static_cast<CMainDlg&>(d);
+        EXPECT_EQ(CString("Tavisk V1.25"), Text(main.m_hWnd));
+        EXPECT_NE(nullptr, main.m_hIcon);
+        EXPECT_EQ(main.m_hIcon, main.GetIcon(TRUE));
+        EXPECT_EQ(main.m_hIcon, main.GetIcon(FALSE));
+        ASSERT_NE(nullptr, main.m_list.m_hWnd);
+        EXPECT_EQ(IDC_REPORT_LIST, main.m_list.GetDlgCtrlID());
+        EXPECT_EQ(reinterpret_cast<LRESULT>(main.m_pFont->m_hObject), main.m_list.SendMessage(WM_GETFONT));
+        EXPECT_EQ(1, main.m_bLayoutReady);
+        EXPECT_EQ(80u, main.m_proxy.port);
+
+        HMENU menu = GetMenu(main.m_hWnd);
+        ASSERT_NE(nullptr, menu);
+        EXPECT_EQ(ID_OPTIONS_EXIT, static_cast<int>(GetMenuItemID(GetSubMenu(menu, 0), 6)));
+
+        SysMenuAbout about = FindAboutEntries(main.m_hWnd);
+        EXPECT_EQ(1, about.count);
+        EXPECT_TRUE(about.afterSeparator);
+        EXPECT_EQ("&About Tavisk...", about.text);
+
+        // The buttons keep their horizontal place as a fraction of the width: Save, Print, Refresh, Exit.
+        EXPECT_GT(main.m_buttonRatio[0], main.m_buttonRatio[1]);
+        EXPECT_GT(main.m_buttonRatio[2], main.m_buttonRatio[0]);
+        EXPECT_GT(main.m_buttonRatio[3], main.m_buttonRatio[2]);
+        EXPECT_LT(main.m_buttonRatio[3], 1.0);
+        main.EndDialog(IDOK);
+    });
+    EXPECT_EQ(IDOK, result);
+    EXPECT_TRUE(session.MessageBoxes().empty());
+}
+
+// Refresh runs OnInitDialog again: the About entry must not be added twice, the minimum size follows the window.
+TEST(MainDlg, SecondInitialisationKeepsOneAboutEntry)
+{
+    HookSession session;
+    CMainDlg dlg;
+    RunModal(session, dlg, [](CDialog& d) {
+        CMainDlg& main = static_cast<CMainDlg&>(d);
+        ::SetWindowPos(main.m_hWnd, nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_TRUE(main.OnInitDialog());
+        EXPECT_EQ(1, FindAboutEntries(main.m_hWnd).count);
+        EXPECT_EQ(700, main.m_rcMinTrack.right - main.m_rcMinTrack.left);
+        EXPECT_EQ(500, main.m_rcMinTrack.bottom - main.m_rcMinTrack.top);
+        EXPECT_EQ(CString("Tavisk V1.25"), Text(main.m_hWnd));
+        main.EndDialog(IDOK);
+    });
+}
+
+TEST(MainDlg, SystemMenuAboutOpensAboutBoxWithVersion)
+{
+    HookSession session;
+    CMainDlg dlg;
+    HWND hMain = nullptr;
+    CString aboutLine;
+    // Scripts run in the order the dialogs open: the main dialog first, then the About box it opens.
+    session.QueueDialog([&](CDialog& main) {
+        hMain = main.m_hWnd;
+        ::PostMessage(hMain, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    });
+    session.QueueDialog([&](CDialog& about) {
+        aboutLine = Text(about.m_hWnd, IDC_ABOUT_VERSION);
+        about.EndDialog(IDOK);
+        ::PostMessage(hMain, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(IDCANCEL, dlg.DoModal());
+    ASSERT_EQ(2u, session.Dialogs().size());
+    EXPECT_EQ(static_cast<UINT>(IDD_MAIN_DIALOG), session.Dialogs()[0]);
+    EXPECT_EQ(static_cast<UINT>(IDD_ABOUTBOX), session.Dialogs()[1]);
+    EXPECT_TRUE(session.UnscriptedDialogs().empty());
+    EXPECT_EQ(CString("Tavisk V1.25"), aboutLine);
+}
+
+// Every close path ends the modal loop with IDCANCEL and no message box.
+TEST(MainDlg, ClosePathsEndWithCancel)
+{
+    struct CloseCase {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+    };
+    static const CloseCase kCases[] = {
+        {"Exit button", WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)},
+        {"menu Exit", WM_COMMAND, ID_OPTIONS_EXIT},
+        {"close box", WM_CLOSE, 0},
+        {"window menu Close", WM_SYSCOMMAND, SC_CLOSE},
+    };
+    for (const CloseCase& c : kCases) {
+        HookSession session;
+        CMainDlg dlg;
+        INT_PTR result = RunModal(session, dlg, [&](CDialog& d) {
+            ::SetTimer(d.m_hWnd, kGiveUpTimer, kGiveUpMs, GiveUp);
+            ::PostMessage(d.m_hWnd, c.message, c.wParam, 0);
+        });
+        EXPECT_EQ(IDCANCEL, result) << c.name;
+        EXPECT_TRUE(session.MessageBoxes().empty()) << c.name;
+        EXPECT_EQ(1u, session.Dialogs().size()) << c.name;
+    }
+}
+
+}
