@@ -1,0 +1,102 @@
+// src/drive/AspiBackend.cpp
+// The ASPI back end of CScsiTransport: one SRB_ExecSCSICmd per command, on the caller's stack, with a completion
+// event of its own.
+#include <cstring>
+
+#include "drive/CommandTables.h"
+#include "drive/ScsiTransport.h"
+
+namespace {
+
+const uint8_t kDirectionFlags[] = {
+    0,            // kDataNone
+    SRB_DIR_IN,   // kDataIn
+    SRB_DIR_OUT,  // kDataOut
+};
+
+uint8_t ReadStatus(const SRB_ExecSCSICmd& srb)
+{
+    return *static_cast<const volatile uint8_t*>(&srb.SRB_Status);
+}
+
+} // namespace
+
+// A manual-reset event for one command. Events are reused: creating and closing one costs two wineserver round
+// trips under Wine, which is most of a command's cost. A reused event may still be signalled from its last
+// command, so the wait below never trusts the event alone.
+HANDLE CScsiTransport::AcquireCommandEvent()
+{
+    HANDLE hEvent = nullptr;
+    EnterCriticalSection(&m_EventPoolGuard);
+    if (m_nPooledEvents > 0)
+        hEvent = m_EventPool[--m_nPooledEvents];
+    LeaveCriticalSection(&m_EventPoolGuard);
+    if (hEvent == nullptr)
+        hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    return hEvent;
+}
+
+void CScsiTransport::ReleaseCommandEvent(HANDLE hEvent)
+{
+    EnterCriticalSection(&m_EventPoolGuard);
+    if (m_nPooledEvents < kEventPoolSize) {
+        m_EventPool[m_nPooledEvents++] = hEvent;
+        hEvent = nullptr;
+    }
+    LeaveCriticalSection(&m_EventPoolGuard);
+    if (hEvent != nullptr)
+        CloseHandle(hEvent);
+}
+
+// Fills the request block (status preset to SS_ERR; direction bits and event notification only when the command
+// has an event), sends it and, when the layer answers "pending", waits until the status byte changes: on the
+// event, resetting it and looking at the status again when a signal left from an earlier command woke the wait
+// (the layer writes the status before it sets the event, so no completion is missed); by polling the status when
+// no event could be made. Sense bytes 0-13 of the block go to the record whatever the outcome, so the sense of a
+// CHECK CONDITION is never lost. Returns the block's status as the layer left it (1 done, 2 aborted, 4 error,
+// 0x80 and above invalid).
+ExecStatus CScsiTransport::ExecAspiCommand(CDeviceRecord& record, const BYTE* pCdb, void* pBuffer, DWORD nLength)
+{
+    PFN_SendASPI32Command pfnSend = m_pfnSendASPI32Command;
+    if (pfnSend == nullptr)
+        return kExecFailed;
+
+    HANDLE hEvent = AcquireCommandEvent();
+    uint8_t nOpcode = pCdb[0];
+    int nCdbLength = CdbLengthForOpcode(nOpcode);
+
+    SRB_ExecSCSICmd srb;
+    std::memset(&srb, 0, sizeof(srb));
+    srb.SRB_Cmd = SC_EXEC_SCSI_CMD;
+    srb.SRB_Status = SS_ERR;
+    srb.SRB_HaId = uint8_t(record.m_nAdapter);
+    if (hEvent != nullptr)
+        srb.SRB_Flags = kDirectionFlags[CommandDirection(nOpcode, pBuffer, nLength)] | SRB_EVENT_NOTIFY;
+    srb.SRB_Target = uint8_t(record.m_nTarget);
+    srb.SRB_Lun = uint8_t(record.m_nLun);
+    srb.SRB_BufLen = nLength;
+    srb.SRB_BufPointer = static_cast<uint8_t*>(pBuffer);
+    srb.SRB_SenseLen = ASPI_SENSE_LEN;
+    srb.SRB_CDBLen = uint8_t(nCdbLength);
+    srb.SRB_PostProc = hEvent;
+    std::memcpy(srb.CDBByte, pCdb, size_t(nCdbLength));
+
+    if (hEvent != nullptr) {
+        if (pfnSend(&srb) == SS_PENDING) {
+            while (ReadStatus(srb) == SS_PENDING) {
+                WaitForSingleObject(hEvent, INFINITE);
+                if (ReadStatus(srb) != SS_PENDING)
+                    break;
+                ResetEvent(hEvent);
+            }
+        }
+        ReleaseCommandEvent(hEvent);
+    } else {
+        pfnSend(&srb);
+        while (ReadStatus(srb) == SS_PENDING)
+            Sleep(0);
+    }
+
+    std::memcpy(record.m_Sense, srb.SenseArea, ASPI_SENSE_LEN);
+    return ReadStatus(srb);
+}

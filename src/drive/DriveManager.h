@@ -1,0 +1,244 @@
+// src/drive/DriveManager.h
+// CDriveManager: the one drive-access object of the program. It is the SCSI transport extended by the drive
+// command set, mode pages, model identification and the drive, speed and media queries, each a member taking
+// the target CDeviceRecord first. Reached through g_pDriveManager.
+#ifndef TAVISK_DRIVE_DRIVEMANAGER_H
+#define TAVISK_DRIVE_DRIVEMANAGER_H
+
+#include <windows.h>
+
+#include "drive/ScsiTransport.h"
+
+class CComboBox;
+
+class CDriveManager : public CScsiTransport {
+public:
+    // Records the process's current directory (one trailing backslash removed) and sets g_bIsWindows2000.
+    // Sends no command and starts no back end.
+    CDriveManager();
+    ~CDriveManager();
+
+    // ---------------------------------------------------------------------------------------------------------
+    // Command set (Commands*.cpp, ModePages.cpp, ModelTable.cpp, VendorCommands.cpp, ...): owned and edited by
+    // the command-set code.
+
+    // Arguments follow the command layouts: lba signed 32 bits, lengths, counts, sizes and addresses 32 bits,
+    // flags and codes one byte. Every command returns the transport's ExecStatus (1 = completed) unless noted.
+
+    // Standard commands (CommandsSpc.cpp)
+    ExecStatus TestUnitReady(CDeviceRecord& record);
+    ExecStatus RezeroUnit(CDeviceRecord& record);
+    ExecStatus RequestSenseData(CDeviceRecord& record, BYTE* pBuffer18);
+    int RequestSense(CDeviceRecord& record);   // (byte 2 << 16) | (ASC << 8) | ASCQ, 0 on failure
+    ExecStatus FormatUnit(CDeviceRecord& record, BYTE flags, int nLength, BYTE* pList);
+    ExecStatus Reserve6(CDeviceRecord& record, BYTE thirdParty, BYTE deviceId);
+    ExecStatus Release6(CDeviceRecord& record, BYTE thirdParty, BYTE deviceId);
+    ExecStatus StartStopUnit(CDeviceRecord& record, BYTE immed, BYTE loej, BYTE start);
+    ExecStatus EjectMedium(CDeviceRecord& record);
+    ExecStatus LoadMedium(CDeviceRecord& record);
+    ExecStatus ReceiveDiagnosticResults(CDeviceRecord& record, BYTE* pBuffer8);
+    ExecStatus SendDiagnostic(CDeviceRecord& record, BYTE selfTest, BYTE* pBuffer8);
+    ExecStatus LockMedium(CDeviceRecord& record);
+    ExecStatus UnlockMedium(CDeviceRecord& record);
+    ExecStatus ReadFormatCapacities(CDeviceRecord& record, int nLength, BYTE* pBuffer);
+    ExecStatus ReadCapacity(CDeviceRecord& record, BYTE* pBuffer8);
+    ExecStatus ExecCdb(CDeviceRecord& record, const BYTE* pCdb, BYTE* pBuffer, int nLength);
+    int WaitUntilReady(CDeviceRecord& record);   // 1 when ready, 0 when the wait gave up
+
+    // Reads, writes and their retry rules (CommandsReadWrite.cpp)
+    ExecStatus Read10(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer);
+    ExecStatus Read10Sized(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE* pBuffer);
+    ExecStatus Read10Fua(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE fua, BYTE* pBuffer);
+    int ReadUdfVolumeDescriptors(CDeviceRecord& record, long lba, BYTE tag, BYTE* pOutput);
+    ExecStatus Write10(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE* pBuffer);
+    ExecStatus Write10Raw(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer);
+    ExecStatus Seek10(CDeviceRecord& record, long lba);
+    ExecStatus Verify10(CDeviceRecord& record, long lba, int nBlocks);
+    ExecStatus SynchronizeCache(CDeviceRecord& record, BYTE immed, long lba, int nBlocks, BYTE* pBuffer);
+    ExecStatus WriteBufferData(CDeviceRecord& record, BYTE mode, BYTE bufferId, int nOffset, int nLength,
+                               BYTE* pBuffer);
+    ExecStatus WriteBuffer(CDeviceRecord& record, BYTE mode, BYTE bufferId, int nOffset, int nLength, BYTE* pBuffer);
+    ExecStatus ReadBufferData(CDeviceRecord& record, BYTE mode, int nOffset, int nLength, BYTE* pBuffer);
+    ExecStatus ReadBuffer(CDeviceRecord& record, BYTE mode, BYTE bufferId, int nOffset, int nLength, BYTE* pBuffer);
+    ExecStatus Read12(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer);
+    ExecStatus Write12(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE streaming,
+                       BYTE* pBuffer);
+    ExecStatus Write12Sized(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE* pBuffer);
+    ExecStatus Write12Blocks2048(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer);
+    ExecStatus Write12Subcode(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer);
+    ExecStatus Verify12(CDeviceRecord& record, long lba, int nBlocks);
+    ExecStatus ReadCd(CDeviceRecord& record, BYTE flags, BYTE subChannel, long lba, int nBlocks, int nBlockSize,
+                      BYTE* pBuffer);
+    ExecStatus ReadCdHeader(CDeviceRecord& record, BYTE flags, BYTE subChannel, long lba, int nBlocks,
+                            BYTE* pBuffer12);
+
+    // MMC commands (CommandsMmc.cpp)
+    ExecStatus ReadSubChannel(CDeviceRecord& record, BYTE subQ, BYTE msf, BYTE format, BYTE track, int nLength,
+                              BYTE* pBuffer);
+    ExecStatus ReadCdText(CDeviceRecord& record, int nLength, BYTE* pBuffer);
+    ExecStatus ReadHeader(CDeviceRecord& record, BYTE msf, long lba, int nCount, BYTE* pBuffer);
+    ExecStatus PlayAudio10(CDeviceRecord& record, long lba, int nLength);
+    ExecStatus GetConfiguration(CDeviceRecord& record, int nFeature, BYTE rt, int nLength, BYTE* pBuffer);
+    ExecStatus PlayAudioMsf(CDeviceRecord& record, BYTE startM, BYTE startS, BYTE startF, BYTE endM, BYTE endS,
+                            BYTE endF);
+    ExecStatus PlayAudioTrackIndex(CDeviceRecord& record, BYTE startTrack, BYTE startIndex, BYTE endTrack);
+    ExecStatus PlayTrackRelative10(CDeviceRecord& record, BYTE track, long lba, int nLength);
+    ExecStatus GetEventStatusNotification(CDeviceRecord& record, BYTE polled, BYTE classRequest, int nLength,
+                                          BYTE* pBuffer);
+    ExecStatus PauseAudio(CDeviceRecord& record);
+    ExecStatus ResumeAudio(CDeviceRecord& record);
+    ExecStatus ReadDiscInformation(CDeviceRecord& record, int nLength, BYTE* pBuffer);
+    ExecStatus ReadDiscInfo(CDeviceRecord& record, int nLength, BYTE* pBuffer);
+    BOOL IsDiscBlank(CDeviceRecord& record);
+    ExecStatus ReadTrackInformation(CDeviceRecord& record, BYTE addressType, long number, int nLength,
+                                    BYTE* pBuffer);
+    ExecStatus ReserveTrack(CDeviceRecord& record, int nSize);
+    ExecStatus SendOpcInformation(CDeviceRecord& record, BYTE doOpc, int nLength, BYTE* pBuffer);
+    ExecStatus RepairTrack(CDeviceRecord& record, int nTrack);
+    ExecStatus CloseTrackSession(CDeviceRecord& record, BYTE immed, BYTE function, int nTrack);
+    ExecStatus CloseTrackSessionOnce(CDeviceRecord& record, BYTE sessionBit, BYTE trackBit, int nTrack);
+    ExecStatus ReadBufferCapacity(CDeviceRecord& record, BYTE* pBuffer12);
+    ExecStatus SendCueSheet(CDeviceRecord& record, int nLength, BYTE* pSheet);
+    ExecStatus Blank(CDeviceRecord& record, long start, BYTE type);
+    ExecStatus BlankNoImmed(CDeviceRecord& record, long start, BYTE type);
+    ExecStatus BlankNoImmed2(CDeviceRecord& record, long start, BYTE type);
+    ExecStatus SendKey(CDeviceRecord& record, BYTE keyFormat, BYTE agid, int nLength, BYTE* pBuffer);
+    ExecStatus ReportKey(CDeviceRecord& record, long lba, BYTE keyFormat, BYTE agid, BYTE keyClass, int nLength,
+                         BYTE* pBuffer);
+    ExecStatus PlayAudio12(CDeviceRecord& record, long lba, int nLength);
+    ExecStatus PlayTrackRelative12(CDeviceRecord& record, BYTE track, long lba, int nLength);
+    ExecStatus GetPerformance(CDeviceRecord& record, long lba, BYTE dataType, BYTE maxDescriptors, BYTE type,
+                              BYTE* pBuffer);
+    ExecStatus ReadDiscStructure(CDeviceRecord& record, BYTE format, BYTE layer, long address, int nLength,
+                                 BYTE* pBuffer);
+    DWORD DvdLbaToPhysicalSector(CDeviceRecord& record, DWORD lba);
+    ExecStatus SetStreaming(CDeviceRecord& record, int nLength, BYTE* pBuffer);
+    ExecStatus SendDiscStructure(CDeviceRecord& record, BYTE format, int nLength, BYTE* pBuffer);
+
+    // Mode pages in the six- or ten-byte forms, old-style reads and seeks, READ TOC/PMA/ATIP (ModePages.cpp)
+    ExecStatus ModeSense(CDeviceRecord& record, BYTE page, BYTE nLength, BYTE* pBuffer);
+    ExecStatus ModeSelect(CDeviceRecord& record, BYTE nLength, BYTE* pBuffer);
+    ExecStatus ModeSense10(CDeviceRecord& record, BYTE page, BYTE nLength, BYTE* pBuffer);
+    ExecStatus ReadBlocks(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer);
+    ExecStatus ReadSectors(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE useReadCd,
+                           BYTE* pBuffer);
+    ExecStatus Seek(CDeviceRecord& record, long lba);
+    ExecStatus ReadTocPmaAtip(CDeviceRecord& record, BYTE format, BYTE trackSession, int nLength, BYTE* pBuffer);
+
+    // Model identification (ModelLookup.cpp). Each call sends its own INQUIRY.
+    bool GetModelRecord(CDeviceRecord& record, struct ModelRecord& row);
+    bool IsKnownModel(CDeviceRecord& record);
+    CString GetModelProductId(CDeviceRecord& record);
+    CString GetModelName(CDeviceRecord& record);
+    CString GetModelFirmwareId(CDeviceRecord& record);
+    CString GetModelSpeedText(CDeviceRecord& record, int nIndex);
+    int GetModelSpeedValue(CDeviceRecord& record, int nIndex);
+    int GetModelSpeedValueScan(CDeviceRecord& record);
+    BYTE GetModelFlagWriter(CDeviceRecord& record);
+    BYTE GetModelFlag2(CDeviceRecord& record);
+    BYTE GetModelFlag3(CDeviceRecord& record);
+    BYTE GetModelFlagC2(CDeviceRecord& record);
+    BYTE ModelUsesModeSense10(CDeviceRecord& record);
+    BYTE GetModelInfoFlag(CDeviceRecord& record);
+    DWORD GetModelValue1(CDeviceRecord& record);
+    DWORD GetModelValue2(CDeviceRecord& record);
+    DWORD GetModelValue3(CDeviceRecord& record);
+    DWORD GetModelValue4(CDeviceRecord& record);
+    bool IsModelCode(CDeviceRecord& record, const char* pszCode);
+    bool IsSpecialSpeedModel(CDeviceRecord& record);
+    ExecStatus GetMaxReadSpeedText(CDeviceRecord& record, char* pszText);
+
+    // Writer test (WriterQuery.cpp): true when the drive can write CD or DVD media.
+    bool IsWriter(CDeviceRecord& record);
+
+    // The maker's vendor commands (VendorCommands.cpp): 12-byte CDBs
+    ExecStatus VendorCd(CDeviceRecord& record, BYTE flag, BYTE mode, DWORD value, int nWidth);
+    ExecStatus ReadCdda(CDeviceRecord& record, long lba, int nBlocks, BYTE subCode, int nLength, BYTE* pBuffer);
+    ExecStatus ReadCddaMsf(CDeviceRecord& record, DWORD start, DWORD end, BYTE format, BYTE* pBuffer);
+    ExecStatus ReadJumperBits(CDeviceRecord& record, BYTE* pBuffer4);
+    ExecStatus ReadVendorDf(CDeviceRecord& record, int nCount, BYTE* pBuffer);
+    ExecStatus ReadVendorE0(CDeviceRecord& record, int nLength, BYTE* pBuffer);
+    ExecStatus VendorE1(CDeviceRecord& record);
+    ExecStatus WriteVendorE2(CDeviceRecord& record, BYTE b1, DWORD address, int nLength, BYTE* pBuffer);
+    ExecStatus ReadVendorE3(CDeviceRecord& record, DWORD address, int nLength, BYTE* pBuffer);
+    ExecStatus VendorE3Control(CDeviceRecord& record, BYTE value);
+    ExecStatus ReadVendorE4(CDeviceRecord& record, BYTE* pBuffer2);
+    ExecStatus StratafitCommand(CDeviceRecord& record, BYTE operation, BYTE item, BYTE set, int nLength,
+                                BYTE* pBuffer);
+    ExecStatus VendorE5A(CDeviceRecord& record, BYTE value, BYTE* pBuffer12);
+    ExecStatus VendorE5B(CDeviceRecord& record, BYTE value, BYTE* pBuffer12);
+    ExecStatus VendorE5C(CDeviceRecord& record, BYTE b1, int nLength, BYTE* pBuffer);
+    ExecStatus VendorE9Command(CDeviceRecord& record, BYTE set, BYTE b2, BYTE b3, BYTE b4, BYTE b5, int nLength,
+                               BYTE* pBuffer);
+    ExecStatus VendorModeQuery(CDeviceRecord& record, BYTE subCommand, int nLength, BYTE* pBuffer);
+    ExecStatus VendorEaCommand(CDeviceRecord& record, DWORD address, BYTE b3, BYTE b1, BYTE b2, BYTE mode, BYTE b8,
+                               int nLength, BYTE* pBuffer);
+    ExecStatus VendorEaRead(CDeviceRecord& record, BYTE b1, BYTE mode, BYTE b8, BYTE b9, int nLength,
+                            BYTE* pBuffer);
+    ExecStatus VendorEbRead(CDeviceRecord& record, BYTE b1, BYTE b2, BYTE flagA, BYTE flagB, int nLength,
+                            BYTE* pBuffer);
+    ExecStatus SpeedamodeCommand(CDeviceRecord& record, BYTE set, BYTE on, int nLength, BYTE* pBuffer);
+    ExecStatus WriteVendorF0(CDeviceRecord& record, DWORD address, int nLength, BYTE* pBuffer);
+    ExecStatus ReadVendorF1(CDeviceRecord& record, DWORD address, WORD value, int nLength, BYTE* pBuffer);
+    ExecStatus VendorF3Command(CDeviceRecord& record, DWORD address, BYTE b3, BYTE b1, BYTE b2, BYTE b8,
+                               int nLength, BYTE* pBuffer);
+    ExecStatus VendorF3Range(CDeviceRecord& record, long start, long end, BYTE b1, BYTE b2, BYTE b3, BYTE lbaForm);
+    ExecStatus VendorF3Simple(CDeviceRecord& record, BYTE b1, BYTE b2);
+    ExecStatus VendorF3Write5(CDeviceRecord& record, const BYTE* pFiveBytes);
+    ExecStatus ReadSerialBytes(CDeviceRecord& record, BYTE* pBuffer, int nLength);
+    ExecStatus ReadVendorBlock(CDeviceRecord& record, DWORD address, BYTE flag, BYTE b10, int nLength,
+                               BYTE* pBuffer);
+    ExecStatus ReadVendorFloat(CDeviceRecord& record, double* pOutput);
+    ExecStatus ReadVendorF5(CDeviceRecord& record, BYTE b3, BYTE flag, BYTE b4, int nLength, BYTE* pBuffer);
+    ExecStatus ReadVendorF6(CDeviceRecord& record, BYTE flagA, BYTE flagB, BYTE flagC, DWORD address, int nLength,
+                            BYTE b10, BYTE* pBuffer);
+    ExecStatus VendorF7(CDeviceRecord& record, BYTE flag, BYTE b2, BYTE b3, WORD value45, WORD value67);
+    ExecStatus ReadVendorF8(CDeviceRecord& record, BYTE flag, BYTE b2, BYTE b3, WORD value45, BYTE* pBuffer2);
+    ExecStatus VendorF9(CDeviceRecord& record, BYTE flag);
+    ExecStatus VendorFa(CDeviceRecord& record, BYTE value);
+    ExecStatus ReadVendorFb(CDeviceRecord& record, BYTE* pBuffer8);
+    ExecStatus ReadVendorFc(CDeviceRecord& record, BYTE flag, DWORD address, int nLength, BYTE* pBuffer);
+    ExecStatus VendorFd(CDeviceRecord& record, DWORD address, BYTE b9);
+    int ReadRidCode(CDeviceRecord& record, char* pszOutput24);
+    int ReadRidCodeDelayed(CDeviceRecord& record, char* pszOutput24);
+
+    // ATA commands through the IDE pass-through and SMART requests (AtaCommands.cpp); 1 or 0
+    int AtaIdentifyDevice(CDeviceRecord& record, int nLength, BYTE* pBuffer);
+    int AtaSmartCommand(CDeviceRecord& record, BYTE feature, int nLength, BYTE* pBuffer);
+    int AtaReadSectors(CDeviceRecord& record, DWORD lba, BYTE count, int nSectorSize, BYTE* pBuffer);
+    int AtaVendorF1(CDeviceRecord& record, BYTE flagA, BYTE flagB, int nCount, int nOutLength, BYTE* pData);
+    int AtaVendorF2(CDeviceRecord& record, int nLength, BYTE* pBuffer);
+
+    // Stratafit texts (StratafitTexts.cpp)
+    CString GetStratafitResultText(DWORD nCode, int nKind);
+    bool GetStratafitStatusText(CDeviceRecord& record, CString& strText, int nKind);
+
+    // TOC and media profile (MediaProfile.cpp)
+    int GetDvdMediaProfile(CDeviceRecord& record, BOOL bConfigurationOnly);
+    ExecStatus ReadToc(CDeviceRecord& record, BYTE format, int nLength, BYTE* pBuffer);
+
+    // End of command-set block.
+    // ---------------------------------------------------------------------------------------------------------
+
+    // ---------------------------------------------------------------------------------------------------------
+    // Discovery: drive registry keys (DriveRegistryKeys.cpp), owned and edited by the discovery code.
+    BOOL FindDeviceEnumKey(CDeviceRecord& record, char* pszDescription);
+    void SetAutoInsertNotificationWin9x(CDeviceRecord& record, int nChannel, BOOL bDrive0, BOOL bEnable);
+    // End of drive registry keys block.
+    // ---------------------------------------------------------------------------------------------------------
+
+    // ---------------------------------------------------------------------------------------------------------
+    // Report: the ASPI layer texts of the software section (src/report/SoftwareSection.cpp).
+    // Version, description and company of the file named by the ASPI DLL name, each "n/a" when missing; the
+    // buffers hold kAspiDllNameSize characters each.
+    void GetFileDescriptionText(char* pszVersion, char* pszDescription, char* pszCompany);
+    // End of report block.
+    // ---------------------------------------------------------------------------------------------------------
+
+    char m_szStartDir[MAX_PATH];   // current directory at construction, without a trailing backslash
+};
+
+extern CDriveManager* g_pDriveManager;   // the one drive manager; null before the main dialog made it
+extern BYTE g_bIsWindows2000;            // 1 on Windows NT 5.0 exactly
+
+#endif

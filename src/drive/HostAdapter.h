@@ -1,0 +1,28 @@
+// src/drive/HostAdapter.h
+// One host adapter: its device records in groups, its bus type, its port number and port device path.
+#ifndef TAVISK_DRIVE_HOSTADAPTER_H
+#define TAVISK_DRIVE_HOSTADAPTER_H
+
+#include "drive/DeviceRecord.h"
+#include "framework/Array.h"
+#include "framework/String.h"
+
+class CHostAdapter {
+public:
+    CHostAdapter();
+    CHostAdapter(const CHostAdapter& other);
+    CHostAdapter& operator=(const CHostAdapter& other);
+    ~CHostAdapter();
+
+    // Devices in groups: under pass-through one group per path id (bus) of the port, the adapter of letter-only
+    // drives has one group holding all of them; under ASPI exactly one group. Group and place indexes are array
+    // positions, not SCSI numbers.
+    CArray<CArray<CDeviceRecord>> m_Targets;
+    int m_nBusType;      // BusType, -1 until set
+    int m_nPortNumber;   // n of "\\.\SCSI%d:" under pass-through; -1 for ASPI and letter adapters
+    CString m_strName;   // port device path, e.g. "\\.\SCSI0:"; empty for ASPI and letter adapters
+};
+
+typedef CArray<CHostAdapter> CHostAdapterArray;
+
+#endif

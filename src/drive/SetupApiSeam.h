@@ -1,0 +1,46 @@
+// src/drive/SetupApiSeam.h
+// The one seam for the SetupAPI and Configuration Manager calls of the drive discovery: the present devices of
+// a device class, their ids and registry properties, and the child and sibling nodes of a device node. The
+// default table calls the system; a test program installs a table that describes a machine's device tree.
+#ifndef TAVISK_DRIVE_SETUPAPISEAM_H
+#define TAVISK_DRIVE_SETUPAPISEAM_H
+
+#include <windows.h>
+#include <cfgmgr32.h>
+#include <setupapi.h>
+
+struct SetupApiTable {
+    HDEVINFO (WINAPI* pfnGetClassDevsA)(const GUID* pClassGuid, PCSTR pszEnumerator, HWND hwndParent, DWORD dwFlags);
+    BOOL (WINAPI* pfnEnumDeviceInfo)(HDEVINFO hDevInfo, DWORD nIndex, PSP_DEVINFO_DATA pData);
+    BOOL (WINAPI* pfnGetDeviceInstanceIdA)(HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, PSTR pszId, DWORD nSize,
+                                           PDWORD pnRequired);
+    BOOL (WINAPI* pfnGetDeviceRegistryPropertyA)(HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, DWORD nProperty,
+                                                 PDWORD pnType, PBYTE pBuffer, DWORD nSize, PDWORD pnRequired);
+    BOOL (WINAPI* pfnDestroyDeviceInfoList)(HDEVINFO hDevInfo);
+    CONFIGRET (WINAPI* pfnReenumerateDevNode)(DEVINST node, ULONG nFlags);
+    CONFIGRET (WINAPI* pfnGetChild)(PDEVINST pChild, DEVINST node, ULONG nFlags);
+    CONFIGRET (WINAPI* pfnGetSibling)(PDEVINST pSibling, DEVINST node, ULONG nFlags);
+    CONFIGRET (WINAPI* pfnGetDeviceIdA)(DEVINST node, PCHAR pszId, ULONG nSize, ULONG nFlags);
+};
+
+// Installs a table (kept by pointer: it must outlive its use); null restores the system table. Returns the table
+// that was in use. Install before a start-up, not while one runs.
+const SetupApiTable* SetSetupApiTable(const SetupApiTable* pTable);
+const SetupApiTable& GetSetupApiTable();
+
+// Owner of a device information list made through the seam; destroys it through the seam.
+class CDeviceInfoList {
+public:
+    CDeviceInfoList(const GUID& deviceClass, DWORD dwFlags);
+    ~CDeviceInfoList();
+    CDeviceInfoList(const CDeviceInfoList&) = delete;
+    CDeviceInfoList& operator=(const CDeviceInfoList&) = delete;
+
+    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
+    HDEVINFO get() const { return m_h; }
+
+private:
+    HDEVINFO m_h;
+};
+
+#endif

@@ -1,0 +1,74 @@
+// tests/drive/DriveTestSupport.h
+// Shared set-up of the drive-access tests: a transport put straight into a back end, records placed on the
+// emulated machine, and readers of the emulator's command log.
+#ifndef TAVISK_TESTS_DRIVE_DRIVETESTSUPPORT_H
+#define TAVISK_TESTS_DRIVE_DRIVETESTSUPPORT_H
+
+#include <windows.h>
+#include <ntddscsi.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Emu.h"
+#include "drive/ScsiTransport.h"
+
+// A record at (adapter, target, LUN) with a letter index.
+inline CDeviceRecord MakeRecord(int nAdapter, int nTarget, int nLetter, int nLun = 0, int nPathId = 0)
+{
+    CDeviceRecord record;
+    record.m_nAdapter = nAdapter;
+    record.m_nTarget = nTarget;
+    record.m_nLun = nLun;
+    record.m_nPathId = nPathId;
+    record.m_nDriveLetter = nLetter;
+    return record;
+}
+
+// Adds an adapter with one group holding the given records.
+inline void AddAdapter(CScsiTransport& transport, int nBusType, int nPortNumber,
+                       const std::vector<CDeviceRecord>& records)
+{
+    CHostAdapter adapter;
+    adapter.m_nBusType = nBusType;
+    adapter.m_nPortNumber = nPortNumber;
+    CArray<CDeviceRecord> group;
+    for (const CDeviceRecord& record : records)
+        group.Add(record);
+    adapter.m_Targets.Add(group);
+    transport.m_Adapters.Add(adapter);
+}
+
+inline EmuLogEntry LogAt(IEmuMachine* pMachine, int nIndex)
+{
+    EmuLogEntry entry;
+    std::memset(&entry, 0, sizeof(entry));
+    pMachine->GetLogEntry(nIndex, &entry);
+    return entry;
+}
+
+inline EmuLogEntry LastLog(IEmuMachine* pMachine)
+{
+    return LogAt(pMachine, pMachine->GetLogCount() - 1);
+}
+
+inline std::vector<uint8_t> LastDataOut(IEmuMachine* pMachine)
+{
+    int nIndex = pMachine->GetLogCount() - 1;
+    std::vector<uint8_t> data(pMachine->GetLogDataOut(nIndex, nullptr, 0));
+    if (!data.empty())
+        pMachine->GetLogDataOut(nIndex, data.data(), uint32_t(data.size()));
+    return data;
+}
+
+inline void SetSense(CDeviceRecord& record, uint8_t nByte2, uint8_t nAsc, uint8_t nAscq)
+{
+    std::memset(record.m_Sense, 0, sizeof(record.m_Sense));
+    record.m_Sense[0] = 0x70;
+    record.m_Sense[2] = nByte2;
+    record.m_Sense[12] = nAsc;
+    record.m_Sense[13] = nAscq;
+}
+
+#endif

@@ -1,0 +1,561 @@
+// tests/emu/EmuDescription.cpp
+// windows.h first: it renames AddPort (a spooler function), and the machine interface must see the same name.
+#include <windows.h>
+
+#include "EmuDescription.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <sstream>
+
+#include "EmuProfiles.h"
+
+namespace {
+
+// --- tokens ----------------------------------------------------------------------------------------------------
+
+struct Token {
+    std::string text;
+    bool quoted;
+};
+
+// Splits a line into blank-separated words and double-quoted texts; '#' outside quotes ends the line.
+bool Tokenize(const std::string& line, std::vector<Token>& tokens, std::string& error)
+{
+    tokens.clear();
+    size_t i = 0;
+    while (i < line.size()) {
+        char c = line[i];
+        if (c == '#')
+            break;
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            ++i;
+            continue;
+        }
+        if (c == '"') {
+            size_t end = line.find('"', i + 1);
+            if (end == std::string::npos) {
+                error = "a text without its closing quote";
+                return false;
+            }
+            tokens.push_back({line.substr(i + 1, end - i - 1), true});
+            i = end + 1;
+            continue;
+        }
+        size_t end = i;
+        while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end])) && line[end] != '#')
+            ++end;
+        tokens.push_back({line.substr(i, end - i), false});
+        i = end;
+    }
+    return true;
+}
+
+bool ParseNumber(const std::string& text, long long& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    value = std::strtoll(text.c_str(), &end, 0);
+    return end != nullptr && *end == '\0';
+}
+
+// "HA:TARGET:LUN" and the like: nParts numbers separated by ':', the last one optional (0) when asked.
+bool ParseAddress(const std::string& text, int nParts, bool bLastOptional, std::vector<int>& parts)
+{
+    parts.clear();
+    std::stringstream stream(text);
+    std::string piece;
+    while (std::getline(stream, piece, ':')) {
+        long long value = 0;
+        if (!ParseNumber(piece, value) || value < 0 || value > 255)
+            return false;
+        parts.push_back(int(value));
+    }
+    if (bLastOptional && int(parts.size()) == nParts - 1)
+        parts.push_back(0);
+    return int(parts.size()) == nParts;
+}
+
+std::string Padded(const std::string& text, size_t width)
+{
+    std::string padded = text.substr(0, width);
+    padded.resize(width, ' ');
+    return padded;
+}
+
+// --- discs -----------------------------------------------------------------------------------------------------
+
+void PutBe32(uint8_t* p, uint32_t v)
+{
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
+}
+
+// READ DISC STRUCTURE format 0 of a single-layer 120 mm disc: book type, data area from 0x30000.
+std::vector<uint8_t> PhysicalFormat(uint8_t nBookType, uint32_t nBlocks)
+{
+    std::vector<uint8_t> answer(2052, 0);
+    answer[0] = 0x08;   // 2050 bytes follow
+    answer[1] = 0x02;
+    answer[4] = uint8_t(nBookType << 4);
+    answer[5] = 0x02;   // 120 mm, 10.08 Mbit/s
+    answer[6] = 0x01;   // one layer, parallel track path, embossed
+    PutBe32(&answer[8], 0x30000);
+    PutBe32(&answer[12], 0x30000 + nBlocks - 1);
+    return answer;
+}
+
+// Format 0x0E (pre-recorded information) of a DVD-R: the manufacturer text at bytes 21 and 29.
+std::vector<uint8_t> PrerecordedInfo(const std::string& maker, const std::string& type)
+{
+    std::vector<uint8_t> answer(2052, 0);
+    answer[0] = 0x08;
+    answer[1] = 0x02;
+    std::memcpy(&answer[21], maker.data(), std::min<size_t>(maker.size(), 6));
+    std::memcpy(&answer[29], type.data(), std::min<size_t>(type.size(), 6));
+    return answer;
+}
+
+bool ApplyDisc(IEmuMachine* pMachine, int nDrive, const std::vector<Token>& tokens, std::string& error)
+{
+    if (tokens.size() < 2) {
+        error = "disc needs a kind: none, cd, dvd-rom or dvd-r";
+        return false;
+    }
+    const std::string& kind = tokens[1].text;
+    if (kind == "none") {
+        pMachine->SetInt(nDrive, EMU_KEY_MEDIUM, 0);
+        pMachine->SetInt(nDrive, "config.profile", 0);
+        return true;
+    }
+    long long nBlocks = kind == "cd" ? 333000 : 2295104;
+    size_t next = 2;
+    if (tokens.size() > 2 && !tokens[2].quoted && ParseNumber(tokens[2].text, nBlocks)) {
+        if (nBlocks <= 1 || nBlocks > 0x7FFFFFFF) {
+            error = "disc blocks out of range";
+            return false;
+        }
+        next = 3;
+    }
+    pMachine->SetInt(nDrive, EMU_KEY_MEDIUM, 1);
+    pMachine->SetInt(nDrive, EMU_KEY_BLOCKS, nBlocks);
+    pMachine->SetInt(nDrive, EMU_KEY_BLOCK_LENGTH, 2048);
+    if (kind == "cd") {
+        pMachine->SetInt(nDrive, "config.profile", 0x08);
+    } else if (kind == "dvd-rom" || kind == "dvd-r") {
+        bool bRecordable = kind == "dvd-r";
+        pMachine->SetInt(nDrive, "config.profile", bRecordable ? 0x11 : 0x10);
+        std::vector<uint8_t> physical = PhysicalFormat(bRecordable ? 2 : 0, uint32_t(nBlocks));
+        pMachine->SetBytes(nDrive, "ds.00", physical.data(), uint32_t(physical.size()));
+        if (bRecordable) {
+            std::string maker = "EMUDSC", type = "R16X01";
+            if (tokens.size() > next && tokens[next].text == "code") {
+                if (tokens.size() != next + 3 || !tokens[next + 1].quoted || !tokens[next + 2].quoted) {
+                    error = "disc dvd-r code needs two quoted texts";
+                    return false;
+                }
+                maker = tokens[next + 1].text;
+                type = tokens[next + 2].text;
+                next += 3;
+            }
+            std::vector<uint8_t> info = PrerecordedInfo(maker, type);
+            pMachine->SetBytes(nDrive, "ds.0E", info.data(), uint32_t(info.size()));
+        }
+    } else {
+        error = "unknown disc kind " + kind;
+        return false;
+    }
+    if (tokens.size() != next) {
+        error = "unexpected words after the disc";
+        return false;
+    }
+    return true;
+}
+
+// --- statements ------------------------------------------------------------------------------------------------
+
+struct ParseState {
+    IEmuMachine* pMachine;
+    EmuDescription* pDescription;
+    int nAspiStatus = 1;
+    int nAdapterCount = 0;
+    std::set<int> ports;
+};
+
+bool FindProfile(const std::string& name, int& nProfile)
+{
+    for (int i = 0; i < kEmuProfileCount; ++i) {
+        if (name == EmuGetProfileInfo(i).pszName) {
+            nProfile = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseDrive(ParseState& state, const std::vector<Token>& tokens, std::string& error)
+{
+    IEmuMachine* pMachine = state.pMachine;
+    EmuDescribedDrive drive;
+    size_t i = 1;
+    if (tokens.size() >= 4 && tokens[1].quoted && tokens[2].quoted && tokens[3].quoted) {
+        drive.strVendor = Padded(tokens[1].text, 8);
+        drive.strProduct = Padded(tokens[2].text, 16);
+        drive.nDrive = pMachine->AddDrive(drive.strVendor.c_str(), drive.strProduct.c_str(),
+                                          Padded(tokens[3].text, 4).c_str());
+        i = 4;
+    } else if (tokens.size() >= 2 && !tokens[1].quoted) {
+        int nProfile = 0;
+        if (!FindProfile(tokens[1].text, nProfile)) {
+            error = "unknown drive profile " + tokens[1].text;
+            return false;
+        }
+        const EmuProfileInfo& info = EmuGetProfileInfo(nProfile);
+        drive.strVendor = Padded(info.pszVendor, 8);
+        drive.strProduct = Padded(info.pszProduct, 16);
+        drive.nDrive = EmuAddProfileDrive(pMachine, nProfile);
+        i = 2;
+    } else {
+        error = "drive needs a profile name or three quoted texts (vendor, product, revision)";
+        return false;
+    }
+
+    std::vector<int> parts, port;
+    while (i < tokens.size()) {
+        const std::string& option = tokens[i].text;
+        bool bHasValue = i + 1 < tokens.size();
+        if (option == "usb") {
+            drive.bUsb = true;
+            i += 1;
+        } else if (option == "aspi" && bHasValue && ParseAddress(tokens[i + 1].text, 3, true, parts)) {
+            drive.nAspiAdapter = parts[0];
+            drive.nAspiTarget = parts[1];
+            drive.nAspiLun = parts[2];
+            pMachine->AttachAspi(drive.nDrive, parts[0], parts[1], parts[2]);
+            state.nAdapterCount = std::max(state.nAdapterCount, parts[0] + 1);
+            i += 2;
+        } else if (option == "letter" && bHasValue && tokens[i + 1].text.size() == 1 &&
+                   std::isalpha(static_cast<unsigned char>(tokens[i + 1].text[0]))) {
+            drive.nLetter = std::toupper(static_cast<unsigned char>(tokens[i + 1].text[0])) - 'A';
+            pMachine->SetLetter(drive.nLetter, DRIVE_CDROM, drive.nDrive);
+            i += 2;
+        } else if (option == "port" && bHasValue && ParseAddress(tokens[i + 1].text, 4, false, parts)) {
+            port = parts;
+            if (state.ports.insert(port[0]).second)
+                pMachine->AddPort(port[0]);
+            pMachine->AttachPort(drive.nDrive, port[0], port[1], port[2], port[3]);
+            i += 2;
+        } else {
+            error = "bad drive option " + option;
+            return false;
+        }
+    }
+    if (drive.nLetter >= 0 && !port.empty())
+        pMachine->SetLetterAddress(drive.nLetter, port[0], port[1], port[2], port[3]);
+    state.pDescription->drives.push_back(drive);
+    return true;
+}
+
+bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::string& error)
+{
+    IEmuMachine* pMachine = state.pMachine;
+    const std::string& verb = tokens[0].text;
+    long long value = 0;
+    if (verb == "drive")
+        return ParseDrive(state, tokens, error);
+    if (verb == "aspi-status") {
+        if (tokens.size() != 2 || !ParseNumber(tokens[1].text, value) || value < 0 || value > 255) {
+            error = "aspi-status needs a number 0-255";
+            return false;
+        }
+        state.nAspiStatus = int(value);
+        return true;
+    }
+    if (verb == "adapter") {
+        if (tokens.size() < 2 || !ParseNumber(tokens[1].text, value) || value < 0 || value > 7) {
+            error = "adapter needs a host adapter number 0-7";
+            return false;
+        }
+        int nAdapter = int(value);
+        long long nScsiId = 7;
+        std::string manager = "ASPI for WIN32", identifier = "EMULATED ADAPTER";
+        for (size_t i = 2; i < tokens.size(); i += 2) {
+            if (i + 1 >= tokens.size()) {
+                error = "adapter option without a value";
+                return false;
+            }
+            const std::string& option = tokens[i].text;
+            bool bOk = (option == "scsi-id" && ParseNumber(tokens[i + 1].text, nScsiId)) ||
+                       (option == "manager" && tokens[i + 1].quoted) ||
+                       (option == "identifier" && tokens[i + 1].quoted);
+            if (!bOk) {
+                error = "bad adapter option " + option;
+                return false;
+            }
+            if (option == "manager")
+                manager = tokens[i + 1].text;
+            else if (option == "identifier")
+                identifier = tokens[i + 1].text;
+        }
+        uint8_t unique[16] = {};
+        pMachine->SetAspiAdapter(nAdapter, uint8_t(nScsiId), manager.c_str(), identifier.c_str(), unique);
+        state.nAdapterCount = std::max(state.nAdapterCount, nAdapter + 1);
+        return true;
+    }
+    if (verb == "log") {
+        if (tokens.size() != 2) {
+            error = "log needs one file name";
+            return false;
+        }
+        state.pDescription->strLogPath = tokens[1].text;
+        return true;
+    }
+
+    if (verb != "disc" && verb != "interface-code" && verb != "set" && verb != "bytes") {
+        error = "unknown statement " + verb;
+        return false;
+    }
+    if (state.pDescription->drives.empty()) {
+        error = verb + " before the first drive";
+        return false;
+    }
+    int nDrive = state.pDescription->drives.back().nDrive;
+    if (verb == "disc")
+        return ApplyDisc(pMachine, nDrive, tokens, error);
+    if (verb == "interface-code") {
+        if (tokens.size() != 2 || !ParseNumber(tokens[1].text, value) || value < 0 || value > 255) {
+            error = "interface-code needs a number 0-255";
+            return false;
+        }
+        std::vector<uint8_t> info(512, 0);
+        uint32_t nHeld = pMachine->GetBytes(nDrive, "vendor.info", info.data(), uint32_t(info.size()));
+        if (nHeld > info.size())
+            info.resize(nHeld);
+        pMachine->GetBytes(nDrive, "vendor.info", info.data(), uint32_t(info.size()));
+        info[49] = uint8_t(value);
+        pMachine->SetBytes(nDrive, "vendor.info", info.data(), uint32_t(info.size()));
+        return true;
+    }
+    if (verb == "set") {
+        if (tokens.size() != 3 || !ParseNumber(tokens[2].text, value)) {
+            error = "set needs a key and a number";
+            return false;
+        }
+        pMachine->SetInt(nDrive, tokens[1].text.c_str(), value);
+        return true;
+    }
+    if (verb == "bytes") {
+        if (tokens.size() < 2) {
+            error = "bytes needs a key";
+            return false;
+        }
+        std::vector<uint8_t> data;
+        for (size_t i = 2; i < tokens.size(); ++i) {
+            char* end = nullptr;
+            unsigned long byte = std::strtoul(tokens[i].text.c_str(), &end, 16);
+            if (tokens[i].text.empty() || *end != '\0' || byte > 0xFF) {
+                error = "bad byte " + tokens[i].text;
+                return false;
+            }
+            data.push_back(uint8_t(byte));
+        }
+        pMachine->SetBytes(nDrive, tokens[1].text.c_str(), data.data(), uint32_t(data.size()));
+        return true;
+    }
+    return false;
+}
+
+// --- registry --------------------------------------------------------------------------------------------------
+
+void SetText(HKEY hRoot, const std::string& path, const char* pszName, const std::string& value)
+{
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(hRoot, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &hKey,
+                        nullptr) != ERROR_SUCCESS &&
+        RegCreateKeyExA(hRoot, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) !=
+            ERROR_SUCCESS)
+        return;
+    RegSetValueExA(hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   DWORD(value.size() + 1));
+    RegCloseKey(hKey);
+}
+
+// The device name the Windows 9x registry gives a SCSI device: vendor and product, blanks as '_', upper case.
+std::string RegistryDeviceName(const EmuDescribedDrive& drive)
+{
+    std::string name = drive.strVendor + drive.strProduct;
+    for (char& c : name)
+        c = c == ' ' ? '_' : char(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+}
+
+// The module (library or program) that holds this code.
+HMODULE ThisModule()
+{
+    HMODULE hModule = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&ThisModule), &hModule);
+    return hModule;
+}
+
+void Report(const std::string& text)
+{
+    std::string line = "emulator: " + text + "\n";
+    OutputDebugStringA(line.c_str());
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+// Inside the test ASPI library: apply its description when loaded, write the command log when unloaded.
+class CLibraryDescription {
+public:
+    CLibraryDescription()
+    {
+        if (ThisModule() == GetModuleHandleA(nullptr))
+            return;   // linked into a program: the program decides
+        std::string error;
+        m_bApplied = EmuApplyModuleDescription(EmuGetMachine(), "TAVISK_EMU_DESCRIPTION", "wnaspi32.emu", true,
+                                               m_description, error);
+        if (!error.empty())
+            Report(error);
+    }
+    ~CLibraryDescription()
+    {
+        if (m_bApplied && !m_description.strLogPath.empty())
+            EmuWriteCommandLog(EmuGetMachine(), m_description.strLogPath);
+    }
+
+private:
+    EmuDescription m_description;
+    bool m_bApplied = false;
+};
+
+CLibraryDescription g_libraryDescription;
+
+}  // namespace
+
+bool EmuParseDescription(const std::string& text, IEmuMachine* pMachine, EmuDescription& description,
+                         std::string& error)
+{
+    error.clear();
+    description = EmuDescription();
+    pMachine->Reset();
+    ParseState state;
+    state.pMachine = pMachine;
+    state.pDescription = &description;
+    std::stringstream stream(text);
+    std::string line;
+    int nLine = 0;
+    bool bOk = true;
+    while (bOk && std::getline(stream, line)) {
+        ++nLine;
+        std::vector<Token> tokens;
+        std::string lineError;
+        if (!Tokenize(line, tokens, lineError) || (!tokens.empty() && !ParseStatement(state, tokens, lineError))) {
+            error = "line " + std::to_string(nLine) + ": " + lineError;
+            bOk = false;
+        }
+    }
+    pMachine->SetAspiSupport(uint8_t(state.nAspiStatus), uint8_t(state.nAdapterCount));
+    return bOk;
+}
+
+bool EmuLoadDescriptionFile(const char* pszPath, IEmuMachine* pMachine, EmuDescription& description,
+                            std::string& error)
+{
+    FILE* pFile = std::fopen(pszPath, "rb");
+    if (pFile == nullptr) {
+        error = std::string("cannot read the description ") + pszPath;
+        return false;
+    }
+    std::string text;
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, pFile)) > 0)
+        text.append(chunk, n);
+    std::fclose(pFile);
+    if (!EmuParseDescription(text, pMachine, description, error)) {
+        error = std::string(pszPath) + ", " + error;
+        return false;
+    }
+    return true;
+}
+
+void EmuWriteWin9xRegistry(const EmuDescription& description)
+{
+    int nNode = 0;
+    for (const EmuDescribedDrive& drive : description.drives) {
+        if (drive.nAspiAdapter < 0 || drive.nLetter < 0)
+            continue;
+        char instance[64];
+        std::snprintf(instance, sizeof instance, drive.bUsb ? "NECUSB&EMUDRIVE%d" : "EMUADAPTER&DRIVE%d", nNode);
+        std::string device = RegistryDeviceName(drive);
+        char node[64];
+        std::snprintf(node, sizeof node, "Config Manager\\Enum\\EMU%05d", nNode);
+        SetText(HKEY_DYN_DATA, node, "HardWareKey", "SCSI\\" + device + "\\" + instance);
+        std::string enumKey = "Enum\\SCSI\\" + device + "\\" + instance;
+        SetText(HKEY_LOCAL_MACHINE, enumKey, "CurrentDriveLetterAssignment",
+                std::string(1, char('A' + drive.nLetter)));
+        char target[8];
+        std::snprintf(target, sizeof target, "%X", drive.nAspiTarget);
+        SetText(HKEY_LOCAL_MACHINE, enumKey, "SCSITargetID", target);
+        ++nNode;
+    }
+}
+
+bool EmuWriteCommandLog(IEmuMachine* pMachine, const std::string& path)
+{
+    FILE* pFile = std::fopen(path.c_str(), "wt");
+    if (pFile == nullptr)
+        return false;
+    int nCount = pMachine->GetLogCount();
+    for (int i = 0; i < nCount; ++i) {
+        EmuLogEntry entry;
+        if (!pMachine->GetLogEntry(i, &entry))
+            continue;
+        if (entry.nFrontEnd == kEmuFrontAspi)
+            std::fprintf(pFile, "aspi %d:%d:%d", entry.nAdapter, entry.nTarget, entry.nLun);
+        else if (entry.nFrontEnd == kEmuFrontLetter)
+            std::fprintf(pFile, "letter %c", char('A' + entry.nLetter));
+        else
+            std::fprintf(pFile, "port %d:%d:%d:%d", entry.nAdapter, entry.nPathId, entry.nTarget, entry.nLun);
+        if (entry.nKind == kEmuRequestScsi)
+            std::fprintf(pFile, " op %02X status %d\n", entry.cdb[0], entry.nScsiStatus);
+        else
+            std::fprintf(pFile, " request %d\n", entry.nKind);
+    }
+    std::fclose(pFile);
+    return true;
+}
+
+bool EmuApplyModuleDescription(IEmuMachine* pMachine, const char* pszVariable, const char* pszFileName,
+                               bool bWriteRegistry, EmuDescription& description, std::string& error)
+{
+    error.clear();
+    std::string path;
+    char buffer[MAX_PATH];
+    DWORD nLength = GetEnvironmentVariableA(pszVariable, buffer, sizeof buffer);
+    if (nLength > 0 && nLength < sizeof buffer) {
+        path = buffer;
+    } else {
+        nLength = GetModuleFileNameA(ThisModule(), buffer, sizeof buffer);
+        if (nLength == 0 || nLength >= sizeof buffer)
+            return false;
+        path = buffer;
+        path = path.substr(0, path.find_last_of("\\/") + 1) + pszFileName;
+        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return false;
+    }
+    if (!EmuLoadDescriptionFile(path.c_str(), pMachine, description, error))
+        return false;
+    if (bWriteRegistry)
+        EmuWriteWin9xRegistry(description);
+    return true;
+}
