@@ -27,9 +27,12 @@ function(tavisk_add_gtest name)
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
-    tavisk_register_wine_test(${name} $<TARGET_FILE:${name}>
-        TIMEOUT ${T_TIMEOUT} WINVER ${T_WINVER} ENV ${T_ENV} DLLS ${T_DLLS} ARGS ${T_ARGS}
-        $<$<BOOL:${T_FRESH_PREFIX}>:FRESH_PREFIX>)
+    set(fresh)
+    if(T_FRESH_PREFIX)
+        set(fresh FRESH_PREFIX)
+    endif()
+    tavisk_register_wine_test(${name} $<TARGET_FILE:${name}> ${fresh}
+        TIMEOUT ${T_TIMEOUT} WINVER ${T_WINVER} ENV ${T_ENV} DLLS ${T_DLLS} ARGS ${T_ARGS})
 endfunction()
 
 # Registers an existing program (built here) as one CTest test per Windows version.

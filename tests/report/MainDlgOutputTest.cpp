@@ -1,0 +1,129 @@
+// tests/report/MainDlgOutputTest.cpp
+// The main dialog's report outputs, in-process: the list filled from the dialog's sections, the Save button with
+// the system's Save-As dialog (driven from a second thread), and the Print button (print dialog answered by the
+// hook, pages recorded). Each output must be what the report's emitters make of the dialog's sections.
+#include "app/MainDlg.h"
+
+#include "DialogWatcher.h"
+#include "ReportTestSupport.h"
+
+#include "drive/DriveManager.h"
+#include "report/SoftwareSection.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace reporttest;
+
+namespace {
+
+std::vector<std::string> ListEntries(HWND hList)
+{
+    std::vector<std::string> entries;
+    int count = int(SendMessageA(hList, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::string text(size_t(SendMessageA(hList, LB_GETTEXTLEN, WPARAM(i), 0)), '\0');
+        SendMessageA(hList, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(&text[0]));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+void Click(HWND hDialog, int id)
+{
+    SendMessageA(hDialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hDialog, id)));
+}
+
+TEST(MainDlgReportOutput, ListSaveAndPrintFromTheDialog)
+{
+    PinnedDate date;
+    HookScope hooks(true);
+    hooks.UseHookedPrinter();
+    RecordingSurfaceScope surface;
+    ScratchFolder folder;
+    const std::string path = folder.Path("from-button.txt");
+    FixtureReport fixture;
+
+    bool ran = false;
+    bool saveDialogSeen = false;
+    std::vector<std::string> listed;
+    std::vector<std::string> expectedList;
+    std::string expectedText;
+    hooks.SetDialogReady([&](CDialog* pDialog) {
+        CMainDlg* pMain = dynamic_cast<CMainDlg*>(pDialog);
+        if (pMain == nullptr || ran)
+            return;
+        ran = true;
+        pMain->m_arrSoftware.Copy(fixture.software);
+        pMain->m_arrSystem.Copy(fixture.system);
+        for (int n = 0; n < kMaxReportAdapters; ++n)
+            pMain->m_arrAdapters[n].Copy(fixture.adapters[n]);
+        pMain->m_arrCapture.Copy(fixture.capture);
+        pMain->m_arrStratafit.Copy(fixture.stratafit);
+
+        // What the emitters make of these sections with the drive manager's adapter count.
+        fixture.adapterCount = 0;
+        if (g_pDriveManager != nullptr) {
+            CHostAdapterArray adapters;
+            g_pDriveManager->CopyHostAdapters(adapters);
+            fixture.adapterCount = std::min(int(adapters.GetSize()), kMaxReportAdapters);
+        }
+        fixture.listUsbTree = GetWindowsVersionText().Find("NT") < 0;
+        HWND hProbe = CreateWindowExA(0, "LISTBOX", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        EmitReportList(fixture.Sections(), hProbe);
+        expectedList = ListEntries(hProbe);
+        DestroyWindow(hProbe);
+        {
+            CReportWriter writer;
+            const std::string expectedPath = folder.Path("expected.txt");
+            if (writer.Open(kReportModeTextFile, "", expectedPath.c_str(), false))
+                pMain->WriteReport(&writer);
+            writer.Close();
+            expectedText = ReadText(expectedPath);
+            DeleteFileA(expectedPath.c_str());
+        }
+
+        pMain->m_list.ResetContent();
+        pMain->FillReportList();
+        listed = ListEntries(pMain->m_list.m_hWnd);
+
+        DialogWatcher watcher("Save As", [&](HWND hSave) {
+            SetDialogText(hSave, GetDlgItem(hSave, 0x47C) != nullptr ? 0x47C : 0x480, path);
+            PressButton(hSave, IDOK);
+        });
+        Click(pMain->m_hWnd, IDC_SAVE);
+        saveDialogSeen = watcher.Wait();
+
+        Click(pMain->m_hWnd, IDC_PRINT);
+        pMain->EndDialog(IDOK);
+    });
+
+    CMainDlg dlg;
+    dlg.DoModal();
+    ASSERT_TRUE(ran) << "the main dialog did not come up";
+    ASSERT_TRUE(saveDialogSeen) << "no Save As dialog appeared";
+
+    EXPECT_FALSE(listed.empty());
+    EXPECT_EQ(expectedList, listed);
+    EXPECT_NE(listed.end(), std::find(listed.begin(), listed.end(),
+                                      "Operating system :   Windows XP V5.01.2600 Service Pack 3"));
+
+    ASSERT_FALSE(expectedText.empty());
+    EXPECT_EQ(expectedText, ReadText(path));
+    EXPECT_EQ(WithoutSoftwareSection(SplitCrLf(ReadText(path))), ReadSupportFile(folder.Path("from-button.kvs")));
+
+    EXPECT_EQ(1, hooks.printDialogs);
+    int pages = 0;
+    bool form = false;
+    for (const SurfaceEvent& e : RecordingSurfaceScope::Events()) {
+        pages += e.kind == SurfaceEvent::kStartPage;
+        form = form || e.text == "Dear customer:";
+    }
+    EXPECT_GE(pages, 5);
+    EXPECT_TRUE(form);
+    for (const HookScope::Box& box : hooks.boxes)
+        EXPECT_NE("Error creating file.", box.text);
+}
+
+} // namespace

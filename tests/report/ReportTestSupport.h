@@ -1,0 +1,138 @@
+// tests/report/ReportTestSupport.h
+// Shared pieces of the report-output tests: a scratch folder, file reading, the layer's hooks answered in-process,
+// a pinned report date, a recording print surface and the fixture report sections.
+#ifndef TAVISK_TESTS_REPORT_REPORTTESTSUPPORT_H
+#define TAVISK_TESTS_REPORT_REPORTTESTSUPPORT_H
+
+#include "framework/Framework.h"
+#include "report/ReportOutput.h"
+#include "report/ReportWriter.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace reporttest {
+
+// A fresh folder under the temporary folder, removed with its files when the object goes.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    std::string Path(const std::string& name) const { return m_path + "\\" + name; }
+    const std::string& Path() const { return m_path; }
+    std::vector<std::string> Files() const;   // names of the files in it, sorted
+
+private:
+    std::string m_path;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+std::string ReadText(const std::string& path);   // bytes as they are
+void WriteText(const std::string& path, const std::string& text);
+bool FileExists(const std::string& path);
+// Splits on CR LF; a final CR LF ends the last line (no empty line after it).
+std::vector<std::string> SplitCrLf(const std::string& text);
+// A file of the source tree (tests/report/<relative>) through Wine's Z: drive.
+std::string SourceFile(const std::string& relative);
+
+// The text file expected for a golden file (tests/report/golden/<name>, LF line ends, <DATE> for the pinned
+// date): CR LF line ends and the date filled in.
+std::string ExpectedTextFile(const std::string& goldenName);
+// With TAVISK_UPDATE_GOLDEN set in the environment, rewrites the golden file from `actual` (review the difference
+// before keeping it).
+void UpdateGolden(const std::string& name, std::string actual);
+// The lines of a support file read with the test reader; a last line "<cannot read ...>" when it is malformed.
+std::vector<std::string> ReadSupportFile(const std::string& path);
+// The text report without its software section: the five header lines, then everything from the hardware heading.
+std::vector<std::string> WithoutSoftwareSection(const std::vector<std::string>& text);
+
+// The hooks of the class layer, answered in-process: message boxes are recorded and answered OK, the Save-As
+// dialog answers with `savePath` (Cancel when empty) and records what it was shown, the print dialog answers with
+// a memory DC (Cancel when printerCancels). With realDialogs only message boxes are answered: the system's file
+// and print dialogs are shown.
+class HookScope {
+public:
+    explicit HookScope(bool realDialogs = false);
+    ~HookScope();
+    // The print dialog answered by the hook (also with realDialogs).
+    void UseHookedPrinter();
+    // Runs fn when a modal dialog of the layer is ready (inside its modal loop).
+    void SetDialogReady(std::function<void(CDialog*)> fn);
+
+    struct Box {
+        std::string text;
+        std::string caption;
+        UINT type;
+    };
+    std::vector<Box> boxes;
+
+    std::string savePath;
+    int fileDialogs = 0;
+    BOOL lastOpen = TRUE;
+    std::string lastDefExt;
+    std::string lastInitialName;
+    std::string lastFilter;   // NUL separators shown as '|'
+    DWORD lastFlags = 0;
+
+    bool printerCancels = false;
+    int printDialogs = 0;
+    DWORD lastPrintFlags = 0;
+
+private:
+    CTestHooks m_hooks;
+    CTestHooks* m_pPrevious;
+};
+
+// The report date pinned to 8 March 2006 (UTC) while the object lives; DateText is its long form in this locale.
+class PinnedDate {
+public:
+    PinnedDate();
+    ~PinnedDate();
+    static std::string DateText();
+
+private:
+    const ClockHooks* m_pPrevious;
+};
+
+// A print surface that records the writer's drawing steps. The page is A4 at 300 dpi (2480 x 3508); every
+// character is 25 units wide and 40 high.
+struct SurfaceEvent {
+    enum Kind { kChooseFont, kStartDoc, kStartPage, kEndPage, kEndDoc, kText, kLine } kind;
+    int x = 0, y = 0, x2 = 0, y2 = 0;
+    std::string text;
+};
+
+class RecordingSurfaceScope {
+public:
+    RecordingSurfaceScope();
+    ~RecordingSurfaceScope();
+    static std::vector<SurfaceEvent>& Events();
+    static const int kPageWidth = 2480;
+    static const int kPageHeight = 3508;
+    static const int kCharWidth = 25;
+    static const int kLineHeight = 40;
+
+private:
+    ReportSurfaceFactory m_pPrevious;
+};
+
+// Fixture sections: two host adapters, a capture section and a Stratafit listing of one drive. The arrays live in
+// the object; Sections() points at them.
+class FixtureReport {
+public:
+    FixtureReport();
+    ReportSections Sections() const;
+
+    CStringArray software;
+    CStringArray system;
+    CStringArray adapters[kReportAdapterBlocks];
+    int adapterCount = 2;
+    CStringArray capture;
+    CStringArray stratafit;
+    bool listUsbTree = true;
+};
+
+} // namespace reporttest
+
+#endif
