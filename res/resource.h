@@ -140,5 +140,6 @@
 // Strings of the class layer's data validation
 #define IDS_DDV_INT_RANGE               0xF100
 #define IDS_DDV_INT                     0xF101
+#define IDS_DDV_MAX_CHARS               0xF102
 
 #endif

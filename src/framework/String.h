@@ -7,8 +7,15 @@
 
 #include <cstdarg>
 #include <string>
+#include <type_traits>
 
 #define TAVISK_PRINTF_FORMAT(fmt, args) __attribute__((format(gnu_printf, fmt, args)))
+
+class CString;
+
+// True when a CString is among the argument types (see the Format templates).
+template <class... Args>
+struct CStringAmong : std::disjunction<std::is_same<std::decay_t<Args>, CString>...> {};
 
 class CString {
 public:
@@ -88,6 +95,24 @@ public:
     void FormatV(LPCTSTR pszFormat, va_list args);
     void AppendFormat(LPCTSTR pszFormat, ...) TAVISK_PRINTF_FORMAT(2, 3);
 
+    // A CString argument (for a %s) goes in as its text. Passed through "..." as it is, the object itself would
+    // be formatted: the compiler hands class objects to variable arguments by hidden reference.
+    template <class... Args, std::enable_if_t<CStringAmong<Args...>::value, int> = 0>
+    void Format(LPCTSTR pszFormat, const Args&... args)
+    {
+        Format(pszFormat, FormatArg(args)...);
+    }
+    template <class... Args, std::enable_if_t<CStringAmong<Args...>::value, int> = 0>
+    void Format(UINT nFormatID, const Args&... args)
+    {
+        Format(nFormatID, FormatArg(args)...);
+    }
+    template <class... Args, std::enable_if_t<CStringAmong<Args...>::value, int> = 0>
+    void AppendFormat(LPCTSTR pszFormat, const Args&... args)
+    {
+        AppendFormat(pszFormat, FormatArg(args)...);
+    }
+
     BOOL LoadString(UINT nID);
     BOOL LoadString(HINSTANCE hInstance, UINT nID);
 
@@ -97,6 +122,13 @@ public:
     void ReleaseBuffer(int nNewLength = -1);
 
 private:
+    static LPCTSTR FormatArg(const CString& value) { return value.GetString(); }
+    template <class T>
+    static const T& FormatArg(const T& value)
+    {
+        return value;
+    }
+
     std::string m_str;
 };
 

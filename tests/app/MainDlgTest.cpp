@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 using guitest::HookSession;
 using guitest::RunModal;
@@ -85,6 +86,81 @@ TEST(MainDlg, StartsWithCaptionIconFontAndMenus)
     });
     EXPECT_EQ(IDOK, result);
     EXPECT_TRUE(session.MessageBoxes().empty());
+}
+
+// Tab stops the list is given, recorded from the messages sent to it (a list box cannot report them).
+std::vector<int> g_tabStops;
+HWND g_hTabStopList = nullptr;
+
+LRESULT CALLBACK RecordTabStops(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && msg->message == LB_SETTABSTOPS && GetDlgCtrlID(msg->hwnd) == IDC_REPORT_LIST) {
+        const int* stops = reinterpret_cast<const int*>(msg->lParam);
+        g_tabStops.assign(stops, stops + msg->wParam);
+        g_hTabStopList = msg->hwnd;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The frame as dialog 102 builds it: a resizable window with a taskbar button, the report list with tab stops and
+// no selection, the buttons in one row at the bottom (Print, Save, Refresh, Exit from the left), and the icon given
+// back for dragging the minimised window.
+TEST(MainDlg, FrameMatchesTheMainWindowLayout)
+{
+    HookSession session;
+    CMainDlg dlg;
+    g_tabStops.clear();
+    g_hTabStopList = nullptr;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordTabStops, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    RunModal(session, dlg, [](CDialog& d) {
+        CMainDlg& main = static_cast<CMainDlg&>(d);
+        const DWORD style = main.GetStyle();
+        const DWORD required = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
+        EXPECT_EQ(required, style & required);
+        EXPECT_FALSE(style & WS_CHILD);
+        EXPECT_TRUE(main.GetExStyle() & WS_EX_APPWINDOW);
+
+        RECT rcDialogUnits = {0, 0, 326, 234};
+        ::MapDialogRect(main.m_hWnd, &rcDialogUnits);
+        RECT rcClient;
+        main.GetClientRect(&rcClient);
+        EXPECT_EQ(rcDialogUnits.right, rcClient.right);
+        EXPECT_EQ(rcDialogUnits.bottom, rcClient.bottom);
+
+        const DWORD listStyle = static_cast<DWORD>(::GetWindowLongA(main.m_list.m_hWnd, GWL_STYLE));
+        const DWORD listRequired = WS_VSCROLL | LBS_USETABSTOPS | LBS_NOSEL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
+        EXPECT_EQ(listRequired, listStyle & listRequired);
+
+        RECT rcList;
+        ::GetWindowRect(main.m_list.m_hWnd, &rcList);
+        HWND hStatic = ::FindWindowExA(main.m_hWnd, nullptr, "Static", "System Information");
+        ASSERT_NE(nullptr, hStatic);
+        RECT rcStatic;
+        ::GetWindowRect(hStatic, &rcStatic);
+        EXPECT_LE(rcStatic.bottom, rcList.top);
+
+        static const int kLeftToRight[] = {IDC_PRINT, IDC_SAVE, IDC_REFRESH, IDCANCEL};
+        RECT rcPrevious = {};
+        for (int id : kLeftToRight) {
+            RECT rcButton;
+            ASSERT_NE(nullptr, main.GetDlgItemHwnd(id)) << id;
+            ::GetWindowRect(main.GetDlgItemHwnd(id), &rcButton);
+            EXPECT_GE(rcButton.top, rcList.bottom) << id;
+            if (id != IDC_PRINT) {
+                EXPECT_EQ(rcPrevious.top, rcButton.top) << id;
+                EXPECT_GE(rcButton.left, rcPrevious.right) << id;
+            }
+            rcPrevious = rcButton;
+        }
+
+        EXPECT_EQ(reinterpret_cast<LRESULT>(main.m_hIcon), main.SendMessage(WM_QUERYDRAGICON));
+        main.EndDialog(IDOK);
+    });
+    UnhookWindowsHookEx(hook);
+    EXPECT_NE(nullptr, g_hTabStopList);
+    EXPECT_EQ((std::vector<int>{40, 80, 150, 220}), g_tabStops);
 }
 
 // Refresh runs OnInitDialog again: the About entry must not be added twice, the minimum size follows the window.

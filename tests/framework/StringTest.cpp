@@ -260,6 +260,28 @@ TEST(CStringTest, FormatHasNoLengthLimit)
     EXPECT_STREQ("3 items in the box", s);
 }
 
+// A CString handed to a %s, as class-library code habitually does, formats as its text: the compiler would
+// otherwise pass the object itself through the variable arguments.
+TEST(CStringTest, FormatTakesStringObjectsForPercentS)
+{
+    const CString where("the box");
+    CString self("self");
+    CString s;
+    s.Format(IDS_TEST_FORMAT, 3, where);
+    EXPECT_STREQ("3 items in the box", s);
+
+    const CString format("%s|%d|%s");
+    s.Format(format, where, 7, CString("tail"));
+    EXPECT_STREQ("the box|7|tail", s);
+
+    self.Format("%s+%s", self, self);
+    EXPECT_STREQ("self+self", self);
+
+    s = "at ";
+    s.AppendFormat("%s", where);
+    EXPECT_STREQ("at the box", s);
+}
+
 TEST(CStringTest, BufferAccess)
 {
     CString s("keep");

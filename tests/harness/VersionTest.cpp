@@ -47,6 +47,9 @@ TEST(Harness, ReportsPinnedWindowsVersion)
         EXPECT_EQ(e.minor, vi.dwMinorVersion) << name;
         return;
     }
+    // A version suffix the table lacks would otherwise pass here unchecked.
+    const std::string file = name.substr(name.find_last_of('\\') + 1);
+    ASSERT_EQ(file.find('.'), file.rfind('.')) << "pinned to a version this test does not know: " << name;
     // Unpinned: Wine's own default, an NT-family system.
     EXPECT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_NT), vi.dwPlatformId) << name;
 }
