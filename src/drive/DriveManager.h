@@ -127,6 +127,7 @@ public:
 
     // Model identification (ModelLookup.cpp). Each call sends its own INQUIRY.
     bool GetModelRecord(CDeviceRecord& record, struct ModelRecord& row);
+    struct ModelRecord GetModelRowOrZero(CDeviceRecord& record);   // the row, all zero for an unlisted drive
     bool IsKnownModel(CDeviceRecord& record);
     CString GetModelProductId(CDeviceRecord& record);
     CString GetModelName(CDeviceRecord& record);

@@ -87,9 +87,7 @@ static BYTE ToBcd(BYTE v)
 ExecStatus CDriveManager::ReadToc(CDeviceRecord& record, BYTE format, int nLength, BYTE* pBuffer)
 {
     bool writer = IsWriter(record);
-    ModelRecord row;
-    memset(&row, 0, sizeof(row));
-    GetModelRecord(record, row);
+    ModelRecord row = GetModelRowOrZero(record);
 
     BYTE cdb[12] = { 0x43 };
     SetBe16(cdb + 7, DWORD(nLength));

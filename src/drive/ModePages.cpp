@@ -26,14 +26,6 @@ static bool UsesTenByteModeCommands(const ModelRecord& row, const CDeviceRecord&
            record.m_nBusType == kBusTypeLetterOnly;
 }
 
-static ModelRecord LookUpModeRow(CDriveManager& manager, CDeviceRecord& record)
-{
-    ModelRecord row;
-    memset(&row, 0, sizeof(row));
-    manager.GetModelRecord(record, row);
-    return row;
-}
-
 // 5A | 00 | page | 00 00 00 00 | 00 | 8 length | 00 (the allocation length travels in byte 8 alone)
 ExecStatus CDriveManager::ModeSense10(CDeviceRecord& record, BYTE page, BYTE nLength, BYTE* pBuffer)
 {
@@ -75,7 +67,7 @@ static void ConvertModeSense10Answer(const BYTE* pAnswer, DWORD nBlockDescriptor
 // the page read is returned; the vendor read does not change it.
 ExecStatus CDriveManager::ModeSense(CDeviceRecord& record, BYTE page, BYTE nLength, BYTE* pBuffer)
 {
-    ModelRecord row = LookUpModeRow(*this, record);
+    ModelRecord row = GetModelRowOrZero(record);
     if (!UsesTenByteModeCommands(row, record))
     {
         BYTE cdb[12] = { 0x1A };
@@ -110,13 +102,14 @@ ExecStatus CDriveManager::ModeSense(CDeviceRecord& record, BYTE page, BYTE nLeng
 // writer's 12-byte list (header and block descriptor only) is not sent. Ten-byte drives never get a 12-byte
 // list; for them the page is moved behind an 8-byte header in an internal list and sent with MODE SELECT(10)
 // (PF set). Page bytes that the page length announces beyond the caller's list length go out as 0, and a list
-// whose page header lies outside it is refused (0), so the caller's buffer is never read past its length.
+// shorter than its header, or whose page header lies outside it, is refused (0), so the caller's buffer is never
+// read past its length.
 //
 // After a successful page 5 the two vendor page 0x30 families also get their vendor page, carrying the BUFE bit
 // of the page just sent: 30 0E 01 BUFE and 12 zero bytes behind an empty 8-byte header.
 ExecStatus CDriveManager::ModeSelect(CDeviceRecord& record, BYTE nLength, BYTE* pBuffer)
 {
-    ModelRecord row = LookUpModeRow(*this, record);
+    ModelRecord row = GetModelRowOrZero(record);
     if (!UsesTenByteModeCommands(row, record))
     {
         if (nLength == 12 && row.isWriter == 1)
@@ -125,7 +118,7 @@ ExecStatus CDriveManager::ModeSelect(CDeviceRecord& record, BYTE nLength, BYTE* 
         cdb[4] = nLength;
         return ExecScsiCommand(record, cdb, pBuffer, nLength);
     }
-    if (nLength == 12)
+    if (nLength == 12 || nLength < kSixByteHeader)
         return 0;
 
     DWORD p = kSixByteHeader + DWORD(pBuffer[3]);
@@ -171,7 +164,7 @@ static void BuildRead6(BYTE* cdb, long lba, int nBlocks)
 // READ(6) for the six-byte models, READ(10) for the ten-byte ones (the bus is not consulted here).
 ExecStatus CDriveManager::ReadBlocks(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer)
 {
-    ModelRecord row = LookUpModeRow(*this, record);
+    ModelRecord row = GetModelRowOrZero(record);
     if (row.tenByteCommands)
         return Read10(record, lba, nBlocks, pBuffer);
     BYTE cdb[12] = { 0 };
@@ -198,7 +191,7 @@ ExecStatus CDriveManager::ReadSectors(CDeviceRecord& record, long lba, int nBloc
 // 0B | lba bits 16-23 | bits 8-15 | bits 0-7 | 00 00 for the six-byte models, SEEK(10) for the others.
 ExecStatus CDriveManager::Seek(CDeviceRecord& record, long lba)
 {
-    ModelRecord row = LookUpModeRow(*this, record);
+    ModelRecord row = GetModelRowOrZero(record);
     if (row.tenByteCommands)
         return Seek10(record, lba);
     BYTE cdb[12] = { 0x0B };

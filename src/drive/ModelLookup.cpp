@@ -36,12 +36,12 @@ bool CDriveManager::GetModelRecord(CDeviceRecord& record, ModelRecord& row)
     return true;
 }
 
-// The drive's row, or an all-zero row for an unlisted drive.
-static ModelRecord LookUpRow(CDriveManager& manager, CDeviceRecord& record)
+// The drive's row, or an all-zero row (every flag and value 0, every text empty) for an unlisted drive.
+ModelRecord CDriveManager::GetModelRowOrZero(CDeviceRecord& record)
 {
     ModelRecord row;
     memset(&row, 0, sizeof(row));
-    manager.GetModelRecord(record, row);
+    GetModelRecord(record, row);
     return row;
 }
 
@@ -53,24 +53,24 @@ bool CDriveManager::IsKnownModel(CDeviceRecord& record)
 
 CString CDriveManager::GetModelProductId(CDeviceRecord& record)
 {
-    return CString(LookUpRow(*this, record).productId);
+    return CString(GetModelRowOrZero(record).productId);
 }
 
 CString CDriveManager::GetModelName(CDeviceRecord& record)
 {
-    return CString(LookUpRow(*this, record).name);
+    return CString(GetModelRowOrZero(record).name);
 }
 
 CString CDriveManager::GetModelFirmwareId(CDeviceRecord& record)
 {
-    return CString(LookUpRow(*this, record).firmwareId);
+    return CString(GetModelRowOrZero(record).firmwareId);
 }
 
 CString CDriveManager::GetModelSpeedText(CDeviceRecord& record, int nIndex)
 {
     if (nIndex < 0 || nIndex >= 10)
         return CString();
-    return CString(LookUpRow(*this, record).cdSpeeds[nIndex]);
+    return CString(GetModelRowOrZero(record).cdSpeeds[nIndex]);
 }
 
 // The number a speed text stands for: after the first hyphen of a range ("10-24X CAV" gives 24), otherwise at
@@ -85,14 +85,14 @@ int CDriveManager::GetModelSpeedValue(CDeviceRecord& record, int nIndex)
 {
     if (nIndex < 0 || nIndex >= 10)
         return 0;
-    return SpeedTextValue(LookUpRow(*this, record).cdSpeeds[nIndex]);
+    return SpeedTextValue(GetModelRowOrZero(record).cdSpeeds[nIndex]);
 }
 
 // The speed of entry 6 when it is not positive; otherwise entries 5 down to 0 are read until one is not
 // positive, and the last value read is the result (entry 0's value when entries 0 to 6 all hold a speed).
 int CDriveManager::GetModelSpeedValueScan(CDeviceRecord& record)
 {
-    ModelRecord row = LookUpRow(*this, record);
+    ModelRecord row = GetModelRowOrZero(record);
     int v = SpeedTextValue(row.cdSpeeds[6]);
     if (v < 1)
         return v;
@@ -107,63 +107,63 @@ int CDriveManager::GetModelSpeedValueScan(CDeviceRecord& record)
 
 BYTE CDriveManager::GetModelFlagWriter(CDeviceRecord& record)
 {
-    return LookUpRow(*this, record).isWriter;
+    return GetModelRowOrZero(record).isWriter;
 }
 
 BYTE CDriveManager::GetModelFlag2(CDeviceRecord& record)
 {
-    return LookUpRow(*this, record).flag2;
+    return GetModelRowOrZero(record).flag2;
 }
 
 BYTE CDriveManager::GetModelFlag3(CDeviceRecord& record)
 {
-    return LookUpRow(*this, record).flag3;
+    return GetModelRowOrZero(record).flag3;
 }
 
 BYTE CDriveManager::GetModelFlagC2(CDeviceRecord& record)
 {
-    return LookUpRow(*this, record).c2Pointers;
+    return GetModelRowOrZero(record).c2Pointers;
 }
 
 BYTE CDriveManager::ModelUsesModeSense10(CDeviceRecord& record)
 {
-    return LookUpRow(*this, record).tenByteCommands;
+    return GetModelRowOrZero(record).tenByteCommands;
 }
 
 BYTE CDriveManager::GetModelInfoFlag(CDeviceRecord& record)
 {
-    return LookUpRow(*this, record).vendorInfo;
+    return GetModelRowOrZero(record).vendorInfo;
 }
 
 DWORD CDriveManager::GetModelValue1(CDeviceRecord& record)
 {
-    return LookUpRow(*this, record).value1;
+    return GetModelRowOrZero(record).value1;
 }
 
 DWORD CDriveManager::GetModelValue2(CDeviceRecord& record)
 {
-    return LookUpRow(*this, record).value2;
+    return GetModelRowOrZero(record).value2;
 }
 
 DWORD CDriveManager::GetModelValue3(CDeviceRecord& record)
 {
-    return LookUpRow(*this, record).value3;
+    return GetModelRowOrZero(record).value3;
 }
 
 DWORD CDriveManager::GetModelValue4(CDeviceRecord& record)
 {
-    return LookUpRow(*this, record).value4;
+    return GetModelRowOrZero(record).value4;
 }
 
 bool CDriveManager::IsModelCode(CDeviceRecord& record, const char* pszCode)
 {
-    ModelRecord row = LookUpRow(*this, record);
+    ModelRecord row = GetModelRowOrZero(record);
     return pszCode != NULL && row.productId[0] != '\0' && strcmp(row.code, pszCode) == 0;
 }
 
 bool CDriveManager::IsSpecialSpeedModel(CDeviceRecord& record)
 {
-    ModelRecord row = LookUpRow(*this, record);
+    ModelRecord row = GetModelRowOrZero(record);
     return row.productId[0] != '\0' && ContainsModelNumber(row.productId, g_SpecialSpeedModels);
 }
 

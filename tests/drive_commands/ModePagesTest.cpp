@@ -166,6 +166,36 @@ TEST_F(ModePagesTest, VendorPage30SuppliesBufferBits)
     EXPECT_EQ(0x41, answer[14]);
 }
 
+// The second vendor page 0x30 family is a six-byte model: behind a USB bridge it gets the ten-byte form and the
+// bit of the vendor page, on its own SCSI bus the six-byte answer stands as the drive sent it.
+TEST_F(ModePagesTest, SecondPage30FamilyBehindABridge)
+{
+    std::vector<uint8_t> page5(52, 0);
+    page5[0] = 0x05;
+    page5[1] = 0x32;
+    page5[2] = 0x41;
+    std::vector<uint8_t> vendor(16, 0);
+    vendor[0] = 0x30;
+    vendor[1] = 0x0E;
+    for (int bus : { 4, 3 }) {
+        int nDrive = 0;
+        CDeviceRecord record = AddPlainDrive("KORVATH ", "CD-R   QZ3440   ", "1.00", bus, &nDrive);
+        m_pMachine->SetInt(nDrive, "vendor", 1);
+        SetBytes(nDrive, "mode.page.05", page5);
+        SetBytes(nDrive, "mode.page.30", vendor);
+        BYTE answer[64];
+        m_pMachine->ClearLog();
+        ASSERT_EQ(1, m_Manager.ModeSense(record, 0x05, 64, answer)) << "bus " << bus;
+        if (bus == 4) {
+            EXPECT_EQ(std::vector<uint8_t>({ 0x5A, 0x5A }), Opcodes());
+            EXPECT_EQ(0x01, answer[14]);
+        } else {
+            EXPECT_EQ(std::vector<uint8_t>{ 0x1A }, Opcodes());
+            EXPECT_EQ(0x41, answer[14]);
+        }
+    }
+}
+
 // MODE SELECT of a 12-byte list (block descriptor only): sent with the six-byte form to old non-writers, never
 // to writers of the six-byte form nor to ten-byte drives.
 TEST_F(ModePagesTest, BlockDescriptorListsOnlyForOldNonWriters)

@@ -104,7 +104,7 @@ TEST_F(ModelLookupTest, RowAccessors)
     EXPECT_EQ(0u, m_Manager.GetModelValue1(special));
     CDeviceRecord dvd = AddPlainDrive("KORVATH ", "DVDR   QZ7200   ", "1.00", 0);
     EXPECT_EQ(255u, m_Manager.GetModelValue1(dvd));
-    EXPECT_STREQ("KORVATH CLOVER 0720", m_Manager.GetModelFirmwareId(dvd));
+    EXPECT_STREQ("KORVATH CHERVIL 0720", m_Manager.GetModelFirmwareId(dvd));
 }
 
 // "%d X" of page 0x2A bytes 20-21 at 176 KB/s per X; the text is written also when the read fails.
