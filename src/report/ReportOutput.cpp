@@ -77,6 +77,19 @@ void Gap(CReportWriter* w)
     w->WriteHeading("");
 }
 
+void EmptyLines(CReportWriter* w, int count)
+{
+    for (int i = 0; i < count; ++i)
+        w->WriteLine("");
+}
+
+// The end of a part of the report in the files and on paper: a rule of 69 '_' and two empty lines.
+void RuleAndTwoEmptyLines(CReportWriter* w)
+{
+    w->WriteLine(FileRule());
+    EmptyLines(w, 2);
+}
+
 void Lines(CReportWriter* w, const CStringArray* pLines, int first = 0)
 {
     for (int i = first; i < LineCount(pLines); ++i)
@@ -111,14 +124,12 @@ void WriteReportBody(CReportWriter* w, const ReportSections& s, bool supportFile
 {
     const ReportMode mode = w->GetMode();
     if (!supportFile) {
-        w->WriteLine("");
-        w->WriteLine("");
+        EmptyLines(w, 2);
         Heading(w, kSoftwareHeading);
         CString os = LineCount(s.pSoftware) > 0 ? s.pSoftware->GetAt(0) : CString();
         w->WriteLine(kOsPrefixFile + os);
         Lines(w, s.pSoftware, 1);
-        w->WriteLine("");
-        w->WriteLine("");
+        EmptyLines(w, 2);
     }
     Heading(w, kHardwareHeading);
     w->WriteLine("");
@@ -151,23 +162,15 @@ void WriteReportBody(CReportWriter* w, const ReportSections& s, bool supportFile
         w->NewPage();
     }
 
-    w->WriteLine("");
-    w->WriteLine("");
-
-    w->WriteLine("");
-    w->WriteLine("");
-    w->WriteLine(FileRule());
-    w->WriteLine("");
-    w->WriteLine("");
+    EmptyLines(w, 2);
+    // The USB tree's place.
+    EmptyLines(w, 2);
+    RuleAndTwoEmptyLines(w);
 
     w->NewPage();
-    w->WriteLine(FileRule());
-    w->WriteLine("");
-    w->WriteLine("");
-
-    w->WriteLine(FileRule());
-    w->WriteLine("");
-    w->WriteLine("");
+    // The place of the sibling product's settings, then of its Plus edition's settings.
+    RuleAndTwoEmptyLines(w);
+    RuleAndTwoEmptyLines(w);
     w->NewPage();
 
     w->WriteLine(kStratafitHeading);

@@ -3,6 +3,7 @@
 
 #include "framework/Clock.h"
 #include "framework/CommonDialogs.h"
+#include "framework/Exceptions.h"
 #include "framework/MessageBox.h"
 #include "report/SupportFileEncoder.h"
 #include "resource.h"
@@ -10,7 +11,9 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
 
 const char kReportErrorCreatingFile[] = "Error creating file.";
 const char kReportNoticeLine[] = "System report for technical support";
@@ -235,12 +238,17 @@ CReportWriter::CReportWriter()
       m_rcPage(),
       m_nBlockCounter(0),
       m_pSurface(nullptr),
-      m_bPageOpen(false)
+      m_bPageOpen(false),
+      m_nUncaughtExceptions(std::uncaught_exceptions())
 {
 }
 
+// A writer destroyed while an exception unwinds the report did not get all of it: its file is dropped, so the
+// earlier file stays as it was.
 CReportWriter::~CReportWriter()
 {
+    if (std::uncaught_exceptions() > m_nUncaughtExceptions)
+        DiscardFile();
     Close();
 }
 
@@ -491,9 +499,14 @@ void CReportWriter::WritePageHeader()
     WriteHeading(rule);
 }
 
+// Running out of memory for the record raises the class layer's memory exception.
 void CReportWriter::WriteEncipheredLine(CString line, BYTE** ppBuffer, int* pnLength)
 {
-    *ppBuffer = EncipherSupportRecord(line, line.GetLength(), &m_nBlockCounter, pnLength);
+    try {
+        *ppBuffer = EncipherSupportRecord(line, line.GetLength(), &m_nBlockCounter, pnLength);
+    } catch (const std::bad_alloc&) {
+        AfxThrowMemoryException();
+    }
 }
 
 void CReportWriter::WriteRaw(const void* pBuffer, size_t nCount)

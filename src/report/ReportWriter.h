@@ -151,6 +151,7 @@ private:
     CString m_strTargetPath;  // the file the output is meant for
     CString m_strTempPath;    // the file being written beside it, renamed over it by Close
     bool m_bPageOpen;
+    int m_nUncaughtExceptions;  // exceptions in flight when the writer was made (the destructor compares)
 };
 
 #endif

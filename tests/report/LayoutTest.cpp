@@ -70,6 +70,16 @@ void ExpectHeader(const std::vector<SurfaceEvent>& page)
     EXPECT_EQ(kRight, page[4].x2);
 }
 
+// No text and no rule below the bottom margin.
+void ExpectNothingBelowTheLastSlot()
+{
+    for (const SurfaceEvent& e : Surface::Events()) {
+        if (e.kind == SurfaceEvent::kText || e.kind == SurfaceEvent::kLine) {
+            EXPECT_LE(std::max(e.y, e.y2), kBottom) << e.text;
+        }
+    }
+}
+
 int Count(SurfaceEvent::Kind kind)
 {
     int n = 0;
@@ -157,9 +167,7 @@ TEST(ReportLayout, OverflowBreaksBeforeTheNextLine)
     std::map<int, std::string> second = TextsBySlot(pages[1]);
     EXPECT_EQ(0u, second.count(4));
     EXPECT_EQ(1u, second.count(5));
-    for (const SurfaceEvent& e : Surface::Events())
-        if (e.kind == SurfaceEvent::kText || e.kind == SurfaceEvent::kLine)
-            EXPECT_LE(std::max(e.y, e.y2), kBottom) << e.text;
+    ExpectNothingBelowTheLastSlot();
 }
 
 // A heading's rule lies on the lower edge of its text's slot, as long as the text, and stays on the page of its
@@ -257,9 +265,7 @@ TEST(ReportLayout, WholeReportPages)
     EXPECT_EQ("Dear customer:", TextsBySlot(pages[6])[5]);
     EXPECT_EQ(std::string(64, '_'), TextsBySlot(pages[6]).rbegin()->second);
 
-    for (const SurfaceEvent& e : Surface::Events())
-        if (e.kind == SurfaceEvent::kText || e.kind == SurfaceEvent::kLine)
-            EXPECT_LE(std::max(e.y, e.y2), kBottom) << e.text;
+    ExpectNothingBelowTheLastSlot();
 }
 
 } // namespace

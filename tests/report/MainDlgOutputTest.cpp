@@ -18,18 +18,6 @@ using namespace reporttest;
 
 namespace {
 
-std::vector<std::string> ListEntries(HWND hList)
-{
-    std::vector<std::string> entries;
-    int count = int(SendMessageA(hList, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        std::string text(size_t(SendMessageA(hList, LB_GETTEXTLEN, WPARAM(i), 0)), '\0');
-        SendMessageA(hList, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(&text[0]));
-        entries.push_back(text);
-    }
-    return entries;
-}
-
 void Click(HWND hDialog, int id)
 {
     SendMessageA(hDialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hDialog, id)));

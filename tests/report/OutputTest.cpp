@@ -84,10 +84,12 @@ TEST(ReportSave, SectionShapes)
         EXPECT_EQ(c.capture, text.end() != std::find(text.begin(), text.end(), "Video Capture Devices:"));
         auto stratafit = std::find(text.begin(), text.end(), "Stratafit Database");
         ASSERT_NE(text.end(), stratafit);
-        if (!c.stratafit)
+        if (!c.stratafit) {
             EXPECT_EQ(std::string(69, '_'), *(stratafit + 1));
-        if (c.loneTabRow)
+        }
+        if (c.loneTabRow) {
             EXPECT_EQ("Lone\t row", *(stratafit + 8));
+        }
         EXPECT_EQ(text.end(), std::find(text.begin(), text.end(), "Database is empty"));
         EXPECT_EQ(WithoutSoftwareSection(text), ReadSupportFile(folder.Path("shape.kvs")));
         EXPECT_TRUE(hooks.boxes.empty());
@@ -172,35 +174,20 @@ public:
     }
     ~ListBoxWindow() { DestroyWindow(m_hWnd); }
     HWND Handle() const { return m_hWnd; }
-    std::vector<std::string> Entries() const
-    {
-        std::vector<std::string> entries;
-        int count = int(SendMessageA(m_hWnd, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            std::string text(size_t(SendMessageA(m_hWnd, LB_GETTEXTLEN, WPARAM(i), 0)), '\0');
-            SendMessageA(m_hWnd, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(&text[0]));
-            entries.push_back(text);
-        }
-        return entries;
-    }
+    std::vector<std::string> Entries() const { return ListEntries(m_hWnd); }
 
 private:
     HWND m_hWnd;
 };
 
+// The lines of a golden file (LF line ends; a final LF ends the last line).
 std::vector<std::string> GoldenLines(const std::string& name)
 {
     std::string golden = ReadText(SourceFile("golden/" + name));
     golden.erase(std::remove(golden.begin(), golden.end(), '\r'), golden.end());
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < golden.size()) {
-        size_t end = golden.find('\n', start);
-        if (end == std::string::npos)
-            end = golden.size();
-        lines.push_back(golden.substr(start, end - start));
-        start = end + 1;
-    }
+    std::vector<std::string> lines = SplitLf(golden);
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
     return lines;
 }
 

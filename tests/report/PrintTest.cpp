@@ -15,18 +15,28 @@ using namespace reporttest;
 
 namespace {
 
-std::string PrintDir()
+std::string Environment(const char* name)
 {
     char buffer[MAX_PATH] = "";
-    if (GetEnvironmentVariableA("REPORT_PRINT_DIR", buffer, sizeof(buffer)) == 0)
+    DWORD length = GetEnvironmentVariableA(name, buffer, sizeof(buffer));
+    if (length == 0 || length >= sizeof(buffer))
         return "";
     return buffer;
 }
 
+std::string PrintDir()
+{
+    return Environment("REPORT_PRINT_DIR");
+}
+
 // The fixture of the other tests with a processor section long enough to fill several pages, lines of exactly 80
-// characters (the width the printer font must hold) and '%' signs.
+// characters (the width the printer font must hold) and '%' signs. The run's token (REPORT_PRINT_TOKEN) comes
+// first, so that the script knows this run's PDF among the jobs of other runs on the same printer.
 void MakePrintFixture(FixtureReport& fixture)
 {
+    const std::string token = Environment("REPORT_PRINT_TOKEN");
+    if (!token.empty())
+        fixture.system.InsertAt(0, CString(("Print run " + token).c_str()));
     for (int i = 1; i <= 130; ++i) {
         char line[128];
         if (i % 10 == 0) {
@@ -99,10 +109,21 @@ TEST(ReportPrint, ThroughThePrintDialog)
     WriteLines(dir + "\\form.txt", form);
     WriteLines(dir + "\\date.txt", {PinnedDate::DateText()});
 
+    // OK prints to the preselected default printer. A dialog that does not close on OK is cancelled after a while,
+    // so that the test fails instead of waiting for its time-out.
     HookScope hooks(true);
-    DialogWatcher watcher("Print", [](HWND hDialog) { PressButton(hDialog, IDOK); });
+    bool closedByOk = false;
+    DialogWatcher watcher("Print", [&closedByOk](HWND hDialog) {
+        PressButton(hDialog, IDOK);
+        for (int i = 0; i < 200 && IsWindow(hDialog); ++i)
+            Sleep(50);
+        closedByOk = !IsWindow(hDialog);
+        if (!closedByOk)
+            PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
     PrintReport(sections);
     ASSERT_TRUE(watcher.Wait()) << "no Print dialog appeared";
+    EXPECT_TRUE(closedByOk) << "the Print dialog stayed open after OK: " << watcher.Seen();
     EXPECT_TRUE(hooks.boxes.empty());
 }
 
@@ -136,20 +157,6 @@ std::string Normal(const std::string& line)
     while (!out.empty() && out.back() == ' ')
         out.pop_back();
     return out;
-}
-
-std::vector<std::string> SplitLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
 }
 
 // The lines to look for on paper, blanks normalised; empty lines leave no text.
@@ -188,7 +195,7 @@ TEST(ReportPrint, PdfHoldsTheReport)
         if (end == std::string::npos)
             end = text.size();
         std::vector<std::string> page;
-        for (const std::string& line : SplitLines(text.substr(start, end - start))) {
+        for (const std::string& line : SplitLf(text.substr(start, end - start))) {
             std::string n = Normal(line);
             if (!n.empty())
                 page.push_back(n);

@@ -104,6 +104,33 @@ std::vector<std::string> SplitCrLf(const std::string& text)
     return lines;
 }
 
+std::vector<std::string> SplitLf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            return lines;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+std::vector<std::string> ListEntries(HWND hList)
+{
+    std::vector<std::string> entries;
+    int count = int(SendMessageA(hList, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::string text(size_t(SendMessageA(hList, LB_GETTEXTLEN, WPARAM(i), 0)), '\0');
+        SendMessageA(hList, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(&text[0]));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
 std::string SourceFile(const std::string& relative)
 {
     std::string path = std::string("Z:") + TAVISK_REPORT_TEST_DIR + "/" + relative;

@@ -33,6 +33,10 @@ void WriteText(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
 // Splits on CR LF; a final CR LF ends the last line (no empty line after it).
 std::vector<std::string> SplitCrLf(const std::string& text);
+// Splits on LF; text after the last LF, even empty, is a line of its own.
+std::vector<std::string> SplitLf(const std::string& text);
+// The entries of a list box (LB_GETCOUNT, LB_GETTEXT).
+std::vector<std::string> ListEntries(HWND hList);
 // A file of the source tree (tests/report/<relative>) through Wine's Z: drive.
 std::string SourceFile(const std::string& relative);
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 using namespace reporttest;
 
@@ -18,6 +19,22 @@ std::string Header()
 {
     return std::string(55, '-') + "\r\nTavisk V1.25     \r\n" + kReportNoticeLine + "\r\n" + PinnedDate::DateText() +
            "\r\n" + std::string(55, '-') + "\r\n";
+}
+
+// The text file that a writer opened with `title` makes of what `write` hands it.
+std::string TextFileOf(const std::function<void(CReportWriter&)>& write, const char* title = "")
+{
+    ScratchFolder folder;
+    const std::string path = folder.Path("report.txt");
+    {
+        CReportWriter writer;
+        if (writer.Open(kReportModeTextFile, title, path.c_str(), false) != 1) {
+            ADD_FAILURE() << "cannot open " << path;
+            return "";
+        }
+        write(writer);
+    }
+    return ReadText(path);
 }
 
 TEST(ReportWriterText, HeaderThenLinesUnchanged)
@@ -52,13 +69,8 @@ TEST(ReportWriterText, HeaderThenLinesUnchanged)
 TEST(ReportWriterText, TitleFollowsTheProgramName)
 {
     PinnedDate date;
-    ScratchFolder folder;
-    const std::string path = folder.Path("titled.txt");
-    {
-        CReportWriter writer;
-        ASSERT_EQ(1, writer.Open(kReportModeTextFile, "Drive D:", path.c_str(), false));
-    }
-    EXPECT_EQ("Tavisk V1.25     Drive D:", SplitCrLf(ReadText(path)).at(1));
+    const std::string text = TextFileOf([](CReportWriter&) {}, "Drive D:");
+    EXPECT_EQ("Tavisk V1.25     Drive D:", SplitCrLf(text).at(1));
 }
 
 // Mode 12 opens and writes nothing; other codes do not open.
@@ -233,6 +245,39 @@ TEST(ReportWriterErrors, ReplacementHappensOnlyWhenComplete)
     EXPECT_EQ(std::vector<std::string>{"report.txt"}, folder.Files());
 }
 
+// A report that an exception cuts short never replaces the earlier file, and leaves no temporary file behind.
+TEST(ReportWriterErrors, InterruptedReportKeepsEarlierFile)
+{
+    PinnedDate date;
+    HookScope hooks;
+    ScratchFolder folder;
+    for (ReportMode mode : {kReportModeTextFile, kReportModeSupportFile}) {
+        SCOPED_TRACE(mode);
+        const std::string path = folder.Path(mode == kReportModeTextFile ? "report.txt" : "report.kvs");
+        WriteText(path, "earlier file");
+        try {
+            CReportWriter writer;
+            ASSERT_EQ(1, writer.Open(mode, "", path.c_str(), false));
+            writer.WriteLine("the first half");
+            throw CInvalidArgException();
+        } catch (const CException&) {
+        }
+        EXPECT_EQ("earlier file", ReadText(path));
+    }
+    EXPECT_EQ((std::vector<std::string>{"report.kvs", "report.txt"}), folder.Files());
+    EXPECT_TRUE(hooks.boxes.empty());
+}
+
+// The support form in the three languages (Windows-1252), with its headings underlined, as the text writer
+// writes it after the header.
+TEST(ReportWriterText, SupportFormTexts)
+{
+    PinnedDate date;
+    const std::string text = TextFileOf([](CReportWriter& writer) { writer.WriteSupportForm(); });
+    UpdateGolden("SupportForm.txt", text);
+    EXPECT_EQ(ExpectedTextFile("SupportForm.txt"), text);
+}
+
 } // namespace
 
 namespace {
@@ -242,14 +287,8 @@ namespace {
 TEST(ReportWriterText, SoftwareInfo)
 {
     PinnedDate date;
-    ScratchFolder folder;
-    const std::string path = folder.Path("software.txt");
-    {
-        CReportWriter writer;
-        ASSERT_EQ(1, writer.Open(kReportModeTextFile, "", path.c_str(), false));
-        writer.WriteSoftwareInfo();
-    }
-    std::vector<std::string> lines = SplitCrLf(ReadText(path));
+    std::vector<std::string> lines = SplitCrLf(TextFileOf([](CReportWriter& writer) { writer.WriteSoftwareInfo(); }));
+    ASSERT_GE(lines.size(), 5u);
     lines.erase(lines.begin(), lines.begin() + 5);
     const std::vector<std::string> expected = {
         "",
