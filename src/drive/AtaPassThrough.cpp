@@ -22,6 +22,7 @@ const DWORD kIdeBufferExtra = 16;
 const BYTE kAtaIdentifyDevice = 0xEC;
 const BYTE kAtaIdentifyPacketDevice = 0xA1;
 const DWORD kRescanSettleMs = 500;
+const DWORD kMaxIdeDataLength = 0x7FFFFFFF - kIdeBufferExtra;   // keeps length + 16 from wrapping around
 
 // SMART request and reply as sent: 32 bytes in (the platform structure without its 1-byte data tail),
 // 16 + 512 bytes out with the data at offset 16.
@@ -36,11 +37,6 @@ static_assert(offsetof(SENDCMDINPARAMS, bBuffer) == kSmartInSize, "SENDCMDINPARA
 static_assert(offsetof(SENDCMDOUTPARAMS, DriverStatus) == 4, "SENDCMDOUTPARAMS layout");
 static_assert(offsetof(SENDCMDOUTPARAMS, bBuffer) == kSmartDataOffset, "SENDCMDOUTPARAMS layout");
 
-bool IsLetterSlot(int nLetter)
-{
-    return nLetter >= kFirstDriveLetterSlot && nLetter <= kLastDriveLetterSlot;
-}
-
 void PutLe32(BYTE* p, DWORD v)
 {
     p[0] = BYTE(v); p[1] = BYTE(v >> 8); p[2] = BYTE(v >> 16); p[3] = BYTE(v >> 24);
@@ -48,12 +44,15 @@ void PutLe32(BYTE* p, DWORD v)
 
 } // namespace
 
-// Allocation failures give 0 rather than an exception. IDENTIFY DEVICE and IDENTIFY PACKET DEVICE are preceded
-// by a bus rescan and a 500 ms pause. The copy out is bounded by the caller's length whatever size the driver
-// reports. Letter indexes outside C: to Z: are refused.
+// Allocation failures give 0 rather than an exception, and so do lengths whose buffers (length + 16) cannot be
+// sized. IDENTIFY DEVICE and IDENTIFY PACKET DEVICE are preceded by a bus rescan and a 500 ms pause. The copy out
+// is bounded by the caller's length whatever size the driver reports. Letter indexes outside C: to Z: are
+// refused.
 int AtaPassThrough(const CDeviceRecord& record, const BYTE* pRegisters, const void* pIn, DWORD nInLength,
                    void* pOut, DWORD nOutLength)
 {
+    if (nInLength > kMaxIdeDataLength || nOutLength > kMaxIdeDataLength)
+        return 0;
     std::unique_ptr<BYTE[]> input(new (std::nothrow) BYTE[nInLength + kIdeBufferExtra]);
     std::unique_ptr<BYTE[]> output(new (std::nothrow) BYTE[nOutLength + kIdeBufferExtra]);
     if (!input || !output)
@@ -66,7 +65,7 @@ int AtaPassThrough(const CDeviceRecord& record, const BYTE* pRegisters, const vo
         std::memcpy(input.get() + kIdeHeaderSize, pIn, nInLength);
     PutLe32(output.get() + kIdeLengthOffset, nOutLength);
 
-    if (!IsLetterSlot(record.m_nDriveLetter))
+    if (!IsDriveLetterSlot(record.m_nDriveLetter))
         return 0;
     CDeviceHandle device(DeviceIoOpenLetter(record.m_nDriveLetter));
     if (!device.IsValid())
@@ -108,7 +107,7 @@ int SmartDriveCommand(const CDeviceRecord& record, const BYTE* pRegisters, void*
     std::memcpy(&pParams->irDriveRegs, pRegisters, kIdeRegisterCount);
     pParams->bDriveNumber = 0;
 
-    if (!IsLetterSlot(record.m_nDriveLetter))
+    if (!IsDriveLetterSlot(record.m_nDriveLetter))
         return 0;
     CDeviceHandle device(DeviceIoOpenLetter(record.m_nDriveLetter));
     if (!device.IsValid())

@@ -218,6 +218,52 @@ bool CScsiTransport::IsNT5Family()
 
 namespace {
 
+// Device interface class of storage ports.
+const GUID kInterfaceStoragePort = {0x2ACCFE60, 0xC130, 0x11D2, {0xB0, 0x82, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+const DWORD kMaxInterfaceDetailSize = 4096;
+
+} // namespace
+
+// Lists the present storage-port interfaces of the enumerator, takes the first, reads its device path (size
+// asked first, bounded) and asks the device, opened with no access rights, for its SCSI address.
+int CScsiTransport::GetStoragePortAddress(const char* pszEnumerator, SCSI_ADDRESS* pAddress)
+{
+    const SetupApiTable& api = GetSetupApiTable();
+    CDeviceInfoList interfaces(kInterfaceStoragePort, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE, pszEnumerator);
+    if (!interfaces.IsValid())
+        return -1;
+    SP_DEVICE_INTERFACE_DATA interfaceData;
+    std::memset(&interfaceData, 0, sizeof(interfaceData));
+    interfaceData.cbSize = sizeof(interfaceData);
+    if (!api.pfnEnumDeviceInterfaces(interfaces.get(), nullptr, &kInterfaceStoragePort, 0, &interfaceData))
+        return -1;
+    DWORD nRequired = 0;
+    api.pfnGetDeviceInterfaceDetailA(interfaces.get(), &interfaceData, nullptr, 0, &nRequired, nullptr);
+    if (nRequired <= sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A) || nRequired > kMaxInterfaceDetailSize)
+        return -1;
+    std::vector<BYTE> buffer(size_t(nRequired) + 1, 0);
+    SP_DEVICE_INTERFACE_DETAIL_DATA_A* pDetail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer.data());
+    pDetail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    if (!api.pfnGetDeviceInterfaceDetailA(interfaces.get(), &interfaceData, pDetail, nRequired, nullptr, nullptr))
+        return -1;
+
+    CDeviceHandle device(DeviceIoCreateFile(pDetail->DevicePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+    if (!device.IsValid())
+        return -1;
+    SCSI_ADDRESS address;
+    std::memset(&address, 0, sizeof(address));
+    DWORD nReturned = 0;
+    if (!DeviceIoControlCall(device.get(), IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address, sizeof(address),
+                             &nReturned, nullptr))
+        return -1;
+    if (pAddress != nullptr)
+        *pAddress = address;
+    return address.PortNumber;
+}
+
+namespace {
+
 // Stores the bus type in the adapter and in every record of every group.
 int StoreBusType(CHostAdapter& adapter, int nBusType)
 {
@@ -230,6 +276,18 @@ int StoreBusType(CHostAdapter& adapter, int nBusType)
     return nBusType;
 }
 
+// The adapter's port driver name (under ASPI the adapter identifier) and the result of GetPortDriverName.
+int ReadPortDriverName(CScsiTransport& transport, int nAdapter, CString& name)
+{
+    char szManagerId[kManagerIdSize];
+    char szIdentifier[kIdentifierSize];
+    BYTE unique[16];
+    int nScsiId = 0;
+    int nResult = transport.GetPortDriverName(nAdapter, szManagerId, szIdentifier, unique, &nScsiId);
+    name = szIdentifier;
+    return nResult;
+}
+
 } // namespace
 
 // NT 4.0 and Vista: an IDE port driver ("atapi", "esdi", any name with "ata") is an IDE channel, everything
@@ -237,13 +295,9 @@ int StoreBusType(CHostAdapter& adapter, int nBusType)
 int CScsiTransport::DetectBusTypeNT4(int nAdapter)
 {
     CHostAdapter& adapter = m_Adapters[nAdapter];
-    char szManagerId[kManagerIdSize];
-    char szIdentifier[kIdentifierSize];
-    BYTE unique[16];
-    int nScsiId = 0;
     int nType = kBusTypeScsi;
-    if (GetPortDriverName(nAdapter, szManagerId, szIdentifier, unique, &nScsiId) == 1) {
-        CString name(szIdentifier);
+    CString name;
+    if (ReadPortDriverName(*this, nAdapter, name) == 1) {
         name.MakeLower();
         if (Contains(name, "esdi") || Contains(name, "atapi") || Contains(name, "ata"))
             nType = kBusTypeIdeChannel;
@@ -255,12 +309,9 @@ int CScsiTransport::DetectBusTypeNT4(int nAdapter)
 int CScsiTransport::DetectBusTypeNT5(int nAdapter)
 {
     CHostAdapter& adapter = m_Adapters[nAdapter];
-    char szManagerId[kManagerIdSize];
-    char szIdentifier[kIdentifierSize];
-    BYTE unique[16];
-    int nScsiId = 0;
-    GetPortDriverName(nAdapter, szManagerId, szIdentifier, unique, &nScsiId);
-    return StoreBusType(adapter, ClassifyPortByDeviceClass(szIdentifier));
+    CString name;
+    ReadPortDriverName(*this, nAdapter, name);
+    return StoreBusType(adapter, ClassifyPortByDeviceClass(name));
 }
 
 // Searches the SCSI adapter, USB, IEEE 1394 and hard-disk-controller classes in turn. A class that holds the
@@ -445,6 +496,44 @@ char* CScsiTransport::ReadPortDriverFromDeviceMap(int nPort, char* pszOut)
     return pszOut;
 }
 
+namespace {
+
+// Walks the subkeys of a Windows 9x class key in enumeration order and hands each one whose lower-cased
+// "PortDriver" contains the identifier to the visitor, until the visitor returns false. A class key that cannot
+// be opened has no such subkeys.
+template <class Visit>
+void ForEachClassEntryOfPort(const char* pszClassKey, const CString& identifier, Visit visit)
+{
+    CRegistryKey classKey;
+    if (classKey.Open(HKEY_LOCAL_MACHINE, pszClassKey, KEY_READ) != ERROR_SUCCESS)
+        return;
+    CString name;
+    for (DWORD nIndex = 0;; ++nIndex) {
+        SubKeyResult result = EnumSubKey(classKey.get(), nIndex, kSubKeyNameChars, name);
+        if (result == kSubKeysEnded)
+            break;
+        CString portDriver;
+        if (result == kSubKeySkipped || !ReadSubKeyString(classKey.get(), name, "PortDriver", 99, portDriver))
+            continue;
+        portDriver.MakeLower();
+        if (Contains(portDriver, identifier) && !visit(classKey.get(), name))
+            break;
+    }
+}
+
+// The type a hard-disk-controller text gives: 0 for a primary or secondary IDE channel, else 1 or 2 for an ATA
+// or Serial ATA controller, -1 for none of these. The text is lower-cased in place.
+int ChannelOrAtaType(CString& text)
+{
+    text.MakeLower();
+    bool bChannel = CScsiTransport::IsPrimaryChannelName(text.GetBuffer(), text.GetLength()) ||
+                    CScsiTransport::IsSecondaryChannelName(text.GetBuffer(), text.GetLength());
+    text.ReleaseBuffer();
+    return bChannel ? int(kBusTypeIdeChannel) : AtaTypeFromDescription(text);
+}
+
+} // namespace
+
 // Windows 9x: the ASPI adapter identifier (without the blanks that pad it to 16 characters) is looked for in the
 // "PortDriver" values of the class keys. The SCSI adapter class gives 3 (1 or 2 for an ATA or Serial ATA
 // controller by "DriverDesc"); the hard-disk-controller class gives 0 for a primary or secondary IDE channel,
@@ -453,104 +542,49 @@ char* CScsiTransport::ReadPortDriverFromDeviceMap(int nPort, char* pszOut)
 int CScsiTransport::DetectBusTypeWin9x(int nAdapter)
 {
     CHostAdapter& adapter = m_Adapters[nAdapter];
-    char szManagerId[kManagerIdSize];
-    char szIdentifier[kIdentifierSize];
-    BYTE unique[16];
-    int nScsiId = 0;
-    int nIdentified = GetPortDriverName(nAdapter, szManagerId, szIdentifier, unique, &nScsiId);
-    CString identifier(szIdentifier);
+    CString identifier;
+    int nIdentified = ReadPortDriverName(*this, nAdapter, identifier);
     identifier.TrimRight(' ');
     identifier.MakeLower();
     int nType = kBusTypeNotSet;
-    CString name;
 
     if (nIdentified == 1) {
-        CRegistryKey scsiAdapters;
-        if (scsiAdapters.Open(HKEY_LOCAL_MACHINE, kWin9xScsiAdapterClass, KEY_READ) == ERROR_SUCCESS) {
-            for (DWORD nIndex = 0; nType == kBusTypeNotSet; ++nIndex) {
-                SubKeyResult result = EnumSubKey(scsiAdapters.get(), nIndex, kSubKeyNameChars, name);
-                if (result == kSubKeysEnded)
-                    break;
-                CString portDriver;
-                if (result == kSubKeySkipped ||
-                    !ReadSubKeyString(scsiAdapters.get(), name, "PortDriver", 99, portDriver))
-                    continue;
-                portDriver.MakeLower();
-                if (!Contains(portDriver, identifier))
-                    continue;
-                nType = kBusTypeScsi;
-                CString description;
-                if (ReadSubKeyString(scsiAdapters.get(), name, "DriverDesc", 100, description)) {
-                    description.MakeLower();
-                    int nAtaType = AtaTypeFromDescription(description);
-                    if (nAtaType >= 0)
-                        nType = nAtaType;
-                }
+        ForEachClassEntryOfPort(kWin9xScsiAdapterClass, identifier, [&](HKEY hClass, const CString& name) {
+            nType = kBusTypeScsi;
+            CString description;
+            if (ReadSubKeyString(hClass, name, "DriverDesc", 100, description)) {
+                description.MakeLower();
+                int nAtaType = AtaTypeFromDescription(description);
+                if (nAtaType >= 0)
+                    nType = nAtaType;
             }
-        }
+            return false;
+        });
     }
 
     if (nType == kBusTypeNotSet) {
-        CRegistryKey hdc;
-        if (hdc.Open(HKEY_LOCAL_MACHINE, kWin9xHdcClass, KEY_READ) == ERROR_SUCCESS) {
-            for (DWORD nIndex = 0;; ++nIndex) {
-                SubKeyResult result = EnumSubKey(hdc.get(), nIndex, kSubKeyNameChars, name);
-                if (result == kSubKeysEnded)
-                    break;
-                CString portDriver;
-                if (result == kSubKeySkipped || !ReadSubKeyString(hdc.get(), name, "PortDriver", 99, portDriver))
-                    continue;
-                portDriver.MakeLower();
-                if (!Contains(portDriver, identifier))
-                    continue;
-                int nFound = kBusTypeNotSet;
-                CString description;
-                if (ReadSubKeyString(hdc.get(), name, "DriverDesc", 100, description)) {
-                    description.MakeLower();
-                    if (IsPrimaryChannelName(description.GetBuffer(), description.GetLength()) ||
-                        IsSecondaryChannelName(description.GetBuffer(), description.GetLength()))
-                        nFound = kBusTypeIdeChannel;
-                    else
-                        nFound = AtaTypeFromDescription(description);
-                    description.ReleaseBuffer();
-                }
-                if (nFound < 0 && nType == kBusTypeNotSet) {
-                    CString matchingId;
-                    if (ReadSubKeyString(hdc.get(), name, "MatchingDeviceId", 299, matchingId)) {
-                        matchingId.MakeLower();
-                        if (IsPrimaryChannelName(matchingId.GetBuffer(), matchingId.GetLength()) ||
-                            IsSecondaryChannelName(matchingId.GetBuffer(), matchingId.GetLength()))
-                            nFound = kBusTypeIdeChannel;
-                        else
-                            nFound = AtaTypeFromDescription(matchingId);
-                        matchingId.ReleaseBuffer();
-                    }
-                }
-                if (nFound >= 0)
-                    nType = nFound;
-            }
-        }
+        ForEachClassEntryOfPort(kWin9xHdcClass, identifier, [&](HKEY hClass, const CString& name) {
+            int nFound = kBusTypeNotSet;
+            CString description, matchingId;
+            if (ReadSubKeyString(hClass, name, "DriverDesc", 100, description))
+                nFound = ChannelOrAtaType(description);
+            if (nFound < 0 && nType == kBusTypeNotSet &&
+                ReadSubKeyString(hClass, name, "MatchingDeviceId", 299, matchingId))
+                nFound = ChannelOrAtaType(matchingId);
+            if (nFound >= 0)
+                nType = nFound;
+            return true;
+        });
     }
 
     if (nType == kBusTypeNotSet) {
-        CRegistryKey storage;
-        if (storage.Open(HKEY_LOCAL_MACHINE, kWin9xStorageClass, KEY_READ) == ERROR_SUCCESS) {
-            for (DWORD nIndex = 0;; ++nIndex) {
-                SubKeyResult result = EnumSubKey(storage.get(), nIndex, kSubKeyNameChars, name);
-                if (result == kSubKeysEnded)
-                    break;
-                CString portDriver;
-                if (result == kSubKeySkipped ||
-                    !ReadSubKeyString(storage.get(), name, "PortDriver", 99, portDriver))
-                    continue;
-                portDriver.MakeLower();
-                CString description;
-                if (Contains(portDriver, identifier) &&
-                    ReadSubKeyString(storage.get(), name, "DriverDesc", 100, description) &&
-                    (Contains(description, "1394") || Contains(description, "IEEE")))
-                    nType = kBusType1394;
-            }
-        }
+        ForEachClassEntryOfPort(kWin9xStorageClass, identifier, [&](HKEY hClass, const CString& name) {
+            CString description;
+            if (ReadSubKeyString(hClass, name, "DriverDesc", 100, description) &&
+                (Contains(description, "1394") || Contains(description, "IEEE")))
+                nType = kBusType1394;
+            return true;
+        });
     }
 
     if (nType == kBusTypeNotSet)

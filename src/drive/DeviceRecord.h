@@ -28,6 +28,18 @@ const int32_t kFirstDriveLetterSlot = 2;  // C:
 const int32_t kLastDriveLetterSlot = 25;  // Z:
 const int32_t kDriveLetterCount = 26;
 
+// An index of the transport's 26-entry per-letter tables (A: to Z:).
+inline bool IsDriveLetterIndex(int32_t nLetter)
+{
+    return nLetter >= 0 && nLetter < kDriveLetterCount;
+}
+
+// A letter whose device the pass-through commands may open: C: to Z:. Index 1 means "no letter", never B:.
+inline bool IsDriveLetterSlot(int32_t nLetter)
+{
+    return nLetter >= kFirstDriveLetterSlot && nLetter <= kLastDriveLetterSlot;
+}
+
 const int32_t kDeviceTypeCdDvd = 5;       // peripheral device type of a CD/DVD device
 const int32_t kSettingNotRead = -1;       // the four Windows 9x driver settings when none was read
 const int kDeviceSenseBytes = 16;         // size of m_Sense; commands write bytes 0-13

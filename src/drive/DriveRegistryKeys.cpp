@@ -3,6 +3,7 @@
 // its parent's id prefix, the description of the IDE channel or PCI adapter the drive hangs on; and, on
 // Windows 9x, the drive's auto insert notification in the IDE channel's class key and in its device key.
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -69,6 +70,28 @@ bool CopyDescription(const CRegistryKey& key, char* pszDescription)
     return true;
 }
 
+// The first instance subkey of an open key, in enumeration order, whose "ParentIdPrefix" equals the prefix
+// exactly (case-sensitive); it is left open in match. Instances that cannot be opened or have no such value are
+// passed over.
+bool FindInstanceWithPrefix(HKEY hParent, const CString& prefix, CRegistryKey& match)
+{
+    CString name;
+    for (DWORD nIndex = 0;; ++nIndex) {
+        SubKeyResult result = EnumSubKey(hParent, nIndex, name);
+        if (result == kSubKeysEnded)
+            return false;
+        CRegistryKey instance;
+        CString parentIdPrefix;
+        if (result == kSubKeySkipped || instance.Open(hParent, name, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+            instance.QueryString("ParentIdPrefix", parentIdPrefix) != ERROR_SUCCESS)
+            continue;
+        if (parentIdPrefix == prefix) {
+            match = std::move(instance);
+            return true;
+        }
+    }
+}
+
 // The key name of an ATAPI CD-ROM drive under the IDE enumerator: "CdRom", a 40-character model field (vendor,
 // then product directly after it) and an 8-character firmware field (the revision first), blanks as '_'.
 CString IdeDeviceName(const char* pszVendor, const char* pszProduct, const char* pszRevision)
@@ -114,19 +137,8 @@ bool FindIdeChannelDescription(const CString& ideName, char* pszDescription)
     CRegistryKey channels;
     if (channels.Open(HKEY_LOCAL_MACHINE, CString(kEnumKey) + "\\PCIIDE\\IDEChannel", KEY_READ) != ERROR_SUCCESS)
         return false;
-    for (DWORD nIndex = 0;; ++nIndex) {
-        SubKeyResult result = EnumSubKey(channels.get(), nIndex, name);
-        if (result == kSubKeysEnded)
-            break;
-        CRegistryKey channel;
-        CString parentIdPrefix;
-        if (result == kSubKeySkipped || channel.Open(channels.get(), name, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
-            channel.QueryString("ParentIdPrefix", parentIdPrefix) != ERROR_SUCCESS)
-            continue;
-        if (parentIdPrefix == prefix)
-            return CopyDescription(channel, pszDescription);
-    }
-    return false;
+    CRegistryKey channel;
+    return FindInstanceWithPrefix(channels.get(), prefix, channel) && CopyDescription(channel, pszDescription);
 }
 
 // SCSI search: among the device keys of Enum\SCSI whose names contain the vendor and product texts (each less
@@ -184,22 +196,11 @@ bool FindPciAdapterDescription(const char* pszVendor, const char* pszProduct, co
         SubKeyResult result = EnumSubKey(pci.get(), nIndex, name);
         if (result == kSubKeysEnded)
             break;
-        CRegistryKey device;
+        CRegistryKey device, key;
         if (result == kSubKeySkipped || device.Open(pci.get(), name, KEY_READ) != ERROR_SUCCESS)
             continue;
-        for (DWORD nInstance = 0;; ++nInstance) {
-            SubKeyResult instanceResult = EnumSubKey(device.get(), nInstance, instance);
-            if (instanceResult == kSubKeysEnded)
-                break;
-            CRegistryKey key;
-            CString parentIdPrefix;
-            if (instanceResult == kSubKeySkipped ||
-                key.Open(device.get(), instance, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
-                key.QueryString("ParentIdPrefix", parentIdPrefix) != ERROR_SUCCESS)
-                continue;
-            if (parentIdPrefix == prefix)
-                return CopyDescription(key, pszDescription);
-        }
+        if (FindInstanceWithPrefix(device.get(), prefix, key))
+            return CopyDescription(key, pszDescription);
     }
     return false;
 }

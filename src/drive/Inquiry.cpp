@@ -71,7 +71,7 @@ int CScsiTransport::InquiryViaLetter(CDeviceRecord& record, char* pszVendor, cha
 int CScsiTransport::InquiryViaPort(CDeviceRecord& record, char* pszVendor, char* pszProduct, char* pszRevision)
 {
     int nLetter = record.m_nDriveLetter;
-    if (nLetter >= 0 && nLetter < kDriveLetterCount && m_bInquireViaLetter[nLetter] == 1)
+    if (IsDriveLetterIndex(nLetter) && m_bInquireViaLetter[nLetter] == 1)
         return InquiryViaLetter(record, pszVendor, pszProduct, pszRevision);
     if (record.m_nAdapter < 0 || record.m_nAdapter >= m_Adapters.GetSize())
         return 0;

@@ -45,29 +45,23 @@ int ReadFirstByte(const CRegistryKey& key, const char* pszName)
     return data[0];
 }
 
-// A value read as text: REG_SZ as stored, other types by their bytes up to the first NUL. False when missing.
-bool ReadText(const CRegistryKey& key, const char* pszName, CString& text)
+// A value read as text, whatever its type: its bytes up to the first NUL or, with a separator, all its bytes with
+// every NUL turned into the separator (a REG_MULTI_SZ list of ids). False when the value is missing.
+bool ReadText(const CRegistryKey& key, const char* pszName, CString& text, char chSeparator = '\0')
 {
     DWORD nType = 0;
     CByteArray data;
     if (key.QueryRaw(pszName, nType, data) != ERROR_SUCCESS)
         return false;
     text.Empty();
-    for (INT_PTR i = 0; i < data.GetSize() && data[i] != 0; ++i)
-        text += char(data[i]);
-    return true;
-}
-
-// A value that may hold several NUL-separated strings (a REG_MULTI_SZ list of ids), joined with commas.
-bool ReadTextList(const CRegistryKey& key, const char* pszName, CString& text)
-{
-    DWORD nType = 0;
-    CByteArray data;
-    if (key.QueryRaw(pszName, nType, data) != ERROR_SUCCESS)
-        return false;
-    text.Empty();
-    for (INT_PTR i = 0; i < data.GetSize(); ++i)
-        text += data[i] != 0 ? char(data[i]) : ',';
+    for (INT_PTR i = 0; i < data.GetSize(); ++i) {
+        if (data[i] != 0)
+            text += char(data[i]);
+        else if (chSeparator != '\0')
+            text += chSeparator;
+        else
+            break;
+    }
     return true;
 }
 
@@ -335,7 +329,7 @@ void CScsiTransport::DetectWin9xUsbBridge(const char* pszDevice, const char* psz
         return;
     }
     CString compatibleIds;
-    if (ReadTextList(key, "CompatibleIDs", compatibleIds) &&
+    if (ReadText(key, "CompatibleIDs", compatibleIds, ',') &&
         (compatibleIds.Find("USB") >= 0 || compatibleIds.Find("TPPIOSTB") >= 0))
         record.m_nBusType = kBusTypeUsb;
 }

@@ -58,16 +58,6 @@ bool QueryLetterAddress(int nLetter, SCSI_ADDRESS& address)
                                &nReturned, nullptr) != FALSE;
 }
 
-bool IsLetterSlot(int nLetter)
-{
-    return nLetter >= kFirstDriveLetterSlot && nLetter <= kLastDriveLetterSlot;
-}
-
-bool IsLetterTableIndex(int nLetter)
-{
-    return nLetter >= 0 && nLetter < kDriveLetterCount;
-}
-
 template <class Visit>
 void ForEachRecord(CHostAdapterArray& adapters, Visit visit)
 {
@@ -111,7 +101,7 @@ BYTE CScsiTransport::InitSpti()
     ScanScsiPorts(m_Adapters);
     const INT_PTR nPortAdapters = m_Adapters.GetSize();
     for (INT_PTR i = 0; i < letters.GetSize(); ++i) {
-        if (IsLetterTableIndex(letters[i].m_nDriveLetter))
+        if (IsDriveLetterIndex(letters[i].m_nDriveLetter))
             m_bLetterClaimed[letters[i].m_nDriveLetter] = 1;
     }
 
@@ -159,7 +149,7 @@ BYTE CScsiTransport::InitSpti()
         if ((Inquiry(record, szVendor, szProduct, szRevision) & 1) == 0)
             return;
         int nLetter = record.m_nDriveLetter;
-        if (IsLetterTableIndex(nLetter) && LetterDriveType(nLetter) == DRIVE_CDROM) {
+        if (IsDriveLetterIndex(nLetter) && LetterDriveType(nLetter) == DRIVE_CDROM) {
             if (IsPrintableText(record.m_szVendor, kVendorChars, false) &&
                 IsPrintableText(record.m_szProduct, kProductChars, false))
                 return;
@@ -186,7 +176,7 @@ BYTE CScsiTransport::InitSpti()
             CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
             for (INT_PTR nPlace = 0; nPlace < group.GetSize();) {
                 CDeviceRecord& record = group[nPlace];
-                if (!m_strExcludedLetters.IsEmpty() && IsLetterTableIndex(record.m_nDriveLetter) &&
+                if (!m_strExcludedLetters.IsEmpty() && IsDriveLetterIndex(record.m_nDriveLetter) &&
                     m_strExcludedLetters.Find(char('A' + record.m_nDriveLetter)) >= 0) {
                     group.RemoveAt(nPlace);
                     continue;
@@ -194,7 +184,7 @@ BYTE CScsiTransport::InitSpti()
                 char szVendor[kVendorChars + 1], szProduct[kProductChars + 1], szRevision[kRevisionChars + 1];
                 int nResult = Inquiry(record, szVendor, szProduct, szRevision);
                 int nType = (nResult & 1) ? (nResult >> 8) & 0xFF : 0;
-                if (nType > 11 && IsLetterTableIndex(record.m_nDriveLetter)) {
+                if (nType > 11 && IsDriveLetterIndex(record.m_nDriveLetter)) {
                     UINT nDriveType = LetterDriveType(record.m_nDriveLetter);
                     if (nDriveType == DRIVE_FIXED || nDriveType == DRIVE_REMOVABLE)
                         nType = 0;
@@ -409,7 +399,7 @@ void CScsiTransport::AddLetterDriveAdapters(CArray<CDeviceRecord>& list)
 
     for (INT_PTR i = 0; i < list.GetSize(); ++i) {
         CDeviceRecord record = list[i];
-        if (!IsLetterSlot(record.m_nDriveLetter))
+        if (!IsDriveLetterSlot(record.m_nDriveLetter))
             continue;
         CDeviceHandle device(DeviceIoOpenLetter(record.m_nDriveLetter));
         if (!device.IsValid())

@@ -10,17 +10,6 @@ namespace {
 
 const char kDefaultAspiDllName[] = "wnaspi32.dll";
 
-bool IsLetterTableIndex(int nLetter)
-{
-    return nLetter >= 0 && nLetter < kDriveLetterCount;
-}
-
-// Letter devices are opened only for C: to Z:. Index 1 means "no letter" and must not become "\\.\B:".
-bool IsLetterSlot(int nLetter)
-{
-    return nLetter >= kFirstDriveLetterSlot && nLetter <= kLastDriveLetterSlot;
-}
-
 } // namespace
 
 // Access mode 0, no library, empty adapter list, cleared entry points and per-letter tables.
@@ -91,7 +80,7 @@ const char* CScsiTransport::FormatSenseMessage(const CDeviceRecord& record)
 void CScsiTransport::OpenDriveHandle(const CDeviceRecord& record)
 {
     int nLetter = record.m_nDriveLetter;
-    if (!IsLetterSlot(nLetter))
+    if (!IsDriveLetterSlot(nLetter))
         return;
     EnterCriticalSection(&m_LetterGuard[nLetter]);
     if (m_hLetterDevice[nLetter] != nullptr && m_hLetterDevice[nLetter] != INVALID_HANDLE_VALUE)
@@ -111,7 +100,7 @@ void CScsiTransport::OpenDriveHandle(const CDeviceRecord& record)
 void CScsiTransport::CloseDriveHandle(const CDeviceRecord& record)
 {
     int nLetter = record.m_nDriveLetter;
-    if (!IsLetterSlot(nLetter))
+    if (!IsDriveLetterSlot(nLetter))
         return;
     EnterCriticalSection(&m_LetterGuard[nLetter]);
     m_bLetterOpen[nLetter] = 0;
@@ -185,12 +174,12 @@ void CScsiTransport::SetAspiDllName(const char* pszPath)
 
 DWORD CScsiTransport::GetLetterValue(const CDeviceRecord& record) const
 {
-    return IsLetterTableIndex(record.m_nDriveLetter) ? m_nLetterValue[record.m_nDriveLetter] : DWORD(-1);
+    return IsDriveLetterIndex(record.m_nDriveLetter) ? m_nLetterValue[record.m_nDriveLetter] : DWORD(-1);
 }
 
 DWORD CScsiTransport::SetLetterValue(const CDeviceRecord& record, DWORD nValue)
 {
-    if (!IsLetterTableIndex(record.m_nDriveLetter))
+    if (!IsDriveLetterIndex(record.m_nDriveLetter))
         return DWORD(-1);
     m_nLetterValue[record.m_nDriveLetter] = nValue;
     return nValue;

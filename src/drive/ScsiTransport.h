@@ -14,6 +14,8 @@
 #include "framework/Array.h"
 #include "framework/String.h"
 
+struct _SCSI_ADDRESS;   // <ntddscsi.h>
+
 // ExecStatus: the result of ExecScsiCommand and of every command built on it. Callers test for 1.
 //   1                 completed (kExecCompleted)
 //   0                 failed: no back end, letter index 256, open or control call failed, SCSI status not GOOD
@@ -137,6 +139,10 @@ public:
     // pszOut is left as it was when a key cannot be opened. Returns pszOut.
     static char* ReadPortDriverFromDeviceMap(int nPort, char* pszOut);
     static bool IsNT5Family();
+    // The SCSI address of the first storage-port device interface of the enumerator (e.g. "SCSI", "USBSTOR"),
+    // asked with IOCTL_SCSI_GET_ADDRESS: its port number is returned and the whole address written to pAddress
+    // (when given); -1 when there is no such interface or it does not answer.
+    static int GetStoragePortAddress(const char* pszEnumerator, _SCSI_ADDRESS* pAddress = nullptr);
     // Localised names of the primary and secondary IDE channel in ANSI text of nLength bytes. The caller's text
     // comes back lower-cased. The code-page forms take the code page of the text (the others: CP_ACP).
     static bool IsPrimaryChannelName(char* pszText, int nLength);

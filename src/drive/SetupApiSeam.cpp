@@ -13,6 +13,8 @@ const SetupApiTable kSystemTable = {
     &CM_Get_Child,
     &CM_Get_Sibling,
     &CM_Get_Device_IDA,
+    &SetupDiEnumDeviceInterfaces,
+    &SetupDiGetDeviceInterfaceDetailA,
 };
 
 // Read by every call, written only while no start-up runs (a test program's set-up).
@@ -33,8 +35,8 @@ const SetupApiTable& GetSetupApiTable()
 }
 
 // Lists the devices of the class that the flags select (DIGCF_PRESENT: the present ones).
-CDeviceInfoList::CDeviceInfoList(const GUID& deviceClass, DWORD dwFlags)
-    : m_h(GetSetupApiTable().pfnGetClassDevsA(&deviceClass, nullptr, nullptr, dwFlags))
+CDeviceInfoList::CDeviceInfoList(const GUID& deviceClass, DWORD dwFlags, const char* pszEnumerator)
+    : m_h(GetSetupApiTable().pfnGetClassDevsA(&deviceClass, pszEnumerator, nullptr, dwFlags))
 {
 }
 

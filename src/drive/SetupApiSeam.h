@@ -1,7 +1,8 @@
 // src/drive/SetupApiSeam.h
 // The one seam for the SetupAPI and Configuration Manager calls of the drive discovery: the present devices of
-// a device class, their ids and registry properties, and the child and sibling nodes of a device node. The
-// default table calls the system; a test program installs a table that describes a machine's device tree.
+// a device class, their ids, registry properties and device interfaces, and the child and sibling nodes of a
+// device node. The default table calls the system; a test program installs a table that describes a machine's
+// device tree.
 #ifndef TAVISK_DRIVE_SETUPAPISEAM_H
 #define TAVISK_DRIVE_SETUPAPISEAM_H
 
@@ -21,6 +22,11 @@ struct SetupApiTable {
     CONFIGRET (WINAPI* pfnGetChild)(PDEVINST pChild, DEVINST node, ULONG nFlags);
     CONFIGRET (WINAPI* pfnGetSibling)(PDEVINST pSibling, DEVINST node, ULONG nFlags);
     CONFIGRET (WINAPI* pfnGetDeviceIdA)(DEVINST node, PCHAR pszId, ULONG nSize, ULONG nFlags);
+    BOOL (WINAPI* pfnEnumDeviceInterfaces)(HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, const GUID* pInterfaceClass,
+                                           DWORD nIndex, PSP_DEVICE_INTERFACE_DATA pInterface);
+    BOOL (WINAPI* pfnGetDeviceInterfaceDetailA)(HDEVINFO hDevInfo, PSP_DEVICE_INTERFACE_DATA pInterface,
+                                                PSP_DEVICE_INTERFACE_DETAIL_DATA_A pDetail, DWORD nSize,
+                                                PDWORD pnRequired, PSP_DEVINFO_DATA pData);
 };
 
 // Installs a table (kept by pointer: it must outlive its use); null restores the system table. Returns the table
@@ -31,7 +37,9 @@ const SetupApiTable& GetSetupApiTable();
 // Owner of a device information list made through the seam; destroys it through the seam.
 class CDeviceInfoList {
 public:
-    CDeviceInfoList(const GUID& deviceClass, DWORD dwFlags);
+    // The devices (or, with DIGCF_DEVICEINTERFACE, the device interfaces) of the class that the flags select,
+    // optionally of one enumerator only.
+    CDeviceInfoList(const GUID& deviceClass, DWORD dwFlags, const char* pszEnumerator = nullptr);
     ~CDeviceInfoList();
     CDeviceInfoList(const CDeviceInfoList&) = delete;
     CDeviceInfoList& operator=(const CDeviceInfoList&) = delete;

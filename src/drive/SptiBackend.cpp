@@ -48,7 +48,7 @@ ExecStatus CScsiTransport::ExecSptiCommand(CDeviceRecord& record, const BYTE* pC
     int nLetter = record.m_nDriveLetter;
     if (nLetter == kDriveLetterInvalid)
         return kExecNoLetter;
-    if (nLetter < kFirstDriveLetterSlot || nLetter > kLastDriveLetterSlot) {
+    if (!IsDriveLetterSlot(nLetter)) {
         std::memset(record.m_Sense, 0, ASPI_SENSE_LEN);
         return kExecFailed;
     }

@@ -71,9 +71,7 @@ protected:
 
     int Drive(const char* pszVendor, const char* pszProduct, const char* pszRevision, int nPeripheral = 5)
     {
-        int nDrive = m_pMachine->AddDrive(pszVendor, pszProduct, pszRevision);
-        m_pMachine->SetInt(nDrive, EMU_KEY_PERIPHERAL, nPeripheral);
-        return nDrive;
+        return AddEmulatedDrive(m_pMachine, pszVendor, pszProduct, pszRevision, nPeripheral);
     }
 
     void BuildMachine()
@@ -139,12 +137,7 @@ TEST_F(Win98Machine, StartUpBuildsTheTable)
     };
     ExpectAdapterTable(m_Transport.m_Adapters, adapters, records);
 
-    CHostAdapterArray first;
-    m_Transport.CopyHostAdapters(first);
-    m_Transport.Close();
-    EXPECT_EQ(nullptr, m_Transport.m_hAspiDll);
-    ASSERT_EQ(kAccessModeAspi, m_Transport.InitAspi());
-    ExpectSameAdapterList(first, m_Transport.m_Adapters);
+    ExpectRefreshGivesTheSameList(m_Transport, &CScsiTransport::InitAspi);
 }
 
 // ASPI reporting no host adapters: the start-up succeeds with an empty list.

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <ntddscsi.h>
+
 #include "DiscoveryFixtures.h"
 #include "Emu.h"
 
@@ -199,6 +202,38 @@ TEST_F(PortBusTypes, DeviceMapDriverValue)
     EXPECT_STREQ("atapi", CScsiTransport::ReadPortDriverFromDeviceMap(9, szOut));
 }
 
+// The first storage-port interface of an enumerator, asked for its SCSI address; an interface that does not
+// answer, cannot be opened or is of another class gives -1.
+TEST_F(PortBusTypes, StoragePortAddressOfAnEnumerator)
+{
+    int nDrive = m_pMachine->AddDrive("KORVATH", "CD-R   QZ5224U", "1.02");
+    m_pMachine->SetLetter(5, DRIVE_CDROM, nDrive);
+    m_pMachine->SetLetterAddress(5, 3, 0, 2, 1);
+    m_pMachine->SetLetter(6, DRIVE_CDROM, nDrive);
+    CFakeDeviceTree tree;
+    tree.AddInterface(kGuidStoragePortInterface, "USBSTOR", "\\\\.\\F:");
+    tree.AddInterface(kGuidStoragePortInterface, "USBSTOR", "\\\\.\\G:");
+    tree.AddInterface(kGuidStoragePortInterface, "SBP2", "\\\\.\\G:");
+    tree.AddInterface(kGuidStoragePortInterface, "SCSI", "\\\\.\\H:");
+    tree.AddInterface(kGuidUsb, "IDE", "\\\\.\\F:");
+    tree.Install();
+
+    SCSI_ADDRESS address;
+    std::memset(&address, 0xEE, sizeof(address));
+    EXPECT_EQ(3, CScsiTransport::GetStoragePortAddress("usbstor", &address));
+    EXPECT_EQ(3, address.PortNumber);
+    EXPECT_EQ(0, address.PathId);
+    EXPECT_EQ(2, address.TargetId);
+    EXPECT_EQ(1, address.Lun);
+    EXPECT_EQ(-1, CScsiTransport::GetStoragePortAddress("SBP2", &address));
+    EXPECT_EQ(-1, CScsiTransport::GetStoragePortAddress("SCSI"));
+    EXPECT_EQ(-1, CScsiTransport::GetStoragePortAddress("IDE"));
+    EXPECT_EQ(3, address.PortNumber);
+    EXPECT_EQ(0, tree.m_nOpenLists);
+    EXPECT_EQ(0, m_pMachine->GetOpenHandleCount());
+    tree.Remove();
+}
+
 namespace {
 
 const char kHdcDriver[] = "{4D36E96A-E325-11CE-BFC1-08002BE10318}\\";
@@ -337,4 +372,5 @@ TEST(SystemInterfaces, NothingFoundUnderWine)
 
     EXPECT_EQ(kAccessModeNone, transport.InitSpti());
     EXPECT_EQ(0, transport.m_Adapters.GetSize());
+    EXPECT_GE(CScsiTransport::GetStoragePortAddress("SCSI"), -1);
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Emu.h"
 #include "framework/Registry.h"
 
 const GUID kGuidScsiAdapter = {0x4D36E97B, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
@@ -15,6 +16,8 @@ const GUID kGuidUsb = {0x36FC9E60, 0xC465, 0x11CF, {0x80, 0x56, 0x44, 0x45, 0x53
 const GUID kGuid1394 = {0x6BDD1FC1, 0x810F, 0x11D0, {0xBE, 0xC7, 0x08, 0x00, 0x2B, 0xE2, 0x09, 0x2F}};
 const GUID kGuidHdc = {0x4D36E96A, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 const GUID kGuidSbp2 = {0xD48179BE, 0xEC20, 0x11D1, {0xB6, 0xB8, 0x00, 0xC0, 0x4F, 0xA3, 0x72, 0xA7}};
+const GUID kGuidStoragePortInterface = {0x2ACCFE60, 0xC130, 0x11D2,
+                                        {0xB0, 0x82, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 
 // ---------------------------------------------------------------------------------------------------------------
 // Registry fixtures
@@ -117,6 +120,7 @@ CFakeDeviceTree* g_pTree = nullptr;
 struct FakeList {
     uint32_t nMagic;
     std::vector<int> devices;
+    std::vector<int> interfaces;   // indexes into m_Interfaces (lists made with DIGCF_DEVICEINTERFACE)
 };
 const uint32_t kListMagic = 0x54524545;
 
@@ -131,12 +135,22 @@ bool SameGuid(const GUID& a, const GUID& b)
     return std::memcmp(&a, &b, sizeof(GUID)) == 0;
 }
 
-HDEVINFO WINAPI FakeGetClassDevsA(const GUID* pClassGuid, PCSTR, HWND, DWORD)
+HDEVINFO WINAPI FakeGetClassDevsA(const GUID* pClassGuid, PCSTR pszEnumerator, HWND, DWORD dwFlags)
 {
     if (g_pTree == nullptr || pClassGuid == nullptr)
         return INVALID_HANDLE_VALUE;
     FakeList* pList = new FakeList;
     pList->nMagic = kListMagic;
+    if (dwFlags & DIGCF_DEVICEINTERFACE) {
+        for (size_t i = 0; i < g_pTree->m_Interfaces.size(); ++i) {
+            const CFakeDeviceTree::InterfaceEntry& entry = g_pTree->m_Interfaces[i];
+            if (SameGuid(entry.guid, *pClassGuid) &&
+                (pszEnumerator == nullptr || lstrcmpiA(pszEnumerator, entry.strEnumerator.c_str()) == 0))
+                pList->interfaces.push_back(int(i));
+        }
+        g_pTree->m_nOpenLists++;
+        return pList;
+    }
     for (const CFakeDeviceTree::ClassEntry& entry : g_pTree->m_Classes) {
         if (!SameGuid(entry.guid, *pClassGuid))
             continue;
@@ -237,6 +251,49 @@ BOOL WINAPI FakeGetDeviceRegistryPropertyA(HDEVINFO hDevInfo, PSP_DEVINFO_DATA p
     return CopyOut(*pText, reinterpret_cast<PSTR>(pBuffer), nSize, pnRequired);
 }
 
+BOOL WINAPI FakeEnumDeviceInterfaces(HDEVINFO hDevInfo, PSP_DEVINFO_DATA, const GUID* pInterfaceClass, DWORD nIndex,
+                                     PSP_DEVICE_INTERFACE_DATA pInterface)
+{
+    FakeList* pList = AsList(hDevInfo);
+    if (pList == nullptr || pInterface == nullptr || pInterface->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (nIndex >= pList->interfaces.size()) {
+        SetLastError(ERROR_NO_MORE_ITEMS);
+        return FALSE;
+    }
+    pInterface->InterfaceClassGuid = *pInterfaceClass;
+    pInterface->Flags = SPINT_ACTIVE;
+    pInterface->Reserved = ULONG_PTR(pList->interfaces[nIndex]);
+    return TRUE;
+}
+
+BOOL WINAPI FakeGetDeviceInterfaceDetailA(HDEVINFO hDevInfo, PSP_DEVICE_INTERFACE_DATA pInterface,
+                                          PSP_DEVICE_INTERFACE_DETAIL_DATA_A pDetail, DWORD nSize, PDWORD pnRequired,
+                                          PSP_DEVINFO_DATA)
+{
+    if (AsList(hDevInfo) == nullptr || pInterface == nullptr ||
+        pInterface->Reserved >= g_pTree->m_Interfaces.size()) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const std::string& strPath = g_pTree->m_Interfaces[pInterface->Reserved].strPath;
+    DWORD nRequired = DWORD(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + strPath.size() + 1);
+    if (pnRequired != nullptr)
+        *pnRequired = nRequired;
+    if (pDetail == nullptr || nSize < nRequired) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    if (pDetail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
+        SetLastError(ERROR_INVALID_USER_BUFFER);
+        return FALSE;
+    }
+    std::memcpy(pDetail->DevicePath, strPath.c_str(), strPath.size() + 1);
+    return TRUE;
+}
+
 const CFakeDeviceTree::Node* NodeOf(DEVINST node)
 {
     if (g_pTree == nullptr || node == 0 || node > g_pTree->m_Nodes.size())
@@ -300,6 +357,8 @@ const SetupApiTable kFakeTable = {
     &FakeGetChild,
     &FakeGetSibling,
     &FakeGetDeviceIdA,
+    &FakeEnumDeviceInterfaces,
+    &FakeGetDeviceInterfaceDetailA,
 };
 
 } // namespace
@@ -345,6 +404,12 @@ void CFakeDeviceTree::AddDevice(const GUID& deviceClass, const FakeClassDevice& 
         nPrevious = nChild;
     }
     Class(deviceClass).devices.push_back(nDevice);
+}
+
+void CFakeDeviceTree::AddInterface(const GUID& interfaceClass, const std::string& strEnumerator,
+                                   const std::string& strPath)
+{
+    m_Interfaces.push_back(InterfaceEntry{interfaceClass, strEnumerator, strPath});
 }
 
 void CFakeDeviceTree::SetClassListFails(const GUID& deviceClass)
@@ -475,6 +540,27 @@ void ExpectSameAdapterList(const CHostAdapterArray& first, const CHostAdapterArr
                     << "record " << a << "." << g << "." << p;
         }
     }
+}
+
+void ExpectRefreshGivesTheSameList(CScsiTransport& transport, BYTE (CScsiTransport::*pfnStartUp)())
+{
+    CHostAdapterArray first;
+    transport.CopyHostAdapters(first);
+    BYTE nMode = transport.GetAccessMode();
+    transport.Close();
+    EXPECT_EQ(kAccessModeNone, transport.GetAccessMode());
+    EXPECT_EQ(0, transport.m_Adapters.GetSize());
+    EXPECT_EQ(nullptr, transport.m_hAspiDll);
+    ASSERT_EQ(nMode, (transport.*pfnStartUp)());
+    ExpectSameAdapterList(first, transport.m_Adapters);
+}
+
+int AddEmulatedDrive(IEmuMachine* pMachine, const char* pszVendor, const char* pszProduct, const char* pszRevision,
+                     int nPeripheral)
+{
+    int nDrive = pMachine->AddDrive(pszVendor, pszProduct, pszRevision);
+    pMachine->SetInt(nDrive, EMU_KEY_PERIPHERAL, nPeripheral);
+    return nDrive;
 }
 
 OSVERSIONINFOA ReportedVersion()

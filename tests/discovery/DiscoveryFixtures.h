@@ -12,12 +12,15 @@
 #include "drive/ScsiTransport.h"
 #include "drive/SetupApiSeam.h"
 
+class IEmuMachine;
+
 // Device classes
 extern const GUID kGuidScsiAdapter;
 extern const GUID kGuidUsb;
 extern const GUID kGuid1394;
 extern const GUID kGuidHdc;
 extern const GUID kGuidSbp2;
+extern const GUID kGuidStoragePortInterface;
 
 // Registry fixtures. Paths are below the root; keys are created as needed.
 void RegDeleteTreeFixture(HKEY hRoot, const char* pszPath);
@@ -51,6 +54,8 @@ public:
     ~CFakeDeviceTree();   // removes the tree from the seam when it is installed
 
     void AddDevice(const GUID& deviceClass, const FakeClassDevice& device);
+    // A present device interface of the class, listed for its enumerator (e.g. "USBSTOR"), with its device path.
+    void AddInterface(const GUID& interfaceClass, const std::string& strEnumerator, const std::string& strPath);
     void SetClassListFails(const GUID& deviceClass);
     void Install();
     void Remove();
@@ -72,6 +77,12 @@ public:
     std::vector<int> m_DeviceNodes;   // node of each device
     std::vector<Node> m_Nodes;
     std::vector<ClassEntry> m_Classes;
+    struct InterfaceEntry {
+        GUID guid;
+        std::string strEnumerator;
+        std::string strPath;
+    };
+    std::vector<InterfaceEntry> m_Interfaces;
 
 private:
     ClassEntry& Class(const GUID& deviceClass);
@@ -114,6 +125,14 @@ void ExpectAdapterTable(const CHostAdapterArray& adapters, const std::vector<Exp
 // Every field of every adapter and record equal (sense bytes included).
 void ExpectSameAdapterList(const CHostAdapterArray& first, const CHostAdapterArray& second);
 std::string DescribeAdapters(const CHostAdapterArray& adapters);
+
+// The Refresh path: the list of a start-up, then Close (empty list, access mode 0, no ASPI library) and the same
+// start-up again, which must give the same list field by field.
+void ExpectRefreshGivesTheSameList(CScsiTransport& transport, BYTE (CScsiTransport::*pfnStartUp)());
+
+// An emulated drive with its INQUIRY identity and peripheral byte; returns its id.
+int AddEmulatedDrive(IEmuMachine* pMachine, const char* pszVendor, const char* pszProduct, const char* pszRevision,
+                     int nPeripheral = 5);
 
 // The version Wine reports to this program.
 OSVERSIONINFOA ReportedVersion();

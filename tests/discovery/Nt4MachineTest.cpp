@@ -85,9 +85,7 @@ protected:
 
     int Drive(const char* pszVendor, const char* pszProduct, const char* pszRevision, int nPeripheral = 5)
     {
-        int nDrive = m_pMachine->AddDrive(pszVendor, pszProduct, pszRevision);
-        m_pMachine->SetInt(nDrive, EMU_KEY_PERIPHERAL, nPeripheral);
-        return nDrive;
+        return AddEmulatedDrive(m_pMachine, pszVendor, pszProduct, pszRevision, nPeripheral);
     }
 
     void Letter(int nLetter, UINT nType, int nDrive, int nPort, int nPath, int nTarget)
@@ -146,11 +144,7 @@ TEST_F(Nt4Machine, StartUpBuildsTheTable)
     ExpectAdapterTable(m_Transport.m_Adapters, adapters, records);
     EXPECT_EQ(0, m_pMachine->GetOpenHandleCount());
 
-    CHostAdapterArray first;
-    m_Transport.CopyHostAdapters(first);
-    m_Transport.Close();
-    ASSERT_EQ(kAccessModeSpti, m_Transport.InitSpti());
-    ExpectSameAdapterList(first, m_Transport.m_Adapters);
+    ExpectRefreshGivesTheSameList(m_Transport, &CScsiTransport::InitSpti);
 }
 
 // Ports alone do not make a start-up: without a letter that answers the address query and without drives

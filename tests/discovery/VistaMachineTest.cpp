@@ -73,9 +73,7 @@ protected:
 
     int Drive(const char* pszVendor, const char* pszProduct, const char* pszRevision, int nPeripheral)
     {
-        int nDrive = m_pMachine->AddDrive(pszVendor, pszProduct, pszRevision);
-        m_pMachine->SetInt(nDrive, EMU_KEY_PERIPHERAL, nPeripheral);
-        return nDrive;
+        return AddEmulatedDrive(m_pMachine, pszVendor, pszProduct, pszRevision, nPeripheral);
     }
 
     IEmuMachine* m_pMachine = nullptr;
@@ -107,9 +105,5 @@ TEST_F(VistaMachine, StartUpBuildsTheTable)
     ExpectAdapterTable(m_Transport.m_Adapters, adapters, records);
     EXPECT_EQ(0, m_pMachine->GetOpenHandleCount());
 
-    CHostAdapterArray first;
-    m_Transport.CopyHostAdapters(first);
-    m_Transport.Close();
-    ASSERT_EQ(kAccessModeSpti, m_Transport.InitSpti());
-    ExpectSameAdapterList(first, m_Transport.m_Adapters);
+    ExpectRefreshGivesTheSameList(m_Transport, &CScsiTransport::InitSpti);
 }

@@ -49,9 +49,7 @@ protected:
 
     int Drive(const char* pszVendor, const char* pszProduct, const char* pszRevision, int nPeripheral = 5)
     {
-        int nDrive = m_pMachine->AddDrive(pszVendor, pszProduct, pszRevision);
-        m_pMachine->SetInt(nDrive, EMU_KEY_PERIPHERAL, nPeripheral);
-        return nDrive;
+        return AddEmulatedDrive(m_pMachine, pszVendor, pszProduct, pszRevision, nPeripheral);
     }
 
     void BuildDrives()
@@ -200,15 +198,7 @@ TEST_F(XpMachine, StartUpBuildsTheTable)
 TEST_F(XpMachine, RefreshGivesTheSameList)
 {
     ASSERT_EQ(kAccessModeSpti, m_Transport.InitSpti());
-    CHostAdapterArray first;
-    m_Transport.CopyHostAdapters(first);
-
-    m_Transport.Close();
-    EXPECT_EQ(kAccessModeNone, m_Transport.GetAccessMode());
-    EXPECT_EQ(0, m_Transport.m_Adapters.GetSize());
-
-    ASSERT_EQ(kAccessModeSpti, m_Transport.InitSpti());
-    ExpectSameAdapterList(first, m_Transport.m_Adapters);
+    ExpectRefreshGivesTheSameList(m_Transport, &CScsiTransport::InitSpti);
 }
 
 // A USB drive found through MountedDevices after the adapter of letter-only drives exists takes that adapter's

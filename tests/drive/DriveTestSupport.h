@@ -7,8 +7,10 @@
 #include <windows.h>
 #include <ntddscsi.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Emu.h"
@@ -60,6 +62,26 @@ inline std::vector<uint8_t> LastDataOut(IEmuMachine* pMachine)
     if (!data.empty())
         pMachine->GetLogDataOut(nIndex, data.data(), uint32_t(data.size()));
     return data;
+}
+
+// Sends TEST UNIT READY to two records from two threads at once, nCommands each, and counts the commands whose
+// status or sense code was not the one of their own drive.
+inline int CountCrossedSense(CScsiTransport& transport, const CDeviceRecord& first, int32_t nFirstCode,
+                             const CDeviceRecord& second, int32_t nSecondCode, ExecStatus nStatus, int nCommands)
+{
+    std::atomic<int> nWrong(0);
+    auto run = [&](CDeviceRecord target, int32_t nExpected) {
+        const uint8_t cdb[6] = {0x00};
+        for (int i = 0; i < nCommands; ++i) {
+            if (transport.ExecScsiCommand(target, cdb, nullptr, 0) != nStatus || GetSenseCode(target) != nExpected)
+                ++nWrong;
+        }
+    };
+    std::thread firstThread(run, first, nFirstCode);
+    std::thread secondThread(run, second, nSecondCode);
+    firstThread.join();
+    secondThread.join();
+    return nWrong.load();
 }
 
 inline void SetSense(CDeviceRecord& record, uint8_t nByte2, uint8_t nAsc, uint8_t nAscq)

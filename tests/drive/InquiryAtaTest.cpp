@@ -208,6 +208,11 @@ TEST_F(PassThroughIdentity, OtherAtaCommandsGoStraightOut)
     machine->SetLetterOpenFails(kLetterD, true);
     EXPECT_EQ(0, AtaPassThrough(record, smartRegs, nullptr, 0, out, sizeof(out)));
     machine->SetLetterOpenFails(kLetterD, false);
+    // Lengths whose buffers (length + 16) cannot be sized are refused before the device is opened.
+    uint32_t nOpens = machine->GetDeviceOpenCount("\\\\.\\D:");
+    EXPECT_EQ(0, AtaPassThrough(record, smartRegs, parameters, 0xFFFFFFF8u, nullptr, 0));
+    EXPECT_EQ(0, AtaPassThrough(record, smartRegs, nullptr, 0, out, 0xFFFFFFF0u));
+    EXPECT_EQ(nOpens, machine->GetDeviceOpenCount("\\\\.\\D:"));
     record.m_nDriveLetter = kDriveLetterNone;
     EXPECT_EQ(0, AtaPassThrough(record, smartRegs, nullptr, 0, out, sizeof(out)));
     EXPECT_EQ(0u, machine->GetDeviceOpenCount("\\\\.\\B:"));

@@ -281,19 +281,7 @@ TEST_F(SptiTransport, TwoThreadsKeepTheirOwnSense)
     CDeviceRecord other = MakeRecord(0, 2, kLetterE);
     transport.OpenDriveHandle(other);
 
-    std::atomic<int> nWrong(0);
-    auto run = [&](CDeviceRecord target, int32_t nExpected) {
-        const uint8_t cdb[6] = {0x00};
-        for (int i = 0; i < 300; ++i) {
-            if (transport.ExecScsiCommand(target, cdb, nullptr, 0) != 0 || GetSenseCode(target) != nExpected)
-                ++nWrong;
-        }
-    };
-    std::thread first(run, record, 0x23A00);
-    std::thread second(run, other, 0x52400);
-    first.join();
-    second.join();
-    EXPECT_EQ(0, nWrong.load());
+    EXPECT_EQ(0, CountCrossedSense(transport, record, 0x23A00, other, 0x52400, kExecFailed, 300));
     transport.CloseDriveHandle(other);
 }
 

@@ -221,6 +221,22 @@ std::vector<uint8_t> BuildPortInquiry(CEmuMachine& machine, const CEmuMachine::P
     return reply;
 }
 
+// The log entry of an ATA-level request on a letter device: its kind, the eight IDE registers as sent and the
+// host's output length.
+EmuLogEntry AtaLogEntry(int nKind, int nDrive, int nLetter, const void* pRegisters, DWORD nOutSize)
+{
+    EmuLogEntry entry;
+    std::memset(&entry, 0, sizeof(entry));
+    entry.nDrive = nDrive;
+    entry.nKind = nKind;
+    entry.nFrontEnd = kEmuFrontLetter;
+    entry.nLetter = nLetter;
+    entry.nAdapter = -1;
+    std::memcpy(entry.ataRegisters, pRegisters, 8);
+    entry.nTransferLength = nOutSize;
+    return entry;
+}
+
 // IOCTL_IDE_PASS_THROUGH: registers (8), data length (4), data. IDENTIFY (PACKET) DEVICE answers the drive's
 // "ata.identify" block; other commands answer zeros of the requested length. Returns 16 + data bytes.
 BOOL IdePassThrough(CEmuMachine& machine, int nDrive, int nLetter, void* pIn, DWORD nInSize, void* pOut,
@@ -230,15 +246,7 @@ BOOL IdePassThrough(CEmuMachine& machine, int nDrive, int nLetter, void* pIn, DW
         return Fail(ERROR_INVALID_PARAMETER);
     const uint8_t* pInput = static_cast<const uint8_t*>(pIn);
     uint32_t nDataIn = std::min<uint32_t>(Le32(pInput + 8), nInSize - 12);
-    EmuLogEntry entry;
-    std::memset(&entry, 0, sizeof(entry));
-    entry.nDrive = nDrive;
-    entry.nKind = kEmuRequestAtaPassThrough;
-    entry.nFrontEnd = kEmuFrontLetter;
-    entry.nLetter = nLetter;
-    entry.nAdapter = -1;
-    std::memcpy(entry.ataRegisters, pInput, 8);
-    entry.nTransferLength = nOutSize;
+    EmuLogEntry entry = AtaLogEntry(kEmuRequestAtaPassThrough, nDrive, nLetter, pInput, nOutSize);
     entry.nDirection = nDataIn > 0 ? kEmuDirOut : kEmuDirIn;
 
     std::vector<uint8_t> answer;
@@ -270,15 +278,9 @@ BOOL Smart(CEmuMachine& machine, int nDrive, int nLetter, DWORD dwCode, void* pI
     if (pIn == nullptr || nInSize < 32 || pOut == nullptr || nOutSize < 16)
         return Fail(ERROR_INVALID_PARAMETER);
     const SENDCMDINPARAMS* pParams = static_cast<const SENDCMDINPARAMS*>(pIn);
-    EmuLogEntry entry;
-    std::memset(&entry, 0, sizeof(entry));
-    entry.nDrive = nDrive;
-    entry.nKind = dwCode == SMART_SEND_DRIVE_COMMAND ? kEmuRequestSmartSend : kEmuRequestSmartReceive;
-    entry.nFrontEnd = kEmuFrontLetter;
-    entry.nLetter = nLetter;
-    entry.nAdapter = -1;
-    std::memcpy(entry.ataRegisters, &pParams->irDriveRegs, 8);
-    entry.nTransferLength = nOutSize;
+    EmuLogEntry entry = AtaLogEntry(dwCode == SMART_SEND_DRIVE_COMMAND ? kEmuRequestSmartSend
+                                                                       : kEmuRequestSmartReceive,
+                                    nDrive, nLetter, &pParams->irDriveRegs, nOutSize);
     entry.nDirection = kEmuDirIn;
 
     uint8_t* pOutput = static_cast<uint8_t*>(pOut);

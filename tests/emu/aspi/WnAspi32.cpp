@@ -73,18 +73,26 @@ void ExecuteRequest(SRB_ExecSCSICmd* pSrb)
     *static_cast<volatile uint8_t*>(&pSrb->SRB_Status) = nStatus;
 }
 
-void Signal(SRB_ExecSCSICmd* pSrb)
+// The event to set when the request completes, read before the status is written: once the status byte has
+// changed, the request block belongs to the caller again (it usually lives on the caller's stack).
+HANDLE CompletionEvent(const SRB_ExecSCSICmd* pSrb)
 {
-    if ((pSrb->SRB_Flags & SRB_EVENT_NOTIFY) && pSrb->SRB_PostProc != nullptr)
-        SetEvent(static_cast<HANDLE>(pSrb->SRB_PostProc));
+    return (pSrb->SRB_Flags & SRB_EVENT_NOTIFY) ? static_cast<HANDLE>(pSrb->SRB_PostProc) : nullptr;
+}
+
+void Signal(HANDLE hEvent)
+{
+    if (hEvent != nullptr)
+        SetEvent(hEvent);
 }
 
 DWORD WINAPI CompleteLater(LPVOID pParameter)
 {
     SRB_ExecSCSICmd* pSrb = static_cast<SRB_ExecSCSICmd*>(pParameter);
+    HANDLE hEvent = CompletionEvent(pSrb);
     Sleep(1);
     ExecuteRequest(pSrb);
-    Signal(pSrb);
+    Signal(hEvent);
     return 0;
 }
 
@@ -155,9 +163,10 @@ extern "C" uint32_t __cdecl SendASPI32Command(void* pRequest)
             return SS_PENDING;
         }
     }
+    HANDLE hEvent = CompletionEvent(pSrb);
     ExecuteRequest(pSrb);
     if (nMode == kEmuAspiPendingSignalled) {
-        Signal(pSrb);
+        Signal(hEvent);
         return SS_PENDING;
     }
     return pSrb->SRB_Status;
