@@ -3,6 +3,9 @@
 
 #include "app/AboutDlg.h"
 #include "app/Globals.h"
+#include "drive/DriveManager.h"
+
+#include <new>
 
 namespace {
 
@@ -43,6 +46,7 @@ CMainDlg::CMainDlg(CWnd* pParent)
       m_rcMinTrack()
 {
     m_pFont->CreatePointFont(90, "MS Shell Dlg");
+    g_pDriveManager = new (std::nothrow) CDriveManager;
     g_pGraphManager = NULL;
 }
 
@@ -62,49 +66,6 @@ void CMainDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_REPORT_LIST, m_list);
-}
-
-// Runs at start-up and again on every Refresh. The test window and the capture side are created on the first run
-// only; the About entry is added to the system menu once. Returns FALSE only when the window was destroyed here
-// (the user refused to go on with an old ASPI layer).
-BOOL CMainDlg::OnInitDialog()
-{
-    CDialog::OnInitDialog();
-
-    RecordLayout();
-    ResetProxySettings();
-    if (m_pTestDlg == NULL)
-        CreateTestWindows();
-    LoadSettings();
-    SetReportTabStops();
-    ExtendSystemMenu();
-    SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
-    SetCaption();
-    m_list.SetFont(m_pFont, TRUE);
-
-    const int nDriveAccess = StartDriveAccess();
-    if (g_pGraphManager == NULL)
-        CreateCaptureSide();
-
-    if (nDriveAccess == 0) {
-        ReportNoDriveAccess();
-    } else {
-        RepairBusTypes();
-        if (!ConfirmOldAspiLayer()) {
-            DestroyWindow();
-            return FALSE;
-        }
-        BuildAspiInfo();
-        BuildSystemInfo();
-        BuildStratafitInfo();
-        BuildCaptureDeviceInfo();
-        FillReportList();
-    }
-
-    ArmAutoUpdateCheck();
-    m_bLayoutReady = 1;
-    return TRUE;
 }
 
 // The window rectangle in screen coordinates becomes the minimum track size. Each resizable button's left edge,
@@ -175,13 +136,6 @@ void CMainDlg::SetCaption()
     SetWindowText(CString("Tavisk V") + strVersion);
 }
 
-// Chooses and starts the drive access and reads the drives' registry details; returns the result of the last
-// back end tried, 0 when none could be started. No back end is wired in yet, so nothing can fail to start.
-int CMainDlg::StartDriveAccess()
-{
-    return 1;
-}
-
 // Creates the graph manager with its diagnostics log, the filter graph and the capture-device list.
 void CMainDlg::CreateCaptureSide()
 {
@@ -195,18 +149,6 @@ void CMainDlg::ReportNoDriveAccess()
     SendMessage(WM_CLOSE);
 }
 
-// Corrects the bus type of the Serial ATA and USB drives of the listed model families.
-void CMainDlg::RepairBusTypes()
-{
-}
-
-// Warns about an old ASPI layer when USB or IEEE 1394 adapters exist; FALSE when the user refused to go on. With
-// no ASPI layer in use there is nothing to warn about.
-BOOL CMainDlg::ConfirmOldAspiLayer()
-{
-    return TRUE;
-}
-
 void CMainDlg::ArmAutoUpdateCheck()
 {
     if (m_nAutoFW != 0)
@@ -215,6 +157,8 @@ void CMainDlg::ArmAutoUpdateCheck()
 
 void CMainDlg::DeleteDriveManager()
 {
+    delete g_pDriveManager;
+    g_pDriveManager = NULL;     // no later user may reach the deleted object
 }
 
 void CMainDlg::DeleteUpdateDialog()
@@ -227,11 +171,6 @@ void CMainDlg::DeleteTestWindows()
 
 void CMainDlg::DeleteCaptureSide()
 {
-}
-
-void CMainDlg::BuildAspiInfo()
-{
-    m_arrSoftware.RemoveAll();
 }
 
 void CMainDlg::BuildSystemInfo()

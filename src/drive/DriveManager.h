@@ -229,6 +229,12 @@ public:
     // ---------------------------------------------------------------------------------------------------------
 
     // ---------------------------------------------------------------------------------------------------------
+    // The vendor information block (VendorInfoBlock.cpp): nLength bytes from the block address into pBuffer; the
+    // drives of the four-family group are read in pieces of 256 bytes from the block's start. Returns the status
+    // of the last 0xF1 command (1 only when every piece was read), 0 for a length of 0 or less.
+    ExecStatus ReadVendorInfoBlock(CDeviceRecord& record, DWORD address, int nLength, BYTE* pBuffer);
+
+    // ---------------------------------------------------------------------------------------------------------
     // Report: the ASPI layer texts of the software section (src/report/SoftwareSection.cpp).
     // Version, description and company of the file named by the ASPI DLL name, each "n/a" when missing; the
     // buffers hold kAspiDllNameSize characters each.
