@@ -245,8 +245,7 @@ void GetAspiLayerTexts(LPCSTR file, char* version, char* description, char* comp
     resource.Query("FileDescription", description);
     resource.Query("CompanyName", company);
 
-    OSVERSIONINFOEXA info;
-    if (QueryWindowsVersion(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion == 5) {
+    if (CScsiTransport::IsNT5Family()) {
         CString noteFormat;
         noteFormat.LoadString(IDS_ASPI_NOT_USED);
         CString note;

@@ -42,6 +42,27 @@ bool HasTimeStampCounter()
     return (regs[3] & (1u << 4)) != 0;
 }
 
+// The wait of SpinWaitMs and the overhead pass share every step up to the first reading after the start, so that
+// the overhead pass costs what the wait costs besides its waiting: counts per millisecond from the frequency,
+// the target, the start reading, then readings until the elapsed count reaches the target (wait) or, for the
+// overhead pass, differs from it. A failing frequency query returns at once.
+void SpinOnPerformanceCounter(DWORD ms, bool wait)
+{
+    LARGE_INTEGER frequency;
+    if (!QueryPerformanceFrequency(&frequency))
+        return;
+    int64_t countsPerMs = frequency.QuadPart / 1000;
+    int64_t target = countsPerMs * ms;
+    LARGE_INTEGER start, now;
+    QueryPerformanceCounter(&start);
+    for (;;) {
+        QueryPerformanceCounter(&now);
+        int64_t elapsed = now.QuadPart - start.QuadPart;
+        if (wait ? elapsed >= target : elapsed != target)
+            return;
+    }
+}
+
 const char kFriendlyNameLabel[] = "SPDRP_FRIENDLYNAME  : ";
 
 // GetDiskFreeSpaceExA where kernel32 has it (it is missing before Windows 95 OSR2), else the cluster counts.
@@ -94,16 +115,7 @@ int64_t MeasureTicks(TickCallback callback, DWORD ms)
 // Spins on the performance counter for `ms` milliseconds; never sleeps or yields.
 DWORD SpinWaitMs(DWORD ms)
 {
-    LARGE_INTEGER frequency;
-    if (!QueryPerformanceFrequency(&frequency))
-        return 0;
-    int64_t countsPerMs = frequency.QuadPart / 1000;
-    int64_t target = countsPerMs * ms;
-    LARGE_INTEGER start, now;
-    QueryPerformanceCounter(&start);
-    do {
-        QueryPerformanceCounter(&now);
-    } while (now.QuadPart - start.QuadPart < target);
+    SpinOnPerformanceCounter(ms, true);
     return 0;
 }
 
@@ -111,16 +123,7 @@ DWORD SpinWaitMs(DWORD ms)
 // count differs from the target, in practice after the first reading. Its ticks are subtracted from the wait.
 DWORD MeasureSpinWaitOverhead(DWORD ms)
 {
-    LARGE_INTEGER frequency;
-    if (!QueryPerformanceFrequency(&frequency))
-        return 0;
-    int64_t countsPerMs = frequency.QuadPart / 1000;
-    int64_t target = countsPerMs * ms;
-    LARGE_INTEGER start, now;
-    QueryPerformanceCounter(&start);
-    do {
-        QueryPerformanceCounter(&now);
-    } while (now.QuadPart - start.QuadPart == target);
+    SpinOnPerformanceCounter(ms, false);
     return 0;
 }
 

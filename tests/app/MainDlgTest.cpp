@@ -65,6 +65,14 @@ TEST(MainDlg, StartsWithCaptionIconFontAndMenus)
         ASSERT_NE(nullptr, main.m_list.m_hWnd);
         EXPECT_EQ(IDC_REPORT_LIST, main.m_list.GetDlgCtrlID());
         EXPECT_EQ(reinterpret_cast<LRESULT>(main.m_pFont->m_hObject), main.m_list.SendMessage(WM_GETFONT));
+        // The list's font: 9 points of "MS Shell Dlg" at the screen's resolution.
+        LOGFONTA font = {};
+        ASSERT_NE(0, ::GetObjectA(main.m_pFont->m_hObject, sizeof font, &font));
+        EXPECT_STREQ("MS Shell Dlg", font.lfFaceName);
+        HDC hScreen = ::GetDC(nullptr);
+        const int pixelsPerInch = ::GetDeviceCaps(hScreen, LOGPIXELSY);
+        ::ReleaseDC(nullptr, hScreen);
+        EXPECT_EQ(-::MulDiv(pixelsPerInch, 90, 720), font.lfHeight);
         EXPECT_EQ(1, main.m_bLayoutReady);
         EXPECT_EQ(80u, main.m_proxy.port);
 

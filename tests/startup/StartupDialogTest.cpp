@@ -2,8 +2,8 @@
 // The main dialog's initialisation in-process, with the emulated drives: the drive access chosen by the Windows
 // family, the message when none starts, the bus-type repair, the old-ASPI warning and its answers, the report
 // and the automatic update timer. The program runs once per scenario (see CMakeLists.txt): Windows 98 with the
-// test ASPI library, Windows 98 with its out-of-date variant, and Windows XP; each in a private prefix, because
-// the ASPI start-up of Windows 98 reads registry entries the emulated machine writes.
+// test ASPI library, Windows 98 and Windows Me with its out-of-date variant, and Windows XP; each in a private
+// prefix, because the ASPI start-up of Windows 98 reads registry entries the emulated machine writes.
 #include <windows.h>
 
 #include "EmuDescription.h"
@@ -227,6 +227,34 @@ TEST_F(Win98Aspi, BusTypeRepairOfListedModels)
     }
 }
 
+// Two listed drives on one adapter: the first makes the adapter Serial ATA, the second is still visited with the
+// bus type the walk started with, so its vendor block is read and it becomes the USB product on a USB adapter.
+TEST_F(Win98Aspi, BusTypeRepairWalksTheAdaptersAsTheyWere)
+{
+    DescribeAspi("drive \"KORVATH\" \"DVDR   QZ7160\" \"1.05\" aspi 0:0 letter E\nset vendor 1\ninterface-code 1\n"
+                 "drive \"KORVATH\" \"DVDR   QZ7240\" \"1.07\" aspi 0:1 letter F\nset vendor 1\ninterface-code 8\n");
+    m_pAspi->ClearLog();
+    StartupRun run = Run();
+    ASSERT_EQ(1, run.adapters.GetSize());
+    ASSERT_EQ(1, run.adapters[0].m_Targets.GetSize());
+    const CArray<CDeviceRecord>& group = run.adapters[0].m_Targets[0];
+    ASSERT_EQ(2, group.GetSize());
+    EXPECT_EQ(0, group[0].m_nTarget);
+    EXPECT_STREQ("DVDR   QZ7160   ", group[0].m_szProduct);
+    EXPECT_EQ(1, group[1].m_nTarget);
+    EXPECT_STREQ(g_szUsbBridgeProductId, group[1].m_szProduct);
+    EXPECT_EQ(kBusTypeUsb, run.adapters[0].m_nBusType);
+    EXPECT_EQ(kBusTypeUsb, group[0].m_nBusType);
+    EXPECT_EQ(kBusTypeUsb, group[1].m_nBusType);
+    int vendorReads = 0;
+    for (int i = 0; i < m_pAspi->GetLogCount(); ++i) {
+        EmuLogEntry entry;
+        if (m_pAspi->GetLogEntry(i, &entry) && entry.nKind == kEmuRequestScsi && entry.cdb[0] == 0xF1)
+            ++vendorReads;
+    }
+    EXPECT_EQ(2, vendorReads);
+}
+
 // A current layer never warns, USB adapter or not.
 TEST_F(Win98Aspi, CurrentLayerWithUsbAdapterGivesNoWarning)
 {
@@ -279,6 +307,27 @@ TEST_F(Win98OldAspi, NoUsbOrIeee1394AdapterNoWarning)
     EXPECT_TRUE(run.boxes.empty());
     EXPECT_EQ(1, g_bReportMediaDetails);
     EXPECT_EQ(kAccessModeAspi, run.accessMode);
+}
+
+// --- Windows Me with the out-of-date ASPI library ---------------------------------------------------------------
+
+// The warning belongs to Windows 98 alone (minor version 10): on Windows Me (90) the same layer and adapter start
+// without it, and the media parts stay in the report.
+class WinMeOldAspi : public StartupDialogTest {};
+
+TEST_F(WinMeOldAspi, NoWarningOutsideWindows98)
+{
+    DescribeAspi("drive vendor-dvd-rom aspi 0:0 letter E usb\n");
+    StartupRun run = Run();
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ(1, g_bReportMediaDetails);
+    EXPECT_EQ(kAccessModeAspi, run.accessMode);
+    ASSERT_EQ(1, run.adapters.GetSize());
+    EXPECT_EQ(kBusTypeUsb, run.adapters[0].m_nBusType);
+    ASSERT_GE(run.software.size(), 3u);
+    EXPECT_EQ(0u, run.software[0].find("Windows Me")) << run.software[0];
+    EXPECT_NE(std::string::npos, run.software[1].find(", V1, 0, 0, 0")) << run.software[1];
+    EXPECT_EQ(1, run.layoutReady);
 }
 
 // --- Windows XP: the pass-through interface only -----------------------------------------------------------------

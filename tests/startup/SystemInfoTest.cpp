@@ -165,21 +165,39 @@ TEST_F(ScriptedProcessorTest, NoBrandFunctionsLeaveTheBufferAlone)
     EXPECT_STREQ("Earlier Brand", g_szCpuBrand);
 }
 
-// A processor without the time-stamp counter (or without CPUID) measures nothing: the clock is 0 at once.
+namespace {
+
+int g_timedCalls = 0;
+
+DWORD CountTimedCall(DWORD)
+{
+    ++g_timedCalls;
+    return 0;
+}
+
+}  // namespace
+
+// A processor without the time-stamp counter (or without CPUID) measures nothing: the callback is not run (no
+// 50 ms spin) and the clock is 0.
 TEST_F(ScriptedProcessorTest, NoTimeStampCounterGivesClockZero)
 {
     g_fake.featuresEdx = 0;
-    EXPECT_EQ(-1, MeasureTicks(SpinWaitMs, 50));
-    DWORD start = GetTickCount();
+    g_timedCalls = 0;
+    EXPECT_EQ(-1, MeasureTicks(CountTimedCall, 50));
+    EXPECT_EQ(0, g_timedCalls);
     CCpuInfo withoutCounter;
     EXPECT_EQ(0u, withoutCounter.m_nClockMHz);
-    EXPECT_LT(GetTickCount() - start, 40u) << "no 50 ms spin without a counter to read";
 
     g_fake = FakeProcessor();
     g_fake.maxStandard = 0;
-    EXPECT_EQ(-1, MeasureTicks(SpinWaitMs, 50));
+    EXPECT_EQ(-1, MeasureTicks(CountTimedCall, 50));
     g_fake.hasCpuid = false;
-    EXPECT_EQ(-1, MeasureTicks(SpinWaitMs, 50));
+    EXPECT_EQ(-1, MeasureTicks(CountTimedCall, 50));
+    EXPECT_EQ(0, g_timedCalls);
+
+    g_fake = FakeProcessor();
+    EXPECT_GE(MeasureTicks(CountTimedCall, 50), 0);
+    EXPECT_EQ(1, g_timedCalls);
 }
 
 // The real processor: the brand is the one the host's kernel read, the clock matches the time-stamp counter's
