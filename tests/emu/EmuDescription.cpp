@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -181,12 +182,21 @@ bool ApplyDisc(IEmuMachine* pMachine, int nDrive, const std::vector<Token>& toke
 
 // --- statements ------------------------------------------------------------------------------------------------
 
+// What an adapter statement gave; an adapter without one keeps the machine's defaults unless a drive behind an
+// IEEE 1394 bridge needs its identifier.
+struct AdapterStatement {
+    long long nScsiId = 7;
+    std::string manager = "ASPI for WIN32";
+    std::string identifier;
+};
+
 struct ParseState {
     IEmuMachine* pMachine;
     EmuDescription* pDescription;
     int nAspiStatus = 1;
     int nAdapterCount = 0;
     std::set<int> ports;
+    std::map<int, AdapterStatement> adapters;
 };
 
 bool FindProfile(const std::string& name, int& nProfile)
@@ -234,6 +244,9 @@ bool ParseDrive(ParseState& state, const std::vector<Token>& tokens, std::string
         if (option == "usb") {
             drive.bUsb = true;
             i += 1;
+        } else if (option == "ieee1394") {
+            drive.bIeee1394 = true;
+            i += 1;
         } else if (option == "aspi" && bHasValue && ParseAddress(tokens[i + 1].text, 3, true, parts)) {
             drive.nAspiAdapter = parts[0];
             drive.nAspiTarget = parts[1];
@@ -256,6 +269,10 @@ bool ParseDrive(ParseState& state, const std::vector<Token>& tokens, std::string
             error = "bad drive option " + option;
             return false;
         }
+    }
+    if (drive.bUsb && drive.bIeee1394) {
+        error = "a drive is behind USB or IEEE 1394, not both";
+        return false;
     }
     if (drive.nLetter >= 0 && !port.empty())
         pMachine->SetLetterAddress(drive.nLetter, port[0], port[1], port[2], port[3]);
@@ -284,15 +301,14 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
             return false;
         }
         int nAdapter = int(value);
-        long long nScsiId = 7;
-        std::string manager = "ASPI for WIN32", identifier = "EMULATED ADAPTER";
+        AdapterStatement statement;
         for (size_t i = 2; i < tokens.size(); i += 2) {
             if (i + 1 >= tokens.size()) {
                 error = "adapter option without a value";
                 return false;
             }
             const std::string& option = tokens[i].text;
-            bool bOk = (option == "scsi-id" && ParseNumber(tokens[i + 1].text, nScsiId)) ||
+            bool bOk = (option == "scsi-id" && ParseNumber(tokens[i + 1].text, statement.nScsiId)) ||
                        (option == "manager" && tokens[i + 1].quoted) ||
                        (option == "identifier" && tokens[i + 1].quoted);
             if (!bOk) {
@@ -300,12 +316,15 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
                 return false;
             }
             if (option == "manager")
-                manager = tokens[i + 1].text;
+                statement.manager = tokens[i + 1].text;
             else if (option == "identifier")
-                identifier = tokens[i + 1].text;
+                statement.identifier = tokens[i + 1].text;
         }
         uint8_t unique[16] = {};
-        pMachine->SetAspiAdapter(nAdapter, uint8_t(nScsiId), manager.c_str(), identifier.c_str(), unique);
+        const std::string identifier = statement.identifier.empty() ? "EMULATED ADAPTER" : statement.identifier;
+        pMachine->SetAspiAdapter(nAdapter, uint8_t(statement.nScsiId), statement.manager.c_str(), identifier.c_str(),
+                                 unique);
+        state.adapters[nAdapter] = statement;
         state.nAdapterCount = std::max(state.nAdapterCount, nAdapter + 1);
         return true;
     }
@@ -370,6 +389,29 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
         return true;
     }
     return false;
+}
+
+// The ASPI adapters of drives behind an IEEE 1394 bridge become the bridge's port: on Windows 9x the adapter's
+// identifier names its port driver, and the storage class entry written for it makes the discovery see IEEE
+// 1394. An adapter statement's identifier is kept; without one the adapter answers "EMU1394", which the other
+// default identifiers do not match. Done after the last line, as adapter statements may follow the drives.
+void FinishIeee1394Ports(ParseState& state)
+{
+    std::set<int> done;
+    for (const EmuDescribedDrive& drive : state.pDescription->drives) {
+        if (!drive.bIeee1394 || drive.nAspiAdapter < 0 || !done.insert(drive.nAspiAdapter).second)
+            continue;
+        AdapterStatement& statement = state.adapters[drive.nAspiAdapter];
+        if (statement.identifier.empty()) {
+            statement.identifier = "EMU1394";
+            uint8_t unique[16] = {};
+            state.pMachine->SetAspiAdapter(drive.nAspiAdapter, uint8_t(statement.nScsiId),
+                                           statement.manager.c_str(), statement.identifier.c_str(), unique);
+        }
+        std::vector<std::string>& ports = state.pDescription->ieee1394Ports;
+        if (std::find(ports.begin(), ports.end(), statement.identifier) == ports.end())
+            ports.push_back(statement.identifier);
+    }
 }
 
 // --- registry --------------------------------------------------------------------------------------------------
@@ -463,6 +505,7 @@ bool EmuParseDescription(const std::string& text, IEmuMachine* pMachine, EmuDesc
             bOk = false;
         }
     }
+    FinishIeee1394Ports(state);
     pMachine->SetAspiSupport(uint8_t(state.nAspiStatus), uint8_t(state.nAdapterCount));
     return bOk;
 }
@@ -490,6 +533,20 @@ bool EmuLoadDescriptionFile(const char* pszPath, IEmuMachine* pMachine, EmuDescr
 
 void EmuWriteWin9xRegistry(const EmuDescription& description)
 {
+    const char kStorageClass[] = "System\\CurrentControlSet\\Services\\Class\\Storage\\";
+    char entry[16];
+    for (int nEntry = 0;; ++nEntry) {
+        std::snprintf(entry, sizeof entry, "EMU%04d", nEntry);
+        if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kStorageClass + std::string(entry)).c_str()) != ERROR_SUCCESS)
+            break;
+    }
+    for (size_t nEntry = 0; nEntry < description.ieee1394Ports.size(); ++nEntry) {
+        std::snprintf(entry, sizeof entry, "EMU%04d", int(nEntry));
+        std::string key = kStorageClass + std::string(entry);
+        SetText(HKEY_LOCAL_MACHINE, key, "PortDriver", description.ieee1394Ports[nEntry] + ".mpd");
+        SetText(HKEY_LOCAL_MACHINE, key, "DriverDesc", "Emulated IEEE 1394 SBP2 Device");
+    }
+
     int nNode = 0;
     for (const EmuDescribedDrive& drive : description.drives) {
         if (drive.nAspiAdapter < 0 || drive.nLetter < 0)

@@ -19,6 +19,10 @@
 //                letter X                    its drive letter (Windows 9x registry, pass-through letter device)
 //                port PORT:PATH:TARGET:LUN   its pass-through port address
 //                usb                         behind a USB bridge (Windows 9x registry)
+//                ieee1394                    behind an IEEE 1394 bridge: its ASPI adapter is the bridge's port
+//                                            (identifier "EMU1394" unless the adapter statement gives one) and
+//                                            the Windows 9x storage class lists that port, so every drive on the
+//                                            adapter is on IEEE 1394; not together with usb
 //   Statements that act on the last drive:
 //   disc none | disc cd [BLOCKS] | disc dvd-rom [BLOCKS] | disc dvd-r [BLOCKS] [code "MAKER" "TYPE"]
 //   interface-code N                 byte 49 of the vendor information block (1 Serial ATA, 8 USB product)
@@ -40,10 +44,12 @@ struct EmuDescribedDrive {
     int nAspiAdapter = -1, nAspiTarget = -1, nAspiLun = 0;
     int nLetter = -1;           // 0 = A:
     bool bUsb = false;
+    bool bIeee1394 = false;
 };
 
 struct EmuDescription {
     std::vector<EmuDescribedDrive> drives;
+    std::vector<std::string> ieee1394Ports;   // identifiers of the ASPI adapters that are IEEE 1394 bridges
     std::string strLogPath;
 };
 
@@ -57,7 +63,9 @@ bool EmuLoadDescriptionFile(const char* pszPath, IEmuMachine* pMachine, EmuDescr
 // The Windows 95/98/Me entries of the drives that have an ASPI address and a letter: a volatile
 // HKEY_DYN_DATA "Config Manager\Enum" node naming the device, and the HKEY_LOCAL_MACHINE key
 // "Enum\SCSI\<device>\<instance>" with the letter and the target; a USB drive's instance names the USB bridge
-// enumerator.
+// enumerator. Each IEEE 1394 port gets an entry "EMUnnnn" of the storage class
+// ("System\CurrentControlSet\Services\Class\Storage") whose port driver contains the adapter's identifier;
+// such entries of an earlier description are removed first.
 void EmuWriteWin9xRegistry(const EmuDescription& description);
 
 // One line per request of the machine's log: "aspi HA:T:L op XX status S" or "letter X op XX status S".

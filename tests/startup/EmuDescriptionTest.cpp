@@ -97,6 +97,7 @@ TEST(EmuDescription, ErrorsNameTheLine)
         {"\n\ndisc cd\n", "line 3: disc before the first drive"},
         {"drive atapi-cd-writer aspi 0\n", "line 1: bad drive option aspi"},
         {"drive atapi-cd-writer letter EF\n", "line 1: bad drive option letter"},
+        {"drive atapi-cd-writer aspi 0:0 ieee1394 usb\n", "line 1: a drive is behind USB or IEEE 1394, not both"},
         {"drive atapi-cd-writer\ndisc floppy\n", "line 2: unknown disc kind floppy"},
         {"drive atapi-cd-writer\ndisc cd 1\n", "line 2: disc blocks out of range"},
         {"drive atapi-cd-writer\nbytes vendor.info 1FF\n", "line 2: bad byte 1FF"},
@@ -146,4 +147,42 @@ TEST(EmuDescriptionLibrary, AspiStartFindsTheDescribedDrives)
     EXPECT_EQ(6, adapters[1].m_Targets[0][0].m_nDriveLetter);
     EXPECT_EQ(kBusTypeUsb, adapters[1].m_nBusType);
     EXPECT_TRUE(manager.HasUsbOr1394Adapter());
+}
+
+// A drive behind an IEEE 1394 bridge makes its adapter the bridge's port: the ASPI start-up finds that adapter,
+// and that adapter alone, on IEEE 1394 through the Windows 98 storage class. Adapter 2 has an identifier of its
+// own, given after its drive. The library is described in place (it may hold the description above already).
+TEST(EmuDescriptionLibrary, Ieee1394BridgeMakesOnlyItsAdapterIeee1394)
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    if (version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS)
+        GTEST_SKIP() << "needs Windows 98 and the test ASPI library";
+    IEmuMachine* pLibrary = EmuGetAspiMachine();
+    ASSERT_NE(nullptr, pLibrary) << "the test ASPI library is not beside the program";
+    EmuDescription description;
+    std::string error;
+    ASSERT_TRUE(EmuParseDescription("drive atapi-cd-writer aspi 0:0 letter H\n"
+                                    "drive plain-dvd-rom aspi 1:0 letter I ieee1394\n"
+                                    "drive plain-dvd-rom aspi 2:0 letter J ieee1394\n"
+                                    "adapter 2 identifier \"QZSBP2\"\n",
+                                    pLibrary, description, error))
+        << error;
+    EXPECT_TRUE(description.drives[1].bIeee1394);
+    EXPECT_FALSE(description.drives[1].bUsb);
+    EmuWriteWin9xRegistry(description);
+
+    CDriveManager manager;
+    ASSERT_EQ(16, manager.InitAspi()) << static_cast<LPCSTR>(manager.m_strLastError);
+    CHostAdapterArray& adapters = *manager.GetHostAdapters();
+    ASSERT_EQ(3, adapters.GetSize());
+    EXPECT_EQ(kBusTypeIdeChannel, adapters[0].m_nBusType);
+    EXPECT_EQ(kBusType1394, adapters[1].m_nBusType);
+    EXPECT_EQ(kBusType1394, adapters[2].m_nBusType);
+    ASSERT_EQ(1, adapters[1].m_Targets[0].GetSize());
+    EXPECT_EQ(8, adapters[1].m_Targets[0][0].m_nDriveLetter);
+    EXPECT_EQ(kBusType1394, adapters[1].m_Targets[0][0].m_nBusType);
+    EXPECT_TRUE(manager.HasUsbOr1394Adapter());
+    pLibrary->Reset();
 }

@@ -309,6 +309,18 @@ TEST_F(Win98OldAspi, NoUsbOrIeee1394AdapterNoWarning)
     EXPECT_EQ(kAccessModeAspi, run.accessMode);
 }
 
+// An IEEE 1394 adapter without any USB one is enough for the warning.
+TEST_F(Win98OldAspi, Ieee1394AdapterAloneWarns)
+{
+    DescribeAspi("drive vendor-dvd-rom aspi 0:0 letter E ieee1394\n");
+    StartupRun run = Run(0, {IDOK});
+    ASSERT_EQ(1, run.adapters.GetSize());
+    EXPECT_EQ(kBusType1394, run.adapters[0].m_nBusType);
+    ASSERT_EQ(1u, run.boxes.size());
+    EXPECT_STREQ(kOldAspiWarning, run.boxes[0].text);
+    EXPECT_EQ(0, g_bReportMediaDetails);
+}
+
 // --- Windows Me with the out-of-date ASPI library ---------------------------------------------------------------
 
 // The warning belongs to Windows 98 alone (minor version 10): on Windows Me (90) the same layer and adapter start
