@@ -84,10 +84,7 @@ class PortBusTypes : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_pMachine = EmuGetMachine();
-        m_pMachine->Reset();
-        EmuInstallDeviceIo();
-        ClearNtFixtures();
+        m_pMachine = StartNtEmulatedMachine();
         m_Transport.m_nAccessMode = kAccessModeSpti;
     }
 

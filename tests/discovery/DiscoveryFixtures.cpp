@@ -110,6 +110,13 @@ void ClearNtFixtures()
     }
 }
 
+IEmuMachine* StartNtEmulatedMachine()
+{
+    IEmuMachine* pMachine = EmuStartMachine();
+    ClearNtFixtures();
+    return pMachine;
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // Device tree behind the SetupAPI seam
 

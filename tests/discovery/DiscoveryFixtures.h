@@ -35,6 +35,8 @@ void SetDeviceMapDriver(int nPort, const char* pszDriver);
 // The fixture keys of the NT family that the tests own: DEVICEMAP Scsi, Enum\PCIIDE, Enum\IDE, Enum\SCSI and the
 // MountedDevices values of D: to Y:.
 void ClearNtFixtures();
+// The program's emulated machine, emptied, behind the device-I/O seam, with the NT fixture keys cleared.
+IEmuMachine* StartNtEmulatedMachine();
 
 // A machine's device tree behind the SetupAPI seam: per class, its present devices with their service, driver
 // key and description, and each device's children (device ids).

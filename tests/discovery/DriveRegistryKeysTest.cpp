@@ -31,10 +31,7 @@ class DriveRegistryKeys : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_pMachine = EmuGetMachine();
-        m_pMachine->Reset();
-        EmuInstallDeviceIo();
-        ClearNtFixtures();
+        m_pMachine = StartNtEmulatedMachine();
         RegDeleteTreeFixture(HKEY_LOCAL_MACHINE, (std::string(kEnum) + "\\PCI\\VEN_1AF4&DEV_5C10").c_str());
         RegDeleteTreeFixture(HKEY_LOCAL_MACHINE, (std::string(kEnum) + "\\PCI\\VEN_1AF4&DEV_7A31").c_str());
         m_Manager.m_nAccessMode = kAccessModeSpti;

@@ -69,10 +69,7 @@ protected:
         OSVERSIONINFOA version = ReportedVersion();
         ASSERT_EQ(DWORD(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
         ASSERT_EQ(4u, version.dwMajorVersion) << "this machine stands for Windows NT 4.0";
-        m_pMachine = EmuGetMachine();
-        m_pMachine->Reset();
-        EmuInstallDeviceIo();
-        ClearNtFixtures();
+        m_pMachine = StartNtEmulatedMachine();
         m_Tree.Install();   // NT 4.0 has no USB or IEEE 1394 devices
     }
 

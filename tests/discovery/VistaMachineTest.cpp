@@ -24,10 +24,7 @@ protected:
         OSVERSIONINFOA version = ReportedVersion();
         ASSERT_EQ(DWORD(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
         ASSERT_EQ(6u, version.dwMajorVersion) << "this machine stands for Windows Vista";
-        m_pMachine = EmuGetMachine();
-        m_pMachine->Reset();
-        EmuInstallDeviceIo();
-        ClearNtFixtures();
+        m_pMachine = StartNtEmulatedMachine();
 
         IEmuMachine& m = *m_pMachine;
         int nWriter = Drive("KORVATH", "DVDR   QZ6820S", "2.05", 5);

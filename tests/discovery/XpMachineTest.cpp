@@ -30,10 +30,7 @@ protected:
         ASSERT_EQ(DWORD(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
         ASSERT_EQ(5u, version.dwMajorVersion) << "this machine stands for Windows 2000 and XP";
 
-        m_pMachine = EmuGetMachine();
-        m_pMachine->Reset();
-        EmuInstallDeviceIo();
-        ClearNtFixtures();
+        m_pMachine = StartNtEmulatedMachine();
         BuildDrives();
         BuildRegistry();
         BuildDeviceTree();

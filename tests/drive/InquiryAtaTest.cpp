@@ -16,9 +16,7 @@ class PassThroughIdentity : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        machine = EmuGetMachine();
-        machine->Reset();
-        EmuInstallDeviceIo();
+        machine = EmuStartMachine();
         EmuInstallClock(machine);
         nDrive = machine->AddDrive("KOR\x7FVA\xA9H", "DVDR   QZ\x01" "6820A", "1.05");
         machine->SetLetter(kLetterD, DRIVE_CDROM, nDrive);

@@ -18,9 +18,7 @@ class SptiTransport : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        machine = EmuGetMachine();
-        machine->Reset();
-        EmuInstallDeviceIo();
+        machine = EmuStartMachine();
         EmuInstallClock(machine);
         nDrive = machine->AddDrive("KORVATH", "DVDR   QZ6820A", "1.05");
         machine->SetLetter(kLetterD, DRIVE_CDROM, nDrive);

@@ -16,9 +16,7 @@ class DriveTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_pMachine = EmuGetMachine();
-        m_pMachine->Reset();
-        EmuInstallDeviceIo();
+        m_pMachine = EmuStartMachine();
         EmuInstallClock(m_pMachine);
         m_Manager.m_nAccessMode = kAccessModeSpti;
         m_nNextLetter = 3;

@@ -167,6 +167,9 @@ IEmuMachine* EmuGetAspiMachine();
 void EmuInstallDeviceIo();
 void EmuRemoveDeviceIo();
 
+// The usual start of a pass-through test: this module's machine, emptied, with the device-I/O seam pointed at it.
+IEmuMachine* EmuStartMachine();
+
 // Points the program's clock seam at a machine's virtual clock: Sleep advances it, GetTickCount and the
 // performance counter (10 MHz) read it. EmuRemoveClock restores the real clock.
 void EmuInstallClock(IEmuMachine* pMachine);

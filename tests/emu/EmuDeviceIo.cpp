@@ -434,3 +434,11 @@ void EmuRemoveDeviceIo()
 {
     SetDeviceIoTable(nullptr);
 }
+
+IEmuMachine* EmuStartMachine()
+{
+    IEmuMachine* pMachine = EmuGetMachine();
+    pMachine->Reset();
+    EmuInstallDeviceIo();
+    return pMachine;
+}

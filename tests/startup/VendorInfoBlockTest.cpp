@@ -29,9 +29,7 @@ class VendorInfoBlockTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_pMachine = EmuGetMachine();
-        m_pMachine->Reset();
-        EmuInstallDeviceIo();
+        m_pMachine = EmuStartMachine();
         m_manager.m_nAccessMode = kAccessModeSpti;
     }
     void TearDown() override
