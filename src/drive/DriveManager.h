@@ -335,8 +335,8 @@ public:
 // characters).
 char* SenseToText(int32_t nSenseCode, char* pszText);
 
-// The display form of a speed text: the first 'X' becomes " X" ("20-48X CAV" -> "20-48 X CAV"); "" and
-// "maximum" stay. The buffer needs room for one more character. Returns pszText.
+// The display form of a speed text: the first 'X' becomes " X" ("20-48X CAV" -> "20-48 X CAV"); "", "maximum" and
+// a text already in that form ("40 X") stay. The buffer needs room for one more character. Returns pszText.
 char* FormatSpeedText(char* pszText);
 
 extern CDriveManager* g_pDriveManager;   // the one drive manager; null before the main dialog made it
