@@ -45,6 +45,10 @@ struct ResultRunFacts {
 // bFull true every text. Nothing when the ring has no current run.
 void BuildResultTexts(TestRunRing& ring, bool bFull, const ResultDriveFacts& drive, const ResultRunFacts& run);
 
+// The disc part of the facts (type, detail, DVD media identification) as the drive reports it now.
+class CDeviceRecord;
+void GatherDiscFacts(CDeviceRecord& record, TestPageKind kind, ResultDriveFacts& facts);
+
 // "%2d.%02d X"-style texts of a speed in hundredths of X, with the page's format.
 CString FormatHundredths(const char* pszFormat, int32_t nValue);
 // "%ld:%02ld:%02ld" of the run's length (end - start ticks, in seconds, unsigned arithmetic).

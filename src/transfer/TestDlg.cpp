@@ -72,7 +72,7 @@ void CTestDlg::FillDriveList()
                     CString strModel = g_pDriveManager->GetModelProductId(record);
                     if (!IsTestDrive(szVendor, szProduct, strModel))
                         continue;
-                    char szLabel[300] = {};
+                    char szLabel[64] = {};
                     g_pDriveManager->GetDriveLabel(record, szLabel);
                     m_driveCombo.AddString(szLabel);
                     m_letters[m_nItemCount] = record.m_nDriveLetter;
@@ -110,10 +110,7 @@ void CTestDlg::ChooseSelectedDrive()
     int nSelection = m_driveCombo.GetCurSel();
     m_nSelectedItem = nSelection < 0 ? 0 : nSelection;
     int nLetter = m_nSelectedItem < m_nItemCount ? m_letters[m_nSelectedItem] : 0;
-    if (g_pDriveManager != nullptr)
-        g_pDriveManager->GetDriveByLetter(m_chosenDrive, nLetter);
-    else
-        m_chosenDrive = CDeviceRecord();
+    m_chosenDrive = g_pDriveManager != nullptr ? g_pDriveManager->GetDriveByLetter(nLetter) : CDeviceRecord();
     NotifyParent(WM_TEST_DRIVE_CHANGED);
 }
 

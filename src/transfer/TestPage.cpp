@@ -59,9 +59,8 @@ CString LoadText(UINT nId)
 
 } // namespace
 
-// What FormatResults asks the drive: INQUIRY strings and the page's speed for the drive line, and at the end of
-// a run the disc. The serial number, the speed texts and the disc description come with the drive's feature and
-// media queries; until then those parts stay empty.
+// What FormatResults asks the drive: INQUIRY strings, the serial number and the page's speed for the drive line,
+// the ATIP on the CD write page, and at the end of a run the disc.
 namespace {
 
 void GatherResultFactsFromDrive(CTestPageDlg& page, bool bFull, ResultDriveFacts& facts)
@@ -76,31 +75,42 @@ void GatherResultFactsFromDrive(CTestPageDlg& page, bool bFull, ResultDriveFacts
         facts.strProduct = szProduct;
         facts.strRevision = szRevision;
     }
-    const TestPageKind kind = page.Traits().kind;
-    if (kind == kTestPageDvdWrite) {
+    char szText[64] = {};
+    g_pDriveManager->GetSerialNumberText(record, szText);
+    facts.strSerial = szText;
+    switch (page.Traits().kind) {
+    case kTestPageDvdRead:
+        facts.strSpeed = g_pDriveManager->GetReadSpeedListText(record, szText);
+        break;
+    case kTestPageCdRead:
+        facts.strSpeed = g_pDriveManager->GetReadSpeedText(record, g_pDriveManager->GetMaxReadSpeed(record), szText);
+        break;
+    case kTestPageDvdWrite: {
         // The current write speed from the capabilities page (bytes 40-41 of the answer); 1385 when unknown.
         BYTE page2A[100] = {};
         facts.nWriteSpeedKBs = 1385;
-        if (g_pDriveManager->ModeSense(record, 0x2A, sizeof(page2A), page2A) == 1) {
-            int nKBs = (page2A[40] << 8) | page2A[41];
-            if (nKBs > 0)
-                facts.nWriteSpeedKBs = nKBs;
-        }
+        if (g_pDriveManager->ModeSense(record, 0x2A, sizeof(page2A), page2A) == 1)
+            facts.nWriteSpeedKBs = (page2A[40] << 8) | page2A[41];
+        break;
     }
-    if (kind == kTestPageCdWrite) {
+    case kTestPageCdWrite: {
+        facts.nWriteSpeedKBs = g_pDriveManager->GetCurrentWriteSpeed(record);
         BYTE atip[28] = {};
         if (g_pDriveManager->ReadTocPmaAtip(record, 4, 0, sizeof(atip), atip) == 1) {
             facts.bHaveAtip = true;
             std::memcpy(facts.atip, atip, sizeof(atip));
         }
+        break;
+    }
     }
     if (!bFull)
         return;
-    if (kind == kTestPageCdRead) {
+    if (page.Traits().kind == kTestPageCdRead) {
         BYTE capacity[8] = {};
         if (g_pDriveManager->ReadCapacity(record, capacity) == 1)
             facts.nCapacity = long(((capacity[1] << 16) | (capacity[2] << 8) | capacity[3]) + 1);
     }
+    GatherDiscFacts(record, page.Traits().kind, facts);
 }
 
 } // namespace
@@ -128,6 +138,7 @@ CTestPageDlg::CTestPageDlg(TestPageKind kind, CWnd* pTestWindow)
       m_pFont(new CFont),
       m_pRing(new TestRunRing(kind))
 {
+    m_pSettings = &m_ownSettings;
     m_pFont->CreatePointFont(90, "MS Shell Dlg");
     m_worker.pRing = m_pRing.get();
     m_worker.pPage = this;
@@ -141,10 +152,11 @@ CTestPageDlg::~CTestPageDlg()
         DestroyWindow();
 }
 
-void CTestPageDlg::SetSharedState(int* pTestRunning, int* pPrefStartPage)
+void CTestPageDlg::SetSharedState(int* pTestRunning, int* pPrefStartPage, TransferRateSettings* pSettings)
 {
     m_pTestRunning = pTestRunning;
     m_pPrefStartPage = pPrefStartPage;
+    m_pSettings = pSettings != nullptr ? pSettings : &m_ownSettings;
 }
 
 void CTestPageDlg::DoDataExchange(CDataExchange* pDX)
@@ -219,6 +231,42 @@ void CTestPageDlg::OnShowWindow(BOOL bShow, UINT nStatus)
 
 void CTestPageDlg::FillSpeedCombo()
 {
+    if (g_pDriveManager == nullptr || m_speedCombo.m_hWnd == nullptr)
+        return;
+    switch (m_traits.kind) {
+    case kTestPageDvdRead:
+        g_pDriveManager->FillDvdReadSpeedCombo(m_currentDrive, m_speedCombo);
+        break;
+    case kTestPageCdRead:
+        g_pDriveManager->FillCdReadSpeedCombo(m_currentDrive, m_speedCombo);
+        break;
+    case kTestPageDvdWrite:
+        g_pDriveManager->FillWriteSpeedCombo(m_currentDrive, m_speedCombo, TRUE);
+        break;
+    case kTestPageCdWrite:
+        g_pDriveManager->FillWriteSpeedCombo(m_currentDrive, m_speedCombo, FALSE);
+        break;
+    }
+}
+
+void CTestPageDlg::OnSpeedChanged()
+{
+    if (g_pDriveManager == nullptr)
+        return;
+    switch (m_traits.kind) {
+    case kTestPageDvdRead:
+        g_pDriveManager->ApplyDvdReadSpeedFromCombo(m_currentDrive, m_speedCombo);
+        break;
+    case kTestPageCdRead:
+        g_pDriveManager->ApplyCdReadSpeedFromCombo(m_currentDrive, m_speedCombo);
+        break;
+    case kTestPageDvdWrite:
+        g_pDriveManager->ApplyWriteSpeedFromCombo(m_currentDrive, m_speedCombo, TRUE);
+        break;
+    case kTestPageCdWrite:
+        g_pDriveManager->ApplyWriteSpeedFromCombo(m_currentDrive, m_speedCombo, FALSE);
+        break;
+    }
 }
 
 // Preferences opens on the transfer-rate page: the command goes up through the test window to the main dialog.

@@ -15,6 +15,7 @@
 #include "transfer/TestMessages.h"
 #include "transfer/TestResultsDlg.h"
 #include "transfer/TestRunRing.h"
+#include "transfer/TransferRateSettings.h"
 
 #include <memory>
 
@@ -78,8 +79,9 @@ public:
     TestRunRing& Ring() { return *m_pRing; }
     TestWorkerState& WorkerState() { return m_worker; }
 
-    // The shared integers of the main dialog: 1 while any run is active, and the Preferences start page.
-    void SetSharedState(int* pTestRunning, int* pPrefStartPage);
+    // The shared integers of the main dialog (1 while any run is active; the Preferences start page) and the
+    // transfer-rate settings it loads and saves.
+    void SetSharedState(int* pTestRunning, int* pPrefStartPage, TransferRateSettings* pSettings = nullptr);
     // The drive-letter index of the page's drive.
     int GetDriveIndex() const { return m_currentDrive.m_nDriveLetter; }
     bool IsRunning() const { return m_bRunning != 0; }
@@ -100,6 +102,7 @@ public:
         ON_BN_CLICKED(m_traits.nViewLogId, OnViewLog)
         ON_BN_CLICKED(IDC_TP_HELP, OnHelpButton)
         ON_BN_CLICKED(IDC_TP_PREFERENCES, OnPreferences)
+        ON_CBN_SELCHANGE(m_traits.nSpeedId, OnSpeedChanged)
         ON_WM_TIMER()
         ON_WM_SHOWWINDOW()
     END_MSG_MAP()
@@ -125,8 +128,10 @@ protected:
     virtual void RequestStop();
     // Write pages: the drive sequence at the end of a run, before the page returns to idle.
     virtual void OnRunEnding(int nCode);
-    // The speed combo box for the page's drive (the tests fill it).
+    // The speed combo box for the page's drive: filled whenever the page is shown or hidden, applied when the
+    // user picks a speed.
     virtual void FillSpeedCombo();
+    virtual void OnSpeedChanged();
     // A sample arrived (the graph plots it).
     virtual void OnSampleStored(int32_t nValue);
     // Write pages: IDT_ERASE_POLL while a disc is blanked. The frame only stops the timer.
@@ -151,6 +156,8 @@ protected:
     CWnd* m_pTestWindow;
     int* m_pTestRunning = nullptr;
     int* m_pPrefStartPage = nullptr;
+    TransferRateSettings* m_pSettings = nullptr;
+    TransferRateSettings m_ownSettings;   // used until the main dialog hands over its settings
     std::unique_ptr<CFont> m_pFont;
     std::unique_ptr<CToolTipCtrl> m_pToolTip;
     std::unique_ptr<TestRunRing> m_pRing;
