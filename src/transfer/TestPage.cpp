@@ -5,6 +5,9 @@
 #include "drive/DriveManager.h"
 #include "resource.h"
 
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 const COLORREF kValueLabelColour = 0x800000;
@@ -282,6 +285,12 @@ void CTestPageDlg::OnHelpButton()
 {
     SetFocus();
     ShowTestInformation(LoadText(m_traits.nTestNameId), LoadText(m_traits.nHelpTextId));
+}
+
+// Missing: the information dialog of the shared controls; until it is there the text shows in a message box.
+void CTestPageDlg::ShowTestInformation(const CString& strTitle, const CString& strText)
+{
+    MessageBox(strText, strTitle, MB_ICONINFORMATION);
 }
 
 void CTestPageDlg::OnTimer(UINT_PTR nIDEvent)

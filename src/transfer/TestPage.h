@@ -10,6 +10,7 @@
 #include "controls/LabelCtrl.h"
 #include "drive/DeviceRecord.h"
 #include "framework/Framework.h"
+#include "resource.h"
 #include "framework/ToolTipCtrl.h"
 #include "transfer/ResultTexts.h"
 #include "transfer/TestMessages.h"

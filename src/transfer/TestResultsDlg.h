@@ -7,6 +7,7 @@
 
 #include "controls/LabelCtrl.h"
 #include "framework/Framework.h"
+#include "resource.h"
 #include "transfer/TestRunRing.h"
 
 #include <memory>
