@@ -1,6 +1,6 @@
 // tests/controls/GalleryDlg.h
-// CGalleryDlg: the control gallery of the tests, created modeless so that a test can drive its controls with
-// window messages, pump, and read its pixels.
+// CGalleryDlg: the control gallery of the tests, a child dialog created modeless in a host window so that a test
+// can drive its controls with window messages, pump, and read their pixels.
 #ifndef TAVISK_TESTS_CONTROLS_GALLERYDLG_H
 #define TAVISK_TESTS_CONTROLS_GALLERYDLG_H
 
@@ -21,10 +21,10 @@ public:
             DestroyWindow();
     }
 
-    // Creates the gallery visible at the top left of the screen.
-    bool Open()
+    // Creates the gallery in the host window, at its top left.
+    bool Open(HWND hHost)
     {
-        if (!Create(IDD_GALLERY))
+        if (!Create(IDD_GALLERY, CWnd::FromHandle(hHost)))
             return false;
         SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         ShowWindow(SW_SHOW);

@@ -1,6 +1,7 @@
 // tests/controls/GalleryFixture.h
-// A test fixture that opens the control gallery modeless at the top left of the screen and closes it afterwards,
-// with helpers that photograph one control.
+// A test fixture that opens the control gallery in the host window at the top left of the screen and closes it
+// afterwards, with helpers that photograph one control. The host is created once per test program: hiding a
+// top-level window costs seconds under Wine without a window manager.
 #ifndef TAVISK_TESTS_CONTROLS_GALLERYFIXTURE_H
 #define TAVISK_TESTS_CONTROLS_GALLERYFIXTURE_H
 
@@ -18,7 +19,7 @@ protected:
     void SetUp() override
     {
         m_gallery.reset(new CGalleryDlg);
-        ASSERT_TRUE(m_gallery->Open());
+        ASSERT_TRUE(m_gallery->Open(Host()));
         guitest::Pump();
     }
     void TearDown() override
@@ -28,6 +29,14 @@ protected:
     }
 
     CGalleryDlg& Gallery() { return *m_gallery; }
+
+    static HWND Host()
+    {
+        static HWND s_hHost = ::CreateWindowExA(0, "Static", "Control gallery",
+                                                WS_POPUP | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 640, 480,
+                                                nullptr, nullptr, nullptr, nullptr);
+        return s_hHost;
+    }
 
     // The control's rectangle in the gallery's client area.
     RECT ControlRect(const CWnd& control) const
@@ -47,7 +56,7 @@ protected:
     }
     void PhotographGallery(const std::string& name)
     {
-        pixels::SavePng(pixels::CaptureWindow(m_gallery->m_hWnd), name);
+        pixels::SavePng(pixels::CaptureClient(m_gallery->m_hWnd), name);
     }
 
     std::unique_ptr<CGalleryDlg> m_gallery;
