@@ -250,4 +250,18 @@ TEST_F(HyperLinkTest, CopiesItsUrlToTheClipboard)
     ::CloseClipboard();
 }
 
+// The Internet shortcut the link can save holds its URL.
+TEST_F(HyperLinkTest, SavesAnInternetShortcut)
+{
+    CHyperLink& link = Gallery().m_link;
+    link.SetURL("http://tavisk.example/shortcut");
+    const std::string path = guitest::ProgramFolder() + "link-shortcut.url";
+    ::DeleteFileA(path.c_str());
+    ASSERT_TRUE(link.CreateInternetShortcut(path.c_str()));
+    char url[256] = {};
+    ::GetPrivateProfileStringA("InternetShortcut", "URL", "", url, sizeof(url), path.c_str());
+    EXPECT_STREQ("http://tavisk.example/shortcut", url);
+    ::DeleteFileA(path.c_str());
+}
+
 }
