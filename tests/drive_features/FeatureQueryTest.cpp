@@ -402,6 +402,11 @@ TEST_F(FeatureQueryTest, DriveByLetterTakesTheFirstMatch)
     EXPECT_EQ(0, found.m_nAdapter);
     CDeviceRecord none = m_Manager.GetDriveByLetter(20);
     EXPECT_EQ(kDriveLetterNone, none.m_nDriveLetter);
+    CDeviceRecord out = second;
+    EXPECT_EQ(&out, &m_Manager.GetDriveByLetter(out, 20));
+    EXPECT_EQ(kDriveLetterNone, out.m_nDriveLetter);
+    m_Manager.GetDriveByLetter(out, second.m_nDriveLetter);
+    EXPECT_STREQ(second.m_szProduct, out.m_szProduct);
     EXPECT_EQ(0, m_pMachine->GetLogCount());
 }
 
