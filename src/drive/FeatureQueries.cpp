@@ -313,3 +313,9 @@ CDeviceRecord CDriveManager::GetDriveByLetter(int nDriveLetter)
     }
     return CDeviceRecord();
 }
+
+CDeviceRecord& CDriveManager::GetDriveByLetter(CDeviceRecord& out, int nDriveLetter)
+{
+    out = GetDriveByLetter(nDriveLetter);
+    return out;
+}
