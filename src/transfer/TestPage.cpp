@@ -1,6 +1,7 @@
 // src/transfer/TestPage.cpp
 #include "transfer/TestPage.h"
 
+#include "controls/TestInfoDlg.h"
 #include "drive/CommandSet.h"
 #include "drive/DriveManager.h"
 #include "resource.h"
@@ -287,10 +288,12 @@ void CTestPageDlg::OnHelpButton()
     ShowTestInformation(LoadText(m_traits.nTestNameId), LoadText(m_traits.nHelpTextId));
 }
 
-// Missing: the information dialog of the shared controls; until it is there the text shows in a message box.
 void CTestPageDlg::ShowTestInformation(const CString& strTitle, const CString& strText)
 {
-    MessageBox(strText, strTitle, MB_ICONINFORMATION);
+    CCIRCInfo dialog;
+    dialog.m_strTitle = strTitle;
+    dialog.m_strBody = strText;
+    dialog.DoModal();
 }
 
 void CTestPageDlg::OnTimer(UINT_PTR nIDEvent)

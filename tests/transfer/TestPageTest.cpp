@@ -4,6 +4,8 @@
 // error message box, read from the real windows.
 #include "transfer/TestPages.h"
 
+#include "controls/TestInfoDlg.h"
+
 #include "gui/GuiTest.h"
 
 #include <gtest/gtest.h>
@@ -342,12 +344,18 @@ TEST_P(PageFrame, EscapeDoesNothingAndPreferencesGoesUpToTheTestWindow)
 
 TEST_P(PageFrame, HelpShowsTheTestDescription)
 {
+    CString strTitle, strBody;
+    m_session.QueueDialog([&](CDialog& d) {
+        strTitle = static_cast<CCIRCInfo&>(d).m_strTitle;
+        strBody = static_cast<CCIRCInfo&>(d).m_strBody;
+        d.PostMessage(WM_COMMAND, IDOK, 0);
+    });
     ASSERT_TRUE(Click(Page(), IDC_TP_HELP));
-    ASSERT_EQ(1u, m_session.MessageBoxes().size());
+    ASSERT_EQ(1u, m_session.Dialogs().size());
+    EXPECT_EQ(UINT(IDD_TEST_INFO), m_session.Dialogs()[0]);
     const bool bWrite = m_page->Traits().bWritePage;
-    EXPECT_EQ(CString(bWrite ? "Write Transfer Rate Test" : "Read Transfer Rate Test"),
-              m_session.MessageBoxes()[0].caption);
-    EXPECT_EQ(0, m_session.MessageBoxes()[0].text.Find(bWrite ? "Write Transfer Rate:" : "Read Transfer Rate :"));
+    EXPECT_EQ(CString(bWrite ? "Write Transfer Rate Test" : "Read Transfer Rate Test"), strTitle);
+    EXPECT_EQ(0, strBody.Find(bWrite ? "Write Transfer Rate:" : "Read Transfer Rate :"));
 }
 
 TEST_P(PageFrame, ViewLogShowsTheRunsAndClearsWhatTheDialogCleared)
