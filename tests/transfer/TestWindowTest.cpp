@@ -169,6 +169,11 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
         test.SendMessage(WM_TEST_STATE_CHANGED, 0, 0);
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d.m_hWnd, IDC_TW_DRIVE)));
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d.m_hWnd, IDC_TW_KIND)));
+        // A media change during the run does not hide the running page; the swap comes when the run has ended.
+        Tray(5, false);
+        Sleep(50);
+        guitest::Pump();
+        pagesSeen[6] = test.m_pPage;
         ::SendMessage(d.m_hWnd, WM_COMMAND, IDOK, 0);
         ::SendMessage(d.m_hWnd, WM_COMMAND, IDCANCEL, 0);
         ::SendMessage(d.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -177,6 +182,9 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
         bStayedOpen = ::IsWindow(d.m_hWnd) && ::IsWindowVisible(d.m_hWnd) && ::IsWindowVisible(test.m_pPage->m_hWnd);
         main.m_nTestRunning = 0;
         test.SendMessage(WM_TEST_STATE_CHANGED, 0, 0);
+        pagesSeen[7] = test.m_pPage;
+        Tray(5, true);
+        PumpUntil([&] { return test.m_pPage == main.m_pDvdWritePage; });
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(d.m_hWnd, IDC_TW_DRIVE)));
         ASSERT_TRUE(Click(d.m_hWnd, IDOK));
     };
@@ -214,6 +222,8 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
     EXPECT_EQ(dlg.m_pCdWritePage, pagesSeen[3]);
     EXPECT_EQ(dlg.m_pDvdWritePage, pagesSeen[4]);
     EXPECT_EQ(dlg.m_pDvdWritePage, pagesSeen[5]);
+    EXPECT_EQ(dlg.m_pDvdWritePage, pagesSeen[6]) << "no swap during a run";
+    EXPECT_EQ(dlg.m_pCdWritePage, pagesSeen[7]) << "the swap held back comes at the end of the run";
     EXPECT_EQ(3, nBoxesWhileRunning);
     for (const guitest::MessageBoxRecord& box : session.MessageBoxes()) {
         EXPECT_EQ(CString("A test is currently running.\nPlease stop this test before closing this window"),
