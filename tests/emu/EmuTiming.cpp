@@ -446,7 +446,8 @@ bool EmuIsRealTime()
 }
 
 // Called by the machine (under its lock) after each command: in real-time mode, waits until the wall clock has
-// reached the virtual time. Deadlines are absolute, so sleeping late now shortens the next wait.
+// reached the virtual time. Deadlines are absolute, so sleeping late now shortens the next wait; when the wall
+// clock is already ahead (the drive sat idle), the timeline is joined again at the present.
 void EmuPaceToVirtualTime(uint64_t nVirtualUs)
 {
     if (g_bRealTime == 0)
@@ -460,9 +461,16 @@ void EmuPaceToVirtualTime(uint64_t nVirtualUs)
         g_bRealStarted = true;
         return;
     }
+    double dRealUs = double(now.QuadPart - g_realStart.QuadPart) * 1e6 / double(frequency.QuadPart);
+    if (double(nVirtualUs - g_nVirtualStartUs) <= dRealUs) {
+        // The drive was idle (or the host slow): the timeline starts again from here.
+        g_realStart = now;
+        g_nVirtualStartUs = nVirtualUs;
+        return;
+    }
     for (;;) {
         QueryPerformanceCounter(&now);
-        double dRealUs = double(now.QuadPart - g_realStart.QuadPart) * 1e6 / double(frequency.QuadPart);
+        dRealUs = double(now.QuadPart - g_realStart.QuadPart) * 1e6 / double(frequency.QuadPart);
         double dLagUs = double(nVirtualUs - g_nVirtualStartUs) - dRealUs;
         if (dLagUs <= 0)
             return;
