@@ -119,6 +119,7 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
     CTestDlg* pTestDlg = nullptr;
     CDialog* pagesSeen[8] = {};
     std::vector<CString> driveItems;
+    CString strDriveLine, strInfoDrive;
     int nBoxesWhileRunning = -1;
     bool bStayedOpen = false;
     CTestDlg* pTestDlgAfterRefresh = nullptr;
@@ -151,6 +152,14 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
         Select(d.m_hWnd, IDC_TW_DRIVE, 1);
         EXPECT_EQ(5, main.m_currentDrive.m_nDriveLetter);
         pagesSeen[2] = test.m_pPage;
+        // The drive line of a run on that page comes from the drive itself.
+        CTestPageDlg* pPage = main.m_pDvdWritePage;
+        pPage->WorkerState().record = pPage->m_currentDrive;
+        pPage->Ring().ChooseNextRunSlot();
+        pPage->FormatResults(false);
+        strDriveLine = pPage->Ring().Text(0, 0);
+        strInfoDrive = pPage->Ring().Info(0).szDrive;
+        pPage->Ring().ClearRuns(1);
         // Ejecting the DVD brings the CD write page, loading it again the DVD write page.
         Tray(5, false);
         PumpUntil([&] { return test.m_pPage == main.m_pCdWritePage; });
@@ -216,6 +225,9 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
     ASSERT_EQ(2u, driveItems.size());
     EXPECT_EQ(0, driveItems[0].Find("ID:0")) << driveItems[0];
     EXPECT_EQ(0, driveItems[1].Find("ID:1")) << driveItems[1];
+    EXPECT_EQ(0, strDriveLine.Find("ID:1 KORVATH  DVDR   QZ7160    V1.05 (#")) << strDriveLine;
+    EXPECT_NE(-1, strDriveLine.Find("), Write Speed: ")) << strDriveLine;
+    EXPECT_EQ(0, strDriveLine.Find(strInfoDrive)) << strInfoDrive;
     EXPECT_EQ(dlg.m_pCdReadPage, pagesSeen[0]);
     EXPECT_EQ(dlg.m_pCdWritePage, pagesSeen[1]);
     EXPECT_EQ(dlg.m_pDvdWritePage, pagesSeen[2]);
