@@ -69,6 +69,9 @@ public:
     explicit ScriptedPage(CWnd* pTestWindow) : Page(pTestWindow) {}
     WorkerScript script;
     int nStarts = 0;
+    CToolTipCtrl* ToolTip() { return this->m_pToolTip.get(); }
+    CWnd& StartButton() { return this->m_startButton; }
+    CWnd& ViewLogButton() { return this->m_viewLogButton; }
 
 protected:
     void OnStart() override
@@ -425,6 +428,22 @@ TEST(WritePages, RepairTheirAxisMaximumWhenShown)
     dvdWrite.ShowWindow(SW_SHOW);
     EXPECT_EQ(56u, settings.maxSpeedWrite);
     EXPECT_EQ(8u, settings.maxSpeedDvdWrite);
+}
+
+TEST(DvdReadPage, TipsForStartAndViewLogOnALightBackground)
+{
+    RecordingWindow window;
+    RECT rc = {0, 0, 660, 560};
+    ASSERT_TRUE(window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
+    int nRunning = 0, nPref = 0;
+    ScriptedPage<CDvdReadTestDlg> page(&window);
+    page.SetSharedState(&nRunning, &nPref);
+    ASSERT_TRUE(page.Create(IDD_DVD_READ_TEST, &window));
+    ASSERT_NE(nullptr, page.ToolTip());
+    EXPECT_EQ(2, page.ToolTip()->GetToolCount());
+    EXPECT_EQ(CString("Start Test"), page.ToolTip()->GetText(&page.StartButton()));
+    EXPECT_EQ(CString("View Results"), page.ToolTip()->GetText(&page.ViewLogButton()));
+    EXPECT_EQ(COLORREF(0xFFFA96), page.ToolTip()->GetTipBkColor());
 }
 
 TEST(DvdReadPage, GraphLengthFollowsTheSetting)
