@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "Emu.h"
 #include "EmuTiming.h"
@@ -166,6 +167,8 @@ int64_t SectorReachedAfter(const EmuDriveTiming& t, int64_t nFrom, int64_t nLimi
     return lo;
 }
 
+const double kClockResolutionUs = 1.0;
+
 } // namespace
 
 // The head reads ahead into the cache while the host is away, until the cache is full; a request inside what the
@@ -180,6 +183,10 @@ double EmuTimeRead(const EmuDriveTiming& timing, EmuTimingState& state, double d
         t += timing.dSpinUpUs;
         state.dHeadUs = t;
     }
+    // The machine's clock counts whole microseconds: a command that arrives less than one after the head got
+    // where it is arrives on time, so that rounding never drifts the schedule.
+    if (t > state.dHeadUs && t - state.dHeadUs < kClockResolutionUs)
+        t = state.dHeadUs;
     if (t > state.dHeadUs) {
         int64_t nLimit = std::min(state.nCacheStart + timing.nCacheSectors, timing.nCapacity);
         if (timing.nCacheSectors > 0 && state.nHead < nLimit) {
@@ -300,6 +307,48 @@ EmuDriveTiming TimingFromReader(GetInt getInt)
     return timing;
 }
 
+// The speed the host selected (SET CD SPEED, SET STREAMING, through the drive's speed model) caps the law: a CLV
+// or zone speed above it comes down to it, and a CAV drive turns P-CAV at it. 0 leaves the law as it is.
+void ApplySelectedSpeed(EmuDriveTiming& timing, double dSelectedX)
+{
+    if (dSelectedX <= 0.0)
+        return;
+    EmuSpeedModel& speed = timing.speed;
+    switch (speed.law) {
+    case kEmuLawClv:
+        speed.dSpeedX = std::min(speed.dSpeedX, dSelectedX);
+        break;
+    case kEmuLawCav:
+        if (dSelectedX < speed.dSpeedX) {
+            speed.law = kEmuLawPcav;
+            speed.dCapX = dSelectedX;
+        }
+        break;
+    case kEmuLawPcav:
+        speed.dCapX = std::min(speed.dCapX, dSelectedX);
+        break;
+    case kEmuLawZclv:
+        for (EmuZone& zone : speed.zones)
+            zone.dSpeedX = std::min(zone.dSpeedX, dSelectedX);
+        break;
+    default:
+        break;
+    }
+}
+
+// The selected read speed in X: DVD from the speed model's current read speed (KB/s, 1385 per X), CD from mode page
+// 0x2A bytes 14-15 (KB/s, 176 per X); 0 when the drive keeps none.
+template <typename GetInt, typename GetBytes>
+double SelectedReadSpeedX(GetInt getInt, GetBytes getBytes, bool bDvd)
+{
+    if (bDvd)
+        return double(getInt("speed.dvdCurrentRead", 0)) / 1385.0;
+    std::vector<uint8_t> page = getBytes("mode.page.2A");
+    if (page.size() < 16)
+        return 0.0;
+    return double((page[14] << 8) | page[15]) / 176.0;
+}
+
 } // namespace
 
 void EmuApplyTimingPreset(IEmuMachine* pMachine, int nDrive, EmuTimingPreset preset)
@@ -335,9 +384,16 @@ void EmuApplyTimingPreset(IEmuMachine* pMachine, int nDrive, EmuTimingPreset pre
 
 EmuDriveTiming EmuTimingFromKeys(IEmuMachine* pMachine, int nDrive)
 {
-    return TimingFromReader([&](const char* pszKey, int64_t nDefault) {
-        return pMachine->GetInt(nDrive, pszKey, nDefault);
-    });
+    auto getInt = [&](const char* pszKey, int64_t nDefault) { return pMachine->GetInt(nDrive, pszKey, nDefault); };
+    auto getBytes = [&](const char* pszKey) {
+        std::vector<uint8_t> bytes(pMachine->GetBytes(nDrive, pszKey, nullptr, 0));
+        if (!bytes.empty())
+            pMachine->GetBytes(nDrive, pszKey, bytes.data(), uint32_t(bytes.size()));
+        return bytes;
+    };
+    EmuDriveTiming timing = TimingFromReader(getInt);
+    ApplySelectedSpeed(timing, SelectedReadSpeedX(getInt, getBytes, getInt(EMU_KEY_TIMING_DVD, 0) != 0));
+    return timing;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -390,9 +446,13 @@ uint64_t TimeCommand(EmuCommand& command, uint64_t nArrivalUs)
     // A description for a program that runs on the real clock (scripts/run) asks for real-time pacing.
     if (drive.GetInt("timing.realTime", 0) != 0 && g_bRealTime == 0)
         EmuSetRealTime(true);
-    EmuDriveTiming timing = TimingFromReader([&](const char* pszKey, int64_t nDefault) {
-        return drive.GetInt(pszKey, nDefault);
-    });
+    auto getInt = [&](const char* pszKey, int64_t nDefault) { return drive.GetInt(pszKey, nDefault); };
+    auto getBytes = [&](const char* pszKey) {
+        const std::vector<uint8_t>* pBytes = drive.GetBytes(pszKey);
+        return pBytes != nullptr ? *pBytes : std::vector<uint8_t>();
+    };
+    EmuDriveTiming timing = TimingFromReader(getInt);
+    ApplySelectedSpeed(timing, SelectedReadSpeedX(getInt, getBytes, getInt(EMU_KEY_TIMING_DVD, 0) != 0));
     int64_t nLba = 0, nCount = 0;
     if (command.nStatus != kEmuStatusGood || !ReadExtent(command, nLba, nCount))
         return uint64_t(timing.dCommandUs);

@@ -126,7 +126,8 @@ enum EmuTimingPreset {
 // Sets the drive's timing keys to a preset (the disc shape included) and resets the engine state.
 void EmuApplyTimingPreset(IEmuMachine* pMachine, int nDrive, EmuTimingPreset preset);
 
-// The engine as the machine's keys describe it for a drive (for tests that predict the drive's answers).
+// The engine as the machine's keys describe it for a drive (for tests that predict the drive's answers), with the
+// read speed the host selected through the drive's speed model capping the law (SET CD SPEED, SET STREAMING).
 EmuDriveTiming EmuTimingFromKeys(IEmuMachine* pMachine, int nDrive);
 
 // Paces the calling thread to the machine's timeline when the machine runs in real time ("realTime" machine mode,

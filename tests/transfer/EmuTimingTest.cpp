@@ -260,3 +260,41 @@ TEST_F(MachineTiming, AFailedReadTakesOnlyTheCommandOverhead)
 }
 
 } // namespace
+
+namespace {
+
+// The read speed the host selects caps the law: SET STREAMING at 8X halves a 16X CLV drive; SET CD SPEED at 24X
+// makes a 48X CAV drive P-CAV at 24X.
+TEST_F(MachineTiming, TheSelectedReadSpeedCapsTheLaw)
+{
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_LAW, kEmuLawClv);
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_DISC, kEmuDiscDvdSingle);
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_DVD, 1);
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_SPEED, 1600);
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_BLOCKS, 2295104);
+    m_pMachine->SetInt(m_nDrive, "speed.dvdCurrentRead", 8 * 1385);
+    uint64_t nStart = m_pMachine->GetTimeUs();
+    for (uint32_t lba = 0; lba < 4500; lba += 25)
+        ASSERT_EQ(kEmuStatusGood, Read10(lba, 25).nStatus);
+    EXPECT_NEAR(4500.0 / (8 * kEmuDvdBase) * 1e6, double(m_pMachine->GetTimeUs() - nStart), 1.0);
+
+    EmuDriveTiming cd = Drive(kEmuDiscCd80, kEmuLawCav, 48, kEmuCdBase);
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_LAW, kEmuLawCav);
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_DISC, kEmuDiscCd80);
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_DVD, 0);
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_SPEED, 4800);
+    std::vector<uint8_t> page(20, 0);
+    page[0] = 0x2A;
+    page[1] = 18;
+    page[14] = uint8_t((24 * 176) >> 8);
+    page[15] = uint8_t(24 * 176);
+    m_pMachine->SetBytes(m_nDrive, "mode.page.2A", page.data(), uint32_t(page.size()));
+    EmuDriveTiming capped = EmuTimingFromKeys(m_pMachine, m_nDrive);
+    EXPECT_EQ(kEmuLawPcav, capped.speed.law);
+    EXPECT_DOUBLE_EQ(24.0, capped.speed.dCapX);
+    // Near the edge the disc passes at 24X, at the hub at the CAV speed (48 * 25 / 58 = 20.7X).
+    EXPECT_NEAR(24 * 75.0, capped.speed.RateAt(capped.geometry, 350000), 1e-9);
+    EXPECT_NEAR(cd.speed.RateAt(cd.geometry, 0), capped.speed.RateAt(capped.geometry, 0), 1e-9);
+}
+
+} // namespace
