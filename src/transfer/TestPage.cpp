@@ -46,7 +46,13 @@ void RealCloseDriveHandle(const CDeviceRecord& record)
 
 void GatherResultFactsFromDrive(CTestPageDlg& page, bool bFull, ResultDriveFacts& facts);
 
-const TestPageDriveCalls kRealDriveCalls = {&GatherResultFactsFromDrive, &RealSenseMessage, &RealCloseDriveHandle};
+int RealTestUnitReady(CDeviceRecord& record)
+{
+    return g_pDriveManager != nullptr ? int(g_pDriveManager->TestUnitReady(record)) : 0;
+}
+
+const TestPageDriveCalls kRealDriveCalls = {&GatherResultFactsFromDrive, &RealSenseMessage, &RealCloseDriveHandle,
+                                            &RealTestUnitReady};
 const TestPageDriveCalls* volatile g_pDriveCalls = &kRealDriveCalls;
 
 const TestPageDriveCalls& DriveCalls()
@@ -308,9 +314,23 @@ void CTestPageDlg::OnTimer(UINT_PTR nIDEvent)
     Default();
 }
 
+void CTestPageDlg::BeginErasePoll()
+{
+    m_bErasePending = 1;
+    SetTimer(IDT_ERASE_POLL, kErasePollMs);
+}
+
+// Once the drive reports ready, TEST UNIT READY once more and the test starts again; otherwise another second.
 void CTestPageDlg::OnErasePoll()
 {
     KillTimer(IDT_ERASE_POLL);
+    if (DriveCalls().pfnTestUnitReady(m_currentDrive) == 1) {
+        DriveCalls().pfnTestUnitReady(m_currentDrive);
+        m_bErasePending = 0;
+        OnStart();
+    } else {
+        SetTimer(IDT_ERASE_POLL, kErasePollMs);
+    }
 }
 
 void CTestPageDlg::OnStartButton()

@@ -67,6 +67,8 @@ struct TestPageDriveCalls {
     // The sense text of the worker's record, " (code %06lX)" included.
     CString (*pfnSenseMessage)(const CDeviceRecord& record);
     void (*pfnCloseDriveHandle)(const CDeviceRecord& record);
+    // TEST UNIT READY: 1 when the drive is ready.
+    int (*pfnTestUnitReady)(CDeviceRecord& record);
 };
 // Installs a table (kept by pointer); null restores the real calls. Returns the table in use before.
 const TestPageDriveCalls* SetTestPageDriveCalls(const TestPageDriveCalls* pCalls);
@@ -87,6 +89,7 @@ public:
     int GetDriveIndex() const { return m_currentDrive.m_nDriveLetter; }
     bool IsRunning() const { return m_bRunning != 0; }
     bool IsActive() const { return m_bActive != 0; }
+    bool IsErasePending() const { return m_bErasePending != 0; }
     void SetTestWindow(CWnd* pTestWindow) { m_pTestWindow = pTestWindow; }
 
     // Fills the current run's texts: the drive part at the start of a run, everything at its normal end.
@@ -135,7 +138,9 @@ protected:
     virtual void OnSpeedChanged();
     // A sample arrived (the graph plots it).
     virtual void OnSampleStored(int32_t nValue);
-    // Write pages: IDT_ERASE_POLL while a disc is blanked. The frame only stops the timer.
+    // Write pages: while a rewritable disc is blanked before a test, IDT_ERASE_POLL asks every second whether the
+    // drive is ready again; then Start runs again.
+    void BeginErasePoll();
     virtual void OnErasePoll();
     // The information dialog of "?"; a seam for tests.
     virtual void ShowTestInformation(const CString& strTitle, const CString& strText);
@@ -180,6 +185,7 @@ protected:
     int m_nProgressCounter = 0;
     BYTE m_bRunning = 0;
     BYTE m_bActive = 0;
+    BYTE m_bErasePending = 0;
 
 private:
     LRESULT OnTestProgressMessage(WPARAM wParam, LPARAM lParam) { return OnTestProgress(wParam, lParam); }

@@ -69,6 +69,8 @@ public:
     explicit ScriptedPage(CWnd* pTestWindow) : Page(pTestWindow) {}
     WorkerScript script;
     int nStarts = 0;
+    void StartErasePoll() { this->BeginErasePoll(); }
+    void ErasePollTick() { this->SendMessage(WM_TIMER, IDT_ERASE_POLL, 0); }
     CToolTipCtrl* ToolTip() { return this->m_pToolTip.get(); }
     CWnd& StartButton() { return this->m_startButton; }
     CWnd& ViewLogButton() { return this->m_viewLogButton; }
@@ -135,7 +137,17 @@ void FakeClose(const CDeviceRecord&)
     ++g_nClosedHandles;
 }
 
-const TestPageDriveCalls kFakeCalls = {&FakeFacts, &FakeSense, &FakeClose};
+// The drive is busy blanking for the first g_nNotReady polls.
+int g_nNotReady = 0;
+int g_nTestUnitReady = 0;
+
+int FakeTestUnitReady(CDeviceRecord&)
+{
+    ++g_nTestUnitReady;
+    return g_nNotReady-- > 0 ? 0 : 1;
+}
+
+const TestPageDriveCalls kFakeCalls = {&FakeFacts, &FakeSense, &FakeClose, &FakeTestUnitReady};
 
 struct PageCase {
     TestPageKind kind;
@@ -428,6 +440,34 @@ TEST(WritePages, RepairTheirAxisMaximumWhenShown)
     dvdWrite.ShowWindow(SW_SHOW);
     EXPECT_EQ(56u, settings.maxSpeedWrite);
     EXPECT_EQ(8u, settings.maxSpeedDvdWrite);
+}
+
+TEST(WritePages, ErasePollStartsTheTestAgainWhenTheDriveIsReady)
+{
+    HookSession session;
+    SetTestPageDriveCalls(&kFakeCalls);
+    RecordingWindow window;
+    RECT rc = {0, 0, 660, 560};
+    ASSERT_TRUE(window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
+    int nRunning = 0, nPref = 0;
+    ScriptedPage<CDvdWriteTestDlg> page(&window);
+    page.SetSharedState(&nRunning, &nPref);
+    ASSERT_TRUE(page.Create(IDD_DVD_WRITE_TEST, &window));
+    page.script.steps = {{WorkerStep::kCode, TPC_DONE, 0, 0}};
+    g_nNotReady = 2;
+    g_nTestUnitReady = 0;
+    page.StartErasePoll();
+    EXPECT_TRUE(page.IsErasePending());
+    page.ErasePollTick();
+    page.ErasePollTick();
+    EXPECT_EQ(0, page.nStarts) << "still blanking";
+    EXPECT_TRUE(page.IsErasePending());
+    page.ErasePollTick();
+    EXPECT_EQ(1, page.nStarts);
+    EXPECT_FALSE(page.IsErasePending());
+    EXPECT_EQ(4, g_nTestUnitReady) << "two busy answers, the ready one and one more";
+    ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }));
+    SetTestPageDriveCalls(nullptr);
 }
 
 TEST(DvdReadPage, TipsForStartAndViewLogOnALightBackground)
