@@ -21,9 +21,9 @@ uint8_t ReadStatus(const SRB_ExecSCSICmd& srb)
 
 } // namespace
 
-// A manual-reset event for one command. Events are reused: creating and closing one costs two wineserver round
-// trips under Wine, which is most of a command's cost. A reused event may still be signalled from its last
-// command, so the wait below never trusts the event alone.
+// A manual-reset event for one command, not signalled. Events are reused: creating and closing one costs two
+// wineserver round trips under Wine, which is most of a command's cost. An event goes back to the pool only after
+// the layer has set it (or was never asked to), and reset.
 HANDLE CScsiTransport::AcquireCommandEvent()
 {
     HANDLE hEvent = nullptr;
@@ -33,6 +33,8 @@ HANDLE CScsiTransport::AcquireCommandEvent()
     LeaveCriticalSection(&m_EventPoolGuard);
     if (hEvent == nullptr)
         hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    else
+        ResetEvent(hEvent);
     return hEvent;
 }
 
@@ -49,10 +51,12 @@ void CScsiTransport::ReleaseCommandEvent(HANDLE hEvent)
 }
 
 // Fills the request block (status preset to SS_ERR; direction bits and event notification only when the command
-// has an event), sends it and, when the layer answers "pending", waits until the status byte changes: on the
-// event, resetting it and looking at the status again when a signal left from an earlier command woke the wait
-// (the layer writes the status before it sets the event, so no completion is missed); by polling the status when
-// no event could be made. Sense bytes 0-13 of the block go to the record whatever the outcome, so the sense of a
+// has an event), sends it and, when the layer answers "pending", waits on the event until it is set and the status
+// byte has changed. The wait happens even when the status changed before SendASPI32Command returned: a layer
+// writes the status first and sets the event after, and until then it still holds the event (and may still read
+// the block, which lives on this stack), so the event must not go back to the pool or be closed before. A wake
+// with the status still pending (a stray signal) resets the event and waits again. Without an event the status is
+// polled. Sense bytes 0-13 of the block go to the record whatever the outcome, so the sense of a
 // CHECK CONDITION is never lost. Returns the block's status as the layer left it (1 done, 2 aborted, 4 error,
 // 0x80 and above invalid).
 ExecStatus CScsiTransport::ExecAspiCommand(CDeviceRecord& record, const BYTE* pCdb, void* pBuffer, DWORD nLength)
@@ -83,7 +87,7 @@ ExecStatus CScsiTransport::ExecAspiCommand(CDeviceRecord& record, const BYTE* pC
 
     if (hEvent != nullptr) {
         if (pfnSend(&srb) == SS_PENDING) {
-            while (ReadStatus(srb) == SS_PENDING) {
+            for (;;) {
                 WaitForSingleObject(hEvent, INFINITE);
                 if (ReadStatus(srb) != SS_PENDING)
                     break;

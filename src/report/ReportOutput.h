@@ -41,7 +41,7 @@ void EmitReport(CReportWriter* pWriter, const ReportSections& sections);
 void EmitSupportFile(CReportWriter* pWriter, const ReportSections& sections);
 
 // The support file's name beside the chosen text file: the file name's extension replaced by ".kvs", or ".kvs"
-// appended when the file name has none.
+// appended when the file name has none or already ends in ".kvs". Never the text file's own name.
 CString MakeSupportFileName(const CString& textFilePath);
 
 // Save: the Save-As dialog proposing "SYSInfo.txt", the text file, then the support file beside it.

@@ -4,6 +4,7 @@
 #include "framework/Clock.h"
 #include "framework/CommonDialogs.h"
 #include "framework/Exceptions.h"
+#include "framework/FileReplace.h"
 #include "framework/MessageBox.h"
 #include "report/SupportFileEncoder.h"
 #include "resource.h"
@@ -52,23 +53,6 @@ CString ReportDateText()
     return CString(buffer);
 }
 
-// The folder part of a path ("." when it has none), for the temporary file written beside the target.
-CString FolderOf(const CString& path)
-{
-    int slash = path.ReverseFind('\\');
-    int other = path.ReverseFind('/');
-    if (other > slash)
-        slash = other;
-    if (slash < 0) {
-        if (path.GetLength() >= 2 && path[1] == ':')
-            return path.Left(2);
-        return CString(".");
-    }
-    if (slash == 0 || (slash == 2 && path[1] == ':'))
-        return path.Left(slash + 1);
-    return path.Left(slash);
-}
-
 // True when an existing file at `path` could not be replaced (read-only, locked, a folder). A missing file is fine.
 bool ExistingFileIsLocked(const CString& path)
 {
@@ -83,19 +67,6 @@ bool ExistingFileIsLocked(const CString& path)
         return true;
     CloseHandle(h);
     return false;
-}
-
-// Moves the finished temporary file over the target. Windows 95/98/Me have no MoveFileEx: there the old file is
-// removed first.
-bool ReplaceWithFile(const CString& temp, const CString& target)
-{
-    if (MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING))
-        return true;
-    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
-        return false;
-    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(target))
-        return false;
-    return MoveFileA(temp, target) != FALSE;
 }
 
 } // namespace
@@ -344,7 +315,7 @@ int CReportWriter::OpenFile(CString fileName, bool ask)
 
     char tempPath[MAX_PATH] = "";
     if (target.IsEmpty() || ExistingFileIsLocked(target) ||
-        GetTempFileNameA(FolderOf(target), "tvk", 0, tempPath) == 0) {
+        GetTempFileNameA(AfxGetFolderOf(target), "tvk", 0, tempPath) == 0) {
         ReportFileError();
         return 0;
     }
@@ -613,7 +584,7 @@ void CReportWriter::Close()
         bool ok = ferror(m_pFile) == 0;
         ok = (fclose(m_pFile) == 0) && ok;
         m_pFile = nullptr;
-        if (ok && ReplaceWithFile(m_strTempPath, m_strTargetPath)) {
+        if (ok && AfxReplaceFile(m_strTempPath, m_strTargetPath)) {
             m_strTempPath.Empty();
         } else {
             DiscardFile();

@@ -125,6 +125,26 @@ TEST_F(AspiTransport, EveryCompletionModeDeliversTheData)
     }
 }
 
+// A layer that writes the status before it sets the event, and answers "pending" with the status already written:
+// the command is over only once the event is set, so the event never goes back to the pool, or is closed, while
+// the layer still holds it.
+TEST_F(AspiTransport, PendingWaitsForTheEventWhenTheStatusCameFirst)
+{
+    for (int nMode : {kEmuAspiStatusBeforeSignal, kEmuAspiPending, kEmuAspiStatusBeforeSignal,
+                      kEmuAspiPendingSignalled, kEmuAspiStatusBeforeSignal}) {
+        SCOPED_TRACE(nMode);
+        machine->SetAspiCompletion(nMode);
+        std::vector<uint8_t> in(2048, 0);
+        EXPECT_EQ(1, Send({0x28, 0, 0, 0, 1, 5, 0, 0, 1, 0}, in.data(), 2048));
+        EXPECT_EQ(0, machine->GetAspiSignalsOutstanding());
+        const uint8_t first[4] = {0, 0, 1, 5};
+        EXPECT_EQ(0, std::memcmp(in.data(), first, 4));
+    }
+    transport.Close();
+    EXPECT_EQ(0, machine->GetAspiSignalsOutstanding());
+    EXPECT_EQ(0, machine->GetAspiSignalsFailed());
+}
+
 // The layer's own status is the ExecStatus: SS_ERR with the sense kept, SS_NO_DEVICE, SS_INVALID_HA.
 TEST_F(AspiTransport, LayerStatusPassesThroughAndSenseIsKept)
 {

@@ -96,6 +96,26 @@ TEST(ReportSave, SectionShapes)
     }
 }
 
+// A text file chosen with the support file's own extension: the support file gets a name of its own, and both
+// files are kept.
+TEST(ReportSave, TextFileNamedLikeASupportFile)
+{
+    PinnedDate date;
+    FixtureReport fixture;
+    for (const char* name : {"x.kvs", "X.KVS"}) {
+        SCOPED_TRACE(name);
+        HookScope hooks;
+        ScratchFolder folder;
+        hooks.savePath = folder.Path(name);
+        SaveReportFiles(fixture.Sections());
+        EXPECT_TRUE(hooks.boxes.empty());
+        EXPECT_EQ((std::vector<std::string>{name, std::string(name) + ".kvs"}), folder.Files());
+        const std::string text = ReadText(folder.Path(name));
+        EXPECT_EQ(ExpectedTextFile("SYSInfo.txt"), text);
+        EXPECT_EQ(WithoutSoftwareSection(SplitCrLf(text)), ReadSupportFile(folder.Path(std::string(name) + ".kvs")));
+    }
+}
+
 TEST(ReportSave, CancelWritesNeitherFile)
 {
     HookScope hooks;
@@ -140,7 +160,8 @@ TEST(ReportSave, FailuresAreReportedPerFile)
     }
 }
 
-// Only the file name's extension becomes ".kvs"; a dot in a folder name stays; a name without extension gets one.
+// Only the file name's extension becomes ".kvs"; a dot in a folder name stays; a name without extension gets one;
+// a name that already ends in ".kvs" (any case) keeps it and gets another, so the two files never share a name.
 TEST(ReportSave, SupportFileName)
 {
     const struct {
@@ -157,6 +178,10 @@ TEST(ReportSave, SupportFileName)
         {"\\\\server\\share.v2\\SYSInfo.TXT", "\\\\server\\share.v2\\SYSInfo.kvs"},
         {"C:\\Reports\\SYSInfo.", "C:\\Reports\\SYSInfo.kvs"},
         {"C:/unix/style.txt", "C:/unix/style.kvs"},
+        {"C:\\Reports\\x.kvs", "C:\\Reports\\x.kvs.kvs"},
+        {"C:\\Reports\\x.Kvs", "C:\\Reports\\x.Kvs.kvs"},
+        {"x.kvs.kvs", "x.kvs.kvs.kvs"},
+        {"C:\\Reports\\x.kvs2", "C:\\Reports\\x.kvs"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.support, std::string(MakeSupportFileName(c.text))) << c.text;
