@@ -176,7 +176,7 @@ void CMainDlg::DeleteCaptureSide()
 void CMainDlg::BuildSystemInfo()
 {
     m_arrSystem.RemoveAll();
-    for (int i = 0; i < kMaxReportAdapters; ++i)
+    for (int i = 0; i < kMaxAdapterBlocks; ++i)
         m_arrAdapters[i].RemoveAll();
 }
 

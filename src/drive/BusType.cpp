@@ -13,6 +13,7 @@
 #include "drive/DeviceIo.h"
 #include "drive/InquiryData.h"
 #include "drive/ScsiTransport.h"
+#include "framework/WindowsVersion.h"
 #include "drive/SetupApiSeam.h"
 #include "framework/Exceptions.h"
 #include "framework/Registry.h"
@@ -107,23 +108,6 @@ bool ReadSubKeyString(HKEY hParent, const char* pszSubKey, const char* pszValue,
     return true;
 }
 
-// Reads the reported Windows version: first with the extended structure, then with the basic one.
-bool QueryWindowsVersion(OSVERSIONINFOA& version)
-{
-    OSVERSIONINFOEXA extended;
-    std::memset(&extended, 0, sizeof(extended));
-    extended.dwOSVersionInfoSize = sizeof(extended);
-    if (GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&extended))) {
-        std::memcpy(&version, &extended, sizeof(version));
-        version.dwOSVersionInfoSize = sizeof(version);
-        return true;
-    }
-    std::memset(&version, 0, sizeof(version));
-    version.dwOSVersionInfoSize = sizeof(version);
-    return GetVersionExA(&version) != FALSE;
-}
-
-static_assert(sizeof(OSVERSIONINFOEXA) == 156 && sizeof(OSVERSIONINFOA) == 148, "version structure sizes");
 
 // Lower-cases nLength bytes of text in code page nCodePage in place, character by character, so that the trail
 // byte of a double-byte character is never changed on its own. When the round trip through UTF-16 does not give
@@ -198,8 +182,8 @@ int CScsiTransport::DetectBusType(int nAdapter)
 {
     if (nAdapter < 0 || nAdapter >= m_Adapters.GetSize())
         AfxThrowInvalidArgException();
-    OSVERSIONINFOA version;
-    QueryWindowsVersion(version);
+    OSVERSIONINFOEXA version;
+    AfxGetWindowsVersion(&version);
     if (version.dwPlatformId != VER_PLATFORM_WIN32_NT)
         return DetectBusTypeWin9x(nAdapter);
     if (version.dwMajorVersion == 5)
@@ -210,10 +194,7 @@ int CScsiTransport::DetectBusType(int nAdapter)
 // True on the NT platform with major version 5 (Windows 2000, XP, Server 2003).
 bool CScsiTransport::IsNT5Family()
 {
-    OSVERSIONINFOA version;
-    if (!QueryWindowsVersion(version))
-        return false;
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 5;
+    return AfxIsNT5Family();
 }
 
 namespace {

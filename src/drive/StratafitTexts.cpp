@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "drive/Cdb.h"
-#include "res/resource.h"
+#include "resource.h"
 
 namespace {
 

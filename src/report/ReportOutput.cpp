@@ -35,7 +35,7 @@ int AdapterBlocks(const ReportSections& sections)
 {
     if (sections.pAdapters == nullptr || sections.nAdapterCount <= 0)
         return 0;
-    return sections.nAdapterCount < kReportAdapterBlocks ? sections.nAdapterCount : kReportAdapterBlocks;
+    return sections.nAdapterCount < kMaxAdapterBlocks ? sections.nAdapterCount : kMaxAdapterBlocks;
 }
 
 int LineCount(const CStringArray* pLines)

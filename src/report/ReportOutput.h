@@ -12,13 +12,13 @@
 class CReportWriter;
 
 // Number of host-adapter blocks the report has.
-const int kReportAdapterBlocks = 20;
+const int kMaxAdapterBlocks = 20;
 
 // The sections as the builders left them. The outputs only read them.
 struct ReportSections {
     const CStringArray* pSoftware = nullptr;   // line 0: the operating-system text
     const CStringArray* pSystem = nullptr;     // processors and memory
-    const CStringArray* pAdapters = nullptr;   // kReportAdapterBlocks blocks, one per host adapter
+    const CStringArray* pAdapters = nullptr;   // kMaxAdapterBlocks blocks, one per host adapter
     int nAdapterCount = 0;                     // host adapters of the drive manager; blocks beyond 20 are not read
     const CStringArray* pCapture = nullptr;    // video capture devices
     const CStringArray* pStratafit = nullptr;  // Stratafit database, every table row in tab and column form

@@ -1,6 +1,7 @@
 // src/report/ReportWriter.cpp
 #include "report/ReportWriter.h"
 
+#include "drive/DriveManager.h"
 #include "framework/Clock.h"
 #include "framework/CommonDialogs.h"
 #include "framework/Exceptions.h"
@@ -35,11 +36,9 @@ ReportSurfaceFactory g_pfnSurfaceFactory = nullptr;
 // "Tavisk V1.25": the program name (string 162) and the version (string 102).
 CString ProgramNameAndVersion()
 {
-    CString name;
     CString version;
-    name.LoadString(IDS_PROGRAM_NAME);
     version.LoadString(IDS_VERSION);
-    return name + " V" + version;
+    return CDriveManager::LoadProgramName() + " V" + version;
 }
 
 // The current date of the system clock (UTC), long form of the user's locale.

@@ -45,7 +45,7 @@ TEST(MainDlgReportOutput, ListSaveAndPrintFromTheDialog)
         ran = true;
         pMain->m_arrSoftware.Copy(fixture.software);
         pMain->m_arrSystem.Copy(fixture.system);
-        for (int n = 0; n < kMaxReportAdapters; ++n)
+        for (int n = 0; n < kMaxAdapterBlocks; ++n)
             pMain->m_arrAdapters[n].Copy(fixture.adapters[n]);
         pMain->m_arrCapture.Copy(fixture.capture);
         pMain->m_arrStratafit.Copy(fixture.stratafit);
@@ -55,7 +55,7 @@ TEST(MainDlgReportOutput, ListSaveAndPrintFromTheDialog)
         if (g_pDriveManager != nullptr) {
             CHostAdapterArray adapters;
             g_pDriveManager->CopyHostAdapters(adapters);
-            fixture.adapterCount = std::min(int(adapters.GetSize()), kMaxReportAdapters);
+            fixture.adapterCount = std::min(int(adapters.GetSize()), kMaxAdapterBlocks);
         }
         fixture.listUsbTree = GetWindowsVersionText().Find("NT") < 0;
         HWND hProbe = CreateWindowExA(0, "LISTBOX", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);

@@ -63,7 +63,7 @@ TEST(ReportSave, SectionShapes)
         ScratchFolder folder;
         hooks.savePath = folder.Path("shape.log");
         FixtureReport fixture;
-        for (int n = 0; n < kReportAdapterBlocks; ++n) {
+        for (int n = 0; n < kMaxAdapterBlocks; ++n) {
             fixture.adapters[n].RemoveAll();
             fixture.adapters[n].Add(CString("Adapter block ") + CString(std::to_string(n).c_str()));
         }
@@ -79,7 +79,7 @@ TEST(ReportSave, SectionShapes)
         std::vector<std::string> text = SplitCrLf(ReadText(folder.Path("shape.log")));
         int blocks = int(std::count_if(text.begin(), text.end(),
                                        [](const std::string& l) { return l.rfind("Adapter block ", 0) == 0; }));
-        EXPECT_EQ(std::min(c.adapters, kReportAdapterBlocks), blocks);
+        EXPECT_EQ(std::min(c.adapters, kMaxAdapterBlocks), blocks);
         EXPECT_EQ(text.end() == std::find(text.begin(), text.end(), "Adapter block 20"), true);
         EXPECT_EQ(c.capture, text.end() != std::find(text.begin(), text.end(), "Video Capture Devices:"));
         auto stratafit = std::find(text.begin(), text.end(), "Stratafit Database");
@@ -257,7 +257,7 @@ TEST(ReportList, SectionShapes)
     sparse.capture.RemoveAll();
     sparse.stratafit.RemoveAll();
     sparse.adapterCount = 25;
-    for (int n = 0; n < kReportAdapterBlocks; ++n) {
+    for (int n = 0; n < kMaxAdapterBlocks; ++n) {
         sparse.adapters[n].RemoveAll();
         sparse.adapters[n].Add("block");
     }

@@ -130,7 +130,7 @@ public:
 
     CStringArray software;
     CStringArray system;
-    CStringArray adapters[kReportAdapterBlocks];
+    CStringArray adapters[kMaxAdapterBlocks];
     int adapterCount = 2;
     CStringArray capture;
     CStringArray stratafit;

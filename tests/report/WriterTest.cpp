@@ -302,8 +302,9 @@ TEST(ReportWriterErrors, ReplacementWithoutMoveFileExKeepsEarlierFile)
         } else {
             ASSERT_EQ(1u, hooks.boxes.size());
             EXPECT_EQ("Error creating file.", hooks.boxes[0].text);
-            if (c.bEarlierFile)
+            if (c.bEarlierFile) {
                 EXPECT_EQ("earlier report", ReadText(path));
+            }
         }
         EXPECT_EQ(c.bEarlierFile || c.bReplaced ? std::vector<std::string>{"report.txt"} : std::vector<std::string>{},
                   folder.Files());

@@ -3,6 +3,7 @@
 // runs once per version), the three ASPI layers installed and missing (fixture libraries with version
 // resources, an App Paths key), the out-of-date warning and the video applications' keys.
 #include "report/SoftwareSection.h"
+#include "support/PinnedWindowsVersion.h"
 
 #include "drive/DriveManager.h"
 
@@ -133,20 +134,6 @@ struct VersionCase {
     const char* expected;
 };
 
-const VersionCase* g_pVersionCase = nullptr;
-
-BOOL FakeVersionQuery(OSVERSIONINFOEXA* info)
-{
-    memset(info, 0, sizeof *info);
-    info->dwOSVersionInfoSize = sizeof *info;
-    info->dwPlatformId = g_pVersionCase->platform;
-    info->dwMajorVersion = g_pVersionCase->major;
-    info->dwMinorVersion = g_pVersionCase->minor;
-    info->dwBuildNumber = g_pVersionCase->build;
-    strcpy(info->szCSDVersion, g_pVersionCase->servicePack);
-    return TRUE;
-}
-
 }  // namespace
 
 // Versions Wine cannot report, through the version-query seam.
@@ -172,11 +159,9 @@ TEST(WindowsText, NamesByPlatformAndVersion)
         {3, 6, 0, 1, "", "Windows V6.00.1 "},
     };
     for (const VersionCase& c : cases) {
-        g_pVersionCase = &c;
-        SetWindowsVersionQuery(FakeVersionQuery);
+        testsupport::PinnedWindowsVersion pinned(c.platform, c.major, c.minor, c.build, c.servicePack);
         char text[kWindowsTextSize];
         int length = GetWindowsVersionText(text);
-        SetWindowsVersionQuery(nullptr);
         EXPECT_STREQ(c.expected, text);
         EXPECT_EQ(static_cast<int>(strlen(c.expected)), length);
     }
@@ -438,5 +423,5 @@ TEST(OldAspiVersion, FormOfTheVersionText)
 
 TEST(ProgramName, FromTheStringTable)
 {
-    EXPECT_STREQ("Tavisk", LoadProgramName());
+    EXPECT_STREQ("Tavisk", CDriveManager::LoadProgramName());
 }
