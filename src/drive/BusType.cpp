@@ -78,23 +78,6 @@ int AtaTypeFromDescription(const CString& description)
     return kBusTypeAta;
 }
 
-// Subkey nIndex of an open key. Names longer than nMaxChars are passed over (ERROR_MORE_DATA); the walk ends at
-// any other error.
-enum SubKeyResult { kSubKeyFound, kSubKeySkipped, kSubKeysEnded };
-
-SubKeyResult EnumSubKey(HKEY hKey, DWORD nIndex, DWORD nMaxChars, CString& name)
-{
-    std::vector<char> buffer(nMaxChars + 1, '\0');
-    DWORD nChars = nMaxChars + 1;
-    LONG nResult = RegEnumKeyExA(hKey, nIndex, buffer.data(), &nChars, nullptr, nullptr, nullptr, nullptr);
-    if (nResult == ERROR_MORE_DATA)
-        return kSubKeySkipped;
-    if (nResult != ERROR_SUCCESS)
-        return kSubKeysEnded;
-    name = CString(buffer.data(), int(nChars));
-    return kSubKeyFound;
-}
-
 // A string value of a subkey, cut to nMaxChars characters; false when the subkey or the value cannot be read.
 bool ReadSubKeyString(HKEY hParent, const char* pszSubKey, const char* pszValue, int nMaxChars, CString& text)
 {
@@ -356,15 +339,11 @@ bool IsIdeChannelDriverKey(const CString& driverKey)
     if (channels.Open(HKEY_LOCAL_MACHINE, kIdeChannelKey, KEY_READ) != ERROR_SUCCESS)
         return false;
     bool bChannel = false;
-    CString name;
-    for (DWORD nIndex = 0;; ++nIndex) {
-        SubKeyResult result = EnumSubKey(channels.get(), nIndex, kSubKeyNameChars, name);
-        if (result == kSubKeysEnded)
-            break;
-        if (result == kSubKeySkipped)
-            continue;
+    CStringArray names;
+    channels.GetSubKeyNames(names, kSubKeyNameChars);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
         CString driver;
-        if (!ReadSubKeyString(channels.get(), name, "Driver", 299, driver) || driver.IsEmpty())
+        if (!ReadSubKeyString(channels.get(), names[i], "Driver", 299, driver) || driver.IsEmpty())
             continue;
         driver.MakeLower();
         if (Contains(driverKey, driver))
@@ -460,20 +439,17 @@ char* CScsiTransport::ReadPortDriverFromDeviceMap(int nPort, char* pszOut)
     CRegistryKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, szKey, KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return pszOut;
-    DWORD nSize = 0;
     DWORD nType = 0;
-    LONG nResult = RegQueryValueExA(key.get(), "Driver", nullptr, &nType, nullptr, &nSize);
+    CByteArray value;
     std::strcpy(pszOut, "Unknown");
-    if (nResult != ERROR_SUCCESS)
+    if (key.QueryRaw("Driver", nType, value) != ERROR_SUCCESS)
         return pszOut;
     std::memset(pszOut, 0, 12);
-    std::vector<BYTE> value(size_t(nSize) + 1, 0);
-    DWORD nRead = nSize;
-    if (RegQueryValueExA(key.get(), "Driver", nullptr, &nType, value.data(), &nRead) == ERROR_SUCCESS) {
-        size_t nCopy = nRead < DWORD(kIdentifierSize - 1) ? nRead : size_t(kIdentifierSize - 1);
-        std::memcpy(pszOut, value.data(), nCopy);
-        pszOut[nCopy] = '\0';
-    }
+    size_t nRead = size_t(value.GetSize());
+    size_t nCopy = nRead < size_t(kIdentifierSize - 1) ? nRead : size_t(kIdentifierSize - 1);
+    if (nCopy > 0)
+        std::memcpy(pszOut, value.GetData(), nCopy);
+    pszOut[nCopy] = '\0';
     return pszOut;
 }
 
@@ -488,16 +464,14 @@ void ForEachClassEntryOfPort(const char* pszClassKey, const CString& identifier,
     CRegistryKey classKey;
     if (classKey.Open(HKEY_LOCAL_MACHINE, pszClassKey, KEY_READ) != ERROR_SUCCESS)
         return;
-    CString name;
-    for (DWORD nIndex = 0;; ++nIndex) {
-        SubKeyResult result = EnumSubKey(classKey.get(), nIndex, kSubKeyNameChars, name);
-        if (result == kSubKeysEnded)
-            break;
+    CStringArray names;
+    classKey.GetSubKeyNames(names, kSubKeyNameChars);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
         CString portDriver;
-        if (result == kSubKeySkipped || !ReadSubKeyString(classKey.get(), name, "PortDriver", 99, portDriver))
+        if (!ReadSubKeyString(classKey.get(), names[i], "PortDriver", 99, portDriver))
             continue;
         portDriver.MakeLower();
-        if (Contains(portDriver, identifier) && !visit(classKey.get(), name))
+        if (Contains(portDriver, identifier) && !visit(classKey.get(), names[i]))
             break;
     }
 }

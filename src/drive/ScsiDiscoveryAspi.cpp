@@ -190,18 +190,12 @@ void CScsiTransport::MatchWin9xDevices()
     if (devices.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_READ) != ERROR_SUCCESS)
         return;
 
-    std::vector<char> subKeyName(kSubKeyNameChars + 1);
-    for (DWORD nIndex = 0;; ++nIndex) {
-        DWORD nChars = kSubKeyNameChars + 1;
-        LONG nResult =
-            RegEnumKeyExA(devices.get(), nIndex, subKeyName.data(), &nChars, nullptr, nullptr, nullptr, nullptr);
-        if (nResult == ERROR_MORE_DATA)
-            continue;
-        if (nResult != ERROR_SUCCESS)
-            break;
+    CStringArray names;
+    devices.GetSubKeyNames(names, kSubKeyNameChars);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
         CRegistryKey node;
         CString hardwareKey;
-        if (node.Open(devices.get(), subKeyName.data(), KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+        if (node.Open(devices.get(), names[i], KEY_QUERY_VALUE) != ERROR_SUCCESS ||
             !ReadText(node, "HardWareKey", hardwareKey))
             continue;
         hardwareKey = hardwareKey.Left(kHardwareKeyChars);

@@ -50,33 +50,6 @@ void CopyText(char* out, LPCSTR text)
     snprintf(out, kVersionTextSize, "%s", text);
 }
 
-// Opens `name` below `parent` for `access`; the key is owned by `key`.
-bool OpenKey(HKEY parent, LPCSTR name, REGSAM access, CRegKeyOwner& key)
-{
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(parent, name, 0, access, &handle) != ERROR_SUCCESS)
-        return false;
-    key.Attach(handle);
-    return true;
-}
-
-// A text value read in two steps (size, then data). Values of another type are not texts and count as
-// missing; a text stored without its terminator is ended at the stated size.
-bool ReadTextValue(HKEY key, LPCSTR name, CString& text)
-{
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return false;
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
-        return false;
-    std::vector<char> data(size + 1, 0);
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-        return false;
-    text = CString(data.data(), static_cast<int>(strnlen(data.data(), size)));
-    return true;
-}
-
 // The layer's texts through the drive manager's ASPI DLL name, as the program reads them, or from the file.
 void ReadLayerTexts(CDriveManager* pDriveManager, LPCSTR file, char* version, char* description, char* company)
 {
@@ -92,10 +65,10 @@ void ReadLayerTexts(CDriveManager* pDriveManager, LPCSTR file, char* version, ch
 // versions 1 to 9 of each. The keys belong to another vendor and are only read.
 void AppendVideoApplications(CStringArray& lines, HKEY machineRoot)
 {
-    CRegKeyOwner software;
-    CRegKeyOwner vendor;
-    if (!OpenKey(machineRoot, "SOFTWARE", KEY_READ, software) ||
-        !OpenKey(software.get(), "InterVideo", KEY_READ, vendor))
+    CRegistryKey software;
+    CRegistryKey vendor;
+    if (software.Open(machineRoot, "SOFTWARE", KEY_READ) != ERROR_SUCCESS ||
+        vendor.Open(software.get(), "InterVideo", KEY_READ) != ERROR_SUCCESS)
         return;
     struct Product {
         LPCSTR subkey;
@@ -109,9 +82,10 @@ void AppendVideoApplications(CStringArray& lines, HKEY machineRoot)
         for (int n = 1; n <= 9; ++n) {
             char subkey[16];
             snprintf(subkey, sizeof subkey, product.subkey, n);
-            CRegKeyOwner key;
+            CRegistryKey key;
             CString version;
-            if (OpenKey(vendor.get(), subkey, KEY_READ, key) && ReadTextValue(key.get(), "Version", version) &&
+            if (key.Open(vendor.get(), subkey, KEY_READ) == ERROR_SUCCESS &&
+                key.QueryString("Version", version) == ERROR_SUCCESS &&
                 !version.IsEmpty())
                 AppendReportLine(lines, product.line, n, static_cast<LPCSTR>(version));
         }
@@ -172,15 +146,15 @@ bool IsOldAspiVersion(LPCSTR version)
 bool FindBurnerAspiDll(char* path, HKEY machineRoot)
 {
     static const LPCSTR levels[] = {"SOFTWARE", "Microsoft", "Windows", "CurrentVersion", "App Paths", "nero.exe"};
-    CRegKeyOwner keys[6];
+    CRegistryKey keys[6];
     HKEY parent = machineRoot;
     for (int i = 0; i < 6; ++i) {
-        if (!OpenKey(parent, levels[i], KEY_QUERY_VALUE, keys[i]))
+        if (keys[i].Open(parent, levels[i], KEY_QUERY_VALUE) != ERROR_SUCCESS)
             return false;
         parent = keys[i].get();
     }
     CString folder;
-    if (!ReadTextValue(parent, "Path", folder))
+    if (keys[5].QueryString("Path", folder) != ERROR_SUCCESS)
         return false;
     if (!folder.IsEmpty() && folder[folder.GetLength() - 1] == '\\')
         folder = folder.Left(folder.GetLength() - 1);
