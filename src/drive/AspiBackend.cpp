@@ -2,6 +2,7 @@
 // The ASPI back end of CScsiTransport: one SRB_ExecSCSICmd per command, on the caller's stack, with a completion
 // event of its own.
 #include <cstring>
+#include <utility>
 
 #include "drive/CommandTables.h"
 #include "drive/ScsiTransport.h"
@@ -24,30 +25,27 @@ uint8_t ReadStatus(const SRB_ExecSCSICmd& srb)
 // A manual-reset event for one command, not signalled. Events are reused: creating and closing one costs two
 // wineserver round trips under Wine, which is most of a command's cost. An event goes back to the pool only after
 // the layer has set it (or was never asked to), and reset.
-HANDLE CScsiTransport::AcquireCommandEvent()
+CHandleOwner CScsiTransport::AcquireCommandEvent()
 {
-    HANDLE hEvent = nullptr;
-    EnterCriticalSection(&m_EventPoolGuard);
-    if (m_nPooledEvents > 0)
-        hEvent = m_EventPool[--m_nPooledEvents];
-    LeaveCriticalSection(&m_EventPoolGuard);
-    if (hEvent == nullptr)
-        hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    CHandleOwner event;
+    {
+        CLockGuard lock(m_EventPoolGuard);
+        if (m_nPooledEvents > 0)
+            event = std::move(m_EventPool[--m_nPooledEvents]);
+    }
+    if (!event.IsCreated())
+        event.Attach(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     else
-        ResetEvent(hEvent);
-    return hEvent;
+        ResetEvent(event.get());
+    return event;
 }
 
-void CScsiTransport::ReleaseCommandEvent(HANDLE hEvent)
+// A full pool closes the event (the owner going out of scope).
+void CScsiTransport::ReleaseCommandEvent(CHandleOwner&& event)
 {
-    EnterCriticalSection(&m_EventPoolGuard);
-    if (m_nPooledEvents < kEventPoolSize) {
-        m_EventPool[m_nPooledEvents++] = hEvent;
-        hEvent = nullptr;
-    }
-    LeaveCriticalSection(&m_EventPoolGuard);
-    if (hEvent != nullptr)
-        CloseHandle(hEvent);
+    CLockGuard lock(m_EventPoolGuard);
+    if (m_nPooledEvents < kEventPoolSize)
+        m_EventPool[m_nPooledEvents++] = std::move(event);
 }
 
 // Fills the request block (status preset to SS_ERR; direction bits and event notification only when the command
@@ -65,7 +63,8 @@ ExecStatus CScsiTransport::ExecAspiCommand(CDeviceRecord& record, const BYTE* pC
     if (pfnSend == nullptr)
         return kExecFailed;
 
-    HANDLE hEvent = AcquireCommandEvent();
+    CHandleOwner event = AcquireCommandEvent();
+    HANDLE hEvent = event.get();
     uint8_t nOpcode = pCdb[0];
     int nCdbLength = CdbLengthForOpcode(nOpcode);
 
@@ -94,7 +93,7 @@ ExecStatus CScsiTransport::ExecAspiCommand(CDeviceRecord& record, const BYTE* pC
                 ResetEvent(hEvent);
             }
         }
-        ReleaseCommandEvent(hEvent);
+        ReleaseCommandEvent(std::move(event));
     } else {
         pfnSend(&srb);
         while (ReadStatus(srb) == SS_PENDING)

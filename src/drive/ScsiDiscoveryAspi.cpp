@@ -108,7 +108,7 @@ CString InquiryDeviceName(const char* pszVendor, const char* pszProduct)
 BYTE CScsiTransport::InitAspi()
 {
     std::strcpy(m_szAspiDllName, "wnaspi32.dll");
-    if (m_hAspiDll != nullptr)
+    if (m_hAspiDll.IsCreated())
         UnloadAspi();
     HMODULE hLibrary = LoadLibraryA("WNASPI32");
     if (hLibrary == nullptr) {
@@ -116,7 +116,7 @@ BYTE CScsiTransport::InitAspi()
         m_nAccessMode = kAccessModeNone;
         return m_nAccessMode;
     }
-    m_hAspiDll = hLibrary;
+    m_hAspiDll.Attach(hLibrary);
     m_pfnGetASPI32SupportInfo = reinterpret_cast<PFN_GetASPI32SupportInfo>(
         reinterpret_cast<void (*)()>(GetProcAddress(hLibrary, "GetASPI32SupportInfo")));
     m_pfnSendASPI32Command = reinterpret_cast<PFN_SendASPI32Command>(

@@ -119,7 +119,7 @@ BYTE CScsiTransport::InitSpti()
     int nMounted = AddMountedUsb1394Drives();
     int nUnlisted = AddUnlistedLetterDrives();
     if (nMounted == 0 && nUnlisted == 0 && letters.GetSize() == 0) {
-        if (m_hAspiDll != nullptr)
+        if (m_hAspiDll.IsCreated())
             UnloadAspi();
         m_Adapters.RemoveAll();
         return m_nAccessMode;

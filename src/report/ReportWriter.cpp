@@ -60,12 +60,9 @@ bool ExistingFileIsLocked(const CString& path)
         return false;
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
         return true;
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return true;
-    CloseHandle(h);
-    return false;
+    CHandleOwner file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file.IsCreated();
 }
 
 } // namespace
@@ -207,7 +204,6 @@ CReportWriter::CReportWriter()
       m_nLinesPerPage(60),
       m_rcPage(),
       m_nBlockCounter(0),
-      m_pSurface(nullptr),
       m_bPageOpen(false),
       m_nUncaughtExceptions(std::uncaught_exceptions())
 {
@@ -252,11 +248,10 @@ int CReportWriter::SetupPrinter()
         return 0;
     m_hPrinterDC = hDC;
     m_dc.Attach(hDC);
-    m_pSurface = (g_pfnSurfaceFactory != nullptr) ? g_pfnSurfaceFactory(&m_dc) : new CGdiReportSurface(&m_dc);
+    m_pSurface.reset((g_pfnSurfaceFactory != nullptr) ? g_pfnSurfaceFactory(&m_dc) : new CGdiReportSurface(&m_dc));
     if (StartPrinting())
         return 1;
-    delete m_pSurface;
-    m_pSurface = nullptr;
+    m_pSurface.reset();
     m_dc.DeleteDC();
     m_hPrinterDC = nullptr;
     return 0;
@@ -572,8 +567,7 @@ void CReportWriter::Close()
             if (m_bPageOpen)
                 m_pSurface->EndPage();
             m_pSurface->EndDoc();
-            delete m_pSurface;
-            m_pSurface = nullptr;
+            m_pSurface.reset();
         }
         m_bPageOpen = false;
         m_dc.DeleteDC();

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 // ReportMode: the writer's target.
 typedef int ReportMode;
@@ -147,7 +148,7 @@ private:
     RECT m_rcPage;
     int32_t m_nBlockCounter;
 
-    CReportPrintSurface* m_pSurface;
+    std::unique_ptr<CReportPrintSurface> m_pSurface;
     CString m_strTargetPath;  // the file the output is meant for
     CString m_strTempPath;    // the file being written beside it, renamed over it by Close
     bool m_bPageOpen;

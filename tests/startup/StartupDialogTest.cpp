@@ -103,7 +103,7 @@ protected:
             run.layoutReady = dlg.m_bLayoutReady;
             run.timerId = dlg.m_nTimerId;
             run.accessMode = g_pDriveManager->GetAccessMode();
-            run.aspiLoaded = GetModuleHandleA("wnaspi32.dll") != NULL && g_pDriveManager->m_hAspiDll != NULL;
+            run.aspiLoaded = GetModuleHandleA("wnaspi32.dll") != NULL && g_pDriveManager->m_hAspiDll.IsCreated();
             g_pDriveManager->CopyHostAdapters(run.adapters);
             if (ownManager) {
                 delete g_pDriveManager;
