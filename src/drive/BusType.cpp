@@ -232,11 +232,7 @@ namespace {
 int StoreBusType(CHostAdapter& adapter, int nBusType)
 {
     adapter.m_nBusType = nBusType;
-    for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
-        CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
-        for (INT_PTR nPlace = 0; nPlace < group.GetSize(); ++nPlace)
-            group[nPlace].m_nBusType = nBusType;
-    }
+    ForEachDeviceRecord(adapter, [nBusType](CDeviceRecord& record) { record.m_nBusType = nBusType; });
     return nBusType;
 }
 

@@ -140,18 +140,11 @@ BYTE CScsiTransport::InitAspi()
         if (m_Adapters[nAdapter].m_nBusType != kBusTypeUsb)
             DetectBusType(int(nAdapter));
     }
-    for (INT_PTR nAdapter = 0; nAdapter < m_Adapters.GetSize(); ++nAdapter) {
-        CHostAdapter& adapter = m_Adapters[nAdapter];
-        for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
-            CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
-            for (INT_PTR nPlace = 0; nPlace < group.GetSize(); ++nPlace) {
-                CDeviceRecord& record = group[nPlace];
-                char szVendor[kVendorChars + 1], szProduct[kProductChars + 1], szRevision[kRevisionChars + 1];
-                int nResult = Inquiry(record, szVendor, szProduct, szRevision);
-                record.m_nDeviceType = (nResult & 1) ? (nResult >> 8) & 0xFF : 0;
-            }
-        }
-    }
+    ForEachDeviceRecord(m_Adapters, [this](int, CDeviceRecord& record) {
+        char szVendor[kVendorChars + 1], szProduct[kProductChars + 1], szRevision[kRevisionChars + 1];
+        int nResult = Inquiry(record, szVendor, szProduct, szRevision);
+        record.m_nDeviceType = (nResult & 1) ? (nResult >> 8) & 0xFF : 0;
+    });
     return m_nAccessMode;
 }
 
