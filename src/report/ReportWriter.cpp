@@ -31,7 +31,7 @@ const int kDateBufferSize = 100;
 static_assert(sizeof(PRINTDLGA) == 66, "PRINTDLG record of 66 bytes");
 static_assert(sizeof(DOCINFOA) == 20, "DOCINFO record of 20 bytes");
 
-ReportSurfaceFactory g_pfnSurfaceFactory = nullptr;
+const ReportSurfaceHooks* g_pSurfaceHooks = nullptr;
 
 // "Tavisk V1.25": the program name (string 162) and the version (string 102).
 CString ProgramNameAndVersion()
@@ -67,11 +67,11 @@ bool ExistingFileIsLocked(const CString& path)
 
 } // namespace
 
-ReportSurfaceFactory SetReportSurfaceFactory(ReportSurfaceFactory pfnFactory)
+const ReportSurfaceHooks* SetReportSurfaceHooks(const ReportSurfaceHooks* pHooks)
 {
-    ReportSurfaceFactory pfnOld = g_pfnSurfaceFactory;
-    g_pfnSurfaceFactory = pfnFactory;
-    return pfnOld;
+    const ReportSurfaceHooks* pPrevious = g_pSurfaceHooks;
+    g_pSurfaceHooks = pHooks;
+    return pPrevious;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -248,7 +248,10 @@ int CReportWriter::SetupPrinter()
         return 0;
     m_hPrinterDC = hDC;
     m_dc.Attach(hDC);
-    m_pSurface.reset((g_pfnSurfaceFactory != nullptr) ? g_pfnSurfaceFactory(&m_dc) : new CGdiReportSurface(&m_dc));
+    if (g_pSurfaceHooks != nullptr && g_pSurfaceHooks->pfnCreateSurface != nullptr)
+        m_pSurface.reset(g_pSurfaceHooks->pfnCreateSurface(&m_dc));
+    else
+        m_pSurface.reset(new CGdiReportSurface(&m_dc));
     if (StartPrinting())
         return 1;
     m_pSurface.reset();

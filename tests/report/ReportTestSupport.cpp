@@ -337,16 +337,18 @@ CReportPrintSurface* MakeRecordingSurface(CDC*)
     return new RecordingSurface;
 }
 
+const ReportSurfaceHooks kRecordingSurfaceHooks = {&MakeRecordingSurface};
+
 } // namespace
 
-RecordingSurfaceScope::RecordingSurfaceScope() : m_pPrevious(SetReportSurfaceFactory(MakeRecordingSurface))
+RecordingSurfaceScope::RecordingSurfaceScope() : m_pPrevious(SetReportSurfaceHooks(&kRecordingSurfaceHooks))
 {
     Events().clear();
 }
 
 RecordingSurfaceScope::~RecordingSurfaceScope()
 {
-    SetReportSurfaceFactory(m_pPrevious);
+    SetReportSurfaceHooks(m_pPrevious);
 }
 
 std::vector<SurfaceEvent>& RecordingSurfaceScope::Events()

@@ -118,7 +118,7 @@ public:
     static const int kLineHeight = 40;
 
 private:
-    ReportSurfaceFactory m_pPrevious;
+    const ReportSurfaceHooks* m_pPrevious;
 };
 
 // Fixture sections: two host adapters, a capture section and a Stratafit listing of one drive. The arrays live in
