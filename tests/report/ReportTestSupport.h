@@ -7,6 +7,7 @@
 #include "framework/Framework.h"
 #include "report/ReportOutput.h"
 #include "report/ReportWriter.h"
+#include "support/TestFiles.h"
 
 #include <functional>
 #include <string>
@@ -14,29 +15,21 @@
 
 namespace reporttest {
 
-// A fresh folder under the temporary folder, removed with its files when the object goes.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    std::string Path(const std::string& name) const { return m_path + "\\" + name; }
-    const std::string& Path() const { return m_path; }
-    std::vector<std::string> Files() const;   // names of the files in it, sorted
+using testsupport::FileExists;
+using testsupport::ReadBytes;
+using testsupport::ReadText;
+using testsupport::ScratchFolder;
+using testsupport::WriteText;
 
-private:
-    std::string m_path;
-};
-
-std::vector<uint8_t> ReadBytes(const std::string& path);
-std::string ReadText(const std::string& path);   // bytes as they are
-void WriteText(const std::string& path, const std::string& text);
-bool FileExists(const std::string& path);
 // Splits on CR LF; a final CR LF ends the last line (no empty line after it).
 std::vector<std::string> SplitCrLf(const std::string& text);
 // Splits on LF; text after the last LF, even empty, is a line of its own.
 std::vector<std::string> SplitLf(const std::string& text);
 // The entries of a list box (LB_GETCOUNT, LB_GETTEXT).
-std::vector<std::string> ListEntries(HWND hList);
+inline std::vector<std::string> ListEntries(HWND hList)
+{
+    return testsupport::ListBoxEntries(hList);
+}
 // A file of the source tree (tests/report/<relative>) through Wine's Z: drive.
 std::string SourceFile(const std::string& relative);
 
