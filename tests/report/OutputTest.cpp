@@ -205,17 +205,6 @@ private:
     HWND m_hWnd;
 };
 
-// The lines of a golden file (LF line ends; a final LF ends the last line).
-std::vector<std::string> GoldenLines(const std::string& name)
-{
-    std::string golden = ReadText(SourceFile("golden/" + name));
-    golden.erase(std::remove(golden.begin(), golden.end(), '\r'), golden.end());
-    std::vector<std::string> lines = SplitLf(golden);
-    if (!lines.empty() && lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
-
 // The list of the fixture: headings, rules and empty entries with one leading blank, section lines unchanged,
 // the capture heading, the Stratafit rows in tab form, the support contacts; appended to what the list holds.
 TEST(ReportList, EntriesOfTheFixture)

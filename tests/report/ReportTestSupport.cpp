@@ -77,8 +77,10 @@ std::string ExpectedTextFile(const std::string& goldenName)
     return expected;
 }
 
-// With TAVISK_UPDATE_GOLDEN set, the golden file is rewritten from what the program produced (review the
-// difference before keeping it).
+// With TAVISK_UPDATE_GOLDEN set, the golden file is rewritten from what the program produced. A rewritten golden
+// file only records what the program does now: before it is committed, read the difference line by line against
+// the texts and layout the program is meant to produce (headings, fixed wording, spacing), and fix the program
+// rather than accept a golden file that differs from them.
 void UpdateGolden(const std::string& name, std::string actual)
 {
     if (GetEnvironmentVariableA("TAVISK_UPDATE_GOLDEN", nullptr, 0) == 0)
@@ -89,6 +91,16 @@ void UpdateGolden(const std::string& name, std::string actual)
         actual.replace(at, date.size(), kDatePlaceholder);
     actual.erase(std::remove(actual.begin(), actual.end(), '\r'), actual.end());
     WriteText(SourceFile("golden/" + name), actual);
+}
+
+std::vector<std::string> GoldenLines(const std::string& name)
+{
+    std::string golden = ReadText(SourceFile("golden/" + name));
+    golden.erase(std::remove(golden.begin(), golden.end(), '\r'), golden.end());
+    std::vector<std::string> lines = SplitLf(golden);
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
 }
 
 std::vector<std::string> ReadSupportFile(const std::string& path)

@@ -36,9 +36,12 @@ std::string SourceFile(const std::string& relative);
 // The text file expected for a golden file (tests/report/golden/<name>, LF line ends, <DATE> for the pinned
 // date): CR LF line ends and the date filled in.
 std::string ExpectedTextFile(const std::string& goldenName);
-// With TAVISK_UPDATE_GOLDEN set in the environment, rewrites the golden file from `actual` (review the difference
-// before keeping it).
+// With TAVISK_UPDATE_GOLDEN set in the environment, rewrites the golden file from `actual`. Review every rewritten
+// golden file against the texts and layout the program is meant to produce before committing it: the switch
+// copies whatever the program makes, faults included.
 void UpdateGolden(const std::string& name, std::string actual);
+// The lines of a golden file (LF line ends; a final LF ends the last line).
+std::vector<std::string> GoldenLines(const std::string& name);
 // The lines of a support file read with the test reader; a last line "<cannot read ...>" when it is malformed.
 std::vector<std::string> ReadSupportFile(const std::string& path);
 // The text report without its software section: the five header lines, then everything from the hardware heading.
