@@ -34,10 +34,10 @@ extern const char kSupportEmail[];
 // Appends the report to the list box (LB_ADDSTRING); does not empty it first.
 void EmitReportList(const ReportSections& sections, HWND hListBox);
 
-// The full report to a writer opened for the printer or a text file; nothing when pWriter is NULL.
+// The full report to a writer opened for the printer or a text file; nothing when pWriter is null.
 void EmitReport(CReportWriter* pWriter, const ReportSections& sections);
 
-// The report without its software section to a writer opened for the support file; nothing when pWriter is NULL.
+// The report without its software section to a writer opened for the support file; nothing when pWriter is null.
 void EmitSupportFile(CReportWriter* pWriter, const ReportSections& sections);
 
 // The support file's name beside the chosen text file: the file name's extension replaced by ".kvs", or ".kvs"

@@ -87,10 +87,10 @@ protected:
         guitest::HookSession session;
         for (int answer : answers)
             session.QueueAnswer(answer);
-        g_pDriveManager = NULL;
+        g_pDriveManager = nullptr;
         {
             CMainDlg dlg;
-            bool ownManager = g_pDriveManager == NULL;
+            bool ownManager = g_pDriveManager == nullptr;
             if (ownManager)
                 g_pDriveManager = new CDriveManager;
             dlg.m_nAutoFW = autoFw;
@@ -103,14 +103,14 @@ protected:
             run.layoutReady = dlg.m_bLayoutReady;
             run.timerId = dlg.m_nTimerId;
             run.accessMode = g_pDriveManager->GetAccessMode();
-            run.aspiLoaded = GetModuleHandleA("wnaspi32.dll") != NULL && g_pDriveManager->m_hAspiDll.IsCreated();
+            run.aspiLoaded = GetModuleHandleA("wnaspi32.dll") != nullptr && g_pDriveManager->m_hAspiDll.IsCreated();
             g_pDriveManager->CopyHostAdapters(run.adapters);
             if (ownManager) {
                 delete g_pDriveManager;
-                g_pDriveManager = NULL;
+                g_pDriveManager = nullptr;
             }
         }
-        g_pDriveManager = NULL;
+        g_pDriveManager = nullptr;
         return run;
     }
 
