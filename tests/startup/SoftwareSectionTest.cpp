@@ -15,6 +15,7 @@
 #include <list>
 #include <string>
 #include <vector>
+#include "support/StringLists.h"
 
 using namespace startup_test;
 
@@ -48,13 +49,7 @@ const PinnedVersion* ThisRun()
     return nullptr;
 }
 
-std::vector<std::string> Lines(const CStringArray& lines)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < lines.GetSize(); ++i)
-        out.push_back(static_cast<LPCSTR>(lines[i]));
-    return out;
-}
+using testsupport::Lines;
 
 // The section builder with fixture layers in a temp folder and a private registry root.
 class SoftwareSectionTest : public ::testing::Test {

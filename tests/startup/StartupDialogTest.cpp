@@ -17,6 +17,7 @@
 
 #include <string>
 #include <vector>
+#include "support/StringLists.h"
 
 namespace {
 
@@ -36,13 +37,7 @@ struct StartupRun {
     CHostAdapterArray adapters;
 };
 
-std::vector<std::string> Lines(const CStringArray& lines)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < lines.GetSize(); ++i)
-        out.push_back(static_cast<LPCSTR>(lines[i]));
-    return out;
-}
+using testsupport::Lines;
 
 class StartupDialogTest : public ::testing::Test {
 protected:
