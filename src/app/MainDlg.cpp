@@ -126,7 +126,8 @@ void CMainDlg::SetCaption()
     SetWindowText(CString("Tavisk V") + strVersion);
 }
 
-// Creates the graph manager with its diagnostics log, the filter graph and the capture-device list.
+// Not written yet: will create the graph manager with its diagnostics log, the filter graph and the capture-device
+// list; until then the capture side stays empty.
 void CMainDlg::CreateCaptureSide()
 {
 }
@@ -162,7 +163,7 @@ void CMainDlg::DeleteCaptureSide()
 void CMainDlg::BuildSystemInfo()
 {
     m_arrSystem.RemoveAll();
-    for (int i = 0; i < kMaxReportAdapters; ++i)
+    for (int i = 0; i < kMaxAdapterBlocks; ++i)
         m_arrAdapters[i].RemoveAll();
 }
 

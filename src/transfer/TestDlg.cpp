@@ -58,30 +58,25 @@ void CTestDlg::FillDriveList()
     if (g_pDriveManager != nullptr) {
         CHostAdapterArray adapters;
         g_pDriveManager->CopyHostAdapters(adapters);
-        for (INT_PTR a = 0; a < adapters.GetSize(); ++a) {
-            CHostAdapter& adapter = adapters[a];
-            for (INT_PTR t = 0; t < adapter.m_Targets.GetSize(); ++t) {
-                for (INT_PTR l = 0; l < adapter.m_Targets[t].GetSize(); ++l) {
-                    if (m_nItemCount >= kMaxTestDrives)
-                        break;
-                    CDeviceRecord record = adapter.m_Targets[t][l];
-                    char szVendor[16] = {}, szProduct[32] = {}, szRevision[16] = {};
-                    if (g_pDriveManager->Inquiry(record, szVendor, szProduct, szRevision) == 0 ||
-                        record.m_nDeviceType != kCdDvdDeviceType)
-                        continue;
-                    CString strModel = g_pDriveManager->GetModelProductId(record);
-                    if (!IsTestDrive(szVendor, szProduct, strModel))
-                        continue;
-                    char szLabel[64] = {};
-                    g_pDriveManager->GetDriveLabel(record, szLabel);
-                    m_driveCombo.AddString(szLabel);
-                    m_letters[m_nItemCount] = record.m_nDriveLetter;
-                    if (record.m_nDriveLetter == m_chosenDrive.m_nDriveLetter)
-                        m_nSelectedItem = m_nItemCount;
-                    ++m_nItemCount;
-                }
-            }
-        }
+        ForEachDeviceRecord(adapters, [&](int, const CDeviceRecord& listed) {
+            if (m_nItemCount >= kMaxTestDrives)
+                return;
+            CDeviceRecord record = listed;
+            char szVendor[16] = {}, szProduct[32] = {}, szRevision[16] = {};
+            if (g_pDriveManager->Inquiry(record, szVendor, szProduct, szRevision) == 0 ||
+                record.m_nDeviceType != kCdDvdDeviceType)
+                return;
+            CString strModel = g_pDriveManager->GetModelProductId(record);
+            if (!IsTestDrive(szVendor, szProduct, strModel))
+                return;
+            char szLabel[64] = {};
+            g_pDriveManager->GetDriveLabel(record, szLabel);
+            m_driveCombo.AddString(szLabel);
+            m_letters[m_nItemCount] = record.m_nDriveLetter;
+            if (record.m_nDriveLetter == m_chosenDrive.m_nDriveLetter)
+                m_nSelectedItem = m_nItemCount;
+            ++m_nItemCount;
+        });
     }
     m_driveCombo.SetCurSel(m_nSelectedItem);
 }

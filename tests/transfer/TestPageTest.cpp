@@ -323,15 +323,17 @@ TEST_P(PageFrame, StopPressedTwice)
     ASSERT_TRUE(Click(Page(), int(StartId())));
     EXPECT_EQ(1, m_page->WorkerState().stop);
     const bool bCdWrite = m_page->Traits().kind == kTestPageCdWrite;
-    if (m_page->Traits().kind != kTestPageDvdWrite)
+    if (m_page->Traits().kind != kTestPageDvdWrite) {
         EXPECT_EQ(CString(bCdWrite ? "&Start" : "&Stop"), Text(Page(), int(StartId())));
+    }
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(CString("&Start"), Text(Page(), int(StartId())));
     EXPECT_EQ(CString("Current:"), Text(Page(), IDC_TP_CURRENT_CAPTION));
     EXPECT_EQ(0, m_nTestRunning);
     EXPECT_TRUE(Enabled(ViewLogId()));
-    if (ScriptedPage<CDvdReadTestDlg>* p = m_pDvdRead)
+    if (ScriptedPage<CDvdReadTestDlg>* p = m_pDvdRead) {
         EXPECT_EQ(1, p->nStarts) << "a press during the run never starts a second worker";
+    }
 }
 
 TEST_P(PageFrame, SecondStopPressShowsStartAtOnce)
