@@ -10,17 +10,17 @@
 
 #include <dbt.h>
 
-// The test window, then the pages, each with the shared integers and the settings; each page's window is made
-// with the main dialog as parent until the test window takes it.
+// The test window, then the pages (CD read, DVD read, CD write, DVD write), each with the shared integers and the
+// settings; each page's window is made with the main dialog as parent until the test window takes it.
 void CMainDlg::CreateTestWindows()
 {
     m_pTestDlg = new CTestDlg(this);
     m_pTestDlg->m_pTestRunning = &m_nTestRunning;
     m_pCdReadPage = new CCdReadTestDlg(m_pTestDlg);
-    m_pCdWritePage = new CCdWriteTestDlg(m_pTestDlg);
     m_pDvdReadPage = new CDvdReadTestDlg(m_pTestDlg);
+    m_pCdWritePage = new CCdWriteTestDlg(m_pTestDlg);
     m_pDvdWritePage = new CDvdWriteTestDlg(m_pTestDlg);
-    CTestPageDlg* pages[] = {m_pCdReadPage, m_pCdWritePage, m_pDvdReadPage, m_pDvdWritePage};
+    CTestPageDlg* pages[] = {m_pCdReadPage, m_pDvdReadPage, m_pCdWritePage, m_pDvdWritePage};
     for (CTestPageDlg* pPage : pages) {
         pPage->SetSharedState(&m_nTestRunning, &m_nPrefStartPage, &m_transferRate);
         pPage->Create(pPage->Traits().nIDTemplate, this);
