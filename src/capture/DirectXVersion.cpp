@@ -233,6 +233,12 @@ HRESULT GetDirectXVersion(DWORD* pPacked, char* pszText, int nTextSize)
         if (FAILED(GetDirectXVersionViaFileVersions(&major, &minor, &letter)))
             return E_FAIL;
     }
+    FormatDirectXVersion(major, minor, letter, pPacked, pszText, nTextSize);
+    return S_OK;
+}
+
+void FormatDirectXVersion(DWORD major, DWORD minor, char letter, DWORD* pPacked, char* pszText, int nTextSize)
+{
     ::CharLowerBuffA(&letter, 1);
     DWORD packed = ((major << 8) + minor) << 8;
     if (letter >= 'a' && letter <= 'z')
@@ -246,5 +252,4 @@ HRESULT GetDirectXVersion(DWORD* pPacked, char* pszText, int nTextSize)
             _snprintf(pszText, nTextSize, "%lu.%lu%c", major, minor, letter);
         pszText[nTextSize - 1] = '\0';
     }
-    return S_OK;
 }

@@ -24,6 +24,9 @@ HRESULT GetDirectXVersion(DWORD* pPacked, char* pszText, int nTextSize);
 HRESULT GetDirectXVersionViaDxDiag(DWORD* pMajor, DWORD* pMinor, char* pLetter);
 // Always S_OK; 0, 0 and a blank when no DirectX file qualifies.
 HRESULT GetDirectXVersionViaFileVersions(DWORD* pMajor, DWORD* pMinor, char* pLetter);
+// Packs and formats a version triple as GetDirectXVersion does; the letter is lower-cased first, a blank means
+// none. Either output may be NULL.
+void FormatDirectXVersion(DWORD major, DWORD minor, char letter, DWORD* pPacked, char* pszText, int nTextSize);
 // a.b.c.d as (a << 48) | (b << 32) | (c << 16) | d.
 HRESULT GetFileVersion(const char* pszPath, ULONGLONG* pVersion);
 int CompareLargeInts(ULONGLONG a, ULONGLONG b);
