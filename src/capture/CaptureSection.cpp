@@ -142,28 +142,33 @@ void BuildCaptureSection(CStringArray& lines, const CGraphManager* pManager, HKE
         return;
     for (int i = 0; i < pManager->GetDeviceCount(); ++i) {
         const CCaptureFilterInfo* pDevice = pManager->GetDevice(TRUE, i);
-        if (pDevice == nullptr)
-            continue;
-        const CString name = pDevice->GetFriendlyName();
-        CString upper(name);
-        upper.MakeUpper();
-        lines.Add(upper);
-        const CString fullPath = pDevice->GetDevicePath();
-        CString path(fullPath);
-        if (!path.IsEmpty() && path[0] == '\\')
-            path = path.Mid(4);
-        CString line;
-        line.Format(" Device Path : %s", static_cast<LPCTSTR>(path));
-        lines.Add(line);
-        CCaptureDriverInfo driver(fullPath, hMachineRoot);
-        driver.GetCaptureDriverInfo();
-        lines.Add(" Port Driver: " + driver.PortDriver);
-        lines.Add(" Provider: " + driver.Provider);
-        lines.Add(" Description: " + driver.Description);
-        lines.Add(" Location: " + driver.Location);
-        lines.Add(" Version: " + driver.Version);
-        lines.Add(" Date: " + driver.Date);
-        DumpVelloranCaptureSettings(name, path, lines, hMachineRoot);
-        lines.Add("");
+        if (pDevice != nullptr)
+            AppendCaptureDeviceLines(lines, pDevice->GetFriendlyName(), pDevice->GetDevicePath(), hMachineRoot);
     }
+}
+
+// The driver data come from the full path; the printed path and the sibling product's key drop the "\\?\"
+// prefix.
+void AppendCaptureDeviceLines(CStringArray& lines, const CString& friendlyName, const CString& devicePath,
+                              HKEY hMachineRoot)
+{
+    CString upper(friendlyName);
+    upper.MakeUpper();
+    lines.Add(upper);
+    CString path(devicePath);
+    if (!path.IsEmpty() && path[0] == '\\')
+        path = path.Mid(4);
+    CString line;
+    line.Format(" Device Path : %s", static_cast<LPCTSTR>(path));
+    lines.Add(line);
+    CCaptureDriverInfo driver(devicePath, hMachineRoot);
+    driver.GetCaptureDriverInfo();
+    lines.Add(" Port Driver: " + driver.PortDriver);
+    lines.Add(" Provider: " + driver.Provider);
+    lines.Add(" Description: " + driver.Description);
+    lines.Add(" Location: " + driver.Location);
+    lines.Add(" Version: " + driver.Version);
+    lines.Add(" Date: " + driver.Date);
+    DumpVelloranCaptureSettings(friendlyName, path, lines, hMachineRoot);
+    lines.Add("");
 }

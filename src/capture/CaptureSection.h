@@ -42,6 +42,11 @@ private:
 void BuildCaptureSection(CStringArray& lines, const CGraphManager* pManager,
                          HKEY hMachineRoot = HKEY_LOCAL_MACHINE);
 
+// Appends the lines of one device: its name in upper case, its path, the driver lines, the sibling product's
+// settings and an empty line.
+void AppendCaptureDeviceLines(CStringArray& lines, const CString& friendlyName, const CString& devicePath,
+                              HKEY hMachineRoot = HKEY_LOCAL_MACHINE);
+
 // Appends the sibling product's capture settings of one device (its key under the product key, then the key below
 // it), one line per setting that has a text; nothing when a key is missing.
 void DumpVelloranCaptureSettings(CString deviceName, CString deviceKey, CStringArray& lines,
