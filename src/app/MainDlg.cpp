@@ -138,8 +138,9 @@ void CMainDlg::SetCaption()
     SetWindowText(CString("Tavisk V") + strVersion);
 }
 
-// Creates the graph manager with its diagnostics log, the filter graph and the capture-device list. Without a
-// graph or a video-input device the manager is gone again and the report lists no capture device.
+// Creates the graph manager with its diagnostics log and the filter graph, and enumerates the video-input
+// devices. Without a graph or a video-input device the manager is gone again and the report lists no capture
+// device.
 void CMainDlg::CreateCaptureSide()
 {
     g_pGraphManager = CreateStartupGraphManager();

@@ -138,6 +138,14 @@ HRESULT CreateAudioMediaType(const WAVEFORMATEX* pwfx, AM_MEDIA_TYPE* pmt, BOOL 
     return S_OK;
 }
 
+const BYTE* GetFormatBlock(const AM_MEDIA_TYPE* pmt, const GUID& formatType, ULONG nMinimumSize)
+{
+    if (pmt == nullptr || !IsEqualGUID(pmt->formattype, formatType) || pmt->pbFormat == nullptr ||
+        pmt->cbFormat < nMinimumSize)
+        return nullptr;
+    return pmt->pbFormat;
+}
+
 CMediaType::CMediaType()
 {
     InitMediaType();

@@ -41,6 +41,16 @@ AM_MEDIA_TYPE* CreateMediaType(const AM_MEDIA_TYPE* pSource);
 // wave format: 18 bytes for PCM (extra size 0), 18 + extra size otherwise.
 HRESULT CreateAudioMediaType(const WAVEFORMATEX* pwfx, AM_MEDIA_TYPE* pmt, BOOL bSetFormat);
 
+// The format block of a media type as the structure its format type promises, or NULL when the type is of
+// another format type, has no block, or has a block shorter than the structure. Blocks from drivers are read only
+// through this check.
+const BYTE* GetFormatBlock(const AM_MEDIA_TYPE* pmt, const GUID& formatType, ULONG nMinimumSize);
+template <class T>
+const T* GetFormatBlockAs(const AM_MEDIA_TYPE* pmt, const GUID& formatType)
+{
+    return reinterpret_cast<const T*>(GetFormatBlock(pmt, formatType, sizeof(T)));
+}
+
 class CMediaType : public AM_MEDIA_TYPE {
 public:
     CMediaType();

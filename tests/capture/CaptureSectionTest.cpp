@@ -237,6 +237,14 @@ TEST(CaptureDriverLines, FromEnumServicesAndClassKeys)
         "",
     };
     EXPECT_EQ(expected, Lines(lines));
+
+    // Paths without the usual parts give empty driver lines, never a stray key.
+    for (const char* odd : {"\\\\?\\", "##", "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}", "\\", ""}) {
+        CStringArray oddLines;
+        AppendCaptureDeviceLines(oddLines, "Odd", odd, root.Key());
+        ASSERT_EQ(9, oddLines.GetSize()) << odd;
+        EXPECT_STREQ(" Location: ", oddLines[5]) << odd;
+    }
 }
 
 }  // namespace

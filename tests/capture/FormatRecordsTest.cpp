@@ -236,4 +236,33 @@ TEST(MediaTypeTest, AudioTypesFromWaveFormats)
     EXPECT_EQ(40u, extType.cbFormat);
 }
 
+TEST(MediaTypeTest, FormatBlocksAreReadOnlyWhenLongEnough)
+{
+    struct Case {
+        const char* what;
+        GUID formatType;
+        ULONG size;
+        bool block;
+        bool expected;
+    } const cases[] = {
+        {"whole header", FORMAT_VideoInfo, sizeof(VIDEOINFOHEADER), true, true},
+        {"longer block", FORMAT_VideoInfo, sizeof(VIDEOINFOHEADER) + 40, true, true},
+        {"one byte short", FORMAT_VideoInfo, sizeof(VIDEOINFOHEADER) - 1, true, false},
+        {"size without a block", FORMAT_VideoInfo, sizeof(VIDEOINFOHEADER), false, false},
+        {"other format type", FORMAT_VideoInfo2, sizeof(VIDEOINFOHEADER2), true, false},
+    };
+    for (const Case& c : cases) {
+        CMediaType mt(&MEDIATYPE_Video);
+        mt.SetFormatType(&c.formatType);
+        if (c.block)
+            mt.AllocFormatBuffer(c.size);
+        else
+            mt.cbFormat = c.size;
+        EXPECT_EQ(c.expected, GetFormatBlockAs<VIDEOINFOHEADER>(&mt, FORMAT_VideoInfo) != nullptr) << c.what;
+        if (!c.block)
+            mt.cbFormat = 0;
+    }
+    EXPECT_EQ(nullptr, GetFormatBlock(nullptr, FORMAT_VideoInfo, 0));
+}
+
 }  // namespace

@@ -408,6 +408,45 @@ TEST_F(GraphManagerOnWine, VideoCentredInTheOwnerWindow)
     DestroyWindow(owner);
 }
 
+// A graph of one unconnected Smart Tee runs and stops; the screen saver is off only while it runs, and the
+// user's setting comes back.
+TEST_F(GraphManagerOnWine, RunAndStopGiveTheScreenSaverBack)
+{
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, TRUE, nullptr, 0);
+    CCaptureFilterInfo* pTee = nullptr;
+    ASSERT_EQ(S_OK, m_manager->AddFilterByCLSID(CLSID_SmartTee, "Smart Tee", &pTee, TRUE));
+    ASSERT_EQ(S_OK, m_manager->Run(nullptr, FALSE));
+    EXPECT_TRUE(Logged(" graph is running"));
+    BOOL active = TRUE;
+    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+    EXPECT_FALSE(active);
+    m_manager->HandleGraphEvents(nullptr);
+    EXPECT_EQ(S_OK, m_manager->AddToRot(m_manager->GetGraph()));
+    m_manager->RemoveFromRot();
+
+    EXPECT_TRUE(SUCCEEDED(m_manager->Stop()));
+    EXPECT_TRUE(Logged(" graph is stopped"));
+    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+    EXPECT_TRUE(active);
+    EXPECT_EQ(0, m_manager->RunOrPause(FALSE));   // stopped: no media control left
+    int dropped = 0;
+    EXPECT_EQ(E_FAIL, m_manager->GetFramesDropped(&dropped));
+}
+
+// A graph-edit log that cannot be created (a folder of that name is in the way) is simply not used.
+TEST_F(GraphManagerOnWine, GraphEditLogThatCannotBeCreated)
+{
+    CWorkingFolder folder;
+    ASSERT_TRUE(CreateDirectoryA("QRVGraphEditlog.txt", nullptr));
+    {
+        CGraphManager manager;
+        ASSERT_EQ(1, manager.IsVideoLogOn());
+        EXPECT_EQ(S_OK, manager.CreateGraph());
+        EXPECT_EQ(S_OK, manager.ReleaseGraph());
+    }
+    RemoveDirectoryA("QRVGraphEditlog.txt");
+}
+
 // A second manager numbers its lines 0002 and never touches the text log.
 TEST_F(GraphManagerOnWine, SecondManagerLogsWithItsOwnNumber)
 {
