@@ -20,19 +20,6 @@ void LogPinSearch(const CString& message)
         g_pGraphManager->Log(message);
 }
 
-CString FromWide(LPCWSTR psz)
-{
-    if (psz == nullptr)
-        return CString();
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, psz, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return CString();
-    CString text;
-    ::WideCharToMultiByte(CP_ACP, 0, psz, -1, text.GetBuffer(size), size, nullptr, nullptr);
-    text.ReleaseBuffer();
-    return text;
-}
-
 }  // namespace
 
 // The descriptor takes a reference on the filter and a program-wide number; the display name carries the number,
@@ -176,7 +163,7 @@ CComPtr<IPin> CCaptureFilterInfo::FindPinByName(const CString& name) const
         if (info.pFilter != nullptr)
             info.pFilter->Release();
         info.achName[MAX_PIN_NAME - 1] = L'\0';
-        if (FromWide(info.achName).CompareNoCase(name) == 0)
+        if (WideToAnsi(info.achName).CompareNoCase(name) == 0)
             return pin;
     }
     LogPinSearch(" Failed: pin not found " + name);
@@ -210,7 +197,7 @@ CComPtr<IPin> CCaptureFilterInfo::FindPinByMediaType(const GUID& majorType, int 
     }
     WCHAR szGuid[64] = {};
     ::StringFromGUID2(majorType, szGuid, 64);
-    LogPinSearch(" Failed: pin not found " + FromWide(szGuid));
+    LogPinSearch(" Failed: pin not found " + WideToAnsi(szGuid));
     return CComPtr<IPin>();
 }
 

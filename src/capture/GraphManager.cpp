@@ -5,6 +5,7 @@
 #include "capture/GraphManager.h"
 
 #include "capture/CaptureComSeam.h"
+#include "capture/PropertyBagText.h"
 #include "framework/Clock.h"
 #include "framework/Registry.h"
 
@@ -22,19 +23,6 @@ const char kDxLogFile[] = "QRVDxlog.txt";
 const char kGraphEditLogFile[] = "QRVGraphEditlog.txt";
 const char kSettingsKey[] = "SOFTWARE\\Korvath\\TAVISK\\General";
 
-CString FromWide(LPCWSTR psz)
-{
-    if (psz == nullptr)
-        return CString();
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, psz, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return CString();
-    CString text;
-    ::WideCharToMultiByte(CP_ACP, 0, psz, -1, text.GetBuffer(size), size, nullptr, nullptr);
-    text.ReleaseBuffer();
-    return text;
-}
-
 // A DWORD setting: the first four bytes of the value whatever its type; shorter data is zero-filled. False
 // when the value cannot be read.
 bool ReadDwordSetting(const CRegistryKey& key, LPCTSTR name, DWORD& value)
@@ -48,22 +36,6 @@ bool ReadDwordSetting(const CRegistryKey& key, LPCTSTR name, DWORD& value)
         bytes[i] = data[i];
     std::memcpy(&value, bytes, 4);
     return true;
-}
-
-// Reads one text property of a moniker's property bag; false (text unchanged) when it cannot be read.
-bool ReadBagText(IPropertyBag* pBag, LPCOLESTR name, CString& text)
-{
-    VARIANT var;
-    ::VariantInit(&var);
-    var.vt = VT_BSTR;
-    const HRESULT hr = pBag->Read(name, &var, nullptr);
-    bool ok = false;
-    if (SUCCEEDED(hr) && var.vt == VT_BSTR) {
-        text = FromWide(var.bstrVal);
-        ok = true;
-    }
-    ::VariantClear(&var);
-    return ok;
 }
 
 bool IsWindowsXp()
@@ -262,9 +234,9 @@ HRESULT CGraphManager::EnumerateDevices(BOOL bRefresh)
             continue;
         CString name;
         CString path;
-        ReadBagText(bag.get(), L"FriendlyName", name);
-        ReadBagText(bag.get(), L"Description", name);
-        if (!ReadBagText(bag.get(), L"DevicePath", path))
+        ReadPropertyBagText(bag.get(), L"FriendlyName", name);
+        ReadPropertyBagText(bag.get(), L"Description", name);
+        if (!ReadPropertyBagText(bag.get(), L"DevicePath", path))
             continue;
         if (bRefresh && FindDeviceByPath(TRUE, path) != nullptr)
             continue;

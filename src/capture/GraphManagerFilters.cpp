@@ -4,6 +4,7 @@
 #include "capture/GraphManager.h"
 
 #include "capture/CaptureComSeam.h"
+#include "capture/PropertyBagText.h"
 
 #include <errors.h>
 #include <string>
@@ -26,19 +27,6 @@ private:
     std::wstring m_text;
 };
 
-CString FromWide(LPCWSTR psz)
-{
-    if (psz == nullptr)
-        return CString();
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, psz, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return CString();
-    CString text;
-    ::WideCharToMultiByte(CP_ACP, 0, psz, -1, text.GetBuffer(size), size, nullptr, nullptr);
-    text.ReleaseBuffer();
-    return text;
-}
-
 CString PinName(IPin* pPin)
 {
     PIN_INFO info = {};
@@ -47,21 +35,7 @@ CString PinName(IPin* pPin)
     if (info.pFilter != nullptr)
         info.pFilter->Release();
     info.achName[MAX_PIN_NAME - 1] = L'\0';
-    return FromWide(info.achName);
-}
-
-bool ReadBagText(IPropertyBag* pBag, LPCOLESTR name, CString& text)
-{
-    VARIANT var;
-    ::VariantInit(&var);
-    var.vt = VT_BSTR;
-    bool ok = false;
-    if (SUCCEEDED(pBag->Read(name, &var, nullptr)) && var.vt == VT_BSTR) {
-        text = FromWide(var.bstrVal);
-        ok = true;
-    }
-    ::VariantClear(&var);
-    return ok;
+    return WideToAnsi(info.achName);
 }
 
 }  // namespace
@@ -155,12 +129,12 @@ HRESULT CGraphManager::AddFilterFromCategoryImpl(REFCLSID category, const CStrin
             if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.ReceiveVoid())) || !bag)
                 continue;
             CString name;
-            ReadBagText(bag.get(), L"FriendlyName", name);
+            ReadPropertyBagText(bag.get(), L"FriendlyName", name);
             if (name != friendlyName)
                 continue;
             if (pDevicePath != nullptr) {
                 CString path;
-                ReadBagText(bag.get(), L"DevicePath", path);
+                ReadPropertyBagText(bag.get(), L"DevicePath", path);
                 path.MakeLower();
                 if (path.Find(prefix) < 0)
                     continue;

@@ -447,6 +447,22 @@ TEST_F(GraphManagerOnWine, GraphEditLogThatCannotBeCreated)
     RemoveDirectoryA("QRVGraphEditlog.txt");
 }
 
+// The kept lines can be written out at once; they leave the memory then.
+TEST_F(GraphManagerOnWine, FlushWritesTheKeptLines)
+{
+    CWorkingFolder folder;
+    m_manager->Log(" kept line");
+    const INT_PTR kept = g_dxLogLines.GetSize();
+    FlushDxLog();
+    EXPECT_EQ(0, g_dxLogLines.GetSize());
+    const std::vector<std::string> lines = folder.ReadLines("QRVDxlog.txt");
+    ASSERT_EQ(size_t(kept), lines.size());
+    std::string number, message;
+    ASSERT_TRUE(SplitLogLine(lines.back(), number, message));
+    EXPECT_EQ(" kept line", message);
+    m_firstLine = 0;
+}
+
 // A second manager numbers its lines 0002 and never touches the text log.
 TEST_F(GraphManagerOnWine, SecondManagerLogsWithItsOwnNumber)
 {
