@@ -46,9 +46,9 @@ protected:
         return messages;
     }
     // A descriptor on a new fake filter; the descriptor holds the filter's only lasting reference.
-    CCaptureFilterInfo* Describe(const FakeFilterSpec& spec, const char* name = "Camera", const char* path = "p")
+    CCaptureFilterInfo* Describe(const FakeFilterLayout& layout, const char* name = "Camera", const char* path = "p")
     {
-        FakeFilter* filter = CreateFakeFilter(spec);
+        FakeFilter* filter = CreateFakeFilter(layout);
         CComPtr<IBaseFilter> held;
         held.Attach(AsBaseFilter(filter));
         return new CCaptureFilterInfo(held, name, path);
@@ -70,9 +70,9 @@ std::string NameOf(const CComPtr<IPin>& pin)
     return name;
 }
 
-FakePinSpec Pin(const wchar_t* name, PIN_DIRECTION direction, bool connected, std::vector<GUID> types = {})
+FakePinLayout Pin(const wchar_t* name, PIN_DIRECTION direction, bool connected, std::vector<GUID> types = {})
 {
-    FakePinSpec pin;
+    FakePinLayout pin;
     pin.name = name;
     pin.direction = direction;
     pin.connected = connected;
@@ -82,12 +82,12 @@ FakePinSpec Pin(const wchar_t* name, PIN_DIRECTION direction, bool connected, st
 
 TEST_F(DescriptorTest, GetPinWalksPinsOfOneDirectionAndState)
 {
-    const std::vector<FakePinSpec> threeOutputs = {
+    const std::vector<FakePinLayout> threeOutputs = {
         Pin(L"In", PINDIR_INPUT, false), Pin(L"A", PINDIR_OUTPUT, true), Pin(L"B", PINDIR_OUTPUT, false),
         Pin(L"C", PINDIR_OUTPUT, false)};
     struct Case {
         const char* what;
-        std::vector<FakePinSpec> pins;
+        std::vector<FakePinLayout> pins;
         PIN_DIRECTION direction;
         BOOL connected;
         int index;
@@ -106,9 +106,9 @@ TEST_F(DescriptorTest, GetPinWalksPinsOfOneDirectionAndState)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         m_firstLine = g_dxLogLines.GetSize();
-        FakeFilterSpec spec;
-        spec.pins = c.pins;
-        CCaptureFilterInfo* info = Describe(spec);
+        FakeFilterLayout layout;
+        layout.pins = c.pins;
+        CCaptureFilterInfo* info = Describe(layout);
         EXPECT_EQ(c.expected, NameOf(info->GetPin(c.direction, c.connected, c.index)));
         const std::vector<std::string> lines = NewLogMessages();
         if (c.logLine == nullptr) {
@@ -123,13 +123,13 @@ TEST_F(DescriptorTest, GetPinWalksPinsOfOneDirectionAndState)
 
 TEST_F(DescriptorTest, PinSearchesEndQuietlyWhenTheFilterFails)
 {
-    FakeFilterSpec failingEnum;
+    FakeFilterLayout failingEnum;
     failingEnum.failEnumPins = true;
-    FakeFilterSpec failingDirection;
+    FakeFilterLayout failingDirection;
     failingDirection.pins = {Pin(L"A", PINDIR_OUTPUT, false)};
     failingDirection.pins[0].failDirection = true;
-    for (const FakeFilterSpec& spec : {failingEnum, failingDirection}) {
-        CCaptureFilterInfo* info = Describe(spec);
+    for (const FakeFilterLayout& layout : {failingEnum, failingDirection}) {
+        CCaptureFilterInfo* info = Describe(layout);
         EXPECT_FALSE(info->GetPin(PINDIR_OUTPUT, FALSE, 0));
         info->Release();
     }
@@ -142,9 +142,9 @@ TEST_F(DescriptorTest, PinSearchesEndQuietlyWhenTheFilterFails)
 
 TEST_F(DescriptorTest, FindPinByNameIgnoresCase)
 {
-    FakeFilterSpec spec;
-    spec.pins = {Pin(L"Preview", PINDIR_OUTPUT, false), Pin(L"Capture", PINDIR_OUTPUT, false)};
-    CCaptureFilterInfo* info = Describe(spec);
+    FakeFilterLayout layout;
+    layout.pins = {Pin(L"Preview", PINDIR_OUTPUT, false), Pin(L"Capture", PINDIR_OUTPUT, false)};
+    CCaptureFilterInfo* info = Describe(layout);
     EXPECT_EQ("Capture", NameOf(info->FindPinByName("capture")));
     EXPECT_FALSE(info->FindPinByName("Audio Capture"));
     ASSERT_EQ(1u, NewLogMessages().size());
@@ -154,13 +154,13 @@ TEST_F(DescriptorTest, FindPinByNameIgnoresCase)
 
 TEST_F(DescriptorTest, FindPinByMediaTypeCountsEachPinOnceAndGivesTypesBack)
 {
-    FakeFilterSpec spec;
-    spec.pins = {Pin(L"Audio", PINDIR_OUTPUT, false, {MEDIATYPE_Audio}),
+    FakeFilterLayout layout;
+    layout.pins = {Pin(L"Audio", PINDIR_OUTPUT, false, {MEDIATYPE_Audio}),
                  Pin(L"Broken", PINDIR_OUTPUT, false, {MEDIATYPE_Video}),
                  Pin(L"Twice", PINDIR_OUTPUT, false, {MEDIATYPE_Video, MEDIATYPE_Video}),
                  Pin(L"Mixed", PINDIR_OUTPUT, false, {MEDIATYPE_Audio, MEDIATYPE_Video})};
-    spec.pins[1].failEnumMediaTypes = true;
-    FakeFilter* filter = CreateFakeFilter(spec);
+    layout.pins[1].failEnumMediaTypes = true;
+    FakeFilter* filter = CreateFakeFilter(layout);
     CComPtr<IBaseFilter> held;
     held.Attach(AsBaseFilter(filter));
     CCaptureFilterInfo* info = new CCaptureFilterInfo(held, "Camera", "p");
@@ -198,13 +198,13 @@ TEST_F(DescriptorTest, DeviceKindFromTheFilterInterfaces)
         {"camera with video control", false, 0, S_OK, true, true, -2},
     };
     for (const Case& c : cases) {
-        FakeFilterSpec spec;
-        spec.extDevice = c.ext;
-        spec.extDeviceType = c.type;
-        spec.extDeviceResult = c.result;
-        spec.cameraControl = c.camera;
-        spec.videoControl = c.video;
-        CCaptureFilterInfo* info = Describe(spec);
+        FakeFilterLayout layout;
+        layout.extDevice = c.ext;
+        layout.extDeviceType = c.type;
+        layout.extDeviceResult = c.result;
+        layout.cameraControl = c.camera;
+        layout.videoControl = c.video;
+        CCaptureFilterInfo* info = Describe(layout);
         EXPECT_EQ(c.expected, info->IsExternalDevice()) << c.what;
         info->Release();
     }
@@ -248,10 +248,10 @@ TEST_F(DescriptorTest, ReferencesAcrossTwoHolders)
 
 TEST_F(DescriptorTest, PinCategoryThroughThePropertySet)
 {
-    FakeFilterSpec spec;
-    spec.pins = {Pin(L"Capture", PINDIR_OUTPUT, false), Pin(L"Plain", PINDIR_OUTPUT, false)};
-    spec.pins[0].category = &PIN_CATEGORY_CAPTURE;
-    CCaptureFilterInfo* info = Describe(spec);
+    FakeFilterLayout layout;
+    layout.pins = {Pin(L"Capture", PINDIR_OUTPUT, false), Pin(L"Plain", PINDIR_OUTPUT, false)};
+    layout.pins[0].category = &PIN_CATEGORY_CAPTURE;
+    CCaptureFilterInfo* info = Describe(layout);
     GUID category = GUID_NULL;
     EXPECT_EQ(S_OK, GetPinCategory(info->FindPinByName("Capture"), &category));
     EXPECT_TRUE(IsEqualGUID(PIN_CATEGORY_CAPTURE, category));

@@ -44,11 +44,11 @@ class FakeFilter final : public IBaseFilter,
                    public IAMCameraControl,
                    public IAMVideoControl {
 public:
-    explicit FakeFilter(const FakeFilterSpec& spec);
+    explicit FakeFilter(const FakeFilterLayout& layout);
     ~FakeFilter();
 
     LONG refs = 1;
-    FakeFilterSpec spec;
+    FakeFilterLayout layout;
     std::vector<FakePin*> pins;
     MediaTypeTracker tracker;
 
@@ -59,11 +59,11 @@ public:
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IBaseFilter) || IsEqualIID(iid, IID_IMediaFilter) ||
             IsEqualIID(iid, IID_IPersist))
             *ppv = static_cast<IBaseFilter*>(this);
-        else if (IsEqualIID(iid, IID_IAMExtDevice) && spec.extDevice)
+        else if (IsEqualIID(iid, IID_IAMExtDevice) && layout.extDevice)
             *ppv = static_cast<IAMExtDevice*>(this);
-        else if (IsEqualIID(iid, IID_IAMCameraControl) && spec.cameraControl)
+        else if (IsEqualIID(iid, IID_IAMCameraControl) && layout.cameraControl)
             *ppv = static_cast<IAMCameraControl*>(this);
-        else if (IsEqualIID(iid, IID_IAMVideoControl) && spec.videoControl)
+        else if (IsEqualIID(iid, IID_IAMVideoControl) && layout.videoControl)
             *ppv = static_cast<IAMVideoControl*>(this);
         else
             return E_NOINTERFACE;
@@ -125,9 +125,9 @@ public:
     {
         if (capability != ED_DEVCAP_DEVICE_TYPE)
             return E_NOTIMPL;
-        if (SUCCEEDED(spec.extDeviceResult))
-            *pValue = spec.extDeviceType;
-        return spec.extDeviceResult;
+        if (SUCCEEDED(layout.extDeviceResult))
+            *pValue = layout.extDeviceType;
+        return layout.extDeviceResult;
     }
     HRESULT STDMETHODCALLTYPE get_ExternalDeviceID(LPOLESTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_ExternalDeviceVersion(LPOLESTR*) override { return E_NOTIMPL; }
@@ -154,14 +154,14 @@ public:
 // A pin shares its filter's reference count.
 class FakePin final : public IPin, public IKsPropertySet {
 public:
-    FakePin(FakeFilter* owner, const FakePinSpec& spec) : m_owner(owner), m_spec(spec) {}
+    FakePin(FakeFilter* owner, const FakePinLayout& layout) : m_owner(owner), m_layout(layout) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
         *ppv = nullptr;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPin))
             *ppv = static_cast<IPin*>(this);
-        else if (IsEqualIID(iid, IID_IKsPropertySet) && m_spec.category != nullptr)
+        else if (IsEqualIID(iid, IID_IKsPropertySet) && m_layout.category != nullptr)
             *ppv = static_cast<IKsPropertySet*>(this);
         else
             return E_NOINTERFACE;
@@ -177,7 +177,7 @@ public:
     HRESULT STDMETHODCALLTYPE Disconnect() override { return S_FALSE; }
     HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** ppPin) override
     {
-        if (!m_spec.connected) {
+        if (!m_layout.connected) {
             *ppPin = nullptr;
             return VFW_E_NOT_CONNECTED;
         }
@@ -189,17 +189,17 @@ public:
     HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* pInfo) override
     {
         std::memset(pInfo, 0, sizeof *pInfo);
-        CopyName(pInfo->achName, m_spec.name.c_str(), MAX_PIN_NAME);
-        pInfo->dir = m_spec.direction;
+        CopyName(pInfo->achName, m_layout.name.c_str(), MAX_PIN_NAME);
+        pInfo->dir = m_layout.direction;
         pInfo->pFilter = m_owner;
         m_owner->AddRef();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* pDirection) override
     {
-        if (m_spec.failDirection)
+        if (m_layout.failDirection)
             return E_UNEXPECTED;
-        *pDirection = m_spec.direction;
+        *pDirection = m_layout.direction;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE QueryId(LPWSTR* ppId) override
@@ -224,7 +224,7 @@ public:
             return E_PROP_ID_UNSUPPORTED;
         if (size < sizeof(GUID))
             return E_UNEXPECTED;
-        std::memcpy(pData, m_spec.category, sizeof(GUID));
+        std::memcpy(pData, m_layout.category, sizeof(GUID));
         if (pReturned != nullptr)
             *pReturned = sizeof(GUID);
         return S_OK;
@@ -236,7 +236,7 @@ public:
     }
 
     FakeFilter* m_owner;
-    FakePinSpec m_spec;
+    FakePinLayout m_layout;
 };
 
 namespace {
@@ -324,7 +324,7 @@ public:
     HRESULT STDMETHODCALLTYPE Next(ULONG count, AM_MEDIA_TYPE** ppTypes, ULONG* pFetched) override
     {
         ULONG fetched = 0;
-        const std::vector<GUID>& types = m_pin->m_spec.majorTypes;
+        const std::vector<GUID>& types = m_pin->m_layout.majorTypes;
         while (fetched < count && m_position < types.size()) {
             AM_MEDIA_TYPE* pmt = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
             std::memset(pmt, 0, sizeof *pmt);
@@ -363,10 +363,10 @@ private:
 
 }  // namespace
 
-FakeFilter::FakeFilter(const FakeFilterSpec& filterSpec) : spec(filterSpec)
+FakeFilter::FakeFilter(const FakeFilterLayout& filterLayout) : layout(filterLayout)
 {
-    for (const FakePinSpec& pinSpec : spec.pins)
-        pins.push_back(new FakePin(this, pinSpec));
+    for (const FakePinLayout& pinLayout : layout.pins)
+        pins.push_back(new FakePin(this, pinLayout));
 }
 
 FakeFilter::~FakeFilter()
@@ -378,7 +378,7 @@ FakeFilter::~FakeFilter()
 HRESULT FakeFilter::EnumPins(IEnumPins** ppEnum)
 {
     *ppEnum = nullptr;
-    if (spec.failEnumPins)
+    if (layout.failEnumPins)
         return E_UNEXPECTED;
     *ppEnum = new FakeEnumPins(this, 0);
     return S_OK;
@@ -387,15 +387,15 @@ HRESULT FakeFilter::EnumPins(IEnumPins** ppEnum)
 HRESULT FakePin::EnumMediaTypes(IEnumMediaTypes** ppEnum)
 {
     *ppEnum = nullptr;
-    if (m_spec.failEnumMediaTypes)
+    if (m_layout.failEnumMediaTypes)
         return E_UNEXPECTED;
     *ppEnum = new FakeEnumMediaTypes(this, 0);
     return S_OK;
 }
 
-FakeFilter* CreateFakeFilter(const FakeFilterSpec& spec)
+FakeFilter* CreateFakeFilter(const FakeFilterLayout& layout)
 {
-    return new FakeFilter(spec);
+    return new FakeFilter(layout);
 }
 
 IBaseFilter* AsBaseFilter(FakeFilter* filter)

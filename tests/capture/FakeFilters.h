@@ -14,7 +14,7 @@
 
 namespace capture_test {
 
-struct FakePinSpec {
+struct FakePinLayout {
     std::wstring name;
     PIN_DIRECTION direction = PINDIR_OUTPUT;
     bool connected = false;
@@ -24,8 +24,8 @@ struct FakePinSpec {
     bool failEnumMediaTypes = false;       // EnumMediaTypes fails
 };
 
-struct FakeFilterSpec {
-    std::vector<FakePinSpec> pins;
+struct FakeFilterLayout {
+    std::vector<FakePinLayout> pins;
     bool failEnumPins = false;
     bool extDevice = false;                // IAMExtDevice
     LONG extDeviceType = 0;                // its answer for ED_DEVCAP_DEVICE_TYPE
@@ -37,7 +37,7 @@ struct FakeFilterSpec {
 class FakeFilter;
 
 // Makes a fake filter with one reference held by the caller.
-FakeFilter* CreateFakeFilter(const FakeFilterSpec& spec);
+FakeFilter* CreateFakeFilter(const FakeFilterLayout& layout);
 IBaseFilter* AsBaseFilter(FakeFilter* filter);
 // The filter's current reference count (the references of its pins included).
 LONG RefCount(FakeFilter* filter);

@@ -279,13 +279,13 @@ HRESULT WINAPI CreateWithFakes(REFCLSID clsid, LPUNKNOWN pOuter, DWORD dwContext
 {
     if (!IsEqualCLSID(clsid, kFakeSourceClsid))
         return CoCreateInstance(clsid, pOuter, dwContext, iid, ppv);
-    FakeFilterSpec spec;
-    FakePinSpec out;
+    FakeFilterLayout layout;
+    FakePinLayout out;
     out.name = L"Capture";
     out.direction = PINDIR_OUTPUT;
     out.majorTypes = {MEDIATYPE_Video};
-    spec.pins = {out};
-    FakeFilter* filter = CreateFakeFilter(spec);
+    layout.pins = {out};
+    FakeFilter* filter = CreateFakeFilter(layout);
     const HRESULT hr = AsBaseFilter(filter)->QueryInterface(iid, ppv);
     AsBaseFilter(filter)->Release();
     return hr;
