@@ -208,16 +208,33 @@ protected:
     INT_PTR m_firstLine = 0;
 };
 
+// Records what the manager asks of the device list.
+class RecordingSink : public ICaptureDeviceSink {
+public:
+    std::vector<int> created;
+    std::vector<WORD> removed;
+    void CreateDevice(int index) override { created.push_back(index); }
+    void RemoveDevice(WORD instance) override { removed.push_back(instance); }
+};
+
 TEST_F(GraphManagerOnWine, DescriptionNamesTheDeviceAndPathsAreNeeded)
 {
+    RecordingSink sink;
+    m_manager->SetDeviceSink(&sink);
+    ASSERT_EQ(S_OK, m_manager->EnumerateDevices(FALSE));
+    ASSERT_EQ(1, m_manager->GetDeviceCount());
+    EXPECT_TRUE(sink.created.empty());
+
+    // A device arrives: only it is added, and the device list makes its object.
     const std::string described = std::string(kInstanceKey) + "TaviskCamera3";
+    const char* describedPath = "\\\\?\\USB#VID_9999&PID_0001#7&0#{65e8773d-8f56-11d0-a3b9-00a0c9223196}";
     SetMachineText(described, "FriendlyName", "Named Camera");
     SetMachineText(described, "Description", "Described Camera");
     SetMachineText(described, "CLSID", "{CC58E280-8AA1-11D1-B3F1-00AA003761C5}");
-    SetMachineText(described, "DevicePath", "\\\\?\\USB#VID_9999&PID_0001#7&0#{65e8773d-8f56-11d0-a3b9-00a0c9223196}");
-
-    ASSERT_EQ(S_OK, m_manager->EnumerateDevices(FALSE));
+    SetMachineText(described, "DevicePath", describedPath);
+    EXPECT_EQ(0, m_manager->RefreshDevices(describedPath, FALSE));
     ASSERT_EQ(2, m_manager->GetDeviceCount());
+    EXPECT_EQ(std::vector<int>{1}, sink.created);
     EXPECT_STREQ("USB Camera", m_manager->GetDevice(TRUE, 0)->GetFriendlyName());
     CCaptureFilterInfo* pDescribed = m_manager->GetDevice(TRUE, 1);
     EXPECT_STREQ("Described Camera", pDescribed->GetFriendlyName());
@@ -230,11 +247,28 @@ TEST_F(GraphManagerOnWine, DescriptionNamesTheDeviceAndPathsAreNeeded)
     EXPECT_EQ(nullptr, m_manager->FindDeviceByName(TRUE, "described camera"));
     EXPECT_EQ(pDescribed, m_manager->FindDeviceById(TRUE, pDescribed->GetInstanceNumber()));
 
-    // A refresh adds only devices not known yet.
-    EXPECT_EQ(S_OK, m_manager->EnumerateDevices(TRUE));
-    EXPECT_EQ(2, m_manager->GetDeviceCount());
-    m_manager->RefreshDevices(pDescribed->GetDevicePath(), TRUE);
+    // The device leaves: the shared filter added on its behalf goes with it.
+    CCaptureFilterInfo* pShared = nullptr;
+    ASSERT_EQ(S_OK, m_manager->AddFilterFromCategory(CLSID_VideoInputDeviceCategory, "Named Camera", "Tuner",
+                                                     &pShared, TRUE, TRUE));
+    pDescribed->m_relatedFilters.Add(pShared->GetInstanceNumber());
+    EXPECT_EQ(1, m_manager->GetGraphFilterCount());
+    const WORD describedId = pDescribed->GetInstanceNumber();
+    const WORD sharedId = pShared->GetInstanceNumber();
+    m_manager->RefreshDevices("\\\\?\\usb#vid_9999&pid_0001#7&0#{65e8773d-8f56-11d0-a3b9-00a0c9223196}", TRUE);
     EXPECT_EQ(1, m_manager->GetDeviceCount());
+    EXPECT_EQ(0, m_manager->GetGraphFilterCount());
+    EXPECT_EQ(std::vector<WORD>{describedId}, sink.removed);
+    // A second filter of that name is a new one, not the dropped shared filter. (Filters are found by their
+    // friendly name; the description names only the device. The graph still holds the first filter under that
+    // name, so it answers with a success code of its own.)
+    CCaptureFilterInfo* pAgain = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(m_manager->AddFilterFromCategory(CLSID_VideoInputDeviceCategory, "Named Camera", "Tuner",
+                                                     &pAgain, TRUE, TRUE));
+    EXPECT_NE(sharedId, pAgain->GetInstanceNumber());
+    EXPECT_EQ(3, pAgain->AddRef());   // the shared map, the graph filters and this test
+    pAgain->Release();
+    m_manager->SetDeviceSink(nullptr);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, described.c_str());
 }
 
