@@ -100,12 +100,13 @@ void CMainDlg::ResetProxySettings()
     m_proxy.useProxy = 0;
 }
 
-// Creates the test window and its four pages (once per dialog object).
+// Not written yet: will create the test window and its four transfer-rate pages (once per dialog object).
 void CMainDlg::CreateTestWindows()
 {
 }
 
-// Reads the program settings and the transfer-rate settings from the registry.
+// Not written yet: will read the program settings and the transfer-rate settings from the registry; until then
+// the defaults set at construction stay.
 void CMainDlg::LoadSettings()
 {
 }
@@ -185,7 +186,7 @@ void CMainDlg::DeleteCaptureSide()
 void CMainDlg::BuildSystemInfo()
 {
     m_arrSystem.RemoveAll();
-    for (int i = 0; i < kMaxReportAdapters; ++i)
+    for (int i = 0; i < kMaxAdapterBlocks; ++i)
         m_arrAdapters[i].RemoveAll();
 }
 

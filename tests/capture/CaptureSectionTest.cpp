@@ -1,6 +1,7 @@
 // tests/capture/CaptureSectionTest.cpp — the report's capture-device lines from registry fixtures below a private
 // root: the sibling product's settings for a table of stored values, and the driver data of a device path
 #include "CaptureTestSupport.h"
+#include "support/StringLists.h"
 
 #include "capture/CaptureSection.h"
 #include "capture/CountryTable.h"
@@ -15,20 +16,13 @@
 #include <functional>
 
 using namespace capture_test;
+using testsupport::Lines;
 
 namespace {
 
 const char kDeviceKey[] = "usb#vid_1234&pid_5678&mi_00#6&1a2b3c4d&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}"
                           "\\global";
 const std::string kSettings = std::string("Software\\Korvath\\QRVMZ\\USB Camera\\") + kDeviceKey;
-
-std::vector<std::string> Lines(const CStringArray& array)
-{
-    std::vector<std::string> lines;
-    for (INT_PTR i = 0; i < array.GetSize(); ++i)
-        lines.push_back(static_cast<LPCTSTR>(array[i]));
-    return lines;
-}
 
 std::vector<std::string> Dump(CPrivateRoot& root)
 {

@@ -2,7 +2,6 @@
 #include "CaptureTestSupport.h"
 
 #include <cstdio>
-#include <fstream>
 #include <regex>
 #include <shlwapi.h>
 
@@ -31,54 +30,38 @@ bool ImportEmulatedCaptureDevice()
 
 CWorkingFolder::CWorkingFolder()
 {
-    char szTemp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, szTemp);
     char szPrevious[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, szPrevious);
     m_previous = szPrevious;
-    for (int n = 0; n < 1000; ++n) {
-        char szName[64];
-        std::snprintf(szName, sizeof szName, "tavisk-capture-%lu-%d", GetCurrentProcessId(), n);
-        std::string candidate = std::string(szTemp) + szName;
-        if (CreateDirectoryA(candidate.c_str(), nullptr)) {
-            m_path = candidate + "\\";
-            break;
-        }
-    }
-    SetCurrentDirectoryA(m_path.c_str());
+    SetCurrentDirectoryA(m_folder.Path().c_str());
 }
 
 CWorkingFolder::~CWorkingFolder()
 {
     SetCurrentDirectoryA(m_previous.c_str());
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((m_path + "*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA((m_path + data.cFileName).c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(m_path.c_str());
 }
 
 std::vector<std::string> CWorkingFolder::ReadLines(const char* fileName) const
 {
     std::vector<std::string> lines;
-    std::ifstream file(m_path + fileName, std::ios::binary);
-    std::string line;
-    while (std::getline(file, line)) {
+    const std::string text = testsupport::ReadText(m_folder.Path(fileName));
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(line);
+        start = end + 1;
     }
     return lines;
 }
 
 bool CWorkingFolder::Exists(const char* fileName) const
 {
-    return GetFileAttributesA((m_path + fileName).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return testsupport::FileExists(m_folder.Path(fileName));
 }
 
 CPrivateRoot::CPrivateRoot()

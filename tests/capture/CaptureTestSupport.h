@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "support/TestFiles.h"
+
 #include <string>
 #include <vector>
 
@@ -14,19 +16,18 @@ namespace capture_test {
 // Imports tests/emu/capture/usb-camera.reg with reg.exe; false when that fails.
 bool ImportEmulatedCaptureDevice();
 
-// A fresh folder below %TEMP% made the current directory; the old directory comes back and the folder goes
-// (with its files) in the destructor.
+// A scratch folder made the current directory (the diagnostics logs are written there); the old directory
+// comes back before the folder goes.
 class CWorkingFolder {
 public:
     CWorkingFolder();
     ~CWorkingFolder();
-    const std::string& Path() const { return m_path; }
     // The lines of a file of the folder, without their line ends; empty when it cannot be read.
     std::vector<std::string> ReadLines(const char* fileName) const;
     bool Exists(const char* fileName) const;
 
 private:
-    std::string m_path;
+    testsupport::ScratchFolder m_folder;
     std::string m_previous;
 };
 

@@ -3,6 +3,7 @@
 // renderer choice, shared filters across graph rebuilds and the filter-creation seam. Each suite runs in a
 // program run of its own (the text log belongs to the first manager of a run).
 #include "CaptureTestSupport.h"
+#include "support/StringLists.h"
 #include "FakeFilters.h"
 
 #include "capture/CaptureComSeam.h"
@@ -17,6 +18,7 @@
 #include <uuids.h>
 
 using namespace capture_test;
+using testsupport::Lines;
 
 namespace {
 
@@ -52,14 +54,6 @@ void DeleteMachineValue(const std::string& path, const char* name)
         RegDeleteValueA(key, name);
         RegCloseKey(key);
     }
-}
-
-std::vector<std::string> Lines(const CStringArray& array)
-{
-    std::vector<std::string> lines;
-    for (INT_PTR i = 0; i < array.GetSize(); ++i)
-        lines.push_back(static_cast<LPCTSTR>(array[i]));
-    return lines;
 }
 
 // The messages of the text log, each checked for the line form and the manager number.
