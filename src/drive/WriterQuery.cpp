@@ -46,3 +46,24 @@ bool CDriveManager::IsWriter(CDeviceRecord& record)
     }
     return (answer[p + 3] & (0x01 | 0x02 | 0x10 | 0x20)) != 0;
 }
+
+// The DVD write bits of mode page 0x2A (answer byte 15: 0x10 DVD-R, 0x20 DVD-RAM), or a current GET CONFIGURATION
+// feature: DVD-R/-RW Write (0x002F, data byte 0x02), DVD+RW (0x002A) or DVD+R (0x002B, data byte 0x01).
+bool CDriveManager::IsDvdWriter(CDeviceRecord& record)
+{
+    BYTE answer[40];
+    memset(answer, 0, sizeof(answer));
+    ModeSense(record, 0x2A, 34, answer);
+    bool writer = (answer[15] & (0x10 | 0x20)) != 0;
+    static const struct { int feature; BYTE bit; } kFeatures[] = { { 0x2F, 0x02 }, { 0x2A, 0x01 }, { 0x2B, 0x01 } };
+    for (const auto& f : kFeatures)
+    {
+        memset(answer, 0, sizeof(answer));
+        if (GetConfiguration(record, f.feature, 2, sizeof(answer), answer) != kExecCompleted)
+            continue;
+        DWORD length = (DWORD(answer[1]) << 16) | (DWORD(answer[2]) << 8) | answer[3];
+        if (length > 4 && (answer[12] & f.bit) != 0)
+            writer = true;
+    }
+    return writer;
+}
