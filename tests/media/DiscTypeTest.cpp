@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "EmuDescription.h"
 #include "drive/DiscText.h"
 
 namespace {
@@ -114,8 +115,24 @@ TEST_F(DiscTypeTest, DescriptionOfEachDiscKind)
           udfLogical + "   DVD-RAM, 3 MB", udfLogical },
     };
 
+    // A drive that lists only the first (audio) session of a disc whose sector 16 holds a file system.
+    {
+        SCOPED_TRACE("Enhanced CD");
+        int nDrive = 0;
+        m_nNextLetter = 3;
+        CDeviceRecord record = DriveWithDisc(dvd, "disc-image cd-rom\ndisc-track mode1 \"{dir}\\data.iso\"", &nDrive);
+        SetBytes(nDrive, "toc.0", { 0, 18, 1, 1, 0, 0x10, 1, 0, 0, 0, 0, 0, 0, 0x10, 0xAA, 0, 0, 0, 0x01, 0x44 });
+        std::vector<char> label(kDiscLabelBuffer, 0);
+        char text[kDiscTextSize];
+        m_Manager.GetDiscTypeText(record, label.data(), text, nullptr);
+        EXPECT_STREQ("Enhanced CD", text);
+        EXPECT_EQ(data, label.data());
+    }
+
     for (const DiscCase& c : cases) {
         SCOPED_TRACE(c.name);
+        if (m_nNextLetter > 25)
+            m_nNextLetter = 3;
         // A disc whose folders matter sits in the drive whose letter shows them; others in drive D:.
         m_nNextLetter = c.mountedFolder != nullptr ? LetterOfFolder(c.mountedFolder) : 3;
         CDeviceRecord record = DriveWithDisc(c.profile, c.disc);
@@ -131,6 +148,71 @@ TEST_F(DiscTypeTest, DescriptionOfEachDiscKind)
         EXPECT_EQ(c.text, text);
         EXPECT_EQ(c.label, label.data());
     }
+}
+
+TEST_F(DiscTypeTest, ManufacturerOfRecordableDvds)
+{
+    const struct {
+        const char* name;
+        const char* disc;
+        bool hidePhysicalFormatId;
+        const char* expected;
+    } cases[] = {
+        { "DVD-R", "disc-image dvd-r blank blocks 2298496\ndisc-media-id \"KVDSCR01RG20\" \"\"", false,
+          "KVDSCR01RG20" },
+        { "DVD-R without an identification", "disc-image dvd-r blank blocks 2298496", false, "" },
+        { "DVD+RW", "disc-image dvd+rw blank blocks 2295104\ndisc-media-id \"KVDISC01\" \"W02\" 1", false,
+          "KVDISC01 W02 01" },
+        { "DVD+R from the ADIP information", "disc-image dvd+r blank blocks 2295104\n"
+          "disc-media-id \"KVDISC01\" \"R04\" -2", true, "KVDISC01 R04 -2" },
+        { "DVD-ROM", "disc-image dvd-rom blocks 2295104", false, "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int nDrive = 0;
+        CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, c.disc, &nDrive);
+        if (c.hidePhysicalFormatId) {
+            std::vector<uint8_t> physical(2052, 0);
+            physical[1] = 0x02;
+            physical[4] = 0xA1;
+            SetBytes(nDrive, "ds.00", physical);
+        }
+        char text[64] = "x";
+        EXPECT_STREQ(c.expected, m_Manager.GetDvdMediaIdText(record, text));
+    }
+}
+
+// A disc described in a machine description, as scripts/run and the end-to-end tests give them.
+TEST_F(DiscTypeTest, DiscOfAMachineDescription)
+{
+    std::string dir = EmuWinePath(DiscDir());
+    std::string text = "drive fifth-family-dvd-writer letter D\n"
+                       "disc-image cd-rom\n"
+                       "disc-track mode1 \"" + dir + "\\data.iso\"\n"
+                       "disc-track audio 3000\n"
+                       "drive plain-dvd-rom letter E\n"
+                       "disc-image dvd-r blocks 2292000\n"
+                       "disc-file \"" + dir + "\\dvdr.iso\"\n";
+    EmuDescription description;
+    std::string error;
+    ASSERT_TRUE(EmuParseDescription(text, m_pMachine, description, error)) << error;
+    ASSERT_EQ(2u, description.drives.size());
+    const char* const expected[] = { "Mixed Mode CD - Mode 1", "DATA   DVD-R, 4476 MB" };
+    for (int i = 0; i < 2; ++i) {
+        const EmuDescribedDrive& d = description.drives[size_t(i)];
+        CDeviceRecord record = AttachDrive(d.nDrive, kBusTypeIdeChannel, d.strVendor.c_str(), d.strProduct.c_str(),
+                                           "1.00");
+        std::vector<char> label(kDiscLabelBuffer, 0);
+        char discText[kDiscTextSize];
+        m_Manager.GetDiscTypeText(record, label.data(), discText, nullptr);
+        EXPECT_STREQ(expected[i], discText);
+    }
+
+    EXPECT_FALSE(EmuParseDescription("drive plain-dvd-rom\ndisc-track audio 10", m_pMachine, description, error));
+    EXPECT_NE(std::string::npos, error.find("before disc-image")) << error;
+    EXPECT_FALSE(EmuParseDescription("drive plain-dvd-rom\ndisc-image cd-rom\ndisc-track mode1 \"Z:\\none.iso\"",
+                                     m_pMachine, description, error));
+    EXPECT_NE(std::string::npos, error.find("cannot read")) << error;
 }
 
 TEST_F(DiscTypeTest, NoDiscIsADash)

@@ -177,3 +177,42 @@ TEST_F(SubChannelTest, CdTextStringsOfTheDisc)
 }
 
 } // namespace
+
+namespace {
+
+// Whether the maker's audio read is tried depends on the bus and, for listed models, on the Windows family.
+TEST_F(SubChannelTest, AudioReadByBusAndWindowsFamily)
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    GetVersionExA(&version);
+    bool windows9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+
+    const struct {
+        const char* name;
+        int profile;
+        int busType;
+        bool audioRead;
+    } cases[] = {
+        { "maker's drive on an IDE channel", kEmuScsiCdRom, kBusTypeIdeChannel, true },
+        { "maker's drive on Serial ATA", kEmuScsiCdRom, kBusTypeSerialAta, false },
+        { "maker's drive on an ATA controller", kEmuScsiCdRom, kBusTypeAta, false },
+        { "listed model on Serial ATA", kEmuFourFamilyDvdWriter, kBusTypeSerialAta, true },
+        { "listed USB model", kEmuBridgedCdWriter, kBusTypeUsb, !windows9x },
+        { "listed model on IEEE 1394", kEmuBridgedCdWriter, kBusType1394, true },
+        { "another maker's drive", kEmuPlainDvdRom, kBusTypeIdeChannel, false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int nDrive = 0;
+        CDeviceRecord record = AddProfile(c.profile, c.busType, &nDrive);
+        LoadDisc(nDrive, kAudioDisc);
+        m_pMachine->ClearLog();
+        BYTE mcn[24];
+        EXPECT_EQ(kExecCompleted, m_Manager.ReadMediaCatalogNumber(record, mcn));
+        EXPECT_EQ("4006381333931", Value(mcn));
+        EXPECT_EQ(c.audioRead, Sent(0xD8));
+    }
+}
+
+} // namespace
