@@ -14,15 +14,12 @@
 namespace {
 
 const int kRawSector = 2352;
-const BYTE kList2352[12] = { 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x09, 0x30 };
-const BYTE kList2048[12] = { 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x08, 0x00 };
 
-ExecStatus SendModeSelect6(CDriveManager& manager, CDeviceRecord& record, const BYTE* pList)
+// MODE SELECT(6) of a saved 12-byte header and block descriptor.
+ExecStatus SendSavedDescriptor(CDriveManager& manager, CDeviceRecord& record, BYTE* pSaved12)
 {
     BYTE cdb[12] = { 0x15, 0, 0, 0, 12, 0 };
-    BYTE list[12];
-    memcpy(list, pList, sizeof(list));
-    return manager.ExecScsiCommand(record, cdb, list, sizeof(list));
+    return manager.ExecScsiCommand(record, cdb, pSaved12, 12);
 }
 
 // READ(6) of one or more blocks of the current block length.
@@ -35,14 +32,6 @@ ExecStatus Read6(CDriveManager& manager, CDeviceRecord& record, long lba, int nC
 }
 
 } // namespace
-
-// Drives that read raw sectors with READ(6) after a block-length change: six-byte forms, not a writer, and on a
-// bus that passes MODE SELECT(6).
-static bool IsOldStyleDrive(const ModelRecord& row, const CDeviceRecord& record)
-{
-    return !row.tenByteCommands && record.m_nBusType != kBusTypeUsb && record.m_nBusType != kBusType1394 &&
-           record.m_nBusType != kBusTypeLetterOnly && !row.isWriter;
-}
 
 // READ(6) for six-byte drives that cannot write; READ CD with the header and sub-channel selection of the block
 // size for all others: 2352 raw, 2448 raw with P-W, 2646 user data with C2 and block errors, else user data with
@@ -72,35 +61,36 @@ ExecStatus CDriveManager::ReadRawSectors(CDeviceRecord& record, long lba, int nC
     return ReadCd(record, flags, subChannel, lba, nCount, nBlockSize, pBuffer);
 }
 
+// Old-style drives (six-byte forms, not a writer, on a bus that passes MODE SELECT(6)) get the 2352-byte block
+// length for the read and their saved header and block descriptor afterwards (2048-byte blocks when the save
+// failed), also when the read fails.
 ExecStatus CDriveManager::ReadRawSectorsWithBlockLength(CDeviceRecord& record, long lba, int nCount, BYTE* pBuffer)
 {
-    ModelRecord row = GetModelRowOrZero(record);
-    bool old = IsOldStyleDrive(row, record);
     BYTE saved[12];
     memset(saved, 0, sizeof(saved));
     bool bSaved = ModeSense(record, 0x01, sizeof(saved), saved) == kExecCompleted;
-    if (old)
-        SendModeSelect6(*this, record, kList2352);
+    bool switched = SetBlockLength(record, kRawSector, 1) == kExecCompleted;
     ExecStatus status = ReadRawSectors(record, lba, nCount, kRawSector, pBuffer);
-    if (old)
-        SendModeSelect6(*this, record, bSaved ? saved : kList2048);
+    if (switched && bSaved)
+        SendSavedDescriptor(*this, record, saved);
+    else if (switched)
+        SetBlockLength(record, 2048, 1);
     return status;
 }
 
 // One raw sector into a buffer preset to 0xFF; the block length saved with MODE SENSE page 0 is restored.
 static bool ReadOneRawSector(CDriveManager& manager, CDeviceRecord& record, long lba, BYTE* pRaw)
 {
-    ModelRecord row = manager.GetModelRowOrZero(record);
-    bool old = IsOldStyleDrive(row, record);
     BYTE saved[12];
     memset(saved, 0, sizeof(saved));
     bool bSaved = manager.ModeSense(record, 0x00, sizeof(saved), saved) == kExecCompleted;
-    if (old)
-        SendModeSelect6(manager, record, kList2352);
+    bool switched = manager.SetBlockLength(record, kRawSector, 1) == kExecCompleted;
     memset(pRaw, 0xFF, kRawSector);
     ExecStatus status = manager.ReadRawSectors(record, lba, 1, kRawSector, pRaw);
-    if (old)
-        SendModeSelect6(manager, record, bSaved ? saved : kList2048);
+    if (switched && bSaved)
+        SendSavedDescriptor(manager, record, saved);
+    else if (switched)
+        manager.SetBlockLength(record, 2048, 1);
     return status == kExecCompleted;
 }
 
@@ -160,10 +150,8 @@ int CDriveManager::CountTrackRunOutBlocks(CDeviceRecord& record, int nTrackIndex
                                           long trackLength, BOOL bFullToc)
 {
     ModelRecord row = GetModelRowOrZero(record);
-    bool old = IsOldStyleDrive(row, record);
     long end = trackStart + trackLength - 150;
-    if (old)
-        SendModeSelect6(*this, record, kList2352);
+    bool switched = SetBlockLength(record, kRawSector, 1) == kExecCompleted;
     int result = 0;
     if (IsDataTrack(*this, record, nTrackIndex, bFullToc))
     {
@@ -189,7 +177,7 @@ int CDriveManager::CountTrackRunOutBlocks(CDeviceRecord& record, int nTrackIndex
             }
         }
     }
-    if (old)
-        SendModeSelect6(*this, record, kList2048);
+    if (switched)
+        SetBlockLength(record, 2048, 1);
     return result;
 }

@@ -18,10 +18,6 @@ const int kQBlock = 2368;
 const int kBatch = 20;
 const int kBatches = 5;
 
-// MODE SELECT(6) lists: density 0x82 with 2448-byte blocks (sector data and raw P-W), and the normal 2048 bytes.
-const BYTE kListSubcode[12] = { 0, 0, 0, 8, 0x82, 0, 0, 0, 0, 0, 0x09, 0x90 };
-const BYTE kList2048[12] = { 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x08, 0x00 };
-
 bool IsWindows9xPlatform()
 {
     OSVERSIONINFOEXA extended;
@@ -35,27 +31,13 @@ bool IsWindows9xPlatform()
     return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
-ExecStatus SendModeSelect6(CDriveManager& manager, CDeviceRecord& record, const BYTE* pList)
-{
-    BYTE cdb[12] = { 0x15, 0, 0, 0, 12, 0 };
-    BYTE list[12];
-    memcpy(list, pList, sizeof(list));
-    return manager.ExecScsiCommand(record, cdb, list, sizeof(list));
-}
-
 } // namespace
-
-// Old-style drives (six-byte forms, not a writer, on a bus that passes MODE SELECT(6)) switch to the raw density
-// for the read and back to 2048-byte blocks afterwards, also when the read fails.
-static bool SwitchesDensity(const ModelRecord& row, const CDeviceRecord& record)
-{
-    return !(row.tenByteCommands || record.m_nBusType == kBusTypeUsb || record.m_nBusType == kBusType1394 ||
-             record.m_nBusType == kBusTypeLetterOnly || row.isWriter);
-}
 
 // The maker's audio read (0xD8, sub-code selector 2) first on the drives with vendor information, except on an
 // ATA bus (unless listed) and for listed USB models under Windows 9x; then raw reads of the whole run; when that
-// fails, sector by sector with the audio read as the last resort. Returns the status of the last read.
+// fails, sector by sector with the audio read as the last resort. Old-style drives (six-byte forms, not a writer,
+// on a bus that passes MODE SELECT(6)) are switched to the raw density (0x82, 2448-byte blocks) for the reads and
+// back to 2048-byte blocks afterwards, also when the reads fail. Returns the status of the last read.
 ExecStatus CDriveManager::ReadSectorsWithSubcode(CDeviceRecord& record, long lba, int nCount, int nBlockSize,
                                                  BYTE* pBuffer)
 {
@@ -71,9 +53,7 @@ ExecStatus CDriveManager::ReadSectorsWithSubcode(CDeviceRecord& record, long lba
             return kExecCompleted;
     }
 
-    bool density = SwitchesDensity(row, record);
-    if (density)
-        SendModeSelect6(*this, record, kListSubcode);
+    bool switched = SetBlockLength(record, kSubcodeBlock, 0) == kExecCompleted;
     ExecStatus status = ReadRawSectors(record, lba, nCount, nBlockSize, pBuffer);
     if (status != kExecCompleted)
     {
@@ -85,8 +65,8 @@ ExecStatus CDriveManager::ReadSectorsWithSubcode(CDeviceRecord& record, long lba
                 status = ReadCdda(record, lba + i, 1, 2, nBlockSize, sector);
         }
     }
-    if (density)
-        SendModeSelect6(*this, record, kList2048);
+    if (switched)
+        SetBlockLength(record, 2048, 1);
     return status;
 }
 
