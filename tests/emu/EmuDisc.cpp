@@ -534,7 +534,8 @@ void UserData(const Disc& disc, const Track* track, long lba, uint8_t* p2048)
     }
     for (const Disc::Patch& patch : disc.patches) {
         if (patch.lba == lba)
-            std::memcpy(p2048 + patch.offset, patch.text.data(), std::min<size_t>(patch.text.size(), 2048 - patch.offset));
+            std::memcpy(p2048 + patch.offset, patch.text.data(),
+                        std::min<size_t>(patch.text.size(), size_t(2048 - patch.offset)));
     }
 }
 

@@ -236,8 +236,8 @@ TEST_F(DiscTypeTest, LabelsAndCapacitiesAgreeWithTheImageTools)
 {
     for (const char* name : { "data", "vcd", "psx", "dvdr" }) {
         SCOPED_TRACE(name);
-        CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, std::string("disc-image dvd+rw\ndisc-file \"{dir}\\") +
-                                                                     name + ".iso\"");
+        std::string disc = std::string("disc-image dvd+rw\ndisc-file \"{dir}\\") + name + ".iso\"";
+        CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, disc);
         std::vector<char> label(kDiscLabelBuffer, 0);
         char text[kDiscTextSize];
         m_Manager.GetDiscTypeText(record, label.data(), text, nullptr);
@@ -252,7 +252,8 @@ TEST_F(DiscTypeTest, LabelsAndCapacitiesAgreeWithTheImageTools)
     EXPECT_EQ(Fact("udf lvid"), label.data());
     EXPECT_EQ(std::stol(Fact("udf partitionEnd")), m_Manager.GetRecordedCapacity(udf));
 
-    CDeviceRecord udfCd = DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track mode1 \"{dir}\\udf.img\"");
+    CDeviceRecord udfCd =
+        DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track mode1 \"{dir}\\udf.img\"");
     m_Manager.GetDiscTypeText(udfCd, label.data(), text, nullptr);
     EXPECT_EQ(Fact("udf vid"), label.data());
 }
