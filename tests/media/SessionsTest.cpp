@@ -165,4 +165,18 @@ TEST_F(SessionsTest, TrackExtents)
     }
 }
 
+// A drive that reads no sub-channel data: the searches for the real end stop at the track's bounds.
+TEST_F(SessionsTest, TrackExtentWithoutSubchannelData)
+{
+    int nDrive = 0;
+    CDeviceRecord record = DriveWithDisc(kEmuPlainDvdRom, "disc-image cd-rom\ndisc-track audio 4000\n"
+                                         "disc-track audio 3000", &nDrive);
+    m_pMachine->QueueSense(nDrive, 0xBE, 3, 0x11, 0, 100000);
+    long start = -1, length = -1;
+    m_Manager.MeasureTrackExtent(record, 1, &start, &length, FALSE);
+    EXPECT_EQ(0, start);
+    EXPECT_EQ(4000, length);
+    EXPECT_LT(m_pMachine->GetLogCount(), 2000);
+}
+
 } // namespace
