@@ -4,6 +4,7 @@
 #include "RegistryFixture.h"
 
 #include "drive/DeviceIo.h"
+#include "drive/DriveManager.h"
 #include "report/SoftwareSection.h"
 #include "report/UsbTreeLister.h"
 
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -482,6 +484,62 @@ TEST_F(UsbTree, OutputModes)
     list.m_hWnd = nullptr;
     DestroyWindow(hList);
     EXPECT_EQ(all, listed);
+}
+
+CDeviceRecord DriveRecord(int letter, const char* vendor, const char* product, const char* revision,
+                          const char* mounted)
+{
+    CDeviceRecord record;
+    record.m_nDriveLetter = letter;
+    snprintf(record.m_szVendor, sizeof record.m_szVendor, "%s", vendor);
+    snprintf(record.m_szProduct, sizeof record.m_szProduct, "%s", product);
+    snprintf(record.m_szRevision, sizeof record.m_szRevision, "%s", revision);
+    snprintf(record.m_szMountedDevice, sizeof record.m_szMountedDevice, "%s", mounted);
+    return record;
+}
+
+// On Windows 2000 and XP the drives of USB and IEEE 1394 adapters follow, every group and every place; a drive
+// without a letter shows B: as its index says, a refused index shows '?'. Windows 98 has no extended part.
+TEST_F(UsbTree, ExtendedPartListsUsbAnd1394Drives)
+{
+    CDriveManager manager;
+    CHostAdapterArray& adapters = *manager.GetHostAdapters();
+    CHostAdapter ide;
+    ide.m_nBusType = 0;
+    ide.m_Targets.SetSize(1);
+    ide.m_Targets[0].Add(DriveRecord(3, "KORVATH ", "IDE DRIVE", "1.00", "not listed"));
+    CHostAdapter usb;
+    usb.m_nBusType = 4;
+    usb.m_Targets.SetSize(2);
+    usb.m_Targets[0].Add(DriveRecord(4, "KORVATH ", "DRW-9200U", "1.02", "\\??\\USBSTOR#CdRom&Ven_KORVATH#7&1&0"));
+    usb.m_Targets[1].Add(DriveRecord(-1, "OTHER   ", "CD-ROM", "0001", ""));
+    CHostAdapter firewire;
+    firewire.m_nBusType = 5;
+    firewire.m_Targets.SetSize(1);
+    firewire.m_Targets[0].Add(DriveRecord(1, "KORVATH ", "DRW-9200F", "2.00", "\\??\\SBP2#Korvath#1"));
+    adapters.Add(ide);
+    adapters.Add(usb);
+    adapters.Add(firewire);
+    CDriveManager* previous = g_pDriveManager;
+    g_pDriveManager = &manager;
+
+    CDeviceRecord probe = usb.m_Targets[0][0];
+    const std::string model = std::string(manager.GetModelName(probe));
+    const std::vector<std::string> expected = {
+        "Extended Information:", "---------------------",
+        "* (E:) " + model, "   KORVATH  DRW-9200U 1.02", "", "   \\??\\USBSTOR#CdRom&Ven_KORVATH#7&1&0", "",
+        "* (?:) " + model, "   OTHER    CD-ROM 0001", "", "   ", "",
+        "* (B:) " + model, "   KORVATH  DRW-9200F 2.00", "", "   \\??\\SBP2#Korvath#1", "",
+    };
+    std::vector<std::string> lines = List(Windows::WinXP);
+    auto extended = std::find(lines.begin(), lines.end(), "Extended Information:");
+    ASSERT_NE(lines.end(), extended);
+    EXPECT_EQ(expected, std::vector<std::string>(extended, lines.end()));
+
+    lines = List(Windows::Win98);
+    EXPECT_EQ(lines.end(), std::find(lines.begin(), lines.end(), "Extended Information:"));
+    EXPECT_EQ("", lines.back());
+    g_pDriveManager = previous;
 }
 
 // A serial number and IDs name the Enum key: Vid_04b4&Pid_8613 and ABC123; nothing stored gives an empty text.
