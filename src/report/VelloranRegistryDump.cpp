@@ -39,23 +39,6 @@ void CVelloranRegistryDump::AddLine(LPCTSTR pszLine)
     }
 }
 
-// Lines are formatted into a string that grows as needed: a long stored text is never cut or overflows, and a
-// stored text reaches the line through "%s", so its own '%' signs stay as they are.
-void CVelloranRegistryDump::Line(LPCSTR pszFormat, ...)
-{
-    va_list args;
-    va_start(args, pszFormat);
-    CString line;
-    line.FormatV(pszFormat, args);
-    va_end(args);
-    AddLine(line);
-}
-
-void CVelloranRegistryDump::Flag(LPCSTR pszLabel, bool bTrue)
-{
-    Line(" %s : %s", pszLabel, bTrue ? "true" : "false");
-}
-
 namespace {
 
 LPCSTR LamePresetText(LONG preset)
@@ -116,113 +99,25 @@ void CVelloranRegistryDump::DumpLameSettings(const BE_CONFIG* pConfig)
     if (pConfig == nullptr)
         return;
     const BE_CONFIG& c = *pConfig;
-    Line(" LAME Quality Preset : %s", LamePresetText(c.nPreset));
-    Line(" LAME MPEG : %s", LameMpegText(c.dwMpegVersion));
-    Line(" LAME Channel Mode : %s", LameChannelText(c.nMode));
-    Line(" LAME VBR : %s", LameVbrText(c.nVbrMethod));
+    VelloranLines out(*this);
+    out.Line(" LAME Quality Preset : %s", LamePresetText(c.nPreset));
+    out.Line(" LAME MPEG : %s", LameMpegText(c.dwMpegVersion));
+    out.Line(" LAME Channel Mode : %s", LameChannelText(c.nMode));
+    out.Line(" LAME VBR : %s", LameVbrText(c.nVbrMethod));
     if (c.dwSampleRate == 0)
-        AddLine(" LAME Output Sample Rate : Auto");
+        out.Add(" LAME Output Sample Rate : Auto");
     else
-        Line(" LAME Output Sample Rate : %d", int(c.dwReSampleRate));
-    Line(" LAME Constant/Minimum Bitrate: %d kbps", int(c.dwBitrate));
-    Line(" LAME Maximum Bitrate: %d kbps", int(c.dwMaxBitrate));
-    Line(" LAME ABR(kbps) : %d kbps", int(c.dwVbrAbr_bps / 1000u));
-    Line(" LAME Quality : %d", int(c.nQuality));
-    Line(" LAME VBR Quality : %d", int(c.nVBRQuality));
-    Flag("LAME Checksum", c.bCRC != 0);
-    Flag("LAME Copyright", c.bCopyright != 0);
-    Flag("LAME Original", c.bOriginal != 0);
-    Flag("LAME Private", c.bPrivate != 0);
-    Flag("LAME Strict ISO encoding", c.bStrictIso != 0);
-}
-
-// ---------------------------------------------------------------------------------------------------------------
-
-void VelloranLines::Flags(DWORD value, std::initializer_list<VelloranFlag> flags)
-{
-    for (const VelloranFlag& flag : flags)
-        Flag(flag.label, VelloranBit(value, flag.bit));
-}
-
-void VelloranLines::Choice(long code, std::initializer_list<VelloranChoice> choices)
-{
-    for (const VelloranChoice& choice : choices) {
-        if (choice.code == code) {
-            Add(choice.text);
-            return;
-        }
-    }
-}
-
-void VelloranLines::Flag(LPCSTR label, bool value)
-{
-    Line(" %s : %s", label, value ? "true" : "false");
-}
-
-void VelloranLines::Line(LPCSTR format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    CString line;
-    line.FormatV(format, args);
-    va_end(args);
-    m_dump.AddLine(line);
-}
-
-// A number setting written with a format holding one %d.
-void VelloranLines::Number(LPCSTR name, LPCSTR format)
-{
-    DWORD value = 0;
-    if (m_reader.Number(m_key, name, value))
-        Line(format, int(value));
-}
-
-// A text setting written with a format holding one %s.
-void VelloranLines::Text(LPCSTR name, LPCSTR format, bool needData)
-{
-    CString text;
-    if (m_reader.Text(m_key, name, text, needData))
-        Line(format, static_cast<LPCSTR>(text));
-}
-
-// A setting tested as a whole: true when it is not 0.
-void VelloranLines::FlagWhenNotZero(LPCSTR name, LPCSTR label)
-{
-    DWORD value = 0;
-    if (m_reader.Number(m_key, name, value))
-        Flag(label, value != 0);
-}
-
-// The "LameConfig" record: a value of another size fills the record as far as it goes, the rest stays 0.
-void VelloranLines::Lame(LPCSTR name)
-{
-    if (!m_reader.Read(m_key, name))
-        return;
-    BE_CONFIG config;
-    memset(&config, 0, sizeof config);
-    memcpy(&config, m_reader.Data(), m_reader.Size() < sizeof config ? m_reader.Size() : sizeof config);
-    m_dump.DumpLameSettings(&config);
-}
-
-bool VelloranLines::OpenSection(const CRegKeyOwner& parent, LPCSTR heading, LPCSTR underline, LPCSTR subkey,
-                                LPCSTR missing)
-{
-    Add(heading);
-    Add(underline);
-    if (OpenVelloranKey(parent, subkey, m_section)) {
-        m_key = m_section.get();
-        return true;
-    }
-    m_key = nullptr;
-    if (missing != nullptr)
-        Add(missing);
-    return false;
-}
-
-void VelloranLines::CloseSection()
-{
-    m_section.Close();
-    m_key = nullptr;
+        out.Line(" LAME Output Sample Rate : %d", int(c.dwReSampleRate));
+    out.Line(" LAME Constant/Minimum Bitrate: %d kbps", int(c.dwBitrate));
+    out.Line(" LAME Maximum Bitrate: %d kbps", int(c.dwMaxBitrate));
+    out.Line(" LAME ABR(kbps) : %d kbps", int(c.dwVbrAbr_bps / 1000u));
+    out.Line(" LAME Quality : %d", int(c.nQuality));
+    out.Line(" LAME VBR Quality : %d", int(c.nVBRQuality));
+    out.Flag("LAME Checksum", c.bCRC != 0);
+    out.Flag("LAME Copyright", c.bCopyright != 0);
+    out.Flag("LAME Original", c.bOriginal != 0);
+    out.Flag("LAME Private", c.bPrivate != 0);
+    out.Flag("LAME Strict ISO encoding", c.bStrictIso != 0);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -66,10 +66,6 @@ public:
     int m_nMode;
     // The root under which the products' keys are looked for; tests point it at a key of fixtures.
     HKEY m_hMachineRoot = HKEY_LOCAL_MACHINE;
-
-private:
-    void Line(LPCSTR pszFormat, ...) TAVISK_PRINTF_FORMAT(2, 3);
-    void Flag(LPCSTR pszLabel, bool bTrue);
 };
 
 #endif
