@@ -5,7 +5,6 @@
 #include "report/VelloranDumpLines.h"
 #include "report/VelloranValueReader.h"
 
-#include <cstdarg>
 #include <cstddef>
 #include <cstring>
 
