@@ -455,6 +455,17 @@ TEST_F(UsbTree, ControllersAndHubsThatFail)
     }
 }
 
+// A hub that names itself as the hub at one of its ports is walked only to a bounded depth.
+TEST_F(UsbTree, HubLoopEndsAtABoundedDepth)
+{
+    FakePort& loop = m_machine.hubs[kChildHub].ports[0];
+    loop.isHub = true;
+    loop.childHub = kChildHub;
+    const std::vector<std::string> lines = List(Windows::WinXP);
+    EXPECT_EQ(7, std::count(lines.begin(), lines.end(), "|   |---> Port[1] = Hub connected\n"));
+    EXPECT_EQ(7, std::count(lines.begin(), lines.end(), "  |  |---> Port[2] = Not enough power for device(5)"));
+}
+
 // Mode 4 sends every line to the list box, the hub line with its line feed too; modes other than 0, 1, 2 and 4
 // write nothing.
 TEST_F(UsbTree, OutputModes)
