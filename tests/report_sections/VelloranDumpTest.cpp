@@ -275,6 +275,10 @@ TEST(VelloranStudioDump, SectionsWithTheirValues)
           " Copies : 2", " Temp. path : C:\\Temp", " sound path : C:\\done.wav", " source path : E:",
           " destination path : F:"}},
         {"CD Copy, option 5", "CD Copy", {Dword("Parameter1", 5)}, " CD Copy", {" Copies : 1"}},
+        // Texts stored as bytes without a terminator end with the value; a zero byte ends them earlier.
+        {"CD Copy, texts as bytes", "CD Copy",
+         {Binary("ImagePath", "C:\\Temp"), Binary("SoundPath", std::string("a.wav\0junk", 10))}, " CD Copy",
+         {" Temp. path : C:\\Temp", " sound path : a.wav"}},
         {"CD Copy, simulate", "CD Copy", {Dword("Parameter1", 0x30)}, " CD Copy",
          {" WriteOption : Simulate ", " Copies : 3"}},
         {"AudioCD Maker", "AudioCD Maker",
