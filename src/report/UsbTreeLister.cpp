@@ -241,24 +241,19 @@ void CUsbTreeLister::ListUsbTree()
         return;
     CHostAdapterArray adapters;
     g_pDriveManager->CopyHostAdapters(adapters);
-    for (INT_PTR a = 0; a < adapters.GetSize(); ++a) {
-        CHostAdapter& adapter = adapters[a];
-        if (adapter.m_nBusType != 4 && adapter.m_nBusType != 5)
-            continue;
-        for (INT_PTR g = 0; g < adapter.m_Targets.GetSize(); ++g) {
-            for (INT_PTR d = 0; d < adapter.m_Targets[g].GetSize(); ++d) {
-                CDeviceRecord& record = adapter.m_Targets[g][d];
-                const int letter = record.m_nDriveLetter;
-                const char drive = (letter >= 0 && letter < 26) ? char('A' + letter) : '?';
-                const CString model = g_pDriveManager->GetModelName(record);
-                ListerLine(*this, "* (%c:) %s", drive, static_cast<LPCSTR>(model));
-                ListerLine(*this, "   %.8s %.16s %.4s", record.m_szVendor, record.m_szProduct, record.m_szRevision);
-                AddLine("");
-                ListerLine(*this, "   %.299s", record.m_szMountedDevice);
-                AddLine("");
-            }
-        }
-    }
+    ForEachDeviceRecord(adapters, [&](int nAdapter, CDeviceRecord& record) {
+        const int busType = adapters[nAdapter].m_nBusType;
+        if (busType != 4 && busType != 5)
+            return;
+        const int letter = record.m_nDriveLetter;
+        const char drive = (letter >= 0 && letter < 26) ? char('A' + letter) : '?';
+        const CString model = g_pDriveManager->GetModelName(record);
+        ListerLine(*this, "* (%c:) %s", drive, static_cast<LPCSTR>(model));
+        ListerLine(*this, "   %.8s %.16s %.4s", record.m_szVendor, record.m_szProduct, record.m_szRevision);
+        AddLine("");
+        ListerLine(*this, "   %.299s", record.m_szMountedDevice);
+        AddLine("");
+    });
 }
 
 DWORD CUsbTreeLister::EnumerateHostController(HANDLE hController)
@@ -462,19 +457,12 @@ char* GetDeviceDescFromDeviceClasses(LPCSTR pszPrefix, LPCSTR pszRest, char* psz
     CRegKeyOwner classes;
     if (!OpenPath(hMachineRoot, {"SYSTEM", "CurrentControlSet", "Control", "DeviceClasses", pszRest}, classes))
         return pszOut;
+    CStringArray names;
+    CRegistryKey::GetSubKeyNames(classes.get(), names, 200);
     CString match;
-    for (DWORD index = 0;; ++index) {
-        char name[201];
-        DWORD length = sizeof name;
-        const LONG result = RegEnumKeyExA(classes.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_MORE_DATA)
-            continue;
-        if (result != ERROR_SUCCESS)
-            break;
-        if (strstr(name, pszPrefix) != nullptr) {
-            match = name;
-            break;
-        }
+    for (INT_PTR i = 0; i < names.GetSize() && match.IsEmpty(); ++i) {
+        if (names[i].Find(pszPrefix) >= 0)
+            match = names[i];
     }
     if (match.IsEmpty())
         return pszOut;

@@ -1,7 +1,9 @@
 // tests/report_sections/UsbTreeTest.cpp
 // The USB section over a scripted topology answered through the device-I/O seam, with its registry descriptions,
 // on the Windows families whose lookups differ.
-#include "RegistryFixture.h"
+#include "support/PinnedWindowsVersion.h"
+#include "support/RegistryFixture.h"
+#include "support/StringLists.h"
 
 #include "drive/DeviceIo.h"
 #include "drive/DriveManager.h"
@@ -16,10 +18,11 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-using namespace sectiontest;
+using namespace testsupport;
 
 namespace {
 
@@ -275,39 +278,21 @@ FakeMachine Topology()
 // -- Windows versions --------------------------------------------------------------------------------------------
 
 enum class Windows { Win98, Win2000, WinXP, Server2003 };
-Windows g_windows = Windows::WinXP;
 
-BOOL PinnedVersion(OSVERSIONINFOEXA* info)
+// The version the framework reports while the object lives.
+std::unique_ptr<PinnedWindowsVersion> Pin(Windows windows)
 {
-    memset(info, 0, sizeof *info);
-    info->dwOSVersionInfoSize = sizeof *info;
-    switch (g_windows) {
+    switch (windows) {
     case Windows::Win98:
-        info->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
-        info->dwMajorVersion = 4;
-        info->dwMinorVersion = 10;
-        info->dwBuildNumber = 2222;
-        strcpy(info->szCSDVersion, " A ");
-        break;
+        return std::make_unique<PinnedWindowsVersion>(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, " A ");
     case Windows::Win2000:
-        info->dwPlatformId = VER_PLATFORM_WIN32_NT;
-        info->dwMajorVersion = 5;
-        info->dwBuildNumber = 2195;
-        break;
+        return std::make_unique<PinnedWindowsVersion>(VER_PLATFORM_WIN32_NT, 5, 0, 2195);
     case Windows::WinXP:
-        info->dwPlatformId = VER_PLATFORM_WIN32_NT;
-        info->dwMajorVersion = 5;
-        info->dwMinorVersion = 1;
-        info->dwBuildNumber = 2600;
-        break;
+        return std::make_unique<PinnedWindowsVersion>(VER_PLATFORM_WIN32_NT, 5, 1, 2600);
     case Windows::Server2003:
-        info->dwPlatformId = VER_PLATFORM_WIN32_NT;
-        info->dwMajorVersion = 5;
-        info->dwMinorVersion = 2;
-        info->dwBuildNumber = 3790;
         break;
     }
-    return TRUE;
+    return std::make_unique<PinnedWindowsVersion>(VER_PLATFORM_WIN32_NT, 5, 2, 3790);
 }
 
 class UsbTree : public ::testing::Test {
@@ -317,7 +302,6 @@ protected:
         m_machine = Topology();
         g_machine = &m_machine;
         m_previousTable = SetDeviceIoTable(&kFakeTable);
-        SetWindowsVersionQuery(PinnedVersion);
         // Descriptions of both Windows families and of the devices.
         const std::string nt5Class = std::string("SYSTEM\\CurrentControlSet\\Control\\Class\\") + kHcdClass;
         const std::string oldClass = std::string("SYSTEM\\CurrentControlSet\\Services\\Class\\") + kHcdClass;
@@ -338,14 +322,13 @@ protected:
     void TearDown() override
     {
         SetDeviceIoTable(m_previousTable);
-        SetWindowsVersionQuery(nullptr);
         EXPECT_TRUE(m_machine.open.empty()) << "every device handle is closed";
         g_machine = nullptr;
     }
 
     std::vector<std::string> List(Windows windows, int mode = kUsbModeLines)
     {
-        g_windows = windows;
+        const auto pinned = Pin(windows);
         CStringArray lines;
         CUsbTreeLister lister;
         lister.m_pLines = &lines;
@@ -483,7 +466,7 @@ TEST_F(UsbTree, OutputModes)
     lister.m_pListBox = &list;
     lister.m_nMode = kUsbModeList;
     lister.m_hMachineRoot = m_root.Key();
-    g_windows = Windows::WinXP;
+    const auto pinned = Pin(Windows::WinXP);
     lister.ListUsbTree();
     std::vector<std::string> listed;
     const int count = int(SendMessageA(hList, LB_GETCOUNT, 0, 0));
@@ -564,10 +547,11 @@ TEST_F(UsbTree, RegistryDescriptions)
                  {Text("DeviceDesc", std::string(150, 'x'))});
     EXPECT_EQ(std::string(99, 'x'), GetUsbDeviceDescFromEnum("Vid_0001&Pid_0002", "long", out, m_root.Key()));
 
-    g_windows = Windows::WinXP;
+    auto pinned = Pin(Windows::WinXP);
     EXPECT_STREQ("", GetDeviceDescFromDeviceClasses("USB", "ROOT_HUB#4&1b2c3d4e&0#{f18a0e88-c30c-11d0-8815-00a0c906bed8}",
                                                     out, m_root.Key()));
-    g_windows = Windows::Win98;
+    pinned.reset();
+    pinned = Pin(Windows::Win98);
     // A DeviceInstance of more than five parts is not followed.
     const std::string classes = "SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\deep\\";
     m_root.Write(classes + "#USB#x", {Text("DeviceInstance", "A\\B\\C\\D\\E\\F")});

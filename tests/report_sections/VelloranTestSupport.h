@@ -3,7 +3,8 @@
 #ifndef TAVISK_TESTS_REPORT_SECTIONS_VELLORANTESTSUPPORT_H
 #define TAVISK_TESTS_REPORT_SECTIONS_VELLORANTESTSUPPORT_H
 
-#include "RegistryFixture.h"
+#include "support/RegistryFixture.h"
+#include "support/StringLists.h"
 
 #include "report/VelloranRegistryDump.h"
 
@@ -11,6 +12,8 @@
 #include <vector>
 
 namespace sectiontest {
+
+using namespace testsupport;
 
 enum class Edition { Studio, Plus };
 

@@ -7,6 +7,7 @@
 #include "SupportFileReader.h"
 #include "gui/GuiTest.h"
 #include "gui/ProcessDriver.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,28 +22,6 @@ using guitest::RunGuiDriver;
 using namespace startup_test;
 
 namespace {
-
-std::string ReadFileBytes(const std::string& path)
-{
-    std::string text;
-    FILE* pFile = fopen(path.c_str(), "rb");
-    if (pFile == nullptr)
-        return text;
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, pFile)) > 0)
-        text.append(chunk, n);
-    fclose(pFile);
-    return text;
-}
-
-void WriteFileBytes(const std::string& path, const std::string& text)
-{
-    FILE* pFile = fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, pFile) << path;
-    fwrite(text.data(), 1, text.size(), pFile);
-    fclose(pFile);
-}
 
 std::vector<std::string> SplitCrLf(const std::string& text)
 {
@@ -116,7 +95,7 @@ TEST(ReportEndToEnd, ListTextFileAndSupportFileOfTheEmulatedMachine)
 {
     std::string machine;
     ASSERT_TRUE(ReadHostFile(TAVISK_SOURCE_DIR "/tests/startup/machines/korvath-drives.emu", machine));
-    WriteFileBytes(ProgramFolder() + "wnaspi32.emu", machine);
+    testsupport::WriteText(ProgramFolder() + "wnaspi32.emu", machine);
 
     SetMachineText("SOFTWARE\\Korvath\\Velloran\\General", "Version", "3.2.0.14");
     SetMachineNumber("SOFTWARE\\Korvath\\Velloran\\General", "Parameter", 0x21);
@@ -151,13 +130,13 @@ TEST(ReportEndToEnd, ListTextFileAndSupportFileOfTheEmulatedMachine)
     EXPECT_FALSE(Mentions(listed, "e2e-secret"));
 
     // The text file: the same parts; the support file: the text file without its software section, line by line.
-    const std::vector<std::string> lines = SplitCrLf(ReadFileBytes(text));
+    const std::vector<std::string> lines = SplitCrLf(testsupport::ReadText(text));
     ASSERT_GT(lines.size(), 20u) << "no text file written";
     for (const std::string& part : parts)
         EXPECT_TRUE(Has(lines, part)) << part;
     EXPECT_FALSE(Mentions(lines, "e2e-secret"));
 
-    const std::string file = ReadFileBytes(support);
+    const std::string file = testsupport::ReadText(support);
     std::string error;
     const std::vector<std::string> deciphered = reader::DecodeSupportFile(
         std::vector<uint8_t>(file.begin(), file.end()), reader::kSupportKeys, &error);

@@ -1,15 +1,15 @@
-// tests/report_sections/RegistryFixture.h
+// tests/support/RegistryFixture.h
 // A private registry root for one test: a key under HKEY_CURRENT_USER that stands in for HKEY_LOCAL_MACHINE and is
 // removed with everything below it when the object goes; values written by type.
-#ifndef TAVISK_TESTS_REPORT_SECTIONS_REGISTRYFIXTURE_H
-#define TAVISK_TESTS_REPORT_SECTIONS_REGISTRYFIXTURE_H
+#ifndef TAVISK_TESTS_SUPPORT_REGISTRYFIXTURE_H
+#define TAVISK_TESTS_SUPPORT_REGISTRYFIXTURE_H
 
 #include "framework/Framework.h"
 
 #include <string>
 #include <vector>
 
-namespace sectiontest {
+namespace testsupport {
 
 // One value: its name, its registry type and its bytes as stored.
 struct FixtureValue {
@@ -40,9 +40,6 @@ private:
     CRegistryKey m_key;
 };
 
-// Lines as std::string, for comparing with tables.
-std::vector<std::string> Lines(const CStringArray& lines);
-
-} // namespace sectiontest
+} // namespace testsupport
 
 #endif

@@ -1,9 +1,9 @@
-// tests/report_sections/RegistryFixture.cpp
-#include "RegistryFixture.h"
+// tests/support/RegistryFixture.cpp
+#include "support/RegistryFixture.h"
 
 #include <gtest/gtest.h>
 
-namespace sectiontest {
+namespace testsupport {
 
 FixtureValue Dword(const std::string& name, DWORD value)
 {
@@ -53,12 +53,4 @@ void RegistryRoot::Write(const std::string& path, const std::vector<FixtureValue
     }
 }
 
-std::vector<std::string> Lines(const CStringArray& lines)
-{
-    std::vector<std::string> result;
-    for (INT_PTR i = 0; i < lines.GetSize(); ++i)
-        result.emplace_back(static_cast<LPCSTR>(lines.GetAt(i)));
-    return result;
-}
-
-} // namespace sectiontest
+} // namespace testsupport
