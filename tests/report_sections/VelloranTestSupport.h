@@ -31,8 +31,8 @@ inline std::vector<std::string> RunDump(HKEY root, Edition edition, int mode = k
     return Lines(lines);
 }
 
-// The lines of a section after its heading and underline, up to the empty line that ends it. The n-th section of
-// that heading (two sections of the Plus dump share one key but not a heading; n serves repeated headings).
+// The lines of a section after its heading and underline, up to the empty line that ends it (empty when the
+// heading is missing). Headings are unique within a dump, also where two sections read one key.
 inline std::vector<std::string> SectionOf(const std::vector<std::string>& lines, const std::string& heading)
 {
     std::vector<std::string> section;
