@@ -157,4 +157,34 @@
 // The transfer-rate test windows
 #include "TransferResource.h"
 
+
+// Preferences sheet: the "General" page (proxy, update check) and the transfer-rate page.
+#define IDD_PROXY                       151
+#define IDD_PROP_TRANSFER_RATE          168
+#define IDC_USE_PROXY                   1005
+#define IDC_PROXY_USER                  1010
+#define IDC_PROXY_PASSWORD              1011
+#define IDC_PROXY_SERVER                1012
+#define IDC_PROXY_PORT                  1013
+#define IDC_AUTO_CHECK                  1023
+#define IDC_PREF_SIMULATE               1023
+#define IDC_PREF_OVERBURN               1061
+#define IDC_PREF_SAMPLE_LEN             1062
+#define IDC_PREF_TEST_EVERY             1063
+#define IDC_PREF_MAX_READ               1064
+#define IDC_PREF_MAX_READ_SPIN          1065
+#define IDC_PREF_MAX_DVD_READ           1066
+#define IDC_PREF_MAX_DVD_READ_SPIN      1067
+#define IDC_PREF_CD_READ_LEN            1068
+#define IDC_PREF_DVD_READ_LEN           1069
+#define IDC_PREF_TEST_EVERY_WRITE       1070
+#define IDC_PREF_MAX_WRITE              1071
+#define IDC_PREF_MAX_WRITE_SPIN         1072
+#define IDC_PREF_MAX_DVD_WRITE          1073
+#define IDC_PREF_MAX_DVD_WRITE_SPIN     1074
+#define IDC_PREF_CD_WRITE_LEN           1075
+#define IDC_PREF_DVD_WRITE_LEN          1076
+#define IDC_PREF_DATA_FORMAT            1077
+#define IDC_PREF_OVERBURN_LEN           1078
+
 #endif

@@ -45,7 +45,8 @@ CMainDlg::CMainDlg(CWnd* pParent)
       m_nPrefStartPage(0),
       m_bLayoutReady(0),
       m_buttonRatio(),
-      m_rcMinTrack()
+      m_rcMinTrack(),
+      m_nDvdWriteLength(kDvdLength5GB)
 {
     m_pFont->CreatePointFont(90, "MS Shell Dlg");
     g_pDriveManager = new (std::nothrow) CDriveManager;
@@ -270,7 +271,4 @@ void CMainDlg::OnExit()
     OnCancel();
 }
 
-void CMainDlg::OnPreferences()
-{
-}
 

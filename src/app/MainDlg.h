@@ -103,6 +103,7 @@ public:
     RECT m_rcMinTrack;                       // window rectangle (screen) recorded by OnInitDialog: minimum size
     CStringArray m_arrCapture;               // report section: video capture
     TransferRateSettings m_transferRate;     // the test pages' settings as loaded and saved
+    DWORD m_nDvdWriteLength;                 // the DVD write graph's length in kilobytes (not stored)
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

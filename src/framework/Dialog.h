@@ -52,11 +52,12 @@ public:
 
 protected:
     BOOL OnLayerMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+    // The window a modal dialog (or sheet) is owned by and disables while it runs.
+    HWND ModalOwner() const;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     LPCTSTR TemplateName() const;
-    HWND ModalOwner() const;
     HWND CreateFromTemplate(HWND hWndParent);
     void RunModalLoop();
 
