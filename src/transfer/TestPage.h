@@ -112,6 +112,8 @@ public:
         ON_WM_SHOWWINDOW()
         ON_WM_PAINT()
         ON_MESSAGE(WM_RBUTTONDOWN, OnRButtonDownMessage)
+        ON_COMMAND(ID_TRANSFER_SAVE_IMAGE, OnSaveToImage)
+        ON_COMMAND(ID_TRANSFER_SAVE_HTML, OnSaveToHtml)
     END_MSG_MAP()
 
     // The page's graph (TestPageGraph.cpp).
@@ -120,6 +122,13 @@ public:
     void UpdateGraphAxes();
     // The whole graph on a DC: the page on screen, or the picture export's surface (bExport: white background).
     void DrawGraphTo(HDC hdc, bool bExport);
+
+    // The popup menu's "To Image" and "To HTML" (TestPageExport.cpp).
+    void OnSaveToImage();
+    void OnSaveToHtml();
+    // The graph as a picture of the export's size, saved as BMP or PNG by the extension (lower case; one that
+    // names neither saves nothing and counts as done). False when the file could not be written.
+    bool SaveGraphPicture(const CString& strPath, const CString& strExtension);
 
     // Progress of the run (the handler of the page's progress message). Returns 0.
     LRESULT OnTestProgress(WPARAM nCode, LPARAM nValue);

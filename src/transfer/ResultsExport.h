@@ -1,0 +1,37 @@
+// src/transfer/ResultsExport.h
+// Saving a test page's results: the file name asked in a Save-As dialog, the graph as a BMP or PNG picture and an
+// HTML page beside it that shows the picture and the result texts of every stored run.
+#ifndef TAVISK_TRANSFER_RESULTSEXPORT_H
+#define TAVISK_TRANSFER_RESULTSEXPORT_H
+
+#include "framework/String.h"
+#include "transfer/TestRunRing.h"
+
+#include <functional>
+
+// The Save-As dialog "Save image file as", starting in the current folder, BMP or PNG. On success: the folder
+// (with its trailing backslash), the file name with its extension, and at most three characters of the extension
+// (empty when the name has none). False when the user cancelled; the outputs are then untouched.
+bool AskImageFileName(CString& rFolder, CString& rFileName, CString& rExtension);
+
+// The HTML page's name for a picture name: the name without its last four characters, then ".html".
+CString HtmlNameForPicture(const CString& strPictureName);
+
+// Texts with the characters that mean markup in HTML written as entities.
+CString HtmlEscape(const CString& strText);
+
+// What the page's HTML needs besides the stored runs.
+struct ResultsHtmlInput {
+    TestPageKind kind = kTestPageCdRead;
+    CString version;            // "1.25"
+    CString date;               // the long date of the export
+    CString pictureName;        // the image reference, as chosen
+    // DVD write page only: the inserted medium's rated speed and the drive's write speeds, asked for each run
+    // block at export time.
+    std::function<void(CString& rDiscSpeeds, CString& rDriveSpeeds)> dvdWriteSpeeds;
+};
+
+// The whole page, lines ending in CR LF.
+CString BuildResultsHtml(const ResultsHtmlInput& input, const TestRunRing& ring);
+
+#endif

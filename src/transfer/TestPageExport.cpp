@@ -1,0 +1,110 @@
+// src/transfer/TestPageExport.cpp — CTestPageDlg: the graph saved as a picture and the runs as an HTML page.
+#include "transfer/TestPage.h"
+
+#include "controls/BitmapImage.h"
+#include "controls/MemoryDC.h"
+#include "drive/DriveManager.h"
+#include "framework/MessageBox.h"
+#include "resource.h"
+#include "transfer/ResultsExport.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+void ReportUnwritable(const CString& strPath)
+{
+    CString text;
+    text.Format("The file %s could not be written.", static_cast<LPCSTR>(strPath));
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+CString LongDateNow()
+{
+    SYSTEMTIME now = {};
+    ::GetSystemTime(&now);
+    char szDate[100] = {};
+    ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_LONGDATE, &now, nullptr, szDate, sizeof szDate);
+    return CString(szDate);
+}
+
+}
+
+bool CTestPageDlg::SaveGraphPicture(const CString& strPath, const CString& strExtension)
+{
+    CString ext = strExtension;
+    ext.MakeLower();
+    const bool bBmp = ext.Find("bmp") >= 0;
+    const bool bPng = !bBmp && ext.Find("png") >= 0;
+    if (!bBmp && !bPng)
+        return true;
+    UpdateGraphAxes();
+    CRect rcWindow;
+    GetWindowRect(&rcWindow);
+    const GraphLayout& layout = m_pGraph->layout;
+    std::unique_ptr<CBitmap> bitmap;
+    {
+        CClientDC client(this);
+        CMemoryDC surface(rcWindow.Width() + 20, layout.height + layout.labelHeight + 20, &client,
+                          RGB(255, 255, 255));
+        DrawGraphTo(surface.m_hDC, true);
+        bitmap.reset(surface.ReleaseBitmap());
+    }
+    CBitmapImage image;
+    if (!bitmap || !image.CreateFromHBITMAP(static_cast<HBITMAP>(bitmap->GetSafeHandle())))
+        return false;
+    return image.Save(strPath, bBmp ? CBitmapImage::formatBmp : CBitmapImage::formatPng);
+}
+
+void CTestPageDlg::OnSaveToImage()
+{
+    CString folder, name, ext;
+    if (!AskImageFileName(folder, name, ext))
+        return;
+    CString path = folder + name;
+    if (!SaveGraphPicture(path, ext))
+        ReportUnwritable(path);
+}
+
+// The page is written to the chosen folder by its full path; the picture first, then the page. When either
+// cannot be written, neither file is left behind.
+void CTestPageDlg::OnSaveToHtml()
+{
+    CString version;
+    version.LoadString(IDS_VERSION);
+    CString folder, name, ext;
+    if (!AskImageFileName(folder, name, ext))
+        return;
+    const CString htmlPath = folder + HtmlNameForPicture(name);
+    const CString picturePath = folder + name;
+    std::FILE* pFile = std::fopen(htmlPath, "wb");
+    if (pFile == nullptr) {
+        ReportUnwritable(htmlPath);
+        return;
+    }
+    if (!SaveGraphPicture(picturePath, ext)) {
+        std::fclose(pFile);
+        ::DeleteFileA(htmlPath);
+        ReportUnwritable(picturePath);
+        return;
+    }
+    ResultsHtmlInput input;
+    input.kind = m_traits.kind;
+    input.version = version;
+    input.date = LongDateNow();
+    input.pictureName = name;
+    if (m_traits.kind == kTestPageDvdWrite && g_pDriveManager != nullptr) {
+        input.dvdWriteSpeeds = [this](CString& rDisc, CString& rDrive) {
+            rDisc = g_pDriveManager->GetDvdMediaSpeedText(m_currentDrive, FALSE);
+            rDrive = g_pDriveManager->GetDvdWriteSpeedList(m_currentDrive);
+        };
+    }
+    const CString html = BuildResultsHtml(input, *m_pRing);
+    bool bOk = std::fwrite(static_cast<LPCSTR>(html), 1, size_t(html.GetLength()), pFile) == size_t(html.GetLength());
+    bOk = std::fclose(pFile) == 0 && bOk;
+    if (!bOk) {
+        ::DeleteFileA(htmlPath);
+        ReportUnwritable(htmlPath);
+    }
+}
