@@ -222,6 +222,60 @@ public:
     // ---------------------------------------------------------------------------------------------------------
 
     // ---------------------------------------------------------------------------------------------------------
+    // Media and disc identification (DiscIdentification.cpp, DiscManufacturer.cpp, SubChannel.cpp,
+    // RawSectors.cpp, Sessions.cpp).
+
+    // Recorded capacity in 2048-byte blocks; 0 when it cannot be determined.
+    long GetRecordedCapacity(CDeviceRecord& record);
+    // Blocks a DVD offers for writing; 0 when it cannot be determined or no DVD is loaded.
+    long GetWritableCapacity(CDeviceRecord& record);
+    // True when the medium is blank; false also when the disc information cannot be read.
+    bool IsBlankMedia(CDeviceRecord& record);
+    // The manufacturer identification of a recordable DVD into pszText (at least 64 characters), empty when it
+    // cannot be read; returns pszText.
+    char* GetDvdMediaIdText(CDeviceRecord& record, char* pszText);
+    // The one-line description of the loaded disc into pszText (at least kDiscTextSize characters; "-" when the
+    // drive is not ready or the disc cannot be read) and its volume label into pszLabel (at least kDiscLabelBuffer
+    // characters, at most 32 used; empty when the disc has none). pCdText, when not null, holds
+    // kCdTextBufferSize bytes and receives the disc's CD-TEXT data.
+    void GetDiscTypeText(CDeviceRecord& record, char* pszLabel, char* pszText, BYTE* pCdText);
+
+    // The maker of a recordable CD from its ATIP lead-in code (full TOC when the ATIP cannot be read): the full
+    // text into pszText (at least 200 characters, returned), the matched row's value (kDiscMakerNoMatchValue
+    // without a match), and the two partial texts of the write test pages (at least 200 characters each).
+    char* GetDiscManufacturer(CDeviceRecord& record, char* pszText, LONG* pValue, char* pszNamePart,
+                              char* pszTimePart);
+
+    // Sectors with sub-channel data (2448-byte blocks: 2352 bytes, then 96 bytes of raw P-W), by the maker's
+    // audio read, READ(6) in raw density or READ CD, whichever the drive takes.
+    ExecStatus ReadSectorsWithSubcode(CDeviceRecord& record, long lba, int nCount, int nBlockSize, BYTE* pBuffer);
+    // The media catalogue number and a track's ISRC from the Q sub-channel into a 24-byte record: byte 8 bit 7
+    // set when valid, the characters from byte 9. Return the status of the last command.
+    ExecStatus ReadMediaCatalogNumber(CDeviceRecord& record, BYTE* pRecord24);
+    ExecStatus ReadTrackIsrc(CDeviceRecord& record, int nTrack, BYTE* pRecord24);
+    // The Q track numbers of the ten sectors from lba (lead-out: 110); nothing for a negative lba.
+    void ReadQTrackNumbers(CDeviceRecord& record, long lba, int* pResults10);
+
+    // Raw sectors of nBlockSize bytes (the caller has set the block length of old-style drives).
+    ExecStatus ReadRawSectors(CDeviceRecord& record, long lba, int nCount, int nBlockSize, BYTE* pBuffer);
+    // 2352-byte sectors; switches the block length of old-style drives for the read and restores it.
+    ExecStatus ReadRawSectorsWithBlockLength(CDeviceRecord& record, long lba, int nCount, BYTE* pBuffer);
+    int GetSectorMode(CDeviceRecord& record, long lba);   // mode byte, -1 when unreadable
+    int IsMode2Sector(CDeviceRecord& record, long lba);   // 2 Mode 2, 6 other, 0 unreadable
+    int CountTrackRunOutBlocks(CDeviceRecord& record, int nTrackIndex, long trackStart, long trackLength,
+                               BOOL bFullToc);
+    long GetSessionLeadOut(CDeviceRecord& record, int nTrack);
+    int IsSessionLastTrack(CDeviceRecord& record, int nTrack, int nFlag);
+    bool IsDiscAppendable(CDeviceRecord& record);
+    void MeasureTrackExtent(CDeviceRecord& record, int nTrack, long* pStart, long* pLength, BOOL bFullToc);
+    void FillTrackRange(CDeviceRecord& record, int nTrack, BYTE* pRange10, BOOL bFullToc);
+    int GetTrackRange(CDeviceRecord& record, BYTE track, BYTE* pRange10, BOOL bFullToc);
+    int CountSessionOneTracks(CDeviceRecord& record, int* pCount, int* pPregap);
+    void GetTrackExtent(CDeviceRecord& record, int nTrack, long* pStart, long* pEnd);
+    // End of media block.
+    // ---------------------------------------------------------------------------------------------------------
+
+    // ---------------------------------------------------------------------------------------------------------
     // Discovery: drive registry keys (DriveRegistryKeys.cpp), owned and edited by the discovery code.
     BOOL FindDeviceEnumKey(CDeviceRecord& record, char* pszDescription);
     void SetAutoInsertNotificationWin9x(CDeviceRecord& record, int nChannel, BOOL bDrive0, BOOL bEnable);
@@ -235,6 +289,92 @@ public:
     ExecStatus ReadVendorInfoBlock(CDeviceRecord& record, DWORD address, int nLength, BYTE* pBuffer);
 
     // ---------------------------------------------------------------------------------------------------------
+    // Drive features and settings (FeatureQueries.cpp, WriterQuery.cpp). Every predicate looks the model up
+    // afresh; none keeps state between calls.
+    bool IsCdWriter(CDeviceRecord& record);                 // writes CD-R or CD-RW
+    bool IsDvdWriter(CDeviceRecord& record);                // writes some recordable DVD
+    bool SupportsC2Pointers(CDeviceRecord& record);
+    bool HasBufferUnderrunProof(CDeviceRecord& record);
+    bool IsSpeedamodeSupported(CDeviceRecord& record);
+    bool IsStratafitSupported(CDeviceRecord& record);
+    bool IsReadModeSettingSupported(CDeviceRecord& record);  // the 0xE9 0xBB read-mode setting
+    bool HasFirmwareFeature1(CDeviceRecord& record);
+    bool HasFirmwareFeature2(CDeviceRecord& record);
+    bool HasFirmwareFeature3(CDeviceRecord& record);
+    bool HasFirmwareFeature4(CDeviceRecord& record);
+    bool HasFirmwareFeature5(CDeviceRecord& record);
+    bool HasFirmwareFeature6(CDeviceRecord& record);
+    bool HasFirmwareFeature7(CDeviceRecord& record);
+    bool HasFirmwareFeature8(CDeviceRecord& record);
+    int GetFirmwareFeatureLevel(CDeviceRecord& record);     // 0, 1 or 17
+    // The vendor mode command 0xE9 in its forms (length in bytes 9-10, data from the drive), and 0xD5 (data to
+    // the drive, length in byte 10).
+    ExecStatus VendorModeCommand(CDeviceRecord& record, int nSet, BYTE subCommand, BYTE value, int nLength,
+                                 BYTE* pBuffer);
+    ExecStatus VendorSetting(CDeviceRecord& record, int nSet, BYTE subCommand, BYTE value1, BYTE value2,
+                             int nLength, BYTE* pBuffer);
+    ExecStatus VendorModeFlagsCommand(CDeviceRecord& record, int nSet, BYTE subCommand, int nFlagA, int nFlagB,
+                                      int nLength, BYTE* pBuffer);
+    ExecStatus VendorModeRawCommand(CDeviceRecord& record, const BYTE* pBytes2to7, int nLength, BYTE* pBuffer);
+    ExecStatus VendorSetting22Command(CDeviceRecord& record, BYTE value, int nSet, BYTE value2, int nLength,
+                                      BYTE* pBuffer);
+    ExecStatus VendorD5Command(CDeviceRecord& record, BYTE b2, BYTE b3, BYTE b4, int nLength, BYTE* pBuffer);
+    // The drive option of the DVD write test: 0 off, 1 on, 2 the ending form.
+    ExecStatus SetVendorOption(CDeviceRecord& record, int nOption, int nLength, BYTE* pBuffer);
+    // "%d.%d.%d%c" of the usage counter(s), or ""; the buffer holds at least 40 characters and is returned.
+    char* GetUsageCounterText(CDeviceRecord& record, char* pszText);
+    int GetSelectedWriteSpeed(CDeviceRecord& record);       // KB/s, page 0x2A bytes 28-29; 0 when unreadable
+    int GetBlockLength(CDeviceRecord& record);              // 0 on failure
+    ExecStatus SetBlockLength(CDeviceRecord& record, int nBlockLength, int nDensityFlag);
+    ExecStatus Write6Or10(CDeviceRecord& record, long lba, BYTE nBlocks, BYTE* pBuffer);
+    // A copy of the first record that carries the letter index; a default record when none does.
+    CDeviceRecord GetDriveByLetter(int nDriveLetter);
+
+    // Drive description texts (DriveTexts.cpp)
+    // Serial number into a buffer of at least 30 characters (never more than 29 bytes written).
+    bool GetSerialNumberText(CDeviceRecord& record, char* pszText);
+    BYTE GetJumperSettings(CDeviceRecord& record);
+    CString GetTlaCodeText(CDeviceRecord& record);          // "TLA:" and four characters, or empty
+    // "ID:<target>  <name>" into a buffer of at least 33 characters.
+    void GetDriveLabel(CDeviceRecord& record, char* pszText);
+
+    // CD speeds (CdSpeeds.cpp). Commands carry KB/s; the read speed in X is KB/s / 176 as read, X × 177 as sent;
+    // 0xFFFF asks for the maximum.
+    ExecStatus SetCdSpeed(CDeviceRecord& record, int nReadKbps, int nWriteKbps);
+    int GetMaxWriteSpeed(CDeviceRecord& record);            // KB/s; 9152 when page 0x2A cannot be read
+    int GetCurrentWriteSpeed(CDeviceRecord& record);        // KB/s; 0 when page 0x2A cannot be read
+    int GetMaxReadSpeed(CDeviceRecord& record);             // X; 0 when unreadable
+    int SetCdReadSpeed(CDeviceRecord& record, int nSpeedX); // 0 = maximum; always returns 0
+    // The read-speed text into a buffer of at least 16 characters; nUnused is ignored.
+    char* GetReadSpeedText(CDeviceRecord& record, int nUnused, char* pszText);
+    char* GetReadSpeedDisplayText(CDeviceRecord& record, int nUnused, char* pszText);
+    int GetReadSpeedIndex(CDeviceRecord& record);
+    bool FillCdReadSpeedCombo(CDeviceRecord& record, CComboBox& combo);
+    bool ApplyCdReadSpeedFromCombo(CDeviceRecord& record, CComboBox& combo);
+
+    // DVD speeds (DvdSpeeds.cpp). 1 X = 1385 KB/s. SetStreamingSpeeds: read -1 = maximum; write 0 = keep the
+    // selected one, -1 = maximum.
+    ExecStatus SetStreamingSpeeds(CDeviceRecord& record, int nReadKbps, int nWriteKbps);
+    int GetDvdReadSpeed(CDeviceRecord& record);             // KB/s; 0 when unreadable
+    char* GetReadSpeedListText(CDeviceRecord& record, char* pszText);   // buffer of at least 16 characters
+    int FillDvdReadSpeedCombo(CDeviceRecord& record, CComboBox& combo);
+    ExecStatus ApplyDvdReadSpeedFromCombo(CDeviceRecord& record, CComboBox& combo);
+    CString GetDvdWriteSpeedList(CDeviceRecord& record);
+    CString GetDvdMediaSpeedText(CDeviceRecord& record, BOOL bHighestOnly);
+    bool FillWriteSpeedCombo(CDeviceRecord& record, CComboBox& combo, BOOL bDvd);
+    bool ApplyWriteSpeedFromCombo(CDeviceRecord& record, CComboBox& combo, BOOL bDvd);
+
+    // The per-model CD read-speed cache under the program's registry key, the install directory and the help
+    // file (SpeedCache.cpp, InstallPaths.cpp).
+    int LoadSpeedCache(CDeviceRecord& record, int* pSpeeds60);  // number of speeds in X, fastest first
+    void DetectSupportedSpeeds(CDeviceRecord& record);
+    void SaveSpeedCache(CDeviceRecord& record, const char* pszSpeeds, int nCount);
+    void GetInstallPaths(char* pszPath260);                 // the install directory without trailing backslash
+    CString GetHelpFilePath();
+    // End of drive features block.
+    // ---------------------------------------------------------------------------------------------------------
+
+    // ---------------------------------------------------------------------------------------------------------
     // Texts of the program and of the ASPI layer (DriveManagerTexts.cpp).
     // Version, description and company of the file named by the ASPI DLL name, each "n/a" when missing; the
     // buffers hold kAspiDllNameSize characters each. On the Windows 2000 family the version carries string 135.
@@ -245,6 +385,18 @@ public:
 
     char m_szStartDir[MAX_PATH];   // current directory at construction, without a trailing backslash
 };
+
+// Sizes of the disc description's buffers.
+const int kDiscTextSize = 200;
+const int kDiscLabelBuffer = 1000;
+
+// "  " and the text of a sense code: no disc, TOC being read, or unspecified; returns pszText (at least 64
+// characters).
+char* SenseToText(int32_t nSenseCode, char* pszText);
+
+// The display form of a speed text: the first 'X' becomes " X" ("20-48X CAV" -> "20-48 X CAV"); "", "maximum" and
+// a text already in that form ("40 X") stay. The buffer needs room for one more character. Returns pszText.
+char* FormatSpeedText(char* pszText);
 
 extern CDriveManager* g_pDriveManager;   // the one drive manager; null before the main dialog made it
 extern BYTE g_bIsWindows2000;            // 1 on Windows NT 5.0 exactly
