@@ -1,7 +1,11 @@
 // src/framework/Socket.cpp
+#include <winsock2.h>
+
 #include "framework/Socket.h"
 
 #include <cstring>
+
+static_assert(kSocketStream == SOCK_STREAM && kSocketError == SOCKET_ERROR, "Winsock constants");
 
 namespace {
 
@@ -37,7 +41,7 @@ BOOL CSocket::Fail(int nError)
 BOOL CSocket::Create(UINT nSocketPort, int nSocketType, long lEvent, LPCSTR lpszSocketAddress)
 {
     Close();
-    if (nSocketType != SOCK_STREAM)
+    if (nSocketType != kSocketStream)
         return Fail(WSAESOCKTNOSUPPORT);
     m_dwStartTick = ::GetTickCount();
     SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);

@@ -6,15 +6,18 @@
 // A wait that gives up fails with WSAETIMEDOUT or WSAEINTR (GetLastError tells which).
 //
 // AfxSocketInit starts Winsock for the calling thread's process (each call is counted by Winsock itself).
+//
+// The header leaves <winsock2.h> to Socket.cpp, so that it can follow <windows.h> anywhere.
 #ifndef TAVISK_FRAMEWORK_SOCKET_H
 #define TAVISK_FRAMEWORK_SOCKET_H
 
-#include <winsock2.h>
 #include <windows.h>
 
 BOOL AfxSocketInit();
 
 const DWORD kSocketWaitSliceMs = 250;
+const int kSocketStream = 1;    // SOCK_STREAM
+const int kSocketError = -1;    // SOCKET_ERROR
 
 class CSocket {
 public:
@@ -26,7 +29,7 @@ public:
     // Makes the socket (SOCK_STREAM only) and binds it to the given local port and address (0 and NULL: any).
     // lEvent is the FD_* mask of the class library's form; this socket reports nothing by window messages, so it
     // is accepted and unused. The time limit starts here.
-    BOOL Create(UINT nSocketPort = 0, int nSocketType = SOCK_STREAM, long lEvent = 63,
+    BOOL Create(UINT nSocketPort = 0, int nSocketType = kSocketStream, long lEvent = 63,
                 LPCSTR lpszSocketAddress = NULL);
 
     // pAbort: a flag another thread sets to stop every wait at once (NULL: none); dwTimeLimitMs: how long the
@@ -35,9 +38,9 @@ public:
 
     // A dotted IPv4 address, else a name resolved by the name service.
     BOOL Connect(LPCSTR lpszHostAddress, UINT nHostPort);
-    // Hands over all nLength bytes (looping over partial sends); returns nLength, or SOCKET_ERROR.
+    // Hands over all nLength bytes (looping over partial sends); returns nLength, or kSocketError.
     int Send(const void* pBuffer, int nLength);
-    // Up to nLength bytes once at least one arrived; 0 when the peer closed the connection; SOCKET_ERROR.
+    // Up to nLength bytes once at least one arrived; 0 when the peer closed the connection; kSocketError.
     int Receive(void* pBuffer, int nLength);
     void Close();
 
@@ -50,7 +53,7 @@ private:
     BOOL Wait(bool bWrite);
     BOOL Fail(int nError);
 
-    SOCKET m_socket;
+    UINT_PTR m_socket;   // SOCKET
     const volatile LONG* m_pAbort;
     DWORD m_dwStartTick;
     DWORD m_dwTimeLimitMs;

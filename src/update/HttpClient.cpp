@@ -164,7 +164,7 @@ BOOL CHttpClient::Connect(const CString& strHost, int nPort)
     m_pSocket.reset(new CSocket);
     const CString& strTargetHost = m_bUseProxy ? m_strProxyHost : strHost;
     const UINT nTargetPort = m_bUseProxy ? m_nProxyPort : static_cast<UINT>(nPort);
-    if (!m_pSocket->Create(0, SOCK_STREAM, 63, NULL)) {
+    if (!m_pSocket->Create(0, kSocketStream, 63, NULL)) {
         m_strError = kUnableToConnect;
         Close();
         return FALSE;
@@ -232,7 +232,7 @@ BOOL CHttpClient::ReceiveHeader(CString* pHeader)
             return FALSE;
         }
         const int nReceived = m_pSocket->Receive(&buffer[nLength], 1);
-        if (nReceived == SOCKET_ERROR) {
+        if (nReceived == kSocketError) {
             m_strError += kReceiveFailed;
             return FALSE;
         }
@@ -316,7 +316,7 @@ BOOL CHttpClient::ReceiveBody(int nLength, char* pBuffer, CFile* pFile, HWND hPr
         const int nWanted = nLength - nReceived < kBodyChunkSize ? nLength - nReceived : kBodyChunkSize;
         std::fill(chunk.begin(), chunk.end(), 0);
         const int nChunk = m_pSocket->Receive(&chunk[0], nWanted);
-        if (nChunk == SOCKET_ERROR || nChunk == 0) {
+        if (nChunk == kSocketError || nChunk == 0) {
             m_strError += kReceiveFailed;
             if (pFile != NULL)
                 DiscardFile(pFile);

@@ -3,9 +3,13 @@
 #ifndef TAVISK_TESTS_UPDATE_UPDATETESTSUPPORT_H
 #define TAVISK_TESTS_UPDATE_UPDATETESTSUPPORT_H
 
+#include "drive/DriveManager.h"
 #include "framework/String.h"
 
 #include <string>
+#include <vector>
+
+struct IEmuMachine;
 
 namespace updatetest {
 
@@ -21,6 +25,37 @@ CString ProxyPassword();
 int ClosedPort();
 // Starts Winsock for the test thread once.
 void StartSockets();
+
+// The requests the service has received so far, each as its bytes (empty without a log).
+std::vector<std::string> ServiceRequests();
+
+// The registry value "UpdatePath" of the sibling product's key: written (stored as the program stores it) or
+// removed with its key.
+void SetUpdatePath(const CString& strUrl);
+void RemoveUpdatePath();
+void SetRawUpdatePath(DWORD dwType, const void* pData, DWORD nSize);
+
+// A pass-through drive manager whose drive letters are emulated drives, installed as g_pDriveManager while it
+// lives. Each AddDrive puts a drive behind the next letter (D: onward), as the next target of the given adapter.
+class UpdateMachine {
+public:
+    UpdateMachine();
+    ~UpdateMachine();
+    UpdateMachine(const UpdateMachine&) = delete;
+    UpdateMachine& operator=(const UpdateMachine&) = delete;
+
+    CDeviceRecord& AddDrive(int nAdapter, const char* pszVendor, const char* pszProduct, const char* pszRevision,
+                            int* pnDrive = nullptr);
+    // The record as the manager's adapter list holds it.
+    CDeviceRecord& Record(int nAdapter, int nTarget);
+
+    IEmuMachine* m_pMachine;
+    CDriveManager m_Manager;
+
+private:
+    CDriveManager* m_pSavedManager;
+    int m_nNextLetter;
+};
 
 }
 

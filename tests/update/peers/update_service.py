@@ -5,8 +5,9 @@
 # same way), so one server plays every behaviour a test needs:
 #   /echo...        200, the body is the request exactly as it arrived (its bytes up to a pause of 300 ms)
 #   /check...       the update service: the POST body "product=<identification>" (blanks as %20) is looked up in
-#                   the firmware file (lines "identification;version;third"; the identification without trailing
-#                   blanks); an unknown drive gets "<identification>;0.00;N/A"
+#                   the firmware file (lines "identification;version;third", the identification without trailing
+#                   blanks, or "@identification|answer" for an answer of any shape); an unknown drive gets
+#                   "<identification>;0.00;N/A"
 #   /status/<code>  that status with a reason phrase and no body
 #   /malformed      200 with a body that names no drive
 #   /nolength       200 with a body but no Content-Length line
@@ -187,7 +188,10 @@ def load_firmware(path):
         with open(path, encoding="latin-1") as f:
             for line in f:
                 line = line.rstrip("\r\n")
-                if line and not line.startswith("#"):
+                if line.startswith("@"):
+                    key, _, raw = line[1:].partition("|")
+                    table[key] = raw
+                elif line and not line.startswith("#"):
                     table[line.split(";", 1)[0]] = line
     return table
 
