@@ -103,11 +103,6 @@ void CMainDlg::CreateTestWindows()
 {
 }
 
-// Reads the program settings and the transfer-rate settings from the registry.
-void CMainDlg::LoadSettings()
-{
-}
-
 void CMainDlg::SetReportTabStops()
 {
     m_list.SendMessage(LB_SETTABSTOPS, 4, reinterpret_cast<LPARAM>(kReportTabStops));

@@ -5,10 +5,11 @@
 #define TAVISK_APP_MAINDLG_H
 
 #include "app/AppMessages.h"
-#include "app/ProxySettings.h"
+#include "update/ProxySettings.h"
 #include "drive/DeviceRecord.h"
 #include "framework/Framework.h"
 #include "resource.h"
+#include "transfer/TransferRateSettings.h"
 
 class CFWUpdateDlg;
 class CReportWriter;
@@ -31,6 +32,13 @@ public:
     BOOL OnInitDialog() override;
 
     void CreateTestWindows();
+
+    // Settings in the registry: LoadSettings reads the program settings into m_proxy and m_nAutoFW and then the
+    // transfer-rate settings; SaveSettings writes both groups. Neither reports anything.
+    void LoadSettings();
+    void SaveSettings();
+    void LoadTransferRateSettings();
+    void SaveTransferRateSettings();
     void AddListLineFormat(LPCTSTR pszText);
     void AddListLine(const CString& strLine);
 
@@ -95,6 +103,7 @@ public:
     double m_buttonRatio[4];                 // Save, Print, Refresh, Exit: initial left edge / outer window width
     RECT m_rcMinTrack;                       // window rectangle (screen) recorded by OnInitDialog: minimum size
     CStringArray m_arrCapture;               // report section: video capture
+    TransferRateSettings m_transferRate;     // the test pages' settings as loaded and saved
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -123,7 +132,6 @@ private:
     // Steps of OnInitDialog, in the order it runs them.
     void RecordLayout();
     void ResetProxySettings();
-    void LoadSettings();
     void SetReportTabStops();
     void ExtendSystemMenu();
     void SetCaption();
