@@ -77,12 +77,12 @@ void CFWUpdateDlg::EndWorker()
     m_pWorker.reset();
 }
 
-void CFWUpdateDlg::StartWorker(AFX_THREADPROC pfnWorker, const HttpConnectionSettings& proxy,
-                               const CString& strText, BYTE bFlag1, BYTE bAutoCheck, BYTE bFlag2)
+void CFWUpdateDlg::StartWorker(AFX_THREADPROC pfnWorker, const ProxySettings* pProxy, const CString& strText,
+                               BYTE bFlag1, BYTE bAutoCheck, BYTE bFlag2)
 {
     EndWorker();
     g_arrUpdates.RemoveAll();
-    m_pChecker.reset(new CUpdateChecker(proxy, strText));
+    m_pChecker.reset(new CUpdateChecker(pProxy, strText));
     m_checkBox.SetWindowText(kAutoCheckText);
     m_checkBox.SetCheck(bAutoCheck ? BST_CHECKED : BST_UNCHECKED);
     m_link.SetWindowText(kLinkText);
@@ -104,17 +104,17 @@ void CFWUpdateDlg::StartWorker(AFX_THREADPROC pfnWorker, const HttpConnectionSet
     m_pWorker->ResumeThread();
 }
 
-void CFWUpdateDlg::StartCheckAllDrives(const HttpConnectionSettings& proxy, const CString& strText, BYTE bFlag1,
+void CFWUpdateDlg::StartCheckAllDrives(const ProxySettings* pProxy, const CString& strText, BYTE bFlag1,
                                        BYTE bAutoCheck, BYTE bFlag2)
 {
-    StartWorker(CheckAllDrivesThread, proxy, strText, bFlag1, bAutoCheck, bFlag2);
+    StartWorker(CheckAllDrivesThread, pProxy, strText, bFlag1, bAutoCheck, bFlag2);
 }
 
-void CFWUpdateDlg::StartCheckOneDrive(CDeviceRecord* pDrive, const HttpConnectionSettings& proxy,
-                                      const CString& strText, BYTE bFlag1, BYTE bAutoCheck, BYTE bFlag2)
+void CFWUpdateDlg::StartCheckOneDrive(CDeviceRecord* pDrive, const ProxySettings* pProxy, const CString& strText,
+                                      BYTE bFlag1, BYTE bAutoCheck, BYTE bFlag2)
 {
     m_pDrive = pDrive;
-    StartWorker(CheckOneDriveThread, proxy, strText, bFlag1, bAutoCheck, bFlag2);
+    StartWorker(CheckOneDriveThread, pProxy, strText, bFlag1, bAutoCheck, bFlag2);
 }
 
 UINT __cdecl CFWUpdateDlg::CheckAllDrivesThread(LPVOID pParam)

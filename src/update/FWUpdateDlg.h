@@ -37,12 +37,12 @@ public:
 
     BOOL OnInitDialog() override;
 
-    // Starts a check of all the maker's drives on a worker thread. The settings are copied; strText goes to the
+    // Starts a check of all the maker's drives on a worker thread. The proxy settings are copied; strText goes to the
     // checker; bAutoCheck is the starting state of "check at start-up"; bFlag1 and bFlag2 are kept only.
-    void StartCheckAllDrives(const HttpConnectionSettings& proxy, const CString& strText, BYTE bFlag1,
-                             BYTE bAutoCheck, BYTE bFlag2);
+    void StartCheckAllDrives(const ProxySettings* pProxy, const CString& strText, BYTE bFlag1, BYTE bAutoCheck,
+                             BYTE bFlag2);
     // The same for one drive (nothing in the program starts it); its report is ignored by the dialog.
-    void StartCheckOneDrive(CDeviceRecord* pDrive, const HttpConnectionSettings& proxy, const CString& strText,
+    void StartCheckOneDrive(CDeviceRecord* pDrive, const ProxySettings* pProxy, const CString& strText,
                             BYTE bFlag1, BYTE bAutoCheck, BYTE bFlag2);
     // The main window is closing: stop the worker; a list on screen is closed as by OK.
     void AbortCheck();
@@ -72,8 +72,8 @@ protected:
     void OnCheckOnStartup();
 
 private:
-    void StartWorker(AFX_THREADPROC pfnWorker, const HttpConnectionSettings& proxy, const CString& strText,
-                     BYTE bFlag1, BYTE bAutoCheck, BYTE bFlag2);
+    void StartWorker(AFX_THREADPROC pfnWorker, const ProxySettings* pProxy, const CString& strText, BYTE bFlag1,
+                     BYTE bAutoCheck, BYTE bFlag2);
     void EndWorker();
     void ReportToMainDialog(LPARAM lResult);
     static UINT __cdecl CheckAllDrivesThread(LPVOID pParam);

@@ -3,6 +3,7 @@
 
 #include "drive/DriveManager.h"
 #include "framework/Registry.h"
+#include "update/ScrambledText.h"
 
 #include <cstring>
 
@@ -28,26 +29,16 @@ const int kRevisionLength = 4;
 
 }  // namespace
 
-// Missing: the registry keeps the address scrambled with the program's key; until the scrambler is in, the text
-// is taken as it is stored.
-CString EncodeStoredUpdateUrl(const CString& strUrl)
-{
-    return strUrl;
-}
-
-CString DecodeStoredUpdateUrl(const CString& strStored)
-{
-    return strStored;
-}
-
 void AddGlobalFirmwareUpdate(UpdateEntry entry)
 {
     g_arrUpdates.Add(entry);
 }
 
-CUpdateChecker::CUpdateChecker(const HttpConnectionSettings& proxy, const CString& strText)
-    : m_bAborted(FALSE), m_proxy(proxy), m_strText(strText)
+CUpdateChecker::CUpdateChecker(const ProxySettings* pProxy, const CString& strText)
+    : m_bAborted(FALSE), m_strText(strText)
 {
+    if (pProxy != NULL)
+        m_proxy = *pProxy;
 }
 
 CUpdateChecker::~CUpdateChecker()
@@ -108,7 +99,7 @@ BOOL CUpdateChecker::ParseServiceAnswer(const CString& strAnswer, const CString&
 // newest version that is greater in the byte order of strcmp is a finding.
 BOOL CUpdateChecker::CheckFirmware(CDeviceRecord* pDrive)
 {
-    m_http.SetConnection(m_proxy.useProxy, m_proxy.proxyServer, m_proxy.port, m_proxy.user, m_proxy.password);
+    m_http.SetConnection(m_proxy.useProxy, m_proxy.server, m_proxy.port, m_proxy.user, m_proxy.password);
     GetUpdateUrl();
     const CString strIdentification = GetQueryIdentification(*pDrive);
     CString strAnswer;
@@ -156,8 +147,8 @@ BOOL WalkDrivesForUpdates(CUpdateChecker& checker, CHostAdapterArray& adapters)
     return TRUE;
 }
 
-// The value is read as bytes whatever its type, to its first zero byte; a value longer than a scrambled text can
-// be is refused (the address stays empty). A missing key or value means the built-in default; any other failure
+// The value is read as bytes whatever its type, to its first zero byte, and unscrambled with the program's key; a
+// value longer than a scrambled text can be, or one that does not unscramble, leaves the address empty. A missing key or value means the built-in default; any other failure
 // (an account that may not read the key) leaves the address empty, and the query then fails to connect.
 void CUpdateChecker::GetUpdateUrl()
 {
@@ -176,7 +167,6 @@ void CUpdateChecker::GetUpdateUrl()
     if (nResult != ERROR_SUCCESS)
         return;
     if (data.GetSize() == 0) {
-        m_strBaseUrl = DecodeStoredUpdateUrl(CString());
         return;
     }
     const char* pBytes = reinterpret_cast<const char*>(data.GetData());
@@ -184,5 +174,5 @@ void CUpdateChecker::GetUpdateUrl()
     int nLength = 0;
     while (nLength < nSize && pBytes[nLength] != '\0')
         ++nLength;
-    m_strBaseUrl = DecodeStoredUpdateUrl(CString(pBytes, nLength));
+    m_strBaseUrl = UnscrambleText(CString(pBytes, nLength));
 }

@@ -13,6 +13,7 @@
 #include "framework/Array.h"
 #include "framework/String.h"
 #include "update/HttpClient.h"
+#include "update/ProxySettings.h"
 
 class CDeviceRecord;
 
@@ -35,14 +36,10 @@ extern const char kUpdatePathKey[];
 extern const char kUpdatePathValue[];
 extern const char kDefaultUpdateUrl[];
 
-// The address as the registry keeps it (scrambled with the program's key) and back.
-CString EncodeStoredUpdateUrl(const CString& strUrl);
-CString DecodeStoredUpdateUrl(const CString& strStored);
-
 class CUpdateChecker {
 public:
-    // The connection settings are copied: the check runs on a worker thread while the user may change them.
-    CUpdateChecker(const HttpConnectionSettings& proxy, const CString& strText);
+    // The proxy settings are copied: the check runs on a worker thread while the user may change them.
+    CUpdateChecker(const ProxySettings* pProxy, const CString& strText);
     ~CUpdateChecker();
     CUpdateChecker(const CUpdateChecker&) = delete;
     CUpdateChecker& operator=(const CUpdateChecker&) = delete;
@@ -74,7 +71,7 @@ private:
     CHttpClient m_http;
     CString m_strError;
     CString m_strBaseUrl;
-    HttpConnectionSettings m_proxy;
+    ProxySettings m_proxy;
     CString m_strText;
 };
 

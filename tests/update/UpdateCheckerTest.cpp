@@ -6,6 +6,7 @@
 
 #include "Emu.h"
 #include "framework/Thread.h"
+#include "update/ScrambledText.h"
 #include "update/UpdateChecker.h"
 
 #include <gtest/gtest.h>
@@ -20,16 +21,17 @@ namespace {
 
 const char kDatabaseText[] = "Failed to check for firmware upgrade.\nThe database is temporarly unavailable.";
 
-HttpConnectionSettings Direct()
+const ProxySettings* Direct()
 {
-    return HttpConnectionSettings();
+    static const ProxySettings direct;
+    return &direct;
 }
 
-HttpConnectionSettings ThroughProxy(const CString& user, const CString& password)
+ProxySettings ThroughProxy(const CString& user, const CString& password)
 {
-    HttpConnectionSettings proxy;
+    ProxySettings proxy;
     proxy.useProxy = TRUE;
-    proxy.proxyServer = "127.0.0.1";
+    proxy.server = "127.0.0.1";
     proxy.port = static_cast<UINT>(updatetest::ProxyPort());
     proxy.user = user;
     proxy.password = password;
@@ -131,6 +133,26 @@ TEST_F(UpdateCheckerTest, ServiceAddressFromTheRegistryOrTheDefault)
         updatetest::SetUpdatePath("http://127.0.0.1:2/changed");
         checker.GetUpdateUrl();
         EXPECT_STREQ("http://127.0.0.1:1/elsewhere", checker.GetBaseUrl()) << "read once per checker";
+    }
+    struct Raw {
+        const char* name;
+        DWORD type;
+        std::string bytes;
+        CString expected;
+    };
+    const std::string stored = ScrambleText("http://127.0.0.1:3/x").GetString();
+    const Raw kRaw[] = {
+        {"binary, no terminating zero", REG_BINARY, stored, "http://127.0.0.1:3/x"},
+        {"text with a zero inside", REG_SZ, stored + std::string(1, '\0') + "junk", "http://127.0.0.1:3/x"},
+        {"longer than a scrambled text", REG_SZ, std::string(260, 'A'), ""},
+        {"odd length", REG_SZ, stored.substr(1), ""},
+        {"empty", REG_SZ, "", ""},
+    };
+    for (const Raw& r : kRaw) {
+        updatetest::SetRawUpdatePath(r.type, r.bytes.data(), static_cast<DWORD>(r.bytes.size()));
+        CUpdateChecker checker(Direct(), "");
+        checker.GetUpdateUrl();
+        EXPECT_STREQ(r.expected, checker.GetBaseUrl()) << r.name;
     }
 }
 
@@ -264,7 +286,8 @@ TEST_F(UpdateCheckerTest, WalkThroughTinyproxyWithBasicCredentials)
     machine.AddDrive(0, "KORVATH ", "DVDR   QZ7160   ", "1.05");
     machine.AddDrive(0, "KORVATH ", "DVD    QZ8080   ", "1.03");
     {
-        CUpdateChecker checker(ThroughProxy(updatetest::ProxyUser(), updatetest::ProxyPassword()), "");
+        const ProxySettings proxy = ThroughProxy(updatetest::ProxyUser(), updatetest::ProxyPassword());
+        CUpdateChecker checker(&proxy, "");
         ASSERT_TRUE(WalkDrivesForUpdates(checker, machine.m_Manager.m_Adapters));
         ASSERT_EQ(2, g_arrUpdates.GetSize());
         EXPECT_STREQ("1.07", g_arrUpdates[0].strNewestVersion);
@@ -272,7 +295,8 @@ TEST_F(UpdateCheckerTest, WalkThroughTinyproxyWithBasicCredentials)
     }
     g_arrUpdates.RemoveAll();
     {
-        CUpdateChecker checker(ThroughProxy(updatetest::ProxyUser(), "wrong"), "");
+        const ProxySettings proxy = ThroughProxy(updatetest::ProxyUser(), "wrong");
+        CUpdateChecker checker(&proxy, "");
         EXPECT_FALSE(WalkDrivesForUpdates(checker, machine.m_Manager.m_Adapters));
         EXPECT_EQ(0, g_arrUpdates.GetSize());
         CString error;

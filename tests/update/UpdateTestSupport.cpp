@@ -9,6 +9,7 @@
 
 #include "framework/Registry.h"
 #include "framework/Socket.h"
+#include "update/ScrambledText.h"
 #include "update/UpdateChecker.h"
 
 #include <cstdlib>
@@ -104,7 +105,7 @@ std::vector<std::string> ServiceRequests()
 
 void SetUpdatePath(const CString& strUrl)
 {
-    const CString strStored = EncodeStoredUpdateUrl(strUrl);
+    const CString strStored = ScrambleText(strUrl);
     SetRawUpdatePath(REG_SZ, strStored.GetString(), strStored.GetLength());
 }
 
