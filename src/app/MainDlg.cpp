@@ -156,10 +156,6 @@ void CMainDlg::DeleteDriveManager()
     g_pDriveManager = NULL;     // no later user may reach the deleted object
 }
 
-void CMainDlg::DeleteUpdateDialog()
-{
-}
-
 void CMainDlg::DeleteTestWindows()
 {
 }
@@ -231,17 +227,11 @@ HICON CMainDlg::OnQueryDragIcon()
     return m_hIcon;
 }
 
+// Not while an update check runs: its worker and its findings use the drive list that Refresh rebuilds.
 void CMainDlg::OnRefresh()
 {
-}
-
-void CMainDlg::OnCheckFirmware()
-{
-}
-
-LRESULT CMainDlg::OnUpdateCheckDone(WPARAM wParam, LPARAM lParam)
-{
-    return 0;
+    if (m_pUpdateDlg != NULL)
+        return;
 }
 
 // The automatic update check starts once per OnInitDialog.
@@ -257,6 +247,8 @@ void CMainDlg::OnTimer(UINT_PTR nIDEvent)
 // The Exit button and Esc end the modal loop with IDCANCEL.
 void CMainDlg::OnCancel()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     CDialog::OnCancel();
 }
 
@@ -264,12 +256,16 @@ void CMainDlg::OnCancel()
 // IDCANCEL command, so OnCancel closes the window.
 void CMainDlg::OnClose()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     Default();
 }
 
 // Menu "Exit": as the Exit button.
 void CMainDlg::OnExit()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     OnCancel();
 }
 
