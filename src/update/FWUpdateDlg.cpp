@@ -85,6 +85,7 @@ void CFWUpdateDlg::StartWorker(AFX_THREADPROC pfnWorker, const ProxySettings* pP
     m_pChecker.reset(new CUpdateChecker(pProxy, strText));
     m_checkBox.SetWindowText(kAutoCheckText);
     m_checkBox.SetCheck(bAutoCheck ? BST_CHECKED : BST_UNCHECKED);
+    m_link.SetURL(kFirmwareDownloadUrl);
     m_link.SetWindowText(kLinkText);
     m_bFlag1 = bFlag1;
     m_bCheckOnStartup = bAutoCheck;

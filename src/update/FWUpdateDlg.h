@@ -7,6 +7,7 @@
 #ifndef TAVISK_UPDATE_FWUPDATEDLG_H
 #define TAVISK_UPDATE_FWUPDATEDLG_H
 
+#include "controls/HyperLink.h"
 #include "drive/HostAdapter.h"
 #include "framework/Framework.h"
 #include "resource.h"
@@ -83,7 +84,7 @@ private:
     std::unique_ptr<CUpdateChecker> m_pChecker;
     BOOL m_bShown;
     CDeviceRecord* m_pDrive;
-    CStatic m_link;
+    CHyperLink m_link;
     CListCtrl m_list;
     CButton m_okButton;
     CButton m_checkBox;
