@@ -30,6 +30,21 @@ const int kRevisionLength = 4;
 // A worker ends at its next wait once aborted; this only bounds a drive that does not answer at all.
 const DWORD kWorkerEndWaitMs = 60000;
 
+// Posts the worker's report when the worker ends, also when an exception ends it early: the dialog, and a main
+// window waiting to close, must hear of it either way.
+class CReportOnExit {
+public:
+    CReportOnExit(HWND hWnd, WPARAM wParam, LPARAM lParam) : m_hWnd(hWnd), m_wParam(wParam), m_lParam(lParam) {}
+    ~CReportOnExit() { ::PostMessage(m_hWnd, WM_UPDATE_CHECK_DONE, m_wParam, m_lParam); }
+    CReportOnExit(const CReportOnExit&) = delete;
+    CReportOnExit& operator=(const CReportOnExit&) = delete;
+
+private:
+    HWND m_hWnd;
+    WPARAM m_wParam;
+    LPARAM m_lParam;
+};
+
 }  // namespace
 
 CFWUpdateDlg::CFWUpdateDlg(CWnd* pParent)
@@ -38,10 +53,11 @@ CFWUpdateDlg::CFWUpdateDlg(CWnd* pParent)
 {
 }
 
+// The worker goes first: it would fill g_arrUpdates at the end of its walk.
 CFWUpdateDlg::~CFWUpdateDlg()
 {
-    g_arrUpdates.RemoveAll();
     EndWorker();
+    g_arrUpdates.RemoveAll();
     m_pChecker.reset();
 }
 
@@ -121,18 +137,18 @@ void CFWUpdateDlg::StartCheckOneDrive(CDeviceRecord* pDrive, const ProxySettings
 UINT __cdecl CFWUpdateDlg::CheckAllDrivesThread(LPVOID pParam)
 {
     CFWUpdateDlg* pDlg = static_cast<CFWUpdateDlg*>(pParam);
+    CReportOnExit report(pDlg->m_hWndSelf, 0, 0);
     AfxSocketInit();
     pDlg->CheckAllDrives();
-    ::PostMessage(pDlg->m_hWndSelf, WM_UPDATE_CHECK_DONE, 0, 0);
     return 0;
 }
 
 UINT __cdecl CFWUpdateDlg::CheckOneDriveThread(LPVOID pParam)
 {
     CFWUpdateDlg* pDlg = static_cast<CFWUpdateDlg*>(pParam);
+    CReportOnExit report(pDlg->m_hWndSelf, kUpdateDoneToMainDialog, kUpdateListClosed);
     AfxSocketInit();
     pDlg->CheckOneDrive();
-    ::PostMessage(pDlg->m_hWndSelf, WM_UPDATE_CHECK_DONE, kUpdateDoneToMainDialog, kUpdateListClosed);
     return 0;
 }
 
