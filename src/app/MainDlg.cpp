@@ -227,11 +227,8 @@ HICON CMainDlg::OnQueryDragIcon()
     return m_hIcon;
 }
 
-// Not while an update check runs: its worker and its findings use the drive list that Refresh rebuilds.
 void CMainDlg::OnRefresh()
 {
-    if (m_pUpdateDlg != NULL)
-        return;
 }
 
 // The automatic update check starts once per OnInitDialog.
