@@ -138,6 +138,8 @@ void CHyperLink::SetHover(BOOL bHover)
         Invalidate(TRUE);
 }
 
+// The static draws its text with its own font, whatever the colour request selected, so the underlined font also
+// becomes the static's font; the static is painted again with it.
 void CHyperLink::CreateLinkFont()
 {
     if (m_linkFont.m_hObject != nullptr)
@@ -148,7 +150,10 @@ void CHyperLink::CreateLinkFont()
         hFont = ::GetStockObject(SYSTEM_FONT);
     ::GetObject(hFont, sizeof(lf), &lf);
     lf.lfUnderline = 1;
-    m_linkFont.CreateFontIndirect(&lf);
+    if (!m_linkFont.CreateFontIndirect(&lf))
+        return;
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_linkFont.m_hObject), FALSE);
+    Invalidate(TRUE);
 }
 
 // The colour request of the static, reflected from the dialog. The static is made to report clicks; only text
@@ -346,9 +351,16 @@ void CHyperLink::FitToText()
     } else {
         rcNew.right = rcWindow.left + nWidth;
     }
-    if (!::EqualRect(&rcNew, &rcWindow))
-        SetWindowPos(nullptr, rcNew.left, rcNew.top, rcNew.right - rcNew.left, rcNew.bottom - rcNew.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    if (::EqualRect(&rcNew, &rcWindow))
+        return;
+    SetWindowPos(nullptr, rcNew.left, rcNew.top, rcNew.right - rcNew.left, rcNew.bottom - rcNew.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // The text is drawn without a background: the parent paints the background again where the text stood before.
+    if (hParent != nullptr) {
+        RECT rcBoth;
+        ::UnionRect(&rcBoth, &rcWindow, &rcNew);
+        ::InvalidateRect(hParent, &rcBoth, TRUE);
+    }
 }
 
 BOOL CHyperLink::CopyUrlToClipboard()
