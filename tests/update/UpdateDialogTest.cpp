@@ -8,6 +8,7 @@
 #include "app/MainDlg.h"
 #include "app/ProgramSettings.h"
 #include "framework/Registry.h"
+#include "framework/Shell.h"
 #include "gui/GuiTest.h"
 #include "update/FWUpdateDlg.h"
 
@@ -52,6 +53,16 @@ DWORD StoredAutoFW()
     if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS)
         key.QueryDword("AutoFW", dwValue);
     return dwValue;
+}
+
+// What the link handed to the shell.
+std::vector<std::string> g_shellCalls;
+
+HINSTANCE RecordShellExecute(HWND, LPCSTR, LPCSTR pszFile, LPCSTR pszParameters, LPCSTR, INT)
+{
+    g_shellCalls.push_back(std::string(pszFile != NULL ? pszFile : "") + " " +
+                           (pszParameters != NULL ? pszParameters : ""));
+    return reinterpret_cast<HINSTANCE>(33);
 }
 
 struct ListRow {
@@ -157,6 +168,19 @@ TEST_F(UpdateDialogTest, FindingsAreListedAndOkStoresTheStartupChoice)
         EXPECT_EQ("1.10", rows[1].newest);
         EXPECT_EQ(1u, rows[1].data);
         EXPECT_FALSE(rows[1].checked) << "third field N/A";
+
+        // The link opens the maker's download page in the registered browser.
+        CRegistryKey browser;
+        ASSERT_EQ(ERROR_SUCCESS, browser.Create(HKEY_CLASSES_ROOT, "http\\shell\\open\\command"));
+        browser.SetString(NULL, "\"C:\\Browser\\browse.exe\" -url \"%1\"");
+        static const ShellHooks kRecorder = {RecordShellExecute};
+        const ShellHooks* pPrevious = SetShellHooks(&kRecorder);
+        g_shellCalls.clear();
+        ::SendDlgItemMessage(dlg.m_hWnd, IDC_FWUPDATE_LINK, WM_LBUTTONDOWN, 0, MAKELPARAM(2, 2));
+        PumpUntil([] { return !g_shellCalls.empty(); }, 2000);
+        SetShellHooks(pPrevious);
+        ASSERT_EQ(1u, g_shellCalls.size());
+        EXPECT_EQ(std::string("C:\\Browser\\browse.exe ") + kFirmwareDownloadUrl, g_shellCalls[0]);
 
         EXPECT_EQ(BST_UNCHECKED, ::SendDlgItemMessage(dlg.m_hWnd, IDC_FWUPDATE_AUTOCHECK, BM_GETCHECK, 0, 0));
         ::SendDlgItemMessage(dlg.m_hWnd, IDC_FWUPDATE_AUTOCHECK, BM_CLICK, 0, 0);
