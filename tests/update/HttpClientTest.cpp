@@ -12,6 +12,8 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 using updatetest::ServiceUrl;
 
@@ -309,6 +311,18 @@ TEST_F(HttpClientTest, ThroughTinyproxyWithBasicCredentials)
     }
 }
 
+std::vector<std::pair<int, int>> g_progress;
+
+LRESULT CALLBACK ProgressWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_HTTP_PROGRESS) {
+        const INT32* pValues = reinterpret_cast<const INT32*>(lParam);
+        g_progress.push_back({pValues[0], pValues[1]});
+        return 0;
+    }
+    return ::DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
 TEST_F(HttpClientTest, DownloadIntoAFolder)
 {
     REQUIRE_SERVICE();
@@ -317,10 +331,26 @@ TEST_F(HttpClientTest, DownloadIntoAFolder)
     CString folder = CString(szTemp) + "tavisk-download\\";
     ::CreateDirectoryA(folder, NULL);
 
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = ProgressWndProc;
+    windowClass.hInstance = ::GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "TaviskProgressProbe";
+    ::RegisterClassA(&windowClass);
+    HWND hProgress = ::CreateWindowA("TaviskProgressProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
+                                     windowClass.hInstance, NULL);
+    ASSERT_NE(nullptr, hProgress);
+    g_progress.clear();
+
     CHttpClient client;
     client.SetConnection(FALSE, "", 0, "", "");
     CString path = folder;
-    ASSERT_TRUE(client.DownloadFile(ServiceUrl("/echo/fw 1.bin"), &path, NULL, 1));
+    ASSERT_TRUE(client.DownloadFile(ServiceUrl("/echo/fw 1.bin"), &path, hProgress, 1));
+    ::DestroyWindow(hProgress);
+    ASSERT_GE(g_progress.size(), 3u);
+    const int nTotal = g_progress.front().first;
+    EXPECT_GT(nTotal, 0);
+    EXPECT_EQ(0, g_progress.front().second) << "first the length alone";
+    EXPECT_EQ(std::make_pair(nTotal, nTotal), g_progress.back());
     EXPECT_STREQ(folder + "fw 1.bin", path);
     FILE* pFile = std::fopen(path, "rb");
     ASSERT_NE(nullptr, pFile);
