@@ -3,7 +3,12 @@
 
 #include "framework/Socket.h"
 
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
 
 static_assert(kSocketStream == SOCK_STREAM && kSocketError == SOCKET_ERROR, "Winsock constants");
 
@@ -12,6 +17,37 @@ namespace {
 // Without SetLimits a socket still gives up after this long.
 const DWORD kDefaultTimeLimitMs = 20000;
 
+BOOL LookupWithNameService(LPCSTR pszHost, DWORD* pAddress, int* pError)
+{
+    const hostent* pHost = ::gethostbyname(pszHost);
+    if (pHost == NULL || pHost->h_addrtype != AF_INET || pHost->h_length != 4 || pHost->h_addr_list[0] == NULL) {
+        *pError = ::WSAGetLastError() != 0 ? ::WSAGetLastError() : WSAHOST_NOT_FOUND;
+        return FALSE;
+    }
+    std::memcpy(pAddress, pHost->h_addr_list[0], 4);
+    return TRUE;
+}
+
+const SocketHooks kNameService = {LookupWithNameService};
+const SocketHooks* volatile g_pSocketHooks = &kNameService;
+
+// One lookup, shared by the socket that waits for it and the thread that runs it; the last one to let go frees it.
+struct HostLookup {
+    std::mutex lock;
+    std::condition_variable finished;
+    bool done = false;
+    BOOL found = FALSE;
+    DWORD address = 0;
+    int error = 0;
+};
+
+}
+
+const SocketHooks* SetSocketHooks(const SocketHooks* pHooks)
+{
+    const SocketHooks* pPrevious = g_pSocketHooks;
+    g_pSocketHooks = pHooks != NULL ? pHooks : &kNameService;
+    return pPrevious;
 }
 
 BOOL AfxSocketInit()
@@ -69,17 +105,61 @@ void CSocket::SetLimits(const volatile LONG* pAbort, DWORD dwTimeLimitMs)
     m_dwTimeLimitMs = dwTimeLimitMs;
 }
 
+DWORD CSocket::RemainingSlice()
+{
+    if (m_pAbort != NULL && *m_pAbort != 0) {
+        Fail(WSAEINTR);
+        return 0;
+    }
+    const DWORD dwElapsed = ::GetTickCount() - m_dwStartTick;
+    if (dwElapsed >= m_dwTimeLimitMs) {
+        Fail(WSAETIMEDOUT);
+        return 0;
+    }
+    const DWORD dwLeft = m_dwTimeLimitMs - dwElapsed;
+    return dwLeft < kSocketWaitSliceMs ? dwLeft : kSocketWaitSliceMs;
+}
+
+// The name service may take long to answer (or not answer) without a network; the lookup runs on its own thread
+// while this one waits in slices that watch the limits.
+BOOL CSocket::LookupHost(LPCSTR pszHost, DWORD* pAddress)
+{
+    std::shared_ptr<HostLookup> pLookup = std::make_shared<HostLookup>();
+    const SocketHooks* pHooks = g_pSocketHooks;
+    try {
+        std::thread([pLookup, pHooks, strHost = std::string(pszHost)]() {
+            DWORD address = 0;
+            int nError = 0;
+            const BOOL bFound = pHooks->pfnLookupHost(strHost.c_str(), &address, &nError);
+            std::lock_guard<std::mutex> guard(pLookup->lock);
+            pLookup->found = bFound;
+            pLookup->address = address;
+            pLookup->error = nError;
+            pLookup->done = true;
+            pLookup->finished.notify_all();
+        }).detach();
+    } catch (const std::exception&) {
+        return Fail(WSAENOBUFS);
+    }
+    std::unique_lock<std::mutex> guard(pLookup->lock);
+    while (!pLookup->done) {
+        const DWORD dwSlice = RemainingSlice();
+        if (dwSlice == 0)
+            return FALSE;
+        pLookup->finished.wait_for(guard, std::chrono::milliseconds(dwSlice));
+    }
+    if (!pLookup->found)
+        return Fail(pLookup->error != 0 ? pLookup->error : WSAHOST_NOT_FOUND);
+    *pAddress = pLookup->address;
+    return TRUE;
+}
+
 BOOL CSocket::Wait(bool bWrite)
 {
     for (;;) {
-        if (m_pAbort != NULL && *m_pAbort != 0)
-            return Fail(WSAEINTR);
-        const DWORD dwElapsed = ::GetTickCount() - m_dwStartTick;
-        if (dwElapsed >= m_dwTimeLimitMs)
-            return Fail(WSAETIMEDOUT);
-        DWORD dwSlice = m_dwTimeLimitMs - dwElapsed;
-        if (dwSlice > kSocketWaitSliceMs)
-            dwSlice = kSocketWaitSliceMs;
+        const DWORD dwSlice = RemainingSlice();
+        if (dwSlice == 0)
+            return FALSE;
         fd_set ready;
         fd_set failed;
         FD_ZERO(&ready);
@@ -114,10 +194,10 @@ BOOL CSocket::Connect(LPCSTR lpszHostAddress, UINT nHostPort)
     remote.sin_port = htons(static_cast<u_short>(nHostPort));
     remote.sin_addr.s_addr = ::inet_addr(lpszHostAddress);
     if (remote.sin_addr.s_addr == INADDR_NONE) {
-        const hostent* pHost = ::gethostbyname(lpszHostAddress);
-        if (pHost == NULL || pHost->h_addrtype != AF_INET || pHost->h_addr_list[0] == NULL)
-            return Fail(::WSAGetLastError() != 0 ? ::WSAGetLastError() : WSAHOST_NOT_FOUND);
-        std::memcpy(&remote.sin_addr, pHost->h_addr_list[0], sizeof remote.sin_addr);
+        DWORD address = 0;
+        if (!LookupHost(lpszHostAddress, &address))
+            return FALSE;
+        remote.sin_addr.s_addr = address;
     }
     if (::connect(m_socket, reinterpret_cast<sockaddr*>(&remote), sizeof remote) == 0)
         return TRUE;

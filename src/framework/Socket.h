@@ -15,6 +15,17 @@
 
 BOOL AfxSocketInit();
 
+// The seam under the name service: the default resolves with gethostbyname. A lookup runs on a thread of its own,
+// so that the socket's limits also bound it; a lookup given up is left to end by itself.
+struct SocketHooks {
+    // The IPv4 address of a host name, in network byte order; FALSE with a Winsock error when there is none.
+    BOOL (*pfnLookupHost)(LPCSTR pszHost, DWORD* pAddress, int* pError);
+};
+
+// Installs a table (kept by pointer; it must outlive every lookup); null restores the name service. Returns the
+// table that was in use.
+const SocketHooks* SetSocketHooks(const SocketHooks* pHooks);
+
 const DWORD kSocketWaitSliceMs = 250;
 const int kSocketStream = 1;    // SOCK_STREAM
 const int kSocketError = -1;    // SOCKET_ERROR
@@ -36,7 +47,7 @@ public:
     // socket's calls may take in all, from Create.
     void SetLimits(const volatile LONG* pAbort, DWORD dwTimeLimitMs);
 
-    // A dotted IPv4 address, else a name resolved by the name service.
+    // A dotted IPv4 address, else a name resolved by the name service (within the socket's limits).
     BOOL Connect(LPCSTR lpszHostAddress, UINT nHostPort);
     // Hands over all nLength bytes (looping over partial sends); returns nLength, or kSocketError.
     int Send(const void* pBuffer, int nLength);
@@ -52,6 +63,9 @@ private:
     // Waits until the socket can be written (bWrite) or read; FALSE with m_nLastError set when it cannot.
     BOOL Wait(bool bWrite);
     BOOL Fail(int nError);
+    BOOL LookupHost(LPCSTR pszHost, DWORD* pAddress);
+    // What is left of the time limit, or 0 (with m_nLastError set) when it is used up or the abort flag is set.
+    DWORD RemainingSlice();
 
     UINT_PTR m_socket;   // SOCKET
     const volatile LONG* m_pAbort;

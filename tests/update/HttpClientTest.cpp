@@ -5,6 +5,7 @@
 #include "UpdateTestSupport.h"
 
 #include "framework/Base64.h"
+#include "framework/Socket.h"
 #include "framework/Thread.h"
 #include "update/HttpClient.h"
 
@@ -277,6 +278,64 @@ TEST_F(HttpClientTest, AbortEndsABlockedRequest)
         EXPECT_TRUE(client.Request(ServiceUrl("/check?product=X"), &answer, kHttpPost)) << path;
         EXPECT_STREQ("", answer) << path;
     }
+}
+
+// Names go to the name service through the socket's seam: here "UPD.EXAMPLE" is the loopback address, and
+// "SLOW.EXAMPLE" is a name service that takes five seconds to know nothing.
+BOOL LookupForTest(LPCSTR pszHost, DWORD* pAddress, int* pError)
+{
+    if (std::string(pszHost) == "UPD.EXAMPLE") {
+        *pAddress = 0x0100007F;   // 127.0.0.1 in network byte order
+        return TRUE;
+    }
+    if (std::string(pszHost) == "SLOW.EXAMPLE")
+        ::Sleep(5000);
+    *pError = 11001;   // WSAHOST_NOT_FOUND
+    return FALSE;
+}
+
+TEST_F(HttpClientTest, NameLookupWithinTheLimits)
+{
+    REQUIRE_SERVICE();
+    static const SocketHooks kLookup = {LookupForTest};
+    const SocketHooks* pPrevious = SetSocketHooks(&kLookup);
+    CString named;
+    named.Format("http://upd.example:%d/check?product=CD-R   QZ2160   ", updatetest::ServicePort());
+    {
+        CHttpClient client;
+        client.SetConnection(FALSE, "", 0, "", "");
+        CString answer;
+        EXPECT_TRUE(client.Request(named, &answer, kHttpPost));
+        EXPECT_STREQ("CD-R   QZ2160;1.09;QZ2160-109.ZIP", answer);
+    }
+    {
+        CHttpClient client;
+        client.SetConnection(FALSE, "", 0, "", "");
+        client.SetTimeLimit(1000);
+        const DWORD dwStart = ::GetTickCount();
+        CString answer;
+        EXPECT_FALSE(client.Request("http://slow.example/check", &answer, kHttpPost));
+        EXPECT_LT(::GetTickCount() - dwStart, 3000u) << "the time limit bounds the lookup";
+        CString error;
+        client.GetErrorText(&error);
+        EXPECT_STREQ("Unable to connect!\r\n", error);
+    }
+    {
+        CHttpClient client;
+        client.SetConnection(FALSE, "", 0, "", "");
+        AbortLater abort = {&client, 300};
+        CWinThread* pThread = AfxBeginThread(AbortThread, &abort, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+        ASSERT_NE(nullptr, pThread);
+        pThread->m_bAutoDelete = FALSE;
+        pThread->ResumeThread();
+        const DWORD dwStart = ::GetTickCount();
+        CString answer;
+        EXPECT_TRUE(client.Request("http://slow.example/check", &answer, kHttpPost)) << "aborted";
+        EXPECT_LT(::GetTickCount() - dwStart, 3000u) << "the abort ends the lookup's wait";
+        ::WaitForSingleObject(pThread->m_hThread, 5000);
+        delete pThread;
+    }
+    SetSocketHooks(pPrevious);
 }
 
 TEST_F(HttpClientTest, ThroughTinyproxyWithBasicCredentials)
