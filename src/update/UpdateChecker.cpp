@@ -18,8 +18,9 @@ namespace {
 const char kMakerVendorId[] = "KORVATH ";
 const char kDatabaseUnavailable[] = "Failed to check for firmware upgrade.\nThe database is temporarly unavailable.";
 
-// The USB model of this CD writer answers with the product identification of the plain drive; from revision
-// x.y1 on (third revision character other than '0') its firmware is published under the USB model's own name.
+// The USB model of this CD writer answers with the product identification of the plain drive. Its firmware
+// revisions carry a first digit after the point other than 0 (1.12, 1.20, ...), and are published under the USB
+// model's own name.
 const char kSiblingDriveProductId[17] = "CD-R   QZ5280   ";
 const char kSiblingQueryId[] = "CD-R   QZ5280U ";
 
