@@ -81,9 +81,9 @@ int RunAspi()
     pMachine->AttachAspi(pMachine->AddDrive("KORVATH", "DVDR   QZ6820A", "1.05"), 0, 1, 0);
 
     CScsiTransport transport;
-    transport.m_hAspiDll = LoadLibraryA("WNASPI32");
+    transport.m_hAspiDll.Attach(LoadLibraryA("WNASPI32"));
     transport.m_pfnSendASPI32Command = reinterpret_cast<PFN_SendASPI32Command>(
-        reinterpret_cast<void*>(GetProcAddress(transport.m_hAspiDll, "SendASPI32Command")));
+        reinterpret_cast<void*>(GetProcAddress(transport.m_hAspiDll.get(), "SendASPI32Command")));
     transport.m_nAccessMode = kAccessModeAspi;
     CDeviceRecord record;
     record.m_nTarget = 1;

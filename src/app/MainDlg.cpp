@@ -98,7 +98,7 @@ void CMainDlg::ResetProxySettings()
     m_proxy.useProxy = 0;
 }
 
-// Creates the test window and its four pages (once per dialog object).
+// Not written yet: will create the test window and its four transfer-rate pages (once per dialog object).
 void CMainDlg::CreateTestWindows()
 {
 }
@@ -131,7 +131,8 @@ void CMainDlg::SetCaption()
     SetWindowText(CString("Tavisk V") + strVersion);
 }
 
-// Creates the graph manager with its diagnostics log, the filter graph and the capture-device list.
+// Not written yet: will create the graph manager with its diagnostics log, the filter graph and the capture-device
+// list; until then the capture side stays empty.
 void CMainDlg::CreateCaptureSide()
 {
 }
@@ -167,7 +168,7 @@ void CMainDlg::DeleteCaptureSide()
 void CMainDlg::BuildSystemInfo()
 {
     m_arrSystem.RemoveAll();
-    for (int i = 0; i < kMaxReportAdapters; ++i)
+    for (int i = 0; i < kMaxAdapterBlocks; ++i)
         m_arrAdapters[i].RemoveAll();
 }
 

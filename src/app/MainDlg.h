@@ -8,6 +8,7 @@
 #include "update/ProxySettings.h"
 #include "drive/DeviceRecord.h"
 #include "framework/Framework.h"
+#include "report/ReportOutput.h"
 #include "resource.h"
 #include "transfer/TransferRateSettings.h"
 
@@ -19,8 +20,6 @@ class CDvdReadTestDlg;
 class CDvdWriteTestDlg;
 class CTestDlg;
 
-// Number of host-adapter blocks the report keeps.
-const int kMaxReportAdapters = 20;
 
 class CMainDlg : public CDialog {
 public:
@@ -82,7 +81,7 @@ public:
     HICON m_hIcon;                           // icon 130: window icon, big and small
     CStringArray m_arrStratafit;             // report section: the Stratafit database listing
     CStringArray m_arrSoftware;              // report section: software and ASPI layers
-    CStringArray m_arrAdapters[kMaxReportAdapters]; // report section: one block per host adapter
+    CStringArray m_arrAdapters[kMaxAdapterBlocks]; // report section: one block per host adapter
     CStringArray m_arrSystem;                // report section: processors and memory
     DWORD m_nAutoFW;                         // registry "AutoFW": check for firmware updates at start-up
     ProxySettings m_proxy;                   // handed to the update check

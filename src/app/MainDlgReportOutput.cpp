@@ -19,12 +19,11 @@ int ReportAdapterCount()
     CHostAdapterArray adapters;
     g_pDriveManager->CopyHostAdapters(adapters);
     int count = int(adapters.GetSize());
-    return count < kMaxReportAdapters ? count : kMaxReportAdapters;
+    return count < kMaxAdapterBlocks ? count : kMaxAdapterBlocks;
 }
 
 ReportSections SectionsOf(const CMainDlg& dlg)
 {
-    static_assert(kMaxReportAdapters == kReportAdapterBlocks, "the dialog keeps the report's adapter blocks");
     ReportSections sections;
     sections.pSoftware = &dlg.m_arrSoftware;
     sections.pSystem = &dlg.m_arrSystem;

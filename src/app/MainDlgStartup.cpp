@@ -6,6 +6,7 @@
 #include "app/Globals.h"
 #include "drive/DriveManager.h"
 #include "drive/ModelTable.h"
+#include "framework/WindowsVersion.h"
 #include "report/SoftwareSection.h"
 
 #include <cstring>
@@ -41,12 +42,10 @@ const InterfaceRepair* FindInterfaceRepair(BYTE code)
     return NULL;
 }
 
-OSVERSIONINFOA WindowsVersion()
+OSVERSIONINFOEXA WindowsVersion()
 {
-    OSVERSIONINFOA version;
-    std::memset(&version, 0, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
-    ::GetVersionExA(&version);
+    OSVERSIONINFOEXA version;
+    AfxGetWindowsVersion(&version);
     return version;
 }
 
@@ -104,7 +103,7 @@ int CMainDlg::StartDriveAccess()
 {
     if (g_pDriveManager == NULL)
         return 0;
-    if (WindowsVersion().dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+    if (AfxIsWin9xPlatform()) {
         const int nAspi = g_pDriveManager->InitAspi();
         if (nAspi != 0)
             return nAspi;

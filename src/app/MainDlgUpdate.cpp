@@ -17,15 +17,15 @@ const char kNoUpdates[] = "No updates available";
 // check asked for it (Refresh re-arms the timer). Refresh waits until the check has ended.
 void CMainDlg::OnCheckFirmware()
 {
-    if (m_pUpdateDlg != NULL) {
+    if (m_pUpdateDlg != nullptr) {
         if (m_nAutoFW == 0)
             MessageBox(kAlreadyRunning, kCaption, MB_ICONEXCLAMATION);
         return;
     }
-    m_pUpdateDlg = new CFWUpdateDlg(NULL);
+    m_pUpdateDlg = new CFWUpdateDlg(nullptr);
     if (!m_pUpdateDlg->Create(IDD_FWUPDATE, this)) {
         delete m_pUpdateDlg;
-        m_pUpdateDlg = NULL;
+        m_pUpdateDlg = nullptr;
         return;
     }
     ::EnableWindow(GetDlgItemHwnd(IDC_REFRESH), FALSE);
@@ -37,7 +37,7 @@ void CMainDlg::OnCheckFirmware()
 // becomes the setting, the settings are saved and the dialog goes; a close that waited for this goes on.
 LRESULT CMainDlg::OnUpdateCheckDone(WPARAM wParam, LPARAM lParam)
 {
-    if (wParam != kUpdateDoneToMainDialog || m_pUpdateDlg == NULL)
+    if (wParam != kUpdateDoneToMainDialog || m_pUpdateDlg == nullptr)
         return 0;
     if (lParam == kUpdateNothingOrFailed && m_bClosePending == 0 && m_nAutoFW == 0) {
         const CString strError = m_pUpdateDlg->GetCheckError();
@@ -59,7 +59,7 @@ LRESULT CMainDlg::OnUpdateCheckDone(WPARAM wParam, LPARAM lParam)
 
 BOOL CMainDlg::DeferCloseForUpdateCheck()
 {
-    if (m_pUpdateDlg == NULL)
+    if (m_pUpdateDlg == nullptr)
         return FALSE;
     m_pUpdateDlg->AbortCheck();
     m_bClosePending = 1;
@@ -70,10 +70,10 @@ BOOL CMainDlg::DeferCloseForUpdateCheck()
 // The dialog's destructor ends a worker that still runs before the objects it uses go.
 void CMainDlg::DeleteUpdateDialog()
 {
-    if (m_pUpdateDlg == NULL)
+    if (m_pUpdateDlg == nullptr)
         return;
-    if (m_pUpdateDlg->m_hWnd != NULL)
+    if (m_pUpdateDlg->m_hWnd != nullptr)
         m_pUpdateDlg->DestroyWindow();
     delete m_pUpdateDlg;
-    m_pUpdateDlg = NULL;
+    m_pUpdateDlg = nullptr;
 }

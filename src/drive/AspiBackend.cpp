@@ -2,6 +2,7 @@
 // The ASPI back end of CScsiTransport: one SRB_ExecSCSICmd per command, on the caller's stack, with a completion
 // event of its own.
 #include <cstring>
+#include <utility>
 
 #include "drive/CommandTables.h"
 #include "drive/ScsiTransport.h"
@@ -21,38 +22,39 @@ uint8_t ReadStatus(const SRB_ExecSCSICmd& srb)
 
 } // namespace
 
-// A manual-reset event for one command. Events are reused: creating and closing one costs two wineserver round
-// trips under Wine, which is most of a command's cost. A reused event may still be signalled from its last
-// command, so the wait below never trusts the event alone.
-HANDLE CScsiTransport::AcquireCommandEvent()
+// A manual-reset event for one command, not signalled. Events are reused: creating and closing one costs two
+// wineserver round trips under Wine, which is most of a command's cost. An event goes back to the pool only after
+// the layer has set it (or was never asked to), and reset.
+CHandleOwner CScsiTransport::AcquireCommandEvent()
 {
-    HANDLE hEvent = nullptr;
-    EnterCriticalSection(&m_EventPoolGuard);
-    if (m_nPooledEvents > 0)
-        hEvent = m_EventPool[--m_nPooledEvents];
-    LeaveCriticalSection(&m_EventPoolGuard);
-    if (hEvent == nullptr)
-        hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    return hEvent;
+    CHandleOwner event;
+    {
+        CLockGuard lock(m_EventPoolGuard);
+        if (m_nPooledEvents > 0)
+            event = std::move(m_EventPool[--m_nPooledEvents]);
+    }
+    if (!event.IsCreated())
+        event.Attach(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    else
+        ResetEvent(event.get());
+    return event;
 }
 
-void CScsiTransport::ReleaseCommandEvent(HANDLE hEvent)
+// A full pool closes the event (the owner going out of scope).
+void CScsiTransport::ReleaseCommandEvent(CHandleOwner&& event)
 {
-    EnterCriticalSection(&m_EventPoolGuard);
-    if (m_nPooledEvents < kEventPoolSize) {
-        m_EventPool[m_nPooledEvents++] = hEvent;
-        hEvent = nullptr;
-    }
-    LeaveCriticalSection(&m_EventPoolGuard);
-    if (hEvent != nullptr)
-        CloseHandle(hEvent);
+    CLockGuard lock(m_EventPoolGuard);
+    if (m_nPooledEvents < kEventPoolSize)
+        m_EventPool[m_nPooledEvents++] = std::move(event);
 }
 
 // Fills the request block (status preset to SS_ERR; direction bits and event notification only when the command
-// has an event), sends it and, when the layer answers "pending", waits until the status byte changes: on the
-// event, resetting it and looking at the status again when a signal left from an earlier command woke the wait
-// (the layer writes the status before it sets the event, so no completion is missed); by polling the status when
-// no event could be made. Sense bytes 0-13 of the block go to the record whatever the outcome, so the sense of a
+// has an event), sends it and, when the layer answers "pending", waits on the event until it is set and the status
+// byte has changed. The wait happens even when the status changed before SendASPI32Command returned: a layer
+// writes the status first and sets the event after, and until then it still holds the event (and may still read
+// the block, which lives on this stack), so the event must not go back to the pool or be closed before. A wake
+// with the status still pending (a stray signal) resets the event and waits again. Without an event the status is
+// polled. Sense bytes 0-13 of the block go to the record whatever the outcome, so the sense of a
 // CHECK CONDITION is never lost. Returns the block's status as the layer left it (1 done, 2 aborted, 4 error,
 // 0x80 and above invalid).
 ExecStatus CScsiTransport::ExecAspiCommand(CDeviceRecord& record, const BYTE* pCdb, void* pBuffer, DWORD nLength)
@@ -61,7 +63,8 @@ ExecStatus CScsiTransport::ExecAspiCommand(CDeviceRecord& record, const BYTE* pC
     if (pfnSend == nullptr)
         return kExecFailed;
 
-    HANDLE hEvent = AcquireCommandEvent();
+    CHandleOwner event = AcquireCommandEvent();
+    HANDLE hEvent = event.get();
     uint8_t nOpcode = pCdb[0];
     int nCdbLength = CdbLengthForOpcode(nOpcode);
 
@@ -83,14 +86,14 @@ ExecStatus CScsiTransport::ExecAspiCommand(CDeviceRecord& record, const BYTE* pC
 
     if (hEvent != nullptr) {
         if (pfnSend(&srb) == SS_PENDING) {
-            while (ReadStatus(srb) == SS_PENDING) {
+            for (;;) {
                 WaitForSingleObject(hEvent, INFINITE);
                 if (ReadStatus(srb) != SS_PENDING)
                     break;
                 ResetEvent(hEvent);
             }
         }
-        ReleaseCommandEvent(hEvent);
+        ReleaseCommandEvent(std::move(event));
     } else {
         pfnSend(&srb);
         while (ReadStatus(srb) == SS_PENDING)

@@ -13,6 +13,7 @@
 #include "drive/DeviceIo.h"
 #include "drive/InquiryData.h"
 #include "drive/ScsiTransport.h"
+#include "framework/WindowsVersion.h"
 #include "drive/SetupApiSeam.h"
 #include "framework/Exceptions.h"
 #include "framework/Registry.h"
@@ -77,23 +78,6 @@ int AtaTypeFromDescription(const CString& description)
     return kBusTypeAta;
 }
 
-// Subkey nIndex of an open key. Names longer than nMaxChars are passed over (ERROR_MORE_DATA); the walk ends at
-// any other error.
-enum SubKeyResult { kSubKeyFound, kSubKeySkipped, kSubKeysEnded };
-
-SubKeyResult EnumSubKey(HKEY hKey, DWORD nIndex, DWORD nMaxChars, CString& name)
-{
-    std::vector<char> buffer(nMaxChars + 1, '\0');
-    DWORD nChars = nMaxChars + 1;
-    LONG nResult = RegEnumKeyExA(hKey, nIndex, buffer.data(), &nChars, nullptr, nullptr, nullptr, nullptr);
-    if (nResult == ERROR_MORE_DATA)
-        return kSubKeySkipped;
-    if (nResult != ERROR_SUCCESS)
-        return kSubKeysEnded;
-    name = CString(buffer.data(), int(nChars));
-    return kSubKeyFound;
-}
-
 // A string value of a subkey, cut to nMaxChars characters; false when the subkey or the value cannot be read.
 bool ReadSubKeyString(HKEY hParent, const char* pszSubKey, const char* pszValue, int nMaxChars, CString& text)
 {
@@ -107,23 +91,6 @@ bool ReadSubKeyString(HKEY hParent, const char* pszSubKey, const char* pszValue,
     return true;
 }
 
-// Reads the reported Windows version: first with the extended structure, then with the basic one.
-bool QueryWindowsVersion(OSVERSIONINFOA& version)
-{
-    OSVERSIONINFOEXA extended;
-    std::memset(&extended, 0, sizeof(extended));
-    extended.dwOSVersionInfoSize = sizeof(extended);
-    if (GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&extended))) {
-        std::memcpy(&version, &extended, sizeof(version));
-        version.dwOSVersionInfoSize = sizeof(version);
-        return true;
-    }
-    std::memset(&version, 0, sizeof(version));
-    version.dwOSVersionInfoSize = sizeof(version);
-    return GetVersionExA(&version) != FALSE;
-}
-
-static_assert(sizeof(OSVERSIONINFOEXA) == 156 && sizeof(OSVERSIONINFOA) == 148, "version structure sizes");
 
 // Lower-cases nLength bytes of text in code page nCodePage in place, character by character, so that the trail
 // byte of a double-byte character is never changed on its own. When the round trip through UTF-16 does not give
@@ -198,8 +165,8 @@ int CScsiTransport::DetectBusType(int nAdapter)
 {
     if (nAdapter < 0 || nAdapter >= m_Adapters.GetSize())
         AfxThrowInvalidArgException();
-    OSVERSIONINFOA version;
-    QueryWindowsVersion(version);
+    OSVERSIONINFOEXA version;
+    AfxGetWindowsVersion(&version);
     if (version.dwPlatformId != VER_PLATFORM_WIN32_NT)
         return DetectBusTypeWin9x(nAdapter);
     if (version.dwMajorVersion == 5)
@@ -210,10 +177,7 @@ int CScsiTransport::DetectBusType(int nAdapter)
 // True on the NT platform with major version 5 (Windows 2000, XP, Server 2003).
 bool CScsiTransport::IsNT5Family()
 {
-    OSVERSIONINFOA version;
-    if (!QueryWindowsVersion(version))
-        return false;
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 5;
+    return AfxIsNT5Family();
 }
 
 namespace {
@@ -268,11 +232,7 @@ namespace {
 int StoreBusType(CHostAdapter& adapter, int nBusType)
 {
     adapter.m_nBusType = nBusType;
-    for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
-        CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
-        for (INT_PTR nPlace = 0; nPlace < group.GetSize(); ++nPlace)
-            group[nPlace].m_nBusType = nBusType;
-    }
+    ForEachDeviceRecord(adapter, [nBusType](CDeviceRecord& record) { record.m_nBusType = nBusType; });
     return nBusType;
 }
 
@@ -375,15 +335,11 @@ bool IsIdeChannelDriverKey(const CString& driverKey)
     if (channels.Open(HKEY_LOCAL_MACHINE, kIdeChannelKey, KEY_READ) != ERROR_SUCCESS)
         return false;
     bool bChannel = false;
-    CString name;
-    for (DWORD nIndex = 0;; ++nIndex) {
-        SubKeyResult result = EnumSubKey(channels.get(), nIndex, kSubKeyNameChars, name);
-        if (result == kSubKeysEnded)
-            break;
-        if (result == kSubKeySkipped)
-            continue;
+    CStringArray names;
+    channels.GetSubKeyNames(names, kSubKeyNameChars);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
         CString driver;
-        if (!ReadSubKeyString(channels.get(), name, "Driver", 299, driver) || driver.IsEmpty())
+        if (!ReadSubKeyString(channels.get(), names[i], "Driver", 299, driver) || driver.IsEmpty())
             continue;
         driver.MakeLower();
         if (Contains(driverKey, driver))
@@ -479,20 +435,17 @@ char* CScsiTransport::ReadPortDriverFromDeviceMap(int nPort, char* pszOut)
     CRegistryKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, szKey, KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return pszOut;
-    DWORD nSize = 0;
     DWORD nType = 0;
-    LONG nResult = RegQueryValueExA(key.get(), "Driver", nullptr, &nType, nullptr, &nSize);
+    CByteArray value;
     std::strcpy(pszOut, "Unknown");
-    if (nResult != ERROR_SUCCESS)
+    if (key.QueryRaw("Driver", nType, value) != ERROR_SUCCESS)
         return pszOut;
     std::memset(pszOut, 0, 12);
-    std::vector<BYTE> value(size_t(nSize) + 1, 0);
-    DWORD nRead = nSize;
-    if (RegQueryValueExA(key.get(), "Driver", nullptr, &nType, value.data(), &nRead) == ERROR_SUCCESS) {
-        size_t nCopy = nRead < DWORD(kIdentifierSize - 1) ? nRead : size_t(kIdentifierSize - 1);
-        std::memcpy(pszOut, value.data(), nCopy);
-        pszOut[nCopy] = '\0';
-    }
+    size_t nRead = size_t(value.GetSize());
+    size_t nCopy = nRead < size_t(kIdentifierSize - 1) ? nRead : size_t(kIdentifierSize - 1);
+    if (nCopy > 0)
+        std::memcpy(pszOut, value.GetData(), nCopy);
+    pszOut[nCopy] = '\0';
     return pszOut;
 }
 
@@ -507,16 +460,14 @@ void ForEachClassEntryOfPort(const char* pszClassKey, const CString& identifier,
     CRegistryKey classKey;
     if (classKey.Open(HKEY_LOCAL_MACHINE, pszClassKey, KEY_READ) != ERROR_SUCCESS)
         return;
-    CString name;
-    for (DWORD nIndex = 0;; ++nIndex) {
-        SubKeyResult result = EnumSubKey(classKey.get(), nIndex, kSubKeyNameChars, name);
-        if (result == kSubKeysEnded)
-            break;
+    CStringArray names;
+    classKey.GetSubKeyNames(names, kSubKeyNameChars);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
         CString portDriver;
-        if (result == kSubKeySkipped || !ReadSubKeyString(classKey.get(), name, "PortDriver", 99, portDriver))
+        if (!ReadSubKeyString(classKey.get(), names[i], "PortDriver", 99, portDriver))
             continue;
         portDriver.MakeLower();
-        if (Contains(portDriver, identifier) && !visit(classKey.get(), name))
+        if (Contains(portDriver, identifier) && !visit(classKey.get(), names[i]))
             break;
     }
 }

@@ -321,11 +321,12 @@ public:
     // ---------------------------------------------------------------------------------------------------------
 
     // ---------------------------------------------------------------------------------------------------------
-    // Report: the ASPI layer texts of the software section (src/report/SoftwareSection.cpp).
+    // Texts of the program and of the ASPI layer (DriveManagerTexts.cpp).
     // Version, description and company of the file named by the ASPI DLL name, each "n/a" when missing; the
-    // buffers hold kAspiDllNameSize characters each.
+    // buffers hold kAspiDllNameSize characters each. On the Windows 2000 family the version carries string 135.
     void GetFileDescriptionText(char* pszVersion, char* pszDescription, char* pszCompany);
-    // End of report block.
+    // String 162, the program's name; empty when the resource is missing.
+    static CString LoadProgramName();
     // ---------------------------------------------------------------------------------------------------------
 
     char m_szStartDir[MAX_PATH];   // current directory at construction, without a trailing backslash
@@ -341,5 +342,9 @@ char* FormatSpeedText(char* pszText);
 
 extern CDriveManager* g_pDriveManager;   // the one drive manager; null before the main dialog made it
 extern BYTE g_bIsWindows2000;            // 1 on Windows NT 5.0 exactly
+
+// The texts of GetFileDescriptionText for any file: "n/a" for a missing file or item; on the Windows 2000 family
+// the version is followed by string 135 in parentheses. Buffers of kAspiDllNameSize characters.
+void GetAspiLayerTexts(LPCSTR pszFile, char* pszVersion, char* pszDescription, char* pszCompany);
 
 #endif

@@ -23,23 +23,6 @@ const DWORD kSubKeyNameChars = 299;
 
 const char kEnumKey[] = "SYSTEM\\CurrentControlSet\\Enum";
 
-// Subkey nIndex of an open key (names up to 299 characters). Longer names are passed over; the walk ends at any
-// other error.
-enum SubKeyResult { kSubKeyFound, kSubKeySkipped, kSubKeysEnded };
-
-SubKeyResult EnumSubKey(HKEY hKey, DWORD nIndex, CString& name)
-{
-    char szName[kSubKeyNameChars + 1];
-    DWORD nChars = sizeof(szName);
-    LONG nResult = RegEnumKeyExA(hKey, nIndex, szName, &nChars, nullptr, nullptr, nullptr, nullptr);
-    if (nResult == ERROR_MORE_DATA)
-        return kSubKeySkipped;
-    if (nResult != ERROR_SUCCESS)
-        return kSubKeysEnded;
-    name = CString(szName, int(nChars));
-    return kSubKeyFound;
-}
-
 // Instance names are ordered case-insensitively over at most 299 characters.
 bool IsGreaterName(const CString& name, const CString& than)
 {
@@ -75,14 +58,12 @@ bool CopyDescription(const CRegistryKey& key, char* pszDescription)
 // passed over.
 bool FindInstanceWithPrefix(HKEY hParent, const CString& prefix, CRegistryKey& match)
 {
-    CString name;
-    for (DWORD nIndex = 0;; ++nIndex) {
-        SubKeyResult result = EnumSubKey(hParent, nIndex, name);
-        if (result == kSubKeysEnded)
-            return false;
+    CStringArray names;
+    CRegistryKey::GetSubKeyNames(hParent, names, kSubKeyNameChars);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
         CRegistryKey instance;
         CString parentIdPrefix;
-        if (result == kSubKeySkipped || instance.Open(hParent, name, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+        if (instance.Open(hParent, names[i], KEY_QUERY_VALUE) != ERROR_SUCCESS ||
             instance.QueryString("ParentIdPrefix", parentIdPrefix) != ERROR_SUCCESS)
             continue;
         if (parentIdPrefix == prefix) {
@@ -90,6 +71,7 @@ bool FindInstanceWithPrefix(HKEY hParent, const CString& prefix, CRegistryKey& m
             return true;
         }
     }
+    return false;
 }
 
 // The key name of an ATAPI CD-ROM drive under the IDE enumerator: "CdRom", a 40-character model field (vendor,
@@ -119,14 +101,13 @@ bool FindIdeChannelDescription(const CString& ideName, char* pszDescription)
     CRegistryKey device;
     if (device.Open(HKEY_LOCAL_MACHINE, CString(kEnumKey) + "\\IDE\\" + ideName, KEY_READ) != ERROR_SUCCESS)
         return false;
-    CString greatest, name;
+    CString greatest;
     bool bAny = false;
-    for (DWORD nIndex = 0;; ++nIndex) {
-        SubKeyResult result = EnumSubKey(device.get(), nIndex, name);
-        if (result == kSubKeysEnded)
-            break;
-        if (result == kSubKeyFound && (!bAny || IsGreaterName(name, greatest))) {
-            greatest = name;
+    CStringArray names;
+    device.GetSubKeyNames(names, kSubKeyNameChars);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
+        if (!bAny || IsGreaterName(names[i], greatest)) {
+            greatest = names[i];
             bAny = true;
         }
     }
@@ -158,25 +139,24 @@ bool FindPciAdapterDescription(const char* pszVendor, const char* pszProduct, co
     product.Replace(' ', '_');
     const char chTarget = nTarget >= 0 && nTarget <= 9 ? char('0' + nTarget) : '\0';
 
-    CString candidate, name, instance;
+    CString candidate;
     bool bAny = false;
-    for (DWORD nIndex = 0;; ++nIndex) {
-        SubKeyResult result = EnumSubKey(scsi.get(), nIndex, name);
-        if (result == kSubKeysEnded)
-            break;
-        if (result == kSubKeySkipped || std::strstr(name, vendor) == nullptr ||
-            std::strstr(name, product) == nullptr || std::strstr(name, revision) == nullptr)
+    CStringArray names;
+    scsi.GetSubKeyNames(names, kSubKeyNameChars);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
+        const CString& name = names[i];
+        if (std::strstr(name, vendor) == nullptr || std::strstr(name, product) == nullptr ||
+            std::strstr(name, revision) == nullptr)
             continue;
         CRegistryKey device;
         if (device.Open(scsi.get(), name, KEY_READ) != ERROR_SUCCESS)
             break;
-        for (DWORD nInstance = 0;; ++nInstance) {
-            SubKeyResult instanceResult = EnumSubKey(device.get(), nInstance, instance);
-            if (instanceResult == kSubKeysEnded)
-                break;
+        CStringArray instances;
+        device.GetSubKeyNames(instances, kSubKeyNameChars);
+        for (INT_PTR j = 0; j < instances.GetSize(); ++j) {
+            const CString& instance = instances[j];
             int nLength = instance.GetLength();
-            if (instanceResult == kSubKeySkipped || chTarget == '\0' || nLength < 2 ||
-                instance[nLength - 2] != chTarget)
+            if (chTarget == '\0' || nLength < 2 || instance[nLength - 2] != chTarget)
                 continue;
             if (!bAny || IsGreaterName(instance, candidate)) {
                 candidate = instance;
@@ -192,12 +172,10 @@ bool FindPciAdapterDescription(const char* pszVendor, const char* pszProduct, co
     CRegistryKey pci;
     if (pci.Open(HKEY_LOCAL_MACHINE, CString(kEnumKey) + "\\PCI", KEY_READ) != ERROR_SUCCESS)
         return false;
-    for (DWORD nIndex = 0;; ++nIndex) {
-        SubKeyResult result = EnumSubKey(pci.get(), nIndex, name);
-        if (result == kSubKeysEnded)
-            break;
+    pci.GetSubKeyNames(names, kSubKeyNameChars);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
         CRegistryKey device, key;
-        if (result == kSubKeySkipped || device.Open(pci.get(), name, KEY_READ) != ERROR_SUCCESS)
+        if (device.Open(pci.get(), names[i], KEY_READ) != ERROR_SUCCESS)
             continue;
         if (FindInstanceWithPrefix(device.get(), prefix, key))
             return CopyDescription(key, pszDescription);
@@ -253,23 +231,21 @@ void CDriveManager::SetAutoInsertNotificationWin9x(CDeviceRecord& record, int nC
         bool bPrimary = nChannel == 1;
         CRegistryKey channel;
         if (channel.Open(hdc.get(), bPrimary ? "0001" : "0002", KEY_QUERY_VALUE | KEY_SET_VALUE) == ERROR_SUCCESS) {
-            DWORD nSize = 0;
-            bool bSized = RegQueryValueExA(channel.get(), "DriverDesc", nullptr, nullptr, nullptr, &nSize) ==
-                          ERROR_SUCCESS;
+            DWORD nType = 0;
+            CByteArray descriptionBytes;
+            bool bSized = channel.QueryRaw("DriverDesc", nType, descriptionBytes) == ERROR_SUCCESS;
             bool bOpen = true;
             if (bSized) {
-                std::vector<char> description(size_t(nSize) + 1, '\0');
-                DWORD nRead = nSize;
-                if (RegQueryValueExA(channel.get(), "DriverDesc", nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(description.data()), &nRead) == ERROR_SUCCESS) {
-                    int nLength = int(strnlen(description.data(), nSize));
-                    bool bNamesChannel = bPrimary ? IsPrimaryChannelName(description.data(), nLength)
-                                                  : IsSecondaryChannelName(description.data(), nLength);
-                    if (!bNamesChannel) {
-                        channel.Close();
-                        bOpen = channel.Open(hdc.get(), bPrimary ? "0002" : "0001",
-                                             KEY_QUERY_VALUE | KEY_SET_VALUE) == ERROR_SUCCESS;
-                    }
+                std::vector<char> description(size_t(descriptionBytes.GetSize()) + 1, '\0');
+                if (descriptionBytes.GetSize() > 0)
+                    std::memcpy(description.data(), descriptionBytes.GetData(), size_t(descriptionBytes.GetSize()));
+                int nLength = int(strnlen(description.data(), description.size() - 1));
+                bool bNamesChannel = bPrimary ? IsPrimaryChannelName(description.data(), nLength)
+                                              : IsSecondaryChannelName(description.data(), nLength);
+                if (!bNamesChannel) {
+                    channel.Close();
+                    bOpen = channel.Open(hdc.get(), bPrimary ? "0002" : "0001", KEY_QUERY_VALUE | KEY_SET_VALUE) ==
+                            ERROR_SUCCESS;
                 }
             }
             if (bSized && bOpen) {
@@ -289,14 +265,12 @@ void CDriveManager::SetAutoInsertNotificationWin9x(CDeviceRecord& record, int nC
     CRegistryKey devices;
     if (devices.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_READ) != ERROR_SUCCESS)
         return;
-    CString name;
-    for (DWORD nIndex = 0;; ++nIndex) {
-        SubKeyResult result = EnumSubKey(devices.get(), nIndex, name);
-        if (result == kSubKeysEnded)
-            break;
+    CStringArray names;
+    devices.GetSubKeyNames(names, kSubKeyNameChars);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
         CRegistryKey node;
         CString hardwareKey;
-        if (result == kSubKeySkipped || node.Open(devices.get(), name, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+        if (node.Open(devices.get(), names[i], KEY_QUERY_VALUE) != ERROR_SUCCESS ||
             node.QueryString("HardWareKey", hardwareKey) != ERROR_SUCCESS)
             continue;
         if (hardwareKey.Find(vendor) < 0 || hardwareKey.Find(product) < 0)

@@ -25,4 +25,24 @@ public:
 
 typedef CArray<CHostAdapter> CHostAdapterArray;
 
+// The walk over every record of every group of one adapter, in order: visit(record) (the record may be changed,
+// not added or removed).
+template <class Visit>
+void ForEachDeviceRecord(CHostAdapter& adapter, Visit visit)
+{
+    for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
+        CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
+        for (INT_PTR nPlace = 0; nPlace < group.GetSize(); ++nPlace)
+            visit(group[nPlace]);
+    }
+}
+
+// The same walk over all adapters of a list: visit(nAdapter, record), nAdapter being the list index.
+template <class Visit>
+void ForEachDeviceRecord(CHostAdapterArray& adapters, Visit visit)
+{
+    for (INT_PTR nAdapter = 0; nAdapter < adapters.GetSize(); ++nAdapter)
+        ForEachDeviceRecord(adapters[nAdapter], [&](CDeviceRecord& record) { visit(int(nAdapter), record); });
+}
+
 #endif

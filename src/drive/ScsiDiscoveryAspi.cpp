@@ -108,7 +108,7 @@ CString InquiryDeviceName(const char* pszVendor, const char* pszProduct)
 BYTE CScsiTransport::InitAspi()
 {
     std::strcpy(m_szAspiDllName, "wnaspi32.dll");
-    if (m_hAspiDll != nullptr)
+    if (m_hAspiDll.IsCreated())
         UnloadAspi();
     HMODULE hLibrary = LoadLibraryA("WNASPI32");
     if (hLibrary == nullptr) {
@@ -116,7 +116,7 @@ BYTE CScsiTransport::InitAspi()
         m_nAccessMode = kAccessModeNone;
         return m_nAccessMode;
     }
-    m_hAspiDll = hLibrary;
+    m_hAspiDll.Attach(hLibrary);
     m_pfnGetASPI32SupportInfo = reinterpret_cast<PFN_GetASPI32SupportInfo>(
         reinterpret_cast<void (*)()>(GetProcAddress(hLibrary, "GetASPI32SupportInfo")));
     m_pfnSendASPI32Command = reinterpret_cast<PFN_SendASPI32Command>(
@@ -140,18 +140,11 @@ BYTE CScsiTransport::InitAspi()
         if (m_Adapters[nAdapter].m_nBusType != kBusTypeUsb)
             DetectBusType(int(nAdapter));
     }
-    for (INT_PTR nAdapter = 0; nAdapter < m_Adapters.GetSize(); ++nAdapter) {
-        CHostAdapter& adapter = m_Adapters[nAdapter];
-        for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
-            CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
-            for (INT_PTR nPlace = 0; nPlace < group.GetSize(); ++nPlace) {
-                CDeviceRecord& record = group[nPlace];
-                char szVendor[kVendorChars + 1], szProduct[kProductChars + 1], szRevision[kRevisionChars + 1];
-                int nResult = Inquiry(record, szVendor, szProduct, szRevision);
-                record.m_nDeviceType = (nResult & 1) ? (nResult >> 8) & 0xFF : 0;
-            }
-        }
-    }
+    ForEachDeviceRecord(m_Adapters, [this](int, CDeviceRecord& record) {
+        char szVendor[kVendorChars + 1], szProduct[kProductChars + 1], szRevision[kRevisionChars + 1];
+        int nResult = Inquiry(record, szVendor, szProduct, szRevision);
+        record.m_nDeviceType = (nResult & 1) ? (nResult >> 8) & 0xFF : 0;
+    });
     return m_nAccessMode;
 }
 
@@ -190,18 +183,12 @@ void CScsiTransport::MatchWin9xDevices()
     if (devices.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_READ) != ERROR_SUCCESS)
         return;
 
-    std::vector<char> subKeyName(kSubKeyNameChars + 1);
-    for (DWORD nIndex = 0;; ++nIndex) {
-        DWORD nChars = kSubKeyNameChars + 1;
-        LONG nResult =
-            RegEnumKeyExA(devices.get(), nIndex, subKeyName.data(), &nChars, nullptr, nullptr, nullptr, nullptr);
-        if (nResult == ERROR_MORE_DATA)
-            continue;
-        if (nResult != ERROR_SUCCESS)
-            break;
+    CStringArray names;
+    devices.GetSubKeyNames(names, kSubKeyNameChars);
+    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
         CRegistryKey node;
         CString hardwareKey;
-        if (node.Open(devices.get(), subKeyName.data(), KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+        if (node.Open(devices.get(), names[i], KEY_QUERY_VALUE) != ERROR_SUCCESS ||
             !ReadText(node, "HardWareKey", hardwareKey))
             continue;
         hardwareKey = hardwareKey.Left(kHardwareKeyChars);

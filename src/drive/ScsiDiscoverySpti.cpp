@@ -58,23 +58,10 @@ bool QueryLetterAddress(int nLetter, SCSI_ADDRESS& address)
                                &nReturned, nullptr) != FALSE;
 }
 
-template <class Visit>
-void ForEachRecord(CHostAdapterArray& adapters, Visit visit)
-{
-    for (INT_PTR nAdapter = 0; nAdapter < adapters.GetSize(); ++nAdapter) {
-        CHostAdapter& adapter = adapters[nAdapter];
-        for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
-            CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
-            for (INT_PTR nPlace = 0; nPlace < group.GetSize(); ++nPlace)
-                visit(int(nAdapter), group[nPlace]);
-        }
-    }
-}
-
 bool HasRecordWithLetter(CHostAdapterArray& adapters, int nLetter)
 {
     bool bFound = false;
-    ForEachRecord(adapters, [&](int, CDeviceRecord& record) { bFound = bFound || record.m_nDriveLetter == nLetter; });
+    ForEachDeviceRecord(adapters, [&](int, CDeviceRecord& record) { bFound = bFound || record.m_nDriveLetter == nLetter; });
     return bFound;
 }
 
@@ -105,7 +92,7 @@ BYTE CScsiTransport::InitSpti()
             m_bLetterClaimed[letters[i].m_nDriveLetter] = 1;
     }
 
-    ForEachRecord(m_Adapters, [&](int, CDeviceRecord& record) {
+    ForEachDeviceRecord(m_Adapters, [&](int, CDeviceRecord& record) {
         for (INT_PTR i = 0; i < letters.GetSize(); ++i) {
             const CDeviceRecord& letter = letters[i];
             if (letter.m_nAdapter == record.m_nAdapter && letter.m_nTarget == record.m_nTarget &&
@@ -119,7 +106,7 @@ BYTE CScsiTransport::InitSpti()
     int nMounted = AddMountedUsb1394Drives();
     int nUnlisted = AddUnlistedLetterDrives();
     if (nMounted == 0 && nUnlisted == 0 && letters.GetSize() == 0) {
-        if (m_hAspiDll != nullptr)
+        if (m_hAspiDll.IsCreated())
             UnloadAspi();
         m_Adapters.RemoveAll();
         return m_nAccessMode;
@@ -133,9 +120,9 @@ BYTE CScsiTransport::InitSpti()
     }
     for (auto it = noClass.rbegin(); it != noClass.rend(); ++it)
         m_Adapters.RemoveAt(*it);
-    ForEachRecord(m_Adapters, [](int nAdapter, CDeviceRecord& record) { record.m_nAdapter = nAdapter; });
+    ForEachDeviceRecord(m_Adapters, [](int nAdapter, CDeviceRecord& record) { record.m_nAdapter = nAdapter; });
 
-    ForEachRecord(m_Adapters, [&](int, CDeviceRecord& record) {
+    ForEachDeviceRecord(m_Adapters, [&](int, CDeviceRecord& record) {
         if (record.m_nDriveLetter == kDriveLetterNone) {
             for (int nSlot = kFirstDriveLetterSlot; nSlot <= kLastDriveLetterSlot; ++nSlot) {
                 if (m_bLetterClaimed[nSlot] == 0) {
@@ -367,7 +354,7 @@ int CScsiTransport::FindUnlistedLetterDrives(CArray<CDeviceRecord>& list)
         SCSI_ADDRESS address;
         bool bAddressed = QueryLetterAddress(nLetter, address);
         bool bListed = false;
-        ForEachRecord(m_Adapters, [&](int, CDeviceRecord& record) {
+        ForEachDeviceRecord(m_Adapters, [&](int, CDeviceRecord& record) {
             if (record.m_nDriveLetter == nLetter)
                 bListed = true;
             else if (bAddressed && record.m_nAdapter == address.PortNumber && record.m_nPathId == address.PathId &&

@@ -14,11 +14,9 @@ const char kDefaultAspiDllName[] = "wnaspi32.dll";
 
 // Access mode 0, no library, empty adapter list, cleared entry points and per-letter tables.
 CScsiTransport::CScsiTransport()
-    : m_nAccessMode(kAccessModeNone), m_hAspiDll(nullptr), m_pfnGetASPI32SupportInfo(nullptr),
-      m_pfnSendASPI32Command(nullptr), m_nPooledEvents(0)
+    : m_nAccessMode(kAccessModeNone), m_pfnGetASPI32SupportInfo(nullptr), m_pfnSendASPI32Command(nullptr),
+      m_nPooledEvents(0)
 {
-    InitializeCriticalSection(&m_EventPoolGuard);
-    std::memset(m_EventPool, 0, sizeof(m_EventPool));
     std::strcpy(m_szAspiDllName, kDefaultAspiDllName);
     std::memset(m_bInquireViaLetter, 0, sizeof(m_bInquireViaLetter));
     std::memset(m_hLetterDevice, 0, sizeof(m_hLetterDevice));
@@ -26,8 +24,6 @@ CScsiTransport::CScsiTransport()
     std::memset(m_szSenseMessage, 0, sizeof(m_szSenseMessage));
     std::memset(m_nLetterValue, 0, sizeof(m_nLetterValue));
     std::memset(m_bLetterClaimed, 0, sizeof(m_bLetterClaimed));
-    for (CRITICAL_SECTION& guard : m_LetterGuard)
-        InitializeCriticalSection(&guard);
 }
 
 // Cached letter handles are not closed here: they live until CloseDriveHandle or the end of the process.
@@ -36,18 +32,11 @@ CScsiTransport::~CScsiTransport()
     UnloadAspi();
     m_Adapters.RemoveAll();
     m_nAccessMode = kAccessModeNone;
-    for (CRITICAL_SECTION& guard : m_LetterGuard)
-        DeleteCriticalSection(&guard);
-    for (int i = 0; i < m_nPooledEvents; ++i)
-        CloseHandle(m_EventPool[i]);
-    DeleteCriticalSection(&m_EventPoolGuard);
 }
 
 void CScsiTransport::UnloadAspi()
 {
-    if (m_hAspiDll != nullptr)
-        FreeLibrary(m_hAspiDll);
-    m_hAspiDll = nullptr;
+    m_hAspiDll.Close();
     m_pfnGetASPI32SupportInfo = nullptr;
     m_pfnSendASPI32Command = nullptr;
 }
@@ -82,7 +71,7 @@ void CScsiTransport::OpenDriveHandle(const CDeviceRecord& record)
     int nLetter = record.m_nDriveLetter;
     if (!IsDriveLetterSlot(nLetter))
         return;
-    EnterCriticalSection(&m_LetterGuard[nLetter]);
+    CLockGuard lock(m_LetterGuard[nLetter]);
     if (m_hLetterDevice[nLetter] != nullptr && m_hLetterDevice[nLetter] != INVALID_HANDLE_VALUE)
         DeviceIoCloseHandle(m_hLetterDevice[nLetter]);
     HANDLE hDevice = DeviceIoOpenLetter(nLetter);
@@ -93,7 +82,6 @@ void CScsiTransport::OpenDriveHandle(const CDeviceRecord& record)
         m_hLetterDevice[nLetter] = nullptr;
         m_bLetterOpen[nLetter] = 0;
     }
-    LeaveCriticalSection(&m_LetterGuard[nLetter]);
 }
 
 // Acts from C: onward, like OpenDriveHandle, so that a cached C: handle is not left open.
@@ -102,12 +90,11 @@ void CScsiTransport::CloseDriveHandle(const CDeviceRecord& record)
     int nLetter = record.m_nDriveLetter;
     if (!IsDriveLetterSlot(nLetter))
         return;
-    EnterCriticalSection(&m_LetterGuard[nLetter]);
+    CLockGuard lock(m_LetterGuard[nLetter]);
     m_bLetterOpen[nLetter] = 0;
     if (m_hLetterDevice[nLetter] != nullptr && m_hLetterDevice[nLetter] != INVALID_HANDLE_VALUE)
         DeviceIoCloseHandle(m_hLetterDevice[nLetter]);
     m_hLetterDevice[nLetter] = nullptr;
-    LeaveCriticalSection(&m_LetterGuard[nLetter]);
 }
 
 CHostAdapterArray* CScsiTransport::GetHostAdapters()

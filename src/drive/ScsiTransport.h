@@ -12,6 +12,8 @@
 #include "drive/HostAdapter.h"
 #include "drive/SenseCodes.h"
 #include "framework/Array.h"
+#include "framework/Handles.h"
+#include "framework/Lock.h"
 #include "framework/String.h"
 
 struct _SCSI_ADDRESS;   // <ntddscsi.h>
@@ -154,7 +156,7 @@ public:
 
     // State. Public so that start-ups and test programs can set up a transport directly.
     BYTE m_nAccessMode;                           // AccessMode
-    HMODULE m_hAspiDll;                           // the loaded ASPI library, or NULL
+    CModuleOwner m_hAspiDll;                      // the loaded ASPI library, or none
     CString m_strLastError;                       // text of the last failed ASPI start-up
     char m_szAspiDllName[kAspiDllNameSize];       // "wnaspi32.dll" after construction
     CHostAdapterArray m_Adapters;
@@ -171,19 +173,19 @@ public:
 private:
     ExecStatus ExecAspiCommand(CDeviceRecord& record, const BYTE* pCdb, void* pBuffer, DWORD nLength);
     void UnloadAspi();
-    HANDLE AcquireCommandEvent();
-    void ReleaseCommandEvent(HANDLE hEvent);
+    CHandleOwner AcquireCommandEvent();
+    void ReleaseCommandEvent(CHandleOwner&& event);
 
     // Completion events of ASPI commands, kept for reuse: a command takes one for itself and gives it back.
     static const int kEventPoolSize = 8;
-    CRITICAL_SECTION m_EventPoolGuard;
-    HANDLE m_EventPool[kEventPoolSize];
+    CCriticalSection m_EventPoolGuard;
+    CHandleOwner m_EventPool[kEventPoolSize];
     int m_nPooledEvents;
 
     // One guard per letter: a pass-through command holds its letter's guard while it uses the letter device,
     // so a cached handle is never closed or replaced under a running command, and two threads never send to
     // the same letter at once.
-    CRITICAL_SECTION m_LetterGuard[kDriveLetterCount];
+    CCriticalSection m_LetterGuard[kDriveLetterCount];
 };
 
 // Enables or disables a privilege on a token; true when GetLastError is 0 afterwards.

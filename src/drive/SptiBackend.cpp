@@ -72,18 +72,19 @@ ExecStatus CScsiTransport::ExecSptiCommand(CDeviceRecord& record, const BYTE* pC
 
     BOOL bSent = FALSE;
     DWORD nReturned = 0;
-    EnterCriticalSection(&m_LetterGuard[nLetter]);
-    if (m_bLetterOpen[nLetter] == 1) {
-        bSent = DeviceIoControlCall(m_hLetterDevice[nLetter], IOCTL_SCSI_PASS_THROUGH_DIRECT, &request,
-                                    sizeof(request), &request, sizeof(request), &nReturned, nullptr);
-    } else {
-        CDeviceHandle device(DeviceIoOpenLetter(nLetter));
-        if (device.IsValid()) {
-            bSent = DeviceIoControlCall(device.get(), IOCTL_SCSI_PASS_THROUGH_DIRECT, &request, sizeof(request),
-                                        &request, sizeof(request), &nReturned, nullptr);
+    {
+        CLockGuard lock(m_LetterGuard[nLetter]);
+        if (m_bLetterOpen[nLetter] == 1) {
+            bSent = DeviceIoControlCall(m_hLetterDevice[nLetter], IOCTL_SCSI_PASS_THROUGH_DIRECT, &request,
+                                        sizeof(request), &request, sizeof(request), &nReturned, nullptr);
+        } else {
+            CDeviceHandle device(DeviceIoOpenLetter(nLetter));
+            if (device.IsValid()) {
+                bSent = DeviceIoControlCall(device.get(), IOCTL_SCSI_PASS_THROUGH_DIRECT, &request,
+                                            sizeof(request), &request, sizeof(request), &nReturned, nullptr);
+            }
         }
     }
-    LeaveCriticalSection(&m_LetterGuard[nLetter]);
 
     if (bSent)
         std::memcpy(record.m_Sense, request.sense, ASPI_SENSE_LEN);

@@ -2,10 +2,10 @@
 // Texts of the drive's Stratafit status: the status of the last Stratafit run and its result codes.
 #include "drive/DriveManager.h"
 
-#include <string.h>
+#include <cstring>
 
 #include "drive/Cdb.h"
-#include "res/resource.h"
+#include "resource.h"
 
 namespace {
 
@@ -85,20 +85,20 @@ CString CDriveManager::GetStratafitResultText(DWORD nCode, int nKind)
 bool CDriveManager::GetStratafitStatusText(CDeviceRecord& record, CString& strText, int nKind)
 {
     BYTE answer[18];
-    memset(answer, 0, sizeof(answer));
+    std::memset(answer, 0, sizeof(answer));
     CString text;
     bool isResult = false;
     if (StratafitCommand(record, 1, 0, 0, sizeof(answer), answer) != kExecCompleted)
         text = FormatSenseMessage(record);
     else
     {
-        const StratafitStatus* status = NULL;
+        const StratafitStatus* status = nullptr;
         for (const StratafitStatus& row : kStratafitStatuses)
         {
             if (row.status == answer[3])
                 status = &row;
         }
-        if (status != NULL)
+        if (status != nullptr)
             text.LoadString(status->stringId);
         else
         {

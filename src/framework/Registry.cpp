@@ -2,6 +2,7 @@
 #include "framework/Registry.h"
 
 #include <cstring>
+#include <vector>
 
 LONG CRegistryKey::Open(HKEY hParent, LPCTSTR pszSubKey, REGSAM samDesired)
 {
@@ -168,4 +169,28 @@ LONG CRegistryKey::DeleteTree(HKEY hParent, LPCTSTR pszSubKey)
     }
     key.Close();
     return RegDeleteKeyA(hParent, pszSubKey);
+}
+
+LONG CRegistryKey::GetSubKeyNames(CStringArray& rNames, DWORD nMaxChars) const
+{
+    if (!IsOpen())
+        return ERROR_INVALID_HANDLE;
+    return GetSubKeyNames(m_key.get(), rNames, nMaxChars);
+}
+
+LONG CRegistryKey::GetSubKeyNames(HKEY hKey, CStringArray& rNames, DWORD nMaxChars)
+{
+    rNames.RemoveAll();
+    std::vector<char> buffer(size_t(nMaxChars) + 1, '\0');
+    for (DWORD nIndex = 0;; ++nIndex) {
+        DWORD nChars = nMaxChars + 1;
+        LONG result = RegEnumKeyExA(hKey, nIndex, buffer.data(), &nChars, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result == ERROR_NO_MORE_ITEMS)
+            return ERROR_SUCCESS;
+        if (result != ERROR_SUCCESS)
+            return result;
+        rNames.Add(CString(buffer.data(), int(nChars)));
+    }
 }

@@ -46,6 +46,12 @@ public:
     LONG SetBinary(LPCTSTR pszName, const void* pData, DWORD nSize);
     LONG DeleteValue(LPCTSTR pszName);
 
+    // The names of the subkeys in enumeration order. A name longer than nMaxChars is passed over; the walk ends
+    // at ERROR_NO_MORE_ITEMS (ERROR_SUCCESS is returned) or at any other error (returned, with the names read up to
+    // there). The key needs KEY_ENUMERATE_SUB_KEYS (part of KEY_READ).
+    LONG GetSubKeyNames(CStringArray& rNames, DWORD nMaxChars = 255) const;
+    static LONG GetSubKeyNames(HKEY hKey, CStringArray& rNames, DWORD nMaxChars = 255);
+
     // Deletes a key with all its subkeys and values.
     static LONG DeleteTree(HKEY hParent, LPCTSTR pszSubKey);
 

@@ -20,7 +20,8 @@ const DWORD kDefaultTimeLimitMs = 20000;
 BOOL LookupWithNameService(LPCSTR pszHost, DWORD* pAddress, int* pError)
 {
     const hostent* pHost = ::gethostbyname(pszHost);
-    if (pHost == NULL || pHost->h_addrtype != AF_INET || pHost->h_length != 4 || pHost->h_addr_list[0] == NULL) {
+    if (pHost == nullptr || pHost->h_addrtype != AF_INET || pHost->h_length != 4 ||
+        pHost->h_addr_list[0] == nullptr) {
         *pError = ::WSAGetLastError() != 0 ? ::WSAGetLastError() : WSAHOST_NOT_FOUND;
         return FALSE;
     }
@@ -46,7 +47,7 @@ struct HostLookup {
 const SocketHooks* SetSocketHooks(const SocketHooks* pHooks)
 {
     const SocketHooks* pPrevious = g_pSocketHooks;
-    g_pSocketHooks = pHooks != NULL ? pHooks : &kNameService;
+    g_pSocketHooks = pHooks != nullptr ? pHooks : &kNameService;
     return pPrevious;
 }
 
@@ -57,7 +58,7 @@ BOOL AfxSocketInit()
 }
 
 CSocket::CSocket()
-    : m_socket(INVALID_SOCKET), m_pAbort(NULL), m_dwStartTick(0), m_dwTimeLimitMs(kDefaultTimeLimitMs),
+    : m_socket(INVALID_SOCKET), m_pAbort(nullptr), m_dwStartTick(0), m_dwTimeLimitMs(kDefaultTimeLimitMs),
       m_nLastError(0)
 {
 }
@@ -88,7 +89,7 @@ BOOL CSocket::Create(UINT nSocketPort, int nSocketType, long lEvent, LPCSTR lpsz
     std::memset(&local, 0, sizeof local);
     local.sin_family = AF_INET;
     local.sin_port = htons(static_cast<u_short>(nSocketPort));
-    local.sin_addr.s_addr = lpszSocketAddress != NULL ? ::inet_addr(lpszSocketAddress) : htonl(INADDR_ANY);
+    local.sin_addr.s_addr = lpszSocketAddress != nullptr ? ::inet_addr(lpszSocketAddress) : htonl(INADDR_ANY);
     if (::ioctlsocket(s, FIONBIO, &nonBlocking) != 0 ||
         ::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         const int nError = ::WSAGetLastError();
@@ -107,7 +108,7 @@ void CSocket::SetLimits(const volatile LONG* pAbort, DWORD dwTimeLimitMs)
 
 DWORD CSocket::RemainingSlice()
 {
-    if (m_pAbort != NULL && *m_pAbort != 0) {
+    if (m_pAbort != nullptr && *m_pAbort != 0) {
         Fail(WSAEINTR);
         return 0;
     }
@@ -167,7 +168,7 @@ BOOL CSocket::Wait(bool bWrite)
         FD_SET(m_socket, &ready);
         FD_SET(m_socket, &failed);
         timeval tv = {static_cast<long>(dwSlice / 1000), static_cast<long>((dwSlice % 1000) * 1000)};
-        const int n = bWrite ? ::select(0, NULL, &ready, &failed, &tv) : ::select(0, &ready, NULL, &failed, &tv);
+        const int n = bWrite ? ::select(0, nullptr, &ready, &failed, &tv) : ::select(0, &ready, nullptr, &failed, &tv);
         if (n == SOCKET_ERROR)
             return Fail(::WSAGetLastError());
         if (n == 0)
@@ -186,7 +187,7 @@ BOOL CSocket::Connect(LPCSTR lpszHostAddress, UINT nHostPort)
 {
     if (m_socket == INVALID_SOCKET)
         return Fail(WSAENOTSOCK);
-    if (lpszHostAddress == NULL || nHostPort > 0xFFFF)
+    if (lpszHostAddress == nullptr || nHostPort > 0xFFFF)
         return Fail(WSAEINVAL);
     sockaddr_in remote;
     std::memset(&remote, 0, sizeof remote);

@@ -41,7 +41,7 @@ public:
     // lEvent is the FD_* mask of the class library's form; this socket reports nothing by window messages, so it
     // is accepted and unused. The time limit starts here.
     BOOL Create(UINT nSocketPort = 0, int nSocketType = kSocketStream, long lEvent = 63,
-                LPCSTR lpszSocketAddress = NULL);
+                LPCSTR lpszSocketAddress = nullptr);
 
     // pAbort: a flag another thread sets to stop every wait at once (NULL: none); dwTimeLimitMs: how long the
     // socket's calls may take in all, from Create.

@@ -35,7 +35,7 @@ int AdapterBlocks(const ReportSections& sections)
 {
     if (sections.pAdapters == nullptr || sections.nAdapterCount <= 0)
         return 0;
-    return sections.nAdapterCount < kReportAdapterBlocks ? sections.nAdapterCount : kReportAdapterBlocks;
+    return sections.nAdapterCount < kMaxAdapterBlocks ? sections.nAdapterCount : kMaxAdapterBlocks;
 }
 
 int LineCount(const CStringArray* pLines)
@@ -282,7 +282,9 @@ void EmitSupportFile(CReportWriter* pWriter, const ReportSections& sections)
 }
 
 // Only the extension of the last path component is replaced (a dot in a folder name is left alone); a file name
-// without one gets ".kvs" appended. Both searches step over double-byte characters.
+// without one gets ".kvs" appended, and so does one whose extension is already ".kvs" in any case: the support file
+// would otherwise take the text file's own name, and the text file, moved in last, would replace it. Both searches
+// step over double-byte characters.
 CString MakeSupportFileName(const CString& textFilePath)
 {
     int nameStart = 0;
@@ -293,7 +295,7 @@ CString MakeSupportFileName(const CString& textFilePath)
     }
     CString name = textFilePath.Mid(nameStart);
     int dot = name.ReverseFind('.');
-    if (dot >= 0)
+    if (dot >= 0 && name.Mid(dot).CompareNoCase(".kvs") != 0)
         name = name.Left(dot);
     return textFilePath.Left(nameStart) + name + ".kvs";
 }

@@ -1,9 +1,11 @@
 // src/report/ReportWriter.cpp
 #include "report/ReportWriter.h"
 
+#include "drive/DriveManager.h"
 #include "framework/Clock.h"
 #include "framework/CommonDialogs.h"
 #include "framework/Exceptions.h"
+#include "framework/FileReplace.h"
 #include "framework/MessageBox.h"
 #include "report/SupportFileEncoder.h"
 #include "resource.h"
@@ -29,16 +31,14 @@ const int kDateBufferSize = 100;
 static_assert(sizeof(PRINTDLGA) == 66, "PRINTDLG record of 66 bytes");
 static_assert(sizeof(DOCINFOA) == 20, "DOCINFO record of 20 bytes");
 
-ReportSurfaceFactory g_pfnSurfaceFactory = nullptr;
+const ReportSurfaceHooks* g_pSurfaceHooks = nullptr;
 
 // "Tavisk V1.25": the program name (string 162) and the version (string 102).
 CString ProgramNameAndVersion()
 {
-    CString name;
     CString version;
-    name.LoadString(IDS_PROGRAM_NAME);
     version.LoadString(IDS_VERSION);
-    return name + " V" + version;
+    return CDriveManager::LoadProgramName() + " V" + version;
 }
 
 // The current date of the system clock (UTC), long form of the user's locale.
@@ -52,23 +52,6 @@ CString ReportDateText()
     return CString(buffer);
 }
 
-// The folder part of a path ("." when it has none), for the temporary file written beside the target.
-CString FolderOf(const CString& path)
-{
-    int slash = path.ReverseFind('\\');
-    int other = path.ReverseFind('/');
-    if (other > slash)
-        slash = other;
-    if (slash < 0) {
-        if (path.GetLength() >= 2 && path[1] == ':')
-            return path.Left(2);
-        return CString(".");
-    }
-    if (slash == 0 || (slash == 2 && path[1] == ':'))
-        return path.Left(slash + 1);
-    return path.Left(slash);
-}
-
 // True when an existing file at `path` could not be replaced (read-only, locked, a folder). A missing file is fine.
 bool ExistingFileIsLocked(const CString& path)
 {
@@ -77,34 +60,18 @@ bool ExistingFileIsLocked(const CString& path)
         return false;
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
         return true;
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return true;
-    CloseHandle(h);
-    return false;
-}
-
-// Moves the finished temporary file over the target. Windows 95/98/Me have no MoveFileEx: there the old file is
-// removed first.
-bool ReplaceWithFile(const CString& temp, const CString& target)
-{
-    if (MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING))
-        return true;
-    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
-        return false;
-    if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(target))
-        return false;
-    return MoveFileA(temp, target) != FALSE;
+    CHandleOwner file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file.IsCreated();
 }
 
 } // namespace
 
-ReportSurfaceFactory SetReportSurfaceFactory(ReportSurfaceFactory pfnFactory)
+const ReportSurfaceHooks* SetReportSurfaceHooks(const ReportSurfaceHooks* pHooks)
 {
-    ReportSurfaceFactory pfnOld = g_pfnSurfaceFactory;
-    g_pfnSurfaceFactory = pfnFactory;
-    return pfnOld;
+    const ReportSurfaceHooks* pPrevious = g_pSurfaceHooks;
+    g_pSurfaceHooks = pHooks;
+    return pPrevious;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -237,7 +204,6 @@ CReportWriter::CReportWriter()
       m_nLinesPerPage(60),
       m_rcPage(),
       m_nBlockCounter(0),
-      m_pSurface(nullptr),
       m_bPageOpen(false),
       m_nUncaughtExceptions(std::uncaught_exceptions())
 {
@@ -282,11 +248,13 @@ int CReportWriter::SetupPrinter()
         return 0;
     m_hPrinterDC = hDC;
     m_dc.Attach(hDC);
-    m_pSurface = (g_pfnSurfaceFactory != nullptr) ? g_pfnSurfaceFactory(&m_dc) : new CGdiReportSurface(&m_dc);
+    if (g_pSurfaceHooks != nullptr && g_pSurfaceHooks->pfnCreateSurface != nullptr)
+        m_pSurface.reset(g_pSurfaceHooks->pfnCreateSurface(&m_dc));
+    else
+        m_pSurface.reset(new CGdiReportSurface(&m_dc));
     if (StartPrinting())
         return 1;
-    delete m_pSurface;
-    m_pSurface = nullptr;
+    m_pSurface.reset();
     m_dc.DeleteDC();
     m_hPrinterDC = nullptr;
     return 0;
@@ -344,7 +312,7 @@ int CReportWriter::OpenFile(CString fileName, bool ask)
 
     char tempPath[MAX_PATH] = "";
     if (target.IsEmpty() || ExistingFileIsLocked(target) ||
-        GetTempFileNameA(FolderOf(target), "tvk", 0, tempPath) == 0) {
+        GetTempFileNameA(AfxGetFolderOf(target), "tvk", 0, tempPath) == 0) {
         ReportFileError();
         return 0;
     }
@@ -602,8 +570,7 @@ void CReportWriter::Close()
             if (m_bPageOpen)
                 m_pSurface->EndPage();
             m_pSurface->EndDoc();
-            delete m_pSurface;
-            m_pSurface = nullptr;
+            m_pSurface.reset();
         }
         m_bPageOpen = false;
         m_dc.DeleteDC();
@@ -613,7 +580,7 @@ void CReportWriter::Close()
         bool ok = ferror(m_pFile) == 0;
         ok = (fclose(m_pFile) == 0) && ok;
         m_pFile = nullptr;
-        if (ok && ReplaceWithFile(m_strTempPath, m_strTargetPath)) {
+        if (ok && AfxReplaceFile(m_strTempPath, m_strTargetPath)) {
             m_strTempPath.Empty();
         } else {
             DiscardFile();

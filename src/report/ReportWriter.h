@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 // ReportMode: the writer's target.
 typedef int ReportMode;
@@ -75,10 +76,13 @@ private:
     HGDIOBJ m_hOriginalPen = nullptr;
 };
 
-// Seam for tests: makes the surface for a printer DC. NULL (the default) gives CGdiReportSurface. The writer owns
-// and deletes what the factory returns.
-typedef CReportPrintSurface* (*ReportSurfaceFactory)(CDC* pDC);
-ReportSurfaceFactory SetReportSurfaceFactory(ReportSurfaceFactory pfnFactory);
+// Seam for tests: the table that makes the surface for a printer DC; the default (and a null entry) gives
+// CGdiReportSurface. The writer owns and deletes what pfnCreateSurface returns.
+struct ReportSurfaceHooks {
+    CReportPrintSurface* (*pfnCreateSurface)(CDC* pDC);
+};
+// Installs a table (kept by pointer); null restores the default. Returns the table that was in use.
+const ReportSurfaceHooks* SetReportSurfaceHooks(const ReportSurfaceHooks* pHooks);
 
 class CReportWriter {
 public:
@@ -147,7 +151,7 @@ private:
     RECT m_rcPage;
     int32_t m_nBlockCounter;
 
-    CReportPrintSurface* m_pSurface;
+    std::unique_ptr<CReportPrintSurface> m_pSurface;
     CString m_strTargetPath;  // the file the output is meant for
     CString m_strTempPath;    // the file being written beside it, renamed over it by Close
     bool m_bPageOpen;

@@ -2,29 +2,15 @@
 #include "report/SoftwareSection.h"
 
 #include "drive/DriveManager.h"
+#include "framework/VersionResource.h"
+#include "framework/WindowsVersion.h"
 #include "report/ReportLine.h"
-#include "resource.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-static_assert(sizeof(OSVERSIONINFOEXA) == 156, "extended version record of 156 bytes");
-static_assert(sizeof(OSVERSIONINFOA) == 148, "plain version record of 148 bytes");
-
 namespace {
-
-BOOL SystemVersionQuery(OSVERSIONINFOEXA* info)
-{
-    memset(info, 0, sizeof *info);
-    info->dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
-    if (GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(info)))
-        return TRUE;
-    info->dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-    return GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(info));
-}
-
-WindowsVersionQueryFn g_pfnVersionQuery = SystemVersionQuery;
 
 // Name of the Windows version by platform, major and minor version.
 LPCSTR WindowsName(const OSVERSIONINFOEXA& info)
@@ -64,81 +50,6 @@ void CopyText(char* out, LPCSTR text)
     snprintf(out, kVersionTextSize, "%s", text);
 }
 
-// A version resource loaded into memory, with its first translation entry.
-class CVersionResource {
-public:
-    explicit CVersionResource(LPCSTR file)
-    {
-        DWORD handle = 0;
-        DWORD size = GetFileVersionInfoSizeA(file, &handle);
-        if (size == 0)
-            return;
-        m_data.assign(size, 0);
-        if (!GetFileVersionInfoA(file, 0, size, m_data.data())) {
-            m_data.clear();
-            return;
-        }
-        WORD* translation = nullptr;
-        UINT length = 0;
-        if (VerQueryValueA(m_data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                           &length) &&
-            translation != nullptr && length >= 4) {
-            m_key = (static_cast<DWORD>(translation[0]) << 16) | translation[1];
-            m_hasTranslation = true;
-        }
-    }
-
-    bool Exists() const { return !m_data.empty(); }
-
-    // The value "\StringFileInfo\<key>\<item>" copied into `out`; false when the item is missing.
-    bool Query(LPCSTR item, char* out)
-    {
-        if (!Exists() || !m_hasTranslation)
-            return false;
-        char path[64];
-        snprintf(path, sizeof path, "\\StringFileInfo\\%08lx\\%s", static_cast<unsigned long>(m_key), item);
-        char* value = nullptr;
-        UINT length = 0;
-        if (!VerQueryValueA(m_data.data(), path, reinterpret_cast<void**>(&value), &length) || value == nullptr)
-            return false;
-        // The value may lack its terminator: never read past the length the resource states.
-        snprintf(out, kVersionTextSize, "%.*s", static_cast<int>(strnlen(value, length)), value);
-        return true;
-    }
-
-private:
-    std::vector<char> m_data;
-    DWORD m_key = 0;
-    bool m_hasTranslation = false;
-};
-
-// Opens `name` below `parent` for `access`; the key is owned by `key`.
-bool OpenKey(HKEY parent, LPCSTR name, REGSAM access, CRegKeyOwner& key)
-{
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(parent, name, 0, access, &handle) != ERROR_SUCCESS)
-        return false;
-    key.Attach(handle);
-    return true;
-}
-
-// A text value read in two steps (size, then data). Values of another type are not texts and count as
-// missing; a text stored without its terminator is ended at the stated size.
-bool ReadTextValue(HKEY key, LPCSTR name, CString& text)
-{
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return false;
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
-        return false;
-    std::vector<char> data(size + 1, 0);
-    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS)
-        return false;
-    text = CString(data.data(), static_cast<int>(strnlen(data.data(), size)));
-    return true;
-}
-
 // The layer's texts through the drive manager's ASPI DLL name, as the program reads them, or from the file.
 void ReadLayerTexts(CDriveManager* pDriveManager, LPCSTR file, char* version, char* description, char* company)
 {
@@ -154,10 +65,10 @@ void ReadLayerTexts(CDriveManager* pDriveManager, LPCSTR file, char* version, ch
 // versions 1 to 9 of each. The keys belong to another vendor and are only read.
 void AppendVideoApplications(CStringArray& lines, HKEY machineRoot)
 {
-    CRegKeyOwner software;
-    CRegKeyOwner vendor;
-    if (!OpenKey(machineRoot, "SOFTWARE", KEY_READ, software) ||
-        !OpenKey(software.get(), "InterVideo", KEY_READ, vendor))
+    CRegistryKey software;
+    CRegistryKey vendor;
+    if (software.Open(machineRoot, "SOFTWARE", KEY_READ) != ERROR_SUCCESS ||
+        vendor.Open(software.get(), "InterVideo", KEY_READ) != ERROR_SUCCESS)
         return;
     struct Product {
         LPCSTR subkey;
@@ -171,9 +82,10 @@ void AppendVideoApplications(CStringArray& lines, HKEY machineRoot)
         for (int n = 1; n <= 9; ++n) {
             char subkey[16];
             snprintf(subkey, sizeof subkey, product.subkey, n);
-            CRegKeyOwner key;
+            CRegistryKey key;
             CString version;
-            if (OpenKey(vendor.get(), subkey, KEY_READ, key) && ReadTextValue(key.get(), "Version", version) &&
+            if (key.Open(vendor.get(), subkey, KEY_READ) == ERROR_SUCCESS &&
+                key.QueryString("Version", version) == ERROR_SUCCESS &&
                 !version.IsEmpty())
                 AppendReportLine(lines, product.line, n, static_cast<LPCSTR>(version));
         }
@@ -181,16 +93,6 @@ void AppendVideoApplications(CStringArray& lines, HKEY machineRoot)
 }
 
 }  // namespace
-
-void SetWindowsVersionQuery(WindowsVersionQueryFn fn)
-{
-    g_pfnVersionQuery = fn != nullptr ? fn : SystemVersionQuery;
-}
-
-BOOL QueryWindowsVersion(OSVERSIONINFOEXA* info)
-{
-    return g_pfnVersionQuery(info);
-}
 
 // The service-pack text is at most 127 characters, the name at most 26: the text stays below 200.
 int FormatWindowsVersionText(const OSVERSIONINFOEXA& info, char* out)
@@ -205,8 +107,7 @@ int FormatWindowsVersionText(const OSVERSIONINFOEXA& info, char* out)
 int GetWindowsVersionText(char* out)
 {
     OSVERSIONINFOEXA info;
-    if (!QueryWindowsVersion(&info))
-        memset(&info, 0, sizeof info);
+    AfxGetWindowsVersion(&info);
     return FormatWindowsVersionText(info, out);
 }
 
@@ -231,31 +132,6 @@ void GetFileVersionText(LPCSTR file, char* version, char* description, char* com
         CopyText(company, "N/A");
 }
 
-// On the Windows 2000 family (NT 5.x) the version is followed by string 135 in parentheses. The note goes only
-// to a layer that has a version resource, so a missing layer stays "n/a" in all three texts on every system.
-void GetAspiLayerTexts(LPCSTR file, char* version, char* description, char* company)
-{
-    CopyText(version, "n/a");
-    CopyText(description, "n/a");
-    CopyText(company, "n/a");
-    CVersionResource resource(file);
-    if (!resource.Exists())
-        return;
-    resource.Query("FileVersion", version);
-    resource.Query("FileDescription", description);
-    resource.Query("CompanyName", company);
-
-    if (CScsiTransport::IsNT5Family()) {
-        CString noteFormat;
-        noteFormat.LoadString(IDS_ASPI_NOT_USED);
-        CString note;
-        note.Format(static_cast<LPCSTR>(noteFormat), static_cast<LPCSTR>(LoadProgramName()));
-        char noted[kVersionTextSize];
-        snprintf(noted, sizeof noted, "%s (%s)", version, static_cast<LPCSTR>(note));
-        CopyText(version, noted);
-    }
-}
-
 // "1, 0, 0, 0": a one, then zeros at characters 3, 6 and 9. A shorter text is not of that form (the indexes
 // would lie past its end).
 bool IsOldAspiVersion(LPCSTR version)
@@ -270,15 +146,15 @@ bool IsOldAspiVersion(LPCSTR version)
 bool FindBurnerAspiDll(char* path, HKEY machineRoot)
 {
     static const LPCSTR levels[] = {"SOFTWARE", "Microsoft", "Windows", "CurrentVersion", "App Paths", "nero.exe"};
-    CRegKeyOwner keys[6];
+    CRegistryKey keys[6];
     HKEY parent = machineRoot;
     for (int i = 0; i < 6; ++i) {
-        if (!OpenKey(parent, levels[i], KEY_QUERY_VALUE, keys[i]))
+        if (keys[i].Open(parent, levels[i], KEY_QUERY_VALUE) != ERROR_SUCCESS)
             return false;
         parent = keys[i].get();
     }
     CString folder;
-    if (!ReadTextValue(parent, "Path", folder))
+    if (keys[5].QueryString("Path", folder) != ERROR_SUCCESS)
         return false;
     if (!folder.IsEmpty() && folder[folder.GetLength() - 1] == '\\')
         folder = folder.Left(folder.GetLength() - 1);
@@ -287,14 +163,6 @@ bool FindBurnerAspiDll(char* path, HKEY machineRoot)
         return false;
     memcpy(path, static_cast<LPCSTR>(file), file.GetLength() + 1);
     return true;
-}
-
-CString LoadProgramName()
-{
-    CString name;
-    if (!name.LoadString(IDS_PROGRAM_NAME))
-        name.Empty();
-    return name;
 }
 
 // The section, line by line: the Windows text; the Windows layer with the out-of-date warning; the recording
@@ -335,11 +203,4 @@ void BuildSoftwareSection(CStringArray& lines, CDriveManager* pDriveManager, con
         AppendReportLine(lines, "Ahead ASPI (wnaspi32.dll)    : %s V%s", description, version);
 
     AppendVideoApplications(lines, sources.machineRoot);
-}
-
-// The texts of the file that the transport's ASPI DLL name names (the software section sets the name before
-// each layer it reads).
-void CDriveManager::GetFileDescriptionText(char* pszVersion, char* pszDescription, char* pszCompany)
-{
-    GetAspiLayerTexts(GetAspiDllName(), pszVersion, pszDescription, pszCompany);
 }

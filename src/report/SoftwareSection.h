@@ -1,26 +1,19 @@
 // src/report/SoftwareSection.h
 // The software half of the report: the Windows version text, the ASPI layers of Windows, of a recording layer
 // and of a burning application, the out-of-date warning and the companion video applications; with the small
-// system routines other report parts share (version resources, the program's name).
+// system routines other report parts share.
 #ifndef TAVISK_REPORT_SOFTWARESECTION_H
 #define TAVISK_REPORT_SOFTWARESECTION_H
 
 #include "framework/Framework.h"
+#include "framework/VersionResource.h"
 
 #include <windows.h>
 
 class CDriveManager;
 
-// Size of each text buffer handed to GetFileVersionText and GetAspiLayerTexts.
-const int kVersionTextSize = 260;
 // Size of the buffer handed to GetWindowsVersionText (the text stays below 200 characters).
 const int kWindowsTextSize = 200;
-
-// The extended version record (156 bytes), or the plain one (148) when the system refuses the extended size.
-BOOL QueryWindowsVersion(OSVERSIONINFOEXA* info);
-// Seam for tests: replaces the system's version query; NULL restores it.
-typedef BOOL (*WindowsVersionQueryFn)(OSVERSIONINFOEXA* info);
-void SetWindowsVersionQuery(WindowsVersionQueryFn fn);
 
 // "<name> V<major>.<minor, two digits>.<build, low 16 bits> <service pack>" into `out` (kWindowsTextSize
 // characters); returns the number of characters written.
@@ -32,19 +25,12 @@ CString GetWindowsVersionText();
 // for a missing item.
 void GetFileVersionText(LPCSTR file, char* version, char* description, char* company);
 
-// The same texts for an ASPI layer: "n/a" for a missing file or item; on the Windows 2000 family the version
-// carries the note of string 135 in parentheses.
-void GetAspiLayerTexts(LPCSTR file, char* version, char* description, char* company);
-
 // The layer counts as out of date when its version text reads like "1, 0, 0, 0".
 bool IsOldAspiVersion(LPCSTR version);
 
 // Path of the burning application's ASPI layer (its App Paths folder + "\wnaspi32.dll") into `path`
 // (MAX_PATH characters); false when the application is not registered or the path would not fit.
 bool FindBurnerAspiDll(char* path, HKEY machineRoot = HKEY_LOCAL_MACHINE);
-
-// String 162, the program's name; empty when the resource is missing.
-CString LoadProgramName();
 
 // Where the section looks: the two layer files by name and the machine's registry root. Tests point these at
 // fixture files and a private key; the program uses the defaults.

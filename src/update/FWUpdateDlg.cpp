@@ -48,7 +48,7 @@ private:
 }  // namespace
 
 CFWUpdateDlg::CFWUpdateDlg(CWnd* pParent)
-    : CDialog(IDD_FWUPDATE, pParent), m_bCheckOnStartup(0), m_hWndSelf(NULL), m_bShown(FALSE), m_pDrive(NULL),
+    : CDialog(IDD_FWUPDATE, pParent), m_bCheckOnStartup(0), m_hWndSelf(nullptr), m_bShown(FALSE), m_pDrive(nullptr),
       m_bFlag1(0), m_bFlag2(0), m_bReported(FALSE)
 {
 }
@@ -110,7 +110,7 @@ void CFWUpdateDlg::StartWorker(AFX_THREADPROC pfnWorker, const ProxySettings* pP
     // The worker walks a copy of the drive list, so that nothing the user does meanwhile moves the records the
     // findings point to; the copy lives as long as the dialog.
     m_drives.RemoveAll();
-    if (g_pDriveManager != NULL)
+    if (g_pDriveManager != nullptr)
         g_pDriveManager->CopyHostAdapters(m_drives);
     m_pWorker.reset(AfxBeginThread(pfnWorker, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED));
     if (!m_pWorker) {
@@ -159,7 +159,7 @@ void CFWUpdateDlg::CheckAllDrives()
 
 void CFWUpdateDlg::CheckOneDrive()
 {
-    if (m_pDrive == NULL)
+    if (m_pDrive == nullptr)
         return;
     m_pChecker->CheckFirmware(m_pDrive);
     UpdateEntry entry;
@@ -181,7 +181,7 @@ void CFWUpdateDlg::ReportToMainDialog(LPARAM lResult)
         return;
     m_bReported = TRUE;
     const HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
-    if (hOwner != NULL)
+    if (hOwner != nullptr)
         ::PostMessage(hOwner, WM_UPDATE_CHECK_DONE, kUpdateDoneToMainDialog, lResult);
 }
 
@@ -218,13 +218,13 @@ BOOL CFWUpdateDlg::FillUpdateList()
             continue;
         CDeviceRecord& drive = *entry.pDrive;
         char szLabel[kDriveLabelSize] = {};
-        if (g_pDriveManager != NULL)
+        if (g_pDriveManager != nullptr)
             g_pDriveManager->GetDriveLabel(drive, szLabel);
         CString strDevice;
         strDevice.Format("HA:%d %s", drive.m_nAdapter, szLabel);
         BYTE inquiry[kInquiryBufferSize] = {};
         CString strCurrent;
-        if (g_pDriveManager != NULL && g_pDriveManager->InquiryRaw(drive, inquiry) == kExecCompleted)
+        if (g_pDriveManager != nullptr && g_pDriveManager->InquiryRaw(drive, inquiry) == kExecCompleted)
             strCurrent = CString(reinterpret_cast<const char*>(inquiry + kRevisionOffset), kRevisionLength);
 
         m_list.InsertItem(nRow, strDevice);

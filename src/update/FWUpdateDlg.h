@@ -31,7 +31,7 @@ class CFWUpdateDlg : public CDialog {
 public:
     enum { IDD = IDD_FWUPDATE };
 
-    explicit CFWUpdateDlg(CWnd* pParent = NULL);
+    explicit CFWUpdateDlg(CWnd* pParent = nullptr);
     // Empties g_arrUpdates, then ends the check: a worker still running is aborted and waited for, so that it never
     // outlives the checker and the drive list it uses.
     ~CFWUpdateDlg() override;

@@ -164,7 +164,7 @@ BOOL CHttpClient::Connect(const CString& strHost, int nPort)
     m_pSocket.reset(new CSocket);
     const CString& strTargetHost = m_bUseProxy ? m_strProxyHost : strHost;
     const UINT nTargetPort = m_bUseProxy ? m_nProxyPort : static_cast<UINT>(nPort);
-    if (!m_pSocket->Create(0, kSocketStream, 63, NULL)) {
+    if (!m_pSocket->Create(0, kSocketStream, 63, nullptr)) {
         m_strError = kUnableToConnect;
         Close();
         return FALSE;
@@ -276,7 +276,7 @@ BOOL CHttpClient::ParseResponseHeader(const CString& strHeader, int* pLength)
     const int nValue = nField + static_cast<int>(std::strlen(kContentLength));
     const int nValueEnd = strHeader.Find("\r\n", nValue);
     const CString strValue = nValueEnd >= 0 ? strHeader.Mid(nValue, nValueEnd - nValue) : strHeader.Mid(nValue);
-    const long nLength = std::strtol(strValue, NULL, 10);
+    const long nLength = std::strtol(strValue, nullptr, 10);
     if (nLength > kMaxBodyLength) {
         m_strError += kReceiveFailed;
         return FALSE;
@@ -290,7 +290,7 @@ void CHttpClient::DiscardFile(CFile* pFile)
     const CString strPath = pFile->GetFilePath();
     pFile->Abort();
     if (!strPath.IsEmpty() && FileExists(strPath) && !::DeleteFileA(strPath))
-        AfxShowMessageBox(NULL, kRemoveFileFailed, "", MB_OK | MB_ICONEXCLAMATION);
+        AfxShowMessageBox(nullptr, kRemoveFileFailed, "", MB_OK | MB_ICONEXCLAMATION);
 }
 
 // The body in chunks of at most kBodyChunkSize bytes, into the buffer and/or the file. An abort seen after a chunk
@@ -299,14 +299,14 @@ void CHttpClient::DiscardFile(CFile* pFile)
 BOOL CHttpClient::ReceiveBody(int nLength, char* pBuffer, CFile* pFile, HWND hProgressWnd)
 {
     if (!m_pSocket) {
-        if (pFile != NULL)
+        if (pFile != nullptr)
             DiscardFile(pFile);
         return FALSE;
     }
     INT32 progress[2] = {nLength, 0};
-    if (hProgressWnd != NULL)
+    if (hProgressWnd != nullptr)
         ::SendMessage(hProgressWnd, WM_HTTP_PROGRESS, 0, reinterpret_cast<LPARAM>(progress));
-    if (IsAborted() && pFile != NULL) {
+    if (IsAborted() && pFile != nullptr) {
         DiscardFile(pFile);
         return TRUE;
     }
@@ -318,13 +318,13 @@ BOOL CHttpClient::ReceiveBody(int nLength, char* pBuffer, CFile* pFile, HWND hPr
         const int nChunk = m_pSocket->Receive(&chunk[0], nWanted);
         if (nChunk == kSocketError || nChunk == 0) {
             m_strError += kReceiveFailed;
-            if (pFile != NULL)
+            if (pFile != nullptr)
                 DiscardFile(pFile);
             return FALSE;
         }
-        if (pBuffer != NULL)
+        if (pBuffer != nullptr)
             std::memcpy(pBuffer + nReceived, &chunk[0], nChunk);
-        if (pFile != NULL) {
+        if (pFile != nullptr) {
             try {
                 pFile->Write(&chunk[0], nChunk);
             } catch (const CException&) {
@@ -335,20 +335,20 @@ BOOL CHttpClient::ReceiveBody(int nLength, char* pBuffer, CFile* pFile, HWND hPr
         }
         nReceived += nChunk;
         if (IsAborted()) {
-            if (pFile != NULL)
+            if (pFile != nullptr)
                 DiscardFile(pFile);
             return TRUE;
         }
-        if (hProgressWnd != NULL) {
+        if (hProgressWnd != nullptr) {
             progress[1] = nReceived;
             ::SendMessage(hProgressWnd, WM_HTTP_PROGRESS, 0, reinterpret_cast<LPARAM>(progress));
         }
     }
-    if (hProgressWnd != NULL) {
+    if (hProgressWnd != nullptr) {
         progress[1] = nLength;
         ::SendMessage(hProgressWnd, WM_HTTP_PROGRESS, 0, reinterpret_cast<LPARAM>(progress));
     }
-    if (pFile != NULL)
+    if (pFile != nullptr)
         pFile->Abort();
     return TRUE;
 }
@@ -395,7 +395,7 @@ BOOL CHttpClient::Request(const CString& strUrl, CString* pAnswer, int nMethod)
         return TRUE;
     }
     std::vector<char> buffer(nLength + 1, 0);
-    if (!ReceiveBody(nLength, &buffer[0], NULL, NULL))
+    if (!ReceiveBody(nLength, &buffer[0], nullptr, nullptr))
         return CloseAndReportAbort();
     buffer[nLength] = '\0';
     *pAnswer = &buffer[0];
@@ -416,7 +416,7 @@ BOOL CHttpClient::DownloadFile(const CString& strUrl, CString* pLocalPath, HWND 
     *pLocalPath += strName;
     pLocalPath->Replace("%20", " ");
     if (FileExists(*pLocalPath) && bOverwriteWithoutAsking == 0 &&
-        AfxShowMessageBox(NULL, *pLocalPath + kOverwriteQuestion, kProgramCaption,
+        AfxShowMessageBox(nullptr, *pLocalPath + kOverwriteQuestion, kProgramCaption,
                           MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return TRUE;
 
@@ -430,7 +430,7 @@ BOOL CHttpClient::DownloadFile(const CString& strUrl, CString* pLocalPath, HWND 
         Close();
         return FALSE;
     }
-    if (!ReceiveBody(nLength, NULL, &file, hProgressWnd))
+    if (!ReceiveBody(nLength, nullptr, &file, hProgressWnd))
         return CloseAndReportAbort();
     Close();
     return TRUE;

@@ -38,7 +38,7 @@ void AddGlobalFirmwareUpdate(UpdateEntry entry)
 CUpdateChecker::CUpdateChecker(const ProxySettings* pProxy, const CString& strText)
     : m_bAborted(FALSE), m_strText(strText)
 {
-    if (pProxy != NULL)
+    if (pProxy != nullptr)
         m_proxy = *pProxy;
 }
 
@@ -118,7 +118,7 @@ BOOL CUpdateChecker::CheckFirmware(CDeviceRecord* pDrive)
 
     BYTE inquiry[kInquiryBufferSize] = {};
     CString strCurrent;
-    if (g_pDriveManager != NULL && g_pDriveManager->InquiryRaw(*pDrive, inquiry) == kExecCompleted)
+    if (g_pDriveManager != nullptr && g_pDriveManager->InquiryRaw(*pDrive, inquiry) == kExecCompleted)
         strCurrent = CString(reinterpret_cast<const char*>(inquiry + kRevisionOffset), kRevisionLength);
     if (std::strcmp(entry.strNewestVersion, strCurrent) > 0)
         m_arrFirmwareUpdates.Add(entry);
@@ -127,19 +127,15 @@ BOOL CUpdateChecker::CheckFirmware(CDeviceRecord* pDrive)
 
 BOOL WalkDrivesForUpdates(CUpdateChecker& checker, CHostAdapterArray& adapters)
 {
-    for (INT_PTR nAdapter = 0; nAdapter < adapters.GetSize(); ++nAdapter) {
-        CHostAdapter& adapter = adapters[nAdapter];
-        for (INT_PTR nTarget = 0; nTarget < adapter.m_Targets.GetSize(); ++nTarget) {
-            CArray<CDeviceRecord>& luns = adapter.m_Targets[nTarget];
-            for (INT_PTR nLun = 0; nLun < luns.GetSize(); ++nLun) {
-                CDeviceRecord& record = luns[nLun];
-                if (std::memcmp(record.m_szVendor, kMakerVendorId, sizeof(kMakerVendorId)) != 0)
-                    continue;
-                if (!checker.CheckFirmware(&record) || checker.IsAborted())
-                    return FALSE;
-            }
-        }
-    }
+    BOOL bComplete = TRUE;
+    ForEachDeviceRecord(adapters, [&](int, CDeviceRecord& record) {
+        if (!bComplete || std::memcmp(record.m_szVendor, kMakerVendorId, sizeof(kMakerVendorId)) != 0)
+            return;
+        if (!checker.CheckFirmware(&record) || checker.IsAborted())
+            bComplete = FALSE;
+    });
+    if (!bComplete)
+        return FALSE;
     for (int i = 0; i < checker.GetUpdateCount(); ++i) {
         UpdateEntry entry;
         checker.GetUpdate(i, &entry);
@@ -149,8 +145,9 @@ BOOL WalkDrivesForUpdates(CUpdateChecker& checker, CHostAdapterArray& adapters)
 }
 
 // The value is read as bytes whatever its type, to its first zero byte, and unscrambled with the program's key; a
-// value longer than a scrambled text can be, or one that does not unscramble, leaves the address empty. A missing key or value means the built-in default; any other failure
-// (an account that may not read the key) leaves the address empty, and the query then fails to connect.
+// value longer than a scrambled text can be, or one that does not unscramble, leaves the address empty. A missing
+// key or value means the built-in default; any other failure (an account that may not read the key) leaves the
+// address empty, and the query then fails to connect.
 void CUpdateChecker::GetUpdateUrl()
 {
     if (!m_strBaseUrl.IsEmpty())

@@ -20,7 +20,7 @@ class CDeviceRecord;
 // One finding: the drive, the third field of the answer and the newest firmware version. The drive is not owned:
 // it points into the adapter list that was walked, which outlives the finding (see WalkDrivesForUpdates).
 struct UpdateEntry {
-    CDeviceRecord* pDrive = NULL;
+    CDeviceRecord* pDrive = nullptr;
     CString strThirdField;
     CString strNewestVersion;
 };

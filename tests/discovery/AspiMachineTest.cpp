@@ -122,7 +122,7 @@ TEST_F(Win98Machine, StartUpBuildsTheTable)
 {
     BuildMachine();
     ASSERT_EQ(kAccessModeAspi, m_Transport.InitAspi());
-    EXPECT_NE(nullptr, m_Transport.m_hAspiDll);
+    EXPECT_TRUE(m_Transport.m_hAspiDll.IsCreated());
     EXPECT_STREQ("wnaspi32.dll", m_Transport.m_szAspiDllName);
     const std::vector<ExpectedAdapter> adapters = {
         {kBusTypeIdeChannel, -1, "", 1},
@@ -181,7 +181,7 @@ TEST_F(Win98Machine, SupportStatusErrors)
 
         EXPECT_EQ(kAccessModeNone, m_Transport.InitAspi());
         EXPECT_STREQ("Unable to load GetASPISupport()", m_Transport.m_strLastError);
-        EXPECT_EQ(nullptr, m_Transport.m_hAspiDll);
+        EXPECT_FALSE(m_Transport.m_hAspiDll.IsCreated());
         EXPECT_EQ(nullptr, m_Transport.m_pfnSendASPI32Command);
         EXPECT_EQ(0, m_Transport.m_Adapters.GetSize());
     }
@@ -321,5 +321,5 @@ TEST(AspiMissing, LibraryCannotBeLoaded)
     CScsiTransport transport;
     EXPECT_EQ(kAccessModeNone, transport.InitAspi());
     EXPECT_STREQ("Unable to load wnaspi32.dll", transport.m_strLastError);
-    EXPECT_EQ(nullptr, transport.m_hAspiDll);
+    EXPECT_FALSE(transport.m_hAspiDll.IsCreated());
 }

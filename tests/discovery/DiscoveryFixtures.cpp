@@ -557,7 +557,7 @@ void ExpectRefreshGivesTheSameList(CScsiTransport& transport, BYTE (CScsiTranspo
     transport.Close();
     EXPECT_EQ(kAccessModeNone, transport.GetAccessMode());
     EXPECT_EQ(0, transport.m_Adapters.GetSize());
-    EXPECT_EQ(nullptr, transport.m_hAspiDll);
+    EXPECT_FALSE(transport.m_hAspiDll.IsCreated());
     ASSERT_EQ(nMode, (transport.*pfnStartUp)());
     ExpectSameAdapterList(first, transport.m_Adapters);
 }

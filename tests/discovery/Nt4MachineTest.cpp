@@ -153,12 +153,12 @@ TEST_F(Nt4Machine, StartUpWithoutDrivesFails)
     m_pMachine->AttachPort(nDisk, 0, 0, 0, 0);
     m_pMachine->SetLetter(E, DRIVE_CDROM, -1);   // a CD-ROM letter without an address and without a name
     SetDeviceMapDriver(0, "atapi");
-    m_Transport.m_hAspiDll = LoadLibraryA("kernel32.dll");
+    m_Transport.m_hAspiDll.Attach(LoadLibraryA("kernel32.dll"));
 
     EXPECT_EQ(kAccessModeNone, m_Transport.InitSpti());
     EXPECT_EQ(kAccessModeNone, m_Transport.GetAccessMode());
     EXPECT_EQ(0, m_Transport.m_Adapters.GetSize());
-    EXPECT_EQ(nullptr, m_Transport.m_hAspiDll);
+    EXPECT_FALSE(m_Transport.m_hAspiDll.IsCreated());
     EXPECT_EQ(0, m_pMachine->GetOpenHandleCount());
 }
 

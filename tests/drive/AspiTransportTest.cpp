@@ -21,12 +21,12 @@ protected:
         nDrive = machine->AddDrive("KORVATH", "CD-R   QZ4816", "1.07");
         machine->AttachAspi(nDrive, 1, 3, 0);
 
-        transport.m_hAspiDll = LoadLibraryA("WNASPI32");
-        ASSERT_NE(nullptr, transport.m_hAspiDll);
+        transport.m_hAspiDll.Attach(LoadLibraryA("WNASPI32"));
+        ASSERT_TRUE(transport.m_hAspiDll.IsCreated());
         transport.m_pfnGetASPI32SupportInfo = reinterpret_cast<PFN_GetASPI32SupportInfo>(
-            reinterpret_cast<void*>(GetProcAddress(transport.m_hAspiDll, "GetASPI32SupportInfo")));
+            reinterpret_cast<void*>(GetProcAddress(transport.m_hAspiDll.get(), "GetASPI32SupportInfo")));
         transport.m_pfnSendASPI32Command = reinterpret_cast<PFN_SendASPI32Command>(
-            reinterpret_cast<void*>(GetProcAddress(transport.m_hAspiDll, "SendASPI32Command")));
+            reinterpret_cast<void*>(GetProcAddress(transport.m_hAspiDll.get(), "SendASPI32Command")));
         ASSERT_NE(nullptr, transport.m_pfnSendASPI32Command);
         transport.m_nAccessMode = kAccessModeAspi;
         record = MakeRecord(1, 3, 4);
@@ -50,7 +50,7 @@ TEST_F(AspiTransport, TheTestLayerIsLoaded)
 {
     EXPECT_EQ(0x0102u, transport.m_pfnGetASPI32SupportInfo());
     char szPath[MAX_PATH];
-    ASSERT_NE(0u, GetModuleFileNameA(transport.m_hAspiDll, szPath, MAX_PATH));
+    ASSERT_NE(0u, GetModuleFileNameA(transport.m_hAspiDll.get(), szPath, MAX_PATH));
     DWORD nHandle = 0;
     DWORD nSize = GetFileVersionInfoSizeA(szPath, &nHandle);
     ASSERT_NE(0u, nSize);
@@ -125,6 +125,26 @@ TEST_F(AspiTransport, EveryCompletionModeDeliversTheData)
     }
 }
 
+// A layer that writes the status before it sets the event, and answers "pending" with the status already written:
+// the command is over only once the event is set, so the event never goes back to the pool, or is closed, while
+// the layer still holds it.
+TEST_F(AspiTransport, PendingWaitsForTheEventWhenTheStatusCameFirst)
+{
+    for (int nMode : {kEmuAspiStatusBeforeSignal, kEmuAspiPending, kEmuAspiStatusBeforeSignal,
+                      kEmuAspiPendingSignalled, kEmuAspiStatusBeforeSignal}) {
+        SCOPED_TRACE(nMode);
+        machine->SetAspiCompletion(nMode);
+        std::vector<uint8_t> in(2048, 0);
+        EXPECT_EQ(1, Send({0x28, 0, 0, 0, 1, 5, 0, 0, 1, 0}, in.data(), 2048));
+        EXPECT_EQ(0, machine->GetAspiSignalsOutstanding());
+        const uint8_t first[4] = {0, 0, 1, 5};
+        EXPECT_EQ(0, std::memcmp(in.data(), first, 4));
+    }
+    transport.Close();
+    EXPECT_EQ(0, machine->GetAspiSignalsOutstanding());
+    EXPECT_EQ(0, machine->GetAspiSignalsFailed());
+}
+
 // The layer's own status is the ExecStatus: SS_ERR with the sense kept, SS_NO_DEVICE, SS_INVALID_HA.
 TEST_F(AspiTransport, LayerStatusPassesThroughAndSenseIsKept)
 {
@@ -178,7 +198,7 @@ TEST_F(AspiTransport, RefusedRecordsNeverReachTheLayer)
     EXPECT_EQ(1, machine->GetLogCount());
 
     transport.Close();
-    EXPECT_EQ(nullptr, transport.m_hAspiDll);
+    EXPECT_FALSE(transport.m_hAspiDll.IsCreated());
     EXPECT_EQ(0, Send({0x00}, nullptr, 0));
     EXPECT_EQ(1, machine->GetLogCount());
 }

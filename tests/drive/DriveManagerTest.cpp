@@ -10,13 +10,13 @@
 
 #include "drive/DriveManager.h"
 
+#include "support/TestFiles.h"
+
 namespace {
 
 std::string ProgramName()
 {
-    char szPath[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    return szPath;
+    return testsupport::ProgramPath();
 }
 
 TEST(DriveManager, WindowsTwoThousandFlag)

@@ -1,6 +1,6 @@
 // tests/drive/DriveTestSupport.h
-// Shared set-up of the drive-access tests: a transport put straight into a back end, records placed on the
-// emulated machine, and readers of the emulator's command log.
+// Shared set-up of the drive-access tests: two threads sending at once and sense bytes set by hand; records and
+// log readers come from tests/support.
 #ifndef TAVISK_TESTS_DRIVE_DRIVETESTSUPPORT_H
 #define TAVISK_TESTS_DRIVE_DRIVETESTSUPPORT_H
 
@@ -15,54 +15,8 @@
 
 #include "Emu.h"
 #include "drive/ScsiTransport.h"
-
-// A record at (adapter, target, LUN) with a letter index.
-inline CDeviceRecord MakeRecord(int nAdapter, int nTarget, int nLetter, int nLun = 0, int nPathId = 0)
-{
-    CDeviceRecord record;
-    record.m_nAdapter = nAdapter;
-    record.m_nTarget = nTarget;
-    record.m_nLun = nLun;
-    record.m_nPathId = nPathId;
-    record.m_nDriveLetter = nLetter;
-    return record;
-}
-
-// Adds an adapter with one group holding the given records.
-inline void AddAdapter(CScsiTransport& transport, int nBusType, int nPortNumber,
-                       const std::vector<CDeviceRecord>& records)
-{
-    CHostAdapter adapter;
-    adapter.m_nBusType = nBusType;
-    adapter.m_nPortNumber = nPortNumber;
-    CArray<CDeviceRecord> group;
-    for (const CDeviceRecord& record : records)
-        group.Add(record);
-    adapter.m_Targets.Add(group);
-    transport.m_Adapters.Add(adapter);
-}
-
-inline EmuLogEntry LogAt(IEmuMachine* pMachine, int nIndex)
-{
-    EmuLogEntry entry;
-    std::memset(&entry, 0, sizeof(entry));
-    pMachine->GetLogEntry(nIndex, &entry);
-    return entry;
-}
-
-inline EmuLogEntry LastLog(IEmuMachine* pMachine)
-{
-    return LogAt(pMachine, pMachine->GetLogCount() - 1);
-}
-
-inline std::vector<uint8_t> LastDataOut(IEmuMachine* pMachine)
-{
-    int nIndex = pMachine->GetLogCount() - 1;
-    std::vector<uint8_t> data(pMachine->GetLogDataOut(nIndex, nullptr, 0));
-    if (!data.empty())
-        pMachine->GetLogDataOut(nIndex, data.data(), uint32_t(data.size()));
-    return data;
-}
+#include "support/DriveRecords.h"
+#include "support/EmuLog.h"
 
 // Sends TEST UNIT READY to two records from two threads at once, nCommands each, and counts the commands whose
 // status or sense code was not the one of their own drive.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Emu.h"
+#include "support/EmuLog.h"
 #include "EmuProfiles.h"
 #include "drive/DriveManager.h"
 
@@ -77,9 +78,8 @@ protected:
     std::vector<EmuLogEntry> Commands()
     {
         std::vector<EmuLogEntry> result;
-        for (int i = 0; i < m_pMachine->GetLogCount(); ++i) {
-            EmuLogEntry entry;
-            if (m_pMachine->GetLogEntry(i, &entry) && entry.nKind == kEmuRequestScsi && entry.cdb[0] != 0x12)
+        for (const EmuLogEntry& entry : ScsiLogEntries(m_pMachine)) {
+            if (entry.cdb[0] != 0x12)
                 result.push_back(entry);
         }
         return result;

@@ -48,7 +48,9 @@ enum EmuDirection {
 enum EmuAspiCompletion {
     kEmuAspiImmediate = 0,   // SendASPI32Command completes the request and returns its status
     kEmuAspiPending = 1,     // returns SS_PENDING; a worker thread completes it later and signals the event
-    kEmuAspiPendingSignalled = 2 // returns SS_PENDING with the request already complete and the event signalled
+    kEmuAspiPendingSignalled = 2, // returns SS_PENDING with the request already complete and the event signalled
+    kEmuAspiStatusBeforeSignal = 3 // returns SS_PENDING with the request already complete; a worker thread sets the
+                                   // event a little later, as a layer that writes the status before it signals
 };
 
 // SCSI status
@@ -119,6 +121,10 @@ public:
     // ASPI front end
     virtual void SetAspiSupport(uint8_t nStatus, uint8_t nAdapterCount) = 0;
     virtual void SetAspiCompletion(int nMode) = 0;   // EmuAspiCompletion
+    // Completion events the layer has still to set (kEmuAspiStatusBeforeSignal) and the SetEvent calls that failed
+    // because the caller had already closed the event.
+    virtual int GetAspiSignalsOutstanding() = 0;
+    virtual int GetAspiSignalsFailed() = 0;
     virtual void SetAspiAdapter(int nAdapter, uint8_t nScsiId, const char* pszManagerId, const char* pszIdentifier,
                                 const uint8_t* pUnique16) = 0;
     virtual void AttachAspi(int nDrive, int nAdapter, int nTarget, int nLun) = 0;

@@ -158,6 +158,7 @@ void CEmuMachine::ResetLocked()
     m_nAspiStatus = 1;
     m_nAspiAdapterCount = 0;
     m_nAspiCompletion = kEmuAspiImmediate;
+    m_nAspiSignalsFailed = 0;
     m_AspiAdapters.clear();
     m_AspiDevices.clear();
     for (Letter& letter : m_Letters)
@@ -267,6 +268,18 @@ void CEmuMachine::SetAspiCompletion(int nMode)
 {
     CEmuLock lock(m_Lock);
     m_nAspiCompletion = nMode;
+}
+
+int CEmuMachine::GetAspiSignalsOutstanding()
+{
+    CEmuLock lock(m_Lock);
+    return m_nAspiSignalsOutstanding;
+}
+
+int CEmuMachine::GetAspiSignalsFailed()
+{
+    CEmuLock lock(m_Lock);
+    return m_nAspiSignalsFailed;
 }
 
 void CEmuMachine::SetAspiAdapter(int nAdapter, uint8_t nScsiId, const char* pszManagerId, const char* pszIdentifier,

@@ -67,6 +67,8 @@ public:
     void ClearSenseQueue(int nDrive) override;
     void SetAspiSupport(uint8_t nStatus, uint8_t nAdapterCount) override;
     void SetAspiCompletion(int nMode) override;
+    int GetAspiSignalsOutstanding() override;
+    int GetAspiSignalsFailed() override;
     void SetAspiAdapter(int nAdapter, uint8_t nScsiId, const char* pszManagerId, const char* pszIdentifier,
                         const uint8_t* pUnique16) override;
     void AttachAspi(int nDrive, int nAdapter, int nTarget, int nLun) override;
@@ -118,6 +120,8 @@ public:
     uint8_t m_nAspiStatus;
     uint8_t m_nAspiAdapterCount;
     int m_nAspiCompletion;
+    int m_nAspiSignalsOutstanding = 0;
+    int m_nAspiSignalsFailed = 0;
     std::map<int, AspiAdapter> m_AspiAdapters;
     std::map<std::tuple<int, int, int>, int> m_AspiDevices;   // (adapter, target, lun) -> drive
     Letter m_Letters[26];

@@ -122,4 +122,34 @@ TEST_F(RegistryTest, ReadOnlyKeyRefusesWrites)
     EXPECT_EQ(ERROR_ACCESS_DENIED, reader.SetDword("port", 1));
 }
 
+// Subkey names in enumeration order; a name longer than the limit is passed over, not cut; a key that is not open
+// gives ERROR_INVALID_HANDLE and no names.
+TEST_F(RegistryTest, SubKeyNames)
+{
+    CStringArray names;
+    EXPECT_EQ(ERROR_SUCCESS, m_key.GetSubKeyNames(names));
+    EXPECT_EQ(0, names.GetSize());
+
+    const std::string longName(20, 'L');
+    for (const std::string& name : {std::string("0001"), longName, std::string("0000"), std::string("Other")}) {
+        CRegistryKey sub;
+        ASSERT_EQ(ERROR_SUCCESS, sub.Create(m_key.get(), name.c_str()));
+    }
+    CRegistryKey reader;
+    ASSERT_EQ(ERROR_SUCCESS, reader.Open(HKEY_CURRENT_USER, m_path));
+    names.Add("stale");
+    EXPECT_EQ(ERROR_SUCCESS, reader.GetSubKeyNames(names, 19));
+    ASSERT_EQ(3, names.GetSize());
+    EXPECT_STREQ("0000", names[0]);
+    EXPECT_STREQ("0001", names[1]);
+    EXPECT_STREQ("Other", names[2]);
+
+    EXPECT_EQ(ERROR_SUCCESS, CRegistryKey::GetSubKeyNames(reader.get(), names, 20));
+    EXPECT_EQ(4, names.GetSize());
+
+    CRegistryKey closed;
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.GetSubKeyNames(names));
+    EXPECT_EQ(4, names.GetSize());
+}
+
 } // namespace

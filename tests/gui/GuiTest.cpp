@@ -1,5 +1,6 @@
 // tests/gui/GuiTest.cpp
 #include "gui/GuiTest.h"
+#include "support/TestFiles.h"
 
 #include <cstdio>
 
@@ -167,11 +168,7 @@ bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs)
 
 std::string ProgramFolder()
 {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+    return testsupport::ProgramFolder();
 }
 
 std::string DriverRun::Output() const

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "support/TestFiles.h"
+
 namespace {
 
 struct ExpectedVersion {
@@ -20,9 +22,7 @@ const ExpectedVersion kVersions[] = {
 
 std::string ProgramName()
 {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
+    return testsupport::ProgramPath();
 }
 
 bool EndsWith(const std::string& s, const char* tail)

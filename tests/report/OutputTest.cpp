@@ -63,7 +63,7 @@ TEST(ReportSave, SectionShapes)
         ScratchFolder folder;
         hooks.savePath = folder.Path("shape.log");
         FixtureReport fixture;
-        for (int n = 0; n < kReportAdapterBlocks; ++n) {
+        for (int n = 0; n < kMaxAdapterBlocks; ++n) {
             fixture.adapters[n].RemoveAll();
             fixture.adapters[n].Add(CString("Adapter block ") + CString(std::to_string(n).c_str()));
         }
@@ -79,7 +79,7 @@ TEST(ReportSave, SectionShapes)
         std::vector<std::string> text = SplitCrLf(ReadText(folder.Path("shape.log")));
         int blocks = int(std::count_if(text.begin(), text.end(),
                                        [](const std::string& l) { return l.rfind("Adapter block ", 0) == 0; }));
-        EXPECT_EQ(std::min(c.adapters, kReportAdapterBlocks), blocks);
+        EXPECT_EQ(std::min(c.adapters, kMaxAdapterBlocks), blocks);
         EXPECT_EQ(text.end() == std::find(text.begin(), text.end(), "Adapter block 20"), true);
         EXPECT_EQ(c.capture, text.end() != std::find(text.begin(), text.end(), "Video Capture Devices:"));
         auto stratafit = std::find(text.begin(), text.end(), "Stratafit Database");
@@ -93,6 +93,26 @@ TEST(ReportSave, SectionShapes)
         EXPECT_EQ(text.end(), std::find(text.begin(), text.end(), "Database is empty"));
         EXPECT_EQ(WithoutSoftwareSection(text), ReadSupportFile(folder.Path("shape.kvs")));
         EXPECT_TRUE(hooks.boxes.empty());
+    }
+}
+
+// A text file chosen with the support file's own extension: the support file gets a name of its own, and both
+// files are kept.
+TEST(ReportSave, TextFileNamedLikeASupportFile)
+{
+    PinnedDate date;
+    FixtureReport fixture;
+    for (const char* name : {"x.kvs", "X.KVS"}) {
+        SCOPED_TRACE(name);
+        HookScope hooks;
+        ScratchFolder folder;
+        hooks.savePath = folder.Path(name);
+        SaveReportFiles(fixture.Sections());
+        EXPECT_TRUE(hooks.boxes.empty());
+        EXPECT_EQ((std::vector<std::string>{name, std::string(name) + ".kvs"}), folder.Files());
+        const std::string text = ReadText(folder.Path(name));
+        EXPECT_EQ(ExpectedTextFile("SYSInfo.txt"), text);
+        EXPECT_EQ(WithoutSoftwareSection(SplitCrLf(text)), ReadSupportFile(folder.Path(std::string(name) + ".kvs")));
     }
 }
 
@@ -140,7 +160,8 @@ TEST(ReportSave, FailuresAreReportedPerFile)
     }
 }
 
-// Only the file name's extension becomes ".kvs"; a dot in a folder name stays; a name without extension gets one.
+// Only the file name's extension becomes ".kvs"; a dot in a folder name stays; a name without extension gets one;
+// a name that already ends in ".kvs" (any case) keeps it and gets another, so the two files never share a name.
 TEST(ReportSave, SupportFileName)
 {
     const struct {
@@ -157,6 +178,10 @@ TEST(ReportSave, SupportFileName)
         {"\\\\server\\share.v2\\SYSInfo.TXT", "\\\\server\\share.v2\\SYSInfo.kvs"},
         {"C:\\Reports\\SYSInfo.", "C:\\Reports\\SYSInfo.kvs"},
         {"C:/unix/style.txt", "C:/unix/style.kvs"},
+        {"C:\\Reports\\x.kvs", "C:\\Reports\\x.kvs.kvs"},
+        {"C:\\Reports\\x.Kvs", "C:\\Reports\\x.Kvs.kvs"},
+        {"x.kvs.kvs", "x.kvs.kvs.kvs"},
+        {"C:\\Reports\\x.kvs2", "C:\\Reports\\x.kvs"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.support, std::string(MakeSupportFileName(c.text))) << c.text;
@@ -179,17 +204,6 @@ public:
 private:
     HWND m_hWnd;
 };
-
-// The lines of a golden file (LF line ends; a final LF ends the last line).
-std::vector<std::string> GoldenLines(const std::string& name)
-{
-    std::string golden = ReadText(SourceFile("golden/" + name));
-    golden.erase(std::remove(golden.begin(), golden.end(), '\r'), golden.end());
-    std::vector<std::string> lines = SplitLf(golden);
-    if (!lines.empty() && lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
 
 // The list of the fixture: headings, rules and empty entries with one leading blank, section lines unchanged,
 // the capture heading, the Stratafit rows in tab form, the support contacts; appended to what the list holds.
@@ -232,7 +246,7 @@ TEST(ReportList, SectionShapes)
     sparse.capture.RemoveAll();
     sparse.stratafit.RemoveAll();
     sparse.adapterCount = 25;
-    for (int n = 0; n < kReportAdapterBlocks; ++n) {
+    for (int n = 0; n < kMaxAdapterBlocks; ++n) {
         sparse.adapters[n].RemoveAll();
         sparse.adapters[n].Add("block");
     }

@@ -7,6 +7,7 @@
 #include "framework/Framework.h"
 #include "report/ReportOutput.h"
 #include "report/ReportWriter.h"
+#include "support/TestFiles.h"
 
 #include <functional>
 #include <string>
@@ -14,38 +15,33 @@
 
 namespace reporttest {
 
-// A fresh folder under the temporary folder, removed with its files when the object goes.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    std::string Path(const std::string& name) const { return m_path + "\\" + name; }
-    const std::string& Path() const { return m_path; }
-    std::vector<std::string> Files() const;   // names of the files in it, sorted
+using testsupport::FileExists;
+using testsupport::ReadBytes;
+using testsupport::ReadText;
+using testsupport::ScratchFolder;
+using testsupport::WriteText;
 
-private:
-    std::string m_path;
-};
-
-std::vector<uint8_t> ReadBytes(const std::string& path);
-std::string ReadText(const std::string& path);   // bytes as they are
-void WriteText(const std::string& path, const std::string& text);
-bool FileExists(const std::string& path);
 // Splits on CR LF; a final CR LF ends the last line (no empty line after it).
 std::vector<std::string> SplitCrLf(const std::string& text);
 // Splits on LF; text after the last LF, even empty, is a line of its own.
 std::vector<std::string> SplitLf(const std::string& text);
 // The entries of a list box (LB_GETCOUNT, LB_GETTEXT).
-std::vector<std::string> ListEntries(HWND hList);
+inline std::vector<std::string> ListEntries(HWND hList)
+{
+    return testsupport::ListBoxEntries(hList);
+}
 // A file of the source tree (tests/report/<relative>) through Wine's Z: drive.
 std::string SourceFile(const std::string& relative);
 
 // The text file expected for a golden file (tests/report/golden/<name>, LF line ends, <DATE> for the pinned
 // date): CR LF line ends and the date filled in.
 std::string ExpectedTextFile(const std::string& goldenName);
-// With TAVISK_UPDATE_GOLDEN set in the environment, rewrites the golden file from `actual` (review the difference
-// before keeping it).
+// With TAVISK_UPDATE_GOLDEN set in the environment, rewrites the golden file from `actual`. Review every rewritten
+// golden file against the texts and layout the program is meant to produce before committing it: the switch
+// copies whatever the program makes, faults included.
 void UpdateGolden(const std::string& name, std::string actual);
+// The lines of a golden file (LF line ends; a final LF ends the last line).
+std::vector<std::string> GoldenLines(const std::string& name);
 // The lines of a support file read with the test reader; a last line "<cannot read ...>" when it is malformed.
 std::vector<std::string> ReadSupportFile(const std::string& path);
 // The text report without its software section: the five header lines, then everything from the hardware heading.
@@ -118,7 +114,7 @@ public:
     static const int kLineHeight = 40;
 
 private:
-    ReportSurfaceFactory m_pPrevious;
+    const ReportSurfaceHooks* m_pPrevious;
 };
 
 // Fixture sections: two host adapters, a capture section and a Stratafit listing of one drive. The arrays live in
@@ -130,7 +126,7 @@ public:
 
     CStringArray software;
     CStringArray system;
-    CStringArray adapters[kReportAdapterBlocks];
+    CStringArray adapters[kMaxAdapterBlocks];
     int adapterCount = 2;
     CStringArray capture;
     CStringArray stratafit;

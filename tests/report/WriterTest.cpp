@@ -4,6 +4,7 @@
 #include "ReportTestSupport.h"
 #include "SupportFileReader.h"
 
+#include "framework/FileReplace.h"
 #include "report/SoftwareSection.h"
 
 #include <gtest/gtest.h>
@@ -243,6 +244,72 @@ TEST(ReportWriterErrors, ReplacementHappensOnlyWhenComplete)
     ASSERT_EQ(1u, hooks.boxes.size());
     EXPECT_EQ("Error creating file.", hooks.boxes[0].text);
     EXPECT_EQ(std::vector<std::string>{"report.txt"}, folder.Files());
+}
+
+// Windows 95/98/Me have no MoveFileEx: the earlier file is moved aside, the new one moved in, the earlier one
+// deleted; whichever move fails, the earlier file is back in place and no other file is left behind.
+int g_nMoves = 0;
+int g_nFailingMove = 0;
+
+BOOL MoveFileExMissing(LPCSTR, LPCSTR, DWORD)
+{
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+}
+
+BOOL MoveFileFailingOnce(LPCSTR pszFrom, LPCSTR pszTo)
+{
+    if (++g_nMoves == g_nFailingMove) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return MoveFileA(pszFrom, pszTo);
+}
+
+TEST(ReportWriterErrors, ReplacementWithoutMoveFileExKeepsEarlierFile)
+{
+    const FileMoveHooks hooksWin9x = {&MoveFileExMissing, &MoveFileFailingOnce, nullptr};
+    const FileMoveHooks* pPrevious = SetFileMoveHooks(&hooksWin9x);
+    PinnedDate date;
+    const struct {
+        bool bEarlierFile;
+        int nFailingMove;   // 1: moving the earlier file aside, 2: moving the new one in, 0: none
+        bool bReplaced;
+    } cases[] = {
+        {true, 0, true},
+        {true, 1, false},
+        {true, 2, false},
+        {false, 0, true},
+        {false, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bEarlierFile << " " << c.nFailingMove);
+        ScratchFolder folder;
+        const std::string path = folder.Path("report.txt");
+        if (c.bEarlierFile)
+            WriteText(path, "earlier report");
+        g_nMoves = 0;
+        g_nFailingMove = c.nFailingMove;
+        HookScope hooks;
+        {
+            CReportWriter writer;
+            ASSERT_EQ(1, writer.Open(kReportModeTextFile, "", path.c_str(), false));
+            writer.WriteLine("new");
+        }
+        if (c.bReplaced) {
+            EXPECT_EQ(Header() + "new\r\n", ReadText(path));
+            EXPECT_TRUE(hooks.boxes.empty());
+        } else {
+            ASSERT_EQ(1u, hooks.boxes.size());
+            EXPECT_EQ("Error creating file.", hooks.boxes[0].text);
+            if (c.bEarlierFile) {
+                EXPECT_EQ("earlier report", ReadText(path));
+            }
+        }
+        EXPECT_EQ(c.bEarlierFile || c.bReplaced ? std::vector<std::string>{"report.txt"} : std::vector<std::string>{},
+                  folder.Files());
+    }
+    SetFileMoveHooks(pPrevious);
 }
 
 // A report that an exception cuts short never replaces the earlier file, and leaves no temporary file behind.

@@ -3,6 +3,7 @@
 // runs once per version), the three ASPI layers installed and missing (fixture libraries with version
 // resources, an App Paths key), the out-of-date warning and the video applications' keys.
 #include "report/SoftwareSection.h"
+#include "support/PinnedWindowsVersion.h"
 
 #include "drive/DriveManager.h"
 
@@ -14,6 +15,7 @@
 #include <list>
 #include <string>
 #include <vector>
+#include "support/StringLists.h"
 
 using namespace startup_test;
 
@@ -47,13 +49,7 @@ const PinnedVersion* ThisRun()
     return nullptr;
 }
 
-std::vector<std::string> Lines(const CStringArray& lines)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < lines.GetSize(); ++i)
-        out.push_back(static_cast<LPCSTR>(lines[i]));
-    return out;
-}
+using testsupport::Lines;
 
 // The section builder with fixture layers in a temp folder and a private registry root.
 class SoftwareSectionTest : public ::testing::Test {
@@ -133,20 +129,6 @@ struct VersionCase {
     const char* expected;
 };
 
-const VersionCase* g_pVersionCase = nullptr;
-
-BOOL FakeVersionQuery(OSVERSIONINFOEXA* info)
-{
-    memset(info, 0, sizeof *info);
-    info->dwOSVersionInfoSize = sizeof *info;
-    info->dwPlatformId = g_pVersionCase->platform;
-    info->dwMajorVersion = g_pVersionCase->major;
-    info->dwMinorVersion = g_pVersionCase->minor;
-    info->dwBuildNumber = g_pVersionCase->build;
-    strcpy(info->szCSDVersion, g_pVersionCase->servicePack);
-    return TRUE;
-}
-
 }  // namespace
 
 // Versions Wine cannot report, through the version-query seam.
@@ -172,11 +154,9 @@ TEST(WindowsText, NamesByPlatformAndVersion)
         {3, 6, 0, 1, "", "Windows V6.00.1 "},
     };
     for (const VersionCase& c : cases) {
-        g_pVersionCase = &c;
-        SetWindowsVersionQuery(FakeVersionQuery);
+        testsupport::PinnedWindowsVersion pinned(c.platform, c.major, c.minor, c.build, c.servicePack);
         char text[kWindowsTextSize];
         int length = GetWindowsVersionText(text);
-        SetWindowsVersionQuery(nullptr);
         EXPECT_STREQ(c.expected, text);
         EXPECT_EQ(static_cast<int>(strlen(c.expected)), length);
     }
@@ -438,5 +418,5 @@ TEST(OldAspiVersion, FormOfTheVersionText)
 
 TEST(ProgramName, FromTheStringTable)
 {
-    EXPECT_STREQ("Tavisk", LoadProgramName());
+    EXPECT_STREQ("Tavisk", CDriveManager::LoadProgramName());
 }

@@ -17,6 +17,7 @@
 
 #include <string>
 #include <vector>
+#include "support/StringLists.h"
 
 namespace {
 
@@ -36,13 +37,7 @@ struct StartupRun {
     CHostAdapterArray adapters;
 };
 
-std::vector<std::string> Lines(const CStringArray& lines)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < lines.GetSize(); ++i)
-        out.push_back(static_cast<LPCSTR>(lines[i]));
-    return out;
-}
+using testsupport::Lines;
 
 class StartupDialogTest : public ::testing::Test {
 protected:
@@ -87,10 +82,10 @@ protected:
         guitest::HookSession session;
         for (int answer : answers)
             session.QueueAnswer(answer);
-        g_pDriveManager = NULL;
+        g_pDriveManager = nullptr;
         {
             CMainDlg dlg;
-            bool ownManager = g_pDriveManager == NULL;
+            bool ownManager = g_pDriveManager == nullptr;
             if (ownManager)
                 g_pDriveManager = new CDriveManager;
             dlg.m_nAutoFW = autoFw;
@@ -103,14 +98,14 @@ protected:
             run.layoutReady = dlg.m_bLayoutReady;
             run.timerId = dlg.m_nTimerId;
             run.accessMode = g_pDriveManager->GetAccessMode();
-            run.aspiLoaded = GetModuleHandleA("wnaspi32.dll") != NULL && g_pDriveManager->m_hAspiDll != NULL;
+            run.aspiLoaded = GetModuleHandleA("wnaspi32.dll") != nullptr && g_pDriveManager->m_hAspiDll.IsCreated();
             g_pDriveManager->CopyHostAdapters(run.adapters);
             if (ownManager) {
                 delete g_pDriveManager;
-                g_pDriveManager = NULL;
+                g_pDriveManager = nullptr;
             }
         }
-        g_pDriveManager = NULL;
+        g_pDriveManager = nullptr;
         return run;
     }
 

@@ -9,28 +9,6 @@
 
 namespace startup_test {
 
-std::string PinnedWindowsVersion()
-{
-    const char* runDir = getenv("TAVISK_RUN_DIR");
-    if (runDir == nullptr)
-        return std::string();
-    std::string dir(runDir);
-    while (!dir.empty() && (dir.back() == '/' || dir.back() == '\\'))
-        dir.pop_back();
-    size_t slash = dir.find_last_of("/\\");
-    std::string leaf = slash == std::string::npos ? dir : dir.substr(slash + 1);
-    size_t dot = leaf.rfind('.');
-    return dot == std::string::npos ? std::string() : leaf.substr(dot + 1);
-}
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
 CTempFolder::CTempFolder(const char* tag)
 {
     char temp[MAX_PATH] = {};

@@ -9,14 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "support/TestFiles.h"
+
 namespace startup_test {
 
-// The Windows version setting of this run ("win98", "winxp", ..., "default"), taken from the run folder that
-// scripts/wine-run names <program>.<version>; empty when the program runs elsewhere.
-std::string PinnedWindowsVersion();
-
-// Folder of the test program, with a trailing backslash.
-std::string ProgramFolder();
+// The Windows version setting of this run ("win98", "winxp", ..., "default").
+inline std::string PinnedWindowsVersion()
+{
+    return testsupport::RunWindowsVersion();
+}
+using testsupport::ProgramFolder;
 
 // A fresh folder below %TEMP% (removed with its files by the destructor).
 class CTempFolder {

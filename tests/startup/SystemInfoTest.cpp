@@ -12,18 +12,13 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "support/StringLists.h"
 
 using namespace startup_test;
 
 namespace {
 
-std::vector<std::string> Lines(const CStringArray& lines)
-{
-    std::vector<std::string> out;
-    for (int i = 0; i < lines.GetSize(); ++i)
-        out.push_back(static_cast<LPCSTR>(lines[i]));
-    return out;
-}
+using testsupport::Lines;
 
 // --- a scripted processor ------------------------------------------------------------------------------------
 

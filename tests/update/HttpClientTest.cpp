@@ -388,15 +388,15 @@ TEST_F(HttpClientTest, DownloadIntoAFolder)
     char szTemp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, szTemp);
     CString folder = CString(szTemp) + "tavisk-download\\";
-    ::CreateDirectoryA(folder, NULL);
+    ::CreateDirectoryA(folder, nullptr);
 
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = ProgressWndProc;
-    windowClass.hInstance = ::GetModuleHandleA(NULL);
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "TaviskProgressProbe";
     ::RegisterClassA(&windowClass);
-    HWND hProgress = ::CreateWindowA("TaviskProgressProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
-                                     windowClass.hInstance, NULL);
+    HWND hProgress = ::CreateWindowA("TaviskProgressProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     windowClass.hInstance, nullptr);
     ASSERT_NE(nullptr, hProgress);
     g_progress.clear();
 
@@ -419,11 +419,11 @@ TEST_F(HttpClientTest, DownloadIntoAFolder)
     EXPECT_EQ(0, std::string(szStart, nRead).find("GET /echo/fw%201.bin HTTP/1.0\r\n"));
 
     CString cut = folder;
-    EXPECT_FALSE(client.DownloadFile(ServiceUrl("/cut/part.bin"), &cut, NULL, 1));
+    EXPECT_FALSE(client.DownloadFile(ServiceUrl("/cut/part.bin"), &cut, nullptr, 1));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(cut)) << "a partial file is removed";
 
     CString none = folder;
-    EXPECT_FALSE(client.DownloadFile(ServiceUrl("/echo/"), &none, NULL, 1));
+    EXPECT_FALSE(client.DownloadFile(ServiceUrl("/echo/"), &none, nullptr, 1));
     CString error;
     client.GetErrorText(&error);
     EXPECT_NE(-1, error.Find("No file to download\n"));

@@ -60,8 +60,8 @@ std::vector<std::string> g_shellCalls;
 
 HINSTANCE RecordShellExecute(HWND, LPCSTR, LPCSTR pszFile, LPCSTR pszParameters, LPCSTR, INT)
 {
-    g_shellCalls.push_back(std::string(pszFile != NULL ? pszFile : "") + " " +
-                           (pszParameters != NULL ? pszParameters : ""));
+    g_shellCalls.push_back(std::string(pszFile != nullptr ? pszFile : "") + " " +
+                           (pszParameters != nullptr ? pszParameters : ""));
     return reinterpret_cast<HINSTANCE>(33);
 }
 
@@ -122,9 +122,9 @@ protected:
     bool CheckFromMenu(CMainDlg& main, DWORD dwTimeoutMs = 10000)
     {
         guitest::PostCommand(main.m_hWnd, ID_OPTIONS_CHECK_FIRMWARE);
-        PumpUntil([&] { return main.m_pUpdateDlg != NULL; }, 2000);
-        PumpUntil([&] { return main.m_pUpdateDlg == NULL || main.m_pUpdateDlg->IsShown(); }, dwTimeoutMs);
-        return main.m_pUpdateDlg != NULL;
+        PumpUntil([&] { return main.m_pUpdateDlg != nullptr; }, 2000);
+        PumpUntil([&] { return main.m_pUpdateDlg == nullptr || main.m_pUpdateDlg->IsShown(); }, dwTimeoutMs);
+        return main.m_pUpdateDlg != nullptr;
     }
 
     static void EndMain(CMainDlg& main)
@@ -172,7 +172,7 @@ TEST_F(UpdateDialogTest, FindingsAreListedAndOkStoresTheStartupChoice)
         // The link opens the maker's download page in the registered browser.
         CRegistryKey browser;
         ASSERT_EQ(ERROR_SUCCESS, browser.Create(HKEY_CLASSES_ROOT, "http\\shell\\open\\command"));
-        browser.SetString(NULL, "\"C:\\Browser\\browse.exe\" -url \"%1\"");
+        browser.SetString(nullptr, "\"C:\\Browser\\browse.exe\" -url \"%1\"");
         static const ShellHooks kRecorder = {RecordShellExecute};
         const ShellHooks* pPrevious = SetShellHooks(&kRecorder);
         g_shellCalls.clear();
@@ -186,7 +186,7 @@ TEST_F(UpdateDialogTest, FindingsAreListedAndOkStoresTheStartupChoice)
         ::SendDlgItemMessage(dlg.m_hWnd, IDC_FWUPDATE_AUTOCHECK, BM_CLICK, 0, 0);
         EXPECT_EQ(1, dlg.m_bCheckOnStartup);
         EXPECT_TRUE(guitest::Click(dlg.m_hWnd, IDOK));
-        EXPECT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg == NULL; }, 2000));
+        EXPECT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg == nullptr; }, 2000));
         EXPECT_EQ(1u, main.m_nAutoFW);
         EndMain(main);
     });
@@ -207,7 +207,7 @@ TEST_F(UpdateDialogTest, EscAndCloseBoxEndTheList)
                 ::PostMessage(main.m_pUpdateDlg->m_hWnd, WM_CLOSE, 0, 0);
             else
                 ::PostMessage(main.m_pUpdateDlg->m_hWnd, WM_COMMAND, IDCANCEL, 0);
-            EXPECT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg == NULL; }, 2000)) << message;
+            EXPECT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg == nullptr; }, 2000)) << message;
             EndMain(main);
         });
     }
@@ -259,7 +259,7 @@ TEST_F(UpdateDialogTest, SecondRequestAndRefreshDuringACheck)
     updatetest::SetUpdatePath(ServiceUrl("/slow/1500"));
     RunMain([&](CMainDlg& main) {
         guitest::PostCommand(main.m_hWnd, ID_OPTIONS_CHECK_FIRMWARE);
-        ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg != NULL; }, 2000));
+        ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg != nullptr; }, 2000));
         CFWUpdateDlg* pFirst = main.m_pUpdateDlg;
         guitest::PostCommand(main.m_hWnd, ID_OPTIONS_CHECK_FIRMWARE);
         PumpUntil([&] { return !m_session.MessageBoxes().empty(); }, 2000);
@@ -270,7 +270,7 @@ TEST_F(UpdateDialogTest, SecondRequestAndRefreshDuringACheck)
         ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg->IsShown(); }, 15000));
         EXPECT_EQ(2u, Rows(*main.m_pUpdateDlg).size());
         guitest::Click(main.m_pUpdateDlg->m_hWnd, IDOK);
-        EXPECT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg == NULL; }, 2000));
+        EXPECT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg == nullptr; }, 2000));
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main.m_hWnd, IDC_REFRESH)));
         EndMain(main);
     });
@@ -308,7 +308,7 @@ TEST_F(UpdateDialogTest, ClosingTheMainWindowDuringACheck)
             CMainDlg& main = static_cast<CMainDlg&>(d);
             main.ShowWindow(SW_SHOW);
             guitest::PostCommand(main.m_hWnd, ID_OPTIONS_CHECK_FIRMWARE);
-            ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg != NULL; }, 2000));
+            ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg != nullptr; }, 2000));
             guitest::Pump();
             ::Sleep(300);
             dwClosed = ::GetTickCount();
@@ -344,20 +344,20 @@ TEST_F(UpdateDialogTest, AutomaticCheckAtStartup)
     SetAutoFW(1);
     updatetest::SetUpdatePath(ServiceUrl("/check"));
     RunMain([&](CMainDlg& main) {
-        EXPECT_EQ(NULL, main.m_pUpdateDlg);
-        ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg != NULL && main.m_pUpdateDlg->IsShown(); }, 10000));
+        EXPECT_EQ(nullptr, main.m_pUpdateDlg);
+        ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg != nullptr && main.m_pUpdateDlg->IsShown(); }, 10000));
         EXPECT_EQ(BST_CHECKED,
                   ::SendDlgItemMessage(main.m_pUpdateDlg->m_hWnd, IDC_FWUPDATE_AUTOCHECK, BM_GETCHECK, 0, 0));
         guitest::Click(main.m_pUpdateDlg->m_hWnd, IDOK);
-        EXPECT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg == NULL; }, 2000));
+        EXPECT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg == nullptr; }, 2000));
         EndMain(main);
     });
     EXPECT_EQ(1u, StoredAutoFW());
 
     updatetest::SetUpdatePath(ServiceUrl("/status/404"));
     RunMain([&](CMainDlg& main) {
-        PumpUntil([&] { return main.m_pUpdateDlg != NULL; }, 5000);
-        EXPECT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg == NULL; }, 10000));
+        PumpUntil([&] { return main.m_pUpdateDlg != nullptr; }, 5000);
+        EXPECT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg == nullptr; }, 10000));
         EndMain(main);
     });
     EXPECT_TRUE(m_session.MessageBoxes().empty());

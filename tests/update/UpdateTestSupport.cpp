@@ -4,6 +4,7 @@
 #include "UpdateTestSupport.h"
 
 #include "Emu.h"
+#include "support/DriveRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -24,13 +25,13 @@ namespace {
 int EnvInt(const char* pszName)
 {
     const char* pszValue = std::getenv(pszName);
-    return pszValue != NULL ? std::atoi(pszValue) : 0;
+    return pszValue != nullptr ? std::atoi(pszValue) : 0;
 }
 
 CString EnvText(const char* pszName)
 {
     const char* pszValue = std::getenv(pszName);
-    return pszValue != NULL ? CString(pszValue) : CString();
+    return pszValue != nullptr ? CString(pszValue) : CString();
 }
 
 }
@@ -87,7 +88,7 @@ std::vector<std::string> ServiceRequests()
 {
     std::vector<std::string> requests;
     const char* pszLog = std::getenv("TAVISK_UPDATE_LOG");
-    if (pszLog == NULL)
+    if (pszLog == nullptr)
         return requests;
     std::ifstream log(pszLog, std::ios::binary);
     std::string line;
@@ -145,10 +146,7 @@ CDeviceRecord& UpdateMachine::AddDrive(int nAdapter, const char* pszVendor, cons
     while (m_Manager.m_Adapters.GetSize() <= nAdapter)
         m_Manager.m_Adapters.Add(CHostAdapter());
     CHostAdapter& adapter = m_Manager.m_Adapters[nAdapter];
-    CDeviceRecord record;
-    record.m_nAdapter = nAdapter;
-    record.m_nTarget = static_cast<int32_t>(adapter.m_Targets.GetSize());
-    record.m_nDriveLetter = nLetter;
+    CDeviceRecord record = MakeRecord(nAdapter, static_cast<int>(adapter.m_Targets.GetSize()), nLetter);
     std::strncpy(record.m_szVendor, pszVendor, 8);
     std::strncpy(record.m_szProduct, pszProduct, 16);
     std::strncpy(record.m_szRevision, pszRevision, 4);

@@ -96,6 +96,45 @@ DWORD WINAPI CompleteLater(LPVOID pParameter)
     return 0;
 }
 
+// The late signal of a request whose status was written before SendASPI32Command returned. The block is not
+// touched here: only the event, which the caller must keep open, and out of other commands' hands, until it is set.
+DWORD WINAPI SignalLater(LPVOID pParameter)
+{
+    HANDLE hEvent = static_cast<HANDLE>(pParameter);
+    Sleep(20);
+    CEmuMachine& machine = CEmuMachine::Instance();
+    {
+        CEmuLock lock(machine.m_Lock);
+        --machine.m_nAspiSignalsOutstanding;
+    }
+    if (!SetEvent(hEvent)) {
+        CEmuLock lock(machine.m_Lock);
+        ++machine.m_nAspiSignalsFailed;
+    }
+    return 0;
+}
+
+void SignalAfterReturn(HANDLE hEvent)
+{
+    if (hEvent == nullptr)
+        return;
+    CEmuMachine& machine = CEmuMachine::Instance();
+    {
+        CEmuLock lock(machine.m_Lock);
+        ++machine.m_nAspiSignalsOutstanding;
+    }
+    HANDLE hThread = CreateThread(nullptr, 0, &SignalLater, hEvent, 0, nullptr);
+    if (hThread != nullptr) {
+        CloseHandle(hThread);
+        return;
+    }
+    {
+        CEmuLock lock(machine.m_Lock);
+        --machine.m_nAspiSignalsOutstanding;
+    }
+    Signal(hEvent);
+}
+
 uint32_t HostAdapterInquiry(SRB_HAInquiry* pSrb)
 {
     CEmuMachine& machine = CEmuMachine::Instance();
@@ -135,7 +174,8 @@ extern "C" uint32_t __cdecl GetASPI32SupportInfo(void)
 }
 
 // Execute requests complete at once, or stay pending (status 0) while a worker thread completes them and sets
-// the event, or come back pending with the work already done and the event set, as the machine is told.
+// the event, or come back pending with the work already done and the event set now or a little later, as the
+// machine is told.
 extern "C" uint32_t __cdecl SendASPI32Command(void* pRequest)
 {
     if (pRequest == nullptr)
@@ -167,6 +207,10 @@ extern "C" uint32_t __cdecl SendASPI32Command(void* pRequest)
     ExecuteRequest(pSrb);
     if (nMode == kEmuAspiPendingSignalled) {
         Signal(hEvent);
+        return SS_PENDING;
+    }
+    if (nMode == kEmuAspiStatusBeforeSignal) {
+        SignalAfterReturn(hEvent);
         return SS_PENDING;
     }
     return pSrb->SRB_Status;
