@@ -303,8 +303,8 @@ char* FormatSpeedText(char* pszText)
     if (pszText[0] == '\0' || strcmp(pszText, "maximum") == 0)
         return pszText;
     unsigned char* x = _mbschr(reinterpret_cast<unsigned char*>(pszText), 'X');
-    if (x == NULL)
-        return pszText;
+    if (x == NULL || (x > reinterpret_cast<unsigned char*>(pszText) && x[-1] == ' '))
+        return pszText;   // no X, or already in display form ("40 X")
     memmove(x + 1, x, strlen(reinterpret_cast<char*>(x)) + 1);
     *x = ' ';
     return pszText;

@@ -58,7 +58,8 @@ int PerformanceDescriptorCount(const BYTE* pAnswer, int nRequested, DWORD nAlloc
 
 // Where mode page 0x2A starts in a MODE SENSE answer (6-byte layout), found by its code byte:
 //  - from 1: offset 1 when it holds the code, else the first of offsets 2 to nLimit, else nLimit;
-//  - from 0: offset 0 when it holds the code, else the first of offsets 1 to nLimit, else nLimit.
+//  - from 0: the place behind the header and its block descriptors when it holds the code, else the first of
+//    offsets 1 to nLimit holding it, else nLimit (offset 0 is the mode data length and never taken).
 // The whole byte is compared (a page with its parameters-saveable bit set is not found). The caller's answer
 // must extend to nLimit plus the page bytes it reads.
 int LocatePageFrom1(const BYTE* pAnswer, int nLimit);

@@ -111,9 +111,14 @@ int LocatePageFrom1(const BYTE* pAnswer, int nLimit)
     return nLimit;
 }
 
+// The place the header gives first (behind the header and the block descriptors it announces); then the scan.
+// Byte 0 is the mode data length, not a page: a length of 42 would otherwise pass for the page code.
 int FindPageFrom0(const BYTE* pAnswer, int nLimit)
 {
-    for (int i = 0; i <= nLimit; ++i)
+    int declared = 4 + pAnswer[3];
+    if (declared <= nLimit && pAnswer[declared] == 0x2A)
+        return declared;
+    for (int i = 1; i <= nLimit; ++i)
     {
         if (pAnswer[i] == 0x2A)
             return i;
