@@ -4,6 +4,7 @@
 #include "ShellRecorder.h"
 
 #include "framework/Registry.h"
+#include "support/TestFiles.h"
 
 #include <string>
 
@@ -255,13 +256,12 @@ TEST_F(HyperLinkTest, SavesAnInternetShortcut)
 {
     CHyperLink& link = Gallery().m_link;
     link.SetURL("http://tavisk.example/shortcut");
-    const std::string path = guitest::ProgramFolder() + "link-shortcut.url";
-    ::DeleteFileA(path.c_str());
+    testsupport::ScratchFolder folder;
+    const std::string path = folder.Path("link-shortcut.url");
     ASSERT_TRUE(link.CreateInternetShortcut(path.c_str()));
     char url[256] = {};
     ::GetPrivateProfileStringA("InternetShortcut", "URL", "", url, sizeof(url), path.c_str());
     EXPECT_STREQ("http://tavisk.example/shortcut", url);
-    ::DeleteFileA(path.c_str());
 }
 
 }

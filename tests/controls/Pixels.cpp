@@ -1,6 +1,8 @@
 // tests/controls/Pixels.cpp
 #include "Pixels.h"
 
+#include "support/TestFiles.h"
+
 #include <png.h>
 
 namespace pixels {
@@ -120,11 +122,7 @@ Image CaptureWindow(HWND hWnd)
 
 std::string SavePng(const Image& image, const std::string& name)
 {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string file = path;
-    const size_t slash = file.find_last_of("\\/");
-    file = (slash == std::string::npos ? std::string() : file.substr(0, slash + 1)) + name + ".png";
+    const std::string file = testsupport::ProgramFolder() + name + ".png";
     std::vector<unsigned char> rgb;
     rgb.reserve(image.data.size() * 3);
     for (COLORREF c : image.data) {

@@ -1,6 +1,7 @@
 // tests/settings/SettingsRegistryTest.cpp — program and transfer-rate settings through the Wine registry: defaults
 // without keys, round trips, the stored forms, and values of the wrong type, size or range
 #include "app/MainDlg.h"
+#include "gui/GuiTest.h"
 #include "app/ProgramSettings.h"
 #include "transfer/TransferRateSettings.h"
 #include "update/ScrambledText.h"
@@ -380,6 +381,48 @@ TEST_F(SettingsRegistryTest, MainDialogSavesAndLoads)
     EXPECT_EQ(40u, dlg.m_transferRate.maxSpeed);
     EXPECT_EQ(0xA00000u, dlg.m_transferRate.readTimeIndDvd);
     EXPECT_EQ(2u, dlg.m_transferRate.sampleLen);
+}
+
+// Every start (and Refresh) puts the proxy defaults in and reads the stored values over them; with "AutoFW" set,
+// the automatic update check is armed.
+TEST_F(SettingsRegistryTest, StartUpReadsTheSettings)
+{
+    ProxySettings stored;
+    stored.user = "erin";
+    stored.password = "open sesame";
+    stored.port = 3128;
+    stored.useProxy = TRUE;
+    ASSERT_TRUE(WriteProgramSettings(stored, 1));
+    TransferRateSettings transfer;
+    transfer.sampleLen = 4;
+    transfer.overburn = 1;
+    ASSERT_TRUE(WriteTransferRateSettings(transfer));
+    CRegistryKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ | KEY_WRITE));
+    ASSERT_EQ(ERROR_SUCCESS, key.DeleteValue("pserver"));
+
+    guitest::HookSession session;
+    CMainDlg dlg;
+    dlg.m_proxy.server = "left over";
+    dlg.m_transferRate.maxSpeed = 8;
+    bool bChecked = false;
+    guitest::RunModal(session, dlg, [&](CDialog& d) {
+        CMainDlg& main = static_cast<CMainDlg&>(d);
+        EXPECT_EQ("erin", main.m_proxy.user);
+        EXPECT_EQ("open sesame", main.m_proxy.password);
+        EXPECT_EQ("", main.m_proxy.server);
+        EXPECT_EQ(3128u, main.m_proxy.port);
+        EXPECT_TRUE(main.m_proxy.useProxy);
+        EXPECT_EQ(1u, main.m_nAutoFW);
+        EXPECT_NE(0u, main.m_nTimerId);
+        EXPECT_EQ(4u, main.m_transferRate.sampleLen);
+        EXPECT_EQ(1, main.m_transferRate.overburn);
+        EXPECT_EQ(56u, main.m_transferRate.maxSpeed);
+        main.KillTimer(main.m_nTimerId);
+        bChecked = true;
+        main.PostMessage(WM_COMMAND, IDCANCEL);
+    });
+    EXPECT_TRUE(bChecked);
 }
 
 }
