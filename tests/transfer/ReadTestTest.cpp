@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -406,5 +407,57 @@ const CdCase kCdCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Cd, CdReadRun, ::testing::ValuesIn(kCdCases),
                          [](const ::testing::TestParamInfo<CdCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// The read-speed list stays usable during a run: a lower speed chosen after the second sample (SET STREAMING)
+// gives the following samples that speed.
+TEST_F(ReadRun, DvdSpeedChosenDuringTheRunTakesEffect)
+{
+    Describe(kDvdMachine);
+    Clv(1600, true);
+    // The drive reads at 4, 8 and 16 X (start and end performance in KB/s).
+    std::vector<uint8_t> speeds;
+    for (uint32_t x : {4u, 8u, 16u})
+        for (int k = 0; k < 2; ++k)
+            for (int b = 3; b >= 0; --b)
+                speeds.push_back(uint8_t((x * 1385) >> (8 * b)));
+    m_pMachine->SetBytes(m_nDrive, "speed.dvdRead", speeds.data(), uint32_t(speeds.size()));
+    ObservedPage<CDvdReadTestDlg> page(&m_window);
+    Open(page);
+    page.ShowWindow(SW_SHOW);
+    HWND hCombo = guitest::Control(page.m_hWnd, IDC_TP_SPEED);
+    int nEightX = -1;
+    const int nCount = int(::SendMessage(hCombo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < nCount; ++i) {
+        char szText[64] = {};
+        ::SendMessage(hCombo, CB_GETLBTEXT, WPARAM(i), LPARAM(szText));
+        if (std::atoi(szText) == 8)
+            nEightX = i;
+    }
+    std::string strList;
+    for (int i = 0; i < nCount; ++i) {
+        char szText[64] = {};
+        ::SendMessage(hCombo, CB_GETLBTEXT, WPARAM(i), LPARAM(szText));
+        strList += std::string(szText) + "|";
+    }
+    ASSERT_GE(nEightX, 0) << "the list offers 8 X: " << strList;
+    page.onSample = [&](int n) {
+        if (n != 2)
+            return;
+        ::SendMessage(hCombo, CB_SETCURSEL, WPARAM(nEightX), 0);
+        ::SendMessage(page.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_TP_SPEED, CBN_SELCHANGE), LPARAM(hCombo));
+    };
+    RunToEnd(page);
+    const uint32_t n16 = Expected(4500 / (16 * kEmuDvdBase), 4500, false);
+    const uint32_t n8 = Expected(4500 / (8 * kEmuDvdBase), 4500, false);
+    const uint32_t* p = page.Ring().Samples(0);
+    EXPECT_EQ(n16, p[180]);
+    EXPECT_EQ(n16, p[360]);
+    for (int i = 3; i <= 25; ++i)
+        EXPECT_EQ(n8, p[180 * i]) << "sample " << i;
+}
 
 } // namespace
