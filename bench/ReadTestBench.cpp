@@ -91,6 +91,9 @@ void SetLaw(Bench& b, EmuSpeedLaw law, bool bDvd, EmuDiscShape shape, int nSpeed
     b.pMachine->SetInt(b.nDrive, "timing.headNs", 0);
     b.pMachine->SetInt(b.nDrive, "timing.cacheStart", 0);
     b.pMachine->SetInt(b.nDrive, "timing.spinning", 0);
+    // The drive's own CD read speed (page 0x2A) would cap the law: the sweep goes beyond any real drive.
+    if (!bDvd)
+        b.pMachine->SetBytes(b.nDrive, "mode.page.2A", nullptr, 0);
 }
 
 // Errors of one run's samples: against the program's arithmetic on the true sample time (ms truncated), and
