@@ -461,3 +461,42 @@ TEST_F(ReadRun, DvdSpeedChosenDuringTheRunTakesEffect)
 }
 
 } // namespace
+
+namespace {
+
+// Discs the run store or the spin-up would not cope with: a short audio CD (the spin-up goes round to the start
+// instead of reading past the end; no sample fits), and a disc larger than the CD page's 30,000 entries (the run
+// ends normally at the last sample that fits).
+struct EdgeDisc {
+    const char* name;
+    long nBlocks;
+    int nSamples;
+};
+
+class CdEdgeDisc : public ReadRun, public ::testing::WithParamInterface<EdgeDisc> {};
+
+TEST_P(CdEdgeDisc, EndsNormally)
+{
+    const EdgeDisc& c = GetParam();
+    Describe("adapter 0\ndrive plain-dvd-rom aspi 0:0 letter F\ndisc cd " + std::to_string(c.nBlocks) + "\n");
+    Clv(5200, false);
+    ObservedPage<CCdReadTestDlg> page(&m_window);
+    Open(page);
+    RunToEnd(page);
+    EXPECT_TRUE(m_session.MessageBoxes().empty());
+    EXPECT_EQ(c.nSamples, page.nSamples);
+    EXPECT_EQ(CString("Average:"), guitest::Text(page.m_hWnd, IDC_TP_CURRENT_CAPTION));
+    for (const Read& r : Reads())
+        ASSERT_LT(r.lba, c.nBlocks) << "no read past the end of the disc";
+}
+
+const EdgeDisc kEdgeDiscs[] = {
+    {"ThreeMinutes", 13500, 3},
+    {"ShorterThanOneSample", 3000, 0},
+    {"BeyondTheRunStore", 800000, 30000 * 25 / 4500},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cd, CdEdgeDisc, ::testing::ValuesIn(kEdgeDiscs),
+                         [](const ::testing::TestParamInfo<EdgeDisc>& info) { return std::string(info.param.name); });
+
+} // namespace
