@@ -4,6 +4,7 @@
 #include "framework/Framework.h"
 #include "resource.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -237,10 +238,52 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
     SelectedPen pen(hdc, PenWidth(), RunColour(m_kind, nRun));
     bool bHavePrevious = false;
     POINT previous = {0, 0};
+    // Segments that follow each other are drawn as one polyline: the same pixels as one line per segment, with
+    // far fewer calls on a run of thousands of samples.
+    std::vector<POINT>& line = m_polyline;
+    std::vector<POINT>& column = m_column;
+    line.clear();
+    column.clear();
+    // Points that fall into one pixel column only paint the span between their lowest and highest y, as long as
+    // the curve goes on to another column: such a column keeps its first point, its extremes and its last one,
+    // which paints the same pixels with fewer segments. The curve's last column keeps all its points.
+    auto emitColumn = [&](bool bFold) {
+        if (bFold && column.size() > 4) {
+            LONG yMin = column[0].y, yMax = column[0].y;
+            for (const POINT& point : column) {
+                yMin = std::min(yMin, point.y);
+                yMax = std::max(yMax, point.y);
+            }
+            const LONG x = column[0].x;
+            line.push_back(column.front());
+            line.push_back(POINT{x, yMin});
+            line.push_back(POINT{x, yMax});
+            line.push_back(column.back());
+        } else {
+            line.insert(line.end(), column.begin(), column.end());
+        }
+        column.clear();
+    };
+    auto push = [&](POINT point) {
+        if (!column.empty() && column.back().x != point.x)
+            emitColumn(true);
+        column.push_back(point);
+    };
+    auto flush = [&]() {
+        emitColumn(false);
+        if (line.size() >= 2)
+            ::Polyline(hdc, line.data(), int(line.size()));
+        line.clear();
+    };
     auto visit = [&](int x, uint32_t nValue) {
         const int y = ValueY(nValue);
-        if (bHavePrevious && y >= g.top && (!bDvd || x - g.left < g.width))
-            DrawLine(hdc, previous.x, previous.y, x, y);
+        if (bHavePrevious && y >= g.top && (!bDvd || x - g.left < g.width)) {
+            if (line.empty() && column.empty())
+                push(previous);
+            push(POINT{x, y});
+        } else {
+            flush();
+        }
         previous.x = x;
         previous.y = y;
         bHavePrevious = true;
@@ -273,6 +316,7 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
                 continue;
             if (nValue == SAMPLE_NONE || nValue == SAMPLE_SKIPPED) {
                 // Nothing measured here: the curve breaks.
+                flush();
                 bHavePrevious = false;
                 continue;
             }
@@ -289,6 +333,7 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
         break;
     }
     }
+    flush();
 }
 
 bool CTestGraph::HasMarker() const

@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 // The plot rectangle and the size of the label-size control, relative to the page window's top-left corner.
 struct GraphLayout {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -99,6 +101,8 @@ private:
     int m_nMaxSpeed;
     long m_nLength;
     POINT m_previous = {-1, -1};
+    std::vector<POINT> m_polyline;   // kept between paints: no allocation once they have grown
+    std::vector<POINT> m_column;
 };
 
 #endif

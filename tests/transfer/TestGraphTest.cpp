@@ -404,3 +404,61 @@ TEST_F(GraphPage, DvdWriteRunOfSkippedSamplesDrawsNothing)
 }
 
 } // namespace
+
+namespace {
+
+// A dense, noisy DVD curve (many samples per pixel column, gaps above the axis, a cut at the right edge) drawn by
+// the page equals the curve drawn here one segment at a time by the rules.
+TEST_F(GraphPage, DenseCurveEqualsSegmentBySegmentDrawing)
+{
+    m_settings.maxSpeedDvd = 16;
+    m_settings.readTimeIndDvd = 0x500000;
+    Open(std::unique_ptr<CTestPageDlg>(new CDvdReadTestDlg(&m_window)));
+    const long nLengthKB = 0x500000;
+    std::vector<std::pair<int, uint32_t>> points;
+    uint32_t* p = m_pPage->Ring().Samples(4);
+    for (long s = 1125, k = 0; s / 25 < kDvdSamplesPerRun; s += 1125, ++k) {
+        uint32_t v = uint32_t(400 + (k * 7919) % 900);
+        if (k % 97 == 50)
+            v = 1700;   // above the 16 X axis
+        p[s / 25] = v;
+        points.push_back({int(s / 25), v});
+    }
+    const Pixels drawn = Surface(true);
+    // The same page without the run, and the run drawn by hand on top.
+    for (const auto& point : points)
+        p[point.first] = SAMPLE_NONE;
+    RECT rc;
+    m_pPage->GetClientRect(&rc);
+    CMemoryDC surface(rc.right, rc.bottom, nullptr, kWhite);
+    m_pPage->DrawGraphTo(surface.m_hDC, true);
+    HPEN hPen = CreatePen(PS_SOLID, 1, kRunColours[4]);
+    HGDIOBJ hOld = SelectObject(surface.m_hDC, hPen);
+    bool bHave = false;
+    POINT previous = {};
+    for (const auto& point : points) {
+        const int x = r.left + int(int64_t(r.width) * point.first / (nLengthKB / 50));
+        const int y = Y(point.second, 16);
+        if (bHave && y >= r.top && x - r.left < r.width) {
+            MoveToEx(surface.m_hDC, previous.x, previous.y, nullptr);
+            LineTo(surface.m_hDC, x, y);
+        }
+        previous = {x, y};
+        bHave = true;
+    }
+    SelectObject(surface.m_hDC, hOld);
+    DeleteObject(hPen);
+    // (No disc was checked on the page: no marker lines.)
+    std::unique_ptr<CBitmap> pBitmap(surface.ReleaseBitmap());
+    const Pixels expected(static_cast<HBITMAP>(pBitmap->m_hObject), rc.right, rc.bottom);
+    int nDifferent = 0, nCurve = 0;
+    for (int y = 0; y < expected.Height(); ++y)
+        for (int x = 0; x < expected.Width(); ++x) {
+            nCurve += expected.At(x, y) == kRunColours[4];
+            nDifferent += expected.At(x, y) != drawn.At(x, y);
+        }
+    EXPECT_GT(nCurve, r.width);
+    EXPECT_EQ(0, nDifferent);
+}
+
+} // namespace
