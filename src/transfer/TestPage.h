@@ -114,6 +114,7 @@ public:
         ON_MESSAGE(WM_RBUTTONDOWN, OnRButtonDownMessage)
         ON_COMMAND(ID_TRANSFER_SAVE_IMAGE, OnSaveToImage)
         ON_COMMAND(ID_TRANSFER_SAVE_HTML, OnSaveToHtml)
+        ON_COMMAND(ID_TRANSFER_PRINT, OnPrint)
     END_MSG_MAP()
 
     // The page's graph (TestPageGraph.cpp).
@@ -126,6 +127,8 @@ public:
     // The popup menu's "To Image" and "To HTML" (TestPageExport.cpp).
     void OnSaveToImage();
     void OnSaveToHtml();
+    // The popup menu's "Print".
+    void OnPrint();
     // The graph as a picture of the export's size, saved as BMP or PNG by the extension (lower case; one that
     // names neither saves nothing and counts as done). False when the file could not be written.
     bool SaveGraphPicture(const CString& strPath, const CString& strExtension);

@@ -3,10 +3,13 @@
 
 #include "controls/BitmapImage.h"
 #include "controls/MemoryDC.h"
+#include "controls/PrintTextDlg.h"
+#include "framework/CommonDialogs.h"
 #include "drive/DriveManager.h"
 #include "framework/MessageBox.h"
 #include "resource.h"
 #include "transfer/ResultsExport.h"
+#include "transfer/ResultsPrint.h"
 
 #include <cstdio>
 #include <memory>
@@ -107,4 +110,41 @@ void CTestPageDlg::OnSaveToHtml()
         ::DeleteFileA(htmlPath);
         ReportUnwritable(htmlPath);
     }
+}
+
+// "Print": the note, the printer, then the job. Cancel in the note dialog prints without a note; Cancel in the
+// print dialog prints nothing.
+void CTestPageDlg::OnPrint()
+{
+    CPrintTextDlg noteDlg(nullptr);
+    CString note;
+    if (noteDlg.DoModal() == IDOK)
+        note = noteDlg.m_strResult;
+    CPrintDialog printDlg(FALSE, PD_RETURNDC);
+    if (printDlg.DoModal() != IDOK || printDlg.GetPrinterDC() == nullptr)
+        return;
+    HDC hdc = printDlg.GetPrinterDC();
+    ResultsPrintInput input;
+    input.kind = m_traits.kind;
+    input.version.LoadString(IDS_VERSION);
+    input.date = LongDateNow;
+    input.drawGraph = [this](HDC hPrinter, int left, int top, int width, int height, int labelWidth,
+                             int labelHeight) {
+        UpdateGraphAxes();
+        GraphLayout& layout = m_pGraph->layout;
+        layout.left = left;
+        layout.top = top;
+        layout.width = width;
+        layout.height = height;
+        layout.right = left + width;
+        layout.bottom = top + height;
+        layout.labelWidth = labelWidth;
+        layout.labelHeight = labelHeight;
+        m_pGraph->printing = 1;
+        m_pGraph->DrawGraph(hPrinter);
+        m_pGraph->printing = 0;
+        m_pGraph->ComputeLayout(m_hWnd, int(m_traits.nGraphId), int(m_traits.nScaleId));
+    };
+    PrintResults(hdc, input, *m_pRing, note);
+    ::DeleteDC(hdc);
 }
