@@ -1,6 +1,8 @@
 // src/transfer/ResultsPrint.cpp
 #include "transfer/ResultsPrint.h"
 
+#include "framework/Gdi.h"
+
 namespace {
 
 const int kLinesPerPage = 50;       // a line at this position or later goes to the next page
@@ -27,6 +29,16 @@ public:
     CPrintJob(HDC hdc, const ResultsPrintInput& input)
         : m_hdc(hdc), m_input(input), m_nWidth(::GetDeviceCaps(hdc, HORZRES)), m_nHeight(::GetDeviceCaps(hdc, VERTRES))
     {
+        // A printer's own default font can be so large that a 70-character note line or a result text runs off
+        // the paper: the texts use a 9-point font at the printer's resolution.
+        m_font.CreateFont(-::MulDiv(9, ::GetDeviceCaps(hdc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                          ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                          DEFAULT_PITCH | FF_SWISS, "Arial");
+    }
+    ~CPrintJob()
+    {
+        if (m_hOldFont != nullptr)
+            ::SelectObject(m_hdc, m_hOldFont);
     }
 
     int LineY(int n) const { return m_nHeight / 20 + n * (m_nHeight / 60); }
@@ -49,6 +61,11 @@ public:
         ::SetTextColor(m_hdc, RGB(0, 0, 0));
         ::SetBkMode(m_hdc, TRANSPARENT);
         ::SetTextAlign(m_hdc, TA_LEFT | TA_TOP);
+        if (m_font.GetSafeHandle() != nullptr) {
+            HGDIOBJ hOld = ::SelectObject(m_hdc, m_font.GetSafeHandle());
+            if (m_hOldFont == nullptr)
+                m_hOldFont = hOld;
+        }
     }
 
     void Header() const
@@ -99,6 +116,8 @@ public:
     const ResultsPrintInput& m_input;
     int m_nWidth;
     int m_nHeight;
+    CFont m_font;
+    mutable HGDIOBJ m_hOldFont = nullptr;
 };
 
 // The text that tells whether a run is printed.
