@@ -100,11 +100,6 @@ void CMainDlg::ResetProxySettings()
     m_proxy.useProxy = 0;
 }
 
-// Not written yet: will create the test window and its four transfer-rate pages (once per dialog object).
-void CMainDlg::CreateTestWindows()
-{
-}
-
 void CMainDlg::SetReportTabStops()
 {
     m_list.SendMessage(LB_SETTABSTOPS, 4, reinterpret_cast<LPARAM>(kReportTabStops));
@@ -162,10 +157,6 @@ void CMainDlg::DeleteDriveManager()
 }
 
 void CMainDlg::DeleteUpdateDialog()
-{
-}
-
-void CMainDlg::DeleteTestWindows()
 {
 }
 
@@ -241,10 +232,6 @@ HICON CMainDlg::OnQueryDragIcon()
     return m_hIcon;
 }
 
-void CMainDlg::OnRefresh()
-{
-}
-
 void CMainDlg::OnCheckFirmware()
 {
 }
@@ -283,35 +270,7 @@ void CMainDlg::OnExit()
     OnCancel();
 }
 
-BOOL CMainDlg::OnDeviceChange(UINT nEventType, DWORD_PTR dwData)
-{
-    return 0;
-}
-
 void CMainDlg::OnPreferences()
 {
 }
 
-LRESULT CMainDlg::OnTestDriveChanged(WPARAM wParam, LPARAM lParam)
-{
-    return 0;
-}
-
-LRESULT CMainDlg::OnTestKindChanged(WPARAM wParam, LPARAM lParam)
-{
-    return 0;
-}
-
-void CMainDlg::OnShowFunctions()
-{
-}
-
-void CMainDlg::OnSize(UINT nType, int cx, int cy)
-{
-    Default();
-}
-
-void CMainDlg::OnGetMinMaxInfo(MINMAXINFO* lpMMI)
-{
-    Default();
-}

@@ -329,6 +329,7 @@ public:
     ExecStatus Write6Or10(CDeviceRecord& record, long lba, BYTE nBlocks, BYTE* pBuffer);
     // A copy of the first record that carries the letter index; a default record when none does.
     CDeviceRecord GetDriveByLetter(int nDriveLetter);
+    CDeviceRecord& GetDriveByLetter(CDeviceRecord& out, int nDriveLetter);   // the same into out; returns out
 
     // Drive description texts (DriveTexts.cpp)
     // Serial number into a buffer of at least 30 characters (never more than 29 bytes written).

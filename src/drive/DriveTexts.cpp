@@ -91,13 +91,17 @@ void CopyLabel(char* pszText, const char* pszLabel)
     pszText[kLabelMax] = '\0';
 }
 
+// A hexadecimal digit of the serial number; any other character (a block the drive left empty or cut short)
+// counts as 0, so the number never turns negative or out of range.
 int HexDigitValue(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
-    if (c >= 'A' && c <= 'Z')
-        c = char(c - 'A' + 'a');
-    return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return 0;
 }
 
 }  // namespace

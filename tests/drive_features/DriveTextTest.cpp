@@ -32,7 +32,8 @@ TEST_F(DriveTextTest, SerialNumberFromVendorBlock)
     const struct {
         const char* hex;
         const char* text;
-    } cases[] = { { "0A1B2", "041394" }, { "FFFFF", "1048575" }, { "00001", "000001" }, { "abcde", "703710" } };
+    } cases[] = { { "0A1B2", "041394" }, { "FFFFF", "1048575" }, { "00001", "000001" }, { "abcde", "703710" },
+                  { "", "000000" }, { "1 2", "066048" } };
     for (const auto& c : cases) {
         int nDrive = 0;
         CDeviceRecord record = AddProfile(kEmuAtapiCdWriter, 0, &nDrive);

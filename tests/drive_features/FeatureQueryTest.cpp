@@ -362,6 +362,31 @@ TEST_F(FeatureQueryTest, BlockLengthAndWriteForms)
     EXPECT_EQ(2u * 2352u, log[1].nTransferLength);
 }
 
+// Answers shorter than the fields read: the cleared buffers give no capability and speed 0, never a read past
+// the answer.
+TEST_F(FeatureQueryTest, ShortAnswers)
+{
+    int nDrive = 0;
+    CDeviceRecord record = AddMaker(kEmuAtapiCdWriter, "CD-R   QZ3320   ", "1.00", 0, &nDrive);
+    SetBytes(nDrive, "mode.page.2A", { 0x2A, 0x02, 0x3F, 0xFF });
+    EXPECT_TRUE(m_Manager.IsWriter(record));   // byte 3 is there
+    EXPECT_EQ(0, m_Manager.GetSelectedWriteSpeed(record));
+    EXPECT_EQ(0, m_Manager.GetMaxWriteSpeed(record));
+    EXPECT_EQ(0, m_Manager.GetCurrentWriteSpeed(record));
+    EXPECT_EQ(0, m_Manager.GetMaxReadSpeed(record));
+    char text[32];
+    EXPECT_STREQ("maximum", m_Manager.GetReadSpeedText(record, 0, text));
+    SetBytes(nDrive, "mode.page.2A", { 0x2A, 0x00 });
+    EXPECT_FALSE(m_Manager.IsWriter(record));
+    EXPECT_FALSE(m_Manager.SupportsC2Pointers(record));
+
+    // A vendor block cut short before the counters.
+    int nWriter = 0;
+    CDeviceRecord writer = AddProfile(kEmuAtapiCdWriter, 0, &nWriter);
+    SetBytes(nWriter, "vendor.info", std::vector<uint8_t>(20, 0x41));
+    EXPECT_STREQ("0.0.0A", m_Manager.GetUsageCounterText(writer, text));
+}
+
 TEST_F(FeatureQueryTest, DriveByLetterTakesTheFirstMatch)
 {
     CDeviceRecord first = AddProfile(kEmuAtapiCdWriter, 0);
@@ -377,6 +402,11 @@ TEST_F(FeatureQueryTest, DriveByLetterTakesTheFirstMatch)
     EXPECT_EQ(0, found.m_nAdapter);
     CDeviceRecord none = m_Manager.GetDriveByLetter(20);
     EXPECT_EQ(kDriveLetterNone, none.m_nDriveLetter);
+    CDeviceRecord out = second;
+    EXPECT_EQ(&out, &m_Manager.GetDriveByLetter(out, 20));
+    EXPECT_EQ(kDriveLetterNone, out.m_nDriveLetter);
+    m_Manager.GetDriveByLetter(out, second.m_nDriveLetter);
+    EXPECT_STREQ(second.m_szProduct, out.m_szProduct);
     EXPECT_EQ(0, m_pMachine->GetLogCount());
 }
 
