@@ -156,10 +156,6 @@ void CMainDlg::DeleteDriveManager()
     g_pDriveManager = NULL;     // no later user may reach the deleted object
 }
 
-void CMainDlg::DeleteUpdateDialog()
-{
-}
-
 // The device objects go before the graph releases the descriptors they point to; then the manager closes its
 // logs.
 void CMainDlg::DeleteCaptureSide()
@@ -232,15 +228,6 @@ HICON CMainDlg::OnQueryDragIcon()
     return m_hIcon;
 }
 
-void CMainDlg::OnCheckFirmware()
-{
-}
-
-LRESULT CMainDlg::OnUpdateCheckDone(WPARAM wParam, LPARAM lParam)
-{
-    return 0;
-}
-
 // The automatic update check starts once per OnInitDialog.
 void CMainDlg::OnTimer(UINT_PTR nIDEvent)
 {
@@ -254,6 +241,8 @@ void CMainDlg::OnTimer(UINT_PTR nIDEvent)
 // The Exit button and Esc end the modal loop with IDCANCEL.
 void CMainDlg::OnCancel()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     CDialog::OnCancel();
 }
 
@@ -261,12 +250,16 @@ void CMainDlg::OnCancel()
 // IDCANCEL command, so OnCancel closes the window.
 void CMainDlg::OnClose()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     Default();
 }
 
 // Menu "Exit": as the Exit button.
 void CMainDlg::OnExit()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     OnCancel();
 }
 

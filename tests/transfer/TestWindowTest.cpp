@@ -119,7 +119,7 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
     CTestDlg* pTestDlg = nullptr;
     CDialog* pagesSeen[8] = {};
     std::vector<CString> driveItems;
-    CString strDriveLine, strInfoDrive;
+    CString strDriveLine, strInfoDrive, strDiscLine, strInfoDisc;
     int nBoxesWhileRunning = -1;
     bool bStayedOpen = false;
     CTestDlg* pTestDlgAfterRefresh = nullptr;
@@ -159,6 +159,9 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
         pPage->FormatResults(false);
         strDriveLine = pPage->Ring().Text(0, 0);
         strInfoDrive = pPage->Ring().Info(0).szDrive;
+        pPage->FormatResults(true);
+        strDiscLine = pPage->Ring().Text(0, 1);
+        strInfoDisc = pPage->Ring().Info(0).szDisc;
         pPage->Ring().ClearRuns(1);
         // Ejecting the DVD brings the CD write page, loading it again the DVD write page.
         Tray(5, false);
@@ -228,6 +231,10 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
     EXPECT_EQ(0, strDriveLine.Find("ID:1 KORVATH  DVDR   QZ7160    V1.05 (#")) << strDriveLine;
     EXPECT_NE(-1, strDriveLine.Find("), Write Speed: ")) << strDriveLine;
     EXPECT_EQ(0, strDriveLine.Find(strInfoDrive)) << strInfoDrive;
+    // At the end of a run the disc as the drive describes it: the DVD-R and, on the DVD write page, its maker.
+    EXPECT_EQ(0, strDiscLine.Find("Disc Type    : DVD")) << strDiscLine;
+    EXPECT_NE(-1, strInfoDisc.Find("<BR> ")) << strInfoDisc;
+    EXPECT_NE(-1, strInfoDisc.Find("EMUDSC")) << strInfoDisc;
     EXPECT_EQ(dlg.m_pCdReadPage, pagesSeen[0]);
     EXPECT_EQ(dlg.m_pCdWritePage, pagesSeen[1]);
     EXPECT_EQ(dlg.m_pDvdWritePage, pagesSeen[2]);
