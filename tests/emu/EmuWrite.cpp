@@ -270,10 +270,12 @@ void HandleWrite10(EmuCommand& command)
             return;
         }
         dDrainEnd = t + double(Key(drive, "write.relinkUs", 200000));
-    } else {
-        const double dLevel = (dDrainEnd - std::max(t, dMediaStart)) * dRate;
-        if (int64_t(dLevel) < Key(drive, "write.minLevel", 0))
+    } else if (t >= dMediaStart) {
+        const double dLevel = (dDrainEnd - t) * dRate;
+        if (int64_t(dLevel) < Key(drive, "write.minLevel", 0)) {
             drive.SetInt("write.minLevel", int64_t(dLevel));
+            drive.SetInt("write.minLevelLba", nLba);
+        }
     }
     const double dInterfaceKBs = double(Key(drive, "write.interfaceKBs", 33000));
     const double dTransferUs = dInterfaceKBs > 0 ? double(nGot) * 1000.0 / dInterfaceKBs : 0.0;
