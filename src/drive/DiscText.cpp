@@ -7,7 +7,7 @@
 #include "drive/Cdb.h"
 #include "drive/CommandSet.h"
 #include "framework/String.h"
-#include "res/resource.h"
+#include "resource.h"
 
 // --- CD-TEXT ----------------------------------------------------------------------------------------------------
 
