@@ -1,0 +1,145 @@
+// tests/hardware/HardwareFixture.cpp
+#include "HardwareFixture.h"
+
+#include "Emu.h"
+#include "EmuProfiles.h"
+
+namespace hardware_test {
+
+void SetDwordFixture(HKEY hRoot, const char* pszPath, const char* pszName, DWORD value)
+{
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hRoot, pszPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
+    RegSetValueExA(hKey, pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegCloseKey(hKey);
+}
+
+void DeleteValueFixture(HKEY hRoot, const char* pszPath, const char* pszName)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, pszPath, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(hKey, pszName);
+    RegCloseKey(hKey);
+}
+
+std::string SystemDirectory()
+{
+    char szPath[MAX_PATH];
+    UINT n = GetSystemDirectoryA(szPath, MAX_PATH);
+    return std::string(szPath, n);
+}
+
+namespace {
+
+enum { kLetterE = 4, kLetterF = 5 };
+
+void CopyDriverFile(const std::string& folder, const char* pszName)
+{
+    std::string target = SystemDirectory() + "\\" + folder;
+    CreateDirectoryA(target.c_str(), nullptr);
+    char szModule[MAX_PATH];
+    GetModuleFileNameA(nullptr, szModule, MAX_PATH);
+    std::string source(szModule);
+    source = source.substr(0, source.rfind('\\') + 1) + "fixture_port_driver.dll";
+    ASSERT_TRUE(CopyFileA(source.c_str(), (target + "\\" + pszName).c_str(), FALSE)) << source;
+}
+
+void WriteXpRegistry()
+{
+    SetDeviceMapDriver(0, "atapi");
+    SetDeviceMapDriver(1, "atapi");
+    const char kService[] = "SYSTEM\\CurrentControlSet\\Services\\atapi";
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, kService, "ImagePath", "System32\\DRIVERS\\atapi.sys");
+    std::string enumKey = std::string(kService) + "\\Enum";
+    SetDwordFixture(HKEY_LOCAL_MACHINE, enumKey.c_str(), "Count", 2);
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, enumKey.c_str(), "0",
+                        (std::string("PCIIDE\\IDEChannel\\") + kPrimaryChannel).c_str());
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, enumKey.c_str(), "1",
+                        (std::string("PCIIDE\\IDEChannel\\") + kSecondaryChannel).c_str());
+    struct Channel {
+        const char* pszInstance;
+        const char* pszDescription;
+        const char* pszPrefix;
+        const char* pszClassInstance;
+    };
+    const Channel kChannels[] = {{kPrimaryChannel, "Primary IDE Channel", "5&1b2c3d4e&0", "0001"},
+                                 {kSecondaryChannel, "Secondary IDE Channel", "5&3c4d5e6f&0", "0002"}};
+    for (const Channel& channel : kChannels) {
+        std::string key = std::string("SYSTEM\\CurrentControlSet\\Enum\\PCIIDE\\IDEChannel\\") + channel.pszInstance;
+        RegSetStringFixture(HKEY_LOCAL_MACHINE, key.c_str(), "DeviceDesc", channel.pszDescription);
+        RegSetStringFixture(HKEY_LOCAL_MACHINE, key.c_str(), "ClassGUID", kIdeClassGuid);
+        RegSetStringFixture(HKEY_LOCAL_MACHINE, key.c_str(), "ParentIdPrefix", channel.pszPrefix);
+        RegSetStringFixture(HKEY_LOCAL_MACHINE, key.c_str(), "Driver",
+                            (std::string(kIdeClassGuid) + "\\" + channel.pszClassInstance).c_str());
+        RegCreateKeyFixture(HKEY_LOCAL_MACHINE, (std::string(kChannelControlKey) + "\\" + channel.pszClassInstance).c_str());
+    }
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, kChannelControlKey, "", "IDE ATA/ATAPI controllers");
+    const char kIdeName[] = "CdRomKORVATH_CD-R___QZ4120___________________1.06____";
+    RegCreateKeyFixture(HKEY_LOCAL_MACHINE,
+                        (std::string("SYSTEM\\CurrentControlSet\\Enum\\IDE\\") + kIdeName + "\\5&1b2c3d4e&0&0.0.0").c_str());
+    SetMountedDevice(kLetterE, (std::string("\\??\\IDE#") + kIdeName +
+                                "#5&1b2c3d4e&0&0.0.0#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}").c_str());
+}
+
+void WriteWin98Registry()
+{
+    RegSetStringFixture(HKEY_DYN_DATA, "Config Manager\\Enum\\C29A1B20", "HardWareKey", kWin98HardwareKey);
+    RegSetStringFixture(HKEY_DYN_DATA, "Config Manager\\Enum\\C29A1B48", "HardWareKey", "PCI\\VEN_8086&DEV_7111");
+    const char kController[] = "Enum\\PCI\\VEN_8086&DEV_7111&SUBSYS_00000000&REV_01\\BUS_00&DEV_07&FUNC_01";
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, kController, "DeviceDesc", "QZ PCI Bus Master IDE Controller");
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, kController, "Driver", "hdc\\0000");
+    const char kClass[] = "System\\CurrentControlSet\\Services\\Class\\hdc";
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, kClass, "", "Hard disk controllers");
+    std::string instance = std::string(kClass) + "\\0000";
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, instance.c_str(), "PortDriver", "QZIDE.PDR");
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, instance.c_str(), "DriverDate", " 4-23-1999");
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, instance.c_str(), "ProviderName", "Quazar Storage Corp.");
+}
+
+} // namespace
+
+void HardwareMachine::SetUp()
+{
+    m_pMachine = StartNtEmulatedMachine();
+    IEmuMachine& m = *m_pMachine;
+    int nWriter = EmuAddProfileDrive(m_pMachine, kEmuAtapiCdWriter);
+    int nOther = EmuAddProfileDrive(m_pMachine, kEmuOtherDvdWriter);
+    m.AddPort(0);
+    m.AddPort(1);
+    m.AttachPort(nWriter, 0, 0, 0, 0);
+    m.AttachPort(nOther, 1, 0, 0, 0);
+    m.SetLetter(kLetterE, DRIVE_CDROM, nWriter);
+    m.SetLetterAddress(kLetterE, 0, 0, 0, 0);
+    m.SetLetter(kLetterF, DRIVE_CDROM, nOther);
+    m.SetLetterAddress(kLetterF, 1, 0, 0, 0);
+    const char kHdcClass[] = "{4D36E96A-E325-11CE-BFC1-08002BE10318}\\";
+    m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&0", "atapi", std::string(kHdcClass) + "0001",
+                                "Primary IDE Channel", {"IDE\\CDROMKORVATH\\5&1B2C3D4E&0&0.0.0"}});
+    m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&1", "atapi", std::string(kHdcClass) + "0002",
+                                "Secondary IDE Channel", {"IDE\\CDROMVELDARO\\5&3C4D5E6F&0&0.0.0"}});
+    m_Tree.Install();
+    WriteXpRegistry();
+    WriteWin98Registry();
+    CopyDriverFile("drivers", "atapi.sys");
+    CopyDriverFile("iosubsys", "QZIDE.PDR");
+    ASSERT_EQ(kAccessModeSpti, m_Manager.InitSpti());
+    ASSERT_EQ(2, m_Manager.m_Adapters.GetSize()) << DescribeAdapters(m_Manager.m_Adapters);
+    m_pPrevious = g_pDriveManager;
+    g_pDriveManager = &m_Manager;
+}
+
+void HardwareMachine::TearDown()
+{
+    g_pDriveManager = m_pPrevious;
+    m_Manager.Close();
+    m_Tree.Remove();
+    EmuRemoveDeviceIo();
+}
+
+CDeviceRecord HardwareMachine::Record(char chLetter)
+{
+    return m_Manager.GetDriveByLetter(chLetter - 'A');
+}
+
+}  // namespace hardware_test
