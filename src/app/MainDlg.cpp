@@ -4,6 +4,8 @@
 #include "app/AboutDlg.h"
 #include "app/Globals.h"
 #include "drive/DriveManager.h"
+#include "report/HardwareSection.h"
+#include "report/SystemInfo.h"
 
 #include <new>
 
@@ -175,16 +177,18 @@ void CMainDlg::DeleteCaptureSide()
 {
 }
 
+// The processor and memory lines, then one block per host adapter; the maker's drives' media parts only while
+// the user has not gone on past the old-ASPI warning.
 void CMainDlg::BuildSystemInfo()
 {
     m_arrSystem.RemoveAll();
-    for (int i = 0; i < kMaxAdapterBlocks; ++i)
-        m_arrAdapters[i].RemoveAll();
+    AppendProcessorAndMemoryLines(m_arrSystem);
+    BuildAdapterBlocks(m_arrAdapters, g_bReportMediaDetails != 0);
 }
 
 void CMainDlg::BuildStratafitInfo()
 {
-    m_arrStratafit.RemoveAll();
+    BuildStratafitListing(m_arrStratafit);
 }
 
 void CMainDlg::BuildCaptureDeviceInfo()

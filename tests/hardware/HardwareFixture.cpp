@@ -2,6 +2,7 @@
 #include "HardwareFixture.h"
 
 #include "Emu.h"
+#include "EmuDescription.h"
 #include "EmuProfiles.h"
 
 namespace hardware_test {
@@ -32,7 +33,21 @@ std::string SystemDirectory()
 
 namespace {
 
-enum { kLetterE = 4, kLetterF = 5 };
+enum { kLetterE = 4, kLetterF = 5, kLetterG = 6 };
+const char kScsiClassGuid[] = "{4D36E97B-E325-11CE-BFC1-08002BE10318}";
+
+// The maker's ATAPI CD writer with a CD-R (primary channel), another maker's DVD writer (secondary channel) and
+// the maker's DVD writer of the four-family group with a DVD-R and a Stratafit database (SCSI adapter, target 3).
+const char kMachineDescription[] =
+    "drive atapi-cd-writer letter E port 0:0:0:0\n"
+    "disc cd 333000\n"
+    "drive other-dvd-writer letter F port 1:0:0:0\n"
+    "drive four-family-dvd-writer letter G port 2:0:3:0\n"
+    "disc dvd-r code \"FIXTUR\" \"R08X01\"\n"
+    "bytes stratafit.state 00 06 01 00 00 00 00 00\n"
+    "bytes stratafit.db 00 47 00 00 00 00 02 00 00"
+    " A0 52 49 43 4F 48 4A 50 4E 52 30 32 03 00 01 00 2A 08 00 00 00 00 00 00 00 00 00 00 00 00 00 00"
+    " 20 46 49 58 54 55 52 00 00 00 00 00 00 00 00 00 13 04 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n";
 
 void CopyDriverFile(const std::string& folder, const char* pszName)
 {
@@ -49,6 +64,7 @@ void WriteXpRegistry()
 {
     SetDeviceMapDriver(0, "atapi");
     SetDeviceMapDriver(1, "atapi");
+    SetDeviceMapDriver(2, "qzscsi");
     const char kService[] = "SYSTEM\\CurrentControlSet\\Services\\atapi";
     RegSetStringFixture(HKEY_LOCAL_MACHINE, kService, "ImagePath", "System32\\DRIVERS\\atapi.sys");
     std::string enumKey = std::string(kService) + "\\Enum";
@@ -78,6 +94,22 @@ void WriteXpRegistry()
     const char kIdeName[] = "CdRomKORVATH_CD-R___QZ4120___________________1.06____";
     RegCreateKeyFixture(HKEY_LOCAL_MACHINE,
                         (std::string("SYSTEM\\CurrentControlSet\\Enum\\IDE\\") + kIdeName + "\\5&1b2c3d4e&0&0.0.0").c_str());
+    const char kScsiService[] = "SYSTEM\\CurrentControlSet\\Services\\qzscsi";
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, kScsiService, "ImagePath", "System32\\DRIVERS\\qzscsi.sys");
+    std::string scsiEnum = std::string(kScsiService) + "\\Enum";
+    SetDwordFixture(HKEY_LOCAL_MACHINE, scsiEnum.c_str(), "Count", 1);
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, scsiEnum.c_str(), "0",
+                        "PCI\\VEN_1AF4&DEV_5C10&SUBSYS_00000000&REV_01\\3&61aaa01&0&60");
+    const char kScsiAdapter[] =
+        "SYSTEM\\CurrentControlSet\\Enum\\PCI\\VEN_1AF4&DEV_5C10&SUBSYS_00000000&REV_01\\3&61aaa01&0&60";
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, kScsiAdapter, "DeviceDesc", "QZ Fast SCSI Host Adapter");
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, kScsiAdapter, "ClassGUID", kScsiClassGuid);
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, kScsiAdapter, "ParentIdPrefix", "4&1f2e3d4c&0");
+    RegSetStringFixture(HKEY_LOCAL_MACHINE,
+                        (std::string("SYSTEM\\CurrentControlSet\\Control\\Class\\") + kScsiClassGuid).c_str(), "",
+                        "SCSI and RAID controllers");
+    SetMountedDevice(kLetterG, "\\??\\SCSI#CdRom&Ven_KORVATH&Prod_DVDR___QZ7160#4&1f2e3d4c&0&030#"
+                               "{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}");
     SetMountedDevice(kLetterE, (std::string("\\??\\IDE#") + kIdeName +
                                 "#5&1b2c3d4e&0&0.0.0#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}").c_str());
 }
@@ -102,29 +134,25 @@ void WriteWin98Registry()
 void HardwareMachine::SetUp()
 {
     m_pMachine = StartNtEmulatedMachine();
-    IEmuMachine& m = *m_pMachine;
-    int nWriter = EmuAddProfileDrive(m_pMachine, kEmuAtapiCdWriter);
-    int nOther = EmuAddProfileDrive(m_pMachine, kEmuOtherDvdWriter);
-    m.AddPort(0);
-    m.AddPort(1);
-    m.AttachPort(nWriter, 0, 0, 0, 0);
-    m.AttachPort(nOther, 1, 0, 0, 0);
-    m.SetLetter(kLetterE, DRIVE_CDROM, nWriter);
-    m.SetLetterAddress(kLetterE, 0, 0, 0, 0);
-    m.SetLetter(kLetterF, DRIVE_CDROM, nOther);
-    m.SetLetterAddress(kLetterF, 1, 0, 0, 0);
+    EmuDescription description;
+    std::string error;
+    ASSERT_TRUE(EmuParseDescription(kMachineDescription, m_pMachine, description, error)) << error;
     const char kHdcClass[] = "{4D36E96A-E325-11CE-BFC1-08002BE10318}\\";
     m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&0", "atapi", std::string(kHdcClass) + "0001",
                                 "Primary IDE Channel", {"IDE\\CDROMKORVATH\\5&1B2C3D4E&0&0.0.0"}});
     m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&1", "atapi", std::string(kHdcClass) + "0002",
                                 "Secondary IDE Channel", {"IDE\\CDROMVELDARO\\5&3C4D5E6F&0&0.0.0"}});
+    m_Tree.AddDevice(kGuidScsiAdapter,
+                     {"PCI\\VEN_1AF4&DEV_5C10&SUBSYS_00000000&REV_01\\3&61AAA01&0&60", "qzscsi",
+                      "{4D36E97B-E325-11CE-BFC1-08002BE10318}\\0001", "QZ Fast SCSI Host Adapter"});
     m_Tree.Install();
     WriteXpRegistry();
     WriteWin98Registry();
     CopyDriverFile("drivers", "atapi.sys");
+    CopyDriverFile("drivers", "qzscsi.sys");
     CopyDriverFile("iosubsys", "QZIDE.PDR");
     ASSERT_EQ(kAccessModeSpti, m_Manager.InitSpti());
-    ASSERT_EQ(2, m_Manager.m_Adapters.GetSize()) << DescribeAdapters(m_Manager.m_Adapters);
+    ASSERT_EQ(3, m_Manager.m_Adapters.GetSize()) << DescribeAdapters(m_Manager.m_Adapters);
     m_pPrevious = g_pDriveManager;
     g_pDriveManager = &m_Manager;
 }
