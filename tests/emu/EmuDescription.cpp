@@ -539,6 +539,10 @@ bool EmuLoadDescriptionFile(const char* pszPath, IEmuMachine* pMachine, EmuDescr
     return true;
 }
 
+// The emulated PCI IDE controller that every drive not behind a USB bridge hangs on (one function per adapter).
+const char kEmuControllerDevice[] = "VEN_8086&DEV_7111&SUBSYS_00000000&REV_01";
+const char kEmuControllerBus[] = "BUS_00&DEV_07&FUNC_0";
+
 void EmuWriteWin9xRegistry(const EmuDescription& description)
 {
     const char kStorageClass[] = "System\\CurrentControlSet\\Services\\Class\\Storage\\";
@@ -559,8 +563,28 @@ void EmuWriteWin9xRegistry(const EmuDescription& description)
     for (const EmuDescribedDrive& drive : description.drives) {
         if (drive.nAspiAdapter < 0 || drive.nLetter < 0)
             continue;
-        char instance[64];
-        std::snprintf(instance, sizeof instance, drive.bUsb ? "NECUSB&EMUDRIVE%d" : "EMUADAPTER&DRIVE%d", nNode);
+        // A drive on a controller is listed below its parent: the controller's enumerator, device and instance,
+        // then the target and LUN digits; the controller's key names its class entry, whose port driver the
+        // report shows. A USB drive's instance names the USB bridge enumerator.
+        char instance[96];
+        if (drive.bUsb) {
+            std::snprintf(instance, sizeof instance, "NECUSB&EMUDRIVE%d", nNode);
+        } else {
+            std::snprintf(instance, sizeof instance, "PCI&%s&%s%d%X%d", kEmuControllerDevice, kEmuControllerBus,
+                          drive.nAspiAdapter, drive.nAspiTarget & 0xF, drive.nAspiLun & 0xF);
+            char controller[160], driver[16];
+            std::snprintf(controller, sizeof controller, "Enum\\PCI\\%s\\%s%d", kEmuControllerDevice,
+                          kEmuControllerBus, drive.nAspiAdapter);
+            std::snprintf(driver, sizeof driver, "hdc\\%04d", drive.nAspiAdapter);
+            SetText(HKEY_LOCAL_MACHINE, controller, "DeviceDesc", "Emulated PCI Bus Master IDE Controller");
+            SetText(HKEY_LOCAL_MACHINE, controller, "Driver", driver);
+            const std::string classKey = std::string("System\\CurrentControlSet\\Services\\Class\\") + driver;
+            SetText(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\hdc", "",
+                    "Hard disk controllers");
+            SetText(HKEY_LOCAL_MACHINE, classKey, "PortDriver", "EMUIDE.PDR");
+            SetText(HKEY_LOCAL_MACHINE, classKey, "DriverDate", " 4-23-1999");
+            SetText(HKEY_LOCAL_MACHINE, classKey, "ProviderName", "Tavisk test suite");
+        }
         std::string device = RegistryDeviceName(drive);
         char node[64];
         std::snprintf(node, sizeof node, "Config Manager\\Enum\\EMU%05d", nNode);

@@ -64,7 +64,8 @@ bool EmuLoadDescriptionFile(const char* pszPath, IEmuMachine* pMachine, EmuDescr
 // The Windows 95/98/Me entries of the drives that have an ASPI address and a letter: a volatile
 // HKEY_DYN_DATA "Config Manager\Enum" node naming the device, and the HKEY_LOCAL_MACHINE key
 // "Enum\SCSI\<device>\<instance>" with the letter and the target; a USB drive's instance names the USB bridge
-// enumerator. Each IEEE 1394 port gets an entry "EMUnnnn" of the storage class
+// enumerator, any other drive's the emulated PCI IDE controller (function = adapter), whose Enum key and hdc class
+// entry are written too. Each IEEE 1394 port gets an entry "EMUnnnn" of the storage class
 // ("System\CurrentControlSet\Services\Class\Storage") whose port driver contains the adapter's identifier;
 // such entries of an earlier description are removed first.
 void EmuWriteWin9xRegistry(const EmuDescription& description);
