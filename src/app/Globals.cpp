@@ -1,7 +1,6 @@
 // src/app/Globals.cpp
 #include "app/Globals.h"
 
-CGraphManager* g_pGraphManager = NULL;
 CCaptureDeviceList* g_pCaptureDeviceList = NULL;
 
 // The media part of every drive is reported until the user accepts the warning about an old ASPI layer with USB

@@ -1,6 +1,7 @@
 // src/app/Globals.h
 // Program-wide objects that the main dialog creates and the other subsystems read. The drive manager's pointer,
-// g_pDriveManager, is declared with its class in drive/DriveManager.h.
+// g_pDriveManager, is declared with its class in drive/DriveManager.h; the graph manager's is defined with its
+// class in capture/GraphManager.cpp.
 #ifndef TAVISK_APP_GLOBALS_H
 #define TAVISK_APP_GLOBALS_H
 

@@ -3,6 +3,8 @@
 
 #include "app/AboutDlg.h"
 #include "app/Globals.h"
+#include "capture/CaptureSection.h"
+#include "capture/CaptureStartup.h"
 #include "drive/DriveManager.h"
 #include "report/HardwareSection.h"
 #include "report/SystemInfo.h"
@@ -139,10 +141,12 @@ void CMainDlg::SetCaption()
     SetWindowText(CString("Tavisk V") + strVersion);
 }
 
-// Not written yet: will create the graph manager with its diagnostics log, the filter graph and the capture-device
-// list; until then the capture side stays empty.
+// Creates the graph manager with its diagnostics log and the filter graph, and enumerates the video-input
+// devices. Without a graph or a video-input device the manager is gone again and the report lists no capture
+// device.
 void CMainDlg::CreateCaptureSide()
 {
+    g_pGraphManager = CreateStartupGraphManager();
 }
 
 // Neither back end started: the message (with the application's name as caption), then the dialog closes itself
@@ -173,8 +177,12 @@ void CMainDlg::DeleteTestWindows()
 {
 }
 
+// The device objects go before the graph releases the descriptors they point to; then the manager closes its
+// logs.
 void CMainDlg::DeleteCaptureSide()
 {
+    DestroyGraphManager(g_pGraphManager);
+    g_pGraphManager = NULL;
 }
 
 // The processor and memory lines, then one block per host adapter; the maker's drives' media parts only while
@@ -191,9 +199,10 @@ void CMainDlg::BuildStratafitInfo()
     BuildStratafitListing(m_arrStratafit);
 }
 
+// The video-capture devices enumerated at start, with their drivers and the sibling product's settings.
 void CMainDlg::BuildCaptureDeviceInfo()
 {
-    m_arrCapture.RemoveAll();
+    BuildCaptureSection(m_arrCapture, g_pGraphManager);
 }
 
 // " %s" of the text, cut to what the 400-byte line buffer holds.

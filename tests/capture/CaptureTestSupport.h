@@ -1,0 +1,54 @@
+// tests/capture/CaptureTestSupport.h
+// Helpers of the capture tests: the emulated capture device written into this run's prefix, a temporary working
+// folder (the diagnostics logs go to the current directory), a private registry root, and log-line parsing.
+#ifndef TAVISK_TESTS_CAPTURE_CAPTURETESTSUPPORT_H
+#define TAVISK_TESTS_CAPTURE_CAPTURETESTSUPPORT_H
+
+#include <windows.h>
+
+#include "support/TestFiles.h"
+
+#include <string>
+#include <vector>
+
+namespace capture_test {
+
+// Imports tests/emu/capture/usb-camera.reg with reg.exe; false when that fails.
+bool ImportEmulatedCaptureDevice();
+
+// A scratch folder made the current directory (the diagnostics logs are written there); the old directory
+// comes back before the folder goes.
+class CWorkingFolder {
+public:
+    CWorkingFolder();
+    ~CWorkingFolder();
+    // The lines of a file of the folder, without their line ends; empty when it cannot be read.
+    std::vector<std::string> ReadLines(const char* fileName) const;
+    bool Exists(const char* fileName) const;
+
+private:
+    testsupport::ScratchFolder m_folder;
+    std::string m_previous;
+};
+
+// A private key below HKCU standing in for HKEY_LOCAL_MACHINE; deleted with its subkeys by the destructor.
+class CPrivateRoot {
+public:
+    CPrivateRoot();
+    ~CPrivateRoot();
+    HKEY Key() const { return m_key; }
+    void SetDword(const std::string& path, const char* name, DWORD value);
+    void SetBinary(const std::string& path, const char* name, const void* data, DWORD size);
+    void SetText(const std::string& path, const char* name, const char* text);
+
+private:
+    std::string m_subkey;
+    HKEY m_key = nullptr;
+};
+
+// A log line split into its parts; false when it has not the form "[d/mm/yyyy hhh:mmm:sss] nnnn: message".
+bool SplitLogLine(const std::string& line, std::string& number, std::string& message);
+
+}  // namespace capture_test
+
+#endif
