@@ -11,7 +11,10 @@
 //
 // Syntax, one statement per line, '#' starts a comment, texts in double quotes:
 //   aspi-status N                    GetASPI32SupportInfo status (default 1, "completed")
-//   adapter HA [scsi-id N] [manager "TEXT"] [identifier "TEXT"]
+//   adapter HA [scsi-id N] [max-targets N] [class scsi] [manager "TEXT"] [identifier "TEXT"]
+//                                    class scsi: on Windows 9x a SCSI adapter (class entry whose port driver is
+//                                    the identifier, lower case, and ".mpd"); max-targets: byte 3 of its unique
+//                                    bytes
 //   drive PROFILE [OPTIONS]          a drive of a ready-made profile (EmuProfiles.h names, e.g.
 //                                    "fifth-family-dvd-writer")
 //   drive "VENDOR" "PRODUCT" "REVISION" [OPTIONS]
@@ -34,6 +37,7 @@
 #define TAVISK_TESTS_EMU_EMUDESCRIPTION_H
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Emu.h"
@@ -51,6 +55,7 @@ struct EmuDescribedDrive {
 struct EmuDescription {
     std::vector<EmuDescribedDrive> drives;
     std::vector<std::string> ieee1394Ports;   // identifiers of the ASPI adapters that are IEEE 1394 bridges
+    std::vector<std::pair<int, std::string>> scsiAdapters;   // SCSI adapters: number and identifier
     std::string strLogPath;
 };
 

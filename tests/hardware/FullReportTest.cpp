@@ -158,8 +158,9 @@ TEST(FullReportWin98, GoldenReportOfTheRunMachine)
     // The port driver file of the emulated IDE controller, with its version resource.
     const std::string iosubsys = hardware_test::SystemDirectory() + "\\iosubsys";
     CreateDirectoryA(iosubsys.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA((testsupport::ProgramFolder() + "fixture_port_driver.dll").c_str(),
-                          (iosubsys + "\\EMUIDE.PDR").c_str(), FALSE));
+    for (const char* pszName : {"EMUIDE.PDR", "emuscsi.mpd"})
+        ASSERT_TRUE(CopyFileA((testsupport::ProgramFolder() + "fixture_port_driver.dll").c_str(),
+                              (iosubsys + "\\" + pszName).c_str(), FALSE));
 
     ReportRun run = RunReport(nullptr);
     ExpectGoldenReport(run, "full-report-win98.txt",
