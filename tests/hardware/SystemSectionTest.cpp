@@ -9,6 +9,7 @@
 #include "report/ReportOutput.h"
 #include "support/StringLists.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -37,7 +38,7 @@ std::string Dump(const std::vector<std::string>& lines)
 }
 
 // Emulated drive ids, in the order of the machine description.
-enum { kCdWriter = 0, kOtherWriter = 1, kDvdWriter = 2 };
+enum { kCdWriter = 0, kDisk = 1, kOtherWriter = 2, kDvdWriter = 3, kOldCdRom = 4, kUsbDvdRom = 5 };
 
 std::vector<std::string> DriverLines(const char* pszAdapterLine, const char* pszDescription, const char* pszType,
                                      const char* pszPortDriver, const char* pszLocation)
@@ -85,6 +86,26 @@ const std::vector<std::string> kDvdWriterLines = {
     "The Stratafit Database is listed at the end of the logfile",
 };
 
+const std::vector<std::string> kOldCdRomLines = {
+    "",
+    "ID 5 (I:) KORVATH CDROM  QZ1240    V1.02  (S/N:000000) ()",
+    "Drive Model: QZ-1240 CD-ROM",
+    "Read speed: ",
+    "Jumper Settings: 00000010",
+    "CD-ROM,74:00.00",
+};
+
+// A DVD-ROM has no media code: the line stays empty.
+const std::vector<std::string> kUsbDvdRomLines = {
+    "",
+    "ID 0 (H:) KORVATH DVD    QZ8080    V1.03  (S/N:000000) ()",
+    "Drive Model: QZ-8080 DVD-ROM",
+    "Read speed: 2-5X CAV",
+    "Jumper Settings: n/a",
+    "DVD-ROM, 4482 MB,510:01.29",
+    "",
+};
+
 } // namespace
 
 TEST_F(SystemSection, BlocksOfTheXpMachine)
@@ -95,7 +116,8 @@ TEST_F(SystemSection, BlocksOfTheXpMachine)
                                              "IDE ATA/ATAPI controllers", "atapi.sys",
                                              (drivers + "atapi.sys").c_str()),
                                  kCdWriterLines),
-                          {"CD-ROM,74:00.00"})),
+                          {"CD-ROM,74:00.00", "", "ID  1: QZDISK QZ-HD80 V1.0 ", "Volume Name: ", "Capacity: 0.00 MB",
+                           "Free Space: 0.00 MB"})),
               Dump(Lines(m_Blocks[0])));
     EXPECT_EQ(Dump(Joined(DriverLines("IDE Interface: 1  ID: - Maximum # Targets : -", "", "", "atapi.sys",
                                       (drivers + "atapi.sys").c_str()),
@@ -103,21 +125,27 @@ TEST_F(SystemSection, BlocksOfTheXpMachine)
               Dump(Lines(m_Blocks[1])));
     EXPECT_EQ(Dump(Joined(DriverLines("SCSI Interface: 2  ID: 7 Maximum # Targets : -", "QZ Fast SCSI Host Adapter",
                                       "SCSI and RAID controllers", "qzscsi.sys", (drivers + "qzscsi.sys").c_str()),
-                          kDvdWriterLines)),
+                          Joined(kDvdWriterLines, kOldCdRomLines))),
               Dump(Lines(m_Blocks[2])));
-    for (int n = 3; n < kMaxAdapterBlocks; ++n)
+    EXPECT_EQ(Dump(Joined(DriverLines("USB Interface: 3  ID: - Maximum # Targets : -", "KORVATH DVD QZ8080 USB Device",
+                                      "DVD/CD-ROM drives", "USBSTOR.SYS", (drivers + "USBSTOR.SYS").c_str()),
+                          kUsbDvdRomLines)),
+              Dump(Lines(m_Blocks[3])));
+    for (int n = 4; n < kMaxAdapterBlocks; ++n)
         EXPECT_EQ(0, m_Blocks[n].GetSize()) << n;
 }
 
 TEST_F(SystemSection, WithoutMediaDetailsTheMakersDrivesEndInADash)
 {
     std::vector<std::string> block = Block(0, false);
-    ASSERT_GE(block.size(), 2u);
-    EXPECT_EQ("Speedamode: enabled", block[block.size() - 2]);
+    auto last = std::find(block.begin(), block.end(), "Speedamode: enabled");
+    ASSERT_NE(block.end(), last);
+    ASSERT_NE(block.end(), last + 1);
+    EXPECT_EQ("-", *(last + 1)) << "the CD writer's disc line is left out";
+    EXPECT_EQ("Free Space: 0.00 MB", block.back()) << "the disk's lines stay";
+    block = Block(3, false);
     EXPECT_EQ("-", block.back());
-    block = Block(2, false);
-    EXPECT_EQ("-", block.back());
-    EXPECT_EQ("Speedamode: enabled", block[block.size() - 2]);
+    EXPECT_EQ("Jumper Settings: n/a", block[block.size() - 2]);
 }
 
 // Each query that fails gives its fallback and the rest of the report is complete.
@@ -170,7 +198,9 @@ TEST_F(SystemSection, ShortStratafitAnswerLeavesTheNoteOut)
     const BYTE kShort[] = {0x00, 0x05, 0, 0, 0, 0, 0, 0};   // L = 5
     m_pMachine->SetBytes(kDvdWriter, "stratafit.db", kShort, sizeof(kShort));
     std::vector<std::string> block = Block(2);
-    EXPECT_EQ("Media Code: FIXTURR08X01", block.back());
+    EXPECT_EQ(kOldCdRomLines.size() + 1, block.size() - size_t(std::find(block.begin(), block.end(),
+                                                                         "Media Code: FIXTURR08X01") - block.begin()))
+        << "the note after the media code is left out";
     CStringArray stratafit;
     BuildStratafitListing(stratafit);
     EXPECT_EQ(0, stratafit.GetSize());
@@ -180,11 +210,11 @@ TEST_F(SystemSection, RebuildLeavesNothingOfThePreviousBuild)
 {
     BuildAdapterBlocks(m_Blocks, true);
     std::vector<std::vector<std::string>> first;
-    for (int n = 0; n < 3; ++n)
+    for (int n = 0; n < 4; ++n)
         first.push_back(Lines(m_Blocks[n]));
     m_Blocks[7].Add("left over");
     BuildAdapterBlocks(m_Blocks, true);
-    for (int n = 0; n < 3; ++n)
+    for (int n = 0; n < 4; ++n)
         EXPECT_EQ(first[size_t(n)], Lines(m_Blocks[n]));
     EXPECT_EQ(0, m_Blocks[7].GetSize());
 }
