@@ -79,19 +79,16 @@ void CopyLabel(char* pszLabel, const BYTE* pField, int nLength)
     pszLabel[nLength] = '\0';
 }
 
+// Bytes 8-18 of sector 17 read "empty media" in any letter case.
 bool ContainsEmptyMedia(const BYTE* pSector)
 {
-    char text[12];
+    static const char kText[] = "empty media";
     for (int i = 0; i < 11; ++i)
-        text[i] = char(tolower(pSector[8 + i]));
-    text[11] = '\0';
-    // The bytes may hold zeros; look at every start position.
-    for (int start = 0; start + 11 <= 11; ++start)
     {
-        if (memcmp(text + start, "empty media", 11) == 0)
-            return true;
+        if (tolower(pSector[8 + i]) != kText[i])
+            return false;
     }
-    return false;
+    return true;
 }
 
 bool FileExists(int nLetter, const char* pszName)

@@ -10,6 +10,7 @@
 #include "drive/Cdb.h"
 #include "drive/DiscText.h"
 #include "drive/ModelTable.h"
+#include "framework/WindowsVersion.h"
 
 namespace {
 
@@ -17,19 +18,6 @@ const int kSubcodeBlock = 2448;
 const int kQBlock = 2368;
 const int kBatch = 20;
 const int kBatches = 5;
-
-bool IsWindows9xPlatform()
-{
-    OSVERSIONINFOEXA extended;
-    memset(&extended, 0, sizeof(extended));
-    extended.dwOSVersionInfoSize = sizeof(extended);
-    if (GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&extended)))
-        return extended.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-    OSVERSIONINFOA version;
-    memset(&version, 0, sizeof(version));
-    version.dwOSVersionInfoSize = sizeof(version);
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-}
 
 } // namespace
 
@@ -44,7 +32,7 @@ ExecStatus CDriveManager::ReadSectorsWithSubcode(CDeviceRecord& record, long lba
     ModelRecord row = GetModelRowOrZero(record);
     bool vendor = row.vendorInfo != 0;
     if (vendor && record.m_nBusType == kBusTypeUsb && ContainsModelNumber(row.productId, g_CddaUsbWin9xModels) &&
-        IsWindows9xPlatform())
+        AfxIsWin9xPlatform())
         vendor = false;
     if (vendor && ((record.m_nBusType != kBusTypeAta && record.m_nBusType != kBusTypeSerialAta) ||
                    ContainsModelNumber(record.m_szProduct, g_CddaAtaBusModels)))

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "drive/DiscText.h"
+#include "support/PinnedWindowsVersion.h"
 
 namespace {
 
@@ -183,27 +184,28 @@ namespace {
 // Whether the maker's audio read is tried depends on the bus and, for listed models, on the Windows family.
 TEST_F(SubChannelTest, AudioReadByBusAndWindowsFamily)
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    GetVersionExA(&version);
-    bool windows9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-
+    const DWORD k9x = VER_PLATFORM_WIN32_WINDOWS;
+    const DWORD kNt = VER_PLATFORM_WIN32_NT;
     const struct {
         const char* name;
         int profile;
         int busType;
+        DWORD platform;
         bool audioRead;
     } cases[] = {
-        { "maker's drive on an IDE channel", kEmuScsiCdRom, kBusTypeIdeChannel, true },
-        { "maker's drive on Serial ATA", kEmuScsiCdRom, kBusTypeSerialAta, false },
-        { "maker's drive on an ATA controller", kEmuScsiCdRom, kBusTypeAta, false },
-        { "listed model on Serial ATA", kEmuFourFamilyDvdWriter, kBusTypeSerialAta, true },
-        { "listed USB model", kEmuBridgedCdWriter, kBusTypeUsb, !windows9x },
-        { "listed model on IEEE 1394", kEmuBridgedCdWriter, kBusType1394, true },
-        { "another maker's drive", kEmuPlainDvdRom, kBusTypeIdeChannel, false },
+        { "maker's drive on an IDE channel", kEmuScsiCdRom, kBusTypeIdeChannel, kNt, true },
+        { "maker's drive on Serial ATA", kEmuScsiCdRom, kBusTypeSerialAta, kNt, false },
+        { "maker's drive on an ATA controller", kEmuScsiCdRom, kBusTypeAta, kNt, false },
+        { "listed model on Serial ATA", kEmuFourFamilyDvdWriter, kBusTypeSerialAta, kNt, true },
+        { "listed USB model, Windows XP", kEmuBridgedCdWriter, kBusTypeUsb, kNt, true },
+        { "listed USB model, Windows 98", kEmuBridgedCdWriter, kBusTypeUsb, k9x, false },
+        { "listed model on IEEE 1394, Windows 98", kEmuBridgedCdWriter, kBusType1394, k9x, true },
+        { "maker's drive on USB, Windows 98", kEmuScsiCdRom, kBusTypeUsb, k9x, true },
+        { "another maker's drive", kEmuPlainDvdRom, kBusTypeIdeChannel, kNt, false },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        testsupport::PinnedWindowsVersion version(c.platform, c.platform == k9x ? 4 : 5, c.platform == k9x ? 10 : 1);
         int nDrive = 0;
         CDeviceRecord record = AddProfile(c.profile, c.busType, &nDrive);
         LoadDisc(nDrive, kAudioDisc);
