@@ -13,6 +13,7 @@
 #include "app/MainDlg.h"
 #include "drive/DriveManager.h"
 #include "gui/GuiTest.h"
+#include "report/ReportOutput.h"
 #include "report/ReportWriter.h"
 #include "report/SystemInfo.h"
 
@@ -75,6 +76,9 @@ struct ReportRun {
     std::string text;                      // the text file
     std::vector<std::string> supportLines; // the support file, deciphered by the test reader
     std::vector<std::string> list;         // the list's entries
+    std::vector<std::string> refreshedList;  // the list after what Refresh does: emptied, access closed, start-up
+    std::vector<std::string> refreshedSystem; // the hardware sections after it, block by block
+    std::vector<std::string> firstSystem;
     std::vector<guitest::MessageBoxRecord> boxes;
 };
 
@@ -109,6 +113,21 @@ ReportRun RunReport(CDriveManager* pManager)
                     main.WriteSupportFile(&support);
             }
             run.list = ListEntries(main.m_list.m_hWnd);
+            auto sections = [&main] {
+                std::vector<std::string> lines;
+                for (int n = 0; n < kMaxAdapterBlocks; ++n)
+                    for (INT_PTR i = 0; i < main.m_arrAdapters[n].GetSize(); ++i)
+                        lines.push_back(std::to_string(n) + ": " + main.m_arrAdapters[n][i].GetString());
+                for (INT_PTR i = 0; i < main.m_arrStratafit.GetSize(); ++i)
+                    lines.push_back(std::string("S: ") + main.m_arrStratafit[i].GetString());
+                return lines;
+            };
+            run.firstSystem = sections();
+            main.m_list.ResetContent();
+            g_pDriveManager->Close();
+            main.OnInitDialog();
+            run.refreshedList = ListEntries(main.m_list.m_hWnd);
+            run.refreshedSystem = sections();
             d.PostMessage(WM_COMMAND, IDCANCEL, 0);
         });
         run.boxes = session.MessageBoxes();
@@ -125,6 +144,8 @@ ReportRun RunReport(CDriveManager* pManager)
 void ExpectGoldenReport(const ReportRun& run, const char* pszGolden, const std::vector<std::string>& driveLines)
 {
     EXPECT_TRUE(run.boxes.empty()) << run.boxes.size() << " message boxes";
+    EXPECT_EQ(run.list, run.refreshedList) << "a second start-up (Refresh) must list the same report";
+    EXPECT_EQ(run.firstSystem, run.refreshedSystem);
     UpdateGolden(pszGolden, run.text);
     EXPECT_EQ(ExpectedTextFile(pszGolden), run.text);
     EXPECT_EQ(WithoutSoftwareSection(SplitCrLf(run.text)), run.supportLines);
