@@ -28,6 +28,15 @@
 // Controls of the About box (100)
 #define IDC_ABOUT_VERSION               1004
 
+// The test pages' print-note dialog (166) and information dialog (167)
+#define IDD_PRINT_TEXT                  166
+#define IDD_TEST_INFO                   167
+#define IDC_PRINT_NOTE                  1058
+#define IDC_INFO_HEADING                1059
+#define IDC_INFO_BODY                   1004
+#define IDC_INFO_FIRST_NOTE             1060
+#define IDC_INFO_SECOND_NOTE            1027
+
 // Menu commands (menu 152)
 #define ID_OPTIONS_CHECK_FIRMWARE       32773
 #define ID_OPTIONS_EXIT                 32774

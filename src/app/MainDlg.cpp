@@ -107,12 +107,6 @@ void CMainDlg::CreateTestWindows()
 {
 }
 
-// Not written yet: will read the program settings and the transfer-rate settings from the registry; until then
-// the defaults set at construction stay.
-void CMainDlg::LoadSettings()
-{
-}
-
 void CMainDlg::SetReportTabStops()
 {
     m_list.SendMessage(LB_SETTABSTOPS, 4, reinterpret_cast<LPARAM>(kReportTabStops));

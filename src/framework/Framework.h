@@ -14,6 +14,7 @@
 #include "framework/Thread.h"
 #include "framework/Registry.h"
 #include "framework/Clock.h"
+#include "framework/Shell.h"
 
 #include "framework/Gdi.h"
 #include "framework/Wnd.h"
