@@ -11,6 +11,7 @@
 // Dialog templates
 #define IDD_ABOUTBOX                    100
 #define IDD_MAIN_DIALOG                 102
+#define IDD_FWUPDATE                    1014
 
 // Icons
 #define IDI_ABOUT                       128
@@ -27,6 +28,12 @@
 
 // Controls of the About box (100)
 #define IDC_ABOUT_VERSION               1004
+
+// Controls of the firmware update dialog (1014)
+#define IDC_FWUPDATE_HEADING            1015
+#define IDC_FWUPDATE_LINK               1016
+#define IDC_FWUPDATE_AUTOCHECK          1017
+#define IDC_FWUPDATE_LIST               1020
 
 // The test pages' print-note dialog (166) and information dialog (167)
 #define IDD_PRINT_TEXT                  166

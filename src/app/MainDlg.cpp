@@ -163,10 +163,6 @@ void CMainDlg::DeleteDriveManager()
     g_pDriveManager = NULL;     // no later user may reach the deleted object
 }
 
-void CMainDlg::DeleteUpdateDialog()
-{
-}
-
 void CMainDlg::DeleteTestWindows()
 {
 }
@@ -249,15 +245,6 @@ void CMainDlg::OnRefresh()
 {
 }
 
-void CMainDlg::OnCheckFirmware()
-{
-}
-
-LRESULT CMainDlg::OnUpdateCheckDone(WPARAM wParam, LPARAM lParam)
-{
-    return 0;
-}
-
 // The automatic update check starts once per OnInitDialog.
 void CMainDlg::OnTimer(UINT_PTR nIDEvent)
 {
@@ -271,6 +258,8 @@ void CMainDlg::OnTimer(UINT_PTR nIDEvent)
 // The Exit button and Esc end the modal loop with IDCANCEL.
 void CMainDlg::OnCancel()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     CDialog::OnCancel();
 }
 
@@ -278,12 +267,16 @@ void CMainDlg::OnCancel()
 // IDCANCEL command, so OnCancel closes the window.
 void CMainDlg::OnClose()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     Default();
 }
 
 // Menu "Exit": as the Exit button.
 void CMainDlg::OnExit()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     OnCancel();
 }
 

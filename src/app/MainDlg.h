@@ -145,6 +145,10 @@ private:
     // Parts of the destructor, in the order it runs them.
     void DeleteDriveManager();
     void DeleteUpdateDialog();
+
+    // The update check (MainDlgUpdate.cpp): while one runs, a close aborts it, hides the window and waits for its
+    // end (TRUE: the close is deferred).
+    BOOL DeferCloseForUpdateCheck();
     void DeleteTestWindows();
     void DeleteCaptureSide();
 };

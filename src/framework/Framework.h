@@ -21,6 +21,7 @@
 #include "framework/DataExchange.h"
 #include "framework/Dialog.h"
 #include "framework/Controls.h"
+#include "framework/ListCtrl.h"
 #include "framework/App.h"
 #include "framework/MessageBox.h"
 #include "framework/CommonDialogs.h"
