@@ -297,21 +297,19 @@ ExecStatus CDriveManager::Write6Or10(CDeviceRecord& record, long lba, BYTE nBloc
 // is reached the way every other part of the program reaches it). No command is sent.
 CDeviceRecord CDriveManager::GetDriveByLetter(int nDriveLetter)
 {
+    CDeviceRecord result;
+    bool found = false;
     CHostAdapterArray* adapters = GetHostAdapters();
-    for (int a = 0; adapters != NULL && a < adapters->GetSize(); ++a)
-    {
-        CHostAdapter& adapter = adapters->ElementAt(a);
-        for (int t = 0; t < adapter.m_Targets.GetSize(); ++t)
+    if (adapters == NULL)
+        return result;
+    ForEachDeviceRecord(*adapters, [&](int, CDeviceRecord& record) {
+        if (!found && record.m_nDriveLetter == nDriveLetter)
         {
-            CArray<CDeviceRecord>& group = adapter.m_Targets.ElementAt(t);
-            for (int l = 0; l < group.GetSize(); ++l)
-            {
-                if (group[l].m_nDriveLetter == nDriveLetter)
-                    return group[l];
-            }
+            result = record;
+            found = true;
         }
-    }
-    return CDeviceRecord();
+    });
+    return result;
 }
 
 CDeviceRecord& CDriveManager::GetDriveByLetter(CDeviceRecord& out, int nDriveLetter)

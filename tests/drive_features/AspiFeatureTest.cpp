@@ -14,6 +14,7 @@
 #include "drive/DriveManager.h"
 #include "drive/SpeedCache.h"
 #include "framework/Registry.h"
+#include "support/DriveRecords.h"
 
 namespace {
 
@@ -42,10 +43,7 @@ protected:
         *pnDrive = EmuAddProfileDriveAs(m_pMachine, nProfile, pszVendor, pszProduct16, pszRevision);
         int nTarget = m_nNextTarget++;
         m_pMachine->AttachAspi(*pnDrive, 1, nTarget, 0);
-        CDeviceRecord record;
-        record.m_nAdapter = 1;
-        record.m_nTarget = nTarget;
-        record.m_nLun = 0;
+        CDeviceRecord record = MakeRecord(1, nTarget, kDriveLetterNone);
         record.m_nBusType = nBusType;
         std::memcpy(record.m_szVendor, pszVendor, std::min<size_t>(std::strlen(pszVendor), 8));
         std::memcpy(record.m_szProduct, pszProduct16, std::min<size_t>(std::strlen(pszProduct16), 16));
