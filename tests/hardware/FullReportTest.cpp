@@ -185,11 +185,14 @@ TEST(FullReportWin98, GoldenReportOfTheRunMachine)
 
     ReportRun run = RunReport(nullptr);
     ExpectGoldenReport(run, "full-report-win98.txt",
-                       {"ID 0 (F:) KORVATH DVDR   QZ7240    V1.07 TLA: (S/N:000000) (0.0.0A - 0.0.0A)",
-                        "ID 1 (E:) KORVATH CD-R   QZ4120    V1.06  (S/N:000000) (0.0.0A)",
-                        "ID 2 (G:) KORVATH CDROM  QZ1240    V1.02  (S/N:000000) ()",
-                        "ID 0 (I:) KORVATH DVD    QZ8080    V1.03  (S/N:000000) ()",
-                        "ID  1: VELDARO  CD-ROM XR-3200   V1.00", "ID  0: QZDISK QZ-HD80 V1.0 "});
+                       {"ID 0 (E:) KORVATH DVDR   QZ7160    V1.05 TLA: (S/N:000000) (0.0.0A - 0.0.0A)",
+                        "ID 1 (F:) KORVATH CD-R   QZ4120    V1.06  (S/N:000000) (0.0.0A)",
+                        "ID 0 (G:) KORVATH DVD    QZ8080    V1.03  (S/N:000000) ()",
+                        "ID  0: QZDISK QZ-HD80 V1.0 ",
+                        "ID 2 (H:) KORVATH CDROM  QZ1240    V1.02  (S/N:000000) ()",
+                        "ID  2: VELDARO  CD-ROM XR-3200   V1.00",
+                        "ID 5 (J:) KORVATH CD-R   QZ3400    V1.03  (S/N:000000) (0.0.0A)",
+                        "ID 0 (K:) KORVATH DVDR   QZ7240    V1.07 TLA: (S/N:000000) (0.0.0A - 0.0.0A)"});
     pAspi->Reset();
 }
 
