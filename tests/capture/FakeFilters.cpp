@@ -35,6 +35,31 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs); }
 };
 
+// A further interface of a layout: handed out with a reference added.
+bool FindExtra(const std::vector<std::pair<IID, IUnknown*>>& interfaces, REFIID iid, void** ppv)
+{
+    for (const auto& entry : interfaces) {
+        if (IsEqualIID(entry.first, iid)) {
+            entry.second->AddRef();
+            *ppv = entry.second;
+            return true;
+        }
+    }
+    return false;
+}
+
+void AddRefAll(const std::vector<std::pair<IID, IUnknown*>>& interfaces)
+{
+    for (const auto& entry : interfaces)
+        entry.second->AddRef();
+}
+
+void ReleaseAll(const std::vector<std::pair<IID, IUnknown*>>& interfaces)
+{
+    for (const auto& entry : interfaces)
+        entry.second->Release();
+}
+
 }  // namespace
 
 class FakePin;
@@ -56,6 +81,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
         *ppv = nullptr;
+        if (FindExtra(layout.interfaces, iid, ppv))
+            return S_OK;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IBaseFilter) || IsEqualIID(iid, IID_IMediaFilter) ||
             IsEqualIID(iid, IID_IPersist))
             *ppv = static_cast<IBaseFilter*>(this);
@@ -159,6 +186,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
         *ppv = nullptr;
+        if (FindExtra(m_layout.interfaces, iid, ppv))
+            return S_OK;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPin))
             *ppv = static_cast<IPin*>(this);
         else if (IsEqualIID(iid, IID_IKsPropertySet) && m_layout.category != nullptr)
@@ -365,14 +394,20 @@ private:
 
 FakeFilter::FakeFilter(const FakeFilterLayout& filterLayout) : layout(filterLayout)
 {
-    for (const FakePinLayout& pinLayout : layout.pins)
+    AddRefAll(layout.interfaces);
+    for (const FakePinLayout& pinLayout : layout.pins) {
+        AddRefAll(pinLayout.interfaces);
         pins.push_back(new FakePin(this, pinLayout));
+    }
 }
 
 FakeFilter::~FakeFilter()
 {
-    for (FakePin* pin : pins)
+    for (FakePin* pin : pins) {
+        ReleaseAll(pin->m_layout.interfaces);
         delete pin;
+    }
+    ReleaseAll(layout.interfaces);
 }
 
 HRESULT FakeFilter::EnumPins(IEnumPins** ppEnum)
