@@ -24,25 +24,6 @@ const LONGLONG kMakerNtscIntervals[] = {333666, 416666, 666666, 1000000, 2000000
 
 const DWORD kMjpg = MakeFourCC('M', 'J', 'P', 'G');
 
-// Frees a media type handed out by a stream configuration when the scope ends.
-class CMediaTypeHolder {
-public:
-    CMediaTypeHolder() = default;
-    CMediaTypeHolder(const CMediaTypeHolder&) = delete;
-    CMediaTypeHolder& operator=(const CMediaTypeHolder&) = delete;
-    ~CMediaTypeHolder() { DeleteMediaType(m_pmt); }
-    AM_MEDIA_TYPE** Receive()
-    {
-        DeleteMediaType(m_pmt);
-        m_pmt = nullptr;
-        return &m_pmt;
-    }
-    AM_MEDIA_TYPE* get() const { return m_pmt; }
-
-private:
-    AM_MEDIA_TYPE* m_pmt = nullptr;
-};
-
 template <size_t N>
 void AddIntervals(CArray<LONGLONG>& target, const LONGLONG (&source)[N])
 {
@@ -220,7 +201,7 @@ void CCaptureDevice::EnumVideoCaps()
     for (int i = 0; i < count; ++i) {
         VIDEO_STREAM_CONFIG_CAPS caps;
         std::memset(&caps, 0, sizeof caps);
-        CMediaTypeHolder mt;
+        CMediaTypePtr mt;
         if (config->GetStreamCaps(i, mt.Receive(), reinterpret_cast<BYTE*>(&caps)) != S_OK || mt.get() == nullptr)
             continue;
         DumpStreamCaps(mt.get(), caps);
@@ -261,7 +242,7 @@ void CCaptureDevice::EnumAudioCaps()
     for (int i = 0; i < count; ++i) {
         AUDIO_STREAM_CONFIG_CAPS caps;
         std::memset(&caps, 0, sizeof caps);
-        CMediaTypeHolder mt;
+        CMediaTypePtr mt;
         if (config->GetStreamCaps(i, mt.Receive(), reinterpret_cast<BYTE*>(&caps)) != S_OK || mt.get() == nullptr)
             continue;
         const AM_MEDIA_TYPE* pmt = mt.get();
