@@ -52,4 +52,19 @@ int CodeForKindB(int value);
 // The firmware number of a revision text: the decimal number at its third and fourth characters (0 when none).
 int FirmwareNumber(const char* pszRevision);
 
+// Number of whole 16-byte descriptors of a GET PERFORMANCE answer that were asked for, lie inside the allocation
+// and are announced by its data length (bytes 0-3).
+int PerformanceDescriptorCount(const BYTE* pAnswer, int nRequested, DWORD nAllocation);
+
+// Where mode page 0x2A starts in a MODE SENSE answer (6-byte layout), found by its code byte:
+//  - from 1: offset 1 when it holds the code, else the first of offsets 2 to nLimit, else nLimit;
+//  - from 0: the place behind the header and its block descriptors when it holds the code, else the first of
+//    offsets 1 to nLimit holding it, else nLimit (offset 0 is the mode data length and never taken).
+// The whole byte is compared (a page with its parameters-saveable bit set is not found). The caller's answer
+// must extend to nLimit plus the page bytes it reads.
+int LocatePageFrom1(const BYTE* pAnswer, int nLimit);
+int LocatePageFrom0(const BYTE* pAnswer, int nLimit);
+// As LocatePageFrom0, but -1 when no offset holds the code.
+int FindPageFrom0(const BYTE* pAnswer, int nLimit);
+
 #endif

@@ -273,7 +273,7 @@ ExecStatus CDriveManager::PlayTrackRelative12(CDeviceRecord& record, BYTE track,
 // Number of whole 16-byte descriptors of a GET PERFORMANCE answer that were asked for, lie inside the
 // allocation and are announced by the performance data length (bytes 0-3, the full 32 bits: real drives report
 // every descriptor they have, also when the allocation holds fewer).
-static int PerformanceDescriptorCount(const BYTE* pAnswer, int nRequested, DWORD nAllocation)
+int PerformanceDescriptorCount(const BYTE* pAnswer, int nRequested, DWORD nAllocation)
 {
     DWORD length = GetBe32(pAnswer);
     if (length < 4 || nAllocation < 8)

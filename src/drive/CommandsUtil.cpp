@@ -98,3 +98,36 @@ char* FormatRidDigits(char* pszText, BYTE b1, BYTE b2, BYTE b3)
             '0' + (b2 & 15), '0' + ((b3 >> 3) & 15));
     return pszText;
 }
+
+int LocatePageFrom1(const BYTE* pAnswer, int nLimit)
+{
+    if (pAnswer[1] == 0x2A)
+        return 1;
+    for (int i = 2; i <= nLimit; ++i)
+    {
+        if (pAnswer[i] == 0x2A)
+            return i;
+    }
+    return nLimit;
+}
+
+// The place the header gives first (behind the header and the block descriptors it announces); then the scan.
+// Byte 0 is the mode data length, not a page: a length of 42 would otherwise pass for the page code.
+int FindPageFrom0(const BYTE* pAnswer, int nLimit)
+{
+    int declared = 4 + pAnswer[3];
+    if (declared <= nLimit && pAnswer[declared] == 0x2A)
+        return declared;
+    for (int i = 1; i <= nLimit; ++i)
+    {
+        if (pAnswer[i] == 0x2A)
+            return i;
+    }
+    return -1;
+}
+
+int LocatePageFrom0(const BYTE* pAnswer, int nLimit)
+{
+    int p = FindPageFrom0(pAnswer, nLimit);
+    return p < 0 ? nLimit : p;
+}

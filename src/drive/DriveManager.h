@@ -235,6 +235,93 @@ public:
     ExecStatus ReadVendorInfoBlock(CDeviceRecord& record, DWORD address, int nLength, BYTE* pBuffer);
 
     // ---------------------------------------------------------------------------------------------------------
+    // Drive features and settings (FeatureQueries.cpp, WriterQuery.cpp). Every predicate looks the model up
+    // afresh; none keeps state between calls.
+    bool IsCdWriter(CDeviceRecord& record);                 // writes CD-R or CD-RW
+    bool IsDvdWriter(CDeviceRecord& record);                // writes some recordable DVD
+    bool SupportsC2Pointers(CDeviceRecord& record);
+    bool HasBufferUnderrunProof(CDeviceRecord& record);
+    bool IsSpeedamodeSupported(CDeviceRecord& record);
+    bool IsStratafitSupported(CDeviceRecord& record);
+    bool IsReadModeSettingSupported(CDeviceRecord& record);  // the 0xE9 0xBB read-mode setting
+    bool HasFirmwareFeature1(CDeviceRecord& record);
+    bool HasFirmwareFeature2(CDeviceRecord& record);
+    bool HasFirmwareFeature3(CDeviceRecord& record);
+    bool HasFirmwareFeature4(CDeviceRecord& record);
+    bool HasFirmwareFeature5(CDeviceRecord& record);
+    bool HasFirmwareFeature6(CDeviceRecord& record);
+    bool HasFirmwareFeature7(CDeviceRecord& record);
+    bool HasFirmwareFeature8(CDeviceRecord& record);
+    int GetFirmwareFeatureLevel(CDeviceRecord& record);     // 0, 1 or 17
+    // The vendor mode command 0xE9 in its forms (length in bytes 9-10, data from the drive), and 0xD5 (data to
+    // the drive, length in byte 10).
+    ExecStatus VendorModeCommand(CDeviceRecord& record, int nSet, BYTE subCommand, BYTE value, int nLength,
+                                 BYTE* pBuffer);
+    ExecStatus VendorSetting(CDeviceRecord& record, int nSet, BYTE subCommand, BYTE value1, BYTE value2,
+                             int nLength, BYTE* pBuffer);
+    ExecStatus VendorModeFlagsCommand(CDeviceRecord& record, int nSet, BYTE subCommand, int nFlagA, int nFlagB,
+                                      int nLength, BYTE* pBuffer);
+    ExecStatus VendorModeRawCommand(CDeviceRecord& record, const BYTE* pBytes2to7, int nLength, BYTE* pBuffer);
+    ExecStatus VendorSetting22Command(CDeviceRecord& record, BYTE value, int nSet, BYTE value2, int nLength,
+                                      BYTE* pBuffer);
+    ExecStatus VendorD5Command(CDeviceRecord& record, BYTE b2, BYTE b3, BYTE b4, int nLength, BYTE* pBuffer);
+    // The drive option of the DVD write test: 0 off, 1 on, 2 the ending form.
+    ExecStatus SetVendorOption(CDeviceRecord& record, int nOption, int nLength, BYTE* pBuffer);
+    // "%d.%d.%d%c" of the usage counter(s), or ""; the buffer holds at least 40 characters and is returned.
+    char* GetUsageCounterText(CDeviceRecord& record, char* pszText);
+    int GetSelectedWriteSpeed(CDeviceRecord& record);       // KB/s, page 0x2A bytes 28-29; 0 when unreadable
+    int GetBlockLength(CDeviceRecord& record);              // 0 on failure
+    ExecStatus SetBlockLength(CDeviceRecord& record, int nBlockLength, int nDensityFlag);
+    ExecStatus Write6Or10(CDeviceRecord& record, long lba, BYTE nBlocks, BYTE* pBuffer);
+    // A copy of the first record that carries the letter index; a default record when none does.
+    CDeviceRecord GetDriveByLetter(int nDriveLetter);
+    CDeviceRecord& GetDriveByLetter(CDeviceRecord& out, int nDriveLetter);   // the same into out; returns out
+
+    // Drive description texts (DriveTexts.cpp)
+    // Serial number into a buffer of at least 30 characters (never more than 29 bytes written).
+    bool GetSerialNumberText(CDeviceRecord& record, char* pszText);
+    BYTE GetJumperSettings(CDeviceRecord& record);
+    CString GetTlaCodeText(CDeviceRecord& record);          // "TLA:" and four characters, or empty
+    // "ID:<target>  <name>" into a buffer of at least 33 characters.
+    void GetDriveLabel(CDeviceRecord& record, char* pszText);
+
+    // CD speeds (CdSpeeds.cpp). Commands carry KB/s; the read speed in X is KB/s / 176 as read, X × 177 as sent;
+    // 0xFFFF asks for the maximum.
+    ExecStatus SetCdSpeed(CDeviceRecord& record, int nReadKbps, int nWriteKbps);
+    int GetMaxWriteSpeed(CDeviceRecord& record);            // KB/s; 9152 when page 0x2A cannot be read
+    int GetCurrentWriteSpeed(CDeviceRecord& record);        // KB/s; 0 when page 0x2A cannot be read
+    int GetMaxReadSpeed(CDeviceRecord& record);             // X; 0 when unreadable
+    int SetCdReadSpeed(CDeviceRecord& record, int nSpeedX); // 0 = maximum; always returns 0
+    // The read-speed text into a buffer of at least 16 characters; nUnused is ignored.
+    char* GetReadSpeedText(CDeviceRecord& record, int nUnused, char* pszText);
+    char* GetReadSpeedDisplayText(CDeviceRecord& record, int nUnused, char* pszText);
+    int GetReadSpeedIndex(CDeviceRecord& record);
+    bool FillCdReadSpeedCombo(CDeviceRecord& record, CComboBox& combo);
+    bool ApplyCdReadSpeedFromCombo(CDeviceRecord& record, CComboBox& combo);
+
+    // DVD speeds (DvdSpeeds.cpp). 1 X = 1385 KB/s. SetStreamingSpeeds: read -1 = maximum; write 0 = keep the
+    // selected one, -1 = maximum.
+    ExecStatus SetStreamingSpeeds(CDeviceRecord& record, int nReadKbps, int nWriteKbps);
+    int GetDvdReadSpeed(CDeviceRecord& record);             // KB/s; 0 when unreadable
+    char* GetReadSpeedListText(CDeviceRecord& record, char* pszText);   // buffer of at least 16 characters
+    int FillDvdReadSpeedCombo(CDeviceRecord& record, CComboBox& combo);
+    ExecStatus ApplyDvdReadSpeedFromCombo(CDeviceRecord& record, CComboBox& combo);
+    CString GetDvdWriteSpeedList(CDeviceRecord& record);
+    CString GetDvdMediaSpeedText(CDeviceRecord& record, BOOL bHighestOnly);
+    bool FillWriteSpeedCombo(CDeviceRecord& record, CComboBox& combo, BOOL bDvd);
+    bool ApplyWriteSpeedFromCombo(CDeviceRecord& record, CComboBox& combo, BOOL bDvd);
+
+    // The per-model CD read-speed cache under the program's registry key, the install directory and the help
+    // file (SpeedCache.cpp, InstallPaths.cpp).
+    int LoadSpeedCache(CDeviceRecord& record, int* pSpeeds60);  // number of speeds in X, fastest first
+    void DetectSupportedSpeeds(CDeviceRecord& record);
+    void SaveSpeedCache(CDeviceRecord& record, const char* pszSpeeds, int nCount);
+    void GetInstallPaths(char* pszPath260);                 // the install directory without trailing backslash
+    CString GetHelpFilePath();
+    // End of drive features block.
+    // ---------------------------------------------------------------------------------------------------------
+
+    // ---------------------------------------------------------------------------------------------------------
     // Texts of the program and of the ASPI layer (DriveManagerTexts.cpp).
     // Version, description and company of the file named by the ASPI DLL name, each "n/a" when missing; the
     // buffers hold kAspiDllNameSize characters each. On the Windows 2000 family the version carries string 135.
@@ -245,6 +332,14 @@ public:
 
     char m_szStartDir[MAX_PATH];   // current directory at construction, without a trailing backslash
 };
+
+// "  " and the text of a sense code: no disc, TOC being read, or unspecified; returns pszText (at least 64
+// characters).
+char* SenseToText(int32_t nSenseCode, char* pszText);
+
+// The display form of a speed text: the first 'X' becomes " X" ("20-48X CAV" -> "20-48 X CAV"); "", "maximum" and
+// a text already in that form ("40 X") stay. The buffer needs room for one more character. Returns pszText.
+char* FormatSpeedText(char* pszText);
 
 extern CDriveManager* g_pDriveManager;   // the one drive manager; null before the main dialog made it
 extern BYTE g_bIsWindows2000;            // 1 on Windows NT 5.0 exactly

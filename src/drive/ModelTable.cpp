@@ -79,9 +79,11 @@ const ModelRecord g_ModelTable[kModelTableRows] = {
     { "CDROM  QZ1120", "QZ-1120 CD-ROM",
       { "1X CLV", "2X CLV", "4X CLV", "8X CLV", "5-12X CAV" }, {}, {},
       0, 0, 0, 0, 1, 0, 1, "1120", 0, 12, 512, 0, "KORVATH ROWAN 0112" },
+    // The QZ-1200SX has no vendor information block: it takes its read speed through the error-recovery page
+    // and SET CD SPEED.
     { "CDROM  QZ1200SX", "QZ-1200SX CD-ROM",
       { "1X CLV", "2X CLV", "4X CLV", "8X CLV", "12X CLV", "8-20X CAV" }, {}, {},
-      0, 0, 0, 0, 1, 0, 1, "1200", 0, 20, 512, 0, "KORVATH ROWAN 0120" },
+      0, 0, 0, 0, 1, 0, 0, "1200", 0, 20, 512, 0, "KORVATH ROWAN 0120" },
     { "CDROM  QZ1240", "QZ-1240 CD-ROM",
       { "1X CLV", "2X CLV", "4X CLV", "8X CLV", "12X CLV", "10-24X CAV" }, {}, {},
       0, 0, 0, 0, 1, 0, 1, "1240", 0, 24, 512, 0, "KORVATH HAZEL 0124" },

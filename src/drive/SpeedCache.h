@@ -1,0 +1,30 @@
+// src/drive/SpeedCache.h
+// The program's registry key and the seam of the per-model CD read-speed cache kept under it.
+#ifndef TAVISK_DRIVE_SPEEDCACHE_H
+#define TAVISK_DRIVE_SPEEDCACHE_H
+
+#include <windows.h>
+
+#include "framework/Registry.h"
+
+// HKEY_LOCAL_MACHINE key of the program's settings; each drive model's speed list is a subkey named by the
+// model's product identification.
+extern const char kProgramRegistryKey[];   // "SOFTWARE\Korvath\TAVISK"
+
+const int kSpeedCacheSlots = 60;   // speeds a list may hold in memory, the end mark included
+const int kSpeedCacheMax = 59;     // speeds a probe keeps
+
+// How the cache reaches the registry; the defaults are CRegistryKey::Open (reading) and CRegistryKey::Create
+// (reading and writing). Tests replace them, e.g. with a Create that fails as on an account without write access.
+struct SpeedCacheRegistry {
+    LONG (*pfnOpen)(CRegistryKey& key, HKEY hParent, LPCTSTR pszSubKey);
+    LONG (*pfnCreate)(CRegistryKey& key, HKEY hParent, LPCTSTR pszSubKey);
+};
+extern SpeedCacheRegistry g_SpeedCacheRegistry;
+extern const SpeedCacheRegistry g_SpeedCacheRegistryDefault;
+
+// Splits a stored "Speeds" text ("48+40+32") into at most nMax numbers, two digits at a stride of three
+// characters; returns how many were stored.
+int ParseSpeedList(const char* pszSpeeds, int nCount, int* pSpeeds, int nMax);
+
+#endif

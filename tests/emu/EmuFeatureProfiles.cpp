@@ -1,0 +1,116 @@
+// tests/emu/EmuFeatureProfiles.cpp
+// Drives for the feature, text and speed queries.
+#include "EmuFeatureProfiles.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "EmuProfiles.h"
+
+namespace {
+
+void PutBe16(uint8_t* p, uint32_t v)
+{
+    p[0] = uint8_t(v >> 8);
+    p[1] = uint8_t(v);
+}
+
+void PutBe32(uint8_t* p, uint32_t v)
+{
+    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+}
+
+void SetPageWord(IEmuMachine* pMachine, int nDrive, uint32_t nOffset, uint32_t nValue)
+{
+    std::vector<uint8_t> page(64, 0);
+    uint32_t n = pMachine->GetBytes(nDrive, "mode.page.2A", page.data(), uint32_t(page.size()));
+    if (n < nOffset + 2 || n > page.size())
+        return;
+    page.resize(n);
+    PutBe16(&page[nOffset], nValue);
+    pMachine->SetBytes(nDrive, "mode.page.2A", page.data(), n);
+}
+
+} // namespace
+
+int EmuAddProfileDriveAs(IEmuMachine* pMachine, int nProfile, const char* pszVendor, const char* pszProduct16,
+                         const char* pszRevision)
+{
+    int nDrive = EmuAddProfileDrive(pMachine, nProfile);
+    uint8_t inquiry[96] = {};
+    inquiry[0] = 5;
+    inquiry[1] = 0x80;
+    inquiry[3] = 0x02;
+    inquiry[4] = 96 - 5;
+    inquiry[7] = uint8_t(pMachine->GetInt(nDrive, EMU_KEY_INQUIRY_B7, 0));
+    std::memset(inquiry + 8, ' ', 28);
+    std::memcpy(inquiry + 8, pszVendor, std::min<size_t>(std::strlen(pszVendor), 8));
+    std::memcpy(inquiry + 16, pszProduct16, std::min<size_t>(std::strlen(pszProduct16), 16));
+    std::memcpy(inquiry + 32, pszRevision, std::min<size_t>(std::strlen(pszRevision), 4));
+    pMachine->SetBytes(nDrive, EMU_KEY_INQUIRY, inquiry, sizeof(inquiry));
+    return nDrive;
+}
+
+void EmuSetCdSpeeds(IEmuMachine* pMachine, int nDrive, const std::vector<int>& readX, const std::vector<int>& writeX)
+{
+    std::vector<uint8_t> reads(readX.begin(), readX.end());
+    pMachine->SetBytes(nDrive, "speed.cdRead", reads.data(), uint32_t(reads.size()));
+    int top = 0;
+    for (int x : readX)
+        top = x > top ? x : top;
+    SetPageWord(pMachine, nDrive, 8, uint32_t(top) * 176);
+    SetPageWord(pMachine, nDrive, 14, uint32_t(top) * 176);
+    if (!writeX.empty()) {
+        std::vector<uint8_t> writes(writeX.begin(), writeX.end());
+        pMachine->SetBytes(nDrive, "speed.cdWrite", writes.data(), uint32_t(writes.size()));
+        int topWrite = 0;
+        for (int x : writeX)
+            topWrite = x > topWrite ? x : topWrite;
+        SetPageWord(pMachine, nDrive, 18, uint32_t(topWrite) * 176);
+        SetPageWord(pMachine, nDrive, 20, uint32_t(topWrite) * 176);
+        SetPageWord(pMachine, nDrive, 28, uint32_t(topWrite) * 176);
+    }
+}
+
+void EmuSetDvdSpeeds(IEmuMachine* pMachine, int nDrive, const std::vector<std::pair<uint32_t, uint32_t>>& reads,
+                     const std::vector<uint32_t>& writes)
+{
+    std::vector<uint8_t> readBytes(8 * reads.size(), 0);
+    uint32_t topStart = 0, topEnd = 0;
+    for (size_t i = 0; i < reads.size(); ++i) {
+        PutBe32(&readBytes[8 * i], reads[i].first);
+        PutBe32(&readBytes[8 * i + 4], reads[i].second);
+        if (reads[i].second > topEnd) {
+            topEnd = reads[i].second;
+            topStart = reads[i].first;
+        }
+    }
+    pMachine->SetBytes(nDrive, "speed.dvdRead", readBytes.data(), uint32_t(readBytes.size()));
+    std::vector<uint8_t> writeBytes(4 * writes.size(), 0);
+    uint32_t topWrite = 0;
+    for (size_t i = 0; i < writes.size(); ++i) {
+        PutBe32(&writeBytes[4 * i], writes[i]);
+        topWrite = writes[i] > topWrite ? writes[i] : topWrite;
+    }
+    pMachine->SetBytes(nDrive, "speed.dvdWrite", writeBytes.data(), uint32_t(writeBytes.size()));
+    uint32_t nEnd = uint32_t(pMachine->GetInt(nDrive, EMU_KEY_BLOCKS, 333000)) - 1;
+    if (topEnd != 0) {
+        std::vector<uint8_t> descriptor(16, 0);
+        PutBe32(&descriptor[4], topStart);
+        PutBe32(&descriptor[8], nEnd);
+        PutBe32(&descriptor[12], topEnd);
+        pMachine->SetBytes(nDrive, "perf.type0", descriptor.data(), uint32_t(descriptor.size()));
+        pMachine->SetInt(nDrive, "speed.dvdCurrentRead", topEnd);
+    }
+    if (!writes.empty()) {
+        std::vector<uint8_t> descriptors(16 * writes.size(), 0);
+        for (size_t i = 0; i < writes.size(); ++i) {
+            PutBe32(&descriptors[16 * i + 4], nEnd);
+            PutBe32(&descriptors[16 * i + 8], topEnd);
+            PutBe32(&descriptors[16 * i + 12], writes[i]);
+        }
+        pMachine->SetBytes(nDrive, "perf.type3", descriptors.data(), uint32_t(descriptors.size()));
+        SetPageWord(pMachine, nDrive, 28, topWrite > 0xFFFF ? 0xFFFF : topWrite);
+        SetPageWord(pMachine, nDrive, 20, topWrite > 0xFFFF ? 0xFFFF : topWrite);
+    }
+}
