@@ -320,4 +320,14 @@ HRESULT FakeTvTuner::QuerySupported(REFGUID set, DWORD id, DWORD* pSupport)
     return S_OK;
 }
 
+HRESULT FakeFileSink::QueryInterface(REFIID iid, void** ppv)
+{
+    *ppv = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IFileSinkFilter))
+        return E_NOINTERFACE;
+    *ppv = static_cast<IFileSinkFilter*>(this);
+    AddRef();
+    return S_OK;
+}
+
 }  // namespace capture_test

@@ -9,6 +9,7 @@
 #include <dshow.h>
 #include <ks.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -171,6 +172,21 @@ public:
     HRESULT STDMETHODCALLTYPE Get(REFGUID set, DWORD id, LPVOID, DWORD, LPVOID pData, DWORD size,
                                   DWORD* pReturned) override;
     HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID set, DWORD id, DWORD* pSupport) override;
+};
+
+// A file writer's file name.
+class FakeFileSink final : public FakeUnknownBase, public IFileSinkFilter {
+public:
+    std::wstring fileName;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return DoRelease(); }
+    HRESULT STDMETHODCALLTYPE SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE*) override
+    {
+        fileName = name != nullptr ? name : L"";
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR*, AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
 };
 
 // Holds a fake's creation reference for a test; hands the object to layouts as an IUnknown.

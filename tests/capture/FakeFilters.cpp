@@ -201,9 +201,38 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return m_owner->Release(); }
 
     // IPin
-    HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Disconnect() override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE Connect(IPin* pReceive, const AM_MEDIA_TYPE* pmt) override
+    {
+        if (!m_layout.connectable)
+            return E_NOTIMPL;
+        if (m_layout.connected)
+            return VFW_E_ALREADY_CONNECTED;
+        AM_MEDIA_TYPE bare = {};
+        if (!m_layout.majorTypes.empty())
+            bare.majortype = m_layout.majorTypes[0];
+        const AM_MEDIA_TYPE* offered = pmt != nullptr ? pmt : m_layout.connectType != nullptr ? m_layout.connectType
+                                                                                             : &bare;
+        const HRESULT hr = pReceive->ReceiveConnection(this, offered);
+        if (SUCCEEDED(hr))
+            m_layout.connected = true;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override
+    {
+        if (!m_layout.connectable)
+            return E_NOTIMPL;
+        if (m_layout.connected)
+            return VFW_E_ALREADY_CONNECTED;
+        m_layout.connected = true;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Disconnect() override
+    {
+        if (!m_layout.connected)
+            return S_FALSE;
+        m_layout.connected = false;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** ppPin) override
     {
         if (!m_layout.connected) {

@@ -23,6 +23,10 @@ struct FakePinLayout {
     const GUID* category = nullptr;        // answered through IKsPropertySet; none: no property set
     bool failDirection = false;            // QueryDirection fails
     bool failEnumMediaTypes = false;       // EnumMediaTypes fails
+    // Connections: a connectable pin accepts one peer and, as output, offers the peer `connectType` (or a bare
+    // type of its first major type); otherwise Connect fails with E_NOTIMPL.
+    bool connectable = false;
+    const AM_MEDIA_TYPE* connectType = nullptr;
     // Further interfaces the pin answers (such as a stream configuration): the pin hands out the object with a
     // reference added; the layout keeps one reference for the pin's life.
     std::vector<std::pair<IID, IUnknown*>> interfaces;
