@@ -128,11 +128,14 @@ HRESULT CVidmorphDevice::BuildBasicGraph()
     return S_OK;
 }
 
+// A box without an audio pin has no audio to configure; its graph gets the video branches only.
 HRESULT CVidmorphDevice::Initialize()
 {
     if (FAILED(BuildBasicGraph()) || FAILED(ApplyConfig()))
         return E_FAIL;
-    return SUCCEEDED(ApplyAudioConfig()) ? S_OK : E_FAIL;
+    if (SUCCEEDED(ApplyAudioConfig()))
+        return S_OK;
+    return m_pVideoCapture->FindPinByName("Audio Capture") ? E_FAIL : S_OK;
 }
 
 HRESULT CVidmorphDevice::ApplyConfig()

@@ -23,11 +23,20 @@ struct FakeStockFilter {
     FakeFilterLayout layout;
 };
 
+// A device the system device enumerator lists in a category (a box's crossbar, tuner, ...).
+struct FakeCategoryDevice {
+    CLSID category;
+    std::wstring friendlyName;
+    std::wstring devicePath;
+    FakeFilterLayout layout;
+};
+
 // Installs the seam for the test's life: class ids of `stock` give fakes (a missing class id, when listed in
 // `missing`, fails as unregistered); every other class id is created for real.
 class CFakeStockSeam {
 public:
-    CFakeStockSeam(std::vector<FakeStockFilter> stock, std::vector<CLSID> missing = {});
+    CFakeStockSeam(std::vector<FakeStockFilter> stock, std::vector<CLSID> missing = {},
+                   std::vector<FakeCategoryDevice> devices = {});
     ~CFakeStockSeam();
     CFakeStockSeam(const CFakeStockSeam&) = delete;
     CFakeStockSeam& operator=(const CFakeStockSeam&) = delete;

@@ -2,6 +2,7 @@
 // The maker's Vidmorph boxes: the encoder configuration against golden bytes, the MPEG-4 video header, the
 // standard and format mappings, the configuration written into the capture pin's format block (and never past
 // it), the crossbar routing, the audio encoder's mode and the tuner read-out, on fake filters.
+#include "CaptureGraphSupport.h"
 #include "FakeDeviceInterfaces.h"
 #include "FakeFilters.h"
 
@@ -506,6 +507,120 @@ TEST_F(VidmorphBox, TunerStateIsReadBack)
     EXPECT_EQ(DWORD(TunerInputCable), box->m_nTunerInputType);
     CVidmorphCaptureDevice plain(info, nullptr);
     EXPECT_EQ(E_NOTIMPL, plain.ReadTunerState());
+}
+
+// The tuner box's preview and capture graph with its crossbar, tuner, TV audio and audio encoder found by the
+// device enumerator, the stock filters as fakes.
+TEST(VidmorphGraph, TunerBoxCapturesAudioThroughTeeAndEncoder)
+{
+    CManagerFixture fixture;
+    FakeRef<FakeStreamConfig> audio;
+    audio->capsSize = sizeof(AUDIO_STREAM_CONFIG_CAPS);
+    audio->capabilities = {PcmType(2, 48000, 16)};
+    FakeRef<FakeCrossbar> crossbar;
+    crossbar->inputs = {{PhysConn_Video_Tuner, 2}, {PhysConn_Video_Composite, 3}, {PhysConn_Audio_Tuner, 0},
+                        {PhysConn_Audio_Line, 1}};
+    FakeRef<FakeAudioEncoder> audioEncoder;
+
+    FakeFilterLayout box;
+    box.pins = {Pin(L"Analog Video In", PINDIR_INPUT), Pin(L"Video Capture", PINDIR_OUTPUT, MEDIATYPE_Video),
+                Pin(L"Video Preview", PINDIR_OUTPUT, MEDIATYPE_Video),
+                Pin(L"Audio Capture", PINDIR_OUTPUT, MEDIATYPE_Audio)};
+    box.pins[3].interfaces = {audio.As<IAMStreamConfig>(IID_IAMStreamConfig)};
+    FakeFilterLayout crossbarLayout;
+    crossbarLayout.pins = {Pin(L"0: Video Tuner In", PINDIR_INPUT), Pin(L"1: Video Composite In", PINDIR_INPUT),
+                           Pin(L"3: Audio Tuner In", PINDIR_INPUT), Pin(L"0: Video Decoder Out", PINDIR_OUTPUT),
+                           Pin(L"1: Audio Decoder Out", PINDIR_OUTPUT)};
+    crossbarLayout.interfaces = {crossbar.As<IAMCrossbar>(IID_IAMCrossbar)};
+    FakeFilterLayout tunerLayout;
+    tunerLayout.pins = {Pin(L"Analog Video", PINDIR_OUTPUT), Pin(L"Analog Audio", PINDIR_OUTPUT)};
+    FakeFilterLayout tvAudioLayout;
+    tvAudioLayout.pins = {Pin(L"TVAudio In", PINDIR_INPUT), Pin(L"TVAudio Out", PINDIR_OUTPUT)};
+    FakeFilterLayout encoderLayout = OneInOneOutLayout();
+    encoderLayout.interfaces = {audioEncoder.As<IVidmorphAudioEncoder>(IID_IVidmorphAudioEncoder)};
+    FakeFilterLayout teeLayout;
+    teeLayout.pins = {Pin(L"Input", PINDIR_INPUT), Pin(L"Output1", PINDIR_OUTPUT), Pin(L"Output2", PINDIR_OUTPUT)};
+    CLSID multiplexer = GUID_NULL;
+    CLSID writer = GUID_NULL;
+    CLSIDFromString(const_cast<LPOLESTR>(L"{317DDB63-870E-11D3-9C32-00104B3801F7}"), &multiplexer);
+    CLSIDFromString(const_cast<LPOLESTR>(L"{D2288805-7d1e-49d4-9934-6d5b3728e155}"), &writer);
+
+    const std::wstring boxPath = L"\\\\?\\pci#ven_1&dev_2#3&4#";
+    CFakeStockSeam seam(
+        {{CLSID_InfTee, teeLayout}, {CLSID_DSoundRender, SoundRendererLayout()}, {multiplexer, AviMuxLayout()},
+         {writer, FileWriterLayout(nullptr)}},
+        {},
+        {{AM_KSCATEGORY_CROSSBAR, L"Korvath Vidmorph TX2 Crossbar", L"\\\\?\\pci#ven_9#other#{x}", crossbarLayout},
+         {AM_KSCATEGORY_CROSSBAR, L"Korvath Vidmorph TX2 Crossbar", boxPath + L"{crossbar}", crossbarLayout},
+         {AM_KSCATEGORY_TVTUNER, L"Korvath Vidmorph TX2 TV Tuner", boxPath + L"{tuner}", tunerLayout},
+         {AM_KSCATEGORY_TVAUDIO, L"Korvath Vidmorph TX2 TV Audio", boxPath + L"{tvaudio}", tvAudioLayout},
+         {CLSID_AudioCompressorCategory, L"InterVideo Audio Encoder", L"", encoderLayout}});
+
+    FakeFilter* filter = CreateFakeFilter(box);
+    CCaptureFilterInfo* info = new CCaptureFilterInfo(CComPtr<IBaseFilter>(AsBaseFilter(filter)),
+                                                      kVidmorphTunerCaptureName,
+                                                      "\\\\?\\pci#ven_1&dev_2#3&4#{capture}");
+    {
+        CVidmorphTunerDevice device(info, &fixture.Manager());
+        device.m_nVideoSource = kVideoSourceTuner;
+        device.m_bVideoPreview = 0;
+        device.m_bCapture1 = 1;
+        device.m_bCapture2 = 1;
+        device.m_videoFormat.m_formatType = FORMAT_MPEG2Video;
+        device.m_nAudioCompression = 4;
+        ASSERT_EQ(S_OK, device.BuildPreviewCaptureGraph());
+        const std::string suffix = static_cast<LPCSTR>(info->GetInstanceSuffix());
+        EXPECT_EQ((std::vector<std::string>{
+                      "-- Building preview/capture graph --", "-- Building basic graph --",
+                      " added: Korvath Vidmorph TX2 A/V Capture", " added: Korvath Vidmorph TX2 Crossbar" + suffix,
+                      " added: Korvath Vidmorph TX2 TV Tuner" + suffix, " added: Korvath Vidmorph TX2 TV Audio" + suffix,
+                      // The capture pin has no stream configuration to take the encoder settings.
+                      "Set video config failed", " connect pins: '0: Video Decoder Out' -> 'Analog Video In'",
+                      " connect pins: 'Analog Video' -> '0: Video Tuner In'",
+                      " connect pins: 'Analog Audio' -> 'TVAudio In'",
+                      " connect pins: 'TVAudio Out' -> '3: Audio Tuner In'", " added: InfTee For Audio",
+                      " connect pins: 'Audio Capture' -> 'Input'", " added: Default DirectSound Device",
+                      " connect pins: 'Output1' -> 'Audio Input pin (rendered)'",
+                      " added: InterVideo Audio Encoder" + suffix, " connect pins: 'Output2' -> 'In'",
+                      " added: IVMultiplexer", " added: FileWriter", " connect pins: 'Video Capture' -> 'Input 01'",
+                      " connect pins: 'Out' -> 'Input 02'", " connect pins: 'AVI Out' -> 'in'"}),
+                  fixture.BuildSteps());
+        EXPECT_EQ((std::vector<std::pair<LONG, LONG>>{{0, 0}, {1, 2}}), crossbar->routes);
+        EXPECT_EQ((std::vector<std::pair<DWORD, DWORD>>{{0x101, 3}}), audioEncoder->parameters);
+        // Crossbar, tuner, TV audio and encoder are related to the box.
+        EXPECT_EQ(4, info->m_relatedFilters.GetSize());
+        EXPECT_NE(nullptr, device.GetTunerInfo());
+    }
+    info->Release();
+    AsBaseFilter(filter)->Release();
+}
+
+TEST(VidmorphGraph, BoxWithoutAudioPinBuildsTheVideoBranchesOnly)
+{
+    CManagerFixture fixture;
+    FakeRef<FakeCrossbar> crossbar;
+    crossbar->inputs = {{PhysConn_Video_Composite, 1}, {PhysConn_Audio_Line, 0}};
+    FakeFilterLayout crossbarLayout;
+    crossbarLayout.pins = {Pin(L"0: Video Decoder Out", PINDIR_OUTPUT)};
+    crossbarLayout.interfaces = {crossbar.As<IAMCrossbar>(IID_IAMCrossbar)};
+    FakeFilterLayout box;
+    box.pins = {Pin(L"Analog Video In", PINDIR_INPUT), Pin(L"Video Capture", PINDIR_OUTPUT, MEDIATYPE_Video)};
+    CFakeStockSeam seam({}, {},
+                        {{AM_KSCATEGORY_CROSSBAR, L"Korvath Vidmorph CX2 Crossbar", L"pci#a#b#{crossbar}",
+                          crossbarLayout}});
+    FakeFilter* filter = CreateFakeFilter(box);
+    CCaptureFilterInfo* info = new CCaptureFilterInfo(CComPtr<IBaseFilter>(AsBaseFilter(filter)),
+                                                      kVidmorphCaptureName, "pci#a#b#{capture}");
+    {
+        CVidmorphCaptureDevice device(info, &fixture.Manager());
+        device.m_bVideoPreview = 0;
+        device.m_bCapture2 = 1;
+        EXPECT_EQ(S_OK, device.BuildPreviewCaptureGraph());
+        EXPECT_EQ(" connect pins: '0: Video Decoder Out' -> 'Analog Video In'", fixture.BuildSteps().back());
+        EXPECT_EQ((std::vector<std::pair<LONG, LONG>>{{0, 0}, {1, 1}}), crossbar->routes);
+    }
+    info->Release();
+    AsBaseFilter(filter)->Release();
 }
 
 }  // namespace
