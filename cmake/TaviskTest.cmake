@@ -9,6 +9,7 @@
 #     [ENV "K=V" ...]             extra environment, e.g. "WINEDLLOVERRIDES=wnaspi32=n"
 #     [DLLS target ...]           DLL targets copied beside the test program before it runs
 #     [FRESH_PREFIX]              run in a private copy of the Wine prefix (a clean registry)
+#     [DRIVES "x=/path" ...]      drive letters of the private prefix mapped to folders (FRESH_PREFIX only)
 #     [NO_MAIN]                   the test provides main() itself
 #     [ARGS arg ...])             arguments for the test program
 find_package(GTest CONFIG REQUIRED PATHS "${CMAKE_SOURCE_DIR}/.cache/mingw/lib/cmake/GTest"
@@ -17,7 +18,7 @@ find_package(GTest CONFIG REQUIRED PATHS "${CMAKE_SOURCE_DIR}/.cache/mingw/lib/c
 set(TAVISK_WINE_RUN "${CMAKE_SOURCE_DIR}/scripts/wine-run")
 
 function(tavisk_add_gtest name)
-    cmake_parse_arguments(T "GUI;FRESH_PREFIX;NO_MAIN" "TIMEOUT" "SOURCES;LIBS;WINVER;ENV;DLLS;ARGS" ${ARGN})
+    cmake_parse_arguments(T "GUI;FRESH_PREFIX;NO_MAIN" "TIMEOUT" "SOURCES;LIBS;WINVER;ENV;DLLS;ARGS;DRIVES" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     if(T_NO_MAIN)
         target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest)
@@ -32,12 +33,12 @@ function(tavisk_add_gtest name)
         set(fresh FRESH_PREFIX)
     endif()
     tavisk_register_wine_test(${name} $<TARGET_FILE:${name}> ${fresh}
-        TIMEOUT ${T_TIMEOUT} WINVER ${T_WINVER} ENV ${T_ENV} DLLS ${T_DLLS} ARGS ${T_ARGS})
+        TIMEOUT ${T_TIMEOUT} WINVER ${T_WINVER} ENV ${T_ENV} DLLS ${T_DLLS} DRIVES ${T_DRIVES} ARGS ${T_ARGS})
 endfunction()
 
 # Registers an existing program (built here) as one CTest test per Windows version.
 function(tavisk_register_wine_test name exe)
-    cmake_parse_arguments(R "FRESH_PREFIX" "TIMEOUT" "WINVER;ENV;DLLS;ARGS" ${ARGN})
+    cmake_parse_arguments(R "FRESH_PREFIX" "TIMEOUT" "WINVER;ENV;DLLS;ARGS;DRIVES" ${ARGN})
     if(NOT R_TIMEOUT)
         set(R_TIMEOUT 120)
     endif()
@@ -47,6 +48,9 @@ function(tavisk_register_wine_test name exe)
     endforeach()
     foreach(d ${R_DLLS})
         list(APPEND opts --dll "$<TARGET_FILE:${d}>")
+    endforeach()
+    foreach(d ${R_DRIVES})
+        list(APPEND opts --drive "${d}")
     endforeach()
     if(R_FRESH_PREFIX)
         list(APPEND opts --fresh-prefix)

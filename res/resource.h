@@ -11,6 +11,7 @@
 // Dialog templates
 #define IDD_ABOUTBOX                    100
 #define IDD_MAIN_DIALOG                 102
+#define IDD_FWUPDATE                    1014
 
 // Icons
 #define IDI_ABOUT                       128
@@ -27,6 +28,21 @@
 
 // Controls of the About box (100)
 #define IDC_ABOUT_VERSION               1004
+
+// Controls of the firmware update dialog (1014)
+#define IDC_FWUPDATE_HEADING            1015
+#define IDC_FWUPDATE_LINK               1016
+#define IDC_FWUPDATE_AUTOCHECK          1017
+#define IDC_FWUPDATE_LIST               1020
+
+// The test pages' print-note dialog (166) and information dialog (167)
+#define IDD_PRINT_TEXT                  166
+#define IDD_TEST_INFO                   167
+#define IDC_PRINT_NOTE                  1058
+#define IDC_INFO_HEADING                1059
+#define IDC_INFO_BODY                   1004
+#define IDC_INFO_FIRST_NOTE             1060
+#define IDC_INFO_SECOND_NOTE            1027
 
 // Menu commands (menu 152)
 #define ID_OPTIONS_CHECK_FIRMWARE       32773

@@ -105,12 +105,6 @@ void CMainDlg::CreateTestWindows()
 {
 }
 
-// Not written yet: will read the program settings and the transfer-rate settings from the registry; until then
-// the defaults set at construction stay.
-void CMainDlg::LoadSettings()
-{
-}
-
 void CMainDlg::SetReportTabStops()
 {
     m_list.SendMessage(LB_SETTABSTOPS, 4, reinterpret_cast<LPARAM>(kReportTabStops));
@@ -166,10 +160,6 @@ void CMainDlg::DeleteDriveManager()
 {
     delete g_pDriveManager;
     g_pDriveManager = NULL;     // no later user may reach the deleted object
-}
-
-void CMainDlg::DeleteUpdateDialog()
-{
 }
 
 void CMainDlg::DeleteTestWindows()
@@ -253,15 +243,6 @@ void CMainDlg::OnRefresh()
 {
 }
 
-void CMainDlg::OnCheckFirmware()
-{
-}
-
-LRESULT CMainDlg::OnUpdateCheckDone(WPARAM wParam, LPARAM lParam)
-{
-    return 0;
-}
-
 // The automatic update check starts once per OnInitDialog.
 void CMainDlg::OnTimer(UINT_PTR nIDEvent)
 {
@@ -275,6 +256,8 @@ void CMainDlg::OnTimer(UINT_PTR nIDEvent)
 // The Exit button and Esc end the modal loop with IDCANCEL.
 void CMainDlg::OnCancel()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     CDialog::OnCancel();
 }
 
@@ -282,12 +265,16 @@ void CMainDlg::OnCancel()
 // IDCANCEL command, so OnCancel closes the window.
 void CMainDlg::OnClose()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     Default();
 }
 
 // Menu "Exit": as the Exit button.
 void CMainDlg::OnExit()
 {
+    if (DeferCloseForUpdateCheck())
+        return;
     OnCancel();
 }
 

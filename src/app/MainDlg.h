@@ -5,11 +5,12 @@
 #define TAVISK_APP_MAINDLG_H
 
 #include "app/AppMessages.h"
-#include "app/ProxySettings.h"
+#include "update/ProxySettings.h"
 #include "drive/DeviceRecord.h"
 #include "framework/Framework.h"
 #include "report/ReportOutput.h"
 #include "resource.h"
+#include "transfer/TransferRateSettings.h"
 
 class CFWUpdateDlg;
 class CReportWriter;
@@ -30,6 +31,13 @@ public:
     BOOL OnInitDialog() override;
 
     void CreateTestWindows();
+
+    // Settings in the registry: LoadSettings reads the program settings into m_proxy and m_nAutoFW and then the
+    // transfer-rate settings; SaveSettings writes both groups. Neither reports anything.
+    void LoadSettings();
+    void SaveSettings();
+    void LoadTransferRateSettings();
+    void SaveTransferRateSettings();
     void AddListLineFormat(LPCTSTR pszText);
     void AddListLine(const CString& strLine);
 
@@ -94,6 +102,7 @@ public:
     double m_buttonRatio[4];                 // Save, Print, Refresh, Exit: initial left edge / outer window width
     RECT m_rcMinTrack;                       // window rectangle (screen) recorded by OnInitDialog: minimum size
     CStringArray m_arrCapture;               // report section: video capture
+    TransferRateSettings m_transferRate;     // the test pages' settings as loaded and saved
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -122,7 +131,6 @@ private:
     // Steps of OnInitDialog, in the order it runs them.
     void RecordLayout();
     void ResetProxySettings();
-    void LoadSettings();
     void SetReportTabStops();
     void ExtendSystemMenu();
     void SetCaption();
@@ -136,6 +144,10 @@ private:
     // Parts of the destructor, in the order it runs them.
     void DeleteDriveManager();
     void DeleteUpdateDialog();
+
+    // The update check (MainDlgUpdate.cpp): while one runs, a close aborts it, hides the window and waits for its
+    // end (TRUE: the close is deferred).
+    BOOL DeferCloseForUpdateCheck();
     void DeleteTestWindows();
     void DeleteCaptureSide();
 };

@@ -222,6 +222,60 @@ public:
     // ---------------------------------------------------------------------------------------------------------
 
     // ---------------------------------------------------------------------------------------------------------
+    // Media and disc identification (DiscIdentification.cpp, DiscManufacturer.cpp, SubChannel.cpp,
+    // RawSectors.cpp, Sessions.cpp).
+
+    // Recorded capacity in 2048-byte blocks; 0 when it cannot be determined.
+    long GetRecordedCapacity(CDeviceRecord& record);
+    // Blocks a DVD offers for writing; 0 when it cannot be determined or no DVD is loaded.
+    long GetWritableCapacity(CDeviceRecord& record);
+    // True when the medium is blank; false also when the disc information cannot be read.
+    bool IsBlankMedia(CDeviceRecord& record);
+    // The manufacturer identification of a recordable DVD into pszText (at least 64 characters), empty when it
+    // cannot be read; returns pszText.
+    char* GetDvdMediaIdText(CDeviceRecord& record, char* pszText);
+    // The one-line description of the loaded disc into pszText (at least kDiscTextSize characters; "-" when the
+    // drive is not ready or the disc cannot be read) and its volume label into pszLabel (at least kDiscLabelBuffer
+    // characters, at most 32 used; empty when the disc has none). pCdText, when not null, holds
+    // kCdTextBufferSize bytes and receives the disc's CD-TEXT data.
+    void GetDiscTypeText(CDeviceRecord& record, char* pszLabel, char* pszText, BYTE* pCdText);
+
+    // The maker of a recordable CD from its ATIP lead-in code (full TOC when the ATIP cannot be read): the full
+    // text into pszText (at least 200 characters, returned), the matched row's value (kDiscMakerNoMatchValue
+    // without a match), and the two partial texts of the write test pages (at least 200 characters each).
+    char* GetDiscManufacturer(CDeviceRecord& record, char* pszText, LONG* pValue, char* pszNamePart,
+                              char* pszTimePart);
+
+    // Sectors with sub-channel data (2448-byte blocks: 2352 bytes, then 96 bytes of raw P-W), by the maker's
+    // audio read, READ(6) in raw density or READ CD, whichever the drive takes.
+    ExecStatus ReadSectorsWithSubcode(CDeviceRecord& record, long lba, int nCount, int nBlockSize, BYTE* pBuffer);
+    // The media catalogue number and a track's ISRC from the Q sub-channel into a 24-byte record: byte 8 bit 7
+    // set when valid, the characters from byte 9. Return the status of the last command.
+    ExecStatus ReadMediaCatalogNumber(CDeviceRecord& record, BYTE* pRecord24);
+    ExecStatus ReadTrackIsrc(CDeviceRecord& record, int nTrack, BYTE* pRecord24);
+    // The Q track numbers of the ten sectors from lba (lead-out: 110); nothing for a negative lba.
+    void ReadQTrackNumbers(CDeviceRecord& record, long lba, int* pResults10);
+
+    // Raw sectors of nBlockSize bytes (the caller has set the block length of old-style drives).
+    ExecStatus ReadRawSectors(CDeviceRecord& record, long lba, int nCount, int nBlockSize, BYTE* pBuffer);
+    // 2352-byte sectors; switches the block length of old-style drives for the read and restores it.
+    ExecStatus ReadRawSectorsWithBlockLength(CDeviceRecord& record, long lba, int nCount, BYTE* pBuffer);
+    int GetSectorMode(CDeviceRecord& record, long lba);   // mode byte, -1 when unreadable
+    int IsMode2Sector(CDeviceRecord& record, long lba);   // 2 Mode 2, 6 other, 0 unreadable
+    int CountTrackRunOutBlocks(CDeviceRecord& record, int nTrackIndex, long trackStart, long trackLength,
+                               BOOL bFullToc);
+    long GetSessionLeadOut(CDeviceRecord& record, int nTrack);
+    int IsSessionLastTrack(CDeviceRecord& record, int nTrack, int nFlag);
+    bool IsDiscAppendable(CDeviceRecord& record);
+    void MeasureTrackExtent(CDeviceRecord& record, int nTrack, long* pStart, long* pLength, BOOL bFullToc);
+    void FillTrackRange(CDeviceRecord& record, int nTrack, BYTE* pRange10, BOOL bFullToc);
+    int GetTrackRange(CDeviceRecord& record, BYTE track, BYTE* pRange10, BOOL bFullToc);
+    int CountSessionOneTracks(CDeviceRecord& record, int* pCount, int* pPregap);
+    void GetTrackExtent(CDeviceRecord& record, int nTrack, long* pStart, long* pEnd);
+    // End of media block.
+    // ---------------------------------------------------------------------------------------------------------
+
+    // ---------------------------------------------------------------------------------------------------------
     // Discovery: drive registry keys (DriveRegistryKeys.cpp), owned and edited by the discovery code.
     BOOL FindDeviceEnumKey(CDeviceRecord& record, char* pszDescription);
     void SetAutoInsertNotificationWin9x(CDeviceRecord& record, int nChannel, BOOL bDrive0, BOOL bEnable);
@@ -332,6 +386,10 @@ public:
 
     char m_szStartDir[MAX_PATH];   // current directory at construction, without a trailing backslash
 };
+
+// Sizes of the disc description's buffers.
+const int kDiscTextSize = 200;
+const int kDiscLabelBuffer = 1000;
 
 // "  " and the text of a sense code: no disc, TOC being read, or unspecified; returns pszText (at least 64
 // characters).

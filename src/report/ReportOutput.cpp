@@ -2,6 +2,8 @@
 #include "report/ReportOutput.h"
 
 #include "report/ReportWriter.h"
+#include "report/UsbTreeLister.h"
+#include "report/VelloranRegistryDump.h"
 
 const char kSupportCompany[] = "Korvath Computer Products";
 const char kSupportTelephone[] = "+49 (0)40 5550 1900";
@@ -118,8 +120,7 @@ void WriteStratafitColumns(CReportWriter* w, const CStringArray* pLines)
 
 // The body shared by the text file, paper and the support file. The support file leaves out the software section
 // and the two empty lines in front of the hardware heading, has the rule after every adapter block and never the
-// support form. The USB tree and the dumps of the sibling product's settings join the report at their places
-// (after the capture part and after the first page break below it) once their listers exist.
+// support form.
 void WriteReportBody(CReportWriter* w, const ReportSections& s, bool supportFile)
 {
     const ReportMode mode = w->GetMode();
@@ -162,14 +163,32 @@ void WriteReportBody(CReportWriter* w, const ReportSections& s, bool supportFile
         w->NewPage();
     }
 
+    // The USB tree on every Windows version, listed into a local array first.
     EmptyLines(w, 2);
-    // The USB tree's place.
+    CStringArray lines;
+    CUsbTreeLister lister;
+    lister.m_pLines = &lines;
+    lister.m_nMode = kUsbModeLines;
+    lister.m_hMachineRoot = s.hMachineRoot;
+    lister.ListUsbTree();
+    Lines(w, &lines);
     EmptyLines(w, 2);
     RuleAndTwoEmptyLines(w);
 
+    // The sibling product's settings, each edition with its own title; the support file's dump takes the text
+    // file's mode, the mode of a dump into an array.
+    lines.RemoveAll();
+    CVelloranRegistryDump dump;
+    dump.m_pLines = &lines;
+    dump.m_nMode = mode == kReportModeSupportFile ? kVelloranModeTextFile : int(mode);
+    dump.m_hMachineRoot = s.hMachineRoot;
     w->NewPage();
-    // The place of the sibling product's settings, then of its Plus edition's settings.
+    dump.DumpVelloranSettings();
+    Lines(w, &lines);
     RuleAndTwoEmptyLines(w);
+    lines.RemoveAll();
+    dump.DumpVelloranPlusSettings();
+    Lines(w, &lines);
     RuleAndTwoEmptyLines(w);
     w->NewPage();
 
@@ -186,8 +205,8 @@ void WriteReportBody(CReportWriter* w, const ReportSections& s, bool supportFile
 } // namespace
 
 // The list shows every section, the capture heading even without devices, the Stratafit rows in tab form (the
-// list's tab stops make columns of them) and the support contacts. The USB tree and the sibling product's
-// settings are listed at their places once their listers exist; the NT test of the USB tree keeps its two blanks.
+// list's tab stops make columns of them), the USB tree (not on Windows NT 3.51 and 4.0), both editions of the
+// sibling product's settings and the support contacts.
 void EmitReportList(const ReportSections& s, HWND hListBox)
 {
     const ListTarget list(hListBox);
@@ -229,7 +248,15 @@ void EmitReportList(const ReportSections& s, HWND hListBox)
     list.Blank();
     list.Blank();
 
+    // The list box as the target of the USB lister and the dump; the wrapper does not own the window.
+    CWnd listWindow;
+    listWindow.m_hWnd = hListBox;
     if (s.bListUsbTree) {
+        CUsbTreeLister lister;
+        lister.m_pListBox = &listWindow;
+        lister.m_nMode = kUsbModeList;
+        lister.m_hMachineRoot = s.hMachineRoot;
+        lister.ListUsbTree();
         list.Blank();
         list.Blank();
     }
@@ -238,11 +265,18 @@ void EmitReportList(const ReportSections& s, HWND hListBox)
     list.Blank();
     list.Blank();
 
+    CVelloranRegistryDump dump;
+    dump.m_pListBox = &listWindow;
+    dump.m_nMode = kVelloranModeList;
+    dump.m_hMachineRoot = s.hMachineRoot;
+    dump.DumpVelloranSettings();
     list.Entry(ListRule());
     list.Blank();
     list.Blank();
+    dump.DumpVelloranPlusSettings();
     list.Entry(ListRule());
     list.Blank();
+    listWindow.m_hWnd = nullptr;
 
     list.Entry(kStratafitHeading);
     list.Entry(CString('-', 37));

@@ -23,6 +23,7 @@ struct ReportSections {
     const CStringArray* pCapture = nullptr;    // video capture devices
     const CStringArray* pStratafit = nullptr;  // Stratafit database, every table row in tab and column form
     bool bListUsbTree = true;                  // the list shows the USB tree (false on Windows NT 3.51 and 4.0)
+    HKEY hMachineRoot = HKEY_LOCAL_MACHINE;    // where the USB tree and the sibling product's dumps read the registry
 };
 
 // Texts of the support-contact block at the end of the list.

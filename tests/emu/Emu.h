@@ -253,4 +253,10 @@ struct CEmuHandlerRegistrar {
 // Helpers for handlers
 void EmuBuildInquiry(const CEmuDrive& drive, uint8_t* pAnswer96);   // the drive's 96-byte INQUIRY answer
 
+// A medium model that answers the medium commands of the drives it is loaded into before the opcode handlers do
+// (EmuDisc.cpp: discs backed by image files). It returns false for a command it leaves to the handlers. One per
+// module, installed at start-up.
+typedef bool (*EmuMediumHook)(EmuCommand& command);
+void EmuSetMediumHook(EmuMediumHook pfnHook);
+
 #endif

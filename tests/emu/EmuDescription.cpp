@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "EmuDisc.h"
 #include "EmuProfiles.h"
 
 namespace {
@@ -337,7 +338,8 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
         return true;
     }
 
-    if (verb != "disc" && verb != "interface-code" && verb != "set" && verb != "bytes") {
+    bool bDiscStatement = verb.compare(0, 5, "disc-") == 0;
+    if (verb != "disc" && !bDiscStatement && verb != "interface-code" && verb != "set" && verb != "bytes") {
         error = "unknown statement " + verb;
         return false;
     }
@@ -348,6 +350,12 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
     int nDrive = state.pDescription->drives.back().nDrive;
     if (verb == "disc")
         return ApplyDisc(pMachine, nDrive, tokens, error);
+    if (bDiscStatement) {
+        std::vector<EmuDiscWord> words;
+        for (const Token& token : tokens)
+            words.push_back({token.text, token.quoted});
+        return EmuApplyDiscStatement(pMachine, nDrive, words, error);
+    }
     if (verb == "interface-code") {
         if (tokens.size() != 2 || !ParseNumber(tokens[1].text, value) || value < 0 || value > 255) {
             error = "interface-code needs a number 0-255";

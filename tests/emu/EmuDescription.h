@@ -25,6 +25,7 @@
 //                                            adapter is on IEEE 1394; not together with usb
 //   Statements that act on the last drive:
 //   disc none | disc cd [BLOCKS] | disc dvd-rom [BLOCKS] | disc dvd-r [BLOCKS] [code "MAKER" "TYPE"]
+//   disc-image ... and the other disc-... statements: a disc backed by image files (EmuDisc.h)
 //   interface-code N                 byte 49 of the vendor information block (1 Serial ATA, 8 USB product)
 //   set KEY NUMBER                   a drive key (Emu.h and the handler files list them)
 //   bytes KEY HEX...                 a byte key, e.g. bytes vendor.jumper 40 00 00 00

@@ -57,6 +57,13 @@ EmuHandler EmuGetHandler(uint8_t nOpcode)
     return Handlers()[nOpcode].pfn;
 }
 
+static EmuMediumHook g_pfnMediumHook = nullptr;
+
+void EmuSetMediumHook(EmuMediumHook pfnHook)
+{
+    g_pfnMediumHook = pfnHook;
+}
+
 int64_t CEmuDrive::GetInt(const char* pszKey, int64_t nDefault) const
 {
     auto it = m_Ints.find(pszKey);
@@ -505,7 +512,8 @@ EmuScsiResult CEmuMachine::ExecuteScsi(const EmuScsiRequest& request)
             break;
         }
     }
-    if (!bScripted) {
+    bool bAnswered = bScripted || (g_pfnMediumHook != nullptr && g_pfnMediumHook(command));
+    if (!bAnswered) {
         EmuHandler pfnHandler = EmuGetHandler(cdb[0]);
         if (pfnHandler != nullptr)
             pfnHandler(command);

@@ -8,6 +8,8 @@
 //                           (prints: window "CAPTION")
 //   --dump-controls         the current window's controls (prints: control ID CLASS "TEXT", one per control)
 //   --list ID               the lines of list box ID (prints: list ID COUNT, then line INDEX "TEXT")
+//   --listview ID COLUMNS   the rows of list view ID (prints: listview ID COUNT, then row INDEX "TEXT"... with the
+//                           texts of the first COLUMNS columns)
 //   --click ID              press button ID of the current window (BM_CLICK, posted)
 //   --command ID            send the menu command ID to the current window (WM_COMMAND, posted)
 //   --set-text ID TEXT      set the text of control ID
@@ -144,6 +146,21 @@ int main(int argc, char** argv)
             Print("list " + std::to_string(id) + " " + std::to_string(lines.size()));
             for (size_t n = 0; n < lines.size(); ++n)
                 Print("line " + std::to_string(n) + " " + Quote(lines[n]));
+        } else if (option == "--listview") {
+            int id = 0;
+            int columns = 0;
+            if (!ParseInt(next("a control id"), id) || !ParseInt(next("a column count"), columns) || columns <= 0)
+                return Fail(driver, "bad --listview arguments");
+            std::vector<std::vector<std::string>> rows;
+            if (!needWindow() || !driver.ListViewRows(hCurrent, id, columns, rows))
+                return Fail(driver, "no list view " + std::to_string(id));
+            Print("listview " + std::to_string(id) + " " + std::to_string(rows.size()));
+            for (size_t n = 0; n < rows.size(); ++n) {
+                std::string line = "row " + std::to_string(n);
+                for (const std::string& text : rows[n])
+                    line += " " + Quote(text);
+                Print(line);
+            }
         } else if (option == "--click") {
             int id = 0;
             if (!ParseInt(next("a control id"), id) || !needWindow() || !driver.Click(hCurrent, id))

@@ -1,6 +1,8 @@
 // tests/gui/ProcessDriver.cpp
 #include "gui/ProcessDriver.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 namespace guitest {
@@ -271,6 +273,45 @@ bool ProcessDriver::ListLines(HWND hWnd, int id, std::vector<std::string>& lines
     for (int i = 0; i < count; ++i)
         lines.push_back(ReadWideText(hList, LB_GETTEXTLEN, LB_GETTEXT, static_cast<WPARAM>(i)));
     return true;
+}
+
+bool ProcessDriver::ListViewRows(HWND hWnd, int id, int nColumns,
+                                 std::vector<std::vector<std::string>>& rows) const
+{
+    rows.clear();
+    HWND hList = ::GetDlgItem(hWnd, id);
+    if (hList == nullptr || m_pi.hProcess == nullptr)
+        return false;
+    bool ok = false;
+    const int count = static_cast<int>(SendBounded(hList, LVM_GETITEMCOUNT, 0, 0, &ok));
+    if (!ok || count < 0)
+        return false;
+    const SIZE_T kTextSize = 512;
+    BYTE* pRemote = static_cast<BYTE*>(::VirtualAllocEx(m_pi.hProcess, nullptr, sizeof(LVITEMA) + kTextSize,
+                                                        MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (pRemote == nullptr)
+        return false;
+    char* pRemoteText = reinterpret_cast<char*>(pRemote + sizeof(LVITEMA));
+    for (int i = 0; i < count && ok; ++i) {
+        std::vector<std::string> row;
+        for (int column = 0; column < nColumns && ok; ++column) {
+            LVITEMA item = {};
+            item.iSubItem = column;
+            item.pszText = pRemoteText;
+            item.cchTextMax = static_cast<int>(kTextSize);
+            char text[kTextSize] = {};
+            SIZE_T done = 0;
+            ok = ::WriteProcessMemory(m_pi.hProcess, pRemote, &item, sizeof item, &done) &&
+                 ::WriteProcessMemory(m_pi.hProcess, pRemoteText, text, kTextSize, &done);
+            if (ok)
+                SendBounded(hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(pRemote), &ok);
+            ok = ok && ::ReadProcessMemory(m_pi.hProcess, pRemoteText, text, kTextSize - 1, &done);
+            row.push_back(text);
+        }
+        rows.push_back(row);
+    }
+    ::VirtualFreeEx(m_pi.hProcess, pRemote, 0, MEM_RELEASE);
+    return ok;
 }
 
 // Posted, so that a handler that opens a message box does not block the driver that has to answer it.

@@ -41,6 +41,9 @@ public:
     HWND WaitWindow(const std::string& caption, DWORD timeoutMs);
     std::vector<ControlInfo> Controls(HWND hWnd) const;
     bool ListLines(HWND hWnd, int id, std::vector<std::string>& lines) const;
+    // The rows of list view ID (report view), each as the texts of its first nColumns columns. The texts are
+    // read through a buffer in the program's own memory, as list-view messages carry no text across processes.
+    bool ListViewRows(HWND hWnd, int id, int nColumns, std::vector<std::vector<std::string>>& rows) const;
     bool Click(HWND hWnd, int id) const;
     bool Command(HWND hWnd, int id) const;
     bool SetText(HWND hWnd, int id, const std::string& text) const;

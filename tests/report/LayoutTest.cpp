@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <map>
 
 using namespace reporttest;
@@ -258,7 +260,12 @@ TEST(ReportLayout, WholeReportPages)
     EXPECT_EQ("Host Adapter 0: IDE channel", first[28]);
     EXPECT_EQ("Host Adapter 1: USB", TextsBySlot(pages[1])[5]);
     EXPECT_EQ("Video Capture Devices:", TextsBySlot(pages[2])[5]);
-    EXPECT_EQ(std::string(69, '_'), TextsBySlot(pages[4])[4]);
+    EXPECT_EQ("USB Device Information:", TextsBySlot(pages[3])[6]);
+    std::map<int, std::string> dumps = TextsBySlot(pages[4]);
+    EXPECT_EQ(" Velloran Studio Registry Information", dumps[4]);
+    EXPECT_TRUE(std::any_of(dumps.begin(), dumps.end(), [](const std::pair<const int, std::string>& slot) {
+        return slot.second == " Velloran Studio Plus Registry Information";
+    }));
     EXPECT_EQ("Stratafit Database", TextsBySlot(pages[5])[4]);
     EXPECT_EQ("Active   Type       ID                Usage Frequency   Write Speed      ", TextsBySlot(pages[5])[8]);
     EXPECT_EQ(std::string(14, '-'), TextsBySlot(pages[5])[6]);

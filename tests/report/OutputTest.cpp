@@ -224,7 +224,7 @@ TEST(ReportList, EntriesOfTheFixture)
     EXPECT_EQ(expected, entries);
 }
 
-// Windows NT 3.51 and 4.0 show no USB tree in the list (and not its two blank entries); an empty capture section
+// Windows NT 3.51 and 4.0 show no USB tree in the list (nor its two blank entries); an empty capture section
 // still has its heading; an empty Stratafit section says so; only 20 adapter blocks exist.
 TEST(ReportList, SectionShapes)
 {
@@ -237,9 +237,13 @@ TEST(ReportList, SectionShapes)
     ListBoxWindow nt;
     EmitReportList(fixture.Sections(), nt.Handle());
     std::vector<std::string> withoutTree = all;
-    auto capture = std::find(withoutTree.begin(), withoutTree.end(), " Video Capture Devices:");
-    ASSERT_NE(withoutTree.end(), capture);
-    withoutTree.erase(capture + 6, capture + 8);
+    auto tree = std::find(withoutTree.begin(), withoutTree.end(), "USB Device Information:");
+    ASSERT_NE(withoutTree.end(), tree);
+    auto rule = std::find(tree, withoutTree.end(), " " + std::string(70, '_'));
+    ASSERT_NE(withoutTree.end(), rule);
+    EXPECT_EQ(" ", *(rule - 1));
+    EXPECT_EQ(" ", *(rule - 2));
+    withoutTree.erase(tree, rule);
     EXPECT_EQ(withoutTree, nt.Entries());
 
     FixtureReport sparse;
@@ -254,7 +258,7 @@ TEST(ReportList, SectionShapes)
     EmitReportList(sparse.Sections(), list.Handle());
     std::vector<std::string> entries = list.Entries();
     EXPECT_EQ(20, std::count(entries.begin(), entries.end(), "block"));
-    capture = std::find(entries.begin(), entries.end(), " Video Capture Devices:");
+    auto capture = std::find(entries.begin(), entries.end(), " Video Capture Devices:");
     ASSERT_NE(entries.end(), capture);
     EXPECT_EQ(" ", *(capture + 1));
     EXPECT_EQ(" ", *(capture + 2));

@@ -32,6 +32,16 @@ std::string PrintDir()
 // The fixture of the other tests with a processor section long enough to fill several pages, lines of exactly 80
 // characters (the width the printer font must hold) and '%' signs. The run's token (REPORT_PRINT_TOKEN) comes
 // first, so that the script knows this run's PDF among the jobs of other runs on the same printer.
+void WriteSiblingSettings()
+{
+    CRegistryKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Korvath\\Velloran\\General"));
+    key.SetString("Version", "3.2.0.14");
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, "Software\\Korvath\\QRVMZ\\freedb"));
+    key.SetString("ppass", "print-secret");
+    key.SetDword("Port", 8880);
+}
+
 void MakePrintFixture(FixtureReport& fixture)
 {
     const std::string token = Environment("REPORT_PRINT_TOKEN");
@@ -99,6 +109,8 @@ TEST(ReportPrint, ThroughThePrintDialog)
     PinnedDate date;
     FixtureReport fixture;
     MakePrintFixture(fixture);
+    // Settings of the sibling product in this run's private prefix, for its dumps on paper.
+    WriteSiblingSettings();
     ReportSections sections = fixture.Sections();
     std::vector<std::string> report = DrawnLines(&sections);
     std::vector<std::string> form = DrawnLines(nullptr);
@@ -184,6 +196,12 @@ TEST(ReportPrint, PdfHoldsTheReport)
     const std::vector<std::string> dateLines = SplitCrLf(ReadText(dir + "\\date.txt"));
     ASSERT_FALSE(expected.empty());
     ASSERT_FALSE(form.empty());
+    // The USB section and both editions of the sibling product's settings are among the lines looked for below.
+    for (const char* part : {"USB Device Information:", "Velloran Studio Registry Information",
+                             "Velloran version : 3.2.0.14", "Velloran Studio Plus Registry Information",
+                             "Proxy password : ********", "Port : 8880"})
+        EXPECT_NE(expected.end(), std::find(expected.begin(), expected.end(), std::string(part))) << part;
+    EXPECT_EQ(std::string::npos, pdfText.find("print-secret"));
     ASSERT_EQ(1u, dateLines.size());
 
     // Pages: pdftotext ends every page with a form feed.

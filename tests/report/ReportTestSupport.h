@@ -7,6 +7,7 @@
 #include "framework/Framework.h"
 #include "report/ReportOutput.h"
 #include "report/ReportWriter.h"
+#include "support/PinnedWindowsVersion.h"
 #include "support/TestFiles.h"
 
 #include <functional>
@@ -118,11 +119,14 @@ private:
 };
 
 // Fixture sections: two host adapters, a capture section and a Stratafit listing of one drive. The arrays live in
-// the object; Sections() points at them.
+// the object; Sections() points at them. While the object lives the system reads as Windows XP, as its
+// operating-system line says: the USB section the outputs list themselves follows the version.
 class FixtureReport {
 public:
     FixtureReport();
     ReportSections Sections() const;
+
+    testsupport::PinnedWindowsVersion windowsXp{VER_PLATFORM_WIN32_NT, 5, 1, 2600, "Service Pack 3"};
 
     CStringArray software;
     CStringArray system;

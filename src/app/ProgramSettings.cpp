@@ -1,0 +1,56 @@
+// src/app/ProgramSettings.cpp
+#include "app/ProgramSettings.h"
+
+#include "framework/Registry.h"
+#include "update/ScrambledText.h"
+
+const char kProgramKeyPath[] = "SOFTWARE\\Korvath\\TAVISK";
+
+namespace {
+
+const char kProgramCreatePath[] = "Software\\Korvath\\TAVISK";
+
+const DWORD kMaxPort = 65535;
+
+}
+
+bool ReadProgramSettings(ProxySettings& rProxy, DWORD& rAutoFW)
+{
+    CRegistryKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) != ERROR_SUCCESS)
+        return false;
+    CString strText;
+    if (key.QueryString("ppass", strText) == ERROR_SUCCESS)
+        rProxy.password = UnscrambleText(strText);
+    if (key.QueryString("pserver", strText) == ERROR_SUCCESS)
+        rProxy.server = strText;
+    if (key.QueryString("puser", strText) == ERROR_SUCCESS)
+        rProxy.user = strText;
+    DWORD value = 0;
+    if (key.QueryDword("pport", value) == ERROR_SUCCESS && value >= 1 && value <= kMaxPort)
+        rProxy.port = value;
+    if (key.QueryDword("Proxy", value) == ERROR_SUCCESS)
+        rProxy.useProxy = static_cast<BOOL>(value);
+    if (key.QueryDword("AutoFW", value) == ERROR_SUCCESS)
+        rAutoFW = value;
+    return true;
+}
+
+bool WriteProgramSettings(const ProxySettings& proxy, DWORD nAutoFW)
+{
+    CRegistryKey key;
+    if (key.Create(HKEY_LOCAL_MACHINE, kProgramCreatePath) != ERROR_SUCCESS)
+        return false;
+    bool bAllWritten = true;
+    auto note = [&bAllWritten](LONG result) {
+        if (result != ERROR_SUCCESS)
+            bAllWritten = false;
+    };
+    note(key.SetDword("Proxy", static_cast<DWORD>(proxy.useProxy)));
+    note(key.SetString("ppass", ScrambleText(proxy.password), CRegistryKey::withoutNul));
+    note(key.SetString("pserver", proxy.server, CRegistryKey::withoutNul));
+    note(key.SetString("puser", proxy.user, CRegistryKey::withoutNul));
+    note(key.SetDword("pport", proxy.port));
+    note(key.SetDword("AutoFW", nAutoFW));
+    return bAllWritten;
+}

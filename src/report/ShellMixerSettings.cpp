@@ -1,0 +1,240 @@
+// src/report/ShellMixerSettings.cpp
+#include "report/ShellMixerSettings.h"
+
+#include <mmsystem.h>
+
+#include <cstring>
+#include <vector>
+
+static_assert(sizeof(MIXERLINEA) == 168, "mixer line description of 168 bytes");
+static_assert(sizeof(MIXERCONTROLA) == 148, "mixer control description of 148 bytes");
+
+namespace {
+
+const char* const kExplorerPolicyPath[] = {"Software", "Microsoft", "Windows", "CurrentVersion", "Policies",
+                                           "Explorer"};
+const char kAutoRunValue[] = "NoDriveTypeAutoRun";
+
+} // namespace
+
+// The keys are opened one level at a time for reading only.
+signed char GetNoDriveTypeAutoRun()
+{
+    CRegKeyOwner key;
+    HKEY parent = HKEY_CURRENT_USER;
+    for (const char* level : kExplorerPolicyPath) {
+        HKEY next = nullptr;
+        if (RegOpenKeyExA(parent, level, 0, KEY_QUERY_VALUE, &next) != ERROR_SUCCESS)
+            return 0;
+        key.Attach(next);
+        parent = key.get();
+    }
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), kAutoRunValue, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS || size == 0)
+        return 0;
+    std::vector<BYTE> data(size, 0);
+    if (RegQueryValueExA(key.get(), kAutoRunValue, nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS)
+        return 0;
+    return static_cast<signed char>(data[0]);
+}
+
+LONG SetNoDriveTypeAutoRun(DWORD dwValue)
+{
+    CRegKeyOwner key;
+    HKEY parent = HKEY_CURRENT_USER;
+    for (const char* level : kExplorerPolicyPath) {
+        HKEY next = nullptr;
+        DWORD disposition = 0;
+        const LONG result = RegCreateKeyExA(parent, level, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                            nullptr, &next, &disposition);
+        if (result != ERROR_SUCCESS)
+            return result;
+        key.Attach(next);
+        parent = key.get();
+    }
+    const BYTE data[4] = {BYTE(dwValue & 0xFF), 0, 0, 0};
+    return RegSetValueExA(key.get(), kAutoRunValue, 0, REG_BINARY, data, sizeof data);
+}
+
+// Reading never creates the keys. A value of kAudioCdVerbSize bytes or more is cut so that the text stays
+// terminated.
+char* GetAudioCDShellVerb(char* pszVerb)
+{
+    CRegKeyOwner key;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "AudioCD\\shell", 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return pszVerb;
+    key.Attach(opened);
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return pszVerb;
+    std::vector<char> data(size_t(size) + 1, 0);
+    DWORD read = size;
+    if (RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &read) !=
+        ERROR_SUCCESS) {
+        pszVerb[0] = '\0';
+        return pszVerb;
+    }
+    size_t length = strnlen(data.data(), read < size ? read : size);
+    if (length > size_t(kAudioCdVerbSize - 1))
+        length = kAudioCdVerbSize - 1;
+    memcpy(pszVerb, data.data(), length);
+    pszVerb[length] = '\0';
+    return pszVerb;
+}
+
+// The text is stored with its terminating zero, as the registry expects of a text value.
+LONG SetAudioCDShellVerb(LPCSTR pszVerb)
+{
+    HKEY opened = nullptr;
+    DWORD disposition = 0;
+    LONG result = RegCreateKeyExA(HKEY_CLASSES_ROOT, "AudioCD\\shell", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, &opened, &disposition);
+    if (result != ERROR_SUCCESS)
+        return result;
+    CRegKeyOwner key(opened);
+    const char* text = pszVerb != nullptr ? pszVerb : "";
+    return RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), DWORD(strlen(text) + 1));
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+
+namespace {
+
+// Mixer device 0, closed when the object goes.
+class CMixer {
+public:
+    CMixer() { m_result = mixerOpen(&m_hMixer, 0, 0, 0, MIXER_OBJECTF_MIXER); }
+    ~CMixer()
+    {
+        if (m_result == MMSYSERR_NOERROR)
+            mixerClose(m_hMixer);
+    }
+    CMixer(const CMixer&) = delete;
+    CMixer& operator=(const CMixer&) = delete;
+    MMRESULT Result() const { return m_result; }
+    HMIXEROBJ Object() const { return reinterpret_cast<HMIXEROBJ>(m_hMixer); }
+
+private:
+    HMIXER m_hMixer = nullptr;
+    MMRESULT m_result;
+};
+
+// The control of the given type on the line of the given component type; its channels are held for two at most
+// (a line of more channels has its first two handled).
+struct MixerControl {
+    MMRESULT result = MMSYSERR_ERROR;
+    DWORD controlId = 0;
+    DWORD channels = 0;
+};
+
+MixerControl FindControl(const CMixer& mixer, DWORD componentType, DWORD controlType)
+{
+    MixerControl found;
+    found.result = mixer.Result();
+    if (found.result != MMSYSERR_NOERROR)
+        return found;
+    MIXERLINEA line;
+    memset(&line, 0, sizeof line);
+    line.cbStruct = sizeof line;
+    line.dwComponentType = componentType;
+    found.result = mixerGetLineInfoA(mixer.Object(), &line, MIXER_GETLINEINFOF_COMPONENTTYPE | MIXER_OBJECTF_HMIXER);
+    if (found.result != MMSYSERR_NOERROR)
+        return found;
+    MIXERCONTROLA control;
+    memset(&control, 0, sizeof control);
+    control.cbStruct = sizeof control;
+    MIXERLINECONTROLSA controls;
+    memset(&controls, 0, sizeof controls);
+    controls.cbStruct = sizeof controls;
+    controls.dwLineID = line.dwLineID;
+    controls.dwControlType = controlType;
+    controls.cControls = 1;
+    controls.cbmxctrl = sizeof control;
+    controls.pamxctrl = &control;
+    found.result = mixerGetLineControlsA(mixer.Object(), &controls,
+                                         MIXER_GETLINECONTROLSF_ONEBYTYPE | MIXER_OBJECTF_HMIXER);
+    if (found.result != MMSYSERR_NOERROR)
+        return found;
+    found.controlId = control.dwControlID;
+    // A uniform control takes one value for all channels.
+    if ((control.fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) != 0)
+        found.channels = 1;
+    else
+        found.channels = line.cChannels == 0 ? 1 : (line.cChannels > 2 ? 2 : line.cChannels);
+    return found;
+}
+
+MIXERCONTROLDETAILS Details(const MixerControl& control, DWORD* values)
+{
+    MIXERCONTROLDETAILS details;
+    memset(&details, 0, sizeof details);
+    details.cbStruct = sizeof details;
+    details.dwControlID = control.controlId;
+    details.cChannels = control.channels;
+    details.cbDetails = sizeof(DWORD);
+    details.paDetails = values;
+    return details;
+}
+
+MMRESULT GetValues(DWORD componentType, DWORD controlType, DWORD values[2])
+{
+    values[0] = values[1] = 0;
+    CMixer mixer;
+    const MixerControl control = FindControl(mixer, componentType, controlType);
+    if (control.result != MMSYSERR_NOERROR)
+        return control.result;
+    MIXERCONTROLDETAILS details = Details(control, values);
+    const MMRESULT result = mixerGetControlDetailsA(mixer.Object(), &details,
+                                                    MIXER_GETCONTROLDETAILSF_VALUE | MIXER_OBJECTF_HMIXER);
+    if (result != MMSYSERR_NOERROR)
+        values[0] = values[1] = 0;
+    return result;
+}
+
+MMRESULT SetValues(DWORD componentType, DWORD controlType, DWORD values[2])
+{
+    CMixer mixer;
+    const MixerControl control = FindControl(mixer, componentType, controlType);
+    if (control.result != MMSYSERR_NOERROR)
+        return control.result;
+    MIXERCONTROLDETAILS details = Details(control, values);
+    return mixerSetControlDetails(mixer.Object(), &details, MIXER_SETCONTROLDETAILSF_VALUE | MIXER_OBJECTF_HMIXER);
+}
+
+} // namespace
+
+DWORD GetMixerVolume(DWORD dwComponentType)
+{
+    DWORD values[2];
+    GetValues(dwComponentType, MIXERCONTROL_CONTROLTYPE_VOLUME, values);
+    return ((values[0] & 0xFFFF) << 16) | (values[1] & 0xFFFF);
+}
+
+MMRESULT SetMixerVolume(DWORD dwComponentType, const DWORD* pdwVolume)
+{
+    if (pdwVolume == nullptr)
+        return MMSYSERR_INVALPARAM;
+    DWORD values[2] = {*pdwVolume >> 16, *pdwVolume & 0xFFFF};
+    return SetValues(dwComponentType, MIXERCONTROL_CONTROLTYPE_VOLUME, values);
+}
+
+MMRESULT SetMixerMute(DWORD dwComponentType, BYTE bMute)
+{
+    DWORD values[2] = {bMute, bMute};
+    return SetValues(dwComponentType, MIXERCONTROL_CONTROLTYPE_MUTE, values);
+}
+
+DWORD GetMixerMute(DWORD dwComponentType)
+{
+    DWORD values[2];
+    GetValues(dwComponentType, MIXERCONTROL_CONTROLTYPE_MUTE, values);
+    return values[0] | values[1];
+}
+
+void AppendLineCrLf(LPCSTR pszText, CString& rText)
+{
+    if (pszText != nullptr)
+        rText += pszText;
+    rText += "\r\n";
+}

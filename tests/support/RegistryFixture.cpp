@@ -1,0 +1,56 @@
+// tests/support/RegistryFixture.cpp
+#include "support/RegistryFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+FixtureValue Dword(const std::string& name, DWORD value)
+{
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = char((value >> (8 * i)) & 0xFF);
+    return {name, REG_DWORD, bytes};
+}
+
+FixtureValue Text(const std::string& name, const std::string& text)
+{
+    return {name, REG_SZ, text + std::string(1, '\0')};
+}
+
+FixtureValue Unterminated(const std::string& name, const std::string& text)
+{
+    return {name, REG_SZ, text};
+}
+
+FixtureValue Binary(const std::string& name, const std::string& bytes)
+{
+    return {name, REG_BINARY, bytes};
+}
+
+RegistryRoot::RegistryRoot()
+{
+    static int serial = 0;
+    m_path = "Software\\TaviskTests\\Machine" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial);
+    CRegistryKey::DeleteTree(HKEY_CURRENT_USER, m_path.c_str());
+    EXPECT_EQ(ERROR_SUCCESS, m_key.Create(HKEY_CURRENT_USER, m_path.c_str())) << m_path;
+}
+
+RegistryRoot::~RegistryRoot()
+{
+    m_key.Close();
+    CRegistryKey::DeleteTree(HKEY_CURRENT_USER, m_path.c_str());
+}
+
+void RegistryRoot::Write(const std::string& path, const std::vector<FixtureValue>& values)
+{
+    CRegistryKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(m_key.get(), path.c_str())) << path;
+    for (const FixtureValue& v : values) {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key.get(), v.name.c_str(), 0, v.type,
+                                                reinterpret_cast<const BYTE*>(v.data.data()), DWORD(v.data.size())))
+            << v.name;
+    }
+}
+
+} // namespace testsupport

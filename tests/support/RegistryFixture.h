@@ -1,0 +1,45 @@
+// tests/support/RegistryFixture.h
+// A private registry root for one test: a key under HKEY_CURRENT_USER that stands in for HKEY_LOCAL_MACHINE and is
+// removed with everything below it when the object goes; values written by type.
+#ifndef TAVISK_TESTS_SUPPORT_REGISTRYFIXTURE_H
+#define TAVISK_TESTS_SUPPORT_REGISTRYFIXTURE_H
+
+#include "framework/Framework.h"
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// One value: its name, its registry type and its bytes as stored.
+struct FixtureValue {
+    std::string name;
+    DWORD type;
+    std::string data;
+};
+
+FixtureValue Dword(const std::string& name, DWORD value);
+// A REG_SZ with its terminating zero; Unterminated stores the text without it.
+FixtureValue Text(const std::string& name, const std::string& text);
+FixtureValue Unterminated(const std::string& name, const std::string& text);
+FixtureValue Binary(const std::string& name, const std::string& bytes);
+
+class RegistryRoot {
+public:
+    RegistryRoot();
+    ~RegistryRoot();
+    RegistryRoot(const RegistryRoot&) = delete;
+    RegistryRoot& operator=(const RegistryRoot&) = delete;
+
+    HKEY Key() const { return m_key.get(); }
+    // Creates the key (with the keys above it) below the root and writes the values into it.
+    void Write(const std::string& path, const std::vector<FixtureValue>& values = {});
+
+private:
+    std::string m_path;
+    CRegistryKey m_key;
+};
+
+} // namespace testsupport
+
+#endif

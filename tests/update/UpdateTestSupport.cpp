@@ -1,0 +1,165 @@
+// tests/update/UpdateTestSupport.cpp
+#include <winsock2.h>
+
+#include "UpdateTestSupport.h"
+
+#include "Emu.h"
+#include "support/DriveRecords.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/Registry.h"
+#include "framework/Socket.h"
+#include "update/ScrambledText.h"
+#include "update/UpdateChecker.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace updatetest {
+
+namespace {
+
+int EnvInt(const char* pszName)
+{
+    const char* pszValue = std::getenv(pszName);
+    return pszValue != nullptr ? std::atoi(pszValue) : 0;
+}
+
+CString EnvText(const char* pszName)
+{
+    const char* pszValue = std::getenv(pszName);
+    return pszValue != nullptr ? CString(pszValue) : CString();
+}
+
+}
+
+int ServicePort()
+{
+    return EnvInt("TAVISK_UPDATE_PORT");
+}
+
+CString ServiceUrl(const char* pszPath)
+{
+    CString url;
+    url.Format("http://127.0.0.1:%d%s", ServicePort(), pszPath);
+    return url;
+}
+
+int ProxyPort()
+{
+    return EnvInt("TAVISK_PROXY_PORT");
+}
+
+CString ProxyUser()
+{
+    return EnvText("TAVISK_PROXY_USER");
+}
+
+CString ProxyPassword()
+{
+    return EnvText("TAVISK_PROXY_PASSWORD");
+}
+
+void StartSockets()
+{
+    static const BOOL bStarted = AfxSocketInit();
+    (void)bStarted;
+}
+
+// Binds a listening-free socket to port 0, reads the port and closes it again: nothing listens there afterwards.
+int ClosedPort()
+{
+    StartSockets();
+    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = ::inet_addr("127.0.0.1");
+    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    int nSize = sizeof address;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &nSize);
+    ::closesocket(s);
+    return ntohs(address.sin_port);
+}
+
+std::vector<std::string> ServiceRequests()
+{
+    std::vector<std::string> requests;
+    const char* pszLog = std::getenv("TAVISK_UPDATE_LOG");
+    if (pszLog == nullptr)
+        return requests;
+    std::ifstream log(pszLog, std::ios::binary);
+    std::string line;
+    while (std::getline(log, line)) {
+        const size_t nLength = static_cast<size_t>(std::atol(line.c_str()));
+        std::string request(nLength, '\0');
+        log.read(&request[0], static_cast<std::streamsize>(nLength));
+        if (static_cast<size_t>(log.gcount()) != nLength)
+            break;
+        requests.push_back(request);
+        log.get();   // the line end after the bytes
+    }
+    return requests;
+}
+
+void SetUpdatePath(const CString& strUrl)
+{
+    const CString strStored = ScrambleText(strUrl);
+    SetRawUpdatePath(REG_SZ, strStored.GetString(), strStored.GetLength());
+}
+
+void SetRawUpdatePath(DWORD dwType, const void* pData, DWORD nSize)
+{
+    CRegistryKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, kUpdatePathKey));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key.get(), kUpdatePathValue, 0, dwType,
+                                              static_cast<const BYTE*>(pData), nSize));
+}
+
+void RemoveUpdatePath()
+{
+    CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, kUpdatePathKey);
+}
+
+UpdateMachine::UpdateMachine() : m_pMachine(EmuStartMachine()), m_pSavedManager(g_pDriveManager), m_nNextLetter(3)
+{
+    m_Manager.m_nAccessMode = kAccessModeSpti;
+    g_pDriveManager = &m_Manager;
+}
+
+UpdateMachine::~UpdateMachine()
+{
+    g_pDriveManager = m_pSavedManager;
+    EmuRemoveDeviceIo();
+}
+
+CDeviceRecord& UpdateMachine::AddDrive(int nAdapter, const char* pszVendor, const char* pszProduct,
+                                       const char* pszRevision, int* pnDrive)
+{
+    const int nDrive = m_pMachine->AddDrive(pszVendor, pszProduct, pszRevision);
+    if (pnDrive != nullptr)
+        *pnDrive = nDrive;
+    const int nLetter = m_nNextLetter++;
+    m_pMachine->SetLetter(nLetter, DRIVE_CDROM, nDrive);
+    while (m_Manager.m_Adapters.GetSize() <= nAdapter)
+        m_Manager.m_Adapters.Add(CHostAdapter());
+    CHostAdapter& adapter = m_Manager.m_Adapters[nAdapter];
+    CDeviceRecord record = MakeRecord(nAdapter, static_cast<int>(adapter.m_Targets.GetSize()), nLetter);
+    std::strncpy(record.m_szVendor, pszVendor, 8);
+    std::strncpy(record.m_szProduct, pszProduct, 16);
+    std::strncpy(record.m_szRevision, pszRevision, 4);
+    CArray<CDeviceRecord> luns;
+    luns.Add(record);
+    adapter.m_Targets.Add(luns);
+    m_Manager.m_bInquireViaLetter[nLetter] = 1;
+    return Record(nAdapter, record.m_nTarget);
+}
+
+CDeviceRecord& UpdateMachine::Record(int nAdapter, int nTarget)
+{
+    return m_Manager.m_Adapters[nAdapter].m_Targets[nTarget][0];
+}
+
+}

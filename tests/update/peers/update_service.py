@@ -1,0 +1,216 @@
+#!/usr/bin/env python3
+# tests/update/peers/update_service.py — a scripted update service for the update-check tests, on 127.0.0.1 only.
+#
+# The request target's path picks the answer (a target in the absolute form a client sends to a proxy is read the
+# same way), so one server plays every behaviour a test needs:
+#   /echo...        200, the body is the request exactly as it arrived (its bytes up to a pause of 300 ms)
+#   /check...       the update service: the POST body "product=<identification>" (blanks as %20) is looked up in
+#                   the firmware file (lines "identification;version;third", the identification without trailing
+#                   blanks, or "@identification|answer" for an answer of any shape); an unknown drive gets
+#                   "<identification>;0.00;N/A"
+#   /status/<code>  that status with a reason phrase and no body
+#   /malformed      200 with a body that names no drive
+#   /nolength       200 with a body but no Content-Length line
+#   /lowercase      200 with "content-length: " in lower case
+#   /zero           200 whose 9-byte body holds a zero byte after "abc"
+#   /cut            200 announcing 10 bytes, sends 6, then closes
+#   /close          closes without a status line
+#   /silent         reads the request and never answers (until the client goes or the server ends)
+#   /slow/<ms>      waits that long, then answers as /check does
+#   /longheader     a 200 header of more than 4096 bytes
+#   /biglength      200 announcing 2,000,000,000 bytes, sends 5, then waits
+# Every request is also appended to the log file (if given) as "<length>\n<bytes>\n".
+#
+# usage: update_service.py --port-file FILE [--firmware FILE] [--log FILE] [--lifetime SECONDS]
+# The chosen port is written to the port file once the server listens. The server ends by itself after the
+# lifetime (default 300 s), so a test that dies cannot leave it behind for long.
+import argparse
+import os
+import socket
+import socketserver
+import threading
+import time
+import urllib.parse
+
+REASONS = {200: "OK", 302: "Found", 404: "Not Found", 407: "Proxy Authentication Required",
+           500: "Internal Server Error", 503: "Service Unavailable"}
+
+
+def read_request(conn):
+    """The request's bytes: the header, the body its Content-Length announces, and whatever follows within 300 ms."""
+    data = b""
+    conn.settimeout(10)
+    while b"\r\n\r\n" not in data:
+        chunk = conn.recv(4096)
+        if not chunk:
+            return data
+        data += chunk
+    head, _, rest = data.partition(b"\r\n\r\n")
+    length = 0
+    for line in head.split(b"\r\n"):
+        if line.lower().startswith(b"content-length:"):
+            try:
+                length = int(line.split(b":", 1)[1].strip())
+            except ValueError:
+                length = 0
+    while len(rest) < length:
+        chunk = conn.recv(4096)
+        if not chunk:
+            break
+        rest += chunk
+        data += chunk
+    conn.settimeout(0.3)
+    try:
+        while True:
+            chunk = conn.recv(4096)
+            if not chunk:
+                break
+            data += chunk
+    except socket.timeout:
+        pass
+    conn.settimeout(10)
+    return data
+
+
+def target_path(request):
+    line = request.split(b"\r\n", 1)[0].decode("latin-1")
+    parts = line.split(" ")
+    target = parts[1] if len(parts) > 1 else "/"
+    if "://" in target:
+        target = target.split("://", 1)[1]
+        slash = target.find("/")
+        target = target[slash:] if slash >= 0 else "/"
+    return target
+
+
+def request_body(request):
+    head, _, rest = request.partition(b"\r\n\r\n")
+    return rest.decode("latin-1")
+
+
+def answer(status, body=b"", length=True, extra=b""):
+    head = "HTTP/1.0 %d %s\r\n" % (status, REASONS.get(status, "Status"))
+    head = head.encode("latin-1") + b"Server: update-service\r\n" + extra
+    if length:
+        head += b"Content-Length: %d\r\n" % len(body)
+    return head + b"\r\n" + body
+
+
+class Handler(socketserver.BaseRequestHandler):
+    def handle(self):
+        conn = self.request
+        try:
+            request = read_request(conn)
+        except OSError:
+            return
+        self.server.record(request)
+        if not request:
+            return
+        path = target_path(request).lower()
+        try:
+            self.respond(conn, path, request)
+        except OSError:
+            pass
+
+    def check_answer(self, request):
+        body = request_body(request)
+        product = ""
+        for field in body.split("&"):
+            if field.startswith("product="):
+                product = urllib.parse.unquote(field[len("product="):].strip("\r\n"))
+        ident = product.strip()
+        line = self.server.firmware.get(ident, "%s;0.00;N/A" % ident)
+        return answer(200, line.encode("latin-1"))
+
+    def respond(self, conn, path, request):
+        if path.startswith("/echo"):
+            conn.sendall(answer(200, request))
+        elif path.startswith("/check"):
+            conn.sendall(self.check_answer(request))
+        elif path.startswith("/status/"):
+            code = int(path[len("/status/"):].split("?")[0] or "500")
+            conn.sendall(answer(code, length=False))
+        elif path.startswith("/malformed"):
+            conn.sendall(answer(200, b"<html>maintenance</html>"))
+        elif path.startswith("/nolength"):
+            conn.sendall(answer(200, b"QZ;9.99;N/A", length=False))
+        elif path.startswith("/lowercase"):
+            conn.sendall(answer(200, length=False, extra=b"content-length: 11\r\n") + b"QZ;9.99;N/A")
+        elif path.startswith("/zero"):
+            conn.sendall(answer(200, b"abc\0defgh"))
+        elif path.startswith("/cut"):
+            conn.sendall(answer(200, length=False, extra=b"Content-Length: 10\r\n") + b"123456")
+        elif path.startswith("/close"):
+            pass
+        elif path.startswith("/silent"):
+            self.wait_for_close(conn, 120)
+        elif path.startswith("/slow/"):
+            time.sleep(int(path[len("/slow/"):].split("?")[0].split("/")[0]) / 1000.0)
+            conn.sendall(self.check_answer(request))
+        elif path.startswith("/longheader"):
+            conn.sendall(answer(200, b"x", extra=b"X-Filler: " + b"f" * 5000 + b"\r\n"))
+        elif path.startswith("/biglength"):
+            conn.sendall(answer(200, length=False, extra=b"Content-Length: 2000000000\r\n") + b"12345")
+            self.wait_for_close(conn, 60)
+        else:
+            conn.sendall(answer(404, length=False))
+
+    @staticmethod
+    def wait_for_close(conn, seconds):
+        conn.settimeout(seconds)
+        try:
+            while conn.recv(4096):
+                pass
+        except OSError:
+            pass
+
+
+class Server(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def __init__(self, firmware, log):
+        super().__init__(("127.0.0.1", 0), Handler)
+        self.firmware = firmware
+        self.log = log
+        self.lock = threading.Lock()
+
+    def record(self, request):
+        if not self.log:
+            return
+        with self.lock, open(self.log, "ab") as f:
+            f.write(b"%d\n" % len(request) + request + b"\n")
+
+
+def load_firmware(path):
+    table = {}
+    if path and os.path.exists(path):
+        with open(path, encoding="latin-1") as f:
+            for line in f:
+                line = line.rstrip("\r\n")
+                if line.startswith("@"):
+                    key, _, raw = line[1:].partition("|")
+                    table[key] = raw
+                elif line and not line.startswith("#"):
+                    table[line.split(";", 1)[0]] = line
+    return table
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port-file", required=True)
+    parser.add_argument("--firmware")
+    parser.add_argument("--log")
+    parser.add_argument("--lifetime", type=float, default=300)
+    args = parser.parse_args()
+    server = Server(load_firmware(args.firmware), args.log)
+    threading.Timer(args.lifetime, lambda: os._exit(0)).start()
+    tmp = args.port_file + ".tmp"
+    with open(tmp, "w") as f:
+        f.write("%d\n" % server.server_address[1])
+    os.replace(tmp, args.port_file)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
