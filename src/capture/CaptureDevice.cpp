@@ -22,7 +22,7 @@ const LONG kDefaultWidth = 720;
 const LONG kDefaultHeight = 576;
 const DWORD kDefaultBitRate = 4000000;
 
-// The frame-interval data after a KSPROPERTY header, handed to the tuner as its instance data.
+// The bytes after a KSPROPERTY header, handed to the tuner as its instance data.
 template <class T>
 void* InstanceData(T& property)
 {

@@ -146,6 +146,27 @@ private:
     size_t m_position = 0;
 };
 
+class FakeWindowless final : public Counted<IVMRWindowlessControl9> {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
+    {
+        return Answer(iid, IID_IVMRWindowlessControl9, ppv);
+    }
+    HRESULT STDMETHODCALLTYPE GetNativeVideoSize(LONG*, LONG*, LONG*, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMinIdealVideoSize(LONG*, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMaxIdealVideoSize(LONG*, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetVideoPosition(const RECT*, const RECT*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetVideoPosition(RECT*, RECT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetAspectRatioMode(DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetAspectRatioMode(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetVideoClippingWindow(HWND) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RepaintVideo(HWND, HDC) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DisplayModeChanged() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetCurrentImage(BYTE**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetBorderColor(COLORREF) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetBorderColor(COLORREF*) override { return E_NOTIMPL; }
+};
+
 class FakeDevEnum final : public Counted<ICreateDevEnum> {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
@@ -263,10 +284,13 @@ FakeFilterLayout FileWriterLayout(FakeFileSink* pSink)
     return layout;
 }
 
+// The layout keeps one reference to its windowless control for as long as the stock list lives.
 FakeFilterLayout VideoRendererLayout()
 {
+    static FakeWindowless* windowless = new FakeWindowless;
     FakeFilterLayout layout;
     layout.pins = {Pin(L"VMR Input0", PINDIR_INPUT)};
+    layout.interfaces = {{IID_IVMRWindowlessControl9, static_cast<IVMRWindowlessControl9*>(windowless)}};
     return layout;
 }
 

@@ -52,6 +52,7 @@ FakeFilterLayout DvDecoderLayout();
 FakeFilterLayout SoundRendererLayout();
 FakeFilterLayout AviMuxLayout();
 FakeFilterLayout FileWriterLayout(FakeFileSink* pSink);
+// The video mixing renderer 9 with a windowless control that accepts what the manager sets.
 FakeFilterLayout VideoRendererLayout();
 FakeFilterLayout OneInOneOutLayout();   // a decoder or converter: "In" and "Out"
 

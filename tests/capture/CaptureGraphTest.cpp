@@ -166,6 +166,45 @@ TEST_F(GenericGraph, AudioPreviewThroughATeeAndCaptureOfBothPins)
     EXPECT_EQ(L"C:\\cam.avi", sink->fileName);
 }
 
+TEST_F(GenericGraph, OnlyACapturePinIsPreviewedThroughATee)
+{
+    if (fixture.Manager().UsesVmr7())
+        GTEST_SKIP() << "the fakes stand in for the video mixing renderer 9";
+    CFakeStockSeam seam({{CLSID_SmartTee, SmartTeeLayout()},
+                         {CLSID_VideoMixingRenderer9, VideoRendererLayout()},
+                         {CLSID_AviDest, AviMuxLayout()},
+                         {CLSID_FileWriter, FileWriterLayout(sink.get())}});
+    FakeFilterLayout layout;
+    layout.pins = {ConfiguredPin(L"Capture", MEDIATYPE_Video, &PIN_CATEGORY_CAPTURE, video.get())};
+    DeviceFilter device(layout, "Web Cam");
+    CGenericCaptureDevice generic(device.info, &fixture.Manager());
+    generic.m_bCapture2 = 1;
+    ASSERT_EQ(S_OK, generic.BuildPreviewCaptureGraph());
+    EXPECT_EQ((Steps{"-- Building basic graph --", " added: Web Cam", " added: SmartTee For Video",
+                     " connect pins: 'Capture' -> 'Input'", " added: Video Mixing Renderer9",
+                     " render: preview Video pin", " added: File Writer", " added: AVI Mux",
+                     " connect pins: 'Capture' -> 'Input 01'", " connect pins: 'AVI Out' -> 'in'"}),
+              fixture.BuildSteps());
+}
+
+TEST_F(GenericGraph, VideoPortPinIsThePreviewSource)
+{
+    if (fixture.Manager().UsesVmr7())
+        GTEST_SKIP() << "the fakes stand in for the video mixing renderer 9";
+    FakeRef<FakeStreamConfig> port;
+    port->current.majorType = MEDIATYPE_Video;
+    CFakeStockSeam seam({{CLSID_VideoMixingRenderer9, VideoRendererLayout()}});
+    FakeFilterLayout layout;
+    layout.pins = {ConfiguredPin(L"Capture", MEDIATYPE_Video, &PIN_CATEGORY_CAPTURE, video.get()),
+                   ConfiguredPin(L"VP", MEDIATYPE_Video, &PIN_CATEGORY_VIDEOPORT, port.get())};
+    DeviceFilter device(layout, "Web Cam");
+    CGenericCaptureDevice generic(device.info, &fixture.Manager());
+    ASSERT_EQ(S_OK, generic.BuildPreviewCaptureGraph());
+    EXPECT_EQ((Steps{"-- Building basic graph --", " added: Web Cam", " added: Video Mixing Renderer9",
+                     " render: preview Video pin"}),
+              fixture.BuildSteps());
+}
+
 TEST_F(GenericGraph, MissingSoundRendererClearsTheFlagAndTheBuildGoesOn)
 {
     CFakeStockSeam seam({{CLSID_SmartTee, SmartTeeLayout()}}, {CLSID_DSoundRender});

@@ -214,16 +214,16 @@ public:
                                                                                              : &bare;
         const HRESULT hr = pReceive->ReceiveConnection(this, offered);
         if (SUCCEEDED(hr))
-            m_layout.connected = true;
+            SetPeer(pReceive);
         return hr;
     }
-    HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override
+    HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE*) override
     {
         if (!m_layout.connectable)
             return E_NOTIMPL;
         if (m_layout.connected)
             return VFW_E_ALREADY_CONNECTED;
-        m_layout.connected = true;
+        SetPeer(pConnector);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Disconnect() override
@@ -231,16 +231,28 @@ public:
         if (!m_layout.connected)
             return S_FALSE;
         m_layout.connected = false;
+        SetPeer(nullptr);
         return S_OK;
     }
+    // The peer of a connection made here is held until the pin is disconnected.
+    void SetPeer(IPin* pPeer)
+    {
+        if (pPeer != nullptr)
+            pPeer->AddRef();
+        if (m_peer != nullptr)
+            m_peer->Release();
+        m_peer = pPeer;
+        m_layout.connected = pPeer != nullptr || m_layout.connected;
+    }
+    IPin* m_peer = nullptr;
     HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** ppPin) override
     {
         if (!m_layout.connected) {
             *ppPin = nullptr;
             return VFW_E_NOT_CONNECTED;
         }
-        *ppPin = this;   // a stand-in peer
-        AddRef();
+        *ppPin = m_peer != nullptr ? m_peer : this;   // a stand-in peer for a pin laid out as connected
+        (*ppPin)->AddRef();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE*) override { return VFW_E_NOT_CONNECTED; }
