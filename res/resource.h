@@ -6,6 +6,9 @@
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
+// The transfer-rate test windows
+#include "TransferResource.h"
+
 #endif
 
 // Dialog templates
@@ -157,5 +160,8 @@
 #define IDS_DDV_INT_RANGE               0xF100
 #define IDS_DDV_INT                     0xF101
 #define IDS_DDV_MAX_CHARS               0xF102
+
+// The transfer-rate test windows
+#include "TransferResource.h"
 
 #endif

@@ -100,11 +100,6 @@ void CMainDlg::ResetProxySettings()
     m_proxy.useProxy = 0;
 }
 
-// Not written yet: will create the test window and its four transfer-rate pages (once per dialog object).
-void CMainDlg::CreateTestWindows()
-{
-}
-
 void CMainDlg::SetReportTabStops()
 {
     m_list.SendMessage(LB_SETTABSTOPS, 4, reinterpret_cast<LPARAM>(kReportTabStops));
@@ -160,10 +155,6 @@ void CMainDlg::DeleteDriveManager()
 {
     delete g_pDriveManager;
     g_pDriveManager = NULL;     // no later user may reach the deleted object
-}
-
-void CMainDlg::DeleteTestWindows()
-{
 }
 
 // The device objects go before the graph releases the descriptors they point to; then the manager closes its
@@ -239,10 +230,6 @@ HICON CMainDlg::OnQueryDragIcon()
     return m_hIcon;
 }
 
-void CMainDlg::OnRefresh()
-{
-}
-
 // The automatic update check starts once per OnInitDialog.
 void CMainDlg::OnTimer(UINT_PTR nIDEvent)
 {
@@ -278,35 +265,7 @@ void CMainDlg::OnExit()
     OnCancel();
 }
 
-BOOL CMainDlg::OnDeviceChange(UINT nEventType, DWORD_PTR dwData)
-{
-    return 0;
-}
-
 void CMainDlg::OnPreferences()
 {
 }
 
-LRESULT CMainDlg::OnTestDriveChanged(WPARAM wParam, LPARAM lParam)
-{
-    return 0;
-}
-
-LRESULT CMainDlg::OnTestKindChanged(WPARAM wParam, LPARAM lParam)
-{
-    return 0;
-}
-
-void CMainDlg::OnShowFunctions()
-{
-}
-
-void CMainDlg::OnSize(UINT nType, int cx, int cy)
-{
-    Default();
-}
-
-void CMainDlg::OnGetMinMaxInfo(MINMAXINFO* lpMMI)
-{
-    Default();
-}

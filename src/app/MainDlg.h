@@ -150,6 +150,10 @@ private:
     BOOL DeferCloseForUpdateCheck();
     void DeleteTestWindows();
     void DeleteCaptureSide();
+
+    // The test page for the current drive's medium and the test kind goes into the test window.
+    void ShowPageForMedium();
+    void SwapTestPage(CDialog* pOldPage, CDialog* pNewPage);
 };
 
 #endif

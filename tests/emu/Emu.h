@@ -250,6 +250,14 @@ struct CEmuHandlerRegistrar {
 #define EMU_CORE_HANDLER(opcode, fn) \
     static CEmuHandlerRegistrar EMU_CONCAT(g_emuHandler_, __LINE__)(opcode, fn, kEmuPriorityCore)
 
+// Command timing (EmuTiming.cpp): after a command's handler the machine asks the hook how many virtual
+// microseconds the command takes beyond the drive's fixed delay, given the virtual time it arrived; after moving
+// its clock on it lets the engine pace the thread in real-time mode.
+typedef uint64_t (*EmuTimingHook)(EmuCommand& command, uint64_t nArrivalUs);
+void EmuSetTimingHook(EmuTimingHook pfnHook);
+EmuTimingHook EmuGetTimingHook();
+void EmuPaceToVirtualTime(uint64_t nVirtualUs);
+
 // Helpers for handlers
 void EmuBuildInquiry(const CEmuDrive& drive, uint8_t* pAnswer96);   // the drive's 96-byte INQUIRY answer
 

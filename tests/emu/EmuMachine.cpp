@@ -521,6 +521,9 @@ EmuScsiResult CEmuMachine::ExecuteScsi(const EmuScsiRequest& request)
             command.CheckCondition(5, 0x20, 0x00);
     }
 
+    if (EmuTimingHook pfnTiming = EmuGetTimingHook())
+        command.nExtraDelayUs += pfnTiming(command, m_nTimeUs);
+
     result.nStatus = command.nStatus;
     result.nTransferred = command.nStatus == kEmuStatusGood ? command.nTransferred : 0;
     if (command.nStatus != kEmuStatusGood) {
@@ -532,5 +535,6 @@ EmuScsiResult CEmuMachine::ExecuteScsi(const EmuScsiRequest& request)
     std::memcpy(entry.sense, result.sense, sizeof(entry.sense));
     AppendLog(entry, pDataOut, request.nLength);
     m_nTimeUs += uint64_t(pDrive->GetInt(EMU_KEY_DELAY_US, 0)) + command.nExtraDelayUs;
+    EmuPaceToVirtualTime(m_nTimeUs);
     return result;
 }

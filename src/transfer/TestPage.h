@@ -1,0 +1,194 @@
+// src/transfer/TestPage.h
+// The frame the four test pages share: a modeless child dialog shown inside the test window with the value labels
+// (start, end, current), the progress bar that sweeps while a run is active, Start/Stop, View Log, Preferences and
+// "?", tooltips, and the handling of the progress codes its worker sends. What differs between the pages (ids,
+// texts, formats, the progress message) comes from a table of traits; what each test does between Start and its
+// last progress message belongs to the page classes of the tests.
+#ifndef TAVISK_TRANSFER_TESTPAGE_H
+#define TAVISK_TRANSFER_TESTPAGE_H
+
+#include "controls/LabelCtrl.h"
+#include "drive/DeviceRecord.h"
+#include "framework/Framework.h"
+#include "resource.h"
+#include "framework/ToolTipCtrl.h"
+#include "transfer/ResultTexts.h"
+#include "transfer/TestMessages.h"
+#include "transfer/TestResultsDlg.h"
+#include "transfer/TestRunRing.h"
+#include "transfer/TransferRateSettings.h"
+
+#include <memory>
+
+class CTestPageDlg;
+
+// What differs between the four pages.
+struct TestPageTraits {
+    TestPageKind kind;
+    UINT nIDTemplate;
+    UINT nStartId;
+    UINT nViewLogId;
+    UINT nSpeedId;
+    UINT nStartValueId, nEndValueId, nCurrentValueId;
+    UINT nGraphId, nScaleId;
+    UINT nProgressMessage;
+    const char* pszSpeedFormat;       // current and average value labels
+    UINT nErrorTextId;                // the error message's format
+    bool bErrorAtMsf;                 // the failing address as minutes, seconds and frames (else a sector number)
+    UINT nTestNameId;                 // "?" title and message-box captions
+    UINT nHelpTextId;                 // "?" text
+    const char* pszWindowCaption;     // the test window's caption while the page is shown
+    bool bWritePage;
+};
+
+const TestPageTraits& GetTestPageTraits(TestPageKind kind);
+
+// The state a page shares with the worker of its run. The worker reads the stop byte before every drive command
+// and reports only by sending the page's progress message.
+struct TestWorkerState {
+    CDeviceRecord record;             // the drive under test (sense data of the worker's commands lands here)
+    HWND hPage = nullptr;
+    volatile BYTE stop = 0;
+    BYTE firstSample = 0;
+    BYTE printing = 0;
+    volatile LONG currentLba = 0;
+    LONG sampleCount = 0;
+    LARGE_INTEGER frequency = {};
+    DWORD startTick = 0;
+    DWORD endTick = 0;
+    TestRunRing* pRing = nullptr;
+    CTestPageDlg* pPage = nullptr;
+};
+
+// The drive queries of a page, as a table whose default asks the drive manager. Tests replace it.
+struct TestPageDriveCalls {
+    // Fills what FormatResults writes about the drive (bFull: the disc part too).
+    void (*pfnGatherResultFacts)(CTestPageDlg& page, bool bFull, ResultDriveFacts& facts);
+    // The sense text of the worker's record, " (code %06lX)" included.
+    CString (*pfnSenseMessage)(const CDeviceRecord& record);
+    void (*pfnCloseDriveHandle)(const CDeviceRecord& record);
+    // TEST UNIT READY: 1 when the drive is ready.
+    int (*pfnTestUnitReady)(CDeviceRecord& record);
+};
+// Installs a table (kept by pointer); null restores the real calls. Returns the table in use before.
+const TestPageDriveCalls* SetTestPageDriveCalls(const TestPageDriveCalls* pCalls);
+
+class CTestPageDlg : public CDialog {
+public:
+    CTestPageDlg(TestPageKind kind, CWnd* pTestWindow);
+    ~CTestPageDlg() override;
+
+    const TestPageTraits& Traits() const { return m_traits; }
+    TestRunRing& Ring() { return *m_pRing; }
+    TestWorkerState& WorkerState() { return m_worker; }
+
+    // The shared integers of the main dialog (1 while any run is active; the Preferences start page) and the
+    // transfer-rate settings it loads and saves.
+    void SetSharedState(int* pTestRunning, int* pPrefStartPage, TransferRateSettings* pSettings = nullptr);
+    // The drive-letter index of the page's drive.
+    int GetDriveIndex() const { return m_currentDrive.m_nDriveLetter; }
+    bool IsRunning() const { return m_bRunning != 0; }
+    bool IsActive() const { return m_bActive != 0; }
+    bool IsErasePending() const { return m_bErasePending != 0; }
+    void SetTestWindow(CWnd* pTestWindow) { m_pTestWindow = pTestWindow; }
+
+    // Fills the current run's texts: the drive part at the start of a run, everything at its normal end.
+    virtual void FormatResults(bool bFull);
+    // The run's measured facts for the result texts (statistics of the ring, tick counts, the page's settings).
+    virtual ResultRunFacts RunFacts() const;
+
+    // The page's drive, overwritten by the main dialog whenever a drive is chosen in the test window.
+    CDeviceRecord m_currentDrive;
+
+    BEGIN_MSG_MAP(CTestPageDlg)
+        ON_MESSAGE(m_traits.nProgressMessage, OnTestProgressMessage)
+        ON_BN_CLICKED(m_traits.nStartId, OnStartButton)
+        ON_BN_CLICKED(m_traits.nViewLogId, OnViewLog)
+        ON_BN_CLICKED(IDC_TP_HELP, OnHelpButton)
+        ON_BN_CLICKED(IDC_TP_PREFERENCES, OnPreferences)
+        ON_CBN_SELCHANGE(m_traits.nSpeedId, OnSpeedChanged)
+        ON_WM_TIMER()
+        ON_WM_SHOWWINDOW()
+    END_MSG_MAP()
+
+    // Progress of the run (the handler of the page's progress message). Returns 0.
+    LRESULT OnTestProgress(WPARAM nCode, LPARAM nValue);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnCancel() override;   // Esc inside a page does nothing
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // Start/Stop. While a run's worker is alive the button stops it; otherwise the test's OnStart runs.
+    void OnStartButton();
+    // The test's own Start: its checks and set-up, then BeginRun. The frame alone starts nothing.
+    virtual void OnStart();
+    // The start frame once the test's checks have passed: the slot, the button, the flags, the labels, the
+    // shared integer, the progress sweep, the tick count and the worker. FALSE when the worker could not start
+    // (the page is idle again).
+    bool BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam);
+    // Stop pressed while the run is running.
+    virtual void RequestStop();
+    // Write pages: the drive sequence at the end of a run, before the page returns to idle.
+    virtual void OnRunEnding(int nCode);
+    // The speed combo box for the page's drive: filled whenever the page is shown or hidden, applied when the
+    // user picks a speed.
+    virtual void FillSpeedCombo();
+    virtual void OnSpeedChanged();
+    // A sample arrived (the graph plots it).
+    virtual void OnSampleStored(int32_t nValue);
+    // Write pages: while a rewritable disc is blanked before a test, IDT_ERASE_POLL asks every second whether the
+    // drive is ready again; then Start runs again.
+    void BeginErasePoll();
+    virtual void OnErasePoll();
+    // The information dialog of "?"; a seam for tests.
+    virtual void ShowTestInformation(const CString& strTitle, const CString& strText);
+
+    void OnViewLog();
+    void OnHelpButton();
+    void OnPreferences();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnShowWindow(BOOL bShow, UINT nStatus);
+
+    // Parts of the progress handling.
+    void StopProgressAnimation();
+    void EndRun();                       // flags, shared integer, test window notice
+    void SetStartButtonText(UINT nTextId);
+    CString SpeedText(int32_t nValue) const;
+    CString ErrorMessage() const;
+
+    const TestPageTraits& m_traits;
+    CWnd* m_pTestWindow;
+    int* m_pTestRunning = nullptr;
+    int* m_pPrefStartPage = nullptr;
+    TransferRateSettings* m_pSettings = nullptr;
+    TransferRateSettings m_ownSettings;   // used until the main dialog hands over its settings
+    std::unique_ptr<CFont> m_pFont;
+    std::unique_ptr<CToolTipCtrl> m_pToolTip;
+    std::unique_ptr<TestRunRing> m_pRing;
+    TestWorkerState m_worker;
+
+    CComboBox m_speedCombo;
+    CButton m_startButton;
+    CButton m_viewLogButton;
+    CButton m_helpButton;
+    CButton m_preferencesButton;
+    CLabelCtrl m_startValue;
+    CLabelCtrl m_endValue;
+    CLabelCtrl m_currentValue;
+    CLabelCtrl m_msfValue;       // CD write only
+    CLabelCtrl m_lbaValue;       // CD write only
+    CProgressCtrl m_progress;
+
+    UINT_PTR m_nProgressTimer = 0;
+    int m_nProgressCounter = 0;
+    BYTE m_bRunning = 0;
+    BYTE m_bActive = 0;
+    BYTE m_bErasePending = 0;
+
+private:
+    LRESULT OnTestProgressMessage(WPARAM wParam, LPARAM lParam) { return OnTestProgress(wParam, lParam); }
+};
+
+#endif
