@@ -363,8 +363,8 @@ CString CDriveManager::GetDvdMediaSpeedText(CDeviceRecord& record, BOOL bHighest
             memset(r, 0, sizeof(r));
             if (ReadDiscStructure(record, 0x0E, 0, 0, 1000, r) != kExecCompleted)
                 return CString("-");
-            have = true;
         }
+        // The fields the drive announces, but never past the 1000 bytes asked for.
         int length = int(GetBe16(r));
         int fields = (length - 2) / 8;
         int bound = (1000 - 4) / 8;
