@@ -6,6 +6,8 @@
 #include "capture/CaptureSection.h"
 #include "capture/CaptureStartup.h"
 #include "drive/DriveManager.h"
+#include "report/HardwareSection.h"
+#include "report/SystemInfo.h"
 
 #include <new>
 
@@ -135,6 +137,7 @@ void CMainDlg::SetCaption()
 void CMainDlg::CreateCaptureSide()
 {
     g_pGraphManager = CreateStartupGraphManager();
+    g_pCaptureDeviceList = CreateStartupDeviceList(g_pGraphManager);
 }
 
 // Neither back end started: the message (with the application's name as caption), then the dialog closes itself
@@ -161,20 +164,23 @@ void CMainDlg::DeleteDriveManager()
 // logs.
 void CMainDlg::DeleteCaptureSide()
 {
-    DestroyGraphManager(g_pGraphManager);
+    DestroyCaptureSide(g_pGraphManager, g_pCaptureDeviceList);
     g_pGraphManager = NULL;
+    g_pCaptureDeviceList = NULL;
 }
 
+// The processor and memory lines, then one block per host adapter; the maker's drives' media parts only while
+// the user has not gone on past the old-ASPI warning.
 void CMainDlg::BuildSystemInfo()
 {
     m_arrSystem.RemoveAll();
-    for (int i = 0; i < kMaxAdapterBlocks; ++i)
-        m_arrAdapters[i].RemoveAll();
+    AppendProcessorAndMemoryLines(m_arrSystem);
+    BuildAdapterBlocks(m_arrAdapters, g_bReportMediaDetails != 0);
 }
 
 void CMainDlg::BuildStratafitInfo()
 {
-    m_arrStratafit.RemoveAll();
+    BuildStratafitListing(m_arrStratafit);
 }
 
 // The video-capture devices enumerated at start, with their drivers and the sibling product's settings.

@@ -4,10 +4,12 @@
 #ifndef TAVISK_TRANSFER_TESTPAGES_H
 #define TAVISK_TRANSFER_TESTPAGES_H
 
+#include "transfer/CdWriteTest.h"
 #include "transfer/ReadTestWorker.h"
 #include "transfer/TestPage.h"
 
 #include <memory>
+#include <vector>
 
 class CDvdReadTestDlg : public CTestPageDlg {
 public:
@@ -60,10 +62,26 @@ public:
     END_MSG_MAP()
 };
 
+// What the CD write worker needs beyond the frame's worker state; set by Start, read by the worker.
+struct CdWriteJob {
+    TestWorkerState* pState = nullptr;
+    long nTotalSectors = -1;
+    long nTestLength = -1;
+    int nSampleLength = 0;
+    bool bMode1 = true;
+    std::vector<BYTE> image;   // the data of the first block (Mode 1) or of every block (audio)
+    std::vector<BYTE> zeros;   // every other block of a Mode 1 run, and the pregap
+};
+
+// The worker of a CD write run: the pregap, then the timed samples (see CdWriteTestDlg.cpp).
+UINT __cdecl CdWriteTestThread(LPVOID pParam);
+
 class CCdWriteTestDlg : public CTestPageDlg {
 public:
-    explicit CCdWriteTestDlg(CWnd* pTestWindow) : CTestPageDlg(kTestPageCdWrite, pTestWindow) {}
+    explicit CCdWriteTestDlg(CWnd* pTestWindow);
     ResultRunFacts RunFacts() const override;
+    const CdWriteJob& Job() const { return m_job; }
+    const CString& DiscMakerText() const { return m_strDiscMaker; }
 
     BEGIN_MSG_MAP(CCdWriteTestDlg)
         ON_WM_SHOWWINDOW()
@@ -74,6 +92,22 @@ protected:
     // The CD write page shows "&Start" at the first press.
     void RequestStop() override;
     void OnShowWindow(BOOL bShow, UINT nStatus);
+    void OnStart() override;
+    void OnRunEnding(int nCode) override;
+    // True when a usable blank disc is in the drive. A non-blank CD-RW the user agrees to erase leaves the erase
+    // pending and returns false.
+    bool CheckMedia();
+
+private:
+    int MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument = nullptr);
+    void WaitUntilReady(DWORD nMilliseconds);
+    bool EjectsAfterSimulation();
+
+    CueSheetEntry m_mode1Sheet[kCueSheetEntries];
+    CueSheetEntry m_cddaSheet[kCueSheetEntries];
+    CString m_strDiscMaker;
+    bool m_bRunSimulate = false;
+    CdWriteJob m_job;
 };
 
 #endif

@@ -214,6 +214,7 @@ struct EmuCommand {
     int nStatus;                 // kEmuStatusGood unless CheckCondition was called
     uint8_t sense[18];
     uint64_t nExtraDelayUs;      // handler may add virtual time (e.g. a slow medium)
+    uint64_t nArrivalUs;         // virtual time when the command arrived
 
     // Copies the answer into the host buffer like a real drive: never more than the allocation length. The
     // answer's own length fields must report the full length (nFullLength is what the drive holds).
@@ -266,5 +267,8 @@ void EmuBuildInquiry(const CEmuDrive& drive, uint8_t* pAnswer96);   // the drive
 // module, installed at start-up.
 typedef bool (*EmuMediumHook)(EmuCommand& command);
 void EmuSetMediumHook(EmuMediumHook pfnHook);
+// A further model asked before the medium hook and the handlers (EmuWrite.cpp: the writer's engine, active on
+// drives that hold a recordable disc). Same contract as the medium hook.
+void EmuSetWriterHook(EmuMediumHook pfnHook);
 
 #endif

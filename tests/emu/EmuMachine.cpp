@@ -59,6 +59,13 @@ EmuHandler EmuGetHandler(uint8_t nOpcode)
 
 static EmuMediumHook g_pfnMediumHook = nullptr;
 
+static EmuMediumHook g_pfnWriterHook = nullptr;
+
+void EmuSetWriterHook(EmuMediumHook pfnHook)
+{
+    g_pfnWriterHook = pfnHook;
+}
+
 void EmuSetMediumHook(EmuMediumHook pfnHook)
 {
     g_pfnMediumHook = pfnHook;
@@ -498,6 +505,7 @@ EmuScsiResult CEmuMachine::ExecuteScsi(const EmuScsiRequest& request)
     }
     command.nAllocation = request.nLength;
     command.nStatus = kEmuStatusGood;
+    command.nArrivalUs = m_nTimeUs;
 
     bool bScripted = false;
     auto queue = m_SenseQueues.find(request.nDrive);
@@ -512,7 +520,8 @@ EmuScsiResult CEmuMachine::ExecuteScsi(const EmuScsiRequest& request)
             break;
         }
     }
-    bool bAnswered = bScripted || (g_pfnMediumHook != nullptr && g_pfnMediumHook(command));
+    bool bAnswered = bScripted || (g_pfnWriterHook != nullptr && g_pfnWriterHook(command)) ||
+                     (g_pfnMediumHook != nullptr && g_pfnMediumHook(command));
     if (!bAnswered) {
         EmuHandler pfnHandler = EmuGetHandler(cdb[0]);
         if (pfnHandler != nullptr)

@@ -1,0 +1,404 @@
+// tests/emu/EmuWrite.cpp
+// The writer's engine for recordable CDs (see EmuWrite.h). It answers, before the other handlers, the commands
+// whose answers depend on the recordable disc: the disc's state (READ CAPACITY, ATIP, disc and track information),
+// the recording (SEND CUE SHEET, WRITE(10), SYNCHRONIZE CACHE), BLANK, the medium lock, and the not-ready periods
+// of blanking and loading. Everything else (INQUIRY, mode pages, speeds, the tray) goes on to the handlers.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "Emu.h"
+#include "EmuWrite.h"
+
+namespace {
+
+const int64_t kDefaultLeadIn = 97 * 4500 + 26 * 75 + 66;
+const int64_t kDefaultLastLeadOut = 79 * 4500 + 59 * 75 + 74;
+const int64_t kRawSector = 2352;
+
+int64_t Key(const CEmuDrive& drive, const char* pszKey, int64_t nDefault) { return drive.GetInt(pszKey, nDefault); }
+
+int32_t Be32(const uint8_t* p)
+{
+    return int32_t((uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]);
+}
+
+void PutBe32(uint8_t* p, uint32_t v)
+{
+    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+}
+
+void PutMsf(uint8_t* p, int64_t nFrames)
+{
+    p[0] = uint8_t(nFrames / 4500);
+    p[1] = uint8_t((nFrames % 4500) / 75);
+    p[2] = uint8_t(nFrames % 75);
+}
+
+bool IsBlank(const CEmuDrive& drive) { return Key(drive, "write.recorded", 0) == 0; }
+
+// Write speed in hundredths of X.
+int64_t SpeedX100(const CEmuDrive& drive)
+{
+    int64_t nSpeed = Key(drive, "write.speedX100", 0);
+    if (nSpeed > 0)
+        return nSpeed;
+    if (const std::vector<uint8_t>* pPage = drive.GetBytes("mode.page.2A")) {
+        if (pPage->size() >= 22) {
+            int64_t nKbs = (int64_t((*pPage)[20]) << 8) | (*pPage)[21];
+            if (nKbs >= 176)
+                return nKbs / 176 * 100;
+        }
+    }
+    return 400;
+}
+
+// Sectors per microsecond at the drive's write speed.
+double RatePerUs(const CEmuDrive& drive) { return double(SpeedX100(drive)) * 75.0 / 100.0 / 1e6; }
+
+bool AnswerNotReady(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    if (int64_t(command.nArrivalUs) < Key(drive, "write.notReadyUntilUs", 0)) {
+        command.CheckCondition(2, 0x04, uint8_t(Key(drive, "write.notReadyAscq", 7)));
+        return true;
+    }
+    if (Key(drive, "write.attention", 0) != 0) {
+        drive.SetInt("write.attention", 0);
+        command.CheckCondition(6, 0x28, 0x00);
+        return true;
+    }
+    return false;
+}
+
+void HandleReadCapacity(EmuCommand& command)
+{
+    const CEmuDrive& drive = *command.pDrive;
+    uint8_t answer[8];
+    int64_t nRecorded = Key(drive, "write.recorded", 0);
+    PutBe32(answer, uint32_t(nRecorded > 0 ? nRecorded - 1 : 0));
+    PutBe32(answer + 4, 2048);
+    command.Reply(answer, sizeof(answer));
+}
+
+// READ TOC format 4: the ATIP. A blank disc has no other TOC format; a recorded one leaves them to the TOC handler.
+bool HandleReadToc(EmuCommand& command)
+{
+    const CEmuDrive& drive = *command.pDrive;
+    int nFormat = command.cdb[2] & 0x0F;
+    if (nFormat == 0)
+        nFormat = command.cdb[9] >> 6;
+    if (nFormat != 4) {
+        if (!IsBlank(drive))
+            return false;
+        command.CheckCondition(5, 0x24, 0x00);
+        return true;
+    }
+    uint8_t answer[28] = {};
+    answer[1] = 26;
+    answer[4] = 0x80;                                  // writing power
+    answer[6] = Key(drive, "write.disc", 0) == kEmuWriteCdRw ? 0x40 : 0x00;   // disc type: rewritable
+    PutMsf(answer + 8, Key(drive, "write.leadInFrames", kDefaultLeadIn));
+    PutMsf(answer + 12, Key(drive, "write.lastLeadOut", kDefaultLastLeadOut));
+    command.Reply(answer, sizeof(answer));
+    return true;
+}
+
+void HandleDiscInformation(EmuCommand& command)
+{
+    const CEmuDrive& drive = *command.pDrive;
+    uint8_t answer[34] = {};
+    answer[1] = 32;
+    const bool bErasable = Key(drive, "write.disc", 0) == kEmuWriteCdRw;
+    answer[2] = uint8_t((IsBlank(drive) ? 0x00 : 0x0E) | (bErasable ? 0x10 : 0x00));
+    answer[3] = 1;
+    answer[4] = 1;
+    answer[5] = 1;
+    answer[6] = 1;
+    answer[7] = 0x20;                                  // unrestricted use
+    PutMsf(answer + 17, Key(drive, "write.leadInFrames", kDefaultLeadIn));
+    PutMsf(answer + 21, Key(drive, "write.lastLeadOut", kDefaultLastLeadOut));
+    uint32_t nAllocation = (uint32_t(command.cdb[7]) << 8) | command.cdb[8];
+    if (command.nAllocation > nAllocation)
+        command.nAllocation = nAllocation;
+    command.Reply(answer, sizeof(answer));
+}
+
+void HandleTrackInformation(EmuCommand& command)
+{
+    const CEmuDrive& drive = *command.pDrive;
+    uint8_t answer[36] = {};
+    answer[1] = 34;
+    answer[2] = 1;
+    answer[3] = 1;
+    const int64_t nRecorded = Key(drive, "write.recorded", 0);
+    const int64_t nFree = Key(drive, "write.lastLeadOut", kDefaultLastLeadOut) - 150;
+    if (nRecorded == 0) {
+        answer[6] = 0x40;                              // blank
+        answer[7] = 0x01;                              // next writable address valid
+        PutBe32(answer + 16, uint32_t(nFree));
+    } else {
+        answer[5] = uint8_t(Key(drive, "write.recordedMode", 0x11) == 0 ? 0x00 : 0x04);
+        PutBe32(answer + 24, uint32_t(nRecorded));
+    }
+    uint32_t nAllocation = (uint32_t(command.cdb[7]) << 8) | command.cdb[8];
+    if (command.nAllocation > nAllocation)
+        command.nAllocation = nAllocation;
+    command.Reply(answer, sizeof(answer));
+}
+
+// The write-parameters page of a MODE SELECT: write types beyond raw are refused; the page itself is stored by the
+// mode-page handler.
+bool CheckModeSelect(EmuCommand& command)
+{
+    const uint8_t* pData = nullptr;
+    uint32_t nLength = command.nDataOutLength;
+    pData = command.pDataOut;
+    if (pData == nullptr)
+        return false;
+    const bool bTen = command.cdb[0] == 0x55;
+    uint32_t nHeader = bTen ? 8 : 4;
+    if (nLength < nHeader)
+        return false;
+    uint32_t nDescriptor = bTen ? ((uint32_t(pData[6]) << 8) | pData[7]) : pData[3];
+    uint32_t nPage = nHeader + nDescriptor;
+    if (nPage + 3 > nLength || (pData[nPage] & 0x3F) != 0x05)
+        return false;
+    if ((pData[nPage + 2] & 0x0F) > 3) {
+        command.CheckCondition(5, 0x26, 0x02);
+        return true;
+    }
+    return false;
+}
+
+const uint8_t* WriteParametersPage(const CEmuDrive& drive)
+{
+    const std::vector<uint8_t>* pPage = drive.GetBytes("mode.page.05");
+    return pPage != nullptr && pPage->size() >= 4 ? pPage->data() : nullptr;
+}
+
+// 5D 00 00 00 00 00 length(6-8) 00: the cue sheet of a Session-At-Once recording.
+void HandleSendCueSheet(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    const uint32_t nLength = (uint32_t(command.cdb[6]) << 16) | (uint32_t(command.cdb[7]) << 8) | command.cdb[8];
+    const uint8_t* pSheet = nullptr;
+    const uint32_t nGot = command.DataOut(&pSheet);
+    const uint8_t* pPage = WriteParametersPage(drive);
+    if (Key(drive, "write.refuseCueSheet", 0) != 0 || nLength == 0 || nLength % 8 != 0 || nGot < nLength ||
+        pSheet == nullptr) {
+        command.CheckCondition(5, 0x26, 0x00);
+        return;
+    }
+    if (pPage == nullptr || (pPage[2] & 0x0F) != 0x02 || !IsBlank(drive)) {
+        command.CheckCondition(5, 0x2C, 0x00);   // not a Session-At-Once set-up, or the disc is not blank
+        return;
+    }
+    int64_t nLeadOut = -1;
+    uint8_t nTrackForm = 0xFF;
+    for (uint32_t i = 0; i < nLength; i += 8) {
+        const uint8_t* e = pSheet + i;
+        const int64_t nFrames = e[5] * 4500 + e[6] * 75 + e[7];
+        if (e[1] == 0xAA)
+            nLeadOut = nFrames;
+        else if (e[1] == 1 && e[2] == 0 && nFrames != 0)
+            nLeadOut = -2;                           // the pregap must start at 00:00:00
+        else if (e[1] == 1 && e[2] == 1) {
+            if (nFrames != 150)
+                nLeadOut = -2;
+            nTrackForm = e[3];
+        }
+    }
+    const int64_t nLimit = Key(drive, "write.lastLeadOut", kDefaultLastLeadOut) + Key(drive, "write.overburn", 0);
+    if (nLeadOut < 150 || nTrackForm == 0xFF || nLeadOut > nLimit) {
+        command.CheckCondition(5, 0x26, 0x00);
+        return;
+    }
+    drive.SetInt("write.phase", kEmuWriteCueSent);
+    drive.SetInt("write.next", -150);
+    drive.SetInt("write.end", nLeadOut - 150);
+    drive.SetInt("write.form", nTrackForm);
+    drive.SetInt("write.simulate", (pPage[2] & 0x10) != 0 ? 1 : 0);
+    drive.SetInt("write.bufe", (pPage[2] & 0x40) != 0 ? 1 : 0);
+}
+
+// 2A 00 lba(2-5) 00 count(7-8) 00 with count * 2352 bytes, strictly in order from -150.
+void HandleWrite10(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    const int64_t nPhase = Key(drive, "write.phase", kEmuWriteIdle);
+    const int64_t nLba = Be32(command.cdb + 2);
+    const int64_t nCount = (int64_t(command.cdb[7]) << 8) | command.cdb[8];
+    const uint8_t* pData = nullptr;
+    const uint32_t nGot = command.DataOut(&pData);
+    if (nPhase == kEmuWriteFailed) {
+        command.CheckCondition(3, 0x0C, 0x09);
+        return;
+    }
+    if (nPhase != kEmuWriteCueSent && nPhase != kEmuWriteRecording) {
+        command.CheckCondition(5, 0x2C, 0x00);
+        return;
+    }
+    if (nLba != Key(drive, "write.next", 0) || nLba + nCount > Key(drive, "write.end", 0)) {
+        command.CheckCondition(5, 0x21, 0x00);
+        return;
+    }
+    if (int64_t(nGot) != nCount * kRawSector) {
+        command.CheckCondition(5, 0x24, 0x00);
+        return;
+    }
+
+    // The buffer: the disc has written everything buffered by drainEnd (it starts draining at mediaStart).
+    const double dRate = RatePerUs(drive);
+    const double dBuffer = double(Key(drive, "write.bufferSectors", 891));
+    const double t = double(command.nArrivalUs);
+    double dMediaStart = double(Key(drive, "write.mediaStartUs", 0));
+    double dDrainEnd = double(Key(drive, "write.drainEndUs", 0));
+    if (nPhase == kEmuWriteCueSent) {
+        dMediaStart = t + double(Key(drive, "write.opcUs", 1500000)) + double(Key(drive, "write.leadInUs", 2000000));
+        dDrainEnd = dMediaStart;
+        drive.SetInt("write.phase", kEmuWriteRecording);
+        drive.SetInt("write.minLevel", int64_t(dBuffer));
+        drive.SetInt("write.underruns", 0);
+    } else if (t > dDrainEnd) {
+        // The buffer ran empty before this data arrived.
+        drive.SetInt("write.underruns", Key(drive, "write.underruns", 0) + 1);
+        drive.SetInt("write.minLevel", 0);
+        if (Key(drive, "write.bufe", 0) == 0) {
+            drive.SetInt("write.phase", kEmuWriteFailed);
+            command.CheckCondition(3, 0x0C, 0x09);
+            return;
+        }
+        dDrainEnd = t + double(Key(drive, "write.relinkUs", 200000));
+    } else if (t >= dMediaStart) {
+        const double dLevel = (dDrainEnd - t) * dRate;
+        if (int64_t(dLevel) < Key(drive, "write.minLevel", 0)) {
+            drive.SetInt("write.minLevel", int64_t(dLevel));
+            drive.SetInt("write.minLevelLba", nLba);
+        }
+    }
+    const double dInterfaceKBs = double(Key(drive, "write.interfaceKBs", 33000));
+    const double dTransferUs = dInterfaceKBs > 0 ? double(nGot) * 1000.0 / dInterfaceKBs : 0.0;
+    const double dAccepted = t + double(Key(drive, "write.commandUs", 200)) + dTransferUs;
+    const double dRoom = dDrainEnd - (dBuffer - double(nCount)) / dRate;   // when the data fit in the buffer
+    const double dDone = std::max(dAccepted, dRoom);
+    dDrainEnd += double(nCount) / dRate;
+    drive.SetInt("write.mediaStartUs", int64_t(dMediaStart));
+    drive.SetInt("write.drainEndUs", int64_t(std::ceil(dDrainEnd)));
+    drive.SetInt("write.next", nLba + nCount);
+    command.nExtraDelayUs += uint64_t(std::ceil(dDone - t));
+}
+
+// 35 immed(1) lba(2-5) 00 count(7-8) 00: waits for the buffer and, after a recording, for the lead-out; a real
+// recording leaves a closed disc with the sectors written, a test write a blank disc.
+void HandleSynchronizeCache(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    const int64_t nPhase = Key(drive, "write.phase", kEmuWriteIdle);
+    if (nPhase == kEmuWriteRecording) {
+        const double t = double(command.nArrivalUs);
+        const double dRate = RatePerUs(drive);
+        const double dDone = std::max(t, double(Key(drive, "write.drainEndUs", 0))) +
+                             double(Key(drive, "write.leadOutSectors", 6750)) / dRate;
+        command.nExtraDelayUs += uint64_t(std::ceil(dDone - t));
+        const int64_t nWritten = Key(drive, "write.next", 0);
+        if (Key(drive, "write.simulate", 0) == 0 && nWritten > 0) {
+            drive.SetInt("write.recorded", nWritten);
+            drive.SetInt("write.recordedMode", Key(drive, "write.form", 0x11));
+            drive.SetInt(EMU_KEY_BLOCKS, nWritten);
+            drive.SetInt("write.sessions", Key(drive, "write.sessions", 0) + 1);
+        }
+    }
+    if (nPhase != kEmuWriteIdle)
+        drive.SetInt("write.phase", kEmuWriteIdle);
+}
+
+// A1 immed|type(1) start(2-5): a CD-RW becomes blank; with Immed the drive is not ready (2/04/07) meanwhile.
+void HandleBlank(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    if (Key(drive, "write.disc", 0) != kEmuWriteCdRw) {
+        command.CheckCondition(5, 0x64, 0x00);       // not a rewritable disc
+        return;
+    }
+    const int64_t nBlankUs = Key(drive, "write.blankUs", 3000000);
+    drive.SetInt("write.recorded", 0);
+    drive.SetInt("write.phase", kEmuWriteIdle);
+    drive.SetInt("write.blanks", Key(drive, "write.blanks", 0) + 1);
+    if ((command.cdb[1] & 0x10) != 0) {
+        drive.SetInt("write.notReadyUntilUs", int64_t(command.nArrivalUs) + nBlankUs);
+        drive.SetInt("write.notReadyAscq", 7);
+    } else {
+        command.nExtraDelayUs += uint64_t(nBlankUs);
+    }
+}
+
+bool WriterHook(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    if (Key(drive, "write.disc", kEmuWriteNone) == kEmuWriteNone)
+        return false;
+    const uint8_t nOpcode = command.cdb[0];
+    if (nOpcode == 0x1E)                                // PREVENT/ALLOW MEDIUM REMOVAL
+        return true;
+    if (nOpcode == 0x1B) {                              // the tray: a session under way is lost
+        if ((command.cdb[4] & 0x02) != 0) {
+            drive.SetInt("write.phase", kEmuWriteIdle);
+            if ((command.cdb[4] & 0x01) != 0 && drive.GetInt(EMU_KEY_MEDIUM, 1) == 0) {
+                drive.SetInt("write.notReadyUntilUs",
+                             int64_t(command.nArrivalUs) + Key(drive, "write.loadUs", 500000));
+                drive.SetInt("write.notReadyAscq", 1);
+                drive.SetInt("write.attention", 1);
+            }
+        }
+        return false;
+    }
+    if (nOpcode == 0x12 || nOpcode == 0x03 || nOpcode == 0x1A || nOpcode == 0x5A || nOpcode == 0xBB ||
+        nOpcode == 0x46)
+        return false;                                   // identity, sense, mode pages, speed, profiles
+    if (drive.GetInt(EMU_KEY_MEDIUM, 1) == 0)
+        return false;
+    if (AnswerNotReady(command))
+        return true;
+    switch (nOpcode) {
+    case 0x25: HandleReadCapacity(command); return true;
+    case 0x43: return HandleReadToc(command);
+    case 0x51: HandleDiscInformation(command); return true;
+    case 0x52: HandleTrackInformation(command); return true;
+    case 0x15:
+    case 0x55: return CheckModeSelect(command);
+    case 0x5D: HandleSendCueSheet(command); return true;
+    case 0x2A: HandleWrite10(command); return true;
+    case 0x35: HandleSynchronizeCache(command); return true;
+    case 0xA1: HandleBlank(command); return true;
+    default: return false;
+    }
+}
+
+struct WriterHookInstaller {
+    WriterHookInstaller() { EmuSetWriterHook(&WriterHook); }
+} g_writerHookInstaller;
+
+} // namespace
+
+void EmuLoadBlankCd(IEmuMachine* pMachine, int nDrive, EmuWriteDisc disc, int64_t nLastLeadOut)
+{
+    pMachine->SetInt(nDrive, "write.disc", disc);
+    pMachine->SetInt(nDrive, "write.recorded", 0);
+    pMachine->SetInt(nDrive, "write.lastLeadOut", nLastLeadOut);
+    pMachine->SetInt(nDrive, "write.phase", kEmuWriteIdle);
+    pMachine->SetInt(nDrive, "write.notReadyUntilUs", 0);
+    pMachine->SetInt(nDrive, "write.attention", 0);
+    pMachine->SetInt(nDrive, EMU_KEY_MEDIUM, 1);
+    pMachine->SetInt(nDrive, "config.profile", disc == kEmuWriteCdRw ? 0x0A : 0x09);
+    if (pMachine->GetBytes(nDrive, "mode.page.05", nullptr, 0) == 0) {
+        uint8_t page5[52] = {0x05, 0x32, 0x41, 0x04, 0x08};   // BUFE, Track-At-Once, Mode 1
+        page5[15] = 0x96;                          // audio pause length 150
+        pMachine->SetBytes(nDrive, "mode.page.05", page5, sizeof(page5));
+    }
+}
+
+double EmuCdWriteMediaUs(int64_t nSectors, int64_t nSpeedX100)
+{
+    return double(nSectors) * 1e6 * 100.0 / (double(nSpeedX100) * 75.0);
+}

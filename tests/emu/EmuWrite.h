@@ -1,0 +1,51 @@
+// tests/emu/EmuWrite.h
+// The emulated writer's engine for recordable CDs: a blank CD-R or CD-RW with its ATIP, Session-At-Once recording
+// from the cue sheet (the pregap from LBA -150 on), a write buffer that the disc drains at the selected write speed
+// on the machine's virtual clock, with underrun detection, OPC and the lead-in before the first sector, SYNCHRONIZE
+// CACHE that waits for the buffer and the lead-out, BLANK and the tray with their not-ready periods, and test
+// writes that leave the disc blank. A drive uses the engine when its key "write.disc" is set (EmuLoadBlankCd).
+//
+// Drive keys (times in virtual microseconds, positions in sectors):
+//   "write.disc"           kEmuWriteCdR or kEmuWriteCdRw; 0: the engine leaves the drive alone
+//   "write.recorded"       sectors recorded by the last real session (0: blank)
+//   "write.recordedMode"   data form of the recorded track (0x11 Mode 1, 0x00 audio)
+//   "write.leadInFrames"   ATIP start of the lead-in, as minute*4500 + second*75 + frame (default 97:26:66)
+//   "write.lastLeadOut"    ATIP last possible start of the lead-out (default 79:59:74)
+//   "write.overburn"       sectors a session may reach past the last lead-out start (default 0)
+//   "write.bufferSectors"  buffer size (default 891 sectors of 2352 bytes, 2 MB)
+//   "write.speedX100"      write speed; without it page 0x2A bytes 20-21 (KB/s / 176), else 4X
+//   "write.opcUs", "write.leadInUs", "write.leadOutSectors", "write.relinkUs", "write.commandUs",
+//   "write.interfaceKBs", "write.blankUs", "write.loadUs"    the engine's times
+//   "write.refuseCueSheet" 1: SEND CUE SHEET fails with 5/26/00
+// State kept on the drive: "write.phase" (EmuWritePhase), "write.next", "write.end", "write.simulate",
+// "write.bufe", "write.mediaStartUs", "write.drainEndUs", "write.notReadyUntilUs", "write.notReadyAscq",
+// "write.attention", and the counters "write.underruns", "write.minLevel" (fewest sectors in the buffer when a
+// timed write arrived, once recording had begun), "write.sessions", "write.blanks".
+#ifndef TAVISK_TESTS_EMU_EMUWRITE_H
+#define TAVISK_TESTS_EMU_EMUWRITE_H
+
+#include <cstdint>
+
+class IEmuMachine;
+
+enum EmuWriteDisc {
+    kEmuWriteNone = 0,
+    kEmuWriteCdR = 1,
+    kEmuWriteCdRw = 2
+};
+
+enum EmuWritePhase {
+    kEmuWriteIdle = 0,       // nothing under way
+    kEmuWriteCueSent = 1,    // the cue sheet is accepted; the first WRITE starts OPC and the lead-in
+    kEmuWriteRecording = 2,  // sectors are going to the disc
+    kEmuWriteFailed = 3      // the buffer ran empty without BUFE; the session is lost
+};
+
+// Loads a blank disc of the kind: its ATIP ends at nLastLeadOut (frames), the buffer, speed and times at their
+// defaults, the engine state reset; the drive's write-parameters page set to the drive's usual defaults.
+void EmuLoadBlankCd(IEmuMachine* pMachine, int nDrive, EmuWriteDisc disc, int64_t nLastLeadOut);
+
+// Microseconds the engine spends on nSectors of disc at a write speed (hundredths of X), CLV.
+double EmuCdWriteMediaUs(int64_t nSectors, int64_t nSpeedX100);
+
+#endif

@@ -1,0 +1,397 @@
+// tests/transfer/CdWriteRunTest.cpp
+// The CD write page against the emulated writer on the virtual clock: whole runs on CD-R and CD-RW (real and test
+// writes), the command sequence the drive sees, every stored sample against the drive's own timeline, the erase
+// and restart of a used CD-RW, and the messages of the failures, each followed by a run that starts cleanly.
+#include "EmuMachine.h"   // first of the emulator's headers: it includes windows.h before the machine interface
+#include "EmuDescription.h"
+#include "EmuWrite.h"
+#include "drive/DriveManager.h"
+#include "gui/GuiTest.h"
+#include "support/EmuLog.h"
+#include "transfer/TestImages.h"
+#include "transfer/TestPages.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+using guitest::Click;
+using guitest::HookSession;
+using guitest::PumpUntil;
+
+namespace {
+
+const int kSampleIndex1125 = 4;          // 45 blocks per sample
+const int kSampleSectors = 1125;
+const int kSamples = 4;
+const int64_t kLastLeadOut = 150 + kSamples * kSampleSectors + 160;   // room for four samples, not five
+const int kLetterF = 5;
+
+int32_t Lba(const EmuLogEntry& e)
+{
+    return int32_t((uint32_t(e.cdb[2]) << 24) | (uint32_t(e.cdb[3]) << 16) | (uint32_t(e.cdb[4]) << 8) | e.cdb[5]);
+}
+
+class CdWriteRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_pMachine = EmuGetAspiMachine();
+        ASSERT_NE(nullptr, m_pMachine) << "the test ASPI library is not beside the program";
+        m_pMachine->Reset();
+        EmuDescription description;
+        std::string error;
+        ASSERT_TRUE(EmuParseDescription("adapter 0\ndrive scsi-cd-writer aspi 0:0 letter F\n", m_pMachine,
+                                        description, error))
+            << error;
+        EmuWriteWin9xRegistry(description);
+        m_nDrive = description.drives[0].nDrive;
+        EmuLoadBlankCd(m_pMachine, m_nDrive, kEmuWriteCdR, kLastLeadOut);
+        SetTestWrite(true);
+
+        m_pSession.reset(new HookSession);
+        g_pDriveManager = &m_manager;
+        ASSERT_NE(0, m_manager.InitAspi());
+        EmuInstallClock(m_pMachine);
+
+        RECT rc = {0, 0, 660, 560};
+        ASSERT_TRUE(m_window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
+        m_settings.testEveryWrite = kSampleIndex1125;
+        m_settings.simulate = 0;
+        m_pPage.reset(new CCdWriteTestDlg(&m_window));
+        m_pPage->SetSharedState(&m_nRunning, &m_nPref, &m_settings);
+        ASSERT_TRUE(m_pPage->Create(IDD_CD_WRITE_TEST, &m_window));
+        m_pPage->m_currentDrive = m_manager.GetDriveByLetter(kLetterF);
+        ASSERT_EQ(kLetterF, m_pPage->m_currentDrive.m_nDriveLetter);
+    }
+
+    void TearDown() override
+    {
+        if (m_pPage) {
+            PumpUntil([&] { return !m_pPage->IsRunning(); }, 20000);
+            m_pPage->DestroyWindow();
+            m_pPage.reset();
+        }
+        EmuRemoveClock();
+        m_manager.Close();
+        g_pDriveManager = nullptr;
+        if (m_window.m_hWnd != nullptr)
+            m_window.DestroyWindow();
+        m_pSession.reset();
+        if (m_pMachine != nullptr)
+            m_pMachine->Reset();
+    }
+
+    // The test-write bit of the drive's capabilities page (byte 3 bit 2).
+    void SetTestWrite(bool bOn)
+    {
+        std::vector<uint8_t> page(64);
+        uint32_t n = m_pMachine->GetBytes(m_nDrive, "mode.page.2A", page.data(), uint32_t(page.size()));
+        page.resize(n);
+        page[3] = uint8_t(bOn ? (page[3] | 0x04) : (page[3] & ~0x04));
+        m_pMachine->SetBytes(m_nDrive, "mode.page.2A", page.data(), uint32_t(page.size()));
+    }
+
+    // Presses Start and waits until the page is idle again (no worker, no erase pending).
+    void RunOnce()
+    {
+        m_pMachine->ClearLog();
+        m_pSession->ClearMessageBoxes();
+        ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
+        ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning() && !m_pPage->IsErasePending(); }, 30000));
+    }
+
+    std::vector<EmuLogEntry> Log() { return ScsiLogEntries(m_pMachine); }
+
+    // The write commands of the last run, in order.
+    std::vector<EmuLogEntry> Writes()
+    {
+        std::vector<EmuLogEntry> writes;
+        for (const EmuLogEntry& e : Log())
+            if (e.cdb[0] == 0x2A)
+                writes.push_back(e);
+        return writes;
+    }
+
+    std::vector<uint8_t> DataOutOf(const EmuLogEntry& entry)
+    {
+        std::vector<uint8_t> data(entry.nDataOutLength);
+        for (int i = 0; i < m_pMachine->GetLogCount(); ++i) {
+            EmuLogEntry e;
+            if (m_pMachine->GetLogEntry(i, &e) && e.nSequence == entry.nSequence) {
+                m_pMachine->GetLogDataOut(i, data.data(), uint32_t(data.size()));
+                break;
+            }
+        }
+        return data;
+    }
+
+    // The samples as the drive's timeline gives them: each sample is timed from the arrival of the command after
+    // its first timed block's predecessor to the arrival of the command after its last block (the program spends
+    // no virtual time between commands), in whole milliseconds, over the blocks that stretch covers.
+    std::vector<uint32_t> SamplesFromTimeline()
+    {
+        std::vector<EmuLogEntry> log = Log();
+        std::vector<uint32_t> values;
+        const int n = kSampleSectors / 25;
+        for (int s = 0; s < kSamples; ++s) {
+            const int32_t nFirstTimedLba = (s * n + 1) * 25;     // the clock starts after block 0
+            const int32_t nLastLba = (s * n + n - 1) * 25;
+            uint64_t tStart = 0, tEnd = 0;
+            for (size_t i = 0; i + 1 < log.size(); ++i) {
+                if (log[i].cdb[0] == 0x2A && Lba(log[i]) == nFirstTimedLba)
+                    tStart = log[i].nTimeUs;
+                if (log[i].cdb[0] == 0x2A && Lba(log[i]) == nLastLba)
+                    tEnd = log[i + 1].nTimeUs;
+            }
+            const int64_t ms = std::max<int64_t>(1, int64_t((tEnd - tStart) / 1000));
+            values.push_back(uint32_t(int64_t(n - 1) * 100000 / (ms * 3)));
+        }
+        return values;
+    }
+
+    IEmuMachine* m_pMachine = nullptr;
+    int m_nDrive = 0;
+    std::unique_ptr<HookSession> m_pSession;
+    CDriveManager m_manager;
+    CWnd m_window;
+    int m_nRunning = 0, m_nPref = 0;
+    TransferRateSettings m_settings;
+    std::unique_ptr<CCdWriteTestDlg> m_pPage;
+};
+
+TEST_F(CdWriteRun, RealRunOnCdRRecordsTheSessionAndStoresTheDrivesSpeed)
+{
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 2400);
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const std::vector<EmuLogEntry> log = Log();
+
+    // Set-up: the write-parameters page (Session-At-Once, BUFE, Mode 1) twice, then the cue sheet with the
+    // lead-out at test length + 150 frames (4650 = 01:02:00).
+    std::vector<size_t> selects, cue;
+    for (size_t i = 0; i < log.size(); ++i) {
+        if (log[i].cdb[0] == 0x15 || log[i].cdb[0] == 0x55)
+            selects.push_back(i);
+        if (log[i].cdb[0] == 0x5D)
+            cue.push_back(i);
+    }
+    ASSERT_EQ(2u, selects.size());
+    ASSERT_EQ(1u, cue.size());
+    EXPECT_LT(selects[1], cue[0]);
+    const std::vector<uint8_t> sheet = DataOutOf(log[cue[0]]);
+    const std::vector<uint8_t> expectedSheet = {0x41, 0x00, 0x00, 0x14, 0, 0, 0, 0, 0x41, 0x01, 0x00, 0x11, 0, 0, 0,
+                                                0,    0x41, 0x01, 0x01, 0x11, 0, 0, 2, 0, 0x41, 0xAA, 0x01, 0x14,
+                                                0,    1,    2,    0};
+    EXPECT_EQ(expectedSheet, sheet);
+
+    // Writes: the pregap in ten 15-sector commands from -150, then 25-sector commands up to the test length.
+    const std::vector<EmuLogEntry> writes = Writes();
+    ASSERT_EQ(10u + kSamples * 45u, writes.size());
+    int32_t nNext = -150;
+    for (size_t i = 0; i < writes.size(); ++i) {
+        const int nCount = i < 10 ? 15 : 25;
+        EXPECT_EQ(nNext, Lba(writes[i])) << "write " << i;
+        EXPECT_EQ(nCount, (writes[i].cdb[7] << 8) | writes[i].cdb[8]);
+        EXPECT_EQ(uint32_t(nCount * 2352), writes[i].nDataOutLength);
+        nNext += nCount;
+    }
+    // The test image in the first data block only; zeros after it.
+    std::vector<uint8_t> image(kCdTestImageSize);
+    BuildMode1TestImage(image.data());
+    EXPECT_EQ(image, DataOutOf(writes[10]));
+    EXPECT_EQ(std::vector<uint8_t>(kCdTestImageSize, 0), DataOutOf(writes[11]));
+
+    // End of the run, after the last write: SYNCHRONIZE CACHE, TEST UNIT READY, START STOP UNIT (Immed, LoEj,
+    // Start), ALLOW MEDIUM REMOVAL, eject, load, and TEST UNIT READY until the disc is back.
+    size_t nLast = 0;
+    for (size_t i = 0; i < log.size(); ++i)
+        if (log[i].cdb[0] == 0x2A)
+            nLast = i;
+    std::vector<std::vector<uint8_t>> tail;
+    for (size_t i = nLast + 1; i < log.size() && tail.size() < 7; ++i) {
+        const uint8_t op = log[i].cdb[0];
+        if (op == 0x00 && !tail.empty() && tail.back()[0] == 0x00)
+            continue;   // back-to-back polls count once
+        if (op == 0x35 || op == 0x00 || op == 0x1B || op == 0x1E)
+            tail.push_back({op, log[i].cdb[1], log[i].cdb[4]});
+    }
+    const std::vector<std::vector<uint8_t>> expectedTail = {{0x35, 0x00, 0x00}, {0x00, 0, 0}, {0x1B, 0x01, 0x03},
+                                                            {0x1E, 0x00, 0x00}, {0x1B, 0x00, 0x02},
+                                                            {0x1B, 0x00, 0x03}, {0x00, 0, 0}};
+    EXPECT_EQ(expectedTail, tail);
+
+    // The samples: the drive's own timeline through the speed formula, and at 24X CLV, 24X.
+    const std::vector<uint32_t> truth = SamplesFromTimeline();
+    const uint32_t* samples = m_pPage->Ring().Samples(m_pPage->Ring().GetCurrentRun());
+    for (int s = 0; s < kSamples; ++s)
+        EXPECT_EQ(truth[s], samples[s]) << "sample " << s;
+    for (int s = 1; s < kSamples; ++s)
+        EXPECT_NEAR(2400, int(samples[s]), 2) << "sample " << s;
+    EXPECT_EQ(SAMPLE_NONE, samples[kSamples]);
+    EXPECT_EQ(45, m_pPage->Ring().Extent(m_pPage->Ring().GetCurrentRun()).blocksPerSample);
+    EXPECT_EQ(kSamples - 1, m_pPage->Ring().Extent(m_pPage->Ring().GetCurrentRun()).lastSample);
+    EXPECT_EQ(CString("Average:"), guitest::Text(m_pPage->m_hWnd, IDC_TP_CURRENT_CAPTION));
+
+    // The disc now holds the session; the drive never ran dry.
+    EXPECT_EQ(kSamples * kSampleSectors, m_pMachine->GetInt(m_nDrive, "write.recorded", 0));
+    EXPECT_EQ(0, m_pMachine->GetInt(m_nDrive, "write.underruns", -1));
+
+    // A second run finds no blank disc.
+    RunOnce();
+    ASSERT_EQ(2u, m_pSession->MessageBoxes().size());
+    EXPECT_EQ(CString("No blank CD-R(W) inserted"), m_pSession->MessageBoxes()[0].text);
+    EXPECT_EQ(CString("Error reading disc information"), m_pSession->MessageBoxes()[1].text);
+    EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(CdWriteRun, TestWriteLeavesTheDiscBlankAndNeverEjects)
+{
+    m_settings.simulate = 1;
+    m_settings.formatParameters = kFormatCdDa;
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const std::vector<EmuLogEntry> log = Log();
+    bool bSeenSelect = false;
+    for (const EmuLogEntry& e : log) {
+        if (e.cdb[0] == 0x15 && !bSeenSelect) {
+            bSeenSelect = true;
+            const std::vector<uint8_t> list = DataOutOf(e);
+            ASSERT_GE(list.size(), 20u);
+            EXPECT_EQ(0x52, list[6]) << "Session-At-Once, test write, BUFE";
+            EXPECT_EQ(0, list[7]);
+            EXPECT_EQ(0, list[8]);
+        }
+        if (e.cdb[0] == 0x1B) {
+            EXPECT_NE(0x02, e.cdb[4]) << "the tray is never opened after a test write";
+        }
+    }
+    EXPECT_TRUE(bSeenSelect);
+    // Audio: the pattern in every block.
+    const std::vector<EmuLogEntry> writes = Writes();
+    ASSERT_EQ(10u + kSamples * 45u, writes.size());
+    std::vector<uint8_t> pattern(kCdTestImageSize);
+    BuildCddaTestPattern(pattern.data());
+    EXPECT_EQ(pattern, DataOutOf(writes[10]));
+    EXPECT_EQ(pattern, DataOutOf(writes.back()));
+    EXPECT_EQ(0, m_pMachine->GetInt(m_nDrive, "write.recorded", -1));
+
+    // The disc is still blank: the next run starts.
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    EXPECT_EQ(10u + kSamples * 45u, Writes().size());
+}
+
+TEST_F(CdWriteRun, UsedCdRwIsErasedAndTheTestStartsAgain)
+{
+    EmuLoadBlankCd(m_pMachine, m_nDrive, kEmuWriteCdRw, kLastLeadOut);
+    m_pMachine->SetInt(m_nDrive, "write.recorded", 3000);
+    m_pMachine->SetInt(m_nDrive, "write.blankUs", 2000000);
+    m_pSession->QueueAnswer(IDYES);
+    m_pMachine->ClearLog();
+    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
+    ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
+    EXPECT_EQ(CString("Inserted CD-RW is not empty!\nDo you wish to erase and continue ?"),
+              m_pSession->MessageBoxes()[0].text);
+    EXPECT_TRUE(m_pPage->IsErasePending());
+    const std::vector<EmuLogEntry> blanks = ScsiLogEntries(m_pMachine, 0xA1);
+    ASSERT_EQ(1u, blanks.size());
+    EXPECT_EQ(0x11, blanks[0].cdb[1]) << "minimal blank with Immed";
+    // The drive needs two seconds of its own time; the page asks every second until then.
+    m_pMachine->AdvanceUs(2000000);
+    ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsErasePending(); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning(); }, 30000));
+    EXPECT_EQ(1u, m_pSession->MessageBoxes().size());
+    EXPECT_EQ(kSamples * kSampleSectors, m_pMachine->GetInt(m_nDrive, "write.recorded", 0));
+}
+
+struct FailureCase {
+    const char* name;
+    void (*pfnArrange)(IEmuMachine* pMachine, int nDrive, TransferRateSettings& settings);
+    const char* pszMessage;     // the first message box, up to its sense text
+    int nAnswer;                // the answer to a Yes/No box, else 0
+    bool bWrites;               // the run reached the write commands
+};
+
+class CdWriteFailure : public CdWriteRun, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(CdWriteFailure, ShowsItsMessageAndTheNextRunStartsCleanly)
+{
+    const FailureCase& c = GetParam();
+    c.pfnArrange(m_pMachine, m_nDrive, m_settings);
+    if (c.nAnswer != 0)
+        m_pSession->QueueAnswer(c.nAnswer);
+    RunOnce();
+    ASSERT_FALSE(m_pSession->MessageBoxes().empty());
+    const CString& text = m_pSession->MessageBoxes()[0].text;
+    EXPECT_EQ(0, strncmp(text, c.pszMessage, strlen(c.pszMessage))) << static_cast<const char*>(text);
+    EXPECT_EQ(c.bWrites, !Writes().empty());
+    EXPECT_EQ(0, m_nRunning);
+    const std::vector<EmuLogEntry> locks = ScsiLogEntries(m_pMachine, 0x1E);
+    ASSERT_FALSE(locks.empty());
+    EXPECT_EQ(0, locks.back().cdb[4]) << "the medium is left locked";
+
+    // Whatever the failure left, a blank disc and a sound drive give a whole run.
+    m_pMachine->ClearSenseQueue(m_nDrive);
+    m_pMachine->SetInt(m_nDrive, "write.refuseCueSheet", 0);
+    EmuLoadBlankCd(m_pMachine, m_nDrive, kEmuWriteCdR, kLastLeadOut);
+    SetTestWrite(true);
+    m_settings.simulate = 0;
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    EXPECT_EQ(10u + kSamples * 45u, Writes().size());
+}
+
+const FailureCase kFailures[] = {
+    {"ModeSelectRefused",
+     [](IEmuMachine* m, int d, TransferRateSettings&) { m->QueueSense(d, 0x15, 5, 0x26, 0x00, 1); },
+     "Error sending modepage :\n", 0, false},
+    {"CueSheetRefused", [](IEmuMachine* m, int d, TransferRateSettings&) { m->SetInt(d, "write.refuseCueSheet", 1); },
+     "Error sending cue sheet", 0, false},
+    {"WriteError", [](IEmuMachine* m, int d, TransferRateSettings&) { m->QueueSense(d, 0x2A, 3, 0x0C, 0x00, 1); },
+     "Write error at 99:58.00\r\nMedium error", 0, true},
+    {"NoTestWriteDeclined",
+     [](IEmuMachine* m, int d, TransferRateSettings& s) {
+         s.simulate = 1;
+         std::vector<uint8_t> page(64);
+         page.resize(m->GetBytes(d, "mode.page.2A", page.data(), 64));
+         page[3] &= uint8_t(~0x04);
+         m->SetBytes(d, "mode.page.2A", page.data(), uint32_t(page.size()));
+     },
+     "Simulation not supported on this drive.\r\nDo you wish to continue without simulation?", IDNO, false},
+    {"NotBlankCdR", [](IEmuMachine* m, int d, TransferRateSettings&) { m->SetInt(d, "write.recorded", 4000); },
+     "No blank CD-R(W) inserted", 0, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Failures, CdWriteFailure, ::testing::ValuesIn(kFailures),
+                         [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
+
+TEST_F(CdWriteRun, StopEndsTheRunEjectsAndStoresNoResults)
+{
+    m_pMachine->ClearLog();
+    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
+    ASSERT_TRUE(PumpUntil([&] { return m_pPage->WorkerState().currentLba >= 2000 || !m_pPage->IsRunning(); }));
+    ASSERT_TRUE(m_pPage->IsRunning());
+    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
+    ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning(); }, 20000));
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    EXPECT_LT(Writes().size(), 10u + kSamples * 45u);
+    const std::vector<EmuLogEntry> ssu = ScsiLogEntries(m_pMachine, 0x1B);
+    ASSERT_FALSE(ssu.empty());
+    EXPECT_EQ(0x02, ssu.back().cdb[4]) << "ejected";
+    EXPECT_EQ(0, m_nRunning);
+}
+
+TEST_F(CdWriteRun, NothingFitsTheDiscSoTheRunWritesOnlyThePregap)
+{
+    EmuLoadBlankCd(m_pMachine, m_nDrive, kEmuWriteCdR, 150 + 1000);
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    EXPECT_EQ(10u, Writes().size());
+    EXPECT_EQ(-1, m_pPage->Ring().Extent(m_pPage->Ring().GetCurrentRun()).lastSample);
+}
+
+} // namespace
