@@ -134,6 +134,7 @@ void CMainDlg::SetCaption()
 void CMainDlg::CreateCaptureSide()
 {
     g_pGraphManager = CreateStartupGraphManager();
+    g_pCaptureDeviceList = CreateStartupDeviceList(g_pGraphManager);
 }
 
 // Neither back end started: the message (with the application's name as caption), then the dialog closes itself
@@ -160,8 +161,9 @@ void CMainDlg::DeleteDriveManager()
 // logs.
 void CMainDlg::DeleteCaptureSide()
 {
-    DestroyGraphManager(g_pGraphManager);
+    DestroyCaptureSide(g_pGraphManager, g_pCaptureDeviceList);
     g_pGraphManager = NULL;
+    g_pCaptureDeviceList = NULL;
 }
 
 void CMainDlg::BuildSystemInfo()

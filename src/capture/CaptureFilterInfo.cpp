@@ -209,3 +209,13 @@ HRESULT GetPinCategory(const CComPtr<IPin>& pin, GUID* pCategory)
     DWORD returned = 0;
     return properties->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, pCategory, sizeof(GUID), &returned);
 }
+
+CComPtr<IPin> FirstFreeInput(const CCaptureFilterInfo* pInfo)
+{
+    return pInfo != nullptr ? pInfo->GetPin(PINDIR_INPUT, FALSE, 0) : CComPtr<IPin>();
+}
+
+CComPtr<IPin> FirstFreeOutput(const CCaptureFilterInfo* pInfo)
+{
+    return pInfo != nullptr ? pInfo->GetPin(PINDIR_OUTPUT, FALSE, 0) : CComPtr<IPin>();
+}

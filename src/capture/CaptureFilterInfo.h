@@ -69,4 +69,9 @@ private:
 // The pin's category (PIN_CATEGORY_CAPTURE, ...) through its property set; E_NOINTERFACE when the pin has none.
 HRESULT GetPinCategory(const CComPtr<IPin>& pin, GUID* pCategory);
 
+// The first unconnected input (output) pin of a descriptor's filter; empty for a null descriptor or when every pin
+// of the direction is connected.
+CComPtr<IPin> FirstFreeInput(const CCaptureFilterInfo* pInfo);
+CComPtr<IPin> FirstFreeOutput(const CCaptureFilterInfo* pInfo);
+
 #endif

@@ -1,6 +1,7 @@
 // src/capture/CaptureStartup.cpp
 #include "capture/CaptureStartup.h"
 
+#include "capture/CaptureDeviceList.h"
 #include "capture/DirectXVersion.h"
 #include "capture/GraphManager.h"
 
@@ -44,4 +45,26 @@ void DestroyGraphManager(CGraphManager* pManager)
         return;
     pManager->ReleaseGraph();
     delete pManager;
+}
+
+CCaptureDeviceList* CreateStartupDeviceList(CGraphManager* pManager)
+{
+    if (pManager == nullptr)
+        return nullptr;
+    CCaptureDeviceList* pList = new (std::nothrow) CCaptureDeviceList;
+    if (pList == nullptr)
+        return nullptr;
+    pManager->SetDeviceSink(pList);
+    pList->CreateAll();
+    return pList;
+}
+
+void DestroyCaptureSide(CGraphManager* pManager, CCaptureDeviceList* pList)
+{
+    if (pList != nullptr)
+        pList->DeleteAll();
+    if (pManager != nullptr)
+        pManager->SetDeviceSink(nullptr);
+    DestroyGraphManager(pManager);
+    delete pList;
 }

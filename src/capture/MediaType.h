@@ -51,6 +51,35 @@ const T* GetFormatBlockAs(const AM_MEDIA_TYPE* pmt, const GUID& formatType)
     return reinterpret_cast<const T*>(GetFormatBlock(pmt, formatType, sizeof(T)));
 }
 
+// Owns a media type handed out by DirectShow (GetFormat, GetStreamCaps, enumerators) and gives it back through
+// DeleteMediaType.
+class CMediaTypePtr {
+public:
+    CMediaTypePtr() = default;
+    CMediaTypePtr(const CMediaTypePtr&) = delete;
+    CMediaTypePtr& operator=(const CMediaTypePtr&) = delete;
+    ~CMediaTypePtr() { DeleteMediaType(m_pmt); }
+    // Frees the type held and returns the empty slot for a call that hands one out.
+    AM_MEDIA_TYPE** Receive()
+    {
+        DeleteMediaType(m_pmt);
+        m_pmt = nullptr;
+        return &m_pmt;
+    }
+    AM_MEDIA_TYPE* get() const { return m_pmt; }
+    AM_MEDIA_TYPE* operator->() const { return m_pmt; }
+
+private:
+    AM_MEDIA_TYPE* m_pmt = nullptr;
+};
+
+// The writable format block of a media type as T, under the same checks as GetFormatBlockAs.
+template <class T>
+T* GetWritableFormatBlockAs(AM_MEDIA_TYPE* pmt, const GUID& formatType)
+{
+    return const_cast<T*>(GetFormatBlockAs<T>(pmt, formatType));
+}
+
 class CMediaType : public AM_MEDIA_TYPE {
 public:
     CMediaType();

@@ -7,6 +7,8 @@
 #include "EmuDescription.h"
 #include "app/Globals.h"
 #include "app/MainDlg.h"
+#include "capture/CaptureDeviceList.h"
+#include "capture/GenericCaptureDevice.h"
 #include "capture/GraphManager.h"
 #include "drive/DriveManager.h"
 #include "gui/GuiTest.h"
@@ -35,12 +37,19 @@ TEST(CaptureStartDialog, DeviceListedAndManagerReleasedAtExit)
     std::vector<std::string> capture;
     std::vector<CString> list;
     int devicesWhileRunning = -1;
+    int objectsWhileRunning = -1;
+    bool generic = false;
     {
         guitest::HookSession session;
         g_pDriveManager = NULL;
         CMainDlg dlg;
         guitest::RunModal(session, dlg, [&](CDialog& d) {
             devicesWhileRunning = g_pGraphManager != nullptr ? g_pGraphManager->GetDeviceCount() : -1;
+            if (g_pCaptureDeviceList != nullptr) {
+                objectsWhileRunning = g_pCaptureDeviceList->GetDeviceCount() + g_pCaptureDeviceList->GetDVDeviceCount();
+                generic = g_pCaptureDeviceList->GetDeviceCount() == 1 &&
+                          dynamic_cast<CGenericCaptureDevice*>(g_pCaptureDeviceList->GetDevice(0)) != nullptr;
+            }
             list = guitest::ListBoxLines(d.m_hWnd, IDC_REPORT_LIST);
             d.PostMessage(WM_COMMAND, IDCANCEL, 0);
         });
@@ -51,7 +60,11 @@ TEST(CaptureStartDialog, DeviceListedAndManagerReleasedAtExit)
     EmuRemoveDeviceIo();
 
     EXPECT_EQ(1, devicesWhileRunning);
+    // The emulated camera becomes one generic device object, and the list goes at exit.
+    EXPECT_EQ(1, objectsWhileRunning);
+    EXPECT_TRUE(generic);
     EXPECT_EQ(nullptr, g_pGraphManager);
+    EXPECT_EQ(nullptr, g_pCaptureDeviceList);
     ASSERT_EQ(19u, capture.size());
     EXPECT_EQ("USB CAMERA", capture[0]);
     EXPECT_EQ(" Compression Mode : Motion JPEG", capture[16]);
@@ -69,6 +82,14 @@ TEST(CaptureStartDialog, DeviceListedAndManagerReleasedAtExit)
     std::string number, message;
     ASSERT_TRUE(SplitLogLine(log[1], number, message));
     EXPECT_EQ(" Program started", message);
+    // The stand-in filter has neither a video pin nor an audio pin: the capability enumeration says so.
+    std::vector<std::string> messages;
+    for (const std::string& line : log)
+        if (SplitLogLine(line, number, message))
+            messages.push_back(message);
+    EXPECT_NE(messages.end(), std::find(messages.begin(), messages.end(),
+                                        " Failed: pin not found {73646976-0000-0010-8000-00AA00389B71}"));
+    EXPECT_NE(messages.end(), std::find(messages.begin(), messages.end(), " Failed: pin not found Audio Capture"));
     ASSERT_TRUE(SplitLogLine(log.back(), number, message));
     EXPECT_EQ(" graph object destroyed", message);
 }

@@ -35,6 +35,31 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return ULONG(--refs); }
 };
 
+// A further interface of a layout: handed out with a reference added.
+bool FindExtra(const std::vector<std::pair<IID, IUnknown*>>& interfaces, REFIID iid, void** ppv)
+{
+    for (const auto& entry : interfaces) {
+        if (IsEqualIID(entry.first, iid)) {
+            entry.second->AddRef();
+            *ppv = entry.second;
+            return true;
+        }
+    }
+    return false;
+}
+
+void AddRefAll(const std::vector<std::pair<IID, IUnknown*>>& interfaces)
+{
+    for (const auto& entry : interfaces)
+        entry.second->AddRef();
+}
+
+void ReleaseAll(const std::vector<std::pair<IID, IUnknown*>>& interfaces)
+{
+    for (const auto& entry : interfaces)
+        entry.second->Release();
+}
+
 }  // namespace
 
 class FakePin;
@@ -56,6 +81,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
         *ppv = nullptr;
+        if (FindExtra(layout.interfaces, iid, ppv))
+            return S_OK;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IBaseFilter) || IsEqualIID(iid, IID_IMediaFilter) ||
             IsEqualIID(iid, IID_IPersist))
             *ppv = static_cast<IBaseFilter*>(this);
@@ -159,6 +186,8 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
         *ppv = nullptr;
+        if (FindExtra(m_layout.interfaces, iid, ppv))
+            return S_OK;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IPin))
             *ppv = static_cast<IPin*>(this);
         else if (IsEqualIID(iid, IID_IKsPropertySet) && m_layout.category != nullptr)
@@ -172,17 +201,58 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return m_owner->Release(); }
 
     // IPin
-    HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Disconnect() override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE Connect(IPin* pReceive, const AM_MEDIA_TYPE* pmt) override
+    {
+        if (!m_layout.connectable)
+            return E_NOTIMPL;
+        if (m_layout.connected)
+            return VFW_E_ALREADY_CONNECTED;
+        AM_MEDIA_TYPE bare = {};
+        if (!m_layout.majorTypes.empty())
+            bare.majortype = m_layout.majorTypes[0];
+        const AM_MEDIA_TYPE* offered = pmt != nullptr ? pmt : m_layout.connectType != nullptr ? m_layout.connectType
+                                                                                             : &bare;
+        const HRESULT hr = pReceive->ReceiveConnection(this, offered);
+        if (SUCCEEDED(hr))
+            SetPeer(pReceive);
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* pConnector, const AM_MEDIA_TYPE*) override
+    {
+        if (!m_layout.connectable)
+            return E_NOTIMPL;
+        if (m_layout.connected)
+            return VFW_E_ALREADY_CONNECTED;
+        SetPeer(pConnector);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Disconnect() override
+    {
+        if (!m_layout.connected)
+            return S_FALSE;
+        m_layout.connected = false;
+        SetPeer(nullptr);
+        return S_OK;
+    }
+    // The peer of a connection made here is held until the pin is disconnected.
+    void SetPeer(IPin* pPeer)
+    {
+        if (pPeer != nullptr)
+            pPeer->AddRef();
+        if (m_peer != nullptr)
+            m_peer->Release();
+        m_peer = pPeer;
+        m_layout.connected = pPeer != nullptr || m_layout.connected;
+    }
+    IPin* m_peer = nullptr;
     HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** ppPin) override
     {
         if (!m_layout.connected) {
             *ppPin = nullptr;
             return VFW_E_NOT_CONNECTED;
         }
-        *ppPin = this;   // a stand-in peer
-        AddRef();
+        *ppPin = m_peer != nullptr ? m_peer : this;   // a stand-in peer for a pin laid out as connected
+        (*ppPin)->AddRef();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE*) override { return VFW_E_NOT_CONNECTED; }
@@ -365,14 +435,20 @@ private:
 
 FakeFilter::FakeFilter(const FakeFilterLayout& filterLayout) : layout(filterLayout)
 {
-    for (const FakePinLayout& pinLayout : layout.pins)
+    AddRefAll(layout.interfaces);
+    for (const FakePinLayout& pinLayout : layout.pins) {
+        AddRefAll(pinLayout.interfaces);
         pins.push_back(new FakePin(this, pinLayout));
+    }
 }
 
 FakeFilter::~FakeFilter()
 {
-    for (FakePin* pin : pins)
+    for (FakePin* pin : pins) {
+        ReleaseAll(pin->m_layout.interfaces);
         delete pin;
+    }
+    ReleaseAll(layout.interfaces);
 }
 
 HRESULT FakeFilter::EnumPins(IEnumPins** ppEnum)

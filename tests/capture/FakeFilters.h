@@ -10,6 +10,7 @@
 #include <dshow.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace capture_test {
@@ -22,6 +23,13 @@ struct FakePinLayout {
     const GUID* category = nullptr;        // answered through IKsPropertySet; none: no property set
     bool failDirection = false;            // QueryDirection fails
     bool failEnumMediaTypes = false;       // EnumMediaTypes fails
+    // Connections: a connectable pin accepts one peer and, as output, offers the peer `connectType` (or a bare
+    // type of its first major type); otherwise Connect fails with E_NOTIMPL.
+    bool connectable = false;
+    const AM_MEDIA_TYPE* connectType = nullptr;
+    // Further interfaces the pin answers (such as a stream configuration): the pin hands out the object with a
+    // reference added; the layout keeps one reference for the pin's life.
+    std::vector<std::pair<IID, IUnknown*>> interfaces;
 };
 
 struct FakeFilterLayout {
@@ -32,11 +40,14 @@ struct FakeFilterLayout {
     HRESULT extDeviceResult = S_OK;
     bool cameraControl = false;            // IAMCameraControl
     bool videoControl = false;             // IAMVideoControl
+    // Further interfaces the filter answers, asked before the ones above; as for pins.
+    std::vector<std::pair<IID, IUnknown*>> interfaces;
 };
 
 class FakeFilter;
 
-// Makes a fake filter with one reference held by the caller.
+// Makes a fake filter with one reference held by the caller. The filter holds a reference to every further
+// interface object of its layout and its pins' layouts until it goes.
 FakeFilter* CreateFakeFilter(const FakeFilterLayout& layout);
 IBaseFilter* AsBaseFilter(FakeFilter* filter);
 // The filter's current reference count (the references of its pins included).

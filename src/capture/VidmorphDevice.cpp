@@ -1,0 +1,530 @@
+// src/capture/VidmorphDevice.cpp
+#include "capture/VidmorphDevice.h"
+
+#include "capture/CaptureFilterInfo.h"
+#include "capture/GraphManager.h"
+#include "capture/MediaType.h"
+#include "capture/VidmorphInterfaces.h"
+
+#include <dvdmedia.h>
+#include <ks.h>
+#include <ksmedia.h>
+#include <uuids.h>
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+const IID IID_IVidmorphEncoderConfig = {0xe4557e5c, 0xbb64, 0x4186, {0x90, 0x5e, 0x8f, 0xc1, 0x19, 0xdb, 0xa5, 0xe2}};
+const IID IID_IVidmorphAudioEncoder = {0x0cd2e142, 0x8d60, 0x11d3, {0x9c, 0x32, 0x00, 0x10, 0x4b, 0x38, 0x01, 0xf6}};
+
+const char kVidmorphCaptureName[] = "Korvath Vidmorph CX2 A/V Capture";
+const char kVidmorphTunerCaptureName[] = "Korvath Vidmorph TX2 A/V Capture";
+
+namespace {
+
+const VidmorphModel kCaptureModel = {kVidmorphCaptureName, "Korvath Vidmorph CX2 Crossbar", nullptr, nullptr};
+const VidmorphModel kTunerModel = {kVidmorphTunerCaptureName, "Korvath Vidmorph TX2 Crossbar",
+                                   "Korvath Vidmorph TX2 TV Tuner", "Korvath Vidmorph TX2 TV Audio"};
+
+const ULONGLONG kRateTimeBase = 10010000000ULL;
+// The configuration fills the last bytes of a VIDEOINFOHEADER's bitmap information: biSize minus this.
+const LONGLONG kVideoInfoConfigBack = 1380;
+
+const char kVideoDecoderClsid[] = "{0246CA20-776D-11D2-8010-00104B9B8592}";
+const char kMpeg4DecoderClsid[] = "{82CCD3E0-F71A-11D0-9FE5-00609778EA66}";
+const char kMultiplexerClsid[] = "{317DDB63-870E-11D3-9C32-00104B3801F7}";
+const char kFileWriterClsid[] = "{D2288805-7d1e-49d4-9934-6d5b3728e155}";
+
+CLSID ClsidFromText(const char* text)
+{
+    WCHAR wide[64] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 64);
+    CLSID clsid = GUID_NULL;
+    ::CLSIDFromString(wide, &clsid);
+    return clsid;
+}
+
+DWORD KindCompression(DWORD kind, BYTE variant)
+{
+    switch (kind) {
+    case kVidmorphH263: return MakeFourCC('H', '2', '6', '3');
+    case kVidmorphMjpeg: return MakeFourCC('M', 'J', 'P', 'G');
+    case kVidmorphMpeg4:
+        switch (variant) {
+        case kVidmorphWmp4: return MakeFourCC('W', 'M', 'P', 4);
+        case kVidmorphDx50: return MakeFourCC('D', 'X', '5', '0');
+        case kVidmorphMp4s: return MakeFourCC('M', 'P', '4', 'S');
+        case kVidmorphDivx: return MakeFourCC('D', 'I', 'V', 'X');
+        default: return 0;
+        }
+    default: return 0;
+    }
+}
+
+// The bitmap header of a capability that fits the configuration's kind and size; NULL when it does not fit.
+BITMAPINFOHEADER* MatchingHeader(AM_MEDIA_TYPE* pmt, const CVidmorphConfig& config)
+{
+    BITMAPINFOHEADER* header = nullptr;
+    const DWORD kind = config.Kind();
+    if (kind == kVidmorphMpeg1) {
+        MPEG1VIDEOINFO* p = GetWritableFormatBlockAs<MPEG1VIDEOINFO>(pmt, FORMAT_MPEGVideo);
+        if (p != nullptr && IsEqualGUID(pmt->subtype, MEDIASUBTYPE_MPEG1Payload))
+            header = &p->hdr.bmiHeader;
+    } else if (kind == kVidmorphMpeg2) {
+        MPEG2VIDEOINFO* p = GetWritableFormatBlockAs<MPEG2VIDEOINFO>(pmt, FORMAT_MPEG2Video);
+        if (p != nullptr && IsEqualGUID(pmt->subtype, MEDIASUBTYPE_MPEG2_VIDEO))
+            header = &p->hdr.bmiHeader;
+    } else {
+        VIDEOINFOHEADER* p = GetWritableFormatBlockAs<VIDEOINFOHEADER>(pmt, FORMAT_VideoInfo);
+        if (p != nullptr && p->bmiHeader.biCompression == KindCompression(kind, config.Variant()))
+            header = &p->bmiHeader;
+    }
+    if (header != nullptr && (header->biWidth != config.Width() || header->biHeight != config.Height()))
+        header = nullptr;
+    return header;
+}
+
+bool KnownKind(DWORD kind)
+{
+    return kind == kVidmorphMpeg1 || kind == kVidmorphMpeg2 || kind == kVidmorphH263 || kind == kVidmorphMpeg4 ||
+           kind == kVidmorphMjpeg;
+}
+
+}  // namespace
+
+CVidmorphDevice::CVidmorphDevice(CCaptureFilterInfo* pInfo, CGraphManager* pManager, const VidmorphModel& model)
+    : CCaptureDevice(pInfo, pManager), m_model(model)
+{
+}
+
+CVidmorphDevice::~CVidmorphDevice() = default;
+
+HRESULT CVidmorphDevice::AddBoxFilter(REFCLSID category, const char* name, CCaptureFilterInfo** ppOut)
+{
+    const CString graphName = CString(name) + m_pVideoCapture->GetInstanceSuffix();
+    if (FAILED(m_pGraphManager->AddFilterFromCategoryByPath(category, name, graphName,
+                                                            m_pVideoCapture->GetDevicePath(), ppOut, TRUE, TRUE)) ||
+        *ppOut == nullptr)
+        return E_FAIL;
+    m_pVideoCapture->m_relatedFilters.Add((*ppOut)->GetInstanceNumber());
+    return S_OK;
+}
+
+HRESULT CVidmorphDevice::BuildBasicGraph()
+{
+    if (m_pVideoCapture == nullptr || m_pGraphManager == nullptr)
+        return E_FAIL;
+    m_pGraphManager->Log("-- Building basic graph --");
+    if (FAILED(m_pGraphManager->CreateGraph()) ||
+        FAILED(m_pGraphManager->AddDeviceFilter(m_pVideoCapture, m_pVideoCapture->GetFriendlyName())))
+        return E_FAIL;
+    if (FAILED(AddBoxFilter(AM_KSCATEGORY_CROSSBAR, m_model.crossbar, &m_pCrossbar)))
+        return E_FAIL;
+    if (m_model.tuner != nullptr && FAILED(AddBoxFilter(AM_KSCATEGORY_TVTUNER, m_model.tuner, &m_pTuner)))
+        return E_FAIL;
+    if (m_model.tvAudio != nullptr && FAILED(AddBoxFilter(AM_KSCATEGORY_TVAUDIO, m_model.tvAudio, &m_pTVAudio)))
+        return E_FAIL;
+    return S_OK;
+}
+
+// A box without an audio pin has no audio to configure; its graph gets the video branches only.
+HRESULT CVidmorphDevice::Initialize()
+{
+    if (FAILED(BuildBasicGraph()) || FAILED(ApplyConfig()))
+        return E_FAIL;
+    if (SUCCEEDED(ApplyAudioConfig()))
+        return S_OK;
+    return m_pVideoCapture->FindPinByName("Audio Capture") ? E_FAIL : S_OK;
+}
+
+HRESULT CVidmorphDevice::ApplyConfig()
+{
+    SetVideoStandard(LONG(m_nTVFormat));
+    ApplyPreviewConfig(m_config);
+    if (FAILED(ApplyCaptureConfig(m_config)) && m_pGraphManager != nullptr)
+        m_pGraphManager->Log("Set video config failed");
+    const HRESULT hr = ConfigureCrossbar();
+    if (FAILED(hr) && m_pGraphManager != nullptr)
+        m_pGraphManager->Log("Set crossbar config failed");
+    return hr;
+}
+
+HRESULT CVidmorphDevice::ApplyPreviewConfig(const CVidmorphConfig& config)
+{
+    const CComPtr<IPin> pin = m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName("Video Preview")
+                                                         : CComPtr<IPin>();
+    if (!pin)
+        return S_OK;
+    CComPtr<IAMStreamConfig> streamConfig;
+    if (FAILED(streamConfig.QueryFrom(pin.get(), IID_IAMStreamConfig)))
+        return E_FAIL;
+    SetPinVideoFormat(streamConfig.get(), config);
+    return S_OK;
+}
+
+HRESULT CVidmorphDevice::ApplyCaptureConfig(const CVidmorphConfig& config)
+{
+    const CComPtr<IPin> pin = m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName("Video Capture")
+                                                         : CComPtr<IPin>();
+    if (!pin)
+        return S_OK;
+    CComPtr<IAMStreamConfig> streamConfig;
+    if (FAILED(streamConfig.QueryFrom(pin.get(), IID_IAMStreamConfig)))
+        return E_FAIL;
+    SetPinVideoFormat(streamConfig.get(), config);
+    return S_OK;
+}
+
+// The configuration goes into the format block only where the block has room for it (and, for the "MP4S"
+// format, for the video header before it); otherwise the capability gets size, frame time and bit rate alone.
+HRESULT CVidmorphDevice::SetPinVideoFormat(IAMStreamConfig* pStreamConfig, const CVidmorphConfig& config)
+{
+    if (pStreamConfig == nullptr)
+        return E_POINTER;
+    int count = 0;
+    int capsSize = 0;
+    if (FAILED(pStreamConfig->GetNumberOfCapabilities(&count, &capsSize)))
+        return E_FAIL;
+    std::vector<BYTE> caps(capsSize > int(sizeof(VIDEO_STREAM_CONFIG_CAPS)) ? size_t(capsSize)
+                                                                            : sizeof(VIDEO_STREAM_CONFIG_CAPS));
+    const DWORD kind = config.Kind();
+    for (int i = 0; i < count; ++i) {
+        CMediaTypePtr mt;
+        if (FAILED(pStreamConfig->GetStreamCaps(i, mt.Receive(), caps.data())) || mt.get() == nullptr)
+            continue;
+        if (!KnownKind(kind))
+            return S_FALSE;
+        AM_MEDIA_TYPE* pmt = mt.get();
+        BITMAPINFOHEADER* header = MatchingHeader(pmt, config);
+        if (header == nullptr)
+            continue;
+
+        const DWORD rate = config.Rate() > 0 ? config.Rate() : 1;
+        const REFERENCE_TIME frameTime = REFERENCE_TIME(kRateTimeBase / rate);
+        const LONG width = config.Width();
+        const LONG height = config.Height();
+        LONGLONG offset = 0;
+        LONGLONG headerSize = 0;
+        if (kind == kVidmorphMpeg1) {
+            MPEG1VIDEOINFO* p = reinterpret_cast<MPEG1VIDEOINFO*>(pmt->pbFormat);
+            p->hdr.AvgTimePerFrame = frameTime;
+            p->hdr.dwBitRate = config.BitRate();
+            offset = LONGLONG(offsetof(MPEG1VIDEOINFO, bSequenceHeader)) + p->cbSequenceHeader;
+            headerSize = offsetof(MPEG1VIDEOINFO, bSequenceHeader);
+        } else if (kind == kVidmorphMpeg2) {
+            MPEG2VIDEOINFO* p = reinterpret_cast<MPEG2VIDEOINFO*>(pmt->pbFormat);
+            p->hdr.AvgTimePerFrame = frameTime;
+            p->hdr.dwBitRate = config.BitRate();
+            p->hdr.dwPictAspectRatioX = DWORD(width);
+            p->hdr.dwPictAspectRatioY = DWORD(height);
+            offset = LONGLONG(offsetof(MPEG2VIDEOINFO, dwSequenceHeader)) + p->cbSequenceHeader;
+            headerSize = offsetof(MPEG2VIDEOINFO, dwSequenceHeader);
+        } else {
+            VIDEOINFOHEADER* p = reinterpret_cast<VIDEOINFOHEADER*>(pmt->pbFormat);
+            p->AvgTimePerFrame = frameTime;
+            p->dwBitRate = config.BitRate();
+            offset = LONGLONG(header->biSize) - kVideoInfoConfigBack;
+            headerSize = sizeof(VIDEOINFOHEADER);
+        }
+        header->biWidth = width;
+        header->biHeight = height;
+        header->biSizeImage = DWORD(width) * DWORD(height) * 3 / 2;
+
+        const bool volHeader = kind == kVidmorphMpeg4 && config.Variant() == kVidmorphMp4s;
+        const LONGLONG start = volHeader ? offset - LONGLONG(CVidmorphConfig::kVolHeaderSize) : offset;
+        if (start >= headerSize && offset + LONGLONG(CVidmorphConfig::kSize) <= LONGLONG(pmt->cbFormat)) {
+            BYTE* copy = pmt->pbFormat + offset;
+            std::memcpy(copy, config.Data(), CVidmorphConfig::kSize);
+            if (IsEqualGUID(pmt->formattype, FORMAT_VideoInfo)) {
+                if (volHeader)
+                    BuildMpeg4VolHeader(copy, copy - CVidmorphConfig::kVolHeaderSize);
+                CComPtr<IVidmorphEncoderConfig> encoder;
+                const CComPtr<IBaseFilter> filter = m_pVideoCapture->GetFilter();
+                if (SUCCEEDED(encoder.QueryFrom(filter.get(), IID_IVidmorphEncoderConfig))) {
+                    DWORD configOffset = DWORD(offset);
+                    encoder->SetEncoderConfig(copy, &configOffset);
+                }
+            }
+        }
+        return pStreamConfig->SetFormat(pmt);
+    }
+    return S_FALSE;
+}
+
+HRESULT CVidmorphDevice::SetVideoConfig(CVideoFormat format)
+{
+    if (format.m_arrFrameSizes.IsEmpty())
+        return E_INVALIDARG;
+    m_videoFormat = format;
+    m_nVideoBitRate = format.m_arrFrameSizes[0].m_nMaxBitRate;
+    m_config.Fill(MakeVidmorphSettings(format, m_nTVFormat, m_nVideoBitRate));
+    ApplyPreviewConfig(m_config);
+    const HRESULT hr = ApplyCaptureConfig(m_config);
+    if (FAILED(hr) && m_pGraphManager != nullptr)
+        m_pGraphManager->Log("Set video config failed");
+    return hr;
+}
+
+HRESULT CVidmorphDevice::SetAudioConfig(CAudioFormat format)
+{
+    m_audioFormat = format;
+    return ApplyAudioConfig();
+}
+
+HRESULT CVidmorphDevice::ApplyAudioConfig()
+{
+    const CComPtr<IPin> pin = m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName("Audio Capture")
+                                                         : CComPtr<IPin>();
+    if (!pin)
+        return E_FAIL;
+    const HRESULT hr = SetPinAudioFormat(pin);
+    if (FAILED(hr) && m_pGraphManager != nullptr)
+        m_pGraphManager->Log("Set audio config failed");
+    return hr;
+}
+
+HRESULT CVidmorphDevice::SetPinAudioFormat(const CComPtr<IPin>& pin)
+{
+    CComPtr<IAMStreamConfig> config;
+    if (FAILED(config.QueryFrom(pin.get(), IID_IAMStreamConfig)))
+        return E_FAIL;
+    int count = 0;
+    int capsSize = 0;
+    if (FAILED(config->GetNumberOfCapabilities(&count, &capsSize)))
+        return E_FAIL;
+    std::vector<BYTE> caps(capsSize > int(sizeof(AUDIO_STREAM_CONFIG_CAPS)) ? size_t(capsSize)
+                                                                            : sizeof(AUDIO_STREAM_CONFIG_CAPS));
+    const WAVEFORMATEX& wanted = m_audioFormat.m_waveFormat;
+    for (int i = 0; i < count; ++i) {
+        CMediaTypePtr mt;
+        if (FAILED(config->GetStreamCaps(i, mt.Receive(), caps.data())) || mt.get() == nullptr)
+            continue;
+        AM_MEDIA_TYPE* pmt = mt.get();
+        if (!IsEqualGUID(pmt->majortype, MEDIATYPE_Audio) || !IsEqualGUID(pmt->subtype, MEDIASUBTYPE_PCM))
+            continue;
+        WAVEFORMATEX* pwfx = GetWritableFormatBlockAs<WAVEFORMATEX>(pmt, FORMAT_WaveFormatEx);
+        if (pwfx == nullptr || pwfx->wFormatTag != wanted.wFormatTag)
+            continue;
+        pwfx->nChannels = wanted.nChannels;
+        pwfx->nSamplesPerSec = wanted.nSamplesPerSec;
+        pwfx->wBitsPerSample = wanted.wBitsPerSample;
+        pwfx->nBlockAlign = wanted.nBlockAlign;
+        pwfx->nAvgBytesPerSec = wanted.nAvgBytesPerSec;
+        return config->SetFormat(pmt);
+    }
+    return E_FAIL;
+}
+
+HRESULT CVidmorphDevice::ConfigureCrossbar()
+{
+    CComPtr<IAMCrossbar> crossbar;
+    const CComPtr<IBaseFilter> filter = m_pCrossbar != nullptr ? m_pCrossbar->GetFilter() : CComPtr<IBaseFilter>();
+    if (FAILED(crossbar.QueryFrom(filter.get(), IID_IAMCrossbar)))
+        return E_FAIL;
+    LONG outputs = 0;
+    LONG inputs = 0;
+    if (FAILED(crossbar->get_PinCounts(&outputs, &inputs)))
+        return E_FAIL;
+    LONG videoInput = 0;
+    LONG audioInput = -1;
+    for (LONG i = 0; i < inputs; ++i) {
+        LONG related = 0;
+        LONG type = 0;
+        if (FAILED(crossbar->get_CrossbarPinInfo(TRUE, i, &related, &type)))
+            return E_FAIL;
+        if ((type == PhysConn_Video_Tuner && m_nVideoSource == kVideoSourceTuner) ||
+            (type == PhysConn_Video_SVideo && m_nVideoSource == kVideoSourceSVideo) ||
+            (type == PhysConn_Video_Composite && m_nVideoSource == kVideoSourceComposite)) {
+            videoInput = i;
+            audioInput = related;
+        }
+    }
+    LONG related = 0;
+    LONG type = 0;
+    if (FAILED(crossbar->get_CrossbarPinInfo(FALSE, 0, &related, &type)) || FAILED(crossbar->CanRoute(0, videoInput)))
+        return E_FAIL;
+    crossbar->Route(0, videoInput);
+    if (FAILED(crossbar->get_CrossbarPinInfo(FALSE, 1, &related, &type)) || FAILED(crossbar->CanRoute(1, audioInput)))
+        return E_FAIL;
+    crossbar->Route(1, audioInput);
+    return S_OK;
+}
+
+HRESULT CVidmorphDevice::SetAudioEncoderMode(CCaptureFilterInfo* pEncoder)
+{
+    if (pEncoder == nullptr)
+        return E_POINTER;
+    CComPtr<IVidmorphAudioEncoder> encoder;
+    const CComPtr<IBaseFilter> filter = pEncoder->GetFilter();
+    const HRESULT hr = encoder.QueryFrom(filter.get(), IID_IVidmorphAudioEncoder);
+    if (FAILED(hr))
+        return hr;
+    return encoder->SetParameter(kVidmorphAudioModeParameter, m_nAudioCompression == 4 ? 3 : 2);
+}
+
+HRESULT CVidmorphDevice::BuildPreviewCaptureGraph()
+{
+    CGraphManager* gm = m_pGraphManager;
+    if (gm == nullptr || m_pVideoCapture == nullptr)
+        return E_FAIL;
+    gm->Log("-- Building preview/capture graph --");
+    if (FAILED(Initialize()))
+        return E_FAIL;
+    CCaptureFilterInfo* capture = m_pVideoCapture;
+    if (FAILED(gm->ConnectPins(m_pCrossbar->FindPinByName("0: Video Decoder Out").get(),
+                               FirstFreeInput(capture).get(), FALSE)))
+        return E_FAIL;
+    if (m_nVideoSource == kVideoSourceTuner) {
+        if (m_pTuner == nullptr || m_pTVAudio == nullptr ||
+            FAILED(gm->ConnectPins(m_pTuner->FindPinByName("Analog Video").get(),
+                                   m_pCrossbar->FindPinByName("0: Video Tuner In").get(), FALSE)) ||
+            FAILED(gm->ConnectPins(m_pTuner->FindPinByName("Analog Audio").get(),
+                                   m_pTVAudio->FindPinByName("TVAudio In").get(), FALSE)) ||
+            FAILED(gm->ConnectPins(m_pTVAudio->FindPinByName("TVAudio Out").get(),
+                                   m_pCrossbar->FindPinByName("3: Audio Tuner In").get(), FALSE)))
+            return E_FAIL;
+    }
+
+    const GUID& formatType = m_videoFormat.m_formatType;
+    const bool mpeg = IsEqualGUID(formatType, FORMAT_MPEGVideo) || IsEqualGUID(formatType, FORMAT_MPEG2Video);
+    const bool videoInfo = IsEqualGUID(formatType, FORMAT_VideoInfo) != 0;
+    const DWORD compression = m_videoFormat.m_nCompression;
+    if (m_bVideoPreview) {
+        const CComPtr<IPin> preview = capture->FindPinByName("Video Preview");
+        CComPtr<IPin> source;
+        if (mpeg || (videoInfo && compression == MakeFourCC('M', 'P', '4', 'S'))) {
+            CCaptureFilterInfo* pDecoder = nullptr;
+            const bool mpeg4 = !mpeg;
+            if (FAILED(gm->AddFilterByCLSID(ClsidFromText(mpeg4 ? kMpeg4DecoderClsid : kVideoDecoderClsid),
+                                            mpeg4 ? "MPEG-4 Decoder" : "InterVideo Video Decoder", &pDecoder,
+                                            TRUE)) ||
+                FAILED(gm->ConnectPins(preview.get(), FirstFreeInput(pDecoder).get(), FALSE)))
+                return E_FAIL;
+            source = FirstFreeOutput(pDecoder);
+        } else if (videoInfo && compression == MakeFourCC('M', 'J', 'P', 'G')) {
+            CCaptureFilterInfo* pDecompressor = nullptr;
+            CCaptureFilterInfo* pConverter = nullptr;
+            if (FAILED(gm->AddFilterByCLSID(CLSID_MjpegDec, "MJPEG Decompressor", &pDecompressor, TRUE)) ||
+                FAILED(gm->AddFilterByCLSID(CLSID_Colour, "Color Space Converter", &pConverter, TRUE)) ||
+                FAILED(gm->ConnectPins(preview.get(), FirstFreeInput(pDecompressor).get(), FALSE)) ||
+                FAILED(gm->ConnectPins(FirstFreeOutput(pDecompressor).get(), FirstFreeInput(pConverter).get(),
+                                       FALSE)))
+                return E_FAIL;
+            source = FirstFreeOutput(pConverter);
+        }
+        if (!(videoInfo && compression == MakeFourCC('D', 'X', '5', '0'))) {
+            CCaptureFilterInfo* pRenderer = nullptr;
+            if (FAILED(gm->AddVideoRenderer(&pRenderer)) ||
+                FAILED(gm->ConnectPins(source.get(), FirstFreeInput(pRenderer).get(), FALSE)))
+                return E_FAIL;
+        }
+    }
+
+    const CComPtr<IPin> audio = capture->FindPinByName("Audio Capture");
+    if (!audio)
+        return S_OK;
+    CCaptureFilterInfo* pTee = nullptr;
+    bool audioDone = false;
+    if (m_bAudioPreview && !m_bCapture1) {
+        CCaptureFilterInfo* pSound = nullptr;
+        if (FAILED(gm->AddFilterByCLSID(CLSID_DSoundRender, "Default DirectSound Device", &pSound, TRUE))) {
+            gm->Log(" failed: CLSID_DSoundRender");
+            m_bAudioPreview = 0;
+            audioDone = true;
+        } else if (FAILED(gm->ConnectPins(audio.get(), FirstFreeInput(pSound).get(), FALSE))) {
+            return E_FAIL;
+        }
+    }
+    if (!audioDone && m_bCapture1) {
+        if (FAILED(gm->AddFilterByCLSID(CLSID_InfTee, "InfTee For Audio", &pTee, TRUE)) ||
+            FAILED(gm->ConnectPins(audio.get(), FirstFreeInput(pTee).get(), FALSE)))
+            return E_FAIL;
+        if (m_bAudioPreview) {
+            CCaptureFilterInfo* pSound = nullptr;
+            if (FAILED(gm->AddFilterByCLSID(CLSID_DSoundRender, "Default DirectSound Device", &pSound, TRUE))) {
+                gm->Log(" failed: CLSID_DSoundRender");
+                m_bAudioPreview = 0;
+            } else if (FAILED(gm->ConnectPins(FirstFreeOutput(pTee).get(), FirstFreeInput(pSound).get(), FALSE))) {
+                return E_FAIL;
+            }
+        }
+    }
+    CCaptureFilterInfo* pEncoder = nullptr;
+    if (m_bCapture1 && m_nAudioCompression != -1) {
+        const CString name("InterVideo Audio Encoder");
+        if (FAILED(gm->AddFilterFromCategory(CLSID_AudioCompressorCategory, name,
+                                             name + capture->GetInstanceSuffix(), &pEncoder, TRUE, TRUE)) ||
+            pEncoder == nullptr)
+            return E_FAIL;
+        capture->m_relatedFilters.Add(pEncoder->GetInstanceNumber());
+        SetAudioEncoderMode(pEncoder);
+        if (FAILED(gm->ConnectPins(FirstFreeOutput(pTee).get(), FirstFreeInput(pEncoder).get(), FALSE)))
+            return E_FAIL;
+    }
+    if (m_bCapture2) {
+        CCaptureFilterInfo* pMux = nullptr;
+        CCaptureFilterInfo* pWriter = nullptr;
+        const bool ownMux = mpeg;
+        if (FAILED(gm->AddFilterByCLSID(ownMux ? ClsidFromText(kMultiplexerClsid) : CLSID_AviDest,
+                                        ownMux ? "IVMultiplexer" : "Multiplexer", &pMux, TRUE)) ||
+            FAILED(gm->AddFilterByCLSID(ownMux ? ClsidFromText(kFileWriterClsid) : CLSID_FileWriter, "FileWriter",
+                                        &pWriter, TRUE)))
+            return E_FAIL;
+        if (FAILED(gm->ConnectPins(capture->FindPinByName("Video Capture").get(), FirstFreeInput(pMux).get(), FALSE)))
+            return E_FAIL;
+        if (m_bCapture1) {
+            CCaptureFilterInfo* pAudioSource = pEncoder != nullptr ? pEncoder : pTee;
+            if (FAILED(gm->ConnectPins(FirstFreeOutput(pAudioSource).get(), FirstFreeInput(pMux).get(), FALSE)))
+                return E_FAIL;
+        }
+        if (FAILED(gm->ConnectPins(FirstFreeOutput(pMux).get(), FirstFreeInput(pWriter).get(), FALSE)))
+            return E_FAIL;
+    }
+    return S_OK;
+}
+
+CVidmorphCaptureDevice::CVidmorphCaptureDevice(CCaptureFilterInfo* pInfo, CGraphManager* pManager)
+    : CVidmorphDevice(pInfo, pManager, kCaptureModel)
+{
+}
+
+HRESULT CVidmorphCaptureDevice::ReadTunerState()
+{
+    return E_NOTIMPL;
+}
+
+CVidmorphTunerDevice::CVidmorphTunerDevice(CCaptureFilterInfo* pInfo, CGraphManager* pManager)
+    : CVidmorphDevice(pInfo, pManager, kTunerModel)
+{
+}
+
+HRESULT CVidmorphTunerDevice::ReadTunerState()
+{
+    CComPtr<IAMTVTuner> tuner;
+    const CComPtr<IBaseFilter> filter = m_pTuner != nullptr ? m_pTuner->GetFilter() : CComPtr<IBaseFilter>();
+    if (FAILED(tuner.QueryFrom(filter.get(), IID_IAMTVTuner)))
+        return E_FAIL;
+    LONG value = 0;
+    tuner->SignalPresent(&value);
+    tuner->GetAvailableModes(&value);
+    if (FAILED(tuner->get_AvailableTVFormats(&value)))
+        return E_FAIL;
+    m_nAvailableTVFormats = DWORD(value);
+    if (FAILED(tuner->get_TVFormat(&value)))
+        return E_FAIL;
+    m_nTVFormat = DWORD(value);
+    LONG input = 0;
+    if (SUCCEEDED(tuner->get_ConnectInput(&input))) {
+        TunerInputType type = TunerInputCable;
+        if (FAILED(tuner->get_InputType(input, &type)))
+            return E_FAIL;
+        m_nTunerInputType = DWORD(type);
+    }
+    LONG frequency = 0;
+    const HRESULT hr = tuner->get_VideoFrequency(&frequency);
+    LONG minimum = 0;
+    LONG maximum = 0;
+    tuner->ChannelMinMax(&minimum, &maximum);
+    return hr;
+}
