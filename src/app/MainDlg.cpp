@@ -6,6 +6,8 @@
 #include "capture/CaptureSection.h"
 #include "capture/CaptureStartup.h"
 #include "drive/DriveManager.h"
+#include "report/HardwareSection.h"
+#include "report/SystemInfo.h"
 
 #include <new>
 
@@ -166,16 +168,18 @@ void CMainDlg::DeleteCaptureSide()
     g_pCaptureDeviceList = NULL;
 }
 
+// The processor and memory lines, then one block per host adapter; the maker's drives' media parts only while
+// the user has not gone on past the old-ASPI warning.
 void CMainDlg::BuildSystemInfo()
 {
     m_arrSystem.RemoveAll();
-    for (int i = 0; i < kMaxAdapterBlocks; ++i)
-        m_arrAdapters[i].RemoveAll();
+    AppendProcessorAndMemoryLines(m_arrSystem);
+    BuildAdapterBlocks(m_arrAdapters, g_bReportMediaDetails != 0);
 }
 
 void CMainDlg::BuildStratafitInfo()
 {
-    m_arrStratafit.RemoveAll();
+    BuildStratafitListing(m_arrStratafit);
 }
 
 // The video-capture devices enumerated at start, with their drivers and the sibling product's settings.

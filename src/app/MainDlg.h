@@ -135,6 +135,7 @@ private:
     void ExtendSystemMenu();
     void SetCaption();
     int StartDriveAccess();
+    void ReadDriveRegistrySettings();
     void CreateCaptureSide();
     void ReportNoDriveAccess();
     void RepairBusTypes();

@@ -97,8 +97,9 @@ BOOL CMainDlg::OnInitDialog()
 }
 
 // Windows 95, 98 and Me try ASPI first and fall back to the pass-through interface; the NT family uses the
-// pass-through interface only. The result is that of the last start-up tried (0 = no drive access). The
-// per-drive registry settings that follow a pass-through start come with the drive registry readers.
+// pass-through interface only. The result is that of the last start-up tried (0 = no drive access). After a
+// pass-through start every record gets the drive's registry settings (after an ASPI start the Windows 9x
+// start-up has read them already).
 int CMainDlg::StartDriveAccess()
 {
     if (g_pDriveManager == NULL)
@@ -108,7 +109,33 @@ int CMainDlg::StartDriveAccess()
         if (nAspi != 0)
             return nAspi;
     }
-    return g_pDriveManager->InitSpti();
+    const int nSpti = g_pDriveManager->InitSpti();
+    if (nSpti != 0)
+        ReadDriveRegistrySettings();
+    return nSpti;
+}
+
+// The auto insert notification (the autorun switch on the NT family) and DMA settings of every record, read over
+// a copy of the adapter list and written back record by record.
+void CMainDlg::ReadDriveRegistrySettings()
+{
+    CHostAdapterArray adapters;
+    g_pDriveManager->CopyHostAdapters(adapters);
+    for (INT_PTR nAdapter = 0; nAdapter < adapters.GetSize(); ++nAdapter) {
+        CHostAdapter& adapter = adapters[nAdapter];
+        for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
+            CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
+            for (INT_PTR nPlace = 0; nPlace < group.GetSize(); ++nPlace) {
+                CDeviceRecord record = group[nPlace];
+                DWORD nAutoInsert = DWORD(record.m_nAutoInsertNotification);
+                DWORD nDma = DWORD(record.m_nDmaCurrentlyUsed);
+                g_pDriveManager->ReadDriveRegistrySettings(record, &nAutoInsert, &nDma);
+                record.m_nAutoInsertNotification = int32_t(nAutoInsert);
+                record.m_nDmaCurrentlyUsed = int32_t(nDma);
+                g_pDriveManager->SetDeviceRecord(record, int(nGroup), int(nPlace));
+            }
+        }
+    }
 }
 
 // Drives of the listed model families report their real interface in byte 49 of the vendor information block:

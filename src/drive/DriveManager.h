@@ -283,6 +283,36 @@ public:
     // ---------------------------------------------------------------------------------------------------------
 
     // ---------------------------------------------------------------------------------------------------------
+    // Per-drive registry settings (DriveRegistrySettings.cpp): DMA and the announcement of inserted discs, by
+    // Windows family. Windows 2000 and later read the IDE channel's timing modes and the CD-ROM service's
+    // "Autorun"; NT 3.51 and 4.0 the SCSI port's "DMAEnabled" and "Autorun"; Windows 95, 98 and Me the drive's
+    // Enum\SCSI key.
+    // Both outputs are written on the NT family (0 or 1 each); on Windows 9x only when the drive's Enum\SCSI key
+    // is found (the first byte of each value, 0 for a missing value).
+    void ReadDriveRegistrySettings(CDeviceRecord& record, DWORD* pAutoInsertNotification, DWORD* pDma);
+    void ReadIdeTimingAndAutorun(CDeviceRecord& record, DWORD* pAutorun, DWORD* pDma);
+    void ReadNt4ScsiPortSettings(CDeviceRecord& record, DWORD* pAutorun, DWORD* pDma);
+    // The drive's device key: description (200 characters), hardware ID and driver key (100 characters each, or
+    // null). True when a description was found.
+    BOOL FindDeviceRegistryKey(CDeviceRecord& record, char* pszDescription, char* pszHardwareId, char* pszDriverKey);
+    // The class GUID and instance of IDE channel 1 (primary) or 2 (secondary); both empty when not found. The
+    // buffers hold 100 characters.
+    void FindIdeChannelKey(int nChannel, char* pszInstance, char* pszClassGuid);
+    // Writers: DMA and disc-insertion announcement of the drive, and the timing modes of an IDE channel.
+    void ApplyDmaSetting(CDeviceRecord& record, BYTE bEnable);
+    void ApplyAutorunSetting(CDeviceRecord& record, BYTE bEnable);
+    void SetIdeTimingMode(int nChannel, BYTE bMaster, BYTE bEnable);
+    // The port driver file of the drive's adapter: version, description, company (kVersionTextSize characters
+    // each) and full path (MAX_PATH); false when the file is not found.
+    bool ReadDriverFileVersions(CDeviceRecord& record, char* pszVersion, char* pszDescription, char* pszCompany,
+                                char* pszPath);
+    // Creates every directory of the relative path below the base directory; false when the first one cannot be
+    // created.
+    static bool CreateDirectoryPath(const char* pszBase, const char* pszRelativePath);
+    // End of per-drive registry settings block.
+    // ---------------------------------------------------------------------------------------------------------
+
+    // ---------------------------------------------------------------------------------------------------------
     // The vendor information block (VendorInfoBlock.cpp): nLength bytes from the block address into pBuffer; the
     // drives of the four-family group are read in pieces of 256 bytes from the block's start. Returns the status
     // of the last 0xF1 command (1 only when every piece was read), 0 for a length of 0 or less.
@@ -398,6 +428,22 @@ char* SenseToText(int32_t nSenseCode, char* pszText);
 // The display form of a speed text: the first 'X' becomes " X" ("20-48X CAV" -> "20-48 X CAV"); "", "maximum" and
 // a text already in that form ("40 X") stay. The buffer needs room for one more character. Returns pszText.
 char* FormatSpeedText(char* pszText);
+
+// Windows 9x: the two settings of HKLM Enum\SCSI\<device ID>\<instance> (first byte of "AutoInsertNotification"
+// and "DMACurrentlyUsed", 0 when missing); the outputs stay untouched when the key is missing. Returns 0.
+int GetAutoInsertNotification(const char* pszDeviceId, const char* pszInstance, DWORD* pAutoInsertNotification,
+                              DWORD* pDma);
+// A Windows 9x hardware key (SCSI\<vendor and product>\<parent instance><target><lun>) split into the parent's
+// enumerator, device ID and instance (100-character buffers). Behind the enumerator the device ID takes one field
+// when the enumerator contains "MF", otherwise four fields; with bByAmpersandCount a rest of two to four fields
+// gives the device ID all but its last field (one field for a rest of two).
+void SplitWin9xHardwareKey(const char* pszHardwareKey, char* pszEnumerator, char* pszDeviceId, char* pszInstance,
+                           bool bByAmpersandCount);
+// Setters; one that cannot open its key writes nothing. SetAutoInsertNotification returns 0.
+int SetAutoInsertNotification(const char* pszDeviceId, const char* pszInstance, BYTE bEnable);
+void SetIdeDmaDrive(BYTE bMaster, BYTE bEnable, const char* pszDriverKey);
+void SetAtapiDriverParameter(int nAdapter, BYTE bEnable);
+void SetCdromAutorun(BYTE bEnable);
 
 extern CDriveManager* g_pDriveManager;   // the one drive manager; null before the main dialog made it
 extern BYTE g_bIsWindows2000;            // 1 on Windows NT 5.0 exactly

@@ -183,18 +183,6 @@ bool FindPciAdapterDescription(const char* pszVendor, const char* pszProduct, co
     return false;
 }
 
-// Windows 9x: writes the one-byte "AutoInsertNotification" of HKLM "Enum\SCSI\<device>\<instance>" (an existing
-// key only; nothing is written when it cannot be opened).
-void WriteWin9xDeviceAutoInsert(const CString& device, const CString& instance, BOOL bEnable)
-{
-    CRegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, CString("Enum\\SCSI\\") + device + "\\" + instance,
-                 KEY_QUERY_VALUE | KEY_SET_VALUE) != ERROR_SUCCESS)
-        return;
-    BYTE value = bEnable ? 1 : 0;
-    key.SetBinary("AutoInsertNotification", &value, 1);
-}
-
 } // namespace
 
 // The description of the controller the drive hangs on, for a drive of the model table that answers INQUIRY.
@@ -287,7 +275,8 @@ void CDriveManager::SetAutoInsertNotificationWin9x(CDeviceRecord& record, int nC
         int nEnd = nStart >= 0 ? hardwareKey.Find('\\', nStart) : -1;
         if (nEnd < 0)
             continue;
-        WriteWin9xDeviceAutoInsert(hardwareKey.Mid(nStart, nEnd - nStart), hardwareKey.Mid(nEnd + 1), bEnable);
+        SetAutoInsertNotification(hardwareKey.Mid(nStart, nEnd - nStart), hardwareKey.Mid(nEnd + 1),
+                                  BYTE(bEnable ? 1 : 0));
         return;
     }
 }

@@ -258,7 +258,12 @@ uint64_t GetDiskTotalBytes(char letter)
 
 // GlobalMemoryStatus saturates at 2 GB (and wraps above 4 GB on some systems), so GlobalMemoryStatusEx is used
 // wherever kernel32 has it; Windows 95 and NT 4.0 lack it and keep the 32-byte record.
-bool QueryMemoryFigures(MemoryFigures& figures)
+namespace {
+
+bool QuerySystemMemoryFigures(MemoryFigures& figures);
+MemoryFiguresFn g_pfnMemoryFigures = QuerySystemMemoryFigures;
+
+bool QuerySystemMemoryFigures(MemoryFigures& figures)
 {
     typedef BOOL(WINAPI * GlobalMemoryStatusExFn)(LPMEMORYSTATUSEX);
     GlobalMemoryStatusExFn pfnEx = reinterpret_cast<GlobalMemoryStatusExFn>(
@@ -282,6 +287,18 @@ bool QueryMemoryFigures(MemoryFigures& figures)
     figures.availablePhysical = status.dwAvailPhys;
     figures.memoryLoad = status.dwMemoryLoad;
     return true;
+}
+
+}  // namespace
+
+bool QueryMemoryFigures(MemoryFigures& figures)
+{
+    return g_pfnMemoryFigures(figures);
+}
+
+void SetMemoryFiguresFunction(MemoryFiguresFn fn)
+{
+    g_pfnMemoryFigures = fn != nullptr ? fn : QuerySystemMemoryFigures;
 }
 
 void AppendMemoryLines(const MemoryFigures& figures, CStringArray& lines)

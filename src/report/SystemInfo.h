@@ -62,6 +62,9 @@ struct MemoryFigures {
     DWORD memoryLoad;
 };
 bool QueryMemoryFigures(MemoryFigures& figures);
+// Seam for tests: the memory figures' source. NULL restores the system's.
+typedef bool (*MemoryFiguresFn)(MemoryFigures& figures);
+void SetMemoryFiguresFunction(MemoryFiguresFn fn);
 void AppendMemoryLines(const MemoryFigures& figures, CStringArray& lines);
 
 // The processor and memory lines of the system section ("CPU %d:" blocks or "CPU Name", "CPU Speed", the three

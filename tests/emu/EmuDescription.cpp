@@ -187,8 +187,10 @@ bool ApplyDisc(IEmuMachine* pMachine, int nDrive, const std::vector<Token>& toke
 // IEEE 1394 bridge needs its identifier.
 struct AdapterStatement {
     long long nScsiId = 7;
+    long long nMaxTargets = 0;
     std::string manager = "ASPI for WIN32";
     std::string identifier;
+    bool bScsi = false;
 };
 
 struct ParseState {
@@ -310,6 +312,9 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
             }
             const std::string& option = tokens[i].text;
             bool bOk = (option == "scsi-id" && ParseNumber(tokens[i + 1].text, statement.nScsiId)) ||
+                       (option == "max-targets" && ParseNumber(tokens[i + 1].text, statement.nMaxTargets) &&
+                        statement.nMaxTargets >= 0 && statement.nMaxTargets < 128) ||
+                       (option == "class" && tokens[i + 1].text == "scsi") ||
                        (option == "manager" && tokens[i + 1].quoted) ||
                        (option == "identifier" && tokens[i + 1].quoted);
             if (!bOk) {
@@ -320,12 +325,17 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
                 statement.manager = tokens[i + 1].text;
             else if (option == "identifier")
                 statement.identifier = tokens[i + 1].text;
+            else if (option == "class")
+                statement.bScsi = true;
         }
         uint8_t unique[16] = {};
+        unique[3] = uint8_t(statement.nMaxTargets);
         const std::string identifier = statement.identifier.empty() ? "EMULATED ADAPTER" : statement.identifier;
         pMachine->SetAspiAdapter(nAdapter, uint8_t(statement.nScsiId), statement.manager.c_str(), identifier.c_str(),
                                  unique);
         state.adapters[nAdapter] = statement;
+        if (statement.bScsi)
+            state.pDescription->scsiAdapters.push_back({nAdapter, identifier});
         state.nAdapterCount = std::max(state.nAdapterCount, nAdapter + 1);
         return true;
     }
@@ -539,6 +549,18 @@ bool EmuLoadDescriptionFile(const char* pszPath, IEmuMachine* pMachine, EmuDescr
     return true;
 }
 
+// The emulated PCI IDE controller that every drive not behind a USB bridge hangs on (one function per adapter).
+const char kEmuControllerDevice[] = "VEN_8086&DEV_7111&SUBSYS_00000000&REV_01";
+const char kEmuControllerBus[] = "BUS_00&DEV_07&FUNC_0";
+const char kEmuScsiDescription[] = "Emulated Fast SCSI Host Adapter";
+
+std::string LowerText(std::string text)
+{
+    for (char& ch : text)
+        ch = char(std::tolower(static_cast<unsigned char>(ch)));
+    return text;
+}
+
 void EmuWriteWin9xRegistry(const EmuDescription& description)
 {
     const char kStorageClass[] = "System\\CurrentControlSet\\Services\\Class\\Storage\\";
@@ -547,6 +569,11 @@ void EmuWriteWin9xRegistry(const EmuDescription& description)
         std::snprintf(entry, sizeof entry, "EMU%04d", nEntry);
         if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kStorageClass + std::string(entry)).c_str()) != ERROR_SUCCESS)
             break;
+    }
+    for (int nAdapter = 0; nAdapter < 8; ++nAdapter) {   // SCSI adapters of an earlier description
+        std::snprintf(entry, sizeof entry, "EMUS%03d", nAdapter);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE,
+                      (std::string("System\\CurrentControlSet\\Services\\Class\\SCSIAdapter\\") + entry).c_str());
     }
     for (size_t nEntry = 0; nEntry < description.ieee1394Ports.size(); ++nEntry) {
         std::snprintf(entry, sizeof entry, "EMU%04d", int(nEntry));
@@ -559,8 +586,41 @@ void EmuWriteWin9xRegistry(const EmuDescription& description)
     for (const EmuDescribedDrive& drive : description.drives) {
         if (drive.nAspiAdapter < 0 || drive.nLetter < 0)
             continue;
-        char instance[64];
-        std::snprintf(instance, sizeof instance, drive.bUsb ? "NECUSB&EMUDRIVE%d" : "EMUADAPTER&DRIVE%d", nNode);
+        // A drive on a controller is listed below its parent: the controller's enumerator, device and instance,
+        // then the target and LUN digits; the controller's key names its class entry, whose port driver the
+        // report shows. A USB drive's instance names the USB bridge enumerator.
+        char instance[96];
+        if (drive.bUsb) {
+            std::snprintf(instance, sizeof instance, "NECUSB&EMUDRIVE%d", nNode);
+        } else {
+            std::snprintf(instance, sizeof instance, "PCI&%s&%s%d%X%d", kEmuControllerDevice, kEmuControllerBus,
+                          drive.nAspiAdapter, drive.nAspiTarget & 0xF, drive.nAspiLun & 0xF);
+            const std::string* pScsiIdentifier = nullptr;
+            for (const auto& scsi : description.scsiAdapters)
+                if (scsi.first == drive.nAspiAdapter)
+                    pScsiIdentifier = &scsi.second;
+            char controller[160], driver[32];
+            std::snprintf(controller, sizeof controller, "Enum\\PCI\\%s\\%s%d", kEmuControllerDevice,
+                          kEmuControllerBus, drive.nAspiAdapter);
+            std::snprintf(driver, sizeof driver, pScsiIdentifier != nullptr ? "SCSIAdapter\\EMUS%03d" : "hdc\\%04d",
+                          drive.nAspiAdapter);
+            SetText(HKEY_LOCAL_MACHINE, controller, "DeviceDesc",
+                    pScsiIdentifier != nullptr ? kEmuScsiDescription : "Emulated PCI Bus Master IDE Controller");
+            SetText(HKEY_LOCAL_MACHINE, controller, "Driver", driver);
+            const std::string classKey = std::string("System\\CurrentControlSet\\Services\\Class\\") + driver;
+            if (pScsiIdentifier != nullptr) {
+                SetText(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\SCSIAdapter", "",
+                        "SCSI controllers");
+                SetText(HKEY_LOCAL_MACHINE, classKey, "PortDriver", LowerText(*pScsiIdentifier) + ".mpd");
+                SetText(HKEY_LOCAL_MACHINE, classKey, "DriverDesc", kEmuScsiDescription);
+            } else {
+                SetText(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\hdc", "",
+                        "Hard disk controllers");
+                SetText(HKEY_LOCAL_MACHINE, classKey, "PortDriver", "EMUIDE.PDR");
+            }
+            SetText(HKEY_LOCAL_MACHINE, classKey, "DriverDate", " 4-23-1999");
+            SetText(HKEY_LOCAL_MACHINE, classKey, "ProviderName", "Tavisk test suite");
+        }
         std::string device = RegistryDeviceName(drive);
         char node[64];
         std::snprintf(node, sizeof node, "Config Manager\\Enum\\EMU%05d", nNode);

@@ -11,7 +11,10 @@
 //
 // Syntax, one statement per line, '#' starts a comment, texts in double quotes:
 //   aspi-status N                    GetASPI32SupportInfo status (default 1, "completed")
-//   adapter HA [scsi-id N] [manager "TEXT"] [identifier "TEXT"]
+//   adapter HA [scsi-id N] [max-targets N] [class scsi] [manager "TEXT"] [identifier "TEXT"]
+//                                    class scsi: on Windows 9x a SCSI adapter (class entry whose port driver is
+//                                    the identifier, lower case, and ".mpd"); max-targets: byte 3 of its unique
+//                                    bytes
 //   drive PROFILE [OPTIONS]          a drive of a ready-made profile (EmuProfiles.h names, e.g.
 //                                    "fifth-family-dvd-writer")
 //   drive "VENDOR" "PRODUCT" "REVISION" [OPTIONS]
@@ -34,6 +37,7 @@
 #define TAVISK_TESTS_EMU_EMUDESCRIPTION_H
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Emu.h"
@@ -51,6 +55,7 @@ struct EmuDescribedDrive {
 struct EmuDescription {
     std::vector<EmuDescribedDrive> drives;
     std::vector<std::string> ieee1394Ports;   // identifiers of the ASPI adapters that are IEEE 1394 bridges
+    std::vector<std::pair<int, std::string>> scsiAdapters;   // SCSI adapters: number and identifier
     std::string strLogPath;
 };
 
@@ -64,7 +69,8 @@ bool EmuLoadDescriptionFile(const char* pszPath, IEmuMachine* pMachine, EmuDescr
 // The Windows 95/98/Me entries of the drives that have an ASPI address and a letter: a volatile
 // HKEY_DYN_DATA "Config Manager\Enum" node naming the device, and the HKEY_LOCAL_MACHINE key
 // "Enum\SCSI\<device>\<instance>" with the letter and the target; a USB drive's instance names the USB bridge
-// enumerator. Each IEEE 1394 port gets an entry "EMUnnnn" of the storage class
+// enumerator, any other drive's the emulated PCI IDE controller (function = adapter), whose Enum key and hdc class
+// entry are written too. Each IEEE 1394 port gets an entry "EMUnnnn" of the storage class
 // ("System\CurrentControlSet\Services\Class\Storage") whose port driver contains the adapter's identifier;
 // such entries of an earlier description are removed first.
 void EmuWriteWin9xRegistry(const EmuDescription& description);

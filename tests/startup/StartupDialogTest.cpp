@@ -109,6 +109,24 @@ protected:
         return run;
     }
 
+    // Vendor block reads (0xF1) of the bus-type repair on a machine of one adapter: those before the report, whose
+    // driver information opens with the second inquiry of the adapter (the start-up asks it once) and which reads
+    // the drives' serial numbers from the same block.
+    int RepairVendorReads()
+    {
+        int nReads = 0, nAdapterInquiries = 0;
+        for (int i = 0; i < m_pAspi->GetLogCount(); ++i) {
+            EmuLogEntry entry;
+            if (!m_pAspi->GetLogEntry(i, &entry))
+                continue;
+            if (entry.nKind == kEmuRequestHaInquiry && ++nAdapterInquiries == 2)
+                break;
+            if (entry.nKind == kEmuRequestScsi && entry.cdb[0] == 0xF1)
+                ++nReads;
+        }
+        return nReads;
+    }
+
     IEmuMachine* m_pAspi;
 };
 
@@ -211,13 +229,7 @@ TEST_F(Win98Aspi, BusTypeRepairOfListedModels)
         int expectedBus = c.busType == -2 ? busBefore : c.busType;
         EXPECT_EQ(expectedBus, run.adapters[0].m_nBusType) << c.drive;
         EXPECT_EQ(expectedBus, record.m_nBusType) << c.drive;
-        bool vendorRead = false;
-        for (int i = 0; i < m_pAspi->GetLogCount(); ++i) {
-            EmuLogEntry entry;
-            if (m_pAspi->GetLogEntry(i, &entry) && entry.nKind == kEmuRequestScsi && entry.cdb[0] == 0xF1)
-                vendorRead = true;
-        }
-        EXPECT_EQ(c.vendorRead, vendorRead) << c.drive;
+        EXPECT_EQ(c.vendorRead, RepairVendorReads() > 0) << c.drive;
         m_pAspi->Reset();
     }
 }
@@ -241,13 +253,7 @@ TEST_F(Win98Aspi, BusTypeRepairWalksTheAdaptersAsTheyWere)
     EXPECT_EQ(kBusTypeUsb, run.adapters[0].m_nBusType);
     EXPECT_EQ(kBusTypeUsb, group[0].m_nBusType);
     EXPECT_EQ(kBusTypeUsb, group[1].m_nBusType);
-    int vendorReads = 0;
-    for (int i = 0; i < m_pAspi->GetLogCount(); ++i) {
-        EmuLogEntry entry;
-        if (m_pAspi->GetLogEntry(i, &entry) && entry.nKind == kEmuRequestScsi && entry.cdb[0] == 0xF1)
-            ++vendorReads;
-    }
-    EXPECT_EQ(2, vendorReads);
+    EXPECT_EQ(2, RepairVendorReads());
 }
 
 // A current layer never warns, USB adapter or not.

@@ -1,0 +1,322 @@
+// tests/hardware/DriverInfoTest.cpp
+// The driver information of each host adapter and the per-drive registry settings on the emulated machine, read
+// as Windows XP, as Windows NT 4.0 and as Windows 98 (the version pinned in-process), with the cases that show
+// the readers' rules: which adapter finds the maker's drive, master and slave timing values, missing values, the
+// port of a second adapter, a Config Manager entry without its Enum\SCSI key.
+#include "HardwareFixture.h"
+
+#include "framework/Registry.h"
+#include "framework/VersionResource.h"
+#include "report/DriverInfo.h"
+#include "support/PinnedWindowsVersion.h"
+#include "support/TestFiles.h"
+
+#include <cstring>
+
+using namespace hardware_test;
+using testsupport::PinnedWindowsVersion;
+
+namespace {
+
+const char kPortDriverDescription[] = "IDE/ATAPI Port Driver (Quazar Storage Corp.)";
+const char kPortDriverVersion[] = "5.1.2600.2180";
+
+CDriverInfo Collect(int nAdapter)
+{
+    CDriverInfo info;
+    info.SetDriveIndex(BYTE(nAdapter));
+    info.Collect();
+    return info;
+}
+
+std::string Lower(std::string text)
+{
+    for (char& ch : text)
+        ch = char(tolower(static_cast<unsigned char>(ch)));
+    return text;
+}
+
+}  // namespace
+
+// --- Driver information -------------------------------------------------------------------------------------------
+
+TEST_F(HardwareMachine, XpAdapterWithTheMakersDriveNamesItsChannel)
+{
+    CDriverInfo info = Collect(0);
+    EXPECT_STREQ("Primary IDE Channel", info.DeviceDescription);
+    EXPECT_STREQ("IDE ATA/ATAPI controllers", info.Type);
+    EXPECT_STREQ("atapi.sys", info.PortDriver);
+    EXPECT_EQ(Lower(SystemDirectory() + "\\drivers\\atapi.sys"), Lower(info.Location));
+    EXPECT_STREQ(kPortDriverVersion, info.Version);
+    EXPECT_STREQ(kPortDriverDescription, info.DriverDescription);
+    EXPECT_STREQ("", info.Provider);
+    EXPECT_STREQ("", info.Date);
+    EXPECT_EQ(0, info.MaxTargets);
+}
+
+TEST_F(HardwareMachine, XpAdapterWithoutTheMakersDriveKnowsOnlyItsPortDriver)
+{
+    CDriverInfo info = Collect(1);
+    EXPECT_STREQ("", info.DeviceDescription);
+    EXPECT_STREQ("", info.Type);
+    EXPECT_STREQ("atapi.sys", info.PortDriver);
+    EXPECT_STREQ(kPortDriverVersion, info.Version);
+    EXPECT_STREQ(kPortDriverDescription, info.DriverDescription);
+    EXPECT_EQ(0, info.AdapterScsiId);
+    EXPECT_EQ(0, info.MaxTargets);
+}
+
+TEST_F(HardwareMachine, VistaTakesTheWayOfWindowsXp)
+{
+    PinnedWindowsVersion vista(VER_PLATFORM_WIN32_NT, 6, 0, 6002, "Service Pack 2");
+    CDriverInfo info = Collect(0);
+    EXPECT_STREQ("Primary IDE Channel", info.DeviceDescription);
+    EXPECT_STREQ("atapi.sys", info.PortDriver);
+}
+
+TEST_F(HardwareMachine, ImagePathWithAFolderInFrontFindsNoFile)
+{
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\atapi", "ImagePath",
+                        "\\SystemRoot\\System32\\drivers\\atapi.sys");
+    CDriverInfo info = Collect(1);
+    RegSetStringFixture(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\atapi", "ImagePath",
+                        "System32\\DRIVERS\\atapi.sys");
+    EXPECT_STREQ("System32\\drivers\\at", info.PortDriver);   // cut to 19 characters
+    EXPECT_STREQ("", info.Location);
+    EXPECT_STREQ("", info.Version);
+    EXPECT_STREQ("", info.DriverDescription);
+}
+
+TEST_F(HardwareMachine, Nt4CompletesThePortDriverFromTheFile)
+{
+    PinnedWindowsVersion nt4(VER_PLATFORM_WIN32_NT, 4, 0, 1381, "Service Pack 6a");
+    CDriverInfo info = Collect(0);
+    EXPECT_STREQ("atapi.sys", info.PortDriver);
+    EXPECT_EQ(Lower(SystemDirectory() + "\\drivers\\atapi.sys"), Lower(info.Location));
+    EXPECT_STREQ(kPortDriverVersion, info.Version);
+    EXPECT_STREQ("", info.DeviceDescription);
+    EXPECT_STREQ("", info.Type);
+}
+
+TEST_F(HardwareMachine, Win98ReadsTheParentControllerAndItsClass)
+{
+    PinnedWindowsVersion win98(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, " A ");
+    CDriverInfo info = Collect(0);
+    EXPECT_STREQ("QZ PCI Bus Master IDE Controller", info.DeviceDescription);
+    EXPECT_STREQ("Hard disk controllers", info.Type);
+    EXPECT_STREQ("QZIDE.PDR", info.PortDriver);
+    EXPECT_STREQ("Quazar Storage Corp.", info.Provider);
+    EXPECT_STREQ(" 4-23-1999", info.Date);
+    EXPECT_EQ(Lower(SystemDirectory() + "\\iosubsys\\QZIDE.PDR"), Lower(info.Location));
+    EXPECT_STREQ(kPortDriverVersion, info.Version);
+}
+
+TEST_F(HardwareMachine, Win98AdapterWithoutTheMakersDriveHasNoDriverLines)
+{
+    PinnedWindowsVersion win98(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, " A ");
+    CDriverInfo info = Collect(1);
+    EXPECT_STREQ("", info.DeviceDescription);
+    EXPECT_STREQ("", info.PortDriver);
+    EXPECT_STREQ("", info.Location);
+}
+
+TEST_F(HardwareMachine, FindsTheLetterOfTheMakersDriveOnly)
+{
+    CDriverInfo info;
+    info.SetDriveIndex(0);
+    EXPECT_EQ('E' - 'A', info.FindDriveLetter());
+    info.SetDriveIndex(1);
+    EXPECT_EQ(int(CDriverInfo::kNoDriveLetter), info.FindDriveLetter());
+    info.SetDriveIndex(7);   // no such adapter
+    EXPECT_EQ(int(CDriverInfo::kNoDriveLetter), info.FindDriveLetter());
+}
+
+TEST_F(HardwareMachine, MountedDeviceParts)
+{
+    char szEnumerator[50], szInstance[50];
+    CDriverInfo::ReadMountedDevice('E' - 'A', szEnumerator, szInstance);
+    EXPECT_STREQ("IDE", szEnumerator);
+    EXPECT_STREQ("5&1b2c3d4e&0&0.0.0", szInstance);
+    SetMountedDevice('Q' - 'A', "\\??\\USBSTOR#CdRom");
+    CDriverInfo::ReadMountedDevice('Q' - 'A', szEnumerator, szInstance);
+    EXPECT_STREQ("USBSTOR", szEnumerator);
+    EXPECT_STREQ("", szInstance);
+    CDriverInfo::ReadMountedDevice('Z' - 'A', szEnumerator, szInstance);
+    EXPECT_STREQ("", szEnumerator);
+}
+
+TEST(ParseDeviceIdString, SplitsTheParentOfAWin98HardwareKey)
+{
+    struct Case {
+        const char* pszRest;
+        const char* pszEnumerator;
+        const char* pszDeviceId;
+        const char* pszInstance;
+    };
+    const Case kCases[] = {
+        {"PCI&VEN_8086&DEV_7111&SUBSYS_00000000&REV_01&BUS_00&DEV_07&FUNC_0100", "PCI",
+         "VEN_8086&DEV_7111&SUBSYS_00000000&REV_01", "BUS_00&DEV_07&FUNC_01"},
+        {"MF&CHILD0001&PCI&VEN_1&BUS_02", "MF", "CHILD0001", "PCI&VEN_1&BUS_"},
+        {"ROOT&SCSIADAPTER&000000", "ROOT", "SCSIADAPTER", "0000"},           // two '&': one field
+        {"ROOT&QZSCSI&0000&0100", "ROOT", "QZSCSI&0000", "01"},              // three '&': two fields
+        {"ESDI&PRIMARY00", "ESDI", "PRIMARY", ""},                            // one '&': the rest
+        {"ROOT00", "ROOT", "", ""},
+    };
+    for (const Case& c : kCases) {
+        std::string key = std::string("SCSI\\KORVATH_CD-R___QZ4120___\\") + c.pszRest;
+        char e[100], d[100], i[100];
+        ParseDeviceIdString(key.c_str(), e, d, i);
+        EXPECT_STREQ(c.pszEnumerator, e) << c.pszRest;
+        EXPECT_STREQ(c.pszDeviceId, d) << c.pszRest;
+        EXPECT_STREQ(c.pszInstance, i) << c.pszRest;
+    }
+}
+
+// --- Per-drive registry settings ----------------------------------------------------------------------------------
+
+class DriveSettings : public HardwareMachine {
+protected:
+    void SetUp() override
+    {
+        HardwareMachine::SetUp();
+        const std::string primary = std::string(kChannelControlKey) + "\\0001";
+        for (const char* pszName : {"UserMasterDeviceTimingModeAllowed", "MasterDeviceTimingModeAllowed",
+                                    "UserSlaveDeviceTimingModeAllowed", "SlaveDeviceTimingModeAllowed"})
+            DeleteValueFixture(HKEY_LOCAL_MACHINE, primary.c_str(), pszName);
+        DeleteValueFixture(HKEY_LOCAL_MACHINE, kCdromKey, "Autorun");
+        DeleteValueFixture(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0", "DMAEnabled");
+        DeleteValueFixture(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 1", "DMAEnabled");
+        RegDeleteTreeFixture(HKEY_LOCAL_MACHINE, "Enum\\SCSI");
+    }
+
+    // Both outputs start at a value the readers never write.
+    void Read(char chLetter, DWORD& nAutorun, DWORD& nDma)
+    {
+        nAutorun = 7;
+        nDma = 7;
+        CDeviceRecord record = Record(chLetter);
+        m_Manager.ReadDriveRegistrySettings(record, &nAutorun, &nDma);
+    }
+
+    static constexpr const char* kCdromKey = "SYSTEM\\CurrentControlSet\\Services\\Cdrom";
+    const std::string m_primary = std::string(kChannelControlKey) + "\\0001";
+};
+
+TEST_F(DriveSettings, XpWithoutTimingValuesCountsAsDma)
+{
+    DWORD nAutorun, nDma;
+    Read('E', nAutorun, nDma);
+    EXPECT_EQ(1u, nDma);
+    EXPECT_EQ(0u, nAutorun);
+}
+
+TEST_F(DriveSettings, XpMasterTimingValues)
+{
+    struct Case {
+        DWORD user;           // 0: missing
+        DWORD plain;          // 0: missing
+        DWORD nDma;
+    };
+    const Case kCases[] = {{0x1F, 0xFFFFFFFF, 0}, {0xFFFFFFFF, 0x1F, 1}, {0, 0x1F, 0}, {0, 0xFFFFFFFF, 1}};
+    for (const Case& c : kCases) {
+        DeleteValueFixture(HKEY_LOCAL_MACHINE, m_primary.c_str(), "UserMasterDeviceTimingModeAllowed");
+        DeleteValueFixture(HKEY_LOCAL_MACHINE, m_primary.c_str(), "MasterDeviceTimingModeAllowed");
+        if (c.user != 0)
+            SetDwordFixture(HKEY_LOCAL_MACHINE, m_primary.c_str(), "UserMasterDeviceTimingModeAllowed", c.user);
+        if (c.plain != 0)
+            SetDwordFixture(HKEY_LOCAL_MACHINE, m_primary.c_str(), "MasterDeviceTimingModeAllowed", c.plain);
+        DWORD nAutorun, nDma;
+        Read('E', nAutorun, nDma);
+        EXPECT_EQ(c.nDma, nDma) << std::hex << c.user << " " << c.plain;
+    }
+}
+
+TEST_F(DriveSettings, XpAutorunIsReadForEveryDrive)
+{
+    SetDwordFixture(HKEY_LOCAL_MACHINE, kCdromKey, "Autorun", 1);
+    DWORD nAutorun, nDma;
+    Read('F', nAutorun, nDma);
+    EXPECT_EQ(1u, nAutorun);
+    EXPECT_EQ(0u, nDma) << "a drive of six-byte commands reads no timing mode";
+}
+
+TEST_F(DriveSettings, Nt4ReadsThePortOfTheDrivesAdapter)
+{
+    PinnedWindowsVersion nt4(VER_PLATFORM_WIN32_NT, 4, 0, 1381, "Service Pack 6a");
+    DWORD nAutorun, nDma;
+    Read('E', nAutorun, nDma);
+    EXPECT_EQ(0u, nAutorun);
+    EXPECT_EQ(0u, nDma);
+    SetDwordFixture(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 1", "DMAEnabled", 1);
+    Read('E', nAutorun, nDma);
+    EXPECT_EQ(0u, nDma) << "port 0 has no DMAEnabled";
+    Read('F', nAutorun, nDma);
+    EXPECT_EQ(1u, nDma);
+    EXPECT_EQ(0u, nAutorun);
+}
+
+TEST_F(DriveSettings, Win98ReadsTheDrivesScsiKey)
+{
+    PinnedWindowsVersion win98(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, " A ");
+    DWORD nAutorun, nDma;
+    Read('E', nAutorun, nDma);
+    EXPECT_EQ(7u, nAutorun) << "no Enum\\SCSI key: the caller's values stay";
+    EXPECT_EQ(7u, nDma);
+    RegSetByteFixture(HKEY_LOCAL_MACHINE, kWin98ScsiKey, "AutoInsertNotification", 1);
+    Read('E', nAutorun, nDma);
+    EXPECT_EQ(1u, nAutorun);
+    EXPECT_EQ(0u, nDma) << "a missing DMACurrentlyUsed reads 0";
+    RegSetByteFixture(HKEY_LOCAL_MACHINE, kWin98ScsiKey, "DMACurrentlyUsed", 1);
+    Read('E', nAutorun, nDma);
+    EXPECT_EQ(1u, nDma);
+}
+
+TEST_F(DriveSettings, WritersSwitchWhatTheReadersRead)
+{
+    CDeviceRecord writer = Record('E');
+    m_Manager.ApplyDmaSetting(writer, 0);
+    m_Manager.ApplyAutorunSetting(writer, 1);
+    DWORD nAutorun, nDma;
+    Read('E', nAutorun, nDma);
+    EXPECT_EQ(0u, nDma);
+    EXPECT_EQ(1u, nAutorun);
+    m_Manager.ApplyDmaSetting(writer, 1);
+    m_Manager.ApplyAutorunSetting(writer, 0);
+    Read('E', nAutorun, nDma);
+    EXPECT_EQ(1u, nDma);
+    EXPECT_EQ(0u, nAutorun);
+
+    PinnedWindowsVersion win98(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, " A ");
+    RegSetByteFixture(HKEY_LOCAL_MACHINE, kWin98ScsiKey, "AutoInsertNotification", 0);
+    EXPECT_EQ(0, SetAutoInsertNotification("KORVATH_CD-R___QZ4120___",
+                                           "PCI&VEN_8086&DEV_7111&SUBSYS_00000000&REV_01&BUS_00&DEV_07&FUNC_0100", 1));
+    Read('E', nAutorun, nDma);
+    EXPECT_EQ(1u, nAutorun);
+}
+
+TEST_F(DriveSettings, PortDriverFileVersions)
+{
+    CDeviceRecord writer = Record('E');
+    char szVersion[kVersionTextSize], szDescription[kVersionTextSize], szCompany[kVersionTextSize];
+    char szPath[MAX_PATH];
+    ASSERT_TRUE(m_Manager.ReadDriverFileVersions(writer, szVersion, szDescription, szCompany, szPath));
+    EXPECT_STREQ(kPortDriverVersion, szVersion);
+    EXPECT_STREQ("Quazar Storage Corp.", szCompany);
+    EXPECT_EQ(Lower(SystemDirectory() + "\\drivers\\atapi.sys"), Lower(szPath));
+}
+
+TEST(CreateDirectoryPath, CreatesEveryMissingLevel)
+{
+    char szTemp[MAX_PATH];
+    GetTempPathA(MAX_PATH, szTemp);
+    std::string base = std::string(szTemp) + "tavisk-dirpath";
+    CreateDirectoryA(base.c_str(), nullptr);
+    EXPECT_TRUE(CDriveManager::CreateDirectoryPath(base.c_str(), "one\\two\\three"));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((base + "\\one\\two\\three").c_str()));
+    EXPECT_TRUE(CDriveManager::CreateDirectoryPath(base.c_str(), "one\\two"));   // present already
+    EXPECT_FALSE(CDriveManager::CreateDirectoryPath((base + "\\missing\\deeper").c_str(), "x"));
+    RemoveDirectoryA((base + "\\one\\two\\three").c_str());
+    RemoveDirectoryA((base + "\\one\\two").c_str());
+    RemoveDirectoryA((base + "\\one").c_str());
+    RemoveDirectoryA(base.c_str());
+}
