@@ -312,4 +312,48 @@ TEST_F(DvdWriteRun, RealRunOnDvdPlusRClosesTheTrackAndTheDisc)
     EXPECT_EQ(kSamples * kSampleSectors, m_pMachine->GetInt(m_nDrive, "write.recorded", 0));
 }
 
+TEST_F(DvdWriteRun, StopOnDvdMinusRClosesTheSessionAndEjects)
+{
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdMinusR, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    m_pMachine->ClearLog();
+    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
+    ASSERT_TRUE(PumpUntil([&] { return m_pPage->WorkerState().currentLba >= 3000 || !m_pPage->IsRunning(); }));
+    ASSERT_TRUE(m_pPage->IsRunning());
+    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
+    ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning(); }, 20000));
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    EXPECT_LT(Writes().size(), size_t(kSamples * 45));
+    std::vector<std::vector<uint8_t>> closes;
+    for (const EmuLogEntry& e : Log())
+        if (e.cdb[0] == 0x5B)
+            closes.push_back({e.cdb[1], e.cdb[2], e.cdb[5]});
+    const std::vector<std::vector<uint8_t>> expectedCloses = {{0x01, 0x02, 0x00}};
+    EXPECT_EQ(expectedCloses, closes);
+    const std::vector<EmuLogEntry> ssu = ScsiLogEntries(m_pMachine, 0x1B);
+    ASSERT_FALSE(ssu.empty());
+    EXPECT_EQ(0x02, ssu.back().cdb[4]) << "ejected";
+    EXPECT_EQ(0, m_nRunning);
+}
+
+TEST_F(DvdWriteRun, DiscTooSmallForOneSampleWritesNothingAndFinishes)
+{
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdPlusR, kSampleSectors - 1);
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(0, m_pPage->Job().nSectorCount);
+    EXPECT_EQ(0, m_nRunning);
+}
+
+TEST_F(DvdWriteRun, NoDvdInTheDriveAsksForABlankOne)
+{
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdMinusR, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "config.profile", 0x08);   // a CD
+    RunOnce();
+    ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
+    EXPECT_EQ(CString("Please insert a blank DVD"), m_pSession->MessageBoxes()[0].text);
+    EXPECT_TRUE(Writes().empty());
+}
+
 } // namespace
