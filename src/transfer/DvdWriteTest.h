@@ -34,6 +34,7 @@ const char* DvdProfileName(int nProfile);
 
 // Sectors one write command carries: 32 on DVD-RAM, 25 on the others.
 int DvdWriteBlockSectors(int nProfile);
+const int kDvdWriteBlockSectorsSequential = 25;
 // Sectors a run writes: whole samples of the sample length, each a whole number of write commands.
 long DvdWriteTestLength(long nSectorCount, int nSampleLength, int nProfile);
 

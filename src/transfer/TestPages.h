@@ -48,12 +48,45 @@ private:
     std::unique_ptr<ReadTestRun> m_pRun;
 };
 
+// What a DVD write worker needs beyond the frame's worker state; set by Start, read by the worker.
+struct DvdWriteJob {
+    TestWorkerState* pState = nullptr;
+    long nSectorCount = 0;     // usable sectors after the media check, the test length once the run starts
+    int nSampleLength = 0;
+    int nProfile = 0;
+    bool bSimulate = false;    // the DVD+R worker leaves the track and the disc open on a test write
+    std::vector<BYTE> image;
+    std::vector<BYTE> zeros;
+};
+
+// The workers of the sequential DVD recordables (see DvdWriteTestDlg.cpp).
+UINT __cdecl DvdPlusRWriteTestThread(LPVOID pParam);
+UINT __cdecl DvdMinusRWriteTestThread(LPVOID pParam);
+
 class CDvdWriteTestDlg : public CTestPageDlg {
 public:
-    explicit CDvdWriteTestDlg(CWnd* pTestWindow) : CTestPageDlg(kTestPageDvdWrite, pTestWindow) {}
+    explicit CDvdWriteTestDlg(CWnd* pTestWindow) : CTestPageDlg(kTestPageDvdWrite, pTestWindow)
+    {
+        m_job.pState = &m_worker;
+    }
+    const DvdWriteJob& Job() const { return m_job; }
+    const CString& DiscTypeText() const { return m_strDiscType; }
 
 protected:
     void OnShowWindow(BOOL bShow, UINT nStatus);
+    void OnStart() override;
+    void OnRunEnding(int nCode) override;
+    // True when the medium can be written; the usable sectors are then in the job.
+    bool CheckMedia();
+
+private:
+    int MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument = nullptr);
+    bool SendWriteParameters(bool bSimulate);
+    void WaitUntilReady(DWORD nMilliseconds);
+
+    CString m_strDiscType;
+    bool m_bRunSimulate = false;
+    DvdWriteJob m_job;
 
 public:
     BEGIN_MSG_MAP(CDvdWriteTestDlg)

@@ -37,6 +37,12 @@ void PutMsf(uint8_t* p, int64_t nFrames)
 
 bool IsBlank(const CEmuDrive& drive) { return Key(drive, "write.recorded", 0) == 0; }
 
+bool IsDvd(const CEmuDrive& drive)
+{
+    const int64_t nDisc = Key(drive, "write.disc", 0);
+    return nDisc == kEmuWriteDvdMinusR || nDisc == kEmuWriteDvdPlusR;
+}
+
 // Write speed in hundredths of X.
 int64_t SpeedX100(const CEmuDrive& drive)
 {
@@ -46,15 +52,19 @@ int64_t SpeedX100(const CEmuDrive& drive)
     if (const std::vector<uint8_t>* pPage = drive.GetBytes("mode.page.2A")) {
         if (pPage->size() >= 22) {
             int64_t nKbs = (int64_t((*pPage)[20]) << 8) | (*pPage)[21];
-            if (nKbs >= 176)
-                return nKbs / 176 * 100;
+            const int64_t nOneX = IsDvd(drive) ? 1385 : 176;
+            if (nKbs >= nOneX)
+                return nKbs / nOneX * 100;
         }
     }
     return 400;
 }
 
 // Sectors per microsecond at the drive's write speed.
-double RatePerUs(const CEmuDrive& drive) { return double(SpeedX100(drive)) * 75.0 / 100.0 / 1e6; }
+double RatePerUs(const CEmuDrive& drive)
+{
+    return double(SpeedX100(drive)) * (IsDvd(drive) ? 675.0 : 75.0) / 100.0 / 1e6;
+}
 
 bool AnswerNotReady(EmuCommand& command)
 {
@@ -132,7 +142,7 @@ void HandleTrackInformation(EmuCommand& command)
     answer[2] = 1;
     answer[3] = 1;
     const int64_t nRecorded = Key(drive, "write.recorded", 0);
-    const int64_t nFree = Key(drive, "write.lastLeadOut", kDefaultLastLeadOut) - 150;
+    const int64_t nFree = Key(drive, "write.lastLeadOut", kDefaultLastLeadOut) - (IsDvd(drive) ? 0 : 150);
     if (nRecorded == 0) {
         answer[6] = 0x40;                              // blank
         answer[7] = 0x01;                              // next writable address valid
@@ -223,10 +233,64 @@ void HandleSendCueSheet(EmuCommand& command)
 }
 
 // 2A 00 lba(2-5) 00 count(7-8) 00 with count * 2352 bytes, strictly in order from -150.
+void StartDvdRecording(CEmuDrive& drive, int64_t nSectors, bool bSimulate)
+{
+    drive.SetInt("write.phase", kEmuWriteCueSent);
+    drive.SetInt("write.next", 0);
+    drive.SetInt("write.end", nSectors);
+    drive.SetInt("write.simulate", bSimulate ? 1 : 0);
+    drive.SetInt("write.bufe", 1);
+    drive.SetInt("write.form", 0x11);
+}
+
+// 53 00 00 00 00 size(5-8) 00: a DVD-R reserves its single track for the whole recording.
+void HandleReserveTrack(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    const int64_t nSize = Be32(command.cdb + 5);
+    const uint8_t* pPage = WriteParametersPage(drive);
+    if (Key(drive, "write.disc", 0) != kEmuWriteDvdMinusR || !IsBlank(drive) || nSize <= 0 ||
+        nSize > Key(drive, "write.lastLeadOut", 0) || pPage == nullptr || (pPage[2] & 0x0F) != 0x02) {
+        command.CheckCondition(5, 0x2C, 0x00);
+        return;
+    }
+    drive.SetInt("write.reserved", nSize);
+    StartDvdRecording(drive, nSize, (pPage[2] & 0x10) != 0);
+}
+
+// BF: the time stamp and the layer boundary are taken as sent.
+void HandleSendDiscStructure(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    drive.SetInt("write.timeStamps", Key(drive, "write.timeStamps", 0) + 1);
+}
+
+// 5B immed(1) function(2) track(5): on a DVD+R closing the track or the disc records what was written; with Immed
+// the drive is not ready while it writes the closing areas.
+void HandleCloseTrackSession(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    drive.SetInt("write.closes", Key(drive, "write.closes", 0) + 1);
+    const int64_t nWritten = Key(drive, "write.next", 0);
+    if (Key(drive, "write.simulate", 0) == 0 && nWritten > 0 && IsBlank(drive)) {
+        drive.SetInt("write.recorded", nWritten);
+        drive.SetInt(EMU_KEY_BLOCKS, nWritten);
+        drive.SetInt("write.sessions", Key(drive, "write.sessions", 0) + 1);
+    }
+    drive.SetInt("write.phase", kEmuWriteIdle);
+    const int64_t nCloseUs = Key(drive, "write.closeUs", 1000000);
+    if ((command.cdb[1] & 0x01) != 0) {
+        drive.SetInt("write.notReadyUntilUs", int64_t(command.nArrivalUs) + nCloseUs);
+        drive.SetInt("write.notReadyAscq", 7);
+    } else {
+        command.nExtraDelayUs += uint64_t(nCloseUs);
+    }
+}
+
 void HandleWrite10(EmuCommand& command)
 {
     CEmuDrive& drive = *command.pDrive;
-    const int64_t nPhase = Key(drive, "write.phase", kEmuWriteIdle);
+    int64_t nPhase = Key(drive, "write.phase", kEmuWriteIdle);
     const int64_t nLba = Be32(command.cdb + 2);
     const int64_t nCount = (int64_t(command.cdb[7]) << 8) | command.cdb[8];
     const uint8_t* pData = nullptr;
@@ -234,6 +298,12 @@ void HandleWrite10(EmuCommand& command)
     if (nPhase == kEmuWriteFailed) {
         command.CheckCondition(3, 0x0C, 0x09);
         return;
+    }
+    if (nPhase == kEmuWriteIdle && Key(drive, "write.disc", 0) == kEmuWriteDvdPlusR && IsBlank(drive) &&
+        nLba == 0) {
+        // The first write to a blank DVD+R opens its track over the whole disc; the DVD+ formats never test-write.
+        StartDvdRecording(drive, Key(drive, "write.lastLeadOut", 0), false);
+        nPhase = kEmuWriteCueSent;
     }
     if (nPhase != kEmuWriteCueSent && nPhase != kEmuWriteRecording) {
         command.CheckCondition(5, 0x2C, 0x00);
@@ -243,7 +313,7 @@ void HandleWrite10(EmuCommand& command)
         command.CheckCondition(5, 0x21, 0x00);
         return;
     }
-    if (int64_t(nGot) != nCount * kRawSector) {
+    if (int64_t(nGot) != nCount * (IsDvd(drive) ? 2048 : kRawSector)) {
         command.CheckCondition(5, 0x24, 0x00);
         return;
     }
@@ -298,9 +368,14 @@ void HandleSynchronizeCache(EmuCommand& command)
     if (nPhase == kEmuWriteRecording) {
         const double t = double(command.nArrivalUs);
         const double dRate = RatePerUs(drive);
+        const bool bPlusR = Key(drive, "write.disc", 0) == kEmuWriteDvdPlusR;
         const double dDone = std::max(t, double(Key(drive, "write.drainEndUs", 0))) +
-                             double(Key(drive, "write.leadOutSectors", 6750)) / dRate;
+                             (bPlusR ? 0.0 : double(Key(drive, "write.leadOutSectors", 6750)) / dRate);
         command.nExtraDelayUs += uint64_t(std::ceil(dDone - t));
+        if (bPlusR) {
+            drive.SetInt("write.phase", kEmuWriteFlushed);
+            return;
+        }
         const int64_t nWritten = Key(drive, "write.next", 0);
         if (Key(drive, "write.simulate", 0) == 0 && nWritten > 0) {
             drive.SetInt("write.recorded", nWritten);
@@ -371,6 +446,9 @@ bool WriterHook(EmuCommand& command)
     case 0x2A: HandleWrite10(command); return true;
     case 0x35: HandleSynchronizeCache(command); return true;
     case 0xA1: HandleBlank(command); return true;
+    case 0x53: HandleReserveTrack(command); return true;
+    case 0xBF: HandleSendDiscStructure(command); return true;
+    case 0x5B: HandleCloseTrackSession(command); return true;
     default: return false;
     }
 }
@@ -401,4 +479,20 @@ void EmuLoadBlankCd(IEmuMachine* pMachine, int nDrive, EmuWriteDisc disc, int64_
 double EmuCdWriteMediaUs(int64_t nSectors, int64_t nSpeedX100)
 {
     return double(nSectors) * 1e6 * 100.0 / (double(nSpeedX100) * 75.0);
+}
+
+void EmuLoadBlankDvd(IEmuMachine* pMachine, int nDrive, EmuWriteDisc disc, int64_t nFreeSectors)
+{
+    EmuLoadBlankCd(pMachine, nDrive, disc, nFreeSectors);
+    pMachine->SetInt(nDrive, "config.profile", disc == kEmuWriteDvdPlusR ? 0x1B : 0x11);
+    pMachine->SetInt(nDrive, EMU_KEY_BLOCK_LENGTH, 2048);
+    pMachine->SetInt(nDrive, "write.reserved", 0);
+    pMachine->SetInt(nDrive, "write.closes", 0);
+    pMachine->SetInt(nDrive, "write.timeStamps", 0);
+    pMachine->SetInt(nDrive, "write.next", 0);
+}
+
+double EmuDvdWriteMediaUs(int64_t nSectors, int64_t nSpeedX100)
+{
+    return double(nSectors) * 1e6 * 100.0 / (double(nSpeedX100) * 675.0);
 }

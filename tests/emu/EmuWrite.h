@@ -31,19 +31,32 @@ class IEmuMachine;
 enum EmuWriteDisc {
     kEmuWriteNone = 0,
     kEmuWriteCdR = 1,
-    kEmuWriteCdRw = 2
+    kEmuWriteCdRw = 2,
+    kEmuWriteDvdMinusR = 3,   // DVD-R: RESERVE TRACK, then writes from LBA 0; closed by SYNCHRONIZE CACHE
+    kEmuWriteDvdPlusR = 4     // DVD+R: writes from LBA 0 open the track; CLOSE TRACK/SESSION finish the disc
 };
 
 enum EmuWritePhase {
     kEmuWriteIdle = 0,       // nothing under way
     kEmuWriteCueSent = 1,    // the cue sheet is accepted; the first WRITE starts OPC and the lead-in
     kEmuWriteRecording = 2,  // sectors are going to the disc
-    kEmuWriteFailed = 3      // the buffer ran empty without BUFE; the session is lost
+    kEmuWriteFailed = 3,     // the buffer ran empty without BUFE; the session is lost
+    kEmuWriteFlushed = 4     // a DVD+R's buffer is on the disc; the track waits for its close
 };
 
 // Loads a blank disc of the kind: its ATIP ends at nLastLeadOut (frames), the buffer, speed and times at their
 // defaults, the engine state reset; the drive's write-parameters page set to the drive's usual defaults.
 void EmuLoadBlankCd(IEmuMachine* pMachine, int nDrive, EmuWriteDisc disc, int64_t nLastLeadOut);
+
+// Loads a blank DVD-R or DVD+R of nFreeSectors (its profile, 0x11 or 0x1B, in "config.profile"). On a DVD the
+// write speed is in hundredths of the DVD's 1X (675 sectors of 2048 bytes a second) and "write.lastLeadOut" holds
+// the free sectors. Further keys: "write.reserved" (sectors of the last RESERVE TRACK), "write.closes" (CLOSE
+// TRACK/SESSION commands), "write.closeUs" (not-ready time after an immediate close), "write.timeStamps" (SEND
+// DISC STRUCTURE commands taken).
+void EmuLoadBlankDvd(IEmuMachine* pMachine, int nDrive, EmuWriteDisc disc, int64_t nFreeSectors);
+
+// Microseconds the engine spends on nSectors of DVD at a write speed (hundredths of X).
+double EmuDvdWriteMediaUs(int64_t nSectors, int64_t nSpeedX100);
 
 // Microseconds the engine spends on nSectors of disc at a write speed (hundredths of X), CLV.
 double EmuCdWriteMediaUs(int64_t nSectors, int64_t nSpeedX100);
