@@ -149,6 +149,8 @@ TEST_F(DvdSpeedTest, ReadSpeedTextFromModelList)
 {
     int nDrive = 0;
     CDeviceRecord record = AddMaker(kEmuFourFamilyDvdWriter, "DVDR   QZ7220   ", "1.00", 0, &nDrive);
+    // The cases write the page's current read speed themselves, so the drive's own DVD read speed is off.
+    m_pMachine->SetInt(nDrive, "speed.dvdPageRead", 0);
     m_pMachine->SetInt(nDrive, "config.profile", 0x10);
     const struct {
         int profile;

@@ -12,6 +12,8 @@
 //                         instead of the real one, as a faulty drive might
 //   "mode.density", "mode.mediumType", "mode.deviceSpecific"  header and block descriptor fields (default 0)
 //   EMU_KEY_BLOCK_LENGTH  block length of the block descriptor (MODE SELECT with a descriptor changes it)
+//   "speed.dvdPageRead"   when set (KB/s): with a DVD loaded ("config.profile" 0x10 and above) page 0x2A bytes
+//                         14-15 report it as the current read speed, as the maker's DVD writers do
 // MODE SELECT stores the page it receives and the density and block length of a block descriptor.
 #include <cstdio>
 #include <cstring>
@@ -39,18 +41,35 @@ bool RefusesSixByteForm(EmuCommand& command)
 
 // The answer of MODE SENSE in either form: header, optional block descriptor, the page (all pages in code order
 // for page 0x3F). Length fields report the full answer.
+// Page 0x2A as the drive reports it now: a DVD writer of the maker reports its DVD read speed with a DVD loaded.
+void PutCurrentReadSpeed(const CEmuDrive& drive, std::vector<uint8_t>& page)
+{
+    int64_t nDvdRead = drive.GetInt("speed.dvdPageRead", 0);
+    if (nDvdRead <= 0 || drive.GetInt("config.profile", 0) < 0x10 || page.size() < 16)
+        return;
+    uint32_t v = nDvdRead > 0xFFFF ? 0xFFFF : uint32_t(nDvdRead);
+    page[14] = uint8_t(v >> 8);
+    page[15] = uint8_t(v);
+}
+
 bool BuildModeAnswer(const CEmuDrive& drive, int nPage, bool bTenByte, std::vector<uint8_t>& answer)
 {
     std::vector<uint8_t> pages;
     if ((nPage & 0x3F) == 0x3F) {
         for (const auto& entry : drive.m_Bytes) {
-            if (entry.first.compare(0, 10, "mode.page.") == 0 && !entry.second.empty())
-                pages.insert(pages.end(), entry.second.begin(), entry.second.end());
+            if (entry.first.compare(0, 10, "mode.page.") == 0 && !entry.second.empty()) {
+                std::vector<uint8_t> page = entry.second;
+                if (entry.first == "mode.page.2A")
+                    PutCurrentReadSpeed(drive, page);
+                pages.insert(pages.end(), page.begin(), page.end());
+            }
         }
     } else if (const std::vector<uint8_t>* pPage = drive.GetBytes(PageKey(nPage).c_str())) {
         if (pPage->empty())
             return false;
         pages = *pPage;
+        if ((nPage & 0x3F) == 0x2A)
+            PutCurrentReadSpeed(drive, pages);
     } else {
         return false;
     }

@@ -30,6 +30,7 @@ enum : unsigned {
 struct ProfileSpec {
     EmuProfileInfo info;
     unsigned flags;
+    uint32_t dvdReadX;          // the maker's DVD writer: current DVD read speed (fastest entry of its model's list)
 };
 
 const ProfileSpec kProfiles[kEmuProfileCount] = {
@@ -44,11 +45,11 @@ const ProfileSpec kProfiles[kEmuProfileCount] = {
     { { "early-jumper-cd-writer", "KORVATH ", "CD-R   QZ4320   ", "1.04" }, kRefuse6 | kVendor | kCdWriter },
     { { "bridged-cd-writer", "KORVATH ", "CD-R   QZ5280   ", "1.02" }, kRefuse6 | kVendor | kCdWriter },
     { { "four-family-dvd-writer", "KORVATH ", "DVDR   QZ7160   ", "1.05" },
-      kRefuse6 | kVendor | kCdWriter | kDvdWriter | kPieceOnly },
+      kRefuse6 | kVendor | kCdWriter | kDvdWriter | kPieceOnly, 16 },
     { { "fifth-family-dvd-writer", "KORVATH ", "DVDR   QZ7240   ", "1.07" },
-      kRefuse6 | kVendor | kCdWriter | kDvdWriter },
+      kRefuse6 | kVendor | kCdWriter | kDvdWriter, 16 },
     { { "sata-dvd-writer", "KORVATH ", "DVDR   QZ7300   ", "1.02" },
-      kRefuse6 | kVendor | kCdWriter | kDvdWriter | kHeadE4 | kSataCode },
+      kRefuse6 | kVendor | kCdWriter | kDvdWriter | kHeadE4 | kSataCode, 16 },
     { { "perf1350-dvd-writer", "KORVATH ", "DVDR   QZ6080   ", "1.01" },
       kRefuse6 | kVendor | kCdWriter | kDvdWriter | kPerf1350 },
     { { "perf-datatype-dvd-writer", "KORVATH ", "DVDR   QZ6240   ", "1.02" },
@@ -150,9 +151,13 @@ int EmuAddProfileDrive(IEmuMachine* pMachine, int nProfile)
         SetPage(pMachine, nDrive, "mode.page.30", vendorPage);
     }
     if (flags & kSpeedPage31) {
-        static const uint8_t kSpeedPage[4] = {0x31, 0x02, 0x06, 0x00};
+        // Index 5: the last entry of the model's six-entry list (10-24X CAV).
+        static const uint8_t kSpeedPage[4] = {0x31, 0x02, 0x05, 0x00};
         pMachine->SetBytes(nDrive, "mode.page.31", kSpeedPage, sizeof(kSpeedPage));
     }
+
+    if (spec.dvdReadX != 0)
+        pMachine->SetInt(nDrive, "speed.dvdPageRead", int64_t(spec.dvdReadX) * 1385);
 
     if (flags & kSataCode) {
         std::vector<uint8_t> info(512, 0);

@@ -124,6 +124,8 @@ void SelectDvdRead(CEmuDrive& drive, uint64_t nRequest)
     PutBe32(&descriptor[12], nEnd);
     drive.SetBytes("perf.type0", descriptor.data(), descriptor.size());
     drive.SetInt("speed.dvdCurrentRead", nEnd);
+    if (drive.GetInt("speed.dvdPageRead", 0) != 0)
+        drive.SetInt("speed.dvdPageRead", nEnd);
     SetPageSpeed(drive, 14, nEnd);
     UpdateWriteDescriptors(drive);
 }

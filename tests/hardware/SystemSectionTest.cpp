@@ -76,7 +76,7 @@ const std::vector<std::string> kDvdWriterLines = {
     "",
     "ID 3 (G:) KORVATH DVDR   QZ7160    V1.05 TLA: (S/N:000000) (0.0.0A - 0.0.0A)",
     "Drive Model: QZ-7160 DVD-RW",
-    "Read speed: ",
+    "Read speed: 6.6-16X CAV",
     "Jumper Settings: n/a",
     "Buffer Underrun Proof enabled",
     "Stratafit: enabled",
@@ -90,7 +90,7 @@ const std::vector<std::string> kOldCdRomLines = {
     "",
     "ID 5 (I:) KORVATH CDROM  QZ1240    V1.02  (S/N:000000) ()",
     "Drive Model: QZ-1240 CD-ROM",
-    "Read speed: ",
+    "Read speed: 10-24 X CAV",
     "Jumper Settings: 00000010",
     "CD-ROM,74:00.00",
 };
