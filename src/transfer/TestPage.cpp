@@ -146,7 +146,8 @@ CTestPageDlg::CTestPageDlg(TestPageKind kind, CWnd* pTestWindow)
       m_traits(GetTestPageTraits(kind)),
       m_pTestWindow(pTestWindow),
       m_pFont(new CFont),
-      m_pRing(new TestRunRing(kind))
+      m_pRing(new TestRunRing(kind)),
+      m_pGraph(new CTestGraph(kind, *m_pRing))
 {
     m_pSettings = &m_ownSettings;
     m_pFont->CreatePointFont(90, "MS Shell Dlg");
@@ -206,6 +207,8 @@ BOOL CTestPageDlg::OnInitDialog()
     m_pRing->SetCurrentRun(-1);
     if (m_traits.kind == kTestPageCdRead)
         m_pRing->ResetAllSamples();
+    m_pGraph->ComputeLayout(m_hWnd, int(m_traits.nGraphId), int(m_traits.nScaleId));
+    m_pGraph->cdStarted = 0;
     if (!m_pToolTip) {
         m_pToolTip.reset(new CToolTipCtrl);
         if (m_pToolTip->Create(this)) {
@@ -500,10 +503,6 @@ LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
     }
     UpdateData(FALSE);
     return 0;
-}
-
-void CTestPageDlg::OnSampleStored(int32_t nValue)
-{
 }
 
 ResultRunFacts CTestPageDlg::RunFacts() const

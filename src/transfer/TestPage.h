@@ -13,6 +13,7 @@
 #include "resource.h"
 #include "framework/ToolTipCtrl.h"
 #include "transfer/ResultTexts.h"
+#include "transfer/TestGraph.h"
 #include "transfer/TestMessages.h"
 #include "transfer/TestResultsDlg.h"
 #include "transfer/TestRunRing.h"
@@ -109,7 +110,16 @@ public:
         ON_CBN_SELCHANGE(m_traits.nSpeedId, OnSpeedChanged)
         ON_WM_TIMER()
         ON_WM_SHOWWINDOW()
+        ON_WM_PAINT()
+        ON_MESSAGE(WM_RBUTTONDOWN, OnRButtonDownMessage)
     END_MSG_MAP()
+
+    // The page's graph (TestPageGraph.cpp).
+    CTestGraph& Graph() { return *m_pGraph; }
+    // Takes the axes from the settings: the page's maximum speed and length.
+    void UpdateGraphAxes();
+    // The whole graph on a DC: the page on screen, or the picture export's surface (bExport: white background).
+    void DrawGraphTo(HDC hdc, bool bExport);
 
     // Progress of the run (the handler of the page's progress message). Returns 0.
     LRESULT OnTestProgress(WPARAM nCode, LPARAM nValue);
@@ -151,6 +161,10 @@ protected:
     void OnTimer(UINT_PTR nIDEvent);
     void OnShowWindow(BOOL bShow, UINT nStatus);
 
+    // The graph: painted whole, extended by the live plot, and the right-click menu.
+    void OnPaint();
+    void OnRButtonDown(UINT nFlags, CPoint point);
+
     // Parts of the progress handling.
     void StopProgressAnimation();
     void EndRun();                       // flags, shared integer, test window notice
@@ -167,6 +181,7 @@ protected:
     std::unique_ptr<CFont> m_pFont;
     std::unique_ptr<CToolTipCtrl> m_pToolTip;
     std::unique_ptr<TestRunRing> m_pRing;
+    std::unique_ptr<CTestGraph> m_pGraph;
     TestWorkerState m_worker;
 
     CComboBox m_speedCombo;
@@ -189,6 +204,7 @@ protected:
 
 private:
     LRESULT OnTestProgressMessage(WPARAM wParam, LPARAM lParam) { return OnTestProgress(wParam, lParam); }
+    LRESULT OnRButtonDownMessage(WPARAM wParam, LPARAM lParam);
 };
 
 #endif

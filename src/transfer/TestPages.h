@@ -5,24 +5,47 @@
 #define TAVISK_TRANSFER_TESTPAGES_H
 
 #include "transfer/CdWriteTest.h"
+#include "transfer/ReadTestWorker.h"
 #include "transfer/TestPage.h"
 
+#include <memory>
 #include <vector>
 
 class CDvdReadTestDlg : public CTestPageDlg {
 public:
-    explicit CDvdReadTestDlg(CWnd* pTestWindow) : CTestPageDlg(kTestPageDvdRead, pTestWindow) {}
+    explicit CDvdReadTestDlg(CWnd* pTestWindow);
     // The graph's length follows the DVD read length setting (kilobytes >> 10); the page repaints.
     void SetGraphLength();
     int GetGraphLength() const { return m_nGraphLength; }
 
+    // TRUE when the inserted disc can be tested: its recorded capacity, the sample count and the marker inputs
+    // (disc end, and the layer-0 end of a two-layer disc) are set.
+    bool CheckDisc();
+    const ReadTestRun& Run() const { return *m_pRun; }
+
+protected:
+    void OnStart() override;
+
 private:
     int m_nGraphLength = int(kDvdLength5GB >> 10);
+    std::unique_ptr<ReadTestRun> m_pRun;
 };
 
 class CCdReadTestDlg : public CTestPageDlg {
 public:
-    explicit CCdReadTestDlg(CWnd* pTestWindow) : CTestPageDlg(kTestPageCdRead, pTestWindow) {}
+    explicit CCdReadTestDlg(CWnd* pTestWindow);
+
+    // TRUE when the inserted disc can be tested: its capacity (READ CAPACITY) and kind (READ TOC) are known.
+    bool CheckDisc();
+    const ReadTestRun& Run() const { return *m_pRun; }
+
+protected:
+    void OnStart() override;
+    // The model's vendor-read flag, cleared for the listed models on USB under Windows 95, 98 and Me.
+    BYTE VendorReadFlag();
+
+private:
+    std::unique_ptr<ReadTestRun> m_pRun;
 };
 
 class CDvdWriteTestDlg : public CTestPageDlg {

@@ -314,10 +314,37 @@ bool ProcessDriver::ListViewRows(HWND hWnd, int id, int nColumns,
     return ok;
 }
 
-// Posted, so that a handler that opens a message box does not block the driver that has to answer it.
+namespace {
+
+// A visible control with this id among the window's descendants, for controls that sit on a child dialog (the
+// pages of a window that shows one page at a time).
+struct DescendantSearch {
+    int id;
+    HWND hFound;
+};
+
+BOOL CALLBACK FindVisibleDescendant(HWND hWnd, LPARAM lParam)
+{
+    DescendantSearch& search = *reinterpret_cast<DescendantSearch*>(lParam);
+    if (::GetDlgCtrlID(hWnd) == search.id && ::IsWindowVisible(hWnd)) {
+        search.hFound = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+// Posted, so that a handler that opens a message box does not block the driver that has to answer it. A button
+// that is no direct child is looked for among the visible descendants.
 bool ProcessDriver::Click(HWND hWnd, int id) const
 {
     HWND hButton = ::GetDlgItem(hWnd, id);
+    if (hButton == nullptr) {
+        DescendantSearch search = {id, nullptr};
+        ::EnumChildWindows(hWnd, &FindVisibleDescendant, reinterpret_cast<LPARAM>(&search));
+        hButton = search.hFound;
+    }
     if (hButton == nullptr || !::IsWindowEnabled(hButton))
         return false;
     return ::PostMessageA(hButton, BM_CLICK, 0, 0) != 0;

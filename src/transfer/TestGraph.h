@@ -1,0 +1,108 @@
+// src/transfer/TestGraph.h
+// The graph of a test page: speed in X over the position on the disc (minutes on the CD pages, gigabytes on the DVD
+// pages), with a grid and its labels, the fixed disc-end lines of the CD read page, the watermark, the curves of
+// the ten stored runs in their colours and the page's marker lines. One drawing routine serves the screen, the
+// printer and the off-screen surface of the picture export; the live plot adds the newest segment of a run.
+//
+// All positions are device units of the DC drawn on, computed with truncating integer arithmetic in 64 bits, so
+// that printer resolutions do not overflow; at screen sizes the results equal the 32-bit forms.
+#ifndef TAVISK_TRANSFER_TESTGRAPH_H
+#define TAVISK_TRANSFER_TESTGRAPH_H
+
+#include "transfer/TestRunRing.h"
+
+#include <windows.h>
+
+#include <vector>
+
+// The plot rectangle and the size of the label-size control, relative to the page window's top-left corner.
+struct GraphLayout {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int width = 0, height = 0;
+    int labelWidth = 0, labelHeight = 0;
+};
+
+// Colours of the graph (COLORREF).
+const COLORREF kGraphMainGrid = 0xB2B2B2;
+const COLORREF kGraphMinorGrid = 0xD7D7D7;
+const COLORREF kGraphDiscEndLine = 0xA00000;   // CD read: the 68- and 80-minute disc ends
+const COLORREF kGraphWatermark = 0xA0A0A0;
+const COLORREF kGraphMarker = 0x010101;        // told apart from the black frame
+const COLORREF kGraphLayerMarker = 0x8000FF;   // DVD read: end of layer 0
+
+// The CD read page's fixed lines, in sectors.
+const long kGraphCd68Minutes = 306000;
+const long kGraphCd80Minutes = 360000;
+
+// Axis maxima the read pages draw with when the stored maximum is 0 or less.
+const int kGraphDefaultMaxCd = 56;
+const int kGraphDefaultMaxDvd = 16;
+
+class CTestGraph {
+public:
+    CTestGraph(TestPageKind kind, const TestRunRing& ring);
+
+    // The plot rectangle from the page window and its hidden graph-area and label-size controls.
+    void ComputeLayout(HWND hPage, int nGraphId, int nLabelId);
+
+    // The axes: the top speed in X and the length (minutes on the CD pages, KB on the DVD pages). A read page
+    // with a maximum of 0 or less draws with its default; a length of 0 is taken as the default length.
+    void SetAxes(int nMaxSpeed, long nLength);
+    int MaxSpeed() const { return m_nMaxSpeed; }
+    long Length() const { return m_nLength; }
+
+    // The whole graph on any DC with the current layout and flags.
+    void DrawGraph(HDC hdc);
+    void DrawGrid(HDC hdc);
+    // The page's marker lines. CD pages and DVD write: at sector nPosition; DVD read: from the disc state.
+    void DrawMarkers(HDC hdc, long nPosition);
+    // The live plot: the segment from the previous point to the sample nValue at position nPosition (sectors).
+    // SAMPLE_SKIPPED and SAMPLE_NONE draw nothing and keep the previous point.
+    void PlotSample(HDC hdc, long nPosition, uint32_t nValue);
+    // Forgets the live plot's previous point (the start of a run).
+    void ResetPlot() { m_previous.x = m_previous.y = -1; }
+
+    // Scales of the graph.
+    int ValueY(uint32_t nValue) const;
+    int PositionX(long nSectors) const;      // CD pages: sectors over minutes x 4500; DVD pages: KB scale
+    int LivePositionX(long nSectors) const;  // the live plot's form
+
+    GraphLayout layout;
+    BYTE printing = 0;   // set only while the graph is drawn for the printer
+    BYTE exporting = 0;  // set only while the graph is drawn into the picture export's surface
+
+    // CD read page: the marker at the end of the tested area once a test has started there.
+    BYTE cdStarted = 0;
+    long cdSampleCount = 0;
+    long cdSpacing = 9000;
+    long cdLength = 2250;
+    // Write pages: the planned end of the area a run writes (-1: none).
+    long plannedEnd = -1;
+    // DVD read page: the disc as the last disc check saw it.
+    long dvdCapacity = -1;      // sectors; -1 before the first check
+    long dvdDiscEndMb = 0;
+    long dvdLayer0EndMb = 0;
+    BYTE dvdDualLayer = 0;
+    long dvdAxisMb = 5120;
+    // DVD write page: kilobytes a write command moves (50; 64 on DVD-RAM).
+    long dvdWriteKBPerBlock = 50;
+
+private:
+    int PenWidth() const { return printing ? 5 : 1; }
+    int MarkerPenWidth() const;
+    void DrawRun(HDC hdc, int nRun);
+    void DrawLine(HDC hdc, int x0, int y0, int x1, int y1);
+    bool HasMarker() const;
+    long MarkerPosition() const;
+    bool IsDvd() const { return m_kind == kTestPageDvdRead || m_kind == kTestPageDvdWrite; }
+
+    TestPageKind m_kind;
+    const TestRunRing& m_ring;
+    int m_nMaxSpeed;
+    long m_nLength;
+    POINT m_previous = {-1, -1};
+    std::vector<POINT> m_polyline;   // kept between paints: no allocation once they have grown
+    std::vector<POINT> m_column;
+};
+
+#endif
