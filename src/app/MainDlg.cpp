@@ -60,8 +60,7 @@ CMainDlg::CMainDlg(CWnd* pParent)
 CMainDlg::~CMainDlg()
 {
     DeleteDriveManager();
-    delete m_pFont;
-    m_pFont = NULL;
+    m_pFont.reset();
     DeleteUpdateDialog();
     DeleteTestWindows();
     DeleteCaptureSide();

@@ -12,6 +12,8 @@
 #include "resource.h"
 #include "transfer/TransferRateSettings.h"
 
+#include <memory>
+
 class CFWUpdateDlg;
 class CReportWriter;
 class CCdReadTestDlg;
@@ -76,7 +78,7 @@ public:
     END_MSG_MAP()
 
     // Members in declaration order; the test window, its pages, the update check and the report builders use them.
-    CFont* m_pFont;                          // font of the report list; owned
+    std::unique_ptr<CFont> m_pFont;          // font of the report list
     BYTE m_bSysMenuExtended;                 // the About entry was added to the system menu
     HICON m_hIcon;                           // icon 130: window icon, big and small
     CStringArray m_arrStratafit;             // report section: the Stratafit database listing

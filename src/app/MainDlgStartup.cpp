@@ -70,7 +70,7 @@ BOOL CMainDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
     SetCaption();
-    m_list.SetFont(m_pFont, TRUE);
+    m_list.SetFont(m_pFont.get(), TRUE);
 
     const int nDriveAccess = StartDriveAccess();
     if (g_pGraphManager == NULL)

@@ -1,14 +1,11 @@
 // src/app/ProgramSettings.cpp
 #include "app/ProgramSettings.h"
 
+#include "drive/SpeedCache.h"
 #include "framework/Registry.h"
 #include "update/ScrambledText.h"
 
-const char kProgramKeyPath[] = "SOFTWARE\\Korvath\\TAVISK";
-
 namespace {
-
-const char kProgramCreatePath[] = "Software\\Korvath\\TAVISK";
 
 const DWORD kMaxPort = 65535;
 
@@ -17,7 +14,7 @@ const DWORD kMaxPort = 65535;
 bool ReadProgramSettings(ProxySettings& rProxy, DWORD& rAutoFW)
 {
     CRegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ) != ERROR_SUCCESS)
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramRegistryKey, KEY_READ) != ERROR_SUCCESS)
         return false;
     CString strText;
     if (key.QueryString("ppass", strText) == ERROR_SUCCESS)
@@ -39,7 +36,7 @@ bool ReadProgramSettings(ProxySettings& rProxy, DWORD& rAutoFW)
 bool WriteProgramSettings(const ProxySettings& proxy, DWORD nAutoFW)
 {
     CRegistryKey key;
-    if (key.Create(HKEY_LOCAL_MACHINE, kProgramCreatePath) != ERROR_SUCCESS)
+    if (key.Create(HKEY_LOCAL_MACHINE, kProgramRegistryKey) != ERROR_SUCCESS)
         return false;
     bool bAllWritten = true;
     auto note = [&bAllWritten](LONG result) {

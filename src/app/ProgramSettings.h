@@ -8,9 +8,6 @@
 
 #include <windows.h>
 
-// The program's key, read by ReadProgramSettings and created by WriteProgramSettings.
-extern const char kProgramKeyPath[];
-
 // Reads the stored values over what rProxy and rAutoFW hold: a missing value, one of the wrong type or size, or a
 // port outside 1 to 65535 leaves its setting as it was. A stored password that cannot be unscrambled (damaged,
 // odd length, too long) reads as an empty password. Returns false when the key could not be opened.

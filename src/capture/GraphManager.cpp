@@ -6,6 +6,7 @@
 
 #include "capture/CaptureComSeam.h"
 #include "capture/PropertyBagText.h"
+#include "drive/SpeedCache.h"
 #include "framework/Clock.h"
 #include "framework/Registry.h"
 
@@ -21,7 +22,6 @@ namespace {
 
 const char kDxLogFile[] = "QRVDxlog.txt";
 const char kGraphEditLogFile[] = "QRVGraphEditlog.txt";
-const char kSettingsKey[] = "SOFTWARE\\Korvath\\TAVISK\\General";
 
 // A DWORD setting: the first four bytes of the value whatever its type; shorter data is zero-filled. False
 // when the value cannot be read.
@@ -90,7 +90,7 @@ CGraphManager::CGraphManager()
 void CGraphManager::ReadSettings()
 {
     CRegistryKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_READ) != ERROR_SUCCESS)
+    if (key.Open(HKEY_LOCAL_MACHINE, CString(kProgramRegistryKey) + "\\General", KEY_READ) != ERROR_SUCCESS)
         return;
     DWORD value = 0;
     if (ReadDwordSetting(key, "VMR", value)) {

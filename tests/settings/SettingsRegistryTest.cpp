@@ -3,6 +3,7 @@
 #include "app/MainDlg.h"
 #include "gui/GuiTest.h"
 #include "app/ProgramSettings.h"
+#include "drive/SpeedCache.h"
 #include "transfer/TransferRateSettings.h"
 #include "update/ScrambledText.h"
 
@@ -153,24 +154,24 @@ TEST_F(SettingsRegistryTest, ProgramSettingsStoredForms)
 
     std::string data;
     DWORD storedChars = 0;
-    StoredText(kProgramKeyPath, "puser", data, storedChars);
+    StoredText(kProgramRegistryKey, "puser", data, storedChars);
     EXPECT_EQ("carol", data);
     EXPECT_LE(storedChars, 6u);
-    StoredText(kProgramKeyPath, "pserver", data, storedChars);
+    StoredText(kProgramRegistryKey, "pserver", data, storedChars);
     EXPECT_EQ("cache.example", data);
     EXPECT_LE(storedChars, 14u);
-    StoredText(kProgramKeyPath, "ppass", data, storedChars);
+    StoredText(kProgramRegistryKey, "ppass", data, storedChars);
     EXPECT_LE(storedChars, 15u);
     EXPECT_EQ(std::string(ScrambleText("hunter2")), data);
     EXPECT_EQ(std::string::npos, data.find("hunter2"));
     DWORD type = 0;
-    Raw(kProgramKeyPath, "pport", type, data);
+    Raw(kProgramRegistryKey, "pport", type, data);
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
     EXPECT_EQ(std::string("\x40\x1F\0\0", 4), data);
 
     proxy.password.Empty();
     ASSERT_TRUE(WriteProgramSettings(proxy, 1));
-    StoredText(kProgramKeyPath, "ppass", data, storedChars);
+    StoredText(kProgramRegistryKey, "ppass", data, storedChars);
     EXPECT_EQ("", data);
     EXPECT_LE(storedChars, 1u);
 }
@@ -180,12 +181,12 @@ TEST_F(SettingsRegistryTest, OddProgramValuesAreIgnored)
 {
     const DWORD bigPort = 70000;
     const DWORD zero = 0;
-    SetRaw(kProgramKeyPath, "pport", REG_DWORD, &bigPort, sizeof(bigPort));
-    SetRaw(kProgramKeyPath, "Proxy", REG_SZ, "1", 2);
-    SetRaw(kProgramKeyPath, "AutoFW", REG_BINARY, "\1\0\0\0\0\0\0\0", 8);
-    SetRaw(kProgramKeyPath, "puser", REG_DWORD, &zero, sizeof(zero));
+    SetRaw(kProgramRegistryKey, "pport", REG_DWORD, &bigPort, sizeof(bigPort));
+    SetRaw(kProgramRegistryKey, "Proxy", REG_SZ, "1", 2);
+    SetRaw(kProgramRegistryKey, "AutoFW", REG_BINARY, "\1\0\0\0\0\0\0\0", 8);
+    SetRaw(kProgramRegistryKey, "puser", REG_DWORD, &zero, sizeof(zero));
     const std::string stored = std::string(ScrambleText("secret"));
-    SetRaw(kProgramKeyPath, "ppass", REG_SZ, stored.data(), static_cast<DWORD>(stored.size() - 1));
+    SetRaw(kProgramRegistryKey, "ppass", REG_SZ, stored.data(), static_cast<DWORD>(stored.size() - 1));
     ProxySettings proxy;
     DWORD autoFW = 0;
     ASSERT_TRUE(ReadProgramSettings(proxy, autoFW));
@@ -195,9 +196,9 @@ TEST_F(SettingsRegistryTest, OddProgramValuesAreIgnored)
     EXPECT_EQ("", proxy.user);
     EXPECT_EQ("", proxy.password);
 
-    SetRaw(kProgramKeyPath, "pport", REG_DWORD, &zero, sizeof(zero));
+    SetRaw(kProgramRegistryKey, "pport", REG_DWORD, &zero, sizeof(zero));
     const std::string tooLong(300, 'Q');
-    SetRaw(kProgramKeyPath, "ppass", REG_SZ, tooLong.data(), static_cast<DWORD>(tooLong.size()));
+    SetRaw(kProgramRegistryKey, "ppass", REG_SZ, tooLong.data(), static_cast<DWORD>(tooLong.size()));
     ASSERT_TRUE(ReadProgramSettings(proxy, autoFW));
     EXPECT_EQ(80u, proxy.port);
     EXPECT_EQ("", proxy.password);
@@ -398,7 +399,7 @@ TEST_F(SettingsRegistryTest, StartUpReadsTheSettings)
     transfer.overburn = 1;
     ASSERT_TRUE(WriteTransferRateSettings(transfer));
     CRegistryKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ | KEY_WRITE));
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kProgramRegistryKey, KEY_READ | KEY_WRITE));
     ASSERT_EQ(ERROR_SUCCESS, key.DeleteValue("pserver"));
 
     guitest::HookSession session;

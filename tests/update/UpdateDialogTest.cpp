@@ -7,6 +7,7 @@
 
 #include "app/MainDlg.h"
 #include "app/ProgramSettings.h"
+#include "drive/SpeedCache.h"
 #include "framework/Registry.h"
 #include "framework/Shell.h"
 #include "gui/GuiTest.h"
@@ -42,7 +43,7 @@ void CALLBACK GiveUp(HWND hWnd, UINT, UINT_PTR, DWORD)
 void SetAutoFW(DWORD dwValue)
 {
     CRegistryKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, kProgramKeyPath));
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, kProgramRegistryKey));
     ASSERT_EQ(ERROR_SUCCESS, key.SetDword("AutoFW", dwValue));
 }
 
@@ -50,7 +51,7 @@ DWORD StoredAutoFW()
 {
     CRegistryKey key;
     DWORD dwValue = 0xFFFF;
-    if (key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath) == ERROR_SUCCESS)
+    if (key.Open(HKEY_LOCAL_MACHINE, kProgramRegistryKey) == ERROR_SUCCESS)
         key.QueryDword("AutoFW", dwValue);
     return dwValue;
 }
@@ -299,7 +300,7 @@ TEST_F(UpdateDialogTest, ClosingTheMainWindowDuringACheck)
     };
     for (const Case& c : kCases) {
         CRegistryKey key;
-        ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kProgramKeyPath, KEY_READ | KEY_WRITE));
+        ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kProgramRegistryKey, KEY_READ | KEY_WRITE));
         key.DeleteValue("AutoFW");   // written again on the way out, as the check box left it
         m_session.ClearMessageBoxes();
         DWORD dwClosed = 0;
