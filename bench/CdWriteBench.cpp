@@ -8,7 +8,7 @@
 // Prints the host gap between consecutive WRITE(10)s inside the timed stretch of a sample (p50, p99, max) beside
 // the time one 25-sector block takes on the disc at 52X, the fewest sectors the buffer held when a write arrived,
 // the underruns, and the run's speeds.
-#include "EmuMachine.h"   // first of the emulator's headers: it includes windows.h before the machine interface
+#include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
 #include "EmuProfiles.h"
 #include "EmuWrite.h"
 #include "drive/DeviceIo.h"
@@ -33,8 +33,8 @@ DeviceIoTable g_emuTable;
 LARGE_INTEGER g_frequency;
 LONGLONG g_lastExit = 0;
 int32_t g_lastWriteLba = INT32_MIN;
-std::vector<double> g_timedGapsUs;   // consecutive writes inside one sample's timed stretch
-double g_maxAnyGapUs = 0;            // any two consecutive writes, sample boundaries included
+std::vector<double> g_timedGapsUs; // consecutive writes inside one sample's timed stretch
+double g_maxAnyGapUs = 0;          // any two consecutive writes, sample boundaries included
 
 LONGLONG Now()
 {
@@ -51,11 +51,11 @@ BOOL WINAPI MeasuredDeviceIoControl(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DW
                        pIn != nullptr && nInSize >= sizeof(SCSI_PASS_THROUGH_DIRECT);
     if (bScsi && g_lastExit != 0) {
         const double dGapUs = double(nEntry - g_lastExit) * 1e6 / double(g_frequency.QuadPart);
-        g_pMachine->AdvanceUs(uint64_t(dGapUs));      // the program's time passes for the drive too
+        g_pMachine->AdvanceUs(uint64_t(dGapUs)); // the program's time passes for the drive too
         const UCHAR* cdb = static_cast<const SCSI_PASS_THROUGH_DIRECT*>(pIn)->Cdb;
         if (cdb[0] == 0x2A) {
-            const int32_t nLba = int32_t((uint32_t(cdb[2]) << 24) | (uint32_t(cdb[3]) << 16) |
-                                         (uint32_t(cdb[4]) << 8) | cdb[5]);
+            const int32_t nLba =
+                int32_t((uint32_t(cdb[2]) << 24) | (uint32_t(cdb[3]) << 16) | (uint32_t(cdb[4]) << 8) | cdb[5]);
             if (g_lastWriteLba != INT32_MIN && nLba > 0) {
                 g_maxAnyGapUs = std::max(g_maxAnyGapUs, dGapUs);
                 if (nLba % kSampleSectors != 0 && g_lastWriteLba == nLba - 25)
@@ -64,8 +64,8 @@ BOOL WINAPI MeasuredDeviceIoControl(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DW
             g_lastWriteLba = nLba;
         }
     }
-    BOOL bResult = g_emuTable.pfnDeviceIoControl(hDevice, dwCode, pIn, nInSize, pOut, nOutSize, pnReturned,
-                                                 pOverlapped);
+    BOOL bResult =
+        g_emuTable.pfnDeviceIoControl(hDevice, dwCode, pIn, nInSize, pOut, nOutSize, pnReturned, pOverlapped);
     if (bScsi)
         g_lastExit = Now();
     return bResult;
@@ -93,7 +93,7 @@ int main()
     g_pMachine->SetInt(nDrive, "write.speedX100", kSpeedX100);
     std::vector<uint8_t> page5(52);
     page5.resize(g_pMachine->GetBytes(nDrive, "mode.page.05", page5.data(), 52));
-    page5[2] &= uint8_t(~0x40);                                   // no buffer-underrun protection
+    page5[2] &= uint8_t(~0x40); // no buffer-underrun protection
     g_pMachine->SetBytes(nDrive, "mode.page.05", page5.data(), uint32_t(page5.size()));
 
     g_emuTable = GetDeviceIoTable();
@@ -124,7 +124,7 @@ int main()
     window.CreateEx(0, nullptr, "CD write benchmark", WS_OVERLAPPEDWINDOW | WS_VISIBLE, rc, nullptr, 0);
     int nRunning = 0, nPref = 0;
     TransferRateSettings settings;
-    settings.testEveryWrite = 2;                                  // 4500-sector samples
+    settings.testEveryWrite = 2; // 4500-sector samples
     settings.simulate = 0;
     CCdWriteTestDlg page(&window);
     page.SetSharedState(&nRunning, &nPref, &settings);

@@ -26,7 +26,7 @@
 
 namespace {
 
-const double kProgramDvdSectorsPerX = 1385.0 * 1024.0 / 2048.0;   // 692.5: the program's 1X for DVD
+const double kProgramDvdSectorsPerX = 1385.0 * 1024.0 / 2048.0; // 692.5: the program's 1X for DVD
 
 struct Bench {
     IEmuMachine* pMachine = nullptr;
@@ -100,8 +100,8 @@ void SetLaw(Bench& b, EmuSpeedLaw law, bool bDvd, EmuDiscShape shape, int nSpeed
 // against the drive's true speed.
 struct RunErrors {
     int nSamples = 0;
-    double dWorstArithmetic = 0;   // relative
-    double dWorstTruth = 0;        // relative
+    double dWorstArithmetic = 0; // relative
+    double dWorstTruth = 0;      // relative
 };
 
 RunErrors Compare(const uint32_t* pSamples, int nCount, const EmuDriveTiming& timing, bool bCd, long nSpacing,
@@ -162,10 +162,16 @@ void Fidelity(Bench& b)
         int nMaxX;
     };
     const Class classes[] = {
-        {"CD", false, "adapter 0\ndrive plain-dvd-rom aspi 0:0 letter F\ndisc cd 90000\n",
-         {100, 400, 800, 1600, 2400, 3200, 4000, 4800, 5200}, 52},
-        {"DVD", true, "adapter 0\ndrive plain-dvd-rom aspi 0:0 letter F\ndisc dvd-rom 112500\n",
-         {100, 240, 400, 800, 1600, 2000, 2400}, 24},
+        {"CD",
+         false,
+         "adapter 0\ndrive plain-dvd-rom aspi 0:0 letter F\ndisc cd 90000\n",
+         {100, 400, 800, 1600, 2400, 3200, 4000, 4800, 5200},
+         52},
+        {"DVD",
+         true,
+         "adapter 0\ndrive plain-dvd-rom aspi 0:0 letter F\ndisc dvd-rom 112500\n",
+         {100, 240, 400, 800, 1600, 2000, 2400},
+         24},
     };
     for (const Class& c : classes) {
         if (!b.Describe(c.description))
@@ -185,16 +191,17 @@ void Fidelity(Bench& b)
         for (int nIndex : {2, 4}) {
             int nKnee = 0;
             for (int x = c.nMaxX; x <= c.nMaxX * 40; x += c.nMaxX / 4) {
-                RunErrors e = c.bDvd ? FidelityRun<CDvdReadTestDlg>(b, kEmuLawClv, true, kEmuDiscDvdSingle, x * 100, nIndex)
-                                     : FidelityRun<CCdReadTestDlg>(b, kEmuLawClv, false, kEmuDiscCd80, x * 100, nIndex);
+                RunErrors e =
+                    c.bDvd ? FidelityRun<CDvdReadTestDlg>(b, kEmuLawClv, true, kEmuDiscDvdSingle, x * 100, nIndex)
+                           : FidelityRun<CCdReadTestDlg>(b, kEmuLawClv, false, kEmuDiscCd80, x * 100, nIndex);
                 if (e.dWorstTruth > 0.01) {
                     nKnee = x;
                     break;
                 }
             }
             std::printf("  knee at samples of %5d sectors: %s%dX   goal >= %dX (twice %dX)%s\n",
-                        SampleLengthFromIndex(nIndex), nKnee == 0 ? "above " : "",
-                        nKnee == 0 ? c.nMaxX * 40 : nKnee, 2 * c.nMaxX, c.nMaxX,
+                        SampleLengthFromIndex(nIndex), nKnee == 0 ? "above " : "", nKnee == 0 ? c.nMaxX * 40 : nKnee,
+                        2 * c.nMaxX, c.nMaxX,
                         nIndex == 2 ? "  [default length]" : "  [shortest length, for the record]");
         }
         EmuRemoveClock();
@@ -205,7 +212,8 @@ void Fidelity(Bench& b)
         EmuInstallClock(b.pMachine);
         RunErrors e = FidelityRun<CDvdReadTestDlg>(b, kEmuLawCav, true, kEmuDiscDvdSingle, 1600, 0);
         std::printf("DVD 16X CAV (6.6X to 16X), whole disc, samples of 22500 sectors: %d samples, worst vs "
-                    "arithmetic %.4f%%\n", e.nSamples, 100 * e.dWorstArithmetic);
+                    "arithmetic %.4f%%\n",
+                    e.nSamples, 100 * e.dWorstArithmetic);
         dWorstDvd = std::max(dWorstDvd, e.dWorstArithmetic);
         EmuRemoveClock();
     }
@@ -222,12 +230,13 @@ void Fidelity(Bench& b)
         }
         RunErrors e = FidelityRun<CCdReadTestDlg>(b, kEmuLawZclv, false, kEmuDiscCd74, 4000, 2);
         std::printf("CD Z-CLV 24X/32X/40X, 74 minutes, samples of 4500 sectors: %d samples, worst vs arithmetic "
-                    "%.4f%%\n", e.nSamples, 100 * e.dWorstArithmetic);
+                    "%.4f%%\n",
+                    e.nSamples, 100 * e.dWorstArithmetic);
         dWorstCd = std::max(dWorstCd, e.dWorstArithmetic);
         EmuRemoveClock();
     }
-    std::printf("fidelity: worst sample vs the drive's truth: CD %.4f%%, DVD %.4f%%   goal <= 0.5%%\n",
-                100 * dWorstCd, 100 * dWorstDvd);
+    std::printf("fidelity: worst sample vs the drive's truth: CD %.4f%%, DVD %.4f%%   goal <= 0.5%%\n", 100 * dWorstCd,
+                100 * dWorstDvd);
 }
 
 void Ceiling(Bench& b)
@@ -238,7 +247,7 @@ void Ceiling(Bench& b)
         const char* name;
         bool bDvd;
         const char* description;
-        double dCommandsPerX;   // 25-sector commands per second at 1X in the program's units
+        double dCommandsPerX; // 25-sector commands per second at 1X in the program's units
         int nMaxX;
     };
     const Class classes[] = {
@@ -250,7 +259,7 @@ void Ceiling(Bench& b)
         if (!b.Describe(c.description))
             return;
         EmuApplyTimingPreset(b.pMachine, b.nDrive, kEmuPresetInstant);
-        b.settings.sampleLen = 0;   // 22500 sectors: 900 commands per timed stretch
+        b.settings.sampleLen = 0; // 22500 sectors: 900 commands per timed stretch
         b.settings.testEvery = 0;
         std::vector<uint32_t> values;
         bool bOk;

@@ -102,8 +102,7 @@ int main(int argc, char** argv)
     const int nRounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
     IEmuMachine* pAspi = EmuGetAspiMachine();
     if (pAspi == nullptr || machine.empty()) {
-        std::fprintf(stderr, "startup_bench: no test ASPI library beside the program, or no machine in %s\n",
-                     argv[1]);
+        std::fprintf(stderr, "startup_bench: no test ASPI library beside the program, or no machine in %s\n", argv[1]);
         return 1;
     }
     std::vector<double> full, empty;

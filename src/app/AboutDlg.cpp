@@ -1,10 +1,7 @@
 // src/app/AboutDlg.cpp
 #include "app/AboutDlg.h"
 
-CAboutDlg::CAboutDlg()
-    : CDialog(IDD_ABOUTBOX)
-{
-}
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
 // The version line reads "Tavisk V" and the version (string 102).
 BOOL CAboutDlg::OnInitDialog()

@@ -8,7 +8,9 @@
 
 class CAboutDlg : public CDialog {
 public:
-    enum { IDD = IDD_ABOUTBOX };
+    enum {
+        IDD = IDD_ABOUTBOX
+    };
 
     CAboutDlg();
 

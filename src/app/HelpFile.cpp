@@ -19,28 +19,26 @@ BOOL BringToFront(HWND hWnd)
     return SetForegroundWindow(hWnd) && top;
 }
 
-}  // namespace
+} // namespace
 
-const HelpShell g_HelpShellDefault = { FindWindowA, BringToFront, ShellExecuteA };
+const HelpShell g_HelpShellDefault = {FindWindowA, BringToFront, ShellExecuteA};
 HelpShell g_HelpShell = g_HelpShellDefault;
 
 bool ShowHelp(HWND hWndOwner, CDriveManager& manager)
 {
     HWND hHelp = g_HelpShell.pfnFindWindow(NULL, kHelpWindowTitle);
-    if (hHelp != NULL)
-    {
+    if (hHelp != NULL) {
         g_HelpShell.pfnBringToFront(hHelp);
         return true;
     }
     CString path = manager.GetHelpFilePath();
-    INT_PTR result = reinterpret_cast<INT_PTR>(
-        g_HelpShell.pfnShellExecute(NULL, "open", path, NULL, NULL, SW_SHOWNORMAL));
+    INT_PTR result =
+        reinterpret_cast<INT_PTR>(g_HelpShell.pfnShellExecute(NULL, "open", path, NULL, NULL, SW_SHOWNORMAL));
     // ShellExecute reports success with a value above 32; 32 and below are error codes.
     if (result > 32)
         return true;
     UINT message = 0;
-    switch (result)
-    {
+    switch (result) {
     case 0:
         message = IDS_HELP_OUT_OF_MEMORY;
         break;

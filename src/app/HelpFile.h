@@ -12,8 +12,8 @@ class CDriveManager;
 struct HelpShell {
     HWND(WINAPI* pfnFindWindow)(LPCSTR pszClass, LPCSTR pszTitle);
     BOOL (*pfnBringToFront)(HWND hWnd);
-    HINSTANCE(WINAPI* pfnShellExecute)(HWND hWnd, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR pszParameters,
-                                 LPCSTR pszDirectory, INT nShow);
+    HINSTANCE(WINAPI* pfnShellExecute)
+    (HWND hWnd, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR pszParameters, LPCSTR pszDirectory, INT nShow);
 };
 extern HelpShell g_HelpShell;
 extern const HelpShell g_HelpShellDefault;

@@ -24,31 +24,16 @@ const int kListLineBufferSize = 400;
 
 const char kNoDriveAccessText[] = "ASPI for Win32 is not initialized!\n\rUnable to load 'WNASPI32.DLL'";
 
-}
+} // namespace
 
 // The members are set in declaration order; the graph manager pointer is cleared (the capture side is built by the
 // first OnInitDialog). The device-list pointer is left alone.
 CMainDlg::CMainDlg(CWnd* pParent)
-    : CDialog(IDD_MAIN_DIALOG, pParent),
-      m_pFont(new CFont),
-      m_bSysMenuExtended(0),
-      m_hIcon(::LoadIcon(AfxGetResourceHandle(), MAKEINTRESOURCE(IDI_MAIN))),
-      m_nAutoFW(0),
-      m_pUpdateDlg(NULL),
-      m_nTimerId(0),
-      m_bClosePending(0),
-      m_pCdReadPage(NULL),
-      m_pCdWritePage(NULL),
-      m_pDvdReadPage(NULL),
-      m_pDvdWritePage(NULL),
-      m_pTestDlg(NULL),
-      m_nTestRunning(0),
-      m_nTestKind(0),
-      m_nPrefStartPage(0),
-      m_bLayoutReady(0),
-      m_buttonRatio(),
-      m_rcMinTrack(),
-      m_nDvdWriteLength(kDvdLength5GB)
+    : CDialog(IDD_MAIN_DIALOG, pParent), m_pFont(new CFont), m_bSysMenuExtended(0),
+      m_hIcon(::LoadIcon(AfxGetResourceHandle(), MAKEINTRESOURCE(IDI_MAIN))), m_nAutoFW(0), m_pUpdateDlg(NULL),
+      m_nTimerId(0), m_bClosePending(0), m_pCdReadPage(NULL), m_pCdWritePage(NULL), m_pDvdReadPage(NULL),
+      m_pDvdWritePage(NULL), m_pTestDlg(NULL), m_nTestRunning(0), m_nTestKind(0), m_nPrefStartPage(0),
+      m_bLayoutReady(0), m_buttonRatio(), m_rcMinTrack(), m_nDvdWriteLength(kDvdLength5GB)
 {
     m_pFont->CreatePointFont(90, "MS Shell Dlg");
     g_pDriveManager = new (std::nothrow) CDriveManager;
@@ -156,7 +141,7 @@ void CMainDlg::ArmAutoUpdateCheck()
 void CMainDlg::DeleteDriveManager()
 {
     delete g_pDriveManager;
-    g_pDriveManager = NULL;     // no later user may reach the deleted object
+    g_pDriveManager = NULL; // no later user may reach the deleted object
 }
 
 // The device objects go before the graph releases the descriptors they point to; then the manager closes its
@@ -268,5 +253,3 @@ void CMainDlg::OnExit()
         return;
     OnCancel();
 }
-
-

@@ -22,10 +22,11 @@ class CDvdReadTestDlg;
 class CDvdWriteTestDlg;
 class CTestDlg;
 
-
 class CMainDlg : public CDialog {
 public:
-    enum { IDD = IDD_MAIN_DIALOG };
+    enum {
+        IDD = IDD_MAIN_DIALOG
+    };
 
     explicit CMainDlg(CWnd* pParent = NULL);
     ~CMainDlg() override;
@@ -56,56 +57,56 @@ public:
     void WriteSupportFile(CReportWriter* pWriter);
 
     BEGIN_MSG_MAP(CMainDlg)
-        ON_WM_SYSCOMMAND()
-        ON_WM_PAINT()
-        ON_WM_QUERYDRAGICON()
-        ON_BN_CLICKED(IDC_SAVE, OnSave)
-        ON_BN_CLICKED(IDC_PRINT, OnPrint)
-        ON_BN_CLICKED(IDC_REFRESH, OnRefresh)
-        ON_COMMAND(ID_OPTIONS_CHECK_FIRMWARE, OnCheckFirmware)
-        ON_MESSAGE(WM_UPDATE_CHECK_DONE, OnUpdateCheckDone)
-        ON_WM_TIMER()
-        ON_WM_CLOSE()
-        ON_BN_CLICKED(IDCANCEL, OnCancel)
-        ON_COMMAND(ID_OPTIONS_EXIT, OnExit)
-        ON_WM_DEVICECHANGE()
-        ON_COMMAND(ID_OPTIONS_PREFERENCES, OnPreferences)
-        ON_MESSAGE(WM_TEST_DRIVE_CHANGED, OnTestDriveChanged)
-        ON_MESSAGE(WM_TEST_KIND_CHANGED, OnTestKindChanged)
-        ON_COMMAND(ID_OPTIONS_SHOW_FUNCTIONS, OnShowFunctions)
-        ON_WM_SIZE()
-        ON_WM_GETMINMAXINFO()
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(IDC_SAVE, OnSave)
+    ON_BN_CLICKED(IDC_PRINT, OnPrint)
+    ON_BN_CLICKED(IDC_REFRESH, OnRefresh)
+    ON_COMMAND(ID_OPTIONS_CHECK_FIRMWARE, OnCheckFirmware)
+    ON_MESSAGE(WM_UPDATE_CHECK_DONE, OnUpdateCheckDone)
+    ON_WM_TIMER()
+    ON_WM_CLOSE()
+    ON_BN_CLICKED(IDCANCEL, OnCancel)
+    ON_COMMAND(ID_OPTIONS_EXIT, OnExit)
+    ON_WM_DEVICECHANGE()
+    ON_COMMAND(ID_OPTIONS_PREFERENCES, OnPreferences)
+    ON_MESSAGE(WM_TEST_DRIVE_CHANGED, OnTestDriveChanged)
+    ON_MESSAGE(WM_TEST_KIND_CHANGED, OnTestKindChanged)
+    ON_COMMAND(ID_OPTIONS_SHOW_FUNCTIONS, OnShowFunctions)
+    ON_WM_SIZE()
+    ON_WM_GETMINMAXINFO()
     END_MSG_MAP()
 
     // Members in declaration order; the test window, its pages, the update check and the report builders use them.
-    std::unique_ptr<CFont> m_pFont;          // font of the report list
-    BYTE m_bSysMenuExtended;                 // the About entry was added to the system menu
-    HICON m_hIcon;                           // icon 130: window icon, big and small
-    CStringArray m_arrStratafit;             // report section: the Stratafit database listing
-    CStringArray m_arrSoftware;              // report section: software and ASPI layers
+    std::unique_ptr<CFont> m_pFont;                // font of the report list
+    BYTE m_bSysMenuExtended;                       // the About entry was added to the system menu
+    HICON m_hIcon;                                 // icon 130: window icon, big and small
+    CStringArray m_arrStratafit;                   // report section: the Stratafit database listing
+    CStringArray m_arrSoftware;                    // report section: software and ASPI layers
     CStringArray m_arrAdapters[kMaxAdapterBlocks]; // report section: one block per host adapter
-    CStringArray m_arrSystem;                // report section: processors and memory
-    DWORD m_nAutoFW;                         // registry "AutoFW": check for firmware updates at start-up
-    ProxySettings m_proxy;                   // handed to the update check
-    CFWUpdateDlg* m_pUpdateDlg;              // the one modeless update dialog while it exists; owned
-    UINT_PTR m_nTimerId;                     // what SetTimer returned for IDT_AUTO_FW_CHECK
-    BYTE m_bClosePending;                    // the user asked to close while an update check ran
-    CListBox m_list;                         // the report list, control 1000
-    CCdReadTestDlg* m_pCdReadPage;           // test pages; owned
+    CStringArray m_arrSystem;                      // report section: processors and memory
+    DWORD m_nAutoFW;                               // registry "AutoFW": check for firmware updates at start-up
+    ProxySettings m_proxy;                         // handed to the update check
+    CFWUpdateDlg* m_pUpdateDlg;                    // the one modeless update dialog while it exists; owned
+    UINT_PTR m_nTimerId;                           // what SetTimer returned for IDT_AUTO_FW_CHECK
+    BYTE m_bClosePending;                          // the user asked to close while an update check ran
+    CListBox m_list;                               // the report list, control 1000
+    CCdReadTestDlg* m_pCdReadPage;                 // test pages; owned
     CCdWriteTestDlg* m_pCdWritePage;
     CDvdReadTestDlg* m_pDvdReadPage;
     CDvdWriteTestDlg* m_pDvdWritePage;
-    CTestDlg* m_pTestDlg;                    // the test window; owned
-    int m_nTestRunning;                      // nonzero while a test runs; the test window and pages hold its address
-    CDeviceRecord m_currentDrive;            // the drive chosen in the test window
-    int m_nTestKind;                         // 0 read, 1 write
-    int m_nPrefStartPage;                    // Preferences opens on: 0 the proxy page, 1 the transfer-rate page
-    BYTE m_bLayoutReady;                     // set at the end of OnInitDialog; resizing acts only while set
-    double m_buttonRatio[4];                 // Save, Print, Refresh, Exit: initial left edge / outer window width
-    RECT m_rcMinTrack;                       // window rectangle (screen) recorded by OnInitDialog: minimum size
-    CStringArray m_arrCapture;               // report section: video capture
-    TransferRateSettings m_transferRate;     // the test pages' settings as loaded and saved
-    DWORD m_nDvdWriteLength;                 // the DVD write graph's length in kilobytes (not stored)
+    CTestDlg* m_pTestDlg;                // the test window; owned
+    int m_nTestRunning;                  // nonzero while a test runs; the test window and pages hold its address
+    CDeviceRecord m_currentDrive;        // the drive chosen in the test window
+    int m_nTestKind;                     // 0 read, 1 write
+    int m_nPrefStartPage;                // Preferences opens on: 0 the proxy page, 1 the transfer-rate page
+    BYTE m_bLayoutReady;                 // set at the end of OnInitDialog; resizing acts only while set
+    double m_buttonRatio[4];             // Save, Print, Refresh, Exit: initial left edge / outer window width
+    RECT m_rcMinTrack;                   // window rectangle (screen) recorded by OnInitDialog: minimum size
+    CStringArray m_arrCapture;           // report section: video capture
+    TransferRateSettings m_transferRate; // the test pages' settings as loaded and saved
+    DWORD m_nDvdWriteLength;             // the DVD write graph's length in kilobytes (not stored)
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

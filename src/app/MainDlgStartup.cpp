@@ -24,8 +24,8 @@ const int kInterfaceCodeOffset = 49;
 // What the interface code of the vendor block makes of the drive's adapter.
 struct InterfaceRepair {
     BYTE code;
-    int busType;            // the adapter's new bus type
-    bool usbProductId;      // the record takes the product identification of the listed USB model
+    int busType;       // the adapter's new bus type
+    bool usbProductId; // the record takes the product identification of the listed USB model
 };
 
 const InterfaceRepair kInterfaceRepairs[] = {
@@ -49,7 +49,7 @@ OSVERSIONINFOEXA WindowsVersion()
     return version;
 }
 
-}  // namespace
+} // namespace
 
 // Runs at start-up and again on every Refresh, in this order: layout record, proxy defaults, the test window
 // (first run), the settings, the list's tab stops, the About entry (once), the icons, the caption, the list's

@@ -11,7 +11,7 @@ const char kCaption[] = "Tavisk";
 const char kAlreadyRunning[] = "Firmware update procedure is already running";
 const char kNoUpdates[] = "No updates available";
 
-}
+} // namespace
 
 // One check at a time: a second request while one runs is refused with a message, or silently when the automatic
 // check asked for it (Refresh re-arms the timer). Refresh waits until the check has ended.

@@ -16,7 +16,7 @@ const char* const kCdLengthChoices[] = {"80 Minutes", "100 Minutes", "140 Minute
 const int kCdLengthValues[] = {int(kCdLength80), int(kCdLength100), int(kCdLength140)};
 const char* const kDvdLengthChoices[] = {"5 GB", "10 GB"};
 const char* const kFormatChoices[] = {"Internal Buffer (CD-DA)", "Internal Buffer (Mode1)"};
-const int kDvdLengthStep = 5 << 20;   // kilobytes per "5 GB"
+const int kDvdLengthStep = 5 << 20; // kilobytes per "5 GB"
 
 template <size_t N>
 void Fill(CComboBox& combo, const char* const (&items)[N])
@@ -51,7 +51,7 @@ BYTE Checked(const CButton& button)
     return button.GetCheck() == BST_CHECKED ? 1 : 0;
 }
 
-}
+} // namespace
 
 CString OverburnDigits(DWORD nFrames)
 {
@@ -86,9 +86,7 @@ bool ParseOverburnText(const CString& strText, DWORD& rFrames)
 // ---------------------------------------------------------------------------------------------------------------
 // The "General" page.
 
-CProxy::CProxy() : CPropertyPage(IDD)
-{
-}
+CProxy::CProxy() : CPropertyPage(IDD) {}
 
 CProxy::~CProxy() = default;
 
@@ -274,9 +272,16 @@ BOOL CPropTransferRate::OnInitDialog()
     m_cbCdWriteLen.SetCurSel(CdLengthIndex(m_nCdWriteLength));
     m_editOverburn.EnableWindow(m_bOverburn ? TRUE : FALSE);
     m_btnOverburn.SetCheck(m_bOverburn ? BST_CHECKED : BST_UNCHECKED);
-    const char mask[] = {char(CMaskEdit::maskDigit), char(CMaskEdit::maskDigit), char(CMaskEdit::maskDigit), ':',
-                         char(CMaskEdit::maskDigit), char(CMaskEdit::maskDigit), '.',
-                         char(CMaskEdit::maskDigit), char(CMaskEdit::maskDigit), '\0'};
+    const char mask[] = {char(CMaskEdit::maskDigit),
+                         char(CMaskEdit::maskDigit),
+                         char(CMaskEdit::maskDigit),
+                         ':',
+                         char(CMaskEdit::maskDigit),
+                         char(CMaskEdit::maskDigit),
+                         '.',
+                         char(CMaskEdit::maskDigit),
+                         char(CMaskEdit::maskDigit),
+                         '\0'};
     m_editOverburn.SetMask(mask, '_', ' ');
     m_editOverburn.SetText(OverburnDigits(m_nOverburnLength));
     m_strOverburn = OverburnText(m_nOverburnLength);

@@ -17,12 +17,14 @@
 
 class CProxy : public CPropertyPage {
 public:
-    enum { IDD = IDD_PROXY };
+    enum {
+        IDD = IDD_PROXY
+    };
 
     CProxy();
     ~CProxy() override;
 
-    ProxySettings m_proxy;          // the values being edited; follows every keystroke
+    ProxySettings m_proxy; // the values being edited; follows every keystroke
     CEdit m_editServer;
     CEdit m_editUser;
     CEdit m_editPort;
@@ -53,30 +55,32 @@ protected:
 
 public:
     BEGIN_MSG_MAP(CProxy)
-        ON_EN_CHANGE(IDC_PROXY_USER, OnChangeUser)
-        ON_EN_CHANGE(IDC_PROXY_PASSWORD, OnChangePassword)
-        ON_EN_CHANGE(IDC_PROXY_SERVER, OnChangeServer)
-        ON_EN_CHANGE(IDC_PROXY_PORT, OnChangePort)
-        ON_BN_CLICKED(IDC_USE_PROXY, OnUseProxy)
-        ON_BN_CLICKED(IDC_AUTO_CHECK, OnAutoCheck)
+    ON_EN_CHANGE(IDC_PROXY_USER, OnChangeUser)
+    ON_EN_CHANGE(IDC_PROXY_PASSWORD, OnChangePassword)
+    ON_EN_CHANGE(IDC_PROXY_SERVER, OnChangeServer)
+    ON_EN_CHANGE(IDC_PROXY_PORT, OnChangePort)
+    ON_BN_CLICKED(IDC_USE_PROXY, OnUseProxy)
+    ON_BN_CLICKED(IDC_AUTO_CHECK, OnAutoCheck)
     END_MSG_MAP()
 };
 
 class CPropTransferRate : public CPropertyPage {
 public:
-    enum { IDD = IDD_PROP_TRANSFER_RATE };
+    enum {
+        IDD = IDD_PROP_TRANSFER_RATE
+    };
 
     CPropTransferRate();
     ~CPropTransferRate() override;
 
     std::unique_ptr<CFont> m_pFont;
-    DWORD m_nOverburnLength = 0;    // frames
+    DWORD m_nOverburnLength = 0; // frames
     BYTE m_bOverburn = 0;
-    int m_nDataFormat = 0;          // 0 CD-DA, 1 Mode1
-    int m_nCdReadLength = 100;      // minutes: 84, 100 or 144
-    int m_nDvdWriteLength = 0;      // kilobytes
-    int m_nDvdReadLength = 0;       // kilobytes
-    int m_nCdWriteLength = 100;     // minutes
+    int m_nDataFormat = 0;      // 0 CD-DA, 1 Mode1
+    int m_nCdReadLength = 100;  // minutes: 84, 100 or 144
+    int m_nDvdWriteLength = 0;  // kilobytes
+    int m_nDvdReadLength = 0;   // kilobytes
+    int m_nCdWriteLength = 100; // minutes
     BYTE m_bInitialising = 1;
     int m_nMaxDvdWrite = 0;
     BYTE m_bSimulate = 0;
@@ -91,7 +95,7 @@ public:
     int m_nEditMaxDvdRead = 16;
     int m_nEditMaxWrite = 56;
     int m_nEditMaxDvdWrite = 16;
-    CString m_strOverburn;          // "mmm:ss.ff" as the masked edit shows it
+    CString m_strOverburn; // "mmm:ss.ff" as the masked edit shows it
 
     CComboBox m_cbSampleLen, m_cbTestEvery, m_cbCdReadLen, m_cbDvdReadLen, m_cbTestEveryWrite, m_cbCdWriteLen,
         m_cbDvdWriteLen, m_cbDataFormat;
@@ -120,18 +124,18 @@ protected:
 
 public:
     BEGIN_MSG_MAP(CPropTransferRate)
-        ON_CBN_SELCHANGE(IDC_PREF_SAMPLE_LEN, OnSampleLen)
-        ON_CBN_SELCHANGE(IDC_PREF_TEST_EVERY, OnTestEvery)
-        ON_CBN_SELCHANGE(IDC_PREF_TEST_EVERY_WRITE, OnTestEveryWrite)
-        ON_BN_CLICKED(IDC_PREF_SIMULATE, OnSimulate)
-        ON_CBN_SELCHANGE(IDC_PREF_CD_READ_LEN, OnCdReadLen)
-        ON_CBN_SELCHANGE(IDC_PREF_CD_WRITE_LEN, OnCdWriteLen)
-        ON_BN_CLICKED(IDC_PREF_OVERBURN, OnOverburn)
-        ON_CBN_SELCHANGE(IDC_PREF_DATA_FORMAT, OnDataFormat)
-        ON_CBN_SELCHANGE(IDC_PREF_DVD_READ_LEN, OnDvdReadLen)
-        ON_CBN_SELCHANGE(IDC_PREF_DVD_WRITE_LEN, OnDvdWriteLen)
-        ON_EN_CHANGE(IDC_PREF_MAX_DVD_READ, OnChangeMaxDvdRead)
-        ON_EN_CHANGE(IDC_PREF_MAX_WRITE, OnChangeMaxWrite)
+    ON_CBN_SELCHANGE(IDC_PREF_SAMPLE_LEN, OnSampleLen)
+    ON_CBN_SELCHANGE(IDC_PREF_TEST_EVERY, OnTestEvery)
+    ON_CBN_SELCHANGE(IDC_PREF_TEST_EVERY_WRITE, OnTestEveryWrite)
+    ON_BN_CLICKED(IDC_PREF_SIMULATE, OnSimulate)
+    ON_CBN_SELCHANGE(IDC_PREF_CD_READ_LEN, OnCdReadLen)
+    ON_CBN_SELCHANGE(IDC_PREF_CD_WRITE_LEN, OnCdWriteLen)
+    ON_BN_CLICKED(IDC_PREF_OVERBURN, OnOverburn)
+    ON_CBN_SELCHANGE(IDC_PREF_DATA_FORMAT, OnDataFormat)
+    ON_CBN_SELCHANGE(IDC_PREF_DVD_READ_LEN, OnDvdReadLen)
+    ON_CBN_SELCHANGE(IDC_PREF_DVD_WRITE_LEN, OnDvdWriteLen)
+    ON_EN_CHANGE(IDC_PREF_MAX_DVD_READ, OnChangeMaxDvdRead)
+    ON_EN_CHANGE(IDC_PREF_MAX_WRITE, OnChangeMaxWrite)
     END_MSG_MAP()
 };
 

@@ -6,7 +6,7 @@ namespace {
 const CaptureComTable kRealTable = {&::CoCreateInstance};
 const CaptureComTable* g_pComTable = &kRealTable;
 
-}  // namespace
+} // namespace
 
 const CaptureComTable* SetCaptureComTable(const CaptureComTable* pTable)
 {
@@ -20,7 +20,7 @@ HRESULT CaptureCreateInstance(REFCLSID clsid, DWORD dwContext, REFIID iid, void*
     if (ppv == nullptr)
         return E_POINTER;
     *ppv = nullptr;
-    auto pfn = g_pComTable->pfnCoCreateInstance != nullptr ? g_pComTable->pfnCoCreateInstance
-                                                           : kRealTable.pfnCoCreateInstance;
+    auto pfn =
+        g_pComTable->pfnCoCreateInstance != nullptr ? g_pComTable->pfnCoCreateInstance : kRealTable.pfnCoCreateInstance;
     return pfn(clsid, nullptr, dwContext, iid, ppv);
 }

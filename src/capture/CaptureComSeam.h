@@ -9,8 +9,7 @@
 #include <objbase.h>
 
 struct CaptureComTable {
-    HRESULT (WINAPI* pfnCoCreateInstance)(REFCLSID clsid, LPUNKNOWN pOuter, DWORD dwContext, REFIID iid,
-                                          LPVOID* ppv);
+    HRESULT(WINAPI* pfnCoCreateInstance)(REFCLSID clsid, LPUNKNOWN pOuter, DWORD dwContext, REFIID iid, LPVOID* ppv);
 };
 
 // Installs a table (kept by pointer: it must outlive its use); null restores the real one. Returns the table that

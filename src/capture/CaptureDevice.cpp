@@ -35,25 +35,13 @@ DWORD InstanceSize()
     return DWORD(sizeof(T) - sizeof(KSPROPERTY));
 }
 
-}  // namespace
+} // namespace
 
 CCaptureDevice::CCaptureDevice(CCaptureFilterInfo* pVideoCapture, CGraphManager* pManager)
-    : m_bAudioPreview(1),
-      m_bVideoPreview(1),
-      m_bCapture1(0),
-      m_bCapture2(0),
-      m_nVideoSource(kVideoSourceComposite),
-      m_nAvailableTVFormats(0),
-      m_nTVFormat(AnalogVideo_PAL_B),
-      m_nCountry(21),
-      m_nTunerInputType(TunerInputAntenna),
-      m_nVideoBitRate(kDefaultBitRate),
-      m_nAudioCompression(2),
-      m_pVideoCapture(pVideoCapture),
-      m_pGraphManager(pManager),
-      m_pCrossbar(nullptr),
-      m_pTuner(nullptr),
-      m_pTVAudio(nullptr)
+    : m_bAudioPreview(1), m_bVideoPreview(1), m_bCapture1(0), m_bCapture2(0), m_nVideoSource(kVideoSourceComposite),
+      m_nAvailableTVFormats(0), m_nTVFormat(AnalogVideo_PAL_B), m_nCountry(21), m_nTunerInputType(TunerInputAntenna),
+      m_nVideoBitRate(kDefaultBitRate), m_nAudioCompression(2), m_pVideoCapture(pVideoCapture),
+      m_pGraphManager(pManager), m_pCrossbar(nullptr), m_pTuner(nullptr), m_pTVAudio(nullptr)
 {
     CFrameSize size;
     size.m_nMaxBitRate = kDefaultBitRate;
@@ -93,16 +81,16 @@ CComPtr<T> CCaptureDevice::QueryFilter(const CCaptureFilterInfo* pInfo, REFIID i
 
 void CCaptureDevice::SetVideoStandard(LONG standard)
 {
-    CComPtr<IAMAnalogVideoDecoder> decoder = QueryFilter<IAMAnalogVideoDecoder>(m_pVideoCapture,
-                                                                                 IID_IAMAnalogVideoDecoder);
+    CComPtr<IAMAnalogVideoDecoder> decoder =
+        QueryFilter<IAMAnalogVideoDecoder>(m_pVideoCapture, IID_IAMAnalogVideoDecoder);
     if (decoder)
         decoder->put_TVFormat(standard);
 }
 
 void CCaptureDevice::GetVideoStandards()
 {
-    CComPtr<IAMAnalogVideoDecoder> decoder = QueryFilter<IAMAnalogVideoDecoder>(m_pVideoCapture,
-                                                                                 IID_IAMAnalogVideoDecoder);
+    CComPtr<IAMAnalogVideoDecoder> decoder =
+        QueryFilter<IAMAnalogVideoDecoder>(m_pVideoCapture, IID_IAMAnalogVideoDecoder);
     if (!decoder)
         return;
     long value = 0;
@@ -177,8 +165,8 @@ HRESULT CCaptureDevice::SetTunerFrequency(DWORD hertz)
     KSPROPERTY_TUNER_FREQUENCY_S frequency;
     std::memset(&frequency, 0, sizeof frequency);
     frequency.Frequency = hertz;
-    frequency.TuningFlags = caps.Strategy == KS_TUNER_STRATEGY_DRIVER_TUNES ? KS_TUNER_TUNING_FINE
-                                                                            : KS_TUNER_TUNING_EXACT;
+    frequency.TuningFlags =
+        caps.Strategy == KS_TUNER_STRATEGY_DRIVER_TUNES ? KS_TUNER_TUNING_FINE : KS_TUNER_TUNING_EXACT;
     const HRESULT hr = properties->Set(PROPSETID_TUNER, KSPROPERTY_TUNER_FREQUENCY, InstanceData(frequency),
                                        InstanceSize<KSPROPERTY_TUNER_FREQUENCY_S>(), &frequency, sizeof frequency);
     return SUCCEEDED(hr) ? S_OK : E_FAIL;

@@ -25,7 +25,11 @@ class CGraphManager;
 extern FILE* g_pCapsDumpFile;
 
 // Crossbar inputs the video source selects.
-enum : LONG { kVideoSourceTuner = 16, kVideoSourceComposite = 17, kVideoSourceSVideo = 18 };
+enum : LONG {
+    kVideoSourceTuner = 16,
+    kVideoSourceComposite = 17,
+    kVideoSourceSVideo = 18
+};
 
 class CCaptureDevice {
 public:
@@ -89,11 +93,11 @@ public:
     BYTE m_bVideoPreview;
     BYTE m_bCapture1;
     BYTE m_bCapture2;
-    LONG m_nVideoSource;           // kVideoSource...
-    DWORD m_nAvailableTVFormats;   // AnalogVideoStandard bits
-    DWORD m_nTVFormat;             // AnalogVideo_PAL_B at first
+    LONG m_nVideoSource;         // kVideoSource...
+    DWORD m_nAvailableTVFormats; // AnalogVideoStandard bits
+    DWORD m_nTVFormat;           // AnalogVideo_PAL_B at first
     LONG m_nCountry;
-    DWORD m_nTunerInputType;       // TunerInputAntenna (1) or TunerInputCable (0)
+    DWORD m_nTunerInputType; // TunerInputAntenna (1) or TunerInputCable (0)
     CChannelList m_channelList;
     CVideoFormat m_videoFormat;
     DWORD m_nVideoBitRate;

@@ -74,7 +74,7 @@ bool OpenStreamCaps(const CComPtr<IPin>& pin, CComPtr<IAMStreamConfig>& config, 
     return size == expectedSize;
 }
 
-}  // namespace
+} // namespace
 
 CComPtr<IPin> CCaptureDevice::FindVideoCapturePin() const
 {

@@ -67,8 +67,7 @@ void CCaptureDeviceList::RemoveDevice(WORD id)
     }
     for (INT_PTR i = 0; i < m_devices.GetSize(); ++i) {
         CCaptureDevice* pDevice = static_cast<CCaptureDevice*>(m_devices[i]);
-        if (pDevice->GetVideoCaptureInfo() != nullptr &&
-            pDevice->GetVideoCaptureInfo()->GetInstanceNumber() == id) {
+        if (pDevice->GetVideoCaptureInfo() != nullptr && pDevice->GetVideoCaptureInfo()->GetInstanceNumber() == id) {
             m_devices.RemoveAt(i);
             delete pDevice;
             break;

@@ -43,8 +43,8 @@ public:
     CDVCaptureDevice* GetDVDevice(int index) const { return static_cast<CDVCaptureDevice*>(m_dvDevices[index]); }
 
 private:
-    CPtrArray m_devices;     // CCaptureDevice*, in creation order
-    CPtrArray m_dvDevices;   // CDVCaptureDevice*
+    CPtrArray m_devices;   // CCaptureDevice*, in creation order
+    CPtrArray m_dvDevices; // CDVCaptureDevice*
 };
 
 #endif

@@ -20,19 +20,14 @@ void LogPinSearch(const CString& message)
         g_pGraphManager->Log(message);
 }
 
-}  // namespace
+} // namespace
 
 // The descriptor takes a reference on the filter and a program-wide number; the display name carries the number,
 // so two devices of the same name tell apart. A device without a path is "default".
 CCaptureFilterInfo::CCaptureFilterInfo(const CComPtr<IBaseFilter>& filter, const CString& friendlyName,
                                        const CString& devicePath)
-    : m_filter(filter),
-      m_strFriendlyName(friendlyName),
-      m_strDevicePath(devicePath),
-      m_nInstance(++g_nFilterInfoCount),
-      m_nRefs(1),
-      m_bMakerDevice(0),
-      m_bSettingsApplied(0)
+    : m_filter(filter), m_strFriendlyName(friendlyName), m_strDevicePath(devicePath), m_nInstance(++g_nFilterInfoCount),
+      m_nRefs(1), m_bMakerDevice(0), m_bSettingsApplied(0)
 {
     m_strDisplayName = friendlyName + GetInstanceSuffix();
     if (m_strDevicePath.IsEmpty())

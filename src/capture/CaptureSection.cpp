@@ -42,7 +42,7 @@ CString ResolveImagePath(const CString& windowsDir, const CString& imagePath)
     return directory + relative;
 }
 
-}  // namespace
+} // namespace
 
 CCaptureDriverInfo::CCaptureDriverInfo(CString devicePath, HKEY hMachineRoot)
     : DevicePath(devicePath), m_hMachineRoot(hMachineRoot)

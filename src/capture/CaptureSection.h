@@ -39,8 +39,7 @@ private:
 };
 
 // Empties `lines` and fills them for every device descriptor of the manager; nothing without a manager.
-void BuildCaptureSection(CStringArray& lines, const CGraphManager* pManager,
-                         HKEY hMachineRoot = HKEY_LOCAL_MACHINE);
+void BuildCaptureSection(CStringArray& lines, const CGraphManager* pManager, HKEY hMachineRoot = HKEY_LOCAL_MACHINE);
 
 // Appends the lines of one device: its name in upper case, its path, the driver lines, the sibling product's
 // settings and an empty line.

@@ -54,7 +54,7 @@ CString GeneralKeyName()
     return CString(kProgramRegistryKey) + "\\General";
 }
 
-}  // namespace
+} // namespace
 
 // Each open key closes when its owner goes; a missing device key means the device has no settings yet.
 void CCaptureDevice::LoadSettings()

@@ -12,7 +12,7 @@ namespace {
 const int kDirectXTextSize = 10;
 const int kDirectXLineLength = 127;
 
-}  // namespace
+} // namespace
 
 CGraphManager* CreateStartupGraphManager()
 {

@@ -10,16 +10,24 @@
 namespace {
 
 // The keys of a channel's lines, in the order they are tried.
-enum ChannelKey { keyPNo, keyNo, keyName, keyUserFreq, keyOrigFreq, keyFreq, keyNone };
+enum ChannelKey {
+    keyPNo,
+    keyNo,
+    keyName,
+    keyUserFreq,
+    keyOrigFreq,
+    keyFreq,
+    keyNone
+};
 
 struct KeyText {
     ChannelKey key;
-    const char* text;   // upper case
+    const char* text; // upper case
 };
 
 const KeyText kKeys[] = {
-    {keyPNo, "PNO:"},           {keyNo, "NO:"},           {keyName, "NAME:"},
-    {keyUserFreq, "USERFREQ:"}, {keyOrigFreq, "ORIGFREQ:"}, {keyFreq, "FREQ:"},
+    {keyPNo, "PNO:"},           {keyNo, "NO:"},     {keyName, "NAME:"}, {keyUserFreq, "USERFREQ:"},
+    {keyOrigFreq, "ORIGFREQ:"}, {keyFreq, "FREQ:"},
 };
 
 // The key a line starts with, without regard to case; the writer always puts the key first, so a name that holds
@@ -59,7 +67,7 @@ private:
     FILE* m_stream;
 };
 
-}  // namespace
+} // namespace
 
 CChannel::CChannel() : No(-1), PNo(1), Freq(0), UserFreq(0), OrigFreq(0) {}
 
@@ -191,13 +199,26 @@ BOOL CChannelList::LoadFile(const CString& path)
         CChannel& channel = m_channels[m_channels.GetSize() - 1];
         const CString value = line.Mid(keyLength);
         switch (key) {
-        case keyPNo: channel.PNo = DecimalValue(value); break;
-        case keyNo: channel.No = DecimalValue(value); break;
-        case keyName: channel.Name = value; break;
-        case keyUserFreq: channel.UserFreq = DecimalValue(value); break;
-        case keyOrigFreq: channel.OrigFreq = DecimalValue(value); break;
-        case keyFreq: channel.Freq = DecimalValue(value); break;
-        case keyNone: break;
+        case keyPNo:
+            channel.PNo = DecimalValue(value);
+            break;
+        case keyNo:
+            channel.No = DecimalValue(value);
+            break;
+        case keyName:
+            channel.Name = value;
+            break;
+        case keyUserFreq:
+            channel.UserFreq = DecimalValue(value);
+            break;
+        case keyOrigFreq:
+            channel.OrigFreq = DecimalValue(value);
+            break;
+        case keyFreq:
+            channel.Freq = DecimalValue(value);
+            break;
+        case keyNone:
+            break;
         }
     }
     return TRUE;

@@ -16,11 +16,11 @@ public:
     CChannel(const CChannel& other) = default;
     CChannel& operator=(const CChannel& other) = default;
 
-    LONG No;        // channel number as the tuner knows it
-    LONG PNo;       // programme number: the user's position of the channel
+    LONG No;  // channel number as the tuner knows it
+    LONG PNo; // programme number: the user's position of the channel
     LONG Freq;
-    LONG UserFreq;  // frequency set by the user
-    LONG OrigFreq;  // original frequency
+    LONG UserFreq; // frequency set by the user
+    LONG OrigFreq; // original frequency
     CString Name;
 };
 

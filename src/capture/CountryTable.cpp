@@ -252,7 +252,7 @@ const CountryRow kCountries[kCountryCount] = {
 
 static_assert(sizeof(CountryRow) == 108, "a country row is 108 bytes");
 
-}  // namespace
+} // namespace
 
 const CountryRow* GetCountryRow(DWORD row)
 {

@@ -8,9 +8,9 @@
 const int kCountryCount = 240;
 
 struct CountryRow {
-    LONG dialingCode;          // international dialling code (Canada carries 2, the USA 1)
-    DWORD standard;            // one AnalogVideoStandard flag, 0 where not filled
-    char name[100];            // zero-terminated, zero-padded
+    LONG dialingCode; // international dialling code (Canada carries 2, the USA 1)
+    DWORD standard;   // one AnalogVideoStandard flag, 0 where not filled
+    char name[100];   // zero-terminated, zero-padded
 };
 
 // The row, or NULL for a number outside the table.

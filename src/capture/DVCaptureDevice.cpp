@@ -25,18 +25,12 @@ void SetCaptureFileName(CCaptureFilterInfo* pWriter, const CString& fileName)
 }
 
 CGraphDevice::CGraphDevice(CCaptureFilterInfo* pInfo, CGraphManager* pManager)
-    : m_bAudioPreview(0),
-      m_bVideoPreview(0),
-      m_bCapture1(0),
-      m_bCapture2(0),
-      m_nDVCaptureType(1),
-      m_pInfo(pInfo),
+    : m_bAudioPreview(0), m_bVideoPreview(0), m_bCapture1(0), m_bCapture2(0), m_nDVCaptureType(1), m_pInfo(pInfo),
       m_pGraphManager(pManager)
 {
 }
 
-CDVCaptureDevice::CDVCaptureDevice(CCaptureFilterInfo* pInfo, CGraphManager* pManager)
-    : CGraphDevice(pInfo, pManager)
+CDVCaptureDevice::CDVCaptureDevice(CCaptureFilterInfo* pInfo, CGraphManager* pManager) : CGraphDevice(pInfo, pManager)
 {
 }
 
@@ -123,10 +117,10 @@ HRESULT CDVCaptureDevice::BuildGraph()
             CCaptureFilterInfo* pSecond = nullptr;
             if (FAILED(gm->AddFilterByCLSID(CLSID_DVSplitter, "DV Splitter", &pSecond, TRUE)) ||
                 FAILED(gm->ConnectPins(pTee->FindPinByName("Capture").get(), FirstFreeInput(pSecond).get(), FALSE)) ||
-                FAILED(gm->ConnectPins(pSecond->FindPinByMediaType(MEDIATYPE_Video, 0).get(), FirstFreeInput(pMux).get(),
-                                       FALSE)) ||
-                FAILED(gm->ConnectPins(pSecond->FindPinByMediaType(MEDIATYPE_Audio, 0).get(), FirstFreeInput(pMux).get(),
-                                       FALSE)))
+                FAILED(gm->ConnectPins(pSecond->FindPinByMediaType(MEDIATYPE_Video, 0).get(),
+                                       FirstFreeInput(pMux).get(), FALSE)) ||
+                FAILED(gm->ConnectPins(pSecond->FindPinByMediaType(MEDIATYPE_Audio, 0).get(),
+                                       FirstFreeInput(pMux).get(), FALSE)))
                 return E_FAIL;
         } else if (FAILED(gm->ConnectPins(pTee->FindPinByName("Capture").get(), FirstFreeInput(pMux).get(), FALSE))) {
             return E_FAIL;

@@ -29,7 +29,7 @@ public:
     {
         char szDir[MAX_PATH] = {};
         auto pfn = g_pFileTable->pfnGetSystemDirectory != nullptr ? g_pFileTable->pfnGetSystemDirectory
-                                                                 : kRealFileTable.pfnGetSystemDirectory;
+                                                                  : kRealFileTable.pfnGetSystemDirectory;
         const UINT length = pfn(szDir, MAX_PATH);
         m_ok = length > 0 && length < MAX_PATH;
         if (m_ok)
@@ -41,7 +41,7 @@ public:
     {
         std::string path = m_dir + pszFile;
         auto pfn = g_pFileTable->pfnGetFileVersion != nullptr ? g_pFileTable->pfnGetFileVersion
-                                                             : kRealFileTable.pfnGetFileVersion;
+                                                              : kRealFileTable.pfnGetFileVersion;
         return SUCCEEDED(pfn(path.c_str(), &version));
     }
 
@@ -67,7 +67,7 @@ bool AtLeastInFamily(ULONGLONG version, ULONGLONG limit4, ULONGLONG limit5)
            (FirstNumber(version) == 5 && AtLeast(version, limit5));
 }
 
-}  // namespace
+} // namespace
 
 const DirectXFileTable* SetDirectXFileTable(const DirectXFileTable* pTable)
 {

@@ -9,7 +9,7 @@
 // The seam under the file-version probe: the system directory and the version of one file. The default reads
 // the version resources; tests install a table of made-up versions.
 struct DirectXFileTable {
-    UINT (WINAPI* pfnGetSystemDirectory)(LPSTR pszBuffer, UINT nSize);
+    UINT(WINAPI* pfnGetSystemDirectory)(LPSTR pszBuffer, UINT nSize);
     HRESULT (*pfnGetFileVersion)(const char* pszPath, ULONGLONG* pVersion);
 };
 

@@ -48,7 +48,7 @@ const char* const kFourccSubtypeNames[] = {
     "AI44", "IA44", "AYUV", "UYVY", "Y411", "Y41P", "Y211", "YUY2", "YVYU", "YUYV", "MJPG",
 };
 
-}  // namespace
+} // namespace
 
 CFrameSize::CFrameSize() : m_nWidth(0), m_nHeight(0), m_nMinBitRate(0), m_nMaxBitRate(0) {}
 

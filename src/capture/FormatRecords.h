@@ -38,27 +38,29 @@ public:
     // subtype's four characters as the last resort; empty for any other format type.
     CString GetFormatName() const;
 
-    GUID m_formatType;                    // FORMAT_VideoInfo, FORMAT_MPEGVideo, FORMAT_MPEG2Video, ...
-    GUID m_subType;                       // a media subtype such as MEDIASUBTYPE_RGB24
-    DWORD m_nCompression;                 // FOURCC: biCompression of the format's bitmap header
-    LONG m_nCapsIndex;                    // index of the stream capability the format came from
-    BYTE m_bFrameRate;                    // chosen by frame rate rather than by bit rate
+    GUID m_formatType;    // FORMAT_VideoInfo, FORMAT_MPEGVideo, FORMAT_MPEG2Video, ...
+    GUID m_subType;       // a media subtype such as MEDIASUBTYPE_RGB24
+    DWORD m_nCompression; // FOURCC: biCompression of the format's bitmap header
+    LONG m_nCapsIndex;    // index of the stream capability the format came from
+    BYTE m_bFrameRate;    // chosen by frame rate rather than by bit rate
     CArray<CFrameSize> m_arrFrameSizes;
 };
 
 class CAudioFormat {
 public:
-    enum { kExtensionSize = 40 };
+    enum {
+        kExtensionSize = 40
+    };
 
     CAudioFormat();
     ~CAudioFormat();
     CAudioFormat(const CAudioFormat& other) = default;
     CAudioFormat& operator=(const CAudioFormat& other) = default;
 
-    LONG m_nCapsIndex;                    // index of the stream capability the format came from
-    WAVEFORMATEX m_waveFormat;            // 18 bytes
-    BYTE m_extension[kExtensionSize];     // the bytes that follow the wave format in its format block
-    GUID m_formatType;                    // FORMAT_WaveFormatEx for the formats the device classes keep
+    LONG m_nCapsIndex;                // index of the stream capability the format came from
+    WAVEFORMATEX m_waveFormat;        // 18 bytes
+    BYTE m_extension[kExtensionSize]; // the bytes that follow the wave format in its format block
+    GUID m_formatType;                // FORMAT_WaveFormatEx for the formats the device classes keep
     GUID m_subType;
 };
 

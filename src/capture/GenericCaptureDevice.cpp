@@ -69,7 +69,7 @@ bool ApplyToHeader(Header& header, const CFrameSize& size)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 CGenericCaptureDevice::CGenericCaptureDevice(CCaptureFilterInfo* pInfo, CGraphManager* pManager)
     : CCaptureDevice(pInfo, pManager)

@@ -45,11 +45,10 @@ bool IsWindowsXp()
     version.dwOSVersionInfoSize = sizeof version;
     if (!::GetVersionExA(&version))
         return false;
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 5 &&
-           version.dwMinorVersion == 1;
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
 }
 
-}  // namespace
+} // namespace
 
 void FlushDxLog()
 {
@@ -65,23 +64,16 @@ void FlushDxLog()
 // The video renderer defaults to VMR-7 on Windows XP and VMR-9 elsewhere; the registry may choose. With
 // "VideoLog" set, DirectShow's own graph log is recreated, and the first manager opens the text log.
 CGraphManager::CGraphManager()
-    : m_nDisplayMode(kDisplayModeLetterbox),
-      m_nLastEvent(0),
-      m_bVmr7(0),
-      m_bVideoLog(0),
-      m_nInstance(++g_nGraphManagerCount),
-      m_nRotCookie(0),
-      m_hOwner(nullptr),
-      m_pDeviceSink(nullptr),
-      m_bScreenSaverSuspended(0),
-      m_bScreenSaverWasActive(FALSE)
+    : m_nDisplayMode(kDisplayModeLetterbox), m_nLastEvent(0), m_bVmr7(0), m_bVideoLog(0),
+      m_nInstance(++g_nGraphManagerCount), m_nRotCookie(0), m_hOwner(nullptr), m_pDeviceSink(nullptr),
+      m_bScreenSaverSuspended(0), m_bScreenSaverWasActive(FALSE)
 {
     if (IsWindowsXp())
         m_bVmr7 = 1;
     ReadSettings();
     if (m_bVideoLog) {
-        m_graphEditLog.Attach(::CreateFileA(kGraphEditLogFile, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        m_graphEditLog.Attach(::CreateFileA(kGraphEditLogFile, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
         if (m_nInstance == 1 && g_pDxLogFile == nullptr)
             g_pDxLogFile = std::fopen(kDxLogFile, "at");
     }
@@ -219,8 +211,7 @@ void CGraphManager::ReleaseDevices()
 HRESULT CGraphManager::EnumerateDevices(BOOL bRefresh)
 {
     CComPtr<ICreateDevEnum> devEnum;
-    HRESULT hr = CaptureCreateInstance(CLSID_SystemDeviceEnum, CLSCTX_ALL, IID_ICreateDevEnum,
-                                       devEnum.ReceiveVoid());
+    HRESULT hr = CaptureCreateInstance(CLSID_SystemDeviceEnum, CLSCTX_ALL, IID_ICreateDevEnum, devEnum.ReceiveVoid());
     if (FAILED(hr))
         return hr;
     CComPtr<IEnumMoniker> monikers;

@@ -38,7 +38,7 @@ CString PinName(IPin* pPin)
     return WideToAnsi(info.achName);
 }
 
-}  // namespace
+} // namespace
 
 HRESULT CGraphManager::AddDeviceFilter(CCaptureFilterInfo* pFilter, const CString& name)
 {
@@ -77,9 +77,8 @@ HRESULT CGraphManager::AddFilterByCLSID(REFCLSID clsid, const CString& name, CCa
     return hr;
 }
 
-HRESULT CGraphManager::AddFilterFromCategory(REFCLSID category, const CString& friendlyName,
-                                             const CString& graphName, CCaptureFilterInfo** ppOut,
-                                             BOOL bAddToGraph, BOOL bShared)
+HRESULT CGraphManager::AddFilterFromCategory(REFCLSID category, const CString& friendlyName, const CString& graphName,
+                                             CCaptureFilterInfo** ppOut, BOOL bAddToGraph, BOOL bShared)
 {
     return AddFilterFromCategoryImpl(category, friendlyName, graphName, nullptr, ppOut, bAddToGraph, bShared);
 }
@@ -105,8 +104,8 @@ HRESULT CGraphManager::AddFilterFromCategoryImpl(REFCLSID category, const CStrin
         pInfo->AddRef();
     } else {
         CComPtr<ICreateDevEnum> devEnum;
-        HRESULT hr = CaptureCreateInstance(CLSID_SystemDeviceEnum, CLSCTX_ALL, IID_ICreateDevEnum,
-                                           devEnum.ReceiveVoid());
+        HRESULT hr =
+            CaptureCreateInstance(CLSID_SystemDeviceEnum, CLSCTX_ALL, IID_ICreateDevEnum, devEnum.ReceiveVoid());
         if (FAILED(hr)) {
             Log("CoCreateInstance failed: " + friendlyName);
             return hr;
@@ -220,8 +219,8 @@ HRESULT CGraphManager::AddVideoRenderer(CCaptureFilterInfo** ppOut)
                                        IID_IBaseFilter, m_videoRenderer.ReceiveVoid());
     if (FAILED(hr))
         return hr;
-    CCaptureFilterInfo* pInfo = new CCaptureFilterInfo(m_videoRenderer, "Video Mixing Renderer",
-                                                       "Video Mixing Renderer");
+    CCaptureFilterInfo* pInfo =
+        new CCaptureFilterInfo(m_videoRenderer, "Video Mixing Renderer", "Video Mixing Renderer");
     if (ppOut != nullptr)
         *ppOut = pInfo;
     m_graphFilters.Add(pInfo);
@@ -248,8 +247,8 @@ HRESULT CGraphManager::AddVideoRenderer9(CCaptureFilterInfo** ppOut)
                                        IID_IBaseFilter, m_videoRenderer.ReceiveVoid());
     if (FAILED(hr))
         return hr;
-    CCaptureFilterInfo* pInfo = new CCaptureFilterInfo(m_videoRenderer, "Video Mixing Renderer",
-                                                       "Video Mixing Renderer");
+    CCaptureFilterInfo* pInfo =
+        new CCaptureFilterInfo(m_videoRenderer, "Video Mixing Renderer", "Video Mixing Renderer");
     if (ppOut != nullptr)
         *ppOut = pInfo;
     m_graphFilters.Add(pInfo);

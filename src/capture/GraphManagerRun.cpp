@@ -17,7 +17,7 @@ const DWORD kStopStateWaitMs = 1000;
 const LPARAM kGraphNotifyParam = 0x100;
 const LONG_PTR kEventInstanceData = 0xFF;
 
-}  // namespace
+} // namespace
 
 // The screen saver stays off while the graph runs; the user's setting is not changed for good (Stop and the
 // destructor give it back).
@@ -73,8 +73,7 @@ HRESULT CGraphManager::Run(HWND hNotifyWindow, BOOL bSyncToAudio)
     Log(" graph is running");
     m_nLastEvent = 0;
     if (SUCCEEDED(m_mediaEvents.QueryFrom(m_graph.get(), IID_IMediaEventEx)))
-        m_mediaEvents->SetNotifyWindow(reinterpret_cast<OAHWND>(hNotifyWindow), WM_GRAPH_NOTIFY,
-                                       kEventInstanceData);
+        m_mediaEvents->SetNotifyWindow(reinterpret_cast<OAHWND>(hNotifyWindow), WM_GRAPH_NOTIFY, kEventInstanceData);
     UpdateVideoPosition(1, 1);
     if (hNotifyWindow != nullptr)
         ::InvalidateRect(hNotifyWindow, nullptr, TRUE);

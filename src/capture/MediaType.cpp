@@ -21,7 +21,7 @@ bool SameFormatBlock(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b)
     return std::memcmp(a.pbFormat, b.pbFormat, a.cbFormat) == 0;
 }
 
-}  // namespace
+} // namespace
 
 FOURCCMap::FOURCCMap() : GUID(kFourccBase) {}
 
@@ -109,8 +109,8 @@ HRESULT CreateAudioMediaType(const WAVEFORMATEX* pwfx, AM_MEDIA_TYPE* pmt, BOOL 
     if (pwfx == nullptr || pmt == nullptr)
         return E_POINTER;
     pmt->majortype = MEDIATYPE_Audio;
-    if (pwfx->wFormatTag == WAVE_FORMAT_EXTENSIBLE && pwfx->cbSize >= sizeof(WAVEFORMATEXTENSIBLE) -
-                                                                          sizeof(WAVEFORMATEX))
+    if (pwfx->wFormatTag == WAVE_FORMAT_EXTENSIBLE &&
+        pwfx->cbSize >= sizeof(WAVEFORMATEXTENSIBLE) - sizeof(WAVEFORMATEX))
         pmt->subtype = reinterpret_cast<const WAVEFORMATEXTENSIBLE*>(pwfx)->SubFormat;
     else
         pmt->subtype = FOURCCMap(pwfx->wFormatTag);
@@ -121,8 +121,7 @@ HRESULT CreateAudioMediaType(const WAVEFORMATEX* pwfx, AM_MEDIA_TYPE* pmt, BOOL 
     pmt->pUnk = nullptr;
     if (!bSetFormat)
         return S_OK;
-    const ULONG size = pwfx->wFormatTag == WAVE_FORMAT_PCM ? sizeof(WAVEFORMATEX)
-                                                          : sizeof(WAVEFORMATEX) + pwfx->cbSize;
+    const ULONG size = pwfx->wFormatTag == WAVE_FORMAT_PCM ? sizeof(WAVEFORMATEX) : sizeof(WAVEFORMATEX) + pwfx->cbSize;
     pmt->pbFormat = static_cast<BYTE*>(::CoTaskMemAlloc(size));
     if (pmt->pbFormat == nullptr) {
         pmt->cbFormat = 0;

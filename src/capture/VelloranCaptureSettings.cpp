@@ -25,12 +25,12 @@ const CodeText kVideoSources[] = {
 };
 
 const CodeText kTvStandards[] = {
-    {0x1, " TV Format : NTSC_M"},       {0x2, " TV Format : NTSC_M_J"},     {0x4, " TV Format : NTSC_433"},
-    {0x10, " TV Format : PAL_B"},       {0x20, " TV Format : PAL_D"},       {0x80, " TV Format : PAL_H"},
-    {0x100, " TV Format : PAL_I"},      {0x200, " TV Format : PAL_M"},      {0x400, " TV Format : PAL_N"},
-    {0x800, " TV Format : PAL_60"},     {0x1000, " TV Format : SECAM_B"},   {0x2000, " TV Format : SECAM_D"},
-    {0x4000, " TV Format : SECAM_G"},   {0x8000, " TV Format : SECAM_H"},   {0x10000, " TV Format : SECAM_K"},
-    {0x20000, " TV Format : SECAM_K1"}, {0x40000, " TV Format : SECAM_L"},  {0x80000, " TV Format : SECAM_L1"},
+    {0x1, " TV Format : NTSC_M"},           {0x2, " TV Format : NTSC_M_J"},    {0x4, " TV Format : NTSC_433"},
+    {0x10, " TV Format : PAL_B"},           {0x20, " TV Format : PAL_D"},      {0x80, " TV Format : PAL_H"},
+    {0x100, " TV Format : PAL_I"},          {0x200, " TV Format : PAL_M"},     {0x400, " TV Format : PAL_N"},
+    {0x800, " TV Format : PAL_60"},         {0x1000, " TV Format : SECAM_B"},  {0x2000, " TV Format : SECAM_D"},
+    {0x4000, " TV Format : SECAM_G"},       {0x8000, " TV Format : SECAM_H"},  {0x10000, " TV Format : SECAM_K"},
+    {0x20000, " TV Format : SECAM_K1"},     {0x40000, " TV Format : SECAM_L"}, {0x80000, " TV Format : SECAM_L1"},
     {0x100000, " TV Format : PAL_N_COMBO"},
 };
 
@@ -75,7 +75,7 @@ bool ReadGuid(const CRegistryKey& key, LPCTSTR name, GUID& value)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 // The keys are only read. A country outside the table and a frame interval of 0 give no line.
 void DumpVelloranCaptureSettings(CString deviceName, CString deviceKey, CStringArray& lines, HKEY hMachineRoot)

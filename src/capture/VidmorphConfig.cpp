@@ -12,16 +12,16 @@
 namespace {
 
 const size_t kTextSize = 64;
-const size_t kTagOffset = 320;   // in every block: the tag, then the block size, then the parameters
+const size_t kTagOffset = 320; // in every block: the tag, then the block size, then the parameters
 
 const DWORD kPalMask = 0x7F0;
 const DWORD kNtscMask = 0x807;
 const DWORD kSecamMask = 0xFF000;
-const DWORD kPalRate = 25025;    // 25 frames per second in frames per 1001 seconds
-const DWORD kNtscRate = 30000;   // 29.97 frames per second
-const ULONGLONG kRateTimeBase = 10010000000ULL;   // 1001 seconds in 100-ns units
+const DWORD kPalRate = 25025;                   // 25 frames per second in frames per 1001 seconds
+const DWORD kNtscRate = 30000;                  // 29.97 frames per second
+const ULONGLONG kRateTimeBase = 10010000000ULL; // 1001 seconds in 100-ns units
 
-}  // namespace
+} // namespace
 
 CVidmorphConfig::CVidmorphConfig()
 {
@@ -165,12 +165,30 @@ CVidmorphConfig::Settings MakeVidmorphSettings(const CVideoFormat& format, DWORD
         s.kind = kVidmorphMpeg4;
         s.variant = kVidmorphMp4s;
         switch (format.m_nCompression) {
-        case MakeFourCC('D', 'X', '5', '0'): second = "DivX"; s.variant = kVidmorphDx50; break;
-        case MakeFourCC('M', 'P', '4', 'S'): second = "Microsoft"; s.variant = kVidmorphMp4s; break;
-        case MakeFourCC('D', 'I', 'V', 'X'): second = "RCC"; s.variant = kVidmorphDivx; break;
-        case MakeFourCC('M', 'J', 'P', 'G'): second = "MJPEG"; s.kind = kVidmorphMjpeg; s.variant = 0; break;
-        case MakeFourCC('H', '2', '6', '3'): second = "H263"; s.kind = kVidmorphH263; s.variant = 0; break;
-        default: break;
+        case MakeFourCC('D', 'X', '5', '0'):
+            second = "DivX";
+            s.variant = kVidmorphDx50;
+            break;
+        case MakeFourCC('M', 'P', '4', 'S'):
+            second = "Microsoft";
+            s.variant = kVidmorphMp4s;
+            break;
+        case MakeFourCC('D', 'I', 'V', 'X'):
+            second = "RCC";
+            s.variant = kVidmorphDivx;
+            break;
+        case MakeFourCC('M', 'J', 'P', 'G'):
+            second = "MJPEG";
+            s.kind = kVidmorphMjpeg;
+            s.variant = 0;
+            break;
+        case MakeFourCC('H', '2', '6', '3'):
+            second = "H263";
+            s.kind = kVidmorphH263;
+            s.variant = 0;
+            break;
+        default:
+            break;
         }
     } else {
         s.variant = 0;
@@ -224,10 +242,10 @@ size_t BuildMpeg4VolHeader(const BYTE* pConfig, BYTE* pOut)
     if (pOut == nullptr || pConfig == nullptr)
         return 0;
     const BYTE* picture = pConfig + CVidmorphConfig::kPictureBlock;
-    const DWORD width = DWORD(picture[332]) | (DWORD(picture[333]) << 8) | (DWORD(picture[334]) << 16) |
-                        (DWORD(picture[335]) << 24);
-    const DWORD height = DWORD(picture[336]) | (DWORD(picture[337]) << 8) | (DWORD(picture[338]) << 16) |
-                         (DWORD(picture[339]) << 24);
+    const DWORD width =
+        DWORD(picture[332]) | (DWORD(picture[333]) << 8) | (DWORD(picture[334]) << 16) | (DWORD(picture[335]) << 24);
+    const DWORD height =
+        DWORD(picture[336]) | (DWORD(picture[337]) << 8) | (DWORD(picture[338]) << 16) | (DWORD(picture[339]) << 24);
     const BYTE head[12] = {0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x20, 0x00, 0x84, 0x5D, 0x4C};
     std::memcpy(pOut, head, sizeof head);
     pOut[12] = BYTE(0x28 + ((width >> 10) & 7));

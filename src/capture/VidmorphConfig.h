@@ -14,18 +14,29 @@
 #include <cstddef>
 
 // Encoder kinds.
-enum : DWORD { kVidmorphMpeg1 = 0, kVidmorphMpeg2 = 1, kVidmorphH263 = 3, kVidmorphMpeg4 = 4, kVidmorphMjpeg = 8 };
+enum : DWORD {
+    kVidmorphMpeg1 = 0,
+    kVidmorphMpeg2 = 1,
+    kVidmorphH263 = 3,
+    kVidmorphMpeg4 = 4,
+    kVidmorphMjpeg = 8
+};
 // MPEG-4 variants.
-enum : BYTE { kVidmorphWmp4 = 0, kVidmorphDx50 = 1, kVidmorphMp4s = 2, kVidmorphDivx = 3 };
+enum : BYTE {
+    kVidmorphWmp4 = 0,
+    kVidmorphDx50 = 1,
+    kVidmorphMp4s = 2,
+    kVidmorphDivx = 3
+};
 
 class CVidmorphConfig {
 public:
     enum : size_t {
         kSize = 1428,
-        kFormatBlock = 0,       // 356 bytes, tag 0x30000011
-        kRateBlock = 356,       // 348 bytes, tag 0x30000009
-        kPictureBlock = 704,    // 368 bytes, tag 0x30000E0F
-        kBitRateBlock = 1072,   // 356 bytes, tag 0x30000084
+        kFormatBlock = 0,     // 356 bytes, tag 0x30000011
+        kRateBlock = 356,     // 348 bytes, tag 0x30000009
+        kPictureBlock = 704,  // 368 bytes, tag 0x30000E0F
+        kBitRateBlock = 1072, // 356 bytes, tag 0x30000084
         kVolHeaderSize = 18,
     };
 
@@ -39,10 +50,10 @@ public:
         BYTE variant = kVidmorphWmp4;
         CString standardText;
         DWORD standardMask = 0x7F0;
-        DWORD rate = 25025;          // frames per 1001 seconds
+        DWORD rate = 25025; // frames per 1001 seconds
         LONG width = 0;
         LONG height = 0;
-        DWORD bitRate = 0;           // bits per second
+        DWORD bitRate = 0; // bits per second
     };
     void Fill(const Settings& settings);
 

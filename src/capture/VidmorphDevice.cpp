@@ -48,17 +48,25 @@ CLSID ClsidFromText(const char* text)
 DWORD KindCompression(DWORD kind, BYTE variant)
 {
     switch (kind) {
-    case kVidmorphH263: return MakeFourCC('H', '2', '6', '3');
-    case kVidmorphMjpeg: return MakeFourCC('M', 'J', 'P', 'G');
+    case kVidmorphH263:
+        return MakeFourCC('H', '2', '6', '3');
+    case kVidmorphMjpeg:
+        return MakeFourCC('M', 'J', 'P', 'G');
     case kVidmorphMpeg4:
         switch (variant) {
-        case kVidmorphWmp4: return MakeFourCC('W', 'M', 'P', 4);
-        case kVidmorphDx50: return MakeFourCC('D', 'X', '5', '0');
-        case kVidmorphMp4s: return MakeFourCC('M', 'P', '4', 'S');
-        case kVidmorphDivx: return MakeFourCC('D', 'I', 'V', 'X');
-        default: return 0;
+        case kVidmorphWmp4:
+            return MakeFourCC('W', 'M', 'P', 4);
+        case kVidmorphDx50:
+            return MakeFourCC('D', 'X', '5', '0');
+        case kVidmorphMp4s:
+            return MakeFourCC('M', 'P', '4', 'S');
+        case kVidmorphDivx:
+            return MakeFourCC('D', 'I', 'V', 'X');
+        default:
+            return 0;
         }
-    default: return 0;
+    default:
+        return 0;
     }
 }
 
@@ -91,7 +99,7 @@ bool KnownKind(DWORD kind)
            kind == kVidmorphMjpeg;
 }
 
-}  // namespace
+} // namespace
 
 CVidmorphDevice::CVidmorphDevice(CCaptureFilterInfo* pInfo, CGraphManager* pManager, const VidmorphModel& model)
     : CCaptureDevice(pInfo, pManager), m_model(model)
@@ -103,8 +111,8 @@ CVidmorphDevice::~CVidmorphDevice() = default;
 HRESULT CVidmorphDevice::AddBoxFilter(REFCLSID category, const char* name, CCaptureFilterInfo** ppOut)
 {
     const CString graphName = CString(name) + m_pVideoCapture->GetInstanceSuffix();
-    if (FAILED(m_pGraphManager->AddFilterFromCategoryByPath(category, name, graphName,
-                                                            m_pVideoCapture->GetDevicePath(), ppOut, TRUE, TRUE)) ||
+    if (FAILED(m_pGraphManager->AddFilterFromCategoryByPath(category, name, graphName, m_pVideoCapture->GetDevicePath(),
+                                                            ppOut, TRUE, TRUE)) ||
         *ppOut == nullptr)
         return E_FAIL;
     m_pVideoCapture->m_relatedFilters.Add((*ppOut)->GetInstanceNumber());
@@ -152,8 +160,8 @@ HRESULT CVidmorphDevice::ApplyConfig()
 
 HRESULT CVidmorphDevice::ApplyPreviewConfig(const CVidmorphConfig& config)
 {
-    const CComPtr<IPin> pin = m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName("Video Preview")
-                                                         : CComPtr<IPin>();
+    const CComPtr<IPin> pin =
+        m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName("Video Preview") : CComPtr<IPin>();
     if (!pin)
         return S_OK;
     CComPtr<IAMStreamConfig> streamConfig;
@@ -165,8 +173,8 @@ HRESULT CVidmorphDevice::ApplyPreviewConfig(const CVidmorphConfig& config)
 
 HRESULT CVidmorphDevice::ApplyCaptureConfig(const CVidmorphConfig& config)
 {
-    const CComPtr<IPin> pin = m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName("Video Capture")
-                                                         : CComPtr<IPin>();
+    const CComPtr<IPin> pin =
+        m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName("Video Capture") : CComPtr<IPin>();
     if (!pin)
         return S_OK;
     CComPtr<IAMStreamConfig> streamConfig;
@@ -274,8 +282,8 @@ HRESULT CVidmorphDevice::SetAudioConfig(CAudioFormat format)
 
 HRESULT CVidmorphDevice::ApplyAudioConfig()
 {
-    const CComPtr<IPin> pin = m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName("Audio Capture")
-                                                         : CComPtr<IPin>();
+    const CComPtr<IPin> pin =
+        m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName("Audio Capture") : CComPtr<IPin>();
     if (!pin)
         return E_FAIL;
     const HRESULT hr = SetPinAudioFormat(pin);
@@ -372,8 +380,8 @@ HRESULT CVidmorphDevice::BuildPreviewCaptureGraph()
     if (FAILED(Initialize()))
         return E_FAIL;
     CCaptureFilterInfo* capture = m_pVideoCapture;
-    if (FAILED(gm->ConnectPins(m_pCrossbar->FindPinByName("0: Video Decoder Out").get(),
-                               FirstFreeInput(capture).get(), FALSE)))
+    if (FAILED(gm->ConnectPins(m_pCrossbar->FindPinByName("0: Video Decoder Out").get(), FirstFreeInput(capture).get(),
+                               FALSE)))
         return E_FAIL;
     if (m_nVideoSource == kVideoSourceTuner) {
         if (m_pTuner == nullptr || m_pTVAudio == nullptr ||
@@ -397,8 +405,7 @@ HRESULT CVidmorphDevice::BuildPreviewCaptureGraph()
             CCaptureFilterInfo* pDecoder = nullptr;
             const bool mpeg4 = !mpeg;
             if (FAILED(gm->AddFilterByCLSID(ClsidFromText(mpeg4 ? kMpeg4DecoderClsid : kVideoDecoderClsid),
-                                            mpeg4 ? "MPEG-4 Decoder" : "InterVideo Video Decoder", &pDecoder,
-                                            TRUE)) ||
+                                            mpeg4 ? "MPEG-4 Decoder" : "InterVideo Video Decoder", &pDecoder, TRUE)) ||
                 FAILED(gm->ConnectPins(preview.get(), FirstFreeInput(pDecoder).get(), FALSE)))
                 return E_FAIL;
             source = FirstFreeOutput(pDecoder);
@@ -408,8 +415,7 @@ HRESULT CVidmorphDevice::BuildPreviewCaptureGraph()
             if (FAILED(gm->AddFilterByCLSID(CLSID_MjpegDec, "MJPEG Decompressor", &pDecompressor, TRUE)) ||
                 FAILED(gm->AddFilterByCLSID(CLSID_Colour, "Color Space Converter", &pConverter, TRUE)) ||
                 FAILED(gm->ConnectPins(preview.get(), FirstFreeInput(pDecompressor).get(), FALSE)) ||
-                FAILED(gm->ConnectPins(FirstFreeOutput(pDecompressor).get(), FirstFreeInput(pConverter).get(),
-                                       FALSE)))
+                FAILED(gm->ConnectPins(FirstFreeOutput(pDecompressor).get(), FirstFreeInput(pConverter).get(), FALSE)))
                 return E_FAIL;
             source = FirstFreeOutput(pConverter);
         }
@@ -453,8 +459,8 @@ HRESULT CVidmorphDevice::BuildPreviewCaptureGraph()
     CCaptureFilterInfo* pEncoder = nullptr;
     if (m_bCapture1 && m_nAudioCompression != -1) {
         const CString name("InterVideo Audio Encoder");
-        if (FAILED(gm->AddFilterFromCategory(CLSID_AudioCompressorCategory, name,
-                                             name + capture->GetInstanceSuffix(), &pEncoder, TRUE, TRUE)) ||
+        if (FAILED(gm->AddFilterFromCategory(CLSID_AudioCompressorCategory, name, name + capture->GetInstanceSuffix(),
+                                             &pEncoder, TRUE, TRUE)) ||
             pEncoder == nullptr)
             return E_FAIL;
         capture->m_relatedFilters.Add(pEncoder->GetInstanceNumber());

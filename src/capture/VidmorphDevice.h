@@ -17,8 +17,8 @@ extern const char kVidmorphTunerCaptureName[];
 struct VidmorphModel {
     const char* capture;
     const char* crossbar;
-    const char* tuner;     // NULL: no tuner
-    const char* tvAudio;   // NULL: no TV audio
+    const char* tuner;   // NULL: no tuner
+    const char* tvAudio; // NULL: no TV audio
 };
 
 class CVidmorphDevice : public CCaptureDevice {

@@ -42,7 +42,7 @@ bool WriteWholeFile(LPCSTR pszPath, const std::vector<BYTE>& bytes)
     return bOk;
 }
 
-}
+} // namespace
 
 void CBitmapImage::Destroy()
 {
@@ -55,15 +55,14 @@ bool CBitmapImage::CreateFromHBITMAP(HBITMAP hBitmap)
 {
     Destroy();
     BITMAP bm = {};
-    if (hBitmap == nullptr || ::GetObjectA(hBitmap, sizeof bm, &bm) != sizeof bm || bm.bmWidth <= 0 ||
-        bm.bmHeight <= 0)
+    if (hBitmap == nullptr || ::GetObjectA(hBitmap, sizeof bm, &bm) != sizeof bm || bm.bmWidth <= 0 || bm.bmHeight <= 0)
         return false;
     const int width = bm.bmWidth;
     const int height = bm.bmHeight;
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;   // top-down rows
+    info.bmiHeader.biHeight = -height; // top-down rows
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -119,7 +118,7 @@ bool CBitmapImage::SaveBmp(LPCSTR pszPath) const
     PutLe16(out, 24);
     PutLe32(out, BI_RGB);
     PutLe32(out, imageBytes);
-    PutLe32(out, 3780);   // 96 dots per inch
+    PutLe32(out, 3780); // 96 dots per inch
     PutLe32(out, 3780);
     PutLe32(out, 0);
     PutLe32(out, 0);

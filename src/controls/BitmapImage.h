@@ -10,7 +10,10 @@
 
 class CBitmapImage {
 public:
-    enum Format { formatBmp, formatPng };
+    enum Format {
+        formatBmp,
+        formatPng
+    };
 
     CBitmapImage() = default;
 

@@ -70,17 +70,12 @@ private:
     HRESULT m_hr;
 };
 
-}
+} // namespace
 
 // The hand cursor came with Windows 98 and 2000; before them the arrow stands in.
 CHyperLink::CHyperLink()
-    : m_hLinkCursor(::LoadCursor(nullptr, IDC_HAND)),
-      m_crLink(kLinkColour),
-      m_crVisited(kVisitedColour),
-      m_crHover(kHoverColour),
-      m_bTrackHover(TRUE),
-      m_nState(stateNormal),
-      m_nStateBeforeHover(stateNormal)
+    : m_hLinkCursor(::LoadCursor(nullptr, IDC_HAND)), m_crLink(kLinkColour), m_crVisited(kVisitedColour),
+      m_crHover(kHoverColour), m_bTrackHover(TRUE), m_nState(stateNormal), m_nStateBeforeHover(stateNormal)
 {
     if (m_hLinkCursor == nullptr)
         m_hLinkCursor = ::LoadCursor(nullptr, IDC_ARROW);

@@ -16,7 +16,11 @@ const UINT ID_HYPERLINK_OPEN = 32932;
 
 class CHyperLink : public CStatic {
 public:
-    enum State { stateNormal = 0, stateVisited = 1, stateHover = 2 };
+    enum State {
+        stateNormal = 0,
+        stateVisited = 1,
+        stateHover = 2
+    };
 
     CHyperLink();
     ~CHyperLink() override;
@@ -54,13 +58,13 @@ public:
     COLORREF GetCurrentColour() const;
 
     BEGIN_MSG_MAP(CHyperLink)
-        MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenuMsg)
-        MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursorMsg)
-        MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDownMsg)
-        MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMoveMsg)
-        ON_WM_CTLCOLOR_REFLECT()
-        ON_COMMAND(ID_HYPERLINK_OPEN, OnOpenCommand)
-        ON_WM_PAINT()
+    MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenuMsg)
+    MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursorMsg)
+    MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDownMsg)
+    MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMoveMsg)
+    ON_WM_CTLCOLOR_REFLECT()
+    ON_COMMAND(ID_HYPERLINK_OPEN, OnOpenCommand)
+    ON_WM_PAINT()
     END_MSG_MAP()
 
 protected:

@@ -14,24 +14,10 @@ const UINT kRedrawFlags = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
 }
 
 CLabelCtrl::CLabelCtrl()
-    : m_crText(::GetSysColor(COLOR_WINDOWTEXT)),
-      m_crHighlight(RGB(255, 255, 255)),
-      m_lf(),
-      m_bFlashPhase(FALSE),
-      m_bTimerStarted(FALSE),
-      m_nLinkKind(linkNone),
-      m_bTransparent(FALSE),
-      m_b3D(FALSE),
-      m_bNotifyParent(FALSE),
-      m_bRotation(FALSE),
-      m_bNoPrefix(FALSE),
-      m_nFlashKind(flashNone),
-      m_hLinkCursor(nullptr),
-      m_n3DDirection(0),
-      m_bGradient(FALSE),
-      m_crGradientEnd(0),
-      m_crBkColor(0),
-      m_strText(kTextPlaceholder)
+    : m_crText(::GetSysColor(COLOR_WINDOWTEXT)), m_crHighlight(RGB(255, 255, 255)), m_lf(), m_bFlashPhase(FALSE),
+      m_bTimerStarted(FALSE), m_nLinkKind(linkNone), m_bTransparent(FALSE), m_b3D(FALSE), m_bNotifyParent(FALSE),
+      m_bRotation(FALSE), m_bNoPrefix(FALSE), m_nFlashKind(flashNone), m_hLinkCursor(nullptr), m_n3DDirection(0),
+      m_bGradient(FALSE), m_crGradientEnd(0), m_crBkColor(0), m_strText(kTextPlaceholder)
 {
     m_faceBrush.CreateSolidBrush(::GetSysColor(COLOR_3DFACE));
 }
@@ -411,7 +397,8 @@ void CLabelCtrl::PaintContent(CDC* pDC, const RECT& rcClient)
 {
     const int nOldMode = pDC->SetBkMode(TRANSPARENT);
     COLORREF crText = m_crText;
-    HGDIOBJ hOldFont = pDC->SelectObject(m_font.m_hObject != nullptr ? m_font.m_hObject : ::GetStockObject(SYSTEM_FONT));
+    HGDIOBJ hOldFont =
+        pDC->SelectObject(m_font.m_hObject != nullptr ? m_font.m_hObject : ::GetStockObject(SYSTEM_FONT));
 
     if (!m_bTransparent) {
         if (m_bGradient)

@@ -22,9 +22,21 @@ public:
     // The text field holds this until SetText or the first paint, which takes the window text in its place.
     static const char kTextPlaceholder[];
 
-    enum LinkKind { linkNone = 0, linkUrl = 1, linkMail = 2 };
-    enum FlashKind { flashNone = 0, flashText = 1, flashBackground = 2 };
-    enum { kBlinkTimerId = 1, kBlinkPeriodMs = 500, kGradientBands = 100 };
+    enum LinkKind {
+        linkNone = 0,
+        linkUrl = 1,
+        linkMail = 2
+    };
+    enum FlashKind {
+        flashNone = 0,
+        flashText = 1,
+        flashBackground = 2
+    };
+    enum {
+        kBlinkTimerId = 1,
+        kBlinkPeriodMs = 500,
+        kGradientBands = 100
+    };
 
     CLabelCtrl();
     ~CLabelCtrl() override;
@@ -71,12 +83,12 @@ public:
     BOOL GetFlashPhase() const { return m_bFlashPhase; }
 
     BEGIN_MSG_MAP(CLabelCtrl)
-        ON_WM_TIMER()
-        MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDownMsg)
-        MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursorMsg)
-        MESSAGE_HANDLER(WM_SYSCOLORCHANGE, OnSysColorChangeMsg)
-        ON_WM_PAINT()
-        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgndMsg)
+    ON_WM_TIMER()
+    MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDownMsg)
+    MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursorMsg)
+    MESSAGE_HANDLER(WM_SYSCOLORCHANGE, OnSysColorChangeMsg)
+    ON_WM_PAINT()
+    MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgndMsg)
     END_MSG_MAP()
 
 protected:
@@ -99,8 +111,8 @@ private:
 
     COLORREF m_crText;
     COLORREF m_crHighlight;
-    CBrush m_faceBrush;                 // the dialog face colour: the default background
-    CBrush m_bkBrush;                   // solid background colour, only without gradient
+    CBrush m_faceBrush; // the dialog face colour: the default background
+    CBrush m_bkBrush;   // solid background colour, only without gradient
     LOGFONT m_lf;
     CFont m_font;
     BOOL m_bFlashPhase;

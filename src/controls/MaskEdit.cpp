@@ -5,9 +5,7 @@
 
 #include <cctype>
 
-CMaskEdit::CMaskEdit() : m_setFill('0'), m_fill('0'), m_bLastKeyDelete(0), m_bLastKeyBackspace(0)
-{
-}
+CMaskEdit::CMaskEdit() : m_setFill('0'), m_fill('0'), m_bLastKeyDelete(0), m_bLastKeyBackspace(0) {}
 
 CMaskEdit::~CMaskEdit() = default;
 

@@ -16,10 +16,10 @@ class CMaskEdit : public CEdit {
 public:
     // Mask bytes of the editable classes; any other byte is a literal shown as itself.
     enum : BYTE {
-        maskDigit = 3,          // a decimal digit
-        maskAlnum = 4,          // a letter or a digit
-        maskHex = 5,            // a hexadecimal digit, letters stored in upper case
-        maskSet = 6             // a member of the character set
+        maskDigit = 3, // a decimal digit
+        maskAlnum = 4, // a letter or a digit
+        maskHex = 5,   // a hexadecimal digit, letters stored in upper case
+        maskSet = 6    // a member of the character set
     };
 
     CMaskEdit();
@@ -47,8 +47,8 @@ public:
     const CString& GetDisplay() const { return m_strDisplay; }
 
     BEGIN_MSG_MAP(CMaskEdit)
-        MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDownMsg)
-        ON_CONTROL_REFLECT(EN_UPDATE, OnUpdate)
+    MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDownMsg)
+    ON_CONTROL_REFLECT(EN_UPDATE, OnUpdate)
     END_MSG_MAP()
 
 protected:

@@ -17,7 +17,7 @@ public:
     }
 };
 
-}
+} // namespace
 
 CMemoryDC::CMemoryDC(int nWidth, int nHeight, CDC* pReferenceDC, COLORREF crFill)
     : m_pBitmap(nullptr), m_hPreviousBitmap(nullptr)

@@ -20,8 +20,8 @@ public:
     CBitmap* ReleaseBitmap();
 
 private:
-    CBitmap* m_pBitmap;         // the surface while this object owns it
-    HGDIOBJ m_hPreviousBitmap;  // selected back when the surface leaves
+    CBitmap* m_pBitmap;        // the surface while this object owns it
+    HGDIOBJ m_hPreviousBitmap; // selected back when the surface leaves
 };
 
 // Copies the whole bitmap into pTarget with its top left corner at *pAt.

@@ -1,9 +1,7 @@
 // src/controls/PrintTextDlg.cpp
 #include "controls/PrintTextDlg.h"
 
-CPrintTextDlg::CPrintTextDlg(CWnd* pParent) : CDialog(IDD_PRINT_TEXT, pParent)
-{
-}
+CPrintTextDlg::CPrintTextDlg(CWnd* pParent) : CDialog(IDD_PRINT_TEXT, pParent) {}
 
 CPrintTextDlg::~CPrintTextDlg() = default;
 

@@ -12,13 +12,15 @@ const int kMaxPrintNoteChars = 420;
 
 class CPrintTextDlg : public CDialog {
 public:
-    enum { IDD = IDD_PRINT_TEXT };
+    enum {
+        IDD = IDD_PRINT_TEXT
+    };
 
     explicit CPrintTextDlg(CWnd* pParent = nullptr);
     ~CPrintTextDlg() override;
 
-    CString m_strResult;        // the note, once the dialog ended with OK
-    CString m_strText;          // the edited text
+    CString m_strResult; // the note, once the dialog ended with OK
+    CString m_strText;   // the edited text
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -6,7 +6,7 @@ namespace {
 const int kBodyFontTenths = 90;
 const int kHeadingPoints = 14;
 
-}
+} // namespace
 
 CCIRCInfo::CCIRCInfo(CWnd* pParent) : CDialog(IDD_TEST_INFO, pParent), m_pBodyFont(new CFont)
 {

@@ -13,19 +13,21 @@
 
 class CCIRCInfo : public CDialog {
 public:
-    enum { IDD = IDD_TEST_INFO };
+    enum {
+        IDD = IDD_TEST_INFO
+    };
 
     explicit CCIRCInfo(CWnd* pParent = nullptr);
     ~CCIRCInfo() override;
 
     BOOL OnInitDialog() override;
 
-    std::unique_ptr<CFont> m_pBodyFont;     // 9-point "MS Shell Dlg" of the body text
-    CString m_strTitle;                     // the window caption and the heading
-    CString m_strBody;                      // static 1004
-    CString m_strSecondNote;                // static 1027
-    CString m_strFirstNote;                 // static 1060
-    CLabelCtrl m_heading;                   // static 1059
+    std::unique_ptr<CFont> m_pBodyFont; // 9-point "MS Shell Dlg" of the body text
+    CString m_strTitle;                 // the window caption and the heading
+    CString m_strBody;                  // static 1004
+    CString m_strSecondNote;            // static 1027
+    CString m_strFirstNote;             // static 1060
+    CLabelCtrl m_heading;               // static 1059
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -58,7 +58,7 @@ struct SRB_Header {
 };
 
 struct SRB_HAInquiry {
-    uint8_t SRB_Cmd;           // SC_HA_INQUIRY
+    uint8_t SRB_Cmd; // SC_HA_INQUIRY
     uint8_t SRB_Status;
     uint8_t SRB_HaId;
     uint8_t SRB_Flags;
@@ -72,7 +72,7 @@ struct SRB_HAInquiry {
 };
 
 struct SRB_ExecSCSICmd {
-    uint8_t SRB_Cmd;           // SC_EXEC_SCSI_CMD
+    uint8_t SRB_Cmd; // SC_EXEC_SCSI_CMD
     uint8_t SRB_Status;
     uint8_t SRB_HaId;
     uint8_t SRB_Flags;
@@ -86,7 +86,7 @@ struct SRB_ExecSCSICmd {
     uint8_t SRB_CDBLen;
     uint8_t SRB_HaStat;
     uint8_t SRB_TargStat;
-    void* SRB_PostProc;        // event handle when SRB_EVENT_NOTIFY is set
+    void* SRB_PostProc; // event handle when SRB_EVENT_NOTIFY is set
     uint8_t SRB_Rsvd2[20];
     uint8_t CDBByte[16];
     uint8_t SenseArea[ASPI_SENSE_LEN + 2];
@@ -108,7 +108,7 @@ static_assert(offsetof(SRB_ExecSCSICmd, SenseArea) == 64 || sizeof(void*) != 4, 
 static_assert(sizeof(SRB_ExecSCSICmd) == 80 || sizeof(void*) != 4, "SRB_ExecSCSICmd layout");
 
 // Entry points of the library; both use the C calling convention.
-typedef uint32_t (__cdecl* PFN_GetASPI32SupportInfo)(void);
-typedef uint32_t (__cdecl* PFN_SendASPI32Command)(void* srb);
+typedef uint32_t(__cdecl* PFN_GetASPI32SupportInfo)(void);
+typedef uint32_t(__cdecl* PFN_SendASPI32Command)(void* srb);
 
 #endif

@@ -10,9 +10,9 @@
 namespace {
 
 const uint8_t kDirectionFlags[] = {
-    0,            // kDataNone
-    SRB_DIR_IN,   // kDataIn
-    SRB_DIR_OUT,  // kDataOut
+    0,           // kDataNone
+    SRB_DIR_IN,  // kDataIn
+    SRB_DIR_OUT, // kDataOut
 };
 
 uint8_t ReadStatus(const SRB_ExecSCSICmd& srb)

@@ -22,7 +22,7 @@ const DWORD kIdeBufferExtra = 16;
 const BYTE kAtaIdentifyDevice = 0xEC;
 const BYTE kAtaIdentifyPacketDevice = 0xA1;
 const DWORD kRescanSettleMs = 500;
-const DWORD kMaxIdeDataLength = 0x7FFFFFFF - kIdeBufferExtra;   // keeps length + 16 from wrapping around
+const DWORD kMaxIdeDataLength = 0x7FFFFFFF - kIdeBufferExtra; // keeps length + 16 from wrapping around
 
 // SMART request and reply as sent: 32 bytes in (the platform structure without its 1-byte data tail),
 // 16 + 512 bytes out with the data at offset 16.
@@ -39,7 +39,10 @@ static_assert(offsetof(SENDCMDOUTPARAMS, bBuffer) == kSmartDataOffset, "SENDCMDO
 
 void PutLe32(BYTE* p, DWORD v)
 {
-    p[0] = BYTE(v); p[1] = BYTE(v >> 8); p[2] = BYTE(v >> 16); p[3] = BYTE(v >> 24);
+    p[0] = BYTE(v);
+    p[1] = BYTE(v >> 8);
+    p[2] = BYTE(v >> 16);
+    p[3] = BYTE(v >> 24);
 }
 
 } // namespace
@@ -48,8 +51,8 @@ void PutLe32(BYTE* p, DWORD v)
 // sized. IDENTIFY DEVICE and IDENTIFY PACKET DEVICE are preceded by a bus rescan and a 500 ms pause. The copy out
 // is bounded by the caller's length whatever size the driver reports. Letter indexes outside C: to Z: are
 // refused.
-int AtaPassThrough(const CDeviceRecord& record, const BYTE* pRegisters, const void* pIn, DWORD nInLength,
-                   void* pOut, DWORD nOutLength)
+int AtaPassThrough(const CDeviceRecord& record, const BYTE* pRegisters, const void* pIn, DWORD nInLength, void* pOut,
+                   DWORD nOutLength)
 {
     if (nInLength > kMaxIdeDataLength || nOutLength > kMaxIdeDataLength)
         return 0;
@@ -113,11 +116,11 @@ int SmartDriveCommand(const CDeviceRecord& record, const BYTE* pRegisters, void*
     if (!device.IsValid())
         return 0;
 
-    DWORD nCode = pRegisters[kAtaFeaturesRegister] == kSmartReturnStatus ? SMART_SEND_DRIVE_COMMAND
-                                                                         : SMART_RCV_DRIVE_DATA;
+    DWORD nCode =
+        pRegisters[kAtaFeaturesRegister] == kSmartReturnStatus ? SMART_SEND_DRIVE_COMMAND : SMART_RCV_DRIVE_DATA;
     DWORD nReturned = 0;
-    BOOL bOk = DeviceIoControlCall(device.get(), nCode, input, kSmartInSize, output, kSmartOutSize, &nReturned,
-                                   nullptr);
+    BOOL bOk =
+        DeviceIoControlCall(device.get(), nCode, input, kSmartInSize, output, kSmartOutSize, &nReturned, nullptr);
     const SENDCMDOUTPARAMS* pReply = reinterpret_cast<const SENDCMDOUTPARAMS*>(output);
     if (!bOk || pReply->DriverStatus.bDriverError != 0)
         return 0;

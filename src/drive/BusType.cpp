@@ -44,11 +44,11 @@ const int kNotInClass = kBusTypeNoClass;
 const int kClassDeviceUnreadable = -1;
 
 const int kDeviceIdChars = 200;
-const DWORD kMaxClassDevices = 4096;     // bound of a class walk
-const DWORD kSubKeyNameChars = 30;       // subkey names of the IDE channel and Windows 9x class keys
-const int kIdentifierSize = 100;         // the caller's port driver name buffer
+const DWORD kMaxClassDevices = 4096; // bound of a class walk
+const DWORD kSubKeyNameChars = 30;   // subkey names of the IDE channel and Windows 9x class keys
+const int kIdentifierSize = 100;     // the caller's port driver name buffer
 const int kManagerIdSize = 17;
-const int kChannelNameChars = 100;       // characters of a channel name that are converted to UTF-16
+const int kChannelNameChars = 100; // characters of a channel name that are converted to UTF-16
 
 const char kIdeChannelKey[] = "SYSTEM\\CurrentControlSet\\Enum\\PCIIDE\\IDEChannel";
 const char kWin9xScsiAdapterClass[] = "System\\CurrentControlSet\\Services\\Class\\SCSIAdapter";
@@ -56,8 +56,16 @@ const char kWin9xHdcClass[] = "System\\CurrentControlSet\\Services\\Class\\hdc";
 const char kWin9xStorageClass[] = "System\\CurrentControlSet\\Services\\Class\\Storage";
 
 // Localised channel names: 8-bit words in code page 1252 (0xE4 is a-umlaut), and Chinese and Japanese words.
-const char* const kPrimaryWords[] = {"primary", "prim\xe4" "rer", "principal", "primario", "primair"};
-const char* const kSecondaryWords[] = {"secondary", "secondaire", "sekund\xe4" "rer", "secondario", "secundario",
+const char* const kPrimaryWords[] = {"primary",
+                                     "prim\xe4"
+                                     "rer",
+                                     "principal", "primario", "primair"};
+const char* const kSecondaryWords[] = {"secondary",
+                                       "secondaire",
+                                       "sekund\xe4"
+                                       "rer",
+                                       "secondario",
+                                       "secundario",
                                        "secundair"};
 const wchar_t* const kPrimaryWideWords[] = {L"\u4E3B\u8981", L"\u30DE\u30EA"};
 const wchar_t* const kSecondaryWideWords[] = {L"\u6B21\u8981", L"\u30BB\u30AB\u30F3\u30C0\u30EA"};
@@ -91,7 +99,6 @@ bool ReadSubKeyString(HKEY hParent, const char* pszSubKey, const char* pszValue,
     return true;
 }
 
-
 // Lower-cases nLength bytes of text in code page nCodePage in place, character by character, so that the trail
 // byte of a double-byte character is never changed on its own. When the round trip through UTF-16 does not give
 // back the same number of bytes (a character without a lower-case form of the same size), only the ASCII letters
@@ -104,8 +111,7 @@ void LowerInCodePage(char* pszText, int nLength, UINT nCodePage)
         MultiByteToWideChar(nCodePage, 0, pszText, nLength, wide.data(), nWide);
         CharLowerBuffW(wide.data(), DWORD(nWide));
         std::vector<char> lowered(size_t(nLength) + 1, '\0');
-        int nBytes = WideCharToMultiByte(nCodePage, 0, wide.data(), nWide, lowered.data(), nLength, nullptr,
-                                         nullptr);
+        int nBytes = WideCharToMultiByte(nCodePage, 0, wide.data(), nWide, lowered.data(), nLength, nullptr, nullptr);
         if (nBytes == nLength) {
             std::memcpy(pszText, lowered.data(), size_t(nLength));
             return;
@@ -218,8 +224,8 @@ int CScsiTransport::GetStoragePortAddress(const char* pszEnumerator, SCSI_ADDRES
     SCSI_ADDRESS address;
     std::memset(&address, 0, sizeof(address));
     DWORD nReturned = 0;
-    if (!DeviceIoControlCall(device.get(), IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address, sizeof(address),
-                             &nReturned, nullptr))
+    if (!DeviceIoControlCall(device.get(), IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address, sizeof(address), &nReturned,
+                             nullptr))
         return -1;
     if (pAddress != nullptr)
         *pAddress = address;

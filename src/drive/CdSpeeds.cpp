@@ -15,10 +15,10 @@
 
 namespace {
 
-const int kKbpsPerXRead = 176;      // KB/s of 1 X as the drive reports it
-const int kKbpsPerXSent = 177;      // KB/s of 1 X as the program sends it
-const int kMaximumSpeed = 0xFFFF;   // SET CD SPEED: the drive's maximum
-const int kDefaultMaxWrite = 9152;  // 52 X, when page 0x2A cannot be read
+const int kKbpsPerXRead = 176;     // KB/s of 1 X as the drive reports it
+const int kKbpsPerXSent = 177;     // KB/s of 1 X as the program sends it
+const int kMaximumSpeed = 0xFFFF;  // SET CD SPEED: the drive's maximum
+const int kDefaultMaxWrite = 9152; // 52 X, when page 0x2A cannot be read
 const int kSpeedEntries = 10;
 const int kHighestPage31Index = 6;
 const int kPageScanLimit = 25;
@@ -36,8 +36,7 @@ bool EntryNamesSpeed(const char* pszEntry, int x)
 {
     char key[16];
     sprintf(key, "%dX", x);
-    for (const char* p = strstr(pszEntry, key); p != NULL; p = strstr(p + 1, key))
-    {
+    for (const char* p = strstr(pszEntry, key); p != NULL; p = strstr(p + 1, key)) {
         if (p == pszEntry || p[-1] == '-')
             return true;
     }
@@ -112,17 +111,13 @@ private:
 
     bool ReadModeOn()
     {
-        if (m_nReadMode < 0)
-        {
-            if (m_manager.IsReadModeSettingSupported(m_record))
-            {
+        if (m_nReadMode < 0) {
+            if (m_manager.IsReadModeSettingSupported(m_record)) {
                 BYTE answer[8];
                 memset(answer, 0, sizeof(answer));
                 m_manager.VendorModeFlagsCommand(m_record, 0, 0xBB, 0, 0, sizeof(answer), answer);
                 m_nReadMode = (answer[2] & 0x01) ? 1 : 0;
-            }
-            else
-            {
+            } else {
                 m_nReadMode = m_manager.IsSpecialSpeedModel(m_record) ? 1 : 0;
             }
         }
@@ -146,32 +141,28 @@ private:
     bool m_bAnyOffered = false;
 };
 
-}  // namespace
+} // namespace
 
 // BB | 00 | 2-3 read speed | 4-5 write speed | 00 ..; one listed model takes its read speeds from a fixed table.
 ExecStatus CDriveManager::SetCdSpeed(CDeviceRecord& record, int nReadKbps, int nWriteKbps)
 {
     int read = nReadKbps;
-    if ((read & 0xFFFF) != kMaximumSpeed)
-    {
+    if ((read & 0xFFFF) != kMaximumSpeed) {
         ModelRecord row;
         memset(&row, 0, sizeof(row));
-        if (GetModelRecord(record, row) && ContainsModelNumber(row.productId, g_CdSpeedTableModel))
-        {
+        if (GetModelRecord(record, row) && ContainsModelNumber(row.productId, g_CdSpeedTableModel)) {
             static const struct {
                 int x;
                 int kbps;
-            } table[] = { { 4, 706 }, { 8, 1411 }, { 16, 1763 }, { 24, 2469 }, { 32, 2998 }, { 40, 4056 },
-                          { 54, kMaximumSpeed } };
+            } table[] = {{4, 706}, {8, 1411}, {16, 1763}, {24, 2469}, {32, 2998}, {40, 4056}, {54, kMaximumSpeed}};
             int x = read / kKbpsPerXSent;
-            for (const auto& t : table)
-            {
+            for (const auto& t : table) {
                 if (t.x == x)
                     read = t.kbps;
             }
         }
     }
-    BYTE cdb[12] = { 0xBB };
+    BYTE cdb[12] = {0xBB};
     SetBe16(cdb + 2, DWORD(read) & 0xFFFF);
     SetBe16(cdb + 4, DWORD(nWriteKbps) & 0xFFFF);
     return ExecScsiCommand(record, cdb, NULL, 0);
@@ -213,8 +204,7 @@ int CDriveManager::GetMaxReadSpeed(CDeviceRecord& record)
 {
     ModelRecord row;
     memset(&row, 0, sizeof(row));
-    if (GetModelRecord(record, row) && !row.isWriter && row.vendorInfo && !row.tenByteCommands)
-    {
+    if (GetModelRecord(record, row) && !row.isWriter && row.vendorInfo && !row.tenByteCommands) {
         int index = ReadPage31Index(*this, record);
         return index < 0 ? 0 : EntryValue(row.cdSpeeds[index]);
     }
@@ -230,26 +220,23 @@ int CDriveManager::SetCdReadSpeed(CDeviceRecord& record, int nSpeedX)
     ModelRecord row;
     memset(&row, 0, sizeof(row));
     bool known = GetModelRecord(record, row);
-    if (known && !row.isWriter && row.vendorInfo)
-    {
+    if (known && !row.isWriter && row.vendorInfo) {
         BYTE index = 255;
-        for (int i = 0; i < kSpeedEntries; ++i)
-        {
+        for (int i = 0; i < kSpeedEntries; ++i) {
             if (EntryValue(row.cdSpeeds[i]) == nSpeedX)
                 index = BYTE(i);
         }
-        BYTE list[8] = { 0, 0, 0, 0, 0x31, 0x02, index, 0 };
+        BYTE list[8] = {0, 0, 0, 0, 0x31, 0x02, index, 0};
         ModeSelect(record, sizeof(list), list);
         return 0;
     }
     if (known && memcmp(row.productId, g_szPage1Model, kProductIdLength) == 0 && !row.tenByteCommands &&
         record.m_nBusType != kBusTypeUsb && record.m_nBusType != kBusType1394 &&
-        record.m_nBusType != kBusTypeLetterOnly && !row.isWriter)
-    {
-        BYTE list[12] = { 0, 0, 0, 0, 0x01, 0x06, 0, 0, 0, 0x03, 0, 0 };
+        record.m_nBusType != kBusTypeLetterOnly && !row.isWriter) {
+        BYTE list[12] = {0, 0, 0, 0, 0x01, 0x06, 0, 0, 0, 0x03, 0, 0};
         if (nSpeedX == 12)
             list[9] = 0;
-        BYTE cdb[12] = { 0x15, 0, 0, 0, sizeof(list), 0 };
+        BYTE cdb[12] = {0x15, 0, 0, 0, sizeof(list), 0};
         ExecScsiCommand(record, cdb, list, sizeof(list));
     }
     int write = GetCurrentWriteSpeed(record);
@@ -262,8 +249,7 @@ char* CDriveManager::GetReadSpeedText(CDeviceRecord& record, int nUnused, char* 
     ModelRecord row;
     memset(&row, 0, sizeof(row));
     bool known = GetModelRecord(record, row);
-    if (!(known && row.vendorInfo) && !IsSpecialSpeedModel(record))
-    {
+    if (!(known && row.vendorInfo) && !IsSpecialSpeedModel(record)) {
         int x = ReadPage2ASpeedX(*this, record);
         if (x <= 0)
             strcpy(pszText, "maximum");
@@ -271,8 +257,7 @@ char* CDriveManager::GetReadSpeedText(CDeviceRecord& record, int nUnused, char* 
             sprintf(pszText, "%d X", x);
         return pszText;
     }
-    if (!row.isWriter && !row.tenByteCommands)
-    {
+    if (!row.isWriter && !row.tenByteCommands) {
         int index = ReadPage31Index(*this, record);
         if (index < 0)
             strcpy(pszText, "maximum");
@@ -281,15 +266,12 @@ char* CDriveManager::GetReadSpeedText(CDeviceRecord& record, int nUnused, char* 
         return pszText;
     }
     int x = ReadPage2ASpeedX(*this, record);
-    if (x <= 0)
-    {
+    if (x <= 0) {
         strcpy(pszText, "maximum");
         return pszText;
     }
-    for (int i = 0; i < kSpeedEntries; ++i)
-    {
-        if (EntryNamesSpeed(row.cdSpeeds[i], x))
-        {
+    for (int i = 0; i < kSpeedEntries; ++i) {
+        if (EntryNamesSpeed(row.cdSpeeds[i], x)) {
             strcpy(pszText, row.cdSpeeds[i]);
             return pszText;
         }
@@ -304,7 +286,7 @@ char* FormatSpeedText(char* pszText)
         return pszText;
     unsigned char* x = _mbschr(reinterpret_cast<unsigned char*>(pszText), 'X');
     if (x == NULL || (x > reinterpret_cast<unsigned char*>(pszText) && x[-1] == ' '))
-        return pszText;   // no X, or already in display form ("40 X")
+        return pszText; // no X, or already in display form ("40 X")
     memmove(x + 1, x, strlen(reinterpret_cast<char*>(x)) + 1);
     *x = ' ';
     return pszText;
@@ -321,8 +303,7 @@ int CDriveManager::GetReadSpeedIndex(CDeviceRecord& record)
     char text[32];
     GetReadSpeedText(record, 0, text);
     ModelRecord row = GetModelRowOrZero(record);
-    for (int i = 0; i < kSpeedEntries; ++i)
-    {
+    for (int i = 0; i < kSpeedEntries; ++i) {
         if (strcmp(row.cdSpeeds[i], text) == 0)
             return i;
     }
@@ -338,14 +319,12 @@ bool CDriveManager::FillCdReadSpeedCombo(CDeviceRecord& record, CComboBox& combo
     if (!GetModelRecord(record, row))
         return false;
     int selection = 0;
-    if (UsesModelList(*this, record, row))
-    {
+    if (UsesModelList(*this, record, row)) {
         char current[32];
         GetReadSpeedText(record, 0, current);
         CSpeedOffer offer(*this, record, true);
         int number = 0;
-        for (int i = kSpeedEntries - 1; i >= 0; --i)
-        {
+        for (int i = kSpeedEntries - 1; i >= 0; --i) {
             if (!offer.IsOffered(row.cdSpeeds[i]))
                 continue;
             if (strcmp(row.cdSpeeds[i], current) == 0)
@@ -357,20 +336,14 @@ bool CDriveManager::FillCdReadSpeedCombo(CDeviceRecord& record, CComboBox& combo
         }
         if (number == 0)
             combo.AddString("maximum");
-    }
-    else
-    {
+    } else {
         int speeds[60];
         int n = LoadSpeedCache(record, speeds);
-        if (n == 1 && speeds[0] == 0)
-        {
+        if (n == 1 && speeds[0] == 0) {
             combo.AddString("maximum");
-        }
-        else
-        {
+        } else {
             int current = GetMaxReadSpeed(record);
-            for (int i = 0; i < n; ++i)
-            {
+            for (int i = 0; i < n; ++i) {
                 char item[16];
                 sprintf(item, "%d X", speeds[i]);
                 combo.AddString(item);
@@ -389,18 +362,15 @@ bool CDriveManager::ApplyCdReadSpeedFromCombo(CDeviceRecord& record, CComboBox& 
     ModelRecord row;
     memset(&row, 0, sizeof(row));
     bool known = GetModelRecord(record, row);
-    if ((known && row.vendorInfo) || IsSpecialSpeedModel(record))
-    {
+    if ((known && row.vendorInfo) || IsSpecialSpeedModel(record)) {
         if (!known)
             return false;
         CSpeedOffer offer(*this, record, false);
         int number = 0;
-        for (int i = kSpeedEntries - 1; i >= 0; --i)
-        {
+        for (int i = kSpeedEntries - 1; i >= 0; --i) {
             if (!offer.IsOffered(row.cdSpeeds[i]))
                 continue;
-            if (number == chosen)
-            {
+            if (number == chosen) {
                 SetCdReadSpeed(record, EntryValue(row.cdSpeeds[i]));
                 break;
             }
@@ -408,9 +378,7 @@ bool CDriveManager::ApplyCdReadSpeedFromCombo(CDeviceRecord& record, CComboBox& 
         }
         if (number == 0 && !offer.AnyOffered())
             SetCdSpeed(record, kMaximumSpeed, kMaximumSpeed);
-    }
-    else
-    {
+    } else {
         int speeds[60];
         int n = LoadSpeedCache(record, speeds);
         if (chosen >= 0 && chosen < n)

@@ -24,8 +24,8 @@ private:
 };
 
 // Sense-code windows of the retry rules.
-const int kSenseNotReadyFirst = 0x20400;        // LOGICAL UNIT NOT READY family, first
-const int kSenseNotReadyLast = 0x20408;         // ... last (LONG WRITE IN PROGRESS)
+const int kSenseNotReadyFirst = 0x20400; // LOGICAL UNIT NOT READY family, first
+const int kSenseNotReadyLast = 0x20408;  // ... last (LONG WRITE IN PROGRESS)
 const int kSenseLongWriteInProgress = 0x20408;
 
 // "%02ld:%02ld.%02ld" minutes, seconds, frames of an LBA (450000 added to a negative LBA); returns pszText, which

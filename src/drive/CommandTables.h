@@ -7,9 +7,9 @@
 #include <cstdint>
 
 enum DataDirection {
-    kDataNone = 0,  // no buffer and length 0
-    kDataIn = 1,    // drive to host
-    kDataOut = 2    // host to drive
+    kDataNone = 0, // no buffer and length 0
+    kDataIn = 1,   // drive to host
+    kDataOut = 2   // host to drive
 };
 
 // True for the operation codes that send data to the drive (256-entry table).

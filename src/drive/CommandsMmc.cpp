@@ -13,7 +13,7 @@
 ExecStatus CDriveManager::ReadSubChannel(CDeviceRecord& record, BYTE subQ, BYTE msf, BYTE format, BYTE track,
                                          int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x42 };
+    BYTE cdb[12] = {0x42};
     cdb[1] = BYTE((msf & 1) * 2);
     cdb[2] = BYTE((subQ & 1) * 64);
     cdb[3] = format;
@@ -25,7 +25,7 @@ ExecStatus CDriveManager::ReadSubChannel(CDeviceRecord& record, BYTE subQ, BYTE 
 // 43 | 00 | 05 (CD-TEXT) | 00 00 00 00 | 7-8 length | 00
 ExecStatus CDriveManager::ReadCdText(CDeviceRecord& record, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x43 };
+    BYTE cdb[12] = {0x43};
     cdb[2] = 5;
     SetBe16(cdb + 7, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
@@ -34,7 +34,7 @@ ExecStatus CDriveManager::ReadCdText(CDeviceRecord& record, int nLength, BYTE* p
 // 44 | msf * 2 | 00 | 3-5 lba (24 bits) | 00 | 7-8 count | 00; 8 bytes per header
 ExecStatus CDriveManager::ReadHeader(CDeviceRecord& record, BYTE msf, long lba, int nCount, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x44 };
+    BYTE cdb[12] = {0x44};
     cdb[1] = BYTE((msf & 1) * 2);
     SetBe24(cdb + 3, DWORD(lba));
     SetBe16(cdb + 7, DWORD(nCount));
@@ -44,7 +44,7 @@ ExecStatus CDriveManager::ReadHeader(CDeviceRecord& record, BYTE msf, long lba, 
 // 45 | 00 00 | 3-5 lba (24 bits) | 00 | 7-8 length | 00
 ExecStatus CDriveManager::PlayAudio10(CDeviceRecord& record, long lba, int nLength)
 {
-    BYTE cdb[12] = { 0x45 };
+    BYTE cdb[12] = {0x45};
     SetBe24(cdb + 3, DWORD(lba));
     SetBe16(cdb + 7, DWORD(nLength));
     return ExecScsiCommand(record, cdb, NULL, 0);
@@ -53,7 +53,7 @@ ExecStatus CDriveManager::PlayAudio10(CDeviceRecord& record, long lba, int nLeng
 // 46 | rt | 2-3 starting feature | 00 00 00 | 7-8 length | 00
 ExecStatus CDriveManager::GetConfiguration(CDeviceRecord& record, int nFeature, BYTE rt, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x46 };
+    BYTE cdb[12] = {0x46};
     cdb[1] = rt;
     SetBe16(cdb + 2, DWORD(nFeature));
     SetBe16(cdb + 7, DWORD(nLength));
@@ -64,7 +64,7 @@ ExecStatus CDriveManager::GetConfiguration(CDeviceRecord& record, int nFeature, 
 ExecStatus CDriveManager::PlayAudioMsf(CDeviceRecord& record, BYTE startM, BYTE startS, BYTE startF, BYTE endM,
                                        BYTE endS, BYTE endF)
 {
-    BYTE cdb[12] = { 0x47 };
+    BYTE cdb[12] = {0x47};
     cdb[3] = startM;
     cdb[4] = startS;
     cdb[5] = startF;
@@ -75,10 +75,9 @@ ExecStatus CDriveManager::PlayAudioMsf(CDeviceRecord& record, BYTE startM, BYTE 
 }
 
 // 48 | 00 00 00 | start track | start index | 00 | end track | end index 1 | 00
-ExecStatus CDriveManager::PlayAudioTrackIndex(CDeviceRecord& record, BYTE startTrack, BYTE startIndex,
-                                              BYTE endTrack)
+ExecStatus CDriveManager::PlayAudioTrackIndex(CDeviceRecord& record, BYTE startTrack, BYTE startIndex, BYTE endTrack)
 {
-    BYTE cdb[12] = { 0x48 };
+    BYTE cdb[12] = {0x48};
     cdb[4] = startTrack;
     cdb[5] = startIndex;
     cdb[7] = endTrack;
@@ -89,7 +88,7 @@ ExecStatus CDriveManager::PlayAudioTrackIndex(CDeviceRecord& record, BYTE startT
 // 49 | 00 00 | 3-5 relative lba (24 bits) | track | 7-8 length | 00
 ExecStatus CDriveManager::PlayTrackRelative10(CDeviceRecord& record, BYTE track, long lba, int nLength)
 {
-    BYTE cdb[12] = { 0x49 };
+    BYTE cdb[12] = {0x49};
     SetBe24(cdb + 3, DWORD(lba));
     cdb[6] = track;
     SetBe16(cdb + 7, DWORD(nLength));
@@ -97,10 +96,10 @@ ExecStatus CDriveManager::PlayTrackRelative10(CDeviceRecord& record, BYTE track,
 }
 
 // 4A | polled | 00 00 | class request | 00 00 | 7-8 length | 00
-ExecStatus CDriveManager::GetEventStatusNotification(CDeviceRecord& record, BYTE polled, BYTE classRequest,
-                                                     int nLength, BYTE* pBuffer)
+ExecStatus CDriveManager::GetEventStatusNotification(CDeviceRecord& record, BYTE polled, BYTE classRequest, int nLength,
+                                                     BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x4A };
+    BYTE cdb[12] = {0x4A};
     cdb[1] = polled ? 1 : 0;
     cdb[4] = classRequest;
     SetBe16(cdb + 7, DWORD(nLength));
@@ -110,13 +109,13 @@ ExecStatus CDriveManager::GetEventStatusNotification(CDeviceRecord& record, BYTE
 // 4B | 00 .. 00 | 8 resume | 00
 ExecStatus CDriveManager::PauseAudio(CDeviceRecord& record)
 {
-    BYTE cdb[12] = { 0x4B };
+    BYTE cdb[12] = {0x4B};
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
 
 ExecStatus CDriveManager::ResumeAudio(CDeviceRecord& record)
 {
-    BYTE cdb[12] = { 0x4B };
+    BYTE cdb[12] = {0x4B};
     cdb[8] = 1;
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
@@ -124,7 +123,7 @@ ExecStatus CDriveManager::ResumeAudio(CDeviceRecord& record)
 // 51 | 00 .. 00 | 7-8 length | 00
 ExecStatus CDriveManager::ReadDiscInformation(CDeviceRecord& record, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x51 };
+    BYTE cdb[12] = {0x51};
     SetBe16(cdb + 7, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
 }
@@ -146,7 +145,7 @@ BOOL CDriveManager::IsDiscBlank(CDeviceRecord& record)
 ExecStatus CDriveManager::ReadTrackInformation(CDeviceRecord& record, BYTE addressType, long number, int nLength,
                                                BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x52 };
+    BYTE cdb[12] = {0x52};
     cdb[1] = addressType;
     SetBe32(cdb + 2, DWORD(number));
     SetBe16(cdb + 7, DWORD(nLength));
@@ -156,7 +155,7 @@ ExecStatus CDriveManager::ReadTrackInformation(CDeviceRecord& record, BYTE addre
 // 53 | 00 .. 00 | 6-8 size (24 bits) | 00
 ExecStatus CDriveManager::ReserveTrack(CDeviceRecord& record, int nSize)
 {
-    BYTE cdb[12] = { 0x53 };
+    BYTE cdb[12] = {0x53};
     SetBe24(cdb + 6, DWORD(nSize));
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
@@ -164,7 +163,7 @@ ExecStatus CDriveManager::ReserveTrack(CDeviceRecord& record, int nSize)
 // 54 | doOpc | 00 .. 00 | 7-8 length | 00; data out
 ExecStatus CDriveManager::SendOpcInformation(CDeviceRecord& record, BYTE doOpc, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x54 };
+    BYTE cdb[12] = {0x54};
     cdb[1] = doOpc;
     SetBe16(cdb + 7, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
@@ -173,7 +172,7 @@ ExecStatus CDriveManager::SendOpcInformation(CDeviceRecord& record, BYTE doOpc, 
 // 58 | 00 .. 00 | 5 track (low byte) | 00 ..
 ExecStatus CDriveManager::RepairTrack(CDeviceRecord& record, int nTrack)
 {
-    BYTE cdb[12] = { 0x58 };
+    BYTE cdb[12] = {0x58};
     cdb[5] = BYTE(nTrack);
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
@@ -181,7 +180,7 @@ ExecStatus CDriveManager::RepairTrack(CDeviceRecord& record, int nTrack)
 // 5B | 00 | sessionBit * 2 + trackBit | 00 00 | 5 track | 00 ..; no retry
 ExecStatus CDriveManager::CloseTrackSessionOnce(CDeviceRecord& record, BYTE sessionBit, BYTE trackBit, int nTrack)
 {
-    BYTE cdb[12] = { 0x5B };
+    BYTE cdb[12] = {0x5B};
     cdb[2] = BYTE(sessionBit * 2 + trackBit);
     cdb[5] = BYTE(nTrack);
     return ExecScsiCommand(record, cdb, NULL, 0);
@@ -190,7 +189,7 @@ ExecStatus CDriveManager::CloseTrackSessionOnce(CDeviceRecord& record, BYTE sess
 // 5C | 00 .. 00 | 8 = 12 | 00
 ExecStatus CDriveManager::ReadBufferCapacity(CDeviceRecord& record, BYTE* pBuffer12)
 {
-    BYTE cdb[12] = { 0x5C };
+    BYTE cdb[12] = {0x5C};
     cdb[8] = 12;
     return ExecScsiCommand(record, cdb, pBuffer12, 12);
 }
@@ -198,7 +197,7 @@ ExecStatus CDriveManager::ReadBufferCapacity(CDeviceRecord& record, BYTE* pBuffe
 // 5D | 00 .. 00 | 6-8 length (24 bits) | 00; data out
 ExecStatus CDriveManager::SendCueSheet(CDeviceRecord& record, int nLength, BYTE* pSheet)
 {
-    BYTE cdb[12] = { 0x5D };
+    BYTE cdb[12] = {0x5D};
     SetBe24(cdb + 6, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pSheet, DWORD(nLength));
 }
@@ -213,14 +212,14 @@ static void BuildBlank(BYTE* cdb, BYTE byte1, long start)
 
 ExecStatus CDriveManager::Blank(CDeviceRecord& record, long start, BYTE type)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildBlank(cdb, BYTE(type | 0x10), start);
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
 
 ExecStatus CDriveManager::BlankNoImmed(CDeviceRecord& record, long start, BYTE type)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildBlank(cdb, type, start);
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
@@ -233,7 +232,7 @@ ExecStatus CDriveManager::BlankNoImmed2(CDeviceRecord& record, long start, BYTE 
 // A3 | 00 .. 00 | 8-9 length | 10 keyFormat | agid (already in bits 6-7) | 00; data out
 ExecStatus CDriveManager::SendKey(CDeviceRecord& record, BYTE keyFormat, BYTE agid, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xA3 };
+    BYTE cdb[12] = {0xA3};
     SetBe16(cdb + 8, DWORD(nLength));
     cdb[10] = BYTE(keyFormat | agid);
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
@@ -243,7 +242,7 @@ ExecStatus CDriveManager::SendKey(CDeviceRecord& record, BYTE keyFormat, BYTE ag
 ExecStatus CDriveManager::ReportKey(CDeviceRecord& record, long lba, BYTE keyFormat, BYTE agid, BYTE keyClass,
                                     int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xA4 };
+    BYTE cdb[12] = {0xA4};
     SetBe32(cdb + 2, DWORD(lba));
     cdb[7] = keyClass;
     SetBe16(cdb + 8, DWORD(nLength));
@@ -254,7 +253,7 @@ ExecStatus CDriveManager::ReportKey(CDeviceRecord& record, long lba, BYTE keyFor
 // A5 | 00 00 | 3-5 lba (24 bits) | 00 | 7-9 length (24 bits) | 00 00
 ExecStatus CDriveManager::PlayAudio12(CDeviceRecord& record, long lba, int nLength)
 {
-    BYTE cdb[12] = { 0xA5 };
+    BYTE cdb[12] = {0xA5};
     SetBe24(cdb + 3, DWORD(lba));
     SetBe24(cdb + 7, DWORD(nLength));
     return ExecScsiCommand(record, cdb, NULL, 0);
@@ -263,7 +262,7 @@ ExecStatus CDriveManager::PlayAudio12(CDeviceRecord& record, long lba, int nLeng
 // A9 | 00 00 | 3-5 lba (24 bits) | 00 | 7-9 length (24 bits) | 10 track | 00
 ExecStatus CDriveManager::PlayTrackRelative12(CDeviceRecord& record, BYTE track, long lba, int nLength)
 {
-    BYTE cdb[12] = { 0xA9 };
+    BYTE cdb[12] = {0xA9};
     SetBe24(cdb + 3, DWORD(lba));
     SetBe24(cdb + 7, DWORD(nLength));
     cdb[10] = track;
@@ -291,10 +290,10 @@ int PerformanceDescriptorCount(const BYTE* pAnswer, int nRequested, DWORD nAlloc
 // 1350 KB/s per X, restated here for the program's 1385 KB/s per X (exact integer arithmetic, truncated); one
 // family reports the write speeds 3245 and 5408 KB/s for what the rest of the program counts as 3324 and 5540.
 // Only descriptors inside the caller's allocation are touched.
-ExecStatus CDriveManager::GetPerformance(CDeviceRecord& record, long lba, BYTE dataType, BYTE maxDescriptors,
-                                         BYTE type, BYTE* pBuffer)
+ExecStatus CDriveManager::GetPerformance(CDeviceRecord& record, long lba, BYTE dataType, BYTE maxDescriptors, BYTE type,
+                                         BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xAC };
+    BYTE cdb[12] = {0xAC};
     cdb[1] = dataType;
     if (ContainsModelNumber(record.m_szProduct, g_PerfDataTypeFamily))
         cdb[1] |= 0x10;
@@ -307,16 +306,12 @@ ExecStatus CDriveManager::GetPerformance(CDeviceRecord& record, long lba, BYTE d
         return status;
 
     int n = PerformanceDescriptorCount(pBuffer, maxDescriptors, allocation);
-    for (int i = 0; i < n; ++i)
-    {
+    for (int i = 0; i < n; ++i) {
         BYTE* descriptor = pBuffer + 8 + 16 * i;
-        if (type == 0 && ContainsModelNumber(record.m_szProduct, g_Perf1350Families))
-        {
+        if (type == 0 && ContainsModelNumber(record.m_szProduct, g_Perf1350Families)) {
             SetBe32(descriptor + 4, DWORD(GetBe32(descriptor + 4) * 1385ULL / 1350));
             SetBe32(descriptor + 12, DWORD(GetBe32(descriptor + 12) * 1385ULL / 1350));
-        }
-        else if (type == 3 && ContainsModelNumber(record.m_szProduct, g_PerfWriteSpeedFamily))
-        {
+        } else if (type == 3 && ContainsModelNumber(record.m_szProduct, g_PerfWriteSpeedFamily)) {
             DWORD speed = GetBe32(descriptor + 12);
             if (speed == 3245)
                 SetBe32(descriptor + 12, 3324);
@@ -328,10 +323,10 @@ ExecStatus CDriveManager::GetPerformance(CDeviceRecord& record, long lba, BYTE d
 }
 
 // AD | 00 | 2-5 address | 6 layer | 7 format | 8-9 length | 00
-ExecStatus CDriveManager::ReadDiscStructure(CDeviceRecord& record, BYTE format, BYTE layer, long address,
-                                            int nLength, BYTE* pBuffer)
+ExecStatus CDriveManager::ReadDiscStructure(CDeviceRecord& record, BYTE format, BYTE layer, long address, int nLength,
+                                            BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xAD };
+    BYTE cdb[12] = {0xAD};
     SetBe32(cdb + 2, DWORD(address));
     cdb[6] = layer;
     cdb[7] = format;
@@ -358,7 +353,7 @@ DWORD CDriveManager::DvdLbaToPhysicalSector(CDeviceRecord& record, DWORD lba)
 // B6 | 00 .. 00 | 9-10 length | 00; data out (the performance descriptor)
 ExecStatus CDriveManager::SetStreaming(CDeviceRecord& record, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xB6 };
+    BYTE cdb[12] = {0xB6};
     SetBe16(cdb + 9, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
 }
@@ -366,7 +361,7 @@ ExecStatus CDriveManager::SetStreaming(CDeviceRecord& record, int nLength, BYTE*
 // BF | 00 .. 00 | 7 format | 8-9 length | 00 00; data out
 ExecStatus CDriveManager::SendDiscStructure(CDeviceRecord& record, BYTE format, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xBF };
+    BYTE cdb[12] = {0xBF};
     cdb[7] = format;
     SetBe16(cdb + 8, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));

@@ -9,9 +9,7 @@
 #include "drive/CommandSet.h"
 #include "framework/Clock.h"
 
-CRetryPacer::CRetryPacer() : m_dwStart(ClockGetTickCount()), m_dwSlept(0)
-{
-}
+CRetryPacer::CRetryPacer() : m_dwStart(ClockGetTickCount()), m_dwSlept(0) {}
 
 // The limit counts both the time slept and the real time elapsed, so that a loop whose commands themselves take
 // long ends as well as one that only sleeps.
@@ -34,8 +32,7 @@ static ExecStatus SendWithWriteRetry(CDriveManager& manager, CDeviceRecord& reco
     if (status == kExecCompleted)
         return status;
     CRetryPacer pacer;
-    for (;;)
-    {
+    for (;;) {
         int sense = GetSenseCode(record);
         bool retry = sense == kSenseLongWriteInProgress || (sense == 0 && g_bIsWindows2000 == 1);
         if (!retry || !pacer.Wait())
@@ -48,12 +45,11 @@ static ExecStatus SendWithWriteRetry(CDriveManager& manager, CDeviceRecord& reco
 
 // Not-ready retry rule: the command is sent again every 250 ms while it fails with a sense code of the LOGICAL
 // UNIT NOT READY family (2/04/00 to 2/04/08), up to the retry limit.
-static ExecStatus SendWithNotReadyRetry(CDriveManager& manager, CDeviceRecord& record, const BYTE* cdb,
-                                        BYTE* pBuffer, DWORD nLength)
+static ExecStatus SendWithNotReadyRetry(CDriveManager& manager, CDeviceRecord& record, const BYTE* cdb, BYTE* pBuffer,
+                                        DWORD nLength)
 {
     CRetryPacer pacer;
-    for (;;)
-    {
+    for (;;) {
         ExecStatus status = manager.ExecScsiCommand(record, cdb, pBuffer, nLength);
         if (status == kExecCompleted)
             return status;
@@ -74,14 +70,14 @@ static void BuildRead10(BYTE* cdb, BYTE flags, long lba, int nBlocks)
 
 ExecStatus CDriveManager::Read10(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildRead10(cdb, 0, lba, nBlocks);
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nBlocks) * 2048);
 }
 
 ExecStatus CDriveManager::Read10Sized(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildRead10(cdb, 0, lba, nBlocks);
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nBlocks) * DWORD(nBlockSize));
 }
@@ -90,7 +86,7 @@ ExecStatus CDriveManager::Read10Sized(CDeviceRecord& record, long lba, int nBloc
 ExecStatus CDriveManager::Read10Fua(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE fua,
                                     BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildRead10(cdb, fua ? 8 : 0, lba, nBlocks);
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nBlocks) * DWORD(nBlockSize));
 }
@@ -107,18 +103,15 @@ int CDriveManager::ReadUdfVolumeDescriptors(CDeviceRecord& record, long lba, BYT
     static_assert(kBlock * kBlocks == 12288, "six descriptor blocks");
     BYTE data[kBlock * kBlocks];
     memset(data, 0, sizeof(data));
-    BYTE cdb[12] = { 0x28 };
+    BYTE cdb[12] = {0x28};
     SetBe32(cdb + 2, DWORD(lba));
     cdb[8] = kBlocks;
     if (ExecScsiCommand(record, cdb, data, sizeof(data)) == kExecFailed)
         return 0;
-    for (int i = 0; i < kBlocks; ++i)
-    {
+    for (int i = 0; i < kBlocks; ++i) {
         const BYTE* block = data + i * kBlock;
-        if (tag != 0)
-        {
-            if (block[0] == tag)
-            {
+        if (tag != 0) {
+            if (block[0] == tag) {
                 memcpy(pOutput, block, kBlock);
                 break;
             }
@@ -139,7 +132,7 @@ int CDriveManager::ReadUdfVolumeDescriptors(CDeviceRecord& record, long lba, BYT
 // 2A | 00 | 2-5 lba | 00 | 7-8 blocks | 00; data out
 ExecStatus CDriveManager::Write10(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x2A };
+    BYTE cdb[12] = {0x2A};
     SetBe32(cdb + 2, DWORD(lba));
     SetBe16(cdb + 7, DWORD(nBlocks));
     return SendWithWriteRetry(*this, record, cdb, pBuffer, DWORD(nBlocks) * DWORD(nBlockSize));
@@ -153,7 +146,7 @@ ExecStatus CDriveManager::Write10Raw(CDeviceRecord& record, long lba, int nBlock
 // 2B | 00 00 | 3-5 lba (24 bits) | 00 ..
 ExecStatus CDriveManager::Seek10(CDeviceRecord& record, long lba)
 {
-    BYTE cdb[12] = { 0x2B };
+    BYTE cdb[12] = {0x2B};
     SetBe24(cdb + 3, DWORD(lba));
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
@@ -161,7 +154,7 @@ ExecStatus CDriveManager::Seek10(CDeviceRecord& record, long lba)
 // 2F | 00 00 | 3-5 lba (24 bits) | 00 | 7-8 blocks | 00
 ExecStatus CDriveManager::Verify10(CDeviceRecord& record, long lba, int nBlocks)
 {
-    BYTE cdb[12] = { 0x2F };
+    BYTE cdb[12] = {0x2F};
     SetBe24(cdb + 3, DWORD(lba));
     SetBe16(cdb + 7, DWORD(nBlocks));
     return ExecScsiCommand(record, cdb, NULL, 0);
@@ -170,7 +163,7 @@ ExecStatus CDriveManager::Verify10(CDeviceRecord& record, long lba, int nBlocks)
 // 35 | immed * 2 | 2-5 lba | 00 | 7-8 blocks | 00; data length = blocks (callers pass 0 and no buffer)
 ExecStatus CDriveManager::SynchronizeCache(CDeviceRecord& record, BYTE immed, long lba, int nBlocks, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x35 };
+    BYTE cdb[12] = {0x35};
     cdb[1] = BYTE(immed * 2);
     SetBe32(cdb + 2, DWORD(lba));
     SetBe16(cdb + 7, DWORD(nBlocks));
@@ -190,7 +183,7 @@ static void BuildBufferCommand(BYTE* cdb, BYTE opcode, BYTE mode, BYTE bufferId,
 ExecStatus CDriveManager::WriteBufferData(CDeviceRecord& record, BYTE mode, BYTE bufferId, int nOffset, int nLength,
                                           BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildBufferCommand(cdb, 0x3B, BYTE(mode & 7), bufferId, nOffset, nLength);
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength) + 4);
 }
@@ -198,14 +191,14 @@ ExecStatus CDriveManager::WriteBufferData(CDeviceRecord& record, BYTE mode, BYTE
 ExecStatus CDriveManager::WriteBuffer(CDeviceRecord& record, BYTE mode, BYTE bufferId, int nOffset, int nLength,
                                       BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildBufferCommand(cdb, 0x3B, BYTE(mode & 1), bufferId, nOffset, nLength);
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
 }
 
 ExecStatus CDriveManager::ReadBufferData(CDeviceRecord& record, BYTE mode, int nOffset, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildBufferCommand(cdb, 0x3C, BYTE(mode & 7), 0, nOffset, nLength);
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength) + 4);
 }
@@ -213,7 +206,7 @@ ExecStatus CDriveManager::ReadBufferData(CDeviceRecord& record, BYTE mode, int n
 ExecStatus CDriveManager::ReadBuffer(CDeviceRecord& record, BYTE mode, BYTE bufferId, int nOffset, int nLength,
                                      BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildBufferCommand(cdb, 0x3C, BYTE(mode & 1), bufferId, nOffset, nLength);
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
 }
@@ -221,7 +214,7 @@ ExecStatus CDriveManager::ReadBuffer(CDeviceRecord& record, BYTE mode, BYTE buff
 // A8 | 00 | 2-5 lba | 6-9 blocks | 00 00
 ExecStatus CDriveManager::Read12(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xA8 };
+    BYTE cdb[12] = {0xA8};
     SetBe32(cdb + 2, DWORD(lba));
     SetBe32(cdb + 6, DWORD(nBlocks));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nBlocks) * 2048);
@@ -231,7 +224,7 @@ ExecStatus CDriveManager::Read12(CDeviceRecord& record, long lba, int nBlocks, B
 ExecStatus CDriveManager::Write12(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE streaming,
                                   BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xAA };
+    BYTE cdb[12] = {0xAA};
     SetBe32(cdb + 2, DWORD(lba));
     SetBe32(cdb + 6, DWORD(nBlocks));
     if (streaming)
@@ -247,7 +240,7 @@ ExecStatus CDriveManager::Write12Sized(CDeviceRecord& record, long lba, int nBlo
 // AA | 00 00 | 3-5 lba (24 bits) | 00 | 7-9 blocks (24 bits) | 00 00
 ExecStatus CDriveManager::Write12Blocks2048(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xAA };
+    BYTE cdb[12] = {0xAA};
     SetBe24(cdb + 3, DWORD(lba));
     SetBe24(cdb + 7, DWORD(nBlocks));
     return SendWithWriteRetry(*this, record, cdb, pBuffer, DWORD(nBlocks) * 2048);
@@ -261,7 +254,7 @@ ExecStatus CDriveManager::Write12Subcode(CDeviceRecord& record, long lba, int nB
 // AF | 00 00 | 3-5 lba (24 bits) | 00 | 7-9 blocks (24 bits) | 00 00
 ExecStatus CDriveManager::Verify12(CDeviceRecord& record, long lba, int nBlocks)
 {
-    BYTE cdb[12] = { 0xAF };
+    BYTE cdb[12] = {0xAF};
     SetBe24(cdb + 3, DWORD(lba));
     SetBe24(cdb + 7, DWORD(nBlocks));
     return ExecScsiCommand(record, cdb, NULL, 0);
@@ -280,7 +273,7 @@ static void BuildReadCd(BYTE* cdb, BYTE flags, BYTE subChannel, long lba, int nB
 ExecStatus CDriveManager::ReadCd(CDeviceRecord& record, BYTE flags, BYTE subChannel, long lba, int nBlocks,
                                  int nBlockSize, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildReadCd(cdb, flags, subChannel, lba, nBlocks);
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nBlocks) * DWORD(nBlockSize));
 }
@@ -288,7 +281,7 @@ ExecStatus CDriveManager::ReadCd(CDeviceRecord& record, BYTE flags, BYTE subChan
 ExecStatus CDriveManager::ReadCdHeader(CDeviceRecord& record, BYTE flags, BYTE subChannel, long lba, int nBlocks,
                                        BYTE* pBuffer12)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildReadCd(cdb, flags, subChannel, lba, nBlocks);
     return ExecScsiCommand(record, cdb, pBuffer12, 12);
 }
@@ -296,7 +289,7 @@ ExecStatus CDriveManager::ReadCdHeader(CDeviceRecord& record, BYTE flags, BYTE s
 // 5B | immed | function (close function code) | 00 | 4-5 track | 00 ..; not-ready retry rule
 ExecStatus CDriveManager::CloseTrackSession(CDeviceRecord& record, BYTE immed, BYTE function, int nTrack)
 {
-    BYTE cdb[12] = { 0x5B };
+    BYTE cdb[12] = {0x5B};
     cdb[1] = immed ? 1 : 0;
     cdb[2] = function;
     SetBe16(cdb + 4, DWORD(nTrack));

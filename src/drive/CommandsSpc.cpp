@@ -12,21 +12,21 @@
 // 00 | 00 00 00 00 00
 ExecStatus CDriveManager::TestUnitReady(CDeviceRecord& record)
 {
-    BYTE cdb[12] = { 0x00 };
+    BYTE cdb[12] = {0x00};
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
 
 // 01 | 00 00 00 00 00
 ExecStatus CDriveManager::RezeroUnit(CDeviceRecord& record)
 {
-    BYTE cdb[12] = { 0x01 };
+    BYTE cdb[12] = {0x01};
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
 
 // 03 | 00 00 00 | allocation 18 | 00; 18 bytes in
 ExecStatus CDriveManager::RequestSenseData(CDeviceRecord& record, BYTE* pBuffer18)
 {
-    BYTE cdb[12] = { 0x03 };
+    BYTE cdb[12] = {0x03};
     cdb[4] = 18;
     return ExecScsiCommand(record, cdb, pBuffer18, 18);
 }
@@ -44,7 +44,7 @@ int CDriveManager::RequestSense(CDeviceRecord& record)
 // 04 | flags (FmtData, CmpList, format code) | 00 00 00 00; parameter list out
 ExecStatus CDriveManager::FormatUnit(CDeviceRecord& record, BYTE flags, int nLength, BYTE* pList)
 {
-    BYTE cdb[12] = { 0x04 };
+    BYTE cdb[12] = {0x04};
     cdb[1] = flags;
     return ExecScsiCommand(record, cdb, pList, DWORD(nLength));
 }
@@ -59,14 +59,14 @@ static void BuildReserveRelease6(BYTE* cdb, BYTE opcode, BYTE thirdParty, BYTE d
 
 ExecStatus CDriveManager::Reserve6(CDeviceRecord& record, BYTE thirdParty, BYTE deviceId)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildReserveRelease6(cdb, 0x16, thirdParty, deviceId);
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
 
 ExecStatus CDriveManager::Release6(CDeviceRecord& record, BYTE thirdParty, BYTE deviceId)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildReserveRelease6(cdb, 0x17, thirdParty, deviceId);
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
@@ -74,7 +74,7 @@ ExecStatus CDriveManager::Release6(CDeviceRecord& record, BYTE thirdParty, BYTE 
 // 1B | immed & 1 | 00 00 | (loej & 1) * 2 + (start & 1) | 00
 ExecStatus CDriveManager::StartStopUnit(CDeviceRecord& record, BYTE immed, BYTE loej, BYTE start)
 {
-    BYTE cdb[12] = { 0x1B };
+    BYTE cdb[12] = {0x1B};
     cdb[1] = BYTE(immed & 1);
     cdb[4] = BYTE((loej & 1) * 2 + (start & 1));
     return ExecScsiCommand(record, cdb, NULL, 0);
@@ -95,7 +95,7 @@ ExecStatus CDriveManager::LoadMedium(CDeviceRecord& record)
 // 1C | 00 00 00 | 08 | 00; 8 bytes in
 ExecStatus CDriveManager::ReceiveDiagnosticResults(CDeviceRecord& record, BYTE* pBuffer8)
 {
-    BYTE cdb[12] = { 0x1C };
+    BYTE cdb[12] = {0x1C};
     cdb[4] = 8;
     return ExecScsiCommand(record, cdb, pBuffer8, 8);
 }
@@ -103,7 +103,7 @@ ExecStatus CDriveManager::ReceiveDiagnosticResults(CDeviceRecord& record, BYTE* 
 // 1D | (selfTest & 1) * 4 | 00 00 | 08 without self test, 00 with it | 00; 8 bytes out without self test
 ExecStatus CDriveManager::SendDiagnostic(CDeviceRecord& record, BYTE selfTest, BYTE* pBuffer8)
 {
-    BYTE cdb[12] = { 0x1D };
+    BYTE cdb[12] = {0x1D};
     cdb[1] = BYTE((selfTest & 1) * 4);
     if (selfTest & 1)
         return ExecScsiCommand(record, cdb, NULL, 0);
@@ -114,21 +114,21 @@ ExecStatus CDriveManager::SendDiagnostic(CDeviceRecord& record, BYTE selfTest, B
 // 1E | 00 00 00 | prevent | 00
 ExecStatus CDriveManager::LockMedium(CDeviceRecord& record)
 {
-    BYTE cdb[12] = { 0x1E };
+    BYTE cdb[12] = {0x1E};
     cdb[4] = 1;
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
 
 ExecStatus CDriveManager::UnlockMedium(CDeviceRecord& record)
 {
-    BYTE cdb[12] = { 0x1E };
+    BYTE cdb[12] = {0x1E};
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
 
 // 23 | 00 .. 00 | 7-8 allocation | 00
 ExecStatus CDriveManager::ReadFormatCapacities(CDeviceRecord& record, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x23 };
+    BYTE cdb[12] = {0x23};
     SetBe16(cdb + 7, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
 }
@@ -137,7 +137,7 @@ ExecStatus CDriveManager::ReadFormatCapacities(CDeviceRecord& record, int nLengt
 // of an empty or unreadable medium; that answer is turned into 0.
 ExecStatus CDriveManager::ReadCapacity(CDeviceRecord& record, BYTE* pBuffer8)
 {
-    BYTE cdb[12] = { 0x25 };
+    BYTE cdb[12] = {0x25};
     ExecStatus status = ExecScsiCommand(record, cdb, pBuffer8, 8);
     if (status == kExecCompleted && GetBe32(pBuffer8) == 0x7FFFFFFF)
         memset(pBuffer8, 0, 4);
@@ -157,11 +157,9 @@ ExecStatus CDriveManager::ExecCdb(CDeviceRecord& record, const BYTE* pCdb, BYTE*
 int CDriveManager::WaitUntilReady(CDeviceRecord& record)
 {
     CRetryPacer pacer;
-    if (ContainsModelNumber(record.m_szProduct, g_WaitReadyDiscInfoFamily))
-    {
+    if (ContainsModelNumber(record.m_szProduct, g_WaitReadyDiscInfoFamily)) {
         BYTE info[32];
-        while (pacer.Wait())
-        {
+        while (pacer.Wait()) {
             memset(info, 0, sizeof(info));
             if (ReadDiscInfo(record, sizeof(info), info) == kExecCompleted)
                 return 1;
@@ -170,8 +168,7 @@ int CDriveManager::WaitUntilReady(CDeviceRecord& record)
     }
     if (TestUnitReady(record) == kExecCompleted)
         return 1;
-    while (pacer.Wait())
-    {
+    while (pacer.Wait()) {
         if (TestUnitReady(record) == kExecCompleted)
             return 1;
     }

@@ -39,8 +39,7 @@ void SwapBytePairs(BYTE* pBuffer, int nLength)
 {
     if (pBuffer == NULL || nLength < 1)
         return;
-    for (int i = 0; i + 1 < nLength; i += 2)
-    {
+    for (int i = 0; i + 1 < nLength; i += 2) {
         BYTE t = pBuffer[i];
         pBuffer[i] = pBuffer[i + 1];
         pBuffer[i + 1] = t;
@@ -53,8 +52,7 @@ struct Crc16Table {
     WORD entry[256];
     Crc16Table()
     {
-        for (int i = 0; i < 256; ++i)
-        {
+        for (int i = 0; i < 256; ++i) {
             WORD crc = WORD(i << 8);
             for (int bit = 0; bit < 8; ++bit)
                 crc = (crc & 0x8000) ? WORD((crc << 1) ^ 0x1021) : WORD(crc << 1);
@@ -62,7 +60,7 @@ struct Crc16Table {
         }
     }
 };
-}
+} // namespace
 
 void Crc16Update(WORD* pCrc, BYTE value)
 {
@@ -94,8 +92,8 @@ int FirmwareNumber(const char* pszRevision)
 
 char* FormatRidDigits(char* pszText, BYTE b1, BYTE b2, BYTE b3)
 {
-    sprintf(pszText, "%c%c%c-%c", '0' + ((b1 & 31) >> 1), '0' + (((b2 >> 4) & 7) | ((b1 & 1) * 4)),
-            '0' + (b2 & 15), '0' + ((b3 >> 3) & 15));
+    sprintf(pszText, "%c%c%c-%c", '0' + ((b1 & 31) >> 1), '0' + (((b2 >> 4) & 7) | ((b1 & 1) * 4)), '0' + (b2 & 15),
+            '0' + ((b3 >> 3) & 15));
     return pszText;
 }
 
@@ -103,8 +101,7 @@ int LocatePageFrom1(const BYTE* pAnswer, int nLimit)
 {
     if (pAnswer[1] == 0x2A)
         return 1;
-    for (int i = 2; i <= nLimit; ++i)
-    {
+    for (int i = 2; i <= nLimit; ++i) {
         if (pAnswer[i] == 0x2A)
             return i;
     }
@@ -118,8 +115,7 @@ int FindPageFrom0(const BYTE* pAnswer, int nLimit)
     int declared = 4 + pAnswer[3];
     if (declared <= nLimit && pAnswer[declared] == 0x2A)
         return declared;
-    for (int i = 1; i <= nLimit; ++i)
-    {
+    for (int i = 1; i <= nLimit; ++i) {
         if (pAnswer[i] == 0x2A)
             return i;
     }

@@ -53,8 +53,8 @@ UINT DeviceIoGetDriveType(LPCSTR pszRootPath)
 
 HANDLE DeviceIoOpenReadWrite(LPCSTR pszDevicePath)
 {
-    return DeviceIoCreateFile(pszDevicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    return DeviceIoCreateFile(pszDevicePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
 }
 
 HANDLE DeviceIoOpenLetter(int nLetterIndex)

@@ -8,12 +8,14 @@
 #include <windows.h>
 
 struct DeviceIoTable {
-    HANDLE (WINAPI* pfnCreateFileA)(LPCSTR pszName, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES pSecurity,
-                                    DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate);
-    BOOL (WINAPI* pfnDeviceIoControl)(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD nInSize, LPVOID pOut,
-                                      DWORD nOutSize, LPDWORD pnReturned, LPOVERLAPPED pOverlapped);
-    BOOL (WINAPI* pfnCloseHandle)(HANDLE hObject);
-    UINT (WINAPI* pfnGetDriveTypeA)(LPCSTR pszRootPath);
+    HANDLE(WINAPI* pfnCreateFileA)
+    (LPCSTR pszName, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES pSecurity, DWORD dwCreation, DWORD dwFlags,
+     HANDLE hTemplate);
+    BOOL(WINAPI* pfnDeviceIoControl)
+    (HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD nInSize, LPVOID pOut, DWORD nOutSize, LPDWORD pnReturned,
+     LPOVERLAPPED pOverlapped);
+    BOOL(WINAPI* pfnCloseHandle)(HANDLE hObject);
+    UINT(WINAPI* pfnGetDriveTypeA)(LPCSTR pszRootPath);
 };
 
 // Installs a table (copied by pointer: it must outlive its use); null restores the kernel32 table.
@@ -47,8 +49,17 @@ public:
 
     bool IsValid() const { return m_h != INVALID_HANDLE_VALUE && m_h != NULL; }
     HANDLE get() const { return m_h; }
-    void Attach(HANDLE h) { Close(); m_h = h; }
-    HANDLE Detach() { HANDLE h = m_h; m_h = INVALID_HANDLE_VALUE; return h; }
+    void Attach(HANDLE h)
+    {
+        Close();
+        m_h = h;
+    }
+    HANDLE Detach()
+    {
+        HANDLE h = m_h;
+        m_h = INVALID_HANDLE_VALUE;
+        return h;
+    }
     BOOL Close();
 
 private:

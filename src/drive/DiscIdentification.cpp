@@ -27,10 +27,14 @@ const BYTE kUdfTagPartition = 5;
 const BYTE kUdfTagLogicalVolume = 6;
 const BYTE kUdfTagTerminating = 8;
 
-const BYTE kList2352[12] = { 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x09, 0x30 };
-const BYTE kList2048[12] = { 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x08, 0x00 };
+const BYTE kList2352[12] = {0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x09, 0x30};
+const BYTE kList2048[12] = {0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x08, 0x00};
 
-enum FileSystem { kFsNone, kFsIso9660, kFsUdf };
+enum FileSystem {
+    kFsNone,
+    kFsIso9660,
+    kFsUdf
+};
 
 FileSystem FileSystemOf(const BYTE* pUserData)
 {
@@ -48,22 +52,30 @@ DWORD GetLe32(const BYTE* p)
 
 const char* DvdKindName(int profile)
 {
-    switch (profile)
-    {
-    case 0x10: return "DVD-ROM";
-    case 0x11: return "DVD-R";
-    case 0x12: return "DVD-RAM";
+    switch (profile) {
+    case 0x10:
+        return "DVD-ROM";
+    case 0x11:
+        return "DVD-R";
+    case 0x12:
+        return "DVD-RAM";
     case 0x13:
-    case 0x14: return "DVD-RW";
-    case 0x15: return "DVD-R DL";
-    case 0x1A: return "DVD+RW";
-    case 0x1B: return "DVD+R";
-    case 0x2B: return "DVD+R DL";
-    default: return "";
+    case 0x14:
+        return "DVD-RW";
+    case 0x15:
+        return "DVD-R DL";
+    case 0x1A:
+        return "DVD+RW";
+    case 0x1B:
+        return "DVD+R";
+    case 0x2B:
+        return "DVD+R DL";
+    default:
+        return "";
     }
 }
 
-const char* const kCdKindNames[4] = { "CD-ROM", "AudioCD", "Mixed Mode CD", "CD Extra" };
+const char* const kCdKindNames[4] = {"CD-ROM", "AudioCD", "Mixed Mode CD", "CD Extra"};
 
 void Append(char* pszWork, const char* pszText)
 {
@@ -83,8 +95,7 @@ void CopyLabel(char* pszLabel, const BYTE* pField, int nLength)
 bool ContainsEmptyMedia(const BYTE* pSector)
 {
     static const char kText[] = "empty media";
-    for (int i = 0; i < 11; ++i)
-    {
+    for (int i = 0; i < 11; ++i) {
         if (tolower(pSector[8 + i]) != kText[i])
             return false;
     }
@@ -119,16 +130,15 @@ static DWORD ReadUdfSequenceLocation(CDriveManager& manager, CDeviceRecord& reco
 // The descriptor with the tag of a volume descriptor sequence: at location + nUsualOffset when it is there, else
 // the first one with that tag among the sequence's first sectors (the walk ends at a terminating descriptor or a
 // sector that cannot be read).
-static bool ReadUdfDescriptor(CDriveManager& manager, CDeviceRecord& record, DWORD location, int nUsualOffset,
-                              BYTE tag, BYTE* pDescriptor)
+static bool ReadUdfDescriptor(CDriveManager& manager, CDeviceRecord& record, DWORD location, int nUsualOffset, BYTE tag,
+                              BYTE* pDescriptor)
 {
     memset(pDescriptor, 0, kSector);
     if (manager.Read10(record, long(location + nUsualOffset), 1, pDescriptor) != kExecCompleted)
         return false;
     if (pDescriptor[0] == tag)
         return true;
-    for (int i = 0; i < kUdfSequenceSearch; ++i)
-    {
+    for (int i = 0; i < kUdfSequenceSearch; ++i) {
         if (i == nUsualOffset)
             continue;
         memset(pDescriptor, 0, kSector);
@@ -163,12 +173,10 @@ static void ReadUdfLabel(CDriveManager& manager, CDeviceRecord& record, bool bLo
     if (location == 0)
         return;
     BYTE descriptor[kSector];
-    if (bLogical)
-    {
+    if (bLogical) {
         if (ReadUdfDescriptor(manager, record, location, 3, kUdfTagLogicalVolume, descriptor))
             DecodeUdfDString(descriptor + 84, 128, pszLabel, 32);
-    }
-    else if (ReadUdfDescriptor(manager, record, location, 0, kUdfTagPrimaryVolume, descriptor))
+    } else if (ReadUdfDescriptor(manager, record, location, 0, kUdfTagPrimaryVolume, descriptor))
         DecodeUdfDString(descriptor + 24, 32, pszLabel, 32);
 }
 
@@ -180,8 +188,7 @@ static long FileSystemSize(CDriveManager& manager, CDeviceRecord& record, BYTE* 
     bRead = manager.Read10(record, kVolumeDescriptorSector, 1, pSector16) == kExecCompleted;
     if (!bRead)
         return 0;
-    switch (FileSystemOf(pSector16))
-    {
+    switch (FileSystemOf(pSector16)) {
     case kFsIso9660:
         return long(GetBe32(pSector16 + 84));
     case kFsUdf:
@@ -216,8 +223,7 @@ long CDriveManager::GetRecordedCapacity(CDeviceRecord& record)
     int discStatus = info[2] & 3;
     if (discStatus == 0)
         return 0;
-    if (discStatus == 1)
-    {
+    if (discStatus == 1) {
         int sessions = info[4];
         BYTE track[40];
         memset(track, 0, sizeof(track));
@@ -225,11 +231,9 @@ long CDriveManager::GetRecordedCapacity(CDeviceRecord& record)
             return 0;
         // Only a block that reaches the track size (bytes 24-27) is used.
         bool sizeGiven = GetBe16(track) + 2 >= 28;
-        if (sizeGiven && track[24] != 0xFF && track[27] != 0)
-        {
+        if (sizeGiven && track[24] != 0xFF && track[27] != 0) {
             long size = long(GetBe32(track + 24));
-            if (track[3] == sessions && sessions == 1)
-            {
+            if (track[3] == sessions && sessions == 1) {
                 long next = long(GetBe32(track + 12));
                 if (next > 0 && next < size)
                     return next;
@@ -240,8 +244,7 @@ long CDriveManager::GetRecordedCapacity(CDeviceRecord& record)
         memset(toc, 0, sizeof(toc));
         if (ReadToc(record, 0, sizeof(toc), toc) != kExecCompleted)
             return 0;
-        for (int i = 0; i < int(sizeof(toc)); ++i)
-        {
+        for (int i = 0; i < int(sizeof(toc)); ++i) {
             if (toc[i] != 0xAA)
                 continue;
             if (i + 5 >= int(sizeof(toc)))
@@ -251,8 +254,7 @@ long CDriveManager::GetRecordedCapacity(CDeviceRecord& record)
         return 0;
     }
 
-    if (profile != 0x1A && profile != 0x12)
-    {
+    if (profile != 0x1A && profile != 0x12) {
         BYTE capacity[8];
         memset(capacity, 0, sizeof(capacity));
         if (ReadCapacity(record, capacity) != kExecCompleted)
@@ -270,20 +272,16 @@ long CDriveManager::GetRecordedCapacity(CDeviceRecord& record)
         return size;
 
     long formatted = 0;
-    if (profile == 0x12 && ByteSum(sector, kSector) != 0)
-    {
+    if (profile == 0x12 && ByteSum(sector, kSector) != 0) {
         BYTE list[100];
         memset(list, 0, sizeof(list));
-        if (ReadFormatCapacities(record, sizeof(list), list) == kExecCompleted)
-        {
+        if (ReadFormatCapacities(record, sizeof(list), list) == kExecCompleted) {
             int count = list[3] / 8;
             if (count > (int(sizeof(list)) - 4) / 8)
                 count = (int(sizeof(list)) - 4) / 8;
-            for (int i = 0; i < count; ++i)
-            {
+            for (int i = 0; i < count; ++i) {
                 const BYTE* d = list + 4 + 8 * i;
-                if ((i == 0 && d[4] == 2) || (i > 0 && d[4] == 0x04))
-                {
+                if ((i == 0 && d[4] == 2) || (i > 0 && d[4] == 0x04)) {
                     formatted = long(GetBe32(d));
                     break;
                 }
@@ -308,8 +306,7 @@ long CDriveManager::GetWritableCapacity(CDeviceRecord& record)
     if (profile == 0)
         return 0;
 
-    if (profile == 0x1A || profile == 0x13 || profile == 0x14 || profile == 0x12)
-    {
+    if (profile == 0x1A || profile == 0x13 || profile == 0x14 || profile == 0x12) {
         BYTE list[100];
         memset(list, 0, sizeof(list));
         if (ReadFormatCapacities(record, sizeof(list), list) != kExecCompleted)
@@ -317,8 +314,7 @@ long CDriveManager::GetWritableCapacity(CDeviceRecord& record)
         int count = list[3] / 8;
         if (count > (int(sizeof(list)) - 4) / 8)
             count = (int(sizeof(list)) - 4) / 8;
-        for (int i = 0; i < count; ++i)
-        {
+        for (int i = 0; i < count; ++i) {
             const BYTE* d = list + 4 + 8 * i;
             bool qualifies;
             if (profile == 0x1A)
@@ -385,12 +381,10 @@ char* CDriveManager::GetDvdMediaIdText(CDeviceRecord& record, char* pszText)
     int profile = GetDvdMediaProfile(record, FALSE);
     pszText[0] = '\0';
     BYTE answer[2052];
-    if (profile < 0x1A && profile != 0x12)
-    {
+    if (profile < 0x1A && profile != 0x12) {
         memset(answer, 0, sizeof(answer));
         if (ReadDiscStructure(record, 0x0E, 0, 0, sizeof(answer), answer) == kExecCompleted &&
-            MediaIdPresent(answer[21]))
-        {
+            MediaIdPresent(answer[21])) {
             char text[13];
             memcpy(text, answer + 21, 6);
             memcpy(text + 6, answer + 29, 6);
@@ -402,16 +396,14 @@ char* CDriveManager::GetDvdMediaIdText(CDeviceRecord& record, char* pszText)
     }
 
     memset(answer, 0, sizeof(answer));
-    bool found = ReadDiscStructure(record, 0, 0, 0, sizeof(answer), answer) == kExecCompleted &&
-                 MediaIdPresent(answer[23]);
-    if (!found)
-    {
+    bool found =
+        ReadDiscStructure(record, 0, 0, 0, sizeof(answer), answer) == kExecCompleted && MediaIdPresent(answer[23]);
+    if (!found) {
         memset(answer, 0, sizeof(answer));
         found = ReadDiscStructure(record, 0x11, 0, 0, sizeof(answer), answer) == kExecCompleted &&
                 MediaIdPresent(answer[23]);
     }
-    if (found)
-    {
+    if (found) {
         char maker[9];
         char type[4];
         memcpy(maker, answer + 23, 8);
@@ -432,15 +424,12 @@ static void DescribeDvd(CDriveManager& manager, CDeviceRecord& record, int profi
     pszWork[0] = '\0';
     BYTE sector[kSector];
     memset(sector, 0, sizeof(sector));
-    if (manager.Read10(record, kVolumeDescriptorSector, 1, sector) == kExecCompleted)
-    {
+    if (manager.Read10(record, kVolumeDescriptorSector, 1, sector) == kExecCompleted) {
         FileSystem fs = FileSystemOf(sector);
-        if (fs == kFsIso9660)
-        {
+        if (fs == kFsIso9660) {
             CopyLabel(pszLabel, sector + 40, 32);
             TrimTrailingBlanks(pszLabel);
-        }
-        else if (fs == kFsUdf)
+        } else if (fs == kFsUdf)
             ReadUdfLabel(manager, record, true, pszLabel);
     }
 
@@ -450,15 +439,13 @@ static void DescribeDvd(CDriveManager& manager, CDeviceRecord& record, int profi
     if (manager.IsBlankMedia(record))
         Append(pszWork, "Blank ");
     Append(pszWork, DvdKindName(profile));
-    if (manager.IsBlankMedia(record))
-    {
+    if (manager.IsBlankMedia(record)) {
         char id[64];
         Append(pszWork, ", ");
         Append(pszWork, manager.GetDvdMediaIdText(record, id));
     }
     long capacity = manager.GetRecordedCapacity(record);
-    if (capacity != 0)
-    {
+    if (capacity != 0) {
         char size[32];
         sprintf(size, ", %ld MB", capacity >> 9);
         Append(pszWork, size);
@@ -477,22 +464,18 @@ static int CdKindFromToc(const BYTE* pToc, int nAllocation, long& firstDataStart
     int held = int(GetBe16(pToc)) + 2;
     if (held > nAllocation)
         held = nAllocation;
-    for (int track = first, i = 0; track <= last; ++track, ++i)
-    {
+    for (int track = first, i = 0; track <= last; ++track, ++i) {
         const BYTE* d = pToc + 4 + 8 * i;
         if (4 + 8 * (i + 1) > held)
             break;
-        if (d[1] & 0x04)
-        {
+        if (d[1] & 0x04) {
             if (kind == -1)
                 kind = 0;
             else if (kind == 1)
                 kind = 3;
             if (firstDataStart < 0)
                 firstDataStart = long(GetBe24(d + 5));
-        }
-        else
-        {
+        } else {
             if (kind == -1)
                 kind = 1;
             else if (kind == 0)
@@ -524,14 +507,12 @@ static void DescribeMode2(const CDeviceRecord& record, int kind, const BYTE* pRa
     CopyLabel(pszLabel, pRaw + 64, 32);
     if (kind != 3)
         Append(pszWork, " XA");
-    if (memcmp(pRaw + 32, "PLAYSTATION", 11) == 0)
-    {
+    if (memcmp(pRaw + 32, "PLAYSTATION", 11) == 0) {
         strcpy(pszWork, "PlayStation");
         return;
     }
     int letter = record.m_nDriveLetter;
-    if (letter >= 0 && letter < 26)
-    {
+    if (letter >= 0 && letter < 26) {
         FileExists(letter, "*.*");
         bool video = FileExists(letter, "Vcd");
         bool superVideo = FileExists(letter, "SVcd");
@@ -557,18 +538,15 @@ static void DescribeCd(CDriveManager& manager, CDeviceRecord& record, char* pszL
 {
     BYTE capacity[8];
     memset(capacity, 0, sizeof(capacity));
-    if (manager.ReadCapacity(record, capacity) == kExecCompleted)
-    {
+    if (manager.ReadCapacity(record, capacity) == kExecCompleted) {
         long blocks = long(GetBe32(capacity)) + 1;
-        if (blocks == 1 || blocks == -150)
-        {
+        if (blocks == 1 || blocks == -150) {
             BYTE track[28];
             memset(track, 0, sizeof(track));
             if (manager.ReadTrackInformation(record, 1, 2, sizeof(track), track) == kExecCompleted &&
                 GetBe16(track) + 2 >= 7 && (track[6] & 0x20) != 0)
                 strcpy(pszWork, "PacketCD (unfinalized)");
-            else
-            {
+            else {
                 char maker[kDiscTextSize];
                 char name[kDiscTextSize];
                 char time[kDiscTextSize];
@@ -584,22 +562,18 @@ static void DescribeCd(CDriveManager& manager, CDeviceRecord& record, char* pszL
     int kind = -1;
     BYTE toc[804];
     memset(toc, 0, sizeof(toc));
-    if (manager.ReadToc(record, 0, sizeof(toc), toc) == kExecCompleted)
-    {
+    if (manager.ReadToc(record, 0, sizeof(toc), toc) == kExecCompleted) {
         long firstData = -1;
         kind = CdKindFromToc(toc, sizeof(toc), firstData);
-        if (kind != -1)
-        {
+        if (kind != -1) {
             strcpy(pszWork, kCdKindNames[kind]);
             long lba = (kind == 1 || firstData < 0) ? kVolumeDescriptorSector : firstData + kVolumeDescriptorSector;
             BYTE raw[kRawSector];
             memset(raw, 0, sizeof(raw));
-            if (ReadRawSectorSwitched(manager, record, lba, raw) == kExecCompleted)
-            {
+            if (ReadRawSectorSwitched(manager, record, lba, raw) == kExecCompleted) {
                 if (raw[15] == 2 && memcmp(raw + 25, "CD001", 5) == 0)
                     DescribeMode2(record, kind, raw, pszLabel, pszWork);
-                else if (raw[15] == 1 && (memcmp(raw + 17, "CD001", 5) == 0 || memcmp(raw + 17, "BEA01", 5) == 0))
-                {
+                else if (raw[15] == 1 && (memcmp(raw + 17, "CD001", 5) == 0 || memcmp(raw + 17, "BEA01", 5) == 0)) {
                     if (kind == 1)
                         strcpy(pszWork, "Enhanced CD");
                     else
@@ -619,15 +593,12 @@ static void DescribeCd(CDriveManager& manager, CDeviceRecord& record, char* pszL
     manager.TestUnitReady(record);
     BYTE header[3000];
     memset(header, 0, sizeof(header));
-    if (manager.ReadCdText(record, sizeof(header), header) == kExecCompleted)
-    {
+    if (manager.ReadCdText(record, sizeof(header), header) == kExecCompleted) {
         int n = int(GetBe16(header));
         int whole = n + 2 < kCdTextBufferSize ? n + 2 : kCdTextBufferSize;
-        if (pCdText != NULL)
-        {
+        if (pCdText != NULL) {
             memset(pCdText, 0, kCdTextBufferSize);
-            if (manager.ReadCdText(record, whole, pCdText) == kExecCompleted && n >= 22 && kind == 1)
-            {
+            if (manager.ReadCdText(record, whole, pCdText) == kExecCompleted && n >= 22 && kind == 1) {
                 strcpy(pszWork, "AudioCD + CD TEXT");
                 GetCdTextString(kCdTextTitle, 0, pszLabel, 33, pCdText, whole);
             }
@@ -643,10 +614,8 @@ void CDriveManager::GetDiscTypeText(CDeviceRecord& record, char* pszLabel, char*
     TestUnitReady(record);
     int profile = GetDvdMediaProfile(record, FALSE);
 
-    if (profile != 0)
-    {
-        if (TestUnitReady(record) != kExecCompleted)
-        {
+    if (profile != 0) {
+        if (TestUnitReady(record) != kExecCompleted) {
             strcpy(pszText, "-");
             return;
         }

@@ -7,13 +7,18 @@
 #include <windows.h>
 
 // One row, 224 bytes; a slot that is not used holds -1 in all its fields.
-struct DiscMakerRecord
-{
+struct DiscMakerRecord {
     char name[100];
-    struct { LONG second, frame; } cdr[6];
-    struct { LONG minute, second, frame; } highCapacity[3];
-    struct { LONG second, frame, leadOutLimit; } cdrw[3];   // limit: (M × 60 + S) × 75 + F, 0 for any
-    LONG value;   // handed to the caller with a match
+    struct {
+        LONG second, frame;
+    } cdr[6];
+    struct {
+        LONG minute, second, frame;
+    } highCapacity[3];
+    struct {
+        LONG second, frame, leadOutLimit;
+    } cdrw[3];  // limit: (M × 60 + S) × 75 + F, 0 for any
+    LONG value; // handed to the caller with a match
 };
 static_assert(sizeof(DiscMakerRecord) == 224, "disc maker row layout");
 

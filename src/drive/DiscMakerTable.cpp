@@ -3,9 +3,16 @@
 // those rows stay in the table, in their order, so that codes can be added to them.
 #include "drive/DiscMaker.h"
 
-#define N2 { -1, -1 }
-#define N3 { -1, -1, -1 }
+#define N2                                                                                                             \
+    {                                                                                                                  \
+        -1, -1                                                                                                         \
+    }
+#define N3                                                                                                             \
+    {                                                                                                                  \
+        -1, -1, -1                                                                                                     \
+    }
 
+// clang-format off
 const DiscMakerRecord g_DiscMakerTable[kDiscMakerRows] = {
     { "Advanced Digital Media",
       { { 22, 20 }, { 42, 20 }, N2, N2, N2, N2 },
@@ -330,12 +337,11 @@ static bool FrameMatches(LONG tableFrame, int frame)
     return tableFrame >= 0 && tableFrame / 10 == frame / 10;
 }
 
+// clang-format on
 const DiscMakerRecord* FindCdrMaker(int second, int frame)
 {
-    for (const DiscMakerRecord& row : g_DiscMakerTable)
-    {
-        for (const auto& code : row.cdr)
-        {
+    for (const DiscMakerRecord& row : g_DiscMakerTable) {
+        for (const auto& code : row.cdr) {
             if (code.second >= 0 && code.second == second && FrameMatches(code.frame, frame))
                 return &row;
         }
@@ -345,10 +351,8 @@ const DiscMakerRecord* FindCdrMaker(int second, int frame)
 
 const DiscMakerRecord* FindHighCapacityMaker(int minute, int second, int frame)
 {
-    for (const DiscMakerRecord& row : g_DiscMakerTable)
-    {
-        for (const auto& code : row.highCapacity)
-        {
+    for (const DiscMakerRecord& row : g_DiscMakerTable) {
+        for (const auto& code : row.highCapacity) {
             if (code.minute >= 0 && code.minute == minute && code.second == second && FrameMatches(code.frame, frame))
                 return &row;
         }
@@ -358,10 +362,8 @@ const DiscMakerRecord* FindHighCapacityMaker(int minute, int second, int frame)
 
 const DiscMakerRecord* FindCdrwMaker(int second, int frame, LONG leadOutLimit)
 {
-    for (const DiscMakerRecord& row : g_DiscMakerTable)
-    {
-        for (const auto& code : row.cdrw)
-        {
+    for (const DiscMakerRecord& row : g_DiscMakerTable) {
+        for (const auto& code : row.cdrw) {
             if (code.second >= 0 && code.second == second && FrameMatches(code.frame, frame) &&
                 (code.leadOutLimit == leadOutLimit || code.leadOutLimit == 0))
                 return &row;

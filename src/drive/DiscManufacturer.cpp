@@ -32,27 +32,37 @@ void NameMatch(const MakerTexts& out, const DiscMakerRecord& row, int type, int 
 // (byte 16), ultra speed from the ultra-speed code (byte 20); appended to the text and the time part.
 void AppendSpeedClass(const MakerTexts& out, const BYTE* pAtip)
 {
-    static const int kClvSpeeds[8] = { 0, 2, 4, 0, 10, 0, 0, 0 };
+    static const int kClvSpeeds[8] = {0, 2, 4, 0, 10, 0, 0, 0};
     int subType = (pAtip[6] >> 3) & 3;
     int speed = 0;
     const char* format = NULL;
-    if (subType == 0 || subType == 1)
-    {
+    if (subType == 0 || subType == 1) {
         int code = pAtip[16] & 0x0F;
         speed = code < 8 ? kClvSpeeds[code] : 0;
         format = subType == 0 ? " - %d X NS CD-RW" : " - %d X HS CD-RW";
-    }
-    else if (subType == 2)
-    {
-        switch (pAtip[20] & 0x0F)
-        {
-        case 3: speed = 8; break;
-        case 6: speed = 16; break;
-        case 8: speed = 24; break;
-        case 9: speed = 32; break;
-        case 10: speed = 40; break;
-        case 11: speed = 48; break;
-        default: speed = 0; break;
+    } else if (subType == 2) {
+        switch (pAtip[20] & 0x0F) {
+        case 3:
+            speed = 8;
+            break;
+        case 6:
+            speed = 16;
+            break;
+        case 8:
+            speed = 24;
+            break;
+        case 9:
+            speed = 32;
+            break;
+        case 10:
+            speed = 40;
+            break;
+        case 11:
+            speed = 48;
+            break;
+        default:
+            speed = 0;
+            break;
         }
         format = " - %d X US CD-RW";
     }
@@ -74,7 +84,7 @@ char* CDriveManager::GetDiscManufacturer(CDeviceRecord& record, char* pszText, L
     strcpy(pszNamePart, "-");
     pszTimePart[0] = '\0';
     *pValue = kDiscMakerNoMatchValue;
-    MakerTexts out = { text, pValue, pszNamePart, pszTimePart };
+    MakerTexts out = {text, pValue, pszNamePart, pszTimePart};
 
     TestUnitReady(record);
     BYTE info[40];
@@ -85,54 +95,41 @@ char* CDriveManager::GetDiscManufacturer(CDeviceRecord& record, char* pszText, L
 
     BYTE atip[32];
     memset(atip, 0, sizeof(atip));
-    if (ReadTocPmaAtip(record, 4, 0, sizeof(atip), atip) == kExecCompleted)
-    {
+    if (ReadTocPmaAtip(record, 4, 0, sizeof(atip), atip) == kExecCompleted) {
         int m = atip[8], s = atip[9], f = atip[10];
-        if ((atip[6] & 0x40) == 0 && (atip[6] & 0x04) != 0 && (atip[18] & 0x0F) != 0)
-        {
+        if ((atip[6] & 0x40) == 0 && (atip[6] & 0x04) != 0 && (atip[18] & 0x0F) != 0) {
             // High-capacity CD-R: the lead-out limit comes from the disc information.
             strcpy(text, "HC-R");
             memset(info, 0, sizeof(info));
-            if (ReadDiscInfo(record, sizeof(info), info) == kExecCompleted)
-            {
+            if (ReadDiscInfo(record, sizeof(info), info) == kExecCompleted) {
                 int lm = info[21], ls = info[22], lf = info[23];
                 if (const DiscMakerRecord* row = FindHighCapacityMaker(m, s, f))
                     NameMatch(out, *row, f % 10, lm, ls, lf);
-                else
-                {
+                else {
                     sprintf(text, "Unknown brand, %2ld:%02ld:%02ld - HC-R", long(lm), long(ls), long(lf));
                     strcpy(pszNamePart, "Unknown brand");
                     sprintf(pszTimePart, ", %2ld:%02ld:%02ld - HC-R", long(lm), long(ls), long(lf));
                 }
             }
-        }
-        else if (m == 97)
-        {
+        } else if (m == 97) {
             int lm = atip[12], ls = atip[13], lf = atip[14];
             sprintf(text, "Unknown brand, %2ld:%02ld:%02ld", long(lm), long(ls), long(lf));
-            if (!erasable)
-            {
+            if (!erasable) {
                 if (const DiscMakerRecord* row = FindCdrMaker(s, f))
                     NameMatch(out, *row, f % 10, lm, ls, lf);
-            }
-            else
-            {
+            } else {
                 if (const DiscMakerRecord* row = FindCdrwMaker(s, f, LeadOutLimit(lm, ls, lf)))
                     NameMatch(out, *row, f % 10, lm, ls, lf);
                 AppendSpeedClass(out, atip);
             }
-        }
-        else if (erasable)
+        } else if (erasable)
             AppendSpeedClass(out, atip);
-    }
-    else
-    {
+    } else {
         // No ATIP: a disc of more than one session names its first lead-in in the full TOC (POINT 0xC0); the
         // time shown is the start of the last session's lead-out (POINT 0xA2).
         BYTE toc[3000];
         memset(toc, 0, sizeof(toc));
-        if (ReadToc(record, 2, sizeof(toc), toc) == kExecCompleted && toc[2] != toc[3])
-        {
+        if (ReadToc(record, 2, sizeof(toc), toc) == kExecCompleted && toc[2] != toc[3]) {
             int length = int(GetBe16(toc));
             int count = (length - 2) / 11;
             int fits = (int(sizeof(toc)) - 4) / 11;
@@ -140,24 +137,19 @@ char* CDriveManager::GetDiscManufacturer(CDeviceRecord& record, char* pszText, L
                 count = fits;
             int m = 0, s = 0, f = 0;
             int lm = 0, ls = 0, lf = 0;
-            for (int i = 0; i < count; ++i)
-            {
+            for (int i = 0; i < count; ++i) {
                 const BYTE* d = toc + 4 + 11 * i;
-                if (d[3] == 0xC0)
-                {
+                if (d[3] == 0xC0) {
                     m = FromBcd(d[8]);
                     s = FromBcd(d[9]);
                     f = FromBcd(d[10]);
-                }
-                else if (d[3] == 0xA2)
-                {
+                } else if (d[3] == 0xA2) {
                     lm = FromBcd(d[8]);
                     ls = FromBcd(d[9]);
                     lf = FromBcd(d[10]);
                 }
             }
-            if (m == 97)
-            {
+            if (m == 97) {
                 if (const DiscMakerRecord* row = FindCdrMaker(s, f))
                     NameMatch(out, *row, f % 10, lm, ls, lf);
             }

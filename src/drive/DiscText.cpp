@@ -58,8 +58,7 @@ char* GetCdTextString(BYTE packType, int nTrack, char* pszOut, int nOutSize, con
     int held = nLength < announced ? nLength : announced;
     int packs = (held - 4) / kCdTextPackSize;
     const BYTE* first = pData + 4;
-    for (int p = 0; p < packs; ++p)
-    {
+    for (int p = 0; p < packs; ++p) {
         const BYTE* pack = first + p * kCdTextPackSize;
         if (pack[0] == packType && !IsCdTextPackCrcValid(pack))
             return pszOut;
@@ -69,30 +68,25 @@ char* GetCdTextString(BYTE packType, int nTrack, char* pszOut, int nOutSize, con
     char collected[kCdTextBufferSize];
     int used = 0;
     bool pendingZero = false;
-    for (int p = 0; p < packs; ++p)
-    {
+    for (int p = 0; p < packs; ++p) {
         const BYTE* pack = first + p * kCdTextPackSize;
         if (pack[0] != packType)
             continue;
         bool doubleByte = (pack[3] & 0x80) != 0;
-        for (int i = 4; i < 16; ++i)
-        {
+        for (int i = 4; i < 16; ++i) {
             BYTE c = pack[i];
-            if (c != 0)
-            {
+            if (c != 0) {
                 if (used < int(sizeof(collected)) - 1)
                     collected[used++] = char(c);
                 pendingZero = false;
                 continue;
             }
-            if (doubleByte && !pendingZero)
-            {
+            if (doubleByte && !pendingZero) {
                 pendingZero = true;
                 continue;
             }
             pendingZero = false;
-            if (counter == nTrack)
-            {
+            if (counter == nTrack) {
                 collected[used] = '\0';
                 if (used >= (doubleByte ? 2 : 1))
                     CopyBounded(pszOut, nOutSize, collected);
@@ -110,23 +104,18 @@ char* GetCdTextString(BYTE packType, int nTrack, char* pszOut, int nOutSize, con
 static int ToDoubleByte(const char* pszText, char* pOut, int nSize)
 {
     int n = 0;
-    for (const char* p = pszText; *p != '\0' && n + 2 <= nSize - 2;)
-    {
-        if (IsDBCSLeadByte(BYTE(*p)) && p[1] != '\0')
-        {
+    for (const char* p = pszText; *p != '\0' && n + 2 <= nSize - 2;) {
+        if (IsDBCSLeadByte(BYTE(*p)) && p[1] != '\0') {
             pOut[n++] = p[0];
             pOut[n++] = p[1];
             p += 2;
             continue;
         }
-        char wide[4] = { 0 };
-        if (LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_FULLWIDTH, p, 1, wide, sizeof(wide)) == 2)
-        {
+        char wide[4] = {0};
+        if (LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_FULLWIDTH, p, 1, wide, sizeof(wide)) == 2) {
             pOut[n++] = wide[0];
             pOut[n++] = wide[1];
-        }
-        else
-        {
+        } else {
             pOut[n++] = 0;
             pOut[n++] = *p;
         }
@@ -139,14 +128,11 @@ static int ToDoubleByte(const char* pszText, char* pOut, int nSize)
 
 static bool HasDoubleByteText(const CdTextSources& sources, int nLastTrack)
 {
-    for (int g = 0; g < kCdTextGroups; ++g)
-    {
-        for (int t = 0; t <= nLastTrack; ++t)
-        {
+    for (int g = 0; g < kCdTextGroups; ++g) {
+        for (int t = 0; t <= nLastTrack; ++t) {
             const char* text = sources[g][t];
             int length = int(strnlen(text, kCdTextEntrySize - 1));
-            for (int i = 0; i < length / 2; ++i)
-            {
+            for (int i = 0; i < length / 2; ++i) {
                 if (IsDBCSLeadByte(BYTE(text[2 * i])))
                     return true;
             }
@@ -163,30 +149,25 @@ int BuildCdTextPacks(const CdTextSources& sources, BYTE* pOutput, int nLastTrack
         nLastTrack = kCdTextEntries - 1;
     memset(pOutput, 0, kCdTextBufferSize);
     bool doubleByte = HasDoubleByteText(sources, nLastTrack);
-    const int maxPacks = (kCdTextBufferSize - 4) / kCdTextPackSize - 3;   // room for the size information
+    const int maxPacks = (kCdTextBufferSize - 4) / kCdTextPackSize - 3; // room for the size information
 
     int packs = 0;
-    int packCounts[kCdTextGroups] = { 0, 0 };
-    for (int g = 0; g < kCdTextGroups; ++g)
-    {
+    int packCounts[kCdTextGroups] = {0, 0};
+    for (int g = 0; g < kCdTextGroups; ++g) {
         BYTE* pack = NULL;
-        int fill = 16;   // text bytes of the current pack used; 16 = none open
-        for (int t = 0; t <= nLastTrack; ++t)
-        {
+        int fill = 16; // text bytes of the current pack used; 16 = none open
+        for (int t = 0; t <= nLastTrack; ++t) {
             char text[2 * kCdTextEntrySize + 2];
             int length;
             if (doubleByte)
                 length = ToDoubleByte(sources[g][t], text, sizeof(text)) + 2;
-            else
-            {
+            else {
                 length = int(strnlen(sources[g][t], kCdTextEntrySize - 1));
                 memcpy(text, sources[g][t], size_t(length));
                 text[length++] = 0;
             }
-            for (int i = 0; i < length; ++i)
-            {
-                if (fill == 16)
-                {
+            for (int i = 0; i < length; ++i) {
+                if (fill == 16) {
                     if (packs == maxPacks)
                         break;
                     pack = pOutput + 4 + packs * kCdTextPackSize;
@@ -216,8 +197,7 @@ int BuildCdTextPacks(const CdTextSources& sources, BYTE* pOutput, int nLastTrack
     info[4 + 15] = 3;
     info[20] = BYTE(packs + 2);
     info[28] = doubleByte ? 0x69 : 0x09;
-    for (int i = 0; i < 3; ++i)
-    {
+    for (int i = 0; i < 3; ++i) {
         BYTE* pack = pOutput + 4 + packs * kCdTextPackSize;
         pack[0] = kCdTextSizeInfo;
         pack[1] = BYTE(i);
@@ -236,8 +216,7 @@ int BuildCdTextPacks(const CdTextSources& sources, BYTE* pOutput, int nLastTrack
 
 void DecodeSubchannelQ(const BYTE* pSubchannel96, BYTE* pQ10)
 {
-    for (int i = 0; i < 10; ++i)
-    {
+    for (int i = 0; i < 10; ++i) {
         BYTE value = 0;
         for (int bit = 0; bit < 8; ++bit)
             value = BYTE((value << 1) | ((pSubchannel96[i * 8 + bit] >> 6) & 1));
@@ -247,8 +226,7 @@ void DecodeSubchannelQ(const BYTE* pSubchannel96, BYTE* pQ10)
 
 void DecodeQMediaCatalogNumber(const BYTE* pQ10, char* pszDigits)
 {
-    for (int i = 0; i < 13; ++i)
-    {
+    for (int i = 0; i < 13; ++i) {
         BYTE b = pQ10[1 + i / 2];
         pszDigits[i] = char('0' + ((i % 2 == 0) ? (b >> 4) : (b & 0x0F)));
     }
@@ -262,8 +240,7 @@ bool DecodeQIsrc(const BYTE* pQ10, char* pszIsrc)
     DWORD bits = GetBe32(pQ10 + 1);
     for (int i = 0; i < 5; ++i)
         pszIsrc[i] = char('0' + ((bits >> (26 - 6 * i)) & 0x3F));
-    for (int i = 0; i < 7; ++i)
-    {
+    for (int i = 0; i < 7; ++i) {
         BYTE b = pQ10[5 + i / 2];
         pszIsrc[5 + i] = char('0' + ((i % 2 == 0) ? (b >> 4) : (b & 0x0F)));
     }
@@ -284,16 +261,13 @@ int DecodeOstaCompressedUnicode(int nBytes, const BYTE* pCompressed, WCHAR* pOut
         return 0;
     int units = 0;
     int i = 1;
-    while (i < nBytes)
-    {
+    while (i < nBytes) {
         WCHAR unit = 0;
-        if (id == 16)
-        {
+        if (id == 16) {
             unit = WCHAR(pCompressed[i++] << 8);
             if (i < nBytes)
                 unit = WCHAR(unit | pCompressed[i++]);
-        }
-        else
+        } else
             unit = pCompressed[i++];
         pOutput[units++] = unit;
     }
@@ -306,8 +280,7 @@ int EncodeOstaCompressedUnicode(int nCharacters, int compression, const WCHAR* p
         return -1;
     pOutput[0] = BYTE(compression);
     int n = 1;
-    for (int i = 0; i < nCharacters; ++i)
-    {
+    for (int i = 0; i < nCharacters; ++i) {
         if (compression == 16)
             pOutput[n++] = BYTE(pInput[i] >> 8);
         pOutput[n++] = BYTE(pInput[i]);
@@ -321,8 +294,7 @@ WORD UdfCrc16(const BYTE* pBytes, int nCount)
         WORD entry[256];
         Table()
         {
-            for (int i = 0; i < 256; ++i)
-            {
+            for (int i = 0; i < 256; ++i) {
                 WORD v = WORD(i << 8);
                 for (int bit = 0; bit < 8; ++bit)
                     v = WORD((v & 0x8000) ? (v << 1) ^ 0x1021 : (v << 1));

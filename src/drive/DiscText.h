@@ -12,7 +12,7 @@ const BYTE kCdTextTitle = 0x80;
 const BYTE kCdTextPerformer = 0x81;
 const BYTE kCdTextSizeInfo = 0x8F;
 const int kCdTextPackSize = 18;
-const int kCdTextBufferSize = 32768;   // the largest CD-TEXT answer the program keeps
+const int kCdTextBufferSize = 32768; // the largest CD-TEXT answer the program keeps
 
 // The string of a pack type (title or performer) for a track (0 = the whole disc) from CD-TEXT data as READ TOC
 // format 5 returns it (4-byte header, then 18-byte packs). nLength is the number of bytes held in pData; only

@@ -24,6 +24,4 @@ CDriveManager::CDriveManager()
     std::memcpy(m_szStartDir, szDirectory, sizeof(m_szStartDir));
 }
 
-CDriveManager::~CDriveManager()
-{
-}
+CDriveManager::~CDriveManager() {}

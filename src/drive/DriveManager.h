@@ -29,7 +29,7 @@ public:
     ExecStatus TestUnitReady(CDeviceRecord& record);
     ExecStatus RezeroUnit(CDeviceRecord& record);
     ExecStatus RequestSenseData(CDeviceRecord& record, BYTE* pBuffer18);
-    int RequestSense(CDeviceRecord& record);   // (byte 2 << 16) | (ASC << 8) | ASCQ, 0 on failure
+    int RequestSense(CDeviceRecord& record); // (byte 2 << 16) | (ASC << 8) | ASCQ, 0 on failure
     ExecStatus FormatUnit(CDeviceRecord& record, BYTE flags, int nLength, BYTE* pList);
     ExecStatus Reserve6(CDeviceRecord& record, BYTE thirdParty, BYTE deviceId);
     ExecStatus Release6(CDeviceRecord& record, BYTE thirdParty, BYTE deviceId);
@@ -43,7 +43,7 @@ public:
     ExecStatus ReadFormatCapacities(CDeviceRecord& record, int nLength, BYTE* pBuffer);
     ExecStatus ReadCapacity(CDeviceRecord& record, BYTE* pBuffer8);
     ExecStatus ExecCdb(CDeviceRecord& record, const BYTE* pCdb, BYTE* pBuffer, int nLength);
-    int WaitUntilReady(CDeviceRecord& record);   // 1 when ready, 0 when the wait gave up
+    int WaitUntilReady(CDeviceRecord& record); // 1 when ready, 0 when the wait gave up
 
     // Reads, writes and their retry rules (CommandsReadWrite.cpp)
     ExecStatus Read10(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer);
@@ -61,16 +61,14 @@ public:
     ExecStatus ReadBufferData(CDeviceRecord& record, BYTE mode, int nOffset, int nLength, BYTE* pBuffer);
     ExecStatus ReadBuffer(CDeviceRecord& record, BYTE mode, BYTE bufferId, int nOffset, int nLength, BYTE* pBuffer);
     ExecStatus Read12(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer);
-    ExecStatus Write12(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE streaming,
-                       BYTE* pBuffer);
+    ExecStatus Write12(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE streaming, BYTE* pBuffer);
     ExecStatus Write12Sized(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE* pBuffer);
     ExecStatus Write12Blocks2048(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer);
     ExecStatus Write12Subcode(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer);
     ExecStatus Verify12(CDeviceRecord& record, long lba, int nBlocks);
     ExecStatus ReadCd(CDeviceRecord& record, BYTE flags, BYTE subChannel, long lba, int nBlocks, int nBlockSize,
                       BYTE* pBuffer);
-    ExecStatus ReadCdHeader(CDeviceRecord& record, BYTE flags, BYTE subChannel, long lba, int nBlocks,
-                            BYTE* pBuffer12);
+    ExecStatus ReadCdHeader(CDeviceRecord& record, BYTE flags, BYTE subChannel, long lba, int nBlocks, BYTE* pBuffer12);
 
     // MMC commands (CommandsMmc.cpp)
     ExecStatus ReadSubChannel(CDeviceRecord& record, BYTE subQ, BYTE msf, BYTE format, BYTE track, int nLength,
@@ -90,8 +88,7 @@ public:
     ExecStatus ReadDiscInformation(CDeviceRecord& record, int nLength, BYTE* pBuffer);
     ExecStatus ReadDiscInfo(CDeviceRecord& record, int nLength, BYTE* pBuffer);
     BOOL IsDiscBlank(CDeviceRecord& record);
-    ExecStatus ReadTrackInformation(CDeviceRecord& record, BYTE addressType, long number, int nLength,
-                                    BYTE* pBuffer);
+    ExecStatus ReadTrackInformation(CDeviceRecord& record, BYTE addressType, long number, int nLength, BYTE* pBuffer);
     ExecStatus ReserveTrack(CDeviceRecord& record, int nSize);
     ExecStatus SendOpcInformation(CDeviceRecord& record, BYTE doOpc, int nLength, BYTE* pBuffer);
     ExecStatus RepairTrack(CDeviceRecord& record, int nTrack);
@@ -120,14 +117,13 @@ public:
     ExecStatus ModeSelect(CDeviceRecord& record, BYTE nLength, BYTE* pBuffer);
     ExecStatus ModeSense10(CDeviceRecord& record, BYTE page, BYTE nLength, BYTE* pBuffer);
     ExecStatus ReadBlocks(CDeviceRecord& record, long lba, int nBlocks, BYTE* pBuffer);
-    ExecStatus ReadSectors(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE useReadCd,
-                           BYTE* pBuffer);
+    ExecStatus ReadSectors(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE useReadCd, BYTE* pBuffer);
     ExecStatus Seek(CDeviceRecord& record, long lba);
     ExecStatus ReadTocPmaAtip(CDeviceRecord& record, BYTE format, BYTE trackSession, int nLength, BYTE* pBuffer);
 
     // Model identification (ModelLookup.cpp). Each call sends its own INQUIRY.
     bool GetModelRecord(CDeviceRecord& record, struct ModelRecord& row);
-    struct ModelRecord GetModelRowOrZero(CDeviceRecord& record);   // the row, all zero for an unlisted drive
+    struct ModelRecord GetModelRowOrZero(CDeviceRecord& record); // the row, all zero for an unlisted drive
     bool IsKnownModel(CDeviceRecord& record);
     CString GetModelProductId(CDeviceRecord& record);
     CString GetModelName(CDeviceRecord& record);
@@ -164,8 +160,7 @@ public:
     ExecStatus ReadVendorE3(CDeviceRecord& record, DWORD address, int nLength, BYTE* pBuffer);
     ExecStatus VendorE3Control(CDeviceRecord& record, BYTE value);
     ExecStatus ReadVendorE4(CDeviceRecord& record, BYTE* pBuffer2);
-    ExecStatus StratafitCommand(CDeviceRecord& record, BYTE operation, BYTE item, BYTE set, int nLength,
-                                BYTE* pBuffer);
+    ExecStatus StratafitCommand(CDeviceRecord& record, BYTE operation, BYTE item, BYTE set, int nLength, BYTE* pBuffer);
     ExecStatus VendorE5A(CDeviceRecord& record, BYTE value, BYTE* pBuffer12);
     ExecStatus VendorE5B(CDeviceRecord& record, BYTE value, BYTE* pBuffer12);
     ExecStatus VendorE5C(CDeviceRecord& record, BYTE b1, int nLength, BYTE* pBuffer);
@@ -174,21 +169,19 @@ public:
     ExecStatus VendorModeQuery(CDeviceRecord& record, BYTE subCommand, int nLength, BYTE* pBuffer);
     ExecStatus VendorEaCommand(CDeviceRecord& record, DWORD address, BYTE b3, BYTE b1, BYTE b2, BYTE mode, BYTE b8,
                                int nLength, BYTE* pBuffer);
-    ExecStatus VendorEaRead(CDeviceRecord& record, BYTE b1, BYTE mode, BYTE b8, BYTE b9, int nLength,
-                            BYTE* pBuffer);
+    ExecStatus VendorEaRead(CDeviceRecord& record, BYTE b1, BYTE mode, BYTE b8, BYTE b9, int nLength, BYTE* pBuffer);
     ExecStatus VendorEbRead(CDeviceRecord& record, BYTE b1, BYTE b2, BYTE flagA, BYTE flagB, int nLength,
                             BYTE* pBuffer);
     ExecStatus SpeedamodeCommand(CDeviceRecord& record, BYTE set, BYTE on, int nLength, BYTE* pBuffer);
     ExecStatus WriteVendorF0(CDeviceRecord& record, DWORD address, int nLength, BYTE* pBuffer);
     ExecStatus ReadVendorF1(CDeviceRecord& record, DWORD address, WORD value, int nLength, BYTE* pBuffer);
-    ExecStatus VendorF3Command(CDeviceRecord& record, DWORD address, BYTE b3, BYTE b1, BYTE b2, BYTE b8,
-                               int nLength, BYTE* pBuffer);
+    ExecStatus VendorF3Command(CDeviceRecord& record, DWORD address, BYTE b3, BYTE b1, BYTE b2, BYTE b8, int nLength,
+                               BYTE* pBuffer);
     ExecStatus VendorF3Range(CDeviceRecord& record, long start, long end, BYTE b1, BYTE b2, BYTE b3, BYTE lbaForm);
     ExecStatus VendorF3Simple(CDeviceRecord& record, BYTE b1, BYTE b2);
     ExecStatus VendorF3Write5(CDeviceRecord& record, const BYTE* pFiveBytes);
     ExecStatus ReadSerialBytes(CDeviceRecord& record, BYTE* pBuffer, int nLength);
-    ExecStatus ReadVendorBlock(CDeviceRecord& record, DWORD address, BYTE flag, BYTE b10, int nLength,
-                               BYTE* pBuffer);
+    ExecStatus ReadVendorBlock(CDeviceRecord& record, DWORD address, BYTE flag, BYTE b10, int nLength, BYTE* pBuffer);
     ExecStatus ReadVendorFloat(CDeviceRecord& record, double* pOutput);
     ExecStatus ReadVendorF5(CDeviceRecord& record, BYTE b3, BYTE flag, BYTE b4, int nLength, BYTE* pBuffer);
     ExecStatus ReadVendorF6(CDeviceRecord& record, BYTE flagA, BYTE flagB, BYTE flagC, DWORD address, int nLength,
@@ -243,8 +236,7 @@ public:
     // The maker of a recordable CD from its ATIP lead-in code (full TOC when the ATIP cannot be read): the full
     // text into pszText (at least 200 characters, returned), the matched row's value (kDiscMakerNoMatchValue
     // without a match), and the two partial texts of the write test pages (at least 200 characters each).
-    char* GetDiscManufacturer(CDeviceRecord& record, char* pszText, LONG* pValue, char* pszNamePart,
-                              char* pszTimePart);
+    char* GetDiscManufacturer(CDeviceRecord& record, char* pszText, LONG* pValue, char* pszNamePart, char* pszTimePart);
 
     // Sectors with sub-channel data (2448-byte blocks: 2352 bytes, then 96 bytes of raw P-W), by the maker's
     // audio read, READ(6) in raw density or READ CD, whichever the drive takes.
@@ -260,8 +252,8 @@ public:
     ExecStatus ReadRawSectors(CDeviceRecord& record, long lba, int nCount, int nBlockSize, BYTE* pBuffer);
     // 2352-byte sectors; switches the block length of old-style drives for the read and restores it.
     ExecStatus ReadRawSectorsWithBlockLength(CDeviceRecord& record, long lba, int nCount, BYTE* pBuffer);
-    int GetSectorMode(CDeviceRecord& record, long lba);   // mode byte, -1 when unreadable
-    int IsMode2Sector(CDeviceRecord& record, long lba);   // 2 Mode 2, 6 other, 0 unreadable
+    int GetSectorMode(CDeviceRecord& record, long lba); // mode byte, -1 when unreadable
+    int IsMode2Sector(CDeviceRecord& record, long lba); // 2 Mode 2, 6 other, 0 unreadable
     int CountTrackRunOutBlocks(CDeviceRecord& record, int nTrackIndex, long trackStart, long trackLength,
                                BOOL bFullToc);
     long GetSessionLeadOut(CDeviceRecord& record, int nTrack);
@@ -321,13 +313,13 @@ public:
     // ---------------------------------------------------------------------------------------------------------
     // Drive features and settings (FeatureQueries.cpp, WriterQuery.cpp). Every predicate looks the model up
     // afresh; none keeps state between calls.
-    bool IsCdWriter(CDeviceRecord& record);                 // writes CD-R or CD-RW
-    bool IsDvdWriter(CDeviceRecord& record);                // writes some recordable DVD
+    bool IsCdWriter(CDeviceRecord& record);  // writes CD-R or CD-RW
+    bool IsDvdWriter(CDeviceRecord& record); // writes some recordable DVD
     bool SupportsC2Pointers(CDeviceRecord& record);
     bool HasBufferUnderrunProof(CDeviceRecord& record);
     bool IsSpeedamodeSupported(CDeviceRecord& record);
     bool IsStratafitSupported(CDeviceRecord& record);
-    bool IsReadModeSettingSupported(CDeviceRecord& record);  // the 0xE9 0xBB read-mode setting
+    bool IsReadModeSettingSupported(CDeviceRecord& record); // the 0xE9 0xBB read-mode setting
     bool HasFirmwareFeature1(CDeviceRecord& record);
     bool HasFirmwareFeature2(CDeviceRecord& record);
     bool HasFirmwareFeature3(CDeviceRecord& record);
@@ -336,13 +328,13 @@ public:
     bool HasFirmwareFeature6(CDeviceRecord& record);
     bool HasFirmwareFeature7(CDeviceRecord& record);
     bool HasFirmwareFeature8(CDeviceRecord& record);
-    int GetFirmwareFeatureLevel(CDeviceRecord& record);     // 0, 1 or 17
+    int GetFirmwareFeatureLevel(CDeviceRecord& record); // 0, 1 or 17
     // The vendor mode command 0xE9 in its forms (length in bytes 9-10, data from the drive), and 0xD5 (data to
     // the drive, length in byte 10).
     ExecStatus VendorModeCommand(CDeviceRecord& record, int nSet, BYTE subCommand, BYTE value, int nLength,
                                  BYTE* pBuffer);
-    ExecStatus VendorSetting(CDeviceRecord& record, int nSet, BYTE subCommand, BYTE value1, BYTE value2,
-                             int nLength, BYTE* pBuffer);
+    ExecStatus VendorSetting(CDeviceRecord& record, int nSet, BYTE subCommand, BYTE value1, BYTE value2, int nLength,
+                             BYTE* pBuffer);
     ExecStatus VendorModeFlagsCommand(CDeviceRecord& record, int nSet, BYTE subCommand, int nFlagA, int nFlagB,
                                       int nLength, BYTE* pBuffer);
     ExecStatus VendorModeRawCommand(CDeviceRecord& record, const BYTE* pBytes2to7, int nLength, BYTE* pBuffer);
@@ -353,19 +345,19 @@ public:
     ExecStatus SetVendorOption(CDeviceRecord& record, int nOption, int nLength, BYTE* pBuffer);
     // "%d.%d.%d%c" of the usage counter(s), or ""; the buffer holds at least 40 characters and is returned.
     char* GetUsageCounterText(CDeviceRecord& record, char* pszText);
-    int GetSelectedWriteSpeed(CDeviceRecord& record);       // KB/s, page 0x2A bytes 28-29; 0 when unreadable
-    int GetBlockLength(CDeviceRecord& record);              // 0 on failure
+    int GetSelectedWriteSpeed(CDeviceRecord& record); // KB/s, page 0x2A bytes 28-29; 0 when unreadable
+    int GetBlockLength(CDeviceRecord& record);        // 0 on failure
     ExecStatus SetBlockLength(CDeviceRecord& record, int nBlockLength, int nDensityFlag);
     ExecStatus Write6Or10(CDeviceRecord& record, long lba, BYTE nBlocks, BYTE* pBuffer);
     // A copy of the first record that carries the letter index; a default record when none does.
     CDeviceRecord GetDriveByLetter(int nDriveLetter);
-    CDeviceRecord& GetDriveByLetter(CDeviceRecord& out, int nDriveLetter);   // the same into out; returns out
+    CDeviceRecord& GetDriveByLetter(CDeviceRecord& out, int nDriveLetter); // the same into out; returns out
 
     // Drive description texts (DriveTexts.cpp)
     // Serial number into a buffer of at least 30 characters (never more than 29 bytes written).
     bool GetSerialNumberText(CDeviceRecord& record, char* pszText);
     BYTE GetJumperSettings(CDeviceRecord& record);
-    CString GetTlaCodeText(CDeviceRecord& record);          // "TLA:" and four characters, or empty
+    CString GetTlaCodeText(CDeviceRecord& record); // "TLA:" and four characters, or empty
     // "ID:<target>  <name>" into a buffer of at least 33 characters.
     void GetDriveLabel(CDeviceRecord& record, char* pszText);
 
@@ -386,8 +378,8 @@ public:
     // DVD speeds (DvdSpeeds.cpp). 1 X = 1385 KB/s. SetStreamingSpeeds: read -1 = maximum; write 0 = keep the
     // selected one, -1 = maximum.
     ExecStatus SetStreamingSpeeds(CDeviceRecord& record, int nReadKbps, int nWriteKbps);
-    int GetDvdReadSpeed(CDeviceRecord& record);             // KB/s; 0 when unreadable
-    char* GetReadSpeedListText(CDeviceRecord& record, char* pszText);   // buffer of at least 16 characters
+    int GetDvdReadSpeed(CDeviceRecord& record);                       // KB/s; 0 when unreadable
+    char* GetReadSpeedListText(CDeviceRecord& record, char* pszText); // buffer of at least 16 characters
     int FillDvdReadSpeedCombo(CDeviceRecord& record, CComboBox& combo);
     ExecStatus ApplyDvdReadSpeedFromCombo(CDeviceRecord& record, CComboBox& combo);
     CString GetDvdWriteSpeedList(CDeviceRecord& record);
@@ -397,10 +389,10 @@ public:
 
     // The per-model CD read-speed cache under the program's registry key, the install directory and the help
     // file (SpeedCache.cpp, InstallPaths.cpp).
-    int LoadSpeedCache(CDeviceRecord& record, int* pSpeeds60);  // number of speeds in X, fastest first
+    int LoadSpeedCache(CDeviceRecord& record, int* pSpeeds60); // number of speeds in X, fastest first
     void DetectSupportedSpeeds(CDeviceRecord& record);
     void SaveSpeedCache(CDeviceRecord& record, const char* pszSpeeds, int nCount);
-    void GetInstallPaths(char* pszPath260);                 // the install directory without trailing backslash
+    void GetInstallPaths(char* pszPath260); // the install directory without trailing backslash
     CString GetHelpFilePath();
     // End of drive features block.
     // ---------------------------------------------------------------------------------------------------------
@@ -414,7 +406,7 @@ public:
     static CString LoadProgramName();
     // ---------------------------------------------------------------------------------------------------------
 
-    char m_szStartDir[MAX_PATH];   // current directory at construction, without a trailing backslash
+    char m_szStartDir[MAX_PATH]; // current directory at construction, without a trailing backslash
 };
 
 // Sizes of the disc description's buffers.
@@ -445,8 +437,8 @@ void SetIdeDmaDrive(BYTE bMaster, BYTE bEnable, const char* pszDriverKey);
 void SetAtapiDriverParameter(int nAdapter, BYTE bEnable);
 void SetCdromAutorun(BYTE bEnable);
 
-extern CDriveManager* g_pDriveManager;   // the one drive manager; null before the main dialog made it
-extern BYTE g_bIsWindows2000;            // 1 on Windows NT 5.0 exactly
+extern CDriveManager* g_pDriveManager; // the one drive manager; null before the main dialog made it
+extern BYTE g_bIsWindows2000;          // 1 on Windows NT 5.0 exactly
 
 // The texts of GetFileDescriptionText for any file: "n/a" for a missing file or item; on the Windows 2000 family
 // the version is followed by string 135 in parentheses. Buffers of kAspiDllNameSize characters.

@@ -18,7 +18,7 @@ namespace {
 const int kIdeDeviceNameLength = 53;
 const int kRevisionPosition = 45;
 const int kNameCompareChars = 299;
-const int kDescriptionChars = 199;     // of the caller's 200-character buffer, which keeps its terminator
+const int kDescriptionChars = 199; // of the caller's 200-character buffer, which keeps its terminator
 const DWORD kSubKeyNameChars = 299;
 
 const char kEnumKey[] = "SYSTEM\\CurrentControlSet\\Enum";
@@ -238,8 +238,7 @@ void CDriveManager::SetAutoInsertNotificationWin9x(CDeviceRecord& record, int nC
             }
             if (bSized && bOpen) {
                 BYTE value = bEnable ? 1 : 0;
-                channel.SetBinary(bDrive0 ? "AutoInsertNotificationDrive0" : "AutoInsertNotificationDrive1", &value,
-                                  1);
+                channel.SetBinary(bDrive0 ? "AutoInsertNotificationDrive0" : "AutoInsertNotificationDrive1", &value, 1);
             }
         }
     }

@@ -20,11 +20,15 @@ const char kCdromServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\Cdrom";
 const char kAtapiEnumKey[] = "SYSTEM\\CurrentControlSet\\Services\\atapi\\Enum";
 const char kIdeChannelEnumKey[] = "SYSTEM\\CurrentControlSet\\Enum\\PCIIDE\\IDEChannel";
 const char kControlClassKey[] = "SYSTEM\\CurrentControlSet\\Control\\Class";
-const int kSmallBufferChars = 99;   // of the callers' 100-character buffers
+const int kSmallBufferChars = 99; // of the callers' 100-character buffers
 const int kDescriptionChars = 199;
-const int kHardwareKeyPrefixChars = 29;   // "SCSI\" and the 8 + 16 characters of vendor and product
+const int kHardwareKeyPrefixChars = 29; // "SCSI\" and the 8 + 16 characters of vendor and product
 
-enum WindowsFamily { kFamilyWin9x, kFamilyNt4, kFamilyNt5 };
+enum WindowsFamily {
+    kFamilyWin9x,
+    kFamilyNt4,
+    kFamilyNt5
+};
 
 // Windows 2000 and every later NT version read the IDE channel's timing modes; NT 3.51 and 4.0 the SCSI port;
 // Windows 95, 98 and Me their volatile Config Manager tree.
@@ -160,8 +164,10 @@ void CDriveManager::ReadIdeTimingAndAutorun(CDeviceRecord& record, DWORD* pAutor
         char szDescription[kDescriptionChars + 1] = "", szHardwareId[kSmallBufferChars + 1] = "";
         FindDeviceRegistryKey(record, szDescription, szHardwareId, nullptr);
         CString description(szDescription), hardwareId(szHardwareId);
-        int nChannel = NamesChannel(description, 1) ? 1 : NamesChannel(description, 2) ? 2
-                     : NamesChannel(hardwareId, 1) ? 1 : 2;
+        int nChannel = NamesChannel(description, 1)   ? 1
+                       : NamesChannel(description, 2) ? 2
+                       : NamesChannel(hardwareId, 1)  ? 1
+                                                      : 2;
         char szInstance[kSmallBufferChars + 1], szClassGuid[kSmallBufferChars + 1];
         FindIdeChannelKey(nChannel, szInstance, szClassGuid);
         CRegistryKey channel;
@@ -378,8 +384,8 @@ bool CDriveManager::ReadDriverFileVersions(CDeviceRecord& record, char* pszVersi
     UINT nLength = GetSystemDirectoryA(szSystem, MAX_PATH);
     if (szPort[0] == '\0' || nLength == 0 || nLength >= MAX_PATH)
         return false;
-    CString pattern = CString(szSystem) + (CurrentFamily() == kFamilyWin9x ? "\\iosubsys\\" : "\\drivers\\") +
-                      szPort + ".*";
+    CString pattern =
+        CString(szSystem) + (CurrentFamily() == kFamilyWin9x ? "\\iosubsys\\" : "\\drivers\\") + szPort + ".*";
     CFileFind finder;
     if (!finder.FindFile(pattern))
         return false;

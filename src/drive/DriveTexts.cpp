@@ -14,12 +14,12 @@
 
 namespace {
 
-const int kSerialTextMax = 28;      // characters of a serial number text (the caller's buffer holds 30)
-const int kLabelMax = 32;           // characters of a drive label
-const int kCategoryPrefix = 7;      // "CD-R   ", "DVDR   ": the category prefix of the maker's identifications
+const int kSerialTextMax = 28; // characters of a serial number text (the caller's buffer holds 30)
+const int kLabelMax = 32;      // characters of a drive label
+const int kCategoryPrefix = 7; // "CD-R   ", "DVDR   ": the category prefix of the maker's identifications
 
 // Catch-all identifications of drives that are not in the model table.
-const char* const kCatchAllNames[] = { "CD/DVD(ATAPI)", "CD/DVD(SCSI)", "CD/DVD(USB)", "CD/DVD(PnP)" };
+const char* const kCatchAllNames[] = {"CD/DVD(ATAPI)", "CD/DVD(SCSI)", "CD/DVD(USB)", "CD/DVD(PnP)"};
 
 enum LabelBus : unsigned {
     kOnUsb = 1u << 0,
@@ -43,32 +43,32 @@ struct LabelRule {
 
 const LabelRule kLabelRules[] = {
     // USB products, one model number each.
-    { "QZ5200", kOnUsb, "QZ-5200U USB CD-RW", NULL, NULL, 3 },
-    { "QZ5204", kOnUsb, "QZ-5200U USB CD-RW", NULL, NULL, 3 },
-    { "QZ5240", kOnUsb, "QZ-5240U USB CD-RW", NULL, NULL, 3 },
-    { "QZ5244", kOnUsb, "QZ-5240U USB CD-RW", NULL, NULL, 3 },
-    { "QZ5284", kOnUsb, "QZ-5280U USB CD-RW", NULL, NULL, 3 },
-    { "QZ7204", kOnUsb, "QZ-7200U USB DVD-RW", NULL, NULL, 2 },
-    { "QZ7244", kOnUsb, "QZ-7240U USB DVD-RW", NULL, NULL, 2 },
+    {"QZ5200", kOnUsb, "QZ-5200U USB CD-RW", NULL, NULL, 3},
+    {"QZ5204", kOnUsb, "QZ-5200U USB CD-RW", NULL, NULL, 3},
+    {"QZ5240", kOnUsb, "QZ-5240U USB CD-RW", NULL, NULL, 3},
+    {"QZ5244", kOnUsb, "QZ-5240U USB CD-RW", NULL, NULL, 3},
+    {"QZ5284", kOnUsb, "QZ-5280U USB CD-RW", NULL, NULL, 3},
+    {"QZ7204", kOnUsb, "QZ-7200U USB DVD-RW", NULL, NULL, 2},
+    {"QZ7244", kOnUsb, "QZ-7240U USB DVD-RW", NULL, NULL, 2},
     // One model on USB or IEEE 1394, and the same model on any other bus.
-    { "QZ7164", kOnUsb | kOn1394, "QZ-7160 Ext DVD-RW", NULL, NULL, 2 },
-    { "QZ7164", kOnAny, "QZ-7164 DVD-RW", NULL, NULL, 2 },
+    {"QZ7164", kOnUsb | kOn1394, "QZ-7160 Ext DVD-RW", NULL, NULL, 2},
+    {"QZ7164", kOnAny, "QZ-7164 DVD-RW", NULL, NULL, 2},
     // External products on USB or IEEE 1394 (the longer number first).
-    { "QZ7240A", kOnUsb | kOn1394, "QZ-7240AU Ext DVD-RW", NULL, NULL, 2 },
-    { "QZ7240", kOnUsb | kOn1394, "QZ-7240 Ext DVD-RW", NULL, NULL, 2 },
-    { "QZ7200", kOnUsb | kOn1394, "QZ-7200 Ext DVD-RW", NULL, NULL, 2 },
-    { "QZ7160", kOnUsb | kOn1394, "QZ-7160 Ext DVD-RW", NULL, NULL, 2 },
+    {"QZ7240A", kOnUsb | kOn1394, "QZ-7240AU Ext DVD-RW", NULL, NULL, 2},
+    {"QZ7240", kOnUsb | kOn1394, "QZ-7240 Ext DVD-RW", NULL, NULL, 2},
+    {"QZ7200", kOnUsb | kOn1394, "QZ-7200 Ext DVD-RW", NULL, NULL, 2},
+    {"QZ7160", kOnUsb | kOn1394, "QZ-7160 Ext DVD-RW", NULL, NULL, 2},
     // The QZ-5280 mechanism: two USB products told apart by the identification, IEEE 1394, Serial ATA.
-    { "QZ5280", kOnUsb, "QZ-5280U USB CD-RW", "CD-R   QZ5280   ", "QZ-5280UL USB CD-RW", 2 },
-    { "QZ5280", kOn1394, "QZ-5280U USB CD-RW", NULL, NULL, 2 },
-    { "QZ5280", kOnSata, "QZ-5280S SATA CD-RW", NULL, NULL, 2 },
+    {"QZ5280", kOnUsb, "QZ-5280U USB CD-RW", "CD-R   QZ5280   ", "QZ-5280UL USB CD-RW", 2},
+    {"QZ5280", kOn1394, "QZ-5280U USB CD-RW", NULL, NULL, 2},
+    {"QZ5280", kOnSata, "QZ-5280S SATA CD-RW", NULL, NULL, 2},
     // Two numbers of one family on IEEE 1394 or USB (the longer first).
-    { "QZ7300X", kOn1394 | kOnUsb, "QZ-7300X Ext DVD-RW", NULL, NULL, 2 },
-    { "QZ7300", kOn1394 | kOnUsb, "QZ-7300 Ext DVD-RW", NULL, NULL, 2 },
+    {"QZ7300X", kOn1394 | kOnUsb, "QZ-7300X Ext DVD-RW", NULL, NULL, 2},
+    {"QZ7300", kOn1394 | kOnUsb, "QZ-7300 Ext DVD-RW", NULL, NULL, 2},
     // Serial ATA drives.
-    { "QZ7300", kOnSata, "QZ-7300S SATA DVD-RW", NULL, NULL, 2 },
-    { "QZ7160", kOnSata, "QZ-7160S SATA DVD-RW", NULL, NULL, 2 },
-    { "QZ7200", kOnSata, "QZ-7200S SATA DVD-RW", NULL, NULL, 2 },
+    {"QZ7300", kOnSata, "QZ-7300S SATA DVD-RW", NULL, NULL, 2},
+    {"QZ7160", kOnSata, "QZ-7160S SATA DVD-RW", NULL, NULL, 2},
+    {"QZ7200", kOnSata, "QZ-7200S SATA DVD-RW", NULL, NULL, 2},
 };
 
 bool RuleTakesBus(unsigned buses, int nBusType)
@@ -104,7 +104,7 @@ int HexDigitValue(char c)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 // Three sources by model: the vendor information block (a known model with vendor information), vendor command
 // 0xF3 (one listed model not on an ATAPI bus), else the Logical Unit Serial Number feature 0x0108.
@@ -113,8 +113,7 @@ bool CDriveManager::GetSerialNumberText(CDeviceRecord& record, char* pszText)
     ModelRecord row;
     memset(&row, 0, sizeof(row));
     bool known = GetModelRecord(record, row);
-    if (known && row.vendorInfo)
-    {
+    if (known && row.vendorInfo) {
         BYTE block[128];
         memset(block, 0, sizeof(block));
         if (ReadVendorInfoBlock(record, 0, sizeof(block), block) != kExecCompleted)
@@ -125,8 +124,7 @@ bool CDriveManager::GetSerialNumberText(CDeviceRecord& record, char* pszText)
         snprintf(pszText, kSerialTextMax + 1, "%06ld", number);
         return true;
     }
-    if (known && ContainsModelNumber(row.productId, g_SerialBytesModel) && record.m_nBusType != kBusTypeIdeChannel)
-    {
+    if (known && ContainsModelNumber(row.productId, g_SerialBytesModel) && record.m_nBusType != kBusTypeIdeChannel) {
         BYTE bytes[6];
         memset(bytes, 0, sizeof(bytes));
         if (ReadSerialBytes(record, bytes, sizeof(bytes)) != kExecCompleted)
@@ -139,13 +137,11 @@ bool CDriveManager::GetSerialNumberText(CDeviceRecord& record, char* pszText)
     if (GetConfiguration(record, 0x0108, 2, sizeof(answer), answer) != kExecCompleted)
         return false;
     DWORD length = GetBe24(answer + 1);
-    if (length > 4)
-    {
+    if (length > 4) {
         char serial[kSerialTextMax + 1];
         int n = 0;
         DWORD last = length + 3 < sizeof(answer) - 1 ? length + 3 : sizeof(answer) - 1;
-        for (DWORD i = 12; i <= last && n < kSerialTextMax; ++i)
-        {
+        for (DWORD i = 12; i <= last && n < kSerialTextMax; ++i) {
             if (answer[i] != ' ')
                 serial[n++] = char(answer[i]);
         }
@@ -163,15 +159,13 @@ BYTE CDriveManager::GetJumperSettings(CDeviceRecord& record)
     ModelRecord row;
     memset(&row, 0, sizeof(row));
     BYTE bits = 0;
-    if (GetModelRecord(record, row) && row.vendorInfo)
-    {
+    if (GetModelRecord(record, row) && row.vendorInfo) {
         BYTE answer[4];
         memset(answer, 0, sizeof(answer));
         ReadJumperBits(record, answer);
         bits = answer[0];
     }
-    for (const char* id : g_szJumperShuffleRows)
-    {
+    for (const char* id : g_szJumperShuffleRows) {
         if (row.productId[0] != '\0' && strcmp(row.productId, id) == 0)
             return BYTE((bits & 0x87) | ((bits & 0x38) << 1) | ((bits & 0x40) >> 3));
     }
@@ -212,29 +206,24 @@ void CDriveManager::GetDriveLabel(CDeviceRecord& record, char* pszText)
     bool known = GetModelRecord(record, row);
 
     char label[96];
-    for (const char* name : kCatchAllNames)
-    {
-        if (known && strcmp(row.productId, name) == 0)
-        {
+    for (const char* name : kCatchAllNames) {
+        if (known && strcmp(row.productId, name) == 0) {
             snprintf(label, sizeof(label), "ID:%d  %s", int(record.m_nTarget), name);
             CopyLabel(pszText, label);
             return;
         }
     }
-    for (const LabelRule& rule : kLabelRules)
-    {
+    for (const LabelRule& rule : kLabelRules) {
         if (strstr(product, rule.number) == NULL || !RuleTakesBus(rule.buses, record.m_nBusType))
             continue;
         const char* name = rule.name;
         if (rule.equalsId != NULL && memcmp(product, rule.equalsId, kProductIdLength + 1) == 0)
             name = rule.altName;
-        if ((rule.buses & kOnSata) && record.m_nBusType == kBusTypeSerialAta)
-        {
+        if ((rule.buses & kOnSata) && record.m_nBusType == kBusTypeSerialAta) {
             BYTE block[128];
             memset(block, 0, sizeof(block));
             if (ReadVendorInfoBlock(record, 0, sizeof(block), block) != kExecCompleted ||
-                (block[49] != 1 && block[49] != 5))
-            {
+                (block[49] != 1 && block[49] != 5)) {
                 snprintf(label, sizeof(label), "ID:%d  %s", int(record.m_nTarget), WithoutPrefix(product));
                 CopyLabel(pszText, label);
                 return;

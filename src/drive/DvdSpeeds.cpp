@@ -51,8 +51,7 @@ int CollectWriteSpeeds(CDriveManager& manager, CDeviceRecord& record, DWORD* pSl
     if (n < 0)
         return -1;
     int count = 0;
-    for (int i = 0; i < n && count < kWriteSlots; ++i)
-    {
+    for (int i = 0; i < n && count < kWriteSlots; ++i) {
         DWORD speed = GetBe32(answer + 8 + 16 * i + 12);
         bool known = speed == 0;
         for (int j = 0; j < count && !known; ++j)
@@ -60,10 +59,8 @@ int CollectWriteSpeeds(CDriveManager& manager, CDeviceRecord& record, DWORD* pSl
         if (!known)
             pSlots[count++] = speed;
     }
-    for (int i = 1; i < count; ++i)
-    {
-        for (int j = i; j > 0 && pSlots[j - 1] < pSlots[j]; --j)
-        {
+    for (int i = 1; i < count; ++i) {
+        for (int j = i; j > 0 && pSlots[j - 1] < pSlots[j]; --j) {
             DWORD t = pSlots[j];
             pSlots[j] = pSlots[j - 1];
             pSlots[j - 1] = t;
@@ -100,7 +97,7 @@ bool UsesModelList(CDriveManager& manager, CDeviceRecord& record, ModelRecord& r
     return (known && row.vendorInfo) || manager.IsSpecialSpeedModel(record);
 }
 
-}  // namespace
+} // namespace
 
 // The 28-byte SET STREAMING descriptor with read and write size, read and write time 1000. Four families take
 // read speeds in steps of 1350 KB/s; one model takes SET CD SPEED instead.
@@ -127,8 +124,7 @@ int CDriveManager::GetDvdReadSpeed(CDeviceRecord& record)
 {
     ModelRecord row;
     memset(&row, 0, sizeof(row));
-    if (GetModelRecord(record, row) && row.vendorInfo)
-    {
+    if (GetModelRecord(record, row) && row.vendorInfo) {
         BYTE answer[34];
         memset(answer, 0, sizeof(answer));
         if (ModeSense(record, 0x2A, sizeof(answer), answer) != kExecCompleted)
@@ -145,13 +141,11 @@ int CDriveManager::GetDvdReadSpeed(CDeviceRecord& record)
 char* CDriveManager::GetReadSpeedListText(CDeviceRecord& record, char* pszText)
 {
     ModelRecord row;
-    if (!UsesModelList(*this, record, row))
-    {
+    if (!UsesModelList(*this, record, row)) {
         strcpy(pszText, "maximum");
         BYTE answer[kPerfBufferSize];
         int n = ReadPerformance(*this, record, 0, kRequestedDescriptors, 0, answer);
-        if (n >= 1)
-        {
+        if (n >= 1) {
             char range[32];
             if (FormatRange(range, GetBe32(answer + 8 + 4), GetBe32(answer + 8 + 12)))
                 strcpy(pszText, range);
@@ -160,12 +154,10 @@ char* CDriveManager::GetReadSpeedListText(CDeviceRecord& record, char* pszText)
     }
     int profile = GetDvdMediaProfile(record, TRUE);
     int x = GetDvdReadSpeed(record) / kDvdKbpsPerX;
-    const char (*list)[16] = profile == 0x12 ? row.thirdSpeeds : row.dvdSpeeds;
+    const char(*list)[16] = profile == 0x12 ? row.thirdSpeeds : row.dvdSpeeds;
     pszText[0] = '\0';
-    for (int i = kSpeedEntries - 1; i >= 0; --i)
-    {
-        if (list[i][0] != '\0' && EntryValue(list[i]) == x)
-        {
+    for (int i = kSpeedEntries - 1; i >= 0; --i) {
+        if (list[i][0] != '\0' && EntryValue(list[i]) == x) {
             strcpy(pszText, list[i]);
             break;
         }
@@ -182,14 +174,12 @@ int CDriveManager::FillDvdReadSpeedCombo(CDeviceRecord& record, CComboBox& combo
     int selection = 0;
     ModelRecord row;
     bool listed = false;
-    if (UsesModelList(*this, record, row))
-    {
+    if (UsesModelList(*this, record, row)) {
         char current[32];
         GetReadSpeedListText(record, current);
-        const char (*list)[16] = profile == 0x12 ? row.thirdSpeeds : row.dvdSpeeds;
+        const char(*list)[16] = profile == 0x12 ? row.thirdSpeeds : row.dvdSpeeds;
         int number = 0;
-        for (int i = kSpeedEntries - 1; i >= 0; --i)
-        {
+        for (int i = kSpeedEntries - 1; i >= 0; --i) {
             if (list[i][0] == '\0')
                 continue;
             if (strcmp(list[i], current) == 0)
@@ -201,37 +191,29 @@ int CDriveManager::FillDvdReadSpeedCombo(CDeviceRecord& record, CComboBox& combo
         }
         listed = number > 0;
     }
-    if (!listed)
-    {
+    if (!listed) {
         SetStreamingSpeeds(record, -1, 0);
         int m = GetDvdReadSpeed(record);
-        if (m < 1)
-        {
+        if (m < 1) {
             combo.AddString("maximum");
-        }
-        else
-        {
+        } else {
             long s = m;
             DWORD previous = 0;
             int number = 0;
             bool first = true;
-            for (int step = 0; step <= kHighestListedX; ++step)
-            {
+            for (int step = 0; step <= kHighestListedX; ++step) {
                 BYTE answer[16 + 12];
                 int n = ReadPerformance(*this, record, 0x10, 1, 0, answer);
-                if (n >= 1)
-                {
+                if (n >= 1) {
                     DWORD a = GetBe32(answer + 8 + 4);
                     DWORD e = GetBe32(answer + 8 + 12);
                     if (first)
                         s = long(e < DWORD(kHighestListedX * kDvdKbpsPerX) ? e : kHighestListedX * kDvdKbpsPerX);
-                    if (e != previous)
-                    {
+                    if (e != previous) {
                         if (e == DWORD(m))
                             selection = number;
                         char item[32];
-                        if (FormatRange(item, a, e))
-                        {
+                        if (FormatRange(item, a, e)) {
                             combo.AddString(item);
                             ++number;
                         }
@@ -257,8 +239,7 @@ ExecStatus CDriveManager::ApplyDvdReadSpeedFromCombo(CDeviceRecord& record, CCom
 {
     int x = kHighestListedX;
     BYTE answer[kPerfBufferSize];
-    if (ReadPerformance(*this, record, 0, kRequestedDescriptors, 0, answer) >= 0)
-    {
+    if (ReadPerformance(*this, record, 0, kRequestedDescriptors, 0, answer) >= 0) {
         CString item;
         int selected = combo.GetCurSel();
         if (selected >= 0)
@@ -280,8 +261,7 @@ CString CDriveManager::GetDvdWriteSpeedList(CDeviceRecord& record)
     int count = CollectWriteSpeeds(*this, record, slots);
     if (count < 0)
         return CString("-");
-    for (int i = count - 1; i >= 0; --i)
-    {
+    for (int i = count - 1; i >= 0; --i) {
         char piece[32];
         sprintf(piece, "%0.1lf X", slots[i] * (1.0 / kDvdKbpsPerX));
         if (!text.IsEmpty())
@@ -297,13 +277,11 @@ CString CDriveManager::GetDvdMediaSpeedText(CDeviceRecord& record, BOOL bHighest
     char text[100];
     memset(text, 0, sizeof(text));
     CString result;
-    if (profile == 0x1A || profile == 0x1B || profile == 0x2B)
-    {
+    if (profile == 0x1A || profile == 0x1B || profile == 0x2B) {
         BYTE r[1000];
         memset(r, 0, sizeof(r));
         ExecStatus status = ReadDiscStructure(record, 0x00, 0, 0, sizeof(r), r);
-        if (status != kExecCompleted || r[35] == 0)
-        {
+        if (status != kExecCompleted || r[35] == 0) {
             memset(r, 0, sizeof(r));
             status = ReadDiscStructure(record, 0x11, 0, 0, sizeof(r), r);
         }
@@ -318,48 +296,38 @@ CString CDriveManager::GetDvdMediaSpeedText(CDeviceRecord& record, BOOL bHighest
         else if (profile == 0x1B && r[37] == 0x54)
             strcpy(text, "2.4 X");
         BYTE f = r[22];
-        if (f & 0x3F)
-        {
+        if (f & 0x3F) {
             const struct {
                 BYTE bit;
                 const char* speed;
-            } extensions[] = { { 0x01, "4.0 X" }, { 0x02, "8.0 X" }, { 0x04, "16.0 X" } };
-            for (const auto& e : extensions)
-            {
+            } extensions[] = {{0x01, "4.0 X"}, {0x02, "8.0 X"}, {0x04, "16.0 X"}};
+            for (const auto& e : extensions) {
                 if (!(f & e.bit))
                     continue;
-                if (bHighestOnly)
-                {
+                if (bHighestOnly) {
                     strcpy(text, e.speed);
-                }
-                else
-                {
+                } else {
                     if (text[0] != '\0')
                         strcat(text, " - ");
                     strcat(text, e.speed);
                 }
             }
         }
-    }
-    else if (profile >= 0x11)
-    {
+    } else if (profile >= 0x11) {
         BYTE r[2048];
         memset(r, 0, sizeof(r));
         bool have = false;
         ModelRecord row;
         memset(&row, 0, sizeof(row));
-        if (GetModelRecord(record, row) && ContainsModelNumber(row.productId, g_DvdFormat10Models))
-        {
-            if (ReadDiscStructure(record, 0x10, 0, 0, sizeof(r), r) == kExecCompleted && r[532] == 1 &&
-                r[540] == 2 && r[548] == 3)
-            {
+        if (GetModelRecord(record, row) && ContainsModelNumber(row.productId, g_DvdFormat10Models)) {
+            if (ReadDiscStructure(record, 0x10, 0, 0, sizeof(r), r) == kExecCompleted && r[532] == 1 && r[540] == 2 &&
+                r[548] == 3) {
                 memmove(r + 4, r + 532, 400);
                 SetBe16(r, 0x0142);
                 have = true;
             }
         }
-        if (!have)
-        {
+        if (!have) {
             memset(r, 0, sizeof(r));
             if (ReadDiscStructure(record, 0x0E, 0, 0, 1000, r) != kExecCompleted)
                 return CString("-");
@@ -370,8 +338,7 @@ CString CDriveManager::GetDvdMediaSpeedText(CDeviceRecord& record, BOOL bHighest
         int bound = (1000 - 4) / 8;
         if (fields > bound)
             fields = bound;
-        for (int i = 0; i < fields; ++i)
-        {
+        for (int i = 0; i < fields; ++i) {
             BYTE field = r[4 + 8 * i];
             if (field >= 2 && field <= 5)
                 strcpy(text, "1.0 X - 2.0 X");
@@ -399,29 +366,24 @@ bool CDriveManager::FillWriteSpeedCombo(CDeviceRecord& record, CComboBox& combo,
 {
     combo.ResetContent();
     int selection = 0;
-    if (bDvd)
-    {
+    if (bDvd) {
         DWORD slots[kWriteSlots];
         int count = CollectWriteSpeeds(*this, record, slots);
-        if (count < 0)
-        {
+        if (count < 0) {
             combo.AddString("maximum");
             combo.SetCurSel(0);
             return true;
         }
-        for (int i = 0; i < count; ++i)
-        {
+        for (int i = 0; i < count; ++i) {
             char item[48];
             sprintf(item, "%0.1lf X (%d KB/s)", slots[i] * (1.0 / kDvdKbpsPerX), int(slots[i]));
             combo.AddString(item);
         }
         BYTE answer[100];
         memset(answer, 0, sizeof(answer));
-        if (ModeSense(record, 0x2A, sizeof(answer), answer) == kExecCompleted)
-        {
+        if (ModeSense(record, 0x2A, sizeof(answer), answer) == kExecCompleted) {
             DWORD current = GetBe16(answer + 40);
-            for (int i = 0; i < count; ++i)
-            {
+            for (int i = 0; i < count; ++i) {
                 if (slots[i] == current)
                     selection = i;
             }
@@ -432,8 +394,7 @@ bool CDriveManager::FillWriteSpeedCombo(CDeviceRecord& record, CComboBox& combo,
         return true;
     }
 
-    if (!IsWriter(record))
-    {
+    if (!IsWriter(record)) {
         combo.EnableWindow(FALSE);
         return true;
     }
@@ -442,8 +403,7 @@ bool CDriveManager::FillWriteSpeedCombo(CDeviceRecord& record, CComboBox& combo,
     int r = GetMaxReadSpeed(record);
     int top = GetMaxWriteSpeed(record) / kCdKbpsPerXRead;
     int number = 0;
-    for (int x = top; x >= 1; --x)
-    {
+    for (int x = top; x >= 1; --x) {
         SetCdSpeed(record, r * kCdKbpsPerXSent, x * kCdKbpsPerXSent);
         if (GetCurrentWriteSpeed(record) / kCdKbpsPerXRead != x)
             continue;
@@ -468,8 +428,7 @@ bool CDriveManager::ApplyWriteSpeedFromCombo(CDeviceRecord& record, CComboBox& c
     combo.GetWindowText(text);
     bool maximum = text.Find("maximum") >= 0;
     int x = atoi(text);
-    if (bDvd)
-    {
+    if (bDvd) {
         SetStreamingSpeeds(record, -1, maximum ? 65535 : x * kDvdKbpsPerX);
         return true;
     }

@@ -35,8 +35,7 @@ int FreshFirmwareNumber(CDriveManager& manager, CDeviceRecord& record)
 // The first row of the table whose model number is in productId, or null.
 const FirmwareFeatureRow* FindFeatureRow(const FirmwareFeatureTable& table, const char* productId)
 {
-    for (int i = 0; i < table.count; ++i)
-    {
+    for (int i = 0; i < table.count; ++i) {
         if (strstr(productId, table.rows[i].number) != NULL)
             return &table.rows[i];
     }
@@ -72,7 +71,7 @@ void AppendCounter(char* pszText, const char* pszFormat, long nSeconds)
     strcat(pszText, part);
 }
 
-}  // namespace
+} // namespace
 
 // A known model with vendor information answers from its row. Otherwise page 0x2A (34 bytes asked, read into a
 // larger cleared buffer so that a page found late is never read past the buffer) gives bit 4 of page byte 5;
@@ -101,8 +100,7 @@ bool CDriveManager::HasBufferUnderrunProof(CDeviceRecord& record)
         return row.bufferUnderrunProof != 0;
     BYTE answer[34];
     memset(answer, 0, sizeof(answer));
-    if (known && ContainsModelNumber(row.productId, g_BufferUnderrunPage30Models))
-    {
+    if (known && ContainsModelNumber(row.productId, g_BufferUnderrunPage30Models)) {
         if (ModeSense(record, 0x30, sizeof(answer), answer) != kExecCompleted)
             return false;
         return (answer[14] & 0x01) != 0;
@@ -122,20 +120,50 @@ int CDriveManager::GetSelectedWriteSpeed(CDeviceRecord& record)
     return int(GetBe16(answer + p + 28));
 }
 
-bool CDriveManager::IsSpeedamodeSupported(CDeviceRecord& record) { return HasFeature(*this, record, g_SpeedamodeTable); }
-bool CDriveManager::IsStratafitSupported(CDeviceRecord& record) { return HasFeature(*this, record, g_StratafitTable); }
+bool CDriveManager::IsSpeedamodeSupported(CDeviceRecord& record)
+{
+    return HasFeature(*this, record, g_SpeedamodeTable);
+}
+bool CDriveManager::IsStratafitSupported(CDeviceRecord& record)
+{
+    return HasFeature(*this, record, g_StratafitTable);
+}
 bool CDriveManager::IsReadModeSettingSupported(CDeviceRecord& record)
 {
     return HasFeature(*this, record, g_ReadModeTable);
 }
-bool CDriveManager::HasFirmwareFeature1(CDeviceRecord& record) { return HasFeature(*this, record, g_FirmwareFeature1Table); }
-bool CDriveManager::HasFirmwareFeature2(CDeviceRecord& record) { return HasFeature(*this, record, g_FirmwareFeature2Table); }
-bool CDriveManager::HasFirmwareFeature3(CDeviceRecord& record) { return HasFeature(*this, record, g_FirmwareFeature3Table); }
-bool CDriveManager::HasFirmwareFeature4(CDeviceRecord& record) { return HasFeature(*this, record, g_FirmwareFeature4Table); }
-bool CDriveManager::HasFirmwareFeature5(CDeviceRecord& record) { return HasFeature(*this, record, g_FirmwareFeature5Table); }
-bool CDriveManager::HasFirmwareFeature6(CDeviceRecord& record) { return HasFeature(*this, record, g_FirmwareFeature6Table); }
-bool CDriveManager::HasFirmwareFeature7(CDeviceRecord& record) { return HasFeature(*this, record, g_FirmwareFeature7Table); }
-bool CDriveManager::HasFirmwareFeature8(CDeviceRecord& record) { return HasFeature(*this, record, g_FirmwareFeature8Table); }
+bool CDriveManager::HasFirmwareFeature1(CDeviceRecord& record)
+{
+    return HasFeature(*this, record, g_FirmwareFeature1Table);
+}
+bool CDriveManager::HasFirmwareFeature2(CDeviceRecord& record)
+{
+    return HasFeature(*this, record, g_FirmwareFeature2Table);
+}
+bool CDriveManager::HasFirmwareFeature3(CDeviceRecord& record)
+{
+    return HasFeature(*this, record, g_FirmwareFeature3Table);
+}
+bool CDriveManager::HasFirmwareFeature4(CDeviceRecord& record)
+{
+    return HasFeature(*this, record, g_FirmwareFeature4Table);
+}
+bool CDriveManager::HasFirmwareFeature5(CDeviceRecord& record)
+{
+    return HasFeature(*this, record, g_FirmwareFeature5Table);
+}
+bool CDriveManager::HasFirmwareFeature6(CDeviceRecord& record)
+{
+    return HasFeature(*this, record, g_FirmwareFeature6Table);
+}
+bool CDriveManager::HasFirmwareFeature7(CDeviceRecord& record)
+{
+    return HasFeature(*this, record, g_FirmwareFeature7Table);
+}
+bool CDriveManager::HasFirmwareFeature8(CDeviceRecord& record)
+{
+    return HasFeature(*this, record, g_FirmwareFeature8Table);
+}
 
 // 17 when the row's extended minimum is met, else 1 when its feature minimum is met, else 0. Any known model
 // qualifies (the vendorInfo flag is not asked).
@@ -155,8 +183,8 @@ int CDriveManager::GetFirmwareFeatureLevel(CDeviceRecord& record)
 }
 
 // E9 | 10 when set | sub-command | 00 | value | 00 00 00 | 00 | 9-10 length | 00
-ExecStatus CDriveManager::VendorModeCommand(CDeviceRecord& record, int nSet, BYTE subCommand, BYTE value,
-                                            int nLength, BYTE* pBuffer)
+ExecStatus CDriveManager::VendorModeCommand(CDeviceRecord& record, int nSet, BYTE subCommand, BYTE value, int nLength,
+                                            BYTE* pBuffer)
 {
     return VendorE9Command(record, nSet != 0, subCommand, 0, value, 0, nLength, pBuffer);
 }
@@ -165,8 +193,7 @@ ExecStatus CDriveManager::VendorModeCommand(CDeviceRecord& record, int nSet, BYT
 ExecStatus CDriveManager::VendorSetting(CDeviceRecord& record, int nSet, BYTE subCommand, BYTE value1, BYTE value2,
                                         int nLength, BYTE* pBuffer)
 {
-    return VendorE9Command(record, nSet != 0, subCommand, nSet ? value1 : 0, nSet ? value2 : 0, 0, nLength,
-                           pBuffer);
+    return VendorE9Command(record, nSet != 0, subCommand, nSet ? value1 : 0, nSet ? value2 : 0, 0, nLength, pBuffer);
 }
 
 // E9 | 10 when set | sub-command | when set: 1 for flag A + 2 for flag B | 00 .. | 9-10 length | 00
@@ -183,24 +210,23 @@ ExecStatus CDriveManager::VendorModeFlagsCommand(CDeviceRecord& record, int nSet
 ExecStatus CDriveManager::VendorModeRawCommand(CDeviceRecord& record, const BYTE* pBytes2to7, int nLength,
                                                BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xE9 };
+    BYTE cdb[12] = {0xE9};
     memcpy(cdb + 2, pBytes2to7, 6);
     SetBe16(cdb + 9, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
 }
 
 // E9 | 10 when set | 22 | value | 00 | value 2 | 00 00 | 00 | 9-10 length | 00
-ExecStatus CDriveManager::VendorSetting22Command(CDeviceRecord& record, BYTE value, int nSet, BYTE value2,
-                                                 int nLength, BYTE* pBuffer)
+ExecStatus CDriveManager::VendorSetting22Command(CDeviceRecord& record, BYTE value, int nSet, BYTE value2, int nLength,
+                                                 BYTE* pBuffer)
 {
     return VendorE9Command(record, nSet != 0, 0x22, value, 0, value2, nLength, pBuffer);
 }
 
 // D5 | 00 | three caller bytes | 00 .. | 10 length (low byte) | 00; data to the drive
-ExecStatus CDriveManager::VendorD5Command(CDeviceRecord& record, BYTE b2, BYTE b3, BYTE b4, int nLength,
-                                          BYTE* pBuffer)
+ExecStatus CDriveManager::VendorD5Command(CDeviceRecord& record, BYTE b2, BYTE b3, BYTE b4, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xD5 };
+    BYTE cdb[12] = {0xD5};
     cdb[2] = b2;
     cdb[3] = b3;
     cdb[4] = b4;
@@ -217,10 +243,9 @@ ExecStatus CDriveManager::SetVendorOption(CDeviceRecord& record, int nOption, in
     memset(&row, 0, sizeof(row));
     GetModelRecord(record, row);
     const FirmwareFeatureRow* late = FindFeatureRow(g_VendorOptionLateTable, row.productId);
-    bool e9 = row.productId[0] != '\0' &&
-              (ContainsModelNumber(row.productId, g_FourFamilyGroup) ||
-               ContainsModelNumber(row.productId, g_VendorOptionModels) ||
-               (late != NULL && Reaches(firmware, late->minimum)));
+    bool e9 = row.productId[0] != '\0' && (ContainsModelNumber(row.productId, g_FourFamilyGroup) ||
+                                           ContainsModelNumber(row.productId, g_VendorOptionModels) ||
+                                           (late != NULL && Reaches(firmware, late->minimum)));
     if (e9)
         return VendorE9Command(record, 1, 0x21, BYTE(nOption), 0, 0, nLength, pBuffer);
     BYTE value = nOption == 0 ? 0x15 : nOption == 2 ? 0xFF : 0x14;
@@ -239,8 +264,7 @@ char* CDriveManager::GetUsageCounterText(CDeviceRecord& record, char* pszText)
         return pszText;
     BYTE block[512];
     memset(block, 0, sizeof(block));
-    if (ContainsModelNumber(record.m_szProduct, g_FiveFamilyGroup))
-    {
+    if (ContainsModelNumber(record.m_szProduct, g_FiveFamilyGroup)) {
         if (ReadVendorInfoBlock(record, 0, 512, block) != kExecCompleted)
             return pszText;
         AppendCounter(pszText, "%d.%d.%d%c", long(int32_t(GetBe32(block + 294))));
@@ -273,10 +297,10 @@ ExecStatus CDriveManager::SetBlockLength(CDeviceRecord& record, int nBlockLength
     if (row.tenByteCommands || record.m_nBusType == kBusTypeUsb || record.m_nBusType == kBusType1394 ||
         record.m_nBusType == kBusTypeLetterOnly || row.isWriter)
         return kExecFailed;
-    BYTE list[12] = { 0, 0, 0, 8 };
+    BYTE list[12] = {0, 0, 0, 8};
     list[4] = nDensityFlag == 0 ? 0x82 : 0x00;
     SetBe16(list + 10, DWORD(nBlockLength));
-    BYTE cdb[12] = { 0x15, 0, 0, 0, sizeof(list), 0 };
+    BYTE cdb[12] = {0x15, 0, 0, 0, sizeof(list), 0};
     return ExecScsiCommand(record, cdb, list, sizeof(list));
 }
 
@@ -285,7 +309,7 @@ ExecStatus CDriveManager::Write6Or10(CDeviceRecord& record, long lba, BYTE nBloc
 {
     if (ModelUsesModeSense10(record))
         return Write10Raw(record, lba, nBlocks, pBuffer);
-    BYTE cdb[12] = { 0x0A };
+    BYTE cdb[12] = {0x0A};
     cdb[1] = BYTE(lba >> 16);
     cdb[2] = BYTE(lba >> 8);
     cdb[3] = BYTE(lba);
@@ -303,8 +327,7 @@ CDeviceRecord CDriveManager::GetDriveByLetter(int nDriveLetter)
     if (adapters == NULL)
         return result;
     ForEachDeviceRecord(*adapters, [&](int, CDeviceRecord& record) {
-        if (!found && record.m_nDriveLetter == nDriveLetter)
-        {
+        if (!found && record.m_nDriveLetter == nDriveLetter) {
             result = record;
             found = true;
         }

@@ -1,9 +1,7 @@
 // src/drive/HostAdapter.cpp
 #include "drive/HostAdapter.h"
 
-CHostAdapter::CHostAdapter() : m_nBusType(kBusTypeNotSet), m_nPortNumber(-1)
-{
-}
+CHostAdapter::CHostAdapter() : m_nBusType(kBusTypeNotSet), m_nPortNumber(-1) {}
 
 // Copies the groups record by record, then the name, bus type and port number.
 CHostAdapter::CHostAdapter(const CHostAdapter& other)
@@ -23,6 +21,4 @@ CHostAdapter& CHostAdapter::operator=(const CHostAdapter& other)
     return *this;
 }
 
-CHostAdapter::~CHostAdapter()
-{
-}
+CHostAdapter::~CHostAdapter() {}

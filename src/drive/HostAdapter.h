@@ -18,9 +18,9 @@ public:
     // drives has one group holding all of them; under ASPI exactly one group. Group and place indexes are array
     // positions, not SCSI numbers.
     CArray<CArray<CDeviceRecord>> m_Targets;
-    int m_nBusType;      // BusType, -1 until set
-    int m_nPortNumber;   // n of "\\.\SCSI%d:" under pass-through; -1 for ASPI and letter adapters
-    CString m_strName;   // port device path, e.g. "\\.\SCSI0:"; empty for ASPI and letter adapters
+    int m_nBusType;    // BusType, -1 until set
+    int m_nPortNumber; // n of "\\.\SCSI%d:" under pass-through; -1 for ASPI and letter adapters
+    CString m_strName; // port device path, e.g. "\\.\SCSI0:"; empty for ASPI and letter adapters
 };
 
 typedef CArray<CHostAdapter> CHostAdapterArray;

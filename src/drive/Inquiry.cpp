@@ -102,8 +102,7 @@ int CScsiTransport::InquiryViaPort(CDeviceRecord& record, char* pszVendor, char*
         int nEntries = ParsePortInquiryData(buffer.get(), nReturned, entries.get(), kMaxPortInquiryEntries);
         for (int i = 0; i < nEntries; ++i) {
             const PortInquiryEntry& entry = entries[i];
-            if (entry.nLun != record.m_nLun || entry.nPathId != record.m_nPathId ||
-                entry.nTargetId != record.m_nTarget)
+            if (entry.nLun != record.m_nLun || entry.nPathId != record.m_nPathId || entry.nTargetId != record.m_nTarget)
                 continue;
             CopyInquiryStringsBounded(entry.pInquiry, entry.nInquiryLength, pszVendor, pszProduct, pszRevision);
             IsPrintableText(pszVendor, kVendorChars, true);

@@ -11,11 +11,11 @@ const int kProductOffset = 16;
 const int kRevisionOffset = 32;
 
 // Layout of the port inquiry data (the platform's SCSI_ADAPTER_BUS_INFO, SCSI_BUS_DATA, SCSI_INQUIRY_DATA).
-const size_t kBusDataOffset = 4;        // BusData[0] follows NumberOfBuses, aligned to 4
-const size_t kBusDataSize = 8;          // NumberOfLogicalUnits, InitiatorBusId, 2 pad, InquiryDataOffset
+const size_t kBusDataOffset = 4; // BusData[0] follows NumberOfBuses, aligned to 4
+const size_t kBusDataSize = 8;   // NumberOfLogicalUnits, InitiatorBusId, 2 pad, InquiryDataOffset
 const size_t kBusInitiatorId = 1;
 const size_t kBusInquiryOffset = 4;
-const size_t kEntryHeaderSize = 12;     // PathId, TargetId, Lun, DeviceClaimed, InquiryDataLength, NextOffset
+const size_t kEntryHeaderSize = 12; // PathId, TargetId, Lun, DeviceClaimed, InquiryDataLength, NextOffset
 const size_t kEntryLength = 4;
 const size_t kEntryNext = 8;
 

@@ -30,17 +30,17 @@ bool IsPrintableText(char* pText, size_t nLength, bool bReplace);
 
 // One device entry of the port inquiry data.
 struct PortInquiryEntry {
-    int nBus;                 // index of the bus in the reply
+    int nBus; // index of the bus in the reply
     uint8_t nPathId;
     uint8_t nTargetId;
     uint8_t nLun;
     uint8_t bDeviceClaimed;
-    uint8_t nInitiatorBusId;  // of the entry's bus
-    const uint8_t* pInquiry;  // the device's INQUIRY data inside the reply
-    uint32_t nInquiryLength;  // clamped to the bytes that lie inside the reply
+    uint8_t nInitiatorBusId; // of the entry's bus
+    const uint8_t* pInquiry; // the device's INQUIRY data inside the reply
+    uint32_t nInquiryLength; // clamped to the bytes that lie inside the reply
 };
 
-const int kMaxPortInquiryEntries = 512;   // cap on the entries of one reply (guards cyclic chains)
+const int kMaxPortInquiryEntries = 512; // cap on the entries of one reply (guards cyclic chains)
 const uint32_t kPortInquiryBufferSize = 4096;
 
 // Walks the reply of IOCTL_SCSI_GET_INQUIRY_DATA (nSize = bytes returned). Every bus offset, entry offset and

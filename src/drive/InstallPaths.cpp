@@ -19,7 +19,7 @@ void CopyBounded(char* pszOut, const char* pszText, size_t nSize)
     pszOut[nSize - 1] = '\0';
 }
 
-}  // namespace
+} // namespace
 
 // "InstallPath" of the program's "General" key (a trailing backslash cut); else the directory of the program
 // named between the first two double quotes of the sibling's "UninstallString", when that file exists. Texts
@@ -31,8 +31,7 @@ void CDriveManager::GetInstallPaths(char* pszPath260)
     CRegistryKey key;
     CString value;
     if (key.Open(HKEY_LOCAL_MACHINE, general, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
-        key.QueryString("InstallPath", value) == ERROR_SUCCESS)
-    {
+        key.QueryString("InstallPath", value) == ERROR_SUCCESS) {
         char path[MAX_PATH];
         CopyBounded(path, value, sizeof(path));
         size_t length = strlen(path);
@@ -50,8 +49,7 @@ void CDriveManager::GetInstallPaths(char* pszPath260)
     CopyBounded(command, value, sizeof(command));
     char* open = strchr(command, '"');
     char* close = open != NULL ? strchr(open + 1, '"') : NULL;
-    if (close == NULL)
-    {
+    if (close == NULL) {
         pszPath260[0] = '\0';
         return;
     }
@@ -76,13 +74,10 @@ CString CDriveManager::GetHelpFilePath()
     if (!name.LoadString(IDS_HELP_FILE))
         name.Empty();
     CString path;
-    if (directory[0] != '\0')
-    {
+    if (directory[0] != '\0') {
         path = directory;
         path += "\\Help\\";
-    }
-    else
-    {
+    } else {
         path = m_szStartDir;
         path += "\\";
     }

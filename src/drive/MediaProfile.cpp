@@ -11,9 +11,8 @@
 // MMC current profiles that count as DVD.
 static bool IsDvdProfile(int profile)
 {
-    static const BYTE kDvdProfiles[] = { 0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x1A, 0x1B, 0x2B };
-    for (BYTE p : kDvdProfiles)
-    {
+    static const BYTE kDvdProfiles[] = {0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x1A, 0x1B, 0x2B};
+    for (BYTE p : kDvdProfiles) {
         if (p == profile)
             return true;
     }
@@ -29,11 +28,10 @@ static int ProfileFromBookType(const BYTE* pAnswer)
         BYTE profile;
     };
     static const BookType kBookTypes[] = {
-        { 0, 0x10 }, { 1, 0x12 }, { 2, 0x11 }, { 3, 0x13 }, { 9, 0x1A }, { 10, 0x1B }, { 14, 0x2B },
+        {0, 0x10}, {1, 0x12}, {2, 0x11}, {3, 0x13}, {9, 0x1A}, {10, 0x1B}, {14, 0x2B},
     };
     int bookType = pAnswer[4] >> 4;
-    for (const BookType& row : kBookTypes)
-    {
+    for (const BookType& row : kBookTypes) {
         if (row.bookType != bookType)
             continue;
         if (bookType == 2 && ((pAnswer[6] >> 5) & 3) == 1)
@@ -52,8 +50,7 @@ int CDriveManager::GetDvdMediaProfile(CDeviceRecord& record, BOOL bConfiguration
     int profile = 0;
     BYTE config[100];
     memset(config, 0, sizeof(config));
-    if (GetConfiguration(record, 0, 2, sizeof(config), config) == kExecCompleted)
-    {
+    if (GetConfiguration(record, 0, 2, sizeof(config), config) == kExecCompleted) {
         profile = IsDvdProfile(config[7]) ? config[7] : 0;
         if (bConfigurationOnly)
             return profile;
@@ -62,8 +59,7 @@ int CDriveManager::GetDvdMediaProfile(CDeviceRecord& record, BOOL bConfiguration
         return profile;
     BYTE structure[2052];
     memset(structure, 0, sizeof(structure));
-    if (ReadDiscStructure(record, 0, 0, 0, sizeof(structure), structure) == kExecCompleted)
-    {
+    if (ReadDiscStructure(record, 0, 0, 0, sizeof(structure), structure) == kExecCompleted) {
         int fromBook = ProfileFromBookType(structure);
         if (fromBook != 0 && fromBook != profile)
             profile = fromBook;
@@ -89,7 +85,7 @@ ExecStatus CDriveManager::ReadToc(CDeviceRecord& record, BYTE format, int nLengt
     bool writer = IsWriter(record);
     ModelRecord row = GetModelRowOrZero(record);
 
-    BYTE cdb[12] = { 0x43 };
+    BYTE cdb[12] = {0x43};
     SetBe16(cdb + 7, DWORD(nLength));
     if (writer || ContainsModelNumber(row.productId, g_TocFormatInByte2Models))
         cdb[2] = BYTE(format & 0x0F);
@@ -100,29 +96,23 @@ ExecStatus CDriveManager::ReadToc(CDeviceRecord& record, BYTE format, int nLengt
         return status;
 
     if (format == 2 && nLength >= 4 &&
-        (writer || (!row.vendorInfo && !ContainsModelNumber(row.productId, g_TocNoBcdModels))))
-    {
+        (writer || (!row.vendorInfo && !ContainsModelNumber(row.productId, g_TocNoBcdModels)))) {
         DWORD announced = GetBe16(pBuffer) / 11;
         DWORD fits = DWORD(nLength - 4) / 11;
         DWORD count = announced < fits ? announced : fits;
-        for (DWORD i = 0; i < count; ++i)
-        {
+        for (DWORD i = 0; i < count; ++i) {
             BYTE* descriptor = pBuffer + 4 + 11 * i;
             if (descriptor[3] <= 0x99)
                 descriptor[3] = ToBcd(descriptor[3]);
-            if (descriptor[3] != 0xA0)
-            {
+            if (descriptor[3] != 0xA0) {
                 descriptor[8] = ToBcd(descriptor[8]);
                 descriptor[9] = ToBcd(descriptor[9]);
                 descriptor[10] = ToBcd(descriptor[10]);
             }
         }
-    }
-    else if (format == 4 && nLength >= 19)
-    {
+    } else if (format == 4 && nLength >= 19) {
         BYTE f = pBuffer[6];
-        if ((f & 0x40) == 0 && (f & 0x04) != 0 && (pBuffer[18] & 0x0F) != 0)
-        {
+        if ((f & 0x40) == 0 && (f & 0x04) != 0 && (pBuffer[18] & 0x0F) != 0) {
             BYTE info[40];
             memset(info, 0, sizeof(info));
             if (ReadDiscInfo(record, sizeof(info), info) == kExecCompleted)

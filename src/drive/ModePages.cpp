@@ -29,7 +29,7 @@ static bool UsesTenByteModeCommands(const ModelRecord& row, const CDeviceRecord&
 // 5A | 00 | page | 00 00 00 00 | 00 | 8 length | 00 (the allocation length travels in byte 8 alone)
 ExecStatus CDriveManager::ModeSense10(CDeviceRecord& record, BYTE page, BYTE nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x5A };
+    BYTE cdb[12] = {0x5A};
     cdb[2] = page;
     cdb[8] = nLength;
     return ExecScsiCommand(record, cdb, pBuffer, nLength);
@@ -50,8 +50,7 @@ static void ConvertModeSense10Answer(const BYTE* pAnswer, DWORD nBlockDescriptor
     header[3] = 8;
     memset(header + 4, 0, 4);
     memcpy(pOut, header, nLength < 8 ? nLength : 8);
-    for (DWORD i = 8; i < nLength; ++i)
-    {
+    for (DWORD i = 8; i < nLength; ++i) {
         DWORD source = 4 + nBlockDescriptorLength + (i - 8);
         pOut[i] = source < nLength ? pAnswer[source] : 0;
     }
@@ -68,9 +67,8 @@ static void ConvertModeSense10Answer(const BYTE* pAnswer, DWORD nBlockDescriptor
 ExecStatus CDriveManager::ModeSense(CDeviceRecord& record, BYTE page, BYTE nLength, BYTE* pBuffer)
 {
     ModelRecord row = GetModelRowOrZero(record);
-    if (!UsesTenByteModeCommands(row, record))
-    {
-        BYTE cdb[12] = { 0x1A };
+    if (!UsesTenByteModeCommands(row, record)) {
+        BYTE cdb[12] = {0x1A};
         cdb[2] = page;
         cdb[4] = nLength;
         return ExecScsiCommand(record, cdb, pBuffer, nLength);
@@ -82,12 +80,10 @@ ExecStatus CDriveManager::ModeSense(CDeviceRecord& record, BYTE page, BYTE nLeng
     DWORD bd = status == kExecCompleted ? GetBe16(answer + 6) : 0;
     ConvertModeSense10Answer(answer, bd, nLength, pBuffer);
 
-    if ((page == 0x05 || page == 0x2A) && ContainsModelNumber(row.productId, g_VendorPage30Families))
-    {
+    if ((page == 0x05 || page == 0x2A) && ContainsModelNumber(row.productId, g_VendorPage30Families)) {
         BYTE vendor[32];
         memset(vendor, 0, sizeof(vendor));
-        if (ModeSense(record, 0x30, sizeof(vendor), vendor) == kExecCompleted)
-        {
+        if (ModeSense(record, 0x30, sizeof(vendor), vendor) == kExecCompleted) {
             if (page == 0x05 && nLength > 14)
                 pBuffer[14] = BYTE((pBuffer[14] & ~0x40) | ((vendor[15] & 1) << 6));
             else if (page == 0x2A && nLength > 16)
@@ -110,11 +106,10 @@ ExecStatus CDriveManager::ModeSense(CDeviceRecord& record, BYTE page, BYTE nLeng
 ExecStatus CDriveManager::ModeSelect(CDeviceRecord& record, BYTE nLength, BYTE* pBuffer)
 {
     ModelRecord row = GetModelRowOrZero(record);
-    if (!UsesTenByteModeCommands(row, record))
-    {
+    if (!UsesTenByteModeCommands(row, record)) {
         if (nLength == 12 && row.isWriter == 1)
             return 0;
-        BYTE cdb[12] = { 0x15 };
+        BYTE cdb[12] = {0x15};
         cdb[4] = nLength;
         return ExecScsiCommand(record, cdb, pBuffer, nLength);
     }
@@ -132,7 +127,7 @@ ExecStatus CDriveManager::ModeSelect(CDeviceRecord& record, BYTE nLength, BYTE* 
         list[8 + i] = pBuffer[p + i];
     DWORD listLength = n + 10;
 
-    BYTE cdb[12] = { 0x55 };
+    BYTE cdb[12] = {0x55};
     cdb[1] = 0x10;
     SetBe16(cdb + 7, listLength);
     ExecStatus status = ExecScsiCommand(record, cdb, list, listLength);
@@ -147,7 +142,7 @@ ExecStatus CDriveManager::ModeSelect(CDeviceRecord& record, BYTE nLength, BYTE* 
     vendor[9] = 0x0E;
     vendor[10] = 1;
     vendor[11] = (list[10] & 0x40) ? 1 : 0;
-    BYTE cdb2[12] = { 0x55 };
+    BYTE cdb2[12] = {0x55};
     cdb2[1] = 0x10;
     SetBe16(cdb2 + 7, sizeof(vendor));
     return ExecScsiCommand(record, cdb2, vendor, sizeof(vendor));
@@ -167,7 +162,7 @@ ExecStatus CDriveManager::ReadBlocks(CDeviceRecord& record, long lba, int nBlock
     ModelRecord row = GetModelRowOrZero(record);
     if (row.tenByteCommands)
         return Read10(record, lba, nBlocks, pBuffer);
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     BuildRead6(cdb, lba, nBlocks);
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nBlocks) * 2048);
 }
@@ -177,9 +172,8 @@ ExecStatus CDriveManager::ReadBlocks(CDeviceRecord& record, long lba, int nBlock
 ExecStatus CDriveManager::ReadSectors(CDeviceRecord& record, long lba, int nBlocks, int nBlockSize, BYTE useReadCd,
                                       BYTE* pBuffer)
 {
-    if (useReadCd != 1)
-    {
-        BYTE cdb[12] = { 0 };
+    if (useReadCd != 1) {
+        BYTE cdb[12] = {0};
         BuildRead6(cdb, lba, nBlocks);
         return ExecScsiCommand(record, cdb, pBuffer, DWORD(nBlocks) * DWORD(nBlockSize));
     }
@@ -194,7 +188,7 @@ ExecStatus CDriveManager::Seek(CDeviceRecord& record, long lba)
     ModelRecord row = GetModelRowOrZero(record);
     if (row.tenByteCommands)
         return Seek10(record, lba);
-    BYTE cdb[12] = { 0x0B };
+    BYTE cdb[12] = {0x0B};
     SetBe24(cdb + 1, DWORD(lba));
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
@@ -208,7 +202,7 @@ ExecStatus CDriveManager::Seek(CDeviceRecord& record, long lba)
 ExecStatus CDriveManager::ReadTocPmaAtip(CDeviceRecord& record, BYTE format, BYTE trackSession, int nLength,
                                          BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x43 };
+    BYTE cdb[12] = {0x43};
     cdb[2] = format;
     cdb[6] = trackSession;
     SetBe16(cdb + 7, DWORD(nLength));

@@ -96,8 +96,7 @@ int CDriveManager::GetModelSpeedValueScan(CDeviceRecord& record)
     int v = SpeedTextValue(row.cdSpeeds[6]);
     if (v < 1)
         return v;
-    for (int i = 5; i >= 0; --i)
-    {
+    for (int i = 5; i >= 0; --i) {
         v = SpeedTextValue(row.cdSpeeds[i]);
         if (v <= 0)
             break;

@@ -14,6 +14,7 @@
 // Row layout: productId, name, cdSpeeds, dvdSpeeds, thirdSpeeds,
 //             isWriter, flag2, flag3, bufferUnderrunProof, c2Pointers, tenByteCommands, vendorInfo,
 //             code, value1, value2, value3, value4, firmwareId
+// clang-format off
 const ModelRecord g_ModelTable[kModelTableRows] = {
     // Bridged products: the identifications the rewrite rules produce for drives behind USB, IEEE 1394 and
     // Serial ATA bridges.
@@ -465,3 +466,4 @@ const ModelRecord* FindModelRow(const char* productId)
     }
     return nullptr;
 }
+// clang-format on

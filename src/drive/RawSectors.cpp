@@ -18,14 +18,14 @@ const int kRawSector = 2352;
 // MODE SELECT(6) of a saved 12-byte header and block descriptor.
 ExecStatus SendSavedDescriptor(CDriveManager& manager, CDeviceRecord& record, BYTE* pSaved12)
 {
-    BYTE cdb[12] = { 0x15, 0, 0, 0, 12, 0 };
+    BYTE cdb[12] = {0x15, 0, 0, 0, 12, 0};
     return manager.ExecScsiCommand(record, cdb, pSaved12, 12);
 }
 
 // READ(6) of one or more blocks of the current block length.
 ExecStatus Read6(CDriveManager& manager, CDeviceRecord& record, long lba, int nCount, int nBlockSize, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0x08 };
+    BYTE cdb[12] = {0x08};
     SetBe24(cdb + 1, DWORD(lba));
     cdb[4] = BYTE(nCount);
     return manager.ExecScsiCommand(record, cdb, pBuffer, DWORD(nCount) * DWORD(nBlockSize));
@@ -43,18 +43,13 @@ ExecStatus CDriveManager::ReadRawSectors(CDeviceRecord& record, long lba, int nC
         return Read6(*this, record, lba, nCount, nBlockSize, pBuffer);
     BYTE flags = 0x10;
     BYTE subChannel = 1;
-    if (nBlockSize == 2352)
-    {
+    if (nBlockSize == 2352) {
         flags = 0xF8;
         subChannel = 0;
-    }
-    else if (nBlockSize == 2448)
-    {
+    } else if (nBlockSize == 2448) {
         flags = 0xF8;
         subChannel = 1;
-    }
-    else if (nBlockSize == 2646)
-    {
+    } else if (nBlockSize == 2646) {
         flags = 0x10;
         subChannel = 0;
     }
@@ -120,8 +115,7 @@ static bool IsDataTrack(CDriveManager& manager, CDeviceRecord& record, int nTrac
     int held = int(GetBe16(toc.data())) + 2;
     if (held > int(toc.size()))
         held = int(toc.size());
-    if (!bFullToc)
-    {
+    if (!bFullToc) {
         if (nTrackIndex < 0 || 4 + 8 * (nTrackIndex + 1) > held)
             return false;
         return (toc[4 + 8 * nTrackIndex + 1] & 0x04) != 0;
@@ -135,8 +129,7 @@ static bool IsDataTrack(CDriveManager& manager, CDeviceRecord& record, int nTrac
     if (count > fits)
         count = fits;
     BYTE point = ToBcd(first + nTrackIndex);
-    for (int i = 0; i < count; ++i)
-    {
+    for (int i = 0; i < count; ++i) {
         const BYTE* d = full.data() + 4 + 11 * i;
         if (d[0] == 1 && d[3] == point)
             return (d[1] & 0x04) != 0;
@@ -146,32 +139,27 @@ static bool IsDataTrack(CDriveManager& manager, CDeviceRecord& record, int nTrac
 
 // The blocks from the first run-out block (mode byte high nibble 0xE) to the track's end e = start + length - 150,
 // looked for among the last 160 sectors before e; 0 when none or not a data track.
-int CDriveManager::CountTrackRunOutBlocks(CDeviceRecord& record, int nTrackIndex, long trackStart,
-                                          long trackLength, BOOL bFullToc)
+int CDriveManager::CountTrackRunOutBlocks(CDeviceRecord& record, int nTrackIndex, long trackStart, long trackLength,
+                                          BOOL bFullToc)
 {
     ModelRecord row = GetModelRowOrZero(record);
     long end = trackStart + trackLength - 150;
     bool switched = SetBlockLength(record, kRawSector, 1) == kExecCompleted;
     int result = 0;
-    if (IsDataTrack(*this, record, nTrackIndex, bFullToc))
-    {
+    if (IsDataTrack(*this, record, nTrackIndex, bFullToc)) {
         BYTE raw[kRawSector];
-        for (long lba = end - 160; lba < end; ++lba)
-        {
+        for (long lba = end - 160; lba < end; ++lba) {
             memset(raw, 0, sizeof(raw));
             ExecStatus status;
-            if (row.tenByteCommands)
-            {
-                BYTE cdb[12] = { 0xBE };
+            if (row.tenByteCommands) {
+                BYTE cdb[12] = {0xBE};
                 SetBe32(cdb + 2, DWORD(lba));
                 cdb[8] = 1;
                 cdb[9] = 0xF8;
                 status = ExecScsiCommand(record, cdb, raw, sizeof(raw));
-            }
-            else
+            } else
                 status = Read6(*this, record, lba, 1, kRawSector, raw);
-            if (status != kExecCompleted || (raw[15] & 0xF0) == 0xE0)
-            {
+            if (status != kExecCompleted || (raw[15] & 0xF0) == 0xE0) {
                 result = int(end - lba);
                 break;
             }

@@ -14,7 +14,7 @@
 
 namespace {
 
-const int kAspiHostAdapters = 8;     // host adapters 0-7 are tried for each device
+const int kAspiHostAdapters = 8; // host adapters 0-7 are tried for each device
 const int kAspiTargets = 16;
 const int kHardwareKeyChars = 199;
 const DWORD kSubKeyNameChars = 299;
@@ -198,9 +198,9 @@ void CScsiTransport::MatchWin9xDevices()
 
         CDeviceRecord record;
         int nTarget = -1;
-        int nLetter = ReadWin9xScsiDeviceKey(device, instance, nTarget, record.m_nAutoInsertNotification,
-                                             record.m_nDisconnect, record.m_nSyncDataTransfer,
-                                             record.m_nDmaCurrentlyUsed);
+        int nLetter =
+            ReadWin9xScsiDeviceKey(device, instance, nTarget, record.m_nAutoInsertNotification, record.m_nDisconnect,
+                                   record.m_nSyncDataTransfer, record.m_nDmaCurrentlyUsed);
         if (nLetter <= kDriveLetterNone || nTarget < 0 || nTarget >= kAspiTargets)
             continue;
         if (!m_strExcludedLetters.IsEmpty() && m_strExcludedLetters.Find(char('A' + nLetter)) >= 0)

@@ -24,8 +24,8 @@ const GUID kClassSbp2 = {0xD48179BE, 0xEC20, 0x11D1, {0xB6, 0xB8, 0x00, 0xC0, 0x
 const int kMaxPorts = 100;
 const int kDeviceIdChars = 200;
 const int kMountedNameChars = 299;
-const int kMountedNameSkip = 8;            // bytes: the first four UTF-16 characters of the device name
-const DWORD kMaxClassDevices = 4096;       // bounds of the device-tree walks
+const int kMountedNameSkip = 8;      // bytes: the first four UTF-16 characters of the device name
+const DWORD kMaxClassDevices = 4096; // bounds of the device-tree walks
 const int kMaxChildren = 1024;
 
 void LetterRootPath(int nLetter, char* pszRoot)
@@ -48,20 +48,21 @@ bool QueryLetterAddress(int nLetter, SCSI_ADDRESS& address)
 {
     char szPath[8];
     wsprintfA(szPath, "\\\\.\\%c:", char('A' + nLetter));
-    CDeviceHandle device(DeviceIoCreateFile(szPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                            0, nullptr));
+    CDeviceHandle device(
+        DeviceIoCreateFile(szPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!device.IsValid())
         return false;
     std::memset(&address, 0, sizeof(address));
     DWORD nReturned = 0;
-    return DeviceIoControlCall(device.get(), IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address, sizeof(address),
-                               &nReturned, nullptr) != FALSE;
+    return DeviceIoControlCall(device.get(), IOCTL_SCSI_GET_ADDRESS, nullptr, 0, &address, sizeof(address), &nReturned,
+                               nullptr) != FALSE;
 }
 
 bool HasRecordWithLetter(CHostAdapterArray& adapters, int nLetter)
 {
     bool bFound = false;
-    ForEachDeviceRecord(adapters, [&](int, CDeviceRecord& record) { bFound = bFound || record.m_nDriveLetter == nLetter; });
+    ForEachDeviceRecord(adapters,
+                        [&](int, CDeviceRecord& record) { bFound = bFound || record.m_nDriveLetter == nLetter; });
     return bFound;
 }
 
@@ -231,7 +232,7 @@ int CScsiTransport::ScanScsiPorts(CHostAdapterArray& adapters)
             if (nReturned > kPortInquiryBufferSize)
                 nReturned = kPortInquiryBufferSize;
             int nBuses = PortInquiryBusCount(reply.data(), nReturned);
-            int nFitting = nReturned >= 4 ? int((nReturned - 4) / 8) : 0;   // bus records inside the reply
+            int nFitting = nReturned >= 4 ? int((nReturned - 4) / 8) : 0; // bus records inside the reply
             if (nBuses > nFitting)
                 nBuses = nFitting;
             if (nBuses > 0) {

@@ -16,7 +16,7 @@
 #include "framework/Lock.h"
 #include "framework/String.h"
 
-struct _SCSI_ADDRESS;   // <ntddscsi.h>
+struct _SCSI_ADDRESS; // <ntddscsi.h>
 
 // ExecStatus: the result of ExecScsiCommand and of every command built on it. Callers test for 1.
 //   1                 completed (kExecCompleted)
@@ -60,7 +60,7 @@ public:
     CHostAdapterArray* GetHostAdapters();                  // the live list, valid until Close or a new start-up
     bool CopyHostAdapters(CHostAdapterArray& destination); // deep copy; always returns false
     void SetDeviceRecord(const CDeviceRecord& record, int nGroup, int nPlace); // throws CInvalidArgException
-    void SetAdapterBusType(int nAdapter, int nBusType);                         // throws CInvalidArgException
+    void SetAdapterBusType(int nAdapter, int nBusType);                        // throws CInvalidArgException
     bool HasUsbOr1394Adapter() const;
 
     // Unloads the ASPI library, empties the adapter list, access mode 0. Letter tables and handles stay.
@@ -89,16 +89,16 @@ public:
     // the discovery code; the rest of this header is the transport core.
 
     // Pass-through start-up (ScsiDiscoverySpti.cpp). Both start-ups expect an empty adapter list (Close first).
-    BYTE InitSpti();   // access mode afterwards: 32 on success, 0 on failure
+    BYTE InitSpti(); // access mode afterwards: 32 on success, 0 on failure
     // Letter list: one record per letter from A: whose device answers IOCTL_SCSI_GET_ADDRESS. Returns 1.
     static int ProbeDriveLetters(CArray<CDeviceRecord>& letters);
     // Appends one adapter per port device "\\.\SCSI%d:" from 0 up to the first that cannot be opened (at most
     // 100), one group per bus. Returns the number of adapters added.
     static int ScanScsiPorts(CHostAdapterArray& adapters);
-    int AddMountedUsb1394Drives();                              // number of drives found
-    int FindMountedUsb1394Drives(CArray<CDeviceRecord>& list);  // size of the list
-    int AddUnlistedLetterDrives();                              // number of drives found
-    int FindUnlistedLetterDrives(CArray<CDeviceRecord>& list);  // size of the list
+    int AddMountedUsb1394Drives();                             // number of drives found
+    int FindMountedUsb1394Drives(CArray<CDeviceRecord>& list); // size of the list
+    int AddUnlistedLetterDrives();                             // number of drives found
+    int FindUnlistedLetterDrives(CArray<CDeviceRecord>& list); // size of the list
     void AddLetterDriveAdapters(CArray<CDeviceRecord>& list);
     // Device ids of the children of every present device of the class (each device node re-enumerated first).
     // Returns 1.
@@ -109,21 +109,21 @@ public:
     static CString ReadMountedDeviceName(int nLetter);
 
     // ASPI start-up of Windows 9x (ScsiDiscoveryAspi.cpp)
-    BYTE InitAspi();   // access mode afterwards: 16 on success, 0 on failure (reason in m_strLastError)
-    int InitAspiAdapters();   // 1, or 0 when ASPI reports an error status
+    BYTE InitAspi();        // access mode afterwards: 16 on success, 0 on failure (reason in m_strLastError)
+    int InitAspiAdapters(); // 1, or 0 when ASPI reports an error status
     void MatchWin9xDevices();
     // Reads HKLM "Enum\SCSI\<device>\<instance>": returns the letter index (0 when unknown). The target id goes
     // out as its one hexadecimal digit (unchanged when missing, -1 when not a digit or letter, 16 and more for
     // letters beyond 'F'), the four driver settings as their first byte (-1 when missing). Nothing is written
     // when the key cannot be opened.
-    static int ReadWin9xScsiDeviceKey(const char* pszDevice, const char* pszInstance, int& nTarget,
-                                      int& nAutoInsert, int& nDisconnect, int& nSyncTransfer, int& nDma);
+    static int ReadWin9xScsiDeviceKey(const char* pszDevice, const char* pszInstance, int& nTarget, int& nAutoInsert,
+                                      int& nDisconnect, int& nSyncTransfer, int& nDma);
     // Sets the record's bus type to 4 for a device behind a USB bridge.
     static void DetectWin9xUsbBridge(const char* pszDevice, const char* pszInstance, CDeviceRecord& record);
 
     // Bus types (BusType.cpp). Each method stores the type in the adapter and all its records and returns it;
     // an adapter index outside the list throws CInvalidArgException.
-    int DetectBusType(int nAdapter);   // by the Windows version: Windows 9x, NT 5 or NT 4 (and Vista) method
+    int DetectBusType(int nAdapter); // by the Windows version: Windows 9x, NT 5 or NT 4 (and Vista) method
     int DetectBusTypeNT4(int nAdapter);
     int DetectBusTypeNT5(int nAdapter);
     int DetectBusTypeWin9x(int nAdapter);
@@ -133,7 +133,7 @@ public:
     // 100 when a device of the class runs the port driver, 0/1/2 as above, 666 when none does, 0 when the
     // class cannot be listed.
     static int FindPortInDeviceClass(const GUID& deviceClass, const char* pszPortDriver);
-    static int MatchClassDeviceToPort(void* hDevInfo, DWORD nIndex, const char* pszPortDriver);   // HDEVINFO
+    static int MatchClassDeviceToPort(void* hDevInfo, DWORD nIndex, const char* pszPortDriver); // HDEVINFO
     // pszManagerId holds 17 characters, pszIdentifier 100, pUnique 16 bytes. Both texts start out empty.
     // Returns 1 under pass-through, the SendASPI32Command status under ASPI, 0 with no back end.
     int GetPortDriverName(int nAdapter, char* pszManagerId, char* pszIdentifier, BYTE* pUnique, int* pnScsiId);
@@ -155,18 +155,18 @@ public:
     // ---------------------------------------------------------------------------------------------------------
 
     // State. Public so that start-ups and test programs can set up a transport directly.
-    BYTE m_nAccessMode;                           // AccessMode
-    CModuleOwner m_hAspiDll;                      // the loaded ASPI library, or none
-    CString m_strLastError;                       // text of the last failed ASPI start-up
-    char m_szAspiDllName[kAspiDllNameSize];       // "wnaspi32.dll" after construction
+    BYTE m_nAccessMode;                     // AccessMode
+    CModuleOwner m_hAspiDll;                // the loaded ASPI library, or none
+    CString m_strLastError;                 // text of the last failed ASPI start-up
+    char m_szAspiDllName[kAspiDllNameSize]; // "wnaspi32.dll" after construction
     CHostAdapterArray m_Adapters;
-    BYTE m_bInquireViaLetter[kDriveLetterCount];  // 1 = INQUIRY for this letter goes through the letter device
-    HANDLE m_hLetterDevice[kDriveLetterCount];    // cached letter-device handles
-    BYTE m_bLetterOpen[kDriveLetterCount];        // 1 = the cached handle is valid and used by commands
-    char m_szSenseMessage[kSenseMessageSize];     // result buffer of FormatSenseMessage
+    BYTE m_bInquireViaLetter[kDriveLetterCount]; // 1 = INQUIRY for this letter goes through the letter device
+    HANDLE m_hLetterDevice[kDriveLetterCount];   // cached letter-device handles
+    BYTE m_bLetterOpen[kDriveLetterCount];       // 1 = the cached handle is valid and used by commands
+    char m_szSenseMessage[kSenseMessageSize];    // result buffer of FormatSenseMessage
     DWORD m_nLetterValue[kDriveLetterCount];
-    BYTE m_bLetterClaimed[kDriveLetterCount];     // pass-through start-up bookkeeping
-    CString m_strExcludedLetters;                 // letters both start-ups leave out (empty)
+    BYTE m_bLetterClaimed[kDriveLetterCount]; // pass-through start-up bookkeeping
+    CString m_strExcludedLetters;             // letters both start-ups leave out (empty)
     PFN_GetASPI32SupportInfo m_pfnGetASPI32SupportInfo;
     PFN_SendASPI32Command m_pfnSendASPI32Command;
 

@@ -16,7 +16,7 @@ namespace {
 const int kTocSize = 804;
 const int kFullTocSmall = 2000;
 const int kFullTocSize = 3000;
-const int kLeadOutTrack = 110;   // the Q track number AA read as BCD
+const int kLeadOutTrack = 110; // the Q track number AA read as BCD
 
 // A full TOC read into a cleared buffer, with the number of whole descriptors that lie inside both the length the
 // drive reports and the buffer (bLengthIncludesHeader: the count is (length) / 11 as the callers take it).
@@ -76,15 +76,12 @@ long CDriveManager::GetSessionLeadOut(CDeviceRecord& record, int nTrack)
     BYTE point = ToBcd(nTrack);
     long candidate = -1;
     bool haveCandidate = false;
-    for (int i = 0; i < toc.count; ++i)
-    {
+    for (int i = 0; i < toc.count; ++i) {
         const BYTE* d = toc.Descriptor(i);
-        if (d[3] == 0xA1 && d[8] == point && i + 1 < toc.count)
-        {
+        if (d[3] == 0xA1 && d[8] == point && i + 1 < toc.count) {
             candidate = BcdMsfToLba(toc.Descriptor(i + 1) + 8);
             haveCandidate = true;
-        }
-        else if (d[3] == 0xB0 && d[4] != 0xFF && haveCandidate)
+        } else if (d[3] == 0xB0 && d[4] != 0xFF && haveCandidate)
             return candidate;
     }
     return -1;
@@ -101,8 +98,7 @@ int CDriveManager::IsSessionLastTrack(CDeviceRecord& record, int nTrack, int nFl
     if (!ReadFullToc(*this, record, kFullTocSmall, toc))
         return 0;
     BYTE point = ToBcd(nTrack);
-    for (int i = 0; i < toc.count; ++i)
-    {
+    for (int i = 0; i < toc.count; ++i) {
         const BYTE* d = toc.Descriptor(i);
         if (d[3] == 0xA1 && d[8] == point)
             return 1;
@@ -114,14 +110,12 @@ int CDriveManager::IsSessionLastTrack(CDeviceRecord& record, int nTrack, int nFl
 // session is not complete.
 bool CDriveManager::IsDiscAppendable(CDeviceRecord& record)
 {
-    if (GetDvdMediaProfile(record, FALSE) == 0)
-    {
+    if (GetDvdMediaProfile(record, FALSE) == 0) {
         FullToc toc;
         if (!ReadFullToc(*this, record, kFullTocSmall, toc) || toc.count < 1)
             return false;
         int lastSession = toc.data[3];
-        for (int i = 0; i < toc.count; ++i)
-        {
+        for (int i = 0; i < toc.count; ++i) {
             const BYTE* d = toc.Descriptor(i);
             if (d[3] == 0xB0 && d[0] == lastSession && !(d[4] == 0xFF && d[5] == 0xFF && d[6] == 0xFF))
                 return true;
@@ -141,8 +135,7 @@ int CDriveManager::CountSessionOneTracks(CDeviceRecord& record, int* pCount, int
     if (!ReadFullToc(*this, record, kFullTocSize, toc))
         return 0;
     int count = 0;
-    for (int i = 0; i < toc.count; ++i)
-    {
+    for (int i = 0; i < toc.count; ++i) {
         const BYTE* d = toc.Descriptor(i);
         if (d[0] == 1 && d[3] <= 0x99)
             ++count;
@@ -161,13 +154,11 @@ void CDriveManager::GetTrackExtent(CDeviceRecord& record, int nTrack, long* pSta
     if (!CountSessionOneTracks(record, &last, &pregap))
         return;
     BYTE point = ToBcd(nTrack);
-    for (int i = 0; i < toc.count; ++i)
-    {
+    for (int i = 0; i < toc.count; ++i) {
         const BYTE* d = toc.Descriptor(i);
         if (d[0] != 1)
             continue;
-        if (d[3] == point)
-        {
+        if (d[3] == point) {
             *pStart = BcdMsfToLba(d + 8);
             if (nTrack != last && i + 1 < toc.count)
                 *pEnd = BcdMsfToLba(toc.Descriptor(i + 1) + 8);
@@ -181,8 +172,7 @@ void CDriveManager::GetTrackExtent(CDeviceRecord& record, int nTrack, long* pSta
 // real end is where the Q sub-channel stops reporting the track: a backward search from the next start in steps
 // of 80 sectors (not before the track's start) finds a run inside the track, a forward search in steps of 10
 // (not beyond the next start) the first sector of the next track or the lead-out.
-void CDriveManager::MeasureTrackExtent(CDeviceRecord& record, int nTrack, long* pStart, long* pLength,
-                                       BOOL bFullToc)
+void CDriveManager::MeasureTrackExtent(CDeviceRecord& record, int nTrack, long* pStart, long* pLength, BOOL bFullToc)
 {
     TestUnitReady(record);
     Toc plain;
@@ -190,25 +180,21 @@ void CDriveManager::MeasureTrackExtent(CDeviceRecord& record, int nTrack, long* 
         return;
     int index = nTrack - plain.first;
     long start = 0, next = 0;
-    if (bFullToc)
-    {
+    if (bFullToc) {
         int count = 0, pregap = 0;
         CountSessionOneTracks(record, &count, &pregap);
         GetTrackExtent(record, index + 1, &start, &next);
-    }
-    else if (!plain.Start(index, start) || !plain.Start(index + 1, next))
+    } else if (!plain.Start(index, start) || !plain.Start(index + 1, next))
         return;
 
-    if (nTrack >= plain.last)
-    {
+    if (nTrack >= plain.last) {
         *pStart = start;
         *pLength = next - start;
         return;
     }
     int numbers[10];
     long p = next - 1;
-    for (;;)
-    {
+    for (;;) {
         for (int& n : numbers)
             n = -1;
         ReadQTrackNumbers(record, p, numbers);
@@ -217,16 +203,13 @@ void CDriveManager::MeasureTrackExtent(CDeviceRecord& record, int nTrack, long* 
         p -= 80;
     }
     long end = next;
-    for (; p < next; p += 10)
-    {
+    for (; p < next; p += 10) {
         for (int& n : numbers)
             n = -1;
         ReadQTrackNumbers(record, p, numbers);
         bool found = false;
-        for (int i = 0; i < 10; ++i)
-        {
-            if (numbers[i] == nTrack + 1 || numbers[i] == kLeadOutTrack)
-            {
+        for (int i = 0; i < 10; ++i) {
+            if (numbers[i] == nTrack + 1 || numbers[i] == kLeadOutTrack) {
                 end = p + i;
                 found = true;
                 break;
@@ -245,13 +228,11 @@ void CDriveManager::FillTrackRange(CDeviceRecord& record, int nTrack, BYTE* pRan
     long start = 0, length = 0;
     Toc plain;
     bool haveToc = ReadPlainToc(*this, record, plain);
-    if (bFullToc)
-    {
+    if (bFullToc) {
         long end = 0;
         if (haveToc)
             GetTrackExtent(record, nTrack - plain.first + 1, &start, &end);
-    }
-    else if (haveToc)
+    } else if (haveToc)
         plain.Start(nTrack - plain.first, start);
     if (leadOut == -1)
         MeasureTrackExtent(record, nTrack, &start, &length, bFullToc);

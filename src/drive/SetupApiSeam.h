@@ -11,22 +11,24 @@
 #include <setupapi.h>
 
 struct SetupApiTable {
-    HDEVINFO (WINAPI* pfnGetClassDevsA)(const GUID* pClassGuid, PCSTR pszEnumerator, HWND hwndParent, DWORD dwFlags);
-    BOOL (WINAPI* pfnEnumDeviceInfo)(HDEVINFO hDevInfo, DWORD nIndex, PSP_DEVINFO_DATA pData);
-    BOOL (WINAPI* pfnGetDeviceInstanceIdA)(HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, PSTR pszId, DWORD nSize,
-                                           PDWORD pnRequired);
-    BOOL (WINAPI* pfnGetDeviceRegistryPropertyA)(HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, DWORD nProperty,
-                                                 PDWORD pnType, PBYTE pBuffer, DWORD nSize, PDWORD pnRequired);
-    BOOL (WINAPI* pfnDestroyDeviceInfoList)(HDEVINFO hDevInfo);
-    CONFIGRET (WINAPI* pfnReenumerateDevNode)(DEVINST node, ULONG nFlags);
-    CONFIGRET (WINAPI* pfnGetChild)(PDEVINST pChild, DEVINST node, ULONG nFlags);
-    CONFIGRET (WINAPI* pfnGetSibling)(PDEVINST pSibling, DEVINST node, ULONG nFlags);
-    CONFIGRET (WINAPI* pfnGetDeviceIdA)(DEVINST node, PCHAR pszId, ULONG nSize, ULONG nFlags);
-    BOOL (WINAPI* pfnEnumDeviceInterfaces)(HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, const GUID* pInterfaceClass,
-                                           DWORD nIndex, PSP_DEVICE_INTERFACE_DATA pInterface);
-    BOOL (WINAPI* pfnGetDeviceInterfaceDetailA)(HDEVINFO hDevInfo, PSP_DEVICE_INTERFACE_DATA pInterface,
-                                                PSP_DEVICE_INTERFACE_DETAIL_DATA_A pDetail, DWORD nSize,
-                                                PDWORD pnRequired, PSP_DEVINFO_DATA pData);
+    HDEVINFO(WINAPI* pfnGetClassDevsA)(const GUID* pClassGuid, PCSTR pszEnumerator, HWND hwndParent, DWORD dwFlags);
+    BOOL(WINAPI* pfnEnumDeviceInfo)(HDEVINFO hDevInfo, DWORD nIndex, PSP_DEVINFO_DATA pData);
+    BOOL(WINAPI* pfnGetDeviceInstanceIdA)
+    (HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, PSTR pszId, DWORD nSize, PDWORD pnRequired);
+    BOOL(WINAPI* pfnGetDeviceRegistryPropertyA)
+    (HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, DWORD nProperty, PDWORD pnType, PBYTE pBuffer, DWORD nSize,
+     PDWORD pnRequired);
+    BOOL(WINAPI* pfnDestroyDeviceInfoList)(HDEVINFO hDevInfo);
+    CONFIGRET(WINAPI* pfnReenumerateDevNode)(DEVINST node, ULONG nFlags);
+    CONFIGRET(WINAPI* pfnGetChild)(PDEVINST pChild, DEVINST node, ULONG nFlags);
+    CONFIGRET(WINAPI* pfnGetSibling)(PDEVINST pSibling, DEVINST node, ULONG nFlags);
+    CONFIGRET(WINAPI* pfnGetDeviceIdA)(DEVINST node, PCHAR pszId, ULONG nSize, ULONG nFlags);
+    BOOL(WINAPI* pfnEnumDeviceInterfaces)
+    (HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, const GUID* pInterfaceClass, DWORD nIndex,
+     PSP_DEVICE_INTERFACE_DATA pInterface);
+    BOOL(WINAPI* pfnGetDeviceInterfaceDetailA)
+    (HDEVINFO hDevInfo, PSP_DEVICE_INTERFACE_DATA pInterface, PSP_DEVICE_INTERFACE_DETAIL_DATA_A pDetail, DWORD nSize,
+     PDWORD pnRequired, PSP_DEVINFO_DATA pData);
 };
 
 // Installs a table (kept by pointer: it must outlive its use); null restores the system table. Returns the table

@@ -59,7 +59,7 @@ int ReadCache(CDriveManager& manager, CDeviceRecord& record, int* pSpeeds)
     CByteArray list;
     if (key.QueryRaw("List", type, list) != ERROR_SUCCESS || list.GetSize() < 1)
         return -1;
-    int count = list[0];   // the low byte of the stored number
+    int count = list[0]; // the low byte of the stored number
     if (count == 0)
         return -1;
     CString speeds;
@@ -76,26 +76,19 @@ int ProbeSpeeds(CDriveManager& manager, CDeviceRecord& record, int* pSlots)
     for (int i = 0; i < kSpeedCacheSlots; ++i)
         pSlots[i] = kEndMark;
     int count = 0;
-    if (manager.SetCdSpeed(record, kMaximumSpeed, kMaximumSpeed) != kExecCompleted)
-    {
+    if (manager.SetCdSpeed(record, kMaximumSpeed, kMaximumSpeed) != kExecCompleted) {
         pSlots[count++] = 0;
-    }
-    else
-    {
+    } else {
         int v = manager.GetMaxReadSpeed(record);
         pSlots[count++] = v;
-        while (v > 1 && count < kSpeedCacheMax)
-        {
+        while (v > 1 && count < kSpeedCacheMax) {
             if (manager.SetCdSpeed(record, (v - 1) * kKbpsPerXSent, kMaximumSpeed) != kExecCompleted)
                 break;
             int r = manager.GetMaxReadSpeed(record);
-            if (r < v)
-            {
+            if (r < v) {
                 pSlots[count++] = r;
                 v = r;
-            }
-            else
-            {
+            } else {
                 --v;
             }
             if (r <= 1)
@@ -109,8 +102,7 @@ int ProbeSpeeds(CDriveManager& manager, CDeviceRecord& record, int* pSlots)
 CString SpeedText(const int* pSpeeds, int nCount)
 {
     CString text;
-    for (int i = 0; i < nCount; ++i)
-    {
+    for (int i = 0; i < nCount; ++i) {
         char piece[16];
         sprintf(piece, i == 0 ? "%02d" : "+%02d", pSpeeds[i]);
         text += piece;
@@ -118,18 +110,17 @@ CString SpeedText(const int* pSpeeds, int nCount)
     return text;
 }
 
-}  // namespace
+} // namespace
 
-const SpeedCacheRegistry g_SpeedCacheRegistryDefault = { OpenForReading, CreateForWriting };
+const SpeedCacheRegistry g_SpeedCacheRegistryDefault = {OpenForReading, CreateForWriting};
 SpeedCacheRegistry g_SpeedCacheRegistry = g_SpeedCacheRegistryDefault;
 
 int ParseSpeedList(const char* pszSpeeds, int nCount, int* pSpeeds, int nMax)
 {
     int length = int(strlen(pszSpeeds));
     int n = 0;
-    for (int pos = 0; n < nCount && n < nMax && pos < length; pos += 3)
-    {
-        char piece[3] = { pszSpeeds[pos], pos + 1 < length ? pszSpeeds[pos + 1] : '\0', '\0' };
+    for (int pos = 0; n < nCount && n < nMax && pos < length; pos += 3) {
+        char piece[3] = {pszSpeeds[pos], pos + 1 < length ? pszSpeeds[pos + 1] : '\0', '\0'};
         pSpeeds[n++] = atoi(piece);
     }
     return n;

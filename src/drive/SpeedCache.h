@@ -9,10 +9,10 @@
 
 // HKEY_LOCAL_MACHINE key of the program's settings; each drive model's speed list is a subkey named by the
 // model's product identification.
-extern const char kProgramRegistryKey[];   // "SOFTWARE\Korvath\TAVISK"
+extern const char kProgramRegistryKey[]; // "SOFTWARE\Korvath\TAVISK"
 
-const int kSpeedCacheSlots = 60;   // speeds a list may hold in memory, the end mark included
-const int kSpeedCacheMax = 59;     // speeds a probe keeps
+const int kSpeedCacheSlots = 60; // speeds a list may hold in memory, the end mark included
+const int kSpeedCacheMax = 59;   // speeds a probe keeps
 
 // How the cache reaches the registry; the defaults are CRegistryKey::Open (reading) and CRegistryKey::Create
 // (reading and writing). Tests replace them, e.g. with a Create that fails as on an account without write access.

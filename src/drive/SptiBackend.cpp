@@ -26,9 +26,9 @@ static_assert(offsetof(SptdWithSense, sense) == 48, "pass-through sense offset")
 static_assert(sizeof(SptdWithSense) == 80, "pass-through request size");
 
 const UCHAR kDataInByDirection[] = {
-    SCSI_IOCTL_DATA_UNSPECIFIED,  // kDataNone: 2
-    SCSI_IOCTL_DATA_IN,           // kDataIn: 1
-    SCSI_IOCTL_DATA_OUT,          // kDataOut: 0
+    SCSI_IOCTL_DATA_UNSPECIFIED, // kDataNone: 2
+    SCSI_IOCTL_DATA_IN,          // kDataIn: 1
+    SCSI_IOCTL_DATA_OUT,         // kDataOut: 0
 };
 
 const UCHAR kScsiStatusGood = 0;
@@ -80,8 +80,8 @@ ExecStatus CScsiTransport::ExecSptiCommand(CDeviceRecord& record, const BYTE* pC
         } else {
             CDeviceHandle device(DeviceIoOpenLetter(nLetter));
             if (device.IsValid()) {
-                bSent = DeviceIoControlCall(device.get(), IOCTL_SCSI_PASS_THROUGH_DIRECT, &request,
-                                            sizeof(request), &request, sizeof(request), &nReturned, nullptr);
+                bSent = DeviceIoControlCall(device.get(), IOCTL_SCSI_PASS_THROUGH_DIRECT, &request, sizeof(request),
+                                            &request, sizeof(request), &nReturned, nullptr);
             }
         }
     }

@@ -35,18 +35,15 @@ ExecStatus CDriveManager::ReadSectorsWithSubcode(CDeviceRecord& record, long lba
         AfxIsWin9xPlatform())
         vendor = false;
     if (vendor && ((record.m_nBusType != kBusTypeAta && record.m_nBusType != kBusTypeSerialAta) ||
-                   ContainsModelNumber(record.m_szProduct, g_CddaAtaBusModels)))
-    {
+                   ContainsModelNumber(record.m_szProduct, g_CddaAtaBusModels))) {
         if (ReadCdda(record, lba, nCount, 2, nCount * nBlockSize, pBuffer) == kExecCompleted)
             return kExecCompleted;
     }
 
     bool switched = SetBlockLength(record, kSubcodeBlock, 0) == kExecCompleted;
     ExecStatus status = ReadRawSectors(record, lba, nCount, nBlockSize, pBuffer);
-    if (status != kExecCompleted)
-    {
-        for (int i = 0; i < nCount; ++i)
-        {
+    if (status != kExecCompleted) {
+        for (int i = 0; i < nCount; ++i) {
             BYTE* sector = pBuffer + i * nBlockSize;
             status = ReadRawSectors(record, lba + i, 1, nBlockSize, sector);
             if (status != kExecCompleted)
@@ -67,14 +64,12 @@ ExecStatus CDriveManager::ReadMediaCatalogNumber(CDeviceRecord& record, BYTE* pR
     if (status != kExecCompleted)
         return status;
     std::vector<BYTE> sectors(size_t(kBatch) * kSubcodeBlock);
-    for (int batch = 0; batch < kBatches; ++batch)
-    {
+    for (int batch = 0; batch < kBatches; ++batch) {
         std::fill(sectors.begin(), sectors.end(), 0);
         status = ReadSectorsWithSubcode(record, long(batch * kBatch), kBatch, kSubcodeBlock, sectors.data());
         if (status != kExecCompleted)
             return status;
-        for (int i = 0; i < kBatch; ++i)
-        {
+        for (int i = 0; i < kBatch; ++i) {
             BYTE q[10];
             DecodeSubchannelQ(sectors.data() + i * kSubcodeBlock + 2352, q);
             if ((q[0] & 0x0F) != 2)
@@ -107,15 +102,13 @@ ExecStatus CDriveManager::ReadTrackIsrc(CDeviceRecord& record, int nTrack, BYTE*
     long start = long(GetBe32(toc.data() + 4 + 8 * index + 4));
 
     std::vector<BYTE> sectors(size_t(kBatch) * kSubcodeBlock);
-    for (int batch = 0; batch < kBatches; ++batch)
-    {
+    for (int batch = 0; batch < kBatches; ++batch) {
         std::fill(sectors.begin(), sectors.end(), 0);
         status = ReadSectorsWithSubcode(record, start + batch * kBatch, kBatch, kSubcodeBlock, sectors.data());
         if (status != kExecCompleted)
             return status;
         bool found = false;
-        for (int i = 0; i < kBatch; ++i)
-        {
+        for (int i = 0; i < kBatch; ++i) {
             BYTE q[10];
             DecodeSubchannelQ(sectors.data() + i * kSubcodeBlock + 2352, q);
             char isrc[13];
@@ -139,27 +132,23 @@ void CDriveManager::ReadQTrackNumbers(CDeviceRecord& record, long lba, int* pRes
         return;
     ModelRecord row = GetModelRowOrZero(record);
     std::vector<BYTE> sectors(size_t(10) * kSubcodeBlock, 0);
-    if (row.vendorInfo)
-    {
+    if (row.vendorInfo) {
         ReadSectorsWithSubcode(record, lba, 10, kSubcodeBlock, sectors.data());
-        for (int i = 0; i < 10; ++i)
-        {
+        for (int i = 0; i < 10; ++i) {
             BYTE q[10];
             DecodeSubchannelQ(sectors.data() + i * kSubcodeBlock + 2352, q);
             pResults10[i] = FromBcd(q[1]);
         }
         return;
     }
-    if (ReadCd(record, 0xF8, 2, lba, 10, kQBlock, sectors.data()) == kExecCompleted)
-    {
+    if (ReadCd(record, 0xF8, 2, lba, 10, kQBlock, sectors.data()) == kExecCompleted) {
         for (int i = 0; i < 10; ++i)
             pResults10[i] = FromBcd(sectors[size_t(i) * kQBlock + 2352 + 1]);
         return;
     }
     std::fill(sectors.begin(), sectors.end(), 0);
     ReadCd(record, 0xF8, 1, lba, 10, kSubcodeBlock, sectors.data());
-    for (int i = 0; i < 10; ++i)
-    {
+    for (int i = 0; i < 10; ++i) {
         BYTE q[10];
         DecodeSubchannelQ(sectors.data() + i * kSubcodeBlock + 2352, q);
         pResults10[i] = FromBcd(q[1]);

@@ -15,10 +15,9 @@
 // CD | (flag & 1) * 16 + (mode & 7) | 00 | 3-4 value bits 16-23, 8-15 (0 when width is 2) | 5 value bits 0-7
 ExecStatus CDriveManager::VendorCd(CDeviceRecord& record, BYTE flag, BYTE mode, DWORD value, int nWidth)
 {
-    BYTE cdb[12] = { 0xCD };
+    BYTE cdb[12] = {0xCD};
     cdb[1] = BYTE((flag & 1) * 16 + (mode & 7));
-    if (nWidth != 2)
-    {
+    if (nWidth != 2) {
         cdb[3] = BYTE(value >> 16);
         cdb[4] = BYTE(value >> 8);
     }
@@ -30,7 +29,7 @@ ExecStatus CDriveManager::VendorCd(CDeviceRecord& record, BYTE flag, BYTE mode, 
 ExecStatus CDriveManager::ReadCdda(CDeviceRecord& record, long lba, int nBlocks, BYTE subCode, int nLength,
                                    BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xD8 };
+    BYTE cdb[12] = {0xD8};
     SetBe32(cdb + 2, DWORD(lba));
     SetBe32(cdb + 6, DWORD(nBlocks));
     cdb[10] = subCode;
@@ -42,7 +41,7 @@ ExecStatus CDriveManager::ReadCdda(CDeviceRecord& record, long lba, int nBlocks,
 // 2352); an end before the start asks for no data.
 ExecStatus CDriveManager::ReadCddaMsf(CDeviceRecord& record, DWORD start, DWORD end, BYTE format, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xD9 };
+    BYTE cdb[12] = {0xD9};
     SetBe24(cdb + 3, start);
     SetBe24(cdb + 7, end);
     cdb[10] = format;
@@ -62,14 +61,14 @@ ExecStatus CDriveManager::ReadJumperBits(CDeviceRecord& record, BYTE* pBuffer4)
         (ContainsModelNumber(record.m_szProduct, g_JumperFourByteLateFamily) &&
          FirmwareNumber(record.m_szRevision) >= 5))
         length = 4;
-    BYTE cdb[12] = { 0xDE };
+    BYTE cdb[12] = {0xDE};
     return ExecScsiCommand(record, cdb, pBuffer4, length);
 }
 
 // DF | 00 .. | 6-9 count | 00 00; count × 96 bytes in
 ExecStatus CDriveManager::ReadVendorDf(CDeviceRecord& record, int nCount, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xDF };
+    BYTE cdb[12] = {0xDF};
     SetBe32(cdb + 6, DWORD(nCount));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nCount) * 96);
 }
@@ -77,7 +76,7 @@ ExecStatus CDriveManager::ReadVendorDf(CDeviceRecord& record, int nCount, BYTE* 
 // E0 | 00 .. | 8-9 length | 00 00
 ExecStatus CDriveManager::ReadVendorE0(CDeviceRecord& record, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xE0 };
+    BYTE cdb[12] = {0xE0};
     SetBe16(cdb + 8, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
 }
@@ -85,7 +84,7 @@ ExecStatus CDriveManager::ReadVendorE0(CDeviceRecord& record, int nLength, BYTE*
 // E1 | 04 | FF | 00 ..
 ExecStatus CDriveManager::VendorE1(CDeviceRecord& record)
 {
-    BYTE cdb[12] = { 0xE1 };
+    BYTE cdb[12] = {0xE1};
     cdb[1] = 4;
     cdb[2] = 0xFF;
     return ExecScsiCommand(record, cdb, NULL, 0);
@@ -94,7 +93,7 @@ ExecStatus CDriveManager::VendorE1(CDeviceRecord& record)
 // E2 | b1 | 2-5 address | 6-9 length | 00 00; data out
 ExecStatus CDriveManager::WriteVendorE2(CDeviceRecord& record, BYTE b1, DWORD address, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xE2 };
+    BYTE cdb[12] = {0xE2};
     cdb[1] = b1;
     SetBe32(cdb + 2, address);
     SetBe32(cdb + 6, DWORD(nLength));
@@ -104,7 +103,7 @@ ExecStatus CDriveManager::WriteVendorE2(CDeviceRecord& record, BYTE b1, DWORD ad
 // E3 | 00 | 2-5 address | 6-9 length | 00 00
 ExecStatus CDriveManager::ReadVendorE3(CDeviceRecord& record, DWORD address, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xE3 };
+    BYTE cdb[12] = {0xE3};
     SetBe32(cdb + 2, address);
     SetBe32(cdb + 6, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
@@ -113,7 +112,7 @@ ExecStatus CDriveManager::ReadVendorE3(CDeviceRecord& record, DWORD address, int
 // E3 | 06 | value | 1 | 00 ..
 ExecStatus CDriveManager::VendorE3Control(CDeviceRecord& record, BYTE value)
 {
-    BYTE cdb[12] = { 0xE3 };
+    BYTE cdb[12] = {0xE3};
     cdb[1] = 6;
     cdb[2] = BYTE(value | 1);
     return ExecScsiCommand(record, cdb, NULL, 0);
@@ -122,7 +121,7 @@ ExecStatus CDriveManager::VendorE3Control(CDeviceRecord& record, BYTE value)
 // E4 | 00 ..; 2 bytes in
 ExecStatus CDriveManager::ReadVendorE4(CDeviceRecord& record, BYTE* pBuffer2)
 {
-    BYTE cdb[12] = { 0xE4 };
+    BYTE cdb[12] = {0xE4};
     return ExecScsiCommand(record, cdb, pBuffer2, 2);
 }
 
@@ -130,7 +129,7 @@ ExecStatus CDriveManager::ReadVendorE4(CDeviceRecord& record, BYTE* pBuffer2)
 ExecStatus CDriveManager::StratafitCommand(CDeviceRecord& record, BYTE operation, BYTE item, BYTE set, int nLength,
                                            BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xE4 };
+    BYTE cdb[12] = {0xE4};
     cdb[1] = operation;
     cdb[2] = set ? BYTE(item | 0x10) : item;
     SetBe16(cdb + 9, DWORD(nLength));
@@ -140,7 +139,7 @@ ExecStatus CDriveManager::StratafitCommand(CDeviceRecord& record, BYTE operation
 // E5 | 00 00 00 | 4 value | 00 00 00 | 8 = 12 | 00 ..; 12 bytes out
 ExecStatus CDriveManager::VendorE5A(CDeviceRecord& record, BYTE value, BYTE* pBuffer12)
 {
-    BYTE cdb[12] = { 0xE5 };
+    BYTE cdb[12] = {0xE5};
     cdb[4] = value;
     cdb[8] = 12;
     return ExecScsiCommand(record, cdb, pBuffer12, 12);
@@ -149,7 +148,7 @@ ExecStatus CDriveManager::VendorE5A(CDeviceRecord& record, BYTE value, BYTE* pBu
 // E5 | 00 .. | 5 value | 00 00 | 8 = 12 | 00 ..; 12 bytes out
 ExecStatus CDriveManager::VendorE5B(CDeviceRecord& record, BYTE value, BYTE* pBuffer12)
 {
-    BYTE cdb[12] = { 0xE5 };
+    BYTE cdb[12] = {0xE5};
     cdb[5] = value;
     cdb[8] = 12;
     return ExecScsiCommand(record, cdb, pBuffer12, 12);
@@ -158,7 +157,7 @@ ExecStatus CDriveManager::VendorE5B(CDeviceRecord& record, BYTE value, BYTE* pBu
 // E5 | b1 | 00 .. | 9-10 length | 00; data out
 ExecStatus CDriveManager::VendorE5C(CDeviceRecord& record, BYTE b1, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xE5 };
+    BYTE cdb[12] = {0xE5};
     cdb[1] = b1;
     SetBe16(cdb + 9, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
@@ -168,7 +167,7 @@ ExecStatus CDriveManager::VendorE5C(CDeviceRecord& record, BYTE b1, int nLength,
 ExecStatus CDriveManager::VendorE9Command(CDeviceRecord& record, BYTE set, BYTE b2, BYTE b3, BYTE b4, BYTE b5,
                                           int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xE9 };
+    BYTE cdb[12] = {0xE9};
     cdb[1] = set ? 0x10 : 0;
     cdb[2] = b2;
     cdb[3] = b3;
@@ -181,7 +180,7 @@ ExecStatus CDriveManager::VendorE9Command(CDeviceRecord& record, BYTE set, BYTE 
 // E9 | 00 | sub-command | 00 .. | 9-10 length | 00
 ExecStatus CDriveManager::VendorModeQuery(CDeviceRecord& record, BYTE subCommand, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xE9 };
+    BYTE cdb[12] = {0xE9};
     cdb[2] = subCommand;
     SetBe16(cdb + 9, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
@@ -194,10 +193,10 @@ static BYTE EaModeBits(BYTE mode)
 }
 
 // EA | b1 | b2 | mode bits | b3 | 4-7 address | 8 b8 | 00 | 10 length (low byte) | 00
-ExecStatus CDriveManager::VendorEaCommand(CDeviceRecord& record, DWORD address, BYTE b3, BYTE b1, BYTE b2,
-                                          BYTE mode, BYTE b8, int nLength, BYTE* pBuffer)
+ExecStatus CDriveManager::VendorEaCommand(CDeviceRecord& record, DWORD address, BYTE b3, BYTE b1, BYTE b2, BYTE mode,
+                                          BYTE b8, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xEA };
+    BYTE cdb[12] = {0xEA};
     cdb[1] = b1;
     cdb[2] = BYTE(b2 | EaModeBits(mode));
     cdb[3] = b3;
@@ -211,7 +210,7 @@ ExecStatus CDriveManager::VendorEaCommand(CDeviceRecord& record, DWORD address, 
 ExecStatus CDriveManager::VendorEaRead(CDeviceRecord& record, BYTE b1, BYTE mode, BYTE b8, BYTE b9, int nLength,
                                        BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xEA };
+    BYTE cdb[12] = {0xEA};
     cdb[1] = b1;
     cdb[2] = EaModeBits(mode);
     cdb[8] = b8;
@@ -224,7 +223,7 @@ ExecStatus CDriveManager::VendorEaRead(CDeviceRecord& record, BYTE b1, BYTE mode
 ExecStatus CDriveManager::VendorEbRead(CDeviceRecord& record, BYTE b1, BYTE b2, BYTE flagA, BYTE flagB, int nLength,
                                        BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xEB };
+    BYTE cdb[12] = {0xEB};
     cdb[1] = b1;
     cdb[2] = b2;
     cdb[3] = BYTE((flagA ? 2 : 0) + (flagB ? 1 : 0));
@@ -235,7 +234,7 @@ ExecStatus CDriveManager::VendorEbRead(CDeviceRecord& record, BYTE b1, BYTE b2, 
 // ED | 00 to read, 0x10 to switch off, 0x11 to switch on | 00 .. | 8-9 length | 00 00
 ExecStatus CDriveManager::SpeedamodeCommand(CDeviceRecord& record, BYTE set, BYTE on, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xED };
+    BYTE cdb[12] = {0xED};
     cdb[1] = set ? (on ? 0x11 : 0x10) : 0;
     SetBe16(cdb + 8, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
@@ -244,7 +243,7 @@ ExecStatus CDriveManager::SpeedamodeCommand(CDeviceRecord& record, BYTE set, BYT
 // F0 | 00 | 2-5 address | 00 00 | 8-9 length | 00 00; data out
 ExecStatus CDriveManager::WriteVendorF0(CDeviceRecord& record, DWORD address, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xF0 };
+    BYTE cdb[12] = {0xF0};
     SetBe32(cdb + 2, address);
     SetBe16(cdb + 8, DWORD(nLength));
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
@@ -253,7 +252,7 @@ ExecStatus CDriveManager::WriteVendorF0(CDeviceRecord& record, DWORD address, in
 // F1 | 01 | 2-5 address | 6-7 value | 8-9 length | 00 00
 ExecStatus CDriveManager::ReadVendorF1(CDeviceRecord& record, DWORD address, WORD value, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xF1 };
+    BYTE cdb[12] = {0xF1};
     cdb[1] = 1;
     SetBe32(cdb + 2, address);
     SetBe16(cdb + 6, value);
@@ -265,7 +264,7 @@ ExecStatus CDriveManager::ReadVendorF1(CDeviceRecord& record, DWORD address, WOR
 ExecStatus CDriveManager::VendorF3Command(CDeviceRecord& record, DWORD address, BYTE b3, BYTE b1, BYTE b2, BYTE b8,
                                           int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xF3 };
+    BYTE cdb[12] = {0xF3};
     cdb[1] = b1;
     cdb[2] = b2;
     cdb[3] = b3;
@@ -278,8 +277,7 @@ ExecStatus CDriveManager::VendorF3Command(CDeviceRecord& record, DWORD address, 
 // An LBA as 24 bits, or as minute, second and frame.
 static void PutVendorAddress(BYTE* p, long lba, BYTE lbaForm)
 {
-    if (lbaForm)
-    {
+    if (lbaForm) {
         SetBe24(p, DWORD(lba));
         return;
     }
@@ -293,7 +291,7 @@ static void PutVendorAddress(BYTE* p, long lba, BYTE lbaForm)
 ExecStatus CDriveManager::VendorF3Range(CDeviceRecord& record, long start, long end, BYTE b1, BYTE b2, BYTE b3,
                                         BYTE lbaForm)
 {
-    BYTE cdb[12] = { 0xF3 };
+    BYTE cdb[12] = {0xF3};
     cdb[1] = b1;
     cdb[2] = b2;
     cdb[3] = b3;
@@ -305,7 +303,7 @@ ExecStatus CDriveManager::VendorF3Range(CDeviceRecord& record, long start, long 
 // F3 | b1 | b2 | 00 ..
 ExecStatus CDriveManager::VendorF3Simple(CDeviceRecord& record, BYTE b1, BYTE b2)
 {
-    BYTE cdb[12] = { 0xF3 };
+    BYTE cdb[12] = {0xF3};
     cdb[1] = b1;
     cdb[2] = b2;
     return ExecScsiCommand(record, cdb, NULL, 0);
@@ -314,7 +312,7 @@ ExecStatus CDriveManager::VendorF3Simple(CDeviceRecord& record, BYTE b1, BYTE b2
 // F3 | 1F | 02 | 00 | 4-8 the five bytes | 00 | 10 = 1 | 00
 ExecStatus CDriveManager::VendorF3Write5(CDeviceRecord& record, const BYTE* pFiveBytes)
 {
-    BYTE cdb[12] = { 0xF3 };
+    BYTE cdb[12] = {0xF3};
     cdb[1] = 0x1F;
     cdb[2] = 0x02;
     memcpy(cdb + 4, pFiveBytes, 5);
@@ -325,7 +323,7 @@ ExecStatus CDriveManager::VendorF3Write5(CDeviceRecord& record, const BYTE* pFiv
 // F3 | 00 ..; the serial number bytes
 ExecStatus CDriveManager::ReadSerialBytes(CDeviceRecord& record, BYTE* pBuffer, int nLength)
 {
-    BYTE cdb[12] = { 0xF3 };
+    BYTE cdb[12] = {0xF3};
     return ExecScsiCommand(record, cdb, pBuffer, DWORD(nLength));
 }
 
@@ -346,7 +344,7 @@ static void PutVendorBlockHead(BYTE* cdb, const CDeviceRecord& record)
 ExecStatus CDriveManager::ReadVendorBlock(CDeviceRecord& record, DWORD address, BYTE flag, BYTE b10, int nLength,
                                           BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     PutVendorBlockHead(cdb, record);
     cdb[3] = flag ? 0x10 : 0;
     SetBe32(cdb + 4, address);
@@ -359,7 +357,7 @@ ExecStatus CDriveManager::ReadVendorBlock(CDeviceRecord& record, DWORD address, 
 // widened into the output; a zero value or a failed read gives the drive's nominal 1.769330287.
 ExecStatus CDriveManager::ReadVendorFloat(CDeviceRecord& record, double* pOutput)
 {
-    BYTE cdb[12] = { 0 };
+    BYTE cdb[12] = {0};
     PutVendorBlockHead(cdb, record);
     cdb[3] = 0x40;
     cdb[9] = 8;
@@ -367,22 +365,19 @@ ExecStatus CDriveManager::ReadVendorFloat(CDeviceRecord& record, double* pOutput
     memset(answer, 0, sizeof(answer));
     ExecStatus status = ExecScsiCommand(record, cdb, answer, sizeof(answer));
     DWORD bits = GetBe32(answer + 4);
-    if (status == kExecCompleted && bits != 0)
-    {
+    if (status == kExecCompleted && bits != 0) {
         float value;
         memcpy(&value, &bits, sizeof(value));
         *pOutput = value;
-    }
-    else
+    } else
         *pOutput = 1.769330287;
     return status;
 }
 
 // F5 | 00 00 | 3 b3 | 4 b4 (| 2 when flag) | 00 00 00 | 8-9 length | 00 00
-ExecStatus CDriveManager::ReadVendorF5(CDeviceRecord& record, BYTE b3, BYTE flag, BYTE b4, int nLength,
-                                       BYTE* pBuffer)
+ExecStatus CDriveManager::ReadVendorF5(CDeviceRecord& record, BYTE b3, BYTE flag, BYTE b4, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xF5 };
+    BYTE cdb[12] = {0xF5};
     cdb[3] = b3;
     cdb[4] = flag ? BYTE(b4 | 2) : b4;
     SetBe16(cdb + 8, DWORD(nLength));
@@ -393,7 +388,7 @@ ExecStatus CDriveManager::ReadVendorF5(CDeviceRecord& record, BYTE b3, BYTE flag
 ExecStatus CDriveManager::ReadVendorF6(CDeviceRecord& record, BYTE flagA, BYTE flagB, BYTE flagC, DWORD address,
                                        int nLength, BYTE b10, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xF6 };
+    BYTE cdb[12] = {0xF6};
     cdb[1] = BYTE((flagA ? 4 : 0) | (flagB ? 2 : 0) | (flagC ? 1 : 0));
     SetBe32(cdb + 2, address);
     SetBe32(cdb + 6, DWORD(nLength));
@@ -404,7 +399,7 @@ ExecStatus CDriveManager::ReadVendorF6(CDeviceRecord& record, BYTE flagA, BYTE f
 // F7 | flag & 1 | b2 | b3 | 4-5 value | 6-7 value | 00 ..
 ExecStatus CDriveManager::VendorF7(CDeviceRecord& record, BYTE flag, BYTE b2, BYTE b3, WORD value45, WORD value67)
 {
-    BYTE cdb[12] = { 0xF7 };
+    BYTE cdb[12] = {0xF7};
     cdb[1] = BYTE(flag & 1);
     cdb[2] = b2;
     cdb[3] = b3;
@@ -414,10 +409,9 @@ ExecStatus CDriveManager::VendorF7(CDeviceRecord& record, BYTE flag, BYTE b2, BY
 }
 
 // F8 | flag & 1 | b2 | b3 | 4-5 value | 00 ..; 2 bytes in
-ExecStatus CDriveManager::ReadVendorF8(CDeviceRecord& record, BYTE flag, BYTE b2, BYTE b3, WORD value45,
-                                       BYTE* pBuffer2)
+ExecStatus CDriveManager::ReadVendorF8(CDeviceRecord& record, BYTE flag, BYTE b2, BYTE b3, WORD value45, BYTE* pBuffer2)
 {
-    BYTE cdb[12] = { 0xF8 };
+    BYTE cdb[12] = {0xF8};
     cdb[1] = BYTE(flag & 1);
     cdb[2] = b2;
     cdb[3] = b3;
@@ -428,7 +422,7 @@ ExecStatus CDriveManager::ReadVendorF8(CDeviceRecord& record, BYTE flag, BYTE b2
 // F9 | flag & 1 | 00 ..
 ExecStatus CDriveManager::VendorF9(CDeviceRecord& record, BYTE flag)
 {
-    BYTE cdb[12] = { 0xF9 };
+    BYTE cdb[12] = {0xF9};
     cdb[1] = BYTE(flag & 1);
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
@@ -436,7 +430,7 @@ ExecStatus CDriveManager::VendorF9(CDeviceRecord& record, BYTE flag)
 // FA | 00 | value & 0x7F | 00 ..
 ExecStatus CDriveManager::VendorFa(CDeviceRecord& record, BYTE value)
 {
-    BYTE cdb[12] = { 0xFA };
+    BYTE cdb[12] = {0xFA};
     cdb[2] = BYTE(value & 0x7F);
     return ExecScsiCommand(record, cdb, NULL, 0);
 }
@@ -444,14 +438,14 @@ ExecStatus CDriveManager::VendorFa(CDeviceRecord& record, BYTE value)
 // FB | 00 ..; 8 bytes in
 ExecStatus CDriveManager::ReadVendorFb(CDeviceRecord& record, BYTE* pBuffer8)
 {
-    BYTE cdb[12] = { 0xFB };
+    BYTE cdb[12] = {0xFB};
     return ExecScsiCommand(record, cdb, pBuffer8, 8);
 }
 
 // FC | flag & 1 | 2-5 address | 00 00 | 8-9 length | 00 00
 ExecStatus CDriveManager::ReadVendorFc(CDeviceRecord& record, BYTE flag, DWORD address, int nLength, BYTE* pBuffer)
 {
-    BYTE cdb[12] = { 0xFC };
+    BYTE cdb[12] = {0xFC};
     cdb[1] = BYTE(flag & 1);
     SetBe32(cdb + 2, address);
     SetBe16(cdb + 8, DWORD(nLength));
@@ -461,7 +455,7 @@ ExecStatus CDriveManager::ReadVendorFc(CDeviceRecord& record, BYTE flag, DWORD a
 // FD | 00 | 2-5 address | 00 00 00 | 9 b9 | 00 00; sent without data although the operation code is data-out
 ExecStatus CDriveManager::VendorFd(CDeviceRecord& record, DWORD address, BYTE b9)
 {
-    BYTE cdb[12] = { 0xFD };
+    BYTE cdb[12] = {0xFD};
     SetBe32(cdb + 2, address);
     cdb[9] = b9;
     return ExecScsiCommand(record, cdb, NULL, 0);
@@ -485,8 +479,7 @@ static int ReadRidCodeAt(CDriveManager& manager, CDeviceRecord& record, long lba
 
     char text[40];
     int n = 0;
-    for (int i = 5; i <= 15; ++i)
-    {
+    for (int i = 5; i <= 15; ++i) {
         if (data[i] != 0)
             text[n++] = char(data[i]);
     }

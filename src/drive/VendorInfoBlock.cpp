@@ -10,7 +10,7 @@ namespace {
 
 const int kPieceLength = 256;
 
-}  // namespace
+} // namespace
 
 // Normal form:  F1 | 00 | 2-5 address | 00 00 | 8-9 allocation length | 00 00
 // Piece form:   F1 | 01 | 00 00 00 00 | 6-7 piece number | 8-9 piece length (at most 256) | 00 00

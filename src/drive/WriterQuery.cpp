@@ -15,7 +15,7 @@ const BYTE kWriteCdRw = 0x02;
 const BYTE kWriteDvdR = 0x10;
 const BYTE kWriteDvdRam = 0x20;
 
-}  // namespace
+} // namespace
 
 // The maker's models with vendor information, and the special speed models, answer from their row's writer flag.
 // Other listed models are asked for the write bits of mode page 0x2A (byte 3: 0x01 CD-R, 0x02 CD-RW, 0x10 DVD-R,
@@ -70,9 +70,8 @@ bool CDriveManager::IsDvdWriter(CDeviceRecord& record)
     const struct {
         int feature;
         BYTE bit;
-    } features[] = { { 0x002F, 0x02 }, { 0x002A, 0x01 }, { 0x002B, 0x01 } };
-    for (const auto& f : features)
-    {
+    } features[] = {{0x002F, 0x02}, {0x002A, 0x01}, {0x002B, 0x01}};
+    for (const auto& f : features) {
         memset(answer, 0, sizeof(answer));
         if (GetConfiguration(record, f.feature, 2, sizeof(answer), answer) != kExecCompleted)
             continue;

@@ -24,7 +24,7 @@ CString ExecutableStem()
     return strName;
 }
 
-}
+} // namespace
 
 CWinApp::CWinApp(LPCTSTR lpszAppName)
 {
@@ -71,9 +71,7 @@ int CWinApp::ExitInstance()
     return m_nExitCode;
 }
 
-void CWinApp::OnHelp()
-{
-}
+void CWinApp::OnHelp() {}
 
 // The entry point for the layer's programs. Nothing may escape it by exception; a failure during start-up or the
 // loop is reported and ends the program with exit code 1.
@@ -132,6 +130,4 @@ HINSTANCE AfxGetResourceHandle()
 }
 
 // The program hosts no ActiveX controls.
-void AfxEnableControlContainer()
-{
-}
+void AfxEnableControlContainer() {}

@@ -28,8 +28,8 @@ public:
     HINSTANCE m_hInstance = nullptr;
     LPTSTR m_lpCmdLine = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;
-    LPCTSTR m_pszAppName = nullptr;   // points into m_strAppName
-    LPCTSTR m_pszExeName = nullptr;   // points into m_strExeName
+    LPCTSTR m_pszAppName = nullptr; // points into m_strAppName
+    LPCTSTR m_pszExeName = nullptr; // points into m_strExeName
     CWnd* m_pMainWnd = nullptr;
 
 private:

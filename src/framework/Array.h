@@ -41,7 +41,10 @@ public:
             AfxThrowInvalidArgException();
         Guarded([&] { m_data.resize(static_cast<size_t>(nNewSize)); });
     }
-    void FreeExtra() { Guarded([&] { m_data.shrink_to_fit(); }); }
+    void FreeExtra()
+    {
+        Guarded([&] { m_data.shrink_to_fit(); });
+    }
     void RemoveAll() { m_data.clear(); }
 
     const TYPE& GetAt(INT_PTR nIndex) const { return m_data[Checked(nIndex)]; }

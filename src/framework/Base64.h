@@ -6,6 +6,9 @@
 #include "framework/String.h"
 
 CString Base64Encode(LPCSTR pData, int nLength);
-inline CString Base64Encode(const CString& text) { return Base64Encode(text, text.GetLength()); }
+inline CString Base64Encode(const CString& text)
+{
+    return Base64Encode(text, text.GetLength());
+}
 
 #endif

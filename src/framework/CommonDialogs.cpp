@@ -27,7 +27,7 @@ HWND CommonDialogOwner(CWnd* pParentWnd)
     return hWnd;
 }
 
-}
+} // namespace
 
 // ---- CFileDialog ----
 

@@ -38,7 +38,7 @@ private:
     BOOL m_bOpenFileDialog;
     CWnd* m_pParentWnd;
     CString m_strDefExt;
-    std::string m_filter;       // '|' replaced by NUL
+    std::string m_filter; // '|' replaced by NUL
     CString m_strPathName;
     char m_szFileName[MAX_PATH * 2];
     char m_szFileTitle[MAX_PATH];

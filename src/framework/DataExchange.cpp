@@ -56,7 +56,7 @@ bool IsComboBox(HWND hWnd)
     return lstrcmpiA(szClass, "ComboBox") == 0;
 }
 
-}
+} // namespace
 
 CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
     : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)

@@ -18,14 +18,13 @@ class CWnd;
 #define AFX_IDP_PARSE_STRING_SIZE 0xF102 // "Please enter no more than %1 characters."
 
 // Thrown by CDataExchange::Fail and caught by UpdateData; never escapes it.
-struct CDataExchangeFailure {
-};
+struct CDataExchangeFailure {};
 
 class CDataExchange {
 public:
     CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate);
 
-    BOOL m_bSaveAndValidate;   // TRUE: controls -> members, with validation
+    BOOL m_bSaveAndValidate; // TRUE: controls -> members, with validation
     CWnd* m_pDlgWnd;
 
     // The control with this id (the next DDV applies to it); throws CInvalidArgException when there is none.

@@ -13,13 +13,11 @@ bool IsRoutedCommandId(UINT nID)
     return nID >= 0x8000 && nID <= 0xDFFF;
 }
 
-}
+} // namespace
 
 CDialog::CDialog() = default;
 
-CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_pParentWnd(pParentWnd), m_nIDTemplate(nIDTemplate)
-{
-}
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_pParentWnd(pParentWnd), m_nIDTemplate(nIDTemplate) {}
 
 CDialog::CDialog(LPCTSTR lpszTemplateName, CWnd* pParentWnd) : m_pParentWnd(pParentWnd)
 {

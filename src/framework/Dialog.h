@@ -61,7 +61,7 @@ private:
     HWND CreateFromTemplate(HWND hWndParent);
     void RunModalLoop();
 
-    CString m_strTemplateName;   // for a template named by string
+    CString m_strTemplateName; // for a template named by string
     bool m_bModal = false;
     bool m_bEndModal = false;
     int m_nModalResult = -1;

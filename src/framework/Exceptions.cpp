@@ -47,21 +47,21 @@ namespace {
 
 // Message per cause; %1 is the file name.
 const char* const kFileCauseTexts[] = {
-    "No error occurred.",                                               // none
-    "An unexpected error occurred while accessing %1.",                 // genericException
-    "%1 was not found.",                                                // fileNotFound
-    "%1 contains an incorrect path.",                                   // badPath
-    "%1 could not be opened because there are too many open files.",    // tooManyOpenFiles
-    "Access to %1 was denied.",                                         // accessDenied
-    "An incorrect file handle was associated with %1.",                 // invalidFile
-    "%1 could not be removed because it is the current directory.",     // removeCurrentDir
-    "%1 could not be created because the directory is full.",           // directoryFull
-    "Seek failed on %1.",                                               // badSeek
-    "A hardware I/O error was reported while accessing %1.",            // hardIO
-    "A sharing violation occurred while accessing %1.",                 // sharingViolation
-    "A locking violation occurred while accessing %1.",                 // lockViolation
-    "Disk full while accessing %1.",                                    // diskFull
-    "An attempt was made to access %1 past its end.",                   // endOfFile
+    "No error occurred.",                                            // none
+    "An unexpected error occurred while accessing %1.",              // genericException
+    "%1 was not found.",                                             // fileNotFound
+    "%1 contains an incorrect path.",                                // badPath
+    "%1 could not be opened because there are too many open files.", // tooManyOpenFiles
+    "Access to %1 was denied.",                                      // accessDenied
+    "An incorrect file handle was associated with %1.",              // invalidFile
+    "%1 could not be removed because it is the current directory.",  // removeCurrentDir
+    "%1 could not be created because the directory is full.",        // directoryFull
+    "Seek failed on %1.",                                            // badSeek
+    "A hardware I/O error was reported while accessing %1.",         // hardIO
+    "A sharing violation occurred while accessing %1.",              // sharingViolation
+    "A locking violation occurred while accessing %1.",              // lockViolation
+    "Disk full while accessing %1.",                                 // diskFull
+    "An attempt was made to access %1 past its end.",                // endOfFile
 };
 
 struct OsErrorCause {

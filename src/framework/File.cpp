@@ -59,13 +59,9 @@ DWORD AttributesFromFlags(UINT flags)
 
 } // namespace
 
-CFile::CFile() : m_hFile(hFileNull), m_bCloseOnDelete(FALSE)
-{
-}
+CFile::CFile() : m_hFile(hFileNull), m_bCloseOnDelete(FALSE) {}
 
-CFile::CFile(HANDLE hFile) : m_hFile(hFile), m_bCloseOnDelete(FALSE)
-{
-}
+CFile::CFile(HANDLE hFile) : m_hFile(hFile), m_bCloseOnDelete(FALSE) {}
 
 CFile::CFile(LPCTSTR lpszFileName, UINT nOpenFlags) : CFile()
 {
@@ -213,9 +209,7 @@ void CFile::ThrowLastError() const
     AfxThrowFileException(CFileException::OsErrorToException(error), error, m_strFileName);
 }
 
-CStdioFile::CStdioFile() : m_pStream(nullptr)
-{
-}
+CStdioFile::CStdioFile() : m_pStream(nullptr) {}
 
 CStdioFile::CStdioFile(FILE* pOpenStream) : CFile(hFileNull), m_pStream(pOpenStream)
 {

@@ -30,7 +30,11 @@ public:
         osRandomAccess = 0x40000,
         osSequentialScan = 0x80000,
     };
-    enum SeekPosition : UINT { begin = 0, current = 1, end = 2 };
+    enum SeekPosition : UINT {
+        begin = 0,
+        current = 1,
+        end = 2
+    };
 
     static const HANDLE hFileNull;
 

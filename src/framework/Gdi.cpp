@@ -28,7 +28,7 @@ CTempHandleMap<CMenu, HMENU>& TempMenus()
     return map;
 }
 
-}
+} // namespace
 
 // ---- CGdiObject ----
 

@@ -39,10 +39,7 @@ public:
     CPoint(POINT initPt) : POINT(initPt) {}
     CPoint(SIZE initSize) : POINT{initSize.cx, initSize.cy} {}
     // x in the low word, y in the high word (sign-extended), as in mouse-message lParams.
-    explicit CPoint(LPARAM dwPoint)
-        : POINT{static_cast<short>(LOWORD(dwPoint)), static_cast<short>(HIWORD(dwPoint))}
-    {
-    }
+    explicit CPoint(LPARAM dwPoint) : POINT{static_cast<short>(LOWORD(dwPoint)), static_cast<short>(HIWORD(dwPoint))} {}
 
     void Offset(int xOffset, int yOffset)
     {

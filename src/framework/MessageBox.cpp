@@ -47,7 +47,7 @@ UINT WithDefaultIcon(UINT nType)
     }
 }
 
-}
+} // namespace
 
 int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT /*nIDHelp*/)
 {

@@ -6,9 +6,7 @@
 
 #include <vector>
 
-CPropertyPage::CPropertyPage(UINT nIDTemplate) : CDialog(nIDTemplate)
-{
-}
+CPropertyPage::CPropertyPage(UINT nIDTemplate) : CDialog(nIDTemplate) {}
 
 CPropertyPage::~CPropertyPage() = default;
 
@@ -35,13 +33,9 @@ BOOL CPropertyPage::OnKillActive()
     return UpdateData(TRUE);
 }
 
-void CPropertyPage::OnOK()
-{
-}
+void CPropertyPage::OnOK() {}
 
-void CPropertyPage::OnCancel()
-{
-}
+void CPropertyPage::OnCancel() {}
 
 // The sheet's notifications. The result goes back both as the window procedure's result (the layer's procedure
 // answers the sender directly) and in DWLP_MSGRESULT, where the dialog convention expects it.
@@ -149,7 +143,7 @@ INT_PTR CPropertySheet::DoModal()
     for (int i = 0; i < GetPageCount(); ++i) {
         PROPSHEETPAGEA& desc = descs[static_cast<size_t>(i)];
         desc = PROPSHEETPAGEA();
-        desc.dwSize = sizeof(PROPSHEETPAGEA);   // the control walks the array in steps of dwSize
+        desc.dwSize = sizeof(PROPSHEETPAGEA); // the control walks the array in steps of dwSize
         desc.dwFlags = m_pages[i]->m_dwPageFlags & ~PSP_HASHELP;
         desc.hInstance = AfxGetResourceHandle();
         desc.pszTemplate = MAKEINTRESOURCEA(m_pages[i]->m_nIDTemplate);

@@ -125,8 +125,7 @@ LONG CRegistryKey::SetDword(LPCTSTR pszName, DWORD dwValue)
 {
     if (!IsOpen())
         return ERROR_INVALID_HANDLE;
-    return RegSetValueExA(m_key.get(), pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
-                          sizeof(dwValue));
+    return RegSetValueExA(m_key.get(), pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
 }
 
 LONG CRegistryKey::SetBinary(LPCTSTR pszName, const void* pData, DWORD nSize)

@@ -13,7 +13,10 @@
 
 class CRegistryKey {
 public:
-    enum StringTerminator { withNul, withoutNul };
+    enum StringTerminator {
+        withNul,
+        withoutNul
+    };
 
     CRegistryKey() = default;
     CRegistryKey(CRegistryKey&&) noexcept = default;

@@ -14,7 +14,7 @@ HINSTANCE RealShellExecute(HWND hWnd, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR psz
 const ShellHooks kRealShell = {&RealShellExecute};
 const ShellHooks* g_pShellHooks = &kRealShell;
 
-}
+} // namespace
 
 const ShellHooks* SetShellHooks(const ShellHooks* pHooks)
 {

@@ -7,8 +7,8 @@
 #include <windows.h>
 
 struct ShellHooks {
-    HINSTANCE (*pfnShellExecute)(HWND hWnd, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR pszParameters,
-                                 LPCSTR pszDirectory, INT nShowCmd);
+    HINSTANCE (*pfnShellExecute)
+    (HWND hWnd, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR pszParameters, LPCSTR pszDirectory, INT nShowCmd);
 };
 
 // Installs a hook table (kept by pointer); null restores the real shell. Returns the table that was in use.

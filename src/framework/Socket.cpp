@@ -20,8 +20,7 @@ const DWORD kDefaultTimeLimitMs = 20000;
 BOOL LookupWithNameService(LPCSTR pszHost, DWORD* pAddress, int* pError)
 {
     const hostent* pHost = ::gethostbyname(pszHost);
-    if (pHost == nullptr || pHost->h_addrtype != AF_INET || pHost->h_length != 4 ||
-        pHost->h_addr_list[0] == nullptr) {
+    if (pHost == nullptr || pHost->h_addrtype != AF_INET || pHost->h_length != 4 || pHost->h_addr_list[0] == nullptr) {
         *pError = ::WSAGetLastError() != 0 ? ::WSAGetLastError() : WSAHOST_NOT_FOUND;
         return FALSE;
     }
@@ -42,7 +41,7 @@ struct HostLookup {
     int error = 0;
 };
 
-}
+} // namespace
 
 const SocketHooks* SetSocketHooks(const SocketHooks* pHooks)
 {
@@ -210,8 +209,7 @@ BOOL CSocket::Connect(LPCSTR lpszHostAddress, UINT nHostPort)
     // Writable is not yet connected everywhere: a refused connection shows in SO_ERROR.
     int nSoError = 0;
     int nSize = sizeof nSoError;
-    if (::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nSoError), &nSize) == 0 &&
-        nSoError != 0)
+    if (::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nSoError), &nSize) == 0 && nSoError != 0)
         return Fail(nSoError);
     return TRUE;
 }

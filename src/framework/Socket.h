@@ -27,8 +27,8 @@ struct SocketHooks {
 const SocketHooks* SetSocketHooks(const SocketHooks* pHooks);
 
 const DWORD kSocketWaitSliceMs = 250;
-const int kSocketStream = 1;    // SOCK_STREAM
-const int kSocketError = -1;    // SOCKET_ERROR
+const int kSocketStream = 1; // SOCK_STREAM
+const int kSocketError = -1; // SOCKET_ERROR
 
 class CSocket {
 public:
@@ -67,7 +67,7 @@ private:
     // What is left of the time limit, or 0 (with m_nLastError set) when it is used up or the abort flag is set.
     DWORD RemainingSlice();
 
-    UINT_PTR m_socket;   // SOCKET
+    UINT_PTR m_socket; // SOCKET
     const volatile LONG* m_pAbort;
     DWORD m_dwStartTick;
     DWORD m_dwTimeLimitMs;

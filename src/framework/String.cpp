@@ -159,9 +159,7 @@ CString::CString(char ch, int nRepeat)
         m_str.assign(static_cast<size_t>(nRepeat), ch);
 }
 
-CString::CString(LPCWSTR pwsz) : CString(WideToAnsi(pwsz))
-{
-}
+CString::CString(LPCWSTR pwsz) : CString(WideToAnsi(pwsz)) {}
 
 CString& CString::operator=(LPCSTR psz)
 {

@@ -15,7 +15,8 @@ class CString;
 
 // True when a CString is among the argument types (see the Format templates).
 template <class... Args>
-struct CStringAmong : std::disjunction<std::is_same<std::decay_t<Args>, CString>...> {};
+struct CStringAmong : std::disjunction<std::is_same<std::decay_t<Args>, CString>...> {
+};
 
 class CString {
 public:
@@ -138,24 +139,78 @@ CString operator+(LPCTSTR a, const CString& b);
 CString operator+(const CString& a, char b);
 CString operator+(char a, const CString& b);
 
-inline bool operator==(const CString& a, const CString& b) { return a.Compare(b) == 0; }
-inline bool operator==(const CString& a, LPCTSTR b) { return a.Compare(b) == 0; }
-inline bool operator==(LPCTSTR a, const CString& b) { return b.Compare(a) == 0; }
-inline bool operator!=(const CString& a, const CString& b) { return a.Compare(b) != 0; }
-inline bool operator!=(const CString& a, LPCTSTR b) { return a.Compare(b) != 0; }
-inline bool operator!=(LPCTSTR a, const CString& b) { return b.Compare(a) != 0; }
-inline bool operator<(const CString& a, const CString& b) { return a.Compare(b) < 0; }
-inline bool operator<(const CString& a, LPCTSTR b) { return a.Compare(b) < 0; }
-inline bool operator<(LPCTSTR a, const CString& b) { return b.Compare(a) > 0; }
-inline bool operator>(const CString& a, const CString& b) { return a.Compare(b) > 0; }
-inline bool operator>(const CString& a, LPCTSTR b) { return a.Compare(b) > 0; }
-inline bool operator>(LPCTSTR a, const CString& b) { return b.Compare(a) < 0; }
-inline bool operator<=(const CString& a, const CString& b) { return a.Compare(b) <= 0; }
-inline bool operator<=(const CString& a, LPCTSTR b) { return a.Compare(b) <= 0; }
-inline bool operator<=(LPCTSTR a, const CString& b) { return b.Compare(a) >= 0; }
-inline bool operator>=(const CString& a, const CString& b) { return a.Compare(b) >= 0; }
-inline bool operator>=(const CString& a, LPCTSTR b) { return a.Compare(b) >= 0; }
-inline bool operator>=(LPCTSTR a, const CString& b) { return b.Compare(a) <= 0; }
+inline bool operator==(const CString& a, const CString& b)
+{
+    return a.Compare(b) == 0;
+}
+inline bool operator==(const CString& a, LPCTSTR b)
+{
+    return a.Compare(b) == 0;
+}
+inline bool operator==(LPCTSTR a, const CString& b)
+{
+    return b.Compare(a) == 0;
+}
+inline bool operator!=(const CString& a, const CString& b)
+{
+    return a.Compare(b) != 0;
+}
+inline bool operator!=(const CString& a, LPCTSTR b)
+{
+    return a.Compare(b) != 0;
+}
+inline bool operator!=(LPCTSTR a, const CString& b)
+{
+    return b.Compare(a) != 0;
+}
+inline bool operator<(const CString& a, const CString& b)
+{
+    return a.Compare(b) < 0;
+}
+inline bool operator<(const CString& a, LPCTSTR b)
+{
+    return a.Compare(b) < 0;
+}
+inline bool operator<(LPCTSTR a, const CString& b)
+{
+    return b.Compare(a) > 0;
+}
+inline bool operator>(const CString& a, const CString& b)
+{
+    return a.Compare(b) > 0;
+}
+inline bool operator>(const CString& a, LPCTSTR b)
+{
+    return a.Compare(b) > 0;
+}
+inline bool operator>(LPCTSTR a, const CString& b)
+{
+    return b.Compare(a) < 0;
+}
+inline bool operator<=(const CString& a, const CString& b)
+{
+    return a.Compare(b) <= 0;
+}
+inline bool operator<=(const CString& a, LPCTSTR b)
+{
+    return a.Compare(b) <= 0;
+}
+inline bool operator<=(LPCTSTR a, const CString& b)
+{
+    return b.Compare(a) >= 0;
+}
+inline bool operator>=(const CString& a, const CString& b)
+{
+    return a.Compare(b) >= 0;
+}
+inline bool operator>=(const CString& a, LPCTSTR b)
+{
+    return a.Compare(b) >= 0;
+}
+inline bool operator>=(LPCTSTR a, const CString& b)
+{
+    return b.Compare(a) <= 0;
+}
 
 // UTF-16 text in the ANSI code page; nLength -1 = up to the terminating NUL. Use instead of "%ws".
 CString WideToAnsi(LPCWSTR pwsz, int nLength = -1);
@@ -171,6 +226,6 @@ bool IsLeadByte(unsigned char byte, UINT codePage);
 int FindChar(LPCSTR text, int length, char ch, int start, UINT codePage);
 int ReverseFindChar(LPCSTR text, int length, char ch, UINT codePage);
 int FindString(LPCSTR text, int length, LPCSTR sub, int start, UINT codePage);
-}
+} // namespace Mbcs
 
 #endif

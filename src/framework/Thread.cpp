@@ -6,11 +6,7 @@
 #include <process.h>
 
 CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
-    : m_hThread(nullptr),
-      m_nThreadID(0),
-      m_bAutoDelete(TRUE),
-      m_pfnThreadProc(pfnThreadProc),
-      m_pThreadParams(pParam)
+    : m_hThread(nullptr), m_nThreadID(0), m_bAutoDelete(TRUE), m_pfnThreadProc(pfnThreadProc), m_pThreadParams(pParam)
 {
 }
 

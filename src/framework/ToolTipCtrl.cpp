@@ -6,9 +6,9 @@ BOOL CToolTipCtrl::Create(CWnd* pParentWnd, DWORD dwStyle)
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
     HWND hParent = pParentWnd != nullptr ? pParentWnd->m_hWnd : nullptr;
-    HWND hWnd = ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | dwStyle, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hParent, nullptr,
-                                  ::GetModuleHandleA(nullptr), nullptr);
+    HWND hWnd =
+        ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | dwStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, hParent, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     if (hWnd == nullptr)
         return FALSE;
     return Attach(hWnd);

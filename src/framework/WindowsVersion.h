@@ -20,9 +20,9 @@ const WindowsVersionHooks* SetWindowsVersionHooks(const WindowsVersionHooks* pHo
 BOOL AfxGetWindowsVersion(OSVERSIONINFOEXA* pInfo);
 
 // Family tests on the version above (all false when it cannot be read).
-bool AfxIsWin9xPlatform();     // Windows 95, 98, Me
-bool AfxIsNTPlatform();        // any NT
-bool AfxIsNT5Family();         // NT 5.x: Windows 2000, XP, Server 2003
-bool AfxIsWindows2000();       // NT 5.0 exactly
+bool AfxIsWin9xPlatform(); // Windows 95, 98, Me
+bool AfxIsNTPlatform();    // any NT
+bool AfxIsNT5Family();     // NT 5.x: Windows 2000, XP, Server 2003
+bool AfxIsWindows2000();   // NT 5.0 exactly
 
 #endif

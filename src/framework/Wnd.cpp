@@ -63,7 +63,7 @@ HWND ReflectionSource(UINT message, WPARAM /*wParam*/, LPARAM lParam)
     }
 }
 
-}
+} // namespace
 
 CWnd::CWnd() = default;
 
@@ -162,13 +162,9 @@ HWND CWnd::UnsubclassWindow()
     return Detach();
 }
 
-void CWnd::PreSubclassWindow()
-{
-}
+void CWnd::PreSubclassWindow() {}
 
-void CWnd::PostNcDestroy()
-{
-}
+void CWnd::PostNcDestroy() {}
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
                     CWnd* pParentWnd, UINT nID, LPVOID lpParam)
@@ -351,9 +347,7 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
     return bOK;
 }
 
-void CWnd::DoDataExchange(CDataExchange*)
-{
-}
+void CWnd::DoDataExchange(CDataExchange*) {}
 
 BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags)
 {

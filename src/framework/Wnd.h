@@ -182,8 +182,8 @@ public:
     void DrawMenuBar() { ::DrawMenuBar(m_hWnd); }
     HICON SetIcon(HICON hIcon, BOOL bBigIcon)
     {
-        return reinterpret_cast<HICON>(::SendMessage(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL,
-                                                     reinterpret_cast<LPARAM>(hIcon)));
+        return reinterpret_cast<HICON>(
+            ::SendMessage(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
     }
     HICON GetIcon(BOOL bBigIcon) const
     {
@@ -230,9 +230,9 @@ private:
     BOOL ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
     void ReleaseAfterNcDestroy();
 
-    bool m_bAttached = false;      // the window's property points at this object
-    bool m_bSubclassed = false;    // the window procedure is AfxWndProc
-    int m_nNotifyLockout = 0;      // UpdateData is running: control notifications are dropped
+    bool m_bAttached = false;   // the window's property points at this object
+    bool m_bSubclassed = false; // the window procedure is AfxWndProc
+    int m_nNotifyLockout = 0;   // UpdateData is running: control notifications are dropped
     const MSG* m_pCurrentMsg = nullptr;
 };
 
@@ -247,6 +247,7 @@ BOOL AfxPreTranslateMessage(MSG* pMsg);
 // Takes and dispatches the messages that are waiting, without blocking. FALSE when WM_QUIT came (it is posted again).
 BOOL AfxPumpWaitingMessages();
 
+// clang-format off
 // ---- Message-map macros ----------------------------------------------------------------------------------------
 
 #define BEGIN_MSG_MAP(theClass)                                                                                      \
@@ -541,4 +542,5 @@ public:                                                                         
         return TRUE;                                                                                                 \
     }
 
+// clang-format on
 #endif

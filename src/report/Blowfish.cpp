@@ -7,6 +7,7 @@ namespace {
 
 // The initial subkeys and substitution boxes are the fractional part of pi in hexadecimal, read from the first
 // digit on: P[0] holds digits 1-8, P[17] digits 137-144, and the four boxes follow in order.
+// clang-format off
 const uint32_t kInitialP[18] = {
     0x243F6A88, 0x85A308D3, 0x13198A2E, 0x03707344, 0xA4093822, 0x299F31D0,
     0x082EFA98, 0xEC4E6C89, 0x452821E6, 0x38D01377, 0xBE5466CF, 0x34E90C6C,
@@ -196,6 +197,7 @@ const uint32_t kInitialS[4][256] = {
     },
 };
 
+// clang-format on
 const int kRounds = 16;
 
 uint32_t g_P[kRounds + 2];

@@ -21,7 +21,7 @@ const char kControlClassKey[] = "System\\CurrentControlSet\\Control\\Class";
 const char kWin9xClassKey[] = "System\\CurrentControlSet\\Services\\Class";
 const int kMountedPartChars = 49;
 const int kParsedPartChars = 99;
-const int kHardwareKeyPrefix = 29;      // "SCSI\" and the 8 + 16 characters of vendor and product
+const int kHardwareKeyPrefix = 29; // "SCSI\" and the 8 + 16 characters of vendor and product
 const DWORD kConfigManagerNameChars = 200;
 
 // Copies a text into a fixed field, cut to its width; the last byte stays the terminator.
@@ -50,7 +50,9 @@ void SplitInstancePath(const CString& path, CString& enumerator, CString& device
     int nFirst = path.Find('\\');
     int nSecond = nFirst >= 0 ? path.Find('\\', nFirst + 1) : -1;
     enumerator = nFirst >= 0 ? path.Left(nFirst) : path;
-    deviceId = nFirst < 0 ? CString() : nSecond >= 0 ? path.Mid(nFirst + 1, nSecond - nFirst - 1) : path.Mid(nFirst + 1);
+    deviceId = nFirst < 0     ? CString()
+               : nSecond >= 0 ? path.Mid(nFirst + 1, nSecond - nFirst - 1)
+                              : path.Mid(nFirst + 1);
     instance = nSecond >= 0 ? path.Mid(nSecond + 1) : CString();
 }
 
@@ -131,8 +133,9 @@ int CDriverInfo::FindDriveLetter()
         for (INT_PTR nPlace = 0; nPlace < group.GetSize(); ++nPlace) {
             CDeviceRecord record = group[nPlace];
             if (record.m_nTarget == nMatchedTarget)
-                continue;   // the lowest LUN of a target wins
-            char szVendor[kVendorChars + 1] = "", szProduct[kProductChars + 1] = "", szRevision[kRevisionChars + 1] = "";
+                continue; // the lowest LUN of a target wins
+            char szVendor[kVendorChars + 1] = "", szProduct[kProductChars + 1] = "",
+                                         szRevision[kRevisionChars + 1] = "";
             if ((g_pDriveManager->Inquiry(record, szVendor, szProduct, szRevision) & 0xFF) != 1)
                 continue;
             if (!g_pDriveManager->IsKnownModel(record))
@@ -328,8 +331,8 @@ bool CDriverInfo::CollectWin9x(BYTE nDriveLetter)
             hardwareKey.Left(kHardwareKeyPrefix).CompareNoCase(szKey) != 0)
             continue;
         int nDigit = hardwareKey[hardwareKey.GetLength() - 2] - '0';
-        bool bMatch = bUsb ? (hardwareKey.Find("USB") >= 0 || hardwareKey.Find("TPPIOSTB") >= 0)
-                           : nDigit == record.m_nTarget;
+        bool bMatch =
+            bUsb ? (hardwareKey.Find("USB") >= 0 || hardwareKey.Find("TPPIOSTB") >= 0) : nDigit == record.m_nTarget;
         if (!bMatch)
             continue;
         char szEnumerator[kParsedPartChars + 1], szDeviceId[kParsedPartChars + 1], szInstance[kParsedPartChars + 1];

@@ -31,15 +31,15 @@ public:
     // the second and the third '#'), each at most 49 characters; both empty when the value is missing.
     static void ReadMountedDevice(BYTE nDriveLetter, char* pszEnumerator, char* pszInstance);
 
-    char Type[100];                // display name of the device class
-    char Provider[200];            // driver provider; Windows 9x only
-    char DeviceDescription[200];   // the adapter's or channel's "DeviceDesc"
-    char DriverDescription[200];   // file description of the port driver and its company in parentheses
-    char Location[200];            // full path of the port driver file
-    char Version[50];              // "FileVersion" of the port driver file
-    char Date[20];                 // "DriverDate"; Windows 9x only
-    char PortDriver[20];           // file name of the port driver (atapi.sys)
-    int MaxTargets;                // 0 when the adapter does not report it
+    char Type[100];              // display name of the device class
+    char Provider[200];          // driver provider; Windows 9x only
+    char DeviceDescription[200]; // the adapter's or channel's "DeviceDesc"
+    char DriverDescription[200]; // file description of the port driver and its company in parentheses
+    char Location[200];          // full path of the port driver file
+    char Version[50];            // "FileVersion" of the port driver file
+    char Date[20];               // "DriverDate"; Windows 9x only
+    char PortDriver[20];         // file name of the port driver (atapi.sys)
+    int MaxTargets;              // 0 when the adapter does not report it
     BYTE AdapterScsiId;
     BYTE AdapterIndex;
 

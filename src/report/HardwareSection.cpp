@@ -26,7 +26,7 @@ const int kLineBuffer = 300;
 const int kAnswerBuffer = 100;
 const int kDiscStructureLength = 2052;
 const int kPeripheralCdDvd = 5;
-const char kMakerVendor[] = "KORVATH ";   // the maker's name and one blank, compared with its terminator
+const char kMakerVendor[] = "KORVATH "; // the maker's name and one blank, compared with its terminator
 
 void AppendLine(CStringArray& block, const char* pszFormat, ...) TAVISK_PRINTF_FORMAT(2, 3);
 void AppendLine(CStringArray& block, const char* pszFormat, ...)
@@ -42,13 +42,20 @@ void AppendLine(CStringArray& block, const char* pszFormat, ...)
 const char* BusName(int nBusType)
 {
     switch (nBusType) {
-    case kBusTypeIdeChannel: return "IDE";
-    case kBusTypeAta: return "ATA";
-    case kBusTypeSerialAta: return "S-ATA";
-    case kBusTypeScsi: return "SCSI";
-    case kBusTypeUsb: return "USB";
-    case kBusType1394: return "IEEE 1394";
-    default: return "";
+    case kBusTypeIdeChannel:
+        return "IDE";
+    case kBusTypeAta:
+        return "ATA";
+    case kBusTypeSerialAta:
+        return "S-ATA";
+    case kBusTypeScsi:
+        return "SCSI";
+    case kBusTypeUsb:
+        return "USB";
+    case kBusType1394:
+        return "IEEE 1394";
+    default:
+        return "";
     }
 }
 
@@ -244,14 +251,22 @@ CString MediaCodeText(CDeviceRecord& record, int nProfile)
 const char* DensamodeText(BYTE rate)
 {
     switch (rate) {
-    case 0x00: return "Densamode Rate: Normal";
-    case 0x01: return "Densamode Rate: 1.2x";
-    case 0x02: return "Densamode Rate: 1.3x";
-    case 0x03: return "Densamode Rate: 1.4x";
-    case 0x81: return "Densamode Rate: 0.8x";
-    case 0x82: return "Densamode Rate: 0.7x";
-    case 0x83: return "Densamode Rate: 0.6x";
-    default: return nullptr;
+    case 0x00:
+        return "Densamode Rate: Normal";
+    case 0x01:
+        return "Densamode Rate: 1.2x";
+    case 0x02:
+        return "Densamode Rate: 1.3x";
+    case 0x03:
+        return "Densamode Rate: 1.4x";
+    case 0x81:
+        return "Densamode Rate: 0.8x";
+    case 0x82:
+        return "Densamode Rate: 0.7x";
+    case 0x83:
+        return "Densamode Rate: 0.6x";
+    default:
+        return nullptr;
     }
 }
 
@@ -284,8 +299,8 @@ void AppendMediaPart(CStringArray& block, CDeviceRecord& record)
     BYTE capacity[8] = {};
     long nBlocks = 0;
     if (manager.ReadCapacity(record, capacity) == 1) {
-        nBlocks = long((DWORD(capacity[0]) << 24) | (DWORD(capacity[1]) << 16) | (DWORD(capacity[2]) << 8) |
-                       capacity[3]) + 1;
+        nBlocks =
+            long((DWORD(capacity[0]) << 24) | (DWORD(capacity[1]) << 16) | (DWORD(capacity[2]) << 8) | capacity[3]) + 1;
         if (nBlocks >= 0 && nBlocks != 1) {
             char szMsf[32];
             disc += ",";

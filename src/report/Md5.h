@@ -7,9 +7,9 @@
 #include <cstdint>
 
 struct MD5_CTX {
-    uint32_t state[4];   // A, B, C, D
-    uint32_t count[2];   // number of bits, modulo 2^64, low word first
-    uint8_t buffer[64];  // input not yet digested
+    uint32_t state[4];  // A, B, C, D
+    uint32_t count[2];  // number of bits, modulo 2^64, low word first
+    uint8_t buffer[64]; // input not yet digested
 };
 
 void MD5Init(MD5_CTX* context);

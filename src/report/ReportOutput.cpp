@@ -50,10 +50,7 @@ class ListTarget {
 public:
     explicit ListTarget(HWND hListBox) : m_hListBox(hListBox) {}
 
-    void Add(LPCTSTR text) const
-    {
-        ::SendMessageA(m_hListBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-    }
+    void Add(LPCTSTR text) const { ::SendMessageA(m_hListBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)); }
     void Entry(LPCTSTR text) const { Add(CString(" ") + text); }
     void Blank() const { Entry(""); }
     void Lines(const CStringArray* pLines, int first = 0) const
@@ -142,8 +139,8 @@ void WriteReportBody(CReportWriter* w, const ReportSections& s, bool supportFile
     Gap(w);
     Gap(w);
 
-    const bool ruleAfterBlocks = supportFile ? (mode == kReportModeTextFile || mode == kReportModeSupportFile)
-                                             : (mode == kReportModeTextFile);
+    const bool ruleAfterBlocks =
+        supportFile ? (mode == kReportModeTextFile || mode == kReportModeSupportFile) : (mode == kReportModeTextFile);
     for (int n = 0; n < AdapterBlocks(s); ++n) {
         w->WriteLine("");
         Lines(w, &s.pAdapters[n]);

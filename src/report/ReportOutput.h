@@ -16,14 +16,14 @@ const int kMaxAdapterBlocks = 20;
 
 // The sections as the builders left them. The outputs only read them.
 struct ReportSections {
-    const CStringArray* pSoftware = nullptr;   // line 0: the operating-system text
-    const CStringArray* pSystem = nullptr;     // processors and memory
-    const CStringArray* pAdapters = nullptr;   // kMaxAdapterBlocks blocks, one per host adapter
-    int nAdapterCount = 0;                     // host adapters of the drive manager; blocks beyond 20 are not read
-    const CStringArray* pCapture = nullptr;    // video capture devices
-    const CStringArray* pStratafit = nullptr;  // Stratafit database, every table row in tab and column form
-    bool bListUsbTree = true;                  // the list shows the USB tree (false on Windows NT 3.51 and 4.0)
-    HKEY hMachineRoot = HKEY_LOCAL_MACHINE;    // where the USB tree and the sibling product's dumps read the registry
+    const CStringArray* pSoftware = nullptr;  // line 0: the operating-system text
+    const CStringArray* pSystem = nullptr;    // processors and memory
+    const CStringArray* pAdapters = nullptr;  // kMaxAdapterBlocks blocks, one per host adapter
+    int nAdapterCount = 0;                    // host adapters of the drive manager; blocks beyond 20 are not read
+    const CStringArray* pCapture = nullptr;   // video capture devices
+    const CStringArray* pStratafit = nullptr; // Stratafit database, every table row in tab and column form
+    bool bListUsbTree = true;                 // the list shows the USB tree (false on Windows NT 3.51 and 4.0)
+    HKEY hMachineRoot = HKEY_LOCAL_MACHINE;   // where the USB tree and the sibling product's dumps read the registry
 };
 
 // Texts of the support-contact block at the end of the list.

@@ -24,8 +24,8 @@ const char kReportWebAddress[] = "http://www.velloran-studio.example/support";
 namespace {
 
 const int kHeaderRuleLength = 55;
-const int kPrinterColumns = 80;   // the printer font is chosen so that at least this many characters fit
-const int kMinLinesPerPage = 6;   // header (4 slots), the empty slot of a continuation page and one line
+const int kPrinterColumns = 80; // the printer font is chosen so that at least this many characters fit
+const int kMinLinesPerPage = 6; // header (4 slots), the empty slot of a continuation page and one line
 const int kDateBufferSize = 100;
 
 static_assert(sizeof(PRINTDLGA) == 66, "PRINTDLG record of 66 bytes");
@@ -194,17 +194,8 @@ void CGdiReportSurface::Line(int x1, int y1, int x2, int y2)
 // CReportWriter
 
 CReportWriter::CReportWriter()
-    : m_nMode(0),
-      m_pFile(nullptr),
-      m_hPrinterDC(nullptr),
-      m_nLine(0),
-      m_nTopMargin(0),
-      m_nLeftMargin(0),
-      m_nLineHeight(0),
-      m_nLinesPerPage(60),
-      m_rcPage(),
-      m_nBlockCounter(0),
-      m_bPageOpen(false),
+    : m_nMode(0), m_pFile(nullptr), m_hPrinterDC(nullptr), m_nLine(0), m_nTopMargin(0), m_nLeftMargin(0),
+      m_nLineHeight(0), m_nLinesPerPage(60), m_rcPage(), m_nBlockCounter(0), m_bPageOpen(false),
       m_nUncaughtExceptions(std::uncaught_exceptions())
 {
 }
@@ -489,7 +480,7 @@ void CReportWriter::WriteSupportForm()
 {
     struct FormRow {
         const char* text;
-        bool heading;   // underline the row with WriteHeading after writing it
+        bool heading; // underline the row with WriteHeading after writing it
     };
     static const FormRow kRows[] = {
         {"", false},

@@ -16,16 +16,16 @@
 
 // ReportMode: the writer's target.
 typedef int ReportMode;
-const ReportMode kReportModePrinter = 10;    // the printer chosen in the print dialog
-const ReportMode kReportModeTextFile = 11;   // a text file (CR LF line ends)
-const ReportMode kReportModeNoTarget = 12;   // opening succeeds, every write does nothing
+const ReportMode kReportModePrinter = 10;     // the printer chosen in the print dialog
+const ReportMode kReportModeTextFile = 11;    // a text file (CR LF line ends)
+const ReportMode kReportModeNoTarget = 12;    // opening succeeds, every write does nothing
 const ReportMode kReportModeSupportFile = 13; // the enciphered support file (".kvs")
 // A writer that was never opened has mode 0.
 
 // Texts of the writer that the report's readers rely on.
-extern const char kReportErrorCreatingFile[];  // "Error creating file."
-extern const char kReportNoticeLine[];         // third line of the page header
-extern const char kReportWebAddress[];         // the web address in the support form
+extern const char kReportErrorCreatingFile[]; // "Error creating file."
+extern const char kReportNoticeLine[];        // third line of the page header
+extern const char kReportWebAddress[];        // the web address in the support form
 
 // What the printed report is drawn on. The writer lays out the page in device units and hands every drawing step
 // to this interface; the program draws on the printer's DC (CGdiReportSurface), tests record the steps.
@@ -139,7 +139,7 @@ private:
 
     ReportMode m_nMode;
     CString m_strTitle;
-    CString m_strFileName;   // the path chosen in the Save-As dialog; empty when no dialog was shown
+    CString m_strFileName; // the path chosen in the Save-As dialog; empty when no dialog was shown
     FILE* m_pFile;
     HDC m_hPrinterDC;
     CDC m_dc;
@@ -152,10 +152,10 @@ private:
     int32_t m_nBlockCounter;
 
     std::unique_ptr<CReportPrintSurface> m_pSurface;
-    CString m_strTargetPath;  // the file the output is meant for
-    CString m_strTempPath;    // the file being written beside it, renamed over it by Close
+    CString m_strTargetPath; // the file the output is meant for
+    CString m_strTempPath;   // the file being written beside it, renamed over it by Close
     bool m_bPageOpen;
-    int m_nUncaughtExceptions;  // exceptions in flight when the writer was made (the destructor compares)
+    int m_nUncaughtExceptions; // exceptions in flight when the writer was made (the destructor compares)
 };
 
 #endif

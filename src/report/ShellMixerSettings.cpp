@@ -11,8 +11,8 @@ static_assert(sizeof(MIXERCONTROLA) == 148, "mixer control description of 148 by
 
 namespace {
 
-const char* const kExplorerPolicyPath[] = {"Software", "Microsoft", "Windows", "CurrentVersion", "Policies",
-                                           "Explorer"};
+const char* const kExplorerPolicyPath[] = {"Software",       "Microsoft", "Windows",
+                                           "CurrentVersion", "Policies",  "Explorer"};
 const char kAutoRunValue[] = "NoDriveTypeAutoRun";
 
 } // namespace
@@ -45,8 +45,8 @@ LONG SetNoDriveTypeAutoRun(DWORD dwValue)
     for (const char* level : kExplorerPolicyPath) {
         HKEY next = nullptr;
         DWORD disposition = 0;
-        const LONG result = RegCreateKeyExA(parent, level, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                            nullptr, &next, &disposition);
+        const LONG result = RegCreateKeyExA(parent, level, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                            &next, &disposition);
         if (result != ERROR_SUCCESS)
             return result;
         key.Attach(next);
@@ -152,8 +152,8 @@ MixerControl FindControl(const CMixer& mixer, DWORD componentType, DWORD control
     controls.cControls = 1;
     controls.cbmxctrl = sizeof control;
     controls.pamxctrl = &control;
-    found.result = mixerGetLineControlsA(mixer.Object(), &controls,
-                                         MIXER_GETLINECONTROLSF_ONEBYTYPE | MIXER_OBJECTF_HMIXER);
+    found.result =
+        mixerGetLineControlsA(mixer.Object(), &controls, MIXER_GETLINECONTROLSF_ONEBYTYPE | MIXER_OBJECTF_HMIXER);
     if (found.result != MMSYSERR_NOERROR)
         return found;
     found.controlId = control.dwControlID;
@@ -185,8 +185,8 @@ MMRESULT GetValues(DWORD componentType, DWORD controlType, DWORD values[2])
     if (control.result != MMSYSERR_NOERROR)
         return control.result;
     MIXERCONTROLDETAILS details = Details(control, values);
-    const MMRESULT result = mixerGetControlDetailsA(mixer.Object(), &details,
-                                                    MIXER_GETCONTROLDETAILSF_VALUE | MIXER_OBJECTF_HMIXER);
+    const MMRESULT result =
+        mixerGetControlDetailsA(mixer.Object(), &details, MIXER_GETCONTROLDETAILSF_VALUE | MIXER_OBJECTF_HMIXER);
     if (result != MMSYSERR_NOERROR)
         values[0] = values[1] = 0;
     return result;

@@ -85,22 +85,21 @@ void AppendVideoApplications(CStringArray& lines, HKEY machineRoot)
             CRegistryKey key;
             CString version;
             if (key.Open(vendor.get(), subkey, KEY_READ) == ERROR_SUCCESS &&
-                key.QueryString("Version", version) == ERROR_SUCCESS &&
-                !version.IsEmpty())
+                key.QueryString("Version", version) == ERROR_SUCCESS && !version.IsEmpty())
                 AppendReportLine(lines, product.line, n, static_cast<LPCSTR>(version));
         }
     }
 }
 
-}  // namespace
+} // namespace
 
 // The service-pack text is at most 127 characters, the name at most 26: the text stays below 200.
 int FormatWindowsVersionText(const OSVERSIONINFOEXA& info, char* out)
 {
-    int written = snprintf(out, kWindowsTextSize, "%s V%lu.%02lu.%lu %.127s", WindowsName(info),
-                           static_cast<unsigned long>(info.dwMajorVersion),
-                           static_cast<unsigned long>(info.dwMinorVersion),
-                           static_cast<unsigned long>(info.dwBuildNumber & 0xFFFF), info.szCSDVersion);
+    int written =
+        snprintf(out, kWindowsTextSize, "%s V%lu.%02lu.%lu %.127s", WindowsName(info),
+                 static_cast<unsigned long>(info.dwMajorVersion), static_cast<unsigned long>(info.dwMinorVersion),
+                 static_cast<unsigned long>(info.dwBuildNumber & 0xFFFF), info.szCSDVersion);
     return written < kWindowsTextSize ? written : kWindowsTextSize - 1;
 }
 
@@ -136,8 +135,8 @@ void GetFileVersionText(LPCSTR file, char* version, char* description, char* com
 // would lie past its end).
 bool IsOldAspiVersion(LPCSTR version)
 {
-    return version != nullptr && strlen(version) >= 10 && version[0] == '1' && version[3] == '0' &&
-           version[6] == '0' && version[9] == '0';
+    return version != nullptr && strlen(version) >= 10 && version[0] == '1' && version[3] == '0' && version[6] == '0' &&
+           version[9] == '0';
 }
 
 // HKLM "SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\nero.exe", value "Path", opened one level at a

@@ -23,14 +23,22 @@ const int kLineBuffer = 300;
 const char* DiscKindText(BYTE kindByte)
 {
     switch (kindByte >> 4) {
-    case 0: return "DVD-ROM";
-    case 1: return "DVD-RAM";
-    case 2: return "DVD-R";
-    case 3: return "DVD-RW";
-    case 9: return "DVD+RW";
-    case 10: return "DVD+R";
-    case 14: return "DVD+R DL";
-    default: return "DVD";
+    case 0:
+        return "DVD-ROM";
+    case 1:
+        return "DVD-RAM";
+    case 2:
+        return "DVD-R";
+    case 3:
+        return "DVD-RW";
+    case 9:
+        return "DVD+RW";
+    case 10:
+        return "DVD+R";
+    case 14:
+        return "DVD+R DL";
+    default:
+        return "DVD";
     }
 }
 
@@ -68,7 +76,7 @@ void AppendStratafitTable(const BYTE* pAnswer, int nAnswerLength, CStringArray& 
     int nEntries = BigEndian16(pAnswer + 5);
     int nPresent = nAnswerLength > kEntriesOffset ? (nAnswerLength - kEntriesOffset) / kEntrySize : 0;
     if (nEntries > nPresent)
-        nEntries = nPresent;   // never read past the answer
+        nEntries = nPresent; // never read past the answer
     for (int k = 0; k < nEntries; ++k) {
         const BYTE* pEntry = pAnswer + kEntriesOffset + kEntrySize * k;
         const BYTE kind = pEntry[0] >> 4;
@@ -81,8 +89,7 @@ void AppendStratafitTable(const BYTE* pAnswer, int nAnswerLength, CStringArray& 
         }
         char szSpeed[16];
         std::snprintf(szSpeed, sizeof(szSpeed), "%dX", pEntry[17]);
-        AppendRow(lines, pEntry[14] != 0 ? "ON" : "OFF", DiscKindText(pEntry[0]), id, UsageText(pEntry[16]),
-                  szSpeed);
+        AppendRow(lines, pEntry[14] != 0 ? "ON" : "OFF", DiscKindText(pEntry[0]), id, UsageText(pEntry[16]), szSpeed);
     }
 }
 

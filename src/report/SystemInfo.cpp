@@ -87,7 +87,7 @@ uint64_t GetDiskBytes(char letter, bool total)
     return result;
 }
 
-}  // namespace
+} // namespace
 
 void SetCpuidFunction(CpuidFn fn)
 {
@@ -289,7 +289,7 @@ bool QuerySystemMemoryFigures(MemoryFigures& figures)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool QueryMemoryFigures(MemoryFigures& figures)
 {

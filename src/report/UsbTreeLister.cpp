@@ -16,17 +16,17 @@
 namespace {
 
 // Request buffers, in bytes.
-const DWORD kNameBufferSize = 516;           // driver-key and root-hub names: length field, then UTF-16
+const DWORD kNameBufferSize = 516; // driver-key and root-hub names: length field, then UTF-16
 const DWORD kNameOffset = 4;
-const DWORD kNodeInfoSize = 76;              // hub node information
-const DWORD kPortCountOffset = 6;            // bNumberOfPorts of the hub descriptor
-const DWORD kConnectionInfoSize = 35;        // node connection information without its pipe list
+const DWORD kNodeInfoSize = 76;       // hub node information
+const DWORD kPortCountOffset = 6;     // bNumberOfPorts of the hub descriptor
+const DWORD kConnectionInfoSize = 35; // node connection information without its pipe list
 const DWORD kDeviceDescriptorOffset = 4;
 const DWORD kDeviceIsHubOffset = 24;
 const DWORD kConnectionStatusOffset = 31;
-const DWORD kConnectionNameSize = 520;       // connection index, length field, then UTF-16
+const DWORD kConnectionNameSize = 520; // connection index, length field, then UTF-16
 const DWORD kConnectionNameOffset = 8;
-const DWORD kDescriptorRequestSize = 2060;   // connection index and setup packet (12 bytes), then 2048 data bytes
+const DWORD kDescriptorRequestSize = 2060; // connection index and setup packet (12 bytes), then 2048 data bytes
 const DWORD kDescriptorDataOffset = 12;
 
 // Names of devices are converted into at most this many ANSI characters.
@@ -36,8 +36,8 @@ const int kDeviceNameLength = 252;
 const int kMaxHubDepth = 8;
 
 const char* const kConnectionStatusNames[] = {
-    "No device connected",       "Device connected",        "Device FAILED enumeration",
-    "Device general FAILURE",    "Device caused overcurrent", "Not enough power for device",
+    "No device connected",    "Device connected",          "Device FAILED enumeration",
+    "Device general FAILURE", "Device caused overcurrent", "Not enough power for device",
 };
 
 const char* ConnectionStatusName(unsigned status)
@@ -78,8 +78,8 @@ CString AnsiFromUtf16(const BYTE* pData, DWORD nBytes, int nMaxLength)
     if (wide.empty())
         return CString();
     std::vector<char> ansi(size_t(nMaxLength) + 1, 0);
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), ansi.data(), nMaxLength,
-                                           nullptr, nullptr);
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), ansi.data(), nMaxLength, nullptr, nullptr);
     return length > 0 ? CString(ansi.data(), length) : CString();
 }
 
@@ -156,8 +156,7 @@ void ReadDescription(HKEY hKey, LPCSTR pszName, char* pszOut)
         return;
     std::vector<char> data(size_t(size) + 1, 0);
     DWORD read = size;
-    if (RegQueryValueExA(hKey, pszName, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &read) !=
-        ERROR_SUCCESS)
+    if (RegQueryValueExA(hKey, pszName, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &read) != ERROR_SUCCESS)
         return;
     size_t length = strnlen(data.data(), read < size ? read : size);
     if (length > size_t(kUsbDescriptionSize - 1))
@@ -260,8 +259,8 @@ DWORD CUsbTreeLister::EnumerateHostController(HANDLE hController)
 {
     BYTE buffer[kNameBufferSize] = {};
     DWORD returned = 0;
-    if (!DeviceIoControlCall(hController, IOCTL_GET_HCD_DRIVERKEY_NAME, buffer, sizeof buffer, buffer,
-                             sizeof buffer, &returned, nullptr))
+    if (!DeviceIoControlCall(hController, IOCTL_GET_HCD_DRIVERKEY_NAME, buffer, sizeof buffer, buffer, sizeof buffer,
+                             &returned, nullptr))
         return LastErrorOr(ERROR_GEN_FAILURE);
 
     // "<class key>\<instance>": the instance counts with its first four characters.
@@ -398,7 +397,8 @@ DWORD RequestStringDescriptor(HANDLE hHub, ULONG nPort, BYTE nIndex, WORD wLangu
     if (returned <= kDescriptorDataOffset)
         return 0;
     const DWORD data = returned - kDescriptorDataOffset;
-    return data < kDescriptorRequestSize - kDescriptorDataOffset ? data : kDescriptorRequestSize - kDescriptorDataOffset;
+    return data < kDescriptorRequestSize - kDescriptorDataOffset ? data
+                                                                 : kDescriptorRequestSize - kDescriptorDataOffset;
 }
 
 } // namespace
@@ -440,9 +440,8 @@ char* GetDriverDescription(LPCSTR pszClassKey, LPCSTR pszInstance, char* pszOut,
     pszOut[0] = '\0';
     const bool nt5 = IsNt5Text(GetWindowsVersionText());
     CRegKeyOwner key;
-    if (OpenPath(hMachineRoot, {"SYSTEM", "CurrentControlSet", nt5 ? "Control" : "Services", "Class", pszClassKey,
-                                pszInstance},
-                 key))
+    if (OpenPath(hMachineRoot,
+                 {"SYSTEM", "CurrentControlSet", nt5 ? "Control" : "Services", "Class", pszClassKey, pszInstance}, key))
         ReadDescription(key.get(), "DriverDesc", pszOut);
     return pszOut;
 }

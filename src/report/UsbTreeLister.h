@@ -50,8 +50,7 @@ DWORD GetUsbStringDescriptor(HANDLE hHub, ULONG nPort, WORD wLanguage, BYTE nInd
 
 // Registry descriptions (kUsbDescriptionSize characters, empty when nothing is found); each returns pszOut.
 // "DeviceDesc" of HKLM\SYSTEM\CurrentControlSet\Enum\USB\<key>\<instance>.
-char* GetUsbDeviceDescFromEnum(LPCSTR pszKey, LPCSTR pszInstance, char* pszOut,
-                               HKEY hMachineRoot = HKEY_LOCAL_MACHINE);
+char* GetUsbDeviceDescFromEnum(LPCSTR pszKey, LPCSTR pszInstance, char* pszOut, HKEY hMachineRoot = HKEY_LOCAL_MACHINE);
 // "DriverDesc" of the driver's class key: Control\Class on Windows 2000 and XP, Services\Class elsewhere.
 char* GetDriverDescription(LPCSTR pszClassKey, LPCSTR pszInstance, char* pszOut,
                            HKEY hMachineRoot = HKEY_LOCAL_MACHINE);

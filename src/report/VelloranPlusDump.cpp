@@ -55,9 +55,9 @@ bool ReadNumber(VelloranLines& out, LPCSTR name, DWORD& value)
 
 void WriteOptionLine(VelloranLines& out, DWORD code)
 {
-    out.Choice(long(code), {{0, " Write option : Simulate"},
-                            {1, " Write option : Simulate and Write"},
-                            {2, " Write option : Write"}});
+    out.Choice(
+        long(code),
+        {{0, " Write option : Simulate"}, {1, " Write option : Simulate and Write"}, {2, " Write option : Write"}});
 }
 
 void StrategyLine(VelloranLines& out)
@@ -136,8 +136,12 @@ void General(VelloranLines& out)
 {
     DWORD value = 0;
     if (ReadNumber(out, "Parameter", value))
-        out.Flags(value, {{0, "SaveSettings"}, {1, "Minimise"}, {2, "Create icon in taskbar"}, {3, "Autorun"},
-                          {4, "Set trayicon after close"}, {5, "Read disc information"}});
+        out.Flags(value, {{0, "SaveSettings"},
+                          {1, "Minimise"},
+                          {2, "Create icon in taskbar"},
+                          {3, "Autorun"},
+                          {4, "Set trayicon after close"},
+                          {5, "Read disc information"}});
     if (ReadNumber(out, "Parameter2", value))
         out.Flags(value, {{0, "Check for updates on startup"}, {2, "Check for updates"}});
     if (ReadNumber(out, "Parameter3", value))
@@ -156,9 +160,9 @@ void General(VelloranLines& out)
         else
             out.Line(" Current Language : %s", static_cast<LPCSTR>(language));
     }
-    static const char* const kPlaces[] = {"DLeft", "DRight", "DTop", "DBottom", "FLeft", "FRight",
-                                          "FTop", "FBottom", "MLeft", "MRight", "MTop", "MBottom",
-                                          "SHeight", "SWidth", "VideoOption", "HDDOption", "ODDOption"};
+    static const char* const kPlaces[] = {"DLeft",   "DRight",  "DTop",        "DBottom",   "FLeft",    "FRight",
+                                          "FTop",    "FBottom", "MLeft",       "MRight",    "MTop",     "MBottom",
+                                          "SHeight", "SWidth",  "VideoOption", "HDDOption", "ODDOption"};
     for (const char* name : kPlaces) {
         if (ReadNumber(out, name, value))
             out.Line(" %s : %d", name, int(value));
@@ -224,10 +228,16 @@ void DiscCopy(VelloranLines& out)
 {
     DWORD value = 0;
     if (ReadNumber(out, "Parameter0", value))
-        out.Flags(value, {{0, "Allow overburning"}, {1, "Eject destination disc after completion"},
-                          {2, "Copy on the fly"}, {3, "Read C2 error"}, {5, "Include ISRC"},
-                          {6, "Include UPC/EAN"}, {7, "Play sound after completion"}, {8, "Include CD+G"},
-                          {9, "Leave disc open"}, {10, "Enable Verify"}});
+        out.Flags(value, {{0, "Allow overburning"},
+                          {1, "Eject destination disc after completion"},
+                          {2, "Copy on the fly"},
+                          {3, "Read C2 error"},
+                          {5, "Include ISRC"},
+                          {6, "Include UPC/EAN"},
+                          {7, "Play sound after completion"},
+                          {8, "Include CD+G"},
+                          {9, "Leave disc open"},
+                          {10, "Enable Verify"}});
     if (ReadNumber(out, "Parameter1", value)) {
         WriteOptionLine(out, VelloranBits(value, 0, 3));
         out.Line(" Number of copies : %d", int((value < 16 ? 16u : value) >> 4));
@@ -306,9 +316,8 @@ void DiscExtraction(VelloranLines& out)
     CVelloranValueReader& r = out.Reader();
     DWORD value = 0;
     if (ReadNumber(out, "Parameter1", value))
-        out.Choice(long(VelloranBits(value, 16, 17)), {{0, " Spaces : Include"},
-                                                       {1, " Spaces : Remove"},
-                                                       {2, " Spaces : Replace by underscore"}});
+        out.Choice(long(VelloranBits(value, 16, 17)),
+                   {{0, " Spaces : Include"}, {1, " Spaces : Remove"}, {2, " Spaces : Replace by underscore"}});
     out.Text("Filename", " Filename Construction : %s");
     out.Text("CueFilename", " CueSheet Filename : %s");
     out.Text("PlayListFilename", " PlayList Filename : %s");
@@ -367,15 +376,16 @@ void DiscExtraction(VelloranLines& out)
                                  {1, " Use for filename construction : freedb"},
                                  {2, " Use for filename construction : TAG"}});
     if (ReadNumber(out, "MP3_Parameter", value))
-        out.Flags(value, {{0, "ID3V1: Apply to all tracks (Artist)"}, {1, "ID3V1: Apply to all tracks (Album)"},
-                          {2, "ID3V1: Apply to all tracks (Comments)"}, {3, "ID3V1: Apply to all tracks (Year)"},
+        out.Flags(value, {{0, "ID3V1: Apply to all tracks (Artist)"},
+                          {1, "ID3V1: Apply to all tracks (Album)"},
+                          {2, "ID3V1: Apply to all tracks (Comments)"},
+                          {3, "ID3V1: Apply to all tracks (Year)"},
                           {4, "ID3V1: Apply to all tracks (Genre)"}});
     if (ReadNumber(out, "ID3V2_Parameter", value)) {
-        static const char* const kTags[] = {"Artist", "Album", "Comments", "Year", "Genre", "Composer",
-                                            "Original Artist", "Copyright", "URL", "Encoded By"};
+        static const char* const kTags[] = {"Artist",   "Album",           "Comments",  "Year", "Genre",
+                                            "Composer", "Original Artist", "Copyright", "URL",  "Encoded By"};
         for (int bit = 0; bit < 10; ++bit)
-            out.Line(" ID3V2: Apply to all tracks (%s) = %s", kTags[bit],
-                     VelloranBit(value, bit) ? "true" : "false");
+            out.Line(" ID3V2: Apply to all tracks (%s) = %s", kTags[bit], VelloranBit(value, bit) ? "true" : "false");
     }
     out.Text("Path", " Output path : %s");
     CString radio;
@@ -395,8 +405,8 @@ void DiscMaker(VelloranLines& out)
             out.Add(" Character Set : ASCII");
     }
     if (ReadNumber(out, "ISOLevel", value))
-        out.Choice(long(value), {{1, " ISO Level : Level1(8+3 Characters)"},
-                                 {2, " ISO Level : Level2(31 Characters)"}});
+        out.Choice(long(value),
+                   {{1, " ISO Level : Level1(8+3 Characters)"}, {2, " ISO Level : Level2(31 Characters)"}});
     if (out.Reader().NumberOneCall(out.Key(), "UseJoliet", value))
         out.Flag("Write joliet file system", value != 0);
     if (ReadNumber(out, "JolietFileLen", value))
@@ -404,19 +414,32 @@ void DiscMaker(VelloranLines& out)
     if (ReadNumber(out, "ViewMode", value))
         out.Choice(long(value), {{0, " View Mode : ISO 9660"}, {16, " View Mode : Joliet"}, {32, " View Mode : UDF"}});
     if (ReadNumber(out, "CharMode", value))
-        out.Choice(long(value), {{1, " Character Mode : ISO 9660"},
-                                 {2, " Character Mode : DOS"},
-                                 {4, " Character Mode : ASCII"}});
+        out.Choice(long(value),
+                   {{1, " Character Mode : ISO 9660"}, {2, " Character Mode : DOS"}, {4, " Character Mode : ASCII"}});
     if (ReadNumber(out, "VolNameParameter2", value)) {
         switch (VelloranBits(value, 0, 2)) {
-        case 1: out.Add(" Volume Name : User Defined(1)"); break;
-        case 2: out.Add(" Volume Name : User Defined(2)"); break;
-        case 3: out.Add(" Volume Name : User Defined(3)"); break;
-        default: out.Add(" Volume Name : Default (NEW_VOLUME)"); break;
+        case 1:
+            out.Add(" Volume Name : User Defined(1)");
+            break;
+        case 2:
+            out.Add(" Volume Name : User Defined(2)");
+            break;
+        case 3:
+            out.Add(" Volume Name : User Defined(3)");
+            break;
+        default:
+            out.Add(" Volume Name : Default (NEW_VOLUME)");
+            break;
         }
-        out.Flags(value, {{31, "User Defined Text(1)"}, {30, "User Defined Date(1)"}, {29, "User Defined Time(1)"},
-                          {28, "User Defined Text(2)"}, {27, "User Defined Date(2)"}, {26, "User Defined Time(2)"},
-                          {25, "User Defined Text(3)"}, {24, "User Defined Date(3)"}, {23, "User Defined Time(3)"}});
+        out.Flags(value, {{31, "User Defined Text(1)"},
+                          {30, "User Defined Date(1)"},
+                          {29, "User Defined Time(1)"},
+                          {28, "User Defined Text(2)"},
+                          {27, "User Defined Date(2)"},
+                          {26, "User Defined Time(2)"},
+                          {25, "User Defined Text(3)"},
+                          {24, "User Defined Date(3)"},
+                          {23, "User Defined Time(3)"}});
         static const char* const kDateFormats[] = {"ddmmyy", "mmddyy", "yymmdd"};
         static const char* const kTimeFormats[] = {"01:00PM", "13:00", "01:00"};
         static const int kDateBits[] = {21, 17, 13};
@@ -597,13 +620,11 @@ void Benchmark(VelloranLines& out)
     out.Number("TestInterval", " Test Every : %d");
     DWORD value = 0;
     if (ReadNumber(out, "SampleLengthUnit", value))
-        out.Choice(long(value), {{0, " Sample Length Unit : GB"},
-                                 {1, " Sample Length Unit : MB"},
-                                 {2, " Sample Length Unit : KB"}});
+        out.Choice(long(value),
+                   {{0, " Sample Length Unit : GB"}, {1, " Sample Length Unit : MB"}, {2, " Sample Length Unit : KB"}});
     if (ReadNumber(out, "TestIntervalUnit", value))
-        out.Choice(long(value), {{0, " Test Interval Unit : GB"},
-                                 {1, " Test Interval Unit : MB"},
-                                 {2, " Test Interval Unit : KB"}});
+        out.Choice(long(value),
+                   {{0, " Test Interval Unit : GB"}, {1, " Test Interval Unit : MB"}, {2, " Test Interval Unit : KB"}});
 }
 
 struct PlusSection {

@@ -14,9 +14,7 @@ static_assert(offsetof(BE_CONFIG, dwSampleRate) == 12 && offsetof(BE_CONFIG, nPr
                   offsetof(BE_CONFIG, bStrictIso) == 88 && offsetof(BE_CONFIG, nQuality) == 92,
               "field offsets of the LHV1 layout");
 
-CVelloranRegistryDump::CVelloranRegistryDump() : m_nMode(0)
-{
-}
+CVelloranRegistryDump::CVelloranRegistryDump() : m_nMode(0) {}
 
 CVelloranRegistryDump::~CVelloranRegistryDump() = default;
 
@@ -43,50 +41,76 @@ namespace {
 LPCSTR LamePresetText(LONG preset)
 {
     switch (preset) {
-    case -1: return "User Defined (Don't use presets)";
-    case 4: return "R3Mix";
-    case 6: return "--preset standard";
-    case 7: return "--preset fast standard";
-    case 8: return "--preset extreme";
-    case 9: return "--preset fase extreme";
-    case 10: return "--preset insane";
-    case 11: return "--abr";
-    case 12: return "--cbr";
-    case 13: return "--preset medium";
-    case 14: return "--preset fast medium";
-    default: return "";
+    case -1:
+        return "User Defined (Don't use presets)";
+    case 4:
+        return "R3Mix";
+    case 6:
+        return "--preset standard";
+    case 7:
+        return "--preset fast standard";
+    case 8:
+        return "--preset extreme";
+    case 9:
+        return "--preset fase extreme";
+    case 10:
+        return "--preset insane";
+    case 11:
+        return "--abr";
+    case 12:
+        return "--cbr";
+    case 13:
+        return "--preset medium";
+    case 14:
+        return "--preset fast medium";
+    default:
+        return "";
     }
 }
 
 LPCSTR LameMpegText(DWORD version)
 {
     switch (version) {
-    case 0: return "MPEG-2";
-    case 1: return "MPEG-1";
-    case 2: return "MPEG-2.5";
-    default: return "";
+    case 0:
+        return "MPEG-2";
+    case 1:
+        return "MPEG-1";
+    case 2:
+        return "MPEG-2.5";
+    default:
+        return "";
     }
 }
 
 LPCSTR LameChannelText(LONG mode)
 {
     switch (mode) {
-    case 0: return "Stereo";
-    case 1: return "Joint Stereo";
-    case 3: return "Mono";
-    default: return "";
+    case 0:
+        return "Stereo";
+    case 1:
+        return "Joint Stereo";
+    case 3:
+        return "Mono";
+    default:
+        return "";
     }
 }
 
 LPCSTR LameVbrText(LONG method)
 {
     switch (method) {
-    case -1: return "Don't use VBR";
-    case 0: return "VBR (Default)";
-    case 1: return "VBR (Old)";
-    case 2: return "VBR (New)";
-    case 4: return "ABR";
-    default: return "";
+    case -1:
+        return "Don't use VBR";
+    case 0:
+        return "VBR (Default)";
+    case 1:
+        return "VBR (Old)";
+    case 2:
+        return "VBR (New)";
+    case 4:
+        return "ABR";
+    default:
+        return "";
     }
 }
 
@@ -128,9 +152,8 @@ const char kStudioMissing[] = " Key not found!";
 
 void WriteOptionLine(VelloranLines& out, DWORD code)
 {
-    out.Choice(long(code), {{0, " WriteOption : Simulate "},
-                            {1, " WriteOption : Simulate + Write"},
-                            {2, " WriteOption : Write"}});
+    out.Choice(long(code),
+               {{0, " WriteOption : Simulate "}, {1, " WriteOption : Simulate + Write"}, {2, " WriteOption : Write"}});
 }
 
 void StudioGeneral(VelloranLines& out)
@@ -142,8 +165,12 @@ void StudioGeneral(VelloranLines& out)
         out.Add(" Velloran version : n/a");
     DWORD value = 0;
     if (out.Reader().Number(out.Key(), "Parameter", value))
-        out.Flags(value, {{0, "SaveSettings"}, {1, "Minimize"}, {2, "Create icon in taskbar"}, {3, "Autorun"},
-                          {4, "Set trayicon after close"}, {5, "Read disc information"}});
+        out.Flags(value, {{0, "SaveSettings"},
+                          {1, "Minimize"},
+                          {2, "Create icon in taskbar"},
+                          {3, "Autorun"},
+                          {4, "Set trayicon after close"},
+                          {5, "Read disc information"}});
 }
 
 void StudioCdInfo(VelloranLines& out)
@@ -158,15 +185,16 @@ void StudioExtraction(VelloranLines& out)
     CVelloranValueReader& r = out.Reader();
     DWORD value = 0;
     if (r.Number(out.Key(), "Parameter0", value))
-        out.Flags(value, {{0, "DetectPregap"}, {1, "IncludePregap"}, {2, "Use audio error detection"},
-                          {3, "Allow Speed Down"}});
+        out.Flags(
+            value,
+            {{0, "DetectPregap"}, {1, "IncludePregap"}, {2, "Use audio error detection"}, {3, "Allow Speed Down"}});
     if (r.Number(out.Key(), "Parameter1", value))
         out.Add(VelloranBits(value, 16, 17) == 0 ? " Spaces : Include" : " Spaces : Replace by underscore");
     if (r.Number(out.Key(), "Parameter2", value)) {
         const DWORD format = VelloranBits(value, 0, 7);
         if (format == 2)
-            out.Choice(long(VelloranBits(value, 8, 15)), {{1, " Audio Format : MP3 (Windows Encoder)"},
-                                                          {0, " Audio Format : MP3 (LAME)"}});
+            out.Choice(long(VelloranBits(value, 8, 15)),
+                       {{1, " Audio Format : MP3 (Windows Encoder)"}, {0, " Audio Format : MP3 (LAME)"}});
         else
             out.Choice(long(format), {{0, " Audio Format : MP3"},
                                       {1, " Audio Format : PCM"},
@@ -183,8 +211,10 @@ void StudioExtraction(VelloranLines& out)
     out.Number("OGG_Parameter", " Ogg Vorbis Quality Mode : %d");
     out.Number("FLAC_Parameter", " FLAC Quality Mode : %d");
     if (r.Number(out.Key(), "MP3Parameter", value))
-        out.Flags(value, {{0, "ID3V1: Apply to all tracks (Artist)"}, {1, "ID3V1: Apply to all tracks (Album)"},
-                          {2, "ID3V1: Apply to all tracks (Comments)"}, {3, "ID3V1: Apply to all tracks (Year)"},
+        out.Flags(value, {{0, "ID3V1: Apply to all tracks (Artist)"},
+                          {1, "ID3V1: Apply to all tracks (Album)"},
+                          {2, "ID3V1: Apply to all tracks (Comments)"},
+                          {3, "ID3V1: Apply to all tracks (Year)"},
                           {4, "ID3V1: Apply to all tracks (Genre)"}});
     // Without a stored path the program's current folder stands in its place (empty when it cannot be had).
     CString path;
@@ -202,8 +232,14 @@ void StudioCdCopy(VelloranLines& out)
     CVelloranValueReader& r = out.Reader();
     DWORD value = 0;
     if (r.Number(out.Key(), "Parameter0", value))
-        out.Flags(value, {{0, "Allow Overburning"}, {2, "CopyOnTheFly"}, {3, "Use audio error detection"},
-                          {5, "ISRC"}, {6, "UPC"}, {8, "CD+G"}, {9, "LeaveDiscOpen"}, {7, "PlaySound"},
+        out.Flags(value, {{0, "Allow Overburning"},
+                          {2, "CopyOnTheFly"},
+                          {3, "Use audio error detection"},
+                          {5, "ISRC"},
+                          {6, "UPC"},
+                          {8, "CD+G"},
+                          {9, "LeaveDiscOpen"},
+                          {7, "PlaySound"},
                           {1, "Eject destination disc"}});
     if (r.Number(out.Key(), "Parameter2", value))
         out.Flags(value, {{0, "Eject source disc"}});

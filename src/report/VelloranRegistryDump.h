@@ -13,31 +13,31 @@
 // The LAME encoder's published configuration record in its LHV1 layout, as both editions store it in their
 // "LameConfig" values (little-endian). Only the fields the report shows are named.
 struct BE_CONFIG {
-    DWORD dwConfig;           // 0
-    DWORD dwStructVersion;    // 4
-    DWORD dwStructSize;       // 8
-    DWORD dwSampleRate;       // 12: input sample rate, 0 = automatic
-    DWORD dwReSampleRate;     // 16: output sample rate
-    LONG nMode;               // 20: channel mode
-    DWORD dwBitrate;          // 24: constant or minimum bitrate, kbit/s
-    DWORD dwMaxBitrate;       // 28: maximum bitrate, kbit/s
-    LONG nPreset;             // 32
-    DWORD dwMpegVersion;      // 36
-    DWORD dwPsyModel;         // 40
-    DWORD dwEmphasis;         // 44
-    BOOL bPrivate;            // 48
-    BOOL bCRC;                // 52
-    BOOL bCopyright;          // 56
-    BOOL bOriginal;           // 60
-    BOOL bWriteVBRHeader;     // 64
-    BOOL bEnableVBR;          // 68
-    LONG nVBRQuality;         // 72
-    DWORD dwVbrAbr_bps;       // 76: average bitrate for ABR, bit/s
-    LONG nVbrMethod;          // 80
-    BOOL bNoRes;              // 84
-    BOOL bStrictIso;          // 88
-    WORD nQuality;            // 92
-    BYTE btReserved[237];     // 94
+    DWORD dwConfig;        // 0
+    DWORD dwStructVersion; // 4
+    DWORD dwStructSize;    // 8
+    DWORD dwSampleRate;    // 12: input sample rate, 0 = automatic
+    DWORD dwReSampleRate;  // 16: output sample rate
+    LONG nMode;            // 20: channel mode
+    DWORD dwBitrate;       // 24: constant or minimum bitrate, kbit/s
+    DWORD dwMaxBitrate;    // 28: maximum bitrate, kbit/s
+    LONG nPreset;          // 32
+    DWORD dwMpegVersion;   // 36
+    DWORD dwPsyModel;      // 40
+    DWORD dwEmphasis;      // 44
+    BOOL bPrivate;         // 48
+    BOOL bCRC;             // 52
+    BOOL bCopyright;       // 56
+    BOOL bOriginal;        // 60
+    BOOL bWriteVBRHeader;  // 64
+    BOOL bEnableVBR;       // 68
+    LONG nVBRQuality;      // 72
+    DWORD dwVbrAbr_bps;    // 76: average bitrate for ABR, bit/s
+    LONG nVbrMethod;       // 80
+    BOOL bNoRes;           // 84
+    BOOL bStrictIso;       // 88
+    WORD nQuality;         // 92
+    BYTE btReserved[237];  // 94
 };
 #pragma pack(pop)
 

@@ -63,8 +63,8 @@ bool CVelloranValueReader::NumberFromScratch(DWORD& rValue) const
 {
     if (m_nSize < 4)
         return false;
-    rValue = DWORD(m_scratch[0]) | (DWORD(m_scratch[1]) << 8) | (DWORD(m_scratch[2]) << 16) |
-             (DWORD(m_scratch[3]) << 24);
+    rValue =
+        DWORD(m_scratch[0]) | (DWORD(m_scratch[1]) << 8) | (DWORD(m_scratch[2]) << 16) | (DWORD(m_scratch[3]) << 24);
     return true;
 }
 

@@ -16,8 +16,7 @@ const char* const kNoVendorReadOnUsb9x[] = {"QZ5200", "QZ5240"};
 
 } // namespace
 
-CCdReadTestDlg::CCdReadTestDlg(CWnd* pTestWindow)
-    : CTestPageDlg(kTestPageCdRead, pTestWindow), m_pRun(new ReadTestRun)
+CCdReadTestDlg::CCdReadTestDlg(CWnd* pTestWindow) : CTestPageDlg(kTestPageCdRead, pTestWindow), m_pRun(new ReadTestRun)
 {
     m_pRun->pState = &m_worker;
     m_pRun->bCd = true;
@@ -36,8 +35,8 @@ bool CCdReadTestDlg::CheckDisc()
     BYTE capacity[8] = {};
     if (g_pDriveManager->ReadCapacity(record, capacity) != 1)
         return false;
-    const long nLastLba = long((DWORD(capacity[0]) << 24) | (DWORD(capacity[1]) << 16) | (DWORD(capacity[2]) << 8) |
-                               DWORD(capacity[3]));
+    const long nLastLba =
+        long((DWORD(capacity[0]) << 24) | (DWORD(capacity[1]) << 16) | (DWORD(capacity[2]) << 8) | DWORD(capacity[3]));
     run.nCapacity = nLastLba < 0 ? 0 : nLastLba + 1;
     m_worker.sampleCount = run.nCapacity / run.nSpacing;
 

@@ -100,8 +100,8 @@ bool CCdWriteTestDlg::CheckMedia()
     memset(capacity, 0, sizeof(capacity));
     if (drive.ReadCapacity(record, capacity) != kExecCompleted)
         return false;
-    const long nCapacity = long((DWORD(capacity[0]) << 24) | (DWORD(capacity[1]) << 16) |
-                                (DWORD(capacity[2]) << 8) | capacity[3]) + 1;
+    const long nCapacity =
+        long((DWORD(capacity[0]) << 24) | (DWORD(capacity[1]) << 16) | (DWORD(capacity[2]) << 8) | capacity[3]) + 1;
     const bool bBlank = nCapacity == 1 || (nCapacity == -150 && (capacity[6] & 0x20) == 0);
     if (!bBlank) {
         BYTE info[4];
@@ -203,7 +203,7 @@ void CCdWriteTestDlg::OnStart()
 
     m_job.nSampleLength = SampleLengthFromIndex(int(m_pSettings->testEveryWrite));
     m_job.nTestLength = CdWriteTestLength(m_job.nTotalSectors, m_job.nSampleLength);
-    CueSheetEntry (&sheet)[kCueSheetEntries] = m_job.bMode1 ? m_mode1Sheet : m_cddaSheet;
+    CueSheetEntry(&sheet)[kCueSheetEntries] = m_job.bMode1 ? m_mode1Sheet : m_cddaSheet;
     SetCueSheetLeadOut(sheet, m_job.nTestLength);
     drive.ModeSelect(record, kCdWriteParametersLength, parameters);
     if (drive.SendCueSheet(record, kCueSheetBytes, reinterpret_cast<BYTE*>(sheet)) != kExecCompleted) {

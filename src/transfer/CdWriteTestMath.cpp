@@ -8,8 +8,8 @@ void BuildCdCueSheet(CueSheetEntry (&sheet)[kCueSheetEntries], bool bMode1)
 {
     memset(sheet, 0, sizeof(sheet));
     const BYTE ctl = bMode1 ? 0x41 : 0x01;
-    const BYTE noData = bMode1 ? 0x14 : 0x01;        // lead-in and lead-out: the drive makes them
-    const BYTE hostData = bMode1 ? 0x11 : 0x00;      // the host sends 2352-byte sectors
+    const BYTE noData = bMode1 ? 0x14 : 0x01;   // lead-in and lead-out: the drive makes them
+    const BYTE hostData = bMode1 ? 0x11 : 0x00; // the host sends 2352-byte sectors
     sheet[0] = CueSheetEntry{ctl, 0x00, 0x00, noData, 0, 0, 0, 0};
     sheet[1] = CueSheetEntry{ctl, 0x01, 0x00, hostData, 0, 0, 0, 0};
     sheet[2] = CueSheetEntry{ctl, 0x01, 0x01, hostData, 0, 0, 2, 0};

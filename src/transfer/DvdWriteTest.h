@@ -20,12 +20,12 @@ const int kProfileDvdPlusR = 0x1B;
 const int kProfileDvdPlusRDl = 0x2B;
 
 enum DvdWriteWorker {
-    kDvdWorkerNone = 0,     // not a medium the test writes
-    kDvdWorkerPlusR,        // DVD+R, DVD+R DL
-    kDvdWorkerPlusRw,       // DVD+RW
-    kDvdWorkerMinusR,       // DVD-R, DVD-R DL
-    kDvdWorkerMinusRw,      // DVD-RW
-    kDvdWorkerRam           // DVD-RAM
+    kDvdWorkerNone = 0, // not a medium the test writes
+    kDvdWorkerPlusR,    // DVD+R, DVD+R DL
+    kDvdWorkerPlusRw,   // DVD+RW
+    kDvdWorkerMinusR,   // DVD-R, DVD-R DL
+    kDvdWorkerMinusRw,  // DVD-RW
+    kDvdWorkerRam       // DVD-RAM
 };
 
 DvdWriteWorker DvdWriteWorkerForProfile(int nProfile);

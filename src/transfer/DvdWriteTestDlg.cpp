@@ -22,8 +22,7 @@ const int kMaxBusyRepeats = 100;
 const long kStartLba = -150;
 
 // The maker's drives with their own simulation of DVD+R writing (fictional product ids).
-const char* const kVendorSimulationModels[] = {"QZ7710", "QZ7720", "QZ7730", "QZ7740", "QZ7750", "QZ7760",
-                                               "QZ7770"};
+const char* const kVendorSimulationModels[] = {"QZ7710", "QZ7720", "QZ7730", "QZ7740", "QZ7750", "QZ7760", "QZ7770"};
 
 CString Text(UINT nId)
 {
@@ -159,7 +158,8 @@ void StartWorker(DvdWriteJob& job)
     TestWorkerState& state = *job.pState;
     PrepareBuffers(job);
     g_pDriveManager->LockMedium(state.record);
-    state.pRing->Extent(state.pRing->GetCurrentRun()).blocksPerSample = job.nSampleLength / kDvdWriteBlockSectorsSequential;
+    state.pRing->Extent(state.pRing->GetCurrentRun()).blocksPerSample =
+        job.nSampleLength / kDvdWriteBlockSectorsSequential;
     state.currentLba = kStartLba;
     g_pDriveManager->OpenDriveHandle(state.record);
 }
@@ -293,8 +293,8 @@ bool CDvdWriteTestDlg::CheckMedia()
         memset(track, 0, sizeof(track));
         if (drive.ReadTrackInformation(record, 0, 0, sizeof(track), track) != kExecCompleted)
             return false;
-        m_job.nSectorCount = long((DWORD(track[16]) << 24) | (DWORD(track[17]) << 16) | (DWORD(track[18]) << 8) |
-                                  track[19]);
+        m_job.nSectorCount =
+            long((DWORD(track[16]) << 24) | (DWORD(track[17]) << 16) | (DWORD(track[18]) << 8) | track[19]);
         break;
     }
     default:

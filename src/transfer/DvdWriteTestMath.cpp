@@ -8,30 +8,45 @@ DvdWriteWorker DvdWriteWorkerForProfile(int nProfile)
 {
     switch (nProfile) {
     case kProfileDvdPlusR:
-    case kProfileDvdPlusRDl: return kDvdWorkerPlusR;
-    case kProfileDvdPlusRw: return kDvdWorkerPlusRw;
+    case kProfileDvdPlusRDl:
+        return kDvdWorkerPlusR;
+    case kProfileDvdPlusRw:
+        return kDvdWorkerPlusRw;
     case kProfileDvdMinusR:
-    case kProfileDvdMinusRDl: return kDvdWorkerMinusR;
+    case kProfileDvdMinusRDl:
+        return kDvdWorkerMinusR;
     case kProfileDvdMinusRwRestricted:
-    case kProfileDvdMinusRwSequential: return kDvdWorkerMinusRw;
-    case kProfileDvdRam: return kDvdWorkerRam;
-    default: return kDvdWorkerNone;
+    case kProfileDvdMinusRwSequential:
+        return kDvdWorkerMinusRw;
+    case kProfileDvdRam:
+        return kDvdWorkerRam;
+    default:
+        return kDvdWorkerNone;
     }
 }
 
 const char* DvdProfileName(int nProfile)
 {
     switch (nProfile) {
-    case 0x10: return "DVD-ROM";
-    case kProfileDvdMinusR: return "DVD-R";
-    case kProfileDvdRam: return "DVD-RAM";
+    case 0x10:
+        return "DVD-ROM";
+    case kProfileDvdMinusR:
+        return "DVD-R";
+    case kProfileDvdRam:
+        return "DVD-RAM";
     case kProfileDvdMinusRwRestricted:
-    case kProfileDvdMinusRwSequential: return "DVD-RW";
-    case kProfileDvdMinusRDl: return "DVD-R DL";
-    case kProfileDvdPlusRw: return "DVD+RW";
-    case kProfileDvdPlusR: return "DVD+R";
-    case kProfileDvdPlusRDl: return "DVD+R DL";
-    default: return "DVD";
+    case kProfileDvdMinusRwSequential:
+        return "DVD-RW";
+    case kProfileDvdMinusRDl:
+        return "DVD-R DL";
+    case kProfileDvdPlusRw:
+        return "DVD+RW";
+    case kProfileDvdPlusR:
+        return "DVD+R";
+    case kProfileDvdPlusRDl:
+        return "DVD+R DL";
+    default:
+        return "DVD";
     }
 }
 
@@ -50,19 +65,19 @@ long DvdWriteTestLength(long nSectorCount, int nSampleLength, int nProfile)
 
 bool BuildDvdWriteParameters(BYTE* pList, int nProfile, bool bSimulate)
 {
-    BYTE writeType = 0x42;   // Session-At-Once with BUFE
-    BYTE trackMode = 0x25;   // fixed packet, track mode 5
+    BYTE writeType = 0x42; // Session-At-Once with BUFE
+    BYTE trackMode = 0x25; // fixed packet, track mode 5
     switch (DvdWriteWorkerForProfile(nProfile)) {
     case kDvdWorkerMinusR:
         writeType = BYTE(bSimulate ? 0x52 : 0x42);
         break;
     case kDvdWorkerMinusRw:
         writeType = BYTE(bSimulate ? 0x52 : 0x42);
-        trackMode = 0xE5;    // also multi-session
+        trackMode = 0xE5; // also multi-session
         break;
     case kDvdWorkerPlusR:
     case kDvdWorkerPlusRw:
-        break;               // the DVD+ formats have no test write
+        break; // the DVD+ formats have no test write
     default:
         return false;
     }

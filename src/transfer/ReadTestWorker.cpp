@@ -50,7 +50,9 @@ UINT __cdecl ReadTestThread(LPVOID pParam)
     ReadTestRun& run = *static_cast<ReadTestRun*>(pParam);
     TestWorkerState& state = *run.pState;
     bool bFallenBack = false;
-    auto command = [&]() { return run.bCd ? ChooseCdReadCommand(run.nAudio, run.bVendorRead, bFallenBack) : kReadTest10; };
+    auto command = [&]() {
+        return run.bCd ? ChooseCdReadCommand(run.nAudio, run.bVendorRead, bFallenBack) : kReadTest10;
+    };
 
     g_pDriveManager->OpenDriveHandle(state.record);
 
@@ -114,9 +116,8 @@ UINT __cdecl ReadTestThread(LPVOID pParam)
                 ClockQueryPerformanceCounter(&start);
         }
         ClockQueryPerformanceCounter(&end);
-        const int64_t nMs = state.frequency.QuadPart > 0
-                                ? (end.QuadPart - start.QuadPart) * 1000 / state.frequency.QuadPart
-                                : 0;
+        const int64_t nMs =
+            state.frequency.QuadPart > 0 ? (end.QuadPart - start.QuadPart) * 1000 / state.frequency.QuadPart : 0;
         const uint32_t nSpeed = ReadTestSpeed(run.bCd, n, nMs);
         state.currentLba = nLba;
         // A sample beyond the run's array (a disc larger than the page's kind allows) ends the run here.

@@ -10,10 +10,10 @@
 
 // How a CD is read during a run.
 enum ReadTestCommand {
-    kReadTest10 = 0,       // READ(10), 25 x 2048 bytes
-    kReadTestCdRaw = 1,    // READ CD, whole raw sectors (byte 9 = 0xF8), 25 x 2352 bytes
-    kReadTestCdAudio = 2,  // READ CD, user data (byte 9 = 0x10), 25 x 2352 bytes
-    kReadTestVendor = 3    // the maker's audio read, 25 x 2352 bytes
+    kReadTest10 = 0,      // READ(10), 25 x 2048 bytes
+    kReadTestCdRaw = 1,   // READ CD, whole raw sectors (byte 9 = 0xF8), 25 x 2352 bytes
+    kReadTestCdAudio = 2, // READ CD, user data (byte 9 = 0x10), 25 x 2352 bytes
+    kReadTestVendor = 3   // the maker's audio read, 25 x 2352 bytes
 };
 
 const int kReadTestSectorsPerCommand = 25;
@@ -24,11 +24,11 @@ const int kReadTestBufferSize = 60000;
 struct ReadTestRun {
     TestWorkerState* pState = nullptr;
     bool bCd = false;
-    long nSpacing = 9000;     // sectors between the starts of two samples
-    long nLength = 2250;      // sectors timed per sample
-    long nCapacity = -1;      // recorded sectors on the disc
-    int nAudio = -1;          // CD: 1 when the first track is audio, 0 for data
-    BYTE bVendorRead = 0;     // CD: the model takes the vendor audio read and READ(10) for data
+    long nSpacing = 9000; // sectors between the starts of two samples
+    long nLength = 2250;  // sectors timed per sample
+    long nCapacity = -1;  // recorded sectors on the disc
+    int nAudio = -1;      // CD: 1 when the first track is audio, 0 for data
+    BYTE bVendorRead = 0; // CD: the model takes the vendor audio read and READ(10) for data
     BYTE buffer[kReadTestBufferSize];
 };
 

@@ -10,11 +10,17 @@ namespace {
 
 // Texts of the current run (0-based index within the run).
 enum {
-    kReadDriveLine = 0, kReadDiscLine = 1, kReadResultLine = 2,
-    kCdwDriveLine = 0, kCdwAtipLine = 1, kCdwDiscLine = 2, kCdwOverburnLine = 3, kCdwResultLine = 4
+    kReadDriveLine = 0,
+    kReadDiscLine = 1,
+    kReadResultLine = 2,
+    kCdwDriveLine = 0,
+    kCdwAtipLine = 1,
+    kCdwDiscLine = 2,
+    kCdwOverburnLine = 3,
+    kCdwResultLine = 4
 };
 
-const size_t kDetailShown = 97;   // characters of the detail text that fit between the parentheses
+const size_t kDetailShown = 97; // characters of the detail text that fit between the parentheses
 
 // A formatted text cut to what a field holds.
 template <size_t N>
@@ -94,9 +100,12 @@ CString FormatDuration(DWORD nStartTick, DWORD nEndTick)
 const char* DataFormatName(int nFormatParameters)
 {
     switch (nFormatParameters) {
-    case 0: return "Internal Buffer (CD-DA)";
-    case 1: return "Internal Buffer (Mode1)";
-    default: return "";
+    case 0:
+        return "Internal Buffer (CD-DA)";
+    case 1:
+        return "Internal Buffer (Mode1)";
+    default:
+        return "";
     }
 }
 
@@ -115,8 +124,7 @@ void BuildResultTexts(TestRunRing& ring, bool bFull, const ResultDriveFacts& dri
     const char* pszRevision = drive.strRevision;
     const char* pszSerial = drive.strSerial;
     char* pszDriveLine = ring.Text(nRun, 0);
-    FieldPrintf(info.szDrive, "ID:%d %s %s V%s (#%s)", drive.nTargetId, pszVendor, pszProduct, pszRevision,
-                pszSerial);
+    FieldPrintf(info.szDrive, "ID:%d %s %s V%s (#%s)", drive.nTargetId, pszVendor, pszProduct, pszRevision, pszSerial);
     switch (kind) {
     case kTestPageDvdRead:
     case kTestPageCdRead:
@@ -126,15 +134,15 @@ void BuildResultTexts(TestRunRing& ring, bool bFull, const ResultDriveFacts& dri
         break;
     case kTestPageDvdWrite: {
         double dSpeedX = double(drive.nWriteSpeedKBs) / 1385.0;
-        TextPrintf(pszDriveLine, "ID:%d %s %s V%s (#%s), Write Speed: %0.1fX", drive.nTargetId, pszVendor,
-                   pszProduct, pszRevision, pszSerial, dSpeedX);
+        TextPrintf(pszDriveLine, "ID:%d %s %s V%s (#%s), Write Speed: %0.1fX", drive.nTargetId, pszVendor, pszProduct,
+                   pszRevision, pszSerial, dSpeedX);
         FieldPrintf(info.speed.szSpeed, "%0.1fX (%d KB/s)", dSpeedX, drive.nWriteSpeedKBs);
         break;
     }
     case kTestPageCdWrite: {
         int nSpeedX = CdWriteSpeedX(drive.nWriteSpeedKBs);
-        TextPrintf(pszDriveLine, "ID:%d %s %s V%s (#%s), Write Speed: %d X", drive.nTargetId, pszVendor,
-                   pszProduct, pszRevision, pszSerial, nSpeedX);
+        TextPrintf(pszDriveLine, "ID:%d %s %s V%s (#%s), Write Speed: %d X", drive.nTargetId, pszVendor, pszProduct,
+                   pszRevision, pszSerial, nSpeedX);
         FieldPrintf(info.speed.cd.szWriteSpeed, "%d X (%ld KB/s)", nSpeedX, long(nSpeedX) * 150);
         break;
     }

@@ -13,23 +13,23 @@
 
 struct ResultDriveFacts {
     int nTargetId = 0;
-    CString strVendor;          // INQUIRY strings; empty when the drive did not answer
+    CString strVendor; // INQUIRY strings; empty when the drive did not answer
     CString strProduct;
     CString strRevision;
     CString strSerial;
-    CString strSpeed;           // read pages: the read speed text (DVD: the speed list, CD: "%d X" or "maximum")
-    int nWriteSpeedKBs = 0;     // write pages: the current write speed in KB/s (DVD: 1385 when not reported)
-    bool bHaveAtip = false;     // CD write: the ATIP answer (28 bytes)
+    CString strSpeed;       // read pages: the read speed text (DVD: the speed list, CD: "%d X" or "maximum")
+    int nWriteSpeedKBs = 0; // write pages: the current write speed in KB/s (DVD: 1385 when not reported)
+    bool bHaveAtip = false; // CD write: the ATIP answer (28 bytes)
     BYTE atip[28] = {};
     // Only for the full texts:
     CString strDiscType;
-    CString strDiscDetail;      // shown when not empty and not beginning with "-"
-    long nCapacity = 0;         // CD read: sectors on the disc
-    CString strMediaId;         // DVD write: the medium's manufacturer identification
+    CString strDiscDetail; // shown when not empty and not beginning with "-"
+    long nCapacity = 0;    // CD read: sectors on the disc
+    CString strMediaId;    // DVD write: the medium's manufacturer identification
 };
 
 struct ResultRunFacts {
-    int32_t nStart = 0;         // hundredths of X
+    int32_t nStart = 0; // hundredths of X
     int32_t nEnd = 0;
     int32_t nAverage = 0;
     DWORD nStartTick = 0;

@@ -85,8 +85,7 @@ void AddReadBlock(CLines& out, const ResultsHtmlInput& in, const TestRunInfo& in
         CString disc, drive;
         if (in.dvdWriteSpeeds)
             in.dvdWriteSpeeds(disc, drive);
-        out.Add("<td>" + E(info.szDisc) + "<BR>Disc :" + HtmlEscape(disc) + "<BR>Drive:" + HtmlEscape(drive) +
-                "</td>");
+        out.Add("<td>" + E(info.szDisc) + "<BR>Disc :" + HtmlEscape(disc) + "<BR>Drive:" + HtmlEscape(drive) + "</td>");
     } else {
         out.Add("<td>" + E(info.szDisc) + "</td>");
     }
@@ -152,7 +151,7 @@ void AddCdWriteBlock(CLines& out, const TestRunInfo& info, int nRun)
     out.Add("</tr>");
 }
 
-}
+} // namespace
 
 CString HtmlEscape(const CString& strText)
 {
@@ -160,11 +159,21 @@ CString HtmlEscape(const CString& strText)
     for (int i = 0; i < strText.GetLength(); ++i) {
         char ch = strText[i];
         switch (ch) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += ch; break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += ch;
+            break;
         }
     }
     return out;
@@ -184,7 +193,7 @@ CString BuildResultsHtml(const ResultsHtmlInput& in, const TestRunRing& ring)
     out.Add("<td align=\"left\">Tavisk V" + in.version + "</td>");
     out.Add(CString("<td align=\"right\">") +
             (in.kind == kTestPageCdWrite || in.kind == kTestPageDvdWrite ? "Write Transfer Rate Test"
-                                                                          : "Read Transfer Rate Test") +
+                                                                         : "Read Transfer Rate Test") +
             "</td>");
     out.Add("</tr>");
     out.Add("<tr>");

@@ -23,9 +23,9 @@ CString HtmlEscape(const CString& strText);
 // What the page's HTML needs besides the stored runs.
 struct ResultsHtmlInput {
     TestPageKind kind = kTestPageCdRead;
-    CString version;            // "1.25"
-    CString date;               // the long date of the export
-    CString pictureName;        // the image reference, as chosen
+    CString version;     // "1.25"
+    CString date;        // the long date of the export
+    CString pictureName; // the image reference, as chosen
     // DVD write page only: the inserted medium's rated speed and the drive's write speeds, asked for each run
     // block at export time.
     std::function<void(CString& rDiscSpeeds, CString& rDriveSpeeds)> dvdWriteSpeeds;

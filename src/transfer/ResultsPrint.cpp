@@ -5,7 +5,7 @@
 
 namespace {
 
-const int kLinesPerPage = 50;       // a line at this position or later goes to the next page
+const int kLinesPerPage = 50; // a line at this position or later goes to the next page
 const int kFirstLineAfterHeader = 3;
 
 void CutParagraph(CString paragraph, std::vector<CString>& lines)
@@ -31,9 +31,8 @@ public:
     {
         // A printer's own default font can be so large that a 70-character note line or a result text runs off
         // the paper: the texts use a 9-point font at the printer's resolution.
-        m_font.CreateFont(-::MulDiv(9, ::GetDeviceCaps(hdc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
-                          ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_SWISS, "Arial");
+        m_font.CreateFont(-::MulDiv(9, ::GetDeviceCaps(hdc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
     }
     ~CPrintJob()
     {
@@ -44,10 +43,7 @@ public:
     int LineY(int n) const { return m_nHeight / 20 + n * (m_nHeight / 60); }
     int TextX() const { return m_nWidth / 15; }
 
-    void Text(int x, int y, const CString& text) const
-    {
-        ::TextOutA(m_hdc, x, y, text, text.GetLength());
-    }
+    void Text(int x, int y, const CString& text) const { ::TextOutA(m_hdc, x, y, text, text.GetLength()); }
     void TextRight(int right, int y, const CString& text) const
     {
         SIZE size = {};
@@ -124,13 +120,16 @@ public:
 int DecidingText(TestPageKind kind)
 {
     switch (kind) {
-    case kTestPageCdWrite: return 4;
-    case kTestPageDvdWrite: return 1;
-    default: return 0;
+    case kTestPageCdWrite:
+        return 4;
+    case kTestPageDvdWrite:
+        return 1;
+    default:
+        return 0;
     }
 }
 
-}
+} // namespace
 
 std::vector<CString> CutNoteLines(const CString& strNote)
 {

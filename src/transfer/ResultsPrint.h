@@ -19,8 +19,8 @@ std::vector<CString> CutNoteLines(const CString& strNote);
 
 struct ResultsPrintInput {
     TestPageKind kind = kTestPageCdRead;
-    CString version;                                    // "1.25"
-    std::function<CString()> date;                      // the long date, asked for each header
+    CString version;               // "1.25"
+    std::function<CString()> date; // the long date, asked for each header
     // Draws the graph into the rectangle (left, top, width, height) of the printer DC, labels labelHeight high.
     std::function<void(HDC hdc, int left, int top, int width, int height, int labelWidth, int labelHeight)> drawGraph;
 };

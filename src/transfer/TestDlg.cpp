@@ -7,7 +7,7 @@
 
 namespace {
 
-const char kMakerVendor[] = "KORVATH ";     // the INQUIRY vendor field, padded to eight characters
+const char kMakerVendor[] = "KORVATH "; // the INQUIRY vendor field, padded to eight characters
 const char* const kOtherMakerModels[] = {"SD-R2512", "UJDA750FDVD"};
 const char kReadOnlyPrefix[] = "CD-ROM";
 const int kCdDvdDeviceType = 5;

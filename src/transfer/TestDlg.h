@@ -23,20 +23,20 @@ public:
     // Moves the page the main dialog picked under this window and shows it.
     void ShowTestPage();
 
-    CDialog* m_pPage = nullptr;          // the page shown, set by the main dialog
-    int* m_pTestRunning = nullptr;       // the main dialog's test-running integer
+    CDialog* m_pPage = nullptr;    // the page shown, set by the main dialog
+    int* m_pTestRunning = nullptr; // the main dialog's test-running integer
     CComboBox m_driveCombo;
     CComboBox m_kindCombo;
-    CDeviceRecord m_chosenDrive;         // drive-letter index -1 until a drive was chosen
-    int m_nTestKind = 0;                 // 0 read, 1 write
+    CDeviceRecord m_chosenDrive; // drive-letter index -1 until a drive was chosen
+    int m_nTestKind = 0;         // 0 read, 1 write
     int m_nItemCount = 0;
-    int m_letters[kMaxTestDrives] = {};  // drive-letter index of each item of the drive selector
+    int m_letters[kMaxTestDrives] = {}; // drive-letter index of each item of the drive selector
     int m_nSelectedItem = 0;
 
     BEGIN_MSG_MAP(CTestDlg)
-        ON_CBN_SELCHANGE(IDC_TW_DRIVE, OnSelChangeDrive)
-        ON_CBN_SELCHANGE(IDC_TW_KIND, OnSelChangeTestKind)
-        ON_MESSAGE(WM_TEST_STATE_CHANGED, OnTestStateChanged)
+    ON_CBN_SELCHANGE(IDC_TW_DRIVE, OnSelChangeDrive)
+    ON_CBN_SELCHANGE(IDC_TW_KIND, OnSelChangeTestKind)
+    ON_MESSAGE(WM_TEST_STATE_CHANGED, OnTestStateChanged)
     END_MSG_MAP()
 
 protected:
@@ -56,7 +56,7 @@ private:
     bool PrepareToClose();
     void NotifyParent(UINT message);
 
-    bool m_bSelectorsLocked = false;     // a run was going on at the last state notice
+    bool m_bSelectorsLocked = false; // a run was going on at the last state notice
 };
 
 // Whether a device answers as a drive the transfer-rate tests support: the maker's drives that are not read-only

@@ -13,7 +13,7 @@ namespace {
 const long kDefaultCdMinutes = 100;
 const long kDefaultDvdLengthKB = 0x500000;
 const long kGiBInKB = 1L << 20;
-const long kDvdLiveSplit = 2000000;   // the live plot's DVD read form changes here
+const long kDvdLiveSplit = 2000000; // the live plot's DVD read form changes here
 
 // A solid pen selected for the lifetime of the object; the previous pen comes back and the pen is deleted.
 class SelectedPen {
@@ -49,9 +49,7 @@ void CenteredText(HDC hdc, int x, int y, const char* pszText)
 } // namespace
 
 CTestGraph::CTestGraph(TestPageKind kind, const TestRunRing& ring)
-    : m_kind(kind),
-      m_ring(ring),
-      m_nMaxSpeed(IsDvd() ? kGraphDefaultMaxDvd : kGraphDefaultMaxCd),
+    : m_kind(kind), m_ring(ring), m_nMaxSpeed(IsDvd() ? kGraphDefaultMaxDvd : kGraphDefaultMaxCd),
       m_nLength(IsDvd() ? kDefaultDvdLengthKB : kDefaultCdMinutes)
 {
 }
@@ -325,8 +323,8 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
                 x = g.left + int(double(i + 1) * extent.blocksPerSample * double(dvdWriteKBPerBlock) * g.width /
                                  double(m_nLength));
             } else {
-                x = int(g.left + Div(int64_t(extent.blocksPerSample) * (i + 1) * g.width * 25,
-                                     int64_t(m_nLength) * 4500));
+                x = int(g.left +
+                        Div(int64_t(extent.blocksPerSample) * (i + 1) * g.width * 25, int64_t(m_nLength) * 4500));
             }
             visit(x, nValue);
         }

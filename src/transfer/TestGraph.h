@@ -25,10 +25,10 @@ struct GraphLayout {
 // Colours of the graph (COLORREF).
 const COLORREF kGraphMainGrid = 0xB2B2B2;
 const COLORREF kGraphMinorGrid = 0xD7D7D7;
-const COLORREF kGraphDiscEndLine = 0xA00000;   // CD read: the 68- and 80-minute disc ends
+const COLORREF kGraphDiscEndLine = 0xA00000; // CD read: the 68- and 80-minute disc ends
 const COLORREF kGraphWatermark = 0xA0A0A0;
-const COLORREF kGraphMarker = 0x010101;        // told apart from the black frame
-const COLORREF kGraphLayerMarker = 0x8000FF;   // DVD read: end of layer 0
+const COLORREF kGraphMarker = 0x010101;      // told apart from the black frame
+const COLORREF kGraphLayerMarker = 0x8000FF; // DVD read: end of layer 0
 
 // The CD read page's fixed lines, in sectors.
 const long kGraphCd68Minutes = 306000;
@@ -64,12 +64,12 @@ public:
 
     // Scales of the graph.
     int ValueY(uint32_t nValue) const;
-    int PositionX(long nSectors) const;      // CD pages: sectors over minutes x 4500; DVD pages: KB scale
-    int LivePositionX(long nSectors) const;  // the live plot's form
+    int PositionX(long nSectors) const;     // CD pages: sectors over minutes x 4500; DVD pages: KB scale
+    int LivePositionX(long nSectors) const; // the live plot's form
 
     GraphLayout layout;
-    BYTE printing = 0;   // set only while the graph is drawn for the printer
-    BYTE exporting = 0;  // set only while the graph is drawn into the picture export's surface
+    BYTE printing = 0;  // set only while the graph is drawn for the printer
+    BYTE exporting = 0; // set only while the graph is drawn into the picture export's surface
 
     // CD read page: the marker at the end of the tested area once a test has started there.
     BYTE cdStarted = 0;
@@ -79,7 +79,7 @@ public:
     // Write pages: the planned end of the area a run writes (-1: none).
     long plannedEnd = -1;
     // DVD read page: the disc as the last disc check saw it.
-    long dvdCapacity = -1;      // sectors; -1 before the first check
+    long dvdCapacity = -1; // sectors; -1 before the first check
     long dvdDiscEndMb = 0;
     long dvdLayer0EndMb = 0;
     BYTE dvdDualLayer = 0;
@@ -101,7 +101,7 @@ private:
     int m_nMaxSpeed;
     long m_nLength;
     POINT m_previous = {-1, -1};
-    std::vector<POINT> m_polyline;   // kept between paints: no allocation once they have grown
+    std::vector<POINT> m_polyline; // kept between paints: no allocation once they have grown
     std::vector<POINT> m_column;
 };
 

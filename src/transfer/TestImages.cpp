@@ -10,7 +10,10 @@ const int kLogicalSector = 2048;
 const int kRawSector = 2352;
 const int kRawUserDataOffset = 16;
 
-enum VolumeKind { kVolumeDvd, kVolumeCd };
+enum VolumeKind {
+    kVolumeDvd,
+    kVolumeCd
+};
 
 void PutLittle32(uint8_t* p, uint32_t v)
 {
@@ -59,10 +62,10 @@ void PutRootRecord(uint8_t* p, uint8_t nIdentifier)
     PutBoth32(p + 2, kRootExtent);
     PutBoth32(p + 10, kLogicalSector);
     memcpy(p + 18, kRootTime, sizeof kRootTime);
-    p[25] = 0x02;                               // directory
+    p[25] = 0x02; // directory
     p[26] = 0;
     p[27] = 0;
-    PutBoth16(p + 28, 1);                       // volume sequence number
+    PutBoth16(p + 28, 1); // volume sequence number
     p[32] = 1;
     p[33] = nIdentifier;
 }
@@ -73,27 +76,27 @@ void BuildPrimaryVolumeDescriptor(uint8_t* s, VolumeKind kind, long nTestLength)
     s[0] = 0x01;
     memcpy(s + 1, "CD001", 5);
     s[6] = 0x01;
-    memset(s + 8, ' ', 813 - 8);                // identifiers up to byte 812 are blank-filled...
-    memset(s + 72, 0, 190 - 72);                // ...except the number fields and the root record
+    memset(s + 8, ' ', 813 - 8); // identifiers up to byte 812 are blank-filled...
+    memset(s + 72, 0, 190 - 72); // ...except the number fields and the root record
     if (kind == kVolumeCd)
         PutBoth32(s + 80, 332700);
-    PutBoth16(s + 120, 1);                      // volume set size
-    PutBoth16(s + 124, 1);                      // volume sequence number
+    PutBoth16(s + 120, 1); // volume set size
+    PutBoth16(s + 124, 1); // volume sequence number
     PutBoth16(s + 128, kLogicalSector);
-    PutBoth32(s + 132, 10);                     // path table size
-    PutLittle32(s + 140, 18);                   // type L path table
-    PutBig32(s + 148, 19);                      // type M path table
+    PutBoth32(s + 132, 10);   // path table size
+    PutLittle32(s + 140, 18); // type L path table
+    PutBig32(s + 148, 19);    // type M path table
     PutRootRecord(s + 156, 0);
 
     const char* pszVolume = kind == kVolumeDvd ? "Korvath Europe - DVD Test" : "Korvath Europe - Mode 1 Test";
-    memcpy(s + 40, pszVolume, strlen(pszVolume));   // blank-padded: the blanks written above stay
+    memcpy(s + 40, pszVolume, strlen(pszVolume)); // blank-padded: the blanks written above stay
 
     // Creation and modification dates, each 16 digits (YYYYMMDDHHMMSSCC) and its offset byte.
     memcpy(s + 813, "1998111610083166", 16);
     s[829] = 0xE5;
     memcpy(s + 830, "1998111610105650", 16);
     s[846] = 0xC0;
-    s[881] = 0x01;                              // file structure version
+    s[881] = 0x01; // file structure version
 
     if (kind == kVolumeDvd)
         PutBoth32(s + 80, (uint32_t)nTestLength);
@@ -110,12 +113,12 @@ void BuildTerminator(uint8_t* s)
 void BuildPathTable(uint8_t* s, bool bBigEndian)
 {
     memset(s, 0, kLogicalSector);
-    s[0] = 1;                                   // identifier length
-    s[1] = 0;                                   // extended attribute length
+    s[0] = 1; // identifier length
+    s[1] = 0; // extended attribute length
     if (bBigEndian) {
         PutBig32(s + 2, kRootExtent);
         s[6] = 0;
-        s[7] = 1;                               // parent directory
+        s[7] = 1; // parent directory
     } else {
         PutLittle32(s + 2, kRootExtent);
         s[6] = 1;
@@ -132,7 +135,7 @@ void BuildRootDirectory(uint8_t* s, VolumeKind kind)
     uint8_t* f = s + 68;
     const char* pszName = kind == kVolumeDvd ? "TESTDVD.BIN;1" : "TESTCD.BIN;1";
     const size_t nNameLength = strlen(pszName);
-    f[0] = kind == kVolumeDvd ? 0x30 : 0x2E;   // record lengths of the two volumes as they have always been
+    f[0] = kind == kVolumeDvd ? 0x30 : 0x2E; // record lengths of the two volumes as they have always been
     f[1] = 0;
     PutBoth32(f + 2, kFileExtent);
     memcpy(f + 18, kFileTime, sizeof kFileTime);
@@ -141,19 +144,31 @@ void BuildRootDirectory(uint8_t* s, VolumeKind kind)
     f[32] = (uint8_t)nNameLength;
     memcpy(f + 33, pszName, nNameLength);
     f[33 + nNameLength] = 0;
-    PutBoth32(f + 10, kLogicalSector);          // the file's data length
+    PutBoth32(f + 10, kLogicalSector); // the file's data length
 }
 
 // Builds the 2048-byte sector nSector of a volume into s.
 void BuildVolumeSector(uint8_t* s, int nSector, VolumeKind kind, long nTestLength)
 {
     switch (nSector) {
-    case 16: BuildPrimaryVolumeDescriptor(s, kind, nTestLength); break;
-    case 17: BuildTerminator(s); break;
-    case 18: BuildPathTable(s, false); break;
-    case 19: BuildPathTable(s, true); break;
-    case 20: BuildRootDirectory(s, kind); break;
-    default: memset(s, 0, kLogicalSector); break;   // system area, the file's one sector, the tail
+    case 16:
+        BuildPrimaryVolumeDescriptor(s, kind, nTestLength);
+        break;
+    case 17:
+        BuildTerminator(s);
+        break;
+    case 18:
+        BuildPathTable(s, false);
+        break;
+    case 19:
+        BuildPathTable(s, true);
+        break;
+    case 20:
+        BuildRootDirectory(s, kind);
+        break;
+    default:
+        memset(s, 0, kLogicalSector);
+        break; // system area, the file's one sector, the tail
     }
 }
 

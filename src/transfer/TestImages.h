@@ -10,8 +10,8 @@
 #include <cstdint>
 
 const int kTestImageSectors = 25;
-const size_t kDvdTestImageSize = 25 * 2048;   // 51,200 bytes
-const size_t kCdTestImageSize = 25 * 2352;    // 58,800 bytes
+const size_t kDvdTestImageSize = 25 * 2048; // 51,200 bytes
+const size_t kCdTestImageSize = 25 * 2352;  // 58,800 bytes
 
 // The DVD volume: 25 sectors of 2048 bytes. Its volume space size is the test length of the run in sectors.
 void BuildDvdTestImage(uint8_t* pBuffer, long nTestLength);

@@ -21,17 +21,17 @@
 #endif
 
 enum TestProgressCode {
-    TPC_ERROR = 0,    // a drive command failed; the sense data is in the worker state's record
-    TPC_PERCENT = 1,  // percent of the current sample (CD write)
-    TPC_DONE = 2,     // the test ended normally
-    TPC_SAMPLE = 3,   // lParam: the speed of the sample just stored, in hundredths of X
-    TPC_STOPPED = 4   // the worker saw the stop byte
+    TPC_ERROR = 0,   // a drive command failed; the sense data is in the worker state's record
+    TPC_PERCENT = 1, // percent of the current sample (CD write)
+    TPC_DONE = 2,    // the test ended normally
+    TPC_SAMPLE = 3,  // lParam: the speed of the sample just stored, in hundredths of X
+    TPC_STOPPED = 4  // the worker saw the stop byte
 };
 
 // Page timers
-const UINT_PTR IDT_PROGRESS_ANIMATION = 10;   // every 25 ms while a run is active
+const UINT_PTR IDT_PROGRESS_ANIMATION = 10; // every 25 ms while a run is active
 const UINT kProgressAnimationMs = 25;
-const UINT_PTR IDT_ERASE_POLL = 20;           // write pages: every 1000 ms while a disc is blanked
+const UINT_PTR IDT_ERASE_POLL = 20; // write pages: every 1000 ms while a disc is blanked
 const UINT kErasePollMs = 1000;
 
 // The main dialog's Preferences command, which a page's Preferences button sends up the parent chain.

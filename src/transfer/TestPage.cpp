@@ -26,9 +26,8 @@ const TestPageTraits kTraits[] = {
      IDC_TP_END_VALUE, IDC_TP_CURRENT_VALUE, IDC_TP_GRAPH, IDC_TP_SCALE_LABEL, WM_DVDWRITE_PROGRESS, "%2d.%02dX",
      IDS_WRITE_ERROR_LBA, false, IDS_WRITE_TEST_TITLE, IDS_WRITE_TEST_INFO, "DVD Write Transfer Rate Test", true},
     {kTestPageCdWrite, IDD_CD_WRITE_TEST, IDC_TPCW_START, IDC_TPCW_VIEW_LOG, IDC_TPCW_SPEED, IDC_TPCW_START_VALUE,
-     IDC_TPCW_END_VALUE, IDC_TPCW_CURRENT_VALUE, IDC_TPCW_GRAPH, IDC_TPCW_SCALE_LABEL, WM_TEST_PROGRESS,
-     "%2d.%02d X", IDS_WRITE_ERROR_MSF, true, IDS_WRITE_TEST_TITLE, IDS_WRITE_TEST_INFO,
-     "CD Write Transfer Rate Test", true},
+     IDC_TPCW_END_VALUE, IDC_TPCW_CURRENT_VALUE, IDC_TPCW_GRAPH, IDC_TPCW_SCALE_LABEL, WM_TEST_PROGRESS, "%2d.%02d X",
+     IDS_WRITE_ERROR_MSF, true, IDS_WRITE_TEST_TITLE, IDS_WRITE_TEST_INFO, "CD Write Transfer Rate Test", true},
 };
 
 CString RealSenseMessage(const CDeviceRecord& record)
@@ -142,11 +141,8 @@ const TestPageDriveCalls* SetTestPageDriveCalls(const TestPageDriveCalls* pCalls
 
 // The run store is allocated here, once: nothing is allocated during a run.
 CTestPageDlg::CTestPageDlg(TestPageKind kind, CWnd* pTestWindow)
-    : CDialog(GetTestPageTraits(kind).nIDTemplate, pTestWindow),
-      m_traits(GetTestPageTraits(kind)),
-      m_pTestWindow(pTestWindow),
-      m_pFont(new CFont),
-      m_pRing(new TestRunRing(kind)),
+    : CDialog(GetTestPageTraits(kind).nIDTemplate, pTestWindow), m_traits(GetTestPageTraits(kind)),
+      m_pTestWindow(pTestWindow), m_pFont(new CFont), m_pRing(new TestRunRing(kind)),
       m_pGraph(new CTestGraph(kind, *m_pRing))
 {
     m_pSettings = &m_ownSettings;
@@ -221,9 +217,7 @@ BOOL CTestPageDlg::OnInitDialog()
     return TRUE;
 }
 
-void CTestPageDlg::OnCancel()
-{
-}
+void CTestPageDlg::OnCancel() {}
 
 BOOL CTestPageDlg::PreTranslateMessage(MSG* pMsg)
 {
@@ -344,9 +338,7 @@ void CTestPageDlg::OnStartButton()
         OnStart();
 }
 
-void CTestPageDlg::OnStart()
-{
-}
+void CTestPageDlg::OnStart() {}
 
 // Read pages: the first press asks the worker to stop and keeps "&Stop" until it has; a second press shows
 // "&Start" at once. The worker is still alive until its last message, so no new run can start before.
@@ -360,9 +352,7 @@ void CTestPageDlg::RequestStop()
     m_bActive = 0;
 }
 
-void CTestPageDlg::OnRunEnding(int nCode)
-{
-}
+void CTestPageDlg::OnRunEnding(int nCode) {}
 
 bool CTestPageDlg::BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam)
 {

@@ -33,12 +33,12 @@ struct TestPageTraits {
     UINT nStartValueId, nEndValueId, nCurrentValueId;
     UINT nGraphId, nScaleId;
     UINT nProgressMessage;
-    const char* pszSpeedFormat;       // current and average value labels
-    UINT nErrorTextId;                // the error message's format
-    bool bErrorAtMsf;                 // the failing address as minutes, seconds and frames (else a sector number)
-    UINT nTestNameId;                 // "?" title and message-box captions
-    UINT nHelpTextId;                 // "?" text
-    const char* pszWindowCaption;     // the test window's caption while the page is shown
+    const char* pszSpeedFormat;   // current and average value labels
+    UINT nErrorTextId;            // the error message's format
+    bool bErrorAtMsf;             // the failing address as minutes, seconds and frames (else a sector number)
+    UINT nTestNameId;             // "?" title and message-box captions
+    UINT nHelpTextId;             // "?" text
+    const char* pszWindowCaption; // the test window's caption while the page is shown
     bool bWritePage;
 };
 
@@ -47,7 +47,7 @@ const TestPageTraits& GetTestPageTraits(TestPageKind kind);
 // The state a page shares with the worker of its run. The worker reads the stop byte before every drive command
 // and reports only by sending the page's progress message.
 struct TestWorkerState {
-    CDeviceRecord record;             // the drive under test (sense data of the worker's commands lands here)
+    CDeviceRecord record; // the drive under test (sense data of the worker's commands lands here)
     HWND hPage = nullptr;
     volatile BYTE stop = 0;
     BYTE firstSample = 0;
@@ -102,19 +102,19 @@ public:
     CDeviceRecord m_currentDrive;
 
     BEGIN_MSG_MAP(CTestPageDlg)
-        ON_MESSAGE(m_traits.nProgressMessage, OnTestProgressMessage)
-        ON_BN_CLICKED(m_traits.nStartId, OnStartButton)
-        ON_BN_CLICKED(m_traits.nViewLogId, OnViewLog)
-        ON_BN_CLICKED(IDC_TP_HELP, OnHelpButton)
-        ON_BN_CLICKED(IDC_TP_PREFERENCES, OnPreferences)
-        ON_CBN_SELCHANGE(m_traits.nSpeedId, OnSpeedChanged)
-        ON_WM_TIMER()
-        ON_WM_SHOWWINDOW()
-        ON_WM_PAINT()
-        ON_MESSAGE(WM_RBUTTONDOWN, OnRButtonDownMessage)
-        ON_COMMAND(ID_TRANSFER_SAVE_IMAGE, OnSaveToImage)
-        ON_COMMAND(ID_TRANSFER_SAVE_HTML, OnSaveToHtml)
-        ON_COMMAND(ID_TRANSFER_PRINT, OnPrint)
+    ON_MESSAGE(m_traits.nProgressMessage, OnTestProgressMessage)
+    ON_BN_CLICKED(m_traits.nStartId, OnStartButton)
+    ON_BN_CLICKED(m_traits.nViewLogId, OnViewLog)
+    ON_BN_CLICKED(IDC_TP_HELP, OnHelpButton)
+    ON_BN_CLICKED(IDC_TP_PREFERENCES, OnPreferences)
+    ON_CBN_SELCHANGE(m_traits.nSpeedId, OnSpeedChanged)
+    ON_WM_TIMER()
+    ON_WM_SHOWWINDOW()
+    ON_WM_PAINT()
+    ON_MESSAGE(WM_RBUTTONDOWN, OnRButtonDownMessage)
+    ON_COMMAND(ID_TRANSFER_SAVE_IMAGE, OnSaveToImage)
+    ON_COMMAND(ID_TRANSFER_SAVE_HTML, OnSaveToHtml)
+    ON_COMMAND(ID_TRANSFER_PRINT, OnPrint)
     END_MSG_MAP()
 
     // The page's graph (TestPageGraph.cpp).
@@ -139,7 +139,7 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    void OnCancel() override;   // Esc inside a page does nothing
+    void OnCancel() override; // Esc inside a page does nothing
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     // Start/Stop. While a run's worker is alive the button stops it; otherwise the test's OnStart runs.
@@ -179,7 +179,7 @@ protected:
 
     // Parts of the progress handling.
     void StopProgressAnimation();
-    void EndRun();                       // flags, shared integer, test window notice
+    void EndRun(); // flags, shared integer, test window notice
     void SetStartButtonText(UINT nTextId);
     CString SpeedText(int32_t nValue) const;
     CString ErrorMessage() const;
@@ -189,7 +189,7 @@ protected:
     int* m_pTestRunning = nullptr;
     int* m_pPrefStartPage = nullptr;
     TransferRateSettings* m_pSettings = nullptr;
-    TransferRateSettings m_ownSettings;   // used until the main dialog hands over its settings
+    TransferRateSettings m_ownSettings; // used until the main dialog hands over its settings
     std::unique_ptr<CFont> m_pFont;
     std::unique_ptr<CToolTipCtrl> m_pToolTip;
     std::unique_ptr<TestRunRing> m_pRing;
@@ -204,8 +204,8 @@ protected:
     CLabelCtrl m_startValue;
     CLabelCtrl m_endValue;
     CLabelCtrl m_currentValue;
-    CLabelCtrl m_msfValue;       // CD write only
-    CLabelCtrl m_lbaValue;       // CD write only
+    CLabelCtrl m_msfValue; // CD write only
+    CLabelCtrl m_lbaValue; // CD write only
     CProgressCtrl m_progress;
 
     UINT_PTR m_nProgressTimer = 0;

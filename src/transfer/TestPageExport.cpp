@@ -32,7 +32,7 @@ CString LongDateNow()
     return CString(szDate);
 }
 
-}
+} // namespace
 
 bool CTestPageDlg::SaveGraphPicture(const CString& strPath, const CString& strExtension)
 {
@@ -49,8 +49,7 @@ bool CTestPageDlg::SaveGraphPicture(const CString& strPath, const CString& strEx
     std::unique_ptr<CBitmap> bitmap;
     {
         CClientDC client(this);
-        CMemoryDC surface(rcWindow.Width() + 20, layout.height + layout.labelHeight + 20, &client,
-                          RGB(255, 255, 255));
+        CMemoryDC surface(rcWindow.Width() + 20, layout.height + layout.labelHeight + 20, &client, RGB(255, 255, 255));
         DrawGraphTo(surface.m_hDC, true);
         bitmap.reset(surface.ReleaseBitmap());
     }
@@ -128,8 +127,7 @@ void CTestPageDlg::OnPrint()
     input.kind = m_traits.kind;
     input.version.LoadString(IDS_VERSION);
     input.date = LongDateNow;
-    input.drawGraph = [this](HDC hPrinter, int left, int top, int width, int height, int labelWidth,
-                             int labelHeight) {
+    input.drawGraph = [this](HDC hPrinter, int left, int top, int width, int height, int labelWidth, int labelHeight) {
         UpdateGraphAxes();
         GraphLayout& layout = m_pGraph->layout;
         layout.left = left;

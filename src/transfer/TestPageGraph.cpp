@@ -41,7 +41,8 @@ void CTestPageDlg::DrawGraphTo(HDC hdc, bool bExport)
 // graph is drawn on every paint through a client DC, unclipped by the update region.
 void CTestPageDlg::OnPaint()
 {
-    if (m_traits.kind == kTestPageCdWrite && (int(m_pSettings->maxSpeedWrite) <= 0 || m_pSettings->maxSpeedWrite >= 100))
+    if (m_traits.kind == kTestPageCdWrite &&
+        (int(m_pSettings->maxSpeedWrite) <= 0 || m_pSettings->maxSpeedWrite >= 100))
         m_pSettings->maxSpeedWrite = kDefaultMaxCdWrite;
     if (m_traits.kind == kTestPageDvdWrite &&
         (int(m_pSettings->maxSpeedDvdWrite) <= 0 || m_pSettings->maxSpeedDvdWrite >= 100))

@@ -13,7 +13,7 @@ void RepairMaxSpeed(DWORD& nMaxSpeed, DWORD nDefault)
         nMaxSpeed = nDefault;
 }
 
-}
+} // namespace
 
 void CDvdReadTestDlg::SetGraphLength()
 {

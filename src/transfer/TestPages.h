@@ -51,10 +51,10 @@ private:
 // What a DVD write worker needs beyond the frame's worker state; set by Start, read by the worker.
 struct DvdWriteJob {
     TestWorkerState* pState = nullptr;
-    long nSectorCount = 0;     // usable sectors after the media check, the test length once the run starts
+    long nSectorCount = 0; // usable sectors after the media check, the test length once the run starts
     int nSampleLength = 0;
     int nProfile = 0;
-    bool bSimulate = false;    // the DVD+R worker leaves the track and the disc open on a test write
+    bool bSimulate = false; // the DVD+R worker leaves the track and the disc open on a test write
     std::vector<BYTE> image;
     std::vector<BYTE> zeros;
 };
@@ -90,8 +90,8 @@ private:
 
 public:
     BEGIN_MSG_MAP(CDvdWriteTestDlg)
-        ON_WM_SHOWWINDOW()
-        CHAIN_MSG_MAP(CTestPageDlg)
+    ON_WM_SHOWWINDOW()
+    CHAIN_MSG_MAP(CTestPageDlg)
     END_MSG_MAP()
 };
 
@@ -102,8 +102,8 @@ struct CdWriteJob {
     long nTestLength = -1;
     int nSampleLength = 0;
     bool bMode1 = true;
-    std::vector<BYTE> image;   // the data of the first block (Mode 1) or of every block (audio)
-    std::vector<BYTE> zeros;   // every other block of a Mode 1 run, and the pregap
+    std::vector<BYTE> image; // the data of the first block (Mode 1) or of every block (audio)
+    std::vector<BYTE> zeros; // every other block of a Mode 1 run, and the pregap
 };
 
 // The worker of a CD write run: the pregap, then the timed samples (see CdWriteTestDlg.cpp).
@@ -117,8 +117,8 @@ public:
     const CString& DiscMakerText() const { return m_strDiscMaker; }
 
     BEGIN_MSG_MAP(CCdWriteTestDlg)
-        ON_WM_SHOWWINDOW()
-        CHAIN_MSG_MAP(CTestPageDlg)
+    ON_WM_SHOWWINDOW()
+    CHAIN_MSG_MAP(CTestPageDlg)
     END_MSG_MAP()
 
 protected:

@@ -11,7 +11,7 @@ namespace {
 const COLORREF kTextColour = 0xA00000;
 const int kRunNumberChars = 5;
 
-}
+} // namespace
 
 CTestResultsDlg::CTestResultsDlg(CWnd* pParent) : CDialog(IDD_TEST_RESULTS, pParent), m_pFont(new CFont)
 {

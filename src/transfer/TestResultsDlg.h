@@ -33,12 +33,12 @@ public:
     COLORREF RunColourOf(int nRun) const;
 
     BEGIN_MSG_MAP(CTestResultsDlg)
-        ON_WM_SHOWWINDOW()
-        ON_WM_PAINT()
-        ON_EN_CHANGE(IDC_TR_RUN, OnRunChanged)
-        ON_BN_CLICKED(IDC_TR_CLEAR, OnClear)
-        ON_BN_CLICKED(IDC_TR_CLEAR_ALL, OnClearAll)
-        ON_WM_CTLCOLOR()
+    ON_WM_SHOWWINDOW()
+    ON_WM_PAINT()
+    ON_EN_CHANGE(IDC_TR_RUN, OnRunChanged)
+    ON_BN_CLICKED(IDC_TR_CLEAR, OnClear)
+    ON_BN_CLICKED(IDC_TR_CLEAR_ALL, OnClearAll)
+    ON_WM_CTLCOLOR()
     END_MSG_MAP()
 
 protected:

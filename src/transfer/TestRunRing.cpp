@@ -7,16 +7,16 @@
 const int SampleLengthTable[kSampleLengthCount] = {22500, 9000, 4500, 2250, 1125};
 
 const COLORREF RunColourTable[MAX_TEST_RUNS] = {
-    0x0000FF,   // red
-    0x008000,   // green
-    0xFF0000,   // blue
-    0x0080FF,   // orange
-    0x8000FF,   // purple-pink
-    0xFF8000,   // sky blue
-    0x000080,   // dark red
-    0x008080,   // olive
-    0xFF8080,   // light blue
-    0x800000,   // navy
+    0x0000FF, // red
+    0x008000, // green
+    0xFF0000, // blue
+    0x0080FF, // orange
+    0x8000FF, // purple-pink
+    0xFF8000, // sky blue
+    0x000080, // dark red
+    0x008080, // olive
+    0xFF8080, // light blue
+    0x800000, // navy
 };
 
 namespace {
@@ -24,7 +24,7 @@ namespace {
 const int kDefaultSampleLengthIndex = 2;
 const COLORREF kDvdWriteRun9Colour = 0x008000;
 
-}
+} // namespace
 
 int SampleLengthFromIndex(int nIndex)
 {
@@ -58,11 +58,8 @@ void CopyRunText(char* pszField, size_t nFieldSize, const char* pszText)
 TestRunRing::TestRunRing(TestPageKind kind)
     : m_kind(kind),
       m_nSamplesPerRun(kind == kTestPageCdRead || kind == kTestPageCdWrite ? kCdSamplesPerRun : kDvdSamplesPerRun),
-      m_nCurrentRun(-1),
-      m_samples(size_t(m_nSamplesPerRun) * MAX_TEST_RUNS, SAMPLE_NONE),
-      m_texts(MAX_TEST_RUNS),
-      m_info(MAX_TEST_RUNS),
-      m_extent(MAX_TEST_RUNS)
+      m_nCurrentRun(-1), m_samples(size_t(m_nSamplesPerRun) * MAX_TEST_RUNS, SAMPLE_NONE), m_texts(MAX_TEST_RUNS),
+      m_info(MAX_TEST_RUNS), m_extent(MAX_TEST_RUNS)
 {
     std::memset(m_texts.data(), 0, m_texts.size() * sizeof(RunTexts));
     std::memset(m_info.data(), 0, m_info.size() * sizeof(TestRunInfo));

@@ -16,8 +16,8 @@
 
 const int MAX_TEST_RUNS = 10;
 
-const uint32_t SAMPLE_NONE = 0xFFFFFFFF;     // nothing measured at this position
-const uint32_t SAMPLE_SKIPPED = 0xFFFFFFFE;  // DVD write: written but not measured (below the first 9000 sectors)
+const uint32_t SAMPLE_NONE = 0xFFFFFFFF;    // nothing measured at this position
+const uint32_t SAMPLE_SKIPPED = 0xFFFFFFFE; // DVD write: written but not measured (below the first 9000 sectors)
 
 // The four test pages; the ring and the page frame take their differences from this.
 enum TestPageKind {
@@ -43,27 +43,27 @@ const int kCdSamplesPerRun = 30000;
 const int kDvdSamplesPerRun = 335000;
 
 // Fixed text fields of a run.
-const int kResultTextSize = 100;             // 99 characters and the terminating zero
+const int kResultTextSize = 100; // 99 characters and the terminating zero
 const int kMaxResultTexts = 5;
 
 // The information record of a run, fixed zero-terminated text fields (10,600 characters).
 struct TestRunInfo {
     char szDrive[200];
     union {
-        char present;                        // read pages and DVD write: 1 once FormatResults ran for the run
+        char present; // read pages and DVD write: 1 once FormatResults ran for the run
         struct {
             char szLeadIn[50];
             char szLeadOut[50];
             char szDataFormat[100];
-        } cd;                                // CD write
+        } cd; // CD write
         char raw[200];
     } second;
     union {
-        char szSpeed[200];                   // read speed, or the DVD write speed
+        char szSpeed[200]; // read speed, or the DVD write speed
         struct {
             char szWriteSpeed[100];
             char szOverburn[100];
-        } cd;                                // CD write
+        } cd; // CD write
     } speed;
     char szDisc[2000];
     char szStart[2000];
@@ -75,8 +75,8 @@ static_assert(sizeof(TestRunInfo) == 10600, "TestRunInfo is 10,600 characters");
 
 // Write pages: how the samples of a run are spaced.
 struct TestRunExtent {
-    int32_t blocksPerSample;   // 25-sector write commands per sample
-    int32_t lastSample;        // index of the last sample stored so far
+    int32_t blocksPerSample; // 25-sector write commands per sample
+    int32_t lastSample;      // index of the last sample stored so far
 };
 
 class TestRunRing {

@@ -54,7 +54,7 @@ bool IsFormat(DWORD value)
     return value == kFormatCdDa || value == kFormatMode1;
 }
 
-}
+} // namespace
 
 // The sample choices index a five-entry table and the read-speed axes divide the graph scale, so values outside
 // what the Preferences can set keep their defaults; the write pages repair their own speed axes. Only the low

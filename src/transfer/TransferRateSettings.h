@@ -24,7 +24,7 @@ const DWORD kCdLength140 = 144;
 const DWORD kDvdLength5GB = 0x500000;
 const DWORD kDvdLength10GB = 0xA00000;
 // Overburn image length in frames (75 per second): the mask "ddd:dd.dd" reaches 999:59.74.
-const DWORD kOverburnLengthDefault = 427500;   // 95:00:00
+const DWORD kOverburnLengthDefault = 427500; // 95:00:00
 const DWORD kOverburnLengthMax = 999 * 4500 + 59 * 75 + 74;
 // Data format of the CD write test: 0 "Internal Buffer (CD-DA)", 1 "Internal Buffer (Mode1)".
 const DWORD kFormatCdDa = 0;
@@ -33,20 +33,20 @@ const DWORD kFormatMode1 = 1;
 // The members start with the defaults, which are also what the program runs with when the key is missing.
 // Registry value names in quotes; "held by" names the test page that uses the value.
 struct TransferRateSettings {
-    DWORD sampleLen = 2;                    // "SampleLen": CD and DVD read pages
-    DWORD testEvery = 2;                    // "TestEvery": CD and DVD read pages (read sampling interval)
-    DWORD testEveryWrite = 2;               // "TestEveryWrite": CD and DVD write pages
-    DWORD maxSpeed = 56;                    // "MaxSpeed": top of the CD read graph, in X
-    DWORD maxSpeedDvd = 16;                 // "MaxSpeedDVD": DVD read graph
-    DWORD maxSpeedWrite = 56;               // "MaxSpeedWrite": CD write graph (the page repairs odd values)
-    DWORD maxSpeedDvdWrite = 16;            // "MaxSpeedDVDWrite": DVD write graph (likewise)
-    BYTE simulate = 1;                      // "Simulate": write tests as a simulation; CD write page, copied to DVD
-    BYTE overburn = 0;                      // "Overburn": the CD write test writes beyond the disc's capacity
-    DWORD overburnLength = kOverburnLengthDefault;  // "OverburnLength": frames
-    DWORD formatParameters = kFormatMode1;  // "FormatParameters": CD write page
-    DWORD readTimeInd = kCdLength100;       // "ReadTimeInd": CD read graph length, minutes
-    DWORD readTimeIndDvd = kDvdLength5GB;   // "ReadTimeIndDVD": DVD read graph length, KB
-    DWORD writeTimeInd = kCdLength100;      // "WriteTimeInd": CD write graph length, minutes
+    DWORD sampleLen = 2;         // "SampleLen": CD and DVD read pages
+    DWORD testEvery = 2;         // "TestEvery": CD and DVD read pages (read sampling interval)
+    DWORD testEveryWrite = 2;    // "TestEveryWrite": CD and DVD write pages
+    DWORD maxSpeed = 56;         // "MaxSpeed": top of the CD read graph, in X
+    DWORD maxSpeedDvd = 16;      // "MaxSpeedDVD": DVD read graph
+    DWORD maxSpeedWrite = 56;    // "MaxSpeedWrite": CD write graph (the page repairs odd values)
+    DWORD maxSpeedDvdWrite = 16; // "MaxSpeedDVDWrite": DVD write graph (likewise)
+    BYTE simulate = 1;           // "Simulate": write tests as a simulation; CD write page, copied to DVD
+    BYTE overburn = 0;           // "Overburn": the CD write test writes beyond the disc's capacity
+    DWORD overburnLength = kOverburnLengthDefault; // "OverburnLength": frames
+    DWORD formatParameters = kFormatMode1;         // "FormatParameters": CD write page
+    DWORD readTimeInd = kCdLength100;              // "ReadTimeInd": CD read graph length, minutes
+    DWORD readTimeIndDvd = kDvdLength5GB;          // "ReadTimeIndDVD": DVD read graph length, KB
+    DWORD writeTimeInd = kCdLength100;             // "WriteTimeInd": CD write graph length, minutes
 };
 
 // Puts the defaults into rSettings and reads the stored values over them. A missing value, a value that is not a

@@ -45,7 +45,7 @@ private:
     LPARAM m_lParam;
 };
 
-}  // namespace
+} // namespace
 
 CFWUpdateDlg::CFWUpdateDlg(CWnd* pParent)
     : CDialog(IDD_FWUPDATE, pParent), m_bCheckOnStartup(0), m_hWndSelf(nullptr), m_bShown(FALSE), m_pDrive(nullptr),

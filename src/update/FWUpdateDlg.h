@@ -29,7 +29,9 @@ extern const char kFirmwareDownloadUrl[];
 
 class CFWUpdateDlg : public CDialog {
 public:
-    enum { IDD = IDD_FWUPDATE };
+    enum {
+        IDD = IDD_FWUPDATE
+    };
 
     explicit CFWUpdateDlg(CWnd* pParent = nullptr);
     // Empties g_arrUpdates, then ends the check: a worker still running is aborted and waited for, so that it never
@@ -43,8 +45,8 @@ public:
     void StartCheckAllDrives(const ProxySettings* pProxy, const CString& strText, BYTE bFlag1, BYTE bAutoCheck,
                              BYTE bFlag2);
     // The same for one drive (nothing in the program starts it); its report is ignored by the dialog.
-    void StartCheckOneDrive(CDeviceRecord* pDrive, const ProxySettings* pProxy, const CString& strText,
-                            BYTE bFlag1, BYTE bAutoCheck, BYTE bFlag2);
+    void StartCheckOneDrive(CDeviceRecord* pDrive, const ProxySettings* pProxy, const CString& strText, BYTE bFlag1,
+                            BYTE bAutoCheck, BYTE bFlag2);
     // The main window is closing: stop the worker; a list on screen is closed as by OK.
     void AbortCheck();
     // The checker's error text (its own, then the HTTP client's).
@@ -58,12 +60,12 @@ public:
     BOOL IsShown() const { return m_bShown; }
 
     BEGIN_MSG_MAP(CFWUpdateDlg)
-        ON_MESSAGE(WM_UPDATE_CHECK_DONE, OnCheckFinished)
-        ON_BN_CLICKED(IDC_FWUPDATE_AUTOCHECK, OnCheckOnStartup)
-        CHAIN_MSG_MAP(CDialog)
+    ON_MESSAGE(WM_UPDATE_CHECK_DONE, OnCheckFinished)
+    ON_BN_CLICKED(IDC_FWUPDATE_AUTOCHECK, OnCheckOnStartup)
+    CHAIN_MSG_MAP(CDialog)
     END_MSG_MAP()
 
-    BYTE m_bCheckOnStartup;   // the check box: read by the main dialog as its new "AutoFW"
+    BYTE m_bCheckOnStartup; // the check box: read by the main dialog as its new "AutoFW"
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -80,7 +82,7 @@ private:
     static UINT __cdecl CheckAllDrivesThread(LPVOID pParam);
     static UINT __cdecl CheckOneDriveThread(LPVOID pParam);
 
-    HWND m_hWndSelf;                            // the worker posts here
+    HWND m_hWndSelf; // the worker posts here
     std::unique_ptr<CUpdateChecker> m_pChecker;
     BOOL m_bShown;
     CDeviceRecord* m_pDrive;
@@ -90,9 +92,9 @@ private:
     CButton m_checkBox;
     BYTE m_bFlag1;
     BYTE m_bFlag2;
-    CHostAdapterArray m_drives;                 // the copy of the drive list the worker walks
+    CHostAdapterArray m_drives; // the copy of the drive list the worker walks
     std::unique_ptr<CWinThread> m_pWorker;
-    BOOL m_bReported;                           // the main dialog has been told: once is enough
+    BOOL m_bReported; // the main dialog has been told: once is enough
 };
 
 #endif

@@ -31,7 +31,7 @@ bool FileExists(const CString& strPath)
     return ::GetFileAttributesA(strPath) != INVALID_FILE_ATTRIBUTES;
 }
 
-}  // namespace
+} // namespace
 
 CHttpClient::CHttpClient()
     : m_bAbort(FALSE), m_bUseProxy(FALSE), m_nProxyPort(0xFFFFFFFF), m_bErrorFlag(FALSE),
@@ -141,8 +141,8 @@ void CHttpClient::BuildRequest(const HttpUrlParts& url, int nMethod, CString pie
     pieces[nPieces++] = strTarget;
     pieces[nPieces++] = " HTTP/1.0\r\n";
     if (m_bUseProxy && !m_strProxyUser.IsEmpty())
-        pieces[nPieces++] = "Proxy-Authorization: Basic " + Base64Encode(m_strProxyUser + ":" + m_strProxyPassword) +
-                            "\r\n";
+        pieces[nPieces++] =
+            "Proxy-Authorization: Basic " + Base64Encode(m_strProxyUser + ":" + m_strProxyPassword) + "\r\n";
     if (bPost) {
         CString strLength;
         strLength.Format("%s%d\r\n", kContentLength, strBody.GetLength());
@@ -416,8 +416,8 @@ BOOL CHttpClient::DownloadFile(const CString& strUrl, CString* pLocalPath, HWND 
     *pLocalPath += strName;
     pLocalPath->Replace("%20", " ");
     if (FileExists(*pLocalPath) && bOverwriteWithoutAsking == 0 &&
-        AfxShowMessageBox(nullptr, *pLocalPath + kOverwriteQuestion, kProgramCaption,
-                          MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        AfxShowMessageBox(nullptr, *pLocalPath + kOverwriteQuestion, kProgramCaption, MB_YESNO | MB_ICONEXCLAMATION) !=
+            IDYES)
         return TRUE;
 
     int nLength = 0;

@@ -22,7 +22,10 @@ class CSocket;
 #define WM_HTTP_PROGRESS (WM_APP + 1)
 #endif
 
-enum HttpMethod { kHttpGet = 0, kHttpPost = 1 };
+enum HttpMethod {
+    kHttpGet = 0,
+    kHttpPost = 1
+};
 
 // The five connection settings in the order of CHttpClient::SetConnection.
 struct HttpConnectionSettings {
@@ -35,9 +38,9 @@ struct HttpConnectionSettings {
 
 // The pieces of a URL as CHttpClient::ParseUrl reads them.
 struct HttpUrlParts {
-    CString scheme;   // upper case; "HTTP" when the URL names none
-    CString host;     // upper case
-    CString path;     // letter case kept, blanks as "%20", query included; "/" at least
+    CString scheme; // upper case; "HTTP" when the URL names none
+    CString host;   // upper case
+    CString path;   // letter case kept, blanks as "%20", query included; "/" at least
     int port = -1;
 };
 
@@ -85,7 +88,11 @@ public:
     BOOL ParseResponseHeader(const CString& strHeader, int* pLength);
 
 private:
-    enum ExchangeResult { kExchangeBody, kExchangeTrue, kExchangeFalse };
+    enum ExchangeResult {
+        kExchangeBody,
+        kExchangeTrue,
+        kExchangeFalse
+    };
     ExchangeResult BeginExchange(const HttpUrlParts& url, int nMethod, int* pLength);
     BOOL Connect(const CString& strHost, int nPort);
     BOOL SendRequest(const HttpUrlParts& url, int nMethod);

@@ -8,7 +8,7 @@
 // The main dialog puts the defaults in (empty texts, port 80, no proxy) before it reads the registry.
 struct ProxySettings {
     CString user;
-    CString password;       // plain here; scrambled only in the registry
+    CString password; // plain here; scrambled only in the registry
     CString server;
     DWORD port = 80;
     BOOL useProxy = FALSE;

@@ -26,11 +26,9 @@ bool CopyBounded(char* pBuffer, size_t nSize, LPCSTR pszText)
     return true;
 }
 
-}
+} // namespace
 
-CScrambledText::CScrambledText() : m_flags(), m_key(), m_plain(), m_scrambled(), m_refused(0)
-{
-}
+CScrambledText::CScrambledText() : m_flags(), m_key(), m_plain(), m_scrambled(), m_refused(0) {}
 
 CScrambledText::CScrambledText(LPCSTR pszKey) : CScrambledText()
 {

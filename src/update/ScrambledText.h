@@ -16,9 +16,9 @@
 class CScrambledText {
 public:
     enum {
-        kKeySize = 10,          // at most 9 key characters
-        kPlainSize = 100,       // at most 99 plain characters
-        kScrambledSize = 200    // two bytes per plain character: at most 198
+        kKeySize = 10,       // at most 9 key characters
+        kPlainSize = 100,    // at most 99 plain characters
+        kScrambledSize = 200 // two bytes per plain character: at most 198
     };
 
     CScrambledText();
@@ -53,17 +53,21 @@ public:
     static int PairOrderValue(BYTE a, BYTE b);
 
 private:
-    enum { kRefusedKey = 1, kRefusedPlain = 2, kRefusedScrambled = 4 };
+    enum {
+        kRefusedKey = 1,
+        kRefusedPlain = 2,
+        kRefusedScrambled = 4
+    };
 
     void ClearFlags();
     BYTE KeyCharAt(int nKeyIndex) const;
     int KeyLength() const;
 
-    int m_flags[8];                     // bits on their way through the permutation; [0] is bit 7
+    int m_flags[8]; // bits on their way through the permutation; [0] is bit 7
     char m_key[kKeySize];
     char m_plain[kPlainSize];
     char m_scrambled[kScrambledSize];
-    int m_refused;                      // kRefused* of the buffers whose last text did not fit
+    int m_refused; // kRefused* of the buffers whose last text did not fit
 };
 
 // The program's own key, the same for the settings and the update check. It is chosen so that no stored byte

@@ -28,7 +28,7 @@ const int kInquiryBufferSize = 100;
 const int kRevisionOffset = 32;
 const int kRevisionLength = 4;
 
-}  // namespace
+} // namespace
 
 void AddGlobalFirmwareUpdate(UpdateEntry entry)
 {

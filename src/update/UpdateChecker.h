@@ -60,8 +60,8 @@ public:
     // The identification sent for a drive (the listed model pair sends its sibling's).
     static CString GetQueryIdentification(const CDeviceRecord& drive);
     // Splits the service's answer for the identification sent; FALSE when the answer names another drive.
-    static BOOL ParseServiceAnswer(const CString& strAnswer, const CString& strIdentification,
-                                   CString* pNewestVersion, CString* pThirdField);
+    static BOOL ParseServiceAnswer(const CString& strAnswer, const CString& strIdentification, CString* pNewestVersion,
+                                   CString* pThirdField);
 
     CHttpClient& GetHttpClient() { return m_http; }
 

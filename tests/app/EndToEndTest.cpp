@@ -20,11 +20,8 @@ TEST(EndToEnd, MainWindowShowsReportListAndButtons)
     ASSERT_EQ(0u, run.exitCode) << run.Output();
     const std::string output = run.Output();
     static const char* const kControls[] = {
-        "control 1000 ListBox \"\"",
-        "control 1001 Button \"&Print\"",
-        "control 1002 Button \"&Save\"",
-        "control 1003 Button \"&Refresh\"",
-        "control 2 Button \"E&xit\"",
+        "control 1000 ListBox \"\"",        "control 1001 Button \"&Print\"", "control 1002 Button \"&Save\"",
+        "control 1003 Button \"&Refresh\"", "control 2 Button \"E&xit\"",
     };
     for (const char* line : kControls)
         EXPECT_NE(std::string::npos, output.find(line)) << line << "\n" << output;
@@ -48,4 +45,4 @@ TEST(EndToEnd, EveryClosePathEndsWithExitCodeZero)
     }
 }
 
-}
+} // namespace

@@ -19,7 +19,7 @@ using guitest::Text;
 namespace {
 
 struct SysMenuAbout {
-    int count = 0;            // items with the About command
+    int count = 0; // items with the About command
     bool afterSeparator = false;
     std::string text;
 };
@@ -239,4 +239,4 @@ TEST(MainDlg, ClosePathsEndWithCancel)
     }
 }
 
-}
+} // namespace

@@ -138,7 +138,7 @@ void WithSheet(HookSession& session, const std::function<void(COptions&)>& scrip
     EXPECT_TRUE(bSheetRan);
 }
 
-}
+} // namespace
 
 TEST(Preferences, ShowsStoredSettingsAndCancelSavesNothing)
 {
@@ -203,8 +203,8 @@ TEST(Preferences, EverySettingChangedIsSaved)
         guitest::SetText(hProxy, IDC_PROXY_PASSWORD, "pa55");
         guitest::SetText(hProxy, IDC_PROXY_SERVER, "10.0.0.8");
         guitest::SetText(hProxy, IDC_PROXY_PORT, "8080");
-        ClickBox(hProxy, IDC_USE_PROXY);      // off: the edits are disabled, their texts are kept and saved
-        ClickBox(hProxy, IDC_AUTO_CHECK);     // off
+        ClickBox(hProxy, IDC_USE_PROXY);  // off: the edits are disabled, their texts are kept and saved
+        ClickBox(hProxy, IDC_AUTO_CHECK); // off
         PropSheet_SetCurSel(sheet.m_hWnd, nullptr, 1);
         HWND hRate = CurrentPage(sheet.m_hWnd);
         SelectCombo(hRate, IDC_PREF_SAMPLE_LEN, 0);
@@ -242,7 +242,7 @@ TEST(Preferences, EverySettingChangedIsSaved)
     want.rate.maxSpeedDvd = 20;
     want.rate.maxSpeedWrite = 52;
     want.rate.maxSpeedDvdWrite = 8;
-    want.rate.overburnLength = 359999;   // 079:59.74
+    want.rate.overburnLength = 359999; // 079:59.74
     ExpectSame(want, Load());
 }
 

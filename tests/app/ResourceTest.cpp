@@ -100,9 +100,8 @@ const StringCase kStrings[] = {
     {180, "Write error at %ld\r\n%s"},
     {181, "Inserted %s is not empty!\nIf you continue, all data will be lost!\r\nDo you wish to continue ?"},
     {182, "Please insert a blank %s"},
-    {183,
-     "                       *** WARNING ***\nWrite simulation is not supported on %s media!\r\nDo you wish to "
-     "continue without simulation?"},
+    {183, "                       *** WARNING ***\nWrite simulation is not supported on %s media!\r\nDo you wish to "
+          "continue without simulation?"},
     {184,
      "Read Transfer Rate : Read test for written CD-R/RW, DVD R/RW and stamped CD's/DVD's.\n\nThis test will perform "
      "a sequential reading of all sectors on the disc while calculating the transfer rate at the same time."},
@@ -117,7 +116,9 @@ const StringCase kStrings[] = {
     {AFX_IDP_PARSE_INT_RANGE, "Please enter an integer between %1 and %2."},
     {AFX_IDP_PARSE_INT, "Please enter an integer."},
     {AFX_IDP_PARSE_STRING_SIZE, "Please enter no more than %1 characters."},
-    {IDS_TEST_CP1252, "Gr\xfc\xdf" "e \x80 \xfc" "ber\tfin"},
+    {IDS_TEST_CP1252, "Gr\xfc\xdf"
+                      "e \x80 \xfc"
+                      "ber\tfin"},
 };
 
 // Byte-exact view of a text for failure messages: control and non-ASCII bytes as \xHH.
@@ -212,7 +213,7 @@ TEST(Resources, IconsHaveSmallAndLargeImages)
 }
 
 struct MenuItemCase {
-    UINT id;   // 0 = separator
+    UINT id; // 0 = separator
     const char* text;
 };
 
@@ -254,4 +255,4 @@ TEST(Resources, OptionsMenuListsItsCommandsInOrder)
     DestroyMenu(menu);
 }
 
-}
+} // namespace

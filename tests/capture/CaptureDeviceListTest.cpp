@@ -23,7 +23,12 @@ using namespace capture_test;
 
 namespace {
 
-enum class Kind { Generic, Capture, Tuner, DV };
+enum class Kind {
+    Generic,
+    Capture,
+    Tuner,
+    DV
+};
 
 struct FactoryCase {
     const char* name;
@@ -82,10 +87,17 @@ TEST_P(Factory, GivesTheClassThatSuitsTheDevice)
         CCaptureDevice* pDevice = list.GetDevice(0);
         EXPECT_EQ(pDevice, list.FindDevice(device.info));
         switch (c.expected) {
-        case Kind::Generic: EXPECT_EQ(typeid(CGenericCaptureDevice), typeid(*pDevice)); break;
-        case Kind::Capture: EXPECT_EQ(typeid(CVidmorphCaptureDevice), typeid(*pDevice)); break;
-        case Kind::Tuner: EXPECT_EQ(typeid(CVidmorphTunerDevice), typeid(*pDevice)); break;
-        case Kind::DV: break;
+        case Kind::Generic:
+            EXPECT_EQ(typeid(CGenericCaptureDevice), typeid(*pDevice));
+            break;
+        case Kind::Capture:
+            EXPECT_EQ(typeid(CVidmorphCaptureDevice), typeid(*pDevice));
+            break;
+        case Kind::Tuner:
+            EXPECT_EQ(typeid(CVidmorphTunerDevice), typeid(*pDevice));
+            break;
+        case Kind::DV:
+            break;
         }
         // The capabilities were enumerated before the object joined the list (the maker's devices, by name, drop
         // YUY2 whatever their class).
@@ -142,4 +154,4 @@ TEST(DeviceList, CreateAllWithoutAManagerMakesNothing)
     EXPECT_EQ(0, list.GetDeviceCount());
 }
 
-}  // namespace
+} // namespace

@@ -105,7 +105,7 @@ std::vector<LONGLONG> Intervals(const CFrameSize& size)
                                  size.m_arrFrameIntervals.GetData() + size.m_arrFrameIntervals.GetSize());
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(DeviceFixture, DefaultsOfANewDevice)
 {
@@ -244,10 +244,10 @@ TEST_F(DeviceFixture, TheMakersBoxKeepsOnlyItsCompressedFormats)
 {
     name = "Korvath Vidmorph Test A/V Capture";
     videoPinName = L"Video Capture";
-    video->capabilities = {VideoInfoType(kYuy2Subtype, kYuy2, 720, 576),
-                           VideoInfoType(FOURCCMap(MakeFourCC('H', '2', '6', '3')), MakeFourCC('H', '2', '6', '3'), 720, 576),
-                           Mpeg1Type(352, 288), Mpeg2Type(720, 576),
-                           VideoInfoType(FOURCCMap(kDx50), kDx50, 720, 576)};
+    video->capabilities = {
+        VideoInfoType(kYuy2Subtype, kYuy2, 720, 576),
+        VideoInfoType(FOURCCMap(MakeFourCC('H', '2', '6', '3')), MakeFourCC('H', '2', '6', '3'), 720, 576),
+        Mpeg1Type(352, 288), Mpeg2Type(720, 576), VideoInfoType(FOURCCMap(kDx50), kDx50, 720, 576)};
     TestDevice& d = Make();
     d.EnumVideoCaps();
     ASSERT_EQ(3, d.m_videoFormats.GetSize());

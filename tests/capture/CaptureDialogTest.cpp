@@ -28,8 +28,7 @@ TEST(CaptureStartDialog, DeviceListedAndManagerReleasedAtExit)
     ASSERT_TRUE(ImportEmulatedCaptureDevice());
     EmuDescription description;
     std::string error;
-    ASSERT_TRUE(EmuParseDescription("drive plain-dvd-rom letter F port 1:0:0:0\n", EmuGetMachine(), description,
-                                    error))
+    ASSERT_TRUE(EmuParseDescription("drive plain-dvd-rom letter F port 1:0:0:0\n", EmuGetMachine(), description, error))
         << error;
     EmuInstallDeviceIo();
     CWorkingFolder folder;
@@ -73,8 +72,8 @@ TEST(CaptureStartDialog, DeviceListedAndManagerReleasedAtExit)
     const auto heading = std::find_if(list.begin(), list.end(),
                                       [](const CString& line) { return line.Find("Video Capture Devices:") >= 0; });
     ASSERT_NE(list.end(), heading);
-    const auto device = std::find_if(heading, list.end(),
-                                     [](const CString& line) { return line.Find("USB CAMERA") >= 0; });
+    const auto device =
+        std::find_if(heading, list.end(), [](const CString& line) { return line.Find("USB CAMERA") >= 0; });
     EXPECT_NE(list.end(), device);
 
     const std::vector<std::string> log = folder.ReadLines("QRVDxlog.txt");
@@ -94,4 +93,4 @@ TEST(CaptureStartDialog, DeviceListedAndManagerReleasedAtExit)
     EXPECT_EQ(" graph object destroyed", message);
 }
 
-}  // namespace
+} // namespace

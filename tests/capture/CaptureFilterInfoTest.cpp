@@ -82,9 +82,8 @@ FakePinLayout Pin(const wchar_t* name, PIN_DIRECTION direction, bool connected, 
 
 TEST_F(DescriptorTest, GetPinWalksPinsOfOneDirectionAndState)
 {
-    const std::vector<FakePinLayout> threeOutputs = {
-        Pin(L"In", PINDIR_INPUT, false), Pin(L"A", PINDIR_OUTPUT, true), Pin(L"B", PINDIR_OUTPUT, false),
-        Pin(L"C", PINDIR_OUTPUT, false)};
+    const std::vector<FakePinLayout> threeOutputs = {Pin(L"In", PINDIR_INPUT, false), Pin(L"A", PINDIR_OUTPUT, true),
+                                                     Pin(L"B", PINDIR_OUTPUT, false), Pin(L"C", PINDIR_OUTPUT, false)};
     struct Case {
         const char* what;
         std::vector<FakePinLayout> pins;
@@ -92,14 +91,19 @@ TEST_F(DescriptorTest, GetPinWalksPinsOfOneDirectionAndState)
         BOOL connected;
         int index;
         const char* expected;
-        const char* logLine;   // null: no line
+        const char* logLine; // null: no line
     } const cases[] = {
         {"second unconnected output", threeOutputs, PINDIR_OUTPUT, FALSE, 1, "C", nullptr},
         {"first connected output", threeOutputs, PINDIR_OUTPUT, TRUE, 0, "A", nullptr},
         {"first unconnected input", threeOutputs, PINDIR_INPUT, FALSE, 0, "In", nullptr},
         {"no second connected output", threeOutputs, PINDIR_OUTPUT, TRUE, 1, "",
          " Failed: pin not found (connected output 1)"},
-        {"no unconnected input", {Pin(L"A", PINDIR_OUTPUT, false)}, PINDIR_INPUT, FALSE, 0, "",
+        {"no unconnected input",
+         {Pin(L"A", PINDIR_OUTPUT, false)},
+         PINDIR_INPUT,
+         FALSE,
+         0,
+         "",
          " Failed: pin not found (not connected not input 0)"},
         {"no pins at all", {}, PINDIR_OUTPUT, FALSE, 0, "", " Failed: pin not found (not connected output 0)"},
     };
@@ -156,9 +160,9 @@ TEST_F(DescriptorTest, FindPinByMediaTypeCountsEachPinOnceAndGivesTypesBack)
 {
     FakeFilterLayout layout;
     layout.pins = {Pin(L"Audio", PINDIR_OUTPUT, false, {MEDIATYPE_Audio}),
-                 Pin(L"Broken", PINDIR_OUTPUT, false, {MEDIATYPE_Video}),
-                 Pin(L"Twice", PINDIR_OUTPUT, false, {MEDIATYPE_Video, MEDIATYPE_Video}),
-                 Pin(L"Mixed", PINDIR_OUTPUT, false, {MEDIATYPE_Audio, MEDIATYPE_Video})};
+                   Pin(L"Broken", PINDIR_OUTPUT, false, {MEDIATYPE_Video}),
+                   Pin(L"Twice", PINDIR_OUTPUT, false, {MEDIATYPE_Video, MEDIATYPE_Video}),
+                   Pin(L"Mixed", PINDIR_OUTPUT, false, {MEDIATYPE_Audio, MEDIATYPE_Video})};
     layout.pins[1].failEnumMediaTypes = true;
     FakeFilter* filter = CreateFakeFilter(layout);
     CComPtr<IBaseFilter> held;
@@ -234,15 +238,15 @@ TEST_F(DescriptorTest, ReferencesAcrossTwoHolders)
     held.Attach(AsBaseFilter(filter));
     CCaptureFilterInfo* info = new CCaptureFilterInfo(held, "Camera", "p");
     EXPECT_EQ(2, RefCount(filter));
-    EXPECT_EQ(2, info->AddRef());       // a second collection takes it
+    EXPECT_EQ(2, info->AddRef()); // a second collection takes it
     info->SetSettingsApplied(1);
-    EXPECT_EQ(1, info->Release());      // the first lets go: still alive
+    EXPECT_EQ(1, info->Release()); // the first lets go: still alive
     EXPECT_EQ(1, info->IsSettingsApplied());
     {
         CComPtr<IBaseFilter> fromInfo = info->GetFilter();
         EXPECT_EQ(3, RefCount(filter));
     }
-    EXPECT_EQ(0, info->Release());      // the last holder: the descriptor and its filter reference go
+    EXPECT_EQ(0, info->Release()); // the last holder: the descriptor and its filter reference go
     EXPECT_EQ(1, RefCount(filter));
 }
 
@@ -259,4 +263,4 @@ TEST_F(DescriptorTest, PinCategoryThroughThePropertySet)
     info->Release();
 }
 
-}  // namespace
+} // namespace

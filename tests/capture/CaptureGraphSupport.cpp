@@ -208,7 +208,7 @@ HRESULT WINAPI CreateStock(REFCLSID clsid, LPUNKNOWN pOuter, DWORD dwContext, RE
 
 const CaptureComTable kStockTable = {&CreateStock};
 
-}  // namespace
+} // namespace
 
 CFakeStockSeam::CFakeStockSeam(std::vector<FakeStockFilter> stock, std::vector<CLSID> missing,
                                std::vector<FakeCategoryDevice> devices)
@@ -329,12 +329,11 @@ std::vector<std::string> CManagerFixture::BuildSteps() const
 {
     std::vector<std::string> steps;
     for (const std::string& m : Messages()) {
-        if (m.find(" Failed: pin not found") == 0 || m == " create new graph filter" ||
-            m == " graph object destroyed")
+        if (m.find(" Failed: pin not found") == 0 || m == " create new graph filter" || m == " graph object destroyed")
             continue;
         steps.push_back(m);
     }
     return steps;
 }
 
-}  // namespace capture_test
+} // namespace capture_test

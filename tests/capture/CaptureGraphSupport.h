@@ -54,7 +54,7 @@ FakeFilterLayout AviMuxLayout();
 FakeFilterLayout FileWriterLayout(FakeFileSink* pSink);
 // The video mixing renderer 9 with a windowless control that accepts what the manager sets.
 FakeFilterLayout VideoRendererLayout();
-FakeFilterLayout OneInOneOutLayout();   // a decoder or converter: "In" and "Out"
+FakeFilterLayout OneInOneOutLayout(); // a decoder or converter: "In" and "Out"
 
 // A connectable pin.
 FakePinLayout Pin(const wchar_t* name, PIN_DIRECTION direction, const GUID& majorType = GUID_NULL,
@@ -76,6 +76,6 @@ private:
     INT_PTR m_firstLine;
 };
 
-}  // namespace capture_test
+} // namespace capture_test
 
 #endif

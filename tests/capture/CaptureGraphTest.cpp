@@ -86,15 +86,14 @@ TEST_F(DVGraph, TwoStreamCaptureGetsASecondSplitter)
     dv.m_nDVCaptureType = 2;
     dv.m_strCaptureFile = "C:\\capture.avi";
     ASSERT_EQ(S_OK, dv.BuildGraph());
-    EXPECT_EQ((Steps{"-- Building preview/capture graph --", " added: DV Cam", " added: SmartTee",
-                     " added: DV Splitter", " added: DV Decoder", " connect pins: 'DV A/V Out' -> 'Input'",
-                     " connect pins: 'Preview' -> 'Input'", " connect pins: 'DVVidOut0' -> 'XForm In'",
-                     " added: Default DirectSound Device",
-                     " connect pins: 'AudOut00' -> 'Audio Input pin (rendered)'", " added: AVI Mux",
-                     " added: DV Splitter", " connect pins: 'Capture' -> 'Input'",
-                     " connect pins: 'DVVidOut0' -> 'Input 01'", " connect pins: 'AudOut00' -> 'Input 02'",
-                     " added: File Writer", " connect pins: 'AVI Out' -> 'in'"}),
-              fixture.BuildSteps());
+    EXPECT_EQ(
+        (Steps{"-- Building preview/capture graph --", " added: DV Cam", " added: SmartTee", " added: DV Splitter",
+               " added: DV Decoder", " connect pins: 'DV A/V Out' -> 'Input'", " connect pins: 'Preview' -> 'Input'",
+               " connect pins: 'DVVidOut0' -> 'XForm In'", " added: Default DirectSound Device",
+               " connect pins: 'AudOut00' -> 'Audio Input pin (rendered)'", " added: AVI Mux", " added: DV Splitter",
+               " connect pins: 'Capture' -> 'Input'", " connect pins: 'DVVidOut0' -> 'Input 01'",
+               " connect pins: 'AudOut00' -> 'Input 02'", " added: File Writer", " connect pins: 'AVI Out' -> 'in'"}),
+        fixture.BuildSteps());
     EXPECT_EQ(L"C:\\capture.avi", sink->fileName);
 }
 
@@ -109,10 +108,10 @@ TEST_F(DVGraph, InterleavedCaptureWithoutSoundRenderer)
     EXPECT_EQ(0, dv.m_bAudioPreview);
     const Steps steps = fixture.BuildSteps();
     const Steps tail(steps.begin() + 8, steps.end());
-    EXPECT_EQ((Steps{" Failed: add filter: Default DirectSound Device", " failed: CLSID_DSoundRender",
-                     " added: AVI Mux", " connect pins: 'Capture' -> 'Input 01'", " added: File Writer",
-                     " connect pins: 'AVI Out' -> 'in'"}),
-              tail);
+    EXPECT_EQ(
+        (Steps{" Failed: add filter: Default DirectSound Device", " failed: CLSID_DSoundRender", " added: AVI Mux",
+               " connect pins: 'Capture' -> 'Input 01'", " added: File Writer", " connect pins: 'AVI Out' -> 'in'"}),
+        tail);
 }
 
 TEST_F(DVGraph, WithoutAnInterleavedPinTheBuildFails)
@@ -312,4 +311,4 @@ TEST_F(ApplyFormat, FrameTimeOrBitRateOfTheMatchingSize)
     EXPECT_EQ(0, video->outstandingTypes);
 }
 
-}  // namespace
+} // namespace

@@ -51,10 +51,9 @@ TEST(SiblingSettings, EveryValueGivesItsLine)
     root.SetBinary(kSettings, "SubType", &MEDIASUBTYPE_RGB24, 16);
     root.SetDword(kSettings, "AudioCompression", 4);
     const std::vector<std::string> expected = {
-        " Video Source : TV Tuner", " TV Country : Germany",   " TV Input : Antenna",
-        " TV Format : PAL_B",       " Use Frame Rate : true",  " Resolution : 720 X 576",
-        " FrameRate : 25.0",        " Maximum BitRate : 4000000", " Compression Mode : MPEG2",
-        " Audio Compression : MP3",
+        " Video Source : TV Tuner",  " TV Country : Germany",    " TV Input : Antenna", " TV Format : PAL_B",
+        " Use Frame Rate : true",    " Resolution : 720 X 576",  " FrameRate : 25.0",   " Maximum BitRate : 4000000",
+        " Compression Mode : MPEG2", " Audio Compression : MP3",
     };
     EXPECT_EQ(expected, Dump(root));
 }
@@ -72,7 +71,8 @@ TEST(SiblingSettings, TableOfStoredValues)
         {"country 231", [](CPrivateRoot& r) { r.SetDword(kSettings, "Country", 231); }, {" TV Country : USA"}},
         {"country 239", [](CPrivateRoot& r) { r.SetDword(kSettings, "Country", 239); }, {" TV Country : Zimbabwe"}},
         {"country 240 is outside the table", [](CPrivateRoot& r) { r.SetDword(kSettings, "Country", 240); }, {}},
-        {"country 78", [](CPrivateRoot& r) { r.SetDword(kSettings, "Country", 78); },
+        {"country 78",
+         [](CPrivateRoot& r) { r.SetDword(kSettings, "Country", 78); },
          {" TV Country : F.Y.R.O.M. (Former Yugoslav Republic of Macedonia"}},
         {"country stored in two bytes",
          [](CPrivateRoot& r) {
@@ -87,7 +87,8 @@ TEST(SiblingSettings, TableOfStoredValues)
          },
          {" TV Country : Canada"}},
         {"composite and S-Video",
-         [](CPrivateRoot& r) { r.SetDword(kSettings, "VideoSource", 18); }, {" Video Source : S-Video"}},
+         [](CPrivateRoot& r) { r.SetDword(kSettings, "VideoSource", 18); },
+         {" Video Source : S-Video"}},
         {"cable", [](CPrivateRoot& r) { r.SetDword(kSettings, "Input", 0); }, {" TV Input : Cable"}},
         {"PAL_G has no text", [](CPrivateRoot& r) { r.SetDword(kSettings, "AnalogVideoStandard", 0x40); }, {}},
         {"PAL_N_COMBO",
@@ -114,9 +115,9 @@ TEST(SiblingSettings, TableOfStoredValues)
              r.SetDword(kSettings, "FrameRate", 0);
          },
          {" Use Frame Rate : true"}},
-        {"frame rate without the parameter", [](CPrivateRoot& r) { r.SetDword(kSettings, "FrameRate", 400000); },
-         {}},
-        {"width without height", [](CPrivateRoot& r) { r.SetDword(kSettings, "width", 720); },
+        {"frame rate without the parameter", [](CPrivateRoot& r) { r.SetDword(kSettings, "FrameRate", 400000); }, {}},
+        {"width without height",
+         [](CPrivateRoot& r) { r.SetDword(kSettings, "width", 720); },
          {" Resolution : 720 X 0"}},
         {"height without width", [](CPrivateRoot& r) { r.SetDword(kSettings, "height", 576); }, {}},
         {"missing format type",
@@ -146,7 +147,8 @@ TEST(SiblingSettings, TableOfStoredValues)
              r.SetBinary(kSettings, "SubType", &MEDIASUBTYPE_YUY2, 16);
          },
          {" Compression Mode : YUY2"}},
-        {"MP2 audio", [](CPrivateRoot& r) { r.SetDword(kSettings, "AudioCompression", 2); },
+        {"MP2 audio",
+         [](CPrivateRoot& r) { r.SetDword(kSettings, "AudioCompression", 2); },
          {" Audio Compression : MP2"}},
         {"other audio", [](CPrivateRoot& r) { r.SetDword(kSettings, "AudioCompression", 3); }, {}},
         {"a text where a number belongs",
@@ -241,4 +243,4 @@ TEST(CaptureDriverLines, FromEnumServicesAndClassKeys)
     }
 }
 
-}  // namespace
+} // namespace

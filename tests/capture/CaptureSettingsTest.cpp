@@ -81,11 +81,11 @@ TEST_F(ChannelFile, EmptyListIsTheDeviceSectionOnly)
 TEST_F(ChannelFile, KeysAtTheLineStartInAnyCase)
 {
     testsupport::WriteText(folder.Path("c.kvc"),
-                           "pno:7\r\n"                   // before any channel: nothing to fill
+                           "pno:7\r\n" // before any channel: nothing to fill
                            "[channel]\r\npno:  7\r\nNO:-3\r\nname:Mixed Case\r\nfreq:abc\r\n"
-                           "Colour:red\r\n"              // an unknown key
+                           "Colour:red\r\n" // an unknown key
                            "[CHANNEL]\r\nUSERFREQ:+12\r\nOrigFreq:13\r\nName:nO:te\r\n"
-                           "[CHANNEL]\r\nPNo:4\r\nNam");  // cut short
+                           "[CHANNEL]\r\nPNo:4\r\nNam"); // cut short
     CChannelList list;
     ASSERT_TRUE(list.LoadFile(Path("c.kvc")));
     ASSERT_EQ(3, list.m_channels.GetSize());
@@ -121,8 +121,8 @@ TEST(ChannelList, LookupsFollowListPositions)
     EXPECT_EQ(2, list.GetFirstProgramNumber());
     EXPECT_EQ(5, list.GetLastProgramNumber());
     EXPECT_EQ(-1, list.GetNextProgramNumber(5));
-    EXPECT_EQ(2, list.GetNextProgramNumber(2));    // the last channel: unchanged
-    EXPECT_EQ(5, list.GetPrevProgramNumber(5));    // the first channel: unchanged
+    EXPECT_EQ(2, list.GetNextProgramNumber(2)); // the last channel: unchanged
+    EXPECT_EQ(5, list.GetPrevProgramNumber(5)); // the first channel: unchanged
     EXPECT_EQ(-1, list.GetPrevProgramNumber(2));
     EXPECT_EQ(23, list.GetChannelNumber(2));
     EXPECT_EQ(-1, list.GetChannelNumber(9));
@@ -204,7 +204,7 @@ TEST_F(Settings, StoredValuesWithTheirCorrections)
         key.SetDword("width", 720);
         key.SetDword("height", 576);
         key.SetDword("AnalogVideoStandard", AnalogVideo_NTSC_M);
-        const WORD shortCountry = 44;   // two bytes only: read as far as it goes
+        const WORD shortCountry = 44; // two bytes only: read as far as it goes
         key.SetBinary("Country", &shortCountry, sizeof shortCountry);
         key.SetBinary("FormatType", &FORMAT_MPEG2Video, sizeof(GUID));
     }
@@ -235,9 +235,9 @@ TEST_F(Settings, AppliedOncePerDescriptor)
     first.LoadSettings();
     SettingsDevice second(info);
     second.LoadSettings();
-    EXPECT_EQ(18, second.m_nVideoSource);   // read again ...
+    EXPECT_EQ(18, second.m_nVideoSource); // read again ...
     EXPECT_EQ(1u, first.configs.size());
-    EXPECT_TRUE(second.configs.empty());     // ... but not applied again
+    EXPECT_TRUE(second.configs.empty()); // ... but not applied again
     EXPECT_TRUE(second.standards.empty());
 }
 
@@ -314,7 +314,7 @@ TEST_F(Settings, ChannelListNumberIsTakenOnceAndKept)
         ~Reset() { g_pDriveManager = nullptr; }
     } reset;
     SettingsDevice device(info);
-    EXPECT_FALSE(device.LoadChannelSettings());   // no file yet
+    EXPECT_FALSE(device.LoadChannelSettings()); // no file yet
     EXPECT_EQ(4, device.m_channelList.m_nListNumber);
     EXPECT_EQ(9, device.m_channelList.m_nSelectedChannel);
     EXPECT_STREQ((folder.Path() + "\\Channels4.kvc").c_str(), device.GetChannelListPath());
@@ -335,4 +335,4 @@ TEST_F(Settings, ChannelListNumberIsTakenOnceAndKept)
     EXPECT_EQ(5u, next);
 }
 
-}  // namespace
+} // namespace

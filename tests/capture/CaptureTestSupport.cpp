@@ -118,4 +118,4 @@ bool SplitLogLine(const std::string& line, std::string& number, std::string& mes
     return true;
 }
 
-}  // namespace capture_test
+} // namespace capture_test

@@ -49,6 +49,6 @@ private:
 // A log line split into its parts; false when it has not the form "[d/mm/yyyy hhh:mmm:sss] nnnn: message".
 bool SplitLogLine(const std::string& line, std::string& number, std::string& message);
 
-}  // namespace capture_test
+} // namespace capture_test
 
 #endif

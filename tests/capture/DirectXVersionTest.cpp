@@ -23,12 +23,8 @@ TEST(DirectXText, PackingAndText)
         const char* text;
         DWORD packed;
     } const cases[] = {
-        {9, 0, 'c', 10, "9.0c", 0x00090003},
-        {9, 0, 'C', 10, "9.0c", 0x00090003},
-        {9, 0, ' ', 10, "9.0", 0x00090000},
-        {8, 1, 'b', 10, "8.1b", 0x00080102},
-        {9, 0, 'c', 3, "9.", 0x00090003},
-        {0, 0, ' ', 10, "0.0", 0},
+        {9, 0, 'c', 10, "9.0c", 0x00090003}, {9, 0, 'C', 10, "9.0c", 0x00090003}, {9, 0, ' ', 10, "9.0", 0x00090000},
+        {8, 1, 'b', 10, "8.1b", 0x00080102}, {9, 0, 'c', 3, "9.", 0x00090003},    {0, 0, ' ', 10, "0.0", 0},
     };
     for (const Case& c : cases) {
         char text[10];
@@ -81,26 +77,41 @@ TEST(DirectXFileTable, VersionsFromSystemFiles)
         {"no DirectX file", {}, "0.0", 0},
         {"first DirectDraw", {{"ddraw.dll", MakeFileVersion(4, 2, 0, 95)}}, "1.0", 0x00010000},
         {"too old a DirectDraw", {{"ddraw.dll", MakeFileVersion(4, 2, 0, 94)}}, "0.0", 0},
-        {"3.0a", {{"ddraw.dll", MakeFileVersion(4, 4, 0, 68)}, {"d3drg8x.dll", MakeFileVersion(4, 4, 0, 70)}},
-         "3.0a", 0x00030001},
-        {"6.1a", {{"ddraw.dll", MakeFileVersion(4, 6, 0, 436)}, {"dplayx.dll", MakeFileVersion(4, 6, 3, 518)}},
-         "6.1a", 0x00060101},
-        {"7.0a", {{"ddraw.dll", MakeFileVersion(4, 7, 0, 700)}, {"dinput.dll", MakeFileVersion(4, 7, 0, 716)}},
-         "7.0a", 0x00070001},
+        {"3.0a",
+         {{"ddraw.dll", MakeFileVersion(4, 4, 0, 68)}, {"d3drg8x.dll", MakeFileVersion(4, 4, 0, 70)}},
+         "3.0a",
+         0x00030001},
+        {"6.1a",
+         {{"ddraw.dll", MakeFileVersion(4, 6, 0, 436)}, {"dplayx.dll", MakeFileVersion(4, 6, 3, 518)}},
+         "6.1a",
+         0x00060101},
+        {"7.0a",
+         {{"ddraw.dll", MakeFileVersion(4, 7, 0, 700)}, {"dinput.dll", MakeFileVersion(4, 7, 0, 716)}},
+         "7.0a",
+         0x00070001},
         {"8.0 of the version-5 family", {{"ddraw.dll", MakeFileVersion(5, 1, 2258, 400)}}, "8.0", 0x00080000},
-        {"a DirectDraw of another family stops at 7.0", {{"ddraw.dll", MakeFileVersion(6, 0, 0, 0)}}, "7.0",
+        {"a DirectDraw of another family stops at 7.0",
+         {{"ddraw.dll", MakeFileVersion(6, 0, 0, 0)}},
+         "7.0",
          0x00070000},
         {"8.1 from Direct3D 8 alone", {{"d3d8.dll", MakeFileVersion(5, 1, 2600, 881)}}, "8.1", 0x00080100},
         {"8.1a", {{"d3d8.dll", MakeFileVersion(4, 8, 1, 901)}}, "8.1a", 0x00080101},
-        {"8.1b", {{"d3d8.dll", MakeFileVersion(5, 1, 2600, 901)}, {"mpg2splt.ax", MakeFileVersion(6, 3, 1, 885)}},
-         "8.1b", 0x00080102},
+        {"8.1b",
+         {{"d3d8.dll", MakeFileVersion(5, 1, 2600, 901)}, {"mpg2splt.ax", MakeFileVersion(6, 3, 1, 885)}},
+         "8.1b",
+         0x00080102},
         {"8.2", {{"dpnet.dll", MakeFileVersion(5, 2, 3677, 134)}}, "8.2", 0x00080200},
         {"DirectPlay too old for 8.2", {{"dpnet.dll", MakeFileVersion(4, 9, 0, 133)}}, "0.0", 0},
         {"any Direct3D 9", {{"d3d9.dll", MakeFileVersion(0, 0, 0, 1)}}, "9.0", 0x00090000},
         {"Wine's files",
-         {{"ddraw.dll", wine}, {"d3d8.dll", wine}, {"d3d9.dll", wine}, {"dplayx.dll", wine},
-          {"dinput.dll", MakeFileVersion(5, 1, 2600, 881)}, {"dpnet.dll", MakeFileVersion(5, 3, 0, 900)}},
-         "9.0", 0x00090000},
+         {{"ddraw.dll", wine},
+          {"d3d8.dll", wine},
+          {"d3d9.dll", wine},
+          {"dplayx.dll", wine},
+          {"dinput.dll", MakeFileVersion(5, 1, 2600, 881)},
+          {"dpnet.dll", MakeFileVersion(5, 3, 0, 900)}},
+         "9.0",
+         0x00090000},
     };
     const DirectXFileTable table = {&FakeSystemDirectory, &FakeFileVersion};
     const DirectXFileTable* previousFiles = SetDirectXFileTable(&table);
@@ -166,4 +177,4 @@ TEST(RealDirectX, WithoutDxDiag)
     EXPECT_EQ(0x00090000u, packed);
 }
 
-}  // namespace
+} // namespace

@@ -21,7 +21,7 @@ std::vector<BYTE> BytesOf(const T& value)
     return std::vector<BYTE>(p, p + sizeof value);
 }
 
-}  // namespace
+} // namespace
 
 FakeMediaType VideoInfoType(const GUID& subType, DWORD compression, LONG width, LONG height)
 {
@@ -91,8 +91,8 @@ FakeMediaType PcmType(WORD channels, DWORD samplesPerSecond, WORD bitsPerSample,
     return type;
 }
 
-void SetVideoCaps(FakeMediaType& type, ULONG videoStandard, LONGLONG minInterval, LONGLONG maxInterval,
-                  LONG minBits, LONG maxBits)
+void SetVideoCaps(FakeMediaType& type, ULONG videoStandard, LONGLONG minInterval, LONGLONG maxInterval, LONG minBits,
+                  LONG maxBits)
 {
     VIDEO_STREAM_CONFIG_CAPS caps = {};
     caps.guid = type.formatType;
@@ -330,4 +330,4 @@ HRESULT FakeFileSink::QueryInterface(REFIID iid, void** ppv)
     return S_OK;
 }
 
-}  // namespace capture_test
+} // namespace capture_test

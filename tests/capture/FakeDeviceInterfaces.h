@@ -38,8 +38,8 @@ struct FakeMediaType {
     GUID subType = GUID_NULL;
     GUID formatType = GUID_NULL;
     std::vector<BYTE> format;
-    std::vector<BYTE> caps;        // written to the caller, padded with zeros to the configuration's caps size
-    HRESULT result = S_OK;         // GetStreamCaps' answer for this index
+    std::vector<BYTE> caps; // written to the caller, padded with zeros to the configuration's caps size
+    HRESULT result = S_OK;  // GetStreamCaps' answer for this index
 };
 
 // Video info blocks and capabilities as drivers hand them out.
@@ -48,18 +48,18 @@ FakeMediaType Mpeg1Type(LONG width, LONG height, DWORD sequenceHeaderBytes = 0);
 FakeMediaType Mpeg2Type(LONG width, LONG height, DWORD sequenceHeaderBytes = 0);
 FakeMediaType PcmType(WORD channels, DWORD samplesPerSecond, WORD bitsPerSample, WORD extraSize = 0);
 // The VIDEO_STREAM_CONFIG_CAPS of a type: its standard, frame intervals and bit rates.
-void SetVideoCaps(FakeMediaType& type, ULONG videoStandard, LONGLONG minInterval, LONGLONG maxInterval,
-                  LONG minBits, LONG maxBits);
+void SetVideoCaps(FakeMediaType& type, ULONG videoStandard, LONGLONG minInterval, LONGLONG maxInterval, LONG minBits,
+                  LONG maxBits);
 
 class FakeStreamConfig final : public FakeUnknownBase, public IAMStreamConfig {
 public:
     std::vector<FakeMediaType> capabilities;
-    int capsSize = sizeof(VIDEO_STREAM_CONFIG_CAPS);   // what GetNumberOfCapabilities announces
-    FakeMediaType current;                             // GetFormat's answer
+    int capsSize = sizeof(VIDEO_STREAM_CONFIG_CAPS); // what GetNumberOfCapabilities announces
+    FakeMediaType current;                           // GetFormat's answer
     HRESULT getFormatResult = S_OK;
     HRESULT setFormatResult = S_OK;
-    std::vector<FakeMediaType> setFormats;             // every SetFormat, as given
-    LONG outstandingTypes = 0;                         // media types handed out and not given back
+    std::vector<FakeMediaType> setFormats; // every SetFormat, as given
+    LONG outstandingTypes = 0;             // media types handed out and not given back
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
@@ -113,10 +113,10 @@ public:
 class FakeTvTuner final : public FakeUnknownBase, public IAMTVTuner, public IKsPropertySet {
 public:
     HRESULT putChannelResult = S_OK;
-    std::vector<LONG> channels;                   // put_Channel calls
-    std::vector<LONG> countryCodes;               // put_CountryCode calls
-    std::vector<LONG> tuningSpaces;               // put_TuningSpace calls
-    std::vector<std::pair<LONG, LONG>> inputTypes;  // put_InputType (index, type)
+    std::vector<LONG> channels;                    // put_Channel calls
+    std::vector<LONG> countryCodes;                // put_CountryCode calls
+    std::vector<LONG> tuningSpaces;                // put_TuningSpace calls
+    std::vector<std::pair<LONG, LONG>> inputTypes; // put_InputType (index, type)
     HRESULT putInputTypeResult = S_OK;
     LONG connectInput = 0;
     HRESULT connectInputResult = S_OK;
@@ -125,13 +125,13 @@ public:
     TunerInputType inputType = TunerInputCable;
     LONG videoFrequency = 0;
     HRESULT videoFrequencyResult = S_OK;
-    bool propertySet = true;                      // IKsPropertySet offered
+    bool propertySet = true; // IKsPropertySet offered
     DWORD modeSupport = KSPROPERTY_SUPPORT_GET | KSPROPERTY_SUPPORT_SET;
     ULONG minFrequency = 0;
     ULONG maxFrequency = 0;
     ULONG strategy = 0;
     HRESULT setResult = S_OK;
-    std::vector<std::pair<ULONG, ULONG>> frequencies;  // the frequency and tuning flags of each Set
+    std::vector<std::pair<ULONG, ULONG>> frequencies; // the frequency and tuning flags of each Set
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
@@ -150,10 +150,7 @@ public:
     HRESULT STDMETHODCALLTYPE put_Mode(AMTunerModeType) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_Mode(AMTunerModeType*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetAvailableModes(LONG* pModes) override;
-    HRESULT STDMETHODCALLTYPE RegisterNotificationCallBack(IAMTunerNotification*, LONG) override
-    {
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE RegisterNotificationCallBack(IAMTunerNotification*, LONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE UnRegisterNotificationCallBack(IAMTunerNotification*) override { return E_NOTIMPL; }
     // IAMTVTuner
     HRESULT STDMETHODCALLTYPE get_AvailableTVFormats(LONG* pFormats) override;
@@ -209,6 +206,6 @@ private:
     T* m_p;
 };
 
-}  // namespace capture_test
+} // namespace capture_test
 
 #endif

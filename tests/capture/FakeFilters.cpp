@@ -60,14 +60,11 @@ void ReleaseAll(const std::vector<std::pair<IID, IUnknown*>>& interfaces)
         entry.second->Release();
 }
 
-}  // namespace
+} // namespace
 
 class FakePin;
 
-class FakeFilter final : public IBaseFilter,
-                   public IAMExtDevice,
-                   public IAMCameraControl,
-                   public IAMVideoControl {
+class FakeFilter final : public IBaseFilter, public IAMExtDevice, public IAMCameraControl, public IAMVideoControl {
 public:
     explicit FakeFilter(const FakeFilterLayout& layout);
     ~FakeFilter();
@@ -210,8 +207,9 @@ public:
         AM_MEDIA_TYPE bare = {};
         if (!m_layout.majorTypes.empty())
             bare.majortype = m_layout.majorTypes[0];
-        const AM_MEDIA_TYPE* offered = pmt != nullptr ? pmt : m_layout.connectType != nullptr ? m_layout.connectType
-                                                                                             : &bare;
+        const AM_MEDIA_TYPE* offered = pmt != nullptr                    ? pmt
+                                       : m_layout.connectType != nullptr ? m_layout.connectType
+                                                                         : &bare;
         const HRESULT hr = pReceive->ReceiveConnection(this, offered);
         if (SUCCEEDED(hr))
             SetPeer(pReceive);
@@ -251,7 +249,7 @@ public:
             *ppPin = nullptr;
             return VFW_E_NOT_CONNECTED;
         }
-        *ppPin = m_peer != nullptr ? m_peer : this;   // a stand-in peer for a pin laid out as connected
+        *ppPin = m_peer != nullptr ? m_peer : this; // a stand-in peer for a pin laid out as connected
         (*ppPin)->AddRef();
         return S_OK;
     }
@@ -431,7 +429,7 @@ private:
     size_t m_position;
 };
 
-}  // namespace
+} // namespace
 
 FakeFilter::FakeFilter(const FakeFilterLayout& filterLayout) : layout(filterLayout)
 {
@@ -489,4 +487,4 @@ LONG OutstandingMediaTypes(FakeFilter* filter)
     return filter->tracker.refs;
 }
 
-}  // namespace capture_test
+} // namespace capture_test

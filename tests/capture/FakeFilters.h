@@ -19,10 +19,10 @@ struct FakePinLayout {
     std::wstring name;
     PIN_DIRECTION direction = PINDIR_OUTPUT;
     bool connected = false;
-    std::vector<GUID> majorTypes;          // one media type per entry
-    const GUID* category = nullptr;        // answered through IKsPropertySet; none: no property set
-    bool failDirection = false;            // QueryDirection fails
-    bool failEnumMediaTypes = false;       // EnumMediaTypes fails
+    std::vector<GUID> majorTypes;    // one media type per entry
+    const GUID* category = nullptr;  // answered through IKsPropertySet; none: no property set
+    bool failDirection = false;      // QueryDirection fails
+    bool failEnumMediaTypes = false; // EnumMediaTypes fails
     // Connections: a connectable pin accepts one peer and, as output, offers the peer `connectType` (or a bare
     // type of its first major type); otherwise Connect fails with E_NOTIMPL.
     bool connectable = false;
@@ -35,11 +35,11 @@ struct FakePinLayout {
 struct FakeFilterLayout {
     std::vector<FakePinLayout> pins;
     bool failEnumPins = false;
-    bool extDevice = false;                // IAMExtDevice
-    LONG extDeviceType = 0;                // its answer for ED_DEVCAP_DEVICE_TYPE
+    bool extDevice = false; // IAMExtDevice
+    LONG extDeviceType = 0; // its answer for ED_DEVCAP_DEVICE_TYPE
     HRESULT extDeviceResult = S_OK;
-    bool cameraControl = false;            // IAMCameraControl
-    bool videoControl = false;             // IAMVideoControl
+    bool cameraControl = false; // IAMCameraControl
+    bool videoControl = false;  // IAMVideoControl
     // Further interfaces the filter answers, asked before the ones above; as for pins.
     std::vector<std::pair<IID, IUnknown*>> interfaces;
 };
@@ -55,6 +55,6 @@ LONG RefCount(FakeFilter* filter);
 // Media types handed out by the filter's pins and not yet given back.
 LONG OutstandingMediaTypes(FakeFilter* filter);
 
-}  // namespace capture_test
+} // namespace capture_test
 
 #endif

@@ -265,4 +265,4 @@ TEST(MediaTypeTest, FormatBlocksAreReadOnlyWhenLongEnough)
     EXPECT_EQ(nullptr, GetFormatBlock(nullptr, FORMAT_VideoInfo, 0));
 }
 
-}  // namespace
+} // namespace

@@ -32,8 +32,8 @@ const std::string kRule(59, '-');
 void SetMachineText(const std::string& path, const char* name, const char* text)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                 nullptr));
+    ASSERT_EQ(0,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), DWORD(strlen(text) + 1));
     RegCloseKey(key);
 }
@@ -41,8 +41,8 @@ void SetMachineText(const std::string& path, const char* name, const char* text)
 void SetMachineDword(const std::string& path, const char* name, DWORD value)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                 nullptr));
+    ASSERT_EQ(0,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
     RegCloseKey(key);
 }
@@ -83,7 +83,7 @@ TEST(StartupWithDevice, LogAndReportSection)
     CGraphManager* manager = CreateStartupGraphManager();
     ASSERT_NE(nullptr, manager);
     EXPECT_EQ(1, manager->GetInstanceNumber());
-    ASSERT_EQ(1, manager->GetDeviceCount());   // the entry without a device path is left out
+    ASSERT_EQ(1, manager->GetDeviceCount()); // the entry without a device path is left out
     EXPECT_STREQ("USB Camera", manager->GetDevice(TRUE, 0)->GetFriendlyName());
 
     CStringArray section;
@@ -114,8 +114,8 @@ TEST(StartupWithDevice, LogAndReportSection)
     DestroyGraphManager(manager);
     const std::vector<std::string> messages = LogMessages(folder.ReadLines("QRVDxlog.txt"), "0001");
     const std::vector<std::string> expectedLog = {
-        kRule, " Program started", " DirectX Version: 9.0c", kRule, " create new graph filter",
-        " graph object destroyed",
+        kRule, " Program started",         " DirectX Version: 9.0c",
+        kRule, " create new graph filter", " graph object destroyed",
     };
     EXPECT_EQ(expectedLog, messages);
     EXPECT_TRUE(folder.Exists("QRVGraphEditlog.txt"));
@@ -146,10 +146,10 @@ TEST(VmrChoice, ByRegistryAndWindows)
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
-    const BYTE xpDefault = version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 5 &&
-                           version.dwMinorVersion == 1;
+    const BYTE xpDefault =
+        version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
     struct Case {
-        DWORD value;     // 0xFFFFFFFF: no value
+        DWORD value; // 0xFFFFFFFF: no value
         BYTE vmr7;
     } const cases[] = {{0xFFFFFFFF, xpDefault}, {1, 1}, {2, 0}, {3, xpDefault}, {0, xpDefault}};
     for (const Case& c : cases) {
@@ -243,8 +243,8 @@ TEST_F(GraphManagerOnWine, DescriptionNamesTheDeviceAndPathsAreNeeded)
 
     // The device leaves: the shared filter added on its behalf goes with it.
     CCaptureFilterInfo* pShared = nullptr;
-    ASSERT_EQ(S_OK, m_manager->AddFilterFromCategory(CLSID_VideoInputDeviceCategory, "Named Camera", "Tuner",
-                                                     &pShared, TRUE, TRUE));
+    ASSERT_EQ(S_OK, m_manager->AddFilterFromCategory(CLSID_VideoInputDeviceCategory, "Named Camera", "Tuner", &pShared,
+                                                     TRUE, TRUE));
     pDescribed->m_relatedFilters.Add(pShared->GetInstanceNumber());
     EXPECT_EQ(1, m_manager->GetGraphFilterCount());
     const WORD describedId = pDescribed->GetInstanceNumber();
@@ -257,10 +257,10 @@ TEST_F(GraphManagerOnWine, DescriptionNamesTheDeviceAndPathsAreNeeded)
     // friendly name; the description names only the device. The graph still holds the first filter under that
     // name, so it answers with a success code of its own.)
     CCaptureFilterInfo* pAgain = nullptr;
-    ASSERT_HRESULT_SUCCEEDED(m_manager->AddFilterFromCategory(CLSID_VideoInputDeviceCategory, "Named Camera", "Tuner",
-                                                     &pAgain, TRUE, TRUE));
+    ASSERT_HRESULT_SUCCEEDED(
+        m_manager->AddFilterFromCategory(CLSID_VideoInputDeviceCategory, "Named Camera", "Tuner", &pAgain, TRUE, TRUE));
     EXPECT_NE(sharedId, pAgain->GetInstanceNumber());
-    EXPECT_EQ(3, pAgain->AddRef());   // the shared map, the graph filters and this test
+    EXPECT_EQ(3, pAgain->AddRef()); // the shared map, the graph filters and this test
     pAgain->Release();
     m_manager->SetDeviceSink(nullptr);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, described.c_str());
@@ -275,28 +275,28 @@ TEST_F(GraphManagerOnWine, SharedFiltersOutliveGraphRebuilds)
     EXPECT_TRUE(Logged(" added: Capture"));
     EXPECT_STREQ("Capture", pShared->GetDevicePath());
     EXPECT_EQ(1, m_manager->GetGraphFilterCount());
-    EXPECT_EQ(3, pShared->AddRef());   // the shared map, the graph filters and this test
+    EXPECT_EQ(3, pShared->AddRef()); // the shared map, the graph filters and this test
     pShared->Release();
 
     ASSERT_EQ(S_OK, m_manager->CreateGraph());
     EXPECT_EQ(0, m_manager->GetGraphFilterCount());
-    EXPECT_EQ(2, pShared->AddRef());   // the shared map and this test
+    EXPECT_EQ(2, pShared->AddRef()); // the shared map and this test
     pShared->Release();
 
     CCaptureFilterInfo* pAgain = nullptr;
-    ASSERT_EQ(S_OK, m_manager->AddFilterFromCategory(CLSID_VideoInputDeviceCategory, "USB Camera", "Capture",
-                                                     &pAgain, TRUE, TRUE));
+    ASSERT_EQ(S_OK, m_manager->AddFilterFromCategory(CLSID_VideoInputDeviceCategory, "USB Camera", "Capture", &pAgain,
+                                                     TRUE, TRUE));
     EXPECT_EQ(pShared, pAgain);
     EXPECT_EQ(1, m_manager->GetGraphFilterCount());
 
     CCaptureFilterInfo* pMissing = nullptr;
-    EXPECT_EQ(E_FAIL, m_manager->AddFilterFromCategory(CLSID_VideoInputDeviceCategory, "No Such Camera", "X",
-                                                       &pMissing, TRUE, FALSE));
+    EXPECT_EQ(E_FAIL, m_manager->AddFilterFromCategory(CLSID_VideoInputDeviceCategory, "No Such Camera", "X", &pMissing,
+                                                       TRUE, FALSE));
     EXPECT_TRUE(Logged("Filter not found: No Such Camera"));
     // A path of another box does not match the camera's prefix.
-    EXPECT_EQ(E_FAIL, m_manager->AddFilterFromCategoryByPath(CLSID_VideoInputDeviceCategory, "USB Camera", "Y",
-                                                             "\\\\?\\usb#vid_4321&pid_0000#1#{x}", &pMissing, TRUE,
-                                                             FALSE));
+    EXPECT_EQ(E_FAIL,
+              m_manager->AddFilterFromCategoryByPath(CLSID_VideoInputDeviceCategory, "USB Camera", "Y",
+                                                     "\\\\?\\usb#vid_4321&pid_0000#1#{x}", &pMissing, TRUE, FALSE));
 }
 
 // The seam hands out a fake filter for one made-up class; everything else is created as usual.
@@ -415,7 +415,7 @@ TEST_F(GraphManagerOnWine, VideoCentredInTheOwnerWindow)
     ASSERT_EQ(800, client.right);
     ASSERT_EQ(600, client.bottom);
 
-    EXPECT_EQ(0, manager.UpdateVideoPosition(1, 1));   // no renderer yet: nothing to place
+    EXPECT_EQ(0, manager.UpdateVideoPosition(1, 1)); // no renderer yet: nothing to place
     FakeWindowless9 windowless;
     manager.SetWindowlessControls(nullptr, &windowless);
     manager.SetVideoWindow(owner, TRUE);
@@ -456,7 +456,7 @@ TEST_F(GraphManagerOnWine, RunAndStopGiveTheScreenSaverBack)
     EXPECT_TRUE(Logged(" graph is stopped"));
     SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
     EXPECT_TRUE(active);
-    EXPECT_EQ(0, m_manager->RunOrPause(FALSE));   // stopped: no media control left
+    EXPECT_EQ(0, m_manager->RunOrPause(FALSE)); // stopped: no media control left
     int dropped = 0;
     EXPECT_EQ(E_FAIL, m_manager->GetFramesDropped(&dropped));
 }
@@ -508,4 +508,4 @@ TEST_F(GraphManagerOnWine, SecondManagerLogsWithItsOwnNumber)
               number);
 }
 
-}  // namespace
+} // namespace

@@ -69,20 +69,27 @@ TEST(VidmorphConfig, MpegTwoPalGoldenBytes)
 {
     CVidmorphConfig config;
     config.Fill(MakeVidmorphSettings(Format(FORMAT_MPEG2Video, 0, 720, 576, 0), AnalogVideo_PAL_B, 6000000));
-    ExpectConfig(config, {
-        Text(0, "MPEG2, DVD, IPB"), Text(64, "MPEG2, DVD, IPB"),
-        {320, {0x11, 0x00, 0x00, 0x30, 0x64, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00}},
-        {340, {0x0F}}, {345, {0x01, 0x01, 0x80, 0x01, 0x01, 0x02}},
-        Text(356, "PAL 25fps"), Text(420, "PAL 25fps"),
-        {676, {0x09, 0x00, 0x00, 0x30, 0x5C, 0x01, 0x00, 0x00, 0xF0, 0x07, 0x00, 0x00, 0xC1, 0x61, 0x00, 0x00}},
-        Text(704, "720 x 576"), Text(768, "720 x 576"),
-        {1024, {0x0F, 0x0E, 0x00, 0x30, 0x70, 0x01, 0x00, 0x00, 0xF0, 0x07, 0x00, 0x00}},
-        {1036, {0xD0, 0x02, 0x00, 0x00, 0x40, 0x02, 0x00, 0x00, 0x01, 0x01}},
-        Text(1072, "CBR: 6000000 bps"), Text(1136, "CBR: 6000000 bps"),
-        {1392, {0x84, 0x00, 0x00, 0x30, 0x64, 0x01, 0x00, 0x00, 0x80, 0x8D, 0x5B, 0x00}},
-        {1404, {0x40, 0x89, 0x95, 0x00, 0x00, 0x00, 0x1C, 0x00, 0x64, 0x64}},
-        {1420, {0x02, 0x02, 0x02}},
-    });
+    ExpectConfig(
+        config,
+        {
+            Text(0, "MPEG2, DVD, IPB"),
+            Text(64, "MPEG2, DVD, IPB"),
+            {320, {0x11, 0x00, 0x00, 0x30, 0x64, 0x01, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00}},
+            {340, {0x0F}},
+            {345, {0x01, 0x01, 0x80, 0x01, 0x01, 0x02}},
+            Text(356, "PAL 25fps"),
+            Text(420, "PAL 25fps"),
+            {676, {0x09, 0x00, 0x00, 0x30, 0x5C, 0x01, 0x00, 0x00, 0xF0, 0x07, 0x00, 0x00, 0xC1, 0x61, 0x00, 0x00}},
+            Text(704, "720 x 576"),
+            Text(768, "720 x 576"),
+            {1024, {0x0F, 0x0E, 0x00, 0x30, 0x70, 0x01, 0x00, 0x00, 0xF0, 0x07, 0x00, 0x00}},
+            {1036, {0xD0, 0x02, 0x00, 0x00, 0x40, 0x02, 0x00, 0x00, 0x01, 0x01}},
+            Text(1072, "CBR: 6000000 bps"),
+            Text(1136, "CBR: 6000000 bps"),
+            {1392, {0x84, 0x00, 0x00, 0x30, 0x64, 0x01, 0x00, 0x00, 0x80, 0x8D, 0x5B, 0x00}},
+            {1404, {0x40, 0x89, 0x95, 0x00, 0x00, 0x00, 0x1C, 0x00, 0x64, 0x64}},
+            {1420, {0x02, 0x02, 0x02}},
+        });
     EXPECT_EQ(kVidmorphMpeg2, config.Kind());
 }
 
@@ -91,19 +98,28 @@ TEST(VidmorphConfig, MpegFourNtscGoldenBytes)
     CVidmorphConfig config;
     config.Fill(MakeVidmorphSettings(Format(FORMAT_VideoInfo, MakeFourCC('M', 'P', '4', 'S'), 352, 288, 0),
                                      AnalogVideo_NTSC_M, 1500000));
-    ExpectConfig(config, {
-        Text(0, "MPEG4, Microsoft, IPB"), Text(64, "MPEG4, Microsoft, IPB"),
-        {320, {0x11, 0x00, 0x00, 0x30, 0x64, 0x01, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00}},
-        {336, {0x01}}, {340, {0x1E}}, {344, {0x02, 0x00, 0x01, 0x80, 0x00, 0x00, 0x01}},
-        Text(356, "NTSC 29.97fps"), Text(420, "NTSC 29.97fps"),
-        {676, {0x09, 0x00, 0x00, 0x30, 0x5C, 0x01, 0x00, 0x00, 0x07, 0x08, 0x00, 0x00, 0x30, 0x75, 0x00, 0x00}},
-        Text(704, "352 x 288"), Text(768, "352 x 288"),
-        {1024, {0x0F, 0x0E, 0x00, 0x30, 0x70, 0x01, 0x00, 0x00, 0x07, 0x08, 0x00, 0x00}},
-        {1036, {0x60, 0x01, 0x00, 0x00, 0x20, 0x01, 0x00, 0x00, 0x01, 0x01}},
-        Text(1072, "CBR: 1500000 bps"), Text(1136, "CBR: 1500000 bps"),
-        {1392, {0x84, 0x00, 0x00, 0x30, 0x64, 0x01, 0x00, 0x00, 0x60, 0xE3, 0x16, 0x00}},
-        {1412, {0x64, 0x64}}, {1420, {0x02, 0x02, 0x02}},
-    });
+    ExpectConfig(
+        config,
+        {
+            Text(0, "MPEG4, Microsoft, IPB"),
+            Text(64, "MPEG4, Microsoft, IPB"),
+            {320, {0x11, 0x00, 0x00, 0x30, 0x64, 0x01, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00}},
+            {336, {0x01}},
+            {340, {0x1E}},
+            {344, {0x02, 0x00, 0x01, 0x80, 0x00, 0x00, 0x01}},
+            Text(356, "NTSC 29.97fps"),
+            Text(420, "NTSC 29.97fps"),
+            {676, {0x09, 0x00, 0x00, 0x30, 0x5C, 0x01, 0x00, 0x00, 0x07, 0x08, 0x00, 0x00, 0x30, 0x75, 0x00, 0x00}},
+            Text(704, "352 x 288"),
+            Text(768, "352 x 288"),
+            {1024, {0x0F, 0x0E, 0x00, 0x30, 0x70, 0x01, 0x00, 0x00, 0x07, 0x08, 0x00, 0x00}},
+            {1036, {0x60, 0x01, 0x00, 0x00, 0x20, 0x01, 0x00, 0x00, 0x01, 0x01}},
+            Text(1072, "CBR: 1500000 bps"),
+            Text(1136, "CBR: 1500000 bps"),
+            {1392, {0x84, 0x00, 0x00, 0x30, 0x64, 0x01, 0x00, 0x00, 0x60, 0xE3, 0x16, 0x00}},
+            {1412, {0x64, 0x64}},
+            {1420, {0x02, 0x02, 0x02}},
+        });
 }
 
 struct StandardCase {
@@ -151,12 +167,13 @@ TEST(VidmorphConfig, StandardsAndFormatNames)
 TEST(VidmorphConfig, MotionJpegRateFromItsFrameInterval)
 {
     const DWORD mjpg = MakeFourCC('M', 'J', 'P', 'G');
-    EXPECT_EQ(30000u, MakeVidmorphSettings(Format(FORMAT_VideoInfo, mjpg, 720, 576, 0, 333666),
-                                           AnalogVideo_PAL_B, 1).rate);
+    EXPECT_EQ(30000u,
+              MakeVidmorphSettings(Format(FORMAT_VideoInfo, mjpg, 720, 576, 0, 333666), AnalogVideo_PAL_B, 1).rate);
     // Intervals that say nothing keep the standard's rate; a huge one gives the smallest rate.
     EXPECT_EQ(25025u, MakeVidmorphSettings(Format(FORMAT_VideoInfo, mjpg, 720, 576, 0, -5), AnalogVideo_PAL_B, 1).rate);
-    EXPECT_EQ(1u, MakeVidmorphSettings(Format(FORMAT_VideoInfo, mjpg, 720, 576, 0, 20000000000LL),
-                                       AnalogVideo_PAL_B, 1).rate);
+    EXPECT_EQ(
+        1u,
+        MakeVidmorphSettings(Format(FORMAT_VideoInfo, mjpg, 720, 576, 0, 20000000000LL), AnalogVideo_PAL_B, 1).rate);
 }
 
 TEST(VidmorphConfig, VideoObjectLayerHeaders)
@@ -167,10 +184,12 @@ TEST(VidmorphConfig, VideoObjectLayerHeaders)
         Bytes header;
     };
     const Case cases[] = {
-        {720, 576, {0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x20, 0x00, 0x84, 0x5D, 0x4C, 0x28, 0xB4, 0x22, 0x40,
-                    0xA3, 0x1F}},
-        {352, 288, {0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x20, 0x00, 0x84, 0x5D, 0x4C, 0x28, 0x58, 0x21, 0x20,
-                    0xA3, 0x1F}},
+        {720,
+         576,
+         {0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x20, 0x00, 0x84, 0x5D, 0x4C, 0x28, 0xB4, 0x22, 0x40, 0xA3, 0x1F}},
+        {352,
+         288,
+         {0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x20, 0x00, 0x84, 0x5D, 0x4C, 0x28, 0x58, 0x21, 0x20, 0xA3, 0x1F}},
     };
     for (const Case& c : cases) {
         CVidmorphConfig config;
@@ -232,8 +251,8 @@ public:
 
 class FakeCrossbar final : public FakeUnknownBase, public IAMCrossbar {
 public:
-    std::vector<std::pair<LONG, LONG>> inputs;   // physical type, related pin
-    std::vector<std::pair<LONG, LONG>> routes;   // output, input
+    std::vector<std::pair<LONG, LONG>> inputs; // physical type, related pin
+    std::vector<std::pair<LONG, LONG>> routes; // output, input
     bool refuseAudio = false;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
@@ -359,10 +378,10 @@ TEST_F(VidmorphBox, ConfigurationAfterTheMpegSequenceHeaders)
     const CVidmorphConfig& config = box->GetConfig();
     EXPECT_EQ(0, std::memcmp(block.data() + 104, config.Data(), CVidmorphConfig::kSize));
     const MPEG1VIDEOINFO* p = reinterpret_cast<const MPEG1VIDEOINFO*>(block.data());
-    EXPECT_EQ(400000, p->hdr.AvgTimePerFrame);   // PAL: 10,010,000,000 / 25025
+    EXPECT_EQ(400000, p->hdr.AvgTimePerFrame); // PAL: 10,010,000,000 / 25025
     EXPECT_EQ(1151929u, p->hdr.dwBitRate);
     EXPECT_EQ(DWORD(352 * 288 * 3 / 2), p->hdr.bmiHeader.biSizeImage);
-    EXPECT_TRUE(encoder->offsets.empty());        // only VideoInfo blocks go to the private interface
+    EXPECT_TRUE(encoder->offsets.empty()); // only VideoInfo blocks go to the private interface
 
     FakeMediaType mpeg2 = Sized(Mpeg2Type(720, 576, 4), 132 + 4 + CVidmorphConfig::kSize);
     capture->capabilities = {mpeg2};
@@ -380,7 +399,7 @@ TEST_F(VidmorphBox, ConfigurationAfterTheMpegSequenceHeaders)
 TEST_F(VidmorphBox, MpegFourConfigurationFillsTheEndOfTheBitmapInformation)
 {
     const DWORD mp4s = MakeFourCC('M', 'P', '4', 'S');
-    const DWORD biSize = 40 + 18 + CVidmorphConfig::kSize;   // header, video header, configuration
+    const DWORD biSize = 40 + 18 + CVidmorphConfig::kSize; // header, video header, configuration
     FakeMediaType type = Sized(VideoInfoType(FOURCCMap(mp4s), mp4s, 720, 576), 48 + biSize);
     reinterpret_cast<VIDEOINFOHEADER*>(type.format.data())->bmiHeader.biSize = biSize;
     capture->capabilities = {type};
@@ -410,9 +429,8 @@ TEST_F(VidmorphBox, ShortFormatBlocksGetTheSizeButNoConfiguration)
     };
     // biSize too small (the offset would fall before or inside the header), room for the configuration but not
     // for the video header before it, and a block shorter than biSize says.
-    const Case cases[] = {{mp4s, 40, 88},
-                          {mp4s, 1380 + 90, 48 + 1470},
-                          {dx50, 40 + CVidmorphConfig::kSize, 48 + 40 + 100}};
+    const Case cases[] = {
+        {mp4s, 40, 88}, {mp4s, 1380 + 90, 48 + 1470}, {dx50, 40 + CVidmorphConfig::kSize, 48 + 40 + 100}};
     for (const Case& c : cases) {
         FakeMediaType type = Sized(VideoInfoType(FOURCCMap(c.compression), c.compression, 720, 576), c.blockSize);
         reinterpret_cast<VIDEOINFOHEADER*>(type.format.data())->bmiHeader.biSize = c.biSize;
@@ -466,7 +484,7 @@ TEST_F(VidmorphBox, CrossbarRoutesTheLaterInputOfTheSource)
 {
     FakeRef<FakeCrossbar> crossbar;
     crossbar->inputs = {{PhysConn_Video_Composite, 3}, {PhysConn_Video_SVideo, 4}, {PhysConn_Video_Composite, 5},
-                        {PhysConn_Audio_Line, 0}, {PhysConn_Audio_Line, 1}, {PhysConn_Audio_Line, 2}};
+                        {PhysConn_Audio_Line, 0},      {PhysConn_Audio_Line, 1},   {PhysConn_Audio_Line, 2}};
     Extra extra(crossbar.As<IAMCrossbar>(IID_IAMCrossbar));
     box->SetCrossbar(extra.info);
     EXPECT_EQ(S_OK, box->ConfigureCrossbar());
@@ -518,8 +536,8 @@ TEST(VidmorphGraph, TunerBoxCapturesAudioThroughTeeAndEncoder)
     audio->capsSize = sizeof(AUDIO_STREAM_CONFIG_CAPS);
     audio->capabilities = {PcmType(2, 48000, 16)};
     FakeRef<FakeCrossbar> crossbar;
-    crossbar->inputs = {{PhysConn_Video_Tuner, 2}, {PhysConn_Video_Composite, 3}, {PhysConn_Audio_Tuner, 0},
-                        {PhysConn_Audio_Line, 1}};
+    crossbar->inputs = {
+        {PhysConn_Video_Tuner, 2}, {PhysConn_Video_Composite, 3}, {PhysConn_Audio_Tuner, 0}, {PhysConn_Audio_Line, 1}};
     FakeRef<FakeAudioEncoder> audioEncoder;
 
     FakeFilterLayout box;
@@ -547,7 +565,9 @@ TEST(VidmorphGraph, TunerBoxCapturesAudioThroughTeeAndEncoder)
 
     const std::wstring boxPath = L"\\\\?\\pci#ven_1&dev_2#3&4#";
     CFakeStockSeam seam(
-        {{CLSID_InfTee, teeLayout}, {CLSID_DSoundRender, SoundRendererLayout()}, {multiplexer, AviMuxLayout()},
+        {{CLSID_InfTee, teeLayout},
+         {CLSID_DSoundRender, SoundRendererLayout()},
+         {multiplexer, AviMuxLayout()},
          {writer, FileWriterLayout(nullptr)}},
         {},
         {{AM_KSCATEGORY_CROSSBAR, L"Korvath Vidmorph TX2 Crossbar", L"\\\\?\\pci#ven_9#other#{x}", crossbarLayout},
@@ -557,9 +577,8 @@ TEST(VidmorphGraph, TunerBoxCapturesAudioThroughTeeAndEncoder)
          {CLSID_AudioCompressorCategory, L"InterVideo Audio Encoder", L"", encoderLayout}});
 
     FakeFilter* filter = CreateFakeFilter(box);
-    CCaptureFilterInfo* info = new CCaptureFilterInfo(CComPtr<IBaseFilter>(AsBaseFilter(filter)),
-                                                      kVidmorphTunerCaptureName,
-                                                      "\\\\?\\pci#ven_1&dev_2#3&4#{capture}");
+    CCaptureFilterInfo* info = new CCaptureFilterInfo(
+        CComPtr<IBaseFilter>(AsBaseFilter(filter)), kVidmorphTunerCaptureName, "\\\\?\\pci#ven_1&dev_2#3&4#{capture}");
     {
         CVidmorphTunerDevice device(info, &fixture.Manager());
         device.m_nVideoSource = kVideoSourceTuner;
@@ -570,21 +589,21 @@ TEST(VidmorphGraph, TunerBoxCapturesAudioThroughTeeAndEncoder)
         device.m_nAudioCompression = 4;
         ASSERT_EQ(S_OK, device.BuildPreviewCaptureGraph());
         const std::string suffix = static_cast<LPCSTR>(info->GetInstanceSuffix());
-        EXPECT_EQ((std::vector<std::string>{
-                      "-- Building preview/capture graph --", "-- Building basic graph --",
-                      " added: Korvath Vidmorph TX2 A/V Capture", " added: Korvath Vidmorph TX2 Crossbar" + suffix,
-                      " added: Korvath Vidmorph TX2 TV Tuner" + suffix, " added: Korvath Vidmorph TX2 TV Audio" + suffix,
-                      // The capture pin has no stream configuration to take the encoder settings.
-                      "Set video config failed", " connect pins: '0: Video Decoder Out' -> 'Analog Video In'",
-                      " connect pins: 'Analog Video' -> '0: Video Tuner In'",
-                      " connect pins: 'Analog Audio' -> 'TVAudio In'",
-                      " connect pins: 'TVAudio Out' -> '3: Audio Tuner In'", " added: InfTee For Audio",
-                      " connect pins: 'Audio Capture' -> 'Input'", " added: Default DirectSound Device",
-                      " connect pins: 'Output1' -> 'Audio Input pin (rendered)'",
-                      " added: InterVideo Audio Encoder" + suffix, " connect pins: 'Output2' -> 'In'",
-                      " added: IVMultiplexer", " added: FileWriter", " connect pins: 'Video Capture' -> 'Input 01'",
-                      " connect pins: 'Out' -> 'Input 02'", " connect pins: 'AVI Out' -> 'in'"}),
-                  fixture.BuildSteps());
+        EXPECT_EQ(
+            (std::vector<std::string>{
+                "-- Building preview/capture graph --", "-- Building basic graph --",
+                " added: Korvath Vidmorph TX2 A/V Capture", " added: Korvath Vidmorph TX2 Crossbar" + suffix,
+                " added: Korvath Vidmorph TX2 TV Tuner" + suffix, " added: Korvath Vidmorph TX2 TV Audio" + suffix,
+                // The capture pin has no stream configuration to take the encoder settings.
+                "Set video config failed", " connect pins: '0: Video Decoder Out' -> 'Analog Video In'",
+                " connect pins: 'Analog Video' -> '0: Video Tuner In'", " connect pins: 'Analog Audio' -> 'TVAudio In'",
+                " connect pins: 'TVAudio Out' -> '3: Audio Tuner In'", " added: InfTee For Audio",
+                " connect pins: 'Audio Capture' -> 'Input'", " added: Default DirectSound Device",
+                " connect pins: 'Output1' -> 'Audio Input pin (rendered)'", " added: InterVideo Audio Encoder" + suffix,
+                " connect pins: 'Output2' -> 'In'", " added: IVMultiplexer", " added: FileWriter",
+                " connect pins: 'Video Capture' -> 'Input 01'", " connect pins: 'Out' -> 'Input 02'",
+                " connect pins: 'AVI Out' -> 'in'"}),
+            fixture.BuildSteps());
         EXPECT_EQ((std::vector<std::pair<LONG, LONG>>{{0, 0}, {1, 2}}), crossbar->routes);
         EXPECT_EQ((std::vector<std::pair<DWORD, DWORD>>{{0x101, 3}}), audioEncoder->parameters);
         // Crossbar, tuner, TV audio and encoder are related to the box.
@@ -605,12 +624,11 @@ TEST(VidmorphGraph, BoxWithoutAudioPinBuildsTheVideoBranchesOnly)
     crossbarLayout.interfaces = {crossbar.As<IAMCrossbar>(IID_IAMCrossbar)};
     FakeFilterLayout box;
     box.pins = {Pin(L"Analog Video In", PINDIR_INPUT), Pin(L"Video Capture", PINDIR_OUTPUT, MEDIATYPE_Video)};
-    CFakeStockSeam seam({}, {},
-                        {{AM_KSCATEGORY_CROSSBAR, L"Korvath Vidmorph CX2 Crossbar", L"pci#a#b#{crossbar}",
-                          crossbarLayout}});
+    CFakeStockSeam seam(
+        {}, {}, {{AM_KSCATEGORY_CROSSBAR, L"Korvath Vidmorph CX2 Crossbar", L"pci#a#b#{crossbar}", crossbarLayout}});
     FakeFilter* filter = CreateFakeFilter(box);
-    CCaptureFilterInfo* info = new CCaptureFilterInfo(CComPtr<IBaseFilter>(AsBaseFilter(filter)),
-                                                      kVidmorphCaptureName, "pci#a#b#{capture}");
+    CCaptureFilterInfo* info =
+        new CCaptureFilterInfo(CComPtr<IBaseFilter>(AsBaseFilter(filter)), kVidmorphCaptureName, "pci#a#b#{capture}");
     {
         CVidmorphCaptureDevice device(info, &fixture.Manager());
         device.m_bVideoPreview = 0;
@@ -623,4 +641,4 @@ TEST(VidmorphGraph, BoxWithoutAudioPinBuildsTheVideoBranchesOnly)
     AsBaseFilter(filter)->Release();
 }
 
-}  // namespace
+} // namespace

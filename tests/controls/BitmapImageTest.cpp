@@ -107,7 +107,7 @@ std::unique_ptr<CBitmap> DrawnBitmap(int width, int height)
     return std::unique_ptr<CBitmap>(dc.ReleaseBitmap());
 }
 
-}
+} // namespace
 
 TEST(BitmapImage, PixelsOfTheBitmap)
 {

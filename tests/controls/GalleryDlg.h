@@ -48,8 +48,8 @@ public:
     std::vector<UINT> m_labelClicks;
 
     BEGIN_MSG_MAP(CGalleryDlg)
-        MESSAGE_HANDLER(WM_NOTIFY, OnNotifyMsg)
-        CHAIN_MSG_MAP(CDialog)
+    MESSAGE_HANDLER(WM_NOTIFY, OnNotifyMsg)
+    CHAIN_MSG_MAP(CDialog)
     END_MSG_MAP()
 
 protected:

@@ -32,9 +32,9 @@ protected:
 
     static HWND Host()
     {
-        static HWND s_hHost = ::CreateWindowExA(0, "Static", "Control gallery",
-                                                WS_POPUP | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 640, 480,
-                                                nullptr, nullptr, nullptr, nullptr);
+        static HWND s_hHost =
+            ::CreateWindowExA(0, "Static", "Control gallery", WS_POPUP | WS_CAPTION | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                              0, 640, 480, nullptr, nullptr, nullptr, nullptr);
         return s_hHost;
     }
 
@@ -54,10 +54,7 @@ protected:
             pixels::SavePng(image, name);
         return image;
     }
-    void PhotographGallery(const std::string& name)
-    {
-        pixels::SavePng(pixels::CaptureClient(m_gallery->m_hWnd), name);
-    }
+    void PhotographGallery(const std::string& name) { pixels::SavePng(pixels::CaptureClient(m_gallery->m_hWnd), name); }
 
     std::unique_ptr<CGalleryDlg> m_gallery;
 };

@@ -264,4 +264,4 @@ TEST_F(HyperLinkTest, SavesAnInternetShortcut)
     EXPECT_STREQ("http://tavisk.example/shortcut", url);
 }
 
-}
+} // namespace

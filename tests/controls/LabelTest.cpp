@@ -33,8 +33,8 @@ TEST_F(LabelTest, TextComesFromTheTemplateUntilSet)
 {
     CLabelCtrl unpainted;
     EXPECT_EQ(CString(CLabelCtrl::kTextPlaceholder), unpainted.GetText());
-    ASSERT_TRUE(unpainted.SubclassWindow(::CreateWindowA("Static", "Later", WS_CHILD, 0, 0, 50, 10,
-                                                         Gallery().m_hWnd, nullptr, nullptr, nullptr)));
+    ASSERT_TRUE(unpainted.SubclassWindow(
+        ::CreateWindowA("Static", "Later", WS_CHILD, 0, 0, 50, 10, Gallery().m_hWnd, nullptr, nullptr, nullptr)));
     EXPECT_EQ("LEGEREGEL", unpainted.GetText());
 
     Photograph(Gallery().m_label);
@@ -56,8 +56,8 @@ TEST_F(LabelTest, ColoursOnScreen)
     const pixels::Image image = Photograph(label, "label-colours");
     const int nAll = image.width * image.height;
     EXPECT_GT(image.Count(kYellow), 10);
-    EXPECT_EQ(nAll, image.Count(kGreen) + image.CountIf([](COLORREF c) { return c != kGreen; },
-                                                          RECT{0, 0, image.width, image.height}));
+    EXPECT_EQ(nAll, image.Count(kGreen) +
+                        image.CountIf([](COLORREF c) { return c != kGreen; }, RECT{0, 0, image.width, image.height}));
     // Only the text and its anti-aliasing are not background.
     EXPECT_GT(image.Count(kGreen), nAll / 2);
     EXPECT_EQ(kGreen, image.At(image.width - 1, image.height - 1));
@@ -298,4 +298,4 @@ TEST_F(LabelTest, StylesAndCursor)
     EXPECT_EQ(hCross, ::GetCursor());
 }
 
-}
+} // namespace

@@ -8,16 +8,22 @@
 
 namespace {
 
-enum class Action { Type, Backspace, Delete, Paste, Cut };
+enum class Action {
+    Type,
+    Backspace,
+    Delete,
+    Paste,
+    Cut
+};
 
 struct EditStep {
-    const char* start;      // SetText before the step
+    const char* start; // SetText before the step
     int selStart;
     int selEnd;
     Action action;
-    const char* text;       // the character typed or the text pasted
-    const char* shown;      // the window text afterwards
-    int caret;              // the caret afterwards
+    const char* text;  // the character typed or the text pasted
+    const char* shown; // the window text afterwards
+    int caret;         // the caret afterwards
 };
 
 // What the keyboard sends for the action; a paste or cut as the edit's context menu does it.
@@ -81,7 +87,7 @@ TEST_F(MaskEditTest, ShapeOfTheText)
     EXPECT_TRUE(edit.IsValidChar(0, '7', out));
     EXPECT_EQ('7', out);
     EXPECT_FALSE(edit.IsValidChar(0, 'x', out));
-    EXPECT_FALSE(edit.IsValidChar(0, '\xB2', out));     // a superscript two is no decimal digit
+    EXPECT_FALSE(edit.IsValidChar(0, '\xB2', out)); // a superscript two is no decimal digit
     EXPECT_TRUE(edit.IsValidChar(3, '7', out));
     EXPECT_EQ(':', out);
     EXPECT_FALSE(edit.IsValidChar(9, '1', out));
@@ -92,20 +98,20 @@ TEST_F(MaskEditTest, TypingDeletingAndPasting)
 {
     const EditStep steps[] = {
         {"0950000", 0, 0, Action::Type, "1", "195:00.00", 1},
-        {"0950000", 2, 2, Action::Type, "9", "099:00.00", 4},       // the caret skips the ':'
-        {"0950000", 3, 3, Action::Type, "7", "095:00.00", 4},       // over the literal: only the caret moves
-        {"0950000", 1, 1, Action::Type, "a", "095:00.00", 2},       // refused, the caret moves on all the same
-        {"0950000", 9, 9, Action::Type, "1", "095:00.00", 9},       // past the end: refused
-        {"0950000", 4, 4, Action::Backspace, "", "095:00.00", 3},   // after ':': the ':' stays, caret before it
-        {"0950000", 2, 2, Action::Backspace, "", "005:00.00", 1},   // the fill comes back
-        {"1234567", 7, 7, Action::Backspace, "", "123:45.67", 6},   // after '.': the '.' stays
+        {"0950000", 2, 2, Action::Type, "9", "099:00.00", 4},     // the caret skips the ':'
+        {"0950000", 3, 3, Action::Type, "7", "095:00.00", 4},     // over the literal: only the caret moves
+        {"0950000", 1, 1, Action::Type, "a", "095:00.00", 2},     // refused, the caret moves on all the same
+        {"0950000", 9, 9, Action::Type, "1", "095:00.00", 9},     // past the end: refused
+        {"0950000", 4, 4, Action::Backspace, "", "095:00.00", 3}, // after ':': the ':' stays, caret before it
+        {"0950000", 2, 2, Action::Backspace, "", "005:00.00", 1}, // the fill comes back
+        {"1234567", 7, 7, Action::Backspace, "", "123:45.67", 6}, // after '.': the '.' stays
         {"1234567", 8, 8, Action::Backspace, "", "123:45.07", 6},
         {"1234567", 0, 0, Action::Delete, "", "023:45.67", 1},
-        {"1234567", 3, 3, Action::Delete, "", "123:45.67", 4},      // Delete on the literal
-        {"1234567", 0, 3, Action::Delete, "", "023:45.67", 1},      // only the first selected position
-        {"0950000", 0, 0, Action::Paste, "123", "093:00.00", 4},    // only the character before the caret
+        {"1234567", 3, 3, Action::Delete, "", "123:45.67", 4},   // Delete on the literal
+        {"1234567", 0, 3, Action::Delete, "", "023:45.67", 1},   // only the first selected position
+        {"0950000", 0, 0, Action::Paste, "123", "093:00.00", 4}, // only the character before the caret
         {"0950000", 4, 4, Action::Paste, "42", "095:02.00", 7},
-        {"1234567", 0, 2, Action::Cut, "", "123:45.67", 0},         // cut from the start: the text comes back
+        {"1234567", 0, 2, Action::Cut, "", "123:45.67", 0}, // cut from the start: the text comes back
     };
     CMaskEdit& edit = Gallery().m_mask;
     for (const EditStep& step : steps) {
@@ -183,4 +189,4 @@ TEST_F(MaskEditTest, NextEditablePosition)
     ::SendMessage(edit.m_hWnd, WM_KEYUP, VK_BACK, 0xC0000001);
 }
 
-}
+} // namespace

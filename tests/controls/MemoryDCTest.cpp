@@ -38,8 +38,7 @@ TEST(MemoryDC, SurfaceWithoutReference)
     EXPECT_EQ(30 * 20, image.Count(kRed));
 
     BITMAP bm = {};
-    ASSERT_EQ(static_cast<int>(sizeof(bm)),
-              ::GetObject(::GetCurrentObject(dc.m_hDC, OBJ_BITMAP), sizeof(bm), &bm));
+    ASSERT_EQ(static_cast<int>(sizeof(bm)), ::GetObject(::GetCurrentObject(dc.m_hDC, OBJ_BITMAP), sizeof(bm), &bm));
     EXPECT_EQ(30, bm.bmWidth);
     EXPECT_EQ(20, bm.bmHeight);
     EXPECT_EQ(ScreenBitsPerPixel(), bm.bmBitsPixel * bm.bmPlanes);
@@ -145,4 +144,4 @@ TEST(MemoryDC, DrawBitmapStretchedFillsTheRectangle)
     EXPECT_EQ(45, bounds.right);
 }
 
-}
+} // namespace

@@ -109,8 +109,7 @@ Image CaptureClient(HWND hWnd)
 
 Image CaptureWindow(HWND hWnd)
 {
-    ::RedrawWindow(hWnd, nullptr, nullptr,
-                   RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     RECT rcWindow;
     ::GetWindowRect(hWnd, &rcWindow);
     const RECT rc = {0, 0, rcWindow.right - rcWindow.left, rcWindow.bottom - rcWindow.top};
@@ -140,4 +139,4 @@ std::string SavePng(const Image& image, const std::string& name)
     return file;
 }
 
-}
+} // namespace pixels

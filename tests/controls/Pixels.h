@@ -15,7 +15,7 @@ namespace pixels {
 struct Image {
     int width = 0;
     int height = 0;
-    std::vector<COLORREF> data;     // row by row from the top
+    std::vector<COLORREF> data; // row by row from the top
 
     COLORREF At(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
     // Number of pixels of the colour within the rectangle (the whole image by default).
@@ -37,6 +37,6 @@ Image CaptureDC(HDC hDC, const RECT& rc);
 // Writes the image as a PNG file in the test program's folder; returns the path, or "" on failure.
 std::string SavePng(const Image& image, const std::string& name);
 
-}
+} // namespace pixels
 
 #endif

@@ -10,7 +10,7 @@
 
 struct ShellCall {
     HWND hWnd;
-    std::string verb;       // "(null)" for no verb
+    std::string verb; // "(null)" for no verb
     std::string file;
     std::string parameters; // "(null)" for none
     INT nShowCmd;

@@ -145,4 +145,4 @@ TEST(PrintNoteDialog, TooLongPresetNoteIsRefused)
     EXPECT_EQ("Short note", dlg.m_strResult);
 }
 
-}
+} // namespace

@@ -13,15 +13,21 @@
 
 namespace {
 
-enum Letter { C = 2, D, E, F, G, H };
+enum Letter {
+    C = 2,
+    D,
+    E,
+    F,
+    G,
+    H
+};
 
 const char kDynEnum[] = "Config Manager\\Enum";
 const char kClassKey[] = "System\\CurrentControlSet\\Services\\Class";
 
 void SetHardwareKey(const char* pszNode, const char* pszHardwareKey)
 {
-    RegSetStringFixture(HKEY_DYN_DATA, (std::string(kDynEnum) + "\\" + pszNode).c_str(), "HardWareKey",
-                        pszHardwareKey);
+    RegSetStringFixture(HKEY_DYN_DATA, (std::string(kDynEnum) + "\\" + pszNode).c_str(), "HardWareKey", pszHardwareKey);
 }
 
 // HKLM "Enum\SCSI\<device>\<instance>" with its letter, target id and (when not -1) the four settings.
@@ -42,8 +48,8 @@ void SetScsiDeviceKey(const char* pszDevice, const char* pszInstance, const char
     }
 }
 
-void SetClassEntry(const char* pszClass, const char* pszSubKey, const char* pszPortDriver,
-                   const char* pszDriverDesc, const char* pszMatchingId = nullptr)
+void SetClassEntry(const char* pszClass, const char* pszSubKey, const char* pszPortDriver, const char* pszDriverDesc,
+                   const char* pszMatchingId = nullptr)
 {
     std::string path = std::string(kClassKey) + "\\" + pszClass + "\\" + pszSubKey;
     RegSetStringFixture(HKEY_LOCAL_MACHINE, path.c_str(), "PortDriver", pszPortDriver);
@@ -97,8 +103,8 @@ protected:
         SetScsiDeviceKey("KORVATH_CD-R___QZ4816___", "IDE&CHANNEL1&DEV1", "e", "1", 0, 1, 1, 0);
         SetScsiDeviceKey("QZTECH__CDROM__QZ3200___", "QZSCSI&BUS0&TARGET0", "F", "0", 1, 1, 1, -1);
         SetScsiDeviceKey("QZTECH__SCANNER_QZ10____", "QZSCSI&BUS0&TARGET2", nullptr, "2", -1, -1, -1, -1);
-        SetScsiDeviceKey("KORVATH_DVDR___QZ6820A__", "USBSTOR&VID_0BDA&PID_9210&REV_0100&INST01", "G", "0", 1, -1,
-                         -1, -1);
+        SetScsiDeviceKey("KORVATH_DVDR___QZ6820A__", "USBSTOR&VID_0BDA&PID_9210&REV_0100&INST01", "G", "0", 1, -1, -1,
+                         -1);
         RegSetStringFixture(HKEY_LOCAL_MACHINE, "Enum\\USBSTOR\\VID_0BDA&PID_9210&REV_0100\\INST01", "DeviceDesc",
                             "QZ USB2.0 Storage Bridge");
 
@@ -228,8 +234,8 @@ TEST_F(Win98Machine, ScsiDeviceKeyValues)
     const Case kCases[] = {
         {"A", E, 10, 1, 0, 1, 0},
         {"B", 25, 15, -1, -1, -1, -1},
-        {"C", 0, -1, -1, -1, -1, -1},    // not a letter, not a digit; an empty value counts as missing
-        {"MISSING", 0, 77, 77, 77, 77, 77},   // no key: nothing written
+        {"C", 0, -1, -1, -1, -1, -1},       // not a letter, not a digit; an empty value counts as missing
+        {"MISSING", 0, 77, 77, 77, 77, 77}, // no key: nothing written
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.pszInstance);
@@ -264,7 +270,7 @@ TEST_F(Win98Machine, UsbBridgeDetection)
     };
     const Case kCases[] = {
         {"NECUSB&VID_0411&PID_001E", kBusTypeUsb},
-        {"USBSTOR&VID_0BDA&PID_9210&REV_0100&INST01", kBusTypeIdeChannel},   // described without "USB"
+        {"USBSTOR&VID_0BDA&PID_9210&REV_0100&INST01", kBusTypeIdeChannel}, // described without "USB"
         {"QZPP&VID_0000&PID_0001&REV_0001&PORT1", kBusTypeUsb},
         {"QZPP&VID_0000&PID_0002&REV_0001&PORT2", kBusTypeIdeChannel},
         {"IDE&CHANNEL0&DEV0", kBusTypeIdeChannel},
@@ -288,15 +294,17 @@ TEST_F(Win98Machine, UsbBridgeDetection)
 TEST_F(Win98Machine, Win9xMethodByClassKeys)
 {
     const char* const kIdentifiers[] = {"QZSCSI", "QZSATA", "QZIDE506", "QZPIIX", "QZ1394", "QZNONE"};
-    const int kExpected[] = {kBusTypeScsi, kBusTypeSerialAta, kBusTypeIdeChannel, kBusTypeAta, kBusType1394,
-                             kBusTypeIdeChannel};
+    const int kExpected[] = {kBusTypeScsi, kBusTypeSerialAta, kBusTypeIdeChannel,
+                             kBusTypeAta,  kBusType1394,      kBusTypeIdeChannel};
     m_pMachine->SetAspiSupport(1, 6);
     for (int i = 0; i < 6; ++i)
         m_pMachine->SetAspiAdapter(i, 7, "ASPI for WIN32", kIdentifiers[i], nullptr);
     SetClassEntry("SCSIAdapter", "0000", "qzscsi.mpd", "QZ Fast SCSI Host Adapter");
     SetClassEntry("SCSIAdapter", "0001", "QZSATA.MPD", "QZ Serial ATA Controller");
     SetClassEntry("hdc", "0000", "QZIDE506.pdr", "Standard Dual PCI IDE Controller");
-    SetClassEntry("hdc", "0001", "QZIDE506.pdr", "Prim\xe4" "rer IDE-Controller");
+    SetClassEntry("hdc", "0001", "QZIDE506.pdr",
+                  "Prim\xe4"
+                  "rer IDE-Controller");
     SetClassEntry("hdc", "0003", "qzpiix.pdr", nullptr, "QZ_ATA_CONTROLLER");
     SetClassEntry("Storage", "0000", "qz1394.mpd", "QZ IEEE 1394 SBP2 Device");
 

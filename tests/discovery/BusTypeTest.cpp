@@ -19,15 +19,27 @@ struct ChannelCase {
     UINT nCodePage;
     bool bPrimary;
     bool bSecondary;
-    const char* pszLowered;   // the caller's buffer afterwards
+    const char* pszLowered; // the caller's buffer afterwards
 };
 
 const ChannelCase kChannelCases[] = {
     {"Primary IDE Channel", 1252, true, false, "primary ide channel"},
     {"Secondary IDE Channel", 1252, false, true, "secondary ide channel"},
-    {"Prim\xe4" "rer IDE-Kanal", 1252, true, false, "prim\xe4" "rer ide-kanal"},
-    {"PRIM\xc4" "RER IDE-KANAL", 1252, true, false, "prim\xe4" "rer ide-kanal"},
-    {"Sekund\xe4" "rer IDE-Kanal", 1252, false, true, "sekund\xe4" "rer ide-kanal"},
+    {"Prim\xe4"
+     "rer IDE-Kanal",
+     1252, true, false,
+     "prim\xe4"
+     "rer ide-kanal"},
+    {"PRIM\xc4"
+     "RER IDE-KANAL",
+     1252, true, false,
+     "prim\xe4"
+     "rer ide-kanal"},
+    {"Sekund\xe4"
+     "rer IDE-Kanal",
+     1252, false, true,
+     "sekund\xe4"
+     "rer ide-kanal"},
     {"Canal IDE principal", 1252, true, false, "canal ide principal"},
     {"Canal IDE secundario", 1252, false, true, "canal ide secundario"},
     {"Canale IDE primario", 1252, true, false, "canale ide primario"},
@@ -38,8 +50,11 @@ const ChannelCase kChannelCases[] = {
     {"Standard Dual Channel PCI IDE Controller", 1252, false, false, "standard dual channel pci ide controller"},
     // Japanese (code page 932): the katakana words end the primary and secondary channel names. The trail bytes
     // 'C', 'J', 'Z' and '_' of the double-byte characters must survive the lower-casing.
-    {"\x83v\x83\x89\x83" "C\x83}\x83\x8a IDE \x83`\x83\x83\x83l\x83\x8b", 932, true, false,
-     "\x83v\x83\x89\x83" "C\x83}\x83\x8a ide \x83`\x83\x83\x83l\x83\x8b"},
+    {"\x83v\x83\x89\x83"
+     "C\x83}\x83\x8a IDE \x83`\x83\x83\x83l\x83\x8b",
+     932, true, false,
+     "\x83v\x83\x89\x83"
+     "C\x83}\x83\x8a ide \x83`\x83\x83\x83l\x83\x8b"},
     {"\x83Z\x83J\x83\x93\x83_\x83\x8a IDE \x83`\x83\x83\x83l\x83\x8b", 932, false, true,
      "\x83Z\x83J\x83\x93\x83_\x83\x8a ide \x83`\x83\x83\x83l\x83\x8b"},
     // Chinese (code page 936)
@@ -64,9 +79,12 @@ TEST(ChannelNames, LocalisedNamesInTheirCodePages)
 
 TEST(ChannelNames, AnsiCodePageFormsAndEmptyText)
 {
-    char szGerman[] = "Prim\xe4" "rer IDE-Kanal";
+    char szGerman[] = "Prim\xe4"
+                      "rer IDE-Kanal";
     EXPECT_TRUE(CScsiTransport::IsPrimaryChannelName(szGerman, int(std::strlen(szGerman))));
-    EXPECT_STREQ("prim\xe4" "rer ide-kanal", szGerman);
+    EXPECT_STREQ("prim\xe4"
+                 "rer ide-kanal",
+                 szGerman);
     char szEmpty[] = "";
     EXPECT_FALSE(CScsiTransport::IsPrimaryChannelName(szEmpty, 0));
     EXPECT_FALSE(CScsiTransport::IsSecondaryChannelName(szEmpty, 0));
@@ -118,17 +136,13 @@ protected:
 TEST_F(PortBusTypes, Nt4MethodByPortDriverName)
 {
     struct Case {
-        const char* pszDriver;   // null: no device map entry
+        const char* pszDriver; // null: no device map entry
         bool bPortExists;
         int nExpected;
     };
     const Case kCases[] = {
-        {"atapi", true, kBusTypeIdeChannel},
-        {"QZSCSI", true, kBusTypeScsi},
-        {"qzata", true, kBusTypeIdeChannel},
-        {"QZESDI506", true, kBusTypeIdeChannel},
-        {"usbstor", true, kBusTypeScsi},
-        {nullptr, true, kBusTypeScsi},
+        {"atapi", true, kBusTypeIdeChannel},     {"QZSCSI", true, kBusTypeScsi},  {"qzata", true, kBusTypeIdeChannel},
+        {"QZESDI506", true, kBusTypeIdeChannel}, {"usbstor", true, kBusTypeScsi}, {nullptr, true, kBusTypeScsi},
         {"atapi", false, kBusTypeScsi},
     };
     for (int i = 0; i < int(sizeof(kCases) / sizeof(kCases[0])); ++i) {
@@ -193,9 +207,8 @@ TEST_F(PortBusTypes, DeviceMapDriverValue)
     std::memset(szOut, 'x', sizeof(szOut));
     EXPECT_EQ(longName.substr(0, 99), std::string(CScsiTransport::ReadPortDriverFromDeviceMap(9, szOut)));
 
-    const BYTE binary[] = {'a', 't', 'a', 'p', 'i'};   // not a string and not terminated
-    RegSetBinaryFixture(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 9", "Driver", binary,
-                        sizeof(binary));
+    const BYTE binary[] = {'a', 't', 'a', 'p', 'i'}; // not a string and not terminated
+    RegSetBinaryFixture(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 9", "Driver", binary, sizeof(binary));
     EXPECT_STREQ("atapi", CScsiTransport::ReadPortDriverFromDeviceMap(9, szOut));
 }
 
@@ -263,14 +276,14 @@ TEST_F(DeviceClassBusTypes, Nt5MethodByDeviceClass)
 {
     m_Tree.AddDevice(kGuidScsiAdapter, {"PCI\\VEN_1AF4&DEV_7A31\\3&1&0&58", "qzsata", "{4D36E97B}\\0000",
                                         "QZ Serial ATA Storage Controller"});
-    m_Tree.AddDevice(kGuidScsiAdapter, {"PCI\\VEN_1AF4&DEV_7A32\\3&1&0&59", "qzpata", "{4D36E97B}\\0001",
-                                        "QZ Ultra ATA-133 Controller"});
-    m_Tree.AddDevice(kGuidScsiAdapter, {"PCI\\VEN_1AF4&DEV_7A33\\3&1&0&5A", "qzs-ata", "{4D36E97B}\\0002",
-                                        "QZ S-ATA II RAID"});
-    m_Tree.AddDevice(kGuidScsiAdapter, {"PCI\\VEN_1AF4&DEV_5C10\\3&1&0&60", "qzscsi", "{4D36E97B}\\0003",
-                                        "QZ Fast SCSI Host Adapter"});
-    m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9210\\QZ0001", "usbstor", "{36FC9E60}\\0001",
-                                "USB Mass Storage Device"});
+    m_Tree.AddDevice(kGuidScsiAdapter,
+                     {"PCI\\VEN_1AF4&DEV_7A32\\3&1&0&59", "qzpata", "{4D36E97B}\\0001", "QZ Ultra ATA-133 Controller"});
+    m_Tree.AddDevice(kGuidScsiAdapter,
+                     {"PCI\\VEN_1AF4&DEV_7A33\\3&1&0&5A", "qzs-ata", "{4D36E97B}\\0002", "QZ S-ATA II RAID"});
+    m_Tree.AddDevice(kGuidScsiAdapter,
+                     {"PCI\\VEN_1AF4&DEV_5C10\\3&1&0&60", "qzscsi", "{4D36E97B}\\0003", "QZ Fast SCSI Host Adapter"});
+    m_Tree.AddDevice(kGuidUsb,
+                     {"USB\\VID_0BDA&PID_9210\\QZ0001", "usbstor", "{36FC9E60}\\0001", "USB Mass Storage Device"});
     m_Tree.AddDevice(kGuid1394, {"PCI\\VEN_104C&DEV_8023\\3&1&0&70", "ohci1394", "{6BDD1FC1}\\0000",
                                  "QZ OHCI Compliant IEEE 1394 Host Controller"});
     m_Tree.AddDevice(kGuidHdc, {"PCI\\VEN_8086&DEV_7111\\3&1&0&39", "intelide", std::string(kHdcDriver) + "0000",
@@ -286,17 +299,11 @@ TEST_F(DeviceClassBusTypes, Nt5MethodByDeviceClass)
         int nExpected;
     };
     const Case kCases[] = {
-        {"qzsata", kBusTypeSerialAta},
-        {"QZPATA", kBusTypeAta},
-        {"qzs-ata", kBusTypeSerialAta},
-        {"qzscsi", kBusTypeScsi},
-        {"usbstor", kBusTypeUsb},
-        {"ohci1394", kBusType1394},
-        {"atapi", kBusTypeIdeChannel},
-        {"intelide", kBusTypeAta},       // "Standard Dual Channel PCI IDE Controller": not a channel, but "ide"
-        {"qzhdc", kBusTypeIdeChannel},   // found in the hard-disk-controller class
-        {"ghostprt", kBusTypeNoClass},
-        {"", kBusTypeSerialAta},         // an empty name is in every service name: the first device decides
+        {"qzsata", kBusTypeSerialAta}, {"QZPATA", kBusTypeAta},   {"qzs-ata", kBusTypeSerialAta},
+        {"qzscsi", kBusTypeScsi},      {"usbstor", kBusTypeUsb},  {"ohci1394", kBusType1394},
+        {"atapi", kBusTypeIdeChannel}, {"intelide", kBusTypeAta}, // "Standard Dual Channel PCI IDE Controller": not a channel, but "ide"
+        {"qzhdc", kBusTypeIdeChannel},                            // found in the hard-disk-controller class
+        {"ghostprt", kBusTypeNoClass}, {"", kBusTypeSerialAta}, // an empty name is in every service name: the first device decides
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.pszPortDriver);
@@ -312,16 +319,16 @@ TEST_F(DeviceClassBusTypes, UnreadableDevicesAndClasses)
     FakeClassDevice broken = {"PCI\\VEN_1AF4&DEV_0BAD\\3&1&0&10", "qzbroken", "{4D36E97B}\\0000", "?"};
     broken.bPropertiesUnreadable = true;
     m_Tree.AddDevice(kGuidScsiAdapter, broken);
-    m_Tree.AddDevice(kGuidScsiAdapter, {"PCI\\VEN_1AF4&DEV_5C10\\3&1&0&60", "qzscsi", "{4D36E97B}\\0001",
-                                        "QZ Fast SCSI Host Adapter"});
+    m_Tree.AddDevice(kGuidScsiAdapter,
+                     {"PCI\\VEN_1AF4&DEV_5C10\\3&1&0&60", "qzscsi", "{4D36E97B}\\0001", "QZ Fast SCSI Host Adapter"});
     m_Tree.Install();
     EXPECT_EQ(kBusTypeNoClass, CScsiTransport::ClassifyPortByDeviceClass("qzscsi"));
     m_Tree.Remove();
 
     CFakeDeviceTree failing;
     failing.SetClassListFails(kGuidScsiAdapter);
-    failing.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9210\\QZ0001", "usbstor", "{36FC9E60}\\0001",
-                                 "USB Mass Storage Device"});
+    failing.AddDevice(kGuidUsb,
+                      {"USB\\VID_0BDA&PID_9210\\QZ0001", "usbstor", "{36FC9E60}\\0001", "USB Mass Storage Device"});
     failing.Install();
     EXPECT_EQ(kBusTypeIdeChannel, CScsiTransport::ClassifyPortByDeviceClass("usbstor"));
     EXPECT_EQ(0, failing.m_nOpenLists);
@@ -332,16 +339,28 @@ TEST_F(DeviceClassBusTypes, UnreadableDevicesAndClasses)
 // re-enumerated ends the walk.
 TEST_F(DeviceClassBusTypes, ClassChildIds)
 {
-    m_Tree.AddDevice(kGuidUsb, {"USB\\ROOT_HUB\\4&1&0", "usbhub", "{36FC9E60}\\0000", "USB Root Hub",
+    m_Tree.AddDevice(kGuidUsb, {"USB\\ROOT_HUB\\4&1&0",
+                                "usbhub",
+                                "{36FC9E60}\\0000",
+                                "USB Root Hub",
                                 {"USB\\VID_0BDA&PID_9210\\QZ0001", "USB\\VID_0BDA&PID_9211\\QZ0002"}});
-    m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9210\\QZ0001", "usbstor", "{36FC9E60}\\0001",
-                                "USB Mass Storage Device", {"USBSTOR\\CDROM&VEN_KORVATH\\QZ0001&0"}});
-    FakeClassDevice stuck = {"USB\\VID_0BDA&PID_9211\\QZ0002", "usbstor", "{36FC9E60}\\0002",
-                             "USB Mass Storage Device", {"USBSTOR\\CDROM&VEN_QZTECH\\QZ0002&0"}};
+    m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9210\\QZ0001",
+                                "usbstor",
+                                "{36FC9E60}\\0001",
+                                "USB Mass Storage Device",
+                                {"USBSTOR\\CDROM&VEN_KORVATH\\QZ0001&0"}});
+    FakeClassDevice stuck = {"USB\\VID_0BDA&PID_9211\\QZ0002",
+                             "usbstor",
+                             "{36FC9E60}\\0002",
+                             "USB Mass Storage Device",
+                             {"USBSTOR\\CDROM&VEN_QZTECH\\QZ0002&0"}};
     stuck.bReenumerateFails = true;
     m_Tree.AddDevice(kGuidUsb, stuck);
-    m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9212\\QZ0003", "usbstor", "{36FC9E60}\\0003",
-                                "USB Mass Storage Device", {"USBSTOR\\DISK&VEN_QZDISK\\QZ0003&0"}});
+    m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9212\\QZ0003",
+                                "usbstor",
+                                "{36FC9E60}\\0003",
+                                "USB Mass Storage Device",
+                                {"USBSTOR\\DISK&VEN_QZDISK\\QZ0003&0"}});
     m_Tree.Install();
 
     CScsiTransport transport;

@@ -16,8 +16,7 @@ const GUID kGuidUsb = {0x36FC9E60, 0xC465, 0x11CF, {0x80, 0x56, 0x44, 0x45, 0x53
 const GUID kGuid1394 = {0x6BDD1FC1, 0x810F, 0x11D0, {0xBE, 0xC7, 0x08, 0x00, 0x2B, 0xE2, 0x09, 0x2F}};
 const GUID kGuidHdc = {0x4D36E96A, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 const GUID kGuidSbp2 = {0xD48179BE, 0xEC20, 0x11D1, {0xB6, 0xB8, 0x00, 0xC0, 0x4F, 0xA3, 0x72, 0xA7}};
-const GUID kGuidStoragePortInterface = {0x2ACCFE60, 0xC130, 0x11D2,
-                                        {0xB0, 0x82, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+const GUID kGuidStoragePortInterface = {0x2ACCFE60, 0xC130, 0x11D2, {0xB0, 0x82, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 
 // ---------------------------------------------------------------------------------------------------------------
 // Registry fixtures
@@ -36,8 +35,8 @@ LONG CreateFixtureKey(HKEY hRoot, const char* pszPath, CRegistryKey& key)
     if (nResult != ERROR_CHILD_MUST_BE_VOLATILE)
         return nResult;
     HKEY hKey = nullptr;
-    nResult = RegCreateKeyExA(hRoot, pszPath, 0, nullptr, REG_OPTION_VOLATILE, KEY_READ | KEY_WRITE, nullptr,
-                              &hKey, nullptr);
+    nResult =
+        RegCreateKeyExA(hRoot, pszPath, 0, nullptr, REG_OPTION_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &hKey, nullptr);
     if (nResult != ERROR_SUCCESS)
         return nResult;
     RegCloseKey(hKey);
@@ -127,7 +126,7 @@ CFakeDeviceTree* g_pTree = nullptr;
 struct FakeList {
     uint32_t nMagic;
     std::vector<int> devices;
-    std::vector<int> interfaces;   // indexes into m_Interfaces (lists made with DIGCF_DEVICEINTERFACE)
+    std::vector<int> interfaces; // indexes into m_Interfaces (lists made with DIGCF_DEVICEINTERFACE)
 };
 const uint32_t kListMagic = 0x54524545;
 
@@ -230,8 +229,8 @@ BOOL WINAPI FakeGetDeviceInstanceIdA(HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, 
     return CopyOut(pDevice->strInstanceId, pszId, nSize, pnRequired);
 }
 
-BOOL WINAPI FakeGetDeviceRegistryPropertyA(HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, DWORD nProperty,
-                                           PDWORD pnType, PBYTE pBuffer, DWORD nSize, PDWORD pnRequired)
+BOOL WINAPI FakeGetDeviceRegistryPropertyA(HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, DWORD nProperty, PDWORD pnType,
+                                           PBYTE pBuffer, DWORD nSize, PDWORD pnRequired)
 {
     const FakeClassDevice* pDevice = DeviceOf(hDevInfo, pData);
     if (pDevice == nullptr) {
@@ -280,8 +279,7 @@ BOOL WINAPI FakeGetDeviceInterfaceDetailA(HDEVINFO hDevInfo, PSP_DEVICE_INTERFAC
                                           PSP_DEVICE_INTERFACE_DETAIL_DATA_A pDetail, DWORD nSize, PDWORD pnRequired,
                                           PSP_DEVINFO_DATA)
 {
-    if (AsList(hDevInfo) == nullptr || pInterface == nullptr ||
-        pInterface->Reserved >= g_pTree->m_Interfaces.size()) {
+    if (AsList(hDevInfo) == nullptr || pInterface == nullptr || pInterface->Reserved >= g_pTree->m_Interfaces.size()) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
@@ -469,8 +467,8 @@ std::string DescribeAdapters(const CHostAdapterArray& adapters)
                               "mounted '%s' settings %d %d %d %d\n",
                               int(g), int(p), r.m_nAdapter, r.m_nTarget, r.m_nPathId, r.m_nLun, r.m_nDriveLetter,
                               r.m_nBusType, r.m_nDeviceType, r.m_szVendor, r.m_szProduct, r.m_szRevision,
-                              r.m_szMountedDevice, r.m_nAutoInsertNotification, r.m_nDisconnect,
-                              r.m_nSyncDataTransfer, r.m_nDmaCurrentlyUsed);
+                              r.m_szMountedDevice, r.m_nAutoInsertNotification, r.m_nDisconnect, r.m_nSyncDataTransfer,
+                              r.m_nDmaCurrentlyUsed);
                 strText += szLine;
             }
         }

@@ -46,14 +46,14 @@ struct FakeClassDevice {
     std::string strDriverKey;
     std::string strDescription;
     std::vector<std::string> children;
-    bool bPropertiesUnreadable = false;   // every registry property fails
+    bool bPropertiesUnreadable = false; // every registry property fails
     bool bReenumerateFails = false;
 };
 
 class CFakeDeviceTree {
 public:
     CFakeDeviceTree();
-    ~CFakeDeviceTree();   // removes the tree from the seam when it is installed
+    ~CFakeDeviceTree(); // removes the tree from the seam when it is installed
 
     void AddDevice(const GUID& deviceClass, const FakeClassDevice& device);
     // A present device interface of the class, listed for its enumerator (e.g. "USBSTOR"), with its device path.
@@ -62,8 +62,8 @@ public:
     void Install();
     void Remove();
 
-    int m_nReenumerated = 0;    // CM_Reenumerate_DevNode calls
-    int m_nOpenLists = 0;       // device information lists not yet destroyed
+    int m_nReenumerated = 0; // CM_Reenumerate_DevNode calls
+    int m_nOpenLists = 0;    // device information lists not yet destroyed
 
     struct Node {
         std::string strId;
@@ -73,10 +73,10 @@ public:
     struct ClassEntry {
         GUID guid;
         bool bListFails = false;
-        std::vector<int> devices;   // indexes into m_Devices
+        std::vector<int> devices; // indexes into m_Devices
     };
     std::vector<FakeClassDevice> m_Devices;
-    std::vector<int> m_DeviceNodes;   // node of each device
+    std::vector<int> m_DeviceNodes; // node of each device
     std::vector<Node> m_Nodes;
     std::vector<ClassEntry> m_Classes;
     struct InterfaceEntry {
@@ -102,7 +102,7 @@ struct ExpectedAdapter {
 };
 
 struct ExpectedRecord {
-    int nAdapter;     // position in the list and the record's m_nAdapter
+    int nAdapter; // position in the list and the record's m_nAdapter
     int nGroup;
     int nTarget;
     int nPathId;

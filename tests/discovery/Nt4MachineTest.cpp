@@ -12,7 +12,14 @@
 
 namespace {
 
-enum Letter { C = 2, D, E, F, G, H };
+enum Letter {
+    C = 2,
+    D,
+    E,
+    F,
+    G,
+    H
+};
 
 // One entry of hand-made port inquiry data.
 struct RawEntry {
@@ -70,7 +77,7 @@ protected:
         ASSERT_EQ(DWORD(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
         ASSERT_EQ(4u, version.dwMajorVersion) << "this machine stands for Windows NT 4.0";
         m_pMachine = StartNtEmulatedMachine();
-        m_Tree.Install();   // NT 4.0 has no USB or IEEE 1394 devices
+        m_Tree.Install(); // NT 4.0 has no USB or IEEE 1394 devices
     }
 
     void TearDown() override
@@ -110,7 +117,7 @@ protected:
         Letter(F, DRIVE_CDROM, nWriter, 1, 0, 4);
         SetDeviceMapDriver(0, "atapi");
         SetDeviceMapDriver(1, "qzscsi");
-        SetDeviceMapDriver(2, "QZESDI");   // port 3 has no device map entry
+        SetDeviceMapDriver(2, "QZESDI"); // port 3 has no device map entry
     }
 
     IEmuMachine* m_pMachine = nullptr;
@@ -151,7 +158,7 @@ TEST_F(Nt4Machine, StartUpWithoutDrivesFails)
     int nDisk = Drive("QZDISK", "QZ-HD20", "0.5", 0);
     m_pMachine->AddPort(0);
     m_pMachine->AttachPort(nDisk, 0, 0, 0, 0);
-    m_pMachine->SetLetter(E, DRIVE_CDROM, -1);   // a CD-ROM letter without an address and without a name
+    m_pMachine->SetLetter(E, DRIVE_CDROM, -1); // a CD-ROM letter without an address and without a name
     SetDeviceMapDriver(0, "atapi");
     m_Transport.m_hAspiDll.Attach(LoadLibraryA("kernel32.dll"));
 
@@ -172,9 +179,20 @@ TEST_F(Nt4Machine, InquiryCleanUpByDriveType)
     int nCdrom = Drive("QZTECH", "CDROM  QZ3200", "3.10");
     m_pMachine->AddPort(0);
     std::vector<uint8_t> reply = PortReply({
-        {0, 0, 0, 0x00, "QZ\x01" "DISK", "QZ-HD20", "0.5"},
-        {0, 1, 0, 0x05, "QZ\x01" "TECH", "CDROM  QZ3200", "3.10"},
-        {0, 2, 0, 0x05, "QZ\x7f" "TECH", "CDROM  QZ32\xa9" "0", "3.10"},
+        {0, 0, 0, 0x00,
+         "QZ\x01"
+         "DISK",
+         "QZ-HD20", "0.5"},
+        {0, 1, 0, 0x05,
+         "QZ\x01"
+         "TECH",
+         "CDROM  QZ3200", "3.10"},
+        {0, 2, 0, 0x05,
+         "QZ\x7f"
+         "TECH",
+         "CDROM  QZ32\xa9"
+         "0",
+         "3.10"},
     });
     m_pMachine->SetPortInquiryData(0, reply.data(), uint32_t(reply.size()));
     Letter(C, DRIVE_FIXED, nDisk, 0, 0, 0);
@@ -263,11 +281,11 @@ TEST_F(Nt4Machine, PortDataThatLiesIsReadWithinItsBytes)
         {0, 0, 0, 0x05, "QZTECH", "CDROM  QZ3200", "3.10"},
         {0, 1, 0, 0x05, "QZTECH", "CDROM  QZ3200", "3.10"},
     });
-    PutLe32(&cyclic[12 + 48 + 8], 12);   // the second entry points back to the first
+    PutLe32(&cyclic[12 + 48 + 8], 12); // the second entry points back to the first
     m_pMachine->SetPortInquiryData(0, cyclic.data(), uint32_t(cyclic.size()));
     std::vector<uint8_t> manyBuses = PortReply({{0, 0, 0, 0x05, "QZTECH", "CDROM  QZ3200", "3.10"}});
     manyBuses[0] = 200;
-    PutLe32(&manyBuses[12 + 8], 0x7FFFFFF0);   // and its entry points far outside
+    PutLe32(&manyBuses[12 + 8], 0x7FFFFFF0); // and its entry points far outside
     m_pMachine->SetPortInquiryData(1, manyBuses.data(), uint32_t(manyBuses.size()));
 
     CHostAdapterArray adapters;

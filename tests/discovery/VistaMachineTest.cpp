@@ -10,7 +10,14 @@
 
 namespace {
 
-enum Letter { C = 2, D, E, F, G, H };
+enum Letter {
+    C = 2,
+    D,
+    E,
+    F,
+    G,
+    H
+};
 
 const char kMountedF[] = "USBSTOR#CdRom&Ven_KORVATH&Prod_CD-R___QZ5224U&Rev_1.02#QZ0001&0"
                          "#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
@@ -52,11 +59,15 @@ protected:
         SetMountedDevice(F, (std::string("\\??\\") + kMountedF).c_str());
         SetMountedDevice(G, (std::string("\\??\\") + kMountedG).c_str());
 
-        m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9210\\QZ0001", "USBSTOR",
-                                    "{36fc9e60-c465-11cf-8056-444553540000}\\0001", "USB Mass Storage Device",
+        m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9210\\QZ0001",
+                                    "USBSTOR",
+                                    "{36fc9e60-c465-11cf-8056-444553540000}\\0001",
+                                    "USB Mass Storage Device",
                                     {"USBSTOR\\CdRom&Ven_KORVATH&Prod_CD-R___QZ5224U&Rev_1.02\\QZ0001&0"}});
-        m_Tree.AddDevice(kGuidSbp2, {"1394\\KORVATH&DVDR___QZ6820B\\1&0123456789ABCDEF", "sbp2port",
-                                     "{d48179be-ec20-11d1-b6b8-00c04fa372a7}\\0000", "KORVATH DVDR QZ6820B",
+        m_Tree.AddDevice(kGuidSbp2, {"1394\\KORVATH&DVDR___QZ6820B\\1&0123456789ABCDEF",
+                                     "sbp2port",
+                                     "{d48179be-ec20-11d1-b6b8-00c04fa372a7}\\0000",
+                                     "KORVATH DVDR QZ6820B",
                                      {"SBP2\\KORVATH&DVDR___QZ6820B&LUN0\\1&0123456789ABCDEF&0"}});
         m_Tree.Install();
     }

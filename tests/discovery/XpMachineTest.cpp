@@ -20,7 +20,20 @@ std::string Mounted(const char* pszName)
     return std::string(pszName) + kGuidSuffixCdrom;
 }
 
-enum Letter { C = 2, D, E, F, G, H, I, J, K, L, M, N };
+enum Letter {
+    C = 2,
+    D,
+    E,
+    F,
+    G,
+    H,
+    I,
+    J,
+    K,
+    L,
+    M,
+    N
+};
 
 class XpMachine : public ::testing::Test {
 protected:
@@ -86,7 +99,7 @@ protected:
         m.SetLetter(I, DRIVE_CDROM, n1394Writer);
         m.SetLetter(J, DRIVE_FIXED, nUsbDisk);
         m.SetLetter(K, DRIVE_REMOVABLE, nCardReader);
-        m.SetLetter(N, DRIVE_FIXED, -1);   // a fixed letter without a drive that answers INQUIRY
+        m.SetLetter(N, DRIVE_FIXED, -1); // a fixed letter without a drive that answers INQUIRY
     }
 
     static void BuildRegistry()
@@ -111,30 +124,42 @@ protected:
         const char kUsbClass[] = "{36FC9E60-C465-11CF-8056-444553540000}\\";
         m_Tree.AddDevice(kGuidHdc, {"PCI\\VEN_8086&DEV_7111&SUBSYS_00000000&REV_01\\3&61AAA01&0&39", "intelide",
                                     std::string(kHdcClass) + "0000", "Standard Dual Channel PCI IDE Controller"});
-        m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&0", "atapi", std::string(kHdcClass) + "0001",
-                                    "Primary IDE Channel", {"IDE\\DISKQZ-HD80\\5&1B2C3D4E&0&0.0.0"}});
-        m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&1", "atapi", std::string(kHdcClass) + "0002",
-                                    "Secondary IDE Channel", {"IDE\\CDROMKORVATH\\5&3C4D5E6F&0&0.0.0"}});
-        m_Tree.AddDevice(kGuidScsiAdapter,
-                         {"PCI\\VEN_1AF4&DEV_7A31&SUBSYS_00000000&REV_02\\3&61AAA01&0&58", "qzsata",
-                          std::string(kScsiClass) + "0000", "QZ Serial ATA Storage Controller"});
-        m_Tree.AddDevice(kGuidScsiAdapter,
-                         {"PCI\\VEN_1AF4&DEV_5C10&SUBSYS_00000000&REV_01\\3&61AAA01&0&60", "qzscsi",
-                          std::string(kScsiClass) + "0001", "QZ Fast SCSI Host Adapter"});
-        m_Tree.AddDevice(kGuidUsb, {"USB\\ROOT_HUB20\\4&3A1B2C3D&0", "usbhub", std::string(kUsbClass) + "0000",
+        m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&0",
+                                    "atapi",
+                                    std::string(kHdcClass) + "0001",
+                                    "Primary IDE Channel",
+                                    {"IDE\\DISKQZ-HD80\\5&1B2C3D4E&0&0.0.0"}});
+        m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&1",
+                                    "atapi",
+                                    std::string(kHdcClass) + "0002",
+                                    "Secondary IDE Channel",
+                                    {"IDE\\CDROMKORVATH\\5&3C4D5E6F&0&0.0.0"}});
+        m_Tree.AddDevice(kGuidScsiAdapter, {"PCI\\VEN_1AF4&DEV_7A31&SUBSYS_00000000&REV_02\\3&61AAA01&0&58", "qzsata",
+                                            std::string(kScsiClass) + "0000", "QZ Serial ATA Storage Controller"});
+        m_Tree.AddDevice(kGuidScsiAdapter, {"PCI\\VEN_1AF4&DEV_5C10&SUBSYS_00000000&REV_01\\3&61AAA01&0&60", "qzscsi",
+                                            std::string(kScsiClass) + "0001", "QZ Fast SCSI Host Adapter"});
+        m_Tree.AddDevice(kGuidUsb, {"USB\\ROOT_HUB20\\4&3A1B2C3D&0",
+                                    "usbhub",
+                                    std::string(kUsbClass) + "0000",
                                     "USB Root Hub",
                                     {"USB\\VID_0BDA&PID_9210\\QZ0001", "USB\\VID_0BDA&PID_9211\\QZ0002"}});
-        m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9210\\QZ0001", "usbstor", std::string(kUsbClass) + "0001",
+        m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9210\\QZ0001",
+                                    "usbstor",
+                                    std::string(kUsbClass) + "0001",
                                     "USB Mass Storage Device",
                                     {"USBSTOR\\CDROM&VEN_KORVATH&PROD_CD-R___QZ5224U&REV_1.02\\QZ0001&0"}});
-        m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9211\\QZ0002", "usbstor", std::string(kUsbClass) + "0002",
+        m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9211\\QZ0002",
+                                    "usbstor",
+                                    std::string(kUsbClass) + "0002",
                                     "USB Mass Storage Device",
                                     {"USBSTOR\\CDROM&VEN_KORVATH&PROD_DVDR___QZ6820A&REV_2.05\\QZ0002&0"}});
         m_Tree.AddDevice(kGuid1394, {"PCI\\VEN_104C&DEV_8023&SUBSYS_00000000&REV_00\\3&61AAA01&0&70", "ohci1394",
                                      "{6BDD1FC1-810F-11D0-BEC7-08002BE2092F}\\0000",
                                      "QZ OHCI Compliant IEEE 1394 Host Controller"});
-        m_Tree.AddDevice(kGuidSbp2, {"1394\\KORVATH&DVDR___QZ6820B\\1&0123456789ABCDEF", "sbp2port",
-                                     "{D48179BE-EC20-11D1-B6B8-00C04FA372A7}\\0000", "KORVATH DVDR QZ6820B",
+        m_Tree.AddDevice(kGuidSbp2, {"1394\\KORVATH&DVDR___QZ6820B\\1&0123456789ABCDEF",
+                                     "sbp2port",
+                                     "{D48179BE-EC20-11D1-B6B8-00C04FA372A7}\\0000",
+                                     "KORVATH DVDR QZ6820B",
                                      {"SBP2\\KORVATH&DVDR___QZ6820B&LUN0\\1&0123456789ABCDEF&0"}});
     }
 

@@ -73,16 +73,12 @@ TEST_F(AspiTransport, RequestShapeByOperationCode)
         uint8_t nFlags;
         int nCdbLength;
     } cases[] = {
-        {0x00, false, 0x40, 6},    // TEST UNIT READY: no direction bits
-        {0x2A, true, 0x50, 10},    // WRITE(10): data out
-        {0x28, true, 0x48, 10},    // READ(10): data in
-        {0xF1, true, 0x48, 12},    // vendor code: data in
-        {0xD5, true, 0x50, 12},
-        {0x1F, true, 0x48, 6},
-        {0x20, true, 0x48, 10},
-        {0x5F, true, 0x48, 10},
-        {0x60, true, 0x48, 12},
-        {0xBE, true, 0x48, 12},
+        {0x00, false, 0x40, 6}, // TEST UNIT READY: no direction bits
+        {0x2A, true, 0x50, 10}, // WRITE(10): data out
+        {0x28, true, 0x48, 10}, // READ(10): data in
+        {0xF1, true, 0x48, 12}, // vendor code: data in
+        {0xD5, true, 0x50, 12}, {0x1F, true, 0x48, 6},  {0x20, true, 0x48, 10},
+        {0x5F, true, 0x48, 10}, {0x60, true, 0x48, 12}, {0xBE, true, 0x48, 12},
     };
     std::vector<uint8_t> buffer(2048);
     for (const auto& c : cases) {
@@ -130,8 +126,8 @@ TEST_F(AspiTransport, EveryCompletionModeDeliversTheData)
 // the layer still holds it.
 TEST_F(AspiTransport, PendingWaitsForTheEventWhenTheStatusCameFirst)
 {
-    for (int nMode : {kEmuAspiStatusBeforeSignal, kEmuAspiPending, kEmuAspiStatusBeforeSignal,
-                      kEmuAspiPendingSignalled, kEmuAspiStatusBeforeSignal}) {
+    for (int nMode : {kEmuAspiStatusBeforeSignal, kEmuAspiPending, kEmuAspiStatusBeforeSignal, kEmuAspiPendingSignalled,
+                      kEmuAspiStatusBeforeSignal}) {
         SCOPED_TRACE(nMode);
         machine->SetAspiCompletion(nMode);
         std::vector<uint8_t> in(2048, 0);

@@ -18,7 +18,10 @@ protected:
     {
         machine = EmuStartMachine();
         EmuInstallClock(machine);
-        nDrive = machine->AddDrive("KOR\x7FVA\xA9H", "DVDR   QZ\x01" "6820A", "1.05");
+        nDrive = machine->AddDrive("KOR\x7FVA\xA9H",
+                                   "DVDR   QZ\x01"
+                                   "6820A",
+                                   "1.05");
         machine->SetLetter(kLetterD, DRIVE_CDROM, nDrive);
         transport.m_nAccessMode = kAccessModeSpti;
         record = MakeRecord(0, 1, kLetterD, 0, 0);
@@ -84,9 +87,11 @@ TEST_F(PassThroughIdentity, BrokenPortDataIsWalkedSafely)
     std::vector<uint8_t> data(64, 0);
     data[0] = 1;
     data[8] = 12;
-    data[12] = 0; data[13] = 1; data[14] = 0;
-    data[16] = 200;                  // INQUIRY length far beyond the data
-    data[20] = 12;                   // next entry: itself
+    data[12] = 0;
+    data[13] = 1;
+    data[14] = 0;
+    data[16] = 200; // INQUIRY length far beyond the data
+    data[20] = 12;  // next entry: itself
     data[24] = 5;
     std::memcpy(&data[24 + 8], "CYCLIC  ", 8);
     machine->SetPortInquiryData(0, data.data(), uint32_t(data.size()));
@@ -106,7 +111,9 @@ TEST_F(PassThroughIdentity, LetterBusesAskThroughTheLetter)
         machine->ClearLog();
         EXPECT_EQ(0x501, Identify());
         EXPECT_STREQ("KOR\x7FVA\xA9H", szVendor);
-        EXPECT_STREQ("DVDR   QZ\x01" "6820A ", szProduct);
+        EXPECT_STREQ("DVDR   QZ\x01"
+                     "6820A ",
+                     szProduct);
         ASSERT_EQ(1, machine->GetLogCount());
         EmuLogEntry entry = LastLog(machine);
         const uint8_t inquiry[6] = {0x12, 0, 0, 0, 0x38, 0};
@@ -133,7 +140,7 @@ TEST_F(PassThroughIdentity, PeripheralByteIsUnsignedThroughTheLetter)
 TEST_F(PassThroughIdentity, RefusalsGiveZeroOrMinusOne)
 {
     AddAdapter(transport, kBusTypeUsb, -1, {record});
-    record.m_nAdapter = 5;   // a copy kept across a rescan
+    record.m_nAdapter = 5; // a copy kept across a rescan
     EXPECT_EQ(0, Identify());
     record.m_nAdapter = 0;
     record.m_nTarget = -1;

@@ -116,8 +116,8 @@ TEST(CommandTables, CdbLengthAndTimeOutByOperationCode)
 {
     const struct {
         int nOpcode, nLength;
-    } cases[] = {{0x00, 6}, {0x12, 6}, {0x1F, 6}, {0x20, 10}, {0x28, 10}, {0x5A, 10}, {0x5F, 10},
-                 {0x60, 12}, {0xA1, 12}, {0xBE, 12}, {0xF1, 12}, {0xFF, 12}};
+    } cases[] = {{0x00, 6},  {0x12, 6},  {0x1F, 6},  {0x20, 10}, {0x28, 10}, {0x5A, 10},
+                 {0x5F, 10}, {0x60, 12}, {0xA1, 12}, {0xBE, 12}, {0xF1, 12}, {0xFF, 12}};
     for (const auto& c : cases)
         EXPECT_EQ(c.nLength, CdbLengthForOpcode(uint8_t(c.nOpcode))) << std::hex << c.nOpcode;
     EXPECT_EQ(30u, PassThroughTimeoutSeconds(0x5C));
@@ -169,8 +169,8 @@ TEST(SenseMessages, EveryRowOfTheTable)
         {0x09, 0x00, 0x00, "Unspecified error"},
         {0x0A, 0x00, 0x00, "Unspecified error"},
         {0x0C, 0x00, 0x00, "Unspecified error"},
-        {0x22, 0x3A, 0x00, "Unspecified error"},   // incorrect-length bit with sense key 2
-        {0x85, 0x20, 0x00, "Unspecified error"},   // file-mark bit with sense key 5
+        {0x22, 0x3A, 0x00, "Unspecified error"}, // incorrect-length bit with sense key 2
+        {0x85, 0x20, 0x00, "Unspecified error"}, // file-mark bit with sense key 5
     };
     CScsiTransport transport;
     for (const auto& c : cases) {
@@ -267,7 +267,8 @@ TEST(PortInquiryData, StaysInsideTheReturnedBytes)
 
 TEST(InquiryData, PrintableTextAndStrings)
 {
-    char text[] = "AB\x7F" "C\xA9\0D";
+    char text[] = "AB\x7F"
+                  "C\xA9\0D";
     EXPECT_FALSE(IsPrintableText(text, 7, false));
     EXPECT_EQ('\x7F', text[2]);
     EXPECT_FALSE(IsPrintableText(text, 7, true));

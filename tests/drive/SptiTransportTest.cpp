@@ -72,18 +72,13 @@ TEST_F(SptiTransport, RequestShapeByOperationCode)
         int nDirection, nCdbLength;
         uint32_t nTimeout;
     } cases[] = {
-        {0x00, false, kEmuDirNone, 6, 4800},   // TEST UNIT READY
-        {0x2A, true, kEmuDirOut, 10, 4800},    // WRITE(10)
-        {0x28, true, kEmuDirIn, 10, 4800},     // READ(10)
-        {0xF1, true, kEmuDirIn, 12, 4800},     // vendor code, not in the data-out list
-        {0xD8, true, kEmuDirIn, 12, 4800},
-        {0xD5, true, kEmuDirOut, 12, 4800},
-        {0x1F, true, kEmuDirIn, 6, 4800},
-        {0x20, true, kEmuDirIn, 10, 4800},
-        {0x5F, true, kEmuDirIn, 10, 4800},
-        {0x60, true, kEmuDirIn, 12, 4800},
-        {0xBE, true, kEmuDirIn, 12, 4800},
-        {0x5C, true, kEmuDirIn, 10, 30},       // READ BUFFER CAPACITY
+        {0x00, false, kEmuDirNone, 6, 4800}, // TEST UNIT READY
+        {0x2A, true, kEmuDirOut, 10, 4800},  // WRITE(10)
+        {0x28, true, kEmuDirIn, 10, 4800},   // READ(10)
+        {0xF1, true, kEmuDirIn, 12, 4800},   // vendor code, not in the data-out list
+        {0xD8, true, kEmuDirIn, 12, 4800},   {0xD5, true, kEmuDirOut, 12, 4800}, {0x1F, true, kEmuDirIn, 6, 4800},
+        {0x20, true, kEmuDirIn, 10, 4800},   {0x5F, true, kEmuDirIn, 10, 4800},  {0x60, true, kEmuDirIn, 12, 4800},
+        {0xBE, true, kEmuDirIn, 12, 4800},   {0x5C, true, kEmuDirIn, 10, 30}, // READ BUFFER CAPACITY
     };
     std::vector<uint8_t> buffer(2048, 0x5A);
     for (const auto& c : cases) {
@@ -229,7 +224,7 @@ TEST_F(SptiTransport, CachedLetterHandle)
         EXPECT_EQ(1, Send({0x00}, nullptr, 0));
     EXPECT_EQ(1u, machine->GetDeviceOpenCount("\\\\.\\D:"));
 
-    transport.OpenDriveHandle(record);   // replaces, does not leak
+    transport.OpenDriveHandle(record); // replaces, does not leak
     EXPECT_EQ(1, machine->GetOpenHandleCount());
 
     transport.CloseDriveHandle(record);

@@ -6,6 +6,7 @@
 
 #include "DriveTestFixture.h"
 
+// clang-format off
 namespace {
 
 typedef std::function<void(CDriveManager&, CDeviceRecord&, BYTE*)> Operation;
@@ -358,3 +359,4 @@ TEST_F(CdbLayoutTest, EveryCommandAsTheDriveReceivesIt)
 }
 
 } // namespace
+// clang-format on

@@ -14,7 +14,7 @@ TEST(CommandUtil, LbaToMsfText)
         long lba;
         const char* text;
     } cases[] = {
-        { 0, "00:00.00" }, { 4500, "01:00.00" }, { -150, "99:58.00" }, { 76, "00:01.01" }, { 449999, "99:59.74" },
+        {0, "00:00.00"}, {4500, "01:00.00"}, {-150, "99:58.00"}, {76, "00:01.01"}, {449999, "99:59.74"},
     };
     for (const auto& c : cases) {
         char text[32];
@@ -34,9 +34,9 @@ TEST(CommandUtil, TrimTrailingBlanks)
 
 TEST(CommandUtil, SwapBytePairsLeavesAnOddByte)
 {
-    BYTE data[5] = { 1, 2, 3, 4, 5 };
+    BYTE data[5] = {1, 2, 3, 4, 5};
     SwapBytePairs(data, 5);
-    const BYTE expected[5] = { 2, 1, 4, 3, 5 };
+    const BYTE expected[5] = {2, 1, 4, 3, 5};
     EXPECT_EQ(0, std::memcmp(expected, data, 5));
     SwapBytePairs(nullptr, 4);
     SwapBytePairs(data, 0);
@@ -47,7 +47,7 @@ TEST(CommandUtil, Crc16CcittOfCheckString)
     WORD crc = 0xFFFF;
     for (const char* p = "123456789"; *p; ++p)
         Crc16Update(&crc, BYTE(*p));
-    EXPECT_EQ(0x29B1, crc);   // CRC-16/CCITT-FALSE check value
+    EXPECT_EQ(0x29B1, crc); // CRC-16/CCITT-FALSE check value
 }
 
 TEST(CommandUtil, SmallMaps)

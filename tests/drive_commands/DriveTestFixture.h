@@ -65,8 +65,8 @@ protected:
         return AttachDrive(nDrive, nBusType, info.pszVendor, info.pszProduct, info.pszRevision);
     }
 
-    CDeviceRecord AddPlainDrive(const char* pszVendor, const char* pszProduct, const char* pszRevision,
-                                int nBusType, int* pnDrive = nullptr)
+    CDeviceRecord AddPlainDrive(const char* pszVendor, const char* pszProduct, const char* pszRevision, int nBusType,
+                                int* pnDrive = nullptr)
     {
         int nDrive = m_pMachine->AddDrive(pszVendor, pszProduct, pszRevision);
         if (pnDrive != nullptr)

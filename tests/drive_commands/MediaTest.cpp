@@ -9,7 +9,10 @@ const uint8_t kCanary = 0xEE;
 
 void PutBe32(uint8_t* p, uint32_t v)
 {
-    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }
 
 uint32_t Be32(const uint8_t* p)
@@ -34,23 +37,23 @@ TEST_F(MediaTest, DvdProfileFromConfigurationOrBookType)
 {
     const struct {
         const char* name;
-        int configProfile;       // -1: GET CONFIGURATION refused
-        int bookType;            // -1: no physical format (a CD)
+        int configProfile; // -1: GET CONFIGURATION refused
+        int bookType;      // -1: no physical format (a CD)
         uint8_t layerByte;
         BOOL configOnly;
         int expected;
         std::vector<uint8_t> opcodes;
     } cases[] = {
-        { "DVD+R", 0x1B, 10, 0x00, FALSE, 0x1B, { 0x46, 0x00, 0xAD } },
-        { "CD, configuration only", 0x08, -1, 0, TRUE, 0, { 0x46 } },
-        { "DVD-R, configuration only", 0x11, 2, 0x20, TRUE, 0x11, { 0x46 } },
-        { "no GET CONFIGURATION, DVD+RW book", -1, 9, 0x00, FALSE, 0x1A, { 0x46, 0x00, 0xAD } },
-        { "no GET CONFIGURATION, CD", -1, -1, 0, FALSE, 0, { 0x46, 0x00, 0xAD } },
-        { "CD", 0x08, -1, 0, FALSE, 0, { 0x46, 0x00, 0xAD } },
-        { "DVD-R DL by the layer field", 0x11, 2, 0x20, FALSE, 0x15, { 0x46, 0x00, 0xAD } },
-        { "DVD-RAM", 0x12, 1, 0x00, FALSE, 0x12, { 0x46, 0x00, 0xAD } },
-        { "unknown book type keeps the profile", 0x10, 5, 0x00, FALSE, 0x10, { 0x46, 0x00, 0xAD } },
-        { "configuration reports a CD, book says DVD-ROM", 0x08, 0, 0x00, FALSE, 0x10, { 0x46, 0x00, 0xAD } },
+        {"DVD+R", 0x1B, 10, 0x00, FALSE, 0x1B, {0x46, 0x00, 0xAD}},
+        {"CD, configuration only", 0x08, -1, 0, TRUE, 0, {0x46}},
+        {"DVD-R, configuration only", 0x11, 2, 0x20, TRUE, 0x11, {0x46}},
+        {"no GET CONFIGURATION, DVD+RW book", -1, 9, 0x00, FALSE, 0x1A, {0x46, 0x00, 0xAD}},
+        {"no GET CONFIGURATION, CD", -1, -1, 0, FALSE, 0, {0x46, 0x00, 0xAD}},
+        {"CD", 0x08, -1, 0, FALSE, 0, {0x46, 0x00, 0xAD}},
+        {"DVD-R DL by the layer field", 0x11, 2, 0x20, FALSE, 0x15, {0x46, 0x00, 0xAD}},
+        {"DVD-RAM", 0x12, 1, 0x00, FALSE, 0x12, {0x46, 0x00, 0xAD}},
+        {"unknown book type keeps the profile", 0x10, 5, 0x00, FALSE, 0x10, {0x46, 0x00, 0xAD}},
+        {"configuration reports a CD, book says DVD-ROM", 0x08, 0, 0x00, FALSE, 0x10, {0x46, 0x00, 0xAD}},
     };
     for (const auto& c : cases) {
         int nDrive = 0;
@@ -77,11 +80,9 @@ TEST_F(MediaTest, DvdProfileFromConfigurationOrBookType)
 std::vector<uint8_t> BinaryFullToc(int nExtraDescriptors)
 {
     const uint8_t descriptors[][11] = {
-        { 1, 0x14, 0, 0xA0, 50, 10, 20, 0, 1, 0x00, 0 },
-        { 1, 0x14, 0, 0xA1, 50, 10, 20, 0, 12, 0, 0 },
-        { 1, 0x14, 0, 0xA2, 50, 10, 20, 0, 65, 30, 70 },
-        { 1, 0x14, 0, 0x01, 50, 10, 20, 0, 0, 2, 0 },
-        { 1, 0x14, 0, 0x0A, 50, 10, 20, 0, 25, 40, 12 },
+        {1, 0x14, 0, 0xA0, 50, 10, 20, 0, 1, 0x00, 0}, {1, 0x14, 0, 0xA1, 50, 10, 20, 0, 12, 0, 0},
+        {1, 0x14, 0, 0xA2, 50, 10, 20, 0, 65, 30, 70}, {1, 0x14, 0, 0x01, 50, 10, 20, 0, 0, 2, 0},
+        {1, 0x14, 0, 0x0A, 50, 10, 20, 0, 25, 40, 12},
     };
     std::vector<uint8_t> toc(4, 0);
     toc[2] = 1;
@@ -89,7 +90,7 @@ std::vector<uint8_t> BinaryFullToc(int nExtraDescriptors)
     for (const auto& d : descriptors)
         toc.insert(toc.end(), d, d + 11);
     for (int i = 0; i < nExtraDescriptors; ++i) {
-        const uint8_t d[11] = { 1, 0x14, 0, uint8_t(20 + i), 50, 10, 20, 0, uint8_t(30 + i), 5, 6 };
+        const uint8_t d[11] = {1, 0x14, 0, uint8_t(20 + i), 50, 10, 20, 0, uint8_t(30 + i), 5, 6};
         toc.insert(toc.end(), d, d + 11);
     }
     toc[0] = uint8_t((toc.size() - 2) >> 8);
@@ -101,8 +102,7 @@ std::vector<uint8_t> ExpectedBcdToc()
 {
     std::vector<uint8_t> toc = BinaryFullToc(0);
     const uint8_t converted[][4] = {
-        { 0xA0, 1, 0x00, 0 }, { 0xA1, 0x12, 0, 0 }, { 0xA2, 0x65, 0x30, 0x70 }, { 0x01, 0, 0x02, 0 },
-        { 0x10, 0x25, 0x40, 0x12 },
+        {0xA0, 1, 0x00, 0}, {0xA1, 0x12, 0, 0}, {0xA2, 0x65, 0x30, 0x70}, {0x01, 0, 0x02, 0}, {0x10, 0x25, 0x40, 0x12},
     };
     for (int i = 0; i < 5; ++i) {
         toc[4 + 11 * i + 3] = converted[i][0];
@@ -118,8 +118,8 @@ std::vector<uint8_t> ExpectedBcdToc()
 TEST_F(MediaTest, FullTocArrivesInBcdFromEveryDrive)
 {
     const int profiles[] = {
-        kEmuAtapiCdWriter, kEmuScsiCdWriter, kEmuScsiCdRom, kEmuAtapiCdRom, kEmuVendorDvdRom, kEmuPlainDvdRom,
-        kEmuBcdDvdRom, kEmuOtherOldCdRom, kEmuOtherScsiCdWriter, kEmuOtherDvdWriter,
+        kEmuAtapiCdWriter, kEmuScsiCdWriter, kEmuScsiCdRom,     kEmuAtapiCdRom,        kEmuVendorDvdRom,
+        kEmuPlainDvdRom,   kEmuBcdDvdRom,    kEmuOtherOldCdRom, kEmuOtherScsiCdWriter, kEmuOtherDvdWriter,
     };
     const std::vector<uint8_t> expected = ExpectedBcdToc();
     for (int profile : profiles) {
@@ -148,7 +148,7 @@ TEST_F(MediaTest, FullTocConversionStaysInTheBuffer)
     BYTE answer[60];
     std::memset(answer, kCanary, sizeof(answer));
     ASSERT_EQ(1, m_Manager.ReadToc(record, 2, 48, answer));
-    EXPECT_EQ(0x12, answer[4 + 11 + 8]);   // the second descriptor (A1) is converted
+    EXPECT_EQ(0x12, answer[4 + 11 + 8]); // the second descriptor (A1) is converted
     for (int i = 48; i < 60; ++i)
         EXPECT_EQ(kCanary, answer[i]) << i;
 
@@ -267,10 +267,10 @@ TEST_F(MediaTest, ReadCapacityOfAnUnreadableMedium)
     BYTE answer[8];
     m_pMachine->SetInt(nDrive, EMU_KEY_BLOCKS, 0x80000000LL);
     ASSERT_EQ(1, m_Manager.ReadCapacity(record, answer));
-    EXPECT_EQ(std::vector<uint8_t>({ 0, 0, 0, 0, 0, 0, 0x08, 0 }), std::vector<uint8_t>(answer, answer + 8));
+    EXPECT_EQ(std::vector<uint8_t>({0, 0, 0, 0, 0, 0, 0x08, 0}), std::vector<uint8_t>(answer, answer + 8));
     m_pMachine->SetInt(nDrive, EMU_KEY_BLOCKS, 0x51B40);
     ASSERT_EQ(1, m_Manager.ReadCapacity(record, answer));
-    EXPECT_EQ(std::vector<uint8_t>({ 0, 0x05, 0x1B, 0x3F, 0, 0, 0x08, 0 }), std::vector<uint8_t>(answer, answer + 8));
+    EXPECT_EQ(std::vector<uint8_t>({0, 0x05, 0x1B, 0x3F, 0, 0, 0x08, 0}), std::vector<uint8_t>(answer, answer + 8));
 }
 
 TEST_F(MediaTest, DvdSectorMapping)

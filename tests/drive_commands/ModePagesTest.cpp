@@ -18,16 +18,16 @@ TEST_F(ModePagesTest, FormFollowsModelAndBus)
         int bus;
         uint8_t opcode;
     } cases[] = {
-        { kEmuOtherOldCdRom, 0, 0x1A }, { kEmuOtherOldCdRom, 3, 0x1A }, { kEmuOtherOldCdRom, 4, 0x5A },
-        { kEmuOtherOldCdRom, 5, 0x5A }, { kEmuOtherOldCdRom, 6, 0x5A }, { kEmuScsiCdWriter, 3, 0x1A },
-        { kEmuScsiCdWriter, 4, 0x5A }, { kEmuAtapiCdWriter, 0, 0x5A }, { kEmuAtapiCdWriter, 3, 0x5A },
+        {kEmuOtherOldCdRom, 0, 0x1A}, {kEmuOtherOldCdRom, 3, 0x1A}, {kEmuOtherOldCdRom, 4, 0x5A},
+        {kEmuOtherOldCdRom, 5, 0x5A}, {kEmuOtherOldCdRom, 6, 0x5A}, {kEmuScsiCdWriter, 3, 0x1A},
+        {kEmuScsiCdWriter, 4, 0x5A},  {kEmuAtapiCdWriter, 0, 0x5A}, {kEmuAtapiCdWriter, 3, 0x5A},
     };
     for (const auto& c : cases) {
         CDeviceRecord record = AddProfile(c.profile, c.bus);
         m_pMachine->ClearLog();
         BYTE answer[34];
         EXPECT_EQ(1, m_Manager.ModeSense(record, 0x2A, sizeof(answer), answer)) << c.profile << " bus " << c.bus;
-        EXPECT_EQ(std::vector<uint8_t>{ c.opcode }, Opcodes()) << c.profile << " bus " << c.bus;
+        EXPECT_EQ(std::vector<uint8_t>{c.opcode}, Opcodes()) << c.profile << " bus " << c.bus;
         EXPECT_EQ(0x2A, answer[12]);
     }
 }
@@ -63,7 +63,7 @@ TEST_F(ModePagesTest, TenByteAnswerArrivesInTheSixByteLayout)
     m_pMachine->SetInt(nTen, "mode.blockDescriptor10", 8);
     std::memset(fromTen, kCanary, sizeof(fromTen));
     ASSERT_EQ(1, m_Manager.ModeSense(ten, 0x2A, 44, fromTen));
-    EXPECT_EQ(std::vector<uint8_t>({ 0x00, 0x00, 0x08, 0x00 }), std::vector<uint8_t>(fromTen + 8, fromTen + 12));
+    EXPECT_EQ(std::vector<uint8_t>({0x00, 0x00, 0x08, 0x00}), std::vector<uint8_t>(fromTen + 8, fromTen + 12));
     EXPECT_EQ(std::vector<uint8_t>(fromSix + 12, fromSix + 40), std::vector<uint8_t>(fromTen + 12, fromTen + 40));
     EXPECT_EQ(kCanary, fromTen[44]);
 }
@@ -84,7 +84,7 @@ TEST_F(ModePagesTest, AnswerWithoutBlockDescriptor)
     BYTE answer[40];
     std::memset(answer, kCanary, sizeof(answer));
     ASSERT_EQ(1, m_Manager.ModeSense(record, 0x2A, 36, answer));
-    const uint8_t header[12] = { 0x22, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0 };
+    const uint8_t header[12] = {0x22, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::vector<uint8_t>(header, header + 12), std::vector<uint8_t>(answer, answer + 12));
     EXPECT_EQ(page, std::vector<uint8_t>(answer + 12, answer + 36));
     EXPECT_EQ(kCanary, answer[36]);
@@ -128,9 +128,9 @@ TEST_F(ModePagesTest, VendorPage30SuppliesBufferBits)
     vendor[1] = 0x0E;
 
     const struct {
-        uint8_t buf;    // vendor byte 2 bit 0
-        uint8_t bufe;   // vendor byte 3 bit 0
-    } cases[] = { { 1, 1 }, { 0, 0 }, { 1, 0 } };
+        uint8_t buf;  // vendor byte 2 bit 0
+        uint8_t bufe; // vendor byte 3 bit 0
+    } cases[] = {{1, 1}, {0, 0}, {1, 0}};
     for (const auto& c : cases) {
         vendor[2] = c.buf;
         vendor[3] = c.bufe;
@@ -162,7 +162,7 @@ TEST_F(ModePagesTest, VendorPage30SuppliesBufferBits)
 
     m_pMachine->ClearLog();
     EXPECT_EQ(1, m_Manager.ModeSense(other, 0x05, 64, answer));
-    EXPECT_EQ(std::vector<uint8_t>{ 0x5A }, Opcodes());
+    EXPECT_EQ(std::vector<uint8_t>{0x5A}, Opcodes());
     EXPECT_EQ(0x41, answer[14]);
 }
 
@@ -177,7 +177,7 @@ TEST_F(ModePagesTest, SecondPage30FamilyBehindABridge)
     std::vector<uint8_t> vendor(16, 0);
     vendor[0] = 0x30;
     vendor[1] = 0x0E;
-    for (int bus : { 4, 3 }) {
+    for (int bus : {4, 3}) {
         int nDrive = 0;
         CDeviceRecord record = AddPlainDrive("KORVATH ", "CD-R   QZ3440   ", "1.00", bus, &nDrive);
         m_pMachine->SetInt(nDrive, "vendor", 1);
@@ -187,10 +187,10 @@ TEST_F(ModePagesTest, SecondPage30FamilyBehindABridge)
         m_pMachine->ClearLog();
         ASSERT_EQ(1, m_Manager.ModeSense(record, 0x05, 64, answer)) << "bus " << bus;
         if (bus == 4) {
-            EXPECT_EQ(std::vector<uint8_t>({ 0x5A, 0x5A }), Opcodes());
+            EXPECT_EQ(std::vector<uint8_t>({0x5A, 0x5A}), Opcodes());
             EXPECT_EQ(0x01, answer[14]);
         } else {
-            EXPECT_EQ(std::vector<uint8_t>{ 0x1A }, Opcodes());
+            EXPECT_EQ(std::vector<uint8_t>{0x1A}, Opcodes());
             EXPECT_EQ(0x41, answer[14]);
         }
     }
@@ -204,11 +204,11 @@ TEST_F(ModePagesTest, BlockDescriptorListsOnlyForOldNonWriters)
     CDeviceRecord old = AddProfile(kEmuScsiCdRom, 3, &nOld);
     CDeviceRecord writer = AddProfile(kEmuScsiCdWriter, 3);
     CDeviceRecord atapi = AddProfile(kEmuAtapiCdRom, 0);
-    BYTE list[12] = { 0, 0, 0, 8, 0x82, 0, 0, 0, 0, 0, 0x09, 0x30 };
+    BYTE list[12] = {0, 0, 0, 8, 0x82, 0, 0, 0, 0, 0, 0x09, 0x30};
 
     m_pMachine->ClearLog();
     EXPECT_EQ(1, m_Manager.ModeSelect(old, 12, list));
-    EXPECT_EQ(std::vector<uint8_t>{ 0x15 }, Opcodes());
+    EXPECT_EQ(std::vector<uint8_t>{0x15}, Opcodes());
     EXPECT_EQ(0x930, m_pMachine->GetInt(nOld, EMU_KEY_BLOCK_LENGTH, 0));
 
     m_pMachine->ClearLog();
@@ -224,7 +224,7 @@ TEST_F(ModePagesTest, SelectConvertsTheListAndFollowsWithVendorPage)
 {
     int nFamily = 0;
     CDeviceRecord family = AddProfile(kEmuPage30CdWriter, 0, &nFamily);
-    for (uint8_t bufe : { uint8_t(0x40), uint8_t(0) }) {
+    for (uint8_t bufe : {uint8_t(0x40), uint8_t(0)}) {
         BYTE list[56] = {};
         list[4] = 0x05;
         list[5] = 0x32;
@@ -234,11 +234,11 @@ TEST_F(ModePagesTest, SelectConvertsTheListAndFollowsWithVendorPage)
         ASSERT_EQ(1, m_Manager.ModeSelect(family, 56, list));
         std::vector<EmuLogEntry> log = Commands();
         ASSERT_EQ(2u, log.size());
-        EXPECT_EQ(std::vector<uint8_t>({ 0x55, 0x10, 0, 0, 0, 0, 0, 0, 60, 0 }),
+        EXPECT_EQ(std::vector<uint8_t>({0x55, 0x10, 0, 0, 0, 0, 0, 0, 60, 0}),
                   std::vector<uint8_t>(log[0].cdb, log[0].cdb + 10));
         std::vector<uint8_t> sent = DataOut(log[0]);
         ASSERT_EQ(60u, sent.size());
-        EXPECT_EQ(std::vector<uint8_t>({ 0, 0x34, 0, 0, 0, 0, 0, 0 }),
+        EXPECT_EQ(std::vector<uint8_t>({0, 0x34, 0, 0, 0, 0, 0, 0}),
                   std::vector<uint8_t>(sent.begin(), sent.begin() + 8));
         EXPECT_EQ(std::vector<uint8_t>(list + 4, list + 56), std::vector<uint8_t>(sent.begin() + 8, sent.end()));
         EXPECT_EQ(24u, log[1].nTransferLength);
@@ -258,7 +258,7 @@ TEST_F(ModePagesTest, SelectConvertsTheListAndFollowsWithVendorPage)
     answer[0] = 0;
     m_pMachine->ClearLog();
     ASSERT_EQ(1, m_Manager.ModeSelect(other, 64, answer));
-    EXPECT_EQ(std::vector<uint8_t>{ 0x55 }, Opcodes());
+    EXPECT_EQ(std::vector<uint8_t>{0x55}, Opcodes());
     BYTE again[64];
     ASSERT_EQ(1, m_Manager.ModeSense(other, 0x05, 64, again));
     EXPECT_EQ(0x42, again[14]);
@@ -309,8 +309,8 @@ TEST_F(ModePagesTest, AtipLeadOutFromDiscInformation)
         int length;
         bool replaced;
     } cases[] = {
-        { 0x04, 0x01, 28, true }, { 0x44, 0x01, 28, false }, { 0x00, 0x01, 28, false }, { 0x04, 0x10, 28, false },
-        { 0x04, 0x01, 18, false },
+        {0x04, 0x01, 28, true},  {0x44, 0x01, 28, false}, {0x00, 0x01, 28, false},
+        {0x04, 0x10, 28, false}, {0x04, 0x01, 18, false},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> atip(28, 0);
@@ -343,7 +343,7 @@ TEST_F(ModePagesTest, ReadAndSeekForms)
     m_Manager.Seek(unlistedUsb, 16);
     m_Manager.ReadBlocks(atapi, 16, 1, data);
     m_Manager.Seek(atapi, 16);
-    EXPECT_EQ(std::vector<uint8_t>({ 0x08, 0x0B, 0x28, 0x2B }), Opcodes());
+    EXPECT_EQ(std::vector<uint8_t>({0x08, 0x0B, 0x28, 0x2B}), Opcodes());
 }
 
 } // namespace

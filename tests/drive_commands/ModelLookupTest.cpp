@@ -16,18 +16,18 @@ TEST_F(ModelLookupTest, RowByVendorBusAndIdentification)
         const char* product;
         const char* revision;
         int bus;
-        const char* row;   // "" = unlisted
+        const char* row; // "" = unlisted
     } cases[] = {
-        { "KORVATH ", "DVDR   QZ7160   ", "1.05", 4, "DVDR   QZ7160U" },
-        { "KORVATH ", "DVDR   QZ7160   ", "1.05", 0, "DVDR   QZ7160" },
-        { "KORVATH ", "DVDR   QZ7160   ", "1.05", 5, "DVDR   QZ7160F" },
-        { "KORVATH ", "DVDR   QZ7160   ", "1.05", 2, "DVDR   QZ7160S" },
-        { "KORVATH ", "CD-R   QZ5280   ", "1.02", 4, "CD-R   QZ5280UL" },
-        { "KORVATH ", "DVDR   QZ7184   ", "1.10", 0, "DVDR   QZ7180" },
-        { "VELDARO ", "CD-R   QZ2160   ", "2.00", 3, "CD-R   QZ2160" },
-        { "VELDARO ", "DVDR   QZ7160   ", "2.00", 4, "DVDR   QZ7160" },
-        { "VELDARO ", "DVDR   QZ7184   ", "2.10", 0, "" },
-        { "VELDARO ", "CD-ROM XR-3200  ", "1.00", 0, "" },
+        {"KORVATH ", "DVDR   QZ7160   ", "1.05", 4, "DVDR   QZ7160U"},
+        {"KORVATH ", "DVDR   QZ7160   ", "1.05", 0, "DVDR   QZ7160"},
+        {"KORVATH ", "DVDR   QZ7160   ", "1.05", 5, "DVDR   QZ7160F"},
+        {"KORVATH ", "DVDR   QZ7160   ", "1.05", 2, "DVDR   QZ7160S"},
+        {"KORVATH ", "CD-R   QZ5280   ", "1.02", 4, "CD-R   QZ5280UL"},
+        {"KORVATH ", "DVDR   QZ7184   ", "1.10", 0, "DVDR   QZ7180"},
+        {"VELDARO ", "CD-R   QZ2160   ", "2.00", 3, "CD-R   QZ2160"},
+        {"VELDARO ", "DVDR   QZ7160   ", "2.00", 4, "DVDR   QZ7160"},
+        {"VELDARO ", "DVDR   QZ7184   ", "2.10", 0, ""},
+        {"VELDARO ", "CD-ROM XR-3200  ", "1.00", 0, ""},
     };
     for (const auto& c : cases) {
         CDeviceRecord record = AddPlainDrive(c.vendor, c.product, c.revision, c.bus);
@@ -128,8 +128,9 @@ TEST_F(ModelLookupTest, WriterTest)
         int profile;
         bool writer;
     } cases[] = {
-        { kEmuAtapiCdWriter, true }, { kEmuScsiCdRom, false }, { kEmuAtapiCdRom, false }, { kEmuPlainDvdRom, false },
-        { kEmuOtherScsiCdWriter, true }, { kEmuOtherDvdWriter, false }, { kEmuOtherOldCdRom, false },
+        {kEmuAtapiCdWriter, true},  {kEmuScsiCdRom, false},        {kEmuAtapiCdRom, false},
+        {kEmuPlainDvdRom, false},   {kEmuOtherScsiCdWriter, true}, {kEmuOtherDvdWriter, false},
+        {kEmuOtherOldCdRom, false},
     };
     for (const auto& c : cases) {
         CDeviceRecord record = AddProfile(c.profile, 0);
@@ -154,7 +155,7 @@ TEST_F(ModelLookupTest, WriterTest)
 
     int nVendor = 0;
     CDeviceRecord vendor = AddProfile(kEmuAtapiCdWriter, 0, &nVendor);
-    SetBytes(nVendor, "mode.page.2A", std::vector<uint8_t>{ 0x2A, 2, 0, 0 });
+    SetBytes(nVendor, "mode.page.2A", std::vector<uint8_t>{0x2A, 2, 0, 0});
     EXPECT_TRUE(m_Manager.IsWriter(vendor));
 }
 

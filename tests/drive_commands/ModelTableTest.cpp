@@ -11,7 +11,7 @@
 
 namespace {
 
-const char* const kCategories[] = { "CDROM  ", "CD-R   ", "DVD    ", "DVDR   " };
+const char* const kCategories[] = {"CDROM  ", "CD-R   ", "DVD    ", "DVDR   "};
 
 bool IsSpeedText(const char* text)
 {
@@ -73,8 +73,8 @@ TEST(ModelTable, RowsAreComplete)
         EXPECT_EQ(0, std::strncmp(row.firmwareId, "KORVATH ", 8)) << id;
         EXPECT_EQ(4u, std::strlen(row.code)) << id;
         EXPECT_TRUE(row.value1 == 0 || row.value1 == 18 || row.value1 == 255) << id;
-        for (BYTE flag : { row.isWriter, row.flag2, row.flag3, row.bufferUnderrunProof, row.c2Pointers,
-                           row.tenByteCommands, row.vendorInfo })
+        for (BYTE flag : {row.isWriter, row.flag2, row.flag3, row.bufferUnderrunProof, row.c2Pointers,
+                          row.tenByteCommands, row.vendorInfo})
             EXPECT_LE(flag, 1) << id;
         ExpectSpeedList(row.cdSpeeds, row.productId);
         ExpectSpeedList(row.dvdSpeeds, row.productId);
@@ -103,7 +103,7 @@ TEST(ModelTable, RewriteTargetsAreRows)
         EXPECT_GE(rule.group, previous) << "groups are contiguous";
         previous = rule.group;
         groups.insert(rule.group);
-        for (const char* target : { rule.replacement, rule.replacementIfEqual }) {
+        for (const char* target : {rule.replacement, rule.replacementIfEqual}) {
             if (target == nullptr)
                 continue;
             EXPECT_LE(std::strlen(target), size_t(kProductIdLength)) << target;
@@ -136,7 +136,7 @@ TEST(ModelTable, GroupMembersAreRows)
     for (int i = 0; i < g_FourFamilyGroup.count; ++i)
         EXPECT_TRUE(ContainsModelNumber(g_FourFamilyGroup.numbers[i], g_FiveFamilyGroup));
 
-    for (const char* id : { g_szPage1Model, g_szJumperShuffleRows[0], g_szJumperShuffleRows[1] }) {
+    for (const char* id : {g_szPage1Model, g_szJumperShuffleRows[0], g_szJumperShuffleRows[1]}) {
         const ModelRecord* row = FindModelRow(id);
         ASSERT_NE(nullptr, row) << id;
         EXPECT_STREQ(id, row->productId);
@@ -154,10 +154,10 @@ TEST(ModelTable, FirmwareFeatureTables)
         const FirmwareFeatureTable* table;
         int rows;
     } expected[] = {
-        { &g_SpeedamodeTable, 14 }, { &g_StratafitTable, 4 }, { &g_ReadModeTable, 11 },
-        { &g_FirmwareFeature1Table, 6 }, { &g_FirmwareFeature2Table, 5 }, { &g_FirmwareFeature3Table, 5 },
-        { &g_FirmwareFeature4Table, 8 }, { &g_FirmwareFeature5Table, 8 }, { &g_FirmwareFeature6Table, 5 },
-        { &g_FirmwareFeature7Table, 21 }, { &g_FirmwareFeature8Table, 9 }, { &g_FeatureLevelTable, 19 },
+        {&g_SpeedamodeTable, 14},       {&g_StratafitTable, 4},        {&g_ReadModeTable, 11},
+        {&g_FirmwareFeature1Table, 6},  {&g_FirmwareFeature2Table, 5}, {&g_FirmwareFeature3Table, 5},
+        {&g_FirmwareFeature4Table, 8},  {&g_FirmwareFeature5Table, 8}, {&g_FirmwareFeature6Table, 5},
+        {&g_FirmwareFeature7Table, 21}, {&g_FirmwareFeature8Table, 9}, {&g_FeatureLevelTable, 19},
     };
     for (const auto& e : expected)
         EXPECT_EQ(e.rows, e.table->count) << e.table->name;
@@ -175,7 +175,7 @@ TEST(ModelTable, FirmwareFeatureTables)
 }
 
 struct RewriteCase {
-    const char* product;    // the record's 16-character identification
+    const char* product; // the record's 16-character identification
     int bus;
     const char* revision;
     const char* expectedRow; // null: no row
@@ -184,30 +184,18 @@ struct RewriteCase {
 TEST(ModelTable, RewriteRulesFindTheIntendedRow)
 {
     const RewriteCase cases[] = {
-        { "DVDR   QZ7160   ", 0, "1.05", "DVDR   QZ7160" },
-        { "DVDR   QZ7160   ", 4, "1.05", "DVDR   QZ7160U" },
-        { "DVDR   QZ7160   ", 5, "1.05", "DVDR   QZ7160F" },
-        { "DVDR   QZ7160   ", 2, "1.05", "DVDR   QZ7160S" },
-        { "DVDR   QZ7164   ", 4, "1.05", "DVDR   QZ7160U" },
-        { "DVDR   QZ7164   ", 2, "1.05", "DVDR   QZ7160S" },
-        { "DVDR   QZ7240A  ", 4, "1.00", "DVDR   QZ7240AU" },
-        { "DVDR   QZ7240A  ", 5, "1.00", "DVDR   QZ7240AU" },
-        { "DVDR   QZ7240A  ", 2, "1.00", "DVDR   QZ7240S" },
-        { "DVDR   QZ7240A  ", 0, "1.00", "DVDR   QZ7240A" },
-        { "DVDR   QZ7240   ", 5, "1.00", "DVDR   QZ7240F" },
-        { "CD-R   QZ5280   ", 4, "1.02", "CD-R   QZ5280UL" },
-        { "CD-R   QZ5280B  ", 4, "1.02", "CD-R   QZ5280U" },
-        { "CD-R   QZ5280   ", 5, "1.02", "CD-R   QZ5280" },
-        { "CD-R   QZ5204   ", 4, "1.02", "CD-R   QZ5200U" },
-        { "DVDR   QZ7304   ", 2, "1.00", "DVDR   QZ7300S" },
-        { "DVDR   QZ7304X  ", 2, "1.00", nullptr },
-        { "DVDR   QZ7184   ", 0, "1.10", "DVDR   QZ7180" },
-        { "DVDR   QZ7184   ", 0, "1.05", nullptr },
-        { "DVDR   QZ7184   ", 0, "", nullptr },
-        { "CDROM  QZ1200SX ", 0, "1.00", "CDROM  QZ1200SX" },
-        { "CD-R   QZ4400PM ", 0, "1.00", "CD-R   QZ4400PM" },
-        { "CD-R   QZ4400   ", 0, "1.00", "CD-R   QZ4400" },
-        { "CD-R   XR-1600  ", 4, "1.00", nullptr },
+        {"DVDR   QZ7160   ", 0, "1.05", "DVDR   QZ7160"},   {"DVDR   QZ7160   ", 4, "1.05", "DVDR   QZ7160U"},
+        {"DVDR   QZ7160   ", 5, "1.05", "DVDR   QZ7160F"},  {"DVDR   QZ7160   ", 2, "1.05", "DVDR   QZ7160S"},
+        {"DVDR   QZ7164   ", 4, "1.05", "DVDR   QZ7160U"},  {"DVDR   QZ7164   ", 2, "1.05", "DVDR   QZ7160S"},
+        {"DVDR   QZ7240A  ", 4, "1.00", "DVDR   QZ7240AU"}, {"DVDR   QZ7240A  ", 5, "1.00", "DVDR   QZ7240AU"},
+        {"DVDR   QZ7240A  ", 2, "1.00", "DVDR   QZ7240S"},  {"DVDR   QZ7240A  ", 0, "1.00", "DVDR   QZ7240A"},
+        {"DVDR   QZ7240   ", 5, "1.00", "DVDR   QZ7240F"},  {"CD-R   QZ5280   ", 4, "1.02", "CD-R   QZ5280UL"},
+        {"CD-R   QZ5280B  ", 4, "1.02", "CD-R   QZ5280U"},  {"CD-R   QZ5280   ", 5, "1.02", "CD-R   QZ5280"},
+        {"CD-R   QZ5204   ", 4, "1.02", "CD-R   QZ5200U"},  {"DVDR   QZ7304   ", 2, "1.00", "DVDR   QZ7300S"},
+        {"DVDR   QZ7304X  ", 2, "1.00", nullptr},           {"DVDR   QZ7184   ", 0, "1.10", "DVDR   QZ7180"},
+        {"DVDR   QZ7184   ", 0, "1.05", nullptr},           {"DVDR   QZ7184   ", 0, "", nullptr},
+        {"CDROM  QZ1200SX ", 0, "1.00", "CDROM  QZ1200SX"}, {"CD-R   QZ4400PM ", 0, "1.00", "CD-R   QZ4400PM"},
+        {"CD-R   QZ4400   ", 0, "1.00", "CD-R   QZ4400"},   {"CD-R   XR-1600  ", 4, "1.00", nullptr},
     };
     for (const RewriteCase& c : cases) {
         char working[kWorkingIdSize] = {};

@@ -20,7 +20,11 @@ protected:
     }
 
     uint64_t Elapsed() { return m_pMachine->GetTimeUs() - m_nStart; }
-    void StartClock() { m_nStart = m_pMachine->GetTimeUs(); m_pMachine->ClearLog(); }
+    void StartClock()
+    {
+        m_nStart = m_pMachine->GetTimeUs();
+        m_pMachine->ClearLog();
+    }
     uint64_t m_nStart = 0;
 };
 
@@ -86,7 +90,7 @@ TEST_F(RetryTest, NotReadyRule)
         size_t commands;
         int status;
     } cases[] = {
-        { 0x04, 0x07, 3, 1 }, { 0x04, 0x00, 3, 1 }, { 0x04, 0x08, 3, 1 }, { 0x04, 0x09, 1, 0 }, { 0x3A, 0x00, 1, 0 },
+        {0x04, 0x07, 3, 1}, {0x04, 0x00, 3, 1}, {0x04, 0x08, 3, 1}, {0x04, 0x09, 1, 0}, {0x3A, 0x00, 1, 0},
     };
     for (const auto& c : cases) {
         int nDrive = 0;
@@ -114,13 +118,13 @@ TEST_F(RetryTest, WaitUntilReady)
     CDeviceRecord record = AddWriter(&nDrive);
     StartClock();
     EXPECT_EQ(1, m_Manager.WaitUntilReady(record));
-    EXPECT_EQ(std::vector<uint8_t>{ 0x00 }, Opcodes());
+    EXPECT_EQ(std::vector<uint8_t>{0x00}, Opcodes());
     EXPECT_EQ(0u, Elapsed());
 
     m_pMachine->QueueSense(nDrive, 0x00, 2, 0x04, 0x01, 2);
     StartClock();
     EXPECT_EQ(1, m_Manager.WaitUntilReady(record));
-    EXPECT_EQ(std::vector<uint8_t>({ 0x00, 0x00, 0x00 }), Opcodes());
+    EXPECT_EQ(std::vector<uint8_t>({0x00, 0x00, 0x00}), Opcodes());
     EXPECT_EQ(2 * kIntervalUs, Elapsed());
 
     // One family is asked with READ DISC INFORMATION after each pause, never with TEST UNIT READY.

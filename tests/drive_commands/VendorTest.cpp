@@ -16,8 +16,10 @@ TEST_F(VendorTest, JumperBitsLengthByFamilyAndFirmware)
         int profile;
         uint32_t length;
     } cases[] = {
-        { kEmuAtapiCdWriter, 4 }, { kEmuLateJumperCdWriter, 4 }, { kEmuEarlyJumperCdWriter, 2 },
-        { kEmuScsiCdWriter, 2 },
+        {kEmuAtapiCdWriter, 4},
+        {kEmuLateJumperCdWriter, 4},
+        {kEmuEarlyJumperCdWriter, 2},
+        {kEmuScsiCdWriter, 2},
     };
     for (const auto& c : cases) {
         CDeviceRecord record = AddProfile(c.profile, 0);
@@ -39,10 +41,9 @@ TEST_F(VendorTest, VendorBlockHeadByFamilyAndBus)
         int bus;
         uint8_t head;
     } cases[] = {
-        { kEmuSataDvdWriter, 2, 0xE4 }, { kEmuSataDvdWriter, 0, 0xF3 }, { kEmuFourFamilyDvdWriter, 2, 0xE4 },
-        { kEmuFourFamilyDvdWriter, 4, 0xF3 }, { kEmuFifthFamilyDvdWriter, 4, 0xE4 },
-        { kEmuFifthFamilyDvdWriter, 5, 0xE4 }, { kEmuFifthFamilyDvdWriter, 2, 0xF3 },
-        { kEmuFifthFamilyDvdWriter, 0, 0xF3 },
+        {kEmuSataDvdWriter, 2, 0xE4},        {kEmuSataDvdWriter, 0, 0xF3},        {kEmuFourFamilyDvdWriter, 2, 0xE4},
+        {kEmuFourFamilyDvdWriter, 4, 0xF3},  {kEmuFifthFamilyDvdWriter, 4, 0xE4}, {kEmuFifthFamilyDvdWriter, 5, 0xE4},
+        {kEmuFifthFamilyDvdWriter, 2, 0xF3}, {kEmuFifthFamilyDvdWriter, 0, 0xF3},
     };
     for (const auto& c : cases) {
         int nDrive = 0;
@@ -68,7 +69,7 @@ TEST_F(VendorTest, VendorFloat)
     int nDrive = 0;
     CDeviceRecord record = AddProfile(kEmuAtapiCdWriter, 0, &nDrive);
     double value = 0;
-    SetBytes(nDrive, "vendor.float", { 0, 0, 0, 0, 0x3F, 0xC0, 0x00, 0x00 });
+    SetBytes(nDrive, "vendor.float", {0, 0, 0, 0, 0x3F, 0xC0, 0x00, 0x00});
     EXPECT_EQ(1, m_Manager.ReadVendorFloat(record, &value));
     EXPECT_DOUBLE_EQ(1.5, value);
     SetBytes(nDrive, "vendor.float", std::vector<uint8_t>(8, 0));
@@ -96,7 +97,7 @@ TEST_F(VendorTest, RecorderIdentificationCode)
         data[2] = 'D';
         data[3] = 0x01;
         data[4] = 0x02;
-        const char korv[] = { 'K', 'O', 0, 'R', 'V' };
+        const char korv[] = {'K', 'O', 0, 'R', 'V'};
         std::memcpy(&data[5], korv, sizeof(korv));
         for (const auto& b : bytes)
             data[b.first] = b.second;
@@ -104,14 +105,12 @@ TEST_F(VendorTest, RecorderIdentificationCode)
     };
 
     char output[32];
-    SetBytes(nDrive, kLeadIn.c_str(),
-             userData({ { 16, 'Q' }, { 17, 'Z' }, { 18, '7' }, { 19, '1' }, { 24, 0x01 }, { 25, 0x02 } }));
+    SetBytes(nDrive, kLeadIn.c_str(), userData({{16, 'Q'}, {17, 'Z'}, {18, '7'}, {19, '1'}, {24, 0x01}, {25, 0x02}}));
     std::memset(output, 'x', sizeof(output));
     EXPECT_EQ(1, m_Manager.ReadRidCode(record, output));
     EXPECT_STREQ("KORVQZ71000258", output);
 
-    SetBytes(nDrive, kLeadIn.c_str(),
-             userData({ { 16, 'Q' }, { 18, 1 }, { 19, 2 }, { 20, 3 }, { 21, 4 }, { 22, 5 }, { 23, 6 } }));
+    SetBytes(nDrive, kLeadIn.c_str(), userData({{16, 'Q'}, {18, 1}, {19, 2}, {20, 3}, {21, 4}, {22, 5}, {23, 6}}));
     EXPECT_EQ(1, m_Manager.ReadRidCode(record, output));
     EXPECT_STREQ("KORVQ16909060", output);
 
@@ -127,7 +126,7 @@ TEST_F(VendorTest, RecorderIdentificationCode)
     EXPECT_EQ(0, m_Manager.ReadRidCode(record, output));
     EXPECT_STREQ("", output);
 
-    SetBytes(nDrive, ("sector." + std::to_string(uint32_t(-20000))).c_str(), userData({ { 16, 'Q' } }));
+    SetBytes(nDrive, ("sector." + std::to_string(uint32_t(-20000))).c_str(), userData({{16, 'Q'}}));
     uint64_t start = m_pMachine->GetTimeUs();
     EXPECT_EQ(1, m_Manager.ReadRidCodeDelayed(record, output));
     EXPECT_STREQ("KORVQ000000", output);
@@ -147,40 +146,67 @@ std::vector<EmuLogEntry> AtaRequests(IEmuMachine* pMachine)
 
 TEST_F(VendorTest, AtaCommandRegisters)
 {
-    CDeviceRecord odd = AddProfile(kEmuAtapiCdWriter, 0);    // D:
-    CDeviceRecord even = AddProfile(kEmuAtapiCdWriter, 0);   // E:
+    CDeviceRecord odd = AddProfile(kEmuAtapiCdWriter, 0);  // D:
+    CDeviceRecord even = AddProfile(kEmuAtapiCdWriter, 0); // E:
     std::vector<BYTE> buffer(1024, 0);
     typedef std::function<int(CDriveManager&)> AtaOp;
     const struct {
         const char* name;
         BYTE win2000;
         AtaOp op;
-        int kind;                 // -1: nothing is sent and the result is 0
+        int kind; // -1: nothing is sent and the result is 0
         std::vector<uint8_t> registers;
     } cases[] = {
-        { "IDENTIFY", 0, [&](CDriveManager& m) { return m.AtaIdentifyDevice(odd, 512, buffer.data()); },
-          kEmuRequestAtaPassThrough, { 0, 1, 1, 0, 0, 0xA0, 0xEC } },
-        { "IDENTIFY on Windows 2000", 1, [&](CDriveManager& m) { return m.AtaIdentifyDevice(odd, 512, buffer.data()); },
-          kEmuRequestSmartReceive, { 0, 1, 1, 0, 0, 0xA0, 0xEC } },
-        { "IDENTIFY on Windows 2000, short buffer", 1,
-          [&](CDriveManager& m) { return m.AtaIdentifyDevice(odd, 100, buffer.data()); }, -1, {} },
-        { "SMART READ DATA", 0, [&](CDriveManager& m) { return m.AtaSmartCommand(odd, 0xD0, 512, buffer.data()); },
-          kEmuRequestSmartReceive, { 0xD0, 1, 1, 0x4F, 0xC2, 0, 0xB0 } },
-        { "SMART RETURN STATUS", 0, [&](CDriveManager& m) { return m.AtaSmartCommand(odd, 0xDA, 512, buffer.data()); },
-          kEmuRequestSmartSend, { 0xDA, 1, 1, 0x4F, 0xC2, 0, 0xB0 } },
-        { "SMART short buffer", 0, [&](CDriveManager& m) { return m.AtaSmartCommand(odd, 0xD0, 511, buffer.data()); },
-          -1, {} },
-        { "READ SECTORS", 0,
-          [&](CDriveManager& m) { return m.AtaReadSectors(odd, 0x0ABCDEF1, 2, 512, buffer.data()); },
-          kEmuRequestAtaPassThrough, { 0, 2, 0xF1, 0xDE, 0xBC, 0x4A, 0x20 } },
-        { "vendor F1, odd letter", 0,
-          [&](CDriveManager& m) { return m.AtaVendorF1(odd, 1, 0, 0, 16, buffer.data()); },
-          kEmuRequestAtaPassThrough, { 0, 0, 0, 0, 0, 0xB0, 0xF1 } },
-        { "vendor F1, even letter", 0,
-          [&](CDriveManager& m) { return m.AtaVendorF1(even, 1, 0, 0, 16, buffer.data()); },
-          kEmuRequestAtaPassThrough, { 0, 0, 0, 0, 0, 0xA0, 0xF1 } },
-        { "vendor F2", 0, [&](CDriveManager& m) { return m.AtaVendorF2(even, 64, buffer.data()); },
-          kEmuRequestAtaPassThrough, { 0, 0, 0, 0, 0, 0xA0, 0xF2 } },
+        {"IDENTIFY",
+         0,
+         [&](CDriveManager& m) { return m.AtaIdentifyDevice(odd, 512, buffer.data()); },
+         kEmuRequestAtaPassThrough,
+         {0, 1, 1, 0, 0, 0xA0, 0xEC}},
+        {"IDENTIFY on Windows 2000",
+         1,
+         [&](CDriveManager& m) { return m.AtaIdentifyDevice(odd, 512, buffer.data()); },
+         kEmuRequestSmartReceive,
+         {0, 1, 1, 0, 0, 0xA0, 0xEC}},
+        {"IDENTIFY on Windows 2000, short buffer",
+         1,
+         [&](CDriveManager& m) { return m.AtaIdentifyDevice(odd, 100, buffer.data()); },
+         -1,
+         {}},
+        {"SMART READ DATA",
+         0,
+         [&](CDriveManager& m) { return m.AtaSmartCommand(odd, 0xD0, 512, buffer.data()); },
+         kEmuRequestSmartReceive,
+         {0xD0, 1, 1, 0x4F, 0xC2, 0, 0xB0}},
+        {"SMART RETURN STATUS",
+         0,
+         [&](CDriveManager& m) { return m.AtaSmartCommand(odd, 0xDA, 512, buffer.data()); },
+         kEmuRequestSmartSend,
+         {0xDA, 1, 1, 0x4F, 0xC2, 0, 0xB0}},
+        {"SMART short buffer",
+         0,
+         [&](CDriveManager& m) { return m.AtaSmartCommand(odd, 0xD0, 511, buffer.data()); },
+         -1,
+         {}},
+        {"READ SECTORS",
+         0,
+         [&](CDriveManager& m) { return m.AtaReadSectors(odd, 0x0ABCDEF1, 2, 512, buffer.data()); },
+         kEmuRequestAtaPassThrough,
+         {0, 2, 0xF1, 0xDE, 0xBC, 0x4A, 0x20}},
+        {"vendor F1, odd letter",
+         0,
+         [&](CDriveManager& m) { return m.AtaVendorF1(odd, 1, 0, 0, 16, buffer.data()); },
+         kEmuRequestAtaPassThrough,
+         {0, 0, 0, 0, 0, 0xB0, 0xF1}},
+        {"vendor F1, even letter",
+         0,
+         [&](CDriveManager& m) { return m.AtaVendorF1(even, 1, 0, 0, 16, buffer.data()); },
+         kEmuRequestAtaPassThrough,
+         {0, 0, 0, 0, 0, 0xA0, 0xF1}},
+        {"vendor F2",
+         0,
+         [&](CDriveManager& m) { return m.AtaVendorF2(even, 64, buffer.data()); },
+         kEmuRequestAtaPassThrough,
+         {0, 0, 0, 0, 0, 0xA0, 0xF2}},
     };
     for (const auto& c : cases) {
         g_bIsWindows2000 = c.win2000;
@@ -223,17 +249,17 @@ TEST_F(VendorTest, StratafitResultTexts)
         int kind;
         const char* text;
     } cases[] = {
-        { 0, 2, "Recording has been done properly by default setting." },
-        { 0, 1, "The media is judged as good." },
-        { 0, 0, "No Information Available" },
-        { 0, 3, "No Information Available" },
-        { 0x10002, 1, "The media would not be recorded properly." },
-        { 0x10002, 7, "The media would not be recorded properly." },
-        { 0x20004, 2, "Failed to measure the quality due to happening of error during check." },
-        { 0x000FF, 1, "Recording has been done properly by default setting." },
-        { 5, 2, "This media is not supported." },
-        { 5, 0, "No Information Available" },
-        { 0x50000, 2, "No Information Available" },
+        {0, 2, "Recording has been done properly by default setting."},
+        {0, 1, "The media is judged as good."},
+        {0, 0, "No Information Available"},
+        {0, 3, "No Information Available"},
+        {0x10002, 1, "The media would not be recorded properly."},
+        {0x10002, 7, "The media would not be recorded properly."},
+        {0x20004, 2, "Failed to measure the quality due to happening of error during check."},
+        {0x000FF, 1, "Recording has been done properly by default setting."},
+        {5, 2, "This media is not supported."},
+        {5, 0, "No Information Available"},
+        {0x50000, 2, "No Information Available"},
     };
     for (const auto& c : cases)
         EXPECT_STREQ(c.text, m_Manager.GetStratafitResultText(c.code, c.kind)) << std::hex << c.code << " " << c.kind;
@@ -249,14 +275,14 @@ TEST_F(VendorTest, StratafitStatusTexts)
         bool result;
         const char* text;
     } cases[] = {
-        { 1, 0, 0, 2, false, " Stratafit function is busy." },
-        { 2, 0, 0, 2, false, " Stratafit function is not executed." },
-        { 10, 0, 0, 2, false, " Stratafit function is disabled." },
-        { 11, 0, 0, 2, false, " Stratafit function error." },
-        { 0, 0x02, 0x01, 1, true, " The media would not be recorded properly." },
-        { 3, 0x00, 0x05, 2, true, " Recording has been done properly by default setting." },
-        { 0, 0x05, 0x00, 1, true, " This media is not supported." },
-        { 0, 0x09, 0x09, 1, true, " No Information Available" },
+        {1, 0, 0, 2, false, " Stratafit function is busy."},
+        {2, 0, 0, 2, false, " Stratafit function is not executed."},
+        {10, 0, 0, 2, false, " Stratafit function is disabled."},
+        {11, 0, 0, 2, false, " Stratafit function error."},
+        {0, 0x02, 0x01, 1, true, " The media would not be recorded properly."},
+        {3, 0x00, 0x05, 2, true, " Recording has been done properly by default setting."},
+        {0, 0x05, 0x00, 1, true, " This media is not supported."},
+        {0, 0x09, 0x09, 1, true, " No Information Available"},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> answer(18, 0);
@@ -270,7 +296,7 @@ TEST_F(VendorTest, StratafitStatusTexts)
         EXPECT_STREQ(c.text, text);
         std::vector<EmuLogEntry> log = Commands();
         ASSERT_EQ(1u, log.size());
-        EXPECT_EQ(std::vector<uint8_t>({ 0xE4, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x12, 0 }),
+        EXPECT_EQ(std::vector<uint8_t>({0xE4, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0x12, 0}),
                   std::vector<uint8_t>(log[0].cdb, log[0].cdb + 12));
         EXPECT_EQ(18u, log[0].nTransferLength);
     }

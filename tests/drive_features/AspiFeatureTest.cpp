@@ -114,7 +114,7 @@ TEST_F(AspiFeatureTest, FeaturesAndTextsOfTheMakersDrives)
 
     m_pMachine->ClearLog();
     EXPECT_EQ(1, m_Manager.SetVendorOption(four, 1, 0, nullptr));
-    EXPECT_EQ(std::vector<std::string>({ "E9 10 21 01 00 00 00 00 00 00 00 00" }), Cdbs(0xE9));
+    EXPECT_EQ(std::vector<std::string>({"E9 10 21 01 00 00 00 00 00 00 00 00"}), Cdbs(0xE9));
 }
 
 // The speed probe and cache and a speed text through ASPI.
@@ -124,7 +124,7 @@ TEST_F(AspiFeatureTest, SpeedsAndTheSpeedCache)
     CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, key.c_str());
     int nDrive = 0;
     CDeviceRecord record = Add(kEmuOtherScsiCdWriter, "VELDARO ", "CD-R   XR-4890  ", "1.00", 3, &nDrive);
-    EmuSetCdSpeeds(m_pMachine, nDrive, { 48, 40, 32, 24, 16, 8 });
+    EmuSetCdSpeeds(m_pMachine, nDrive, {48, 40, 32, 24, 16, 8});
     int speeds[60];
     ASSERT_EQ(6, m_Manager.LoadSpeedCache(record, speeds));
     EXPECT_EQ(8, speeds[5]);

@@ -22,20 +22,20 @@ protected:
 TEST_F(CdSpeedTest, SetCdSpeedCommand)
 {
     CDeviceRecord writer = AddProfile(kEmuAtapiCdWriter, 0);
-    CDeviceRecord table = AddProfile(kEmuAtapiCdRom, 0);   // the model with the fixed read-speed table
+    CDeviceRecord table = AddProfile(kEmuAtapiCdRom, 0); // the model with the fixed read-speed table
     const struct {
         CDeviceRecord* record;
         int read, write;
         const char* cdb;
     } cases[] = {
-        { &writer, 48 * 177, 16 * 177, "BB 00 21 30 0B 10 00 00 00 00 00 00" },
-        { &writer, 0xFFFF, 0xFFFF, "BB 00 FF FF FF FF 00 00 00 00 00 00" },
-        { &writer, 24 * 177, -1, "BB 00 10 98 FF FF 00 00 00 00 00 00" },
-        { &table, 24 * 177, 0xFFFF, "BB 00 09 A5 FF FF 00 00 00 00 00 00" },
-        { &table, 4 * 177, 0, "BB 00 02 C2 00 00 00 00 00 00 00 00" },
-        { &table, 40 * 177, 0, "BB 00 0F D8 00 00 00 00 00 00 00 00" },
-        { &table, 54 * 177, 0, "BB 00 FF FF 00 00 00 00 00 00 00 00" },
-        { &table, 20 * 177, 0, "BB 00 0D D4 00 00 00 00 00 00 00 00" },
+        {&writer, 48 * 177, 16 * 177, "BB 00 21 30 0B 10 00 00 00 00 00 00"},
+        {&writer, 0xFFFF, 0xFFFF, "BB 00 FF FF FF FF 00 00 00 00 00 00"},
+        {&writer, 24 * 177, -1, "BB 00 10 98 FF FF 00 00 00 00 00 00"},
+        {&table, 24 * 177, 0xFFFF, "BB 00 09 A5 FF FF 00 00 00 00 00 00"},
+        {&table, 4 * 177, 0, "BB 00 02 C2 00 00 00 00 00 00 00 00"},
+        {&table, 40 * 177, 0, "BB 00 0F D8 00 00 00 00 00 00 00 00"},
+        {&table, 54 * 177, 0, "BB 00 FF FF 00 00 00 00 00 00 00 00"},
+        {&table, 20 * 177, 0, "BB 00 0D D4 00 00 00 00 00 00 00 00"},
     };
     for (const auto& c : cases) {
         m_pMachine->ClearLog();
@@ -68,7 +68,7 @@ TEST_F(CdSpeedTest, WriteSpeedsWherePageStarts)
     m_pMachine->SetInt(nDrive, "mode.blockDescriptor", 8);
     EditPage(nDrive, "mode.page.2A", [](std::vector<uint8_t>& page) {
         page[0] = 0xAA;
-        page[31] = 0x12;   // answer byte 43: page byte 18 when the page is taken to start at 25
+        page[31] = 0x12; // answer byte 43: page byte 18 when the page is taken to start at 25
     });
     EXPECT_EQ(0x1200, m_Manager.GetMaxWriteSpeed(record));
     EXPECT_EQ(0, m_Manager.GetCurrentWriteSpeed(record));
@@ -85,7 +85,7 @@ TEST_F(CdSpeedTest, MaximumWriteSpeedAfterReset)
 {
     int nDrive = 0;
     CDeviceRecord record = AddMaker(kEmuAtapiCdWriter, "CD-R   QZ3240   ", "1.00", 0, &nDrive);
-    EmuSetCdSpeeds(m_pMachine, nDrive, { 4, 8, 16, 24 }, { 4, 8, 16 });
+    EmuSetCdSpeeds(m_pMachine, nDrive, {4, 8, 16, 24}, {4, 8, 16});
     m_Manager.SetCdSpeed(record, 8 * 177, 4 * 177);
     SetPageWord(nDrive, 18, 0);
     m_pMachine->ClearLog();
@@ -93,7 +93,7 @@ TEST_F(CdSpeedTest, MaximumWriteSpeedAfterReset)
     std::vector<std::string> cdbs = Cdbs();
     ASSERT_EQ(4u, cdbs.size());
     EXPECT_EQ("BB 00 FF FF FF FF 00 00 00 00 00 00", cdbs[1]);
-    EXPECT_EQ("BB 00 05 80 02 C0 00 00 00 00 00 00", cdbs[3]);   // 8 × 176 and 4 × 176 as read
+    EXPECT_EQ("BB 00 05 80 02 C0 00 00 00 00 00 00", cdbs[3]); // 8 × 176 and 4 × 176 as read
     EXPECT_EQ(8, m_Manager.GetMaxReadSpeed(record));
     EXPECT_EQ(4 * 176, m_Manager.GetCurrentWriteSpeed(record));
 }
@@ -113,9 +113,9 @@ TEST_F(CdSpeedTest, ReadSpeedInX)
     const struct {
         uint8_t index;
         int x;
-    } cases[] = { { 0, 1 }, { 4, 12 }, { 6, 32 }, { 9, 32 }, { 255, 32 } };
+    } cases[] = {{0, 1}, {4, 12}, {6, 32}, {9, 32}, {255, 32}};
     for (const auto& c : cases) {
-        SetBytes(nPage31, "mode.page.31", { 0x31, 0x02, c.index, 0x00 });
+        SetBytes(nPage31, "mode.page.31", {0x31, 0x02, c.index, 0x00});
         EXPECT_EQ(c.x, m_Manager.GetMaxReadSpeed(cdrom)) << int(c.index);
     }
     SetBytes(nPage31, "mode.page.31", {});
@@ -130,7 +130,7 @@ TEST_F(CdSpeedTest, SetReadSpeedByDriveKind)
     const struct {
         int x;
         uint8_t index;
-    } cases[] = { { 32, 6 }, { 14, 5 }, { 1, 0 }, { 7, 255 } };
+    } cases[] = {{32, 6}, {14, 5}, {1, 0}, {7, 255}};
     for (const auto& c : cases) {
         m_pMachine->ClearLog();
         EXPECT_EQ(0, m_Manager.SetCdReadSpeed(cdrom, c.x));
@@ -138,7 +138,7 @@ TEST_F(CdSpeedTest, SetReadSpeedByDriveKind)
         ASSERT_EQ(1u, log.size()) << c.x;
         EXPECT_EQ(0x15, log[0].cdb[0]);
         std::vector<uint8_t> list = DataOut(log[0]);
-        EXPECT_EQ(std::vector<uint8_t>({ 0, 0, 0, 0, 0x31, 0x02, c.index, 0 }), list) << c.x;
+        EXPECT_EQ(std::vector<uint8_t>({0, 0, 0, 0, 0x31, 0x02, c.index, 0}), list) << c.x;
     }
 
     // The page-1 model: its error-recovery page first (byte 9 cleared for 12 X), then SET CD SPEED keeping the
@@ -146,7 +146,7 @@ TEST_F(CdSpeedTest, SetReadSpeedByDriveKind)
     int nPage1 = 0;
     CDeviceRecord page1 = AddMaker(kEmuScsiCdRom, "CDROM  QZ1200SX ", "1.00", 3, &nPage1);
     SetPageWord(nPage1, 20, 0x0123);
-    for (int x : { 12, 8 }) {
+    for (int x : {12, 8}) {
         m_pMachine->ClearLog();
         m_Manager.SetCdReadSpeed(page1, x);
         std::vector<EmuLogEntry> log = Commands();
@@ -157,9 +157,11 @@ TEST_F(CdSpeedTest, SetReadSpeedByDriveKind)
         EXPECT_EQ(x == 12 ? 0x00 : 0x03, list[9]);
         EXPECT_EQ(0x01, list[4]);
         EXPECT_EQ(0x1A, log[1].cdb[0]);
-        EXPECT_EQ(Hex(std::vector<uint8_t>({ 0xBB, 0, uint8_t((x * 177) >> 8), uint8_t(x * 177), 0x01, 0x23, 0, 0, 0,
-                                             0, 0, 0 }).data(), 12),
-                  Hex(log[2].cdb, 12));
+        EXPECT_EQ(
+            Hex(std::vector<uint8_t>({0xBB, 0, uint8_t((x * 177) >> 8), uint8_t(x * 177), 0x01, 0x23, 0, 0, 0, 0, 0, 0})
+                    .data(),
+                12),
+            Hex(log[2].cdb, 12));
     }
     CDeviceRecord bridged = AddMaker(kEmuScsiCdRom, "CDROM  QZ1200SX ", "1.00", kBusTypeUsb);
     m_pMachine->ClearLog();
@@ -183,10 +185,10 @@ TEST_F(CdSpeedTest, ReadSpeedTexts)
     CDeviceRecord other = AddProfile(kEmuOtherDvdWriter, 0, &nOther);
     m_pMachine->SetInt(nOther, "mode.refuse6", 0);
     int nWriter = 0;
-    CDeviceRecord writer = AddProfile(kEmuAtapiCdWriter, 0, &nWriter);   // 4X CLV, 8X CLV, 16X CLV, 20-48X CAV
+    CDeviceRecord writer = AddProfile(kEmuAtapiCdWriter, 0, &nWriter); // 4X CLV, 8X CLV, 16X CLV, 20-48X CAV
     int nCdRom = 0;
-    CDeviceRecord cdrom = AddProfile(kEmuScsiCdRom, 3, &nCdRom);          // vendor page 0x31
-    SetBytes(nCdRom, "mode.page.31", { 0x31, 0x02, 0x02, 0x00 });
+    CDeviceRecord cdrom = AddProfile(kEmuScsiCdRom, 3, &nCdRom); // vendor page 0x31
+    SetBytes(nCdRom, "mode.page.31", {0x31, 0x02, 0x02, 0x00});
     const struct {
         CDeviceRecord* record;
         int drive;
@@ -194,14 +196,14 @@ TEST_F(CdSpeedTest, ReadSpeedTexts)
         const char* text;
         const char* display;
     } cases[] = {
-        { &other, nOther, 40 * 176, "40 X", "40 X" },
-        { &other, nOther, 100, "maximum", "maximum" },
-        { &writer, nWriter, 48 * 176, "20-48X CAV", "20-48 X CAV" },
-        { &writer, nWriter, 16 * 176 + 100, "16X CLV", "16 X CLV" },
-        { &writer, nWriter, 6 * 176, "6X", "6 X" },     // not "16X CLV": 6 X is not named there
-        { &writer, nWriter, 40 * 176, "40X", "40 X" },
-        { &writer, nWriter, 0, "maximum", "maximum" },
-        { &cdrom, nCdRom, 0, "4X CLV", "4 X CLV" },
+        {&other, nOther, 40 * 176, "40 X", "40 X"},
+        {&other, nOther, 100, "maximum", "maximum"},
+        {&writer, nWriter, 48 * 176, "20-48X CAV", "20-48 X CAV"},
+        {&writer, nWriter, 16 * 176 + 100, "16X CLV", "16 X CLV"},
+        {&writer, nWriter, 6 * 176, "6X", "6 X"}, // not "16X CLV": 6 X is not named there
+        {&writer, nWriter, 40 * 176, "40X", "40 X"},
+        {&writer, nWriter, 0, "maximum", "maximum"},
+        {&cdrom, nCdRom, 0, "4X CLV", "4 X CLV"},
     };
     for (const auto& c : cases) {
         SetPageWord(c.drive, 14, c.kbps);
@@ -228,8 +230,8 @@ TEST_F(CdSpeedTest, DisplayForm)
         const char* text;
         const char* display;
     } cases[] = {
-        { "", "" }, { "maximum", "maximum" }, { "4X CLV", "4 X CLV" }, { "20-48X CAV", "20-48 X CAV" },
-        { "52X", "52 X" }, { "CLV", "CLV" }, { "8XX", "8 XX" }, { "40 X", "40 X" },
+        {"", ""},        {"maximum", "maximum"}, {"4X CLV", "4 X CLV"}, {"20-48X CAV", "20-48 X CAV"},
+        {"52X", "52 X"}, {"CLV", "CLV"},         {"8XX", "8 XX"},       {"40 X", "40 X"},
     };
     for (const auto& c : cases) {
         char text[32];

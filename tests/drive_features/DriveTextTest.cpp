@@ -20,7 +20,7 @@ protected:
     // A Logical Unit Serial Number feature whose data are the given bytes.
     void SetSerialFeature(int nDrive, const std::string& serial)
     {
-        std::vector<uint8_t> feature = { 0x01, 0x08, 0x01, uint8_t(serial.size()) };
+        std::vector<uint8_t> feature = {0x01, 0x08, 0x01, uint8_t(serial.size())};
         feature.insert(feature.end(), serial.begin(), serial.end());
         SetBytes(nDrive, "config.feature.0108", feature);
     }
@@ -32,12 +32,12 @@ TEST_F(DriveTextTest, SerialNumberFromVendorBlock)
     const struct {
         const char* hex;
         const char* text;
-    } cases[] = { { "0A1B2", "041394" }, { "FFFFF", "1048575" }, { "00001", "000001" }, { "abcde", "703710" },
-                  { "", "000000" }, { "1 2", "066048" } };
+    } cases[] = {{"0A1B2", "041394"}, {"FFFFF", "1048575"}, {"00001", "000001"},
+                 {"abcde", "703710"}, {"", "000000"},       {"1 2", "066048"}};
     for (const auto& c : cases) {
         int nDrive = 0;
         CDeviceRecord record = AddProfile(kEmuAtapiCdWriter, 0, &nDrive);
-        SetBytes(nDrive, "vendor.info", Block({ { 26, c.hex } }));
+        SetBytes(nDrive, "vendor.info", Block({{26, c.hex}}));
         char text[30] = "unchanged";
         EXPECT_TRUE(m_Manager.GetSerialNumberText(record, text));
         EXPECT_STREQ(c.text, text);
@@ -45,7 +45,7 @@ TEST_F(DriveTextTest, SerialNumberFromVendorBlock)
     // The four-family group reads the block in pieces; a drive that refuses the read leaves the text alone.
     int nFour = 0;
     CDeviceRecord four = AddProfile(kEmuFourFamilyDvdWriter, 0, &nFour);
-    SetBytes(nFour, "vendor.info", Block({ { 26, "00010" } }));
+    SetBytes(nFour, "vendor.info", Block({{26, "00010"}}));
     char text[30] = "unchanged";
     m_pMachine->ClearLog();
     EXPECT_TRUE(m_Manager.GetSerialNumberText(four, text));
@@ -70,7 +70,7 @@ TEST_F(DriveTextTest, SerialNumberFromVendorCommandAndConfiguration)
     m_pMachine->ClearLog();
     EXPECT_TRUE(m_Manager.GetSerialNumberText(scsi, text));
     EXPECT_STREQ("123456789ABC", text);
-    EXPECT_EQ(std::vector<uint8_t>({ 0xF3 }), Opcodes());
+    EXPECT_EQ(std::vector<uint8_t>({0xF3}), Opcodes());
     m_pMachine->SetInt(nDrive, "vendor", 0);
     std::strcpy(text, "unchanged");
     EXPECT_FALSE(m_Manager.GetSerialNumberText(scsi, text));
@@ -82,7 +82,7 @@ TEST_F(DriveTextTest, SerialNumberFromVendorCommandAndConfiguration)
     m_pMachine->ClearLog();
     EXPECT_TRUE(m_Manager.GetSerialNumberText(atapi, text));
     EXPECT_STREQ("QZ0042", text);
-    EXPECT_EQ(std::vector<uint8_t>({ 0x46 }), Opcodes());
+    EXPECT_EQ(std::vector<uint8_t>({0x46}), Opcodes());
 }
 
 TEST_F(DriveTextTest, SerialNumberFromConfigurationFeature)
@@ -125,13 +125,13 @@ TEST_F(DriveTextTest, JumperBits)
         uint8_t read;
         uint8_t expected;
     } cases[] = {
-        { "CD-R   QZ4400   ", 0x40, 0x08 }, { "CD-R   QZ4400   ", 0x08, 0x10 }, { "CD-R   QZ4400   ", 0x81, 0x81 },
-        { "CD-R   QZ4400PM ", 0x30, 0x60 }, { "CD-R   QZ4400PM ", 0x7F, 0x7F }, { "CD-R   QZ4120   ", 0x40, 0x40 },
+        {"CD-R   QZ4400   ", 0x40, 0x08}, {"CD-R   QZ4400   ", 0x08, 0x10}, {"CD-R   QZ4400   ", 0x81, 0x81},
+        {"CD-R   QZ4400PM ", 0x30, 0x60}, {"CD-R   QZ4400PM ", 0x7F, 0x7F}, {"CD-R   QZ4120   ", 0x40, 0x40},
     };
     for (const auto& c : cases) {
         int nDrive = 0;
         CDeviceRecord record = AddMaker(kEmuAtapiCdWriter, c.product, "1.00", 0, &nDrive);
-        SetBytes(nDrive, "vendor.jumper", { c.read, 0, 0, 0 });
+        SetBytes(nDrive, "vendor.jumper", {c.read, 0, 0, 0});
         EXPECT_EQ(c.expected, m_Manager.GetJumperSettings(record)) << c.product << " " << int(c.read);
     }
     CDeviceRecord other = AddProfile(kEmuOtherDvdWriter, 0);
@@ -144,7 +144,7 @@ TEST_F(DriveTextTest, TlaCode)
 {
     int nDrive = 0;
     CDeviceRecord five = AddMaker(kEmuFifthFamilyDvdWriter, "DVDR   QZ7240   ", "1.04", 0, &nDrive);
-    SetBytes(nDrive, "vendor.info", Block({ { 41, "KTXY" } }));
+    SetBytes(nDrive, "vendor.info", Block({{41, "KTXY"}}));
     EXPECT_STREQ("TLA:KT04", m_Manager.GetTlaCodeText(five));
     m_pMachine->ClearLog();
     m_Manager.GetTlaCodeText(five);
@@ -154,7 +154,7 @@ TEST_F(DriveTextTest, TlaCode)
 
     int nFour = 0;
     CDeviceRecord four = AddProfile(kEmuFourFamilyDvdWriter, 0, &nFour);
-    SetBytes(nFour, "vendor.info", Block({ { 41, "QR" } }));
+    SetBytes(nFour, "vendor.info", Block({{41, "QR"}}));
     EXPECT_STREQ("TLA:QR05", m_Manager.GetTlaCodeText(four));
     m_pMachine->SetInt(nFour, "vendor", 0);
     EXPECT_STREQ("", m_Manager.GetTlaCodeText(four));
@@ -170,35 +170,35 @@ struct LabelCase {
     const char* vendor;
     const char* product;
     int bus;
-    int interfaceCode;   // byte 49 of the vendor block, -1: the block cannot be read
+    int interfaceCode; // byte 49 of the vendor block, -1: the block cannot be read
     const char* label;
 };
 
 TEST_F(DriveTextTest, DriveLabels)
 {
     const LabelCase cases[] = {
-        { kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5200   ", 4, 0, "ID:2   QZ-5200U USB CD-RW" },
-        { kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5244   ", 4, 0, "ID:2   QZ-5240U USB CD-RW" },
-        { kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5200   ", 0, 0, "ID:2  QZ5200   " },
-        { kEmuFourFamilyDvdWriter, "KORVATH ", "DVDR   QZ7204   ", 4, 0, "ID:2  QZ-7200U USB DVD-RW" },
-        { kEmuFourFamilyDvdWriter, "KORVATH ", "DVDR   QZ7164   ", 5, 0, "ID:2  QZ-7160 Ext DVD-RW" },
-        { kEmuFourFamilyDvdWriter, "KORVATH ", "DVDR   QZ7164   ", 0, 0, "ID:2  QZ-7164 DVD-RW" },
-        { kEmuFifthFamilyDvdWriter, "KORVATH ", "DVDR   QZ7240A  ", 4, 0, "ID:2  QZ-7240AU Ext DVD-RW" },
-        { kEmuFifthFamilyDvdWriter, "KORVATH ", "DVDR   QZ7240   ", 5, 0, "ID:2  QZ-7240 Ext DVD-RW" },
-        { kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5280   ", 4, 0, "ID:2  QZ-5280UL USB CD-RW" },
-        { kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5280B  ", 4, 0, "ID:2  QZ-5280U USB CD-RW" },
-        { kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5280   ", 5, 0, "ID:2  QZ-5280U USB CD-RW" },
-        { kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5280   ", 2, 5, "ID:2  QZ-5280S SATA CD-RW" },
-        { kEmuSataDvdWriter, "KORVATH ", "DVDR   QZ7300   ", 2, 1, "ID:2  QZ-7300S SATA DVD-RW" },
-        { kEmuSataDvdWriter, "KORVATH ", "DVDR   QZ7300   ", 2, 3, "ID:2  QZ7300   " },
-        { kEmuSataDvdWriter, "KORVATH ", "DVDR   QZ7300   ", 2, -1, "ID:2  QZ7300   " },
-        { kEmuSataDvdWriter, "KORVATH ", "DVDR   QZ7300X  ", 4, 0, "ID:2  QZ-7300X Ext DVD-RW" },
-        { kEmuFourFamilyDvdWriter, "KORVATH ", "DVDR   QZ7160   ", 2, 1, "ID:2  QZ-7160S SATA DVD-RW" },
-        { kEmuAtapiCdWriter, "KORVATH ", "CD-R   QZ4120   ", 0, 0, "ID:2  QZ4120   " },
-        { kEmuPlainDvdRom, "KORVATH ", "DVD    QZ8160   ", 0, 0, "ID:2  QZ8160   " },   // special speed model
-        { kEmuPlainDvdRom, "KORVATH ", "DVD    QZ8240   ", 0, 0, "ID:2  DVD    QZ8240   " },
-        { kEmuOtherDvdWriter, "VELDARO ", "DVD-RW XR-7700  ", 0, 0, "ID:2  DVD-RW XR-7700  " },
-        { kEmuOtherDvdWriter, "VELDARO ", "DVDR   QZ7300   ", 2, 1, "ID:2  QZ-7300S SATA DVD-RW" },
+        {kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5200   ", 4, 0, "ID:2   QZ-5200U USB CD-RW"},
+        {kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5244   ", 4, 0, "ID:2   QZ-5240U USB CD-RW"},
+        {kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5200   ", 0, 0, "ID:2  QZ5200   "},
+        {kEmuFourFamilyDvdWriter, "KORVATH ", "DVDR   QZ7204   ", 4, 0, "ID:2  QZ-7200U USB DVD-RW"},
+        {kEmuFourFamilyDvdWriter, "KORVATH ", "DVDR   QZ7164   ", 5, 0, "ID:2  QZ-7160 Ext DVD-RW"},
+        {kEmuFourFamilyDvdWriter, "KORVATH ", "DVDR   QZ7164   ", 0, 0, "ID:2  QZ-7164 DVD-RW"},
+        {kEmuFifthFamilyDvdWriter, "KORVATH ", "DVDR   QZ7240A  ", 4, 0, "ID:2  QZ-7240AU Ext DVD-RW"},
+        {kEmuFifthFamilyDvdWriter, "KORVATH ", "DVDR   QZ7240   ", 5, 0, "ID:2  QZ-7240 Ext DVD-RW"},
+        {kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5280   ", 4, 0, "ID:2  QZ-5280UL USB CD-RW"},
+        {kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5280B  ", 4, 0, "ID:2  QZ-5280U USB CD-RW"},
+        {kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5280   ", 5, 0, "ID:2  QZ-5280U USB CD-RW"},
+        {kEmuBridgedCdWriter, "KORVATH ", "CD-R   QZ5280   ", 2, 5, "ID:2  QZ-5280S SATA CD-RW"},
+        {kEmuSataDvdWriter, "KORVATH ", "DVDR   QZ7300   ", 2, 1, "ID:2  QZ-7300S SATA DVD-RW"},
+        {kEmuSataDvdWriter, "KORVATH ", "DVDR   QZ7300   ", 2, 3, "ID:2  QZ7300   "},
+        {kEmuSataDvdWriter, "KORVATH ", "DVDR   QZ7300   ", 2, -1, "ID:2  QZ7300   "},
+        {kEmuSataDvdWriter, "KORVATH ", "DVDR   QZ7300X  ", 4, 0, "ID:2  QZ-7300X Ext DVD-RW"},
+        {kEmuFourFamilyDvdWriter, "KORVATH ", "DVDR   QZ7160   ", 2, 1, "ID:2  QZ-7160S SATA DVD-RW"},
+        {kEmuAtapiCdWriter, "KORVATH ", "CD-R   QZ4120   ", 0, 0, "ID:2  QZ4120   "},
+        {kEmuPlainDvdRom, "KORVATH ", "DVD    QZ8160   ", 0, 0, "ID:2  QZ8160   "}, // special speed model
+        {kEmuPlainDvdRom, "KORVATH ", "DVD    QZ8240   ", 0, 0, "ID:2  DVD    QZ8240   "},
+        {kEmuOtherDvdWriter, "VELDARO ", "DVD-RW XR-7700  ", 0, 0, "ID:2  DVD-RW XR-7700  "},
+        {kEmuOtherDvdWriter, "VELDARO ", "DVDR   QZ7300   ", 2, 1, "ID:2  QZ-7300S SATA DVD-RW"},
     };
     for (const LabelCase& c : cases) {
         int nDrive = 0;
@@ -238,9 +238,9 @@ TEST_F(DriveTextTest, SenseTexts)
         int32_t code;
         const char* text;
     } cases[] = {
-        { 0x23A00, "  No disc in drive" }, { 0x23A01, "  No disc in drive" }, { 0x23A02, "  No disc in drive" },
-        { 0x23A03, "  Unspecified error" }, { 0x20401, "  Reading of TOC in progress" },
-        { 0x20400, "  Unspecified error" }, { 0, "  Unspecified error" },
+        {0x23A00, "  No disc in drive"},  {0x23A01, "  No disc in drive"},           {0x23A02, "  No disc in drive"},
+        {0x23A03, "  Unspecified error"}, {0x20401, "  Reading of TOC in progress"}, {0x20400, "  Unspecified error"},
+        {0, "  Unspecified error"},
     };
     for (const auto& c : cases) {
         char text[64];

@@ -31,7 +31,10 @@ protected:
 
     static void Put32(uint8_t* p, uint32_t v)
     {
-        p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+        p[0] = uint8_t(v >> 24);
+        p[1] = uint8_t(v >> 16);
+        p[2] = uint8_t(v >> 8);
+        p[3] = uint8_t(v);
     }
 
     // The data-out descriptor of the last SET STREAMING in the log.
@@ -56,11 +59,11 @@ TEST_F(DvdSpeedTest, StreamingDescriptor)
         int read, write;
         const char* descriptor;
     } cases[] = {
-        { &other, -1, -1, "00 00 00 00 00 00 00 00 00 00 00 00 FF FF FF FF 00 00 03 E8 FF FF FF FF 00 00 03 E8" },
-        { &other, 22160, 0, "00 00 00 00 00 00 00 00 00 00 00 00 00 00 56 90 00 00 03 E8 00 00 10 80 00 00 03 E8" },
-        { &family, 22160, 5540, "00 00 00 00 00 00 00 00 00 00 00 00 00 00 54 60 00 00 03 E8 00 00 15 A4 00 00 03 E8" },
-        { &family, 1384, 5540, "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 03 E8 00 00 15 A4 00 00 03 E8" },
-        { &family, -1, -1, "00 00 00 00 00 00 00 00 00 00 00 00 FF FF FF FF 00 00 03 E8 FF FF FF FF 00 00 03 E8" },
+        {&other, -1, -1, "00 00 00 00 00 00 00 00 00 00 00 00 FF FF FF FF 00 00 03 E8 FF FF FF FF 00 00 03 E8"},
+        {&other, 22160, 0, "00 00 00 00 00 00 00 00 00 00 00 00 00 00 56 90 00 00 03 E8 00 00 10 80 00 00 03 E8"},
+        {&family, 22160, 5540, "00 00 00 00 00 00 00 00 00 00 00 00 00 00 54 60 00 00 03 E8 00 00 15 A4 00 00 03 E8"},
+        {&family, 1384, 5540, "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 03 E8 00 00 15 A4 00 00 03 E8"},
+        {&family, -1, -1, "00 00 00 00 00 00 00 00 00 00 00 00 FF FF FF FF 00 00 03 E8 FF FF FF FF 00 00 03 E8"},
     };
     for (const auto& c : cases) {
         m_pMachine->ClearLog();
@@ -84,7 +87,7 @@ TEST_F(DvdSpeedTest, ReadSpeedFollowsStreaming)
 {
     int nDrive = 0;
     CDeviceRecord other = AddProfile(kEmuOtherDvdWriter, 0, &nDrive);
-    EmuSetDvdSpeeds(m_pMachine, nDrive, { { 2770, 6925 }, { 4155, 11080 }, { 6925, 16620 } }, { 5540, 11080 });
+    EmuSetDvdSpeeds(m_pMachine, nDrive, {{2770, 6925}, {4155, 11080}, {6925, 16620}}, {5540, 11080});
     EXPECT_EQ(16620, m_Manager.GetDvdReadSpeed(other));
     m_Manager.SetStreamingSpeeds(other, 12000, 0);
     EXPECT_EQ(11080, m_Manager.GetDvdReadSpeed(other));
@@ -103,7 +106,10 @@ TEST_F(DvdSpeedTest, ReadSpeedFollowsStreaming)
     // The maker's drives with vendor information report it in page 0x2A.
     int nMaker = 0;
     CDeviceRecord maker = AddProfile(kEmuFourFamilyDvdWriter, 0, &nMaker);
-    EditPage(nMaker, "mode.page.2A", [](std::vector<uint8_t>& page) { page[14] = 0x56; page[15] = 0x90; });
+    EditPage(nMaker, "mode.page.2A", [](std::vector<uint8_t>& page) {
+        page[14] = 0x56;
+        page[15] = 0x90;
+    });
     EXPECT_EQ(22160, m_Manager.GetDvdReadSpeed(maker));
     SetBytes(nMaker, "mode.page.2A", {});
     EXPECT_EQ(0, m_Manager.GetDvdReadSpeed(maker));
@@ -117,11 +123,11 @@ TEST_F(DvdSpeedTest, ReadSpeedTextOfOtherDrives)
         std::vector<uint8_t> descriptors;
         const char* text;
     } cases[] = {
-        { Descriptor(2770, 6925), "2-5 X " },
-        { Descriptor(11080, 11080), "8 X " },
-        { Descriptor(0, 1385), "maximum" },
-        { Descriptor(1385, 51 * 1385), "maximum" },
-        { {}, "maximum" },
+        {Descriptor(2770, 6925), "2-5 X "},
+        {Descriptor(11080, 11080), "8 X "},
+        {Descriptor(0, 1385), "maximum"},
+        {Descriptor(1385, 51 * 1385), "maximum"},
+        {{}, "maximum"},
     };
     for (const auto& c : cases) {
         SetBytes(nDrive, "perf.type0", c.descriptors);
@@ -157,8 +163,8 @@ TEST_F(DvdSpeedTest, ReadSpeedTextFromModelList)
         int x;
         const char* text;
     } cases[] = {
-        { 0x10, 16, "6.6-16X CAV" }, { 0x10, 12, "4-12X CAV" }, { 0x10, 2, "2X CLV" }, { 0x10, 5, "" },
-        { 0x12, 5, "5X CLV" }, { 0x12, 16, "" },
+        {0x10, 16, "6.6-16X CAV"}, {0x10, 12, "4-12X CAV"}, {0x10, 2, "2X CLV"}, {0x10, 5, ""},
+        {0x12, 5, "5X CLV"},       {0x12, 16, ""},
     };
     for (const auto& c : cases) {
         m_pMachine->SetInt(nDrive, "config.profile", c.profile);
@@ -176,7 +182,7 @@ TEST_F(DvdSpeedTest, WriteSpeedList)
     int nDrive = 0;
     CDeviceRecord other = AddProfile(kEmuOtherDvdWriter, 0, &nDrive);
     m_pMachine->SetInt(nDrive, "mode.refuse6", 0);
-    SetBytes(nDrive, "perf.type3", WriteDescriptors({ 11080, 3324, 5540, 3324, 0, 11080 }));
+    SetBytes(nDrive, "perf.type3", WriteDescriptors({11080, 3324, 5540, 3324, 0, 11080}));
     EXPECT_STREQ("2.4 X - 4.0 X - 8.0 X", m_Manager.GetDvdWriteSpeedList(other));
     std::vector<std::string> cdbs = Cdbs();
     EXPECT_EQ("AC 00 00 00 00 00 00 00 00 07 03 00", cdbs.back());
@@ -195,7 +201,7 @@ TEST_F(DvdSpeedTest, WriteSpeedList)
 struct MediaSpeedCase {
     const char* name;
     int profile;
-    std::vector<std::pair<int, uint8_t>> format0;   // bytes of READ DISC STRUCTURE format 0 (none: not set)
+    std::vector<std::pair<int, uint8_t>> format0; // bytes of READ DISC STRUCTURE format 0 (none: not set)
     std::vector<std::pair<int, uint8_t>> format11;
     const char* text;
     const char* highest;
@@ -212,16 +218,19 @@ std::vector<uint8_t> Structure(size_t size, const std::vector<std::pair<int, uin
 TEST_F(DvdSpeedTest, RatedSpeedsOfPlusMedia)
 {
     const MediaSpeedCase cases[] = {
-        { "DVD+R 2.4 with 4 and 8", 0x1B, { { 4, 0xA0 }, { 35, 1 }, { 37, 0x54 }, { 22, 0x03 } }, {}, "2.4 X - 4.0 X - 8.0 X",
-          "8.0 X" },
-        { "DVD+R 1X", 0x1B, { { 4, 0xA0 }, { 35, 1 }, { 37, 0x23 } }, {}, "1.0 X", "1.0 X" },
-        { "DVD+RW 2.4", 0x1A, { { 4, 0x90 }, { 35, 1 }, { 36, 0x23 } }, {}, "2.4 X", "2.4 X" },
-        { "DVD+R DL", 0x2B, { { 4, 0xE0 }, { 35, 1 }, { 37, 0x25 }, { 22, 0x04 } }, {}, "2.4 X - 16.0 X", "16.0 X" },
-        { "ADIP when byte 35 is 0", 0x1B, { { 4, 0xA0 }, { 37, 0x23 } }, { { 37, 0x54 }, { 22, 0x02 } }, "2.4 X - 8.0 X",
-          "8.0 X" },
-        { "extension bits only", 0x1A, { { 4, 0x90 }, { 35, 1 }, { 22, 0x01 } }, {}, "4.0 X", "4.0 X" },
-        { "no base speed", 0x1B, { { 4, 0xA0 }, { 35, 1 } }, {}, "-", "-" },
-        { "unreadable", 0x1B, {}, {}, "-", "-" },
+        {"DVD+R 2.4 with 4 and 8",
+         0x1B,
+         {{4, 0xA0}, {35, 1}, {37, 0x54}, {22, 0x03}},
+         {},
+         "2.4 X - 4.0 X - 8.0 X",
+         "8.0 X"},
+        {"DVD+R 1X", 0x1B, {{4, 0xA0}, {35, 1}, {37, 0x23}}, {}, "1.0 X", "1.0 X"},
+        {"DVD+RW 2.4", 0x1A, {{4, 0x90}, {35, 1}, {36, 0x23}}, {}, "2.4 X", "2.4 X"},
+        {"DVD+R DL", 0x2B, {{4, 0xE0}, {35, 1}, {37, 0x25}, {22, 0x04}}, {}, "2.4 X - 16.0 X", "16.0 X"},
+        {"ADIP when byte 35 is 0", 0x1B, {{4, 0xA0}, {37, 0x23}}, {{37, 0x54}, {22, 0x02}}, "2.4 X - 8.0 X", "8.0 X"},
+        {"extension bits only", 0x1A, {{4, 0x90}, {35, 1}, {22, 0x01}}, {}, "4.0 X", "4.0 X"},
+        {"no base speed", 0x1B, {{4, 0xA0}, {35, 1}}, {}, "-", "-"},
+        {"unreadable", 0x1B, {}, {}, "-", "-"},
     };
     for (const MediaSpeedCase& c : cases) {
         int nDrive = 0;
@@ -254,12 +263,12 @@ TEST_F(DvdSpeedTest, RatedSpeedsOfMinusMedia)
         std::vector<uint8_t> structure;
         const char* text;
     } cases[] = {
-        { PrerecordedFields({ 1, 3, 21 }), "8.0 X" },
-        { PrerecordedFields({ 22, 7 }), "2.0 X" },
-        { PrerecordedFields({ 4 }), "1.0 X - 2.0 X" },
-        { PrerecordedFields({ 10, 15, 30 }), "6.0 X" },
-        { PrerecordedFields({ 1, 30 }), "-" },
-        { PrerecordedFields({ 25 }, 0xFFFF), "16.0 X" },   // a length far beyond the answer
+        {PrerecordedFields({1, 3, 21}), "8.0 X"},
+        {PrerecordedFields({22, 7}), "2.0 X"},
+        {PrerecordedFields({4}), "1.0 X - 2.0 X"},
+        {PrerecordedFields({10, 15, 30}), "6.0 X"},
+        {PrerecordedFields({1, 30}), "-"},
+        {PrerecordedFields({25}, 0xFFFF), "16.0 X"}, // a length far beyond the answer
     };
     for (const auto& c : cases) {
         int nDrive = 0;
@@ -273,7 +282,7 @@ TEST_F(DvdSpeedTest, RatedSpeedsOfMinusMedia)
     int nDrive = 0;
     CDeviceRecord maker = AddProfile(kEmuFourFamilyDvdWriter, 0, &nDrive);
     m_pMachine->SetInt(nDrive, "config.profile", 0x14);
-    SetBytes(nDrive, "ds.0E", PrerecordedFields({ 7 }));
+    SetBytes(nDrive, "ds.0E", PrerecordedFields({7}));
     std::vector<uint8_t> format10(2048, 0);
     format10[532] = 1;
     format10[540] = 2;

@@ -24,20 +24,20 @@ struct WriterCase {
 TEST_F(FeatureQueryTest, WriterKindsByDriveFamily)
 {
     const WriterCase cases[] = {
-        { "maker CD-ROM", kEmuScsiCdRom, "KORVATH ", "CDROM  QZ1240   ", false, false, false },
-        { "maker ATAPI CD-ROM", kEmuAtapiCdRom, "KORVATH ", "CDROM  QZ1540   ", false, false, false },
-        { "maker CD-RW", kEmuAtapiCdWriter, "KORVATH ", "CD-R   QZ4120   ", true, true, false },
-        { "maker SCSI CD-R", kEmuScsiCdWriter, "KORVATH ", "CD-R   QZ2160   ", true, true, false },
-        { "four-family DVD writer", kEmuFourFamilyDvdWriter, "KORVATH ", "DVDR   QZ7160   ", true, true, true },
-        { "fifth-family DVD writer", kEmuFifthFamilyDvdWriter, "KORVATH ", "DVDR   QZ7240   ", true, true, true },
-        { "maker CD-RW without vendor information", kEmuAtapiCdWriter, "KORVATH ", "CD-R   QZ3320   ", true, true,
-          false },
-        { "maker DVD-ROM without vendor information", kEmuPlainDvdRom, "KORVATH ", "DVD    QZ8240   ", false, false,
-          false },
-        { "other maker's CD-R", kEmuOtherScsiCdWriter, "VELDARO ", "CD-R   XR-1600  ", true, true, false },
-        { "other maker's CD-RW name", kEmuOtherScsiCdWriter, "VELDARO ", "CD-RW  XR-1610  ", false, false, false },
-        { "other maker's DVD writer", kEmuOtherDvdWriter, "VELDARO ", "DVD-RW XR-7700  ", false, false, true },
-        { "other maker's CD-ROM", kEmuOtherOldCdRom, "VELDARO ", "CD-ROM XR-3200  ", false, false, false },
+        {"maker CD-ROM", kEmuScsiCdRom, "KORVATH ", "CDROM  QZ1240   ", false, false, false},
+        {"maker ATAPI CD-ROM", kEmuAtapiCdRom, "KORVATH ", "CDROM  QZ1540   ", false, false, false},
+        {"maker CD-RW", kEmuAtapiCdWriter, "KORVATH ", "CD-R   QZ4120   ", true, true, false},
+        {"maker SCSI CD-R", kEmuScsiCdWriter, "KORVATH ", "CD-R   QZ2160   ", true, true, false},
+        {"four-family DVD writer", kEmuFourFamilyDvdWriter, "KORVATH ", "DVDR   QZ7160   ", true, true, true},
+        {"fifth-family DVD writer", kEmuFifthFamilyDvdWriter, "KORVATH ", "DVDR   QZ7240   ", true, true, true},
+        {"maker CD-RW without vendor information", kEmuAtapiCdWriter, "KORVATH ", "CD-R   QZ3320   ", true, true,
+         false},
+        {"maker DVD-ROM without vendor information", kEmuPlainDvdRom, "KORVATH ", "DVD    QZ8240   ", false, false,
+         false},
+        {"other maker's CD-R", kEmuOtherScsiCdWriter, "VELDARO ", "CD-R   XR-1600  ", true, true, false},
+        {"other maker's CD-RW name", kEmuOtherScsiCdWriter, "VELDARO ", "CD-RW  XR-1610  ", false, false, false},
+        {"other maker's DVD writer", kEmuOtherDvdWriter, "VELDARO ", "DVD-RW XR-7700  ", false, false, true},
+        {"other maker's CD-ROM", kEmuOtherOldCdRom, "VELDARO ", "CD-ROM XR-3200  ", false, false, false},
     };
     for (const WriterCase& c : cases) {
         CDeviceRecord record = AddAs(c.profile, c.vendor, c.product, "1.00", 0);
@@ -77,7 +77,10 @@ TEST_F(FeatureQueryTest, SaveablePageIsNotLocated)
         page[11] = 0x01;
     });
     EXPECT_TRUE(m_Manager.IsWriter(record));
-    EditPage(nDrive, "mode.page.2A", [](std::vector<uint8_t>& page) { page[11] = 0x00; page[3] = 0x03; });
+    EditPage(nDrive, "mode.page.2A", [](std::vector<uint8_t>& page) {
+        page[11] = 0x00;
+        page[3] = 0x03;
+    });
     EXPECT_FALSE(m_Manager.IsWriter(record));
     EXPECT_FALSE(m_Manager.SupportsC2Pointers(record));
 }
@@ -90,8 +93,7 @@ TEST_F(FeatureQueryTest, DvdWriterByConfigurationFeatures)
         uint8_t byte4;
         bool expected;
     } cases[] = {
-        { 0x002F, 0x02, true }, { 0x002F, 0x01, false }, { 0x002A, 0x01, true }, { 0x002B, 0x01, true },
-        { 0x002B, 0x02, false },
+        {0x002F, 0x02, true}, {0x002F, 0x01, false}, {0x002A, 0x01, true}, {0x002B, 0x01, true}, {0x002B, 0x02, false},
     };
     for (const auto& c : cases) {
         int nDrive = 0;
@@ -99,7 +101,7 @@ TEST_F(FeatureQueryTest, DvdWriterByConfigurationFeatures)
         EditPage(nDrive, "mode.page.2A", [](std::vector<uint8_t>& page) { page[3] = 0x03; });
         char key[32];
         std::snprintf(key, sizeof(key), "config.feature.%04X", c.feature);
-        SetBytes(nDrive, key, { uint8_t(c.feature >> 8), uint8_t(c.feature), 0x01, 0x04, c.byte4, 0, 0, 0 });
+        SetBytes(nDrive, key, {uint8_t(c.feature >> 8), uint8_t(c.feature), 0x01, 0x04, c.byte4, 0, 0, 0});
         EXPECT_EQ(c.expected, m_Manager.IsDvdWriter(record)) << std::hex << c.feature;
         std::vector<uint8_t> ops = Opcodes();
         EXPECT_EQ(3, std::count(ops.begin(), ops.end(), uint8_t(0x46)));
@@ -114,17 +116,23 @@ TEST_F(FeatureQueryTest, C2PointersAndUnderrunProtection)
     CDeviceRecord page30 = AddMaker(kEmuPage30CdWriter, "CD-R   QZ3320   ", "1.00", 0, &nPage30);
     CDeviceRecord other = AddAs(kEmuOtherDvdWriter, "VELDARO ", "DVD-RW XR-7700  ", "1.00", 0, &nOther);
 
-    EditPage(nMaker, "mode.page.2A", [](std::vector<uint8_t>& page) { page[4] = 0; page[5] = 0; });
-    EXPECT_TRUE(m_Manager.SupportsC2Pointers(maker));        // the row says so
+    EditPage(nMaker, "mode.page.2A", [](std::vector<uint8_t>& page) {
+        page[4] = 0;
+        page[5] = 0;
+    });
+    EXPECT_TRUE(m_Manager.SupportsC2Pointers(maker)); // the row says so
     EXPECT_TRUE(m_Manager.HasBufferUnderrunProof(maker));
 
-    EXPECT_TRUE(m_Manager.HasBufferUnderrunProof(page30));   // vendor page 0x30 byte 2 bit 0
+    EXPECT_TRUE(m_Manager.HasBufferUnderrunProof(page30)); // vendor page 0x30 byte 2 bit 0
     EditPage(nPage30, "mode.page.30", [](std::vector<uint8_t>& page) { page[2] = 0; });
     EXPECT_FALSE(m_Manager.HasBufferUnderrunProof(page30));
 
     EXPECT_TRUE(m_Manager.SupportsC2Pointers(other));
     EXPECT_TRUE(m_Manager.HasBufferUnderrunProof(other));
-    EditPage(nOther, "mode.page.2A", [](std::vector<uint8_t>& page) { page[4] = 0; page[5] = 0; });
+    EditPage(nOther, "mode.page.2A", [](std::vector<uint8_t>& page) {
+        page[4] = 0;
+        page[5] = 0;
+    });
     EXPECT_FALSE(m_Manager.SupportsC2Pointers(other));
     EXPECT_FALSE(m_Manager.HasBufferUnderrunProof(other));
     SetBytes(nOther, "mode.page.2A", {});
@@ -156,32 +164,32 @@ struct FirmwareCase {
 TEST_F(FeatureQueryTest, FirmwareFeatureTables)
 {
     const FirmwareCase cases[] = {
-        { "DVDR   QZ7160   ", "1.02", &CDriveManager::IsSpeedamodeSupported, false },
-        { "DVDR   QZ7160   ", "1.03", &CDriveManager::IsSpeedamodeSupported, true },
-        { "DVDR   QZ7180   ", "1.02", &CDriveManager::IsSpeedamodeSupported, true },
-        { "DVDR   QZ7180   ", "1.01", &CDriveManager::IsSpeedamodeSupported, false },
-        { "DVDR   QZ7240   ", "1.00", &CDriveManager::IsSpeedamodeSupported, true },
-        { "CD-R   QZ2160   ", "1.09", &CDriveManager::IsSpeedamodeSupported, false },
-        { "DVDR   QZ7200   ", "1.00", &CDriveManager::IsStratafitSupported, true },
-        { "DVDR   QZ7240   ", "1.00", &CDriveManager::IsStratafitSupported, false },
-        { "CDROM  QZ1480   ", "1.00", &CDriveManager::IsReadModeSettingSupported, true },
-        { "DVD    QZ8160   ", "1.00", &CDriveManager::IsReadModeSettingSupported, false },   // no vendor info
-        { "CD-R   QZ4320   ", "1.04", &CDriveManager::HasFirmwareFeature1, false },
-        { "CD-R   QZ4320   ", "2.05", &CDriveManager::HasFirmwareFeature1, true },
-        { "CD-R   QZ4400   ", "1.07", &CDriveManager::HasFirmwareFeature1, false },
-        { "CD-R   QZ4400   ", "1.08", &CDriveManager::HasFirmwareFeature1, true },
-        { "DVDR   QZ7300   ", "1.02", &CDriveManager::HasFirmwareFeature2, false },
-        { "DVDR   QZ7300   ", "1.03", &CDriveManager::HasFirmwareFeature2, true },
-        { "CD-R   QZ5240   ", "1.00", &CDriveManager::HasFirmwareFeature3, true },
-        { "DVDR   QZ6160   ", "1.00", &CDriveManager::HasFirmwareFeature4, true },
-        { "CD-R   QZ2040   ", "1.00", &CDriveManager::HasFirmwareFeature5, true },
-        { "DVDR   QZ7240A  ", "1.02", &CDriveManager::HasFirmwareFeature6, false },
-        { "DVDR   QZ7240A  ", "1.03", &CDriveManager::HasFirmwareFeature6, true },
-        { "DVDR   QZ7220   ", "1.09", &CDriveManager::HasFirmwareFeature7, false },
-        { "DVDR   QZ7220   ", "1.10", &CDriveManager::HasFirmwareFeature7, true },
-        { "CD-R   QZ4400   ", "1.06", &CDriveManager::HasFirmwareFeature8, false },
-        { "CD-R   QZ4400   ", "1.07", &CDriveManager::HasFirmwareFeature8, true },
-        { "CD-R   QZ4400   ", "1.0A", &CDriveManager::HasFirmwareFeature8, false },
+        {"DVDR   QZ7160   ", "1.02", &CDriveManager::IsSpeedamodeSupported, false},
+        {"DVDR   QZ7160   ", "1.03", &CDriveManager::IsSpeedamodeSupported, true},
+        {"DVDR   QZ7180   ", "1.02", &CDriveManager::IsSpeedamodeSupported, true},
+        {"DVDR   QZ7180   ", "1.01", &CDriveManager::IsSpeedamodeSupported, false},
+        {"DVDR   QZ7240   ", "1.00", &CDriveManager::IsSpeedamodeSupported, true},
+        {"CD-R   QZ2160   ", "1.09", &CDriveManager::IsSpeedamodeSupported, false},
+        {"DVDR   QZ7200   ", "1.00", &CDriveManager::IsStratafitSupported, true},
+        {"DVDR   QZ7240   ", "1.00", &CDriveManager::IsStratafitSupported, false},
+        {"CDROM  QZ1480   ", "1.00", &CDriveManager::IsReadModeSettingSupported, true},
+        {"DVD    QZ8160   ", "1.00", &CDriveManager::IsReadModeSettingSupported, false}, // no vendor info
+        {"CD-R   QZ4320   ", "1.04", &CDriveManager::HasFirmwareFeature1, false},
+        {"CD-R   QZ4320   ", "2.05", &CDriveManager::HasFirmwareFeature1, true},
+        {"CD-R   QZ4400   ", "1.07", &CDriveManager::HasFirmwareFeature1, false},
+        {"CD-R   QZ4400   ", "1.08", &CDriveManager::HasFirmwareFeature1, true},
+        {"DVDR   QZ7300   ", "1.02", &CDriveManager::HasFirmwareFeature2, false},
+        {"DVDR   QZ7300   ", "1.03", &CDriveManager::HasFirmwareFeature2, true},
+        {"CD-R   QZ5240   ", "1.00", &CDriveManager::HasFirmwareFeature3, true},
+        {"DVDR   QZ6160   ", "1.00", &CDriveManager::HasFirmwareFeature4, true},
+        {"CD-R   QZ2040   ", "1.00", &CDriveManager::HasFirmwareFeature5, true},
+        {"DVDR   QZ7240A  ", "1.02", &CDriveManager::HasFirmwareFeature6, false},
+        {"DVDR   QZ7240A  ", "1.03", &CDriveManager::HasFirmwareFeature6, true},
+        {"DVDR   QZ7220   ", "1.09", &CDriveManager::HasFirmwareFeature7, false},
+        {"DVDR   QZ7220   ", "1.10", &CDriveManager::HasFirmwareFeature7, true},
+        {"CD-R   QZ4400   ", "1.06", &CDriveManager::HasFirmwareFeature8, false},
+        {"CD-R   QZ4400   ", "1.07", &CDriveManager::HasFirmwareFeature8, true},
+        {"CD-R   QZ4400   ", "1.0A", &CDriveManager::HasFirmwareFeature8, false},
     };
     for (const FirmwareCase& c : cases) {
         CDeviceRecord record = AddMaker(kEmuFifthFamilyDvdWriter, c.product, c.revision);
@@ -197,10 +205,10 @@ TEST_F(FeatureQueryTest, FirmwareFeatureLevel)
         const char* revision;
         int expected;
     } cases[] = {
-        { "DVDR   QZ7240A  ", "1.03", 1 }, { "DVDR   QZ7240A  ", "1.04", 17 }, { "DVDR   QZ7240   ", "1.01", 17 },
-        { "DVDR   QZ7240   ", "1.00", 1 }, { "DVDR   QZ7160   ", "1.01", 0 }, { "DVDR   QZ7160   ", "1.02", 17 },
-        { "DVDR   QZ7200   ", "1.02", 0 }, { "DVDR   QZ7200   ", "1.03", 1 }, { "DVDR   QZ7180   ", "1.00", 17 },
-        { "CD-R   QZ2160   ", "1.09", 0 }, { "CD-R   QZ4320   ", "1.00", 1 },
+        {"DVDR   QZ7240A  ", "1.03", 1}, {"DVDR   QZ7240A  ", "1.04", 17}, {"DVDR   QZ7240   ", "1.01", 17},
+        {"DVDR   QZ7240   ", "1.00", 1}, {"DVDR   QZ7160   ", "1.01", 0},  {"DVDR   QZ7160   ", "1.02", 17},
+        {"DVDR   QZ7200   ", "1.02", 0}, {"DVDR   QZ7200   ", "1.03", 1},  {"DVDR   QZ7180   ", "1.00", 17},
+        {"CD-R   QZ2160   ", "1.09", 0}, {"CD-R   QZ4320   ", "1.00", 1},
     };
     for (const auto& c : cases) {
         CDeviceRecord record = AddMaker(kEmuFifthFamilyDvdWriter, c.product, c.revision);
@@ -214,7 +222,7 @@ TEST_F(FeatureQueryTest, VendorModeCommandForms)
 {
     CDeviceRecord record = AddProfile(kEmuFourFamilyDvdWriter, 0);
     BYTE buffer[16] = {};
-    const BYTE raw[6] = { 1, 2, 3, 4, 5, 6 };
+    const BYTE raw[6] = {1, 2, 3, 4, 5, 6};
     m_pMachine->ClearLog();
     m_Manager.VendorModeCommand(record, 0, 0x04, 0, 8, buffer);
     m_Manager.VendorModeFlagsCommand(record, 0, 0xBB, 0, 0, 8, buffer);
@@ -251,13 +259,13 @@ TEST_F(FeatureQueryTest, VendorOptionFormByModel)
         int option;
         const char* cdb;
     } cases[] = {
-        { "DVDR   QZ7160   ", "1.00", 1, "E9 10 21 01 00 00 00 00 00 00 00 00" },
-        { "DVDR   QZ7300   ", "1.00", 2, "E9 10 21 02 00 00 00 00 00 00 00 00" },
-        { "DVDR   QZ6320   ", "1.06", 1, "F3 1F 16 14 00 00 00 00 00 00 00 00" },
-        { "DVDR   QZ6320   ", "1.07", 0, "E9 10 21 00 00 00 00 00 00 00 00 00" },
-        { "DVDR   QZ6040   ", "1.09", 0, "F3 1F 16 15 00 00 00 00 00 00 00 00" },
-        { "DVDR   QZ6040   ", "1.09", 2, "F3 1F 16 FF 00 00 00 00 00 00 00 00" },
-        { "DVDR   QZ6040   ", "1.09", 5, "F3 1F 16 14 00 00 00 00 00 00 00 00" },
+        {"DVDR   QZ7160   ", "1.00", 1, "E9 10 21 01 00 00 00 00 00 00 00 00"},
+        {"DVDR   QZ7300   ", "1.00", 2, "E9 10 21 02 00 00 00 00 00 00 00 00"},
+        {"DVDR   QZ6320   ", "1.06", 1, "F3 1F 16 14 00 00 00 00 00 00 00 00"},
+        {"DVDR   QZ6320   ", "1.07", 0, "E9 10 21 00 00 00 00 00 00 00 00 00"},
+        {"DVDR   QZ6040   ", "1.09", 0, "F3 1F 16 15 00 00 00 00 00 00 00 00"},
+        {"DVDR   QZ6040   ", "1.09", 2, "F3 1F 16 FF 00 00 00 00 00 00 00 00"},
+        {"DVDR   QZ6040   ", "1.09", 5, "F3 1F 16 14 00 00 00 00 00 00 00 00"},
     };
     for (const auto& c : cases) {
         CDeviceRecord record = AddMaker(kEmuFifthFamilyDvdWriter, c.product, c.revision);
@@ -289,20 +297,20 @@ TEST_F(FeatureQueryTest, UsageCounterTexts)
         int32_t seconds;
         const char* text;
     } cases[] = {
-        { 3725, "1.2.5C" }, { 100, "0.1.40A" }, { 0, "0.0.0A" }, { 1200, "0.20.0A" }, { 1201, "0.20.1B" },
-        { 3600, "1.0.0B" }, { 3601, "1.0.1C" }, { 7200, "2.0.0C" }, { 7201, "2.0.1D" }, { -5, "0.0.-5?" },
+        {3725, "1.2.5C"}, {100, "0.1.40A"}, {0, "0.0.0A"},    {1200, "0.20.0A"}, {1201, "0.20.1B"},
+        {3600, "1.0.0B"}, {3601, "1.0.1C"}, {7200, "2.0.0C"}, {7201, "2.0.1D"},  {-5, "0.0.-5?"},
     };
     for (const auto& c : cases) {
         int nDrive = 0;
         CDeviceRecord record = AddProfile(kEmuAtapiCdWriter, 0, &nDrive);
-        SetBytes(nDrive, "vendor.info", BlockWithCounters({ { 122, c.seconds } }));
+        SetBytes(nDrive, "vendor.info", BlockWithCounters({{122, c.seconds}}));
         char text[40] = "x";
         EXPECT_STREQ(c.text, m_Manager.GetUsageCounterText(record, text));
     }
 
     int nFive = 0;
     CDeviceRecord five = AddProfile(kEmuFifthFamilyDvdWriter, 0, &nFive);
-    SetBytes(nFive, "vendor.info", BlockWithCounters({ { 122, 1 }, { 294, 3725 }, { 302, 7201 } }));
+    SetBytes(nFive, "vendor.info", BlockWithCounters({{122, 1}, {294, 3725}, {302, 7201}}));
     char text[40];
     m_pMachine->ClearLog();
     EXPECT_STREQ("1.2.5C - 2.0.1D", m_Manager.GetUsageCounterText(five, text));
@@ -313,7 +321,7 @@ TEST_F(FeatureQueryTest, UsageCounterTexts)
     // Four-family drives read the block in pieces.
     int nFour = 0;
     CDeviceRecord four = AddProfile(kEmuFourFamilyDvdWriter, 0, &nFour);
-    SetBytes(nFour, "vendor.info", BlockWithCounters({ { 294, 100 }, { 302, 1201 } }));
+    SetBytes(nFour, "vendor.info", BlockWithCounters({{294, 100}, {302, 1201}}));
     EXPECT_STREQ("0.1.40A - 0.20.1B", m_Manager.GetUsageCounterText(four, text));
 
     CDeviceRecord reader = AddProfile(kEmuScsiCdRom, 3);
@@ -368,15 +376,15 @@ TEST_F(FeatureQueryTest, ShortAnswers)
 {
     int nDrive = 0;
     CDeviceRecord record = AddMaker(kEmuAtapiCdWriter, "CD-R   QZ3320   ", "1.00", 0, &nDrive);
-    SetBytes(nDrive, "mode.page.2A", { 0x2A, 0x02, 0x3F, 0xFF });
-    EXPECT_TRUE(m_Manager.IsWriter(record));   // byte 3 is there
+    SetBytes(nDrive, "mode.page.2A", {0x2A, 0x02, 0x3F, 0xFF});
+    EXPECT_TRUE(m_Manager.IsWriter(record)); // byte 3 is there
     EXPECT_EQ(0, m_Manager.GetSelectedWriteSpeed(record));
     EXPECT_EQ(0, m_Manager.GetMaxWriteSpeed(record));
     EXPECT_EQ(0, m_Manager.GetCurrentWriteSpeed(record));
     EXPECT_EQ(0, m_Manager.GetMaxReadSpeed(record));
     char text[32];
     EXPECT_STREQ("maximum", m_Manager.GetReadSpeedText(record, 0, text));
-    SetBytes(nDrive, "mode.page.2A", { 0x2A, 0x00 });
+    SetBytes(nDrive, "mode.page.2A", {0x2A, 0x00});
     EXPECT_FALSE(m_Manager.IsWriter(record));
     EXPECT_FALSE(m_Manager.SupportsC2Pointers(record));
 

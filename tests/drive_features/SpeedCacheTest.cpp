@@ -26,10 +26,7 @@ protected:
         FeatureTest::TearDown();
     }
 
-    static std::string KeyPath(const std::string& product)
-    {
-        return std::string(kProgramRegistryKey) + "\\" + product;
-    }
+    static std::string KeyPath(const std::string& product) { return std::string(kProgramRegistryKey) + "\\" + product; }
 
     // Another maker's CD recorder whose product identification names its own cache key (removed afterwards).
     CDeviceRecord AddCdDrive(const char* pszProduct16, const std::vector<int>& speeds, int* pnDrive)
@@ -81,12 +78,12 @@ protected:
 TEST_F(SpeedCacheTest, ProbeStoresTheSpeedsAndASecondStartReadsThem)
 {
     int nDrive = 0;
-    CDeviceRecord record = AddCdDrive("CD-R   XR-4801  ", { 48, 40, 32, 24, 16, 8 }, &nDrive);
+    CDeviceRecord record = AddCdDrive("CD-R   XR-4801  ", {48, 40, 32, 24, 16, 8}, &nDrive);
     int speeds[60];
     m_pMachine->ClearLog();
     ASSERT_EQ(6, m_Manager.LoadSpeedCache(record, speeds));
-    EXPECT_EQ(std::vector<int>({ 48, 40, 32, 24, 16, 8 }), Speeds(speeds, 6));
-    EXPECT_EQ("BB 00 FF FF FF FF 00 00 00 00 00 00", Cdbs().back());   // the maximum restored
+    EXPECT_EQ(std::vector<int>({48, 40, 32, 24, 16, 8}), Speeds(speeds, 6));
+    EXPECT_EQ("BB 00 FF FF FF FF 00 00 00 00 00 00", Cdbs().back()); // the maximum restored
 
     DWORD list = 0, detect = 0;
     std::string text;
@@ -98,14 +95,14 @@ TEST_F(SpeedCacheTest, ProbeStoresTheSpeedsAndASecondStartReadsThem)
     m_pMachine->ClearLog();
     int again[60] = {};
     ASSERT_EQ(6, m_Manager.LoadSpeedCache(record, again));
-    EXPECT_EQ(std::vector<int>({ 48, 40, 32, 24, 16, 8 }), Speeds(again, 6));
+    EXPECT_EQ(std::vector<int>({48, 40, 32, 24, 16, 8}), Speeds(again, 6));
     EXPECT_EQ(0, SetCdSpeedCount());
 }
 
 TEST_F(SpeedCacheTest, DriveRefusingSetCdSpeedStoresZero)
 {
     int nDrive = 0;
-    CDeviceRecord record = AddCdDrive("CD-R   XR-4802  ", { 24 }, &nDrive);
+    CDeviceRecord record = AddCdDrive("CD-R   XR-4802  ", {24}, &nDrive);
     m_pMachine->SetInt(nDrive, "speed.cdRefuse", 1);
     int speeds[60];
     ASSERT_EQ(1, m_Manager.LoadSpeedCache(record, speeds));
@@ -126,13 +123,13 @@ LONG RefuseCreate(CRegistryKey&, HKEY, LPCTSTR)
 TEST_F(SpeedCacheTest, LimitedAccountGetsTheProbedList)
 {
     int nDrive = 0;
-    CDeviceRecord record = AddCdDrive("CD-R   XR-4803  ", { 32, 16, 8, 4 }, &nDrive);
+    CDeviceRecord record = AddCdDrive("CD-R   XR-4803  ", {32, 16, 8, 4}, &nDrive);
     g_SpeedCacheRegistry.pfnCreate = RefuseCreate;
     for (int round = 0; round < 2; ++round) {
         int speeds[60];
         m_pMachine->ClearLog();
         ASSERT_EQ(4, m_Manager.LoadSpeedCache(record, speeds));
-        EXPECT_EQ(std::vector<int>({ 32, 16, 8, 4 }), Speeds(speeds, 4));
+        EXPECT_EQ(std::vector<int>({32, 16, 8, 4}), Speeds(speeds, 4));
         EXPECT_GT(SetCdSpeedCount(), 0);
     }
     DWORD list = 0, detect = 0;
@@ -145,10 +142,10 @@ TEST_F(SpeedCacheTest, EmptyProductIsProbedWithoutStoring)
 {
     int nDrive = 0;
     CDeviceRecord record = AddAs(kEmuOtherScsiCdWriter, "VELDARO ", "                ", "1.00", 3, &nDrive);
-    EmuSetCdSpeeds(m_pMachine, nDrive, { 16, 8 });
+    EmuSetCdSpeeds(m_pMachine, nDrive, {16, 8});
     int speeds[60];
     ASSERT_EQ(2, m_Manager.LoadSpeedCache(record, speeds));
-    EXPECT_EQ(std::vector<int>({ 16, 8 }), Speeds(speeds, 2));
+    EXPECT_EQ(std::vector<int>({16, 8}), Speeds(speeds, 2));
     CRegistryKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, kProgramRegistryKey) == ERROR_SUCCESS) {
         DWORD list = 0;
@@ -173,7 +170,7 @@ TEST_F(SpeedCacheTest, ProbeKeepsAtMost59Speeds)
 TEST_F(SpeedCacheTest, StoredListsAsRead)
 {
     int nDrive = 0;
-    CDeviceRecord record = AddCdDrive("CD-R   XR-4805  ", { 24, 8 }, &nDrive);
+    CDeviceRecord record = AddCdDrive("CD-R   XR-4805  ", {24, 8}, &nDrive);
     const DWORD three = 3, lowByteThree = 0x103, zero = 0;
     std::string longText = "99";
     for (int i = 0; i < 70; ++i)
@@ -187,13 +184,13 @@ TEST_F(SpeedCacheTest, StoredListsAsRead)
         std::vector<int> expected;
         bool probes;
     } cases[] = {
-        { "three speeds", &three, REG_DWORD, 4, "52+48+40", { 52, 48, 40 }, false },
-        { "count in the low byte", &lowByteThree, REG_DWORD, 4, "52+48+40", { 52, 48, 40 }, false },
-        { "more pieces than the count", &three, REG_DWORD, 4, "52+48+40+32", { 52, 48, 40 }, false },
-        { "fewer pieces than the count", &lowByteThree, REG_DWORD, 4, "52+48", { 52, 48 }, false },
-        { "over 60 pieces", &lowByteThree, REG_DWORD, 1, longText.c_str(), {}, false },
-        { "count 0", &zero, REG_DWORD, 4, "52", { 24, 8 }, true },
-        { "no speeds", &three, REG_DWORD, 4, nullptr, { 24, 8 }, true },
+        {"three speeds", &three, REG_DWORD, 4, "52+48+40", {52, 48, 40}, false},
+        {"count in the low byte", &lowByteThree, REG_DWORD, 4, "52+48+40", {52, 48, 40}, false},
+        {"more pieces than the count", &three, REG_DWORD, 4, "52+48+40+32", {52, 48, 40}, false},
+        {"fewer pieces than the count", &lowByteThree, REG_DWORD, 4, "52+48", {52, 48}, false},
+        {"over 60 pieces", &lowByteThree, REG_DWORD, 1, longText.c_str(), {}, false},
+        {"count 0", &zero, REG_DWORD, 4, "52", {24, 8}, true},
+        {"no speeds", &three, REG_DWORD, 4, nullptr, {24, 8}, true},
     };
     for (const auto& c : cases) {
         CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, KeyPath("CD-R   XR-4805").c_str());
@@ -202,7 +199,7 @@ TEST_F(SpeedCacheTest, StoredListsAsRead)
         m_pMachine->ClearLog();
         int n = m_Manager.LoadSpeedCache(record, speeds);
         if (std::string(c.name) == "over 60 pieces") {
-            EXPECT_EQ(3, n);   // a one-byte "List" of 3
+            EXPECT_EQ(3, n); // a one-byte "List" of 3
             continue;
         }
         EXPECT_EQ(c.expected, Speeds(speeds, n)) << c.name;
@@ -221,7 +218,7 @@ TEST_F(SpeedCacheTest, StoredListsAsRead)
 TEST_F(SpeedCacheTest, DetectStoresWhateverWasThere)
 {
     int nDrive = 0;
-    CDeviceRecord record = AddCdDrive("CD-R   XR-4806  ", { 40, 20 }, &nDrive);
+    CDeviceRecord record = AddCdDrive("CD-R   XR-4806  ", {40, 20}, &nDrive);
     const DWORD three = 3;
     Store("CD-R   XR-4806", &three, REG_DWORD, 4, "52+48+40");
     m_Manager.DetectSupportedSpeeds(record);

@@ -61,7 +61,7 @@ protected:
 
     static std::string SetCdSpeedCdb(int read, int write)
     {
-        uint8_t cdb[12] = { 0xBB, 0, uint8_t(read >> 8), uint8_t(read), uint8_t(write >> 8), uint8_t(write) };
+        uint8_t cdb[12] = {0xBB, 0, uint8_t(read >> 8), uint8_t(read), uint8_t(write >> 8), uint8_t(write)};
         return Hex(cdb, 12);
     }
 
@@ -83,23 +83,23 @@ protected:
 // The maker's drives offer their own list, fastest first; the 20-48 range only while the read-mode setting is on.
 TEST_F(SpeedComboTest, CdReadModelList)
 {
-    for (bool readMode : { true, false }) {
+    for (bool readMode : {true, false}) {
         ResetDrives();
         m_read.ResetContent();
         int nDrive = 0;
         CDeviceRecord record = AddMaker(kEmuAtapiCdRom, "CDROM  QZ1480   ", "1.00", 0, &nDrive);
-        EmuSetCdSpeeds(m_pMachine, nDrive, { 4, 8, 16, 48 });
+        EmuSetCdSpeeds(m_pMachine, nDrive, {4, 8, 16, 48});
         m_Manager.SetCdSpeed(record, 16 * 177, 0xFFFF);
-        SetBytes(nDrive, "vendor.e9.BB", { 0, 6, uint8_t(readMode ? 0x01 : 0x00), 0, 0, 0, 0, 0 });
+        SetBytes(nDrive, "vendor.e9.BB", {0, 6, uint8_t(readMode ? 0x01 : 0x00), 0, 0, 0, 0, 0});
         m_pMachine->ClearLog();
         ASSERT_TRUE(m_Manager.FillCdReadSpeedCombo(record, m_read));
         std::vector<std::string> cdbs = Cdbs();
         EXPECT_EQ(1, std::count(cdbs.begin(), cdbs.end(), std::string("E9 00 BB 00 00 00 00 00 00 00 08 00")));
         if (readMode) {
-            EXPECT_EQ(std::vector<std::string>({ "20-48 X CAV", "16 X CLV", "8 X CLV", "4 X CLV" }), Items(m_read));
+            EXPECT_EQ(std::vector<std::string>({"20-48 X CAV", "16 X CLV", "8 X CLV", "4 X CLV"}), Items(m_read));
             EXPECT_EQ(1, m_read.GetCurSel());
         } else {
-            EXPECT_EQ(std::vector<std::string>({ "16 X CLV", "8 X CLV", "4 X CLV" }), Items(m_read));
+            EXPECT_EQ(std::vector<std::string>({"16 X CLV", "8 X CLV", "4 X CLV"}), Items(m_read));
             EXPECT_EQ(0, m_read.GetCurSel());
         }
 
@@ -109,7 +109,7 @@ TEST_F(SpeedComboTest, CdReadModelList)
         ASSERT_TRUE(m_Manager.ApplyCdReadSpeedFromCombo(record, m_read));
         std::vector<uint8_t> list = LastDataOut(0x55);
         ASSERT_GE(list.size(), 4u);
-        EXPECT_EQ(std::vector<uint8_t>({ 0x31, 0x02, uint8_t(readMode ? 3 : 1), 0x00 }),
+        EXPECT_EQ(std::vector<uint8_t>({0x31, 0x02, uint8_t(readMode ? 3 : 1), 0x00}),
                   std::vector<uint8_t>(list.end() - 4, list.end()));
         EXPECT_EQ(readMode ? 0 : 1, m_read.GetCurSel());
     }
@@ -118,21 +118,21 @@ TEST_F(SpeedComboTest, CdReadModelList)
 // A 23-54 range is offered only by a drive that reaches 54 X; the fill step puts the read speed back.
 TEST_F(SpeedComboTest, CdReadRangeUpTo54)
 {
-    for (int top : { 54, 48 }) {
+    for (int top : {54, 48}) {
         ResetDrives();
         m_read.ResetContent();
         int nDrive = 0;
         CDeviceRecord record = AddMaker(kEmuAtapiCdRom, "CDROM  QZ1560   ", "1.00", 0, &nDrive);
-        EmuSetCdSpeeds(m_pMachine, nDrive, { 4, 8, 16, 24, top });
+        EmuSetCdSpeeds(m_pMachine, nDrive, {4, 8, 16, 24, top});
         m_Manager.SetCdSpeed(record, 24 * 177, 0xFFFF);
         m_pMachine->ClearLog();
         ASSERT_TRUE(m_Manager.FillCdReadSpeedCombo(record, m_read));
-        std::vector<std::string> expected = { "24 X CLV", "16 X CLV", "8 X CLV", "4 X CLV" };
+        std::vector<std::string> expected = {"24 X CLV", "16 X CLV", "8 X CLV", "4 X CLV"};
         if (top == 54)
             expected.insert(expected.begin(), "23-54 X CAV");
         EXPECT_EQ(expected, Items(m_read));
         EXPECT_EQ(top == 54 ? 1 : 0, m_read.GetCurSel());
-        EXPECT_EQ(std::vector<std::string>({ SetCdSpeedCdb(0xFFFF, 0xFFFF), SetCdSpeedCdb(24 * 177, 0xFFFF) }),
+        EXPECT_EQ(std::vector<std::string>({SetCdSpeedCdb(0xFFFF, 0xFFFF), SetCdSpeedCdb(24 * 177, 0xFFFF)}),
                   SetCdSpeedCdbs());
         EXPECT_EQ(24, m_Manager.GetMaxReadSpeed(record));
     }
@@ -142,11 +142,11 @@ TEST_F(SpeedComboTest, CdReadWithoutOfferedEntriesOrModel)
 {
     CDeviceRecord empty = AddMaker(kEmuAtapiCdWriter, "CD-R   QZ4400PM ", "1.00");
     ASSERT_TRUE(m_Manager.FillCdReadSpeedCombo(empty, m_read));
-    EXPECT_EQ(std::vector<std::string>({ "maximum" }), Items(m_read));
+    EXPECT_EQ(std::vector<std::string>({"maximum"}), Items(m_read));
     EXPECT_EQ(0, m_read.GetCurSel());
     m_pMachine->ClearLog();
     ASSERT_TRUE(m_Manager.ApplyCdReadSpeedFromCombo(empty, m_read));
-    EXPECT_EQ(std::vector<std::string>({ SetCdSpeedCdb(0xFFFF, 0xFFFF) }), SetCdSpeedCdbs());
+    EXPECT_EQ(std::vector<std::string>({SetCdSpeedCdb(0xFFFF, 0xFFFF)}), SetCdSpeedCdbs());
 
     m_read.ResetContent();
     CDeviceRecord other = AddProfile(kEmuOtherScsiCdWriter, 3);
@@ -162,9 +162,9 @@ TEST_F(SpeedComboTest, CdReadFromSpeedCache)
     UseCacheKey("CD-R   QZ3320");
     int nDrive = 0;
     CDeviceRecord record = AddMaker(kEmuAtapiCdWriter, "CD-R   QZ3320   ", "1.00", 0, &nDrive);
-    EmuSetCdSpeeds(m_pMachine, nDrive, { 48, 40, 32, 24, 16, 8 });
+    EmuSetCdSpeeds(m_pMachine, nDrive, {48, 40, 32, 24, 16, 8});
     ASSERT_TRUE(m_Manager.FillCdReadSpeedCombo(record, m_read));
-    EXPECT_EQ(std::vector<std::string>({ "48 X", "40 X", "32 X", "24 X", "16 X", "8 X" }), Items(m_read));
+    EXPECT_EQ(std::vector<std::string>({"48 X", "40 X", "32 X", "24 X", "16 X", "8 X"}), Items(m_read));
     EXPECT_EQ(0, m_read.GetCurSel());
 
     m_Manager.SetCdSpeed(record, 24 * 177, 0xFFFF);
@@ -177,7 +177,7 @@ TEST_F(SpeedComboTest, CdReadFromSpeedCache)
     m_read.SetCurSel(2);
     m_pMachine->ClearLog();
     ASSERT_TRUE(m_Manager.ApplyCdReadSpeedFromCombo(record, m_read));
-    EXPECT_EQ(std::vector<std::string>({ SetCdSpeedCdb(32 * 177, 0xFFFF) }), SetCdSpeedCdbs());
+    EXPECT_EQ(std::vector<std::string>({SetCdSpeedCdb(32 * 177, 0xFFFF)}), SetCdSpeedCdbs());
     EXPECT_EQ(32, m_Manager.GetMaxReadSpeed(record));
     EXPECT_EQ(2, m_read.GetCurSel());
 
@@ -195,30 +195,30 @@ TEST_F(SpeedComboTest, CdReadCacheOfDriveRefusingSpeeds)
     CDeviceRecord record = AddMaker(kEmuPlainDvdRom, "DVD    QZ8240   ", "1.00", 0, &nDrive);
     m_pMachine->SetInt(nDrive, "speed.cdRefuse", 1);
     ASSERT_TRUE(m_Manager.FillCdReadSpeedCombo(record, m_read));
-    EXPECT_EQ(std::vector<std::string>({ "maximum" }), Items(m_read));
+    EXPECT_EQ(std::vector<std::string>({"maximum"}), Items(m_read));
     EXPECT_EQ(0, m_read.GetCurSel());
     m_pMachine->ClearLog();
     m_Manager.ApplyCdReadSpeedFromCombo(record, m_read);
-    EXPECT_EQ(std::vector<std::string>({ SetCdSpeedCdb(0xFFFF, 0xFFFF) }), SetCdSpeedCdbs());
+    EXPECT_EQ(std::vector<std::string>({SetCdSpeedCdb(0xFFFF, 0xFFFF)}), SetCdSpeedCdbs());
 }
 
 TEST_F(SpeedComboTest, DvdReadModelList)
 {
     int nDrive = 0;
-    CDeviceRecord record = AddProfile(kEmuFourFamilyDvdWriter, 0, &nDrive);   // 2X CLV, 3-8X CAV, 6.6-16X CAV
+    CDeviceRecord record = AddProfile(kEmuFourFamilyDvdWriter, 0, &nDrive); // 2X CLV, 3-8X CAV, 6.6-16X CAV
     m_pMachine->SetInt(nDrive, "config.profile", 0x10);
-    EmuSetDvdSpeeds(m_pMachine, nDrive, { { 2770, 11080 }, { 9141, 22160 } }, { 5540 });
+    EmuSetDvdSpeeds(m_pMachine, nDrive, {{2770, 11080}, {9141, 22160}}, {5540});
     m_Manager.SetStreamingSpeeds(record, 11080, 0);
     m_read.AddString("stale");
     EXPECT_NE(CB_ERR, m_Manager.FillDvdReadSpeedCombo(record, m_read));
-    EXPECT_EQ(std::vector<std::string>({ "6.6-16 X CAV", "3-8 X CAV", "2 X CLV" }), Items(m_read));
+    EXPECT_EQ(std::vector<std::string>({"6.6-16 X CAV", "3-8 X CAV", "2 X CLV"}), Items(m_read));
     EXPECT_EQ(1, m_read.GetCurSel());
 
     m_read.SetCurSel(0);
     m_pMachine->ClearLog();
     EXPECT_EQ(1, m_Manager.ApplyDvdReadSpeedFromCombo(record, m_read));
     EXPECT_EQ(22160, m_pMachine->GetInt(nDrive, "speed.lastRead", 0));
-    EXPECT_EQ(5540, m_pMachine->GetInt(nDrive, "speed.lastWrite", 0));   // the write speed kept
+    EXPECT_EQ(5540, m_pMachine->GetInt(nDrive, "speed.lastWrite", 0)); // the write speed kept
     EXPECT_EQ(22160, m_Manager.GetDvdReadSpeed(record));
 }
 
@@ -228,14 +228,14 @@ TEST_F(SpeedComboTest, DvdReadProbed)
     int nDrive = 0;
     CDeviceRecord record = AddProfile(kEmuOtherDvdWriter, 0, &nDrive);
     m_pMachine->SetInt(nDrive, "mode.refuse6", 0);
-    EmuSetDvdSpeeds(m_pMachine, nDrive, { { 2770, 6925 }, { 4155, 11080 }, { 6925, 16620 } }, { 5540 });
+    EmuSetDvdSpeeds(m_pMachine, nDrive, {{2770, 6925}, {4155, 11080}, {6925, 16620}}, {5540});
     m_pMachine->ClearLog();
     EXPECT_NE(CB_ERR, m_Manager.FillDvdReadSpeedCombo(record, m_read));
-    EXPECT_EQ(std::vector<std::string>({ "5-12 X ", "3-8 X ", "2-5 X " }), Items(m_read));
+    EXPECT_EQ(std::vector<std::string>({"5-12 X ", "3-8 X ", "2-5 X "}), Items(m_read));
     EXPECT_EQ(0, m_read.GetCurSel());
     EXPECT_EQ(16620, m_Manager.GetDvdReadSpeed(record));
     std::vector<uint8_t> ops = Opcodes();
-    EXPECT_EQ(13, std::count(ops.begin(), ops.end(), uint8_t(0xB6)));   // maximum, 11 steps down, maximum again
+    EXPECT_EQ(13, std::count(ops.begin(), ops.end(), uint8_t(0xB6))); // maximum, 11 steps down, maximum again
     EXPECT_EQ(16620, m_pMachine->GetInt(nDrive, "speed.lastRead", 0));
 
     m_read.SetCurSel(1);
@@ -247,7 +247,7 @@ TEST_F(SpeedComboTest, DvdReadProbed)
     SetBytes(nDrive, "perf.type0", {});
     m_pMachine->SetInt(nDrive, "perf.requireDataType10", 1);
     EXPECT_NE(CB_ERR, m_Manager.FillDvdReadSpeedCombo(record, m_read));
-    EXPECT_EQ(std::vector<std::string>({ "maximum" }), Items(m_read));
+    EXPECT_EQ(std::vector<std::string>({"maximum"}), Items(m_read));
     m_Manager.ApplyDvdReadSpeedFromCombo(record, m_read);
     EXPECT_EQ(50 * 1385, m_pMachine->GetInt(nDrive, "speed.lastRead", 0));
 }
@@ -258,12 +258,12 @@ TEST_F(SpeedComboTest, DvdReadProbeIsBounded)
     int nDrive = 0;
     CDeviceRecord record = AddProfile(kEmuOtherDvdWriter, 0, &nDrive);
     m_pMachine->SetInt(nDrive, "mode.refuse6", 0);
-    EmuSetDvdSpeeds(m_pMachine, nDrive, { { 1000000, 4000000000u } }, {});
+    EmuSetDvdSpeeds(m_pMachine, nDrive, {{1000000, 4000000000u}}, {});
     m_pMachine->ClearLog();
     m_Manager.FillDvdReadSpeedCombo(record, m_read);
     std::vector<uint8_t> ops = Opcodes();
     EXPECT_LE(std::count(ops.begin(), ops.end(), uint8_t(0xB6)), 53);
-    EXPECT_EQ(std::vector<std::string>({ "maximum" }), Items(m_read));
+    EXPECT_EQ(std::vector<std::string>({"maximum"}), Items(m_read));
 }
 
 TEST_F(SpeedComboTest, DvdWriteSpeeds)
@@ -271,9 +271,9 @@ TEST_F(SpeedComboTest, DvdWriteSpeeds)
     int nDrive = 0;
     CDeviceRecord record = AddProfile(kEmuOtherDvdWriter, 0, &nDrive);
     m_pMachine->SetInt(nDrive, "mode.refuse6", 0);
-    EmuSetDvdSpeeds(m_pMachine, nDrive, { { 6925, 16620 } }, { 3324, 11080, 5540, 5540 });
+    EmuSetDvdSpeeds(m_pMachine, nDrive, {{6925, 16620}}, {3324, 11080, 5540, 5540});
     ASSERT_TRUE(m_Manager.FillWriteSpeedCombo(record, m_write, TRUE));
-    EXPECT_EQ(std::vector<std::string>({ "8.0 X (11080 KB/s)", "4.0 X (5540 KB/s)", "2.4 X (3324 KB/s)" }),
+    EXPECT_EQ(std::vector<std::string>({"8.0 X (11080 KB/s)", "4.0 X (5540 KB/s)", "2.4 X (3324 KB/s)"}),
               Items(m_write));
     EXPECT_EQ(0, m_write.GetCurSel());
 
@@ -281,14 +281,14 @@ TEST_F(SpeedComboTest, DvdWriteSpeeds)
     ASSERT_TRUE(m_Manager.ApplyWriteSpeedFromCombo(record, m_write, TRUE));
     EXPECT_EQ(4 * 1385, m_pMachine->GetInt(nDrive, "speed.lastWrite", 0));
     EXPECT_EQ(int64_t(0xFFFFFFFF), m_pMachine->GetInt(nDrive, "speed.lastRead", 0));
-    EmuSetDvdSpeeds(m_pMachine, nDrive, { { 6925, 16620 } }, { 3324, 11080, 5540, 5540 });
+    EmuSetDvdSpeeds(m_pMachine, nDrive, {{6925, 16620}}, {3324, 11080, 5540, 5540});
     m_Manager.SetStreamingSpeeds(record, -1, 5540);
     ASSERT_TRUE(m_Manager.FillWriteSpeedCombo(record, m_write, TRUE));
     EXPECT_EQ(1, m_write.GetCurSel());
 
     m_pMachine->SetInt(nDrive, "perf.requireDataType10", 1);
     ASSERT_TRUE(m_Manager.FillWriteSpeedCombo(record, m_write, TRUE));
-    EXPECT_EQ(std::vector<std::string>({ "maximum" }), Items(m_write));
+    EXPECT_EQ(std::vector<std::string>({"maximum"}), Items(m_write));
     m_Manager.ApplyWriteSpeedFromCombo(record, m_write, TRUE);
     EXPECT_EQ(65535, m_pMachine->GetInt(nDrive, "speed.lastWrite", 0));
 }
@@ -297,24 +297,24 @@ TEST_F(SpeedComboTest, CdWriteSpeeds)
 {
     int nDrive = 0;
     CDeviceRecord writer = AddProfile(kEmuAtapiCdWriter, 0, &nDrive);
-    EmuSetCdSpeeds(m_pMachine, nDrive, { 8, 16, 32, 48 }, { 4, 8, 16, 24 });
+    EmuSetCdSpeeds(m_pMachine, nDrive, {8, 16, 32, 48}, {4, 8, 16, 24});
     m_Manager.SetCdSpeed(writer, 32 * 177, 16 * 177);
     m_write.EnableWindow(FALSE);
     m_pMachine->ClearLog();
     ASSERT_TRUE(m_Manager.FillWriteSpeedCombo(writer, m_write, FALSE));
     EXPECT_TRUE(m_write.IsWindowEnabled());
-    EXPECT_EQ(std::vector<std::string>({ "24 X (3600 KB/s)", "16 X (2400 KB/s)", "8 X (1200 KB/s)", "4 X (600 KB/s)" }),
+    EXPECT_EQ(std::vector<std::string>({"24 X (3600 KB/s)", "16 X (2400 KB/s)", "8 X (1200 KB/s)", "4 X (600 KB/s)"}),
               Items(m_write));
     EXPECT_EQ(1, m_write.GetCurSel());
     std::vector<std::string> cdbs = SetCdSpeedCdbs();
-    ASSERT_EQ(25u, cdbs.size());   // 24 X down to 1 X, then the speeds put back
+    ASSERT_EQ(25u, cdbs.size()); // 24 X down to 1 X, then the speeds put back
     EXPECT_EQ(SetCdSpeedCdb(32 * 177, 24 * 177), cdbs.front());
     EXPECT_EQ(SetCdSpeedCdb(32 * 177, 16 * 177), cdbs.back());
 
     m_write.SetCurSel(2);
     m_pMachine->ClearLog();
     ASSERT_TRUE(m_Manager.ApplyWriteSpeedFromCombo(writer, m_write, FALSE));
-    EXPECT_EQ(std::vector<std::string>({ SetCdSpeedCdb(32 * 177, 8 * 177) }), SetCdSpeedCdbs());
+    EXPECT_EQ(std::vector<std::string>({SetCdSpeedCdb(32 * 177, 8 * 177)}), SetCdSpeedCdbs());
     EXPECT_EQ(8 * 176, m_Manager.GetCurrentWriteSpeed(writer));
 
     CDeviceRecord reader = AddProfile(kEmuAtapiCdRom, 0);

@@ -25,30 +25,30 @@
 // Configuration and log interface
 
 enum EmuRequestKind {
-    kEmuRequestScsi = 0,          // a CDB
-    kEmuRequestAtaPassThrough = 1,// IOCTL_IDE_PASS_THROUGH
-    kEmuRequestSmartSend = 2,     // SMART_SEND_DRIVE_COMMAND
-    kEmuRequestSmartReceive = 3,  // SMART_RCV_DRIVE_DATA
-    kEmuRequestRescanBus = 4,     // IOCTL_SCSI_RESCAN_BUS
-    kEmuRequestHaInquiry = 5      // ASPI SRB_HAInquiry
+    kEmuRequestScsi = 0,           // a CDB
+    kEmuRequestAtaPassThrough = 1, // IOCTL_IDE_PASS_THROUGH
+    kEmuRequestSmartSend = 2,      // SMART_SEND_DRIVE_COMMAND
+    kEmuRequestSmartReceive = 3,   // SMART_RCV_DRIVE_DATA
+    kEmuRequestRescanBus = 4,      // IOCTL_SCSI_RESCAN_BUS
+    kEmuRequestHaInquiry = 5       // ASPI SRB_HAInquiry
 };
 
 enum EmuFrontEnd {
-    kEmuFrontAspi = 1,    // SendASPI32Command
-    kEmuFrontLetter = 2,  // a drive-letter device "\\.\X:"
-    kEmuFrontPort = 3     // a port device "\\.\SCSIn:"
+    kEmuFrontAspi = 1,   // SendASPI32Command
+    kEmuFrontLetter = 2, // a drive-letter device "\\.\X:"
+    kEmuFrontPort = 3    // a port device "\\.\SCSIn:"
 };
 
 enum EmuDirection {
     kEmuDirNone = 0,
-    kEmuDirIn = 1,   // drive to host
-    kEmuDirOut = 2   // host to drive
+    kEmuDirIn = 1, // drive to host
+    kEmuDirOut = 2 // host to drive
 };
 
 enum EmuAspiCompletion {
-    kEmuAspiImmediate = 0,   // SendASPI32Command completes the request and returns its status
-    kEmuAspiPending = 1,     // returns SS_PENDING; a worker thread completes it later and signals the event
-    kEmuAspiPendingSignalled = 2, // returns SS_PENDING with the request already complete and the event signalled
+    kEmuAspiImmediate = 0,         // SendASPI32Command completes the request and returns its status
+    kEmuAspiPending = 1,           // returns SS_PENDING; a worker thread completes it later and signals the event
+    kEmuAspiPendingSignalled = 2,  // returns SS_PENDING with the request already complete and the event signalled
     kEmuAspiStatusBeforeSignal = 3 // returns SS_PENDING with the request already complete; a worker thread sets the
                                    // event a little later, as a layer that writes the status before it signals
 };
@@ -59,14 +59,14 @@ const int kEmuStatusCheckCondition = 2;
 
 // One request as the emulator received it. Plain data.
 struct EmuLogEntry {
-    uint32_t nSequence;       // 0, 1, 2, ... since the last ClearLog
-    int nDrive;               // the drive that received it; -1 when no drive is at the address
-    int nKind;                // EmuRequestKind
-    int nFrontEnd;            // EmuFrontEnd
-    int nLetter;              // letter index of a letter-device request, else -1
-    int nAdapter;             // ASPI host adapter, or port number of a port request, else -1
+    uint32_t nSequence;         // 0, 1, 2, ... since the last ClearLog
+    int nDrive;                 // the drive that received it; -1 when no drive is at the address
+    int nKind;                  // EmuRequestKind
+    int nFrontEnd;              // EmuFrontEnd
+    int nLetter;                // letter index of a letter-device request, else -1
+    int nAdapter;               // ASPI host adapter, or port number of a port request, else -1
     int nPathId, nTarget, nLun; // address as the host gave it
-    uint8_t cdb[16];          // the CDB bytes sent (zero beyond nCdbLength)
+    uint8_t cdb[16];            // the CDB bytes sent (zero beyond nCdbLength)
     int nCdbLength;
     int nDirection;           // EmuDirection requested by the host
     uint32_t nTransferLength; // the host's buffer length
@@ -84,18 +84,18 @@ struct EmuLogEntry {
 static_assert(std::is_trivially_copyable<EmuLogEntry>::value, "EmuLogEntry crosses module boundaries");
 
 // Standard keys of SetInt/GetInt (handlers may add their own; unknown keys read as the default).
-#define EMU_KEY_PERIPHERAL    "peripheral"      // INQUIRY byte 0, default 5
-#define EMU_KEY_INQUIRY_B7    "inquiry.b7"      // INQUIRY byte 7, default 0
-#define EMU_KEY_MEDIUM        "medium"          // 1 = a medium is loaded (default), 0 = none (2/3A/00)
-#define EMU_KEY_BLOCKS        "medium.blocks"   // capacity in blocks, default 333000
-#define EMU_KEY_BLOCK_LENGTH  "blockLength"     // logical block length, default 2048
-#define EMU_KEY_DELAY_US      "delayUs"         // virtual time each command takes, default 0
-#define EMU_KEY_STRICT        "strict"          // 1 = unknown opcodes fail with 5/20/00 (default 1)
-#define EMU_KEY_SMART_ERROR   "smart.driverError" // driver error byte of SMART replies, default 0
+#define EMU_KEY_PERIPHERAL "peripheral"         // INQUIRY byte 0, default 5
+#define EMU_KEY_INQUIRY_B7 "inquiry.b7"         // INQUIRY byte 7, default 0
+#define EMU_KEY_MEDIUM "medium"                 // 1 = a medium is loaded (default), 0 = none (2/3A/00)
+#define EMU_KEY_BLOCKS "medium.blocks"          // capacity in blocks, default 333000
+#define EMU_KEY_BLOCK_LENGTH "blockLength"      // logical block length, default 2048
+#define EMU_KEY_DELAY_US "delayUs"              // virtual time each command takes, default 0
+#define EMU_KEY_STRICT "strict"                 // 1 = unknown opcodes fail with 5/20/00 (default 1)
+#define EMU_KEY_SMART_ERROR "smart.driverError" // driver error byte of SMART replies, default 0
 // Standard keys of SetBytes/GetBytes.
-#define EMU_KEY_INQUIRY       "inquiry"         // full INQUIRY answer (overrides identity), up to 96 bytes
-#define EMU_KEY_ATA_IDENTIFY  "ata.identify"    // 512-byte IDENTIFY (PACKET) DEVICE answer
-#define EMU_KEY_SMART_DATA    "smart.data"      // 512-byte SMART data answer
+#define EMU_KEY_INQUIRY "inquiry"           // full INQUIRY answer (overrides identity), up to 96 bytes
+#define EMU_KEY_ATA_IDENTIFY "ata.identify" // 512-byte IDENTIFY (PACKET) DEVICE answer
+#define EMU_KEY_SMART_DATA "smart.data"     // 512-byte SMART data answer
 
 class IEmuMachine {
 public:
@@ -120,7 +120,7 @@ public:
 
     // ASPI front end
     virtual void SetAspiSupport(uint8_t nStatus, uint8_t nAdapterCount) = 0;
-    virtual void SetAspiCompletion(int nMode) = 0;   // EmuAspiCompletion
+    virtual void SetAspiCompletion(int nMode) = 0; // EmuAspiCompletion
     // Completion events the layer has still to set (kEmuAspiStatusBeforeSignal) and the SetEvent calls that failed
     // because the caller had already closed the event.
     virtual int GetAspiSignalsOutstanding() = 0;
@@ -188,33 +188,33 @@ void EmuRemoveClock();
 class CEmuDrive {
 public:
     int m_nId = 0;
-    std::string m_strVendor;     // padded to 8 in the INQUIRY answer
-    std::string m_strProduct;    // padded to 16
-    std::string m_strRevision;   // padded to 4
+    std::string m_strVendor;   // padded to 8 in the INQUIRY answer
+    std::string m_strProduct;  // padded to 16
+    std::string m_strRevision; // padded to 4
     std::map<std::string, int64_t> m_Ints;
     std::map<std::string, std::vector<uint8_t>> m_Bytes;
 
     int64_t GetInt(const char* pszKey, int64_t nDefault) const;
     void SetInt(const char* pszKey, int64_t nValue) { m_Ints[pszKey] = nValue; }
-    const std::vector<uint8_t>* GetBytes(const char* pszKey) const;   // null when not set
+    const std::vector<uint8_t>* GetBytes(const char* pszKey) const; // null when not set
     void SetBytes(const char* pszKey, const void* pData, size_t nLength);
 };
 
 // One command as the drive sees it. A handler answers through Reply or DataOut and fails through CheckCondition.
 struct EmuCommand {
     CEmuDrive* pDrive;
-    const uint8_t* cdb;          // 16 bytes (zero beyond nCdbLength)
+    const uint8_t* cdb; // 16 bytes (zero beyond nCdbLength)
     int nCdbLength;
-    int nDirection;              // EmuDirection requested by the host
-    uint8_t* pDataIn;            // host buffer for data in (null unless nDirection is kEmuDirIn)
-    uint32_t nAllocation;        // host buffer length
-    const uint8_t* pDataOut;     // host data for data out (null unless nDirection is kEmuDirOut)
+    int nDirection;          // EmuDirection requested by the host
+    uint8_t* pDataIn;        // host buffer for data in (null unless nDirection is kEmuDirIn)
+    uint32_t nAllocation;    // host buffer length
+    const uint8_t* pDataOut; // host data for data out (null unless nDirection is kEmuDirOut)
     uint32_t nDataOutLength;
-    uint32_t nTransferred;       // bytes moved; set by Reply and DataOut
-    int nStatus;                 // kEmuStatusGood unless CheckCondition was called
+    uint32_t nTransferred; // bytes moved; set by Reply and DataOut
+    int nStatus;           // kEmuStatusGood unless CheckCondition was called
     uint8_t sense[18];
-    uint64_t nExtraDelayUs;      // handler may add virtual time (e.g. a slow medium)
-    uint64_t nArrivalUs;         // virtual time when the command arrived
+    uint64_t nExtraDelayUs; // handler may add virtual time (e.g. a slow medium)
+    uint64_t nArrivalUs;    // virtual time when the command arrived
 
     // Copies the answer into the host buffer like a real drive: never more than the allocation length. The
     // answer's own length fields must report the full length (nFullLength is what the drive holds).
@@ -246,9 +246,9 @@ struct CEmuHandlerRegistrar {
 #define EMU_CONCAT_INNER(a, b) a##b
 #define EMU_CONCAT(a, b) EMU_CONCAT_INNER(a, b)
 // At namespace scope in an Emu*.cpp file: EMU_HANDLER(0x5A, HandleModeSense10);
-#define EMU_HANDLER(opcode, fn) \
+#define EMU_HANDLER(opcode, fn)                                                                                        \
     static CEmuHandlerRegistrar EMU_CONCAT(g_emuHandler_, __LINE__)(opcode, fn, kEmuPriorityExtension)
-#define EMU_CORE_HANDLER(opcode, fn) \
+#define EMU_CORE_HANDLER(opcode, fn)                                                                                   \
     static CEmuHandlerRegistrar EMU_CONCAT(g_emuHandler_, __LINE__)(opcode, fn, kEmuPriorityCore)
 
 // Command timing (EmuTiming.cpp): after a command's handler the machine asks the hook how many virtual
@@ -260,7 +260,7 @@ EmuTimingHook EmuGetTimingHook();
 void EmuPaceToVirtualTime(uint64_t nVirtualUs);
 
 // Helpers for handlers
-void EmuBuildInquiry(const CEmuDrive& drive, uint8_t* pAnswer96);   // the drive's 96-byte INQUIRY answer
+void EmuBuildInquiry(const CEmuDrive& drive, uint8_t* pAnswer96); // the drive's 96-byte INQUIRY answer
 
 // A medium model that answers the medium commands of the drives it is loaded into before the opcode handlers do
 // (EmuDisc.cpp: discs backed by image files). It returns false for a command it leaves to the handlers. One per

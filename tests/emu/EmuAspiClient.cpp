@@ -12,8 +12,8 @@ IEmuMachine* EmuGetAspiMachine()
     if (hLibrary == nullptr)
         return nullptr;
     typedef IEmuMachine* (*PFN_EmuGetMachine)();
-    PFN_EmuGetMachine pfnGet = reinterpret_cast<PFN_EmuGetMachine>(
-        reinterpret_cast<void*>(GetProcAddress(hLibrary, "EmuGetMachine")));
+    PFN_EmuGetMachine pfnGet =
+        reinterpret_cast<PFN_EmuGetMachine>(reinterpret_cast<void*>(GetProcAddress(hLibrary, "EmuGetMachine")));
     if (pfnGet == nullptr) {
         FreeLibrary(hLibrary);
         return nullptr;

@@ -9,7 +9,7 @@ namespace {
 
 IEmuMachine* volatile g_pClockMachine = nullptr;
 
-const uint64_t kCounterFrequency = 10000000;   // 10 MHz, as Wine reports
+const uint64_t kCounterFrequency = 10000000; // 10 MHz, as Wine reports
 
 // Wall-clock time starts at 2007-06-15 12:00:00 and moves with the virtual clock.
 const SYSTEMTIME kEpoch = {2007, 6, 5, 15, 12, 0, 0, 0};

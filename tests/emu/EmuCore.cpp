@@ -26,7 +26,10 @@ uint32_t Be32(const uint8_t* p)
 
 void PutBe32(uint8_t* p, uint32_t v)
 {
-    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }
 
 // 12 00 00 00 len 00: the 96-byte answer, cut to the allocation length (byte 4).

@@ -104,11 +104,11 @@ void PutBe32(uint8_t* p, uint32_t v)
 std::vector<uint8_t> PhysicalFormat(uint8_t nBookType, uint32_t nBlocks)
 {
     std::vector<uint8_t> answer(2052, 0);
-    answer[0] = 0x08;   // 2050 bytes follow
+    answer[0] = 0x08; // 2050 bytes follow
     answer[1] = 0x02;
     answer[4] = uint8_t(nBookType << 4);
-    answer[5] = 0x02;   // 120 mm, 10.08 Mbit/s
-    answer[6] = 0x01;   // one layer, parallel track path, embossed
+    answer[5] = 0x02; // 120 mm, 10.08 Mbit/s
+    answer[6] = 0x01; // one layer, parallel track path, embossed
     PutBe32(&answer[8], 0x30000);
     PutBe32(&answer[12], 0x30000 + nBlocks - 1);
     return answer;
@@ -221,8 +221,8 @@ bool ParseDrive(ParseState& state, const std::vector<Token>& tokens, std::string
     if (tokens.size() >= 4 && tokens[1].quoted && tokens[2].quoted && tokens[3].quoted) {
         drive.strVendor = Padded(tokens[1].text, 8);
         drive.strProduct = Padded(tokens[2].text, 16);
-        drive.nDrive = pMachine->AddDrive(drive.strVendor.c_str(), drive.strProduct.c_str(),
-                                          Padded(tokens[3].text, 4).c_str());
+        drive.nDrive =
+            pMachine->AddDrive(drive.strVendor.c_str(), drive.strProduct.c_str(), Padded(tokens[3].text, 4).c_str());
         i = 4;
     } else if (tokens.size() >= 2 && !tokens[1].quoted) {
         int nProfile = 0;
@@ -423,8 +423,8 @@ void FinishIeee1394Ports(ParseState& state)
         if (statement.identifier.empty()) {
             statement.identifier = "EMU1394";
             uint8_t unique[16] = {};
-            state.pMachine->SetAspiAdapter(drive.nAspiAdapter, uint8_t(statement.nScsiId),
-                                           statement.manager.c_str(), statement.identifier.c_str(), unique);
+            state.pMachine->SetAspiAdapter(drive.nAspiAdapter, uint8_t(statement.nScsiId), statement.manager.c_str(),
+                                           statement.identifier.c_str(), unique);
         }
         std::vector<std::string>& ports = state.pDescription->ieee1394Ports;
         if (std::find(ports.begin(), ports.end(), statement.identifier) == ports.end())
@@ -439,11 +439,9 @@ void SetText(HKEY hRoot, const std::string& path, const char* pszName, const std
     HKEY hKey = nullptr;
     if (RegCreateKeyExA(hRoot, path.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &hKey,
                         nullptr) != ERROR_SUCCESS &&
-        RegCreateKeyExA(hRoot, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) !=
-            ERROR_SUCCESS)
+        RegCreateKeyExA(hRoot, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   DWORD(value.size() + 1));
+    RegSetValueExA(hKey, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), DWORD(value.size() + 1));
     RegCloseKey(hKey);
 }
 
@@ -479,7 +477,7 @@ public:
     CLibraryDescription()
     {
         if (ThisModule() == GetModuleHandleA(nullptr))
-            return;   // linked into a program: the program decides
+            return; // linked into a program: the program decides
         std::string error;
         m_bApplied = EmuApplyModuleDescription(EmuGetMachine(), "TAVISK_EMU_DESCRIPTION", "wnaspi32.emu", true,
                                                m_description, error);
@@ -499,7 +497,7 @@ private:
 
 CLibraryDescription g_libraryDescription;
 
-}  // namespace
+} // namespace
 
 bool EmuParseDescription(const std::string& text, IEmuMachine* pMachine, EmuDescription& description,
                          std::string& error)
@@ -528,8 +526,7 @@ bool EmuParseDescription(const std::string& text, IEmuMachine* pMachine, EmuDesc
     return bOk;
 }
 
-bool EmuLoadDescriptionFile(const char* pszPath, IEmuMachine* pMachine, EmuDescription& description,
-                            std::string& error)
+bool EmuLoadDescriptionFile(const char* pszPath, IEmuMachine* pMachine, EmuDescription& description, std::string& error)
 {
     FILE* pFile = std::fopen(pszPath, "rb");
     if (pFile == nullptr) {
@@ -570,7 +567,7 @@ void EmuWriteWin9xRegistry(const EmuDescription& description)
         if (RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kStorageClass + std::string(entry)).c_str()) != ERROR_SUCCESS)
             break;
     }
-    for (int nAdapter = 0; nAdapter < 8; ++nAdapter) {   // SCSI adapters of an earlier description
+    for (int nAdapter = 0; nAdapter < 8; ++nAdapter) { // SCSI adapters of an earlier description
         std::snprintf(entry, sizeof entry, "EMUS%03d", nAdapter);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE,
                       (std::string("System\\CurrentControlSet\\Services\\Class\\SCSIAdapter\\") + entry).c_str());
@@ -600,8 +597,8 @@ void EmuWriteWin9xRegistry(const EmuDescription& description)
                 if (scsi.first == drive.nAspiAdapter)
                     pScsiIdentifier = &scsi.second;
             char controller[160], driver[32];
-            std::snprintf(controller, sizeof controller, "Enum\\PCI\\%s\\%s%d", kEmuControllerDevice,
-                          kEmuControllerBus, drive.nAspiAdapter);
+            std::snprintf(controller, sizeof controller, "Enum\\PCI\\%s\\%s%d", kEmuControllerDevice, kEmuControllerBus,
+                          drive.nAspiAdapter);
             std::snprintf(driver, sizeof driver, pScsiIdentifier != nullptr ? "SCSIAdapter\\EMUS%03d" : "hdc\\%04d",
                           drive.nAspiAdapter);
             SetText(HKEY_LOCAL_MACHINE, controller, "DeviceDesc",
@@ -626,8 +623,7 @@ void EmuWriteWin9xRegistry(const EmuDescription& description)
         std::snprintf(node, sizeof node, "Config Manager\\Enum\\EMU%05d", nNode);
         SetText(HKEY_DYN_DATA, node, "HardWareKey", "SCSI\\" + device + "\\" + instance);
         std::string enumKey = "Enum\\SCSI\\" + device + "\\" + instance;
-        SetText(HKEY_LOCAL_MACHINE, enumKey, "CurrentDriveLetterAssignment",
-                std::string(1, char('A' + drive.nLetter)));
+        SetText(HKEY_LOCAL_MACHINE, enumKey, "CurrentDriveLetterAssignment", std::string(1, char('A' + drive.nLetter)));
         char target[8];
         std::snprintf(target, sizeof target, "%X", drive.nAspiTarget);
         SetText(HKEY_LOCAL_MACHINE, enumKey, "SCSITargetID", target);

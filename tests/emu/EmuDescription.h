@@ -44,18 +44,18 @@
 
 struct EmuDescribedDrive {
     int nDrive = -1;
-    std::string strVendor;      // padded to 8, as the INQUIRY answer gives it
-    std::string strProduct;     // padded to 16
+    std::string strVendor;  // padded to 8, as the INQUIRY answer gives it
+    std::string strProduct; // padded to 16
     int nAspiAdapter = -1, nAspiTarget = -1, nAspiLun = 0;
-    int nLetter = -1;           // 0 = A:
+    int nLetter = -1; // 0 = A:
     bool bUsb = false;
     bool bIeee1394 = false;
 };
 
 struct EmuDescription {
     std::vector<EmuDescribedDrive> drives;
-    std::vector<std::string> ieee1394Ports;   // identifiers of the ASPI adapters that are IEEE 1394 bridges
-    std::vector<std::pair<int, std::string>> scsiAdapters;   // SCSI adapters: number and identifier
+    std::vector<std::string> ieee1394Ports; // identifiers of the ASPI adapters that are IEEE 1394 bridges
+    std::vector<std::pair<int, std::string>> scsiAdapters; // SCSI adapters: number and identifier
     std::string strLogPath;
 };
 

@@ -23,7 +23,7 @@ const uintptr_t kHandleBase = 0x7E570000;
 
 struct EmuHandle {
     bool bPort;
-    int nNumber;      // letter index or port number
+    int nNumber; // letter index or port number
 };
 
 std::map<uintptr_t, EmuHandle>& Handles()
@@ -44,7 +44,10 @@ uint32_t Le32(const uint8_t* p)
 
 void PutLe32(uint8_t* p, uint32_t v)
 {
-    p[0] = uint8_t(v); p[1] = uint8_t(v >> 8); p[2] = uint8_t(v >> 16); p[3] = uint8_t(v >> 24);
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+    p[2] = uint8_t(v >> 16);
+    p[3] = uint8_t(v >> 24);
 }
 
 BOOL Fail(DWORD dwError)
@@ -56,8 +59,8 @@ BOOL Fail(DWORD dwError)
 // "\\.\X:" -> letter index, "\\.\SCSIn:" -> port; false for other paths.
 bool ParseDevicePath(const std::string& strUpper, bool* pbPort, int* pnNumber)
 {
-    if (strUpper.size() == 6 && strUpper.compare(0, 4, "\\\\.\\") == 0 && strUpper[5] == ':' &&
-        strUpper[4] >= 'A' && strUpper[4] <= 'Z') {
+    if (strUpper.size() == 6 && strUpper.compare(0, 4, "\\\\.\\") == 0 && strUpper[5] == ':' && strUpper[4] >= 'A' &&
+        strUpper[4] <= 'Z') {
         *pbPort = false;
         *pnNumber = strUpper[4] - 'A';
         return true;
@@ -239,8 +242,8 @@ EmuLogEntry AtaLogEntry(int nKind, int nDrive, int nLetter, const void* pRegiste
 
 // IOCTL_IDE_PASS_THROUGH: registers (8), data length (4), data. IDENTIFY (PACKET) DEVICE answers the drive's
 // "ata.identify" block; other commands answer zeros of the requested length. Returns 16 + data bytes.
-BOOL IdePassThrough(CEmuMachine& machine, int nDrive, int nLetter, void* pIn, DWORD nInSize, void* pOut,
-                    DWORD nOutSize, LPDWORD pnReturned)
+BOOL IdePassThrough(CEmuMachine& machine, int nDrive, int nLetter, void* pIn, DWORD nInSize, void* pOut, DWORD nOutSize,
+                    LPDWORD pnReturned)
 {
     if (pIn == nullptr || nInSize < 16 || pOut == nullptr || nOutSize < 16)
         return Fail(ERROR_INVALID_PARAMETER);
@@ -278,8 +281,7 @@ BOOL Smart(CEmuMachine& machine, int nDrive, int nLetter, DWORD dwCode, void* pI
     if (pIn == nullptr || nInSize < 32 || pOut == nullptr || nOutSize < 16)
         return Fail(ERROR_INVALID_PARAMETER);
     const SENDCMDINPARAMS* pParams = static_cast<const SENDCMDINPARAMS*>(pIn);
-    EmuLogEntry entry = AtaLogEntry(dwCode == SMART_SEND_DRIVE_COMMAND ? kEmuRequestSmartSend
-                                                                       : kEmuRequestSmartReceive,
+    EmuLogEntry entry = AtaLogEntry(dwCode == SMART_SEND_DRIVE_COMMAND ? kEmuRequestSmartSend : kEmuRequestSmartReceive,
                                     nDrive, nLetter, &pParams->irDriveRegs, nOutSize);
     entry.nDirection = kEmuDirIn;
 
@@ -369,8 +371,7 @@ BOOL WINAPI EmuDeviceIoControl(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD n
         if (dwCode == IOCTL_SCSI_PASS_THROUGH_DIRECT) {
             if (nPortDrive < 0)
                 return Fail(ERROR_DEV_NOT_EXIST);
-            return PassThrough(nPortDrive, kEmuFrontPort, -1, handle.nNumber, pIn, nInSize, pOut, nOutSize,
-                               pnReturned);
+            return PassThrough(nPortDrive, kEmuFrontPort, -1, handle.nNumber, pIn, nInSize, pOut, nOutSize, pnReturned);
         }
         return Fail(ERROR_INVALID_FUNCTION);
     }

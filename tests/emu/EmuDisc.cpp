@@ -96,7 +96,10 @@ void PutBe16(uint8_t* p, uint32_t v)
 
 void PutBe32(uint8_t* p, uint32_t v)
 {
-    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }
 
 uint32_t Be32(const uint8_t* p)
@@ -136,8 +139,8 @@ struct Track {
     bool audio = false;
     int mode = 1;
     long start = 0;
-    long written = 0;     // blocks recorded
-    long size = 0;        // blocks reserved (at least written)
+    long written = 0; // blocks recorded
+    long size = 0;    // blocks reserved (at least written)
     Image image;
     std::string isrc;
     bool packet = false;
@@ -155,11 +158,11 @@ struct Disc {
     int layers = 1;
     int profile = 0x08;
     int bookType = 0;
-    long blocks = 0;       // DVD capacity; for a CD the end of the last session's lead-out start
+    long blocks = 0; // DVD capacity; for a CD the end of the last session's lead-out start
     Image image;
     std::vector<Track> tracks;
     std::string mcn;
-    std::map<std::pair<int, int>, std::string> cdText;   // (pack type, track) -> text
+    std::map<std::pair<int, int>, std::string> cdText; // (pack type, track) -> text
     std::vector<int> cdTextCrcErrors;
     bool haveAtip = false;
     int leadIn[3] = {0, 0, 0};
@@ -210,11 +213,11 @@ struct KindInfo {
 };
 
 const KindInfo kKinds[] = {
-    {"cd-rom", true, false, false, 0x08, 0, 1},   {"cd-r", true, true, false, 0x09, 0, 1},
-    {"cd-rw", true, true, true, 0x0A, 0, 1},      {"dvd-rom", false, false, false, 0x10, 0, 1},
-    {"dvd-r", false, true, false, 0x11, 2, 1},    {"dvd-rw", false, true, true, 0x13, 3, 1},
-    {"dvd+r", false, true, false, 0x1B, 10, 1},   {"dvd+rw", false, true, true, 0x1A, 9, 1},
-    {"dvd-ram", false, true, true, 0x12, 1, 1},   {"dvd-r-dl", false, true, false, 0x15, 2, 2},
+    {"cd-rom", true, false, false, 0x08, 0, 1},    {"cd-r", true, true, false, 0x09, 0, 1},
+    {"cd-rw", true, true, true, 0x0A, 0, 1},       {"dvd-rom", false, false, false, 0x10, 0, 1},
+    {"dvd-r", false, true, false, 0x11, 2, 1},     {"dvd-rw", false, true, true, 0x13, 3, 1},
+    {"dvd+r", false, true, false, 0x1B, 10, 1},    {"dvd+rw", false, true, true, 0x1A, 9, 1},
+    {"dvd-ram", false, true, true, 0x12, 1, 1},    {"dvd-r-dl", false, true, false, 0x15, 2, 2},
     {"dvd+r-dl", false, true, false, 0x2B, 14, 2},
 };
 
@@ -373,8 +376,7 @@ bool ParseStatement(Disc& disc, bool& started, const std::vector<EmuDiscWord>& w
         return true;
     }
     if (verb == "disc-mcn") {
-        if (w.size() != 2 || w[1].text.size() != 13 ||
-            w[1].text.find_first_not_of("0123456789") != std::string::npos) {
+        if (w.size() != 2 || w[1].text.size() != 13 || w[1].text.find_first_not_of("0123456789") != std::string::npos) {
             error = "disc-mcn needs 13 digits";
             return false;
         }
@@ -382,8 +384,8 @@ bool ParseStatement(Disc& disc, bool& started, const std::vector<EmuDiscWord>& w
         return true;
     }
     if (verb == "disc-cdtext") {
-        if (w.size() != 4 || (w[1].text != "title" && w[1].text != "performer") || !Number(w[2].text, v) ||
-            v < 0 || v > 99 || !w[3].quoted) {
+        if (w.size() != 4 || (w[1].text != "title" && w[1].text != "performer") || !Number(w[2].text, v) || v < 0 ||
+            v > 99 || !w[3].quoted) {
             error = "disc-cdtext needs title or performer, a track and a text";
             return false;
         }
@@ -997,8 +999,8 @@ void ReadTrackInformation(EmuCommand& command, const Disc& disc)
         command.CheckCondition(5, 0x24, 0x00);
         return;
     }
-    fill(track->number, track->session, track->start, track->written, track->size, false, track->packet,
-         track->open, track->audio ? 0 : 4);
+    fill(track->number, track->session, track->start, track->written, track->size, false, track->packet, track->open,
+         track->audio ? 0 : 4);
     command.Reply(answer.data(), uint32_t(answer.size()));
 }
 
@@ -1036,8 +1038,9 @@ void ReadDiscStructure(EmuCommand& command, const Disc& disc)
     int format = command.cdb[7];
     if (format == 0x00) {
         answer = PhysicalFormat(disc);
-    } else if (format == 0x0E && (disc.profile == 0x11 || disc.profile == 0x13 || disc.profile == 0x14 ||
-                                  disc.profile == 0x15) && !disc.mediaMaker.empty()) {
+    } else if (format == 0x0E &&
+               (disc.profile == 0x11 || disc.profile == 0x13 || disc.profile == 0x14 || disc.profile == 0x15) &&
+               !disc.mediaMaker.empty()) {
         answer.assign(2052, 0);
         PutBe16(answer.data(), 2050);
         std::string maker = disc.mediaMaker + std::string(12, '\0');
@@ -1141,8 +1144,18 @@ bool AnswerMedium(EmuCommand& command)
     const uint8_t* cdb = command.cdb;
     uint8_t opcode = cdb[0];
     switch (opcode) {
-    case 0x08: case 0x0B: case 0x23: case 0x25: case 0x28: case 0x2B: case 0x43: case 0x51: case 0x52:
-    case 0xAD: case 0xBE: case 0xD8:
+    case 0x08:
+    case 0x0B:
+    case 0x23:
+    case 0x25:
+    case 0x28:
+    case 0x2B:
+    case 0x43:
+    case 0x51:
+    case 0x52:
+    case 0xAD:
+    case 0xBE:
+    case 0xD8:
         break;
     default:
         return false;
@@ -1152,7 +1165,7 @@ bool AnswerMedium(EmuCommand& command)
         return true;
     }
     switch (opcode) {
-    case 0x08: {   // READ(6): blocks of the current block length
+    case 0x08: { // READ(6): blocks of the current block length
         if (RefusesSixByte(command))
             break;
         long lba = long(((uint32_t(cdb[1]) & 0x1F) << 16) | (uint32_t(cdb[2]) << 8) | cdb[3]);
@@ -1194,7 +1207,7 @@ bool AnswerMedium(EmuCommand& command)
     case 0xAD:
         ReadDiscStructure(command, *disc);
         break;
-    case 0xBE: {   // READ CD: flags 0xF8 raw, 0x10 user data; sub-channel 1 raw P-W, 2 formatted Q
+    case 0xBE: { // READ CD: flags 0xF8 raw, 0x10 user data; sub-channel 1 raw P-W, 2 formatted Q
         long lba = long(Be32(cdb + 2));
         uint32_t count = (uint32_t(cdb[6]) << 16) | (uint32_t(cdb[7]) << 8) | cdb[8];
         bool raw = (cdb[9] & 0x80) != 0;
@@ -1216,7 +1229,7 @@ bool AnswerMedium(EmuCommand& command)
         ReadBlocks(command, *disc, lba, count, size);
         break;
     }
-    case 0xD8: {   // the maker's audio read: lba 2-5, count 6-9, sub-code 10 (0 2352, 1 2368, 2 2448, 3 96)
+    case 0xD8: { // the maker's audio read: lba 2-5, count 6-9, sub-code 10 (0 2352, 1 2368, 2 2448, 3 96)
         if (command.pDrive->GetInt("vendor", 0) == 0) {
             command.CheckCondition(5, 0x20, 0x00);
             break;
@@ -1239,8 +1252,8 @@ struct HookInstaller {
 HookInstaller g_hookInstaller;
 
 // Keys an earlier disc statement of the description may have left, which would replace generated answers.
-const char* const kOverrideKeys[] = {"toc.0", "toc.1", "toc.2", "toc.4", "toc.5", "discinfo", "trackinfo",
-                                     "ds.00", "ds.0E", "ds.11", "formatcapacities"};
+const char* const kOverrideKeys[] = {"toc.0",     "toc.1", "toc.2", "toc.4", "toc.5",           "discinfo",
+                                     "trackinfo", "ds.00", "ds.0E", "ds.11", "formatcapacities"};
 
 bool Install(IEmuMachine* pMachine, int nDrive, const std::string& text, std::string& error)
 {
@@ -1259,8 +1272,7 @@ bool Install(IEmuMachine* pMachine, int nDrive, const std::string& text, std::st
 
 } // namespace
 
-bool EmuApplyDiscStatement(IEmuMachine* pMachine, int nDrive, const std::vector<EmuDiscWord>& words,
-                           std::string& error)
+bool EmuApplyDiscStatement(IEmuMachine* pMachine, int nDrive, const std::vector<EmuDiscWord>& words, std::string& error)
 {
     if (words.empty())
         return true;

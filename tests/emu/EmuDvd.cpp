@@ -27,7 +27,10 @@ uint32_t Be16(const uint8_t* p)
 
 void PutBe32(uint8_t* p, uint32_t v)
 {
-    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }
 
 void LimitAllocation(EmuCommand& command, uint32_t nAllocation)

@@ -30,13 +30,13 @@ private:
 
 // A SCSI request as a front end hands it to the machine.
 struct EmuScsiRequest {
-    int nDrive;                // -1: nothing answers at this address (logged, no handler runs)
+    int nDrive; // -1: nothing answers at this address (logged, no handler runs)
     int nFrontEnd;
     int nLetter;
     int nAdapter, nPathId, nTarget, nLun;
-    const uint8_t* pCdb;       // nCdbLength bytes
+    const uint8_t* pCdb; // nCdbLength bytes
     int nCdbLength;
-    int nDirection;            // EmuDirection as the host asked
+    int nDirection; // EmuDirection as the host asked
     uint8_t* pData;
     uint32_t nLength;
     uint32_t nTimeoutSeconds;
@@ -45,7 +45,7 @@ struct EmuScsiRequest {
 };
 
 struct EmuScsiResult {
-    int nStatus;               // kEmuStatusGood or kEmuStatusCheckCondition
+    int nStatus; // kEmuStatusGood or kEmuStatusCheckCondition
     uint8_t sense[18];
     uint32_t nTransferred;
 };
@@ -123,14 +123,14 @@ public:
     int m_nAspiSignalsOutstanding = 0;
     int m_nAspiSignalsFailed = 0;
     std::map<int, AspiAdapter> m_AspiAdapters;
-    std::map<std::tuple<int, int, int>, int> m_AspiDevices;   // (adapter, target, lun) -> drive
+    std::map<std::tuple<int, int, int>, int> m_AspiDevices; // (adapter, target, lun) -> drive
     Letter m_Letters[26];
     std::map<int, Port> m_Ports;
     std::set<uint32_t> m_FailingIoctls;
-    std::map<std::string, uint32_t> m_OpenCounts;               // device path (upper case) -> opens
+    std::map<std::string, uint32_t> m_OpenCounts; // device path (upper case) -> opens
     int m_nOpenHandles;
 
-    CEmuDrive* Drive(int nDrive);   // null when out of range
+    CEmuDrive* Drive(int nDrive); // null when out of range
 
 private:
     CEmuMachine();

@@ -10,58 +10,59 @@ namespace {
 
 // Behaviour bits of a profile.
 enum : unsigned {
-    kRefuse6 = 1u << 0,         // ATAPI or bridge: no six-byte mode commands
-    kVendor = 1u << 1,          // answers the maker's vendor commands
-    kCdWriter = 1u << 2,        // page 0x2A write bits CD-R/CD-RW
-    kDvdWriter = 1u << 3,       // page 0x2A write bits DVD-R/DVD-RAM as well
-    kTocOld = 1u << 4,          // TOC format in byte 9
-    kTocBcd = 1u << 5,          // full TOC in BCD
-    kNoConfig = 1u << 6,        // no GET CONFIGURATION
-    kPage30Only = 1u << 7,      // BUF/BUFE only in vendor page 0x30
-    kPieceOnly = 1u << 8,       // vendor block only in pieces
-    kHeadE4 = 1u << 9,          // vendor block head E4 03 00
-    kPerf1350 = 1u << 10,       // performance on a 1350 KB/s basis
-    kPerfDataType = 1u << 11,   // GET PERFORMANCE needs data type 0x10
-    kPerfWriteOdd = 1u << 12,   // write speeds 3245 and 5408
-    kSpeedPage31 = 1u << 13,    // vendor speed page 0x31
-    kSataCode = 1u << 14        // vendor block byte 49 = 1 (Serial ATA)
+    kRefuse6 = 1u << 0,       // ATAPI or bridge: no six-byte mode commands
+    kVendor = 1u << 1,        // answers the maker's vendor commands
+    kCdWriter = 1u << 2,      // page 0x2A write bits CD-R/CD-RW
+    kDvdWriter = 1u << 3,     // page 0x2A write bits DVD-R/DVD-RAM as well
+    kTocOld = 1u << 4,        // TOC format in byte 9
+    kTocBcd = 1u << 5,        // full TOC in BCD
+    kNoConfig = 1u << 6,      // no GET CONFIGURATION
+    kPage30Only = 1u << 7,    // BUF/BUFE only in vendor page 0x30
+    kPieceOnly = 1u << 8,     // vendor block only in pieces
+    kHeadE4 = 1u << 9,        // vendor block head E4 03 00
+    kPerf1350 = 1u << 10,     // performance on a 1350 KB/s basis
+    kPerfDataType = 1u << 11, // GET PERFORMANCE needs data type 0x10
+    kPerfWriteOdd = 1u << 12, // write speeds 3245 and 5408
+    kSpeedPage31 = 1u << 13,  // vendor speed page 0x31
+    kSataCode = 1u << 14      // vendor block byte 49 = 1 (Serial ATA)
 };
 
 struct ProfileSpec {
     EmuProfileInfo info;
     unsigned flags;
-    uint32_t dvdReadX;          // the maker's DVD writer: current DVD read speed (fastest entry of its model's list)
+    uint32_t dvdReadX; // the maker's DVD writer: current DVD read speed (fastest entry of its model's list)
 };
 
 const ProfileSpec kProfiles[kEmuProfileCount] = {
-    { { "scsi-cdrom", "KORVATH ", "CDROM  QZ1240   ", "1.02" },
-      kVendor | kTocOld | kTocBcd | kNoConfig | kSpeedPage31 },
-    { { "atapi-cdrom", "KORVATH ", "CDROM  QZ1540   ", "1.10" }, kRefuse6 | kVendor | kTocOld | kTocBcd },
-    { { "scsi-cd-writer", "KORVATH ", "CD-R   QZ2160   ", "1.04" }, kVendor | kCdWriter | kNoConfig },
-    { { "atapi-cd-writer", "KORVATH ", "CD-R   QZ4120   ", "1.06" }, kRefuse6 | kVendor | kCdWriter },
-    { { "page30-cd-writer", "KORVATH ", "CD-R   QZ3400   ", "1.03" },
-      kRefuse6 | kVendor | kCdWriter | kPage30Only },
-    { { "late-jumper-cd-writer", "KORVATH ", "CD-R   QZ4320   ", "1.05" }, kRefuse6 | kVendor | kCdWriter },
-    { { "early-jumper-cd-writer", "KORVATH ", "CD-R   QZ4320   ", "1.04" }, kRefuse6 | kVendor | kCdWriter },
-    { { "bridged-cd-writer", "KORVATH ", "CD-R   QZ5280   ", "1.02" }, kRefuse6 | kVendor | kCdWriter },
-    { { "four-family-dvd-writer", "KORVATH ", "DVDR   QZ7160   ", "1.05" },
-      kRefuse6 | kVendor | kCdWriter | kDvdWriter | kPieceOnly, 16 },
-    { { "fifth-family-dvd-writer", "KORVATH ", "DVDR   QZ7240   ", "1.07" },
-      kRefuse6 | kVendor | kCdWriter | kDvdWriter, 16 },
-    { { "sata-dvd-writer", "KORVATH ", "DVDR   QZ7300   ", "1.02" },
-      kRefuse6 | kVendor | kCdWriter | kDvdWriter | kHeadE4 | kSataCode, 16 },
-    { { "perf1350-dvd-writer", "KORVATH ", "DVDR   QZ6080   ", "1.01" },
-      kRefuse6 | kVendor | kCdWriter | kDvdWriter | kPerf1350 },
-    { { "perf-datatype-dvd-writer", "KORVATH ", "DVDR   QZ6240   ", "1.02" },
-      kRefuse6 | kVendor | kCdWriter | kDvdWriter | kPerfDataType },
-    { { "perf-writespeed-dvd-writer", "KORVATH ", "DVDR   QZ6320   ", "1.02" },
-      kRefuse6 | kVendor | kCdWriter | kDvdWriter | kPerfWriteOdd },
-    { { "vendor-dvd-rom", "KORVATH ", "DVD    QZ8080   ", "1.03" }, kRefuse6 | kVendor | kTocOld | kTocBcd },
-    { { "plain-dvd-rom", "KORVATH ", "DVD    QZ8240   ", "1.01" }, kRefuse6 },
-    { { "bcd-dvd-rom", "KORVATH ", "DVD    QZ8200   ", "1.01" }, kRefuse6 | kTocBcd },
-    { { "other-scsi-cd-writer", "VELDARO ", "CD-R   XR-1600  ", "2.00" }, kCdWriter | kNoConfig },
-    { { "other-dvd-writer", "VELDARO ", "DVD-RW XR-7700  ", "1.00" }, kRefuse6 | kCdWriter | kDvdWriter },
-    { { "other-old-cd-rom", "VELDARO ", "CD-ROM XR-3200  ", "1.00" }, kTocOld | kNoConfig },
+    {{"scsi-cdrom", "KORVATH ", "CDROM  QZ1240   ", "1.02"}, kVendor | kTocOld | kTocBcd | kNoConfig | kSpeedPage31},
+    {{"atapi-cdrom", "KORVATH ", "CDROM  QZ1540   ", "1.10"}, kRefuse6 | kVendor | kTocOld | kTocBcd},
+    {{"scsi-cd-writer", "KORVATH ", "CD-R   QZ2160   ", "1.04"}, kVendor | kCdWriter | kNoConfig},
+    {{"atapi-cd-writer", "KORVATH ", "CD-R   QZ4120   ", "1.06"}, kRefuse6 | kVendor | kCdWriter},
+    {{"page30-cd-writer", "KORVATH ", "CD-R   QZ3400   ", "1.03"}, kRefuse6 | kVendor | kCdWriter | kPage30Only},
+    {{"late-jumper-cd-writer", "KORVATH ", "CD-R   QZ4320   ", "1.05"}, kRefuse6 | kVendor | kCdWriter},
+    {{"early-jumper-cd-writer", "KORVATH ", "CD-R   QZ4320   ", "1.04"}, kRefuse6 | kVendor | kCdWriter},
+    {{"bridged-cd-writer", "KORVATH ", "CD-R   QZ5280   ", "1.02"}, kRefuse6 | kVendor | kCdWriter},
+    {{"four-family-dvd-writer", "KORVATH ", "DVDR   QZ7160   ", "1.05"},
+     kRefuse6 | kVendor | kCdWriter | kDvdWriter | kPieceOnly,
+     16},
+    {{"fifth-family-dvd-writer", "KORVATH ", "DVDR   QZ7240   ", "1.07"},
+     kRefuse6 | kVendor | kCdWriter | kDvdWriter,
+     16},
+    {{"sata-dvd-writer", "KORVATH ", "DVDR   QZ7300   ", "1.02"},
+     kRefuse6 | kVendor | kCdWriter | kDvdWriter | kHeadE4 | kSataCode,
+     16},
+    {{"perf1350-dvd-writer", "KORVATH ", "DVDR   QZ6080   ", "1.01"},
+     kRefuse6 | kVendor | kCdWriter | kDvdWriter | kPerf1350},
+    {{"perf-datatype-dvd-writer", "KORVATH ", "DVDR   QZ6240   ", "1.02"},
+     kRefuse6 | kVendor | kCdWriter | kDvdWriter | kPerfDataType},
+    {{"perf-writespeed-dvd-writer", "KORVATH ", "DVDR   QZ6320   ", "1.02"},
+     kRefuse6 | kVendor | kCdWriter | kDvdWriter | kPerfWriteOdd},
+    {{"vendor-dvd-rom", "KORVATH ", "DVD    QZ8080   ", "1.03"}, kRefuse6 | kVendor | kTocOld | kTocBcd},
+    {{"plain-dvd-rom", "KORVATH ", "DVD    QZ8240   ", "1.01"}, kRefuse6},
+    {{"bcd-dvd-rom", "KORVATH ", "DVD    QZ8200   ", "1.01"}, kRefuse6 | kTocBcd},
+    {{"other-scsi-cd-writer", "VELDARO ", "CD-R   XR-1600  ", "2.00"}, kCdWriter | kNoConfig},
+    {{"other-dvd-writer", "VELDARO ", "DVD-RW XR-7700  ", "1.00"}, kRefuse6 | kCdWriter | kDvdWriter},
+    {{"other-old-cd-rom", "VELDARO ", "CD-ROM XR-3200  ", "1.00"}, kTocOld | kNoConfig},
 };
 
 void PutBe16(uint8_t* p, uint32_t v)
@@ -72,7 +73,10 @@ void PutBe16(uint8_t* p, uint32_t v)
 
 void PutBe32(uint8_t* p, uint32_t v)
 {
-    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }
 
 // Capabilities page 0x2A: write bits in byte 3, BUF in byte 4 bit 7, C2 in byte 5 bit 4, speeds in KB/s.
@@ -146,8 +150,8 @@ int EmuAddProfileDrive(IEmuMachine* pMachine, int nProfile)
         std::vector<uint8_t> vendorPage(16, 0);
         vendorPage[0] = 0x30;
         vendorPage[1] = 0x0E;
-        vendorPage[2] = 0x01;   // BUF
-        vendorPage[3] = 0x01;   // BUFE
+        vendorPage[2] = 0x01; // BUF
+        vendorPage[3] = 0x01; // BUFE
         SetPage(pMachine, nDrive, "mode.page.30", vendorPage);
     }
     if (flags & kSpeedPage31) {

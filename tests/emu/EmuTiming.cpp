@@ -174,8 +174,8 @@ const double kClockResolutionUs = 1.0;
 // The head reads ahead into the cache while the host is away, until the cache is full; a request inside what the
 // head has passed is served from the cache, the rest is read as the head gets there. A request elsewhere costs a
 // seek and empties the cache. The interface moves the data after the last sector is in.
-double EmuTimeRead(const EmuDriveTiming& timing, EmuTimingState& state, double dArrivalUs, int64_t nLba,
-                   int64_t nCount, uint32_t nBytes)
+double EmuTimeRead(const EmuDriveTiming& timing, EmuTimingState& state, double dArrivalUs, int64_t nLba, int64_t nCount,
+                   uint32_t nBytes)
 {
     double t = dArrivalUs + timing.dCommandUs;
     if (!state.bSpinning) {
@@ -196,7 +196,7 @@ double EmuTimeRead(const EmuDriveTiming& timing, EmuTimingState& state, double d
             state.nHead = nReached;
             state.dHeadUs += dUsed * 1e6;
             if (nReached == nLimit || nReached == timing.nCapacity)
-                state.dHeadUs = t;   // the head waits for room
+                state.dHeadUs = t; // the head waits for room
         } else {
             state.dHeadUs = t;
         }
@@ -271,10 +271,14 @@ void ResetState(IEmuMachine* pMachine, int nDrive)
 int64_t DiscCapacity(EmuDiscShape shape)
 {
     switch (shape) {
-    case kEmuDiscCd74: return 333000;
-    case kEmuDiscDvdSingle: return 2295104;
-    case kEmuDiscDvdDual: return 2 * 2086912;
-    default: return 360000;
+    case kEmuDiscCd74:
+        return 333000;
+    case kEmuDiscDvdSingle:
+        return 2295104;
+    case kEmuDiscDvdDual:
+        return 2 * 2086912;
+    default:
+        return 360000;
     }
 }
 
@@ -416,19 +420,19 @@ bool ReadExtent(const EmuCommand& command, int64_t& nLba, int64_t& nCount)
 {
     const uint8_t* cdb = command.cdb;
     switch (cdb[0]) {
-    case 0x28:   // READ(10)
+    case 0x28: // READ(10)
         nLba = Be32(cdb + 2);
         nCount = (cdb[7] << 8) | cdb[8];
         return true;
-    case 0xA8:   // READ(12)
+    case 0xA8: // READ(12)
         nLba = Be32(cdb + 2);
         nCount = Be32(cdb + 6);
         return true;
-    case 0xBE:   // READ CD
+    case 0xBE: // READ CD
         nLba = Be32(cdb + 2);
         nCount = (cdb[6] << 16) | (cdb[7] << 8) | cdb[8];
         return true;
-    case 0xD8:   // vendor CD-DA read
+    case 0xD8: // vendor CD-DA read
         nLba = Be32(cdb + 2);
         nCount = Be32(cdb + 6);
         return true;
@@ -480,7 +484,6 @@ EmuTimingHook& TimingHookSlot()
 struct TimingRegistrar {
     TimingRegistrar() { EmuSetTimingHook(&TimeCommand); }
 } g_timingRegistrar;
-
 
 } // namespace
 

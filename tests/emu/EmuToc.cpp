@@ -30,7 +30,10 @@ bool MediumPresent(EmuCommand& command)
 
 void PutBe32(uint8_t* p, uint32_t v)
 {
-    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }
 
 void PutMsf(uint8_t* p, uint32_t nLba)
@@ -77,10 +80,10 @@ std::vector<uint8_t> DefaultFullToc(const CEmuDrive& drive)
         d[1] = 0x14;
         d[3] = points[i];
     }
-    toc[4 + 8] = 1;            // A0: first track 1, disc type 0
-    toc[15 + 8] = 1;           // A1: last track 1
-    PutMsf(&toc[26 + 8], nBlocks);   // A2: lead-out
-    PutMsf(&toc[37 + 8], 0);         // track 1 at 00:02:00
+    toc[4 + 8] = 1;                // A0: first track 1, disc type 0
+    toc[15 + 8] = 1;               // A1: last track 1
+    PutMsf(&toc[26 + 8], nBlocks); // A2: lead-out
+    PutMsf(&toc[37 + 8], 0);       // track 1 at 00:02:00
     return toc;
 }
 
@@ -153,7 +156,7 @@ void HandleReadDiscInformation(EmuCommand& command)
     } else {
         answer.assign(34, 0);
         answer[1] = 32;
-        answer[2] = 0x0E;   // last session complete, disc finished
+        answer[2] = 0x0E; // last session complete, disc finished
         answer[3] = 1;
         answer[4] = 1;
         answer[5] = 1;

@@ -16,7 +16,10 @@ const int64_t kDefaultLeadIn = 97 * 4500 + 26 * 75 + 66;
 const int64_t kDefaultLastLeadOut = 79 * 4500 + 59 * 75 + 74;
 const int64_t kRawSector = 2352;
 
-int64_t Key(const CEmuDrive& drive, const char* pszKey, int64_t nDefault) { return drive.GetInt(pszKey, nDefault); }
+int64_t Key(const CEmuDrive& drive, const char* pszKey, int64_t nDefault)
+{
+    return drive.GetInt(pszKey, nDefault);
+}
 
 int32_t Be32(const uint8_t* p)
 {
@@ -25,7 +28,10 @@ int32_t Be32(const uint8_t* p)
 
 void PutBe32(uint8_t* p, uint32_t v)
 {
-    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }
 
 void PutMsf(uint8_t* p, int64_t nFrames)
@@ -35,7 +41,10 @@ void PutMsf(uint8_t* p, int64_t nFrames)
     p[2] = uint8_t(nFrames % 75);
 }
 
-bool IsBlank(const CEmuDrive& drive) { return Key(drive, "write.recorded", 0) == 0; }
+bool IsBlank(const CEmuDrive& drive)
+{
+    return Key(drive, "write.recorded", 0) == 0;
+}
 
 bool IsDvd(const CEmuDrive& drive)
 {
@@ -106,8 +115,8 @@ bool HandleReadToc(EmuCommand& command)
     }
     uint8_t answer[28] = {};
     answer[1] = 26;
-    answer[4] = 0x80;                                  // writing power
-    answer[6] = Key(drive, "write.disc", 0) == kEmuWriteCdRw ? 0x40 : 0x00;   // disc type: rewritable
+    answer[4] = 0x80;                                                       // writing power
+    answer[6] = Key(drive, "write.disc", 0) == kEmuWriteCdRw ? 0x40 : 0x00; // disc type: rewritable
     PutMsf(answer + 8, Key(drive, "write.leadInFrames", kDefaultLeadIn));
     PutMsf(answer + 12, Key(drive, "write.lastLeadOut", kDefaultLastLeadOut));
     command.Reply(answer, sizeof(answer));
@@ -125,7 +134,7 @@ void HandleDiscInformation(EmuCommand& command)
     answer[4] = 1;
     answer[5] = 1;
     answer[6] = 1;
-    answer[7] = 0x20;                                  // unrestricted use
+    answer[7] = 0x20; // unrestricted use
     PutMsf(answer + 17, Key(drive, "write.leadInFrames", kDefaultLeadIn));
     PutMsf(answer + 21, Key(drive, "write.lastLeadOut", kDefaultLastLeadOut));
     uint32_t nAllocation = (uint32_t(command.cdb[7]) << 8) | command.cdb[8];
@@ -144,8 +153,8 @@ void HandleTrackInformation(EmuCommand& command)
     const int64_t nRecorded = Key(drive, "write.recorded", 0);
     const int64_t nFree = Key(drive, "write.lastLeadOut", kDefaultLastLeadOut) - (IsDvd(drive) ? 0 : 150);
     if (nRecorded == 0) {
-        answer[6] = 0x40;                              // blank
-        answer[7] = 0x01;                              // next writable address valid
+        answer[6] = 0x40; // blank
+        answer[7] = 0x01; // next writable address valid
         PutBe32(answer + 16, uint32_t(nFree));
     } else {
         answer[5] = uint8_t(Key(drive, "write.recordedMode", 0x11) == 0 ? 0x00 : 0x04);
@@ -201,7 +210,7 @@ void HandleSendCueSheet(EmuCommand& command)
         return;
     }
     if (pPage == nullptr || (pPage[2] & 0x0F) != 0x02 || !IsBlank(drive)) {
-        command.CheckCondition(5, 0x2C, 0x00);   // not a Session-At-Once set-up, or the disc is not blank
+        command.CheckCondition(5, 0x2C, 0x00); // not a Session-At-Once set-up, or the disc is not blank
         return;
     }
     int64_t nLeadOut = -1;
@@ -212,7 +221,7 @@ void HandleSendCueSheet(EmuCommand& command)
         if (e[1] == 0xAA)
             nLeadOut = nFrames;
         else if (e[1] == 1 && e[2] == 0 && nFrames != 0)
-            nLeadOut = -2;                           // the pregap must start at 00:00:00
+            nLeadOut = -2; // the pregap must start at 00:00:00
         else if (e[1] == 1 && e[2] == 1) {
             if (nFrames != 150)
                 nLeadOut = -2;
@@ -299,8 +308,7 @@ void HandleWrite10(EmuCommand& command)
         command.CheckCondition(3, 0x0C, 0x09);
         return;
     }
-    if (nPhase == kEmuWriteIdle && Key(drive, "write.disc", 0) == kEmuWriteDvdPlusR && IsBlank(drive) &&
-        nLba == 0) {
+    if (nPhase == kEmuWriteIdle && Key(drive, "write.disc", 0) == kEmuWriteDvdPlusR && IsBlank(drive) && nLba == 0) {
         // The first write to a blank DVD+R opens its track over the whole disc; the DVD+ formats never test-write.
         StartDvdRecording(drive, Key(drive, "write.lastLeadOut", 0), false);
         nPhase = kEmuWriteCueSent;
@@ -350,7 +358,7 @@ void HandleWrite10(EmuCommand& command)
     const double dInterfaceKBs = double(Key(drive, "write.interfaceKBs", 33000));
     const double dTransferUs = dInterfaceKBs > 0 ? double(nGot) * 1000.0 / dInterfaceKBs : 0.0;
     const double dAccepted = t + double(Key(drive, "write.commandUs", 200)) + dTransferUs;
-    const double dRoom = dDrainEnd - (dBuffer - double(nCount)) / dRate;   // when the data fit in the buffer
+    const double dRoom = dDrainEnd - (dBuffer - double(nCount)) / dRate; // when the data fit in the buffer
     const double dDone = std::max(dAccepted, dRoom);
     dDrainEnd += double(nCount) / dRate;
     drive.SetInt("write.mediaStartUs", int64_t(dMediaStart));
@@ -393,7 +401,7 @@ void HandleBlank(EmuCommand& command)
 {
     CEmuDrive& drive = *command.pDrive;
     if (Key(drive, "write.disc", 0) != kEmuWriteCdRw) {
-        command.CheckCondition(5, 0x64, 0x00);       // not a rewritable disc
+        command.CheckCondition(5, 0x64, 0x00); // not a rewritable disc
         return;
     }
     const int64_t nBlankUs = Key(drive, "write.blankUs", 3000000);
@@ -414,42 +422,63 @@ bool WriterHook(EmuCommand& command)
     if (Key(drive, "write.disc", kEmuWriteNone) == kEmuWriteNone)
         return false;
     const uint8_t nOpcode = command.cdb[0];
-    if (nOpcode == 0x1E)                                // PREVENT/ALLOW MEDIUM REMOVAL
+    if (nOpcode == 0x1E) // PREVENT/ALLOW MEDIUM REMOVAL
         return true;
-    if (nOpcode == 0x1B) {                              // the tray: a session under way is lost
+    if (nOpcode == 0x1B) { // the tray: a session under way is lost
         if ((command.cdb[4] & 0x02) != 0) {
             drive.SetInt("write.phase", kEmuWriteIdle);
             if ((command.cdb[4] & 0x01) != 0 && drive.GetInt(EMU_KEY_MEDIUM, 1) == 0) {
-                drive.SetInt("write.notReadyUntilUs",
-                             int64_t(command.nArrivalUs) + Key(drive, "write.loadUs", 500000));
+                drive.SetInt("write.notReadyUntilUs", int64_t(command.nArrivalUs) + Key(drive, "write.loadUs", 500000));
                 drive.SetInt("write.notReadyAscq", 1);
                 drive.SetInt("write.attention", 1);
             }
         }
         return false;
     }
-    if (nOpcode == 0x12 || nOpcode == 0x03 || nOpcode == 0x1A || nOpcode == 0x5A || nOpcode == 0xBB ||
-        nOpcode == 0x46)
-        return false;                                   // identity, sense, mode pages, speed, profiles
+    if (nOpcode == 0x12 || nOpcode == 0x03 || nOpcode == 0x1A || nOpcode == 0x5A || nOpcode == 0xBB || nOpcode == 0x46)
+        return false; // identity, sense, mode pages, speed, profiles
     if (drive.GetInt(EMU_KEY_MEDIUM, 1) == 0)
         return false;
     if (AnswerNotReady(command))
         return true;
     switch (nOpcode) {
-    case 0x25: HandleReadCapacity(command); return true;
-    case 0x43: return HandleReadToc(command);
-    case 0x51: HandleDiscInformation(command); return true;
-    case 0x52: HandleTrackInformation(command); return true;
+    case 0x25:
+        HandleReadCapacity(command);
+        return true;
+    case 0x43:
+        return HandleReadToc(command);
+    case 0x51:
+        HandleDiscInformation(command);
+        return true;
+    case 0x52:
+        HandleTrackInformation(command);
+        return true;
     case 0x15:
-    case 0x55: return CheckModeSelect(command);
-    case 0x5D: HandleSendCueSheet(command); return true;
-    case 0x2A: HandleWrite10(command); return true;
-    case 0x35: HandleSynchronizeCache(command); return true;
-    case 0xA1: HandleBlank(command); return true;
-    case 0x53: HandleReserveTrack(command); return true;
-    case 0xBF: HandleSendDiscStructure(command); return true;
-    case 0x5B: HandleCloseTrackSession(command); return true;
-    default: return false;
+    case 0x55:
+        return CheckModeSelect(command);
+    case 0x5D:
+        HandleSendCueSheet(command);
+        return true;
+    case 0x2A:
+        HandleWrite10(command);
+        return true;
+    case 0x35:
+        HandleSynchronizeCache(command);
+        return true;
+    case 0xA1:
+        HandleBlank(command);
+        return true;
+    case 0x53:
+        HandleReserveTrack(command);
+        return true;
+    case 0xBF:
+        HandleSendDiscStructure(command);
+        return true;
+    case 0x5B:
+        HandleCloseTrackSession(command);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -470,8 +499,8 @@ void EmuLoadBlankCd(IEmuMachine* pMachine, int nDrive, EmuWriteDisc disc, int64_
     pMachine->SetInt(nDrive, EMU_KEY_MEDIUM, 1);
     pMachine->SetInt(nDrive, "config.profile", disc == kEmuWriteCdRw ? 0x0A : 0x09);
     if (pMachine->GetBytes(nDrive, "mode.page.05", nullptr, 0) == 0) {
-        uint8_t page5[52] = {0x05, 0x32, 0x41, 0x04, 0x08};   // BUFE, Track-At-Once, Mode 1
-        page5[15] = 0x96;                          // audio pause length 150
+        uint8_t page5[52] = {0x05, 0x32, 0x41, 0x04, 0x08}; // BUFE, Track-At-Once, Mode 1
+        page5[15] = 0x96;                                   // audio pause length 150
         pMachine->SetBytes(nDrive, "mode.page.05", page5, sizeof(page5));
     }
 }

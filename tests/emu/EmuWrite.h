@@ -32,16 +32,16 @@ enum EmuWriteDisc {
     kEmuWriteNone = 0,
     kEmuWriteCdR = 1,
     kEmuWriteCdRw = 2,
-    kEmuWriteDvdMinusR = 3,   // DVD-R: RESERVE TRACK, then writes from LBA 0; closed by SYNCHRONIZE CACHE
-    kEmuWriteDvdPlusR = 4     // DVD+R: writes from LBA 0 open the track; CLOSE TRACK/SESSION finish the disc
+    kEmuWriteDvdMinusR = 3, // DVD-R: RESERVE TRACK, then writes from LBA 0; closed by SYNCHRONIZE CACHE
+    kEmuWriteDvdPlusR = 4   // DVD+R: writes from LBA 0 open the track; CLOSE TRACK/SESSION finish the disc
 };
 
 enum EmuWritePhase {
-    kEmuWriteIdle = 0,       // nothing under way
-    kEmuWriteCueSent = 1,    // the cue sheet is accepted; the first WRITE starts OPC and the lead-in
-    kEmuWriteRecording = 2,  // sectors are going to the disc
-    kEmuWriteFailed = 3,     // the buffer ran empty without BUFE; the session is lost
-    kEmuWriteFlushed = 4     // a DVD+R's buffer is on the disc; the track waits for its close
+    kEmuWriteIdle = 0,      // nothing under way
+    kEmuWriteCueSent = 1,   // the cue sheet is accepted; the first WRITE starts OPC and the lead-in
+    kEmuWriteRecording = 2, // sectors are going to the disc
+    kEmuWriteFailed = 3,    // the buffer ran empty without BUFE; the session is lost
+    kEmuWriteFlushed = 4    // a DVD+R's buffer is on the disc; the track waits for its close
 };
 
 // Loads a blank disc of the kind: its ATIP ends at nLastLeadOut (frames), the buffer, speed and times at their

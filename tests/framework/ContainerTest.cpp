@@ -69,7 +69,7 @@ TEST(CArrayTest, GrowInsertRemove)
 {
     CArray<int> a = MakeInts({1, 2, 3});
     a.RemoveAt(3, 0);
-    a.InsertAt(5, 7);  // beyond the end: grows, the gap is zero
+    a.InsertAt(5, 7); // beyond the end: grows, the gap is zero
     EXPECT_EQ("1,2,3,0,0,7", Dump(a));
     a.InsertAt(1, 8, 2);
     EXPECT_EQ("1,8,8,2,3,0,0,7", Dump(a));

@@ -85,15 +85,21 @@ TEST_F(RegistryTest, WrongTypeOrSizeIsRefused)
 
     struct Case {
         const char* name;
-        char kind;  // 'D' QueryDword, 'S' QueryString, 'B' QueryBinary of 4 bytes
+        char kind; // 'D' QueryDword, 'S' QueryString, 'B' QueryBinary of 4 bytes
         LONG expected;
     } const cases[] = {
-        {"shortDword", 'D', ERROR_INVALID_DATA},   {"binary4", 'D', ERROR_INVALID_DATATYPE},
-        {"binary8", 'D', ERROR_INVALID_DATATYPE},  {"text", 'D', ERROR_INVALID_DATATYPE},
-        {"dword", 'S', ERROR_INVALID_DATATYPE},    {"binary8", 'S', ERROR_INVALID_DATATYPE},
-        {"multi", 'S', ERROR_INVALID_DATATYPE},    {"dword", 'B', ERROR_INVALID_DATATYPE},
-        {"binary8", 'B', ERROR_INVALID_DATA},      {"text", 'B', ERROR_INVALID_DATATYPE},
-        {"dword", 'D', ERROR_SUCCESS},             {"binary4", 'B', ERROR_SUCCESS},
+        {"shortDword", 'D', ERROR_INVALID_DATA},
+        {"binary4", 'D', ERROR_INVALID_DATATYPE},
+        {"binary8", 'D', ERROR_INVALID_DATATYPE},
+        {"text", 'D', ERROR_INVALID_DATATYPE},
+        {"dword", 'S', ERROR_INVALID_DATATYPE},
+        {"binary8", 'S', ERROR_INVALID_DATATYPE},
+        {"multi", 'S', ERROR_INVALID_DATATYPE},
+        {"dword", 'B', ERROR_INVALID_DATATYPE},
+        {"binary8", 'B', ERROR_INVALID_DATA},
+        {"text", 'B', ERROR_INVALID_DATATYPE},
+        {"dword", 'D', ERROR_SUCCESS},
+        {"binary4", 'B', ERROR_SUCCESS},
         {"text", 'S', ERROR_SUCCESS},
     };
     for (const Case& c : cases) {
@@ -102,9 +108,15 @@ TEST_F(RegistryTest, WrongTypeOrSizeIsRefused)
         CString text("unchanged");
         LONG result = ERROR_SUCCESS;
         switch (c.kind) {
-        case 'D': result = m_key.QueryDword(c.name, value); break;
-        case 'S': result = m_key.QueryString(c.name, text); break;
-        default: result = m_key.QueryBinary(c.name, &value, sizeof(value)); break;
+        case 'D':
+            result = m_key.QueryDword(c.name, value);
+            break;
+        case 'S':
+            result = m_key.QueryString(c.name, text);
+            break;
+        default:
+            result = m_key.QueryBinary(c.name, &value, sizeof(value));
+            break;
         }
         EXPECT_EQ(c.expected, result);
         if (result != ERROR_SUCCESS) {

@@ -12,20 +12,32 @@ namespace {
 
 struct SliceCase {
     const char* text;
-    char op;  // 'L' Left(a), 'R' Right(a), 'M' Mid(a, b), 'm' Mid(a)
+    char op; // 'L' Left(a), 'R' Right(a), 'M' Mid(a, b), 'm' Mid(a)
     int a, b;
     const char* expected;
 };
 
 // Counts and positions outside the string are clamped, never an error.
 const SliceCase kSlices[] = {
-    {"abcdef", 'L', 3, 0, "abc"},      {"abcdef", 'L', 0, 0, ""},        {"abcdef", 'L', -2, 0, ""},
-    {"abcdef", 'L', 99, 0, "abcdef"},  {"abcdef", 'R', 2, 0, "ef"},      {"abcdef", 'R', -1, 0, ""},
-    {"abcdef", 'R', 99, 0, "abcdef"},  {"abcdef", 'M', 2, 3, "cde"},     {"abcdef", 'M', 4, 10, "ef"},
-    {"abcdef", 'M', -3, 2, "ab"},      {"abcdef", 'M', 6, 1, ""},        {"abcdef", 'M', 9, 1, ""},
-    {"abcdef", 'M', 1, -1, ""},        {"abcdef", 'M', 1, 0x7FFFFFFF, "bcdef"},
-    {"abcdef", 'm', 3, 0, "def"},      {"abcdef", 'm', -1, 0, "abcdef"}, {"abcdef", 'm', 7, 0, ""},
-    {"", 'L', 1, 0, ""},               {"", 'M', 0, 1, ""},
+    {"abcdef", 'L', 3, 0, "abc"},
+    {"abcdef", 'L', 0, 0, ""},
+    {"abcdef", 'L', -2, 0, ""},
+    {"abcdef", 'L', 99, 0, "abcdef"},
+    {"abcdef", 'R', 2, 0, "ef"},
+    {"abcdef", 'R', -1, 0, ""},
+    {"abcdef", 'R', 99, 0, "abcdef"},
+    {"abcdef", 'M', 2, 3, "cde"},
+    {"abcdef", 'M', 4, 10, "ef"},
+    {"abcdef", 'M', -3, 2, "ab"},
+    {"abcdef", 'M', 6, 1, ""},
+    {"abcdef", 'M', 9, 1, ""},
+    {"abcdef", 'M', 1, -1, ""},
+    {"abcdef", 'M', 1, 0x7FFFFFFF, "bcdef"},
+    {"abcdef", 'm', 3, 0, "def"},
+    {"abcdef", 'm', -1, 0, "abcdef"},
+    {"abcdef", 'm', 7, 0, ""},
+    {"", 'L', 1, 0, ""},
+    {"", 'M', 0, 1, ""},
 };
 
 TEST(CStringTest, LeftMidRightClamp)
@@ -35,10 +47,18 @@ TEST(CStringTest, LeftMidRightClamp)
         const CString s(c.text);
         CString result;
         switch (c.op) {
-        case 'L': result = s.Left(c.a); break;
-        case 'R': result = s.Right(c.a); break;
-        case 'M': result = s.Mid(c.a, c.b); break;
-        default: result = s.Mid(c.a); break;
+        case 'L':
+            result = s.Left(c.a);
+            break;
+        case 'R':
+            result = s.Right(c.a);
+            break;
+        case 'M':
+            result = s.Mid(c.a, c.b);
+            break;
+        default:
+            result = s.Mid(c.a);
+            break;
         }
         EXPECT_STREQ(c.expected, result);
     }
@@ -46,15 +66,15 @@ TEST(CStringTest, LeftMidRightClamp)
 
 struct FindCase {
     const char* text;
-    const char* what;  // one character: Find(char); longer: Find(string)
+    const char* what; // one character: Find(char); longer: Find(string)
     int start;
     int expected;
 };
 
 const FindCase kFinds[] = {
-    {"a.b.c", ".", 0, 1},   {"a.b.c", ".", 2, 3},       {"a.b.c", ".", 4, -1},   {"a.b.c", ".", -1, -1},
-    {"a.b.c", ".", 99, -1}, {"abcabc", "ca", 0, 2},     {"abcabc", "bc", 2, 4},  {"abcabc", "x", 0, -1},
-    {"abc", "", 1, 1},      {"abc", "abcd", 0, -1},     {"", "a", 0, -1},        {"abcabc", "abc", 4, -1},
+    {"a.b.c", ".", 0, 1},   {"a.b.c", ".", 2, 3},   {"a.b.c", ".", 4, -1},  {"a.b.c", ".", -1, -1},
+    {"a.b.c", ".", 99, -1}, {"abcabc", "ca", 0, 2}, {"abcabc", "bc", 2, 4}, {"abcabc", "x", 0, -1},
+    {"abc", "", 1, 1},      {"abc", "abcd", 0, -1}, {"", "a", 0, -1},       {"abcabc", "abc", 4, -1},
     {"abc", "bc", 3, -1},
 };
 
@@ -105,8 +125,12 @@ struct ReplaceCase {
 };
 
 const ReplaceCase kReplaces[] = {
-    {"a-b-c", "-", "+", 2, "a+b+c"},    {"a-b-c", "-", "", 2, "abc"},     {"aaa", "aa", "b", 1, "ba"},
-    {"abc", "x", "y", 0, "abc"},        {"abc", "", "y", 0, "abc"},       {"", "a", "b", 0, ""},
+    {"a-b-c", "-", "+", 2, "a+b+c"},
+    {"a-b-c", "-", "", 2, "abc"},
+    {"aaa", "aa", "b", 1, "ba"},
+    {"abc", "x", "y", 0, "abc"},
+    {"abc", "", "y", 0, "abc"},
+    {"", "a", "b", 0, ""},
     {"x%s%s", "%s", "%s%s", 2, "x%s%s%s%s"},
 };
 
@@ -142,8 +166,11 @@ TEST(CStringTest, TrimAndCase)
     s = "Mixed Case 1";
     EXPECT_STREQ("MIXED CASE 1", s.MakeUpper());
     EXPECT_STREQ("mixed case 1", s.MakeLower());
-    s = "\xfc" "ber";
-    EXPECT_STREQ("\xdc" "BER", s.MakeUpper());
+    s = "\xfc"
+        "ber";
+    EXPECT_STREQ("\xdc"
+                 "BER",
+                 s.MakeUpper());
     s = "abc";
     EXPECT_STREQ("cba", s.MakeReverse());
 }
@@ -160,7 +187,10 @@ TEST(CStringTest, Comparisons)
     EXPECT_EQ(0, abc.CompareNoCase("ABC"));
     EXPECT_LT(CString("a").CompareNoCase("B"), 0);
     EXPECT_GT(abc.Compare("ABC"), 0);
-    EXPECT_EQ(0, CString("\xe4" "x").CompareNoCase("\xc4" "X"));
+    EXPECT_EQ(0, CString("\xe4"
+                         "x")
+                     .CompareNoCase("\xc4"
+                                    "X"));
 }
 
 TEST(CStringTest, ConstructionAndConcatenation)
@@ -213,7 +243,7 @@ TEST(CStringTest, TokenizeKeepsNonEmptyTokens)
 {
     struct Case {
         const char* text;
-        const char* expected;  // tokens joined with '|'
+        const char* expected; // tokens joined with '|'
     } const cases[] = {
         {"a#b##c#", "a|b|c"}, {"##", ""}, {"", ""}, {"one", "one"}, {"#lead", "lead"}, {"x#y", "x|y"},
     };
@@ -333,7 +363,9 @@ TEST(CStringTest, LoadString)
 
 TEST(CStringTest, WideToAnsi)
 {
-    EXPECT_STREQ("USB \xfc" "ber", WideToAnsi(L"USB \u00fcber"));
+    EXPECT_STREQ("USB \xfc"
+                 "ber",
+                 WideToAnsi(L"USB \u00fcber"));
     EXPECT_STREQ("ab", WideToAnsi(L"abcdef", 2));
     EXPECT_STREQ("", WideToAnsi(nullptr));
     EXPECT_STREQ("?", WideToAnsi(L"\u4E3B"));

@@ -26,7 +26,7 @@ public:
     int m_nReflected = 0;
 
     BEGIN_MSG_MAP(CReflectingEdit)
-        ON_CONTROL_REFLECT(EN_CHANGE, OnReflectedChange)
+    ON_CONTROL_REFLECT(EN_CHANGE, OnReflectedChange)
     END_MSG_MAP()
 
 private:
@@ -53,14 +53,14 @@ public:
     std::function<BOOL(CFieldsDlg&)> m_onInit;
 
     BEGIN_MSG_MAP(CFieldsDlg)
-        ON_EN_CHANGE(IDC_NAME, OnNameChange)
-        ON_EN_CHANGE(IDC_WATCHED, OnWatchedChange)
-        ON_BN_CLICKED(IDC_THROW, OnThrow)
-        ON_COMMAND(kRoutedCommand, OnRouted)
-        ON_MESSAGE(WM_APP_TEN, OnAppTen)
-        ON_WM_TIMER()
-        ON_WM_CLOSE()
-        CHAIN_MSG_MAP(CDialog)
+    ON_EN_CHANGE(IDC_NAME, OnNameChange)
+    ON_EN_CHANGE(IDC_WATCHED, OnWatchedChange)
+    ON_BN_CLICKED(IDC_THROW, OnThrow)
+    ON_COMMAND(kRoutedCommand, OnRouted)
+    ON_MESSAGE(WM_APP_TEN, OnAppTen)
+    ON_WM_TIMER()
+    ON_WM_CLOSE()
+    CHAIN_MSG_MAP(CDialog)
     END_MSG_MAP()
 
     void DoDataExchange(CDataExchange* pDX) override
@@ -367,7 +367,8 @@ TEST(DialogTest, ExceptionInAHandlerStopsAtTheBoundary)
     INT_PTR result = RunModal(session, dlg, [&](CDialog& d) {
         Click(d, IDC_THROW);
         aliveAfterSent = ::IsWindow(d.m_hWnd) != FALSE;
-        d.PostMessage(WM_COMMAND, MAKEWPARAM(IDC_THROW, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(d, IDC_THROW)));
+        d.PostMessage(WM_COMMAND, MAKEWPARAM(IDC_THROW, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(::GetDlgItem(d, IDC_THROW)));
         guitest::Pump();
         aliveAfterPosted = ::IsWindow(d.m_hWnd) != FALSE;
         d.PostMessage(WM_COMMAND, IDCANCEL);
@@ -393,4 +394,4 @@ TEST(DialogTest, ExceptionInOnInitDialogIsReportedAndTheDialogRuns)
     EXPECT_EQ(1u, session.MessageBoxes().size());
 }
 
-}
+} // namespace

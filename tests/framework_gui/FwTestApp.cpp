@@ -12,9 +12,9 @@ public:
     CAppDlg() : CDialog(IDD_APP) {}
 
     BEGIN_MSG_MAP(CAppDlg)
-        ON_BN_CLICKED(IDC_HELLO, OnHello)
-        ON_BN_CLICKED(IDC_APP_THROW, OnThrow)
-        ON_COMMAND(ID_APP_EXIT_COMMAND, OnExitCommand)
+    ON_BN_CLICKED(IDC_HELLO, OnHello)
+    ON_BN_CLICKED(IDC_APP_THROW, OnThrow)
+    ON_COMMAND(ID_APP_EXIT_COMMAND, OnExitCommand)
     END_MSG_MAP()
 
     void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_LIST, m_list); }
@@ -49,4 +49,4 @@ public:
 
 CTestApp theApp;
 
-}
+} // namespace

@@ -192,10 +192,10 @@ TEST(DriverTest, MenuCommandEndsTheProgramAndFailuresAreReported)
         "--timeout 20000 --start fwapp.exe --wait-window \"Framework Test App\" --command 32774 --expect-exit 0");
     EXPECT_EQ(0u, run.exitCode) << run.Output();
 
-    guitest::DriverRun missing = guitest::RunGuiDriver(
-        "--timeout 3000 --start fwapp.exe --wait-window \"No Such Window\"");
+    guitest::DriverRun missing =
+        guitest::RunGuiDriver("--timeout 3000 --start fwapp.exe --wait-window \"No Such Window\"");
     EXPECT_EQ(1u, missing.exitCode) << missing.Output();
     EXPECT_EQ(1u, missing.LinesStartingWith("error").size()) << missing.Output();
 }
 
-}
+} // namespace

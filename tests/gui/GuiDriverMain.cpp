@@ -43,8 +43,8 @@ struct ButtonName {
 };
 
 const ButtonName kButtonNames[] = {
-    {"default", 0}, {"ok", IDOK}, {"cancel", IDCANCEL}, {"abort", IDABORT}, {"retry", IDRETRY},
-    {"ignore", IDIGNORE}, {"yes", IDYES}, {"no", IDNO}, {"tryagain", IDTRYAGAIN}, {"continue", IDCONTINUE},
+    {"default", 0},       {"ok", IDOK},   {"cancel", IDCANCEL}, {"abort", IDABORT},       {"retry", IDRETRY},
+    {"ignore", IDIGNORE}, {"yes", IDYES}, {"no", IDNO},         {"tryagain", IDTRYAGAIN}, {"continue", IDCONTINUE},
 };
 
 void Print(const std::string& line)
@@ -86,7 +86,7 @@ bool ParseInt(const char* text, int& value)
     return true;
 }
 
-}
+} // namespace
 
 int main(int argc, char** argv)
 {

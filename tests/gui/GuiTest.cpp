@@ -25,7 +25,7 @@ const BoxButtons kBoxButtons[] = {
     {MB_CANCELTRYCONTINUE, {IDCANCEL, IDTRYAGAIN, IDCONTINUE}, 3},
 };
 
-}
+} // namespace
 
 int DefaultButton(UINT type)
 {
@@ -266,4 +266,4 @@ DriverRun RunGuiDriver(const std::string& arguments, DWORD timeoutMs)
     return run;
 }
 
-}
+} // namespace guitest

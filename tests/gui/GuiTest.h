@@ -93,6 +93,6 @@ struct DriverRun {
 };
 DriverRun RunGuiDriver(const std::string& arguments, DWORD timeoutMs = 60000);
 
-}
+} // namespace guitest
 
 #endif

@@ -9,8 +9,8 @@ namespace guitest {
 
 namespace {
 
-const int kBoxTextId = 0xFFFF;   // the message box's text static (also IDC_STATIC in ordinary dialogs)
-const int kBoxIconId = 1088;     // the message box's icon static
+const int kBoxTextId = 0xFFFF; // the message box's text static (also IDC_STATIC in ordinary dialogs)
+const int kBoxIconId = 1088;   // the message box's icon static
 const DWORD kPollMs = 25;
 const UINT kSendTimeoutMs = 3000;
 
@@ -78,18 +78,28 @@ std::string ReadWideText(HWND hWnd, UINT lengthMessage, UINT textMessage, WPARAM
     return std::string(narrow.data());
 }
 
-}
+} // namespace
 
 std::string Quote(const std::string& text)
 {
     std::string quoted = "\"";
     for (unsigned char ch : text) {
         switch (ch) {
-        case '\\': quoted += "\\\\"; break;
-        case '"': quoted += "\\\""; break;
-        case '\n': quoted += "\\n"; break;
-        case '\r': quoted += "\\r"; break;
-        case '\t': quoted += "\\t"; break;
+        case '\\':
+            quoted += "\\\\";
+            break;
+        case '"':
+            quoted += "\\\"";
+            break;
+        case '\n':
+            quoted += "\\n";
+            break;
+        case '\r':
+            quoted += "\\r";
+            break;
+        case '\t':
+            quoted += "\\t";
+            break;
         default:
             if (ch < 0x20) {
                 char escape[8];
@@ -103,9 +113,7 @@ std::string Quote(const std::string& text)
     return quoted + "\"";
 }
 
-ProcessDriver::ProcessDriver(std::function<void(const std::string&)> report) : m_report(std::move(report))
-{
-}
+ProcessDriver::ProcessDriver(std::function<void(const std::string&)> report) : m_report(std::move(report)) {}
 
 ProcessDriver::~ProcessDriver()
 {
@@ -275,8 +283,7 @@ bool ProcessDriver::ListLines(HWND hWnd, int id, std::vector<std::string>& lines
     return true;
 }
 
-bool ProcessDriver::ListViewRows(HWND hWnd, int id, int nColumns,
-                                 std::vector<std::vector<std::string>>& rows) const
+bool ProcessDriver::ListViewRows(HWND hWnd, int id, int nColumns, std::vector<std::vector<std::string>>& rows) const
 {
     rows.clear();
     HWND hList = ::GetDlgItem(hWnd, id);
@@ -409,4 +416,4 @@ void ProcessDriver::Kill()
     }
 }
 
-}
+} // namespace guitest

@@ -81,6 +81,6 @@ private:
 // C-style quoting for one-line output: "text" with \\, \", \n, \r, \t and \xHH escaped.
 std::string Quote(const std::string& text);
 
-}
+} // namespace guitest
 
 #endif

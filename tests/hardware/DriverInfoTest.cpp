@@ -36,7 +36,7 @@ std::string Lower(std::string text)
     return text;
 }
 
-}  // namespace
+} // namespace
 
 // --- Driver information -------------------------------------------------------------------------------------------
 
@@ -81,7 +81,7 @@ TEST_F(HardwareMachine, ImagePathWithAFolderInFrontFindsNoFile)
     CDriverInfo info = Collect(1);
     RegSetStringFixture(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\atapi", "ImagePath",
                         "System32\\DRIVERS\\atapi.sys");
-    EXPECT_STREQ("System32\\drivers\\at", info.PortDriver);   // cut to 19 characters
+    EXPECT_STREQ("System32\\drivers\\at", info.PortDriver); // cut to 19 characters
     EXPECT_STREQ("", info.Location);
     EXPECT_STREQ("", info.Version);
     EXPECT_STREQ("", info.DriverDescription);
@@ -127,7 +127,7 @@ TEST_F(HardwareMachine, FindsTheLetterOfTheMakersDriveOnly)
     EXPECT_EQ('E' - 'A', info.FindDriveLetter());
     info.SetDriveIndex(1);
     EXPECT_EQ(int(CDriverInfo::kNoDriveLetter), info.FindDriveLetter());
-    info.SetDriveIndex(7);   // no such adapter
+    info.SetDriveIndex(7); // no such adapter
     EXPECT_EQ(int(CDriverInfo::kNoDriveLetter), info.FindDriveLetter());
 }
 
@@ -157,9 +157,9 @@ TEST(ParseDeviceIdString, SplitsTheParentOfAWin98HardwareKey)
         {"PCI&VEN_8086&DEV_7111&SUBSYS_00000000&REV_01&BUS_00&DEV_07&FUNC_0100", "PCI",
          "VEN_8086&DEV_7111&SUBSYS_00000000&REV_01", "BUS_00&DEV_07&FUNC_01"},
         {"MF&CHILD0001&PCI&VEN_1&BUS_02", "MF", "CHILD0001", "PCI&VEN_1&BUS_"},
-        {"ROOT&SCSIADAPTER&000000", "ROOT", "SCSIADAPTER", "0000"},           // two '&': one field
-        {"ROOT&QZSCSI&0000&0100", "ROOT", "QZSCSI&0000", "01"},              // three '&': two fields
-        {"ESDI&PRIMARY00", "ESDI", "PRIMARY", ""},                            // one '&': the rest
+        {"ROOT&SCSIADAPTER&000000", "ROOT", "SCSIADAPTER", "0000"}, // two '&': one field
+        {"ROOT&QZSCSI&0000&0100", "ROOT", "QZSCSI&0000", "01"},     // three '&': two fields
+        {"ESDI&PRIMARY00", "ESDI", "PRIMARY", ""},                  // one '&': the rest
         {"ROOT00", "ROOT", "", ""},
     };
     for (const Case& c : kCases) {
@@ -213,8 +213,8 @@ TEST_F(DriveSettings, XpWithoutTimingValuesCountsAsDma)
 TEST_F(DriveSettings, XpMasterTimingValues)
 {
     struct Case {
-        DWORD user;           // 0: missing
-        DWORD plain;          // 0: missing
+        DWORD user;  // 0: missing
+        DWORD plain; // 0: missing
         DWORD nDma;
     };
     const Case kCases[] = {{0x1F, 0xFFFFFFFF, 0}, {0xFFFFFFFF, 0x1F, 1}, {0, 0x1F, 0}, {0, 0xFFFFFFFF, 1}};
@@ -313,7 +313,7 @@ TEST(CreateDirectoryPath, CreatesEveryMissingLevel)
     CreateDirectoryA(base.c_str(), nullptr);
     EXPECT_TRUE(CDriveManager::CreateDirectoryPath(base.c_str(), "one\\two\\three"));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((base + "\\one\\two\\three").c_str()));
-    EXPECT_TRUE(CDriveManager::CreateDirectoryPath(base.c_str(), "one\\two"));   // present already
+    EXPECT_TRUE(CDriveManager::CreateDirectoryPath(base.c_str(), "one\\two")); // present already
     EXPECT_FALSE(CDriveManager::CreateDirectoryPath((base + "\\missing\\deeper").c_str(), "x"));
     RemoveDirectoryA((base + "\\one\\two\\three").c_str());
     RemoveDirectoryA((base + "\\one\\two").c_str());

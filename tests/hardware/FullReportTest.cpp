@@ -35,7 +35,7 @@ bool PinnedCpuid(unsigned leaf, unsigned regs[4])
     if (leaf == 0)
         regs[0] = 1;
     else if (leaf == 1)
-        regs[3] = 1u << 4;   // time-stamp counter
+        regs[3] = 1u << 4; // time-stamp counter
     else if (leaf == 0x80000000u)
         regs[0] = 0x80000004u;
     else if (leaf >= 0x80000002u && leaf <= 0x80000004u)
@@ -73,10 +73,10 @@ public:
 };
 
 struct ReportRun {
-    std::string text;                      // the text file
-    std::vector<std::string> supportLines; // the support file, deciphered by the test reader
-    std::vector<std::string> list;         // the list's entries
-    std::vector<std::string> refreshedList;  // the list after what Refresh does: emptied, access closed, start-up
+    std::string text;                         // the text file
+    std::vector<std::string> supportLines;    // the support file, deciphered by the test reader
+    std::vector<std::string> list;            // the list's entries
+    std::vector<std::string> refreshedList;   // the list after what Refresh does: emptied, access closed, start-up
     std::vector<std::string> refreshedSystem; // the hardware sections after it, block by block
     std::vector<std::string> firstSystem;
     std::vector<guitest::MessageBoxRecord> boxes;
@@ -133,7 +133,7 @@ ReportRun RunReport(CDriveManager* pManager)
         run.boxes = session.MessageBoxes();
         if (bOwn)
             delete pUsed;
-        g_pDriveManager = nullptr;   // the dialog's destructor must not delete the caller's manager
+        g_pDriveManager = nullptr; // the dialog's destructor must not delete the caller's manager
     }
     g_pDriveManager = nullptr;
     run.text = ReadText(textPath);
@@ -187,8 +187,7 @@ TEST(FullReportWin98, GoldenReportOfTheRunMachine)
     ExpectGoldenReport(run, "full-report-win98.txt",
                        {"ID 0 (E:) KORVATH DVDR   QZ7160    V1.05 TLA: (S/N:000000) (0.0.0A - 0.0.0A)",
                         "ID 1 (F:) KORVATH CD-R   QZ4120    V1.06  (S/N:000000) (0.0.0A)",
-                        "ID 0 (G:) KORVATH DVD    QZ8080    V1.03  (S/N:000000) ()",
-                        "ID  0: QZDISK QZ-HD80 V1.0 ",
+                        "ID 0 (G:) KORVATH DVD    QZ8080    V1.03  (S/N:000000) ()", "ID  0: QZDISK QZ-HD80 V1.0 ",
                         "ID 2 (H:) KORVATH CDROM  QZ1240    V1.02  (S/N:000000) ()",
                         "ID  2: VELDARO  CD-ROM XR-3200   V1.00",
                         "ID 5 (J:) KORVATH CD-R   QZ3400    V1.03  (S/N:000000) (0.0.0A)",
@@ -204,11 +203,11 @@ TEST_F(FullReportXp, GoldenReportOfTheXpMachine)
 {
     m_Manager.Close();
     g_pDriveManager = nullptr;
-    CDriveManager* pManager = new CDriveManager;   // the dialog starts the access itself
+    CDriveManager* pManager = new CDriveManager; // the dialog starts the access itself
     ReportRun run = RunReport(pManager);
     delete pManager;
     g_pDriveManager = &m_Manager;
-    ExpectGoldenReport(run, "full-report-winxp.txt",
-                       {"ID 0 (E:) KORVATH CD-R   QZ4120    V1.06  (S/N:000000) (0.0.0A)",
-                        "ID  0: VELDARO  DVD-RW XR-7700   V1.00"});
+    ExpectGoldenReport(
+        run, "full-report-winxp.txt",
+        {"ID 0 (E:) KORVATH CD-R   QZ4120    V1.06  (S/N:000000) (0.0.0A)", "ID  0: VELDARO  DVD-RW XR-7700   V1.00"});
 }

@@ -33,7 +33,13 @@ std::string SystemDirectory()
 
 namespace {
 
-enum { kLetterE = 4, kLetterF = 5, kLetterG = 6, kLetterH = 7, kLetterI = 8 };
+enum {
+    kLetterE = 4,
+    kLetterF = 5,
+    kLetterG = 6,
+    kLetterH = 7,
+    kLetterI = 8
+};
 const char kScsiClassGuid[] = "{4D36E97B-E325-11CE-BFC1-08002BE10318}";
 const char kCdromClassGuid[] = "{4D36E965-E325-11CE-BFC1-08002BE10318}";
 
@@ -99,12 +105,14 @@ void WriteXpRegistry()
         RegSetStringFixture(HKEY_LOCAL_MACHINE, key.c_str(), "ParentIdPrefix", channel.pszPrefix);
         RegSetStringFixture(HKEY_LOCAL_MACHINE, key.c_str(), "Driver",
                             (std::string(kIdeClassGuid) + "\\" + channel.pszClassInstance).c_str());
-        RegCreateKeyFixture(HKEY_LOCAL_MACHINE, (std::string(kChannelControlKey) + "\\" + channel.pszClassInstance).c_str());
+        RegCreateKeyFixture(HKEY_LOCAL_MACHINE,
+                            (std::string(kChannelControlKey) + "\\" + channel.pszClassInstance).c_str());
     }
     RegSetStringFixture(HKEY_LOCAL_MACHINE, kChannelControlKey, "", "IDE ATA/ATAPI controllers");
     const char kIdeName[] = "CdRomKORVATH_CD-R___QZ4120___________________1.06____";
-    RegCreateKeyFixture(HKEY_LOCAL_MACHINE,
-                        (std::string("SYSTEM\\CurrentControlSet\\Enum\\IDE\\") + kIdeName + "\\5&1b2c3d4e&0&0.0.0").c_str());
+    RegCreateKeyFixture(
+        HKEY_LOCAL_MACHINE,
+        (std::string("SYSTEM\\CurrentControlSet\\Enum\\IDE\\") + kIdeName + "\\5&1b2c3d4e&0&0.0.0").c_str());
     const char kScsiService[] = "SYSTEM\\CurrentControlSet\\Services\\qzscsi";
     RegSetStringFixture(HKEY_LOCAL_MACHINE, kScsiService, "ImagePath", "System32\\DRIVERS\\qzscsi.sys");
     std::string scsiEnum = std::string(kScsiService) + "\\Enum";
@@ -136,10 +144,12 @@ void WriteXpRegistry()
     RegSetStringFixture(HKEY_LOCAL_MACHINE,
                         (std::string("SYSTEM\\CurrentControlSet\\Control\\Class\\") + kCdromClassGuid).c_str(), "",
                         "DVD/CD-ROM drives");
-    SetMountedDevice(kLetterH, (std::string("\\??\\USBSTOR#") + kUsbDevice +
-                                "#QZ0003&0#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}").c_str());
-    SetMountedDevice(kLetterE, (std::string("\\??\\IDE#") + kIdeName +
-                                "#5&1b2c3d4e&0&0.0.0#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}").c_str());
+    SetMountedDevice(
+        kLetterH,
+        (std::string("\\??\\USBSTOR#") + kUsbDevice + "#QZ0003&0#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}").c_str());
+    SetMountedDevice(
+        kLetterE,
+        (std::string("\\??\\IDE#") + kIdeName + "#5&1b2c3d4e&0&0.0.0#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}").c_str());
 }
 
 void WriteWin98Registry()
@@ -166,15 +176,22 @@ void HardwareMachine::SetUp()
     std::string error;
     ASSERT_TRUE(EmuParseDescription(kMachineDescription, m_pMachine, description, error)) << error;
     const char kHdcClass[] = "{4D36E96A-E325-11CE-BFC1-08002BE10318}\\";
-    m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&0", "atapi", std::string(kHdcClass) + "0001",
-                                "Primary IDE Channel", {"IDE\\CDROMKORVATH\\5&1B2C3D4E&0&0.0.0"}});
-    m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&1", "atapi", std::string(kHdcClass) + "0002",
-                                "Secondary IDE Channel", {"IDE\\CDROMVELDARO\\5&3C4D5E6F&0&0.0.0"}});
-    m_Tree.AddDevice(kGuidScsiAdapter,
-                     {"PCI\\VEN_1AF4&DEV_5C10&SUBSYS_00000000&REV_01\\3&61AAA01&0&60", "qzscsi",
-                      "{4D36E97B-E325-11CE-BFC1-08002BE10318}\\0001", "QZ Fast SCSI Host Adapter"});
-    m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9212\\QZ0003", "usbstor",
-                                "{36FC9E60-C465-11CF-8056-444553540000}\\0003", "USB Mass Storage Device",
+    m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&0",
+                                "atapi",
+                                std::string(kHdcClass) + "0001",
+                                "Primary IDE Channel",
+                                {"IDE\\CDROMKORVATH\\5&1B2C3D4E&0&0.0.0"}});
+    m_Tree.AddDevice(kGuidHdc, {"PCIIDE\\IDECHANNEL\\4&2C2E5C2&0&1",
+                                "atapi",
+                                std::string(kHdcClass) + "0002",
+                                "Secondary IDE Channel",
+                                {"IDE\\CDROMVELDARO\\5&3C4D5E6F&0&0.0.0"}});
+    m_Tree.AddDevice(kGuidScsiAdapter, {"PCI\\VEN_1AF4&DEV_5C10&SUBSYS_00000000&REV_01\\3&61AAA01&0&60", "qzscsi",
+                                        "{4D36E97B-E325-11CE-BFC1-08002BE10318}\\0001", "QZ Fast SCSI Host Adapter"});
+    m_Tree.AddDevice(kGuidUsb, {"USB\\VID_0BDA&PID_9212\\QZ0003",
+                                "usbstor",
+                                "{36FC9E60-C465-11CF-8056-444553540000}\\0003",
+                                "USB Mass Storage Device",
                                 {"USBSTOR\\CDROM&VEN_KORVATH&PROD_DVD____QZ8080&REV_1.03\\QZ0003&0"}});
     m_Tree.Install();
     WriteXpRegistry();
@@ -202,4 +219,4 @@ CDeviceRecord HardwareMachine::Record(char chLetter)
     return m_Manager.GetDriveByLetter(chLetter - 'A');
 }
 
-}  // namespace hardware_test
+} // namespace hardware_test

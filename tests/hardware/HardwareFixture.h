@@ -45,6 +45,6 @@ protected:
     CDriveManager* m_pPrevious = nullptr;
 };
 
-}  // namespace hardware_test
+} // namespace hardware_test
 
 #endif

@@ -38,7 +38,14 @@ std::string Dump(const std::vector<std::string>& lines)
 }
 
 // Emulated drive ids, in the order of the machine description.
-enum { kCdWriter = 0, kDisk = 1, kOtherWriter = 2, kDvdWriter = 3, kOldCdRom = 4, kUsbDvdRom = 5 };
+enum {
+    kCdWriter = 0,
+    kDisk = 1,
+    kOtherWriter = 2,
+    kDvdWriter = 3,
+    kOldCdRom = 4,
+    kUsbDvdRom = 5
+};
 
 std::vector<std::string> DriverLines(const char* pszAdapterLine, const char* pszDescription, const char* pszType,
                                      const char* pszPortDriver, const char* pszLocation)
@@ -113,8 +120,7 @@ TEST_F(SystemSection, BlocksOfTheXpMachine)
     const std::string drivers = SystemDirectory() + "\\drivers\\";
     BuildAdapterBlocks(m_Blocks, true);
     EXPECT_EQ(Dump(Joined(Joined(DriverLines("IDE Interface: 0  ID: - Maximum # Targets : -", "Primary IDE Channel",
-                                             "IDE ATA/ATAPI controllers", "atapi.sys",
-                                             (drivers + "atapi.sys").c_str()),
+                                             "IDE ATA/ATAPI controllers", "atapi.sys", (drivers + "atapi.sys").c_str()),
                                  kCdWriterLines),
                           {"CD-ROM,74:00.00", "", "ID  1: QZDISK QZ-HD80 V1.0 ", "Volume Name: ", "Capacity: 0.00 MB",
                            "Free Space: 0.00 MB"})),
@@ -155,23 +161,25 @@ TEST_F(SystemSection, FailedQueriesGiveTheirFallbacks)
     const std::vector<std::string> block1 = Lines(m_Blocks[1]), block2 = Lines(m_Blocks[2]);
 
     struct Change {
-        const char* pszLine;         // the line that is replaced or left out
-        const char* pszReplacement;  // null: left out
+        const char* pszLine;        // the line that is replaced or left out
+        const char* pszReplacement; // null: left out
     };
     struct Case {
         int nOpcode;
         std::vector<Change> changes;
     };
     const Case kCases[] = {
-        {0x25, {{"CD-ROM,74:00.00", "CD-ROM"}}},                                    // READ CAPACITY: no MSF
-        {0x5A, {{"Read speed: 40 X", "Read speed: maximum"},                         // MODE SENSE: page 0x2A
-                {"Buffer Underrun Proof enabled", nullptr}}},                        // and page 5
-        {0xED, {{"Speedamode: enabled", nullptr}}},                                  // Speedamode query
-        {0xF1, {{"ID 0 (E:) KORVATH CD-R   QZ4120    V1.06  (S/N:000000) (0.0.0A)",  // vendor block
-                 "ID 0 (E:) KORVATH CD-R   QZ4120    V1.06  (S/N:Unknown) ()"}}},
+        {0x25, {{"CD-ROM,74:00.00", "CD-ROM"}}}, // READ CAPACITY: no MSF
+        {0x5A,
+         {{"Read speed: 40 X", "Read speed: maximum"},  // MODE SENSE: page 0x2A
+          {"Buffer Underrun Proof enabled", nullptr}}}, // and page 5
+        {0xED, {{"Speedamode: enabled", nullptr}}},     // Speedamode query
+        {0xF1,
+         {{"ID 0 (E:) KORVATH CD-R   QZ4120    V1.06  (S/N:000000) (0.0.0A)", // vendor block
+           "ID 0 (E:) KORVATH CD-R   QZ4120    V1.06  (S/N:Unknown) ()"}}},
     };
     for (const Case& c : kCases) {
-        m_pMachine->QueueSense(kCdWriter, c.nOpcode, 0x05, 0x24, 0x00, 1000);   // every such command
+        m_pMachine->QueueSense(kCdWriter, c.nOpcode, 0x05, 0x24, 0x00, 1000); // every such command
         std::vector<std::string> expected = Lines(m_Blocks[0]);
         for (const Change& change : c.changes) {
             for (size_t i = 0; i < expected.size(); ++i) {
@@ -195,11 +203,11 @@ TEST_F(SystemSection, FailedQueriesGiveTheirFallbacks)
 
 TEST_F(SystemSection, ShortStratafitAnswerLeavesTheNoteOut)
 {
-    const BYTE kShort[] = {0x00, 0x05, 0, 0, 0, 0, 0, 0};   // L = 5
+    const BYTE kShort[] = {0x00, 0x05, 0, 0, 0, 0, 0, 0}; // L = 5
     m_pMachine->SetBytes(kDvdWriter, "stratafit.db", kShort, sizeof(kShort));
     std::vector<std::string> block = Block(2);
-    EXPECT_EQ(kOldCdRomLines.size() + 1, block.size() - size_t(std::find(block.begin(), block.end(),
-                                                                         "Media Code: FIXTURR08X01") - block.begin()))
+    EXPECT_EQ(kOldCdRomLines.size() + 1,
+              block.size() - size_t(std::find(block.begin(), block.end(), "Media Code: FIXTURR08X01") - block.begin()))
         << "the note after the media code is left out";
     CStringArray stratafit;
     BuildStratafitListing(stratafit);

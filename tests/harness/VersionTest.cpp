@@ -8,15 +8,13 @@
 namespace {
 
 struct ExpectedVersion {
-    const char* suffix;     // the run folder renames the program <stem>.<version>.exe
+    const char* suffix; // the run folder renames the program <stem>.<version>.exe
     DWORD platform, major, minor;
 };
 
 const ExpectedVersion kVersions[] = {
-    {".win98.exe", VER_PLATFORM_WIN32_WINDOWS, 4, 10},
-    {".winxp.exe", VER_PLATFORM_WIN32_NT, 5, 1},
-    {".nt40.exe", VER_PLATFORM_WIN32_NT, 4, 0},
-    {".win2k.exe", VER_PLATFORM_WIN32_NT, 5, 0},
+    {".win98.exe", VER_PLATFORM_WIN32_WINDOWS, 4, 10}, {".winxp.exe", VER_PLATFORM_WIN32_NT, 5, 1},
+    {".nt40.exe", VER_PLATFORM_WIN32_NT, 4, 0},        {".win2k.exe", VER_PLATFORM_WIN32_NT, 5, 0},
     {".vista.exe", VER_PLATFORM_WIN32_NT, 6, 0},
 };
 

@@ -23,11 +23,11 @@ INT_PTR g_result = 42;
 std::vector<HWND> g_broughtForward;
 
 HINSTANCE WINAPI FakeShellExecute(HWND, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR pszParameters, LPCSTR pszDirectory,
-                           INT nShow)
+                                  INT nShow)
 {
     EXPECT_EQ(nullptr, pszParameters);
     EXPECT_EQ(nullptr, pszDirectory);
-    g_calls.push_back({ pszVerb, pszFile, nShow });
+    g_calls.push_back({pszVerb, pszFile, nShow});
     return reinterpret_cast<HINSTANCE>(g_result);
 }
 
@@ -47,7 +47,7 @@ protected:
         g_HelpShell.pfnShellExecute = FakeShellExecute;
         g_HelpShell.pfnBringToFront = RecordBringToFront;
         m_hooks.messageBox = [this](LPCTSTR text, LPCTSTR caption, UINT type) {
-            m_boxes.push_back({ text, caption, type });
+            m_boxes.push_back({text, caption, type});
             return IDOK;
         };
         AfxSetTestHooks(&m_hooks);
@@ -84,10 +84,12 @@ TEST_F(HelpFileTest, ShellFailures)
 {
     const struct {
         INT_PTR result;
-        const char* text;   // nullptr: no message
+        const char* text; // nullptr: no message
     } cases[] = {
-        { 0, "Out of memory" }, { 2, "Helpfile not found" }, { 3, "Path not found" },
-        { 11, "Not a Windows executable" }, { 31, nullptr }, { 32, nullptr }, { 26, nullptr }, { 33, nullptr },
+        {0, "Out of memory"},  {2, "Helpfile not found"},
+        {3, "Path not found"}, {11, "Not a Windows executable"},
+        {31, nullptr},         {32, nullptr},
+        {26, nullptr},         {33, nullptr},
     };
     for (const auto& c : cases) {
         m_boxes.clear();

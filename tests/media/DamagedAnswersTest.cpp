@@ -23,9 +23,9 @@ protected:
 
 TEST_F(DamagedAnswersTest, CdTextPackWithABadCrc)
 {
-    CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter,
-                                         "disc-image cd-rom\ndisc-track audio 3000\n"
-                                         "disc-cdtext title 0 \"Harbour Lights\"\ndisc-cdtext-crc-error 0");
+    CDeviceRecord record =
+        DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track audio 3000\n"
+                                                "disc-cdtext title 0 \"Harbour Lights\"\ndisc-cdtext-crc-error 0");
     std::string label;
     EXPECT_EQ("AudioCD + CD TEXT", Describe(record, &label));
     EXPECT_EQ("Unknown Disc", label);
@@ -36,9 +36,9 @@ TEST_F(DamagedAnswersTest, CdTextPackWithABadCrc)
 TEST_F(DamagedAnswersTest, TocShorterThanItsHeaderSays)
 {
     int nDrive = 0;
-    CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter,
-                                         "disc-image cd-rom\ndisc-track mode1 \"{dir}\\data.iso\"", &nDrive);
-    const std::vector<uint8_t> toc = { 0x00, 0x0A, 1, 5, 0, 0x14, 1, 0, 0, 0, 0, 0 };
+    CDeviceRecord record =
+        DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track mode1 \"{dir}\\data.iso\"", &nDrive);
+    const std::vector<uint8_t> toc = {0x00, 0x0A, 1, 5, 0, 0x14, 1, 0, 0, 0, 0, 0};
     SetBytes(nDrive, "toc.0", toc);
     EXPECT_EQ("CD-ROM - Mode 1", Describe(record));
 }
@@ -49,7 +49,8 @@ TEST_F(DamagedAnswersTest, TrackInformationCutShort)
     int nDrive = 0;
     CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter,
                                          "disc-image cd-r open\ndisc-atip 97:24:01 79:59:74\n"
-                                         "disc-track mode1 120000 size 300000 open", &nDrive);
+                                         "disc-track mode1 120000 size 300000 open",
+                                         &nDrive);
     EXPECT_EQ(120000, m_Manager.GetRecordedCapacity(record));
     std::vector<uint8_t> shortBlock(16, 0);
     shortBlock[1] = 14;
@@ -75,9 +76,9 @@ TEST_F(DamagedAnswersTest, UdfAnchorPastTheDisc)
         EXPECT_EQ(0, m_Manager.GetRecordedCapacity(record));
         EXPECT_EQ(std::string::npos, text.find("MB")) << text;
     }
-    CDeviceRecord cd = DriveWithDisc(kEmuFifthFamilyDvdWriter,
-                                     "disc-image cd-rom\ndisc-track mode1 \"{dir}\\udf.img\"\n"
-                                     "disc-sector 256 20 \"zzzz\"");
+    CDeviceRecord cd =
+        DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track mode1 \"{dir}\\udf.img\"\n"
+                                                "disc-sector 256 20 \"zzzz\"");
     std::string label = "x";
     EXPECT_EQ("CD-ROM - Mode 1", Describe(cd, &label));
     EXPECT_EQ("", label);
@@ -89,7 +90,8 @@ TEST_F(DamagedAnswersTest, FullTocLongerThanTheBuffer)
     int nDrive = 0;
     CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter,
                                          "disc-image cd-r\ndisc-atip 97:24:01 79:59:74\ndisc-track mode1 5000\n"
-                                         "disc-track mode1 3000 session 2", &nDrive);
+                                         "disc-track mode1 3000 session 2",
+                                         &nDrive);
     std::vector<uint8_t> toc(4 + 11, 0xA1);
     toc[0] = 0xFF;
     toc[1] = 0xFF;
@@ -100,7 +102,7 @@ TEST_F(DamagedAnswersTest, FullTocLongerThanTheBuffer)
     int count = -1, pregap = -1;
     EXPECT_EQ(1, m_Manager.CountSessionOneTracks(record, &count, &pregap));
     EXPECT_EQ(0, count);
-    m_pMachine->QueueSense(nDrive, 0x43, 5, 0x24, 0, 1);   // no ATIP: the full TOC is searched
+    m_pMachine->QueueSense(nDrive, 0x43, 5, 0x24, 0, 1); // no ATIP: the full TOC is searched
     char text[kDiscTextSize], name[kDiscTextSize], time[kDiscTextSize];
     LONG value = 0;
     EXPECT_STREQ("-", m_Manager.GetDiscManufacturer(record, text, &value, name, time));
@@ -109,9 +111,9 @@ TEST_F(DamagedAnswersTest, FullTocLongerThanTheBuffer)
 TEST_F(DamagedAnswersTest, ShortAtip)
 {
     int nDrive = 0;
-    CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter,
-                                         "disc-image cd-r blank\ndisc-atip 97:24:01 79:59:74", &nDrive);
-    SetBytes(nDrive, "toc.4", std::vector<uint8_t>{ 0x00, 0x02, 0x00, 0x00 });
+    CDeviceRecord record =
+        DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-r blank\ndisc-atip 97:24:01 79:59:74", &nDrive);
+    SetBytes(nDrive, "toc.4", std::vector<uint8_t>{0x00, 0x02, 0x00, 0x00});
     char text[kDiscTextSize], name[kDiscTextSize], time[kDiscTextSize];
     LONG value = 0;
     EXPECT_STREQ("-", m_Manager.GetDiscManufacturer(record, text, &value, name, time));

@@ -15,7 +15,7 @@ std::vector<BYTE> Packs(BYTE type, const std::string& bytes, bool doubleByte = f
 {
     std::vector<BYTE> data(4, 0);
     for (size_t at = 0, n = 0; at < bytes.size(); at += 12, ++n) {
-        BYTE pack[18] = { type, BYTE(firstTrack), BYTE(n), BYTE(doubleByte ? 0x80 : 0) };
+        BYTE pack[18] = {type, BYTE(firstTrack), BYTE(n), BYTE(doubleByte ? 0x80 : 0)};
         for (size_t i = 0; i < 12 && at + i < bytes.size(); ++i)
             pack[4 + i] = BYTE(bytes[at + i]);
         WORD crc = 0;
@@ -114,37 +114,37 @@ TEST(CdTextPacks, BuiltPacksReadBack)
 TEST(OstaUnicode, DecodeAndEncode)
 {
     WCHAR units[8] = {};
-    const BYTE eight[] = { 0x08, 0x41, 0x42 };
+    const BYTE eight[] = {0x08, 0x41, 0x42};
     EXPECT_EQ(2, DecodeOstaCompressedUnicode(3, eight, units));
     EXPECT_EQ(0x0041, units[0]);
     EXPECT_EQ(0x0042, units[1]);
-    const BYTE sixteen[] = { 0x10, 0x00, 0x41 };
+    const BYTE sixteen[] = {0x10, 0x00, 0x41};
     EXPECT_EQ(1, DecodeOstaCompressedUnicode(3, sixteen, units));
     EXPECT_EQ(0x0041, units[0]);
-    const BYTE odd[] = { 0x10, 0x30, 0x42, 0x20 };
+    const BYTE odd[] = {0x10, 0x30, 0x42, 0x20};
     EXPECT_EQ(2, DecodeOstaCompressedUnicode(4, odd, units));
     EXPECT_EQ(0x3042, units[0]);
     EXPECT_EQ(0x2000, units[1]);
-    const BYTE other[] = { 0x20, 0x41 };
+    const BYTE other[] = {0x20, 0x41};
     EXPECT_EQ(-1, DecodeOstaCompressedUnicode(2, other, units));
     EXPECT_EQ(0, DecodeOstaCompressedUnicode(1, eight, units));
 
-    const WCHAR text[] = { 0x0054, 0x3042 };
+    const WCHAR text[] = {0x0054, 0x3042};
     BYTE bytes[8] = {};
     EXPECT_EQ(5, EncodeOstaCompressedUnicode(2, 16, text, bytes));
-    EXPECT_EQ((std::vector<BYTE>{ 0x10, 0x00, 0x54, 0x30, 0x42 }), std::vector<BYTE>(bytes, bytes + 5));
+    EXPECT_EQ((std::vector<BYTE>{0x10, 0x00, 0x54, 0x30, 0x42}), std::vector<BYTE>(bytes, bytes + 5));
     EXPECT_EQ(1, EncodeOstaCompressedUnicode(0, 8, text, bytes));
     EXPECT_EQ(-1, EncodeOstaCompressedUnicode(2, 12, text, bytes));
 }
 
 TEST(OstaUnicode, DStringLengthIsBoundedByTheField)
 {
-    BYTE field[32] = { 8, 'D', 'A', 'T', 'A' };
+    BYTE field[32] = {8, 'D', 'A', 'T', 'A'};
     field[31] = 5;
     char text[33];
     DecodeUdfDString(field, 32, text, 32);
     EXPECT_STREQ("DATA", text);
-    field[31] = 255;   // a length past the field reads the field's bytes only
+    field[31] = 255; // a length past the field reads the field's bytes only
     std::memset(field + 5, 'Z', 26);
     DecodeUdfDString(field, 32, text, 32);
     EXPECT_EQ(30u, std::strlen(text));
@@ -158,15 +158,14 @@ TEST(UdfCrc, KnownValues)
 
 TEST(QSubchannel, CatalogueNumberAndIsrcForms)
 {
-    const BYTE mcnQ[10] = { 0x02, 0x40, 0x06, 0x38, 0x13, 0x33, 0x93, 0x10, 0, 0 };
+    const BYTE mcnQ[10] = {0x02, 0x40, 0x06, 0x38, 0x13, 0x33, 0x93, 0x10, 0, 0};
     char digits[14];
     DecodeQMediaCatalogNumber(mcnQ, digits);
     EXPECT_STREQ("4006381333931", digits);
 
     // "US" "KV1": 0x25 0x23 0x1B 0x26 0x01, then 0500042.
     DWORD bits = (0x25u << 26) | (0x23u << 20) | (0x1Bu << 14) | (0x26u << 8) | (0x01u << 2);
-    BYTE isrcQ[10] = { 0x03, BYTE(bits >> 24), BYTE(bits >> 16), BYTE(bits >> 8), BYTE(bits), 0x05, 0x00, 0x04,
-                       0x20, 0 };
+    BYTE isrcQ[10] = {0x03, BYTE(bits >> 24), BYTE(bits >> 16), BYTE(bits >> 8), BYTE(bits), 0x05, 0x00, 0x04, 0x20, 0};
     char isrc[13];
     ASSERT_TRUE(DecodeQIsrc(isrcQ, isrc));
     EXPECT_STREQ("USKV10500042", isrc);

@@ -64,7 +64,8 @@ TEST_F(MediaAspi, DiscsOfTheLibrarysMachine)
                        "disc-mcn \"4006381333931\"\n"
                        "drive fifth-family-dvd-writer aspi 0:2\n"
                        "disc-image cd-rom\n"
-                       "disc-track mode2 \"" + m_strDir + "\\psx.iso\"\n";
+                       "disc-track mode2 \"" +
+                       m_strDir + "\\psx.iso\"\n";
     EmuDescription description;
     std::string error;
     ASSERT_TRUE(EmuParseDescription(text, m_pMachine, description, error)) << error;

@@ -56,7 +56,7 @@ protected:
     {
         int nDrive = 0;
         if (m_nNextLetter > 25)
-            m_nNextLetter = 3;   // letters are reused: each test asks the drive it has just added
+            m_nNextLetter = 3; // letters are reused: each test asks the drive it has just added
         CDeviceRecord record = AddProfile(nProfile, kBusTypeIdeChannel, &nDrive);
         LoadDisc(nDrive, disc);
         if (pnDrive != nullptr)

@@ -18,13 +18,13 @@ TEST_F(SessionsTest, RawReadFormByDriveAndBlockSize)
         int profile;
         int blockSize;
         uint8_t opcode;
-        uint8_t flags, subChannel;   // READ CD bytes 9 and 10
+        uint8_t flags, subChannel; // READ CD bytes 9 and 10
     } cases[] = {
-        { "writer, 2448 bytes", kEmuFifthFamilyDvdWriter, 2448, 0xBE, 0xF8, 1 },
-        { "writer, 2352 bytes", kEmuFifthFamilyDvdWriter, 2352, 0xBE, 0xF8, 0 },
-        { "ten-byte drive, 2646 bytes", kEmuPlainDvdRom, 2646, 0xBE, 0x10, 0 },
-        { "ten-byte drive, 2368 bytes", kEmuPlainDvdRom, 2368, 0xBE, 0x10, 1 },
-        { "old drive, 2352 bytes", kEmuOtherOldCdRom, 2352, 0x08, 0, 0 },
+        {"writer, 2448 bytes", kEmuFifthFamilyDvdWriter, 2448, 0xBE, 0xF8, 1},
+        {"writer, 2352 bytes", kEmuFifthFamilyDvdWriter, 2352, 0xBE, 0xF8, 0},
+        {"ten-byte drive, 2646 bytes", kEmuPlainDvdRom, 2646, 0xBE, 0x10, 0},
+        {"ten-byte drive, 2368 bytes", kEmuPlainDvdRom, 2368, 0xBE, 0x10, 1},
+        {"old drive, 2352 bytes", kEmuOtherOldCdRom, 2352, 0x08, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -41,7 +41,7 @@ TEST_F(SessionsTest, RawReadFormByDriveAndBlockSize)
             EXPECT_EQ(c.flags, read.cdb[9]);
             EXPECT_EQ(c.subChannel, read.cdb[10]);
         } else {
-            EXPECT_EQ((std::vector<uint8_t>{ 0x08, 0, 0, 100, 2, 0 }), std::vector<uint8_t>(read.cdb, read.cdb + 6));
+            EXPECT_EQ((std::vector<uint8_t>{0x08, 0, 0, 100, 2, 0}), std::vector<uint8_t>(read.cdb, read.cdb + 6));
         }
     }
 }
@@ -64,7 +64,7 @@ TEST_F(SessionsTest, OldDriveSwitchesTheBlockLengthAroundTheRead)
     EXPECT_EQ(0x1A, commands[0].cdb[0]);
     EXPECT_EQ(0x01, commands[0].cdb[2]);
     EXPECT_EQ(0x15, commands[1].cdb[0]);
-    EXPECT_EQ((std::vector<uint8_t>{ 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x09, 0x30 }), DataOut(commands[1]));
+    EXPECT_EQ((std::vector<uint8_t>{0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x09, 0x30}), DataOut(commands[1]));
     EXPECT_EQ(0x08, commands[2].cdb[0]);
     EXPECT_EQ(0x15, commands[3].cdb[0]);
     EXPECT_EQ(0x08, DataOut(commands[3])[10]);
@@ -85,7 +85,7 @@ TEST_F(SessionsTest, SectorModes)
     EXPECT_EQ(6, m_Manager.IsMode2Sector(record, 100));
     EXPECT_EQ(2, m_Manager.GetSectorMode(record, 16400 + 10));
     EXPECT_EQ(2, m_Manager.IsMode2Sector(record, 16400 + 10));
-    EXPECT_EQ(-1, m_Manager.GetSectorMode(record, 12000));   // between the sessions
+    EXPECT_EQ(-1, m_Manager.GetSectorMode(record, 12000)); // between the sessions
     EXPECT_EQ(0, m_Manager.IsMode2Sector(record, 12000));
 }
 
@@ -108,18 +108,18 @@ TEST_F(SessionsTest, SessionLeadOutAndAppendability)
     EXPECT_TRUE(m_Manager.IsDiscAppendable(bcd));
 
     CDeviceRecord dvd = DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image dvd-r open blocks 2298496\n"
-                                                                 "disc-file \"{dir}\\data.iso\"");
+                                                                "disc-file \"{dir}\\data.iso\"");
     EXPECT_TRUE(m_Manager.IsDiscAppendable(dvd));
     CDeviceRecord finished = DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image dvd-r blocks 2298496\n"
-                                                                      "disc-file \"{dir}\\data.iso\"");
+                                                                     "disc-file \"{dir}\\data.iso\"");
     EXPECT_FALSE(m_Manager.IsDiscAppendable(finished));
 }
 
 TEST_F(SessionsTest, RunOutBlocksOfAPacketWrittenTrack)
 {
-    CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter,
-                                         "disc-image cd-rw\ndisc-atip 97:25:30 74:59:74 rw\n"
-                                         "disc-track mode1 \"{dir}\\data.iso\" packet runout 7");
+    CDeviceRecord record =
+        DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rw\ndisc-atip 97:25:30 74:59:74 rw\n"
+                                                "disc-track mode1 \"{dir}\\data.iso\" packet runout 7");
     long blocks = std::stol(ExpectedDiscFacts()["data blocks"]);
     EXPECT_EQ(7, m_Manager.CountTrackRunOutBlocks(record, 0, 150, blocks, FALSE));
     EXPECT_EQ(7, m_Manager.CountTrackRunOutBlocks(record, 0, 150, blocks, TRUE));
@@ -148,7 +148,7 @@ TEST_F(SessionsTest, TrackExtents)
     EXPECT_EQ(7000, start);
     EXPECT_EQ(9500, end);
 
-    for (BOOL fullToc : { FALSE, TRUE }) {
+    for (BOOL fullToc : {FALSE, TRUE}) {
         SCOPED_TRACE(fullToc);
         long length = 0;
         m_Manager.MeasureTrackExtent(record, 1, &start, &length, fullToc);
@@ -158,9 +158,9 @@ TEST_F(SessionsTest, TrackExtents)
         EXPECT_EQ(7000, start);
         EXPECT_EQ(2500, length);
 
-        BYTE range[10] = { 0xAB, 0xCD };
+        BYTE range[10] = {0xAB, 0xCD};
         EXPECT_EQ(1, m_Manager.GetTrackRange(record, 2, range, fullToc));
-        EXPECT_EQ((std::vector<BYTE>{ 0xAB, 0xCD, 0, 0, 0x10, 0x36, 0, 0, 0x0B, 0xB8 }),
+        EXPECT_EQ((std::vector<BYTE>{0xAB, 0xCD, 0, 0, 0x10, 0x36, 0, 0, 0x0B, 0xB8}),
                   std::vector<BYTE>(range, range + 10));
     }
 }
@@ -169,8 +169,10 @@ TEST_F(SessionsTest, TrackExtents)
 TEST_F(SessionsTest, TrackExtentWithoutSubchannelData)
 {
     int nDrive = 0;
-    CDeviceRecord record = DriveWithDisc(kEmuPlainDvdRom, "disc-image cd-rom\ndisc-track audio 4000\n"
-                                         "disc-track audio 3000", &nDrive);
+    CDeviceRecord record = DriveWithDisc(kEmuPlainDvdRom,
+                                         "disc-image cd-rom\ndisc-track audio 4000\n"
+                                         "disc-track audio 3000",
+                                         &nDrive);
     m_pMachine->QueueSense(nDrive, 0xBE, 3, 0x11, 0, 100000);
     long start = -1, length = -1;
     m_Manager.MeasureTrackExtent(record, 1, &start, &length, FALSE);

@@ -11,17 +11,16 @@
 
 namespace {
 
-const char* const kAudioDisc =
-    "disc-image cd-rom\n"
-    "disc-track audio 4000 isrc \"USKV10500042\"\n"
-    "disc-track audio 3000\n"
-    "disc-track audio 2500 isrc \"GBXQ20812345\"\n"
-    "disc-mcn \"4006381333931\"\n"
-    "disc-cdtext title 0 \"Harbour Lights\"\n"
-    "disc-cdtext title 1 \"Morning Tide\"\n"
-    "disc-cdtext title 2 \"Salt\"\n"
-    "disc-cdtext performer 0 \"The Emulators\"\n"
-    "disc-cdtext performer 3 \"Guest Singer\"\n";
+const char* const kAudioDisc = "disc-image cd-rom\n"
+                               "disc-track audio 4000 isrc \"USKV10500042\"\n"
+                               "disc-track audio 3000\n"
+                               "disc-track audio 2500 isrc \"GBXQ20812345\"\n"
+                               "disc-mcn \"4006381333931\"\n"
+                               "disc-cdtext title 0 \"Harbour Lights\"\n"
+                               "disc-cdtext title 1 \"Morning Tide\"\n"
+                               "disc-cdtext title 2 \"Salt\"\n"
+                               "disc-cdtext performer 0 \"The Emulators\"\n"
+                               "disc-cdtext performer 3 \"Guest Singer\"\n";
 
 class SubChannelTest : public MediaTest {
 protected:
@@ -30,25 +29,22 @@ protected:
         std::vector<uint8_t> ops = Opcodes();
         return std::find(ops.begin(), ops.end(), opcode) != ops.end();
     }
-    static std::string Value(const BYTE* record24)
-    {
-        return std::string(reinterpret_cast<const char*>(record24 + 9));
-    }
+    static std::string Value(const BYTE* record24) { return std::string(reinterpret_cast<const char*>(record24 + 9)); }
 };
 
 struct ReaderPath {
     const char* name;
     int profile;
-    int refusedOpcode;      // the drive refuses this opcode (-1: none)
-    uint8_t mustSend;       // the opcode of the way that delivers the data
-    uint8_t mustNotSend;    // an opcode the way does not use (0: none)
+    int refusedOpcode;   // the drive refuses this opcode (-1: none)
+    uint8_t mustSend;    // the opcode of the way that delivers the data
+    uint8_t mustNotSend; // an opcode the way does not use (0: none)
 };
 
 const ReaderPath kPaths[] = {
-    { "maker's audio read", kEmuScsiCdRom, -1, 0xD8, 0x08 },
-    { "audio read refused: raw density and READ(6)", kEmuScsiCdRom, 0xD8, 0x08, 0xBE },
-    { "old drive: raw density and READ(6)", kEmuOtherOldCdRom, -1, 0x08, 0xD8 },
-    { "READ CD with raw P-W", kEmuPlainDvdRom, -1, 0xBE, 0x08 },
+    {"maker's audio read", kEmuScsiCdRom, -1, 0xD8, 0x08},
+    {"audio read refused: raw density and READ(6)", kEmuScsiCdRom, 0xD8, 0x08, 0xBE},
+    {"old drive: raw density and READ(6)", kEmuOtherOldCdRom, -1, 0x08, 0xD8},
+    {"READ CD with raw P-W", kEmuPlainDvdRom, -1, 0xBE, 0x08},
 };
 
 TEST_F(SubChannelTest, CatalogueNumberAndIsrcThroughEachPath)
@@ -110,25 +106,27 @@ TEST_F(SubChannelTest, QTrackNumbers)
         const char* name;
         int profile;
         int refusedOpcode;
-        uint8_t subChannel;   // the READ CD sub-channel selection that delivered the numbers (0: not READ CD)
+        uint8_t subChannel; // the READ CD sub-channel selection that delivered the numbers (0: not READ CD)
     } cases[] = {
-        { "maker's drive: audio read", kEmuScsiCdRom, -1, 0 },
-        { "READ CD with formatted Q", kEmuPlainDvdRom, -1, 2 },
-        { "formatted Q refused: raw P-W", kEmuPlainDvdRom, 0xBE, 1 },
+        {"maker's drive: audio read", kEmuScsiCdRom, -1, 0},
+        {"READ CD with formatted Q", kEmuPlainDvdRom, -1, 2},
+        {"formatted Q refused: raw P-W", kEmuPlainDvdRom, 0xBE, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         int nDrive = 0;
         // Without MCN and ISRC frames, whose Q data carries no track number.
-        CDeviceRecord record = DriveWithDisc(c.profile, "disc-image cd-rom\ndisc-track audio 4000\n"
-                                             "disc-track audio 3000\ndisc-track audio 2500", &nDrive);
+        CDeviceRecord record = DriveWithDisc(c.profile,
+                                             "disc-image cd-rom\ndisc-track audio 4000\n"
+                                             "disc-track audio 3000\ndisc-track audio 2500",
+                                             &nDrive);
         if (c.refusedOpcode >= 0)
             m_pMachine->QueueSense(nDrive, c.refusedOpcode, 5, 0x24, 0, 1);
         m_pMachine->ClearLog();
         int numbers[10];
         // Track 1 ends at 4000, track 2 at 7000, track 3 (the last) at 9500, then the lead-out.
         m_Manager.ReadQTrackNumbers(record, 3995, numbers);
-        EXPECT_EQ((std::vector<int>{ 1, 1, 1, 1, 1, 2, 2, 2, 2, 2 }), std::vector<int>(numbers, numbers + 10));
+        EXPECT_EQ((std::vector<int>{1, 1, 1, 1, 1, 2, 2, 2, 2, 2}), std::vector<int>(numbers, numbers + 10));
         std::vector<EmuLogEntry> commands = Commands();
         if (c.subChannel != 0) {
             EXPECT_EQ(c.subChannel, commands.back().cdb[10]);
@@ -136,8 +134,7 @@ TEST_F(SubChannelTest, QTrackNumbers)
             EXPECT_TRUE(Sent(0xD8));
         }
         m_Manager.ReadQTrackNumbers(record, 9495, numbers);
-        EXPECT_EQ((std::vector<int>{ 3, 3, 3, 3, 3, 110, 110, 110, 110, 110 }),
-                  std::vector<int>(numbers, numbers + 10));
+        EXPECT_EQ((std::vector<int>{3, 3, 3, 3, 3, 110, 110, 110, 110, 110}), std::vector<int>(numbers, numbers + 10));
     }
 }
 
@@ -145,7 +142,7 @@ TEST_F(SubChannelTest, NegativeLbaReadsNothing)
 {
     CDeviceRecord record = DriveWithDisc(kEmuPlainDvdRom, kAudioDisc);
     m_pMachine->ClearLog();
-    int numbers[10] = { 7, 7, 7, 7, 7, 7, 7, 7, 7, 7 };
+    int numbers[10] = {7, 7, 7, 7, 7, 7, 7, 7, 7, 7};
     m_Manager.ReadQTrackNumbers(record, -1, numbers);
     EXPECT_TRUE(Commands().empty());
     EXPECT_EQ(7, numbers[0]);
@@ -166,9 +163,13 @@ TEST_F(SubChannelTest, CdTextStringsOfTheDisc)
         int track;
         const char* expected;
     } cases[] = {
-        { kCdTextTitle, 0, "Harbour Lights" }, { kCdTextTitle, 1, "Morning Tide" }, { kCdTextTitle, 2, "Salt" },
-        { kCdTextTitle, 3, "Unknown Title" },  { kCdTextPerformer, 0, "The Emulators" },
-        { kCdTextPerformer, 1, "Unknown Artist" }, { kCdTextPerformer, 3, "Guest Singer" },
+        {kCdTextTitle, 0, "Harbour Lights"},
+        {kCdTextTitle, 1, "Morning Tide"},
+        {kCdTextTitle, 2, "Salt"},
+        {kCdTextTitle, 3, "Unknown Title"},
+        {kCdTextPerformer, 0, "The Emulators"},
+        {kCdTextPerformer, 1, "Unknown Artist"},
+        {kCdTextPerformer, 3, "Guest Singer"},
     };
     for (const auto& c : cases) {
         char out[160];
@@ -193,15 +194,15 @@ TEST_F(SubChannelTest, AudioReadByBusAndWindowsFamily)
         DWORD platform;
         bool audioRead;
     } cases[] = {
-        { "maker's drive on an IDE channel", kEmuScsiCdRom, kBusTypeIdeChannel, kNt, true },
-        { "maker's drive on Serial ATA", kEmuScsiCdRom, kBusTypeSerialAta, kNt, false },
-        { "maker's drive on an ATA controller", kEmuScsiCdRom, kBusTypeAta, kNt, false },
-        { "listed model on Serial ATA", kEmuFourFamilyDvdWriter, kBusTypeSerialAta, kNt, true },
-        { "listed USB model, Windows XP", kEmuBridgedCdWriter, kBusTypeUsb, kNt, true },
-        { "listed USB model, Windows 98", kEmuBridgedCdWriter, kBusTypeUsb, k9x, false },
-        { "listed model on IEEE 1394, Windows 98", kEmuBridgedCdWriter, kBusType1394, k9x, true },
-        { "maker's drive on USB, Windows 98", kEmuScsiCdRom, kBusTypeUsb, k9x, true },
-        { "another maker's drive", kEmuPlainDvdRom, kBusTypeIdeChannel, kNt, false },
+        {"maker's drive on an IDE channel", kEmuScsiCdRom, kBusTypeIdeChannel, kNt, true},
+        {"maker's drive on Serial ATA", kEmuScsiCdRom, kBusTypeSerialAta, kNt, false},
+        {"maker's drive on an ATA controller", kEmuScsiCdRom, kBusTypeAta, kNt, false},
+        {"listed model on Serial ATA", kEmuFourFamilyDvdWriter, kBusTypeSerialAta, kNt, true},
+        {"listed USB model, Windows XP", kEmuBridgedCdWriter, kBusTypeUsb, kNt, true},
+        {"listed USB model, Windows 98", kEmuBridgedCdWriter, kBusTypeUsb, k9x, false},
+        {"listed model on IEEE 1394, Windows 98", kEmuBridgedCdWriter, kBusType1394, k9x, true},
+        {"maker's drive on USB, Windows 98", kEmuScsiCdRom, kBusTypeUsb, k9x, true},
+        {"another maker's drive", kEmuPlainDvdRom, kBusTypeIdeChannel, kNt, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

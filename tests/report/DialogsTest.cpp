@@ -10,8 +10,8 @@ using namespace reporttest;
 
 namespace {
 
-const int kFileNameCombo = 0x47C;   // cmb13 of the Explorer-style dialog
-const int kFileNameEdit = 0x480;    // edt1 of the older layout
+const int kFileNameCombo = 0x47C; // cmb13 of the Explorer-style dialog
+const int kFileNameEdit = 0x480;  // edt1 of the older layout
 
 void TypeFileName(HWND hDialog, const std::string& path)
 {

@@ -15,10 +15,10 @@ namespace {
 
 typedef RecordingSurfaceScope Surface;
 
-const int kLeft = Surface::kPageWidth / 20;                                        // 124
-const int kTop = Surface::kPageHeight / 20;                                        // 175
-const int kLh = Surface::kLineHeight;                                              // 40
-const int kLinesPerPage = (Surface::kPageHeight - 2 * kTop) / kLh - 3;             // 75
+const int kLeft = Surface::kPageWidth / 20;                            // 124
+const int kTop = Surface::kPageHeight / 20;                            // 175
+const int kLh = Surface::kLineHeight;                                  // 40
+const int kLinesPerPage = (Surface::kPageHeight - 2 * kTop) / kLh - 3; // 75
 const int kRight = Surface::kPageWidth - kLeft;
 const int kBottom = Surface::kPageHeight - kTop;
 
@@ -163,7 +163,7 @@ TEST(ReportLayout, OverflowBreaksBeforeTheNextLine)
     std::vector<std::vector<SurfaceEvent>> pages = Pages();
     ASSERT_EQ(2u, pages.size());
     std::map<int, std::string> first = TextsBySlot(pages[0]);
-    EXPECT_EQ(1u + 1u + size_t(bodySlots), first.size());   // two header texts at the left margin
+    EXPECT_EQ(1u + 1u + size_t(bodySlots), first.size()); // two header texts at the left margin
     EXPECT_EQ(first.rbegin()->first, kLinesPerPage - 1);
     ExpectHeader(pages[1]);
     std::map<int, std::string> second = TextsBySlot(pages[1]);
@@ -296,7 +296,7 @@ TEST(ReportPrinterFont, FixedPitchAndEightyColumnsFit)
         EXPECT_EQ(extent.cx, surface.GetTextExtent(CString('i', 80), 80).cx);
         TEXTMETRICA metrics;
         ASSERT_TRUE(GetTextMetricsA(dc.m_hDC, &metrics));
-        EXPECT_EQ(0, metrics.tmPitchAndFamily & TMPF_FIXED_PITCH);   // the bit set means variable pitch
+        EXPECT_EQ(0, metrics.tmPitchAndFamily & TMPF_FIXED_PITCH); // the bit set means variable pitch
     }
 }
 

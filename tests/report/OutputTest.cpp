@@ -50,10 +50,8 @@ TEST(ReportSave, SectionShapes)
         bool loneTabRow;
     };
     const Case cases[] = {
-        {"no adapter", 0, true, true, false},
-        {"21 adapters", 21, true, true, false},
-        {"no capture", 2, false, true, false},
-        {"empty Stratafit", 2, true, false, false},
+        {"no adapter", 0, true, true, false},  {"21 adapters", 21, true, true, false},
+        {"no capture", 2, false, true, false}, {"empty Stratafit", 2, true, false, false},
         {"lone tab row", 2, true, true, true},
     };
     for (const Case& c : cases) {

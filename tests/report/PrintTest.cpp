@@ -197,9 +197,9 @@ TEST(ReportPrint, PdfHoldsTheReport)
     ASSERT_FALSE(expected.empty());
     ASSERT_FALSE(form.empty());
     // The USB section and both editions of the sibling product's settings are among the lines looked for below.
-    for (const char* part : {"USB Device Information:", "Velloran Studio Registry Information",
-                             "Velloran version : 3.2.0.14", "Velloran Studio Plus Registry Information",
-                             "Proxy password : ********", "Port : 8880"})
+    for (const char* part :
+         {"USB Device Information:", "Velloran Studio Registry Information", "Velloran version : 3.2.0.14",
+          "Velloran Studio Plus Registry Information", "Proxy password : ********", "Port : 8880"})
         EXPECT_NE(expected.end(), std::find(expected.begin(), expected.end(), std::string(part))) << part;
     EXPECT_EQ(std::string::npos, pdfText.find("print-secret"));
     ASSERT_EQ(1u, dateLines.size());

@@ -220,10 +220,7 @@ namespace {
 
 class RecordingSurface : public CReportPrintSurface {
 public:
-    SIZE GetPageSize() override
-    {
-        return SIZE{RecordingSurfaceScope::kPageWidth, RecordingSurfaceScope::kPageHeight};
-    }
+    SIZE GetPageSize() override { return SIZE{RecordingSurfaceScope::kPageWidth, RecordingSurfaceScope::kPageHeight}; }
     void ChooseFont(int width, int columns) override { Add(SurfaceEvent::kChooseFont, width, columns); }
     bool StartDoc(LPCTSTR docName) override
     {

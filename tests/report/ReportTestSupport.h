@@ -73,7 +73,7 @@ public:
     BOOL lastOpen = TRUE;
     std::string lastDefExt;
     std::string lastInitialName;
-    std::string lastFilter;   // NUL separators shown as '|'
+    std::string lastFilter; // NUL separators shown as '|'
     DWORD lastFlags = 0;
 
     bool printerCancels = false;
@@ -99,7 +99,15 @@ private:
 // A print surface that records the writer's drawing steps. The page is A4 at 300 dpi (2480 x 3508); every
 // character is 25 units wide and 40 high.
 struct SurfaceEvent {
-    enum Kind { kChooseFont, kStartDoc, kStartPage, kEndPage, kEndDoc, kText, kLine } kind;
+    enum Kind {
+        kChooseFont,
+        kStartDoc,
+        kStartPage,
+        kEndPage,
+        kEndDoc,
+        kText,
+        kLine
+    } kind;
     int x = 0, y = 0, x2 = 0, y2 = 0;
     std::string text;
 };

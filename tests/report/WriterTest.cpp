@@ -48,7 +48,7 @@ TEST(ReportWriterText, HeaderThenLinesUnchanged)
         CReportWriter writer;
         ASSERT_EQ(1, writer.Open(kReportModeTextFile, "", path.c_str(), false));
         EXPECT_EQ(kReportModeTextFile, writer.GetMode());
-        EXPECT_EQ("", std::string(writer.GetFileName()));   // no dialog was shown
+        EXPECT_EQ("", std::string(writer.GetFileName())); // no dialog was shown
         writer.WriteLine("");
         writer.WriteLine("100% %s %d %%");
         writer.WriteLine("two\nparts");
@@ -273,14 +273,10 @@ TEST(ReportWriterErrors, ReplacementWithoutMoveFileExKeepsEarlierFile)
     PinnedDate date;
     const struct {
         bool bEarlierFile;
-        int nFailingMove;   // 1: moving the earlier file aside, 2: moving the new one in, 0: none
+        int nFailingMove; // 1: moving the earlier file aside, 2: moving the new one in, 0: none
         bool bReplaced;
     } cases[] = {
-        {true, 0, true},
-        {true, 1, false},
-        {true, 2, false},
-        {false, 0, true},
-        {false, 1, false},
+        {true, 0, true}, {true, 1, false}, {true, 2, false}, {false, 0, true}, {false, 1, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.bEarlierFile << " " << c.nFailingMove);

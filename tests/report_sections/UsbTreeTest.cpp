@@ -29,19 +29,19 @@ namespace {
 // -- the scripted machine ---------------------------------------------------------------------------------------
 
 struct FakePort {
-    int status = 0;                       // connection status; -1: the request fails with `error`
+    int status = 0; // connection status; -1: the request fails with `error`
     DWORD error = 0;
     bool isHub = false;
-    std::string childHub;                 // name of the hub at this port
+    std::string childHub; // name of the hub at this port
     WORD vendor = 0, product = 0;
     BYTE productIndex = 0, serialIndex = 0;
-    std::map<BYTE, std::string> strings;  // string descriptors as answered (bLength, type, UTF-16 ...)
-    DWORD answerLimit = 0;                // when not 0, the descriptor data of an answer are cut to this
+    std::map<BYTE, std::string> strings; // string descriptors as answered (bLength, type, UTF-16 ...)
+    DWORD answerLimit = 0;               // when not 0, the descriptor data of an answer are cut to this
 };
 
 struct FakeHub {
     std::vector<FakePort> ports;
-    bool shortAnswer = false;             // node information of 4 bytes, with something at byte 6 anyway
+    bool shortAnswer = false; // node information of 4 bytes, with something at byte 6 anyway
 };
 
 struct FakeController {
@@ -51,11 +51,11 @@ struct FakeController {
 };
 
 struct FakeMachine {
-    std::map<std::string, FakeController> controllers;   // by device name
-    std::map<std::string, FakeHub> hubs;                 // by hub name
+    std::map<std::string, FakeController> controllers; // by device name
+    std::map<std::string, FakeHub> hubs;               // by hub name
     std::map<HANDLE, std::string> open;
-    std::map<int, int> connectionRequests;               // per port of any hub
-    std::vector<WORD> stringLanguages;                    // wIndex of every string request but the language list
+    std::map<int, int> connectionRequests; // per port of any hub
+    std::vector<WORD> stringLanguages;     // wIndex of every string request but the language list
     int nextHandle = 0x5000;
 };
 
@@ -268,16 +268,21 @@ FakeMachine Topology()
     odd.product = 0xABCD;
     odd.productIndex = 1;
     odd.serialIndex = 4;
-    odd.strings[1] = StringDescriptor("Od", 1) + "d";              // 7 bytes: the last one is half a character
+    odd.strings[1] = StringDescriptor("Od", 1) + "d"; // 7 bytes: the last one is half a character
     odd.strings[4] = StringDescriptor("SN12345678", 0);
-    odd.answerLimit = 10;                                           // "SN12" arrives, the rest does not
+    odd.answerLimit = 10; // "SN12" arrives, the rest does not
     second.ports[1].status = 2;
     return m;
 }
 
 // -- Windows versions --------------------------------------------------------------------------------------------
 
-enum class Windows { Win98, Win2000, WinXP, Server2003 };
+enum class Windows {
+    Win98,
+    Win2000,
+    WinXP,
+    Server2003
+};
 
 // The version the framework reports while the object lives.
 std::unique_ptr<PinnedWindowsVersion> Pin(Windows windows)
@@ -375,8 +380,8 @@ std::vector<std::string> TreeLines(const char* driver0, const char* hubName, con
 // manager here, so no drives under it).
 TEST_F(UsbTree, WindowsXpAnd2000)
 {
-    std::vector<std::string> expected = TreeLines("Korvath PCI to USB Enhanced Host Controller", nullptr,
-                                                  "Standard OpenHCD USB Host Controller");
+    std::vector<std::string> expected =
+        TreeLines("Korvath PCI to USB Enhanced Host Controller", nullptr, "Standard OpenHCD USB Host Controller");
     expected.push_back("Extended Information:");
     expected.push_back("---------------------");
     EXPECT_EQ(expected, List(Windows::WinXP));
@@ -520,10 +525,23 @@ TEST_F(UsbTree, ExtendedPartListsUsbAnd1394Drives)
     CDeviceRecord probe = usb.m_Targets[0][0];
     const std::string model = std::string(manager.GetModelName(probe));
     const std::vector<std::string> expected = {
-        "Extended Information:", "---------------------",
-        "* (E:) " + model, "   KORVATH  DRW-9200U 1.02", "", "   \\??\\USBSTOR#CdRom&Ven_KORVATH#7&1&0", "",
-        "* (?:) " + model, "   OTHER    CD-ROM 0001", "", "   ", "",
-        "* (B:) " + model, "   KORVATH  DRW-9200F 2.00", "", "   \\??\\SBP2#Korvath#1", "",
+        "Extended Information:",
+        "---------------------",
+        "* (E:) " + model,
+        "   KORVATH  DRW-9200U 1.02",
+        "",
+        "   \\??\\USBSTOR#CdRom&Ven_KORVATH#7&1&0",
+        "",
+        "* (?:) " + model,
+        "   OTHER    CD-ROM 0001",
+        "",
+        "   ",
+        "",
+        "* (B:) " + model,
+        "   KORVATH  DRW-9200F 2.00",
+        "",
+        "   \\??\\SBP2#Korvath#1",
+        "",
     };
     std::vector<std::string> lines = List(Windows::WinXP);
     auto extended = std::find(lines.begin(), lines.end(), "Extended Information:");
@@ -540,16 +558,15 @@ TEST_F(UsbTree, ExtendedPartListsUsbAnd1394Drives)
 TEST_F(UsbTree, RegistryDescriptions)
 {
     char out[kUsbDescriptionSize];
-    EXPECT_STREQ("USB Mass Storage Device",
-                 GetUsbDeviceDescFromEnum("Vid_04b4&Pid_8613", "ABC123", out, m_root.Key()));
+    EXPECT_STREQ("USB Mass Storage Device", GetUsbDeviceDescFromEnum("Vid_04b4&Pid_8613", "ABC123", out, m_root.Key()));
     EXPECT_STREQ("", GetUsbDeviceDescFromEnum("Vid_04b4&Pid_8613", "XYZ", out, m_root.Key()));
     m_root.Write("SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_0001&Pid_0002\\long",
                  {Text("DeviceDesc", std::string(150, 'x'))});
     EXPECT_EQ(std::string(99, 'x'), GetUsbDeviceDescFromEnum("Vid_0001&Pid_0002", "long", out, m_root.Key()));
 
     auto pinned = Pin(Windows::WinXP);
-    EXPECT_STREQ("", GetDeviceDescFromDeviceClasses("USB", "ROOT_HUB#4&1b2c3d4e&0#{f18a0e88-c30c-11d0-8815-00a0c906bed8}",
-                                                    out, m_root.Key()));
+    EXPECT_STREQ("", GetDeviceDescFromDeviceClasses(
+                         "USB", "ROOT_HUB#4&1b2c3d4e&0#{f18a0e88-c30c-11d0-8815-00a0c906bed8}", out, m_root.Key()));
     pinned.reset();
     pinned = Pin(Windows::Win98);
     // A DeviceInstance of more than five parts is not followed.

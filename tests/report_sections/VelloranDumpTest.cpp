@@ -8,6 +8,7 @@
 
 using namespace sectiontest;
 
+// clang-format off
 namespace {
 
 const char kStudioKey[] = "SOFTWARE\\Korvath\\Velloran";
@@ -310,3 +311,4 @@ TEST(VelloranStudioDump, SectionsWithTheirValues)
 }
 
 } // namespace
+// clang-format on

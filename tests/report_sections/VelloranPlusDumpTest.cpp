@@ -8,6 +8,7 @@
 
 using namespace sectiontest;
 
+// clang-format off
 namespace {
 
 const char kPlusKey[] = "Software\\Korvath\\QRVMZ";
@@ -412,3 +413,4 @@ TEST(VelloranPlusDump, TransferVerifyAllInOneCaptureAndBenchmark)
 }
 
 } // namespace
+// clang-format on

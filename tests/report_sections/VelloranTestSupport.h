@@ -15,7 +15,10 @@ namespace sectiontest {
 
 using namespace testsupport;
 
-enum class Edition { Studio, Plus };
+enum class Edition {
+    Studio,
+    Plus
+};
 
 inline std::vector<std::string> RunDump(HKEY root, Edition edition, int mode = kVelloranModeTextFile)
 {

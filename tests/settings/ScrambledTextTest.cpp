@@ -95,8 +95,8 @@ const std::string kProgramKey = static_cast<const char*>(GetScramblerKey());
 TEST(ScrambledText, KnownStoredValues)
 {
     EXPECT_EQ(Bytes({0x5A, 0x0D}), EncodeWith("K", "a"));
-    const std::string stored = Bytes({0x1F, 0x5A, 0xC5, 0x53, 0x16, 0xDD, 0xDF, 0x54, 0x53, 0x49, 0xCB, 0x59, 0x5A,
-                                      0x2E, 0xE6, 0x52});
+    const std::string stored =
+        Bytes({0x1F, 0x5A, 0xC5, 0x53, 0x16, 0xDD, 0xDF, 0x54, 0x53, 0x49, 0xCB, 0x59, 0x5A, 0x2E, 0xE6, 0x52});
     EXPECT_EQ(stored, EncodeWith("Kq7wRz", "secret99"));
     int result = 0;
     EXPECT_EQ("secret99", DecodeWith("Kq7wRz", stored, &result));
@@ -114,8 +114,9 @@ TEST(ScrambledText, MatchesTheReferenceAndReadsBack)
     } cases[] = {
         {kProgramKey, "p"},
         {kProgramKey, "secret"},
-        {kProgramKey, "seven77"},                       // longer than the key: the key wraps
-        {kProgramKey, "Pa\xDF" "w\xF6rt \x80 caf\xE9"}, // Windows-1252 letters and the euro sign
+        {kProgramKey, "seven77"}, // longer than the key: the key wraps
+        {kProgramKey, "Pa\xDF"
+                      "w\xF6rt \x80 caf\xE9"}, // Windows-1252 letters and the euro sign
         {kProgramKey, longest},
         {kProgramKey, longestAccepted},
         {"Kq7wRz", "proxy-user:pass@host"},
@@ -260,10 +261,10 @@ TEST(ScrambledText, SingleSteps)
         ASSERT_EQ(static_cast<BYTE>(pair[1]), inOrder ? b : a);
     }
     text.SetFlagsFromByte(0, 0);
-    text.SetBitFlag(0, 0);  // bit 0 of the plain byte becomes bit 3
+    text.SetBitFlag(0, 0); // bit 0 of the plain byte becomes bit 3
     EXPECT_EQ(0x08, text.FlagsToByte());
     EXPECT_EQ(3, CScrambledText::PairOrderValue(90, 13));
     EXPECT_EQ(CScrambledText::PairOrderValue(13, 90), CScrambledText::PairOrderValue(90, 13));
 }
 
-}
+} // namespace

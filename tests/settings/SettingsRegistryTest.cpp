@@ -114,8 +114,9 @@ TEST_F(SettingsRegistryTest, ProgramSettingsRoundTrip)
         {"alice", "s3cret!", "proxy.example", 3128, TRUE, 1},
         {"", "", "", 80, FALSE, 0},
         {"b\xF6rje", "P\xE4ss w\xF6rd \x80\xDF", "10.0.0.1", 8080, TRUE, 0},
-        {"u", "0123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890123456"
-              "78",
+        {"u",
+         "0123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890123456"
+         "78",
          "p", 65535, FALSE, 7},
     };
     for (const auto& c : cases) {
@@ -275,7 +276,7 @@ TEST_F(SettingsRegistryTest, TransferRateValuesAreChecked)
         {"MaxSpeed", 1, &TransferRateSettings::maxSpeed, 1},
         {"MaxSpeedDVD", 0, &TransferRateSettings::maxSpeedDvd, 16},
         {"MaxSpeedDVD", 24, &TransferRateSettings::maxSpeedDvd, 24},
-        {"MaxSpeedWrite", 0, &TransferRateSettings::maxSpeedWrite, 0},      // the write page repairs it
+        {"MaxSpeedWrite", 0, &TransferRateSettings::maxSpeedWrite, 0}, // the write page repairs it
         {"MaxSpeedDVDWrite", 250, &TransferRateSettings::maxSpeedDvdWrite, 250},
         {"OverburnLength", 0, &TransferRateSettings::overburnLength, 427500},
         {"OverburnLength", 4500000, &TransferRateSettings::overburnLength, 427500},
@@ -310,7 +311,7 @@ TEST_F(SettingsRegistryTest, TransferRateFlags)
         BYTE expected;
     } cases[] = {
         {"Simulate", 0, &TransferRateSettings::simulate, 0},
-        {"Simulate", 0xFF00, &TransferRateSettings::simulate, 0},     // only the low byte counts
+        {"Simulate", 0xFF00, &TransferRateSettings::simulate, 0}, // only the low byte counts
         {"Simulate", 0x0100, &TransferRateSettings::simulate, 0},
         {"Simulate", 0x0101, &TransferRateSettings::simulate, 1},
         {"Simulate", 0x80, &TransferRateSettings::simulate, 1},
@@ -426,4 +427,4 @@ TEST_F(SettingsRegistryTest, StartUpReadsTheSettings)
     EXPECT_TRUE(bChecked);
 }
 
-}
+} // namespace

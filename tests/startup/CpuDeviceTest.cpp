@@ -75,7 +75,7 @@ protected:
 };
 bool CpuDeviceTest::s_registered = false;
 
-}  // namespace
+} // namespace
 
 TEST_F(CpuDeviceTest, FriendlyNamesOfEachProcessorDevice)
 {

@@ -18,27 +18,26 @@ using namespace startup_test;
 
 namespace {
 
-const char kMachine[] =
-    "# two adapters, three drives\n"
-    "adapter 0 scsi-id 7 identifier \"EMU IDE CHANNEL\"\n"
-    "adapter 1\n"
-    "drive four-family-dvd-writer aspi 0:0 letter E\n"
-    "disc dvd-r code \"FIXTUR\" \"R08X01\"\n"
-    "drive \"KORVATH\" \"DVDR   QZ7240\" \"1.07\" aspi 0:1:0 letter f port 3:0:1:0\n"
-    "interface-code 8\n"
-    "disc none\n"
-    "drive vendor-dvd-rom aspi 1:0 letter G usb   # behind a USB bridge\n"
-    "disc cd 1000\n"
-    "set delayUs 250\n"
-    "bytes vendor.jumper 40 00 01 02\n"
-    "log emu-commands.log\n";
+const char kMachine[] = "# two adapters, three drives\n"
+                        "adapter 0 scsi-id 7 identifier \"EMU IDE CHANNEL\"\n"
+                        "adapter 1\n"
+                        "drive four-family-dvd-writer aspi 0:0 letter E\n"
+                        "disc dvd-r code \"FIXTUR\" \"R08X01\"\n"
+                        "drive \"KORVATH\" \"DVDR   QZ7240\" \"1.07\" aspi 0:1:0 letter f port 3:0:1:0\n"
+                        "interface-code 8\n"
+                        "disc none\n"
+                        "drive vendor-dvd-rom aspi 1:0 letter G usb   # behind a USB bridge\n"
+                        "disc cd 1000\n"
+                        "set delayUs 250\n"
+                        "bytes vendor.jumper 40 00 01 02\n"
+                        "log emu-commands.log\n";
 
 int64_t Int(IEmuMachine* pMachine, int nDrive, const char* key)
 {
     return pMachine->GetInt(nDrive, key, -12345);
 }
 
-}  // namespace
+} // namespace
 
 TEST(EmuDescription, DrivesAddressesAndDiscs)
 {
@@ -64,7 +63,7 @@ TEST(EmuDescription, DrivesAddressesAndDiscs)
     EXPECT_EQ("FIXTUR", std::string(reinterpret_cast<char*>(info + 21), 6));
     EXPECT_EQ("R08X01", std::string(reinterpret_cast<char*>(info + 29), 6));
     ASSERT_EQ(2052u, pMachine->GetBytes(writer.nDrive, "ds.00", info, sizeof info));
-    EXPECT_EQ(0x20, info[4]);   // book type DVD-R
+    EXPECT_EQ(0x20, info[4]); // book type DVD-R
 
     const EmuDescribedDrive& bridged = description.drives[1];
     EXPECT_EQ("DVDR   QZ7240   ", bridged.strProduct);

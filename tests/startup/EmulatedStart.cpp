@@ -36,4 +36,4 @@ private:
 
 CEmulatedStart g_emulatedStart;
 
-}  // namespace
+} // namespace

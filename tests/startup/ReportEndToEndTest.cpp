@@ -76,8 +76,8 @@ bool Mentions(const std::vector<std::string>& lines, const std::string& fragment
 void SetMachineText(const char* path, const char* name, const char* text)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                             nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), DWORD(strlen(text) + 1));
     RegCloseKey(key);
 }
@@ -85,8 +85,8 @@ void SetMachineText(const char* path, const char* name, const char* text)
 void SetMachineNumber(const char* path, const char* name, DWORD value)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                             nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
     RegCloseKey(key);
 }
@@ -108,8 +108,9 @@ TEST(ReportEndToEnd, ListTextFileAndSupportFileOfTheEmulatedMachine)
     DeleteFileA(text.c_str());
     DeleteFileA(support.c_str());
     DriverRun run = RunGuiDriver("--timeout 60000 --start Tavisk.exe --wait-window \"Tavisk V1.25\" --list 1000 "
-                                 "--click 1002 --wait-window \"Save As\" --set-text 1148 " + Quote(text) +
-                                 " --click 1 --sleep 1500 --wait-window \"Tavisk V1.25\" --click 2 --expect-exit 0",
+                                 "--click 1002 --wait-window \"Save As\" --set-text 1148 " +
+                                     Quote(text) +
+                                     " --click 1 --sleep 1500 --wait-window \"Tavisk V1.25\" --click 2 --expect-exit 0",
                                  120000);
     ASSERT_EQ(0u, run.exitCode) << run.Output();
     EXPECT_TRUE(run.LinesStartingWith("box").empty()) << run.Output();
@@ -120,11 +121,17 @@ TEST(ReportEndToEnd, ListTextFileAndSupportFileOfTheEmulatedMachine)
     const std::vector<std::string> listed = ListedLines(run);
     EXPECT_TRUE(Mentions(listed, "Windows 98 SE V4.10.2222")) << run.Output();
     EXPECT_TRUE(Mentions(listed, "Windows ASPI (wnaspi32.dll) : ")) << run.Output();
-    const std::vector<std::string> parts = {
-        "USB Device Information:", "-----------------------", " Velloran Studio Registry Information",
-        " Velloran version : 3.2.0.14", " SaveSettings : true", " Read disc information : true",
-        " Velloran Studio Plus Registry Information", " Server : freedb.example", " Proxy password : ********",
-        " Filename Construction : %N - %T", " Key not Found"};
+    const std::vector<std::string> parts = {"USB Device Information:",
+                                            "-----------------------",
+                                            " Velloran Studio Registry Information",
+                                            " Velloran version : 3.2.0.14",
+                                            " SaveSettings : true",
+                                            " Read disc information : true",
+                                            " Velloran Studio Plus Registry Information",
+                                            " Server : freedb.example",
+                                            " Proxy password : ********",
+                                            " Filename Construction : %N - %T",
+                                            " Key not Found"};
     for (const std::string& part : parts)
         EXPECT_TRUE(Has(listed, part)) << part << "\n" << run.Output();
     EXPECT_FALSE(Mentions(listed, "e2e-secret"));
@@ -138,8 +145,8 @@ TEST(ReportEndToEnd, ListTextFileAndSupportFileOfTheEmulatedMachine)
 
     const std::string file = testsupport::ReadText(support);
     std::string error;
-    const std::vector<std::string> deciphered = reader::DecodeSupportFile(
-        std::vector<uint8_t>(file.begin(), file.end()), reader::kSupportKeys, &error);
+    const std::vector<std::string> deciphered =
+        reader::DecodeSupportFile(std::vector<uint8_t>(file.begin(), file.end()), reader::kSupportKeys, &error);
     EXPECT_EQ("", error);
     std::vector<std::string> expected(lines.begin(), lines.begin() + 5);
     auto hardware = std::find(lines.begin() + 5, lines.end(), "Hardware Information");

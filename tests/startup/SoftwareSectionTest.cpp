@@ -22,9 +22,9 @@ using namespace startup_test;
 namespace {
 
 struct PinnedVersion {
-    const char* setting;       // scripts/wine-run --winver
-    const char* windowsText;   // what Wine reports, as the section writes it
-    bool nt5Family;            // layer versions carry the note of string 135
+    const char* setting;     // scripts/wine-run --winver
+    const char* windowsText; // what Wine reports, as the section writes it
+    bool nt5Family;          // layer versions carry the note of string 135
 };
 
 // Wine 8.0's answers for each setting (build number low word and service-pack text included).
@@ -83,8 +83,7 @@ protected:
 
     void RegisterBurner(const std::string& folder)
     {
-        m_registry.SetText("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\nero.exe", "Path",
-                           folder.c_str());
+        m_registry.SetText("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\nero.exe", "Path", folder.c_str());
     }
 
     std::vector<std::string> Build()
@@ -94,19 +93,19 @@ protected:
         BuildSoftwareSection(lines, nullptr, m_sources);
         std::vector<std::string> out = Lines(lines);
         if (!out.empty())
-            out.erase(out.begin());   // the Windows text, checked by its own test
+            out.erase(out.begin()); // the Windows text, checked by its own test
         return out;
     }
 
     CTempFolder m_folder;
     CRegistryRoot m_registry;
     SoftwareSectionSources m_sources;
-    std::list<std::string> m_texts;   // keeps the texts whose addresses m_sources holds
+    std::list<std::string> m_texts; // keeps the texts whose addresses m_sources holds
     const PinnedVersion* m_run = nullptr;
     std::string m_note;
 };
 
-}  // namespace
+} // namespace
 
 TEST(WindowsText, EveryVersionWineReports)
 {
@@ -129,7 +128,7 @@ struct VersionCase {
     const char* expected;
 };
 
-}  // namespace
+} // namespace
 
 // Versions Wine cannot report, through the version-query seam.
 TEST(WindowsText, NamesByPlatformAndVersion)
@@ -248,7 +247,7 @@ TEST_F(SoftwareSectionTest, MissingOrIncompleteWindowsLayerReadsNotAvailable)
     for (const Case& c : cases) {
         m_sources.windowsLayer = Keep(m_folder.Path() + c.file);
         std::vector<std::string> lines = Build();
-        ASSERT_EQ(3u, lines.size()) << c.file;   // no warning lines
+        ASSERT_EQ(3u, lines.size()) << c.file; // no warning lines
         EXPECT_EQ(c.line, lines[0]) << c.file;
     }
 }
@@ -306,8 +305,8 @@ TEST_F(SoftwareSectionTest, FindBurnerAspiDllPath)
 
     // A value that is no text is not a folder.
     DWORD number = 7;
-    m_registry.SetValue("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\nero.exe", "Path", REG_DWORD,
-                        &number, sizeof number);
+    m_registry.SetValue("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\nero.exe", "Path", REG_DWORD, &number,
+                        sizeof number);
     EXPECT_FALSE(FindBurnerAspiDll(path, m_registry.Key()));
 }
 
@@ -404,10 +403,10 @@ TEST(OldAspiVersion, FormOfTheVersionText)
     const Case cases[] = {
         {"1, 0, 0, 0", true},
         {"1, 0, 0, 0 (not used by Tavisk)", true},
-        {"1a 0b 0c 0", true},   // only characters 0, 3, 6 and 9 count
+        {"1a 0b 0c 0", true}, // only characters 0, 3, 6 and 9 count
         {"4.60 (1021)", false},
         {"1, 0, 0, 1", false},
-        {"1, 0, 0", false},     // too short to hold characters 9
+        {"1, 0, 0", false}, // too short to hold characters 9
         {"1.0", false},
         {"n/a", false},
         {"", false},

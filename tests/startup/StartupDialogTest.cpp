@@ -368,4 +368,4 @@ TEST_F(WinXp, NeitherStartsShowsTheMessage)
     EXPECT_EQ(nullptr, GetModuleHandleA("wnaspi32.dll"));
 }
 
-}  // namespace
+} // namespace

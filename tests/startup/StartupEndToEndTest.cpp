@@ -83,14 +83,12 @@ bool ListHas(const DriverRun& run, const std::string& fragment)
     return false;
 }
 
-const char kAspiMachine[] =
-    "drive atapi-cd-writer aspi 0:0 letter E\n"
-    "log aspi.log\n";
-const char kPassThroughMachine[] =
-    "drive plain-dvd-rom letter F port 1:0:0:0\n"
-    "log passthrough.log\n";
+const char kAspiMachine[] = "drive atapi-cd-writer aspi 0:0 letter E\n"
+                            "log aspi.log\n";
+const char kPassThroughMachine[] = "drive plain-dvd-rom letter F port 1:0:0:0\n"
+                                   "log passthrough.log\n";
 
-}  // namespace
+} // namespace
 
 // Windows 98 and the test ASPI library: ASPI is used (its drive sees the identification commands) and the
 // window shows the report with the layer's version.

@@ -41,7 +41,7 @@ void RemoveTree(const std::string& folder)
     RemoveDirectoryA(folder.c_str());
 }
 
-}  // namespace
+} // namespace
 
 CTempFolder::~CTempFolder()
 {
@@ -143,8 +143,8 @@ bool FindField(const std::string& text, const char* field, std::string& value)
             if (colon != std::string::npos && colon < lineEnd) {
                 size_t begin = text.find_first_not_of(" \t", colon + 1);
                 size_t end = text.find_last_not_of(" \t\r", lineEnd - 1);
-                value = (begin == std::string::npos || begin > end) ? std::string()
-                                                                     : text.substr(begin, end - begin + 1);
+                value =
+                    (begin == std::string::npos || begin > end) ? std::string() : text.substr(begin, end - begin + 1);
                 return true;
             }
         }
@@ -153,4 +153,4 @@ bool FindField(const std::string& text, const char* field, std::string& value)
     return false;
 }
 
-}  // namespace startup_test
+} // namespace startup_test

@@ -25,7 +25,7 @@ class CTempFolder {
 public:
     explicit CTempFolder(const char* tag);
     ~CTempFolder();
-    const std::string& Path() const { return m_path; }   // with a trailing backslash
+    const std::string& Path() const { return m_path; } // with a trailing backslash
     // Creates a subfolder (one level) and returns its path with a trailing backslash.
     std::string AddFolder(const char* name);
     // Copies a file of the program folder to `relativeTarget` below this folder; false when it is missing.
@@ -44,7 +44,7 @@ public:
     HKEY Key() const { return m_key; }
     // Creates the key path (backslash-separated) and sets a value of the given type and bytes.
     void SetValue(const char* keyPath, const char* name, DWORD type, const void* data, DWORD size);
-    void SetText(const char* keyPath, const char* name, const char* text);   // REG_SZ with its terminator
+    void SetText(const char* keyPath, const char* name, const char* text); // REG_SZ with its terminator
     // REG_SZ stored without a terminator. Written through the UTF-16 function: on Windows 95/98/Me the ANSI
     // one ignores the size of a REG_SZ and stores up to the first zero byte.
     void SetUnterminatedText(const char* keyPath, const char* name, const char* text);
@@ -61,6 +61,6 @@ bool ReadHostFile(const char* unixPath, std::string& text);
 // The value after "<field>" and the colon on the first line that starts with `field`, trimmed.
 bool FindField(const std::string& text, const char* field, std::string& value);
 
-}  // namespace startup_test
+} // namespace startup_test
 
 #endif

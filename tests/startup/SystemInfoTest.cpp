@@ -25,7 +25,7 @@ using testsupport::Lines;
 struct FakeProcessor {
     bool hasCpuid = true;
     unsigned maxStandard = 1;
-    unsigned featuresEdx = 1u << 4;      // time-stamp counter
+    unsigned featuresEdx = 1u << 4; // time-stamp counter
     unsigned maxExtended = 0x80000004u;
     char brand[48] = {};
     std::vector<unsigned> asked;
@@ -47,7 +47,7 @@ bool FakeCpuid(unsigned leaf, unsigned regs[4])
     } else if (leaf >= 0x80000002u && leaf <= 0x80000004u) {
         memcpy(regs, g_fake.brand + 16 * (leaf - 0x80000002u), 16);
     } else {
-        regs[0] = regs[1] = regs[2] = regs[3] = 0x41414141u;   // what a processor might answer to anything
+        regs[0] = regs[1] = regs[2] = regs[3] = 0x41414141u; // what a processor might answer to anything
     }
     return true;
 }
@@ -89,7 +89,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(ProcessorClock, ArithmeticOfTheTwoMeasurements)
 {
@@ -98,12 +98,12 @@ TEST(ProcessorClock, ArithmeticOfTheTwoMeasurements)
         DWORD mhz;
     };
     const Case cases[] = {
-        {200000000, 100000, 3998},   // (199,900,000 / 50) / 1000, truncated
+        {200000000, 100000, 3998}, // (199,900,000 / 50) / 1000, truncated
         {50000, 0, 1},
         {49999, 0, 0},
-        {-1, -1, 0},                 // no time-stamp counter in either pass
-        {100000, 5000000, 0},        // an overhead pass longer than the wait is no clock at all
-        {50LL * 1000 * ((1LL << 32) + 5), 0, 5},   // the clock keeps the low 32 bits
+        {-1, -1, 0},                             // no time-stamp counter in either pass
+        {100000, 5000000, 0},                    // an overhead pass longer than the wait is no clock at all
+        {50LL * 1000 * ((1LL << 32) + 5), 0, 5}, // the clock keeps the low 32 bits
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.mhz, ClockFromTicks(c.wait, c.overhead)) << c.wait << " " << c.overhead;
@@ -170,7 +170,7 @@ DWORD CountTimedCall(DWORD)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 // A processor without the time-stamp counter (or without CPUID) measures nothing: the callback is not run (no
 // 50 ms spin) and the clock is 0.
@@ -300,12 +300,8 @@ TEST(BitStrings, JumperSettings)
         const char* three;
     };
     const Case cases[] = {
-        {0x05, "10100000", "101"},
-        {0x06, "01100000", "110"},
-        {0x00, "00000000", "000"},
-        {0xFF, "11111111", "111"},
-        {0x80, "00000001", "000"},
-        {0xF8, "00011111", "000"},
+        {0x05, "10100000", "101"}, {0x06, "01100000", "110"}, {0x00, "00000000", "000"},
+        {0xFF, "11111111", "111"}, {0x80, "00000001", "000"}, {0xF8, "00011111", "000"},
     };
     for (const Case& c : cases) {
         char eight[9], three[4];

@@ -70,7 +70,7 @@ protected:
     CDriveManager m_manager;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(VendorInfoBlockTest, PiecesForTheFourFamilyGroup)
 {
@@ -94,7 +94,7 @@ TEST_F(VendorInfoBlockTest, PiecesForTheFourFamilyGroup)
         if (c.length == 512) {
             EXPECT_EQ(0, buffer[0]);
             EXPECT_EQ(127, buffer[255]);
-            EXPECT_EQ(128, buffer[256]);   // piece 1 is block bytes 256-511
+            EXPECT_EQ(128, buffer[256]); // piece 1 is block bytes 256-511
             EXPECT_EQ(255, buffer[511]);
         }
         m_pMachine->Reset();

@@ -42,7 +42,7 @@ PinnedWindowsVersion::PinnedWindowsVersion(DWORD nPlatform, DWORD nMajor, DWORD 
     g_pinned.dwMajorVersion = nMajor;
     g_pinned.dwMinorVersion = nMinor;
     g_pinned.dwBuildNumber = nBuild;
-    std::strncpy(g_pinned.szCSDVersion, pszServicePack, sizeof(g_pinned.szCSDVersion) - 1);   // the last stays NUL
+    std::strncpy(g_pinned.szCSDVersion, pszServicePack, sizeof(g_pinned.szCSDVersion) - 1); // the last stays NUL
     g_bExtendedRefused = bExtendedRefused;
     g_nCalls = 0;
     g_nLastSize = 0;

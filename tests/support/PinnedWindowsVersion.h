@@ -11,8 +11,8 @@ class PinnedWindowsVersion {
 public:
     // nPlatform is VER_PLATFORM_WIN32_*; pszServicePack the szCSDVersion text. With bExtendedRefused the
     // extended record is refused, as Windows 95 and NT 4.0 before Service Pack 4 do.
-    PinnedWindowsVersion(DWORD nPlatform, DWORD nMajor, DWORD nMinor, DWORD nBuild = 0,
-                         const char* pszServicePack = "", bool bExtendedRefused = false);
+    PinnedWindowsVersion(DWORD nPlatform, DWORD nMajor, DWORD nMinor, DWORD nBuild = 0, const char* pszServicePack = "",
+                         bool bExtendedRefused = false);
     ~PinnedWindowsVersion();
     PinnedWindowsVersion(const PinnedWindowsVersion&) = delete;
     PinnedWindowsVersion& operator=(const PinnedWindowsVersion&) = delete;

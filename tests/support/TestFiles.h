@@ -28,15 +28,15 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     std::string Path(const std::string& name) const { return m_path + "\\" + name; }
-    const std::string& Path() const { return m_path; }   // without a trailing backslash
-    std::vector<std::string> Files() const;             // names of the files in it, sorted
+    const std::string& Path() const { return m_path; } // without a trailing backslash
+    std::vector<std::string> Files() const;            // names of the files in it, sorted
 
 private:
     std::string m_path;
 };
 
-std::vector<uint8_t> ReadBytes(const std::string& path);   // empty when the file cannot be read
-std::string ReadText(const std::string& path);             // bytes as they are
+std::vector<uint8_t> ReadBytes(const std::string& path); // empty when the file cannot be read
+std::string ReadText(const std::string& path);           // bytes as they are
 void WriteText(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
 

@@ -2,7 +2,7 @@
 // The CD write page against the emulated writer on the virtual clock: whole runs on CD-R and CD-RW (real and test
 // writes), the command sequence the drive sees, every stored sample against the drive's own timeline, the erase
 // and restart of a used CD-RW, and the messages of the failures, each followed by a run that starts cleanly.
-#include "EmuMachine.h"   // first of the emulator's headers: it includes windows.h before the machine interface
+#include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
 #include "EmuDescription.h"
 #include "EmuWrite.h"
 #include "drive/DriveManager.h"
@@ -24,10 +24,10 @@ using guitest::PumpUntil;
 
 namespace {
 
-const int kSampleIndex1125 = 4;          // 45 blocks per sample
+const int kSampleIndex1125 = 4; // 45 blocks per sample
 const int kSampleSectors = 1125;
 const int kSamples = 4;
-const int64_t kLastLeadOut = 150 + kSamples * kSampleSectors + 160;   // room for four samples, not five
+const int64_t kLastLeadOut = 150 + kSamples * kSampleSectors + 160; // room for four samples, not five
 const int kLetterF = 5;
 
 int32_t Lba(const EmuLogEntry& e)
@@ -44,8 +44,8 @@ protected:
         m_pMachine->Reset();
         EmuDescription description;
         std::string error;
-        ASSERT_TRUE(EmuParseDescription("adapter 0\ndrive scsi-cd-writer aspi 0:0 letter F\n", m_pMachine,
-                                        description, error))
+        ASSERT_TRUE(
+            EmuParseDescription("adapter 0\ndrive scsi-cd-writer aspi 0:0 letter F\n", m_pMachine, description, error))
             << error;
         EmuWriteWin9xRegistry(description);
         m_nDrive = description.drives[0].nDrive;
@@ -138,7 +138,7 @@ protected:
         std::vector<uint32_t> values;
         const int n = kSampleSectors / 25;
         for (int s = 0; s < kSamples; ++s) {
-            const int32_t nFirstTimedLba = (s * n + 1) * 25;     // the clock starts after block 0
+            const int32_t nFirstTimedLba = (s * n + 1) * 25; // the clock starts after block 0
             const int32_t nLastLba = (s * n + n - 1) * 25;
             uint64_t tStart = 0, tEnd = 0;
             for (size_t i = 0; i + 1 < log.size(); ++i) {
@@ -183,9 +183,8 @@ TEST_F(CdWriteRun, RealRunOnCdRRecordsTheSessionAndStoresTheDrivesSpeed)
     ASSERT_EQ(1u, cue.size());
     EXPECT_LT(selects[1], cue[0]);
     const std::vector<uint8_t> sheet = DataOutOf(log[cue[0]]);
-    const std::vector<uint8_t> expectedSheet = {0x41, 0x00, 0x00, 0x14, 0, 0, 0, 0, 0x41, 0x01, 0x00, 0x11, 0, 0, 0,
-                                                0,    0x41, 0x01, 0x01, 0x11, 0, 0, 2, 0, 0x41, 0xAA, 0x01, 0x14,
-                                                0,    1,    2,    0};
+    const std::vector<uint8_t> expectedSheet = {0x41, 0x00, 0x00, 0x14, 0, 0, 0, 0, 0x41, 0x01, 0x00, 0x11, 0, 0, 0, 0,
+                                                0x41, 0x01, 0x01, 0x11, 0, 0, 2, 0, 0x41, 0xAA, 0x01, 0x14, 0, 1, 2, 0};
     EXPECT_EQ(expectedSheet, sheet);
 
     // Writes: the pregap in ten 15-sector commands from -150, then 25-sector commands up to the test length.
@@ -215,13 +214,13 @@ TEST_F(CdWriteRun, RealRunOnCdRRecordsTheSessionAndStoresTheDrivesSpeed)
     for (size_t i = nLast + 1; i < log.size() && tail.size() < 7; ++i) {
         const uint8_t op = log[i].cdb[0];
         if (op == 0x00 && !tail.empty() && tail.back()[0] == 0x00)
-            continue;   // back-to-back polls count once
+            continue; // back-to-back polls count once
         if (op == 0x35 || op == 0x00 || op == 0x1B || op == 0x1E)
             tail.push_back({op, log[i].cdb[1], log[i].cdb[4]});
     }
-    const std::vector<std::vector<uint8_t>> expectedTail = {{0x35, 0x00, 0x00}, {0x00, 0, 0}, {0x1B, 0x01, 0x03},
-                                                            {0x1E, 0x00, 0x00}, {0x1B, 0x00, 0x02},
-                                                            {0x1B, 0x00, 0x03}, {0x00, 0, 0}};
+    const std::vector<std::vector<uint8_t>> expectedTail = {{0x35, 0x00, 0x00}, {0x00, 0, 0},       {0x1B, 0x01, 0x03},
+                                                            {0x1E, 0x00, 0x00}, {0x1B, 0x00, 0x02}, {0x1B, 0x00, 0x03},
+                                                            {0x00, 0, 0}};
     EXPECT_EQ(expectedTail, tail);
 
     // The samples: the drive's own timeline through the speed formula, and at 24X CLV, 24X.
@@ -311,9 +310,9 @@ TEST_F(CdWriteRun, UsedCdRwIsErasedAndTheTestStartsAgain)
 struct FailureCase {
     const char* name;
     void (*pfnArrange)(IEmuMachine* pMachine, int nDrive, TransferRateSettings& settings);
-    const char* pszMessage;     // the first message box, up to its sense text
-    int nAnswer;                // the answer to a Yes/No box, else 0
-    bool bWrites;               // the run reached the write commands
+    const char* pszMessage; // the first message box, up to its sense text
+    int nAnswer;            // the answer to a Yes/No box, else 0
+    bool bWrites;           // the run reached the write commands
 };
 
 class CdWriteFailure : public CdWriteRun, public ::testing::WithParamInterface<FailureCase> {};

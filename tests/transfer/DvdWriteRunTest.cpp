@@ -2,7 +2,7 @@
 // The DVD write page against the emulated writer on the virtual clock: whole runs on a blank DVD-R (real and test
 // write) and DVD+R, the command sequence the drive sees, the skipped samples at the start, every timed sample
 // against the drive's own timeline, and a disc that is no longer blank afterwards.
-#include "EmuMachine.h"   // first of the emulator's headers: it includes windows.h before the machine interface
+#include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
 #include "EmuDescription.h"
 #include "EmuWrite.h"
 #include "drive/DriveManager.h"
@@ -24,10 +24,10 @@ using guitest::PumpUntil;
 
 namespace {
 
-const int kSampleIndex1125 = 4;          // 45 blocks per sample
+const int kSampleIndex1125 = 4; // 45 blocks per sample
 const int kSampleSectors = 1125;
-const int kSamples = 10;                 // the first seven end below sector 9000
-const int64_t kFreeSectors = kSamples * kSampleSectors + 700;   // room for ten samples, not eleven
+const int kSamples = 10;                                      // the first seven end below sector 9000
+const int64_t kFreeSectors = kSamples * kSampleSectors + 700; // room for ten samples, not eleven
 const int kLetterF = 5;
 
 int32_t Lba(const EmuLogEntry& e)
@@ -124,7 +124,8 @@ protected:
         if (data.size() < nHeader)
             return {};
         const size_t nPage = nHeader + (bTen ? ((size_t(data[6]) << 8) | data[7]) : data[3]);
-        return nPage < data.size() ? std::vector<uint8_t>(data.begin() + long(nPage), data.end()) : std::vector<uint8_t>();
+        return nPage < data.size() ? std::vector<uint8_t>(data.begin() + long(nPage), data.end())
+                                   : std::vector<uint8_t>();
     }
 
     // The opcodes of the log in order, back-to-back repeats of one opcode counted once.
@@ -250,7 +251,7 @@ TEST_F(DvdWriteRun, RealRunOnDvdMinusRReservesTheTrackAndRecordsTheDisc)
     for (uint8_t op : Opcodes(nLast + 1, log.size()))
         if ((op == 0x35 || op == 0x00 || op == 0x1B || op == 0x1E) && (tail.empty() || tail.back() != op))
             tail.push_back(op);
-    tail.resize(std::min<size_t>(tail.size(), 6));   // later polls belong to the result texts
+    tail.resize(std::min<size_t>(tail.size(), 6)); // later polls belong to the result texts
     const std::vector<uint8_t> expectedTail = {0x35, 0x00, 0x1B, 0x1E, 0x1B, 0x00};
     EXPECT_EQ(expectedTail, tail);
     EXPECT_EQ(kSamples * kSampleSectors, m_pMachine->GetInt(m_nDrive, "write.recorded", 0));
@@ -349,7 +350,7 @@ TEST_F(DvdWriteRun, DiscTooSmallForOneSampleWritesNothingAndFinishes)
 TEST_F(DvdWriteRun, NoDvdInTheDriveAsksForABlankOne)
 {
     EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdMinusR, kFreeSectors);
-    m_pMachine->SetInt(m_nDrive, "config.profile", 0x08);   // a CD
+    m_pMachine->SetInt(m_nDrive, "config.profile", 0x08); // a CD
     RunOnce();
     ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
     EXPECT_EQ(CString("Please insert a blank DVD"), m_pSession->MessageBoxes()[0].text);

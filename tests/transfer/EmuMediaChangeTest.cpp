@@ -3,7 +3,7 @@
 // comes back as it was, and the windows of the program get the volume notices a real media change brings.
 #include <gtest/gtest.h>
 
-#include "EmuMachine.h"   // first: it includes windows.h before the machine interface
+#include "EmuMachine.h" // first: it includes windows.h before the machine interface
 #include "EmuMediaChange.h"
 
 #include <dbt.h>
@@ -54,14 +54,14 @@ protected:
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "EmuMediaChangeTest";
         RegisterClassA(&wc);
-        m_hWnd = CreateWindowA("EmuMediaChangeTest", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                               wc.hInstance, nullptr);
+        m_hWnd = CreateWindowA("EmuMediaChangeTest", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                               nullptr);
         ASSERT_NE(nullptr, m_hWnd);
         m_pMachine = EmuGetMachine();
         m_pMachine->Reset();
         m_nDrive = m_pMachine->AddDrive("KORVATH", "KVR-D1600", "1.00");
         m_pMachine->SetInt(m_nDrive, "config.profile", 0x10);
-        m_pMachine->SetLetter(4, DRIVE_CDROM, m_nDrive);   // E:
+        m_pMachine->SetLetter(4, DRIVE_CDROM, m_nDrive); // E:
         g_notices.clear();
     }
     void TearDown() override { DestroyWindow(m_hWnd); }
@@ -86,10 +86,10 @@ protected:
 
 TEST_F(MediaChange, EjectAndLoadByCommandPostVolumeNotices)
 {
-    ASSERT_EQ(kEmuStatusGood, StartStop(0x02).nStatus);   // LoEj, stop: eject
+    ASSERT_EQ(kEmuStatusGood, StartStop(0x02).nStatus); // LoEj, stop: eject
     EXPECT_EQ(0, m_pMachine->GetInt(m_nDrive, EMU_KEY_MEDIUM, 1));
     EXPECT_EQ(0, m_pMachine->GetInt(m_nDrive, "config.profile", -1));
-    ASSERT_EQ(kEmuStatusGood, StartStop(0x03).nStatus);   // LoEj, start: load
+    ASSERT_EQ(kEmuStatusGood, StartStop(0x03).nStatus); // LoEj, start: load
     EXPECT_EQ(1, m_pMachine->GetInt(m_nDrive, EMU_KEY_MEDIUM, 0));
     EXPECT_EQ(0x10, m_pMachine->GetInt(m_nDrive, "config.profile", -1));
     Pump(2);
@@ -101,10 +101,10 @@ TEST_F(MediaChange, EjectAndLoadByCommandPostVolumeNotices)
 
 TEST_F(MediaChange, NoNoticeWithoutAChange)
 {
-    EmuLoadDisc(m_nDrive);   // already loaded
-    ASSERT_EQ(kEmuStatusGood, StartStop(0x01).nStatus);   // start without LoEj
+    EmuLoadDisc(m_nDrive);                              // already loaded
+    ASSERT_EQ(kEmuStatusGood, StartStop(0x01).nStatus); // start without LoEj
     EmuEjectDisc(m_nDrive);
-    EmuEjectDisc(m_nDrive);  // the tray is already open
+    EmuEjectDisc(m_nDrive); // the tray is already open
     Pump(1);
     ASSERT_EQ(1u, g_notices.size());
     EXPECT_EQ(WPARAM(DBT_DEVICEREMOVECOMPLETE), g_notices[0].event);

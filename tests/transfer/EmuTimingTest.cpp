@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "EmuMachine.h"   // first: it includes windows.h before the machine interface
+#include "EmuMachine.h" // first: it includes windows.h before the machine interface
 #include "EmuTiming.h"
 
 namespace {
@@ -151,11 +151,11 @@ TEST(EmuTiming, JumpCostsASeekThatGrowsWithTheSquareRootOfTheDistance)
 
 TEST(EmuTiming, ReadAheadServesWhatTheHeadPassedWhileTheHostWasAway)
 {
-    EmuDriveTiming timing = Drive(kEmuDiscCd80, kEmuLawClv, 10, kEmuCdBase);   // 750 sectors per second
+    EmuDriveTiming timing = Drive(kEmuDiscCd80, kEmuLawClv, 10, kEmuCdBase); // 750 sectors per second
     timing.nCacheSectors = 100;
     EmuTimingState state;
     state.bSpinning = true;
-    double t = EmuTimeRead(timing, state, 0.0, 0, 25, 0);   // 33.3 ms
+    double t = EmuTimeRead(timing, state, 0.0, 0, 25, 0); // 33.3 ms
     // The host comes back after 100 ms: the head has read 75 sectors ahead, so 50 of the next command's are there.
     double dBack = t + 100000.0;
     double dDone = EmuTimeRead(timing, state, dBack, 25, 25, 0);
@@ -170,7 +170,7 @@ TEST(EmuTiming, ReadAheadServesWhatTheHeadPassedWhileTheHostWasAway)
 TEST(EmuTiming, TheInterfaceLimitsASlowConnection)
 {
     EmuDriveTiming timing = Drive(kEmuDiscCd80, kEmuLawNone, 0, kEmuCdBase);
-    timing.dInterfaceBytesPerSec = 1000000.0;   // USB 1.1
+    timing.dInterfaceBytesPerSec = 1000000.0; // USB 1.1
     timing.dCommandUs = 1000;
     EmuTimingState state;
     state.bSpinning = true;
@@ -200,8 +200,8 @@ protected:
 
     EmuScsiResult Read10(uint32_t nLba, uint16_t nCount)
     {
-        uint8_t cdb[10] = {0x28, 0, uint8_t(nLba >> 24), uint8_t(nLba >> 16), uint8_t(nLba >> 8), uint8_t(nLba), 0,
-                           uint8_t(nCount >> 8), uint8_t(nCount), 0};
+        uint8_t cdb[10] = {0x28,          0, uint8_t(nLba >> 24),  uint8_t(nLba >> 16), uint8_t(nLba >> 8),
+                           uint8_t(nLba), 0, uint8_t(nCount >> 8), uint8_t(nCount),     0};
         m_buffer.assign(size_t(nCount) * 2048, 0);
         EmuScsiRequest request;
         std::memset(&request, 0, sizeof(request));
@@ -255,7 +255,7 @@ TEST_F(MachineTiming, AFailedReadTakesOnlyTheCommandOverhead)
 {
     EmuApplyTimingPreset(m_pMachine, m_nDrive, kEmuPresetCdRom48Cav);
     uint64_t nStart = m_pMachine->GetTimeUs();
-    EXPECT_EQ(kEmuStatusCheckCondition, Read10(359990, 25).nStatus);   // past the end
+    EXPECT_EQ(kEmuStatusCheckCondition, Read10(359990, 25).nStatus); // past the end
     EXPECT_EQ(200u, m_pMachine->GetTimeUs() - nStart);
 }
 

@@ -64,7 +64,7 @@ bool FileExists(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-}
+} // namespace
 
 // Two present runs around a cleared one; a drive line with markup characters is written escaped.
 TEST(ResultsHtml, ReadPageGolden)
@@ -213,7 +213,7 @@ std::vector<BYTE> DecodePng(const std::string& path, int& rWidth, int& rHeight)
     return rgb;
 }
 
-}
+} // namespace
 
 TEST_F(ExportPage, PictureHasTheGraphsPixelsAndSize)
 {
@@ -271,8 +271,7 @@ TEST_F(ExportPage, CancelledUnwritableAndOtherExtensions)
         ASSERT_EQ(2u, session.MessageBoxes().size());
         EXPECT_EQ(CString(("The file " + m_folder + "missing\\graph.html could not be written.").c_str()),
                   session.MessageBoxes()[0].text);
-        EXPECT_EQ(CString(("The file " + missing + " could not be written.").c_str()),
-                  session.MessageBoxes()[1].text);
+        EXPECT_EQ(CString(("The file " + missing + " could not be written.").c_str()), session.MessageBoxes()[1].text);
     }
     {
         guitest::HookSession session;

@@ -25,7 +25,7 @@ std::vector<std::string> Strings(const std::vector<CString>& lines)
     return out;
 }
 
-}
+} // namespace
 
 TEST(PrintNote, CutIntoLinesOfSeventy)
 {
@@ -104,7 +104,7 @@ void FillTexts(TestRunRing& ring, int nRun, const char* prefix)
         CopyRunText(ring.Text(nRun, t), kResultTextSize, (std::string(prefix) + " text " + std::to_string(t)).c_str());
 }
 
-}
+} // namespace
 
 TEST_F(PrintJob, HeaderGraphRunsAndNote)
 {
@@ -120,8 +120,8 @@ TEST_F(PrintJob, HeaderGraphRunsAndNote)
     EXPECT_EQ("Thursday, December 10, 2026", out[2].text);
     EXPECT_EQ(H / 20 + H / 50, out[2].y);
     EXPECT_EQ((std::vector<int>{W / 8, H / 8, (W * 8) / 10, H / 3, 2 * (W / 25), H / 50}), graph);
-    const char* expected[] = {"first text 0", "first text 1", "first text 2",
-                              "fourth text 0", "fourth text 1", "fourth text 2", "A short note"};
+    const char* expected[] = {"first text 0",  "first text 1",  "first text 2", "fourth text 0",
+                              "fourth text 1", "fourth text 2", "A short note"};
     const int lines[] = {0, 1, 2, 4, 5, 6, 8};
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(expected[i], out[size_t(3 + i)].text);

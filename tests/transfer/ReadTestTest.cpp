@@ -4,7 +4,7 @@
 // drive's speed law with the tests' millisecond arithmetic), the read command chosen by disc and model with the
 // vendor read's fallback, the markers, and the ends of a run: Stop pressed once and twice, a read error and a disc
 // taken out in the middle, each keeping the samples taken so far.
-#include "EmuMachine.h"   // first of the emulator's headers: it includes windows.h before the machine interface
+#include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
 #include "EmuDescription.h"
 #include "EmuTiming.h"
 #include "drive/DriveManager.h"
@@ -98,7 +98,7 @@ protected:
         m_pMachine->ClearLog();
         ASSERT_TRUE(Click(page.m_hWnd, IDC_TP_START));
         ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }, 60000));
-        Sleep(20);   // the worker returns right after its last message
+        Sleep(20); // the worker returns right after its last message
     }
     // The read commands of the log (up to entry nLimit): opcode, LBA and CDB byte 9 of each.
     struct Read {
@@ -116,7 +116,8 @@ protected:
                 continue;
             const uint8_t op = entry.cdb[0];
             if (op == 0x28 || op == 0xBE || op == 0xD8)
-                reads.push_back({op, long((entry.cdb[2] << 24) | (entry.cdb[3] << 16) | (entry.cdb[4] << 8) | entry.cdb[5]),
+                reads.push_back({op,
+                                 long((entry.cdb[2] << 24) | (entry.cdb[3] << 16) | (entry.cdb[4] << 8) | entry.cdb[5]),
                                  entry.cdb[9]});
         }
         return reads;
@@ -185,8 +186,8 @@ TEST_F(ReadRun, DvdSpacedSamplesTimeAllButTheFirstRead)
 {
     Describe(kDvdMachine);
     Clv(1200, true);
-    m_settings.sampleLen = 3;   // 2250
-    m_settings.testEvery = 1;   // 9000
+    m_settings.sampleLen = 3; // 2250
+    m_settings.testEvery = 1; // 9000
     ObservedPage<CDvdReadTestDlg> page(&m_window);
     Open(page);
     RunToEnd(page);
@@ -205,7 +206,7 @@ TEST_F(ReadRun, DvdDualLayerMarkersAndCavSamples)
     std::vector<uint8_t> physical(2052, 0);
     physical[0] = 0x08;
     physical[1] = 0x02;
-    physical[6] = 0x31;   // two layers, opposite track path, embossed
+    physical[6] = 0x31; // two layers, opposite track path, embossed
     const long nStart = 0x30000, nLayer0End = 0x30000 + 2086912 - 1;
     auto put24 = [&](int at, long v) {
         physical[size_t(at)] = uint8_t(v >> 16);
@@ -243,8 +244,13 @@ TEST_F(ReadRun, DvdDualLayerMarkersAndCavSamples)
 struct EndCase {
     const char* name;
     int nAtSample;
-    enum { kStop, kStopTwice, kReadError, kDiscOut } action;
-    const char* messagePrefix;   // null: no message box
+    enum {
+        kStop,
+        kStopTwice,
+        kReadError,
+        kDiscOut
+    } action;
+    const char* messagePrefix; // null: no message box
 };
 
 class ReadRunEnds : public ReadRun, public ::testing::WithParamInterface<EndCase> {};
@@ -283,10 +289,12 @@ TEST_P(ReadRunEnds, KeepTheSamplesTaken)
     for (int i = 0; i < kDvdSamplesPerRun; ++i)
         nStored += page.Ring().Samples(0)[i] != SAMPLE_NONE;
     EXPECT_EQ(c.nAtSample, nStored);
-    if (c.action == EndCase::kStop)
+    if (c.action == EndCase::kStop) {
         EXPECT_EQ(CString("&Stop"), strButtonAfter) << "the first press waits for the worker";
-    if (c.action == EndCase::kStopTwice)
+    }
+    if (c.action == EndCase::kStopTwice) {
         EXPECT_EQ(CString("&Start"), strButtonAfter) << "the second press shows Start at once";
+    }
     EXPECT_EQ(CString("&Start"), guitest::Text(page.m_hWnd, IDC_TP_START));
     if (c.messagePrefix == nullptr) {
         EXPECT_TRUE(m_session.MessageBoxes().empty());
@@ -330,11 +338,11 @@ struct CdCase {
     const char* name;
     const char* product;
     bool bAudio;
-    bool bVendorFails;       // the first vendor read fails (the run falls back to READ CD)
+    bool bVendorFails; // the first vendor read fails (the run falls back to READ CD)
     bool bUsb;
-    uint8_t opcode;          // the command of the samples
-    uint8_t b9;              // its byte 9 (READ CD)
-    int nVendorReads;        // vendor reads in the whole run
+    uint8_t opcode;   // the command of the samples
+    uint8_t b9;       // its byte 9 (READ CD)
+    int nVendorReads; // vendor reads in the whole run
 };
 
 class CdReadRun : public ReadRun, public ::testing::WithParamInterface<CdCase> {};
@@ -345,7 +353,7 @@ std::vector<uint8_t> AudioToc(long nBlocks)
     toc[1] = uint8_t(toc.size() - 2);
     toc[2] = 1;
     toc[3] = 1;
-    toc[4 + 1] = 0x10;   // ADR 1, CONTROL 0: audio
+    toc[4 + 1] = 0x10; // ADR 1, CONTROL 0: audio
     toc[4 + 2] = 1;
     toc[12 + 1] = 0x10;
     toc[12 + 2] = 0xAA;
@@ -386,12 +394,14 @@ TEST_P(CdReadRun, CommandAndSamples)
     int nVendor = 0;
     for (const Read& r : reads)
         nVendor += r.opcode == 0xD8;
-    if (c.nVendorReads >= 0)
+    if (c.nVendorReads >= 0) {
         EXPECT_EQ(c.nVendorReads, nVendor);
+    }
     for (size_t k = reads.size() - 20 * 180; k < reads.size(); ++k) {
         ASSERT_EQ(c.opcode, reads[k].opcode) << "read " << k;
-        if (c.opcode == 0xBE)
+        if (c.opcode == 0xBE) {
             ASSERT_EQ(c.b9, reads[k].b9);
+        }
     }
     // The marker at the end of the tested area: (20 - 1) x 4500 + 4500.
     EXPECT_EQ(1, page.Graph().cdStarted);

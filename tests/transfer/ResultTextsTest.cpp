@@ -30,7 +30,7 @@ ResultRunFacts Measured(int32_t nStart, int32_t nEnd, int32_t nAverage, DWORD nS
     run.nStart = nStart;
     run.nEnd = nEnd;
     run.nAverage = nAverage;
-    run.nStartTick = 0xFFFFF000;   // the tick count wraps during the run
+    run.nStartTick = 0xFFFFF000; // the tick count wraps during the run
     run.nEndTick = run.nStartTick + nSeconds * 1000 + 999;
     return run;
 }
@@ -182,7 +182,7 @@ TEST(ResultTexts, StartOfARunZeroesTheInfoButKeepsTheOldDiscAndResultLines)
     ring->SetCurrentRun(0);
     ResultDriveFacts other = Korvath();
     other.nTargetId = 3;
-    other.strVendor = "";   // no INQUIRY answer
+    other.strVendor = ""; // no INQUIRY answer
     other.strProduct = "";
     other.strRevision = "";
     BuildResultTexts(*ring, false, other, ResultRunFacts());

@@ -20,9 +20,9 @@ const COLORREF kBlack = RGB(0, 0, 0);
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kMain = RGB(0xB2, 0xB2, 0xB2);
 const COLORREF kMinor = RGB(0xD7, 0xD7, 0xD7);
-const COLORREF kDiscEnd = RGB(0, 0, 0xA0);     // 0xA00000
+const COLORREF kDiscEnd = RGB(0, 0, 0xA0); // 0xA00000
 const COLORREF kMarker = RGB(1, 1, 1);
-const COLORREF kLayer = RGB(0xFF, 0, 0x80);    // 0x8000FF
+const COLORREF kLayer = RGB(0xFF, 0, 0x80); // 0x8000FF
 const COLORREF kRunColours[10] = {0x0000FF, 0x008000, 0xFF0000, 0x0080FF, 0x8000FF,
                                   0xFF8000, 0x000080, 0x008080, 0xFF8080, 0x800000};
 
@@ -37,14 +37,15 @@ Rules RulesOf(HWND hPage, int nGraphId, int nLabelId)
     GetWindowRect(hPage, &w);
     GetWindowRect(GetDlgItem(hPage, nGraphId), &g);
     GetWindowRect(GetDlgItem(hPage, nLabelId), &l);
-    return {int(g.left - w.left), int(g.top - w.top), int(g.right - w.left), int(g.bottom - w.top),
+    return {int(g.left - w.left),  int(g.top - w.top),    int(g.right - w.left), int(g.bottom - w.top),
             int(g.right - g.left), int(g.bottom - g.top), int(l.right - l.left), int(l.bottom - l.top)};
 }
 
 // Pixels of a bitmap as COLORREF values.
 class Pixels {
 public:
-    Pixels(HBITMAP hBitmap, int nWidth, int nHeight) : m_nWidth(nWidth), m_nHeight(nHeight), m_bits(size_t(nWidth) * nHeight)
+    Pixels(HBITMAP hBitmap, int nWidth, int nHeight)
+        : m_nWidth(nWidth), m_nHeight(nHeight), m_bits(size_t(nWidth) * nHeight)
     {
         BITMAPINFO bi = {};
         bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -161,14 +162,15 @@ TEST_F(GraphPage, CdReadGridFollowsTheRules)
         const int y = r.bottom - r.height * i / 56;
         const COLORREF expected = i % 8 == 0 ? kMain : i % 2 == 0 ? kMinor : kWhite;
         EXPECT_EQ(expected, px.At(r.left + 1, y)) << "speed line " << i;
-        if (i % 8 == 0)
+        if (i % 8 == 0) {
             EXPECT_EQ(kMain, px.At(r.left - 4, y)) << "tick " << i;
-        else if (i % 2 == 0 && i != 0)
+        } else if (i % 2 == 0 && i != 0) {
             EXPECT_EQ(face, px.At(r.left - 2, y)) << "no tick " << i;
+        }
     }
     // Position axis: every 10 minutes a main line reaching 4 pixels below, other even minutes a minor line that
     // stops at the frame.
-    const int yClear = r.top + 2;   // between the 56 X line and the 54 X line
+    const int yClear = r.top + 2; // between the 56 X line and the 54 X line
     const int x68 = CdX(306000, 84), x80 = CdX(360000, 84);
     for (int j = 0; j <= 84; ++j) {
         const int x = r.left + r.width * j / 84;
@@ -176,10 +178,11 @@ TEST_F(GraphPage, CdReadGridFollowsTheRules)
             continue;
         const COLORREF expected = j % 10 == 0 ? kMain : j % 2 == 0 ? kMinor : kWhite;
         EXPECT_EQ(expected, px.At(x, yClear)) << "minute line " << j;
-        if (j % 10 == 0)
+        if (j % 10 == 0) {
             EXPECT_EQ(kMain, px.At(x, r.bottom + 3)) << "minute tick " << j;
-        else if (j % 2 == 0)
+        } else if (j % 2 == 0) {
             EXPECT_EQ(kBlack, px.At(x, r.bottom + 1)) << "minute " << j << " stops at the frame";
+        }
     }
     // The disc ends of 68 and 80 minutes, top to bottom.
     for (int y : {r.top, yClear, r.top + r.height / 2, r.bottom - 1}) {
@@ -328,7 +331,7 @@ TEST_F(GraphPage, DvdReadLivePlotMatchesTheRepaint)
     {
         CClientDC dc(m_pPage.get());
         for (long s = 4500; s <= 1000 * 4500; s += 4500) {
-            const uint32_t v = uint32_t(600 + s / 4500);   // 6 X rising
+            const uint32_t v = uint32_t(600 + s / 4500); // 6 X rising
             ring.StoreSample(int(s / 25), v);
             graph.PlotSample(dc.m_hDC, s, v);
         }
@@ -420,7 +423,7 @@ TEST_F(GraphPage, DenseCurveEqualsSegmentBySegmentDrawing)
     for (long s = 1125, k = 0; s / 25 < kDvdSamplesPerRun; s += 1125, ++k) {
         uint32_t v = uint32_t(400 + (k * 7919) % 900);
         if (k % 97 == 50)
-            v = 1700;   // above the 16 X axis
+            v = 1700; // above the 16 X axis
         p[s / 25] = v;
         points.push_back({int(s / 25), v});
     }

@@ -35,11 +35,14 @@ Bytes Text(const char* psz)
     return Bytes(psz, psz + strlen(psz));
 }
 
-Bytes Blanks(size_t n) { return Bytes(n, 0x20); }
+Bytes Blanks(size_t n)
+{
+    return Bytes(n, 0x20);
+}
 
 Bytes Dvd(long nTestLength)
 {
-    Bytes image(kDvdTestImageSize + 16, 0xAA);   // filled beyond the end to see what the builder touches
+    Bytes image(kDvdTestImageSize + 16, 0xAA); // filled beyond the end to see what the builder touches
     BuildDvdTestImage(image.data(), nTestLength);
     for (size_t i = kDvdTestImageSize; i < image.size(); ++i)
         EXPECT_EQ(0xAA, image[i]) << "written past the image at " << i;
@@ -77,9 +80,9 @@ Bytes Sector(std::initializer_list<Placed> parts)
     return s;
 }
 
-const Bytes kRootDot = Hex({0x22, 0x00, 0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x14, 0x00, 0x08, 0x00, 0x00, 0x00,
-                            0x00, 0x08, 0x00, 0x62, 0x0B, 0x10, 0x0A, 0x0A, 0x38, 0xC0, 0x02, 0x00, 0x00, 0x01, 0x00,
-                            0x00, 0x01, 0x01, 0x00});
+const Bytes kRootDot =
+    Hex({0x22, 0x00, 0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x14, 0x00, 0x08, 0x00, 0x00, 0x00, 0x00, 0x08,
+         0x00, 0x62, 0x0B, 0x10, 0x0A, 0x0A, 0x38, 0xC0, 0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00});
 
 Bytes RootDotDot()
 {
@@ -96,10 +99,23 @@ Bytes ExpectedVolumeDescriptor(const char* pszVolume, const Bytes& spaceSize)
     dates.push_back(0xE5);
     Bytes modified = Text("1998111610105650");
     modified.push_back(0xC0);
-    return Sector({{0, Hex({0x01})}, {1, Text("CD001")}, {6, Hex({0x01})}, {8, Blanks(32)}, {40, volume},
-                   {80, spaceSize}, {120, Hex({1, 0, 0, 1})}, {124, Hex({1, 0, 0, 1})}, {128, Hex({0, 8, 8, 0})},
-                   {132, Hex({0x0A, 0, 0, 0, 0, 0, 0, 0x0A})}, {140, Hex({18, 0, 0, 0})}, {148, Hex({0, 0, 0, 19})},
-                   {156, kRootDot}, {190, Blanks(623)}, {813, dates}, {830, modified}, {881, Hex({0x01})}});
+    return Sector({{0, Hex({0x01})},
+                   {1, Text("CD001")},
+                   {6, Hex({0x01})},
+                   {8, Blanks(32)},
+                   {40, volume},
+                   {80, spaceSize},
+                   {120, Hex({1, 0, 0, 1})},
+                   {124, Hex({1, 0, 0, 1})},
+                   {128, Hex({0, 8, 8, 0})},
+                   {132, Hex({0x0A, 0, 0, 0, 0, 0, 0, 0x0A})},
+                   {140, Hex({18, 0, 0, 0})},
+                   {148, Hex({0, 0, 0, 19})},
+                   {156, kRootDot},
+                   {190, Blanks(623)},
+                   {813, dates},
+                   {830, modified},
+                   {881, Hex({0x01})}});
 }
 
 Bytes ExpectedRootDirectory(const Bytes& fileRecord)
@@ -109,8 +125,9 @@ Bytes ExpectedRootDirectory(const Bytes& fileRecord)
 
 Bytes FileRecord(int nLength, const char* pszName)
 {
-    Bytes r = Hex({nLength, 0, 0x15, 0, 0, 0, 0, 0, 0, 0x15, 0x00, 0x08, 0, 0, 0, 0, 0x08, 0x00, 0x62, 0x0B, 0x0A,
-                   0x0C, 0x08, 0x28, 0xFC, 0, 0, 0, 1, 0, 0, 1, (int)strlen(pszName)});
+    Bytes r = Hex({nLength, 0,    0x15, 0, 0, 0,    0,    0,    0,    0x15, 0x00,
+                   0x08,    0,    0,    0, 0, 0x08, 0x00, 0x62, 0x0B, 0x0A, 0x0C,
+                   0x08,    0x28, 0xFC, 0, 0, 0,    1,    0,    0,    1,    (int)strlen(pszName)});
     Bytes name = Text(pszName);
     r.insert(r.end(), name.begin(), name.end());
     r.push_back(0);
@@ -137,10 +154,10 @@ void ExpectVolume(const Bytes& logical, const Bytes& descriptor, const Bytes& fi
 TEST(TestImages, DvdVolumeIsTheIso9660VolumeWithTheTestLengthAsItsSize)
 {
     // 4,500,000 sectors = 0x0044AA20.
-    ExpectVolume(Dvd(4500000),
-                 ExpectedVolumeDescriptor("Korvath Europe - DVD Test",
-                                          Hex({0x20, 0xAA, 0x44, 0x00, 0x00, 0x44, 0xAA, 0x20})),
-                 FileRecord(0x30, "TESTDVD.BIN;1"));
+    ExpectVolume(
+        Dvd(4500000),
+        ExpectedVolumeDescriptor("Korvath Europe - DVD Test", Hex({0x20, 0xAA, 0x44, 0x00, 0x00, 0x44, 0xAA, 0x20})),
+        FileRecord(0x30, "TESTDVD.BIN;1"));
 }
 
 TEST(TestImages, DvdVolumeSizeFollowsTheRunSoTwoLengthsGiveTwoImages)
@@ -157,10 +174,10 @@ TEST(TestImages, DvdVolumeSizeFollowsTheRunSoTwoLengthsGiveTwoImages)
 TEST(TestImages, Mode1ImageCarriesTheCdVolumeInTheUserDataOfRawSectors)
 {
     const Bytes raw = Mode1();
-    ExpectVolume(CdLogical(raw),
-                 ExpectedVolumeDescriptor("Korvath Europe - Mode 1 Test",
-                                          Hex({0x9C, 0x13, 0x05, 0x00, 0x00, 0x05, 0x13, 0x9C})),
-                 FileRecord(0x2E, "TESTCD.BIN;1"));
+    ExpectVolume(
+        CdLogical(raw),
+        ExpectedVolumeDescriptor("Korvath Europe - Mode 1 Test", Hex({0x9C, 0x13, 0x05, 0x00, 0x00, 0x05, 0x13, 0x9C})),
+        FileRecord(0x2E, "TESTCD.BIN;1"));
     // Sync, header, EDC and ECC are left to the drive.
     for (int i = 0; i < kTestImageSectors; ++i) {
         EXPECT_EQ(Bytes(16, 0), Slice(raw, i * 2352, 16)) << "sync and header of sector " << i;
@@ -205,7 +222,8 @@ TEST(TestImages, WritesTheVolumesForTheHostLister)
     CreateDirectoryA(dir.c_str(), nullptr);
     const Bytes dvd = Dvd(4500000);
     const Bytes cd = CdLogical(Mode1());
-    for (const auto& file : {std::make_pair(std::string("dvd.iso"), &dvd), std::make_pair(std::string("cd.iso"), &cd)}) {
+    for (const auto& file :
+         {std::make_pair(std::string("dvd.iso"), &dvd), std::make_pair(std::string("cd.iso"), &cd)}) {
         FILE* f = fopen((dir + "\\" + file.first).c_str(), "wb");
         ASSERT_NE(nullptr, f) << file.first;
         EXPECT_EQ(file.second->size(), fwrite(file.second->data(), 1, file.second->size(), f));

@@ -24,10 +24,14 @@ namespace {
 
 // One step of the fake worker: store a sample and report it, report a code, or wait for the stop byte.
 struct WorkerStep {
-    enum Kind { kSample, kCode, kWaitForStop } kind;
+    enum Kind {
+        kSample,
+        kCode,
+        kWaitForStop
+    } kind;
     int nCode;
     uint32_t nValue;
-    LONG nLba;         // the worker's current address when it reports
+    LONG nLba; // the worker's current address when it reports
 };
 
 struct WorkerScript {
@@ -93,12 +97,12 @@ public:
     std::vector<UINT> commands;
 
     BEGIN_MSG_MAP(RecordingWindow)
-        ON_MESSAGE(WM_TEST_STATE_CHANGED, OnStateChanged)
-        if (uMsg == WM_COMMAND && lParam == 0) {
-            commands.push_back(LOWORD(wParam));
-            lResult = 0;
-            return TRUE;
-        }
+    ON_MESSAGE(WM_TEST_STATE_CHANGED, OnStateChanged)
+    if (uMsg == WM_COMMAND && lParam == 0) {
+        commands.push_back(LOWORD(wParam));
+        lResult = 0;
+        return TRUE;
+    }
     END_MSG_MAP()
 
     LRESULT OnStateChanged(WPARAM, LPARAM)
@@ -151,9 +155,9 @@ const TestPageDriveCalls kFakeCalls = {&FakeFacts, &FakeSense, &FakeClose, &Fake
 
 struct PageCase {
     TestPageKind kind;
-    const char* speed1000;      // 1000 hundredths in the page's format
-    const char* average;        // 1667
-    const char* errorText;      // at LBA 4500
+    const char* speed1000; // 1000 hundredths in the page's format
+    const char* average;   // 1667
+    const char* errorText; // at LBA 4500
     const char* caption;
 };
 
@@ -178,10 +182,18 @@ protected:
         RECT rc = {0, 0, 660, 560};
         ASSERT_TRUE(m_window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
         switch (GetParam().kind) {
-        case kTestPageDvdRead: m_page.reset(m_pDvdRead = new ScriptedPage<CDvdReadTestDlg>(&m_window)); break;
-        case kTestPageCdRead: m_page.reset(m_pCdRead = new ScriptedPage<CCdReadTestDlg>(&m_window)); break;
-        case kTestPageDvdWrite: m_page.reset(m_pDvdWrite = new ScriptedPage<CDvdWriteTestDlg>(&m_window)); break;
-        case kTestPageCdWrite: m_page.reset(m_pCdWrite = new ScriptedPage<CCdWriteTestDlg>(&m_window)); break;
+        case kTestPageDvdRead:
+            m_page.reset(m_pDvdRead = new ScriptedPage<CDvdReadTestDlg>(&m_window));
+            break;
+        case kTestPageCdRead:
+            m_page.reset(m_pCdRead = new ScriptedPage<CCdReadTestDlg>(&m_window));
+            break;
+        case kTestPageDvdWrite:
+            m_page.reset(m_pDvdWrite = new ScriptedPage<CDvdWriteTestDlg>(&m_window));
+            break;
+        case kTestPageCdWrite:
+            m_page.reset(m_pCdWrite = new ScriptedPage<CCdWriteTestDlg>(&m_window));
+            break;
         }
         m_page->SetSharedState(&m_nTestRunning, &m_nPrefStartPage, &m_settings);
         ASSERT_TRUE(m_page->Create(m_page->Traits().nIDTemplate, &m_window));
@@ -202,10 +214,14 @@ protected:
     WorkerScript& Script()
     {
         switch (GetParam().kind) {
-        case kTestPageDvdRead: return m_pDvdRead->script;
-        case kTestPageCdRead: return m_pCdRead->script;
-        case kTestPageDvdWrite: return m_pDvdWrite->script;
-        default: return m_pCdWrite->script;
+        case kTestPageDvdRead:
+            return m_pDvdRead->script;
+        case kTestPageCdRead:
+            return m_pCdRead->script;
+        case kTestPageDvdWrite:
+            return m_pDvdWrite->script;
+        default:
+            return m_pCdWrite->script;
         }
     }
 
@@ -384,7 +400,7 @@ TEST_P(PageFrame, ViewLogShowsTheRunsAndClearsWhatTheDialogCleared)
     ASSERT_EQ(1, m_page->Ring().GetCurrentRun());
     CString strFirstLine;
     m_session.QueueDialog([&](CDialog& dlg) {
-        dlg.ShowWindow(SW_SHOW);   // as the modal loop does: the dialog fills its labels when shown
+        dlg.ShowWindow(SW_SHOW); // as the modal loop does: the dialog fills its labels when shown
         guitest::Pump();
         strFirstLine = Text(dlg.m_hWnd, 1042);
         EXPECT_EQ(CString("1"), Text(dlg.m_hWnd, IDC_TR_RUN));

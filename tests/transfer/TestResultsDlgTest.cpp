@@ -78,7 +78,7 @@ TEST_F(ResultsDialog, OpensOnRunOneAndFollowsTheSpin)
         seen.push_back(Read(d.m_hWnd));
         SpinTo(d.m_hWnd, 9);
         seen.push_back(Read(d.m_hWnd));
-        SpinTo(d.m_hWnd, 11);   // beyond the range: the spin stays at 10
+        SpinTo(d.m_hWnd, 11); // beyond the range: the spin stays at 10
         seen.push_back(Read(d.m_hWnd));
         ASSERT_TRUE(Click(d.m_hWnd, IDOK));
     });
@@ -122,7 +122,7 @@ TEST_F(ResultsDialog, ClearMarksTheRunAndClearAllMarksEveryBit)
     guitest::RunModal(m_session, all, [&](CDialog& d) {
         d.ShowWindow(SW_SHOW);
         ASSERT_TRUE(Click(d.m_hWnd, IDC_TR_CLEAR_ALL));
-        d.PostMessage(WM_COMMAND, IDCANCEL, 0);   // the mask counts whatever button ends the dialog
+        d.PostMessage(WM_COMMAND, IDCANCEL, 0); // the mask counts whatever button ends the dialog
     });
     EXPECT_EQ(0xFFFFu, all.m_nClearedRuns);
     EXPECT_STREQ("", all.m_texts[4][0]);

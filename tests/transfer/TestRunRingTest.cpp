@@ -63,7 +63,7 @@ TEST(RunRing, CdWriteSlotWithoutAStoredSampleIsFree)
     TestRunRing ring(kTestPageCdWrite);
     EXPECT_EQ(-1, ring.Extent(0).blocksPerSample);
     MarkUsed(ring, 0x3);
-    ring.Extent(1) = TestRunExtent{180, -1};   // started, no sample stored yet
+    ring.Extent(1) = TestRunExtent{180, -1}; // started, no sample stored yet
     ring.SetCurrentRun(0);
     EXPECT_EQ(1, ring.ChooseNextRunSlot());
     // The CD write page ignores the samples: a slot whose extent is unset is free whatever it holds.
@@ -92,7 +92,7 @@ TEST(RunRing, ClearingAnEarlierRunMakesItTheNextOne)
     EXPECT_EQ(SAMPLE_NONE, ring.Samples(1)[0]);
     EXPECT_STREQ("", ring.Text(1, 0));
     EXPECT_EQ(0, ring.Info(1).second.present);
-    EXPECT_EQ(1000u, ring.Samples(0)[0]);   // other runs untouched
+    EXPECT_EQ(1000u, ring.Samples(0)[0]); // other runs untouched
     EXPECT_EQ(1, ring.ChooseNextRunSlot());
 }
 
@@ -145,7 +145,7 @@ TEST(RunRing, ClearingOnlyLooksAtTheTenRunBits)
 struct StatsCase {
     const char* name;
     TestPageKind kind;
-    std::vector<uint32_t> samples;   // stored from index 0 (entries not given stay SAMPLE_NONE)
+    std::vector<uint32_t> samples; // stored from index 0 (entries not given stay SAMPLE_NONE)
     int32_t nStart, nEnd, nAverage;
 };
 
@@ -166,12 +166,20 @@ TEST_P(RunStatistics, StartEndAndAverageOfTheValidSamples)
 const StatsCase kStatsCases[] = {
     {"no valid sample", kTestPageCdRead, {}, 0, 0, 0},
     {"average truncates", kTestPageDvdRead, {1000, 2000, 2001}, 1000, 2001, 1667},
-    {"skipped counts for nothing on DVD write", kTestPageDvdWrite, {SAMPLE_SKIPPED, SAMPLE_SKIPPED, 1500}, 1500,
-     1500, 1500},
+    {"skipped counts for nothing on DVD write",
+     kTestPageDvdWrite,
+     {SAMPLE_SKIPPED, SAMPLE_SKIPPED, 1500},
+     1500,
+     1500,
+     1500},
     {"only skipped entries", kTestPageDvdWrite, {SAMPLE_SKIPPED, SAMPLE_SKIPPED}, 0, 0, 0},
     {"gaps of SAMPLE_NONE between samples", kTestPageCdWrite, {1200, SAMPLE_NONE, 1600}, 1200, 1600, 1400},
-    {"absurd samples do not overflow the sum", kTestPageCdRead, {0x7FFFFFF0, 0x7FFFFFF0, 0x7FFFFFF0}, 0x7FFFFFF0,
-     0x7FFFFFF0, 0x7FFFFFF0},
+    {"absurd samples do not overflow the sum",
+     kTestPageCdRead,
+     {0x7FFFFFF0, 0x7FFFFFF0, 0x7FFFFFF0},
+     0x7FFFFFF0,
+     0x7FFFFFF0,
+     0x7FFFFFF0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Ring, RunStatistics, ::testing::ValuesIn(kStatsCases));

@@ -5,7 +5,7 @@
 // of the test ASPI library on Windows 98.
 #include "app/MainDlg.h"
 
-#include "EmuMachine.h"   // first of the emulator's headers: it includes windows.h before the machine interface
+#include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
 #include "EmuDescription.h"
 #include "drive/DriveManager.h"
 #include "gui/GuiTest.h"
@@ -37,7 +37,7 @@ TEST(TestDriveFilter, MakerDrivesExceptReadOnlyAndTwoListedModelsOfOthers)
         {"KORVATH ", "DVDR   QZ7160   ", "QZ7160", true},
         {"KORVATH ", "CD-R   QZ4120   ", "", true},
         {"KORVATH ", "CD-ROM QZ0800   ", "", false},
-        {"KORVATH", "DVDR   QZ7160   ", "", false},            // the vendor field is compared padded
+        {"KORVATH", "DVDR   QZ7160   ", "", false}, // the vendor field is compared padded
         {"VELDARO ", "DVD-RW XR-7700  ", "XR-7700", false},
         {"VELDARO ", "DVD-RW SD-R2512 ", "SD-R2512", true},
         {"OTHERCO ", "UJDA750FDVD     ", "UJDA750FDVD", true},
@@ -49,18 +49,17 @@ TEST(TestDriveFilter, MakerDrivesExceptReadOnlyAndTwoListedModelsOfOthers)
 
 // E: the maker's CD writer with a CD, F: the maker's DVD writer with a DVD-R, G: the maker's read-only CD-ROM,
 // H: another maker's DVD writer, I: a hard disk of the maker.
-const char kMachine[] =
-    "adapter 0 identifier \"EMU IDE CHANNEL\"\n"
-    "drive atapi-cd-writer aspi 0:0 letter E\n"
-    "disc cd 333000\n"
-    "drive four-family-dvd-writer aspi 0:1 letter F\n"
-    "disc dvd-r\n"
-    "drive \"KORVATH\" \"CD-ROM QZ0800\" \"1.00\" aspi 0:2 letter G\n"
-    "disc cd\n"
-    "drive other-dvd-writer aspi 0:3 letter H\n"
-    "disc dvd-rom\n"
-    "drive \"KORVATH\" \"HARD DISK QZ100\" \"1.00\" aspi 0:4 letter I\n"
-    "set peripheral 0\n";
+const char kMachine[] = "adapter 0 identifier \"EMU IDE CHANNEL\"\n"
+                        "drive atapi-cd-writer aspi 0:0 letter E\n"
+                        "disc cd 333000\n"
+                        "drive four-family-dvd-writer aspi 0:1 letter F\n"
+                        "disc dvd-r\n"
+                        "drive \"KORVATH\" \"CD-ROM QZ0800\" \"1.00\" aspi 0:2 letter G\n"
+                        "disc cd\n"
+                        "drive other-dvd-writer aspi 0:3 letter H\n"
+                        "disc dvd-rom\n"
+                        "drive \"KORVATH\" \"HARD DISK QZ100\" \"1.00\" aspi 0:4 letter I\n"
+                        "set peripheral 0\n";
 
 class TestWindow : public ::testing::Test {
 protected:
@@ -245,8 +244,7 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
     EXPECT_EQ(dlg.m_pCdWritePage, pagesSeen[7]) << "the swap held back comes at the end of the run";
     EXPECT_EQ(3, nBoxesWhileRunning);
     for (const guitest::MessageBoxRecord& box : session.MessageBoxes()) {
-        EXPECT_EQ(CString("A test is currently running.\nPlease stop this test before closing this window"),
-                  box.text);
+        EXPECT_EQ(CString("A test is currently running.\nPlease stop this test before closing this window"), box.text);
         EXPECT_EQ(CString("Tavisk"), box.caption);
         EXPECT_EQ(UINT(MB_ICONEXCLAMATION), box.type & MB_ICONMASK);
     }

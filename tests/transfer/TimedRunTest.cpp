@@ -2,7 +2,7 @@
 // A whole run on a test page against the emulated drive's timing engine and virtual clock: a reading worker in the
 // manner of the read tests (25-sector READ(10)s timed with the performance counter) stores samples that equal the
 // closed-form answer of the drive's speed law, and the run takes milliseconds of real time.
-#include "EmuMachine.h"   // first of the emulator's headers: it includes windows.h before the machine interface
+#include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
 #include "EmuDescription.h"
 #include "EmuTiming.h"
 #include "drive/DriveManager.h"

@@ -24,28 +24,37 @@ TEST(CdWriteMath, CueSheetsCarryTheLeadOutAtTestLengthPlusTheTwoSecondPregap)
     CueSheetEntry mode1[kCueSheetEntries], audio[kCueSheetEntries];
     BuildCdCueSheet(mode1, true);
     BuildCdCueSheet(audio, false);
-    SetCueSheetLeadOut(mode1, 4500);    // 4650 frames = 01:02:00
-    SetCueSheetLeadOut(audio, 332625);  // 332775 frames = 73:57:00
+    SetCueSheetLeadOut(mode1, 4500);   // 4650 frames = 01:02:00
+    SetCueSheetLeadOut(audio, 332625); // 332775 frames = 73:57:00
     EXPECT_EQ(Bytes({0x41, 0x00, 0x00, 0x14, 0, 0, 0, 0, 0x41, 0x01, 0x00, 0x11, 0, 0, 0, 0,
                      0x41, 0x01, 0x01, 0x11, 0, 0, 2, 0, 0x41, 0xAA, 0x01, 0x14, 0, 1, 2, 0}),
               SheetBytes(mode1));
-    EXPECT_EQ(Bytes({0x01, 0x00, 0x00, 0x01, 0, 0, 0, 0, 0x01, 0x01, 0x00, 0x00, 0, 0, 0, 0,
+    EXPECT_EQ(Bytes({0x01, 0x00, 0x00, 0x01, 0, 0, 0, 0, 0x01, 0x01, 0x00, 0x00, 0, 0,  0,  0,
                      0x01, 0x01, 0x01, 0x00, 0, 0, 2, 0, 0x01, 0xAA, 0x01, 0x01, 0, 73, 57, 0}),
               SheetBytes(audio));
 }
 
 TEST(CdWriteMath, WriteParametersPageForEachFormatAndFlag)
 {
-    struct Case { bool bSimulate, bBufe, bMode1; uint8_t b6, b7, b8; } cases[] = {
-        {false, false, true, 0x02, 4, 8}, {true, false, true, 0x12, 4, 8},
-        {false, true, false, 0x42, 0, 0}, {true, true, false, 0x52, 0, 0},
+    struct Case {
+        bool bSimulate, bBufe, bMode1;
+        uint8_t b6, b7, b8;
+    } cases[] = {
+        {false, false, true, 0x02, 4, 8},
+        {true, false, true, 0x12, 4, 8},
+        {false, true, false, 0x42, 0, 0},
+        {true, true, false, 0x52, 0, 0},
     };
     for (const Case& c : cases) {
         uint8_t list[100];
         memset(list, 0xEE, sizeof(list));
         BuildCdWriteParameters(list, c.bSimulate, c.bBufe, c.bMode1);
         Bytes expected(kCdWriteParametersLength, 0);
-        expected[4] = 0x05; expected[5] = 0x32; expected[6] = c.b6; expected[7] = c.b7; expected[8] = c.b8;
+        expected[4] = 0x05;
+        expected[5] = 0x32;
+        expected[6] = c.b6;
+        expected[7] = c.b7;
+        expected[8] = c.b8;
         expected[19] = 0x96;
         EXPECT_EQ(expected, Bytes(list, list + kCdWriteParametersLength)) << int(c.b6);
         EXPECT_EQ(0xEE, list[kCdWriteParametersLength]) << "written past the list";
@@ -57,7 +66,7 @@ TEST(CdWriteMath, TestLengthIsWholeSamples)
     EXPECT_EQ(4500, CdWriteTestLength(8999, 4500));
     EXPECT_EQ(9000, CdWriteTestLength(9000, 4500));
     EXPECT_EQ(0, CdWriteTestLength(1000, 1125));
-    EXPECT_EQ(359000, CdWriteTestLength(359000, 1000));   // 40 blocks per sample
+    EXPECT_EQ(359000, CdWriteTestLength(359000, 1000)); // 40 blocks per sample
     EXPECT_EQ(0, CdWriteTestLength(-1, 4500));
 }
 
@@ -105,8 +114,12 @@ TEST(DvdWriteMath, EachProfileHasItsWorkerPageAndBlockSize)
         EXPECT_EQ(c.bPage, BuildDvdWriteParameters(list, c.nProfile, true));
         if (c.bPage) {
             Bytes expected(kDvdWriteParametersLength, 0);
-            expected[4] = 0x05; expected[5] = 0x32; expected[6] = c.b6Simulate; expected[7] = c.b7;
-            expected[8] = 0x08; expected[19] = 0x96;
+            expected[4] = 0x05;
+            expected[5] = 0x32;
+            expected[6] = c.b6Simulate;
+            expected[7] = c.b7;
+            expected[8] = 0x08;
+            expected[19] = 0x96;
             EXPECT_EQ(expected, Bytes(list, list + sizeof(list)));
             ASSERT_TRUE(BuildDvdWriteParameters(list, c.nProfile, false));
             EXPECT_EQ(0x42, list[6]) << "without simulation";

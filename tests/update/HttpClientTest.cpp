@@ -46,8 +46,7 @@ TEST(Base64, EncodesWithPadding)
         const char* encoded;
     };
     static const Case kCases[] = {
-        {"", ""}, {"u:p", "dTpw"}, {"u:", "dTo="}, {"tester:s3cret", "dGVzdGVyOnMzY3JldA=="},
-        {"\xFF\xFE\xFD", "//79"},
+        {"", ""}, {"u:p", "dTpw"}, {"u:", "dTo="}, {"tester:s3cret", "dGVzdGVyOnMzY3JldA=="}, {"\xFF\xFE\xFD", "//79"},
     };
     for (const Case& c : kCases)
         EXPECT_STREQ(c.encoded, Base64Encode(CString(c.plain))) << c.plain;
@@ -69,7 +68,7 @@ TEST(HttpUrl, PiecesOfTheUrl)
         {"http://Host.Example", "HTTP", "HOST.EXAMPLE", 80, "/"},
         {"Http://Host/MiXed/Path?Q=aB", "HTTP", "HOST", 80, "/MiXed/Path?Q=aB"},
         {"ftp://files.example/fw.bin", "FTP", "FILES.EXAMPLE", 80, "/fw.bin"},
-        {"http://h.example/p?u=a:b", "HTTP", "H.EXAMPLE", 80, "/p?u=a:b"},   // ':' after the first '/'
+        {"http://h.example/p?u=a:b", "HTTP", "H.EXAMPLE", 80, "/p?u=a:b"}, // ':' after the first '/'
         {"http://h.example:/x", "HTTP", "H.EXAMPLE", 0, "/x"},
         {"http://h.example:81", "HTTP", "H.EXAMPLE", 81, "/"},
         {"http://h.example/a b/c d", "HTTP", "H.EXAMPLE", 80, "/a%20b/c%20d"},
@@ -140,8 +139,8 @@ TEST_F(HttpClientTest, RequestBytesAsTheServerReceivesThem)
         {"POST without a query", false, "", "", ServiceUrl("/echo/plain"), kHttpPost,
          "POST /echo/plain HTTP/1.0\r\nContent-Length: 0\r\nHost: 127.0.0.1\r\n"
          "Content-Type: application/x-www-form-urlencoded\r\n\r\n\r\n"},
-        {"POST through the proxy with credentials", true, "u", "p",
-         "http://upd.example/echo/check?product=QZ 1", kHttpPost,
+        {"POST through the proxy with credentials", true, "u", "p", "http://upd.example/echo/check?product=QZ 1",
+         kHttpPost,
          "POST http://UPD.EXAMPLE/echo/check HTTP/1.0\r\nProxy-Authorization: Basic dTpw\r\n"
          "Content-Length: 14\r\nHost: UPD.EXAMPLE\r\n"
          "Content-Type: application/x-www-form-urlencoded\r\n\r\nproduct=QZ%201\r\n"},
@@ -209,7 +208,7 @@ TEST_F(HttpClientTest, ConnectionAndSchemeFailures)
     };
     const Case kCases[] = {
         {closed, false, "Unable to connect!\r\n"},
-        {ServiceUrl("/check"), true, "Unable to connect!\r\n"},   // the proxy port is closed
+        {ServiceUrl("/check"), true, "Unable to connect!\r\n"}, // the proxy port is closed
         {ftp, false, "Only HTTP protocol supported"},
         {"http://no-such-host.invalid/check", false, "Unable to connect!\r\n"},
     };
@@ -285,12 +284,12 @@ TEST_F(HttpClientTest, AbortEndsABlockedRequest)
 BOOL LookupForTest(LPCSTR pszHost, DWORD* pAddress, int* pError)
 {
     if (std::string(pszHost) == "UPD.EXAMPLE") {
-        *pAddress = 0x0100007F;   // 127.0.0.1 in network byte order
+        *pAddress = 0x0100007F; // 127.0.0.1 in network byte order
         return TRUE;
     }
     if (std::string(pszHost) == "SLOW.EXAMPLE")
         ::Sleep(5000);
-    *pError = 11001;   // WSAHOST_NOT_FOUND
+    *pError = 11001; // WSAHOST_NOT_FOUND
     return FALSE;
 }
 
@@ -432,4 +431,4 @@ TEST_F(HttpClientTest, DownloadIntoAFolder)
     ::RemoveDirectoryA(folder);
 }
 
-}
+} // namespace

@@ -162,8 +162,8 @@ TEST_F(UpdateCheckerTest, AMachineWithoutTheMakersDrivesAsksNothing)
     updatetest::SetUpdatePath(ServiceUrl("/check"));
     UpdateMachine machine;
     machine.AddDrive(0, "OTHERCO ", "DVD-ROM X100    ", "1.00");
-    machine.AddDrive(0, "KORVATH", "DVDR   QZ7160   ", "1.05");     // no trailing blank
-    machine.AddDrive(1, "KORVATHX", "DVDR   QZ7160   ", "1.05");    // another name
+    machine.AddDrive(0, "KORVATH", "DVDR   QZ7160   ", "1.05");  // no trailing blank
+    machine.AddDrive(1, "KORVATHX", "DVDR   QZ7160   ", "1.05"); // another name
     const size_t nBefore = updatetest::ServiceRequests().size();
     CUpdateChecker checker(Direct(), "");
     EXPECT_TRUE(WalkDrivesForUpdates(checker, machine.m_Manager.m_Adapters));
@@ -178,22 +178,22 @@ TEST_F(UpdateCheckerTest, CompleteWalkCollectsTheNewerVersions)
     REQUIRE_SERVICE();
     updatetest::SetUpdatePath(ServiceUrl("/check"));
     UpdateMachine machine;
-    machine.AddDrive(0, "KORVATH ", "DVDR   QZ7160   ", "1.05");   // 1.07 offered
-    machine.AddDrive(0, "KORVATH ", "CD-R   QZ4120   ", "1.06");   // 1.06 offered: same
+    machine.AddDrive(0, "KORVATH ", "DVDR   QZ7160   ", "1.05"); // 1.07 offered
+    machine.AddDrive(0, "KORVATH ", "CD-R   QZ4120   ", "1.06"); // 1.06 offered: same
     machine.AddDrive(0, "OTHERCO ", "CD-ROM X52      ", "1.00");
-    machine.AddDrive(1, "KORVATH ", "DVD    QZ8080   ", "1.03");   // 1.10 offered, third field "N/A"
-    machine.AddDrive(1, "KORVATH ", "CD-R   QZ4320   ", "1.04");   // 1.05 offered, third field empty
-    machine.AddDrive(1, "KORVATH ", "CD-R   QZ5280   ", "1.12");   // asked as the USB model: 2.01
-    machine.AddDrive(1, "KORVATH ", "DVD    QZ8200   ", "1.01");   // answer with two fields: no version
+    machine.AddDrive(1, "KORVATH ", "DVD    QZ8080   ", "1.03"); // 1.10 offered, third field "N/A"
+    machine.AddDrive(1, "KORVATH ", "CD-R   QZ4320   ", "1.04"); // 1.05 offered, third field empty
+    machine.AddDrive(1, "KORVATH ", "CD-R   QZ5280   ", "1.12"); // asked as the USB model: 2.01
+    machine.AddDrive(1, "KORVATH ", "DVD    QZ8200   ", "1.01"); // answer with two fields: no version
 
     const size_t nBefore = updatetest::ServiceRequests().size();
     CUpdateChecker checker(Direct(), "");
     ASSERT_TRUE(WalkDrivesForUpdates(checker, machine.m_Manager.m_Adapters));
 
     const std::vector<std::string> kBodies = {
-        "product=DVDR%20%20%20QZ7160%20%20%20", "product=CD-R%20%20%20QZ4120%20%20%20",
+        "product=DVDR%20%20%20QZ7160%20%20%20",   "product=CD-R%20%20%20QZ4120%20%20%20",
         "product=DVD%20%20%20%20QZ8080%20%20%20", "product=CD-R%20%20%20QZ4320%20%20%20",
-        "product=CD-R%20%20%20QZ5280U%20", "product=DVD%20%20%20%20QZ8200%20%20%20",
+        "product=CD-R%20%20%20QZ5280U%20",        "product=DVD%20%20%20%20QZ8200%20%20%20",
     };
     EXPECT_EQ(kBodies, BodiesSince(nBefore));
 
@@ -203,7 +203,10 @@ TEST_F(UpdateCheckerTest, CompleteWalkCollectsTheNewerVersions)
         const char* third;
     };
     static const Finding kFindings[] = {
-        {0, 0, "1.07", "QZ7160-107.ZIP"}, {1, 0, "1.10", "N/A"}, {1, 1, "1.05", ""}, {1, 2, "2.01", "QZ5280U-201.ZIP"},
+        {0, 0, "1.07", "QZ7160-107.ZIP"},
+        {1, 0, "1.10", "N/A"},
+        {1, 1, "1.05", ""},
+        {1, 2, "2.01", "QZ5280U-201.ZIP"},
     };
     ASSERT_EQ(4, g_arrUpdates.GetSize());
     for (int i = 0; i < 4; ++i) {
@@ -226,7 +229,7 @@ TEST_F(UpdateCheckerTest, CurrentRevisionIsReadFromTheDrive)
     UpdateMachine machine;
     CDeviceRecord& updated = machine.AddDrive(0, "KORVATH ", "DVDR   QZ7160   ", "1.05");
     std::memcpy(updated.m_szRevision, "1.01", 4);
-    machine.m_pMachine->Reset();   // no drive answers INQUIRY any more
+    machine.m_pMachine->Reset(); // no drive answers INQUIRY any more
     int nDrive = machine.m_pMachine->AddDrive("KORVATH ", "DVDR   QZ7160   ", "1.07");
     machine.m_pMachine->SetLetter(updated.m_nDriveLetter, DRIVE_CDROM, nDrive);
     CUpdateChecker checker(Direct(), "");
@@ -247,7 +250,7 @@ TEST_F(UpdateCheckerTest, FailureInTheMiddleKeepsNothing)
     struct Case {
         const char* name;
         const char* path;
-        const char* second;   // product of the drive whose query fails
+        const char* second; // product of the drive whose query fails
         const char* error;
     };
     static const Case kCases[] = {
@@ -344,4 +347,4 @@ TEST_F(UpdateCheckerTest, AbortStopsTheWalk)
     EXPECT_EQ(1u, updatetest::ServiceRequests().size() - nBefore) << "the second drive is not asked";
 }
 
-}
+} // namespace

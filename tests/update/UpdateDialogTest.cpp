@@ -128,10 +128,7 @@ protected:
         return main.m_pUpdateDlg != nullptr;
     }
 
-    static void EndMain(CMainDlg& main)
-    {
-        ::PostMessage(main.m_hWnd, WM_COMMAND, IDOK, 0);
-    }
+    static void EndMain(CMainDlg& main) { ::PostMessage(main.m_hWnd, WM_COMMAND, IDOK, 0); }
 
     HookSession m_session;
 };
@@ -301,7 +298,7 @@ TEST_F(UpdateDialogTest, ClosingTheMainWindowDuringACheck)
     for (const Case& c : kCases) {
         CRegistryKey key;
         ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_LOCAL_MACHINE, kProgramRegistryKey, KEY_READ | KEY_WRITE));
-        key.DeleteValue("AutoFW");   // written again on the way out, as the check box left it
+        key.DeleteValue("AutoFW"); // written again on the way out, as the check box left it
         m_session.ClearMessageBoxes();
         DWORD dwClosed = 0;
         CMainDlg dlg;
@@ -364,4 +361,4 @@ TEST_F(UpdateDialogTest, AutomaticCheckAtStartup)
     EXPECT_TRUE(m_session.MessageBoxes().empty());
 }
 
-}
+} // namespace

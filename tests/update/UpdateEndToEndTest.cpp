@@ -27,10 +27,10 @@ TEST_F(UpdateEndToEnd, MenuCheckListsTheNewerFirmware)
 {
     REQUIRE_SERVICE();
     updatetest::SetUpdatePath(ServiceUrl("/check"));
-    DriverRun run = RunGuiDriver(std::string(kStart) +
-                                 "--command 32773 --wait-window \"Firmware Upgrades\" --dump-controls "
-                                 "--listview 1020 3 --click 1 --sleep 500 --wait-window \"Tavisk V1.25\" "
-                                 "--command 32774 --expect-exit 0");
+    DriverRun run =
+        RunGuiDriver(std::string(kStart) + "--command 32773 --wait-window \"Firmware Upgrades\" --dump-controls "
+                                           "--listview 1020 3 --click 1 --sleep 500 --wait-window \"Tavisk V1.25\" "
+                                           "--command 32774 --expect-exit 0");
     ASSERT_EQ(0u, run.exitCode) << run.Output();
     const std::string output = run.Output();
     static const char* const kLines[] = {
@@ -56,12 +56,11 @@ TEST_F(UpdateEndToEnd, ClosingDuringASilentCheckEndsTheProgram)
     updatetest::SetUpdatePath(ServiceUrl("/silent"));
     for (const char* close : {"--close", "--click 2", "--command 32774"}) {
         const DWORD dwStart = ::GetTickCount();
-        DriverRun run = RunGuiDriver(std::string(kStart) + "--command 32773 --sleep 700 " + close +
-                                     " --expect-exit 0");
+        DriverRun run = RunGuiDriver(std::string(kStart) + "--command 32773 --sleep 700 " + close + " --expect-exit 0");
         EXPECT_EQ(0u, run.exitCode) << close << "\n" << run.Output();
         EXPECT_LT(::GetTickCount() - dwStart, 15000u) << close << ": the close does not wait for the time limit";
         EXPECT_TRUE(run.LinesStartingWith("box").empty()) << close << "\n" << run.Output();
     }
 }
 
-}
+} // namespace

@@ -34,7 +34,7 @@ CString EnvText(const char* pszName)
     return pszValue != nullptr ? CString(pszValue) : CString();
 }
 
-}
+} // namespace
 
 int ServicePort()
 {
@@ -99,7 +99,7 @@ std::vector<std::string> ServiceRequests()
         if (static_cast<size_t>(log.gcount()) != nLength)
             break;
         requests.push_back(request);
-        log.get();   // the line end after the bytes
+        log.get(); // the line end after the bytes
     }
     return requests;
 }
@@ -114,8 +114,8 @@ void SetRawUpdatePath(DWORD dwType, const void* pData, DWORD nSize)
 {
     CRegistryKey key;
     ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, kUpdatePathKey));
-    ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key.get(), kUpdatePathValue, 0, dwType,
-                                              static_cast<const BYTE*>(pData), nSize));
+    ASSERT_EQ(ERROR_SUCCESS,
+              ::RegSetValueExA(key.get(), kUpdatePathValue, 0, dwType, static_cast<const BYTE*>(pData), nSize));
 }
 
 void RemoveUpdatePath()
@@ -162,4 +162,4 @@ CDeviceRecord& UpdateMachine::Record(int nAdapter, int nTarget)
     return m_Manager.m_Adapters[nAdapter].m_Targets[nTarget][0];
 }
 
-}
+} // namespace updatetest

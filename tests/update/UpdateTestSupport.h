@@ -57,18 +57,18 @@ private:
     int m_nNextLetter;
 };
 
-}
+} // namespace updatetest
 
 // Skips the current test when the service is not running (the program was started without with-peers.sh).
-#define REQUIRE_SERVICE()                                                                 \
-    do {                                                                                  \
-        if (updatetest::ServicePort() == 0)                                               \
-            GTEST_SKIP() << "no update service: run through tests/update/with-peers.sh"; \
+#define REQUIRE_SERVICE()                                                                                              \
+    do {                                                                                                               \
+        if (updatetest::ServicePort() == 0)                                                                            \
+            GTEST_SKIP() << "no update service: run through tests/update/with-peers.sh";                               \
     } while (0)
-#define REQUIRE_PROXY()                                                                   \
-    do {                                                                                  \
-        if (updatetest::ProxyPort() == 0)                                                 \
-            GTEST_SKIP() << "no tinyproxy: run through tests/update/with-peers.sh";       \
+#define REQUIRE_PROXY()                                                                                                \
+    do {                                                                                                               \
+        if (updatetest::ProxyPort() == 0)                                                                              \
+            GTEST_SKIP() << "no tinyproxy: run through tests/update/with-peers.sh";                                    \
     } while (0)
 
 #endif

@@ -27,8 +27,8 @@ void ExecuteRequest(SRB_ExecSCSICmd* pSrb)
     {
         CEmuLock lock(machine.m_Lock);
         bAdapterValid = pSrb->SRB_HaId < machine.m_nAspiAdapterCount;
-        auto it = machine.m_AspiDevices.find(std::make_tuple(int(pSrb->SRB_HaId), int(pSrb->SRB_Target),
-                                                             int(pSrb->SRB_Lun)));
+        auto it =
+            machine.m_AspiDevices.find(std::make_tuple(int(pSrb->SRB_HaId), int(pSrb->SRB_Target), int(pSrb->SRB_Lun)));
         if (it != machine.m_AspiDevices.end())
             nDrive = it->second;
     }
