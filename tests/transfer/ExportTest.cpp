@@ -249,8 +249,35 @@ TEST_F(ExportPage, HtmlPageBesideItsPicture)
     EXPECT_NE(std::string::npos, html.find("<td align=\"left\">Tavisk V1.25</td>\r\n"));
     EXPECT_NE(std::string::npos, html.find("KORVATH CD-RW 4810 1.00"));
     EXPECT_TRUE(session.MessageBoxes().empty());
-    // Kept for the render check.
-    WriteOut("render.html", CString(html.c_str()));
+}
+
+// The page and its PNG picture in a folder of their own, for the browser check on the host (render-page.sh): a
+// second run, rising from 9 X to 38 X in the page's third colour, beside the steady red one.
+TEST_F(ExportPage, PageWithPngForTheBrowser)
+{
+    uint32_t* p = m_pPage->Ring().Samples(2);
+    for (long s = 4500; s <= 30 * 4500; s += 4500)
+        p[s / 25] = uint32_t(800 + s / 4500 * 100);
+    FillReadRun(m_pPage->Ring(), 2, "KORVATH CD-RW 4810 1.00", "40 X");
+    const std::string folder = testsupport::ProgramFolder() + "render\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string picture = folder + "render.png";
+    const std::string page = folder + "render.html";
+    ::DeleteFileA(picture.c_str());
+    ::DeleteFileA(page.c_str());
+    guitest::HookSession session;
+    Run(session, ID_TRANSFER_SAVE_HTML, picture);
+    int w = 0, h = 0;
+    const std::vector<BYTE> rgb = DecodePng(picture, w, h);
+    EXPECT_FALSE(rgb.empty());
+    bool bBlue = false;
+    for (size_t i = 0; i + 2 < rgb.size(); i += 3)
+        bBlue = bBlue || (rgb[i] == 0 && rgb[i + 1] == 0 && rgb[i + 2] == 255);
+    EXPECT_TRUE(bBlue);
+    const std::string html = ReadAll(page);
+    EXPECT_NE(std::string::npos, html.find("<img src=\"render.png\">"));
+    EXPECT_NE(std::string::npos, html.find("bgcolor=\"#0000FF\""));
+    EXPECT_TRUE(session.MessageBoxes().empty());
 }
 
 TEST_F(ExportPage, CancelledUnwritableAndOtherExtensions)
