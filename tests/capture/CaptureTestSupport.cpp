@@ -118,4 +118,15 @@ bool SplitLogLine(const std::string& line, std::string& number, std::string& mes
     return true;
 }
 
+std::vector<std::string> MessagesOf(const CStringArray& lines, INT_PTR nFirst)
+{
+    std::vector<std::string> messages;
+    for (INT_PTR i = nFirst; i < lines.GetSize(); ++i) {
+        std::string number, message;
+        if (SplitLogLine(static_cast<LPCTSTR>(lines[i]), number, message))
+            messages.push_back(message);
+    }
+    return messages;
+}
+
 } // namespace capture_test

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "framework/Array.h"
 #include "support/TestFiles.h"
 
 #include <string>
@@ -48,6 +49,8 @@ private:
 
 // A log line split into its parts; false when it has not the form "[d/mm/yyyy hhh:mmm:sss] nnnn: message".
 bool SplitLogLine(const std::string& line, std::string& number, std::string& message);
+// The messages of the log lines from nFirst on; lines of another form are passed over.
+std::vector<std::string> MessagesOf(const CStringArray& lines, INT_PTR nFirst);
 
 } // namespace capture_test
 
