@@ -1,6 +1,6 @@
 // tests/capture/CaptureTestSupport.h
 // Helpers of the capture tests: the emulated capture device written into this run's prefix, a temporary working
-// folder (the diagnostics logs go to the current directory), a private registry root, and log-line parsing.
+// folder (the diagnostics logs go to the current directory), and log-line parsing.
 #ifndef TAVISK_TESTS_CAPTURE_CAPTURETESTSUPPORT_H
 #define TAVISK_TESTS_CAPTURE_CAPTURETESTSUPPORT_H
 
@@ -30,21 +30,6 @@ public:
 private:
     testsupport::ScratchFolder m_folder;
     std::string m_previous;
-};
-
-// A private key below HKCU standing in for HKEY_LOCAL_MACHINE; deleted with its subkeys by the destructor.
-class CPrivateRoot {
-public:
-    CPrivateRoot();
-    ~CPrivateRoot();
-    HKEY Key() const { return m_key; }
-    void SetDword(const std::string& path, const char* name, DWORD value);
-    void SetBinary(const std::string& path, const char* name, const void* data, DWORD size);
-    void SetText(const std::string& path, const char* name, const char* text);
-
-private:
-    std::string m_subkey;
-    HKEY m_key = nullptr;
 };
 
 // A log line split into its parts; false when it has not the form "[d/mm/yyyy hhh:mmm:sss] nnnn: message".

@@ -28,6 +28,11 @@ FixtureValue Binary(const std::string& name, const std::string& bytes)
     return {name, REG_BINARY, bytes};
 }
 
+FixtureValue Binary(const std::string& name, const void* pData, size_t nSize)
+{
+    return Binary(name, std::string(static_cast<const char*>(pData), nSize));
+}
+
 RegistryRoot::RegistryRoot()
 {
     static int serial = 0;

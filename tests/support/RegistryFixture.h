@@ -23,6 +23,7 @@ FixtureValue Dword(const std::string& name, DWORD value);
 FixtureValue Text(const std::string& name, const std::string& text);
 FixtureValue Unterminated(const std::string& name, const std::string& text);
 FixtureValue Binary(const std::string& name, const std::string& bytes);
+FixtureValue Binary(const std::string& name, const void* pData, size_t nSize);
 
 // Creates the key below hRoot (with the keys above it) and writes the values into it; a failure fails the test.
 void WriteRegistryKey(HKEY hRoot, const std::string& path, const std::vector<FixtureValue>& values = {});
