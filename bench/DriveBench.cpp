@@ -81,10 +81,10 @@ int RunAspi()
     pMachine->AttachAspi(pMachine->AddDrive("KORVATH", "DVDR   QZ6820A", "1.05"), 0, 1, 0);
 
     CScsiTransport transport;
-    transport.m_hAspiDll.Attach(LoadLibraryA("WNASPI32"));
-    transport.m_pfnSendASPI32Command = reinterpret_cast<PFN_SendASPI32Command>(
-        reinterpret_cast<void*>(GetProcAddress(transport.m_hAspiDll.get(), "SendASPI32Command")));
-    transport.m_nAccessMode = kAccessModeAspi;
+    if (!EmuBindAspi(transport)) {
+        std::printf("the test wnaspi32.dll has no ASPI entry points\n");
+        return 1;
+    }
     CDeviceRecord record;
     record.m_nTarget = 1;
     record.m_nDriveLetter = 3;

@@ -121,21 +121,15 @@ void CMainDlg::ReadDriveRegistrySettings()
 {
     CHostAdapterArray adapters;
     g_pDriveManager->CopyHostAdapters(adapters);
-    for (INT_PTR nAdapter = 0; nAdapter < adapters.GetSize(); ++nAdapter) {
-        CHostAdapter& adapter = adapters[nAdapter];
-        for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
-            CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
-            for (INT_PTR nPlace = 0; nPlace < group.GetSize(); ++nPlace) {
-                CDeviceRecord record = group[nPlace];
-                DWORD nAutoInsert = DWORD(record.m_nAutoInsertNotification);
-                DWORD nDma = DWORD(record.m_nDmaCurrentlyUsed);
-                g_pDriveManager->ReadDriveRegistrySettings(record, &nAutoInsert, &nDma);
-                record.m_nAutoInsertNotification = int32_t(nAutoInsert);
-                record.m_nDmaCurrentlyUsed = int32_t(nDma);
-                g_pDriveManager->SetDeviceRecord(record, int(nGroup), int(nPlace));
-            }
-        }
-    }
+    ForEachDeviceRecordAt(adapters, [](int, int nGroup, int nPlace, const CDeviceRecord& stored) {
+        CDeviceRecord record = stored;
+        DWORD nAutoInsert = DWORD(record.m_nAutoInsertNotification);
+        DWORD nDma = DWORD(record.m_nDmaCurrentlyUsed);
+        g_pDriveManager->ReadDriveRegistrySettings(record, &nAutoInsert, &nDma);
+        record.m_nAutoInsertNotification = int32_t(nAutoInsert);
+        record.m_nDmaCurrentlyUsed = int32_t(nDma);
+        g_pDriveManager->SetDeviceRecord(record, nGroup, nPlace);
+    });
 }
 
 // Drives of the listed model families report their real interface in byte 49 of the vendor information block:
@@ -148,29 +142,22 @@ void CMainDlg::RepairBusTypes()
         return;
     CHostAdapterArray adapters;
     g_pDriveManager->CopyHostAdapters(adapters);
-    for (INT_PTR nAdapter = 0; nAdapter < adapters.GetSize(); ++nAdapter) {
-        CHostAdapter& adapter = adapters[nAdapter];
-        for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
-            CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
-            for (INT_PTR nPlace = 0; nPlace < group.GetSize(); ++nPlace) {
-                CDeviceRecord record = group[nPlace];
-                if (!ContainsModelNumber(record.m_szProduct, g_FiveFamilyGroup) ||
-                    record.m_nBusType == kBusTypeSerialAta)
-                    continue;
-                BYTE block[kVendorBlockLength] = {};
-                if (g_pDriveManager->ReadVendorInfoBlock(record, kVendorBlockAddress, kVendorBlockLength, block) != 1)
-                    continue;
-                const InterfaceRepair* pRepair = FindInterfaceRepair(block[kInterfaceCodeOffset]);
-                if (pRepair == NULL)
-                    continue;
-                if (pRepair->usbProductId) {
-                    std::memcpy(record.m_szProduct, g_szUsbBridgeProductId, sizeof(record.m_szProduct));
-                    g_pDriveManager->SetDeviceRecord(record, int(nGroup), int(nPlace));
-                }
-                g_pDriveManager->SetAdapterBusType(int(record.m_nAdapter), pRepair->busType);
-            }
+    ForEachDeviceRecordAt(adapters, [](int, int nGroup, int nPlace, const CDeviceRecord& stored) {
+        CDeviceRecord record = stored;
+        if (!ContainsModelNumber(record.m_szProduct, g_FiveFamilyGroup) || record.m_nBusType == kBusTypeSerialAta)
+            return;
+        BYTE block[kVendorBlockLength] = {};
+        if (g_pDriveManager->ReadVendorInfoBlock(record, kVendorBlockAddress, kVendorBlockLength, block) != 1)
+            return;
+        const InterfaceRepair* pRepair = FindInterfaceRepair(block[kInterfaceCodeOffset]);
+        if (pRepair == NULL)
+            return;
+        if (pRepair->usbProductId) {
+            std::memcpy(record.m_szProduct, g_szUsbBridgeProductId, sizeof(record.m_szProduct));
+            g_pDriveManager->SetDeviceRecord(record, nGroup, nPlace);
         }
-    }
+        g_pDriveManager->SetAdapterBusType(int(record.m_nAdapter), pRepair->busType);
+    });
 }
 
 // The first ASPI for Win32 layers (FileVersion "1, 0, 0, 0") misbehave with USB and IEEE 1394 adapters on

@@ -172,40 +172,34 @@ HRESULT CCaptureDevice::SetTunerFrequency(DWORD hertz)
     return SUCCEEDED(hr) ? S_OK : E_FAIL;
 }
 
-HRESULT CCaptureDevice::GetAvailableTVAudioModes(LONG* pModes)
+// The TV audio filter's IAMTVAudio; E_FAIL without a capture filter or a TV audio filter, else the query's result.
+HRESULT CCaptureDevice::QueryTVAudio(CComPtr<IAMTVAudio>& audio) const
 {
     if (m_pVideoCapture == nullptr || m_pTVAudio == nullptr)
         return E_FAIL;
-    CComPtr<IAMTVAudio> audio;
     const CComPtr<IBaseFilter> filter = m_pTVAudio->GetFilter();
-    HRESULT hr = audio.QueryFrom(filter.get(), IID_IAMTVAudio);
-    if (FAILED(hr))
-        return hr;
-    return audio->GetAvailableTVAudioModes(pModes);
+    return audio.QueryFrom(filter.get(), IID_IAMTVAudio);
+}
+
+HRESULT CCaptureDevice::GetAvailableTVAudioModes(LONG* pModes)
+{
+    CComPtr<IAMTVAudio> audio;
+    const HRESULT hr = QueryTVAudio(audio);
+    return FAILED(hr) ? hr : audio->GetAvailableTVAudioModes(pModes);
 }
 
 HRESULT CCaptureDevice::GetTVAudioMode(LONG* pMode)
 {
-    if (m_pVideoCapture == nullptr || m_pTVAudio == nullptr)
-        return E_FAIL;
     CComPtr<IAMTVAudio> audio;
-    const CComPtr<IBaseFilter> filter = m_pTVAudio->GetFilter();
-    HRESULT hr = audio.QueryFrom(filter.get(), IID_IAMTVAudio);
-    if (FAILED(hr))
-        return hr;
-    return audio->get_TVAudioMode(pMode);
+    const HRESULT hr = QueryTVAudio(audio);
+    return FAILED(hr) ? hr : audio->get_TVAudioMode(pMode);
 }
 
 HRESULT CCaptureDevice::SetTVAudioMode(LONG mode)
 {
-    if (m_pVideoCapture == nullptr || m_pTVAudio == nullptr)
-        return E_FAIL;
     CComPtr<IAMTVAudio> audio;
-    const CComPtr<IBaseFilter> filter = m_pTVAudio->GetFilter();
-    HRESULT hr = audio.QueryFrom(filter.get(), IID_IAMTVAudio);
-    if (FAILED(hr))
-        return hr;
-    return audio->put_TVAudioMode(mode);
+    const HRESULT hr = QueryTVAudio(audio);
+    return FAILED(hr) ? hr : audio->put_TVAudioMode(mode);
 }
 
 HRESULT CCaptureDevice::GetDroppedFrameCount(LONG* pCount)

@@ -117,6 +117,7 @@ private:
     // The device filter's interface `iid` for a wrapper; empty when there is no descriptor or no interface.
     template <class T>
     CComPtr<T> QueryFilter(const CCaptureFilterInfo* pInfo, REFIID iid) const;
+    HRESULT QueryTVAudio(CComPtr<IAMTVAudio>& audio) const;
     // Takes one video capability into `format`; false when the capability is dropped.
     bool ReadVideoCapability(const AM_MEDIA_TYPE* pmt, const VIDEO_STREAM_CONFIG_CAPS& caps, int index,
                              const CComPtr<IPin>& pin, CVideoFormat& format);

@@ -128,6 +128,7 @@ private:
     HRESULT AddFilterFromCategoryImpl(REFCLSID category, const CString& friendlyName, const CString& graphName,
                                       const CString* pDevicePath, CCaptureFilterInfo** ppOut, BOOL bAddToGraph,
                                       BOOL bShared);
+    HRESULT AddMixingRenderer(REFCLSID clsid, const CString& graphName, CCaptureFilterInfo** ppOut);
     void ReleaseGraphFilters();
     void ReleaseSharedFilters();
     void ReleaseDevices();

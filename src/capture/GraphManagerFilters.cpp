@@ -207,16 +207,14 @@ HRESULT CGraphManager::RenderPin(IPin* pPin)
     return hr;
 }
 
-// The renderer chosen at construction; the windowless mode may be refused on systems without suitable video
-// memory, and the windowless control is taken all the same.
-HRESULT CGraphManager::AddVideoRenderer(CCaptureFilterInfo** ppOut)
+// Creates a mixing renderer (7 or 9) as the video renderer and puts it into the graph under its graph name; its
+// descriptor is named "Video Mixing Renderer" either way.
+HRESULT CGraphManager::AddMixingRenderer(REFCLSID clsid, const CString& graphName, CCaptureFilterInfo** ppOut)
 {
-    if (!m_bVmr7)
-        return AddVideoRenderer9(ppOut);
     if (ppOut != nullptr)
         *ppOut = nullptr;
-    HRESULT hr = CaptureCreateInstance(CLSID_VideoMixingRenderer, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                       IID_IBaseFilter, m_videoRenderer.ReceiveVoid());
+    HRESULT hr = CaptureCreateInstance(clsid, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER, IID_IBaseFilter,
+                                       m_videoRenderer.ReceiveVoid());
     if (FAILED(hr))
         return hr;
     CCaptureFilterInfo* pInfo =
@@ -224,10 +222,21 @@ HRESULT CGraphManager::AddVideoRenderer(CCaptureFilterInfo** ppOut)
     if (ppOut != nullptr)
         *ppOut = pInfo;
     m_graphFilters.Add(pInfo);
-    hr = m_graph ? m_graph->AddFilter(m_videoRenderer.get(), L"Video Mixing Renderer") : E_FAIL;
+    hr = m_graph ? m_graph->AddFilter(m_videoRenderer.get(), CWideName(graphName).get()) : E_FAIL;
+    if (SUCCEEDED(hr))
+        Log(" added: " + graphName);
+    return hr;
+}
+
+// The renderer chosen at construction; the windowless mode may be refused on systems without suitable video
+// memory, and the windowless control is taken all the same.
+HRESULT CGraphManager::AddVideoRenderer(CCaptureFilterInfo** ppOut)
+{
+    if (!m_bVmr7)
+        return AddVideoRenderer9(ppOut);
+    HRESULT hr = AddMixingRenderer(CLSID_VideoMixingRenderer, "Video Mixing Renderer", ppOut);
     if (FAILED(hr))
         return hr;
-    Log(" added: Video Mixing Renderer");
     CComPtr<IVMRFilterConfig> config;
     if (SUCCEEDED(config.QueryFrom(m_videoRenderer.get(), IID_IVMRFilterConfig)))
         config->SetRenderingMode(VMRMode_Windowless);
@@ -241,21 +250,9 @@ HRESULT CGraphManager::AddVideoRenderer(CCaptureFilterInfo** ppOut)
 
 HRESULT CGraphManager::AddVideoRenderer9(CCaptureFilterInfo** ppOut)
 {
-    if (ppOut != nullptr)
-        *ppOut = nullptr;
-    HRESULT hr = CaptureCreateInstance(CLSID_VideoMixingRenderer9, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                       IID_IBaseFilter, m_videoRenderer.ReceiveVoid());
+    HRESULT hr = AddMixingRenderer(CLSID_VideoMixingRenderer9, "Video Mixing Renderer9", ppOut);
     if (FAILED(hr))
         return hr;
-    CCaptureFilterInfo* pInfo =
-        new CCaptureFilterInfo(m_videoRenderer, "Video Mixing Renderer", "Video Mixing Renderer");
-    if (ppOut != nullptr)
-        *ppOut = pInfo;
-    m_graphFilters.Add(pInfo);
-    hr = m_graph ? m_graph->AddFilter(m_videoRenderer.get(), L"Video Mixing Renderer9") : E_FAIL;
-    if (FAILED(hr))
-        return hr;
-    Log(" added: Video Mixing Renderer9");
     CComPtr<IVMRFilterConfig9> config;
     if (SUCCEEDED(config.QueryFrom(m_videoRenderer.get(), IID_IVMRFilterConfig9)))
         config->SetRenderingMode(VMR9Mode_Windowless);

@@ -149,8 +149,8 @@ HRESULT CVidmorphDevice::Initialize()
 HRESULT CVidmorphDevice::ApplyConfig()
 {
     SetVideoStandard(LONG(m_nTVFormat));
-    ApplyPreviewConfig(m_config);
-    if (FAILED(ApplyCaptureConfig(m_config)) && m_pGraphManager != nullptr)
+    ApplyPinConfig("Video Preview", m_config);
+    if (FAILED(ApplyPinConfig("Video Capture", m_config)) && m_pGraphManager != nullptr)
         m_pGraphManager->Log("Set video config failed");
     const HRESULT hr = ConfigureCrossbar();
     if (FAILED(hr) && m_pGraphManager != nullptr)
@@ -158,23 +158,9 @@ HRESULT CVidmorphDevice::ApplyConfig()
     return hr;
 }
 
-HRESULT CVidmorphDevice::ApplyPreviewConfig(const CVidmorphConfig& config)
+HRESULT CVidmorphDevice::ApplyPinConfig(const char* pszPin, const CVidmorphConfig& config)
 {
-    const CComPtr<IPin> pin =
-        m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName("Video Preview") : CComPtr<IPin>();
-    if (!pin)
-        return S_OK;
-    CComPtr<IAMStreamConfig> streamConfig;
-    if (FAILED(streamConfig.QueryFrom(pin.get(), IID_IAMStreamConfig)))
-        return E_FAIL;
-    SetPinVideoFormat(streamConfig.get(), config);
-    return S_OK;
-}
-
-HRESULT CVidmorphDevice::ApplyCaptureConfig(const CVidmorphConfig& config)
-{
-    const CComPtr<IPin> pin =
-        m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName("Video Capture") : CComPtr<IPin>();
+    const CComPtr<IPin> pin = m_pVideoCapture != nullptr ? m_pVideoCapture->FindPinByName(pszPin) : CComPtr<IPin>();
     if (!pin)
         return S_OK;
     CComPtr<IAMStreamConfig> streamConfig;
@@ -267,8 +253,8 @@ HRESULT CVidmorphDevice::SetVideoConfig(CVideoFormat format)
     m_videoFormat = format;
     m_nVideoBitRate = format.m_arrFrameSizes[0].m_nMaxBitRate;
     m_config.Fill(MakeVidmorphSettings(format, m_nTVFormat, m_nVideoBitRate));
-    ApplyPreviewConfig(m_config);
-    const HRESULT hr = ApplyCaptureConfig(m_config);
+    ApplyPinConfig("Video Preview", m_config);
+    const HRESULT hr = ApplyPinConfig("Video Capture", m_config);
     if (FAILED(hr) && m_pGraphManager != nullptr)
         m_pGraphManager->Log("Set video config failed");
     return hr;

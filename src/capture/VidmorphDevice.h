@@ -36,8 +36,8 @@ public:
     // Standard, video configuration and crossbar; the crossbar's result.
     HRESULT ApplyConfig();
     HRESULT ApplyAudioConfig();
-    HRESULT ApplyPreviewConfig(const CVidmorphConfig& config);
-    HRESULT ApplyCaptureConfig(const CVidmorphConfig& config);
+    // The configuration on the capture filter's pin of that name; S_OK when there is no such pin.
+    HRESULT ApplyPinConfig(const char* pszPin, const CVidmorphConfig& config);
     HRESULT SetPinAudioFormat(const CComPtr<IPin>& pin);
     HRESULT SetPinVideoFormat(IAMStreamConfig* pStreamConfig, const CVidmorphConfig& config);
     // Routes the crossbar input of the video source (and its related audio input) to outputs 0 and 1.

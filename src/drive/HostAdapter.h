@@ -25,24 +25,41 @@ public:
 
 typedef CArray<CHostAdapter> CHostAdapterArray;
 
-// The walk over every record of every group of one adapter, in order: visit(record) (the record may be changed,
-// not added or removed).
+// The walk over every record of every group of one adapter, in order, with the record's place:
+// visit(nGroup, nPlace, record) (the record may be changed, not added or removed).
 template <class Visit>
-void ForEachDeviceRecord(CHostAdapter& adapter, Visit visit)
+void ForEachDeviceRecordAt(CHostAdapter& adapter, Visit visit)
 {
     for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
         CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
         for (INT_PTR nPlace = 0; nPlace < group.GetSize(); ++nPlace)
-            visit(group[nPlace]);
+            visit(int(nGroup), int(nPlace), group[nPlace]);
     }
 }
 
-// The same walk over all adapters of a list: visit(nAdapter, record), nAdapter being the list index.
+// The same walk over all adapters of a list: visit(nAdapter, nGroup, nPlace, record), nAdapter being the list
+// index.
+template <class Visit>
+void ForEachDeviceRecordAt(CHostAdapterArray& adapters, Visit visit)
+{
+    for (INT_PTR nAdapter = 0; nAdapter < adapters.GetSize(); ++nAdapter) {
+        ForEachDeviceRecordAt(adapters[nAdapter], [&](int nGroup, int nPlace, CDeviceRecord& record) {
+            visit(int(nAdapter), nGroup, nPlace, record);
+        });
+    }
+}
+
+// The walks without the place: visit(record) over one adapter, visit(nAdapter, record) over a list.
+template <class Visit>
+void ForEachDeviceRecord(CHostAdapter& adapter, Visit visit)
+{
+    ForEachDeviceRecordAt(adapter, [&](int, int, CDeviceRecord& record) { visit(record); });
+}
+
 template <class Visit>
 void ForEachDeviceRecord(CHostAdapterArray& adapters, Visit visit)
 {
-    for (INT_PTR nAdapter = 0; nAdapter < adapters.GetSize(); ++nAdapter)
-        ForEachDeviceRecord(adapters[nAdapter], [&](CDeviceRecord& record) { visit(int(nAdapter), record); });
+    ForEachDeviceRecordAt(adapters, [&](int nAdapter, int, int, CDeviceRecord& record) { visit(nAdapter, record); });
 }
 
 #endif

@@ -120,13 +120,11 @@ void CScsiTransport::SetAdapterBusType(int nAdapter, int nBusType)
 {
     CHostAdapter& adapter = m_Adapters[nAdapter];
     adapter.m_nBusType = nBusType;
-    for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
-        for (INT_PTR nPlace = 0; nPlace < adapter.m_Targets[nGroup].GetSize(); ++nPlace) {
-            CDeviceRecord record = adapter.m_Targets[nGroup][nPlace];
-            record.m_nBusType = nBusType;
-            SetDeviceRecord(record, int(nGroup), int(nPlace));
-        }
-    }
+    ForEachDeviceRecordAt(adapter, [&](int nGroup, int nPlace, const CDeviceRecord& stored) {
+        CDeviceRecord record = stored;
+        record.m_nBusType = nBusType;
+        SetDeviceRecord(record, nGroup, nPlace);
+    });
 }
 
 bool CScsiTransport::HasUsbOr1394Adapter() const

@@ -58,10 +58,7 @@ int CWinApp::Run()
             m_nExitCode = static_cast<int>(msg.wParam);
             break;
         }
-        if (!AfxPreTranslateMessage(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
+        AfxDispatchMessage(&msg);
     }
     return ExitInstance();
 }

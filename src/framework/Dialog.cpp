@@ -141,17 +141,8 @@ void CDialog::RunModalLoop()
             }
             continue;
         }
-        BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (bGot == -1)
+        if (!AfxPumpMessage())
             break;
-        if (bGot == 0) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        if (!AfxPreTranslateMessage(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
     }
 }
 

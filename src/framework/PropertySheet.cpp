@@ -180,19 +180,9 @@ INT_PTR CPropertySheet::DoModal()
         CTestHooks* pHooks = AfxGetTestHooks();
         if (pHooks != nullptr && pHooks->dialogReady && PropSheet_GetCurrentPageHwnd(hSheet) != nullptr)
             pHooks->dialogReady(this);
-        MSG msg;
         while (::IsWindow(hSheet) && PropSheet_GetCurrentPageHwnd(hSheet) != nullptr) {
-            BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
-            if (bGot == -1)
+            if (!AfxPumpMessage())
                 break;
-            if (bGot == 0) {
-                ::PostQuitMessage(static_cast<int>(msg.wParam));
-                break;
-            }
-            if (!AfxPreTranslateMessage(&msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
         }
     } catch (...) {
         if (bEnableOwner)

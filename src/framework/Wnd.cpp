@@ -546,6 +546,28 @@ BOOL AfxPreTranslateMessage(MSG* pMsg)
     return FALSE;
 }
 
+void AfxDispatchMessage(MSG* pMsg)
+{
+    if (!AfxPreTranslateMessage(pMsg)) {
+        ::TranslateMessage(pMsg);
+        ::DispatchMessageA(pMsg);
+    }
+}
+
+BOOL AfxPumpMessage()
+{
+    MSG msg;
+    BOOL bGot = ::GetMessageA(&msg, nullptr, 0, 0);
+    if (bGot == -1)
+        return FALSE;
+    if (bGot == 0) {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        return FALSE;
+    }
+    AfxDispatchMessage(&msg);
+    return TRUE;
+}
+
 BOOL AfxPumpWaitingMessages()
 {
     MSG msg;
@@ -554,10 +576,7 @@ BOOL AfxPumpWaitingMessages()
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             return FALSE;
         }
-        if (!AfxPreTranslateMessage(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
+        AfxDispatchMessage(&msg);
     }
     return TRUE;
 }

@@ -244,6 +244,12 @@ void AfxReportCallbackException(LPCTSTR pszWhere);
 // window (dialogs run IsDialogMessage there). TRUE = consumed, do not dispatch.
 BOOL AfxPreTranslateMessage(MSG* pMsg);
 
+// Offers a message to AfxPreTranslateMessage and, when it is not consumed, translates and dispatches it.
+void AfxDispatchMessage(MSG* pMsg);
+
+// Waits for one message and dispatches it. FALSE when WM_QUIT came (it is posted again) or GetMessage failed.
+BOOL AfxPumpMessage();
+
 // Takes and dispatches the messages that are waiting, without blocking. FALSE when WM_QUIT came (it is posted again).
 BOOL AfxPumpWaitingMessages();
 

@@ -14,36 +14,7 @@ std::vector<FakeStockFilter> g_stock;
 std::vector<CLSID> g_missing;
 std::vector<FakeCategoryDevice> g_devices;
 
-// Reference counting of the enumerator fakes.
-template <class I>
-class Counted : public I {
-public:
-    virtual ~Counted() = default;
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++m_refs); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG left = --m_refs;
-        if (left == 0)
-            delete this;
-        return ULONG(left);
-    }
-
-protected:
-    HRESULT Answer(REFIID iid, REFIID own, void** ppv)
-    {
-        *ppv = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, own))
-            return E_NOINTERFACE;
-        *ppv = static_cast<I*>(this);
-        AddRef();
-        return S_OK;
-    }
-
-private:
-    LONG m_refs = 1;
-};
-
-class FakeBag final : public Counted<IPropertyBag> {
+class FakeBag final : public FakeCounted<IPropertyBag> {
 public:
     explicit FakeBag(const FakeCategoryDevice& device) : m_device(device) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
@@ -68,7 +39,7 @@ private:
     FakeCategoryDevice m_device;
 };
 
-class FakeMoniker final : public Counted<IMoniker> {
+class FakeMoniker final : public FakeCounted<IMoniker> {
 public:
     explicit FakeMoniker(const FakeCategoryDevice& device) : m_device(device) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override { return Answer(iid, IID_IMoniker, ppv); }
@@ -113,7 +84,7 @@ private:
     FakeCategoryDevice m_device;
 };
 
-class FakeEnumMoniker final : public Counted<IEnumMoniker> {
+class FakeEnumMoniker final : public FakeCounted<IEnumMoniker> {
 public:
     explicit FakeEnumMoniker(std::vector<FakeCategoryDevice> devices) : m_devices(std::move(devices)) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
@@ -146,7 +117,7 @@ private:
     size_t m_position = 0;
 };
 
-class FakeWindowless final : public Counted<IVMRWindowlessControl9> {
+class FakeWindowless final : public FakeCounted<IVMRWindowlessControl9> {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
@@ -167,7 +138,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetBorderColor(COLORREF*) override { return E_NOTIMPL; }
 };
 
-class FakeDevEnum final : public Counted<ICreateDevEnum> {
+class FakeDevEnum final : public FakeCounted<ICreateDevEnum> {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
@@ -316,13 +287,7 @@ CManagerFixture::~CManagerFixture()
 
 std::vector<std::string> CManagerFixture::Messages() const
 {
-    std::vector<std::string> messages;
-    for (INT_PTR i = m_firstLine; i < g_dxLogLines.GetSize(); ++i) {
-        std::string number, message;
-        if (SplitLogLine(static_cast<LPCTSTR>(g_dxLogLines[i]), number, message))
-            messages.push_back(message);
-    }
-    return messages;
+    return MessagesOf(g_dxLogLines, m_firstLine);
 }
 
 std::vector<std::string> CManagerFixture::BuildSteps() const

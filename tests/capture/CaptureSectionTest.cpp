@@ -1,6 +1,7 @@
 // tests/capture/CaptureSectionTest.cpp — the report's capture-device lines from registry fixtures below a private
 // root: the sibling product's settings for a table of stored values, and the driver data of a device path
 #include "CaptureTestSupport.h"
+#include "support/RegistryFixture.h"
 #include "support/StringLists.h"
 
 #include "capture/CaptureSection.h"
@@ -16,7 +17,11 @@
 #include <functional>
 
 using namespace capture_test;
+using testsupport::Binary;
+using testsupport::Dword;
 using testsupport::Lines;
+using testsupport::RegistryRoot;
+using testsupport::Text;
 
 namespace {
 
@@ -24,7 +29,7 @@ const char kDeviceKey[] = "usb#vid_1234&pid_5678&mi_00#6&1a2b3c4d&0&0000#{65e877
                           "\\global";
 const std::string kSettings = std::string("Software\\Korvath\\QRVMZ\\USB Camera\\") + kDeviceKey;
 
-std::vector<std::string> Dump(CPrivateRoot& root)
+std::vector<std::string> Dump(RegistryRoot& root)
 {
     CStringArray lines;
     lines.Add("before");
@@ -36,20 +41,12 @@ std::vector<std::string> Dump(CPrivateRoot& root)
 
 TEST(SiblingSettings, EveryValueGivesItsLine)
 {
-    CPrivateRoot root;
-    root.SetDword(kSettings, "VideoSource", 16);
-    root.SetDword(kSettings, "Country", 82);
-    root.SetDword(kSettings, "Input", 5);
-    root.SetDword(kSettings, "AnalogVideoStandard", 0x10);
-    root.SetDword(kSettings, "Parameter", 3);
-    root.SetDword(kSettings, "width", 720);
-    root.SetDword(kSettings, "height", 576);
-    root.SetDword(kSettings, "FrameRate", 400000);
-    root.SetDword(kSettings, "BitRate", 4000000);
-    root.SetDword(kSettings, "Compression", 0);
-    root.SetBinary(kSettings, "FormatType", &FORMAT_MPEG2Video, 16);
-    root.SetBinary(kSettings, "SubType", &MEDIASUBTYPE_RGB24, 16);
-    root.SetDword(kSettings, "AudioCompression", 4);
+    RegistryRoot root;
+    root.Write(kSettings,
+               {Dword("VideoSource", 16), Dword("Country", 82), Dword("Input", 5), Dword("AnalogVideoStandard", 0x10),
+                Dword("Parameter", 3), Dword("width", 720), Dword("height", 576), Dword("FrameRate", 400000),
+                Dword("BitRate", 4000000), Dword("Compression", 0), Binary("FormatType", &FORMAT_MPEG2Video, 16),
+                Binary("SubType", &MEDIASUBTYPE_RGB24, 16), Dword("AudioCompression", 4)});
     const std::vector<std::string> expected = {
         " Video Source : TV Tuner",  " TV Country : Germany",    " TV Input : Antenna", " TV Format : PAL_B",
         " Use Frame Rate : true",    " Resolution : 720 X 576",  " FrameRate : 25.0",   " Maximum BitRate : 4000000",
@@ -64,100 +61,106 @@ TEST(SiblingSettings, TableOfStoredValues)
     const DWORD mjpg = MakeFourCC('M', 'J', 'P', 'G');
     struct Case {
         const char* what;
-        std::function<void(CPrivateRoot&)> store;
+        std::function<void(RegistryRoot&)> store;
         std::vector<std::string> lines;
     } const cases[] = {
-        {"country 0", [](CPrivateRoot& r) { r.SetDword(kSettings, "Country", 0); }, {" TV Country : Afghanistan"}},
-        {"country 231", [](CPrivateRoot& r) { r.SetDword(kSettings, "Country", 231); }, {" TV Country : USA"}},
-        {"country 239", [](CPrivateRoot& r) { r.SetDword(kSettings, "Country", 239); }, {" TV Country : Zimbabwe"}},
-        {"country 240 is outside the table", [](CPrivateRoot& r) { r.SetDword(kSettings, "Country", 240); }, {}},
+        {"country 0",
+         [](RegistryRoot& r) { r.Write(kSettings, {Dword("Country", 0)}); },
+         {" TV Country : Afghanistan"}},
+        {"country 231", [](RegistryRoot& r) { r.Write(kSettings, {Dword("Country", 231)}); }, {" TV Country : USA"}},
+        {"country 239",
+         [](RegistryRoot& r) { r.Write(kSettings, {Dword("Country", 239)}); },
+         {" TV Country : Zimbabwe"}},
+        {"country 240 is outside the table", [](RegistryRoot& r) { r.Write(kSettings, {Dword("Country", 240)}); }, {}},
         {"country 78",
-         [](CPrivateRoot& r) { r.SetDword(kSettings, "Country", 78); },
+         [](RegistryRoot& r) { r.Write(kSettings, {Dword("Country", 78)}); },
          {" TV Country : F.Y.R.O.M. (Former Yugoslav Republic of Macedonia"}},
         {"country stored in two bytes",
-         [](CPrivateRoot& r) {
+         [](RegistryRoot& r) {
              const WORD two = 231;
-             r.SetBinary(kSettings, "Country", &two, 2);
+             r.Write(kSettings, {Binary("Country", &two, 2)});
          },
          {}},
         {"video source 19 has no text",
-         [](CPrivateRoot& r) {
-             r.SetDword(kSettings, "VideoSource", 19);
-             r.SetDword(kSettings, "Country", 38);
+         [](RegistryRoot& r) {
+             r.Write(kSettings, {Dword("VideoSource", 19)});
+             r.Write(kSettings, {Dword("Country", 38)});
          },
          {" TV Country : Canada"}},
         {"composite and S-Video",
-         [](CPrivateRoot& r) { r.SetDword(kSettings, "VideoSource", 18); },
+         [](RegistryRoot& r) { r.Write(kSettings, {Dword("VideoSource", 18)}); },
          {" Video Source : S-Video"}},
-        {"cable", [](CPrivateRoot& r) { r.SetDword(kSettings, "Input", 0); }, {" TV Input : Cable"}},
-        {"PAL_G has no text", [](CPrivateRoot& r) { r.SetDword(kSettings, "AnalogVideoStandard", 0x40); }, {}},
+        {"cable", [](RegistryRoot& r) { r.Write(kSettings, {Dword("Input", 0)}); }, {" TV Input : Cable"}},
+        {"PAL_G has no text", [](RegistryRoot& r) { r.Write(kSettings, {Dword("AnalogVideoStandard", 0x40)}); }, {}},
         {"PAL_N_COMBO",
-         [](CPrivateRoot& r) { r.SetDword(kSettings, "AnalogVideoStandard", 0x100000); },
+         [](RegistryRoot& r) { r.Write(kSettings, {Dword("AnalogVideoStandard", 0x100000)}); },
          {" TV Format : PAL_N_COMBO"}},
         {"SECAM_L1",
-         [](CPrivateRoot& r) { r.SetDword(kSettings, "AnalogVideoStandard", 0x80000); },
+         [](RegistryRoot& r) { r.Write(kSettings, {Dword("AnalogVideoStandard", 0x80000)}); },
          {" TV Format : SECAM_L1"}},
         {"frame rate off",
-         [](CPrivateRoot& r) {
-             r.SetDword(kSettings, "Parameter", 2);
-             r.SetDword(kSettings, "FrameRate", 400000);
+         [](RegistryRoot& r) {
+             r.Write(kSettings, {Dword("Parameter", 2)});
+             r.Write(kSettings, {Dword("FrameRate", 400000)});
          },
          {" Use Frame Rate : false"}},
         {"NTSC frame rate",
-         [](CPrivateRoot& r) {
-             r.SetDword(kSettings, "Parameter", 1);
-             r.SetDword(kSettings, "FrameRate", 333666);
+         [](RegistryRoot& r) {
+             r.Write(kSettings, {Dword("Parameter", 1)});
+             r.Write(kSettings, {Dword("FrameRate", 333666)});
          },
          {" Use Frame Rate : true", " FrameRate : 30.0"}},
         {"frame interval 0",
-         [](CPrivateRoot& r) {
-             r.SetDword(kSettings, "Parameter", 1);
-             r.SetDword(kSettings, "FrameRate", 0);
+         [](RegistryRoot& r) {
+             r.Write(kSettings, {Dword("Parameter", 1)});
+             r.Write(kSettings, {Dword("FrameRate", 0)});
          },
          {" Use Frame Rate : true"}},
-        {"frame rate without the parameter", [](CPrivateRoot& r) { r.SetDword(kSettings, "FrameRate", 400000); }, {}},
+        {"frame rate without the parameter",
+         [](RegistryRoot& r) { r.Write(kSettings, {Dword("FrameRate", 400000)}); },
+         {}},
         {"width without height",
-         [](CPrivateRoot& r) { r.SetDword(kSettings, "width", 720); },
+         [](RegistryRoot& r) { r.Write(kSettings, {Dword("width", 720)}); },
          {" Resolution : 720 X 0"}},
-        {"height without width", [](CPrivateRoot& r) { r.SetDword(kSettings, "height", 576); }, {}},
+        {"height without width", [](RegistryRoot& r) { r.Write(kSettings, {Dword("height", 576)}); }, {}},
         {"missing format type",
-         [mjpg](CPrivateRoot& r) {
-             r.SetDword(kSettings, "Compression", mjpg);
-             r.SetBinary(kSettings, "SubType", &MEDIASUBTYPE_MJPG, 16);
+         [mjpg](RegistryRoot& r) {
+             r.Write(kSettings, {Dword("Compression", mjpg)});
+             r.Write(kSettings, {Binary("SubType", &MEDIASUBTYPE_MJPG, 16)});
          },
          {}},
         {"format type cut short",
-         [mjpg](CPrivateRoot& r) {
-             r.SetDword(kSettings, "Compression", mjpg);
-             r.SetBinary(kSettings, "FormatType", &FORMAT_VideoInfo, 8);
-             r.SetBinary(kSettings, "SubType", &MEDIASUBTYPE_MJPG, 16);
+         [mjpg](RegistryRoot& r) {
+             r.Write(kSettings, {Dword("Compression", mjpg)});
+             r.Write(kSettings, {Binary("FormatType", &FORMAT_VideoInfo, 8)});
+             r.Write(kSettings, {Binary("SubType", &MEDIASUBTYPE_MJPG, 16)});
          },
          {}},
         {"a format type without a name",
-         [](CPrivateRoot& r) {
-             r.SetDword(kSettings, "Compression", 0);
-             r.SetBinary(kSettings, "FormatType", &FORMAT_VideoInfo2, 16);
-             r.SetBinary(kSettings, "SubType", &MEDIASUBTYPE_RGB24, 16);
+         [](RegistryRoot& r) {
+             r.Write(kSettings, {Dword("Compression", 0)});
+             r.Write(kSettings, {Binary("FormatType", &FORMAT_VideoInfo2, 16)});
+             r.Write(kSettings, {Binary("SubType", &MEDIASUBTYPE_RGB24, 16)});
          },
          {" Compression Mode : "}},
         {"uncompressed by subtype",
-         [](CPrivateRoot& r) {
-             r.SetDword(kSettings, "Compression", 0);
-             r.SetBinary(kSettings, "FormatType", &FORMAT_VideoInfo, 16);
-             r.SetBinary(kSettings, "SubType", &MEDIASUBTYPE_YUY2, 16);
+         [](RegistryRoot& r) {
+             r.Write(kSettings, {Dword("Compression", 0)});
+             r.Write(kSettings, {Binary("FormatType", &FORMAT_VideoInfo, 16)});
+             r.Write(kSettings, {Binary("SubType", &MEDIASUBTYPE_YUY2, 16)});
          },
          {" Compression Mode : YUY2"}},
         {"MP2 audio",
-         [](CPrivateRoot& r) { r.SetDword(kSettings, "AudioCompression", 2); },
+         [](RegistryRoot& r) { r.Write(kSettings, {Dword("AudioCompression", 2)}); },
          {" Audio Compression : MP2"}},
-        {"other audio", [](CPrivateRoot& r) { r.SetDword(kSettings, "AudioCompression", 3); }, {}},
+        {"other audio", [](RegistryRoot& r) { r.Write(kSettings, {Dword("AudioCompression", 3)}); }, {}},
         {"a text where a number belongs",
-         [](CPrivateRoot& r) { r.SetText(kSettings, "BitRate", "1234"); },
+         [](RegistryRoot& r) { r.Write(kSettings, {Text("BitRate", "1234")}); },
          {" Maximum BitRate : 875770417"}},
-        {"no settings key at all", [](CPrivateRoot&) {}, {}},
+        {"no settings key at all", [](RegistryRoot&) {}, {}},
     };
     for (const Case& c : cases) {
-        CPrivateRoot root;
+        RegistryRoot root;
         c.store(root);
         EXPECT_EQ(c.lines, Dump(root)) << c.what;
     }
@@ -187,16 +190,17 @@ std::string WindowsDirectory()
 // device that reported no path ("default").
 TEST(CaptureDriverLines, FromEnumServicesAndClassKeys)
 {
-    CPrivateRoot root;
+    RegistryRoot root;
     const std::string enumKey = "SYSTEM\\CurrentControlSet\\Enum\\";
     const std::string classKey = "SYSTEM\\CurrentControlSet\\Control\\Class\\{6bdd1fc6-810f-11d0-bec7-08002be2092f}";
-    root.SetText(enumKey + "pci\\ven_1&dev_2\\3&4", "Service", "tvcap");
-    root.SetText(enumKey + "pci\\ven_1&dev_2\\3&4", "Driver", "{6bdd1fc6-810f-11d0-bec7-08002be2092f}\\0001");
-    root.SetText("SYSTEM\\CurrentControlSet\\Services\\tvcap", "ImagePath", "\\SystemRoot\\System32\\drivers\\tv.sys");
-    root.SetText(classKey + "\\0001", "DriverDesc", "TV Card");
-    root.SetText(classKey + "\\0001", "ProviderName", "Maker");
-    root.SetText(enumKey + "usb\\vid_9\\5", "Service", "ntcam");
-    root.SetText("SYSTEM\\CurrentControlSet\\Services\\ntcam", "ImagePath", "\\??\\D:\\drivers\\ntcam.sys");
+    root.Write(enumKey + "pci\\ven_1&dev_2\\3&4", {Text("Service", "tvcap")});
+    root.Write(enumKey + "pci\\ven_1&dev_2\\3&4", {Text("Driver", "{6bdd1fc6-810f-11d0-bec7-08002be2092f}\\0001")});
+    root.Write("SYSTEM\\CurrentControlSet\\Services\\tvcap",
+               {Text("ImagePath", "\\SystemRoot\\System32\\drivers\\tv.sys")});
+    root.Write(classKey + "\\0001", {Text("DriverDesc", "TV Card")});
+    root.Write(classKey + "\\0001", {Text("ProviderName", "Maker")});
+    root.Write(enumKey + "usb\\vid_9\\5", {Text("Service", "ntcam")});
+    root.Write("SYSTEM\\CurrentControlSet\\Services\\ntcam", {Text("ImagePath", "\\??\\D:\\drivers\\ntcam.sys")});
 
     CStringArray lines;
     AppendCaptureDeviceLines(lines, "TV Card", "\\\\?\\pci#ven_1&dev_2#3&4#{65e8773d-8f56-11d0-a3b9-00a0c9223196}",

@@ -64,49 +64,6 @@ bool CWorkingFolder::Exists(const char* fileName) const
     return testsupport::FileExists(m_folder.Path(fileName));
 }
 
-CPrivateRoot::CPrivateRoot()
-{
-    char szName[96];
-    std::snprintf(szName, sizeof szName, "Software\\TaviskTests\\capture-%lu-%lu", GetCurrentProcessId(),
-                  GetTickCount());
-    m_subkey = szName;
-    RegCreateKeyExA(HKEY_CURRENT_USER, m_subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
-}
-
-CPrivateRoot::~CPrivateRoot()
-{
-    if (m_key != nullptr)
-        RegCloseKey(m_key);
-    SHDeleteKeyA(HKEY_CURRENT_USER, m_subkey.c_str());
-}
-
-void CPrivateRoot::SetBinary(const std::string& path, const char* name, const void* data, DWORD size)
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(m_key, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
-        return;
-    RegSetValueExA(key, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-}
-
-void CPrivateRoot::SetDword(const std::string& path, const char* name, DWORD value)
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(m_key, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
-        return;
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
-    RegCloseKey(key);
-}
-
-void CPrivateRoot::SetText(const std::string& path, const char* name, const char* text)
-{
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(m_key, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
-        return;
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), DWORD(strlen(text) + 1));
-    RegCloseKey(key);
-}
-
 bool SplitLogLine(const std::string& line, std::string& number, std::string& message)
 {
     static const std::regex form(R"(^\[\d{1,2}/\d{2}/\d{4} \d{2}h:\d{2}m:\d{2}s\] (\d{4}): (.*)$)");
@@ -116,6 +73,17 @@ bool SplitLogLine(const std::string& line, std::string& number, std::string& mes
     number = match[1];
     message = match[2];
     return true;
+}
+
+std::vector<std::string> MessagesOf(const CStringArray& lines, INT_PTR nFirst)
+{
+    std::vector<std::string> messages;
+    for (INT_PTR i = nFirst; i < lines.GetSize(); ++i) {
+        std::string number, message;
+        if (SplitLogLine(static_cast<LPCTSTR>(lines[i]), number, message))
+            messages.push_back(message);
+    }
+    return messages;
 }
 
 } // namespace capture_test

@@ -1,11 +1,12 @@
 // tests/capture/CaptureTestSupport.h
 // Helpers of the capture tests: the emulated capture device written into this run's prefix, a temporary working
-// folder (the diagnostics logs go to the current directory), a private registry root, and log-line parsing.
+// folder (the diagnostics logs go to the current directory), and log-line parsing.
 #ifndef TAVISK_TESTS_CAPTURE_CAPTURETESTSUPPORT_H
 #define TAVISK_TESTS_CAPTURE_CAPTURETESTSUPPORT_H
 
 #include <windows.h>
 
+#include "framework/Array.h"
 #include "support/TestFiles.h"
 
 #include <string>
@@ -31,23 +32,10 @@ private:
     std::string m_previous;
 };
 
-// A private key below HKCU standing in for HKEY_LOCAL_MACHINE; deleted with its subkeys by the destructor.
-class CPrivateRoot {
-public:
-    CPrivateRoot();
-    ~CPrivateRoot();
-    HKEY Key() const { return m_key; }
-    void SetDword(const std::string& path, const char* name, DWORD value);
-    void SetBinary(const std::string& path, const char* name, const void* data, DWORD size);
-    void SetText(const std::string& path, const char* name, const char* text);
-
-private:
-    std::string m_subkey;
-    HKEY m_key = nullptr;
-};
-
 // A log line split into its parts; false when it has not the form "[d/mm/yyyy hhh:mmm:sss] nnnn: message".
 bool SplitLogLine(const std::string& line, std::string& number, std::string& message);
+// The messages of the log lines from nFirst on; lines of another form are passed over.
+std::vector<std::string> MessagesOf(const CStringArray& lines, INT_PTR nFirst);
 
 } // namespace capture_test
 

@@ -104,16 +104,6 @@ void SetVideoCaps(FakeMediaType& type, ULONG videoStandard, LONGLONG minInterval
     type.caps = BytesOf(caps);
 }
 
-HRESULT FakeStreamConfig::QueryInterface(REFIID iid, void** ppv)
-{
-    *ppv = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IAMStreamConfig))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IAMStreamConfig*>(this);
-    AddRef();
-    return S_OK;
-}
-
 AM_MEDIA_TYPE* FakeStreamConfig::MakeMediaType(const FakeMediaType& type)
 {
     m_counter.count = &outstandingTypes;
@@ -173,16 +163,6 @@ HRESULT FakeStreamConfig::GetStreamCaps(int index, AM_MEDIA_TYPE** ppmt, BYTE* p
     caps.resize(size_t(capsSize), 0);
     std::memcpy(pCaps, caps.data(), caps.size());
     *ppmt = MakeMediaType(type);
-    return S_OK;
-}
-
-HRESULT FakeVideoControl::QueryInterface(REFIID iid, void** ppv)
-{
-    *ppv = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IAMVideoControl))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IAMVideoControl*>(this);
-    AddRef();
     return S_OK;
 }
 
@@ -317,16 +297,6 @@ HRESULT FakeTvTuner::QuerySupported(REFGUID set, DWORD id, DWORD* pSupport)
     if (!IsEqualGUID(set, PROPSETID_TUNER) || id != KSPROPERTY_TUNER_MODE_CAPS)
         return E_PROP_ID_UNSUPPORTED;
     *pSupport = modeSupport;
-    return S_OK;
-}
-
-HRESULT FakeFileSink::QueryInterface(REFIID iid, void** ppv)
-{
-    *ppv = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IFileSinkFilter))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IFileSinkFilter*>(this);
-    AddRef();
     return S_OK;
 }
 

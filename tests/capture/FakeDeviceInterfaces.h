@@ -32,6 +32,26 @@ protected:
     }
 };
 
+// A fake of one interface I, counted as above; QueryInterface answers IUnknown and I through Answer.
+template <class I>
+class FakeCounted : public FakeUnknownBase, public I {
+public:
+    ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return DoRelease(); }
+
+protected:
+    // QueryInterface's answer when I's IID is `own`.
+    HRESULT Answer(REFIID iid, REFIID own, void** ppv)
+    {
+        *ppv = nullptr;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, own))
+            return E_NOINTERFACE;
+        *ppv = static_cast<I*>(this);
+        DoAddRef();
+        return S_OK;
+    }
+};
+
 // One media type with its format block and the capability structure GetStreamCaps writes.
 struct FakeMediaType {
     GUID majorType = GUID_NULL;
@@ -51,7 +71,7 @@ FakeMediaType PcmType(WORD channels, DWORD samplesPerSecond, WORD bitsPerSample,
 void SetVideoCaps(FakeMediaType& type, ULONG videoStandard, LONGLONG minInterval, LONGLONG maxInterval, LONG minBits,
                   LONG maxBits);
 
-class FakeStreamConfig final : public FakeUnknownBase, public IAMStreamConfig {
+class FakeStreamConfig final : public FakeCounted<IAMStreamConfig> {
 public:
     std::vector<FakeMediaType> capabilities;
     int capsSize = sizeof(VIDEO_STREAM_CONFIG_CAPS); // what GetNumberOfCapabilities announces
@@ -61,9 +81,10 @@ public:
     std::vector<FakeMediaType> setFormats; // every SetFormat, as given
     LONG outstandingTypes = 0;             // media types handed out and not given back
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return DoRelease(); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
+    {
+        return Answer(iid, IID_IAMStreamConfig, ppv);
+    }
     HRESULT STDMETHODCALLTYPE SetFormat(AM_MEDIA_TYPE* pmt) override;
     HRESULT STDMETHODCALLTYPE GetFormat(AM_MEDIA_TYPE** ppmt) override;
     HRESULT STDMETHODCALLTYPE GetNumberOfCapabilities(int* pCount, int* pSize) override;
@@ -86,7 +107,7 @@ private:
 };
 
 // The frame rates a device offers per capability and size.
-class FakeVideoControl final : public FakeUnknownBase, public IAMVideoControl {
+class FakeVideoControl final : public FakeCounted<IAMVideoControl> {
 public:
     struct Entry {
         LONG index;
@@ -97,9 +118,10 @@ public:
     std::vector<Entry> rates;
     int calls = 0;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return DoRelease(); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
+    {
+        return Answer(iid, IID_IAMVideoControl, ppv);
+    }
     HRESULT STDMETHODCALLTYPE GetCaps(IPin*, LONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetMode(IPin*, LONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetMode(IPin*, LONG*) override { return E_NOTIMPL; }
@@ -172,12 +194,13 @@ public:
 };
 
 // A file writer's file name.
-class FakeFileSink final : public FakeUnknownBase, public IFileSinkFilter {
+class FakeFileSink final : public FakeCounted<IFileSinkFilter> {
 public:
     std::wstring fileName;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return DoRelease(); }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
+    {
+        return Answer(iid, IID_IFileSinkFilter, ppv);
+    }
     HRESULT STDMETHODCALLTYPE SetFileName(LPCOLESTR name, const AM_MEDIA_TYPE*) override
     {
         fileName = name != nullptr ? name : L"";

@@ -1,6 +1,8 @@
 // tests/capture/FakeFilters.cpp
 #include "FakeFilters.h"
 
+#include "FakeDeviceInterfaces.h"
+
 #include <cstring>
 #include <edevdefs.h>
 #include <ks.h>
@@ -310,27 +312,14 @@ public:
 namespace {
 
 // Walks a list of pins; holds a reference to their filter.
-class FakeEnumPins final : public IEnumPins {
+class FakeEnumPins final : public FakeCounted<IEnumPins> {
 public:
     FakeEnumPins(FakeFilter* owner, size_t position) : m_owner(owner), m_position(position) { m_owner->AddRef(); }
     ~FakeEnumPins() { m_owner->Release(); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
-        *ppv = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumPins))
-            return E_NOINTERFACE;
-        *ppv = this;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++m_refs); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG left = --m_refs;
-        if (left == 0)
-            delete this;
-        return ULONG(left);
+        return Answer(iid, IID_IEnumPins, ppv);
     }
     HRESULT STDMETHODCALLTYPE Next(ULONG count, IPin** ppPins, ULONG* pFetched) override
     {
@@ -361,33 +350,19 @@ public:
     }
 
 private:
-    LONG m_refs = 1;
     FakeFilter* m_owner;
     size_t m_position;
 };
 
 // Hands out one media type per major type of a pin, each carrying a counted pUnk.
-class FakeEnumMediaTypes final : public IEnumMediaTypes {
+class FakeEnumMediaTypes final : public FakeCounted<IEnumMediaTypes> {
 public:
     FakeEnumMediaTypes(FakePin* pin, size_t position) : m_pin(pin), m_position(position) { m_pin->AddRef(); }
     ~FakeEnumMediaTypes() { m_pin->Release(); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
-        *ppv = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IEnumMediaTypes))
-            return E_NOINTERFACE;
-        *ppv = this;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(++m_refs); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG left = --m_refs;
-        if (left == 0)
-            delete this;
-        return ULONG(left);
+        return Answer(iid, IID_IEnumMediaTypes, ppv);
     }
     HRESULT STDMETHODCALLTYPE Next(ULONG count, AM_MEDIA_TYPE** ppTypes, ULONG* pFetched) override
     {
@@ -424,7 +399,6 @@ public:
     }
 
 private:
-    LONG m_refs = 1;
     FakePin* m_pin;
     size_t m_position;
 };

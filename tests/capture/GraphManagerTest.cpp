@@ -3,6 +3,7 @@
 // renderer choice, shared filters across graph rebuilds and the filter-creation seam. Each suite runs in a
 // program run of its own (the text log belongs to the first manager of a run).
 #include "CaptureTestSupport.h"
+#include "support/RegistryFixture.h"
 #include "support/StringLists.h"
 #include "FakeFilters.h"
 
@@ -18,7 +19,11 @@
 #include <uuids.h>
 
 using namespace capture_test;
+using testsupport::DeleteRegistryValue;
+using testsupport::Dword;
 using testsupport::Lines;
+using testsupport::Text;
+using testsupport::WriteRegistryKey;
 
 namespace {
 
@@ -28,33 +33,6 @@ const char kInstanceKey[] = "Software\\Classes\\CLSID\\{860BB310-5D01-11D0-BD3B-
 const char kGeneralKey[] = "SOFTWARE\\Korvath\\TAVISK\\General";
 
 const std::string kRule(59, '-');
-
-void SetMachineText(const std::string& path, const char* name, const char* text)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(0,
-              RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), DWORD(strlen(text) + 1));
-    RegCloseKey(key);
-}
-
-void SetMachineDword(const std::string& path, const char* name, DWORD value)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(0,
-              RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
-    RegCloseKey(key);
-}
-
-void DeleteMachineValue(const std::string& path, const char* name)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key) == 0) {
-        RegDeleteValueA(key, name);
-        RegCloseKey(key);
-    }
-}
 
 // The messages of the text log, each checked for the line form and the manager number.
 std::vector<std::string> LogMessages(const std::vector<std::string>& lines, const char* number)
@@ -124,7 +102,7 @@ TEST(StartupWithDevice, LogAndReportSection)
 
 TEST(StartupWithoutDevice, ManagerIsReleasedAndSectionEmpty)
 {
-    SetMachineDword(kGeneralKey, "VideoLog", 1);
+    WriteRegistryKey(HKEY_LOCAL_MACHINE, kGeneralKey, {Dword("VideoLog", 1)});
     CWorkingFolder folder;
     CGraphManager* manager = CreateStartupGraphManager();
     EXPECT_EQ(nullptr, manager);
@@ -154,13 +132,13 @@ TEST(VmrChoice, ByRegistryAndWindows)
     } const cases[] = {{0xFFFFFFFF, xpDefault}, {1, 1}, {2, 0}, {3, xpDefault}, {0, xpDefault}};
     for (const Case& c : cases) {
         if (c.value == 0xFFFFFFFF)
-            DeleteMachineValue(kGeneralKey, "VMR");
+            DeleteRegistryValue(HKEY_LOCAL_MACHINE, kGeneralKey, "VMR");
         else
-            SetMachineDword(kGeneralKey, "VMR", c.value);
+            WriteRegistryKey(HKEY_LOCAL_MACHINE, kGeneralKey, {Dword("VMR", c.value)});
         CGraphManager manager;
         EXPECT_EQ(c.vmr7, manager.UsesVmr7()) << c.value;
     }
-    DeleteMachineValue(kGeneralKey, "VMR");
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, kGeneralKey, "VMR");
 }
 
 class GraphManagerOnWine : public ::testing::Test {
@@ -179,16 +157,7 @@ protected:
         g_pGraphManager = nullptr;
         m_manager.reset();
     }
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> messages;
-        for (INT_PTR i = m_firstLine; i < g_dxLogLines.GetSize(); ++i) {
-            std::string number, message;
-            if (SplitLogLine(static_cast<LPCTSTR>(g_dxLogLines[i]), number, message))
-                messages.push_back(message);
-        }
-        return messages;
-    }
+    std::vector<std::string> Messages() const { return MessagesOf(g_dxLogLines, m_firstLine); }
     bool Logged(const std::string& message) const
     {
         for (const std::string& m : Messages())
@@ -222,10 +191,9 @@ TEST_F(GraphManagerOnWine, DescriptionNamesTheDeviceAndPathsAreNeeded)
     // A device arrives: only it is added, and the device list makes its object.
     const std::string described = std::string(kInstanceKey) + "TaviskCamera3";
     const char* describedPath = "\\\\?\\USB#VID_9999&PID_0001#7&0#{65e8773d-8f56-11d0-a3b9-00a0c9223196}";
-    SetMachineText(described, "FriendlyName", "Named Camera");
-    SetMachineText(described, "Description", "Described Camera");
-    SetMachineText(described, "CLSID", "{CC58E280-8AA1-11D1-B3F1-00AA003761C5}");
-    SetMachineText(described, "DevicePath", describedPath);
+    WriteRegistryKey(HKEY_LOCAL_MACHINE, described,
+                     {Text("FriendlyName", "Named Camera"), Text("Description", "Described Camera"),
+                      Text("CLSID", "{CC58E280-8AA1-11D1-B3F1-00AA003761C5}"), Text("DevicePath", describedPath)});
     EXPECT_EQ(0, m_manager->RefreshDevices(describedPath, FALSE));
     ASSERT_EQ(2, m_manager->GetDeviceCount());
     EXPECT_EQ(std::vector<int>{1}, sink.created);
@@ -404,9 +372,9 @@ public:
 
 TEST_F(GraphManagerOnWine, VideoCentredInTheOwnerWindow)
 {
-    SetMachineDword(kGeneralKey, "VMR", 2);
+    WriteRegistryKey(HKEY_LOCAL_MACHINE, kGeneralKey, {Dword("VMR", 2)});
     CGraphManager manager;
-    DeleteMachineValue(kGeneralKey, "VMR");
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, kGeneralKey, "VMR");
     ASSERT_EQ(0, manager.UsesVmr7());
     HWND owner = CreateWindowExA(0, "STATIC", "video", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, owner);

@@ -202,21 +202,14 @@ TEST(VidmorphConfig, VideoObjectLayerHeaders)
 }
 
 // The capture filter's private configuration interface: records where the configuration was given.
-class FakeEncoderConfig final : public FakeUnknownBase, public IVidmorphEncoderConfig {
+class FakeEncoderConfig final : public FakeCounted<IVidmorphEncoderConfig> {
 public:
     std::vector<DWORD> offsets;
     std::vector<DWORD> tags;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
-        *ppv = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IVidmorphEncoderConfig))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IVidmorphEncoderConfig*>(this);
-        AddRef();
-        return S_OK;
+        return Answer(iid, IID_IVidmorphEncoderConfig, ppv);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return DoRelease(); }
     HRESULT STDMETHODCALLTYPE SetEncoderConfig(BYTE* pConfig, DWORD* pOffset) override
     {
         offsets.push_back(*pOffset);
@@ -227,20 +220,13 @@ public:
     }
 };
 
-class FakeAudioEncoder final : public FakeUnknownBase, public IVidmorphAudioEncoder {
+class FakeAudioEncoder final : public FakeCounted<IVidmorphAudioEncoder> {
 public:
     std::vector<std::pair<DWORD, DWORD>> parameters;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
-        *ppv = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IVidmorphAudioEncoder))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IVidmorphAudioEncoder*>(this);
-        AddRef();
-        return S_OK;
+        return Answer(iid, IID_IVidmorphAudioEncoder, ppv);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return DoRelease(); }
     HRESULT STDMETHODCALLTYPE Reserved() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetParameter(DWORD code, DWORD value) override
     {
@@ -249,22 +235,15 @@ public:
     }
 };
 
-class FakeCrossbar final : public FakeUnknownBase, public IAMCrossbar {
+class FakeCrossbar final : public FakeCounted<IAMCrossbar> {
 public:
     std::vector<std::pair<LONG, LONG>> inputs; // physical type, related pin
     std::vector<std::pair<LONG, LONG>> routes; // output, input
     bool refuseAudio = false;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
-        *ppv = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IAMCrossbar))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IAMCrossbar*>(this);
-        AddRef();
-        return S_OK;
+        return Answer(iid, IID_IAMCrossbar, ppv);
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return DoAddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return DoRelease(); }
     HRESULT STDMETHODCALLTYPE get_PinCounts(LONG* pOutputs, LONG* pInputs) override
     {
         *pOutputs = 2;

@@ -576,3 +576,18 @@ OSVERSIONINFOA ReportedVersion()
     GetVersionExA(&version);
     return version;
 }
+
+void NtMachineTest::StartMachine(DWORD nMajorVersion, const char* pszSystem)
+{
+    OSVERSIONINFOA version = ReportedVersion();
+    ASSERT_EQ(DWORD(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
+    ASSERT_EQ(nMajorVersion, version.dwMajorVersion) << "this machine stands for " << pszSystem;
+    m_pMachine = StartNtEmulatedMachine();
+}
+
+void NtMachineTest::TearDown()
+{
+    m_Transport.Close();
+    m_Tree.Remove();
+    EmuRemoveDeviceIo();
+}

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "drive/ScsiTransport.h"
 #include "drive/SetupApiSeam.h"
 
@@ -138,6 +140,25 @@ int AddEmulatedDrive(IEmuMachine* pMachine, const char* pszVendor, const char* p
 
 // The version Wine reports to this program.
 OSVERSIONINFOA ReportedVersion();
+
+// A start-up on a machine of the NT family: the emulated machine, its device tree behind the SetupAPI seam and
+// the transport under test. TearDown closes the transport, removes the tree and gives the device-I/O seam back.
+class NtMachineTest : public ::testing::Test {
+protected:
+    // Asserts that Wine reports an NT version of this major number (the machine stands for pszSystem), then
+    // starts the emulated machine. Call it from SetUp under ASSERT_NO_FATAL_FAILURE.
+    void StartMachine(DWORD nMajorVersion, const char* pszSystem);
+    void TearDown() override;
+
+    int Drive(const char* pszVendor, const char* pszProduct, const char* pszRevision, int nPeripheral = 5)
+    {
+        return AddEmulatedDrive(m_pMachine, pszVendor, pszProduct, pszRevision, nPeripheral);
+    }
+
+    IEmuMachine* m_pMachine = nullptr;
+    CFakeDeviceTree m_Tree;
+    CScsiTransport m_Transport;
+};
 
 // The INQUIRY answer padding of a text.
 std::string Padded(const char* pszText, size_t nWidth);

@@ -69,27 +69,12 @@ std::vector<uint8_t> PortReply(const std::vector<RawEntry>& entries)
     return reply;
 }
 
-class Nt4Machine : public ::testing::Test {
+class Nt4Machine : public NtMachineTest {
 protected:
     void SetUp() override
     {
-        OSVERSIONINFOA version = ReportedVersion();
-        ASSERT_EQ(DWORD(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
-        ASSERT_EQ(4u, version.dwMajorVersion) << "this machine stands for Windows NT 4.0";
-        m_pMachine = StartNtEmulatedMachine();
+        ASSERT_NO_FATAL_FAILURE(StartMachine(4, "Windows NT 4.0"));
         m_Tree.Install(); // NT 4.0 has no USB or IEEE 1394 devices
-    }
-
-    void TearDown() override
-    {
-        m_Transport.Close();
-        m_Tree.Remove();
-        EmuRemoveDeviceIo();
-    }
-
-    int Drive(const char* pszVendor, const char* pszProduct, const char* pszRevision, int nPeripheral = 5)
-    {
-        return AddEmulatedDrive(m_pMachine, pszVendor, pszProduct, pszRevision, nPeripheral);
     }
 
     void Letter(int nLetter, UINT nType, int nDrive, int nPort, int nPath, int nTarget)
@@ -119,10 +104,6 @@ protected:
         SetDeviceMapDriver(1, "qzscsi");
         SetDeviceMapDriver(2, "QZESDI"); // port 3 has no device map entry
     }
-
-    IEmuMachine* m_pMachine = nullptr;
-    CFakeDeviceTree m_Tree;
-    CScsiTransport m_Transport;
 };
 
 } // namespace

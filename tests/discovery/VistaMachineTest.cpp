@@ -24,14 +24,11 @@ const char kMountedF[] = "USBSTOR#CdRom&Ven_KORVATH&Prod_CD-R___QZ5224U&Rev_1.02
 const char kMountedG[] = "SBP2#KORVATH&DVDR___QZ6820B&LUN0#1&0123456789abcdef&0"
                          "#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
 
-class VistaMachine : public ::testing::Test {
+class VistaMachine : public NtMachineTest {
 protected:
     void SetUp() override
     {
-        OSVERSIONINFOA version = ReportedVersion();
-        ASSERT_EQ(DWORD(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
-        ASSERT_EQ(6u, version.dwMajorVersion) << "this machine stands for Windows Vista";
-        m_pMachine = StartNtEmulatedMachine();
+        ASSERT_NO_FATAL_FAILURE(StartMachine(6, "Windows Vista"));
 
         IEmuMachine& m = *m_pMachine;
         int nWriter = Drive("KORVATH", "DVDR   QZ6820S", "2.05", 5);
@@ -71,22 +68,6 @@ protected:
                                      {"SBP2\\KORVATH&DVDR___QZ6820B&LUN0\\1&0123456789ABCDEF&0"}});
         m_Tree.Install();
     }
-
-    void TearDown() override
-    {
-        m_Transport.Close();
-        m_Tree.Remove();
-        EmuRemoveDeviceIo();
-    }
-
-    int Drive(const char* pszVendor, const char* pszProduct, const char* pszRevision, int nPeripheral)
-    {
-        return AddEmulatedDrive(m_pMachine, pszVendor, pszProduct, pszRevision, nPeripheral);
-    }
-
-    IEmuMachine* m_pMachine = nullptr;
-    CFakeDeviceTree m_Tree;
-    CScsiTransport m_Transport;
 };
 
 } // namespace

@@ -35,31 +35,15 @@ enum Letter {
     N
 };
 
-class XpMachine : public ::testing::Test {
+class XpMachine : public NtMachineTest {
 protected:
     void SetUp() override
     {
-        OSVERSIONINFOA version = ReportedVersion();
-        ASSERT_EQ(DWORD(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
-        ASSERT_EQ(5u, version.dwMajorVersion) << "this machine stands for Windows 2000 and XP";
-
-        m_pMachine = StartNtEmulatedMachine();
+        ASSERT_NO_FATAL_FAILURE(StartMachine(5, "Windows 2000 and XP"));
         BuildDrives();
         BuildRegistry();
         BuildDeviceTree();
         m_Tree.Install();
-    }
-
-    void TearDown() override
-    {
-        m_Transport.Close();
-        m_Tree.Remove();
-        EmuRemoveDeviceIo();
-    }
-
-    int Drive(const char* pszVendor, const char* pszProduct, const char* pszRevision, int nPeripheral = 5)
-    {
-        return AddEmulatedDrive(m_pMachine, pszVendor, pszProduct, pszRevision, nPeripheral);
     }
 
     void BuildDrives()
@@ -162,10 +146,6 @@ protected:
                                      "KORVATH DVDR QZ6820B",
                                      {"SBP2\\KORVATH&DVDR___QZ6820B&LUN0\\1&0123456789ABCDEF&0"}});
     }
-
-    IEmuMachine* m_pMachine = nullptr;
-    CFakeDeviceTree m_Tree;
-    CScsiTransport m_Transport;
 };
 
 // The table of the XP machine. The port of the driver no class holds (port 3) is gone and the later adapters

@@ -21,14 +21,7 @@ protected:
         nDrive = machine->AddDrive("KORVATH", "CD-R   QZ4816", "1.07");
         machine->AttachAspi(nDrive, 1, 3, 0);
 
-        transport.m_hAspiDll.Attach(LoadLibraryA("WNASPI32"));
-        ASSERT_TRUE(transport.m_hAspiDll.IsCreated());
-        transport.m_pfnGetASPI32SupportInfo = reinterpret_cast<PFN_GetASPI32SupportInfo>(
-            reinterpret_cast<void*>(GetProcAddress(transport.m_hAspiDll.get(), "GetASPI32SupportInfo")));
-        transport.m_pfnSendASPI32Command = reinterpret_cast<PFN_SendASPI32Command>(
-            reinterpret_cast<void*>(GetProcAddress(transport.m_hAspiDll.get(), "SendASPI32Command")));
-        ASSERT_NE(nullptr, transport.m_pfnSendASPI32Command);
-        transport.m_nAccessMode = kAccessModeAspi;
+        ASSERT_TRUE(EmuBindAspi(transport)) << "the test ASPI library has no ASPI entry points";
         record = MakeRecord(1, 3, 4);
     }
 

@@ -93,19 +93,8 @@ protected:
         return result;
     }
 
-    // Data-out bytes of the index-th command of Commands().
-    std::vector<uint8_t> DataOut(const EmuLogEntry& entry)
-    {
-        std::vector<uint8_t> data(entry.nDataOutLength);
-        for (int i = 0; i < m_pMachine->GetLogCount(); ++i) {
-            EmuLogEntry e;
-            if (m_pMachine->GetLogEntry(i, &e) && e.nSequence == entry.nSequence) {
-                m_pMachine->GetLogDataOut(i, data.data(), uint32_t(data.size()));
-                break;
-            }
-        }
-        return data;
-    }
+    // Data-out bytes of a command of Commands().
+    std::vector<uint8_t> DataOut(const EmuLogEntry& entry) { return ::DataOutOf(m_pMachine, entry); }
 
     void SetBytes(int nDrive, const char* pszKey, const std::vector<uint8_t>& data)
     {

@@ -3,22 +3,11 @@
 // per-model corrections, READ CAPACITY and the DVD sector mapping.
 #include "DriveTestFixture.h"
 
+#include "drive/Cdb.h"
+
 namespace {
 
 const uint8_t kCanary = 0xEE;
-
-void PutBe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
-}
-
-uint32_t Be32(const uint8_t* p)
-{
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
 
 // Physical format information with a book type and a layer byte.
 std::vector<uint8_t> PhysicalFormat(uint8_t bookType, uint8_t layerByte)
@@ -202,37 +191,37 @@ TEST_F(MediaTest, PerformanceOn1350BasisIsRestated)
     BYTE answer[140];
     std::memset(answer, kCanary, sizeof(answer));
     ASSERT_EQ(1, m_Manager.GetPerformance(record, 0, 0, 1, 0, answer));
-    EXPECT_EQ(2770u, Be32(answer + 8 + 4));
-    EXPECT_EQ(11080u, Be32(answer + 8 + 12));
+    EXPECT_EQ(2770u, GetBe32(answer + 8 + 4));
+    EXPECT_EQ(11080u, GetBe32(answer + 8 + 12));
 
     std::vector<uint8_t> five(5 * 16, 0);
     for (int i = 0; i < 5; ++i) {
-        PutBe32(&five[16 * i + 4], 1350);
-        PutBe32(&five[16 * i + 12], 2700);
+        SetBe32(&five[16 * i + 4], 1350);
+        SetBe32(&five[16 * i + 12], 2700);
     }
     SetBytes(nDrive, "perf.type0", five);
     std::memset(answer, kCanary, sizeof(answer));
     ASSERT_EQ(1, m_Manager.GetPerformance(record, 0, 0, 1, 0, answer));
-    EXPECT_EQ(4u + 80u, Be32(answer));
-    EXPECT_EQ(1385u, Be32(answer + 8 + 4));
-    EXPECT_EQ(2770u, Be32(answer + 8 + 12));
+    EXPECT_EQ(4u + 80u, GetBe32(answer));
+    EXPECT_EQ(1385u, GetBe32(answer + 8 + 4));
+    EXPECT_EQ(2770u, GetBe32(answer + 8 + 12));
     for (int i = 28; i < 140; ++i)
         ASSERT_EQ(kCanary, answer[i]) << i;
 
     std::memset(answer, kCanary, sizeof(answer));
     ASSERT_EQ(1, m_Manager.GetPerformance(record, 0, 0, 7, 0, answer));
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(1385u, Be32(answer + 8 + 16 * i + 4)) << i;
+        EXPECT_EQ(1385u, GetBe32(answer + 8 + 16 * i + 4)) << i;
     EXPECT_EQ(kCanary, answer[88]);
 
     // Type 3 of the same drive is left alone, and so is a drive outside the families.
     ASSERT_EQ(1, m_Manager.GetPerformance(record, 0, 0, 3, 3, answer));
-    EXPECT_EQ(3324u, Be32(answer + 8 + 12));
+    EXPECT_EQ(3324u, GetBe32(answer + 8 + 12));
     int nOther = 0;
     CDeviceRecord other = AddProfile(kEmuOtherDvdWriter, 0, &nOther);
     SetBytes(nOther, "perf.type0", five);
     ASSERT_EQ(1, m_Manager.GetPerformance(other, 0, 0, 1, 0, answer));
-    EXPECT_EQ(1350u, Be32(answer + 8 + 4));
+    EXPECT_EQ(1350u, GetBe32(answer + 8 + 4));
 }
 
 TEST_F(MediaTest, PerformanceWriteSpeedsOfOneFamily)
@@ -240,9 +229,9 @@ TEST_F(MediaTest, PerformanceWriteSpeedsOfOneFamily)
     CDeviceRecord family = AddProfile(kEmuPerfWriteSpeedDvdWriter, 0);
     BYTE answer[60];
     ASSERT_EQ(1, m_Manager.GetPerformance(family, 0, 0, 3, 3, answer));
-    EXPECT_EQ(3324u, Be32(answer + 8 + 12));
-    EXPECT_EQ(5540u, Be32(answer + 24 + 12));
-    EXPECT_EQ(2770u, Be32(answer + 40 + 12));
+    EXPECT_EQ(3324u, GetBe32(answer + 8 + 12));
+    EXPECT_EQ(5540u, GetBe32(answer + 24 + 12));
+    EXPECT_EQ(2770u, GetBe32(answer + 40 + 12));
 
     // The data type family's drive refuses requests without 0x10 in byte 1; the command adds it.
     CDeviceRecord dataType = AddProfile(kEmuPerfDataTypeDvdWriter, 0);

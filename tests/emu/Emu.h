@@ -97,6 +97,8 @@ static_assert(std::is_trivially_copyable<EmuLogEntry>::value, "EmuLogEntry cross
 #define EMU_KEY_ATA_IDENTIFY "ata.identify" // 512-byte IDENTIFY (PACKET) DEVICE answer
 #define EMU_KEY_SMART_DATA "smart.data"     // 512-byte SMART data answer
 
+class CScsiTransport;
+
 class IEmuMachine {
 public:
     // Removes every drive, adapter, letter, port and log entry and restores the defaults (ASPI: status 1, no
@@ -168,6 +170,10 @@ IEmuMachine* EmuGetMachine();
 // to prefer it) and asks its EmuGetMachine export. Null when the library is not the test library.
 // The library stays loaded until the process ends, so its state survives the transport's Close.
 IEmuMachine* EmuGetAspiMachine();
+
+// Hands the test ASPI library to a transport without discovery: loads "WNASPI32", looks up both entry points and
+// sets ASPI access. False when the library or an entry point is missing.
+bool EmuBindAspi(CScsiTransport& transport);
 
 // Points the device-I/O seam of the drive access at this module's machine, or back at kernel32.
 void EmuInstallDeviceIo();

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "Emu.h"
+#include "drive/ScsiTransport.h"
 
 // The test library exports EmuGetMachine beside the two ASPI entry points. It is loaded by its plain name, so
 // the copy beside the program is found first when Wine is told to prefer native "wnaspi32"; the module is never
@@ -19,4 +20,19 @@ IEmuMachine* EmuGetAspiMachine()
         return nullptr;
     }
     return pfnGet();
+}
+
+bool EmuBindAspi(CScsiTransport& transport)
+{
+    transport.m_hAspiDll.Attach(LoadLibraryA("WNASPI32"));
+    if (!transport.m_hAspiDll.IsCreated())
+        return false;
+    transport.m_pfnGetASPI32SupportInfo = reinterpret_cast<PFN_GetASPI32SupportInfo>(
+        reinterpret_cast<void*>(GetProcAddress(transport.m_hAspiDll.get(), "GetASPI32SupportInfo")));
+    transport.m_pfnSendASPI32Command = reinterpret_cast<PFN_SendASPI32Command>(
+        reinterpret_cast<void*>(GetProcAddress(transport.m_hAspiDll.get(), "SendASPI32Command")));
+    if (transport.m_pfnGetASPI32SupportInfo == nullptr || transport.m_pfnSendASPI32Command == nullptr)
+        return false;
+    transport.m_nAccessMode = kAccessModeAspi;
+    return true;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Emu.h"
+#include "drive/Cdb.h"
 
 namespace {
 
@@ -17,19 +18,6 @@ bool MediumPresent(EmuCommand& command)
         return true;
     command.CheckCondition(2, 0x3A, 0x00);
     return false;
-}
-
-uint32_t Be32(const uint8_t* p)
-{
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-
-void PutBe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
 }
 
 // 12 00 00 00 len 00: the 96-byte answer, cut to the allocation length (byte 4).
@@ -63,8 +51,8 @@ void HandleReadCapacity(EmuCommand& command)
     if (!MediumPresent(command))
         return;
     uint8_t answer[8];
-    PutBe32(answer, uint32_t(command.pDrive->GetInt(EMU_KEY_BLOCKS, kDefaultBlocks) - 1));
-    PutBe32(answer + 4, uint32_t(command.pDrive->GetInt(EMU_KEY_BLOCK_LENGTH, kDefaultBlockLength)));
+    SetBe32(answer, uint32_t(command.pDrive->GetInt(EMU_KEY_BLOCKS, kDefaultBlocks) - 1));
+    SetBe32(answer + 4, uint32_t(command.pDrive->GetInt(EMU_KEY_BLOCK_LENGTH, kDefaultBlockLength)));
     command.Reply(answer, sizeof(answer));
 }
 
@@ -81,7 +69,7 @@ void FillSector(const CEmuDrive& drive, uint32_t nLba, uint8_t* pSector, uint32_
     for (uint32_t i = 0; i < nLength; ++i)
         pSector[i] = uint8_t(nLba + i);
     if (nLength >= 4)
-        PutBe32(pSector, nLba);
+        SetBe32(pSector, nLba);
 }
 
 // 28 00 lba(2-5) 00 count(7-8) 00
@@ -89,7 +77,7 @@ void HandleRead10(EmuCommand& command)
 {
     if (!MediumPresent(command))
         return;
-    uint32_t nLba = Be32(command.cdb + 2);
+    uint32_t nLba = GetBe32(command.cdb + 2);
     uint32_t nCount = (uint32_t(command.cdb[7]) << 8) | command.cdb[8];
     int64_t nBlocks = command.pDrive->GetInt(EMU_KEY_BLOCKS, kDefaultBlocks);
     uint32_t nBlockLength = uint32_t(command.pDrive->GetInt(EMU_KEY_BLOCK_LENGTH, kDefaultBlockLength));

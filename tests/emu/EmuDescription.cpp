@@ -15,56 +15,11 @@
 
 #include "EmuDisc.h"
 #include "EmuProfiles.h"
+#include "drive/Cdb.h"
 
 namespace {
 
 // --- tokens ----------------------------------------------------------------------------------------------------
-
-struct Token {
-    std::string text;
-    bool quoted;
-};
-
-// Splits a line into blank-separated words and double-quoted texts; '#' outside quotes ends the line.
-bool Tokenize(const std::string& line, std::vector<Token>& tokens, std::string& error)
-{
-    tokens.clear();
-    size_t i = 0;
-    while (i < line.size()) {
-        char c = line[i];
-        if (c == '#')
-            break;
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            ++i;
-            continue;
-        }
-        if (c == '"') {
-            size_t end = line.find('"', i + 1);
-            if (end == std::string::npos) {
-                error = "a text without its closing quote";
-                return false;
-            }
-            tokens.push_back({line.substr(i + 1, end - i - 1), true});
-            i = end + 1;
-            continue;
-        }
-        size_t end = i;
-        while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end])) && line[end] != '#')
-            ++end;
-        tokens.push_back({line.substr(i, end - i), false});
-        i = end;
-    }
-    return true;
-}
-
-bool ParseNumber(const std::string& text, long long& value)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    value = std::strtoll(text.c_str(), &end, 0);
-    return end != nullptr && *end == '\0';
-}
 
 // "HA:TARGET:LUN" and the like: nParts numbers separated by ':', the last one optional (0) when asked.
 bool ParseAddress(const std::string& text, int nParts, bool bLastOptional, std::vector<int>& parts)
@@ -74,7 +29,7 @@ bool ParseAddress(const std::string& text, int nParts, bool bLastOptional, std::
     std::string piece;
     while (std::getline(stream, piece, ':')) {
         long long value = 0;
-        if (!ParseNumber(piece, value) || value < 0 || value > 255)
+        if (!EmuParseNumber(piece, value) || value < 0 || value > 255)
             return false;
         parts.push_back(int(value));
     }
@@ -92,14 +47,6 @@ std::string Padded(const std::string& text, size_t width)
 
 // --- discs -----------------------------------------------------------------------------------------------------
 
-void PutBe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
-}
-
 // READ DISC STRUCTURE format 0 of a single-layer 120 mm disc: book type, data area from 0x30000.
 std::vector<uint8_t> PhysicalFormat(uint8_t nBookType, uint32_t nBlocks)
 {
@@ -109,8 +56,8 @@ std::vector<uint8_t> PhysicalFormat(uint8_t nBookType, uint32_t nBlocks)
     answer[4] = uint8_t(nBookType << 4);
     answer[5] = 0x02; // 120 mm, 10.08 Mbit/s
     answer[6] = 0x01; // one layer, parallel track path, embossed
-    PutBe32(&answer[8], 0x30000);
-    PutBe32(&answer[12], 0x30000 + nBlocks - 1);
+    SetBe32(&answer[8], 0x30000);
+    SetBe32(&answer[12], 0x30000 + nBlocks - 1);
     return answer;
 }
 
@@ -125,7 +72,7 @@ std::vector<uint8_t> PrerecordedInfo(const std::string& maker, const std::string
     return answer;
 }
 
-bool ApplyDisc(IEmuMachine* pMachine, int nDrive, const std::vector<Token>& tokens, std::string& error)
+bool ApplyDisc(IEmuMachine* pMachine, int nDrive, const std::vector<EmuDiscWord>& tokens, std::string& error)
 {
     if (tokens.size() < 2) {
         error = "disc needs a kind: none, cd, dvd-rom or dvd-r";
@@ -139,7 +86,7 @@ bool ApplyDisc(IEmuMachine* pMachine, int nDrive, const std::vector<Token>& toke
     }
     long long nBlocks = kind == "cd" ? 333000 : 2295104;
     size_t next = 2;
-    if (tokens.size() > 2 && !tokens[2].quoted && ParseNumber(tokens[2].text, nBlocks)) {
+    if (tokens.size() > 2 && !tokens[2].quoted && EmuParseNumber(tokens[2].text, nBlocks)) {
         if (nBlocks <= 1 || nBlocks > 0x7FFFFFFF) {
             error = "disc blocks out of range";
             return false;
@@ -213,7 +160,7 @@ bool FindProfile(const std::string& name, int& nProfile)
     return false;
 }
 
-bool ParseDrive(ParseState& state, const std::vector<Token>& tokens, std::string& error)
+bool ParseDrive(ParseState& state, const std::vector<EmuDiscWord>& tokens, std::string& error)
 {
     IEmuMachine* pMachine = state.pMachine;
     EmuDescribedDrive drive;
@@ -283,7 +230,7 @@ bool ParseDrive(ParseState& state, const std::vector<Token>& tokens, std::string
     return true;
 }
 
-bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::string& error)
+bool ParseStatement(ParseState& state, const std::vector<EmuDiscWord>& tokens, std::string& error)
 {
     IEmuMachine* pMachine = state.pMachine;
     const std::string& verb = tokens[0].text;
@@ -291,7 +238,7 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
     if (verb == "drive")
         return ParseDrive(state, tokens, error);
     if (verb == "aspi-status") {
-        if (tokens.size() != 2 || !ParseNumber(tokens[1].text, value) || value < 0 || value > 255) {
+        if (tokens.size() != 2 || !EmuParseNumber(tokens[1].text, value) || value < 0 || value > 255) {
             error = "aspi-status needs a number 0-255";
             return false;
         }
@@ -299,7 +246,7 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
         return true;
     }
     if (verb == "adapter") {
-        if (tokens.size() < 2 || !ParseNumber(tokens[1].text, value) || value < 0 || value > 7) {
+        if (tokens.size() < 2 || !EmuParseNumber(tokens[1].text, value) || value < 0 || value > 7) {
             error = "adapter needs a host adapter number 0-7";
             return false;
         }
@@ -311,8 +258,8 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
                 return false;
             }
             const std::string& option = tokens[i].text;
-            bool bOk = (option == "scsi-id" && ParseNumber(tokens[i + 1].text, statement.nScsiId)) ||
-                       (option == "max-targets" && ParseNumber(tokens[i + 1].text, statement.nMaxTargets) &&
+            bool bOk = (option == "scsi-id" && EmuParseNumber(tokens[i + 1].text, statement.nScsiId)) ||
+                       (option == "max-targets" && EmuParseNumber(tokens[i + 1].text, statement.nMaxTargets) &&
                         statement.nMaxTargets >= 0 && statement.nMaxTargets < 128) ||
                        (option == "class" && tokens[i + 1].text == "scsi") ||
                        (option == "manager" && tokens[i + 1].quoted) ||
@@ -361,13 +308,10 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
     if (verb == "disc")
         return ApplyDisc(pMachine, nDrive, tokens, error);
     if (bDiscStatement) {
-        std::vector<EmuDiscWord> words;
-        for (const Token& token : tokens)
-            words.push_back({token.text, token.quoted});
-        return EmuApplyDiscStatement(pMachine, nDrive, words, error);
+        return EmuApplyDiscStatement(pMachine, nDrive, tokens, error);
     }
     if (verb == "interface-code") {
-        if (tokens.size() != 2 || !ParseNumber(tokens[1].text, value) || value < 0 || value > 255) {
+        if (tokens.size() != 2 || !EmuParseNumber(tokens[1].text, value) || value < 0 || value > 255) {
             error = "interface-code needs a number 0-255";
             return false;
         }
@@ -381,7 +325,7 @@ bool ParseStatement(ParseState& state, const std::vector<Token>& tokens, std::st
         return true;
     }
     if (verb == "set") {
-        if (tokens.size() != 3 || !ParseNumber(tokens[2].text, value)) {
+        if (tokens.size() != 3 || !EmuParseNumber(tokens[2].text, value)) {
             error = "set needs a key and a number";
             return false;
         }
@@ -514,9 +458,9 @@ bool EmuParseDescription(const std::string& text, IEmuMachine* pMachine, EmuDesc
     bool bOk = true;
     while (bOk && std::getline(stream, line)) {
         ++nLine;
-        std::vector<Token> tokens;
+        std::vector<EmuDiscWord> tokens;
         std::string lineError;
-        if (!Tokenize(line, tokens, lineError) || (!tokens.empty() && !ParseStatement(state, tokens, lineError))) {
+        if (!EmuSplitLine(line, tokens, lineError) || (!tokens.empty() && !ParseStatement(state, tokens, lineError))) {
             error = "line " + std::to_string(nLine) + ": " + lineError;
             bOk = false;
         }

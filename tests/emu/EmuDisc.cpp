@@ -15,11 +15,10 @@
 #include <mutex>
 #include <sstream>
 
-namespace {
+#include "drive/Cdb.h"
 
-// --- words ---------------------------------------------------------------------------------------------------
-
-bool SplitLine(const std::string& line, std::vector<EmuDiscWord>& words, std::string& error)
+// Blank-separated words and double-quoted texts; '#' outside quotes ends the line.
+bool EmuSplitLine(const std::string& line, std::vector<EmuDiscWord>& words, std::string& error)
 {
     words.clear();
     size_t i = 0;
@@ -50,6 +49,20 @@ bool SplitLine(const std::string& line, std::vector<EmuDiscWord>& words, std::st
     return true;
 }
 
+// The whole text as a number in C notation (decimal, "0x" hexadecimal, leading-zero octal).
+bool EmuParseNumber(const std::string& text, long long& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    value = std::strtoll(text.c_str(), &end, 0);
+    return end != nullptr && *end == '\0';
+}
+
+namespace {
+
+// --- words ---------------------------------------------------------------------------------------------------
+
 std::string JoinWords(const std::vector<EmuDiscWord>& words)
 {
     std::string line;
@@ -59,15 +72,6 @@ std::string JoinWords(const std::vector<EmuDiscWord>& words)
         line += w.quoted ? "\"" + w.text + "\"" : w.text;
     }
     return line;
-}
-
-bool Number(const std::string& text, long long& value)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    value = std::strtoll(text.c_str(), &end, 0);
-    return end != nullptr && *end == '\0';
 }
 
 bool Msf(const std::string& text, int msf[3])
@@ -86,25 +90,6 @@ bool Msf(const std::string& text, int msf[3])
 uint8_t Bcd(uint32_t v)
 {
     return uint8_t((v / 10) * 16 + v % 10);
-}
-
-void PutBe16(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 8);
-    p[1] = uint8_t(v);
-}
-
-void PutBe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
-}
-
-uint32_t Be32(const uint8_t* p)
-{
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 
 // MSF of an LBA (binary), the 150-frame offset added.
@@ -284,10 +269,11 @@ bool ParseStatement(Disc& disc, bool& started, const std::vector<EmuDiscWord>& w
                 disc.blank = true;
             else if (w[i].text == "open")
                 disc.open = true;
-            else if (w[i].text == "layers" && i + 1 < w.size() && Number(w[i + 1].text, v) && (v == 1 || v == 2)) {
+            else if (w[i].text == "layers" && i + 1 < w.size() && EmuParseNumber(w[i + 1].text, v) &&
+                     (v == 1 || v == 2)) {
                 disc.layers = int(v);
                 ++i;
-            } else if (w[i].text == "blocks" && i + 1 < w.size() && Number(w[i + 1].text, v) && v > 0 &&
+            } else if (w[i].text == "blocks" && i + 1 < w.size() && EmuParseNumber(w[i + 1].text, v) && v > 0 &&
                        v < 0x7FFFFFFF) {
                 disc.blocks = long(v);
                 ++i;
@@ -332,7 +318,7 @@ bool ParseStatement(Disc& disc, bool& started, const std::vector<EmuDiscWord>& w
             if (!t.image)
                 return false;
             t.written = ImageBlocks(t.image);
-        } else if (Number(w[2].text, v) && v > 0 && v < 500000) {
+        } else if (EmuParseNumber(w[2].text, v) && v > 0 && v < 500000) {
             t.written = long(v);
         } else {
             error = "bad track source " + w[2].text;
@@ -342,16 +328,16 @@ bool ParseStatement(Disc& disc, bool& started, const std::vector<EmuDiscWord>& w
         for (size_t i = 3; i < w.size(); ++i) {
             const std::string& o = w[i].text;
             bool value = i + 1 < w.size();
-            if (o == "session" && value && Number(w[i + 1].text, v) && v >= t.session && v <= t.session + 1) {
+            if (o == "session" && value && EmuParseNumber(w[i + 1].text, v) && v >= t.session && v <= t.session + 1) {
                 t.session = int(v);
                 ++i;
             } else if (o == "isrc" && value && w[i + 1].quoted && w[i + 1].text.size() == 12) {
                 t.isrc = w[i + 1].text;
                 ++i;
-            } else if (o == "size" && value && Number(w[i + 1].text, v) && v > 0) {
+            } else if (o == "size" && value && EmuParseNumber(w[i + 1].text, v) && v > 0) {
                 t.size = long(v);
                 ++i;
-            } else if (o == "runout" && value && Number(w[i + 1].text, v) && v >= 0 && v < 160) {
+            } else if (o == "runout" && value && EmuParseNumber(w[i + 1].text, v) && v >= 0 && v < 160) {
                 t.runout = int(v);
                 ++i;
             } else if (o == "packet") {
@@ -384,8 +370,8 @@ bool ParseStatement(Disc& disc, bool& started, const std::vector<EmuDiscWord>& w
         return true;
     }
     if (verb == "disc-cdtext") {
-        if (w.size() != 4 || (w[1].text != "title" && w[1].text != "performer") || !Number(w[2].text, v) || v < 0 ||
-            v > 99 || !w[3].quoted) {
+        if (w.size() != 4 || (w[1].text != "title" && w[1].text != "performer") || !EmuParseNumber(w[2].text, v) ||
+            v < 0 || v > 99 || !w[3].quoted) {
             error = "disc-cdtext needs title or performer, a track and a text";
             return false;
         }
@@ -393,7 +379,7 @@ bool ParseStatement(Disc& disc, bool& started, const std::vector<EmuDiscWord>& w
         return true;
     }
     if (verb == "disc-cdtext-crc-error") {
-        if (w.size() != 2 || !Number(w[1].text, v) || v < 0) {
+        if (w.size() != 2 || !EmuParseNumber(w[1].text, v) || v < 0) {
             error = "disc-cdtext-crc-error needs a pack number";
             return false;
         }
@@ -408,7 +394,7 @@ bool ParseStatement(Disc& disc, bool& started, const std::vector<EmuDiscWord>& w
         disc.haveAtip = true;
         for (size_t i = 3; i < w.size(); ++i) {
             const std::string& o = w[i].text;
-            bool value = i + 1 < w.size() && Number(w[i + 1].text, v) && v >= 0 && v <= 15;
+            bool value = i + 1 < w.size() && EmuParseNumber(w[i + 1].text, v) && v >= 0 && v <= 15;
             if (o == "rw")
                 disc.erasable = true;
             else if (o == "hc")
@@ -433,13 +419,14 @@ bool ParseStatement(Disc& disc, bool& started, const std::vector<EmuDiscWord>& w
         }
         disc.mediaMaker = w[1].text;
         disc.mediaType = w[2].text;
-        if (w.size() > 3 && Number(w[3].text, v))
+        if (w.size() > 3 && EmuParseNumber(w[3].text, v))
             disc.mediaRevision = int(v);
         return true;
     }
     if (verb == "disc-format-capacity") {
         long long type = 0;
-        if (w.size() != 3 || !Number(w[1].text, v) || !Number(w[2].text, type) || type < 0 || type > 255) {
+        if (w.size() != 3 || !EmuParseNumber(w[1].text, v) || !EmuParseNumber(w[2].text, type) || type < 0 ||
+            type > 255) {
             error = "disc-format-capacity needs blocks and a type byte";
             return false;
         }
@@ -447,7 +434,7 @@ bool ParseStatement(Disc& disc, bool& started, const std::vector<EmuDiscWord>& w
         return true;
     }
     if (verb == "disc-background") {
-        if (w.size() != 2 || !Number(w[1].text, v) || v < 0 || v > 3) {
+        if (w.size() != 2 || !EmuParseNumber(w[1].text, v) || v < 0 || v > 3) {
             error = "disc-background needs 0-3";
             return false;
         }
@@ -456,8 +443,8 @@ bool ParseStatement(Disc& disc, bool& started, const std::vector<EmuDiscWord>& w
     }
     if (verb == "disc-sector") {
         long long offset = 0;
-        if (w.size() != 4 || !Number(w[1].text, v) || !Number(w[2].text, offset) || offset < 0 || offset >= 2048 ||
-            !w[3].quoted) {
+        if (w.size() != 4 || !EmuParseNumber(w[1].text, v) || !EmuParseNumber(w[2].text, offset) || offset < 0 ||
+            offset >= 2048 || !w[3].quoted) {
             error = "disc-sector needs an LBA, an offset and a text";
             return false;
         }
@@ -477,7 +464,7 @@ bool ParseDisc(const std::string& text, Disc& disc, std::string& error)
     while (std::getline(stream, line)) {
         ++nLine;
         std::vector<EmuDiscWord> words;
-        if (!SplitLine(line, words, error))
+        if (!EmuSplitLine(line, words, error))
             return false;
         if (words.empty())
             continue;
@@ -530,7 +517,7 @@ void UserData(const Disc& disc, const Track* track, long lba, uint8_t* p2048)
         if (index >= 0 && offset < image->size())
             std::memcpy(p2048, image->data() + offset, std::min<size_t>(2048, image->size() - offset));
     } else if (disc.cd && track != nullptr && index < track->written) {
-        PutBe32(p2048, uint32_t(lba));
+        SetBe32(p2048, uint32_t(lba));
         for (int i = 4; i < 2048; ++i)
             p2048[i] = uint8_t(lba + i);
     }
@@ -602,7 +589,7 @@ void QData(const Disc& disc, long lba, uint8_t q[12])
         uint32_t bits = 0;
         for (int i = 0; i < 5; ++i)
             bits |= uint32_t((track->isrc[size_t(i)] - '0') & 0x3F) << (26 - 6 * i);
-        PutBe32(q + 1, bits);
+        SetBe32(q + 1, bits);
         for (int i = 0; i < 7; ++i) {
             int digit = track->isrc[size_t(5 + i)] - '0';
             q[5 + i / 2] |= uint8_t(i % 2 == 0 ? digit << 4 : digit);
@@ -674,7 +661,7 @@ std::vector<uint8_t> Toc(const Disc& disc)
     std::vector<uint8_t> toc(4, 0);
     auto add = [&](int control, int number, long start) {
         uint8_t d[8] = {0, uint8_t(0x10 | control), uint8_t(number), 0};
-        PutBe32(d + 4, uint32_t(start));
+        SetBe32(d + 4, uint32_t(start));
         toc.insert(toc.end(), d, d + 8);
     };
     if (disc.cd) {
@@ -688,14 +675,14 @@ std::vector<uint8_t> Toc(const Disc& disc)
         add(4, 0xAA, disc.blocks);
         toc[2] = toc[3] = 1;
     }
-    PutBe16(toc.data(), uint32_t(toc.size() - 2));
+    SetBe16(toc.data(), uint32_t(toc.size() - 2));
     return toc;
 }
 
 std::vector<uint8_t> SessionInfo(const Disc& disc)
 {
     std::vector<uint8_t> answer(12, 0);
-    PutBe16(answer.data(), 10);
+    SetBe16(answer.data(), 10);
     answer[2] = 1;
     answer[3] = uint8_t(disc.cd ? disc.Sessions() : 1);
     const Track* first = nullptr;
@@ -705,7 +692,7 @@ std::vector<uint8_t> SessionInfo(const Disc& disc)
     }
     answer[5] = 0x14;
     answer[6] = uint8_t(first ? first->number : 1);
-    PutBe32(&answer[8], uint32_t(first ? first->start : 0));
+    SetBe32(&answer[8], uint32_t(first ? first->start : 0));
     return answer;
 }
 
@@ -763,7 +750,7 @@ std::vector<uint8_t> FullToc(const Disc& disc)
             }
         }
     }
-    PutBe16(toc.data(), uint32_t(toc.size() - 2));
+    SetBe16(toc.data(), uint32_t(toc.size() - 2));
     toc[2] = 1;
     toc[3] = uint8_t(sessions);
     return toc;
@@ -786,7 +773,7 @@ void ConvertFullTocToBcd(std::vector<uint8_t>& toc)
 std::vector<uint8_t> Atip(const Disc& disc)
 {
     std::vector<uint8_t> atip(28, 0);
-    PutBe16(atip.data(), 26);
+    SetBe16(atip.data(), 26);
     atip[4] = 0x50;
     atip[6] = uint8_t((disc.erasable ? 0x40 : 0) | ((disc.subType & 3) << 3) | (disc.highCapacity ? 0x04 : 0));
     for (int i = 0; i < 3; ++i) {
@@ -853,7 +840,7 @@ std::vector<uint8_t> CdText(const Disc& disc)
             packs[at + 17] ^= 0x5A;
     }
     std::vector<uint8_t> answer(4, 0);
-    PutBe16(answer.data(), uint32_t(packs.size() + 2));
+    SetBe16(answer.data(), uint32_t(packs.size() + 2));
     answer.insert(answer.end(), packs.begin(), packs.end());
     return answer;
 }
@@ -906,7 +893,7 @@ void ReadDiscInformation(EmuCommand& command, const Disc& disc)
     if (Override(command, "discinfo"))
         return;
     std::vector<uint8_t> answer(34, 0);
-    PutBe16(answer.data(), 32);
+    SetBe16(answer.data(), 32);
     int status, last;
     if (disc.blank)
         status = 0, last = 0;
@@ -955,9 +942,9 @@ void ReadTrackInformation(EmuCommand& command, const Disc& disc)
     if (Override(command, "trackinfo"))
         return;
     int type = command.cdb[1] & 3;
-    long number = long(Be32(command.cdb + 2));
+    long number = long(GetBe32(command.cdb + 2));
     std::vector<uint8_t> answer(36, 0);
-    PutBe16(answer.data(), 34);
+    SetBe16(answer.data(), 34);
     auto fill = [&](int n, int session, long start, long written, long size, bool blank, bool packet, bool open,
                     int control) {
         answer[2] = uint8_t(n);
@@ -965,10 +952,10 @@ void ReadTrackInformation(EmuCommand& command, const Disc& disc)
         answer[5] = uint8_t(control);
         answer[6] = uint8_t((blank ? 0x40 : 0) | (packet ? 0x20 : 0) | (open ? 0x00 : 0) | 0x01);
         answer[7] = uint8_t(open || blank ? 0x01 : 0);
-        PutBe32(&answer[8], uint32_t(start));
-        PutBe32(&answer[12], uint32_t(open || blank ? start + written : 0));
-        PutBe32(&answer[16], uint32_t(size - written));
-        PutBe32(&answer[24], uint32_t(size));
+        SetBe32(&answer[8], uint32_t(start));
+        SetBe32(&answer[12], uint32_t(open || blank ? start + written : 0));
+        SetBe32(&answer[16], uint32_t(size - written));
+        SetBe32(&answer[24], uint32_t(size));
     };
     if (!disc.cd) {
         if (!((type == 1 && number == 1) || (type == 0 && number < disc.blocks))) {
@@ -1007,13 +994,13 @@ void ReadTrackInformation(EmuCommand& command, const Disc& disc)
 std::vector<uint8_t> PhysicalFormat(const Disc& disc)
 {
     std::vector<uint8_t> answer(2052, 0);
-    PutBe16(answer.data(), 2050);
+    SetBe16(answer.data(), 2050);
     answer[4] = uint8_t(disc.bookType << 4 | 1);
     answer[5] = 0x02;
     answer[6] = uint8_t(((disc.layers - 1) & 3) << 5 | (disc.recordable ? (disc.erasable ? 4 : 2) : 1));
-    PutBe32(&answer[8], 0x30000);
-    PutBe32(&answer[12], uint32_t(0x30000 + disc.blocks - 1));
-    PutBe32(&answer[16], uint32_t(0x30000 + disc.blocks / disc.layers - 1));
+    SetBe32(&answer[8], 0x30000);
+    SetBe32(&answer[12], uint32_t(0x30000 + disc.blocks - 1));
+    SetBe32(&answer[16], uint32_t(0x30000 + disc.blocks / disc.layers - 1));
     if (disc.profile == 0x1A || disc.profile == 0x1B || disc.profile == 0x2B) {
         std::memcpy(&answer[23], disc.mediaMaker.data(), std::min<size_t>(disc.mediaMaker.size(), 8));
         std::memcpy(&answer[31], disc.mediaType.data(), std::min<size_t>(disc.mediaType.size(), 3));
@@ -1042,7 +1029,7 @@ void ReadDiscStructure(EmuCommand& command, const Disc& disc)
                (disc.profile == 0x11 || disc.profile == 0x13 || disc.profile == 0x14 || disc.profile == 0x15) &&
                !disc.mediaMaker.empty()) {
         answer.assign(2052, 0);
-        PutBe16(answer.data(), 2050);
+        SetBe16(answer.data(), 2050);
         std::string maker = disc.mediaMaker + std::string(12, '\0');
         std::memcpy(&answer[21], maker.data(), 6);
         std::memcpy(&answer[29], maker.data() + 6, 6);
@@ -1067,7 +1054,7 @@ void ReadFormatCapacities(EmuCommand& command, const Disc& disc)
     std::vector<uint8_t> answer(4, 0);
     for (const auto& d : disc.formatCapacities) {
         uint8_t descriptor[8] = {};
-        PutBe32(descriptor, uint32_t(d.first));
+        SetBe32(descriptor, uint32_t(d.first));
         descriptor[4] = uint8_t(d.second);
         descriptor[6] = 0x08;
         answer.insert(answer.end(), descriptor, descriptor + 8);
@@ -1083,8 +1070,8 @@ void ReadCapacity(EmuCommand& command, const Disc& disc)
     long last = 0;
     if (!disc.blank && !packetOpen)
         last = disc.cd ? disc.SessionEnd(disc.Sessions()) - 1 : disc.blocks - 1;
-    PutBe32(answer, uint32_t(last));
-    PutBe32(answer + 4, 2048);
+    SetBe32(answer, uint32_t(last));
+    SetBe32(answer + 4, 2048);
     command.Reply(answer, sizeof(answer));
 }
 
@@ -1190,7 +1177,7 @@ bool AnswerMedium(EmuCommand& command)
         ReadCapacity(command, *disc);
         break;
     case 0x28: {
-        long lba = long(Be32(cdb + 2));
+        long lba = long(GetBe32(cdb + 2));
         uint32_t count = (uint32_t(cdb[7]) << 8) | cdb[8];
         ReadBlocks(command, *disc, lba, count, 2048);
         break;
@@ -1208,7 +1195,7 @@ bool AnswerMedium(EmuCommand& command)
         ReadDiscStructure(command, *disc);
         break;
     case 0xBE: { // READ CD: flags 0xF8 raw, 0x10 user data; sub-channel 1 raw P-W, 2 formatted Q
-        long lba = long(Be32(cdb + 2));
+        long lba = long(GetBe32(cdb + 2));
         uint32_t count = (uint32_t(cdb[6]) << 16) | (uint32_t(cdb[7]) << 8) | cdb[8];
         bool raw = (cdb[9] & 0x80) != 0;
         int sub = cdb[10] & 7;
@@ -1239,7 +1226,7 @@ bool AnswerMedium(EmuCommand& command)
             command.CheckCondition(5, 0x24, 0x00);
             break;
         }
-        ReadBlocks(command, *disc, long(Be32(cdb + 2)), Be32(cdb + 6), kSizes[cdb[10]]);
+        ReadBlocks(command, *disc, long(GetBe32(cdb + 2)), GetBe32(cdb + 6), kSizes[cdb[10]]);
         break;
     }
     }

@@ -46,6 +46,12 @@ struct EmuDiscWord {
     bool quoted;
 };
 
+// Splits a line of a description into words; false (with a reason) when a quoted text is not closed.
+bool EmuSplitLine(const std::string& line, std::vector<EmuDiscWord>& words, std::string& error);
+
+// A word of a description as a number; false when it is not one.
+bool EmuParseNumber(const std::string& text, long long& value);
+
 // Adds one statement to the drive's disc description; false (with a reason) when the description is wrong or an
 // image file cannot be read.
 bool EmuApplyDiscStatement(IEmuMachine* pMachine, int nDrive, const std::vector<EmuDiscWord>& words,

@@ -17,21 +17,9 @@
 #include <vector>
 
 #include "Emu.h"
+#include "drive/Cdb.h"
 
 namespace {
-
-uint32_t Be16(const uint8_t* p)
-{
-    return (uint32_t(p[0]) << 8) | p[1];
-}
-
-void PutBe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
-}
 
 void LimitAllocation(EmuCommand& command, uint32_t nAllocation)
 {
@@ -48,9 +36,9 @@ void HandleGetConfiguration(EmuCommand& command)
         command.CheckCondition(5, 0x20, 0x00);
         return;
     }
-    LimitAllocation(command, Be16(command.cdb + 7));
+    LimitAllocation(command, GetBe16(command.cdb + 7));
     int nRt = command.cdb[1] & 3;
-    uint32_t nStart = Be16(command.cdb + 2);
+    uint32_t nStart = GetBe16(command.cdb + 2);
     bool bMedium = drive.GetInt(EMU_KEY_MEDIUM, 1) != 0;
     uint32_t nProfile = uint32_t(drive.GetInt("config.profile", bMedium ? 0x08 : 0));
 
@@ -60,13 +48,13 @@ void HandleGetConfiguration(EmuCommand& command)
     for (const auto& entry : drive.m_Bytes) {
         if (entry.first.compare(0, 15, "config.feature.") != 0 || entry.second.size() < 4)
             continue;
-        uint32_t nFeature = Be16(entry.second.data());
+        uint32_t nFeature = GetBe16(entry.second.data());
         bool bCurrent = (entry.second[2] & 1) != 0;
         if (nFeature < nStart || (nRt == 2 && nFeature != nStart) || (nRt == 1 && !bCurrent))
             continue;
         answer.insert(answer.end(), entry.second.begin(), entry.second.end());
     }
-    PutBe32(answer.data(), uint32_t(answer.size() - 4));
+    SetBe32(answer.data(), uint32_t(answer.size() - 4));
     command.Reply(answer.data(), uint32_t(answer.size()));
 }
 
@@ -78,7 +66,7 @@ void HandleReadDiscStructure(EmuCommand& command)
         command.CheckCondition(2, 0x3A, 0x00);
         return;
     }
-    LimitAllocation(command, Be16(command.cdb + 8));
+    LimitAllocation(command, GetBe16(command.cdb + 8));
     char key[16];
     std::snprintf(key, sizeof(key), "ds.%02X", command.cdb[7]);
     const std::vector<uint8_t>* pStored = drive.GetBytes(key);
@@ -103,7 +91,7 @@ void HandleGetPerformance(EmuCommand& command)
     std::vector<uint8_t> answer(8, 0);
     if (const std::vector<uint8_t>* pDescriptors = drive.GetBytes(key))
         answer.insert(answer.end(), pDescriptors->begin(), pDescriptors->end());
-    PutBe32(answer.data(), uint32_t(answer.size() - 4));
+    SetBe32(answer.data(), uint32_t(answer.size() - 4));
     command.Reply(answer.data(), uint32_t(answer.size()));
 }
 

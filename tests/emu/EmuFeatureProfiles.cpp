@@ -6,22 +6,9 @@
 #include <cstring>
 
 #include "EmuProfiles.h"
+#include "drive/Cdb.h"
 
 namespace {
-
-void PutBe16(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 8);
-    p[1] = uint8_t(v);
-}
-
-void PutBe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
-}
 
 void SetPageWord(IEmuMachine* pMachine, int nDrive, uint32_t nOffset, uint32_t nValue)
 {
@@ -30,7 +17,7 @@ void SetPageWord(IEmuMachine* pMachine, int nDrive, uint32_t nOffset, uint32_t n
     if (n < nOffset + 2 || n > page.size())
         return;
     page.resize(n);
-    PutBe16(&page[nOffset], nValue);
+    SetBe16(&page[nOffset], nValue);
     pMachine->SetBytes(nDrive, "mode.page.2A", page.data(), n);
 }
 
@@ -81,8 +68,8 @@ void EmuSetDvdSpeeds(IEmuMachine* pMachine, int nDrive, const std::vector<std::p
     std::vector<uint8_t> readBytes(8 * reads.size(), 0);
     uint32_t topStart = 0, topEnd = 0;
     for (size_t i = 0; i < reads.size(); ++i) {
-        PutBe32(&readBytes[8 * i], reads[i].first);
-        PutBe32(&readBytes[8 * i + 4], reads[i].second);
+        SetBe32(&readBytes[8 * i], reads[i].first);
+        SetBe32(&readBytes[8 * i + 4], reads[i].second);
         if (reads[i].second > topEnd) {
             topEnd = reads[i].second;
             topStart = reads[i].first;
@@ -92,25 +79,25 @@ void EmuSetDvdSpeeds(IEmuMachine* pMachine, int nDrive, const std::vector<std::p
     std::vector<uint8_t> writeBytes(4 * writes.size(), 0);
     uint32_t topWrite = 0;
     for (size_t i = 0; i < writes.size(); ++i) {
-        PutBe32(&writeBytes[4 * i], writes[i]);
+        SetBe32(&writeBytes[4 * i], writes[i]);
         topWrite = writes[i] > topWrite ? writes[i] : topWrite;
     }
     pMachine->SetBytes(nDrive, "speed.dvdWrite", writeBytes.data(), uint32_t(writeBytes.size()));
     uint32_t nEnd = uint32_t(pMachine->GetInt(nDrive, EMU_KEY_BLOCKS, 333000)) - 1;
     if (topEnd != 0) {
         std::vector<uint8_t> descriptor(16, 0);
-        PutBe32(&descriptor[4], topStart);
-        PutBe32(&descriptor[8], nEnd);
-        PutBe32(&descriptor[12], topEnd);
+        SetBe32(&descriptor[4], topStart);
+        SetBe32(&descriptor[8], nEnd);
+        SetBe32(&descriptor[12], topEnd);
         pMachine->SetBytes(nDrive, "perf.type0", descriptor.data(), uint32_t(descriptor.size()));
         pMachine->SetInt(nDrive, "speed.dvdCurrentRead", topEnd);
     }
     if (!writes.empty()) {
         std::vector<uint8_t> descriptors(16 * writes.size(), 0);
         for (size_t i = 0; i < writes.size(); ++i) {
-            PutBe32(&descriptors[16 * i + 4], nEnd);
-            PutBe32(&descriptors[16 * i + 8], topEnd);
-            PutBe32(&descriptors[16 * i + 12], writes[i]);
+            SetBe32(&descriptors[16 * i + 4], nEnd);
+            SetBe32(&descriptors[16 * i + 8], topEnd);
+            SetBe32(&descriptors[16 * i + 12], writes[i]);
         }
         pMachine->SetBytes(nDrive, "perf.type3", descriptors.data(), uint32_t(descriptors.size()));
         SetPageWord(pMachine, nDrive, 28, topWrite > 0xFFFF ? 0xFFFF : topWrite);

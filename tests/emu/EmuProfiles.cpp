@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "drive/Cdb.h"
+
 namespace {
 
 // Behaviour bits of a profile.
@@ -65,20 +67,6 @@ const ProfileSpec kProfiles[kEmuProfileCount] = {
     {{"other-old-cd-rom", "VELDARO ", "CD-ROM XR-3200  ", "1.00"}, kTocOld | kNoConfig},
 };
 
-void PutBe16(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 8);
-    p[1] = uint8_t(v);
-}
-
-void PutBe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
-}
-
 // Capabilities page 0x2A: write bits in byte 3, BUF in byte 4 bit 7, C2 in byte 5 bit 4, speeds in KB/s.
 std::vector<uint8_t> CapabilitiesPage(unsigned flags)
 {
@@ -89,12 +77,12 @@ std::vector<uint8_t> CapabilitiesPage(unsigned flags)
     page[3] = uint8_t(((flags & kCdWriter) ? 0x03 : 0) | ((flags & kDvdWriter) ? 0x30 : 0));
     page[4] = uint8_t(((flags & (kCdWriter | kDvdWriter)) && !(flags & kPage30Only)) ? 0x80 : 0);
     page[5] = 0x10;
-    PutBe16(&page[8], 40 * 176);
-    PutBe16(&page[14], 40 * 176);
+    SetBe16(&page[8], 40 * 176);
+    SetBe16(&page[14], 40 * 176);
     if (flags & (kCdWriter | kDvdWriter)) {
-        PutBe16(&page[18], 24 * 176);
-        PutBe16(&page[20], 24 * 176);
-        PutBe16(&page[28], 24 * 176);
+        SetBe16(&page[18], 24 * 176);
+        SetBe16(&page[20], 24 * 176);
+        SetBe16(&page[28], 24 * 176);
     }
     return page;
 }
@@ -109,7 +97,7 @@ std::vector<uint8_t> WriteParametersPage(unsigned flags)
     page[2] = uint8_t(0x01 | ((flags & kPage30Only) ? 0 : 0x40));
     page[3] = 0x04;
     page[4] = 0x08;
-    PutBe16(&page[18], 0x0096);
+    SetBe16(&page[18], 0x0096);
     return page;
 }
 
@@ -172,9 +160,9 @@ int EmuAddProfileDrive(IEmuMachine* pMachine, int nProfile)
         // Type 0: one read descriptor from LBA 0 to the end, 2X to 8X on the drive's own basis.
         uint32_t nBasis = (flags & kPerf1350) ? 1350 : 1385;
         std::vector<uint8_t> read(16, 0);
-        PutBe32(&read[4], 2 * nBasis);
-        PutBe32(&read[8], 2295103);
-        PutBe32(&read[12], 8 * nBasis);
+        SetBe32(&read[4], 2 * nBasis);
+        SetBe32(&read[8], 2295103);
+        SetBe32(&read[12], 8 * nBasis);
         pMachine->SetBytes(nDrive, "perf.type0", read.data(), uint32_t(read.size()));
         // Type 3: write speed descriptors (read speed at 8-11, write speed at 12-15).
         static const uint32_t kOdd[3] = {3245, 5408, 2770};
@@ -182,9 +170,9 @@ int EmuAddProfileDrive(IEmuMachine* pMachine, int nProfile)
         const uint32_t* speeds = (flags & kPerfWriteOdd) ? kOdd : kPlain;
         std::vector<uint8_t> write(3 * 16, 0);
         for (int i = 0; i < 3; ++i) {
-            PutBe32(&write[16 * i + 4], 2295103);
-            PutBe32(&write[16 * i + 8], 11080);
-            PutBe32(&write[16 * i + 12], speeds[i]);
+            SetBe32(&write[16 * i + 4], 2295103);
+            SetBe32(&write[16 * i + 8], 11080);
+            SetBe32(&write[16 * i + 12], speeds[i]);
         }
         pMachine->SetBytes(nDrive, "perf.type3", write.data(), uint32_t(write.size()));
     }

@@ -23,32 +23,9 @@
 #include <vector>
 
 #include "Emu.h"
+#include "drive/Cdb.h"
 
 namespace {
-
-uint32_t Be16(const uint8_t* p)
-{
-    return (uint32_t(p[0]) << 8) | p[1];
-}
-
-uint32_t Be32(const uint8_t* p)
-{
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-
-void PutBe16(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 8);
-    p[1] = uint8_t(v);
-}
-
-void PutBe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
-}
 
 // The index of the fastest value not above the request, else of the slowest; -1 for an empty list.
 int Pick(const std::vector<uint32_t>& values, uint64_t nRequest)
@@ -71,7 +48,7 @@ void SetPageSpeed(CEmuDrive& drive, uint32_t nOffset, uint32_t nKbps)
     if (pPage == nullptr || pPage->size() < nOffset + 2)
         return;
     std::vector<uint8_t> page = *pPage;
-    PutBe16(&page[nOffset], nKbps > 0xFFFF ? 0xFFFF : nKbps);
+    SetBe16(&page[nOffset], nKbps > 0xFFFF ? 0xFFFF : nKbps);
     drive.SetBytes("mode.page.2A", page.data(), page.size());
 }
 
@@ -89,7 +66,7 @@ std::vector<uint32_t> WordList(const CEmuDrive& drive, const char* pszKey, size_
     std::vector<uint32_t> values;
     if (const std::vector<uint8_t>* p = drive.GetBytes(pszKey))
         for (size_t i = 0; i + nStride <= p->size(); i += nStride)
-            values.push_back(Be32(p->data() + i + nOffset));
+            values.push_back(GetBe32(p->data() + i + nOffset));
     return values;
 }
 
@@ -103,9 +80,9 @@ void UpdateWriteDescriptors(CEmuDrive& drive)
     uint32_t nEnd = uint32_t(drive.GetInt(EMU_KEY_BLOCKS, 333000)) - 1;
     std::vector<uint8_t> descriptors(16 * writes.size(), 0);
     for (size_t i = 0; i < writes.size(); ++i) {
-        PutBe32(&descriptors[16 * i + 4], nEnd);
-        PutBe32(&descriptors[16 * i + 8], nRead);
-        PutBe32(&descriptors[16 * i + 12], writes[i]);
+        SetBe32(&descriptors[16 * i + 4], nEnd);
+        SetBe32(&descriptors[16 * i + 8], nRead);
+        SetBe32(&descriptors[16 * i + 12], writes[i]);
     }
     drive.SetBytes("perf.type3", descriptors.data(), descriptors.size());
 }
@@ -119,12 +96,12 @@ void SelectDvdRead(CEmuDrive& drive, uint64_t nRequest)
     int i = Pick(ends, nRequest);
     if (i < 0)
         return;
-    uint32_t nStart = Be32(pList->data() + 8 * size_t(i));
+    uint32_t nStart = GetBe32(pList->data() + 8 * size_t(i));
     uint32_t nEnd = ends[size_t(i)];
     std::vector<uint8_t> descriptor(16, 0);
-    PutBe32(&descriptor[4], nStart);
-    PutBe32(&descriptor[8], uint32_t(drive.GetInt(EMU_KEY_BLOCKS, 333000)) - 1);
-    PutBe32(&descriptor[12], nEnd);
+    SetBe32(&descriptor[4], nStart);
+    SetBe32(&descriptor[8], uint32_t(drive.GetInt(EMU_KEY_BLOCKS, 333000)) - 1);
+    SetBe32(&descriptor[12], nEnd);
     drive.SetBytes("perf.type0", descriptor.data(), descriptor.size());
     drive.SetInt("speed.dvdCurrentRead", nEnd);
     if (drive.GetInt("speed.dvdPageRead", 0) != 0)
@@ -151,8 +128,8 @@ void HandleSetCdSpeed(EmuCommand& command)
         command.CheckCondition(5, 0x24, 0x00);
         return;
     }
-    uint32_t nRead = Be16(command.cdb + 2);
-    uint32_t nWrite = Be16(command.cdb + 4);
+    uint32_t nRead = GetBe16(command.cdb + 2);
+    uint32_t nWrite = GetBe16(command.cdb + 4);
     std::vector<uint32_t> reads = ByteList(drive, "speed.cdRead");
     int i = Pick(reads, nRead == 0xFFFF ? UINT64_MAX : nRead / 176);
     if (i >= 0)
@@ -183,8 +160,8 @@ void HandleSetStreaming(EmuCommand& command)
         command.CheckCondition(5, 0x1A, 0x00);
         return;
     }
-    uint32_t nRead = Be32(pData + 12);
-    uint32_t nWrite = Be32(pData + 20);
+    uint32_t nRead = GetBe32(pData + 12);
+    uint32_t nWrite = GetBe32(pData + 20);
     drive.SetInt("speed.lastRead", nRead);
     drive.SetInt("speed.lastWrite", nWrite);
     SelectDvdRead(drive, nRead == 0xFFFFFFFF ? UINT64_MAX : nRead);

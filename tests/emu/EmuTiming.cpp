@@ -11,6 +11,7 @@
 
 #include "Emu.h"
 #include "EmuTiming.h"
+#include "drive/Cdb.h"
 
 // ---------------------------------------------------------------------------------------------------------------
 // Geometry and speed laws
@@ -410,31 +411,26 @@ LARGE_INTEGER g_realStart;
 uint64_t g_nVirtualStartUs = 0;
 bool g_bRealStarted = false;
 
-uint32_t Be32(const uint8_t* p)
-{
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-
 // Sectors a read command asks for, or false when the opcode reads no medium.
 bool ReadExtent(const EmuCommand& command, int64_t& nLba, int64_t& nCount)
 {
     const uint8_t* cdb = command.cdb;
     switch (cdb[0]) {
     case 0x28: // READ(10)
-        nLba = Be32(cdb + 2);
+        nLba = GetBe32(cdb + 2);
         nCount = (cdb[7] << 8) | cdb[8];
         return true;
     case 0xA8: // READ(12)
-        nLba = Be32(cdb + 2);
-        nCount = Be32(cdb + 6);
+        nLba = GetBe32(cdb + 2);
+        nCount = GetBe32(cdb + 6);
         return true;
     case 0xBE: // READ CD
-        nLba = Be32(cdb + 2);
+        nLba = GetBe32(cdb + 2);
         nCount = (cdb[6] << 16) | (cdb[7] << 8) | cdb[8];
         return true;
     case 0xD8: // vendor CD-DA read
-        nLba = Be32(cdb + 2);
-        nCount = Be32(cdb + 6);
+        nLba = GetBe32(cdb + 2);
+        nCount = GetBe32(cdb + 6);
         return true;
     default:
         return false;

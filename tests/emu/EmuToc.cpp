@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Emu.h"
+#include "drive/Cdb.h"
 
 namespace {
 
@@ -26,14 +27,6 @@ bool MediumPresent(EmuCommand& command)
         return true;
     command.CheckCondition(2, 0x3A, 0x00);
     return false;
-}
-
-void PutBe32(uint8_t* p, uint32_t v)
-{
-    p[0] = uint8_t(v >> 24);
-    p[1] = uint8_t(v >> 16);
-    p[2] = uint8_t(v >> 8);
-    p[3] = uint8_t(v);
 }
 
 void PutMsf(uint8_t* p, uint32_t nLba)
@@ -61,7 +54,7 @@ std::vector<uint8_t> DefaultToc(const CEmuDrive& drive)
     toc[4 + 2] = 1;
     toc[12 + 1] = 0x14;
     toc[12 + 2] = 0xAA;
-    PutBe32(&toc[12 + 4], nBlocks);
+    SetBe32(&toc[12 + 4], nBlocks);
     return toc;
 }
 

@@ -21,18 +21,9 @@
 #include <vector>
 
 #include "Emu.h"
+#include "drive/Cdb.h"
 
 namespace {
-
-uint32_t Be16(const uint8_t* p)
-{
-    return (uint32_t(p[0]) << 8) | p[1];
-}
-
-uint32_t Be32(const uint8_t* p)
-{
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
 
 void ReplyBytes(EmuCommand& command, const char* pszKey, const std::vector<uint8_t>& fallback)
 {
@@ -126,19 +117,19 @@ void HandleVendor(EmuCommand& command)
         return;
     case 0xF1:
         if (cdb[1] == 1) {
-            uint32_t nLength = Be16(cdb + 8);
+            uint32_t nLength = GetBe16(cdb + 8);
             if (nLength > 256) {
                 command.CheckCondition(5, 0x24, 0x00);
                 return;
             }
-            ReplyInfoBlock(command, 256 * Be16(cdb + 6), nLength);
+            ReplyInfoBlock(command, 256 * GetBe16(cdb + 6), nLength);
             return;
         }
         if (drive.GetInt("vendor.f1.pieceOnly", 0) != 0) {
             command.CheckCondition(5, 0x24, 0x00);
             return;
         }
-        ReplyInfoBlock(command, Be32(cdb + 2), Be16(cdb + 8));
+        ReplyInfoBlock(command, GetBe32(cdb + 2), GetBe16(cdb + 8));
         return;
     case 0xF3:
         if (cdb[1] == 0x1F && cdb[2] == 0x23) {

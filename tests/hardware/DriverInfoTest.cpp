@@ -182,10 +182,10 @@ protected:
         const std::string primary = std::string(kChannelControlKey) + "\\0001";
         for (const char* pszName : {"UserMasterDeviceTimingModeAllowed", "MasterDeviceTimingModeAllowed",
                                     "UserSlaveDeviceTimingModeAllowed", "SlaveDeviceTimingModeAllowed"})
-            DeleteValueFixture(HKEY_LOCAL_MACHINE, primary.c_str(), pszName);
-        DeleteValueFixture(HKEY_LOCAL_MACHINE, kCdromKey, "Autorun");
-        DeleteValueFixture(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0", "DMAEnabled");
-        DeleteValueFixture(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 1", "DMAEnabled");
+            DeleteRegistryValue(HKEY_LOCAL_MACHINE, primary, pszName);
+        DeleteRegistryValue(HKEY_LOCAL_MACHINE, kCdromKey, "Autorun");
+        DeleteRegistryValue(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0", "DMAEnabled");
+        DeleteRegistryValue(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 1", "DMAEnabled");
         RegDeleteTreeFixture(HKEY_LOCAL_MACHINE, "Enum\\SCSI");
     }
 
@@ -219,12 +219,12 @@ TEST_F(DriveSettings, XpMasterTimingValues)
     };
     const Case kCases[] = {{0x1F, 0xFFFFFFFF, 0}, {0xFFFFFFFF, 0x1F, 1}, {0, 0x1F, 0}, {0, 0xFFFFFFFF, 1}};
     for (const Case& c : kCases) {
-        DeleteValueFixture(HKEY_LOCAL_MACHINE, m_primary.c_str(), "UserMasterDeviceTimingModeAllowed");
-        DeleteValueFixture(HKEY_LOCAL_MACHINE, m_primary.c_str(), "MasterDeviceTimingModeAllowed");
+        DeleteRegistryValue(HKEY_LOCAL_MACHINE, m_primary, "UserMasterDeviceTimingModeAllowed");
+        DeleteRegistryValue(HKEY_LOCAL_MACHINE, m_primary, "MasterDeviceTimingModeAllowed");
         if (c.user != 0)
-            SetDwordFixture(HKEY_LOCAL_MACHINE, m_primary.c_str(), "UserMasterDeviceTimingModeAllowed", c.user);
+            WriteRegistryKey(HKEY_LOCAL_MACHINE, m_primary, {Dword("UserMasterDeviceTimingModeAllowed", c.user)});
         if (c.plain != 0)
-            SetDwordFixture(HKEY_LOCAL_MACHINE, m_primary.c_str(), "MasterDeviceTimingModeAllowed", c.plain);
+            WriteRegistryKey(HKEY_LOCAL_MACHINE, m_primary, {Dword("MasterDeviceTimingModeAllowed", c.plain)});
         DWORD nAutorun, nDma;
         Read('E', nAutorun, nDma);
         EXPECT_EQ(c.nDma, nDma) << std::hex << c.user << " " << c.plain;
@@ -233,7 +233,7 @@ TEST_F(DriveSettings, XpMasterTimingValues)
 
 TEST_F(DriveSettings, XpAutorunIsReadForEveryDrive)
 {
-    SetDwordFixture(HKEY_LOCAL_MACHINE, kCdromKey, "Autorun", 1);
+    WriteRegistryKey(HKEY_LOCAL_MACHINE, kCdromKey, {Dword("Autorun", 1)});
     DWORD nAutorun, nDma;
     Read('F', nAutorun, nDma);
     EXPECT_EQ(1u, nAutorun);
@@ -247,7 +247,7 @@ TEST_F(DriveSettings, Nt4ReadsThePortOfTheDrivesAdapter)
     Read('E', nAutorun, nDma);
     EXPECT_EQ(0u, nAutorun);
     EXPECT_EQ(0u, nDma);
-    SetDwordFixture(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 1", "DMAEnabled", 1);
+    WriteRegistryKey(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 1", {Dword("DMAEnabled", 1)});
     Read('E', nAutorun, nDma);
     EXPECT_EQ(0u, nDma) << "port 0 has no DMAEnabled";
     Read('F', nAutorun, nDma);

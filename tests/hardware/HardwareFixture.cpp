@@ -7,23 +7,6 @@
 
 namespace hardware_test {
 
-void SetDwordFixture(HKEY hRoot, const char* pszPath, const char* pszName, DWORD value)
-{
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hRoot, pszPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
-    RegSetValueExA(hKey, pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    RegCloseKey(hKey);
-}
-
-void DeleteValueFixture(HKEY hRoot, const char* pszPath, const char* pszName)
-{
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, pszPath, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(hKey, pszName);
-    RegCloseKey(hKey);
-}
-
 std::string SystemDirectory()
 {
     char szPath[MAX_PATH];
@@ -85,7 +68,7 @@ void WriteXpRegistry()
     const char kService[] = "SYSTEM\\CurrentControlSet\\Services\\atapi";
     RegSetStringFixture(HKEY_LOCAL_MACHINE, kService, "ImagePath", "System32\\DRIVERS\\atapi.sys");
     std::string enumKey = std::string(kService) + "\\Enum";
-    SetDwordFixture(HKEY_LOCAL_MACHINE, enumKey.c_str(), "Count", 2);
+    WriteRegistryKey(HKEY_LOCAL_MACHINE, enumKey, {Dword("Count", 2)});
     RegSetStringFixture(HKEY_LOCAL_MACHINE, enumKey.c_str(), "0",
                         (std::string("PCIIDE\\IDEChannel\\") + kPrimaryChannel).c_str());
     RegSetStringFixture(HKEY_LOCAL_MACHINE, enumKey.c_str(), "1",
@@ -116,7 +99,7 @@ void WriteXpRegistry()
     const char kScsiService[] = "SYSTEM\\CurrentControlSet\\Services\\qzscsi";
     RegSetStringFixture(HKEY_LOCAL_MACHINE, kScsiService, "ImagePath", "System32\\DRIVERS\\qzscsi.sys");
     std::string scsiEnum = std::string(kScsiService) + "\\Enum";
-    SetDwordFixture(HKEY_LOCAL_MACHINE, scsiEnum.c_str(), "Count", 1);
+    WriteRegistryKey(HKEY_LOCAL_MACHINE, scsiEnum, {Dword("Count", 1)});
     RegSetStringFixture(HKEY_LOCAL_MACHINE, scsiEnum.c_str(), "0",
                         "PCI\\VEN_1AF4&DEV_5C10&SUBSYS_00000000&REV_01\\3&61aaa01&0&60");
     const char kScsiAdapter[] =
@@ -135,7 +118,7 @@ void WriteXpRegistry()
     const char kUsbService[] = "SYSTEM\\CurrentControlSet\\Services\\USBSTOR";
     RegSetStringFixture(HKEY_LOCAL_MACHINE, kUsbService, "ImagePath", "System32\\DRIVERS\\USBSTOR.SYS");
     std::string usbEnum = std::string(kUsbService) + "\\Enum";
-    SetDwordFixture(HKEY_LOCAL_MACHINE, usbEnum.c_str(), "Count", 1);
+    WriteRegistryKey(HKEY_LOCAL_MACHINE, usbEnum, {Dword("Count", 1)});
     RegSetStringFixture(HKEY_LOCAL_MACHINE, usbEnum.c_str(), "0",
                         (std::string("USBSTOR\\") + kUsbDevice + "\\QZ0003&0").c_str());
     const std::string usbKey = std::string("SYSTEM\\CurrentControlSet\\Enum\\USBSTOR\\") + kUsbDevice + "\\QZ0003&0";

@@ -13,6 +13,7 @@
 
 #include "DiscoveryFixtures.h"
 #include "drive/DriveManager.h"
+#include "support/RegistryFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +28,10 @@ const char kWin98HardwareKey[] =
 const char kWin98ScsiKey[] =
     "Enum\\SCSI\\KORVATH_CD-R___QZ4120___\\PCI&VEN_8086&DEV_7111&SUBSYS_00000000&REV_01&BUS_00&DEV_07&FUNC_0100";
 
-void SetDwordFixture(HKEY hRoot, const char* pszPath, const char* pszName, DWORD value);
-void DeleteValueFixture(HKEY hRoot, const char* pszPath, const char* pszName);
+using testsupport::DeleteRegistryValue;
+using testsupport::Dword;
+using testsupport::WriteRegistryKey;
+
 std::string SystemDirectory();
 
 class HardwareMachine : public ::testing::Test {

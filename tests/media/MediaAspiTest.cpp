@@ -26,14 +26,7 @@ protected:
         m_pMachine = EmuGetAspiMachine();
         ASSERT_NE(nullptr, m_pMachine) << "the test wnaspi32.dll was not loaded";
 
-        m_Manager.m_hAspiDll.Attach(LoadLibraryA("WNASPI32"));
-        ASSERT_TRUE(m_Manager.m_hAspiDll.IsCreated());
-        m_Manager.m_pfnGetASPI32SupportInfo = reinterpret_cast<PFN_GetASPI32SupportInfo>(
-            reinterpret_cast<void*>(GetProcAddress(m_Manager.m_hAspiDll.get(), "GetASPI32SupportInfo")));
-        m_Manager.m_pfnSendASPI32Command = reinterpret_cast<PFN_SendASPI32Command>(
-            reinterpret_cast<void*>(GetProcAddress(m_Manager.m_hAspiDll.get(), "SendASPI32Command")));
-        ASSERT_NE(nullptr, m_Manager.m_pfnSendASPI32Command);
-        m_Manager.m_nAccessMode = kAccessModeAspi;
+        ASSERT_TRUE(EmuBindAspi(m_Manager)) << "the test ASPI library has no ASPI entry points";
     }
 
     // The record discovery leaves for a described drive.

@@ -8,6 +8,7 @@
 #include "report/ReportOutput.h"
 #include "report/ReportWriter.h"
 #include "support/PinnedWindowsVersion.h"
+#include "support/StringLists.h"
 #include "support/TestFiles.h"
 
 #include <functional>
@@ -20,12 +21,10 @@ using testsupport::FileExists;
 using testsupport::ReadBytes;
 using testsupport::ReadText;
 using testsupport::ScratchFolder;
+using testsupport::SplitCrLf;
+using testsupport::SplitLf;
 using testsupport::WriteText;
 
-// Splits on CR LF; a final CR LF ends the last line (no empty line after it).
-std::vector<std::string> SplitCrLf(const std::string& text);
-// Splits on LF; text after the last LF, even empty, is a line of its own.
-std::vector<std::string> SplitLf(const std::string& text);
 // The entries of a list box (LB_GETCOUNT, LB_GETTEXT).
 inline std::vector<std::string> ListEntries(HWND hList)
 {

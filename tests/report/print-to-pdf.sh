@@ -9,23 +9,8 @@ src=$1 build=$2 exe=$3
 winerun="$src/scripts/wine-run"
 exec </dev/null
 
-if ! out=$("$src/scripts/cups-pdf" 2>&1); then
-    echo "SKIPPED: the CUPS PDF printer is not available: $out"
-    exit 77
-fi
-out=$(printf '%s\n' "$out" | tail -n 1)
-for tool in pdftotext pdfinfo; do
-    command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed (poppler-utils)"; exit 77; }
-done
-
-data="$build/report-print"
-rm -rf "$data" && mkdir -p "$data" "$out" || exit 1
-windata="Z:$(printf '%s' "$data" | tr / '\\')"
-# Letters and digits only: the PDF's text reads a '-' back as a soft hyphen.
-token="T$(date +%s%N)P$$R$RANDOM"
-marker="$data/started"
-touch "$marker"
-sleep 1
+. "$src/tests/support/pdf-queue.sh"
+pdf_queue_start "$src" "$build/report-print" pdftotext pdfinfo
 
 # Phase 1, in a private prefix so that its Wine server starts after the queue exists and lists it.
 "$winerun" --name report_print.print --fresh-prefix --timeout 150 \
@@ -33,37 +18,8 @@ sleep 1
     "$exe" --gtest_filter=ReportPrint.ThroughThePrintDialog || exit 1
 [ -f "$data/expected.txt" ] || { echo "SKIPPED: the print phase was skipped (see its output above)"; exit 77; }
 
-# cups-pdf writes the file asynchronously: wait for a new PDF that is complete (its size settled, readable) and
-# holds this run's token.
-pdf=""
-declare -A sizes=() others=()
-for _ in $(seq 1 180); do
-    while IFS= read -r candidate; do
-        [ -z "${others[$candidate]:-}" ] || continue
-        size=$(stat -c %s "$candidate" 2>/dev/null) || continue
-        if [ "$size" -gt 0 ] && [ "${sizes[$candidate]:-}" = "$size" ] &&
-           timeout 30 pdfinfo "$candidate" >/dev/null 2>&1; then
-            if timeout 30 pdftotext "$candidate" "$data/candidate.txt" 2>/dev/null &&
-               grep -qF "$token" "$data/candidate.txt"; then
-                pdf=$candidate
-                break 2
-            fi
-            others[$candidate]=1
-        fi
-        sizes[$candidate]=$size
-    done < <(find "$out" -maxdepth 1 -name '*.pdf' -newer "$marker" 2>/dev/null)
-    sleep 0.5
-done
-if [ -z "$pdf" ]; then
-    echo "no PDF of this run appeared in $out within 90 s; CUPS says:"
-    timeout 10 lpstat -W all -o 2>&1 | tail -n 5
-    timeout 10 lpstat -p PDF 2>&1
-    exit 1
-fi
-echo "printed: $pdf"
+pdf_queue_take report.pdf
 timeout 30 pdfinfo "$pdf" | grep -E '^(Title|Creator|Pages|Page size):'
-mv "$pdf" "$data/report.pdf" || exit 1
-pdf="$data/report.pdf"
 timeout 60 pdftotext -layout -enc UTF-8 "$pdf" "$data/report-pdf.txt" || exit 1
 
 # Phase 2: the checks, on the text of the PDF.

@@ -7,6 +7,8 @@
 #include "SupportFileReader.h"
 #include "gui/GuiTest.h"
 #include "gui/ProcessDriver.h"
+#include "support/RegistryFixture.h"
+#include "support/StringLists.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -22,22 +24,6 @@ using guitest::RunGuiDriver;
 using namespace startup_test;
 
 namespace {
-
-std::vector<std::string> SplitCrLf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
 
 // The list's lines as guidriver printed them: line INDEX "TEXT", the text with C escapes.
 std::vector<std::string> ListedLines(const DriverRun& run)
@@ -73,35 +59,20 @@ bool Mentions(const std::vector<std::string>& lines, const std::string& fragment
                        [&](const std::string& l) { return l.find(fragment) != std::string::npos; });
 }
 
-void SetMachineText(const char* path, const char* name, const char* text)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), DWORD(strlen(text) + 1));
-    RegCloseKey(key);
-}
-
-void SetMachineNumber(const char* path, const char* name, DWORD value)
-{
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
-
 TEST(ReportEndToEnd, ListTextFileAndSupportFileOfTheEmulatedMachine)
 {
     std::string machine;
     ASSERT_TRUE(ReadHostFile(TAVISK_SOURCE_DIR "/tests/startup/machines/korvath-drives.emu", machine));
     testsupport::WriteText(ProgramFolder() + "wnaspi32.emu", machine);
 
-    SetMachineText("SOFTWARE\\Korvath\\Velloran\\General", "Version", "3.2.0.14");
-    SetMachineNumber("SOFTWARE\\Korvath\\Velloran\\General", "Parameter", 0x21);
-    SetMachineText("Software\\Korvath\\QRVMZ\\freedb", "server", "freedb.example");
-    SetMachineText("Software\\Korvath\\QRVMZ\\freedb", "ppass", "e2e-secret");
-    SetMachineText("Software\\Korvath\\QRVMZ\\Disc Extraction", "Filename", "%N - %T");
+    using testsupport::Dword;
+    using testsupport::Text;
+    testsupport::WriteRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Korvath\\Velloran\\General",
+                                  {Text("Version", "3.2.0.14"), Dword("Parameter", 0x21)});
+    testsupport::WriteRegistryKey(HKEY_LOCAL_MACHINE, "Software\\Korvath\\QRVMZ\\freedb",
+                                  {Text("server", "freedb.example"), Text("ppass", "e2e-secret")});
+    testsupport::WriteRegistryKey(HKEY_LOCAL_MACHINE, "Software\\Korvath\\QRVMZ\\Disc Extraction",
+                                  {Text("Filename", "%N - %T")});
 
     const std::string text = ProgramFolder() + "e2e.txt";
     const std::string support = ProgramFolder() + "e2e.kvs";
@@ -137,7 +108,7 @@ TEST(ReportEndToEnd, ListTextFileAndSupportFileOfTheEmulatedMachine)
     EXPECT_FALSE(Mentions(listed, "e2e-secret"));
 
     // The text file: the same parts; the support file: the text file without its software section, line by line.
-    const std::vector<std::string> lines = SplitCrLf(testsupport::ReadText(text));
+    const std::vector<std::string> lines = testsupport::SplitCrLf(testsupport::ReadText(text));
     ASSERT_GT(lines.size(), 20u) << "no text file written";
     for (const std::string& part : parts)
         EXPECT_TRUE(Has(lines, part)) << part;

@@ -32,6 +32,21 @@ inline std::vector<uint8_t> LastDataOut(IEmuMachine* pMachine)
     return data;
 }
 
+// The data a logged command sent to the drive, found by its sequence number (as long as the entry says; zeros
+// when the entry is no longer in the log).
+inline std::vector<uint8_t> DataOutOf(IEmuMachine* pMachine, const EmuLogEntry& entry)
+{
+    std::vector<uint8_t> data(entry.nDataOutLength);
+    for (int i = 0; i < pMachine->GetLogCount(); ++i) {
+        EmuLogEntry e;
+        if (pMachine->GetLogEntry(i, &e) && e.nSequence == entry.nSequence) {
+            pMachine->GetLogDataOut(i, data.data(), uint32_t(data.size()));
+            break;
+        }
+    }
+    return data;
+}
+
 // The SCSI commands of the log in order, optionally only those with one operation code (-1: all).
 inline std::vector<EmuLogEntry> ScsiLogEntries(IEmuMachine* pMachine, int nOpcode = -1)
 {

@@ -28,6 +28,11 @@ FixtureValue Binary(const std::string& name, const std::string& bytes)
     return {name, REG_BINARY, bytes};
 }
 
+FixtureValue Binary(const std::string& name, const void* pData, size_t nSize)
+{
+    return Binary(name, std::string(static_cast<const char*>(pData), nSize));
+}
+
 RegistryRoot::RegistryRoot()
 {
     static int serial = 0;
@@ -44,13 +49,25 @@ RegistryRoot::~RegistryRoot()
 
 void RegistryRoot::Write(const std::string& path, const std::vector<FixtureValue>& values)
 {
+    WriteRegistryKey(m_key.get(), path, values);
+}
+
+void WriteRegistryKey(HKEY hRoot, const std::string& path, const std::vector<FixtureValue>& values)
+{
     CRegistryKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.Create(m_key.get(), path.c_str())) << path;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(hRoot, path.c_str())) << path;
     for (const FixtureValue& v : values) {
         ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key.get(), v.name.c_str(), 0, v.type,
                                                 reinterpret_cast<const BYTE*>(v.data.data()), DWORD(v.data.size())))
             << v.name;
     }
+}
+
+void DeleteRegistryValue(HKEY hRoot, const std::string& path, const std::string& name)
+{
+    CRegistryKey key;
+    if (key.Open(hRoot, path.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS)
+        key.DeleteValue(name.c_str());
 }
 
 } // namespace testsupport

@@ -1,6 +1,6 @@
 // tests/support/RegistryFixture.h
 // A private registry root for one test: a key under HKEY_CURRENT_USER that stands in for HKEY_LOCAL_MACHINE and is
-// removed with everything below it when the object goes; values written by type.
+// removed with everything below it when the object goes; values written by type, there or below any root.
 #ifndef TAVISK_TESTS_SUPPORT_REGISTRYFIXTURE_H
 #define TAVISK_TESTS_SUPPORT_REGISTRYFIXTURE_H
 
@@ -23,6 +23,12 @@ FixtureValue Dword(const std::string& name, DWORD value);
 FixtureValue Text(const std::string& name, const std::string& text);
 FixtureValue Unterminated(const std::string& name, const std::string& text);
 FixtureValue Binary(const std::string& name, const std::string& bytes);
+FixtureValue Binary(const std::string& name, const void* pData, size_t nSize);
+
+// Creates the key below hRoot (with the keys above it) and writes the values into it; a failure fails the test.
+void WriteRegistryKey(HKEY hRoot, const std::string& path, const std::vector<FixtureValue>& values = {});
+// Deletes one value of a key below hRoot; nothing happens when the key or the value is not there.
+void DeleteRegistryValue(HKEY hRoot, const std::string& path, const std::string& name);
 
 class RegistryRoot {
 public:

@@ -1,5 +1,5 @@
 // tests/support/StringLists.h
-// The class layer's string arrays as standard strings, for comparisons in tests.
+// The class layer's string arrays as standard strings, and texts split into lines, for comparisons in tests.
 #ifndef TAVISK_TESTS_SUPPORT_STRINGLISTS_H
 #define TAVISK_TESTS_SUPPORT_STRINGLISTS_H
 
@@ -18,6 +18,11 @@ inline std::vector<std::string> Lines(const CStringArray& lines)
         out.push_back(static_cast<LPCSTR>(lines[i]));
     return out;
 }
+
+// Splits on CR LF; a final CR LF ends the last line (no empty line after it).
+std::vector<std::string> SplitCrLf(const std::string& text);
+// Splits on LF; text after the last LF, even empty, is a line of its own.
+std::vector<std::string> SplitLf(const std::string& text);
 
 } // namespace testsupport
 

@@ -116,19 +116,6 @@ protected:
         return writes;
     }
 
-    std::vector<uint8_t> DataOutOf(const EmuLogEntry& entry)
-    {
-        std::vector<uint8_t> data(entry.nDataOutLength);
-        for (int i = 0; i < m_pMachine->GetLogCount(); ++i) {
-            EmuLogEntry e;
-            if (m_pMachine->GetLogEntry(i, &e) && e.nSequence == entry.nSequence) {
-                m_pMachine->GetLogDataOut(i, data.data(), uint32_t(data.size()));
-                break;
-            }
-        }
-        return data;
-    }
-
     // The samples as the drive's timeline gives them: each sample is timed from the arrival of the command after
     // its first timed block's predecessor to the arrival of the command after its last block (the program spends
     // no virtual time between commands), in whole milliseconds, over the blocks that stretch covers.
@@ -182,7 +169,7 @@ TEST_F(CdWriteRun, RealRunOnCdRRecordsTheSessionAndStoresTheDrivesSpeed)
     ASSERT_EQ(2u, selects.size());
     ASSERT_EQ(1u, cue.size());
     EXPECT_LT(selects[1], cue[0]);
-    const std::vector<uint8_t> sheet = DataOutOf(log[cue[0]]);
+    const std::vector<uint8_t> sheet = DataOutOf(m_pMachine, log[cue[0]]);
     const std::vector<uint8_t> expectedSheet = {0x41, 0x00, 0x00, 0x14, 0, 0, 0, 0, 0x41, 0x01, 0x00, 0x11, 0, 0, 0, 0,
                                                 0x41, 0x01, 0x01, 0x11, 0, 0, 2, 0, 0x41, 0xAA, 0x01, 0x14, 0, 1, 2, 0};
     EXPECT_EQ(expectedSheet, sheet);
@@ -201,8 +188,8 @@ TEST_F(CdWriteRun, RealRunOnCdRRecordsTheSessionAndStoresTheDrivesSpeed)
     // The test image in the first data block only; zeros after it.
     std::vector<uint8_t> image(kCdTestImageSize);
     BuildMode1TestImage(image.data());
-    EXPECT_EQ(image, DataOutOf(writes[10]));
-    EXPECT_EQ(std::vector<uint8_t>(kCdTestImageSize, 0), DataOutOf(writes[11]));
+    EXPECT_EQ(image, DataOutOf(m_pMachine, writes[10]));
+    EXPECT_EQ(std::vector<uint8_t>(kCdTestImageSize, 0), DataOutOf(m_pMachine, writes[11]));
 
     // End of the run, after the last write: SYNCHRONIZE CACHE, TEST UNIT READY, START STOP UNIT (Immed, LoEj,
     // Start), ALLOW MEDIUM REMOVAL, eject, load, and TEST UNIT READY until the disc is back.
@@ -258,7 +245,7 @@ TEST_F(CdWriteRun, TestWriteLeavesTheDiscBlankAndNeverEjects)
     for (const EmuLogEntry& e : log) {
         if (e.cdb[0] == 0x15 && !bSeenSelect) {
             bSeenSelect = true;
-            const std::vector<uint8_t> list = DataOutOf(e);
+            const std::vector<uint8_t> list = DataOutOf(m_pMachine, e);
             ASSERT_GE(list.size(), 20u);
             EXPECT_EQ(0x52, list[6]) << "Session-At-Once, test write, BUFE";
             EXPECT_EQ(0, list[7]);
@@ -274,8 +261,8 @@ TEST_F(CdWriteRun, TestWriteLeavesTheDiscBlankAndNeverEjects)
     ASSERT_EQ(10u + kSamples * 45u, writes.size());
     std::vector<uint8_t> pattern(kCdTestImageSize);
     BuildCddaTestPattern(pattern.data());
-    EXPECT_EQ(pattern, DataOutOf(writes[10]));
-    EXPECT_EQ(pattern, DataOutOf(writes.back()));
+    EXPECT_EQ(pattern, DataOutOf(m_pMachine, writes[10]));
+    EXPECT_EQ(pattern, DataOutOf(m_pMachine, writes.back()));
     EXPECT_EQ(0, m_pMachine->GetInt(m_nDrive, "write.recorded", -1));
 
     // The disc is still blank: the next run starts.

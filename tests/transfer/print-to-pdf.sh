@@ -9,49 +9,14 @@ src=$1 build=$2 exe=$3
 winerun="$src/scripts/wine-run"
 exec </dev/null
 
-if ! out=$("$src/scripts/cups-pdf" 2>&1); then
-    echo "SKIPPED: the CUPS PDF printer is not available: $out"
-    exit 77
-fi
-out=$(printf '%s\n' "$out" | tail -n 1)
-for tool in pdftotext pdfinfo pdftoppm convert; do
-    command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
-done
-
-data="$build/transfer-print"
-rm -rf "$data" && mkdir -p "$data" "$out" || exit 1
-windata="Z:$(printf '%s' "$data" | tr / '\\')"
-token="T$(date +%s%N)P$$R$RANDOM"
-marker="$data/started"
-touch "$marker"
-sleep 1
+. "$src/tests/support/pdf-queue.sh"
+pdf_queue_start "$src" "$build/transfer-print" pdftotext pdfinfo pdftoppm convert
 
 "$winerun" --name transfer_print.print --fresh-prefix --timeout 150 \
     --env "TRANSFER_PRINT_DIR=$windata" --env "TRANSFER_PRINT_TOKEN=$token" -- "$exe" || exit 1
 [ -f "$data/printed" ] || { echo "SKIPPED: the print phase was skipped (see its output above)"; exit 77; }
 
-pdf=""
-declare -A sizes=() others=()
-for _ in $(seq 1 180); do
-    while IFS= read -r candidate; do
-        [ -z "${others[$candidate]:-}" ] || continue
-        size=$(stat -c %s "$candidate" 2>/dev/null) || continue
-        if [ "$size" -gt 0 ] && [ "${sizes[$candidate]:-}" = "$size" ] &&
-           timeout 30 pdfinfo "$candidate" >/dev/null 2>&1; then
-            if timeout 30 pdftotext "$candidate" "$data/candidate.txt" 2>/dev/null &&
-               grep -qF "$token" "$data/candidate.txt"; then
-                pdf=$candidate
-                break 2
-            fi
-            others[$candidate]=1
-        fi
-        sizes[$candidate]=$size
-    done < <(find "$out" -maxdepth 1 -name '*.pdf' -newer "$marker" 2>/dev/null)
-    sleep 0.5
-done
-[ -n "$pdf" ] || { echo "no PDF with $token appeared in $out within 90 s"; exit 1; }
-mv "$pdf" "$data/print.pdf" || exit 1
-pdf="$data/print.pdf"
+pdf_queue_take print.pdf
 timeout 60 pdftotext -layout "$pdf" "$data/print.txt" || exit 1
 
 status=0
