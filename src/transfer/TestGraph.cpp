@@ -340,17 +340,22 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
     // the curve goes on to another column: such a column keeps its first point, its extremes and its last one,
     // which paints the same pixels with fewer segments. The curve's last column keeps all its points.
     auto emitColumn = [&](bool bFold) {
-        if (bFold && column.size() > 4) {
+        if (bFold && column.size() > 2) {
             LONG yMin = column[0].y, yMax = column[0].y;
             for (const POINT& point : column) {
                 yMin = std::min(yMin, point.y);
                 yMax = std::max(yMax, point.y);
             }
+            // The extremes in the order that ends nearer the last point; a point equal to the one before adds
+            // nothing (the curve goes on from it).
             const LONG x = column[0].x;
-            line.push_back(column.front());
-            line.push_back(POINT{x, yMin});
-            line.push_back(POINT{x, yMax});
-            line.push_back(column.back());
+            const bool bDownLast = column.back().y == yMin;
+            const POINT points[4] = {column.front(), POINT{x, bDownLast ? yMax : yMin},
+                                     POINT{x, bDownLast ? yMin : yMax}, column.back()};
+            line.push_back(points[0]);
+            for (int k = 1; k < 4; ++k)
+                if (points[k].y != line.back().y)
+                    line.push_back(points[k]);
         } else {
             line.insert(line.end(), column.begin(), column.end());
         }
