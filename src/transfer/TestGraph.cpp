@@ -1,6 +1,7 @@
 // src/transfer/TestGraph.cpp
 #include "transfer/TestGraph.h"
 
+#include "controls/MemoryDC.h"
 #include "framework/Framework.h"
 #include "resource.h"
 
@@ -46,13 +47,94 @@ void CenteredText(HDC hdc, int x, int y, const char* pszText)
     ::TextOutA(hdc, x, y, pszText, int(std::strlen(pszText)));
 }
 
+// Truncating division of any 32-bit unsigned number by a fixed divisor through one multiplication: the estimate
+// from the reciprocal 2^32 / d (truncated) is the quotient or one less, and the remainder tells which.
+class Divider {
+public:
+    explicit Divider(uint32_t nDivisor)
+        : m_nDivisor(nDivisor), m_nReciprocal(nDivisor > 1 ? uint32_t((uint64_t(1) << 32) / nDivisor) : 0)
+    {
+    }
+    uint32_t operator()(uint32_t n) const
+    {
+        if (m_nDivisor <= 1)
+            return n;
+        uint32_t q = uint32_t((uint64_t(n) * m_nReciprocal) >> 32);
+        if (n - q * m_nDivisor >= m_nDivisor)
+            ++q;
+        return q;
+    }
+
+private:
+    uint32_t m_nDivisor;
+    uint32_t m_nReciprocal;
+};
+
+// offset + (nNumerator x n) / nDenominator for n in 0..nLast, truncated as the 64-bit form Div gives: in 32 bits
+// when every product fits, else in 64 bits.
+class LinearScale {
+public:
+    LinearScale(int nOffset, int64_t nNumerator, int64_t nDenominator, int64_t nLast)
+        : m_nOffset(nOffset), m_nNumerator(nNumerator), m_nDenominator(nDenominator),
+          m_bFast(nNumerator >= 0 && nDenominator > 0 && nDenominator <= 0xFFFFFFFF && nLast >= 0 &&
+                  (nNumerator == 0 || nLast <= int64_t(0xFFFFFFFF) / nNumerator)),
+          m_divider(m_bFast ? uint32_t(nDenominator) : 1)
+    {
+    }
+    int operator()(int64_t n) const
+    {
+        if (m_bFast)
+            return int(m_nOffset + int64_t(m_divider(uint32_t(m_nNumerator) * uint32_t(n))));
+        return int(m_nOffset + Div(m_nNumerator * n, m_nDenominator));
+    }
+
+private:
+    int m_nOffset;
+    int64_t m_nNumerator, m_nDenominator;
+    bool m_bFast;
+    Divider m_divider;
+};
+
+// The first entry from nIndex on that holds anything (nCount when none does); eight empty entries at a time.
+int NextEntry(const uint32_t* pSamples, int nIndex, int nCount)
+{
+    while (nIndex + 8 <= nCount) {
+        const uint32_t* p = pSamples + nIndex;
+        if ((p[0] & p[1] & p[2] & p[3] & p[4] & p[5] & p[6] & p[7]) != SAMPLE_NONE)
+            break;
+        nIndex += 8;
+    }
+    while (nIndex < nCount && pSamples[nIndex] == SAMPLE_NONE)
+        ++nIndex;
+    return nIndex;
+}
+
+// A DC of someone else's, for the functions that take a framework DC; it is not released here.
+class CBorrowedDC : public CDC {
+public:
+    explicit CBorrowedDC(HDC hdc) { m_hDC = hdc; }
+    ~CBorrowedDC() override { m_hDC = nullptr; }
+};
+
 } // namespace
+
+bool CTestGraph::BackgroundKey::operator==(const BackgroundKey& other) const
+{
+    const GraphLayout& a = layout;
+    const GraphLayout& b = other.layout;
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom && a.width == b.width &&
+           a.height == b.height && a.labelWidth == b.labelWidth && a.labelHeight == b.labelHeight &&
+           nMaxSpeed == other.nMaxSpeed && nLength == other.nLength && face == other.face && cx == other.cx &&
+           cy == other.cy && nBitsPerPixel == other.nBitsPerPixel;
+}
 
 CTestGraph::CTestGraph(TestPageKind kind, const TestRunRing& ring)
     : m_kind(kind), m_ring(ring), m_nMaxSpeed(IsDvd() ? kGraphDefaultMaxDvd : kGraphDefaultMaxCd),
       m_nLength(IsDvd() ? kDefaultDvdLengthKB : kDefaultCdMinutes)
 {
 }
+
+CTestGraph::~CTestGraph() = default;
 
 void CTestGraph::ComputeLayout(HWND hPage, int nGraphId, int nLabelId)
 {
@@ -233,7 +315,19 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
     const GraphLayout& g = layout;
     const uint32_t* pSamples = m_ring.Samples(nRun);
     const bool bDvd = IsDvd();
-    SelectedPen pen(hdc, PenWidth(), RunColour(m_kind, nRun));
+    std::unique_ptr<SelectedPen> pOwnPen;
+    HGDIOBJ hPreviousPen = nullptr;
+    if (PenWidth() == 1)
+        hPreviousPen = ::SelectObject(hdc, RunPen(nRun));
+    else
+        pOwnPen.reset(new SelectedPen(hdc, PenWidth(), RunColour(m_kind, nRun)));
+    // The value scale: bottom - (height x value) / (maximum x 100), in 32 bits for the values where it fits.
+    const LinearScale valueScale(0, g.height, int64_t(m_nMaxSpeed) * 100,
+                                 g.height > 0 ? int64_t(0xFFFFFFFF) / g.height : 0);
+    const uint32_t nFastValues = g.height > 0 ? uint32_t(0xFFFFFFFFu / uint32_t(g.height)) : 0;
+    auto valueY = [&](uint32_t nValue) {
+        return nValue <= nFastValues ? int(g.bottom - int64_t(valueScale(nValue))) : ValueY(nValue);
+    };
     bool bHavePrevious = false;
     POINT previous = {0, 0};
     // Segments that follow each other are drawn as one polyline: the same pixels as one line per segment, with
@@ -246,17 +340,22 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
     // the curve goes on to another column: such a column keeps its first point, its extremes and its last one,
     // which paints the same pixels with fewer segments. The curve's last column keeps all its points.
     auto emitColumn = [&](bool bFold) {
-        if (bFold && column.size() > 4) {
+        if (bFold && column.size() > 2) {
             LONG yMin = column[0].y, yMax = column[0].y;
             for (const POINT& point : column) {
                 yMin = std::min(yMin, point.y);
                 yMax = std::max(yMax, point.y);
             }
+            // The extremes in the order that ends nearer the last point; a point equal to the one before adds
+            // nothing (the curve goes on from it).
             const LONG x = column[0].x;
-            line.push_back(column.front());
-            line.push_back(POINT{x, yMin});
-            line.push_back(POINT{x, yMax});
-            line.push_back(column.back());
+            const bool bDownLast = column.back().y == yMin;
+            const POINT points[4] = {column.front(), POINT{x, bDownLast ? yMax : yMin},
+                                     POINT{x, bDownLast ? yMin : yMax}, column.back()};
+            line.push_back(points[0]);
+            for (int k = 1; k < 4; ++k)
+                if (points[k].y != line.back().y)
+                    line.push_back(points[k]);
         } else {
             line.insert(line.end(), column.begin(), column.end());
         }
@@ -274,7 +373,7 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
         line.clear();
     };
     auto visit = [&](int x, uint32_t nValue) {
-        const int y = ValueY(nValue);
+        const int y = valueY(nValue);
         if (bHavePrevious && y >= g.top && (!bDvd || x - g.left < g.width)) {
             if (line.empty() && column.empty())
                 push(previous);
@@ -291,14 +390,14 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
     case kTestPageCdRead:
     case kTestPageDvdRead: {
         const int nCount = m_ring.SamplesPerRun();
-        const int64_t nDvdSteps = m_nLength / 50;
-        for (int i = 0; i < nCount; ++i) {
+        // DVD: left + (width x i) / (length / 50); CD: left + (width x 25 x i) / (minutes x 4500).
+        const LinearScale positionScale(g.left, bDvd ? int64_t(g.width) : int64_t(g.width) * 25,
+                                        bDvd ? int64_t(m_nLength / 50) : int64_t(m_nLength) * 4500, nCount - 1);
+        for (int i = NextEntry(pSamples, 0, nCount); i < nCount; i = NextEntry(pSamples, i + 1, nCount)) {
             const uint32_t nValue = pSamples[i];
-            if (nValue == SAMPLE_NONE || nValue == SAMPLE_SKIPPED)
+            if (nValue == SAMPLE_SKIPPED)
                 continue;
-            const int x = bDvd ? int(g.left + Div(int64_t(g.width) * i, nDvdSteps))
-                               : int(g.left + Div(int64_t(g.width) * 25 * i, int64_t(m_nLength) * 4500));
-            visit(x, nValue);
+            visit(positionScale(i), nValue);
         }
         break;
     }
@@ -306,7 +405,7 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
     case kTestPageDvdWrite: {
         const TestRunExtent& extent = m_ring.Extent(nRun);
         if (extent.blocksPerSample == -1)
-            return;
+            break;
         const int nLast = extent.lastSample < m_ring.SamplesPerRun() ? extent.lastSample : m_ring.SamplesPerRun() - 1;
         for (int i = 0; i <= nLast; ++i) {
             const uint32_t nValue = pSamples[i];
@@ -332,6 +431,16 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
     }
     }
     flush();
+    if (hPreviousPen != nullptr)
+        ::SelectObject(hdc, hPreviousPen);
+}
+
+HPEN CTestGraph::RunPen(int nRun)
+{
+    CPen& pen = m_runPens[nRun];
+    if (pen.m_hObject == nullptr)
+        pen.CreatePen(PS_SOLID, 1, RunColour(m_kind, nRun));
+    return pen;
 }
 
 bool CTestGraph::HasMarker() const
@@ -411,26 +520,151 @@ void CTestGraph::DrawMarkers(HDC hdc, long nPosition)
 
 // The 8-point font is sized for the screen even on a printer DC; the grid puts the GUI font over it except when
 // printing. The DC's state (text colour and mode, alignment, objects) is as before afterwards.
-void CTestGraph::DrawGraph(HDC hdc)
+void CTestGraph::BeginDrawing(HDC hdc)
 {
-    const int nSaved = ::SaveDC(hdc);
+    m_nSavedDC = ::SaveDC(hdc);
     HDC hScreen = ::GetDC(nullptr);
     LOGFONTA lf = {};
     lf.lfHeight = -::MulDiv(8, ::GetDeviceCaps(hScreen, LOGPIXELSY), 72);
     ::ReleaseDC(nullptr, hScreen);
     lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynA(lf.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-    HFONT hFont = ::CreateFontIndirectA(&lf);
-    HGDIOBJ hOldFont = ::SelectObject(hdc, hFont);
+    m_font.CreateFontIndirect(&lf);
+    ::SelectObject(hdc, m_font.m_hObject);
+}
 
+void CTestGraph::EndDrawing(HDC hdc)
+{
+    ::RestoreDC(hdc, m_nSavedDC);
+    m_font.DeleteObject();
+}
+
+void CTestGraph::DrawGraph(HDC hdc)
+{
+    BeginDrawing(hdc);
     DrawGrid(hdc);
     for (int r = 0; r < MAX_TEST_RUNS; ++r)
         DrawRun(hdc, r);
     if (HasMarker())
         DrawMarkers(hdc, MarkerPosition());
+    EndDrawing(hdc);
+}
 
-    ::SelectObject(hdc, hOldFont);
-    ::DeleteObject(hFont);
+void CTestGraph::DiscardBackground()
+{
+    m_pBackground.reset();
+    m_coverage.DeleteObject();
+}
+
+// The static part is drawn three times: for the screen into a surface of its own format, and twice into 32-bit
+// surfaces, one filled black and one white before. The pixels the drawing covers are the same in both; the others
+// keep the two fills. Those two surfaces give the region through which the copy is shown.
+bool CTestGraph::PrepareBackground(HDC hdc, int cx, int cy)
+{
+    BackgroundKey key;
+    key.layout = layout;
+    key.nMaxSpeed = m_nMaxSpeed;
+    key.nLength = m_nLength;
+    key.face = ::GetSysColor(COLOR_BTNFACE);
+    key.cx = cx;
+    key.cy = cy;
+    key.nBitsPerPixel = ::GetDeviceCaps(hdc, BITSPIXEL) * ::GetDeviceCaps(hdc, PLANES);
+    if (m_pBackground && m_coverage.m_hObject != nullptr && key == m_backgroundKey)
+        return true;
+    DiscardBackground();
+    if (cx <= 0 || cy <= 0)
+        return false;
+
+    CBorrowedDC target(hdc);
+    std::unique_ptr<CMemoryDC> pBackground(new CMemoryDC(cx, cy, &target, RGB(0, 0, 0)));
+    if (pBackground->m_hDC == nullptr)
+        return false;
+    BeginDrawing(pBackground->m_hDC);
+    DrawGrid(pBackground->m_hDC);
+    EndDrawing(pBackground->m_hDC);
+
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = cx;
+    bi.bmiHeader.biHeight = -cy; // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    const uint32_t* pBits[2] = {nullptr, nullptr};
+    CBitmap probes[2];
+    CDC probeDCs[2];
+    HGDIOBJ hPrevious[2] = {nullptr, nullptr};
+    bool bOk = true;
+    for (int k = 0; k < 2 && bOk; ++k) {
+        void* pvBits = nullptr;
+        bOk = probes[k].Attach(::CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, &pvBits, nullptr, 0)) &&
+              probeDCs[k].CreateCompatibleDC(&target);
+        if (!bOk)
+            break;
+        pBits[k] = static_cast<const uint32_t*>(pvBits);
+        hPrevious[k] = probeDCs[k].SelectObject(probes[k].m_hObject);
+        const RECT rc = {0, 0, cx, cy};
+        probeDCs[k].FillSolidRect(&rc, k == 0 ? RGB(0, 0, 0) : RGB(255, 255, 255));
+        BeginDrawing(probeDCs[k].m_hDC);
+        DrawGrid(probeDCs[k].m_hDC);
+        EndDrawing(probeDCs[k].m_hDC);
+    }
+    ::GdiFlush();
+    HRGN hCoverage = nullptr;
+    if (bOk) {
+        // One rectangle per run of covered pixels in a row.
+        std::vector<RECT> rects;
+        for (int y = 0; y < cy; ++y) {
+            const uint32_t* a = pBits[0] + size_t(y) * size_t(cx);
+            const uint32_t* b = pBits[1] + size_t(y) * size_t(cx);
+            for (int x = 0; x < cx;) {
+                if (a[x] != b[x]) {
+                    ++x;
+                    continue;
+                }
+                const int x0 = x;
+                while (x < cx && a[x] == b[x])
+                    ++x;
+                rects.push_back(RECT{x0, y, x, y + 1});
+            }
+        }
+        std::vector<BYTE> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+        RGNDATA* pData = reinterpret_cast<RGNDATA*>(data.data());
+        pData->rdh.dwSize = sizeof(RGNDATAHEADER);
+        pData->rdh.iType = RDH_RECTANGLES;
+        pData->rdh.nCount = DWORD(rects.size());
+        pData->rdh.nRgnSize = DWORD(rects.size() * sizeof(RECT));
+        pData->rdh.rcBound = RECT{0, 0, cx, cy};
+        if (!rects.empty())
+            std::memcpy(pData->Buffer, rects.data(), rects.size() * sizeof(RECT));
+        hCoverage = ::ExtCreateRegion(nullptr, DWORD(data.size()), pData);
+    }
+    for (int k = 0; k < 2; ++k)
+        if (hPrevious[k] != nullptr)
+            probeDCs[k].SelectObject(hPrevious[k]);
+    if (hCoverage == nullptr)
+        return false;
+    m_coverage.Attach(hCoverage);
+    m_pBackground = std::move(pBackground);
+    m_backgroundKey = key;
+    return true;
+}
+
+// As DrawGraph on the same DC: the static part through its region, then the curves and markers unclipped.
+void CTestGraph::PaintOnScreen(HDC hdc, int cx, int cy)
+{
+    if (printing != 0 || exporting != 0 || !PrepareBackground(hdc, cx, cy)) {
+        DrawGraph(hdc);
+        return;
+    }
+    const int nSaved = ::SaveDC(hdc);
+    ::SelectClipRgn(hdc, static_cast<HRGN>(m_coverage.m_hObject));
+    ::BitBlt(hdc, 0, 0, cx, cy, m_pBackground->m_hDC, 0, 0, SRCCOPY);
+    ::SelectClipRgn(hdc, nullptr);
+    for (int r = 0; r < MAX_TEST_RUNS; ++r)
+        DrawRun(hdc, r);
+    if (HasMarker())
+        DrawMarkers(hdc, MarkerPosition());
     ::RestoreDC(hdc, nSaved);
 }
 

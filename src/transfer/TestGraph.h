@@ -6,14 +6,23 @@
 //
 // All positions are device units of the DC drawn on, computed with truncating integer arithmetic in 64 bits, so
 // that printer resolutions do not overflow; at screen sizes the results equal the 32-bit forms.
+//
+// On screen the static part of the graph (strip, frame, grid, labels, fixed lines, watermark) changes only with the
+// layout, the axes and the dialog colour: the graph keeps a copy of it with the region of the pixels it covers and
+// copies it through that region on each paint; the curves and markers are drawn anew over it. The picture is the
+// one the whole drawing gives.
 #ifndef TAVISK_TRANSFER_TESTGRAPH_H
 #define TAVISK_TRANSFER_TESTGRAPH_H
 
+#include "framework/Gdi.h"
 #include "transfer/TestRunRing.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
+
+class CMemoryDC;
 
 // The plot rectangle and the size of the label-size control, relative to the page window's top-left corner.
 struct GraphLayout {
@@ -41,6 +50,9 @@ const int kGraphDefaultMaxDvd = 16;
 class CTestGraph {
 public:
     CTestGraph(TestPageKind kind, const TestRunRing& ring);
+    ~CTestGraph();
+    CTestGraph(const CTestGraph&) = delete;
+    CTestGraph& operator=(const CTestGraph&) = delete;
 
     // The plot rectangle from the page window and its hidden graph-area and label-size controls.
     void ComputeLayout(HWND hPage, int nGraphId, int nLabelId);
@@ -53,6 +65,12 @@ public:
 
     // The whole graph on any DC with the current layout and flags.
     void DrawGraph(HDC hdc);
+    // The whole graph on the page's client DC (client area cx x cy), the same picture as DrawGraph gives there:
+    // the static part from the kept copy, made again when the layout, the axes, the dialog colour, the client size
+    // or the screen's depth changed.
+    void PaintOnScreen(HDC hdc, int cx, int cy);
+    // The static part is made anew on the next paint.
+    void DiscardBackground();
     void DrawGrid(HDC hdc);
     // The page's marker lines. CD pages and DVD write: at sector nPosition; DVD read: from the disc state.
     void DrawMarkers(HDC hdc, long nPosition);
@@ -88,7 +106,22 @@ public:
     long dvdWriteKBPerBlock = 50;
 
 private:
+    // What the kept static part was drawn with.
+    struct BackgroundKey {
+        GraphLayout layout;
+        int nMaxSpeed = 0;
+        long nLength = 0;
+        COLORREF face = 0;
+        int cx = 0, cy = 0;
+        int nBitsPerPixel = 0;
+        bool operator==(const BackgroundKey& other) const;
+    };
+
     int PenWidth() const { return printing ? 5 : 1; }
+    void BeginDrawing(HDC hdc);
+    void EndDrawing(HDC hdc);
+    bool PrepareBackground(HDC hdc, int cx, int cy);
+    HPEN RunPen(int nRun);
     int MarkerPenWidth() const;
     void DrawRun(HDC hdc, int nRun);
     void DrawLine(HDC hdc, int x0, int y0, int x1, int y1);
@@ -103,6 +136,17 @@ private:
     POINT m_previous = {-1, -1};
     std::vector<POINT> m_polyline; // kept between paints: no allocation once they have grown
     std::vector<POINT> m_column;
+
+    // Between BeginDrawing and EndDrawing: the DC's saved state and the 8-point font.
+    int m_nSavedDC = 0;
+    CFont m_font;
+
+    // The screen's static part, the region of its pixels, and what it was drawn with.
+    std::unique_ptr<CMemoryDC> m_pBackground;
+    CGdiObject m_coverage; // HRGN
+    BackgroundKey m_backgroundKey;
+    // The ten runs' 1-wide pens, made on first use.
+    CPen m_runPens[MAX_TEST_RUNS];
 };
 
 #endif

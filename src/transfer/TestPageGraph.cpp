@@ -38,7 +38,8 @@ void CTestPageDlg::DrawGraphTo(HDC hdc, bool bExport)
 }
 
 // The write pages repair their maximum first (0 or less, or 100 and more, takes the page's default). The whole
-// graph is drawn on every paint through a client DC, unclipped by the update region.
+// graph is drawn on every paint through a client DC, unclipped by the update region; its static part comes from
+// the copy the graph keeps.
 void CTestPageDlg::OnPaint()
 {
     if (m_traits.kind == kTestPageCdWrite &&
@@ -49,7 +50,11 @@ void CTestPageDlg::OnPaint()
         m_pSettings->maxSpeedDvdWrite = kDefaultMaxDvdWrite;
     CPaintDC paint(this);
     CClientDC client(this);
-    DrawGraphTo(client, false);
+    UpdateGraphAxes();
+    m_pGraph->exporting = 0;
+    RECT rc = {};
+    GetClientRect(&rc);
+    m_pGraph->PaintOnScreen(client, rc.right, rc.bottom);
 }
 
 void CTestPageDlg::OnSampleStored(int32_t nValue)

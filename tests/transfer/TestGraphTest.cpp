@@ -2,7 +2,8 @@
 // The graph of the test pages, read back pixel by pixel from a 24-bit screen and from the off-screen surface:
 // frame, grid lines and their colours, the CD read page's disc-end lines, the curves of injected runs in their
 // colours with the gap above the axis and the cut at the right edge, and the marker lines. Every expected position
-// is computed here from the page's control rectangles, not taken from the graph.
+// is computed here from the page's control rectangles, not taken from the graph. Repaints hold no more GDI objects
+// than the first, and the screen follows a change of the axes.
 #include "transfer/TestPages.h"
 
 #include "controls/MemoryDC.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -404,6 +406,78 @@ TEST_F(GraphPage, DvdWriteRunOfSkippedSamplesDrawsNothing)
     for (int x = r.left; x < r.right; ++x)
         for (int y = r.top; y < r.bottom; y += 3)
             ASSERT_NE(kRunColours[0], px.At(x, y));
+}
+
+// GDI objects the process holds. Where the system does not count them (Wine reports 0), the highest handle slot
+// in use once kProbes more objects are made stands for the count: it rises with the objects held, give or take a
+// few that the system frees late. A leak in a paint shows 200 times over in the tests below.
+long GdiObjectsHeld()
+{
+    const DWORD nCounted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (nCounted != 0)
+        return long(nCounted);
+    const int kProbes = 3000;
+    std::vector<HBRUSH> probes;
+    long nHighest = 0;
+    for (int i = 0; i < kProbes; ++i) {
+        HBRUSH hBrush = CreateSolidBrush(RGB(1, 2, 3));
+        nHighest = std::max(nHighest, long(LOWORD(reinterpret_cast<UINT_PTR>(hBrush))));
+        probes.push_back(hBrush);
+    }
+    for (HBRUSH hBrush : probes)
+        DeleteObject(hBrush);
+    return nHighest;
+}
+
+// Two hundred repaints of a page with ten runs and both DVD markers hold no more GDI objects than the first paints;
+// a change of the axes makes the graph's static part anew, in place of the old one, and the screen shows the new
+// axes. The count itself sees 200 pens held.
+TEST_F(GraphPage, RepaintsHoldNoMoreGdiObjectsAndFollowTheAxes)
+{
+    m_settings.maxSpeedDvd = 16;
+    m_settings.readTimeIndDvd = 0xA00000;
+    Open(std::unique_ptr<CTestPageDlg>(new CDvdReadTestDlg(&m_window)));
+    for (int run = 0; run < 10; ++run)
+        InjectReadRun(run, 1125, 4171712, [run](int k) { return uint32_t(330 + 40 * run + (k * 37) % 23); });
+    CTestGraph& graph = m_pPage->Graph();
+    graph.dvdCapacity = 4171712;
+    graph.dvdDiscEndMb = 4171712L * 2 / 1024;
+    graph.dvdLayer0EndMb = 2086912L * 2 / 1024;
+    graph.dvdDualLayer = 1;
+    graph.dvdAxisMb = 0xA00000 >> 10;
+    Screen();
+    Screen();
+    const long nHeld = GdiObjectsHeld();
+    for (int i = 0; i < 200; ++i)
+        m_pPage->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    guitest::Pump();
+    const long kSlack = 10;
+    EXPECT_LE(GdiObjectsHeld(), nHeld + kSlack) << "after 200 repaints";
+
+    // New axes: 24 X over 5 GiB.
+    m_settings.maxSpeedDvd = 24;
+    m_settings.readTimeIndDvd = 0x500000;
+    graph.dvdAxisMb = 0x500000 >> 10;
+    const Pixels px = Screen();
+    EXPECT_EQ(24, graph.MaxSpeed());
+    EXPECT_EQ(kMain, px.At(r.left + 2, r.bottom - r.height * 22 / 24)) << "the 22 X line of the new axis";
+    const Pixels surface = Surface(false);
+    int nDifferent = 0;
+    for (int y = r.top - 1; y <= r.bottom + 1; ++y)
+        for (int x = 0; x <= r.right + 1; ++x)
+            if (px.At(x, y) != surface.At(x, y) && ++nDifferent < 20)
+                ADD_FAILURE() << "x " << x << " y " << y << std::hex << " screen " << px.At(x, y) << " surface "
+                              << surface.At(x, y);
+    EXPECT_EQ(0, nDifferent);
+    EXPECT_LE(GdiObjectsHeld(), nHeld + kSlack) << "after the axes changed";
+
+    const long nNow = GdiObjectsHeld();
+    std::vector<HPEN> leaked;
+    for (int i = 0; i < 200; ++i)
+        leaked.push_back(CreatePen(PS_SOLID, 1, RGB(i, 0, 0)));
+    EXPECT_GE(GdiObjectsHeld(), nNow + 200 - kSlack) << "200 pens held";
+    for (HPEN hPen : leaked)
+        DeleteObject(hPen);
 }
 
 } // namespace
