@@ -201,8 +201,9 @@ void StartWorker(DvdWriteJob& job, long nStartLba)
     g_pDriveManager->OpenDriveHandle(state.record);
 }
 
-// The end of a worker whose writes stopped: a failed write was reported already; a stopped run ends with
-// fnEnding(), then TPC_STOPPED with its code. Returns the worker's result, or -1 when every block was written.
+// The end of a worker whose writes stopped (call it after WriteSamples has set bStopped): a failed write was
+// reported already; a stopped run ends with fnEnding(), then TPC_STOPPED with its code. Returns the worker's result,
+// or -1 when every block was written.
 template <typename Ending>
 int EndAfterWrites(DvdWriteJob& job, bool bWritten, bool bStopped, LPARAM nStoppedCode, Ending fnEnding)
 {
@@ -302,8 +303,8 @@ UINT __cdecl DvdPlusRwWriteTestThread(LPVOID pParam)
 
     int nPercent = 0;
     bool bStopped = false;
-    const int nEnd =
-        EndAfterWrites(job, WriteSamples(job, nPercent, bStopped), bStopped, 3, [&] { SyncAndClose(record, 3); });
+    const bool bWritten = WriteSamples(job, nPercent, bStopped);
+    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 3, [&] { SyncAndClose(record, 3); });
     if (nEnd >= 0)
         return UINT(nEnd);
     SyncAndClose(record, 3);
@@ -332,7 +333,8 @@ UINT __cdecl DvdMinusRWriteTestThread(LPVOID pParam)
 
     int nPercent = 0;
     bool bStopped = false;
-    const int nEnd = EndAfterWrites(job, WriteSamples(job, nPercent, bStopped), bStopped, 0, [&] {
+    const bool bWritten = WriteSamples(job, nPercent, bStopped);
+    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 0, [&] {
         drive.SynchronizeCache(record, 0, 0, 0, nullptr);
         drive.WaitUntilReady(record);
         drive.CloseTrackSession(record, 1, 2, 0);
@@ -361,8 +363,8 @@ UINT __cdecl DvdMinusRwWriteTestThread(LPVOID pParam)
 
     int nPercent = 0;
     bool bStopped = false;
-    const int nEnd =
-        EndAfterWrites(job, WriteSamples(job, nPercent, bStopped), bStopped, 1, [&] { SyncAndClose(record, 2); });
+    const bool bWritten = WriteSamples(job, nPercent, bStopped);
+    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 1, [&] { SyncAndClose(record, 2); });
     if (nEnd >= 0)
         return UINT(nEnd);
     ReleaseBuffers(job);
@@ -382,8 +384,8 @@ UINT __cdecl DvdRamWriteTestThread(LPVOID pParam)
 
     int nPercent = 0;
     bool bStopped = false;
-    const int nEnd =
-        EndAfterWrites(job, WriteSamples(job, nPercent, bStopped), bStopped, 3, [&] { SyncAndClose(record, 3); });
+    const bool bWritten = WriteSamples(job, nPercent, bStopped);
+    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 3, [&] { SyncAndClose(record, 3); });
     if (nEnd >= 0)
         return UINT(nEnd);
     ReleaseBuffers(job);
