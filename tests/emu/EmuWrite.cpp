@@ -379,8 +379,7 @@ void HandleWrite(EmuCommand& command, int64_t nLba, int64_t nCount)
         command.CheckCondition(5, 0x2C, 0x00);
         return;
     }
-    if (nLba < 0 || nLba + nCount > Key(drive, "write.end", 0) ||
-        (!bOverwrite && nLba != Key(drive, "write.next", 0))) {
+    if (nLba + nCount > Key(drive, "write.end", 0) || (bOverwrite ? nLba < 0 : nLba != Key(drive, "write.next", 0))) {
         command.CheckCondition(5, 0x21, 0x00);
         return;
     }
