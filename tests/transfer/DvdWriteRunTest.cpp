@@ -38,6 +38,9 @@ int32_t Lba(const EmuLogEntry& e)
 
 class DvdWriteRun : public ::testing::Test {
 protected:
+    // The drive under test: a writer of the maker outside every listed family.
+    virtual const char* DriveProfile() const { return "fifth-family-dvd-writer"; }
+
     void SetUp() override
     {
         m_pMachine = EmuGetAspiMachine();
@@ -45,9 +48,8 @@ protected:
         m_pMachine->Reset();
         EmuDescription description;
         std::string error;
-        ASSERT_TRUE(EmuParseDescription("adapter 0\ndrive fifth-family-dvd-writer aspi 0:0 letter F\n", m_pMachine,
-                                        description, error))
-            << error;
+        const std::string strMachine = std::string("adapter 0\ndrive ") + DriveProfile() + " aspi 0:0 letter F\n";
+        ASSERT_TRUE(EmuParseDescription(strMachine, m_pMachine, description, error)) << error;
         EmuWriteWin9xRegistry(description);
         m_nDrive = description.drives[0].nDrive;
 
@@ -807,5 +809,58 @@ TEST_P(DvdWriteRefusal, ShowsItsMessageAndTheDriveStaysUsable)
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DvdWriteRefusal, ::testing::ValuesIn(kRefusalCases),
                          [](const ::testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
+
+// A writer of the family that formats a DVD+RW with Immed and counts DVD-RAM on the 1385 KB/s basis.
+class DvdWriteListedRun : public DvdWriteRun {
+protected:
+    const char* DriveProfile() const override { return "sata-dvd-writer"; }
+};
+
+TEST_F(DvdWriteListedRun, PlusRwFormatReturnsAtOnceAndTheWorkerWaitsForTheDrive)
+{
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdPlusRw, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    m_pMachine->SetInt(m_nDrive, "write.formatUs", 2000000);
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const std::vector<EmuLogEntry> log = Log();
+    size_t nFormat = log.size(), nFirstWrite = log.size();
+    for (size_t i = 0; i < log.size(); ++i) {
+        if (log[i].cdb[0] == 0x04)
+            nFormat = i;
+        if (log[i].cdb[0] == 0x2A && nFirstWrite == log.size())
+            nFirstWrite = i;
+    }
+    ASSERT_LT(nFormat, nFirstWrite);
+    const std::vector<uint8_t> list = DataOutOf(log[nFormat]);
+    ASSERT_EQ(12u, list.size());
+    EXPECT_EQ(0x02, list[1]) << "Immed";
+    // The drive was not ready while it formatted; the worker asked until it was, and wrote only then.
+    bool bNotReadySeen = false;
+    for (size_t i = nFormat + 1; i < nFirstWrite; ++i)
+        if (log[i].cdb[0] == 0x00 && log[i].nScsiStatus != 0 && log[i].sense[12] == 0x04 && log[i].sense[13] == 0x04)
+            bNotReadySeen = true;
+    EXPECT_TRUE(bNotReadySeen);
+    EXPECT_GE(log[nFirstWrite].nTimeUs, log[nFormat].nTimeUs + 2000000);
+    EXPECT_EQ(size_t(kSamples * 45), Writes().size());
+    EXPECT_EQ(kSamples * kSampleSectors, m_pMachine->GetInt(m_nDrive, "write.recorded", 0));
+}
+
+TEST_F(DvdWriteListedRun, DvdRamSamplesCountOnTheReadBasis)
+{
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdRam, 12 * kSampleSectors + 100);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 500);
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const std::vector<uint32_t> truth1350 = SamplesFromTimeline(11, 32, 0xAA);
+    const TestRunRing& ring = m_pPage->Ring();
+    const uint32_t* samples = ring.Samples(ring.GetCurrentRun());
+    for (int s = 8; s < 11; ++s) {
+        // The same stretch of the timeline on a 1385 KB/s basis: 1350/1385 of the usual value, give or take the
+        // truncation of each.
+        EXPECT_NEAR(double(truth1350[s]) * 1350.0 / 1385.0, double(samples[s]), 1.0) << "sample " << s;
+        EXPECT_NEAR(500.0 * 1350.0 / 1385.0, double(samples[s]), 10.0) << "sample " << s;
+    }
+}
 
 } // namespace
