@@ -1,8 +1,10 @@
 // tests/emu/EmuWrite.cpp
-// The writer's engine for recordable CDs and DVDs (see EmuWrite.h). It answers, before the other handlers, the commands
-// whose answers depend on the recordable disc: the disc's state (READ CAPACITY, ATIP, disc and track information),
-// the recording (SEND CUE SHEET, WRITE(10), SYNCHRONIZE CACHE), BLANK, the medium lock, and the not-ready periods
-// of blanking and loading. Everything else (INQUIRY, mode pages, speeds, the tray) goes on to the handlers.
+// The writer's engine for recordable CDs and DVDs (see EmuWrite.h). It answers, before the other handlers, the
+// commands whose answers depend on the recordable disc: the disc's state (READ CAPACITY, ATIP, disc and track
+// information, format capacities, the first sectors of a rewritable DVD), the recording (SEND CUE SHEET, RESERVE
+// TRACK, WRITE(10), WRITE(12), SYNCHRONIZE CACHE, CLOSE TRACK/SESSION), FORMAT UNIT, BLANK, the medium lock, and
+// the not-ready periods of formatting, blanking, closing and loading. Everything else (INQUIRY, mode pages, speeds,
+// the tray) goes on to the handlers.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -72,6 +74,13 @@ bool IsOverwrite(const CEmuDrive& drive)
            (nDisc == kEmuWriteDvdMinusRw && Key(drive, "write.restricted", 0) != 0);
 }
 
+// DVD-R, DVD+R and a DVD-RW in sequential recording: tracks one after the other, sessions until the disc is closed
+// ("write.closedDisc"); "write.tracks" counts the tracks that hold data.
+bool IsSequentialDvd(const CEmuDrive& drive)
+{
+    return IsDvd(drive) && !IsOverwrite(drive);
+}
+
 // The disc's status in READ DISC INFORMATION: 0 empty, 0x0E complete. Formatted overwrite media are complete
 // whatever they hold; a DVD+RW is empty until its first format.
 uint8_t DiscStatus(const CEmuDrive& drive)
@@ -81,6 +90,8 @@ uint8_t DiscStatus(const CEmuDrive& drive)
         return 0x0E;
     if (nDisc == kEmuWriteDvdPlusRw && Key(drive, "write.formatted", 0) != 0)
         return 0x0E;
+    if (IsSequentialDvd(drive) && !IsBlank(drive) && Key(drive, "write.closedDisc", 0) == 0)
+        return 0x01; // incomplete: another track or session may follow
     return IsBlank(drive) ? 0x00 : 0x0E;
 }
 
@@ -167,7 +178,10 @@ void HandleDiscInformation(EmuCommand& command)
     answer[3] = 1;
     answer[4] = 1;
     answer[5] = 1;
-    answer[6] = 1;
+    if (IsSequentialDvd(drive)) { // last track in the last session: the invisible one while the disc is open
+        const int64_t nTracks = Key(drive, "write.tracks", 0);
+        answer[6] = uint8_t(Key(drive, "write.closedDisc", 0) != 0 && nTracks > 0 ? nTracks : nTracks + 1);
+    }
     answer[7] = 0x20; // unrestricted use
     if (DiscKind(drive) == kEmuWriteDvdPlusRw)
         answer[7] |= uint8_t(Key(drive, "write.backgroundFormat", 0) & 3);
@@ -188,10 +202,16 @@ void HandleTrackInformation(EmuCommand& command)
     answer[3] = 1;
     const int64_t nRecorded = Key(drive, "write.recorded", 0);
     const int64_t nFree = Key(drive, "write.lastLeadOut", kDefaultLastLeadOut) - (IsDvd(drive) ? 0 : 150);
-    if (nRecorded == 0) {
+    // By track number (address type 1), the track after the last one with data is the invisible track of an
+    // appendable sequential DVD: blank, from the next writable address on.
+    const bool bInvisible = IsSequentialDvd(drive) && (command.cdb[1] & 0x03) == 1 &&
+                            int64_t(Be32(command.cdb + 2)) > Key(drive, "write.tracks", 0) &&
+                            Key(drive, "write.closedDisc", 0) == 0;
+    if (nRecorded == 0 || bInvisible) {
         answer[6] = 0x40; // blank
         answer[7] = 0x01; // next writable address valid
-        PutBe32(answer + 16, uint32_t(nFree));
+        PutBe32(answer + 12, uint32_t(nRecorded));
+        PutBe32(answer + 16, uint32_t(nFree - nRecorded));
     } else {
         answer[5] = uint8_t(Key(drive, "write.recordedMode", 0x11) == 0 ? 0x00 : 0x04);
         PutBe32(answer + 24, uint32_t(nRecorded));
@@ -288,8 +308,9 @@ void StartDvdRecording(CEmuDrive& drive, int64_t nSectors, bool bSimulate)
     drive.SetInt("write.form", 0x11);
 }
 
-// 53 00 00 00 00 size(5-8) 00: a DVD-R or a blank DVD-RW in sequential recording reserves its single track for the
-// whole recording; overwrite media have no tracks to reserve.
+// 53 00 00 00 00 size(5-8) 00: a DVD-R or a DVD-RW in sequential recording reserves a track at its next writable
+// address: the single track of a blank disc for Session-At-Once (write type 2), or one more track of an appendable
+// disc in incremental writing (write type 0). Overwrite media have no tracks to reserve.
 void HandleReserveTrack(EmuCommand& command)
 {
     CEmuDrive& drive = *command.pDrive;
@@ -297,13 +318,19 @@ void HandleReserveTrack(EmuCommand& command)
     const uint8_t* pPage = WriteParametersPage(drive);
     const bool bSequentialMinus =
         DiscKind(drive) == kEmuWriteDvdMinusR || (DiscKind(drive) == kEmuWriteDvdMinusRw && !IsOverwrite(drive));
-    if (!bSequentialMinus || !IsBlank(drive) || nSize <= 0 || nSize > Key(drive, "write.lastLeadOut", 0) ||
-        pPage == nullptr || (pPage[2] & 0x0F) != 0x02) {
+    const int64_t nStart = Key(drive, "write.recorded", 0);
+    const int nWriteType = pPage != nullptr ? (pPage[2] & 0x0F) : -1;
+    if (!bSequentialMinus || Key(drive, "write.closedDisc", 0) != 0 || nSize <= 0 ||
+        nStart + nSize > Key(drive, "write.lastLeadOut", 0) || (nWriteType != 0 && nWriteType != 2) ||
+        (nWriteType == 2 && !IsBlank(drive))) {
         command.CheckCondition(5, 0x2C, 0x00);
         return;
     }
     drive.SetInt("write.reserved", nSize);
-    StartDvdRecording(drive, nSize, (pPage[2] & 0x10) != 0);
+    StartDvdRecording(drive, nStart + nSize, (pPage[2] & 0x10) != 0);
+    drive.SetInt("write.next", nStart);
+    drive.SetInt("write.incremental", nWriteType == 0 ? 1 : 0);
+    drive.SetInt("write.multiSession", (pPage[3] & 0xC0) == 0xC0 ? 1 : 0);
 }
 
 // BF: the time stamp and the layer boundary are taken as sent.
@@ -320,11 +347,28 @@ void HandleCloseTrackSession(EmuCommand& command)
     CEmuDrive& drive = *command.pDrive;
     drive.SetInt("write.closes", Key(drive, "write.closes", 0) + 1);
     const int64_t nWritten = Key(drive, "write.next", 0);
+    const int nFunction = command.cdb[2] & 0x07;
+    const int64_t nPhase = Key(drive, "write.phase", kEmuWriteIdle);
+    const bool bReal = Key(drive, "write.simulate", 0) == 0;
     if (IsOverwrite(drive)) {
         // A DVD+RW's background format ends; the data went to the disc with SYNCHRONIZE CACHE.
         if (DiscKind(drive) == kEmuWriteDvdPlusRw && Key(drive, "write.formatted", 0) != 0)
             drive.SetInt("write.backgroundFormat", 3);
-    } else if (Key(drive, "write.simulate", 0) == 0 && nWritten > 0 && IsBlank(drive)) {
+    } else if (IsSequentialDvd(drive)) {
+        // A DVD+R track holds its data once closed; closing a session without room for another (DVD-R page
+        // without multi-session) or finalising a DVD+R closes the disc.
+        if (bReal && nPhase != kEmuWriteIdle && nWritten > Key(drive, "write.recorded", 0)) {
+            drive.SetInt("write.recorded", nWritten);
+            drive.SetInt(EMU_KEY_BLOCKS, nWritten);
+            drive.SetInt("write.tracks", Key(drive, "write.tracks", 0) + 1);
+        }
+        const bool bPlusR = DiscKind(drive) == kEmuWriteDvdPlusR;
+        if (bReal && !IsBlank(drive) &&
+            ((bPlusR && nFunction >= 5) || (!bPlusR && nFunction == 2 && Key(drive, "write.multiSession", 0) == 0)))
+            drive.SetInt("write.closedDisc", 1);
+        if (nFunction == 2 || nFunction >= 5)
+            drive.SetInt("write.sessions", Key(drive, "write.sessions", 0) + (bReal && !IsBlank(drive) ? 1 : 0));
+    } else if (bReal && nWritten > 0 && IsBlank(drive)) {
         drive.SetInt("write.recorded", nWritten);
         drive.SetInt(EMU_KEY_BLOCKS, nWritten);
         drive.SetInt("write.sessions", Key(drive, "write.sessions", 0) + 1);
@@ -361,9 +405,12 @@ void HandleWrite(EmuCommand& command, int64_t nLba, int64_t nCount)
         command.CheckCondition(3, 0x0C, 0x09);
         return;
     }
-    if (nPhase == kEmuWriteIdle && Key(drive, "write.disc", 0) == kEmuWriteDvdPlusR && IsBlank(drive) && nLba == 0) {
-        // The first write to a blank DVD+R opens its track over the whole disc; the DVD+ formats never test-write.
+    if (nPhase == kEmuWriteIdle && DiscKind(drive) == kEmuWriteDvdPlusR && Key(drive, "write.closedDisc", 0) == 0 &&
+        nLba == Key(drive, "write.recorded", 0)) {
+        // A write at the next writable address of an open DVD+R opens a track there, over the rest of the disc; the
+        // DVD+ formats never test-write.
         StartDvdRecording(drive, Key(drive, "write.lastLeadOut", 0), false);
+        drive.SetInt("write.next", nLba);
         nPhase = kEmuWriteCueSent;
     }
     const bool bOverwrite = IsOverwrite(drive);
@@ -457,8 +504,10 @@ void HandleSynchronizeCache(EmuCommand& command)
         const double dRate = RatePerUs(drive);
         const bool bPlusR = Key(drive, "write.disc", 0) == kEmuWriteDvdPlusR;
         const bool bOverwrite = IsOverwrite(drive);
-        const double dDone = std::max(t, double(Key(drive, "write.drainEndUs", 0))) +
-                             (bPlusR || bOverwrite ? 0.0 : double(Key(drive, "write.leadOutSectors", 6750)) / dRate);
+        const bool bIncremental = Key(drive, "write.incremental", 0) != 0;
+        const double dDone =
+            std::max(t, double(Key(drive, "write.drainEndUs", 0))) +
+            (bPlusR || bOverwrite || bIncremental ? 0.0 : double(Key(drive, "write.leadOutSectors", 6750)) / dRate);
         command.nExtraDelayUs += uint64_t(std::ceil(dDone - t));
         if (bPlusR) {
             drive.SetInt("write.phase", kEmuWriteFlushed);
@@ -477,7 +526,14 @@ void HandleSynchronizeCache(EmuCommand& command)
             drive.SetInt("write.recorded", nWritten);
             drive.SetInt("write.recordedMode", Key(drive, "write.form", 0x11));
             drive.SetInt(EMU_KEY_BLOCKS, nWritten);
-            drive.SetInt("write.sessions", Key(drive, "write.sessions", 0) + 1);
+            if (IsDvd(drive)) {
+                // The track holds its data; a Session-At-Once recording also closes the disc.
+                drive.SetInt("write.tracks", Key(drive, "write.tracks", 0) + 1);
+                if (!bIncremental)
+                    drive.SetInt("write.closedDisc", 1);
+            }
+            if (!bIncremental)
+                drive.SetInt("write.sessions", Key(drive, "write.sessions", 0) + 1);
         }
     }
     if (nPhase != kEmuWriteIdle)
@@ -503,6 +559,8 @@ void HandleBlank(EmuCommand& command)
         drive.SetInt("config.profile", 0x14);
         drive.SetInt("write.next", 0);
         drive.SetInt("write.overwriteEnd", 0);
+        drive.SetInt("write.tracks", 0);
+        drive.SetInt("write.closedDisc", 0);
         drive.SetBytes("write.head", nullptr, 0);
     }
     if ((command.cdb[1] & 0x10) != 0) {
@@ -747,6 +805,10 @@ void EmuLoadBlankDvd(IEmuMachine* pMachine, int nDrive, EmuWriteDisc disc, int64
     pMachine->SetInt(nDrive, "write.backgroundFormat", 0);
     pMachine->SetInt(nDrive, "write.formats", 0);
     pMachine->SetInt(nDrive, "write.overwriteEnd", 0);
+    pMachine->SetInt(nDrive, "write.tracks", 0);
+    pMachine->SetInt(nDrive, "write.closedDisc", 0);
+    pMachine->SetInt(nDrive, "write.incremental", 0);
+    pMachine->SetInt(nDrive, "write.multiSession", 0);
     pMachine->SetBytes(nDrive, "write.head", "", 0);
 }
 
@@ -756,6 +818,8 @@ void EmuLoadUsedDvdMinusRw(IEmuMachine* pMachine, int nDrive, int64_t nFreeSecto
     pMachine->SetInt(nDrive, "write.recorded", nRecorded);
     pMachine->SetInt(nDrive, "write.restricted", bRestricted ? 1 : 0);
     pMachine->SetInt(nDrive, "config.profile", bRestricted ? 0x13 : 0x14);
+    pMachine->SetInt(nDrive, "write.tracks", nRecorded > 0 ? 1 : 0);
+    pMachine->SetInt(nDrive, "write.closedDisc", nRecorded > 0 ? 1 : 0);
 }
 
 double EmuDvdWriteMediaUs(int64_t nSectors, int64_t nSpeedX100)

@@ -3,8 +3,9 @@
 // recording from the cue sheet (the pregap from LBA -150 on), a write buffer that the disc drains at the selected
 // write speed on the machine's virtual clock, with underrun detection, OPC and the lead-in before the first sector,
 // SYNCHRONIZE CACHE that waits for the buffer and the lead-out, BLANK and the tray with their not-ready periods, and
-// test writes that leave the disc blank. DVDs: DVD-R and DVD-RW in sequential recording (RESERVE TRACK, test
-// writes), DVD+R (CLOSE TRACK/SESSION), and the overwrite media DVD+RW (FORMAT UNIT with its background format),
+// test writes that leave the disc blank. DVDs: DVD-R and DVD-RW in sequential recording (RESERVE TRACK,
+// Session-At-Once or incremental with further tracks and sessions, test writes), DVD+R (tracks one after the other,
+// CLOSE TRACK/SESSION, finalising), and the overwrite media DVD+RW (FORMAT UNIT with its background format),
 // DVD-RAM (WRITE(12)) and DVD-RW in restricted overwrite, written anywhere inside the disc; BLANK turns a DVD-RW
 // back into a blank disc in sequential recording. A drive uses the engine when its key "write.disc" is set
 // (EmuLoadBlankCd, EmuLoadBlankDvd).
@@ -60,7 +61,9 @@ void EmuLoadBlankCd(IEmuMachine* pMachine, int nDrive, EmuWriteDisc disc, int64_
 // hundredths of the DVD's 1X (675 sectors of 2048 bytes a second) and "write.lastLeadOut" holds the free sectors
 // (the capacity of the rewritables). Further keys: "write.reserved" (sectors of the last RESERVE TRACK),
 // "write.closes" (CLOSE TRACK/SESSION commands), "write.closeUs" (not-ready time after an immediate close),
-// "write.timeStamps" (SEND DISC STRUCTURE commands taken); on the rewritables "write.formatted" and
+// "write.timeStamps" (SEND DISC STRUCTURE commands taken), "write.tracks" (tracks that hold data),
+// "write.closedDisc" (1 once no track or session may follow), "write.incremental" and "write.multiSession" (the
+// write type and multi-session field of the page at the last RESERVE TRACK); on the rewritables "write.formatted" and
 // "write.backgroundFormat" (DVD+RW: 2 running, 3 complete), "write.formats" (FORMAT UNIT commands taken),
 // "write.formatUs" (busy or not-ready time of a format), "write.head" (the data of the last block written at LBA
 // 0, which READ(10) returns; zeros elsewhere), "write.overwriteEnd" (the furthest sector written), and

@@ -863,4 +863,95 @@ TEST_F(DvdWriteListedRun, DvdRamSamplesCountOnTheReadBasis)
     }
 }
 
+// The workers without a button, run on the test's own thread: several tracks (DVD+R), sessions or borders (DVD-R) of
+// 2000 commands of 32 sectors each, the image at the start of each, the drive closing what it should.
+struct VariantCase {
+    const char* name;
+    EmuWriteDisc disc;
+    AFX_THREADPROC pfnWorker;
+    int nTracks;
+    std::vector<std::vector<uint8_t>> closes; // Immed, function, track of each CLOSE TRACK/SESSION
+    std::vector<std::vector<uint8_t>> pages;  // bytes 2 and 3 of each write-parameters page sent
+    int nReserves;                            // RESERVE TRACK commands, each of 64,000 sectors
+    bool bClosedDisc;                         // no further session may follow
+    bool bEjects;
+};
+
+void PrintTo(const VariantCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// clang-format off
+const VariantCase kVariantCases[] = {
+    {"MultiTrackPlusR", kEmuWriteDvdPlusR, &DvdPlusRMultiTrackWriteTestThread, 4,
+     {{1, 1, 1}, {1, 2, 0}, {1, 1, 2}, {1, 2, 0}, {1, 1, 3}, {1, 2, 0}, {1, 1, 4}, {1, 6, 0}}, {}, 0, true, false},
+    {"MultiSessionMinusR", kEmuWriteDvdMinusR, &DvdMinusRMultiSessionWriteTestThread, 3,
+     {{1, 1, 1}, {1, 2, 0}, {1, 1, 2}, {1, 2, 0}, {1, 1, 3}, {1, 2, 0}}, {{0x60, 0xE5}, {0x60, 0xE5}, {0x60, 0x25}},
+     3, true, true},
+    {"MultiBorderMinusR", kEmuWriteDvdMinusR, &DvdMinusRMultiBorderWriteTestThread, 4,
+     {{1, 2, 0}, {1, 2, 0}, {1, 2, 0}}, {{0x40, 0xE5}}, 4, false, false},
+};
+// clang-format on
+
+class DvdWriteVariant : public DvdWriteRun, public ::testing::WithParamInterface<VariantCase> {};
+
+TEST_P(DvdWriteVariant, WritesItsTracksOneAfterTheOtherAndClosesThem)
+{
+    const VariantCase& c = GetParam();
+    const int kTrackWrites = 2000;
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, c.disc, 300000);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 1600);
+    m_pMachine->ClearLog();
+    m_pPage->WorkerState().record = m_pPage->m_currentDrive;
+    DvdWriteJob job;
+    job.pState = &m_pPage->WorkerState();
+    EXPECT_EQ(0u, c.pfnWorker(&job));
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty()) << "no error reported";
+    EXPECT_TRUE(job.image.empty() && job.zeros.empty()) << "buffers freed";
+
+    const std::vector<EmuLogEntry> log = Log();
+    std::vector<EmuLogEntry> writes;
+    std::vector<std::vector<uint8_t>> pages;
+    int nReserves = 0;
+    for (const EmuLogEntry& e : log) {
+        if (e.cdb[0] == 0x2A)
+            writes.push_back(e);
+        if (e.cdb[0] == 0x15 || e.cdb[0] == 0x55) {
+            const std::vector<uint8_t> page = SelectedPage(e);
+            ASSERT_LE(size_t(4), page.size());
+            pages.push_back({page[2], page[3]});
+        }
+        if (e.cdb[0] == 0x53) {
+            ++nReserves;
+            EXPECT_EQ(64000, (e.cdb[5] << 24) | (e.cdb[6] << 16) | (e.cdb[7] << 8) | e.cdb[8]);
+        }
+    }
+    ASSERT_EQ(size_t(c.nTracks * kTrackWrites), writes.size());
+    for (size_t i = 0; i < writes.size(); ++i) {
+        ASSERT_EQ(int32_t(i * 32), Lba(writes[i])) << "write " << i;
+        ASSERT_EQ(32, (writes[i].cdb[7] << 8) | writes[i].cdb[8]);
+    }
+    std::vector<uint8_t> first(32 * 2048, 0);
+    BuildDvdTestImage(first.data(), 64000);
+    for (int t = 0; t < c.nTracks; ++t) {
+        EXPECT_EQ(first, DataOutOf(writes[size_t(t * kTrackWrites)])) << "track " << t;
+    }
+    EXPECT_EQ(std::vector<uint8_t>(32 * 2048, 0), DataOutOf(writes[1]));
+    EXPECT_EQ(c.closes, Closes());
+    EXPECT_EQ(c.pages, pages);
+    EXPECT_EQ(c.nReserves, nReserves);
+    EXPECT_EQ(c.nTracks * 64000, m_pMachine->GetInt(m_nDrive, "write.recorded", 0));
+    EXPECT_EQ(c.nTracks, m_pMachine->GetInt(m_nDrive, "write.tracks", 0));
+    EXPECT_EQ(c.bClosedDisc ? 1 : 0, m_pMachine->GetInt(m_nDrive, "write.closedDisc", -1));
+    const std::vector<EmuLogEntry> ssu = ScsiLogEntries(m_pMachine, 0x1B);
+    EXPECT_EQ(c.bEjects, !ssu.empty() && ssu.back().cdb[4] == 0x02);
+    const std::vector<EmuLogEntry> locks = ScsiLogEntries(m_pMachine, 0x1E);
+    ASSERT_FALSE(locks.empty());
+    EXPECT_EQ(0, locks.back().cdb[4]) << "medium removal allowed at the end";
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DvdWriteVariant, ::testing::ValuesIn(kVariantCases),
+                         [](const ::testing::TestParamInfo<VariantCase>& info) { return info.param.name; });
+
 } // namespace
