@@ -55,5 +55,8 @@ int DvdWriteTimedBlocks(int nBlocksPerSample);
 // sectors in whole milliseconds (a stretch under 1 ms counts as 1): 25-sector blocks give n * 100,000 / (ms * 27);
 // DVD-RAM's 32-sector blocks trunc((n * 64,000 / ms) * 100 / nBasisKBs) with a 1350 (or 1385) KB/s basis.
 uint32_t DvdWriteSampleValue(int nTimedBlocks, int nBlockSectors, int64_t nMilliseconds, int nBasisKBs = 1350);
+// The KB/s of 1X in a DVD-RAM sample of a drive with this INQUIRY product identification: 1385 for the one family
+// that counts DVD-RAM on the read basis, 1350 for every other drive.
+int DvdRamSpeedBasis(const char* pszProductId);
 
 #endif

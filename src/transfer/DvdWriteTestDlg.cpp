@@ -1,6 +1,7 @@
 // src/transfer/DvdWriteTestDlg.cpp
-// The DVD write test: the media check and the recording set-up of Start for each recordable profile, the workers
-// of the sequential recordables (DVD+R and DVD-R with their dual-layer forms) and the drive sequence that ends a run.
+// The DVD write test: the media check and the recording set-up of Start for each recordable profile, the erase of
+// a used DVD-RW before the test, the five workers (DVD+R and DVD-R with their dual-layer forms, DVD+RW, DVD-RW and
+// DVD-RAM) and the drive sequence that ends a run.
 #include "transfer/TestPages.h"
 
 #include "drive/CommandSet.h"
@@ -15,14 +16,16 @@
 
 namespace {
 
-const int kBufferBytes = 64000;
-const int kZeroedBytes = 60000;
+const int kBufferBytes = 32 * 2048;
 const DWORD kReadyPollMs = 15000;
 const int kMaxBusyRepeats = 100;
 const long kStartLba = -150;
 
 // The maker's drives with their own simulation of DVD+R writing (fictional product ids).
 const char* const kVendorSimulationModels[] = {"QZ7710", "QZ7720", "QZ7730", "QZ7740", "QZ7750", "QZ7760", "QZ7770"};
+// The maker's drives that format a DVD+RW in the background with Immed (fictional product ids).
+const char* const kImmediateFormatModels[] = {"QZ7160", "QZ7200", "QZ7300"};
+const int kPlusRwFormatListLength = 12;
 
 CString Text(UINT nId)
 {
@@ -43,13 +46,24 @@ int64_t Counter()
     return now.QuadPart;
 }
 
-bool IsVendorSimulationModel(CDeviceRecord& record)
+template <size_t N>
+bool IsListedModel(CDeviceRecord& record, const char* const (&models)[N])
 {
     const CString strProduct = g_pDriveManager->GetModelProductId(record);
-    for (const char* pszModel : kVendorSimulationModels)
+    for (const char* pszModel : models)
         if (strstr(strProduct, pszModel) != nullptr)
             return true;
     return false;
+}
+
+bool IsVendorSimulationModel(CDeviceRecord& record)
+{
+    return IsListedModel(record, kVendorSimulationModels);
+}
+
+bool IsImmediateFormatModel(CDeviceRecord& record)
+{
+    return IsListedModel(record, kImmediateFormatModels);
 }
 
 void ReadyLoop(CDeviceRecord& record)
@@ -84,15 +98,33 @@ void BuildLayerBoundary(BYTE* pList, DWORD nLayer0)
     pList[11] = BYTE(nLayer0);
 }
 
-// The timed samples shared by the sequential workers: the image in the first block, zeros after it. False when a
-// write failed (the error is reported) or the run was stopped (bStopped).
+// FORMAT UNIT's list for a DVD+RW: one descriptor of format type 0x26 over the whole disc (FF FF FF FF blocks);
+// bImmediate asks the drive to return at once and format in the background.
+void BuildPlusRwFormat(BYTE* pList, bool bImmediate)
+{
+    memset(pList, 0, kPlusRwFormatListLength);
+    pList[1] = BYTE(bImmediate ? 0x02 : 0x00);
+    pList[3] = 0x08;
+    pList[4] = 0xFF;
+    pList[5] = 0xFF;
+    pList[6] = 0xFF;
+    pList[7] = 0xFF;
+    pList[8] = 0x98;
+}
+
+// The timed samples shared by the workers: the image in the first block, zeros after it; 25-sector WRITE(10)
+// commands, or on DVD-RAM 32-sector streaming WRITE(12) commands. False when a write failed (the error is reported)
+// or the run was stopped (bStopped).
 bool WriteSamples(DvdWriteJob& job, int& nPercent, bool& bStopped)
 {
     TestWorkerState& state = *job.pState;
     TestRunRing& ring = *state.pRing;
     CDeviceRecord& record = state.record;
     const int nRun = ring.GetCurrentRun();
-    const int n = job.nSampleLength / kDvdWriteBlockSectorsSequential;
+    const int nBlockSectors = DvdWriteBlockSectors(job.nProfile);
+    const bool bStreaming = job.nProfile == kProfileDvdRam;
+    const int nBasis = bStreaming ? DvdRamSpeedBasis(record.m_szProduct) : 1350;
+    const int n = job.nSampleLength / nBlockSectors;
     const long nSamples = job.nSampleLength > 0 ? job.nSectorCount / job.nSampleLength : 0;
     long lba = 0;
     state.currentLba = lba;
@@ -107,16 +139,19 @@ bool WriteSamples(DvdWriteJob& job, int& nPercent, bool& bStopped)
             BYTE* pData = (s == 0 && b == 0) ? job.image.data() : job.zeros.data();
             ExecStatus status;
             int nBusy = 0;
-            while ((status = g_pDriveManager->Write10(record, lba, kDvdWriteBlockSectorsSequential, 2048, pData)) !=
-                       kExecCompleted &&
-                   GetSenseCode(record) == kSenseLongWriteInProgress && ++nBusy < kMaxBusyRepeats) {
+            for (;;) {
+                status = bStreaming ? g_pDriveManager->Write12(record, lba, nBlockSectors, 2048, 1, pData)
+                                    : g_pDriveManager->Write10(record, lba, nBlockSectors, 2048, pData);
+                if (status == kExecCompleted || GetSenseCode(record) != kSenseLongWriteInProgress ||
+                    ++nBusy >= kMaxBusyRepeats)
+                    break;
             }
             if (status != kExecCompleted) {
                 Report(state, TPC_ERROR, 0);
                 return false;
             }
             nPercent = (b + 1) * 100 / n;
-            lba += kDvdWriteBlockSectorsSequential;
+            lba += nBlockSectors;
             state.currentLba = lba;
             if (b == 1)
                 nStart = Counter();
@@ -125,7 +160,7 @@ bool WriteSamples(DvdWriteJob& job, int& nPercent, bool& bStopped)
             ring.StoreSample(int(s), SAMPLE_SKIPPED);
         } else {
             const int64_t ms = (Counter() - nStart) * 1000 / state.frequency.QuadPart;
-            const uint32_t nValue = DvdWriteSampleValue(DvdWriteTimedBlocks(n), kDvdWriteBlockSectorsSequential, ms);
+            const uint32_t nValue = DvdWriteSampleValue(DvdWriteTimedBlocks(n), nBlockSectors, ms, nBasis);
             ring.StoreSample(int(s), nValue);
             Report(state, TPC_SAMPLE, LPARAM(nValue));
         }
@@ -134,6 +169,8 @@ bool WriteSamples(DvdWriteJob& job, int& nPercent, bool& bStopped)
     return true;
 }
 
+// Both buffers hold a whole DVD-RAM command (32 sectors) and are zeroed entirely, so no command carries bytes
+// that were never set.
 void PrepareBuffers(DvdWriteJob& job)
 {
     job.image.assign(kBufferBytes, 0);
@@ -142,8 +179,8 @@ void PrepareBuffers(DvdWriteJob& job)
 
 void BuildImage(DvdWriteJob& job)
 {
-    memset(job.image.data(), 0, kZeroedBytes);
-    memset(job.zeros.data(), 0, kZeroedBytes);
+    memset(job.image.data(), 0, job.image.size());
+    memset(job.zeros.data(), 0, job.zeros.size());
     BuildDvdTestImage(job.image.data(), job.nSectorCount);
 }
 
@@ -153,15 +190,40 @@ void ReleaseBuffers(DvdWriteJob& job)
     std::vector<BYTE>().swap(job.zeros);
 }
 
-void StartWorker(DvdWriteJob& job)
+void StartWorker(DvdWriteJob& job, long nStartLba)
 {
     TestWorkerState& state = *job.pState;
     PrepareBuffers(job);
     g_pDriveManager->LockMedium(state.record);
     state.pRing->Extent(state.pRing->GetCurrentRun()).blocksPerSample =
-        job.nSampleLength / kDvdWriteBlockSectorsSequential;
-    state.currentLba = kStartLba;
+        job.nSampleLength / DvdWriteBlockSectors(job.nProfile);
+    state.currentLba = nStartLba;
     g_pDriveManager->OpenDriveHandle(state.record);
+}
+
+// The end of a worker whose writes stopped (call it after WriteSamples has set bStopped): a failed write was
+// reported already; a stopped run ends with fnEnding(), then TPC_STOPPED with its code. Returns the worker's result,
+// or -1 when every block was written.
+template <typename Ending>
+int EndAfterWrites(DvdWriteJob& job, bool bWritten, bool bStopped, LPARAM nStoppedCode, Ending fnEnding)
+{
+    if (bWritten)
+        return -1;
+    if (bStopped)
+        fnEnding();
+    ReleaseBuffers(job);
+    if (bStopped)
+        Report(*job.pState, TPC_STOPPED, nStoppedCode);
+    return 0;
+}
+
+// SYNCHRONIZE CACHE, then one CLOSE TRACK/SESSION function with Immed, waiting for the drive after each.
+void SyncAndClose(CDeviceRecord& record, BYTE function)
+{
+    g_pDriveManager->SynchronizeCache(record, 0, 0, 0, nullptr);
+    g_pDriveManager->WaitUntilReady(record);
+    g_pDriveManager->CloseTrackSession(record, 1, function, 0);
+    g_pDriveManager->WaitUntilReady(record);
 }
 
 } // namespace
@@ -172,7 +234,7 @@ UINT __cdecl DvdPlusRWriteTestThread(LPVOID pParam)
     TestWorkerState& state = *job.pState;
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = state.record;
-    StartWorker(job);
+    StartWorker(job, kStartLba);
 
     BuildTimeStamp(job.zeros.data());
     drive.SendDiscStructure(record, 0x0F, 22, job.zeros.data());
@@ -211,13 +273,53 @@ UINT __cdecl DvdPlusRWriteTestThread(LPVOID pParam)
     return 1;
 }
 
+UINT __cdecl DvdPlusRwWriteTestThread(LPVOID pParam)
+{
+    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
+    TestWorkerState& state = *job.pState;
+    CDriveManager& drive = *g_pDriveManager;
+    CDeviceRecord& record = state.record;
+    StartWorker(job, kStartLba);
+
+    BuildTimeStamp(job.zeros.data());
+    drive.SendDiscStructure(record, 0x0F, 22, job.zeros.data());
+    const bool bImmediateFormat = IsImmediateFormatModel(record);
+    BuildPlusRwFormat(job.image.data(), bImmediateFormat);
+    if (drive.FormatUnit(record, 0x11, kPlusRwFormatListLength, job.image.data()) != kExecCompleted) {
+        Report(state, TPC_ERROR, 0);
+        ReleaseBuffers(job);
+        return 0;
+    }
+    if (bImmediateFormat)
+        ReadyLoop(record);
+    ReadyLoop(record);
+    drive.SynchronizeCache(record, 0, 0, 0, nullptr);
+    ReadyLoop(record);
+    BYTE info[40];
+    memset(info, 0, sizeof(info));
+    drive.ReadDiscInformation(record, sizeof(info), info);
+    drive.TestUnitReady(record);
+    BuildImage(job);
+
+    int nPercent = 0;
+    bool bStopped = false;
+    const bool bWritten = WriteSamples(job, nPercent, bStopped);
+    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 3, [&] { SyncAndClose(record, 3); });
+    if (nEnd >= 0)
+        return UINT(nEnd);
+    SyncAndClose(record, 3);
+    ReleaseBuffers(job);
+    Report(state, TPC_DONE, nPercent);
+    return 1;
+}
+
 UINT __cdecl DvdMinusRWriteTestThread(LPVOID pParam)
 {
     DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
     TestWorkerState& state = *job.pState;
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = state.record;
-    StartWorker(job);
+    StartWorker(job, kStartLba);
 
     BuildTimeStamp(job.zeros.data());
     drive.SendDiscStructure(record, 0x0F, 22, job.zeros.data());
@@ -232,19 +334,61 @@ UINT __cdecl DvdMinusRWriteTestThread(LPVOID pParam)
     int nPercent = 0;
     bool bStopped = false;
     const bool bWritten = WriteSamples(job, nPercent, bStopped);
-    if (!bWritten && !bStopped) {
-        ReleaseBuffers(job);
-        return 0;
-    }
-    ReleaseBuffers(job);
-    if (bStopped) {
+    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 0, [&] {
         drive.SynchronizeCache(record, 0, 0, 0, nullptr);
         drive.WaitUntilReady(record);
         drive.CloseTrackSession(record, 1, 2, 0);
         ReadyLoop(record);
-        Report(state, TPC_STOPPED, 0);
-        return 0;
-    }
+    });
+    if (nEnd >= 0)
+        return UINT(nEnd);
+    ReleaseBuffers(job);
+    Report(state, TPC_DONE, nPercent);
+    return 1;
+}
+
+UINT __cdecl DvdMinusRwWriteTestThread(LPVOID pParam)
+{
+    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
+    TestWorkerState& state = *job.pState;
+    CDriveManager& drive = *g_pDriveManager;
+    CDeviceRecord& record = state.record;
+    StartWorker(job, kStartLba);
+
+    BuildTimeStamp(job.zeros.data());
+    drive.SendDiscStructure(record, 0x0F, 22, job.zeros.data());
+    drive.ReserveTrack(record, int(job.nSectorCount));
+    ReadyLoop(record);
+    BuildImage(job);
+
+    int nPercent = 0;
+    bool bStopped = false;
+    const bool bWritten = WriteSamples(job, nPercent, bStopped);
+    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 1, [&] { SyncAndClose(record, 2); });
+    if (nEnd >= 0)
+        return UINT(nEnd);
+    ReleaseBuffers(job);
+    Report(state, TPC_DONE, nPercent);
+    return 1;
+}
+
+UINT __cdecl DvdRamWriteTestThread(LPVOID pParam)
+{
+    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
+    TestWorkerState& state = *job.pState;
+    CDeviceRecord& record = state.record;
+    StartWorker(job, 0);
+
+    g_pDriveManager->TestUnitReady(record);
+    BuildImage(job);
+
+    int nPercent = 0;
+    bool bStopped = false;
+    const bool bWritten = WriteSamples(job, nPercent, bStopped);
+    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 3, [&] { SyncAndClose(record, 3); });
+    if (nEnd >= 0)
+        return UINT(nEnd);
+    ReleaseBuffers(job);
     Report(state, TPC_DONE, nPercent);
     return 1;
 }
@@ -270,6 +414,18 @@ void CDvdWriteTestDlg::WaitUntilReady(DWORD nMilliseconds)
     }
 }
 
+// The capacity rule of the rewritables: the sector count from READ FORMAT CAPACITIES (0 when no descriptor of the
+// profile's kinds is there). False when the command failed.
+bool CDvdWriteTestDlg::ReadRewritableCapacity()
+{
+    BYTE answer[100];
+    memset(answer, 0, sizeof(answer));
+    if (g_pDriveManager->ReadFormatCapacities(m_currentDrive, sizeof(answer), answer) != kExecCompleted)
+        return false;
+    m_job.nSectorCount = DvdCapacityFromFormatCapacities(answer, sizeof(answer), m_job.nProfile);
+    return true;
+}
+
 bool CDvdWriteTestDlg::CheckMedia()
 {
     CDriveManager& drive = *g_pDriveManager;
@@ -282,30 +438,77 @@ bool CDvdWriteTestDlg::CheckMedia()
         MessageBoxText(IDS_INSERT_BLANK, MB_ICONSTOP, "DVD");
         return false;
     }
+    const DvdWriteWorker worker = DvdWriteWorkerForProfile(nProfile);
     if (!drive.IsBlankMedia(record)) {
-        MessageBoxText(IDS_INSERT_BLANK, MB_ICONSTOP, "DVD");
-        return false;
-    }
-    switch (DvdWriteWorkerForProfile(nProfile)) {
-    case kDvdWorkerPlusR:
-    case kDvdWorkerMinusR: {
-        BYTE track[36];
-        memset(track, 0, sizeof(track));
-        if (drive.ReadTrackInformation(record, 0, 0, sizeof(track), track) != kExecCompleted)
+        switch (worker) {
+        case kDvdWorkerPlusRw:
+        case kDvdWorkerRam:
+            if (MessageBoxText(IDS_OVERWRITE_AND_CONTINUE, MB_YESNO | MB_ICONEXCLAMATION, DvdProfileName(nProfile)) !=
+                IDYES)
+                return false;
+            if (!ReadRewritableCapacity()) {
+                MessageBoxText(IDS_DISC_INFO_ERROR, MB_ICONSTOP);
+                return false;
+            }
+            break;
+        case kDvdWorkerMinusRw:
+            if (MessageBoxText(IDS_ERASE_AND_CONTINUE, MB_YESNO | MB_ICONEXCLAMATION, "DVD-RW") == IDYES)
+                m_bErasePending = 1;
             return false;
-        m_job.nSectorCount =
-            long((DWORD(track[16]) << 24) | (DWORD(track[17]) << 16) | (DWORD(track[18]) << 8) | track[19]);
-        break;
-    }
-    default:
-        MessageBoxText(IDS_INSERT_BLANK, MB_ICONSTOP, "DVD");
-        return false;
+        default:
+            MessageBoxText(IDS_INSERT_BLANK, MB_ICONSTOP, "DVD");
+            return false;
+        }
+    } else {
+        switch (worker) {
+        case kDvdWorkerPlusR:
+        case kDvdWorkerMinusR: {
+            BYTE track[36];
+            memset(track, 0, sizeof(track));
+            if (drive.ReadTrackInformation(record, 0, 0, sizeof(track), track) != kExecCompleted)
+                return false;
+            m_job.nSectorCount =
+                long((DWORD(track[16]) << 24) | (DWORD(track[17]) << 16) | (DWORD(track[18]) << 8) | track[19]);
+            break;
+        }
+        case kDvdWorkerPlusRw:
+            if (!ReadRewritableCapacity()) {
+                MessageBoxText(IDS_DISC_INFO_ERROR, MB_ICONSTOP);
+                return false;
+            }
+            break;
+        case kDvdWorkerMinusRw:
+        case kDvdWorkerRam:
+            if (!ReadRewritableCapacity() || m_job.nSectorCount == 0)
+                return false;
+            break;
+        default:
+            MessageBoxText(IDS_INSERT_BLANK, MB_ICONSTOP, "DVD");
+            return false;
+        }
     }
     char szId[256] = "";
     m_strDiscType.Format("%s   %s   %s", DvdProfileName(nProfile),
                          static_cast<const char*>(drive.GetDvdMediaSpeedText(record, TRUE)),
                          drive.GetDvdMediaIdText(record, szId));
     return true;
+}
+
+// A non-blank DVD-RW the user agreed to erase: write type 2 with BUFE and no test write in page 5, a minimal blank
+// with Immed, then the erase poll, which starts the test again once the drive is ready.
+void CDvdWriteTestDlg::EraseDisc()
+{
+    CDriveManager& drive = *g_pDriveManager;
+    CDeviceRecord& record = m_currentDrive;
+    BYTE page5[64];
+    memset(page5, 0, sizeof(page5));
+    drive.ModeSense(record, 0x05, sizeof(page5), page5);
+    const size_t nPage = 4 + size_t(page5[3]);
+    if (nPage + 2 < sizeof(page5))
+        page5[nPage + 2] = 0x42;
+    drive.ModeSelect(record, sizeof(page5), page5);
+    drive.Blank(record, 0, 1);
+    BeginErasePoll();
 }
 
 bool CDvdWriteTestDlg::SendWriteParameters(bool bSimulate)
@@ -327,20 +530,25 @@ void CDvdWriteTestDlg::OnStart()
         return;
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = m_currentDrive;
-    if (!CheckMedia())
+    if (!CheckMedia()) {
+        if (m_bErasePending)
+            EraseDisc();
         return;
+    }
 
     m_job.nSampleLength = SampleLengthFromIndex(int(m_pSettings->testEveryWrite));
     m_job.nSectorCount = DvdWriteTestLength(m_job.nSectorCount, m_job.nSampleLength, m_job.nProfile);
     m_bRunSimulate = m_pSettings->simulate != 0;
-    m_job.bSimulate = m_bRunSimulate;
     AFX_THREADPROC pfnWorker = nullptr;
     switch (DvdWriteWorkerForProfile(m_job.nProfile)) {
     case kDvdWorkerPlusR:
         if (m_bRunSimulate) {
             if (IsVendorSimulationModel(record)) {
                 drive.SetVendorOption(record, 1, 0, nullptr);
-            } else if (MessageBoxText(IDS_SIMULATION_UNSUPPORTED, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
+            } else if (MessageBoxText(IDS_SIMULATION_UNSUPPORTED, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+                // The drive writes for real, so the run ends as a real one: track and disc closed.
+                m_bRunSimulate = false;
+            } else {
                 drive.UnlockMedium(record);
                 return;
             }
@@ -351,16 +559,37 @@ void CDvdWriteTestDlg::OnStart()
         }
         pfnWorker = &DvdPlusRWriteTestThread;
         break;
+    case kDvdWorkerPlusRw:
+    case kDvdWorkerRam: {
+        const bool bPlusRw = m_job.nProfile == kProfileDvdPlusRw;
+        if (m_bRunSimulate) {
+            if (MessageBoxText(IDS_MEDIA_SIMULATION_UNSUPPORTED, MB_YESNO | MB_ICONEXCLAMATION,
+                               DvdProfileName(m_job.nProfile)) != IDYES) {
+                drive.UnlockMedium(record);
+                return;
+            }
+            m_bRunSimulate = false;
+        }
+        if (bPlusRw && !SendWriteParameters(false)) {
+            drive.UnlockMedium(record);
+            return;
+        }
+        pfnWorker = bPlusRw ? &DvdPlusRwWriteTestThread : &DvdRamWriteTestThread;
+        break;
+    }
     case kDvdWorkerMinusR:
+    case kDvdWorkerMinusRw:
         if (!SendWriteParameters(m_bRunSimulate)) {
             drive.UnlockMedium(record);
             return;
         }
-        pfnWorker = &DvdMinusRWriteTestThread;
+        pfnWorker = DvdWriteWorkerForProfile(m_job.nProfile) == kDvdWorkerMinusR ? &DvdMinusRWriteTestThread
+                                                                                 : &DvdMinusRwWriteTestThread;
         break;
     default:
         return;
     }
+    m_job.bSimulate = m_bRunSimulate;
     BeginRun(pfnWorker, &m_job);
 }
 

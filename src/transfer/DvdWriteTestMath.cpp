@@ -133,3 +133,14 @@ uint32_t DvdWriteSampleValue(int nTimedBlocks, int nBlockSectors, int64_t nMilli
         return uint32_t((double(int64_t(nTimedBlocks) * 64000 / nMilliseconds) * 100.0) / double(nBasisKBs));
     return uint32_t(int64_t(nTimedBlocks) * 100000 / (nMilliseconds * 27));
 }
+
+int DvdRamSpeedBasis(const char* pszProductId)
+{
+    // The maker's family that reports DVD-RAM on the read basis (fictional model number).
+    static const char* const kReadBasisModels[] = {"QZ7300"};
+    if (pszProductId != nullptr)
+        for (const char* pszModel : kReadBasisModels)
+            if (strstr(pszProductId, pszModel) != nullptr)
+                return 1385;
+    return 1350;
+}

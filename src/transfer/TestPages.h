@@ -59,9 +59,16 @@ struct DvdWriteJob {
     std::vector<BYTE> zeros;
 };
 
-// The workers of the sequential DVD recordables (see DvdWriteTestDlg.cpp).
+// The workers of the DVD write test, one per family of profiles (see DvdWriteTestDlg.cpp).
 UINT __cdecl DvdPlusRWriteTestThread(LPVOID pParam);
+UINT __cdecl DvdPlusRwWriteTestThread(LPVOID pParam);
 UINT __cdecl DvdMinusRWriteTestThread(LPVOID pParam);
+UINT __cdecl DvdMinusRwWriteTestThread(LPVOID pParam);
+UINT __cdecl DvdRamWriteTestThread(LPVOID pParam);
+// Untimed workers of several sessions, tracks or borders that no page starts (see DvdWriteVariants.cpp).
+UINT __cdecl DvdMinusRMultiSessionWriteTestThread(LPVOID pParam);
+UINT __cdecl DvdPlusRMultiTrackWriteTestThread(LPVOID pParam);
+UINT __cdecl DvdMinusRMultiBorderWriteTestThread(LPVOID pParam);
 
 class CDvdWriteTestDlg : public CTestPageDlg {
 public:
@@ -76,11 +83,14 @@ protected:
     void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnStart() override;
     void OnRunEnding(int nCode) override;
-    // True when the medium can be written; the usable sectors are then in the job.
+    // True when the medium can be written; the usable sectors are then in the job. A used DVD-RW the user agrees
+    // to erase leaves the erase pending and returns false.
     bool CheckMedia();
 
 private:
     int MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument = nullptr);
+    bool ReadRewritableCapacity();
+    void EraseDisc();
     bool SendWriteParameters(bool bSimulate);
     void WaitUntilReady(DWORD nMilliseconds);
 

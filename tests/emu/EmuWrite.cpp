@@ -1,11 +1,15 @@
 // tests/emu/EmuWrite.cpp
-// The writer's engine for recordable CDs (see EmuWrite.h). It answers, before the other handlers, the commands
-// whose answers depend on the recordable disc: the disc's state (READ CAPACITY, ATIP, disc and track information),
-// the recording (SEND CUE SHEET, WRITE(10), SYNCHRONIZE CACHE), BLANK, the medium lock, and the not-ready periods
-// of blanking and loading. Everything else (INQUIRY, mode pages, speeds, the tray) goes on to the handlers.
+// The writer's engine for recordable CDs and DVDs (see EmuWrite.h). It answers, before the other handlers, the
+// commands whose answers depend on the recordable disc: the disc's state (READ CAPACITY, ATIP, disc and track
+// information, format capacities, the first sectors of a rewritable DVD), the recording (SEND CUE SHEET, RESERVE
+// TRACK, WRITE(10), WRITE(12), SYNCHRONIZE CACHE, CLOSE TRACK/SESSION), FORMAT UNIT, BLANK, the medium lock, and
+// the not-ready periods of formatting, blanking, closing and loading. Everything else (INQUIRY, mode pages, speeds,
+// the tray) goes on to the handlers.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "Emu.h"
 #include "EmuWrite.h"
@@ -46,10 +50,49 @@ bool IsBlank(const CEmuDrive& drive)
     return Key(drive, "write.recorded", 0) == 0;
 }
 
+int64_t DiscKind(const CEmuDrive& drive)
+{
+    return Key(drive, "write.disc", kEmuWriteNone);
+}
+
 bool IsDvd(const CEmuDrive& drive)
 {
-    const int64_t nDisc = Key(drive, "write.disc", 0);
-    return nDisc == kEmuWriteDvdMinusR || nDisc == kEmuWriteDvdPlusR;
+    return DiscKind(drive) >= kEmuWriteDvdMinusR;
+}
+
+bool IsRewritableDvd(const CEmuDrive& drive)
+{
+    const int64_t nDisc = DiscKind(drive);
+    return nDisc == kEmuWriteDvdMinusRw || nDisc == kEmuWriteDvdPlusRw || nDisc == kEmuWriteDvdRam;
+}
+
+// Media written in place at any address: DVD+RW, DVD-RAM and a DVD-RW in restricted overwrite.
+bool IsOverwrite(const CEmuDrive& drive)
+{
+    const int64_t nDisc = DiscKind(drive);
+    return nDisc == kEmuWriteDvdPlusRw || nDisc == kEmuWriteDvdRam ||
+           (nDisc == kEmuWriteDvdMinusRw && Key(drive, "write.restricted", 0) != 0);
+}
+
+// DVD-R, DVD+R and a DVD-RW in sequential recording: tracks one after the other, sessions until the disc is closed
+// ("write.closedDisc"); "write.tracks" counts the tracks that hold data.
+bool IsSequentialDvd(const CEmuDrive& drive)
+{
+    return IsDvd(drive) && !IsOverwrite(drive);
+}
+
+// The disc's status in READ DISC INFORMATION: 0 empty, 0x0E complete. Formatted overwrite media are complete
+// whatever they hold; a DVD+RW is empty until its first format.
+uint8_t DiscStatus(const CEmuDrive& drive)
+{
+    const int64_t nDisc = DiscKind(drive);
+    if (nDisc == kEmuWriteDvdRam || (nDisc == kEmuWriteDvdMinusRw && Key(drive, "write.restricted", 0) != 0))
+        return 0x0E;
+    if (nDisc == kEmuWriteDvdPlusRw && Key(drive, "write.formatted", 0) != 0)
+        return 0x0E;
+    if (IsSequentialDvd(drive) && !IsBlank(drive) && Key(drive, "write.closedDisc", 0) == 0)
+        return 0x01; // incomplete: another track or session may follow
+    return IsBlank(drive) ? 0x00 : 0x0E;
 }
 
 // Write speed in hundredths of X.
@@ -95,6 +138,8 @@ void HandleReadCapacity(EmuCommand& command)
     const CEmuDrive& drive = *command.pDrive;
     uint8_t answer[8];
     int64_t nRecorded = Key(drive, "write.recorded", 0);
+    if (IsOverwrite(drive) && (DiscKind(drive) != kEmuWriteDvdPlusRw || Key(drive, "write.formatted", 0) != 0))
+        nRecorded = Key(drive, "write.lastLeadOut", 0);
     PutBe32(answer, uint32_t(nRecorded > 0 ? nRecorded - 1 : 0));
     PutBe32(answer + 4, 2048);
     command.Reply(answer, sizeof(answer));
@@ -128,13 +173,18 @@ void HandleDiscInformation(EmuCommand& command)
     const CEmuDrive& drive = *command.pDrive;
     uint8_t answer[34] = {};
     answer[1] = 32;
-    const bool bErasable = Key(drive, "write.disc", 0) == kEmuWriteCdRw;
-    answer[2] = uint8_t((IsBlank(drive) ? 0x00 : 0x0E) | (bErasable ? 0x10 : 0x00));
+    const bool bErasable = DiscKind(drive) == kEmuWriteCdRw || IsRewritableDvd(drive);
+    answer[2] = uint8_t(DiscStatus(drive) | (bErasable ? 0x10 : 0x00));
     answer[3] = 1;
     answer[4] = 1;
     answer[5] = 1;
-    answer[6] = 1;
+    if (IsSequentialDvd(drive)) { // last track in the last session: the invisible one while the disc is open
+        const int64_t nTracks = Key(drive, "write.tracks", 0);
+        answer[6] = uint8_t(Key(drive, "write.closedDisc", 0) != 0 && nTracks > 0 ? nTracks : nTracks + 1);
+    }
     answer[7] = 0x20; // unrestricted use
+    if (DiscKind(drive) == kEmuWriteDvdPlusRw)
+        answer[7] |= uint8_t(Key(drive, "write.backgroundFormat", 0) & 3);
     PutMsf(answer + 17, Key(drive, "write.leadInFrames", kDefaultLeadIn));
     PutMsf(answer + 21, Key(drive, "write.lastLeadOut", kDefaultLastLeadOut));
     uint32_t nAllocation = (uint32_t(command.cdb[7]) << 8) | command.cdb[8];
@@ -152,10 +202,16 @@ void HandleTrackInformation(EmuCommand& command)
     answer[3] = 1;
     const int64_t nRecorded = Key(drive, "write.recorded", 0);
     const int64_t nFree = Key(drive, "write.lastLeadOut", kDefaultLastLeadOut) - (IsDvd(drive) ? 0 : 150);
-    if (nRecorded == 0) {
+    // By track number (address type 1), the track after the last one with data is the invisible track of an
+    // appendable sequential DVD: blank, from the next writable address on.
+    const bool bInvisible = IsSequentialDvd(drive) && (command.cdb[1] & 0x03) == 1 &&
+                            int64_t(Be32(command.cdb + 2)) > Key(drive, "write.tracks", 0) &&
+                            Key(drive, "write.closedDisc", 0) == 0;
+    if (nRecorded == 0 || bInvisible) {
         answer[6] = 0x40; // blank
         answer[7] = 0x01; // next writable address valid
-        PutBe32(answer + 16, uint32_t(nFree));
+        PutBe32(answer + 12, uint32_t(nRecorded));
+        PutBe32(answer + 16, uint32_t(nFree - nRecorded));
     } else {
         answer[5] = uint8_t(Key(drive, "write.recordedMode", 0x11) == 0 ? 0x00 : 0x04);
         PutBe32(answer + 24, uint32_t(nRecorded));
@@ -252,19 +308,29 @@ void StartDvdRecording(CEmuDrive& drive, int64_t nSectors, bool bSimulate)
     drive.SetInt("write.form", 0x11);
 }
 
-// 53 00 00 00 00 size(5-8) 00: a DVD-R reserves its single track for the whole recording.
+// 53 00 00 00 00 size(5-8) 00: a DVD-R or a DVD-RW in sequential recording reserves a track at its next writable
+// address: the single track of a blank disc for Session-At-Once (write type 2), or one more track of an appendable
+// disc in incremental writing (write type 0). Overwrite media have no tracks to reserve.
 void HandleReserveTrack(EmuCommand& command)
 {
     CEmuDrive& drive = *command.pDrive;
     const int64_t nSize = Be32(command.cdb + 5);
     const uint8_t* pPage = WriteParametersPage(drive);
-    if (Key(drive, "write.disc", 0) != kEmuWriteDvdMinusR || !IsBlank(drive) || nSize <= 0 ||
-        nSize > Key(drive, "write.lastLeadOut", 0) || pPage == nullptr || (pPage[2] & 0x0F) != 0x02) {
+    const bool bSequentialMinus =
+        DiscKind(drive) == kEmuWriteDvdMinusR || (DiscKind(drive) == kEmuWriteDvdMinusRw && !IsOverwrite(drive));
+    const int64_t nStart = Key(drive, "write.recorded", 0);
+    const int nWriteType = pPage != nullptr ? (pPage[2] & 0x0F) : -1;
+    if (!bSequentialMinus || Key(drive, "write.closedDisc", 0) != 0 || nSize <= 0 ||
+        nStart + nSize > Key(drive, "write.lastLeadOut", 0) || (nWriteType != 0 && nWriteType != 2) ||
+        (nWriteType == 2 && !IsBlank(drive))) {
         command.CheckCondition(5, 0x2C, 0x00);
         return;
     }
     drive.SetInt("write.reserved", nSize);
-    StartDvdRecording(drive, nSize, (pPage[2] & 0x10) != 0);
+    StartDvdRecording(drive, nStart + nSize, (pPage[2] & 0x10) != 0);
+    drive.SetInt("write.next", nStart);
+    drive.SetInt("write.incremental", nWriteType == 0 ? 1 : 0);
+    drive.SetInt("write.multiSession", (pPage[3] & 0xC0) == 0xC0 ? 1 : 0);
 }
 
 // BF: the time stamp and the layer boundary are taken as sent.
@@ -274,14 +340,35 @@ void HandleSendDiscStructure(EmuCommand& command)
     drive.SetInt("write.timeStamps", Key(drive, "write.timeStamps", 0) + 1);
 }
 
-// 5B immed(1) function(2) track(5): on a DVD+R closing the track or the disc records what was written; with Immed
-// the drive is not ready while it writes the closing areas.
+// 5B immed(1) function(2) track(5): on a DVD+R closing the track or the disc records what was written, on a DVD+RW
+// it ends the background format; with Immed the drive is not ready while it writes the closing areas.
 void HandleCloseTrackSession(EmuCommand& command)
 {
     CEmuDrive& drive = *command.pDrive;
     drive.SetInt("write.closes", Key(drive, "write.closes", 0) + 1);
     const int64_t nWritten = Key(drive, "write.next", 0);
-    if (Key(drive, "write.simulate", 0) == 0 && nWritten > 0 && IsBlank(drive)) {
+    const int nFunction = command.cdb[2] & 0x07;
+    const int64_t nPhase = Key(drive, "write.phase", kEmuWriteIdle);
+    const bool bReal = Key(drive, "write.simulate", 0) == 0;
+    if (IsOverwrite(drive)) {
+        // A DVD+RW's background format ends; the data went to the disc with SYNCHRONIZE CACHE.
+        if (DiscKind(drive) == kEmuWriteDvdPlusRw && Key(drive, "write.formatted", 0) != 0)
+            drive.SetInt("write.backgroundFormat", 3);
+    } else if (IsSequentialDvd(drive)) {
+        // A DVD+R track holds its data once closed; closing a session without room for another (DVD-R page
+        // without multi-session) or finalising a DVD+R closes the disc.
+        if (bReal && nPhase != kEmuWriteIdle && nWritten > Key(drive, "write.recorded", 0)) {
+            drive.SetInt("write.recorded", nWritten);
+            drive.SetInt(EMU_KEY_BLOCKS, nWritten);
+            drive.SetInt("write.tracks", Key(drive, "write.tracks", 0) + 1);
+        }
+        const bool bPlusR = DiscKind(drive) == kEmuWriteDvdPlusR;
+        if (bReal && !IsBlank(drive) &&
+            ((bPlusR && nFunction >= 5) || (!bPlusR && nFunction == 2 && Key(drive, "write.multiSession", 0) == 0)))
+            drive.SetInt("write.closedDisc", 1);
+        if (nFunction == 2 || nFunction >= 5)
+            drive.SetInt("write.sessions", Key(drive, "write.sessions", 0) + (bReal && !IsBlank(drive) ? 1 : 0));
+    } else if (bReal && nWritten > 0 && IsBlank(drive)) {
         drive.SetInt("write.recorded", nWritten);
         drive.SetInt(EMU_KEY_BLOCKS, nWritten);
         drive.SetInt("write.sessions", Key(drive, "write.sessions", 0) + 1);
@@ -296,28 +383,50 @@ void HandleCloseTrackSession(EmuCommand& command)
     }
 }
 
-void HandleWrite10(EmuCommand& command)
+// The first write to overwrite media starts a stream at its address; only a DVD-RW takes the test-write bit of the
+// write-parameters page (DVD+RW and DVD-RAM have no test write).
+void StartOverwriteStream(CEmuDrive& drive, int64_t nLba)
+{
+    const uint8_t* pPage = WriteParametersPage(drive);
+    const bool bSimulate = DiscKind(drive) == kEmuWriteDvdMinusRw && pPage != nullptr && (pPage[2] & 0x10) != 0;
+    StartDvdRecording(drive, Key(drive, "write.lastLeadOut", 0), bSimulate);
+    drive.SetInt("write.next", nLba);
+}
+
+// 2A 00 lba(2-5) 00 count(7-8) 00 (WRITE(10)) or AA 00 lba(2-5) count(6-9) streaming(10) 00 (WRITE(12)): CDs and
+// sequential DVDs strictly in order (a CD from -150), overwrite media anywhere inside the disc.
+void HandleWrite(EmuCommand& command, int64_t nLba, int64_t nCount)
 {
     CEmuDrive& drive = *command.pDrive;
     int64_t nPhase = Key(drive, "write.phase", kEmuWriteIdle);
-    const int64_t nLba = Be32(command.cdb + 2);
-    const int64_t nCount = (int64_t(command.cdb[7]) << 8) | command.cdb[8];
     const uint8_t* pData = nullptr;
     const uint32_t nGot = command.DataOut(&pData);
     if (nPhase == kEmuWriteFailed) {
         command.CheckCondition(3, 0x0C, 0x09);
         return;
     }
-    if (nPhase == kEmuWriteIdle && Key(drive, "write.disc", 0) == kEmuWriteDvdPlusR && IsBlank(drive) && nLba == 0) {
-        // The first write to a blank DVD+R opens its track over the whole disc; the DVD+ formats never test-write.
+    if (nPhase == kEmuWriteIdle && DiscKind(drive) == kEmuWriteDvdPlusR && Key(drive, "write.closedDisc", 0) == 0 &&
+        nLba == Key(drive, "write.recorded", 0)) {
+        // A write at the next writable address of an open DVD+R opens a track there, over the rest of the disc; the
+        // DVD+ formats never test-write.
         StartDvdRecording(drive, Key(drive, "write.lastLeadOut", 0), false);
+        drive.SetInt("write.next", nLba);
+        nPhase = kEmuWriteCueSent;
+    }
+    const bool bOverwrite = IsOverwrite(drive);
+    if (bOverwrite && DiscKind(drive) == kEmuWriteDvdPlusRw && Key(drive, "write.formatted", 0) == 0) {
+        command.CheckCondition(5, 0x2C, 0x00); // a DVD+RW takes data only once its format has started
+        return;
+    }
+    if (bOverwrite && nPhase != kEmuWriteRecording) {
+        StartOverwriteStream(drive, nLba);
         nPhase = kEmuWriteCueSent;
     }
     if (nPhase != kEmuWriteCueSent && nPhase != kEmuWriteRecording) {
         command.CheckCondition(5, 0x2C, 0x00);
         return;
     }
-    if (nLba != Key(drive, "write.next", 0) || nLba + nCount > Key(drive, "write.end", 0)) {
+    if (nLba + nCount > Key(drive, "write.end", 0) || (bOverwrite ? nLba < 0 : nLba != Key(drive, "write.next", 0))) {
         command.CheckCondition(5, 0x21, 0x00);
         return;
     }
@@ -325,6 +434,8 @@ void HandleWrite10(EmuCommand& command)
         command.CheckCondition(5, 0x24, 0x00);
         return;
     }
+    if (IsRewritableDvd(drive) && nLba == 0 && Key(drive, "write.simulate", 0) == 0)
+        drive.SetBytes("write.head", pData, nGot); // what a later read of the disc's first sectors returns
 
     // The buffer: the disc has written everything buffered by drainEnd (it starts draining at mediaStart).
     const double dRate = RatePerUs(drive);
@@ -333,7 +444,9 @@ void HandleWrite10(EmuCommand& command)
     double dMediaStart = double(Key(drive, "write.mediaStartUs", 0));
     double dDrainEnd = double(Key(drive, "write.drainEndUs", 0));
     if (nPhase == kEmuWriteCueSent) {
-        dMediaStart = t + double(Key(drive, "write.opcUs", 1500000)) + double(Key(drive, "write.leadInUs", 2000000));
+        // Power calibration, and on sequential media the lead-in, before the first sector.
+        dMediaStart = t + double(Key(drive, "write.opcUs", 1500000)) +
+                      (bOverwrite ? 0.0 : double(Key(drive, "write.leadInUs", 2000000)));
         dDrainEnd = dMediaStart;
         drive.SetInt("write.phase", kEmuWriteRecording);
         drive.SetInt("write.minLevel", int64_t(dBuffer));
@@ -364,11 +477,24 @@ void HandleWrite10(EmuCommand& command)
     drive.SetInt("write.mediaStartUs", int64_t(dMediaStart));
     drive.SetInt("write.drainEndUs", int64_t(std::ceil(dDrainEnd)));
     drive.SetInt("write.next", nLba + nCount);
+    if (bOverwrite)
+        drive.SetInt("write.overwriteEnd", std::max(Key(drive, "write.overwriteEnd", 0), nLba + nCount));
     command.nExtraDelayUs += uint64_t(std::ceil(dDone - t));
 }
 
-// 35 immed(1) lba(2-5) 00 count(7-8) 00: waits for the buffer and, after a recording, for the lead-out; a real
-// recording leaves a closed disc with the sectors written, a test write a blank disc.
+void HandleWrite10(EmuCommand& command)
+{
+    HandleWrite(command, Be32(command.cdb + 2), (int64_t(command.cdb[7]) << 8) | command.cdb[8]);
+}
+
+void HandleWrite12(EmuCommand& command)
+{
+    HandleWrite(command, Be32(command.cdb + 2), Be32(command.cdb + 6));
+}
+
+// 35 immed(1) lba(2-5) 00 count(7-8) 00: waits for the buffer and, after a sequential recording, for the lead-out;
+// a real recording leaves a closed disc with the sectors written, a test write a blank disc. Overwrite media keep
+// what was written and take the next write anywhere.
 void HandleSynchronizeCache(EmuCommand& command)
 {
     CEmuDrive& drive = *command.pDrive;
@@ -377,11 +503,22 @@ void HandleSynchronizeCache(EmuCommand& command)
         const double t = double(command.nArrivalUs);
         const double dRate = RatePerUs(drive);
         const bool bPlusR = Key(drive, "write.disc", 0) == kEmuWriteDvdPlusR;
-        const double dDone = std::max(t, double(Key(drive, "write.drainEndUs", 0))) +
-                             (bPlusR ? 0.0 : double(Key(drive, "write.leadOutSectors", 6750)) / dRate);
+        const bool bOverwrite = IsOverwrite(drive);
+        const bool bIncremental = Key(drive, "write.incremental", 0) != 0;
+        const double dDone =
+            std::max(t, double(Key(drive, "write.drainEndUs", 0))) +
+            (bPlusR || bOverwrite || bIncremental ? 0.0 : double(Key(drive, "write.leadOutSectors", 6750)) / dRate);
         command.nExtraDelayUs += uint64_t(std::ceil(dDone - t));
         if (bPlusR) {
             drive.SetInt("write.phase", kEmuWriteFlushed);
+            return;
+        }
+        if (bOverwrite) {
+            // The buffer is on the disc; the disc holds data up to the furthest sector written.
+            const int64_t nEnd = Key(drive, "write.overwriteEnd", 0);
+            if (Key(drive, "write.simulate", 0) == 0 && nEnd > Key(drive, "write.recorded", 0))
+                drive.SetInt("write.recorded", nEnd);
+            drive.SetInt("write.phase", kEmuWriteIdle);
             return;
         }
         const int64_t nWritten = Key(drive, "write.next", 0);
@@ -389,18 +526,27 @@ void HandleSynchronizeCache(EmuCommand& command)
             drive.SetInt("write.recorded", nWritten);
             drive.SetInt("write.recordedMode", Key(drive, "write.form", 0x11));
             drive.SetInt(EMU_KEY_BLOCKS, nWritten);
-            drive.SetInt("write.sessions", Key(drive, "write.sessions", 0) + 1);
+            if (IsDvd(drive)) {
+                // The track holds its data; a Session-At-Once recording also closes the disc.
+                drive.SetInt("write.tracks", Key(drive, "write.tracks", 0) + 1);
+                if (!bIncremental)
+                    drive.SetInt("write.closedDisc", 1);
+            }
+            if (!bIncremental)
+                drive.SetInt("write.sessions", Key(drive, "write.sessions", 0) + 1);
         }
     }
     if (nPhase != kEmuWriteIdle)
         drive.SetInt("write.phase", kEmuWriteIdle);
 }
 
-// A1 immed|type(1) start(2-5): a CD-RW becomes blank; with Immed the drive is not ready (2/04/07) meanwhile.
+// A1 immed|type(1) start(2-5): a CD-RW or DVD-RW becomes blank (a DVD-RW in restricted overwrite goes back to
+// sequential recording); with Immed the drive is not ready (2/04/07) meanwhile.
 void HandleBlank(EmuCommand& command)
 {
     CEmuDrive& drive = *command.pDrive;
-    if (Key(drive, "write.disc", 0) != kEmuWriteCdRw) {
+    const int64_t nDisc = DiscKind(drive);
+    if (nDisc != kEmuWriteCdRw && nDisc != kEmuWriteDvdMinusRw) {
         command.CheckCondition(5, 0x64, 0x00); // not a rewritable disc
         return;
     }
@@ -408,12 +554,120 @@ void HandleBlank(EmuCommand& command)
     drive.SetInt("write.recorded", 0);
     drive.SetInt("write.phase", kEmuWriteIdle);
     drive.SetInt("write.blanks", Key(drive, "write.blanks", 0) + 1);
+    if (nDisc == kEmuWriteDvdMinusRw) {
+        drive.SetInt("write.restricted", 0);
+        drive.SetInt("config.profile", 0x14);
+        drive.SetInt("write.next", 0);
+        drive.SetInt("write.overwriteEnd", 0);
+        drive.SetInt("write.tracks", 0);
+        drive.SetInt("write.closedDisc", 0);
+        drive.SetBytes("write.head", nullptr, 0);
+    }
     if ((command.cdb[1] & 0x10) != 0) {
         drive.SetInt("write.notReadyUntilUs", int64_t(command.nArrivalUs) + nBlankUs);
         drive.SetInt("write.notReadyAscq", 7);
     } else {
         command.nExtraDelayUs += uint64_t(nBlankUs);
     }
+}
+
+// 04 flags(1) ...: FORMAT UNIT of a DVD+RW with FmtData and format code 1, and one descriptor of format type 0x26
+// (byte 8 = 0x98). The format goes on in the background; the drive is busy for "write.formatUs" first, not ready
+// (2/04/04) when the list's Immed bit asked it to return at once.
+void HandleFormatUnit(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    if (DiscKind(drive) != kEmuWriteDvdPlusRw) {
+        command.CheckCondition(5, 0x24, 0x00);
+        return;
+    }
+    const uint8_t* pList = nullptr;
+    const uint32_t nGot = command.DataOut(&pList);
+    if (command.cdb[1] != 0x11 || pList == nullptr || nGot < 12 || pList[3] != 8 || pList[8] != 0x98) {
+        command.CheckCondition(5, 0x26, 0x00);
+        return;
+    }
+    drive.SetInt("write.formatted", 1);
+    drive.SetInt("write.backgroundFormat", 2);
+    drive.SetInt("write.formats", Key(drive, "write.formats", 0) + 1);
+    drive.SetInt("write.phase", kEmuWriteIdle);
+    const int64_t nFormatUs = Key(drive, "write.formatUs", 1500000);
+    if ((pList[1] & 0x02) != 0) {
+        drive.SetInt("write.notReadyUntilUs", int64_t(command.nArrivalUs) + nFormatUs);
+        drive.SetInt("write.notReadyAscq", 4);
+    } else {
+        command.nExtraDelayUs += uint64_t(nFormatUs);
+    }
+}
+
+// 23 ... allocation(7-8): the capacity descriptors of a rewritable DVD. The first is the current capacity (type 1
+// unformatted, 2 formatted), then the formats the disc takes: 0x98 (DVD+RW), 0x00 full and 0x54 quick (DVD-RW),
+// 0x00 and 0x04 (DVD-RAM). "write.refuseFormatCapacities" fails the command with 5/24/00;
+// "write.oddFormatCapacities" answers descriptors of none of these types.
+bool HandleFormatCapacities(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    if (!IsRewritableDvd(drive))
+        return false;
+    if (Key(drive, "write.refuseFormatCapacities", 0) != 0) {
+        command.CheckCondition(5, 0x24, 0x00);
+        return true;
+    }
+    const uint32_t nCapacity = uint32_t(Key(drive, "write.lastLeadOut", 0));
+    std::vector<std::pair<uint32_t, uint8_t>> descriptors;
+    switch (DiscKind(drive)) {
+    case kEmuWriteDvdPlusRw:
+        descriptors = {{nCapacity, uint8_t(Key(drive, "write.formatted", 0) != 0 ? 2 : 1)}, {nCapacity, 0x98}};
+        break;
+    case kEmuWriteDvdRam:
+        descriptors = {{nCapacity, 2}, {nCapacity, 0x00}, {nCapacity, 0x04}};
+        break;
+    default: {
+        const bool bUnformatted = !IsOverwrite(drive) && IsBlank(drive);
+        descriptors = {{nCapacity, uint8_t(bUnformatted ? 1 : 2)}, {nCapacity, 0x00}, {nCapacity, 0x54}};
+        break;
+    }
+    }
+    if (Key(drive, "write.oddFormatCapacities", 0) != 0)
+        for (auto& d : descriptors)
+            d.second = 0x3C;
+    std::vector<uint8_t> answer(4, 0);
+    for (const auto& d : descriptors) {
+        uint8_t descriptor[8] = {};
+        PutBe32(descriptor, d.first);
+        descriptor[4] = d.second;
+        descriptor[6] = 0x08; // 2048-byte blocks
+        answer.insert(answer.end(), descriptor, descriptor + 8);
+    }
+    answer[3] = uint8_t(answer.size() - 4);
+    const uint32_t nAllocation = (uint32_t(command.cdb[7]) << 8) | command.cdb[8];
+    if (command.nAllocation > nAllocation)
+        command.nAllocation = nAllocation;
+    command.Reply(answer.data(), uint32_t(answer.size()));
+    return true;
+}
+
+// 28 00 lba(2-5) 00 count(7-8) 00 on a rewritable DVD: the sectors of the block last written at LBA 0, zeros
+// elsewhere inside the disc.
+bool HandleRead10(EmuCommand& command)
+{
+    CEmuDrive& drive = *command.pDrive;
+    if (!IsRewritableDvd(drive))
+        return false;
+    const int64_t nLba = Be32(command.cdb + 2);
+    const int64_t nCount = (int64_t(command.cdb[7]) << 8) | command.cdb[8];
+    if (nLba < 0 || nLba + nCount > Key(drive, "write.lastLeadOut", 0)) {
+        command.CheckCondition(5, 0x21, 0x00);
+        return true;
+    }
+    std::vector<uint8_t> answer(size_t(nCount) * 2048, 0);
+    if (const std::vector<uint8_t>* pHead = drive.GetBytes("write.head")) {
+        const size_t nFrom = size_t(nLba) * 2048;
+        for (size_t i = 0; i < answer.size() && nFrom + i < pHead->size(); ++i)
+            answer[i] = (*pHead)[nFrom + i];
+    }
+    command.Reply(answer.data(), uint32_t(answer.size()));
+    return true;
 }
 
 bool WriterHook(EmuCommand& command)
@@ -462,6 +716,16 @@ bool WriterHook(EmuCommand& command)
     case 0x2A:
         HandleWrite10(command);
         return true;
+    case 0xAA:
+        HandleWrite12(command);
+        return true;
+    case 0x04:
+        HandleFormatUnit(command);
+        return true;
+    case 0x23:
+        return HandleFormatCapacities(command);
+    case 0x28:
+        return HandleRead10(command);
     case 0x35:
         HandleSynchronizeCache(command);
         return true;
@@ -513,12 +777,49 @@ double EmuCdWriteMediaUs(int64_t nSectors, int64_t nSpeedX100)
 void EmuLoadBlankDvd(IEmuMachine* pMachine, int nDrive, EmuWriteDisc disc, int64_t nFreeSectors)
 {
     EmuLoadBlankCd(pMachine, nDrive, disc, nFreeSectors);
-    pMachine->SetInt(nDrive, "config.profile", disc == kEmuWriteDvdPlusR ? 0x1B : 0x11);
+    int64_t nProfile = 0x11;
+    switch (disc) {
+    case kEmuWriteDvdPlusR:
+        nProfile = 0x1B;
+        break;
+    case kEmuWriteDvdMinusRw:
+        nProfile = 0x14;
+        break;
+    case kEmuWriteDvdPlusRw:
+        nProfile = 0x1A;
+        break;
+    case kEmuWriteDvdRam:
+        nProfile = 0x12;
+        break;
+    default:
+        break;
+    }
+    pMachine->SetInt(nDrive, "config.profile", nProfile);
     pMachine->SetInt(nDrive, EMU_KEY_BLOCK_LENGTH, 2048);
     pMachine->SetInt(nDrive, "write.reserved", 0);
     pMachine->SetInt(nDrive, "write.closes", 0);
     pMachine->SetInt(nDrive, "write.timeStamps", 0);
     pMachine->SetInt(nDrive, "write.next", 0);
+    pMachine->SetInt(nDrive, "write.restricted", 0);
+    pMachine->SetInt(nDrive, "write.formatted", 0);
+    pMachine->SetInt(nDrive, "write.backgroundFormat", 0);
+    pMachine->SetInt(nDrive, "write.formats", 0);
+    pMachine->SetInt(nDrive, "write.overwriteEnd", 0);
+    pMachine->SetInt(nDrive, "write.tracks", 0);
+    pMachine->SetInt(nDrive, "write.closedDisc", 0);
+    pMachine->SetInt(nDrive, "write.incremental", 0);
+    pMachine->SetInt(nDrive, "write.multiSession", 0);
+    pMachine->SetBytes(nDrive, "write.head", "", 0);
+}
+
+void EmuLoadUsedDvdMinusRw(IEmuMachine* pMachine, int nDrive, int64_t nFreeSectors, bool bRestricted, int64_t nRecorded)
+{
+    EmuLoadBlankDvd(pMachine, nDrive, kEmuWriteDvdMinusRw, nFreeSectors);
+    pMachine->SetInt(nDrive, "write.recorded", nRecorded);
+    pMachine->SetInt(nDrive, "write.restricted", bRestricted ? 1 : 0);
+    pMachine->SetInt(nDrive, "config.profile", bRestricted ? 0x13 : 0x14);
+    pMachine->SetInt(nDrive, "write.tracks", nRecorded > 0 ? 1 : 0);
+    pMachine->SetInt(nDrive, "write.closedDisc", nRecorded > 0 ? 1 : 0);
 }
 
 double EmuDvdWriteMediaUs(int64_t nSectors, int64_t nSpeedX100)

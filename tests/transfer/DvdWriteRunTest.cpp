@@ -1,7 +1,8 @@
 // tests/transfer/DvdWriteRunTest.cpp
-// The DVD write page against the emulated writer on the virtual clock: whole runs on a blank DVD-R (real and test
-// write) and DVD+R, the command sequence the drive sees, the skipped samples at the start, every timed sample
-// against the drive's own timeline, and a disc that is no longer blank afterwards.
+// The DVD write page against the emulated writer on the virtual clock: whole runs on every recordable kind (DVD-R
+// real and test write, DVD+R, DVD+RW, DVD-RW, DVD-RAM), the command sequence the drive sees, the skipped samples at
+// the start, every timed sample against the drive's own timeline, a disc that is no longer blank afterwards and
+// takes the next run, the erase of a used DVD-RW, and the media checks that refuse a disc.
 #include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
 #include "EmuDescription.h"
 #include "EmuWrite.h"
@@ -37,6 +38,9 @@ int32_t Lba(const EmuLogEntry& e)
 
 class DvdWriteRun : public ::testing::Test {
 protected:
+    // The drive under test: a writer of the maker outside every listed family.
+    virtual const char* DriveProfile() const { return "fifth-family-dvd-writer"; }
+
     void SetUp() override
     {
         m_pMachine = EmuGetAspiMachine();
@@ -44,9 +48,8 @@ protected:
         m_pMachine->Reset();
         EmuDescription description;
         std::string error;
-        ASSERT_TRUE(EmuParseDescription("adapter 0\ndrive fifth-family-dvd-writer aspi 0:0 letter F\n", m_pMachine,
-                                        description, error))
-            << error;
+        const std::string strMachine = std::string("adapter 0\ndrive ") + DriveProfile() + " aspi 0:0 letter F\n";
+        ASSERT_TRUE(EmuParseDescription(strMachine, m_pMachine, description, error)) << error;
         EmuWriteWin9xRegistry(description);
         m_nDrive = description.drives[0].nDrive;
 
@@ -97,7 +100,7 @@ protected:
     {
         std::vector<EmuLogEntry> writes;
         for (const EmuLogEntry& e : Log())
-            if (e.cdb[0] == 0x2A)
+            if (e.cdb[0] == 0x2A || e.cdb[0] == 0xAA)
                 writes.push_back(e);
         return writes;
     }
@@ -140,26 +143,60 @@ protected:
     }
 
     // Each sample as the drive's timeline gives it: from the arrival of its third block's command to the arrival
-    // of the command after its last block, in whole milliseconds, over the blocks that stretch covers.
-    std::vector<uint32_t> SamplesFromTimeline()
+    // of the command after its last block, in whole milliseconds, over the blocks that stretch covers. 25-sector
+    // blocks count n * 100,000 / (ms * 27); DVD-RAM's 32-sector blocks trunc((n * 64,000 / ms) * 100 / 1350).
+    std::vector<uint32_t> SamplesFromTimeline(int nSamples = kSamples, int nBlockSectors = 25, uint8_t op = 0x2A)
     {
         std::vector<EmuLogEntry> log = Log();
         std::vector<uint32_t> values;
-        const int n = kSampleSectors / 25;
-        for (int s = 0; s < kSamples; ++s) {
-            const int32_t nFirstTimedLba = (s * n + 2) * 25;
-            const int32_t nLastLba = (s * n + n - 1) * 25;
+        const int n = kSampleSectors / nBlockSectors;
+        for (int s = 0; s < nSamples; ++s) {
+            const int32_t nFirstTimedLba = (s * n + 2) * nBlockSectors;
+            const int32_t nLastLba = (s * n + n - 1) * nBlockSectors;
             uint64_t tStart = 0, tEnd = 0;
             for (size_t i = 0; i + 1 < log.size(); ++i) {
-                if (log[i].cdb[0] == 0x2A && Lba(log[i]) == nFirstTimedLba)
+                if (log[i].cdb[0] == op && Lba(log[i]) == nFirstTimedLba)
                     tStart = log[i].nTimeUs;
-                if (log[i].cdb[0] == 0x2A && Lba(log[i]) == nLastLba)
+                if (log[i].cdb[0] == op && Lba(log[i]) == nLastLba)
                     tEnd = log[i + 1].nTimeUs;
             }
             const int64_t ms = std::max<int64_t>(1, int64_t((tEnd - tStart) / 1000));
-            values.push_back(uint32_t(int64_t(n - 2) * 100000 / (ms * 27)));
+            if (nBlockSectors == 32)
+                values.push_back(uint32_t(double(int64_t(n - 2) * 64000 / ms) * 100.0 / 1350.0));
+            else
+                values.push_back(uint32_t(int64_t(n - 2) * 100000 / (ms * 27)));
         }
         return values;
+    }
+
+    // Presses Start and waits until the page is idle; an erase it begins runs out on the drive's clock first.
+    void RunThroughErase()
+    {
+        ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
+        if (m_pPage->IsErasePending()) {
+            m_pMachine->AdvanceUs(uint64_t(m_pMachine->GetInt(m_nDrive, "write.blankUs", 3000000)));
+            ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsErasePending(); }, 10000));
+        }
+        ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning(); }, 30000));
+    }
+
+    // The opcodes among ops in the log between two entries, back-to-back repeats counted once.
+    std::vector<uint8_t> Sequence(size_t nFrom, size_t nTo, std::initializer_list<uint8_t> ops)
+    {
+        std::vector<uint8_t> sequence;
+        for (uint8_t op : Opcodes(nFrom, nTo))
+            if (std::find(ops.begin(), ops.end(), op) != ops.end() && (sequence.empty() || sequence.back() != op))
+                sequence.push_back(op);
+        return sequence;
+    }
+
+    std::vector<std::vector<uint8_t>> Closes()
+    {
+        std::vector<std::vector<uint8_t>> closes;
+        for (const EmuLogEntry& e : Log())
+            if (e.cdb[0] == 0x5B)
+                closes.push_back({e.cdb[1], e.cdb[2], e.cdb[5]});
+        return closes;
     }
 
     void ExpectWritesAndSamples(int64_t nSpeedX100)
@@ -356,5 +393,565 @@ TEST_F(DvdWriteRun, NoDvdInTheDriveAsksForABlankOne)
     EXPECT_EQ(CString("Please insert a blank DVD"), m_pSession->MessageBoxes()[0].text);
     EXPECT_TRUE(Writes().empty());
 }
+
+// One run on each rewritable kind, real and with the Simulate setting: the set-up the worker sends between the
+// write-parameters page and the first write, the writes and every sample, the ending, what the disc holds after it,
+// and a second run on the same disc.
+struct RewritableCase {
+    const char* name;
+    EmuWriteDisc disc;
+    bool bSimulate;
+    const char* pszBox;          // the message box the start shows (answered Yes), or none
+    int nPageByte6;              // byte 2 of the write-parameters page sent; 0: no page
+    int nPageByte7;              // byte 3 of that page
+    std::vector<uint8_t> setUp;  // PREVENT, SEND DISC STRUCTURE, FORMAT UNIT, SYNCHRONIZE CACHE, READ DISC
+                                 // INFORMATION, RESERVE TRACK before the first write, in order
+    std::vector<uint8_t> ending; // SYNCHRONIZE CACHE, CLOSE TRACK/SESSION and START STOP UNIT after the last write
+                                 // (the worker's, then the page's)
+    uint8_t nWriteOpcode;        // 0x2A WRITE(10) or 0xAA WRITE(12)
+    int nBlockSectors;           // sectors a write carries
+    bool bRecorded;              // the disc holds the run afterwards
+    const char* pszSecondRunBox; // the box of a second Start on the same disc (answered Yes), or none
+};
+
+void PrintTo(const RewritableCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const char kPlusRwSimulation[] = "                       *** WARNING ***\nWrite simulation is not supported on DVD+RW "
+                                 "media!\r\nDo you wish to continue without simulation?";
+const char kRamSimulation[] = "                       *** WARNING ***\nWrite simulation is not supported on DVD-RAM "
+                              "media!\r\nDo you wish to continue without simulation?";
+const char kPlusRwNotEmpty[] =
+    "Inserted DVD+RW is not empty!\nIf you continue, all data will be lost!\r\nDo you wish to continue ?";
+const char kRamNotEmpty[] =
+    "Inserted DVD-RAM is not empty!\nIf you continue, all data will be lost!\r\nDo you wish to continue ?";
+const char kMinusRwNotEmpty[] = "Inserted DVD-RW is not empty!\nDo you wish to erase and continue ?";
+
+// clang-format off
+const RewritableCase kRewritableCases[] = {
+    {"PlusRw", kEmuWriteDvdPlusRw, false, nullptr, 0x42, 0x25, {0x1E, 0xBF, 0x04, 0x35, 0x51},
+     {0x35, 0x5B, 0x35, 0x1B}, 0x2A, 25, true, kPlusRwNotEmpty},
+    {"PlusRwSimulateWritesForReal", kEmuWriteDvdPlusRw, true, kPlusRwSimulation, 0x42, 0x25,
+     {0x1E, 0xBF, 0x04, 0x35, 0x51}, {0x35, 0x5B, 0x35, 0x1B}, 0x2A, 25, true, kPlusRwNotEmpty},
+    {"MinusRw", kEmuWriteDvdMinusRw, false, nullptr, 0x42, 0xE5, {0x1E, 0xBF, 0x53},
+     {0x35, 0x1B}, 0x2A, 25, true, kMinusRwNotEmpty},
+    {"MinusRwTestWrite", kEmuWriteDvdMinusRw, true, nullptr, 0x52, 0xE5, {0x1E, 0xBF, 0x53},
+     {0x35, 0x1B}, 0x2A, 25, false, nullptr},
+    {"Ram", kEmuWriteDvdRam, false, nullptr, 0, 0, {0x1E},
+     {0x35, 0x1B}, 0xAA, 32, true, kRamNotEmpty},
+    {"RamSimulateWritesForReal", kEmuWriteDvdRam, true, kRamSimulation, 0, 0, {0x1E},
+     {0x35, 0x1B}, 0xAA, 32, true, kRamNotEmpty},
+};
+// clang-format on
+
+class DvdWriteRewritable : public DvdWriteRun, public ::testing::WithParamInterface<RewritableCase> {};
+
+TEST_P(DvdWriteRewritable, RunsInTheOrderOfItsKindAndTheDiscTakesTheNextRun)
+{
+    const RewritableCase& c = GetParam();
+    const bool bRam = c.disc == kEmuWriteDvdRam;
+    // DVD-RAM samples are 35 blocks of 32 sectors (1120 of the 1125): twelve samples' room gives eleven samples.
+    const int nSamples = bRam ? 11 : kSamples;
+    const int64_t nFree = bRam ? 12 * kSampleSectors + 100 : kFreeSectors;
+    const long nTestLength = bRam ? 12 * 1120 : kSamples * kSampleSectors;
+    const int n = kSampleSectors / c.nBlockSectors;
+    // What the writes cover: on DVD-RAM whole samples of 1120 sectors, fewer than the test length.
+    const int64_t nWritten = int64_t(nSamples) * n * c.nBlockSectors;
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, c.disc, nFree);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    m_settings.simulate = c.bSimulate ? 1 : 0;
+    if (c.pszBox != nullptr)
+        m_pSession->QueueAnswer(IDYES);
+    RunOnce();
+    if (c.pszBox != nullptr) {
+        ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
+        EXPECT_EQ(CString(c.pszBox), m_pSession->MessageBoxes()[0].text);
+        EXPECT_EQ(UINT(MB_YESNO | MB_ICONEXCLAMATION), m_pSession->MessageBoxes()[0].type);
+    } else {
+        EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    }
+    EXPECT_EQ(nTestLength, m_pPage->Job().nSectorCount);
+
+    // The write-parameters page, then the worker's set-up, then the writes.
+    std::vector<EmuLogEntry> log = Log();
+    size_t nSelect = log.size(), nFirstWrite = log.size(), nLastWrite = 0;
+    for (size_t i = 0; i < log.size(); ++i) {
+        if ((log[i].cdb[0] == 0x15 || log[i].cdb[0] == 0x55) && nSelect == log.size())
+            nSelect = i;
+        if (log[i].cdb[0] == c.nWriteOpcode) {
+            nFirstWrite = std::min(nFirstWrite, i);
+            nLastWrite = i;
+        }
+    }
+    ASSERT_LT(nFirstWrite, log.size());
+    if (c.nPageByte6 != 0) {
+        ASSERT_LT(nSelect, nFirstWrite);
+        const std::vector<uint8_t> page = SelectedPage(log[nSelect]);
+        ASSERT_LE(size_t(20), page.size());
+        EXPECT_EQ(0x05, page[0]);
+        EXPECT_EQ(c.nPageByte6, page[2]);
+        EXPECT_EQ(c.nPageByte7, page[3]);
+        EXPECT_EQ(0x08, page[4]);
+        EXPECT_EQ(0x96, page[15]) << "audio pause length 150 (list bytes 18-19)";
+    } else {
+        EXPECT_EQ(log.size(), nSelect) << "no write-parameters page";
+        // The set-up then follows the media check's READ FORMAT CAPACITIES.
+        nSelect = 0;
+        for (size_t i = 0; i < nFirstWrite; ++i)
+            if (log[i].cdb[0] == 0x23)
+                nSelect = i;
+        ASSERT_NE(0u, nSelect);
+    }
+    EXPECT_EQ(c.setUp, Sequence(nSelect, nFirstWrite, {0x1E, 0xBF, 0x04, 0x35, 0x51, 0x53}));
+    for (const EmuLogEntry& e : log) {
+        if (e.cdb[0] == 0x04) { // FORMAT UNIT: FmtData, format code 1, type 0x26 over the whole disc
+            EXPECT_EQ(0x11, e.cdb[1]);
+            const std::vector<uint8_t> expected = {0, 0, 0, 8, 0xFF, 0xFF, 0xFF, 0xFF, 0x98, 0, 0, 0};
+            EXPECT_EQ(expected, DataOutOf(e));
+        }
+        if (e.cdb[0] == 0x53) {
+            EXPECT_EQ(nTestLength, (e.cdb[5] << 24) | (e.cdb[6] << 16) | (e.cdb[7] << 8) | e.cdb[8]);
+        }
+    }
+
+    // Every write in order from LBA 0 with its whole block; the image in the first.
+    const std::vector<EmuLogEntry> writes = Writes();
+    ASSERT_EQ(size_t(nSamples * n), writes.size());
+    for (size_t i = 0; i < writes.size(); ++i) {
+        EXPECT_EQ(c.nWriteOpcode, writes[i].cdb[0]);
+        EXPECT_EQ(int32_t(i * size_t(c.nBlockSectors)), Lba(writes[i])) << "write " << i;
+        EXPECT_EQ(uint32_t(c.nBlockSectors * 2048), writes[i].nDataOutLength);
+        if (bRam) {
+            EXPECT_EQ(32,
+                      (writes[i].cdb[6] << 24) | (writes[i].cdb[7] << 16) | (writes[i].cdb[8] << 8) | writes[i].cdb[9]);
+            EXPECT_EQ(0x80, writes[i].cdb[10]) << "streaming";
+        }
+    }
+    std::vector<uint8_t> image(size_t(c.nBlockSectors) * 2048, 0);
+    BuildDvdTestImage(image.data(), nTestLength);
+    EXPECT_EQ(image, DataOutOf(writes[0]));
+    EXPECT_EQ(std::vector<uint8_t>(image.size(), 0), DataOutOf(writes[1]));
+
+    // Samples ending below sector 9000 are skipped; every other one is the drive's own timeline.
+    const std::vector<uint32_t> truth = SamplesFromTimeline(nSamples, c.nBlockSectors, c.nWriteOpcode);
+    const TestRunRing& ring = m_pPage->Ring();
+    const uint32_t* samples = ring.Samples(ring.GetCurrentRun());
+    for (int s = 0; s < nSamples; ++s) {
+        if ((s + 1) * n * c.nBlockSectors < kDvdWriteSkippedBelow) {
+            EXPECT_EQ(SAMPLE_SKIPPED, samples[s]) << "sample " << s;
+        } else {
+            EXPECT_EQ(truth[s], samples[s]) << "sample " << s;
+            EXPECT_NEAR(800.0, double(samples[s]), 800 * 0.02) << "sample " << s;
+        }
+    }
+    EXPECT_EQ(SAMPLE_NONE, samples[nSamples]);
+    EXPECT_EQ(n, ring.Extent(ring.GetCurrentRun()).blocksPerSample);
+    EXPECT_EQ(nSamples - 1, ring.Extent(ring.GetCurrentRun()).lastSample);
+    EXPECT_EQ(0, m_pMachine->GetInt(m_nDrive, "write.underruns", -1));
+
+    // The ending: the worker's own (DVD+RW: SYNCHRONIZE CACHE and CLOSE function 3), then the page's.
+    EXPECT_EQ(c.ending, Sequence(nLastWrite + 1, log.size(), {0x35, 0x5B, 0x1B}));
+    if (c.disc == kEmuWriteDvdPlusRw) {
+        const std::vector<std::vector<uint8_t>> expectedCloses = {{0x01, 0x03, 0x00}};
+        EXPECT_EQ(expectedCloses, Closes());
+        EXPECT_EQ(3, m_pMachine->GetInt(m_nDrive, "write.backgroundFormat", 0));
+    } else {
+        EXPECT_TRUE(Closes().empty());
+    }
+    EXPECT_EQ(c.bRecorded ? nWritten : 0, m_pMachine->GetInt(m_nDrive, "write.recorded", -1));
+    EXPECT_EQ(0, m_nRunning);
+
+    // The same disc takes a second run: a written one after its question (answered Yes; a DVD-RW is erased first).
+    m_pMachine->ClearLog();
+    m_pSession->ClearMessageBoxes();
+    m_pSession->QueueAnswer(IDYES);
+    m_pSession->QueueAnswer(IDYES);
+    RunThroughErase();
+    if (c.pszSecondRunBox != nullptr) {
+        ASSERT_FALSE(m_pSession->MessageBoxes().empty());
+        EXPECT_EQ(CString(c.pszSecondRunBox), m_pSession->MessageBoxes()[0].text);
+    } else {
+        EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    }
+    EXPECT_EQ(size_t(nSamples * n), Writes().size());
+    EXPECT_EQ(c.bRecorded ? nWritten : 0, m_pMachine->GetInt(m_nDrive, "write.recorded", -1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DvdWriteRewritable, ::testing::ValuesIn(kRewritableCases),
+                         [](const ::testing::TestParamInfo<RewritableCase>& info) { return info.param.name; });
+
+// A used DVD-RW is offered the erase: Yes sets page 5 to write type 2 without the test write, blanks the disc with
+// Immed, asks the drive every second and starts the test again once it is ready.
+struct EraseCase {
+    const char* name;
+    bool bRestricted; // the disc is in restricted overwrite, which the erase turns back to sequential recording
+};
+
+void PrintTo(const EraseCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const EraseCase kEraseCases[] = {{"Sequential", false}, {"RestrictedOverwrite", true}};
+
+class DvdWriteErase : public DvdWriteRun, public ::testing::WithParamInterface<EraseCase> {};
+
+TEST_P(DvdWriteErase, UsedDvdMinusRwIsErasedAndTheTestStartsAgain)
+{
+    EmuLoadUsedDvdMinusRw(m_pMachine, m_nDrive, kFreeSectors, GetParam().bRestricted, 4000);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    m_pMachine->SetInt(m_nDrive, "write.blankUs", 2000000);
+    std::vector<uint8_t> page5(m_pMachine->GetBytes(m_nDrive, "mode.page.05", nullptr, 0));
+    m_pMachine->GetBytes(m_nDrive, "mode.page.05", page5.data(), uint32_t(page5.size()));
+    page5[2] = 0x52; // a test write set by an earlier run
+    m_pMachine->SetBytes(m_nDrive, "mode.page.05", page5.data(), uint32_t(page5.size()));
+    m_pSession->QueueAnswer(IDYES);
+    m_pMachine->ClearLog();
+    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
+    ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
+    EXPECT_EQ(CString(kMinusRwNotEmpty), m_pSession->MessageBoxes()[0].text);
+    EXPECT_TRUE(m_pPage->IsErasePending());
+    EXPECT_FALSE(m_pPage->IsRunning());
+
+    // Page 5 as read, with write type 2, BUFE and no test write; then the minimal blank with Immed.
+    std::vector<EmuLogEntry> log = Log();
+    const std::vector<uint8_t> sequence = Sequence(0, log.size(), {0x1A, 0x5A, 0x15, 0x55, 0xA1});
+    ASSERT_EQ(3u, sequence.size());
+    EXPECT_EQ(0xA1, sequence[2]);
+    for (const EmuLogEntry& e : log) {
+        if (e.cdb[0] == 0x15 || e.cdb[0] == 0x55) {
+            const std::vector<uint8_t> page = SelectedPage(e);
+            ASSERT_LE(size_t(3), page.size());
+            EXPECT_EQ(0x05, page[0]);
+            EXPECT_EQ(0x42, page[2]);
+        }
+        if (e.cdb[0] == 0xA1) {
+            EXPECT_EQ(0x11, e.cdb[1]) << "minimal blank with Immed";
+            EXPECT_EQ(0, Lba(e));
+        }
+    }
+    EXPECT_TRUE(Writes().empty());
+
+    // The drive is busy for two seconds of its own time; then the test starts by itself on the blank disc.
+    m_pMachine->AdvanceUs(2000000);
+    ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsErasePending(); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning(); }, 30000));
+    EXPECT_EQ(1u, m_pSession->MessageBoxes().size());
+    EXPECT_EQ(0x14, m_pMachine->GetInt(m_nDrive, "config.profile", 0));
+    EXPECT_EQ(1, m_pMachine->GetInt(m_nDrive, "write.blanks", 0));
+    EXPECT_EQ(size_t(kSamples * 45), Writes().size());
+    EXPECT_EQ(kSamples * kSampleSectors, m_pMachine->GetInt(m_nDrive, "write.recorded", 0));
+}
+
+TEST_P(DvdWriteErase, NoToTheEraseLeavesTheDiscAlone)
+{
+    EmuLoadUsedDvdMinusRw(m_pMachine, m_nDrive, kFreeSectors, GetParam().bRestricted, 4000);
+    m_pSession->QueueAnswer(IDNO);
+    RunOnce();
+    ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
+    EXPECT_EQ(CString(kMinusRwNotEmpty), m_pSession->MessageBoxes()[0].text);
+    EXPECT_FALSE(m_pPage->IsErasePending());
+    EXPECT_TRUE(ScsiLogEntries(m_pMachine, 0xA1).empty());
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(4000, m_pMachine->GetInt(m_nDrive, "write.recorded", 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DvdWriteErase, ::testing::ValuesIn(kEraseCases),
+                         [](const ::testing::TestParamInfo<EraseCase>& info) { return info.param.name; });
+
+// Stopping a run on a rewritable: the worker's stop ending (SYNCHRONIZE CACHE, CLOSE TRACK/SESSION of its kind), the
+// page's eject, and a disc that still takes the next run.
+struct StopCase {
+    const char* name;
+    EmuWriteDisc disc;
+    std::vector<std::vector<uint8_t>> closes;
+};
+
+void PrintTo(const StopCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const StopCase kStopCases[] = {
+    {"PlusRw", kEmuWriteDvdPlusRw, {{0x01, 0x03, 0x00}}},
+    {"MinusRw", kEmuWriteDvdMinusRw, {{0x01, 0x02, 0x00}}},
+    {"Ram", kEmuWriteDvdRam, {{0x01, 0x03, 0x00}}},
+};
+
+class DvdWriteStop : public DvdWriteRun, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(DvdWriteStop, ClosesAsItsKindDoesAndTheNextRunStarts)
+{
+    const StopCase& c = GetParam();
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, c.disc, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    m_pMachine->ClearLog();
+    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
+    ASSERT_TRUE(PumpUntil([&] { return m_pPage->WorkerState().currentLba >= 3000 || !m_pPage->IsRunning(); }));
+    ASSERT_TRUE(m_pPage->IsRunning());
+    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
+    ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning(); }, 20000));
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const size_t nWrites = Writes().size();
+    EXPECT_GT(nWrites, 0u);
+    EXPECT_LT(nWrites, size_t(kSamples * 45));
+    EXPECT_EQ(c.closes, Closes());
+    const std::vector<EmuLogEntry> ssu = ScsiLogEntries(m_pMachine, 0x1B);
+    ASSERT_FALSE(ssu.empty());
+    EXPECT_EQ(0x02, ssu.back().cdb[4]) << "ejected";
+    EXPECT_EQ(0, m_nRunning);
+
+    // The partly written disc is no longer blank; put back in the drive, it takes the next run after its question.
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_MEDIUM, 1);
+    m_pMachine->SetInt(m_nDrive, "config.profile", m_pMachine->GetInt(m_nDrive, "tray.profile", 0));
+    m_pMachine->SetInt(m_nDrive, "tray.disc", 0);
+    m_pMachine->ClearLog();
+    m_pSession->ClearMessageBoxes();
+    m_pSession->QueueAnswer(IDYES);
+    RunThroughErase();
+    EXPECT_EQ(1u, m_pSession->MessageBoxes().size());
+    EXPECT_FALSE(Writes().empty());
+    EXPECT_GT(m_pMachine->GetInt(m_nDrive, "write.recorded", 0), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DvdWriteStop, ::testing::ValuesIn(kStopCases),
+                         [](const ::testing::TestParamInfo<StopCase>& info) { return info.param.name; });
+
+// Media checks and set-ups that end a Start before anything is written, and the DVD+R test write on a drive that
+// cannot simulate, which the user turns into a real run.
+struct RefusalCase {
+    const char* name;
+    EmuWriteDisc disc;
+    void (*pfnArrange)(IEmuMachine* pMachine, int nDrive, TransferRateSettings& settings);
+    int nAnswer;            // the answer to the first box
+    const char* pszMessage; // the first message box, or none
+    bool bWrites;           // the run wrote
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+void Written(IEmuMachine* pMachine, int nDrive, TransferRateSettings&)
+{
+    // A formatted disc with a volume at its start.
+    pMachine->SetInt(nDrive, "write.formatted", 1);
+    std::vector<uint8_t> head(25 * 2048, 0);
+    BuildDvdTestImage(head.data(), 5000);
+    pMachine->SetBytes(nDrive, "write.head", head.data(), uint32_t(head.size()));
+}
+void RefuseCapacities(IEmuMachine* pMachine, int nDrive, TransferRateSettings&)
+{
+    pMachine->SetInt(nDrive, "write.refuseFormatCapacities", 1);
+}
+void OddCapacities(IEmuMachine* pMachine, int nDrive, TransferRateSettings&)
+{
+    pMachine->SetInt(nDrive, "write.oddFormatCapacities", 1);
+}
+void Simulate(IEmuMachine*, int, TransferRateSettings& settings)
+{
+    settings.simulate = 1;
+}
+
+const char kDiscInfoError[] = "Error reading disc information";
+
+// clang-format off
+const RefusalCase kRefusalCases[] = {
+    {"WrittenPlusRwNo", kEmuWriteDvdPlusRw, &Written, IDNO, kPlusRwNotEmpty, false},
+    {"WrittenRamNo", kEmuWriteDvdRam, &Written, IDNO, kRamNotEmpty, false},
+    {"PlusRwCapacitiesRefused", kEmuWriteDvdPlusRw, &RefuseCapacities, 0, kDiscInfoError, false},
+    {"RamCapacitiesUnmatched", kEmuWriteDvdRam, &OddCapacities, 0, nullptr, false},
+    {"MinusRwCapacitiesUnmatched", kEmuWriteDvdMinusRw, &OddCapacities, 0, nullptr, false},
+    {"MinusRwCapacitiesRefused", kEmuWriteDvdMinusRw, &RefuseCapacities, 0, nullptr, false},
+    {"PlusRwCapacitiesUnmatchedRunsEmpty", kEmuWriteDvdPlusRw, &OddCapacities, 0, nullptr, false},
+    {"PlusRwSimulateNo", kEmuWriteDvdPlusRw, &Simulate, IDNO, kPlusRwSimulation, false},
+    {"RamSimulateNo", kEmuWriteDvdRam, &Simulate, IDNO, kRamSimulation, false},
+    {"PlusRSimulateWithoutTheDrivesOwn", kEmuWriteDvdPlusR, &Simulate, IDYES,
+     "Simulation not supported on this drive.\r\nDo you wish to continue without simulation?", true},
+};
+// clang-format on
+
+class DvdWriteRefusal : public DvdWriteRun, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(DvdWriteRefusal, ShowsItsMessageAndTheDriveStaysUsable)
+{
+    const RefusalCase& c = GetParam();
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, c.disc, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    c.pfnArrange(m_pMachine, m_nDrive, m_settings);
+    if (c.nAnswer != 0)
+        m_pSession->QueueAnswer(c.nAnswer);
+    RunOnce();
+    if (c.pszMessage != nullptr) {
+        ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
+        EXPECT_EQ(CString(c.pszMessage), m_pSession->MessageBoxes()[0].text);
+        EXPECT_EQ(CString("Write Transfer Rate Test"), m_pSession->MessageBoxes()[0].caption);
+    } else {
+        EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    }
+    EXPECT_EQ(c.bWrites, !Writes().empty());
+    EXPECT_FALSE(m_pPage->IsRunning());
+    EXPECT_FALSE(m_pPage->IsErasePending());
+    EXPECT_EQ(0, m_nRunning);
+    if (c.bWrites) {
+        // The drive wrote for real, so the track and the disc are closed as after any real DVD+R run.
+        const std::vector<std::vector<uint8_t>> expectedCloses = {{0x01, 0x01, 0x01}, {0x01, 0x06, 0x00}};
+        EXPECT_EQ(expectedCloses, Closes());
+        EXPECT_EQ(kSamples * kSampleSectors, m_pMachine->GetInt(m_nDrive, "write.recorded", 0));
+    }
+    // Nothing is left under way on the drive: a test unit ready answers at once.
+    EXPECT_EQ(kEmuWriteIdle, m_pMachine->GetInt(m_nDrive, "write.phase", -1));
+    EXPECT_FALSE(m_pPage->IsRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DvdWriteRefusal, ::testing::ValuesIn(kRefusalCases),
+                         [](const ::testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
+
+// A writer of the family that formats a DVD+RW with Immed and counts DVD-RAM on the 1385 KB/s basis.
+class DvdWriteListedRun : public DvdWriteRun {
+protected:
+    const char* DriveProfile() const override { return "sata-dvd-writer"; }
+};
+
+TEST_F(DvdWriteListedRun, PlusRwFormatReturnsAtOnceAndTheWorkerWaitsForTheDrive)
+{
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdPlusRw, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    m_pMachine->SetInt(m_nDrive, "write.formatUs", 2000000);
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const std::vector<EmuLogEntry> log = Log();
+    size_t nFormat = log.size(), nFirstWrite = log.size();
+    for (size_t i = 0; i < log.size(); ++i) {
+        if (log[i].cdb[0] == 0x04)
+            nFormat = i;
+        if (log[i].cdb[0] == 0x2A && nFirstWrite == log.size())
+            nFirstWrite = i;
+    }
+    ASSERT_LT(nFormat, nFirstWrite);
+    const std::vector<uint8_t> list = DataOutOf(log[nFormat]);
+    ASSERT_EQ(12u, list.size());
+    EXPECT_EQ(0x02, list[1]) << "Immed";
+    // The drive was not ready while it formatted; the worker asked until it was, and wrote only then.
+    bool bNotReadySeen = false;
+    for (size_t i = nFormat + 1; i < nFirstWrite; ++i)
+        if (log[i].cdb[0] == 0x00 && log[i].nScsiStatus != 0 && log[i].sense[12] == 0x04 && log[i].sense[13] == 0x04)
+            bNotReadySeen = true;
+    EXPECT_TRUE(bNotReadySeen);
+    EXPECT_GE(log[nFirstWrite].nTimeUs, log[nFormat].nTimeUs + 2000000);
+    EXPECT_EQ(size_t(kSamples * 45), Writes().size());
+    EXPECT_EQ(kSamples * kSampleSectors, m_pMachine->GetInt(m_nDrive, "write.recorded", 0));
+}
+
+TEST_F(DvdWriteListedRun, DvdRamSamplesCountOnTheReadBasis)
+{
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdRam, 12 * kSampleSectors + 100);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 500);
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const std::vector<uint32_t> truth1350 = SamplesFromTimeline(11, 32, 0xAA);
+    const TestRunRing& ring = m_pPage->Ring();
+    const uint32_t* samples = ring.Samples(ring.GetCurrentRun());
+    for (int s = 8; s < 11; ++s) {
+        // The same stretch of the timeline on a 1385 KB/s basis: 1350/1385 of the usual value, give or take the
+        // truncation of each.
+        EXPECT_NEAR(double(truth1350[s]) * 1350.0 / 1385.0, double(samples[s]), 1.0) << "sample " << s;
+        EXPECT_NEAR(500.0 * 1350.0 / 1385.0, double(samples[s]), 10.0) << "sample " << s;
+    }
+}
+
+// The workers without a button, run on the test's own thread: several tracks (DVD+R), sessions or borders (DVD-R) of
+// 2000 commands of 32 sectors each, the image at the start of each, the drive closing what it should.
+struct VariantCase {
+    const char* name;
+    EmuWriteDisc disc;
+    AFX_THREADPROC pfnWorker;
+    int nTracks;
+    std::vector<std::vector<uint8_t>> closes; // Immed, function, track of each CLOSE TRACK/SESSION
+    std::vector<std::vector<uint8_t>> pages;  // bytes 2 and 3 of each write-parameters page sent
+    int nReserves;                            // RESERVE TRACK commands, each of 64,000 sectors
+    bool bClosedDisc;                         // no further session may follow
+    bool bEjects;
+};
+
+void PrintTo(const VariantCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+// clang-format off
+const VariantCase kVariantCases[] = {
+    {"MultiTrackPlusR", kEmuWriteDvdPlusR, &DvdPlusRMultiTrackWriteTestThread, 4,
+     {{1, 1, 1}, {1, 2, 0}, {1, 1, 2}, {1, 2, 0}, {1, 1, 3}, {1, 2, 0}, {1, 1, 4}, {1, 6, 0}}, {}, 0, true, false},
+    {"MultiSessionMinusR", kEmuWriteDvdMinusR, &DvdMinusRMultiSessionWriteTestThread, 3,
+     {{1, 1, 1}, {1, 2, 0}, {1, 1, 2}, {1, 2, 0}, {1, 1, 3}, {1, 2, 0}}, {{0x60, 0xE5}, {0x60, 0xE5}, {0x60, 0x25}},
+     3, true, true},
+    {"MultiBorderMinusR", kEmuWriteDvdMinusR, &DvdMinusRMultiBorderWriteTestThread, 4,
+     {{1, 2, 0}, {1, 2, 0}, {1, 2, 0}}, {{0x40, 0xE5}}, 4, false, false},
+};
+// clang-format on
+
+class DvdWriteVariant : public DvdWriteRun, public ::testing::WithParamInterface<VariantCase> {};
+
+TEST_P(DvdWriteVariant, WritesItsTracksOneAfterTheOtherAndClosesThem)
+{
+    const VariantCase& c = GetParam();
+    const int kTrackWrites = 2000;
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, c.disc, 300000);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 1600);
+    m_pMachine->ClearLog();
+    m_pPage->WorkerState().record = m_pPage->m_currentDrive;
+    DvdWriteJob job;
+    job.pState = &m_pPage->WorkerState();
+    EXPECT_EQ(0u, c.pfnWorker(&job));
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty()) << "no error reported";
+    EXPECT_TRUE(job.image.empty() && job.zeros.empty()) << "buffers freed";
+
+    const std::vector<EmuLogEntry> log = Log();
+    std::vector<EmuLogEntry> writes;
+    std::vector<std::vector<uint8_t>> pages;
+    int nReserves = 0;
+    for (const EmuLogEntry& e : log) {
+        if (e.cdb[0] == 0x2A)
+            writes.push_back(e);
+        if (e.cdb[0] == 0x15 || e.cdb[0] == 0x55) {
+            const std::vector<uint8_t> page = SelectedPage(e);
+            ASSERT_LE(size_t(4), page.size());
+            pages.push_back({page[2], page[3]});
+        }
+        if (e.cdb[0] == 0x53) {
+            ++nReserves;
+            EXPECT_EQ(64000, (e.cdb[5] << 24) | (e.cdb[6] << 16) | (e.cdb[7] << 8) | e.cdb[8]);
+        }
+    }
+    ASSERT_EQ(size_t(c.nTracks * kTrackWrites), writes.size());
+    for (size_t i = 0; i < writes.size(); ++i) {
+        ASSERT_EQ(int32_t(i * 32), Lba(writes[i])) << "write " << i;
+        ASSERT_EQ(32, (writes[i].cdb[7] << 8) | writes[i].cdb[8]);
+    }
+    std::vector<uint8_t> first(32 * 2048, 0);
+    BuildDvdTestImage(first.data(), 64000);
+    for (int t = 0; t < c.nTracks; ++t) {
+        EXPECT_EQ(first, DataOutOf(writes[size_t(t * kTrackWrites)])) << "track " << t;
+    }
+    EXPECT_EQ(std::vector<uint8_t>(32 * 2048, 0), DataOutOf(writes[1]));
+    EXPECT_EQ(c.closes, Closes());
+    EXPECT_EQ(c.pages, pages);
+    EXPECT_EQ(c.nReserves, nReserves);
+    EXPECT_EQ(c.nTracks * 64000, m_pMachine->GetInt(m_nDrive, "write.recorded", 0));
+    EXPECT_EQ(c.nTracks, m_pMachine->GetInt(m_nDrive, "write.tracks", 0));
+    EXPECT_EQ(c.bClosedDisc ? 1 : 0, m_pMachine->GetInt(m_nDrive, "write.closedDisc", -1));
+    const std::vector<EmuLogEntry> ssu = ScsiLogEntries(m_pMachine, 0x1B);
+    EXPECT_EQ(c.bEjects, !ssu.empty() && ssu.back().cdb[4] == 0x02);
+    const std::vector<EmuLogEntry> locks = ScsiLogEntries(m_pMachine, 0x1E);
+    ASSERT_FALSE(locks.empty());
+    EXPECT_EQ(0, locks.back().cdb[4]) << "medium removal allowed at the end";
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DvdWriteVariant, ::testing::ValuesIn(kVariantCases),
+                         [](const ::testing::TestParamInfo<VariantCase>& info) { return info.param.name; });
 
 } // namespace

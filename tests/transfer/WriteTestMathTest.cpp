@@ -176,4 +176,14 @@ TEST(DvdWriteMath, SampleCountsTheBlocksAfterTheSecond)
     EXPECT_EQ(43u * 100000 / 27, DvdWriteSampleValue(43, 25, 0)) << "under a millisecond counts as one";
 }
 
+TEST(DvdWriteMath, DvdRamBasisFollowsTheProductIdentification)
+{
+    EXPECT_EQ(1385, DvdRamSpeedBasis("DVDR   QZ7300   "));
+    EXPECT_EQ(1385, DvdRamSpeedBasis("DVDR   QZ7300X  ")) << "matched as a part of the identification";
+    EXPECT_EQ(1350, DvdRamSpeedBasis("DVDR   QZ7240   "));
+    EXPECT_EQ(1350, DvdRamSpeedBasis("DVD-RW XR-7700  "));
+    EXPECT_EQ(1350, DvdRamSpeedBasis(""));
+    EXPECT_EQ(1350, DvdRamSpeedBasis(nullptr));
+}
+
 } // namespace
