@@ -40,6 +40,13 @@ BOOL ClockQueryPerformanceCounter(LARGE_INTEGER* pCount)
     return QueryPerformanceCounter(pCount);
 }
 
+LONGLONG ClockPerformanceCount()
+{
+    LARGE_INTEGER now;
+    ClockQueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
 BOOL ClockQueryPerformanceFrequency(LARGE_INTEGER* pFrequency)
 {
     const ClockHooks* pHooks = g_pHooks;

@@ -23,6 +23,7 @@ void ClockSleep(DWORD dwMilliseconds);
 DWORD ClockGetTickCount();
 BOOL ClockQueryPerformanceCounter(LARGE_INTEGER* pCount);
 BOOL ClockQueryPerformanceFrequency(LARGE_INTEGER* pFrequency);
+LONGLONG ClockPerformanceCount(); // the performance counter's value, through the seam
 void ClockGetLocalTime(SYSTEMTIME* pTime);
 void ClockGetSystemTime(SYSTEMTIME* pTime);
 

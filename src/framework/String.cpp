@@ -728,6 +728,13 @@ void FormatStrings(CString& rString, UINT nIDS, LPCTSTR const* strings, int coun
 
 } // namespace
 
+CString LoadStringText(UINT nIDS)
+{
+    CString strText;
+    strText.LoadString(nIDS);
+    return strText;
+}
+
 void AfxFormatString1(CString& rString, UINT nIDS, LPCTSTR psz1)
 {
     LPCTSTR strings[] = {psz1};

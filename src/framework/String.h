@@ -215,6 +215,9 @@ inline bool operator>=(LPCTSTR a, const CString& b)
 // UTF-16 text in the ANSI code page; nLength -1 = up to the terminating NUL. Use instead of "%ws".
 CString WideToAnsi(LPCWSTR pwsz, int nLength = -1);
 
+// The string table's text for nIDS; empty when there is none.
+CString LoadStringText(UINT nIDS);
+
 // String-table text with %1 (and %2) replaced.
 void AfxFormatString1(CString& rString, UINT nIDS, LPCTSTR psz1);
 void AfxFormatString2(CString& rString, UINT nIDS, LPCTSTR psz1, LPCTSTR psz2);

@@ -22,23 +22,9 @@ const int kMaxBusyRepeats = 100;
 // Models whose tray is opened after a test write (fictional product ids of the maker's drives).
 const char* const kEjectAfterSimulationModels[] = {"QZ5200", "QZ5400"};
 
-CString Text(UINT nId)
-{
-    CString strText;
-    strText.LoadString(nId);
-    return strText;
-}
-
 void Report(TestWorkerState& state, int nCode, LPARAM nValue)
 {
     ::SendMessage(state.hPage, WM_TEST_PROGRESS, WPARAM(nCode), nValue);
-}
-
-int64_t Counter()
-{
-    LARGE_INTEGER now;
-    ClockQueryPerformanceCounter(&now);
-    return now.QuadPart;
 }
 
 } // namespace
@@ -48,17 +34,6 @@ CCdWriteTestDlg::CCdWriteTestDlg(CWnd* pTestWindow) : CTestPageDlg(kTestPageCdWr
     BuildCdCueSheet(m_mode1Sheet, true);
     BuildCdCueSheet(m_cddaSheet, false);
     m_job.pState = &m_worker;
-}
-
-int CCdWriteTestDlg::MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument)
-{
-    CString strText = Text(nTextId);
-    if (pszArgument != nullptr) {
-        CString strFormatted;
-        strFormatted.Format(strText, pszArgument);
-        strText = strFormatted;
-    }
-    return MessageBox(strText, Text(IDS_WRITE_TEST_TITLE), nType);
 }
 
 // TEST UNIT READY until the drive is ready or the time is up, with a short pause between the polls.
@@ -195,8 +170,8 @@ void CCdWriteTestDlg::OnStart()
     BuildCdWriteParameters(parameters, m_bRunSimulate, bBufe, m_job.bMode1);
     if (drive.ModeSelect(record, kCdWriteParametersLength, parameters) != kExecCompleted) {
         CString strText;
-        strText.Format(Text(IDS_MODE_PAGE_ERROR), drive.FormatSenseMessage(record));
-        MessageBox(strText, Text(IDS_WRITE_TEST_TITLE), MB_ICONSTOP);
+        strText.Format(LoadStringText(IDS_MODE_PAGE_ERROR), drive.FormatSenseMessage(record));
+        MessageBox(strText, LoadStringText(IDS_WRITE_TEST_TITLE), MB_ICONSTOP);
         drive.UnlockMedium(record);
         return;
     }
@@ -307,9 +282,9 @@ UINT __cdecl CdWriteTestThread(LPVOID pParam)
             state.currentLba = lba;
             Report(state, TPC_PERCENT, nPercent);
             if (b == 0 || (s == 0 && b == kCdWriteFillBlocks && n > kCdWriteFillBlocks))
-                nStart = Counter();
+                nStart = ClockPerformanceCount();
         }
-        const int64_t nEnd = Counter();
+        const int64_t nEnd = ClockPerformanceCount();
         const int64_t ms = (nEnd - nStart) * 1000 / state.frequency.QuadPart;
         const uint32_t nValue = CdWriteSampleValue(CdWriteTimedBlocks(n, s == 0), ms);
         ring.StoreSample(int(s), nValue);

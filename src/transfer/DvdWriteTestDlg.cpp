@@ -27,23 +27,9 @@ const char* const kVendorSimulationModels[] = {"QZ7710", "QZ7720", "QZ7730", "QZ
 const char* const kImmediateFormatModels[] = {"QZ7160", "QZ7200", "QZ7300"};
 const int kPlusRwFormatListLength = 12;
 
-CString Text(UINT nId)
-{
-    CString strText;
-    strText.LoadString(nId);
-    return strText;
-}
-
 void Report(TestWorkerState& state, int nCode, LPARAM nValue)
 {
     ::SendMessage(state.hPage, WM_DVDWRITE_PROGRESS, WPARAM(nCode), nValue);
-}
-
-int64_t Counter()
-{
-    LARGE_INTEGER now;
-    ClockQueryPerformanceCounter(&now);
-    return now.QuadPart;
 }
 
 template <size_t N>
@@ -130,7 +116,7 @@ bool WriteSamples(DvdWriteJob& job, int& nPercent, bool& bStopped)
     state.currentLba = lba;
     bStopped = false;
     for (long s = 0; s < nSamples; ++s) {
-        int64_t nStart = Counter();
+        int64_t nStart = ClockPerformanceCount();
         for (int b = 0; b < n; ++b) {
             if (state.stop != 0) {
                 bStopped = true;
@@ -154,12 +140,12 @@ bool WriteSamples(DvdWriteJob& job, int& nPercent, bool& bStopped)
             lba += nBlockSectors;
             state.currentLba = lba;
             if (b == 1)
-                nStart = Counter();
+                nStart = ClockPerformanceCount();
         }
         if (lba < kDvdWriteSkippedBelow) {
             ring.StoreSample(int(s), SAMPLE_SKIPPED);
         } else {
-            const int64_t ms = (Counter() - nStart) * 1000 / state.frequency.QuadPart;
+            const int64_t ms = (ClockPerformanceCount() - nStart) * 1000 / state.frequency.QuadPart;
             const uint32_t nValue = DvdWriteSampleValue(DvdWriteTimedBlocks(n), nBlockSectors, ms, nBasis);
             ring.StoreSample(int(s), nValue);
             Report(state, TPC_SAMPLE, LPARAM(nValue));
@@ -393,17 +379,6 @@ UINT __cdecl DvdRamWriteTestThread(LPVOID pParam)
     return 1;
 }
 
-int CDvdWriteTestDlg::MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument)
-{
-    CString strText = Text(nTextId);
-    if (pszArgument != nullptr) {
-        CString strFormatted;
-        strFormatted.Format(strText, pszArgument);
-        strText = strFormatted;
-    }
-    return MessageBox(strText, Text(IDS_WRITE_TEST_TITLE), nType);
-}
-
 void CDvdWriteTestDlg::WaitUntilReady(DWORD nMilliseconds)
 {
     const DWORD nStart = ClockGetTickCount();
@@ -519,8 +494,8 @@ bool CDvdWriteTestDlg::SendWriteParameters(bool bSimulate)
     if (g_pDriveManager->ModeSelect(m_currentDrive, kDvdWriteParametersLength, parameters) == kExecCompleted)
         return true;
     CString strText;
-    strText.Format(Text(IDS_MODE_PAGE_ERROR), g_pDriveManager->FormatSenseMessage(m_currentDrive));
-    MessageBox(strText, Text(IDS_WRITE_TEST_TITLE), MB_ICONSTOP);
+    strText.Format(LoadStringText(IDS_MODE_PAGE_ERROR), g_pDriveManager->FormatSenseMessage(m_currentDrive));
+    MessageBox(strText, LoadStringText(IDS_WRITE_TEST_TITLE), MB_ICONSTOP);
     return false;
 }
 

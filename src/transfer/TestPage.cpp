@@ -59,14 +59,18 @@ const TestPageDriveCalls& DriveCalls()
     return *g_pDriveCalls;
 }
 
-CString LoadText(UINT nId)
-{
-    CString strText;
-    strText.LoadString(nId);
-    return strText;
-}
-
 } // namespace
+
+int CTestPageDlg::MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument)
+{
+    CString strText = LoadStringText(nTextId);
+    if (pszArgument != nullptr) {
+        CString strFormatted;
+        strFormatted.Format(strText, pszArgument);
+        strText = strFormatted;
+    }
+    return MessageBox(strText, LoadStringText(IDS_WRITE_TEST_TITLE), nType);
+}
 
 // What FormatResults asks the drive: INQUIRY strings, the serial number and the page's speed for the drive line,
 // the ATIP on the CD write page, and at the end of a run the disc.
@@ -208,8 +212,8 @@ BOOL CTestPageDlg::OnInitDialog()
     if (!m_pToolTip) {
         m_pToolTip.reset(new CToolTipCtrl);
         if (m_pToolTip->Create(this)) {
-            m_pToolTip->AddTool(&m_viewLogButton, LoadText(IDS_VIEW_RESULTS));
-            m_pToolTip->AddTool(&m_startButton, LoadText(IDS_START_TEST));
+            m_pToolTip->AddTool(&m_viewLogButton, LoadStringText(IDS_VIEW_RESULTS));
+            m_pToolTip->AddTool(&m_startButton, LoadStringText(IDS_START_TEST));
             m_pToolTip->SetTipBkColor(kTipBackground);
             m_pToolTip->Activate(TRUE);
         }
@@ -288,7 +292,7 @@ void CTestPageDlg::OnPreferences()
 void CTestPageDlg::OnHelpButton()
 {
     SetFocus();
-    ShowTestInformation(LoadText(m_traits.nTestNameId), LoadText(m_traits.nHelpTextId));
+    ShowTestInformation(LoadStringText(m_traits.nTestNameId), LoadStringText(m_traits.nHelpTextId));
 }
 
 void CTestPageDlg::ShowTestInformation(const CString& strTitle, const CString& strText)
@@ -388,7 +392,7 @@ bool CTestPageDlg::BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam)
 
 void CTestPageDlg::SetStartButtonText(UINT nTextId)
 {
-    m_startButton.SetWindowText(LoadText(nTextId));
+    m_startButton.SetWindowText(LoadStringText(nTextId));
 }
 
 void CTestPageDlg::StopProgressAnimation()
@@ -422,9 +426,9 @@ CString CTestPageDlg::ErrorMessage() const
     if (m_traits.bErrorAtMsf) {
         char szMsf[32];
         LbaToMsfText(m_worker.currentLba, szMsf);
-        strMessage.Format(LoadText(m_traits.nErrorTextId), szMsf, static_cast<const char*>(strSense));
+        strMessage.Format(LoadStringText(m_traits.nErrorTextId), szMsf, static_cast<const char*>(strSense));
     } else {
-        strMessage.Format(LoadText(m_traits.nErrorTextId), long(m_worker.currentLba),
+        strMessage.Format(LoadStringText(m_traits.nErrorTextId), long(m_worker.currentLba),
                           static_cast<const char*>(strSense));
     }
     return strMessage;
@@ -432,12 +436,12 @@ CString CTestPageDlg::ErrorMessage() const
 
 LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
 {
-    CString strCaption = LoadText(m_traits.nTestNameId);
+    CString strCaption = LoadStringText(m_traits.nTestNameId);
     switch (nCode) {
     case TPC_ERROR: {
         StopProgressAnimation();
         m_worker.endTick = ClockGetTickCount();
-        strCaption = LoadText(IDS_READY);
+        strCaption = LoadStringText(IDS_READY);
         SetStartButtonText(IDS_START);
         MessageBox(ErrorMessage(), strCaption, MB_ICONERROR);
         OnRunEnding(TPC_ERROR);
@@ -456,7 +460,7 @@ LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
         break;
     case TPC_DONE:
         StopProgressAnimation();
-        strCaption = LoadText(IDS_READY);
+        strCaption = LoadStringText(IDS_READY);
         SetStartButtonText(IDS_START);
         m_worker.stop = 1;
         OnRunEnding(TPC_DONE);

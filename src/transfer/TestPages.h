@@ -88,7 +88,6 @@ protected:
     bool CheckMedia();
 
 private:
-    int MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument = nullptr);
     bool ReadRewritableCapacity();
     void EraseDisc();
     bool SendWriteParameters(bool bSimulate);
@@ -142,7 +141,6 @@ protected:
     bool CheckMedia();
 
 private:
-    int MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument = nullptr);
     void WaitUntilReady(DWORD nMilliseconds);
     bool EjectsAfterSimulation();
 
