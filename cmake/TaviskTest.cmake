@@ -12,7 +12,7 @@
 #     [DRIVES "x=/path" ...]      drive letters of the private prefix mapped to folders (FRESH_PREFIX only)
 #     [NO_MAIN]                   the test provides main() itself
 #     [ARGS arg ...])             arguments for the test program
-find_package(GTest CONFIG REQUIRED PATHS "${CMAKE_SOURCE_DIR}/.cache/mingw/lib/cmake/GTest"
+find_package(GTest CONFIG REQUIRED PATHS "${TAVISK_DEPS}/lib/cmake/GTest"
              NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 
 set(TAVISK_WINE_RUN "${CMAKE_SOURCE_DIR}/scripts/wine-run")

@@ -21,9 +21,10 @@ struct SptdWithSense {
     UCHAR sense[kSptiSenseLength];
 };
 
-static_assert(sizeof(SCSI_PASS_THROUGH_DIRECT) == 44, "SCSI_PASS_THROUGH_DIRECT layout");
-static_assert(offsetof(SptdWithSense, sense) == 48, "pass-through sense offset");
-static_assert(sizeof(SptdWithSense) == 80, "pass-through request size");
+// The 32-bit layouts the program was written against (x86-64 test builds have their own).
+static_assert(sizeof(void*) != 4 || (sizeof(SCSI_PASS_THROUGH_DIRECT) == 44), "SCSI_PASS_THROUGH_DIRECT layout");
+static_assert(sizeof(void*) != 4 || (offsetof(SptdWithSense, sense) == 48), "pass-through sense offset");
+static_assert(sizeof(void*) != 4 || (sizeof(SptdWithSense) == 80), "pass-through request size");
 
 const UCHAR kDataInByDirection[] = {
     SCSI_IOCTL_DATA_UNSPECIFIED, // kDataNone: 2

@@ -8,8 +8,9 @@
 #include <cstddef>
 #include <cstring>
 
-static_assert(sizeof(PRINTDLGA) == 66, "PRINTDLGA must have its packed 32-bit layout");
-static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76, "the original OPENFILENAMEA is 76 bytes");
+// The 32-bit layouts the program was written against (x86-64 test builds have their own).
+static_assert(sizeof(void*) != 4 || (sizeof(PRINTDLGA) == 66), "PRINTDLGA must have its packed 32-bit layout");
+static_assert(sizeof(void*) != 4 || (offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76), "the original OPENFILENAMEA is 76 bytes");
 
 namespace {
 

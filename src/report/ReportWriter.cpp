@@ -28,8 +28,9 @@ const int kPrinterColumns = 80; // the printer font is chosen so that at least t
 const int kMinLinesPerPage = 6; // header (4 slots), the empty slot of a continuation page and one line
 const int kDateBufferSize = 100;
 
-static_assert(sizeof(PRINTDLGA) == 66, "PRINTDLG record of 66 bytes");
-static_assert(sizeof(DOCINFOA) == 20, "DOCINFO record of 20 bytes");
+// The 32-bit layouts the program was written against (x86-64 test builds have their own).
+static_assert(sizeof(void*) != 4 || (sizeof(PRINTDLGA) == 66), "PRINTDLG record of 66 bytes");
+static_assert(sizeof(void*) != 4 || (sizeof(DOCINFOA) == 20), "DOCINFO record of 20 bytes");
 
 const ReportSurfaceHooks* g_pSurfaceHooks = nullptr;
 

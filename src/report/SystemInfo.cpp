@@ -12,8 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
-static_assert(sizeof(SP_DEVINFO_DATA) == 28, "device information record of 28 bytes");
-static_assert(sizeof(MEMORYSTATUS) == 32, "memory status record of 32 bytes");
+// The 32-bit layouts the program was written against (x86-64 test builds have their own).
+static_assert(sizeof(void*) != 4 || (sizeof(SP_DEVINFO_DATA) == 28), "device information record of 28 bytes");
+static_assert(sizeof(void*) != 4 || (sizeof(MEMORYSTATUS) == 32), "memory status record of 32 bytes");
 
 char g_szCpuBrand[49];
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 using guitest::HookSession;
@@ -115,7 +116,11 @@ TEST(CommonDialogTest, SaveAsGoesThroughTheChooseFileHook)
                     "Text files (*.txt)|*.txt|All files (*.*)|*.*||");
     ASSERT_EQ(IDOK, dlg.DoModal());
     EXPECT_FALSE(seenOpen);
-    EXPECT_EQ(76u, seenSize);
+    // The record as it was before the Windows 2000 additions: 76 bytes in a 32-bit program.
+    EXPECT_EQ(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR), seenSize);
+    if (sizeof(void*) == 4) {
+        EXPECT_EQ(76u, seenSize);
+    }
     EXPECT_EQ(static_cast<DWORD>(OFN_OVERWRITEPROMPT), seenFlags & OFN_OVERWRITEPROMPT);
     EXPECT_EQ("Text files (*.txt)|*.txt|All files (*.*)|*.*|", seenFilter);
     EXPECT_EQ("txt", seenDefExt);
