@@ -156,14 +156,15 @@ std::vector<CString> CutNoteLines(const CString& strNote)
     return lines;
 }
 
-void PrintResults(HDC hdc, const ResultsPrintInput& input, const TestRunRing& ring, const CString& strNote)
+bool PrintResults(HDC hdc, const ResultsPrintInput& input, const TestRunRing& ring, const CString& strNote)
 {
     CPrintJob job(hdc, input);
     ::SetMapMode(hdc, MM_TEXT);
     DOCINFOA doc = {};
     doc.cbSize = sizeof doc;
     doc.lpszDocName = input.version;
-    ::StartDocA(hdc, &doc);
+    if (input.startDoc ? !input.startDoc(hdc, doc) : ::StartDocA(hdc, &doc) <= 0)
+        return false;
     ::StartPage(hdc);
     job.Header();
     job.Graph();
@@ -199,4 +200,5 @@ void PrintResults(HDC hdc, const ResultsPrintInput& input, const TestRunRing& ri
     }
     ::EndPage(hdc);
     ::EndDoc(hdc);
+    return true;
 }

@@ -23,9 +23,12 @@ struct ResultsPrintInput {
     std::function<CString()> date; // the long date, asked for each header
     // Draws the graph into the rectangle (left, top, width, height) of the printer DC, labels labelHeight high.
     std::function<void(HDC hdc, int left, int top, int width, int height, int labelWidth, int labelHeight)> drawGraph;
+    // Opens the job; empty: StartDoc on the DC. (A recording surface, which takes no job, stands in for a printer.)
+    std::function<bool(HDC hdc, const DOCINFOA& doc)> startDoc;
 };
 
-// Prints the whole job on the printer DC (StartDoc to EndDoc); the DC stays the caller's.
-void PrintResults(HDC hdc, const ResultsPrintInput& input, const TestRunRing& ring, const CString& strNote);
+// Prints the whole job on the printer DC (StartDoc to EndDoc); the DC stays the caller's. False when the printer
+// refuses the job at StartDoc: then nothing is drawn.
+bool PrintResults(HDC hdc, const ResultsPrintInput& input, const TestRunRing& ring, const CString& strNote);
 
 #endif

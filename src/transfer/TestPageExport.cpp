@@ -112,7 +112,7 @@ void CTestPageDlg::OnSaveToHtml()
 }
 
 // "Print": the note, the printer, then the job. Cancel in the note dialog prints without a note; Cancel in the
-// print dialog prints nothing.
+// print dialog prints nothing; a printer that refuses the job is reported.
 void CTestPageDlg::OnPrint()
 {
     CPrintTextDlg noteDlg(nullptr);
@@ -143,6 +143,7 @@ void CTestPageDlg::OnPrint()
         m_pGraph->printing = 0;
         m_pGraph->ComputeLayout(m_hWnd, int(m_traits.nGraphId), int(m_traits.nScaleId));
     };
-    PrintResults(hdc, input, *m_pRing, note);
+    if (!PrintResults(hdc, input, *m_pRing, note))
+        AfxMessageBox("The printer did not accept the print job: nothing was printed.", MB_OK | MB_ICONEXCLAMATION);
     ::DeleteDC(hdc);
 }

@@ -85,7 +85,11 @@ protected:
         in.drawGraph = [this](HDC, int left, int top, int width, int height, int labelWidth, int labelHeight) {
             graph = {left, top, width, height, labelWidth, labelHeight};
         };
-        PrintResults(hdc, in, ring, note);
+        in.startDoc = [this](HDC, const DOCINFOA& doc) {
+            docName = doc.lpszDocName;
+            return true;
+        };
+        EXPECT_TRUE(PrintResults(hdc, in, ring, note));
         HENHMETAFILE emf = CloseEnhMetaFile(hdc);
         std::vector<Printed> out;
         EnumEnhMetaFile(nullptr, emf, CollectText, &out, nullptr);
@@ -96,6 +100,7 @@ protected:
 
     int W = 0, H = 0;
     std::vector<int> graph;
+    std::string docName;
 };
 
 void FillTexts(TestRunRing& ring, int nRun, const char* prefix)
@@ -113,6 +118,7 @@ TEST_F(PrintJob, HeaderGraphRunsAndNote)
     FillTexts(ring, 3, "fourth");
     const std::vector<Printed> out = Print(kTestPageCdRead, ring, "A short note");
     ASSERT_EQ(3u + 6u + 1u, out.size());
+    EXPECT_EQ("1.25", docName);
     EXPECT_EQ("Tavisk V1.25", out[0].text);
     EXPECT_EQ(W / 20, out[0].x);
     EXPECT_EQ(H / 20, out[0].y);
@@ -176,4 +182,23 @@ TEST_F(PrintJob, DvdWriteRunNeedsItsDiscLine)
     ASSERT_EQ(3u + 3u, out.size());
     EXPECT_EQ("kept text 0", out[3].text);
     EXPECT_EQ(1, Line(out[3].y));
+}
+
+// A device that refuses the job at StartDoc (a screen-compatible DC takes no print job): nothing is drawn and the
+// caller hears of it.
+TEST(PrintRefused, NothingDrawnAndFalseReturned)
+{
+    HDC hdc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(nullptr, hdc);
+    TestRunRing ring(kTestPageCdRead);
+    CopyRunText(ring.Text(0, 0), kResultTextSize, "a run");
+    ResultsPrintInput in;
+    in.version = "1.25";
+    int dates = 0, graphs = 0;
+    in.date = [&dates] { ++dates; return CString("Thursday, December 10, 2026"); };
+    in.drawGraph = [&graphs](HDC, int, int, int, int, int, int) { ++graphs; };
+    EXPECT_FALSE(PrintResults(hdc, in, ring, "note"));
+    EXPECT_EQ(0, dates);
+    EXPECT_EQ(0, graphs);
+    DeleteDC(hdc);
 }
