@@ -125,6 +125,30 @@ TEST(ResultsHtml, WritePagesGolden)
     EXPECT_EQ(1, nAsked);
 }
 
+// A page with no stored run (or only cleared ones) is still a whole page: the header, the picture and the tail,
+// with no run block and no question to the drive.
+TEST(ResultsHtml, PageWithoutRuns)
+{
+    TestRunRing ring(kTestPageDvdWrite);
+    FillReadRun(ring, 4, "KORVATH DVD-R 7120 1.02", "4 X");
+    ring.ClearRuns(1u << 4);
+    ResultsHtmlInput in;
+    in.kind = kTestPageDvdWrite;
+    in.version = "1.25";
+    in.date = kFixedDate;
+    in.pictureName = "empty.png";
+    int nAsked = 0;
+    in.dvdWriteSpeeds = [&](CString&, CString&) { ++nAsked; };
+    const std::string html(static_cast<LPCSTR>(BuildResultsHtml(in, ring)));
+    EXPECT_EQ(0, nAsked);
+    EXPECT_EQ(std::string::npos, html.find("Drive Info"));
+    EXPECT_NE(std::string::npos, html.find("<td align=\"right\">Write Transfer Rate Test</td>"));
+    EXPECT_NE(std::string::npos, html.find("<img src=\"empty.png\">"));
+    const std::string tail = "</table>\r\n</body>\r\n</html>\r\n";
+    ASSERT_GE(html.size(), tail.size());
+    EXPECT_EQ(tail, html.substr(html.size() - tail.size()));
+}
+
 TEST(ResultsHtml, PageNameFromPictureName)
 {
     EXPECT_EQ(CString("result.html"), HtmlNameForPicture("result.png"));
