@@ -187,11 +187,9 @@ HRESULT CGenericCaptureDevice::ApplyVideoFormat(IAMStreamConfig* pConfig, const 
         return E_INVALIDARG;
     const CFrameSize& size = format.m_arrFrameSizes[0];
     int count = 0;
-    int capsSize = 0;
-    if (FAILED(pConfig->GetNumberOfCapabilities(&count, &capsSize)))
+    std::vector<BYTE> caps;
+    if (!GetCapabilityBuffer(pConfig, count, caps, sizeof(VIDEO_STREAM_CONFIG_CAPS)))
         return E_FAIL;
-    std::vector<BYTE> caps(capsSize > int(sizeof(VIDEO_STREAM_CONFIG_CAPS)) ? size_t(capsSize)
-                                                                            : sizeof(VIDEO_STREAM_CONFIG_CAPS));
     for (int i = 0; i < count; ++i) {
         CMediaTypePtr mt;
         if (FAILED(pConfig->GetStreamCaps(i, mt.Receive(), caps.data())) || mt.get() == nullptr)

@@ -177,11 +177,9 @@ HRESULT CVidmorphDevice::SetPinVideoFormat(IAMStreamConfig* pStreamConfig, const
     if (pStreamConfig == nullptr)
         return E_POINTER;
     int count = 0;
-    int capsSize = 0;
-    if (FAILED(pStreamConfig->GetNumberOfCapabilities(&count, &capsSize)))
+    std::vector<BYTE> caps;
+    if (!GetCapabilityBuffer(pStreamConfig, count, caps, sizeof(VIDEO_STREAM_CONFIG_CAPS)))
         return E_FAIL;
-    std::vector<BYTE> caps(capsSize > int(sizeof(VIDEO_STREAM_CONFIG_CAPS)) ? size_t(capsSize)
-                                                                            : sizeof(VIDEO_STREAM_CONFIG_CAPS));
     const DWORD kind = config.Kind();
     for (int i = 0; i < count; ++i) {
         CMediaTypePtr mt;
@@ -284,11 +282,9 @@ HRESULT CVidmorphDevice::SetPinAudioFormat(const CComPtr<IPin>& pin)
     if (FAILED(config.QueryFrom(pin.get(), IID_IAMStreamConfig)))
         return E_FAIL;
     int count = 0;
-    int capsSize = 0;
-    if (FAILED(config->GetNumberOfCapabilities(&count, &capsSize)))
+    std::vector<BYTE> caps;
+    if (!GetCapabilityBuffer(config.get(), count, caps, sizeof(AUDIO_STREAM_CONFIG_CAPS)))
         return E_FAIL;
-    std::vector<BYTE> caps(capsSize > int(sizeof(AUDIO_STREAM_CONFIG_CAPS)) ? size_t(capsSize)
-                                                                            : sizeof(AUDIO_STREAM_CONFIG_CAPS));
     const WAVEFORMATEX& wanted = m_audioFormat.m_waveFormat;
     for (int i = 0; i < count; ++i) {
         CMediaTypePtr mt;
