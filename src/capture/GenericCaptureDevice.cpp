@@ -133,8 +133,7 @@ HRESULT CGenericCaptureDevice::BuildPreviewCaptureGraph()
         }
         if (source) {
             CCaptureFilterInfo* pSound = nullptr;
-            if (FAILED(gm->AddFilterByCLSID(CLSID_DSoundRender, "Default DirectSound Device", &pSound, TRUE))) {
-                gm->Log(" failed: CLSID_DSoundRender");
+            if (FAILED(gm->AddSoundRenderer(&pSound))) {
                 m_bAudioPreview = 0;
             } else {
                 if (FAILED(gm->ConnectPins(source.get(), FirstFreeInput(pSound).get(), FALSE)))

@@ -416,8 +416,7 @@ HRESULT CVidmorphDevice::BuildPreviewCaptureGraph()
     bool audioDone = false;
     if (m_bAudioPreview && !m_bCapture1) {
         CCaptureFilterInfo* pSound = nullptr;
-        if (FAILED(gm->AddFilterByCLSID(CLSID_DSoundRender, "Default DirectSound Device", &pSound, TRUE))) {
-            gm->Log(" failed: CLSID_DSoundRender");
+        if (FAILED(gm->AddSoundRenderer(&pSound))) {
             m_bAudioPreview = 0;
             audioDone = true;
         } else if (FAILED(gm->ConnectPins(audio.get(), FirstFreeInput(pSound).get(), FALSE))) {
@@ -430,8 +429,7 @@ HRESULT CVidmorphDevice::BuildPreviewCaptureGraph()
             return E_FAIL;
         if (m_bAudioPreview) {
             CCaptureFilterInfo* pSound = nullptr;
-            if (FAILED(gm->AddFilterByCLSID(CLSID_DSoundRender, "Default DirectSound Device", &pSound, TRUE))) {
-                gm->Log(" failed: CLSID_DSoundRender");
+            if (FAILED(gm->AddSoundRenderer(&pSound))) {
                 m_bAudioPreview = 0;
             } else if (FAILED(gm->ConnectPins(FirstFreeOutput(pTee).get(), FirstFreeInput(pSound).get(), FALSE))) {
                 return E_FAIL;
