@@ -20,6 +20,15 @@ void LogPinSearch(const CString& message)
         g_pGraphManager->Log(message);
 }
 
+// The pin enumerator of a filter; empty without a filter or when it gives none.
+CComPtr<IEnumPins> PinsOf(const CComPtr<IBaseFilter>& filter)
+{
+    CComPtr<IEnumPins> pins;
+    if (!filter || FAILED(filter->EnumPins(pins.Receive())))
+        return CComPtr<IEnumPins>();
+    return pins;
+}
+
 } // namespace
 
 // The descriptor takes a reference on the filter and a program-wide number; the display name carries the number,
@@ -119,8 +128,8 @@ void CCaptureFilterInfo::ShowPropertyPages(HWND hParent) const
 
 CComPtr<IPin> CCaptureFilterInfo::GetPin(PIN_DIRECTION direction, BOOL bConnected, int nIndex) const
 {
-    CComPtr<IEnumPins> pins;
-    if (!m_filter || FAILED(m_filter->EnumPins(pins.Receive())) || !pins)
+    const CComPtr<IEnumPins> pins = PinsOf(m_filter);
+    if (!pins)
         return CComPtr<IPin>();
     int n = 0;
     CComPtr<IPin> pin;
@@ -147,8 +156,8 @@ CComPtr<IPin> CCaptureFilterInfo::GetPin(PIN_DIRECTION direction, BOOL bConnecte
 
 CComPtr<IPin> CCaptureFilterInfo::FindPinByName(const CString& name) const
 {
-    CComPtr<IEnumPins> pins;
-    if (!m_filter || FAILED(m_filter->EnumPins(pins.Receive())) || !pins)
+    const CComPtr<IEnumPins> pins = PinsOf(m_filter);
+    if (!pins)
         return CComPtr<IPin>();
     CComPtr<IPin> pin;
     while (pins->Next(1, pin.Receive(), nullptr) == S_OK && pin) {
@@ -167,8 +176,8 @@ CComPtr<IPin> CCaptureFilterInfo::FindPinByName(const CString& name) const
 
 CComPtr<IPin> CCaptureFilterInfo::FindPinByMediaType(const GUID& majorType, int nIndex) const
 {
-    CComPtr<IEnumPins> pins;
-    if (!m_filter || FAILED(m_filter->EnumPins(pins.Receive())) || !pins)
+    const CComPtr<IEnumPins> pins = PinsOf(m_filter);
+    if (!pins)
         return CComPtr<IPin>();
     int n = 0;
     CComPtr<IPin> pin;

@@ -97,8 +97,7 @@ HRESULT CDVCaptureDevice::BuildGraph()
 
     if (m_bAudioPreview) {
         CCaptureFilterInfo* pSound = nullptr;
-        if (FAILED(gm->AddFilterByCLSID(CLSID_DSoundRender, "Default DirectSound Device", &pSound, TRUE))) {
-            gm->Log(" failed: CLSID_DSoundRender");
+        if (FAILED(gm->AddSoundRenderer(&pSound))) {
             m_bAudioPreview = 0;
         } else if (FAILED(gm->ConnectPins(pSplitter->FindPinByMediaType(MEDIATYPE_Audio, 0).get(),
                                           FirstFreeInput(pSound).get(), FALSE))) {

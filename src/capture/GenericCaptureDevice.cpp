@@ -133,8 +133,7 @@ HRESULT CGenericCaptureDevice::BuildPreviewCaptureGraph()
         }
         if (source) {
             CCaptureFilterInfo* pSound = nullptr;
-            if (FAILED(gm->AddFilterByCLSID(CLSID_DSoundRender, "Default DirectSound Device", &pSound, TRUE))) {
-                gm->Log(" failed: CLSID_DSoundRender");
+            if (FAILED(gm->AddSoundRenderer(&pSound))) {
                 m_bAudioPreview = 0;
             } else {
                 if (FAILED(gm->ConnectPins(source.get(), FirstFreeInput(pSound).get(), FALSE)))
@@ -187,11 +186,9 @@ HRESULT CGenericCaptureDevice::ApplyVideoFormat(IAMStreamConfig* pConfig, const 
         return E_INVALIDARG;
     const CFrameSize& size = format.m_arrFrameSizes[0];
     int count = 0;
-    int capsSize = 0;
-    if (FAILED(pConfig->GetNumberOfCapabilities(&count, &capsSize)))
+    std::vector<BYTE> caps;
+    if (!GetCapabilityBuffer(pConfig, count, caps, sizeof(VIDEO_STREAM_CONFIG_CAPS)))
         return E_FAIL;
-    std::vector<BYTE> caps(capsSize > int(sizeof(VIDEO_STREAM_CONFIG_CAPS)) ? size_t(capsSize)
-                                                                            : sizeof(VIDEO_STREAM_CONFIG_CAPS));
     for (int i = 0; i < count; ++i) {
         CMediaTypePtr mt;
         if (FAILED(pConfig->GetStreamCaps(i, mt.Receive(), caps.data())) || mt.get() == nullptr)

@@ -81,6 +81,8 @@ public:
     // Filters and pins.
     HRESULT AddDeviceFilter(CCaptureFilterInfo* pFilter, const CString& name);
     HRESULT AddFilterByCLSID(REFCLSID clsid, const CString& name, CCaptureFilterInfo** ppOut, BOOL bAddToGraph);
+    // The default DirectSound renderer, added to the graph for the audio preview; a failure is logged.
+    HRESULT AddSoundRenderer(CCaptureFilterInfo** ppSound);
     HRESULT AddFilterFromCategory(REFCLSID category, const CString& friendlyName, const CString& graphName,
                                   CCaptureFilterInfo** ppOut, BOOL bAddToGraph, BOOL bShared);
     HRESULT AddFilterFromCategoryByPath(REFCLSID category, const CString& friendlyName, const CString& graphName,

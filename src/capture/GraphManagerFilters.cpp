@@ -7,6 +7,7 @@
 #include "capture/PropertyBagText.h"
 
 #include <errors.h>
+#include <uuids.h>
 #include <string>
 
 namespace {
@@ -74,6 +75,14 @@ HRESULT CGraphManager::AddFilterByCLSID(REFCLSID clsid, const CString& name, CCa
     m_graphFilters.Add(pInfo);
     hr = m_graph ? m_graph->AddFilter(filter.get(), CWideName(name).get()) : E_FAIL;
     Log(SUCCEEDED(hr) ? " added: " + name : " Failed: add filter: " + name);
+    return hr;
+}
+
+HRESULT CGraphManager::AddSoundRenderer(CCaptureFilterInfo** ppSound)
+{
+    const HRESULT hr = AddFilterByCLSID(CLSID_DSoundRender, "Default DirectSound Device", ppSound, TRUE);
+    if (FAILED(hr))
+        Log(" failed: CLSID_DSoundRender");
     return hr;
 }
 

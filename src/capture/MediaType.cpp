@@ -145,6 +145,16 @@ const BYTE* GetFormatBlock(const AM_MEDIA_TYPE* pmt, const GUID& formatType, ULO
     return pmt->pbFormat;
 }
 
+bool GetCapabilityBuffer(IAMStreamConfig* pConfig, int& count, std::vector<BYTE>& caps, size_t minimumSize)
+{
+    count = 0;
+    int capsSize = 0;
+    if (FAILED(pConfig->GetNumberOfCapabilities(&count, &capsSize)))
+        return false;
+    caps.assign(capsSize > int(minimumSize) ? size_t(capsSize) : minimumSize, 0);
+    return true;
+}
+
 CMediaType::CMediaType()
 {
     InitMediaType();

@@ -10,6 +10,8 @@
 #include <dshow.h>
 #include <mmreg.h>
 
+#include <vector>
+
 // The subtype GUID {XXXXXXXX-0000-0010-8000-00AA00389B71} of a FOURCC (the FOURCC in the first 32 bits).
 class FOURCCMap : public GUID {
 public:
@@ -50,6 +52,11 @@ const T* GetFormatBlockAs(const AM_MEDIA_TYPE* pmt, const GUID& formatType)
 {
     return reinterpret_cast<const T*>(GetFormatBlock(pmt, formatType, sizeof(T)));
 }
+
+// The capability count of a stream configuration and a buffer for one of its capability records: the size the
+// configuration announces, but at least `minimumSize` (the structure the caller reads). False when the count
+// cannot be read.
+bool GetCapabilityBuffer(IAMStreamConfig* pConfig, int& count, std::vector<BYTE>& caps, size_t minimumSize);
 
 // Owns a media type handed out by DirectShow (GetFormat, GetStreamCaps, enumerators) and gives it back through
 // DeleteMediaType.

@@ -177,11 +177,9 @@ HRESULT CVidmorphDevice::SetPinVideoFormat(IAMStreamConfig* pStreamConfig, const
     if (pStreamConfig == nullptr)
         return E_POINTER;
     int count = 0;
-    int capsSize = 0;
-    if (FAILED(pStreamConfig->GetNumberOfCapabilities(&count, &capsSize)))
+    std::vector<BYTE> caps;
+    if (!GetCapabilityBuffer(pStreamConfig, count, caps, sizeof(VIDEO_STREAM_CONFIG_CAPS)))
         return E_FAIL;
-    std::vector<BYTE> caps(capsSize > int(sizeof(VIDEO_STREAM_CONFIG_CAPS)) ? size_t(capsSize)
-                                                                            : sizeof(VIDEO_STREAM_CONFIG_CAPS));
     const DWORD kind = config.Kind();
     for (int i = 0; i < count; ++i) {
         CMediaTypePtr mt;
@@ -284,11 +282,9 @@ HRESULT CVidmorphDevice::SetPinAudioFormat(const CComPtr<IPin>& pin)
     if (FAILED(config.QueryFrom(pin.get(), IID_IAMStreamConfig)))
         return E_FAIL;
     int count = 0;
-    int capsSize = 0;
-    if (FAILED(config->GetNumberOfCapabilities(&count, &capsSize)))
+    std::vector<BYTE> caps;
+    if (!GetCapabilityBuffer(config.get(), count, caps, sizeof(AUDIO_STREAM_CONFIG_CAPS)))
         return E_FAIL;
-    std::vector<BYTE> caps(capsSize > int(sizeof(AUDIO_STREAM_CONFIG_CAPS)) ? size_t(capsSize)
-                                                                            : sizeof(AUDIO_STREAM_CONFIG_CAPS));
     const WAVEFORMATEX& wanted = m_audioFormat.m_waveFormat;
     for (int i = 0; i < count; ++i) {
         CMediaTypePtr mt;
@@ -420,8 +416,7 @@ HRESULT CVidmorphDevice::BuildPreviewCaptureGraph()
     bool audioDone = false;
     if (m_bAudioPreview && !m_bCapture1) {
         CCaptureFilterInfo* pSound = nullptr;
-        if (FAILED(gm->AddFilterByCLSID(CLSID_DSoundRender, "Default DirectSound Device", &pSound, TRUE))) {
-            gm->Log(" failed: CLSID_DSoundRender");
+        if (FAILED(gm->AddSoundRenderer(&pSound))) {
             m_bAudioPreview = 0;
             audioDone = true;
         } else if (FAILED(gm->ConnectPins(audio.get(), FirstFreeInput(pSound).get(), FALSE))) {
@@ -434,8 +429,7 @@ HRESULT CVidmorphDevice::BuildPreviewCaptureGraph()
             return E_FAIL;
         if (m_bAudioPreview) {
             CCaptureFilterInfo* pSound = nullptr;
-            if (FAILED(gm->AddFilterByCLSID(CLSID_DSoundRender, "Default DirectSound Device", &pSound, TRUE))) {
-                gm->Log(" failed: CLSID_DSoundRender");
+            if (FAILED(gm->AddSoundRenderer(&pSound))) {
                 m_bAudioPreview = 0;
             } else if (FAILED(gm->ConnectPins(FirstFreeOutput(pTee).get(), FirstFreeInput(pSound).get(), FALSE))) {
                 return E_FAIL;

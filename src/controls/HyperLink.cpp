@@ -1,6 +1,7 @@
 // src/controls/HyperLink.cpp
 #include "controls/HyperLink.h"
 
+#include "framework/ComPtr.h"
 #include "framework/Registry.h"
 #include "framework/Shell.h"
 
@@ -34,26 +35,6 @@ private:
     HCURSOR m_hPrevious;
 };
 
-// Releases a COM interface when it goes.
-template <class T>
-class CComRelease {
-public:
-    CComRelease() = default;
-    ~CComRelease()
-    {
-        if (m_p != nullptr)
-            m_p->Release();
-    }
-    CComRelease(const CComRelease&) = delete;
-    CComRelease& operator=(const CComRelease&) = delete;
-    T** Receive() { return &m_p; }
-    T* operator->() const { return m_p; }
-    T* get() const { return m_p; }
-
-private:
-    T* m_p = nullptr;
-};
-
 // COM for the calling thread while it lives (nothing to undo when it was started before in another mode).
 class CComScope {
 public:
@@ -69,6 +50,17 @@ public:
 private:
     HRESULT m_hr;
 };
+
+// The shell's internet shortcut object holding the address; empty when it cannot be made or does not take the
+// address. COM must be started on the calling thread.
+CComPtr<IUniformResourceLocatorA> UrlShortcut(const CString& strUrl)
+{
+    CComPtr<IUniformResourceLocatorA> url;
+    if (FAILED(url.Create(CLSID_InternetShortcut, IID_IUniformResourceLocatorA)) ||
+        FAILED(url->SetURL(strUrl, IURL_SETURL_FL_GUESS_PROTOCOL)))
+        return CComPtr<IUniformResourceLocatorA>();
+    return url;
+}
 
 } // namespace
 
@@ -383,14 +375,11 @@ BOOL CHyperLink::CopyUrlToClipboard()
 BOOL CHyperLink::CreateInternetShortcut(const CString& strPath)
 {
     CComScope com;
-    CComRelease<IUniformResourceLocatorA> url;
-    if (FAILED(::CoCreateInstance(CLSID_InternetShortcut, nullptr, CLSCTX_INPROC_SERVER, IID_IUniformResourceLocatorA,
-                                  reinterpret_cast<void**>(url.Receive()))))
+    const CComPtr<IUniformResourceLocatorA> url = UrlShortcut(m_strUrl);
+    if (!url)
         return FALSE;
-    if (FAILED(url->SetURL(m_strUrl, IURL_SETURL_FL_GUESS_PROTOCOL)))
-        return FALSE;
-    CComRelease<IPersistFile> file;
-    if (FAILED(url->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()))))
+    CComPtr<IPersistFile> file;
+    if (FAILED(file.QueryFrom(url.get(), IID_IPersistFile)))
         return FALSE;
     WCHAR wszPath[MAX_PATH];
     if (::MultiByteToWideChar(CP_ACP, 0, strPath, -1, wszPath, MAX_PATH) == 0)
@@ -420,11 +409,8 @@ BOOL CHyperLink::AddToFavorites(int nFolder)
 BOOL CHyperLink::OpenWithShortcut()
 {
     CComScope com;
-    CComRelease<IUniformResourceLocatorA> url;
-    if (FAILED(::CoCreateInstance(CLSID_InternetShortcut, nullptr, CLSCTX_INPROC_SERVER, IID_IUniformResourceLocatorA,
-                                  reinterpret_cast<void**>(url.Receive()))))
-        return FALSE;
-    if (FAILED(url->SetURL(m_strUrl, IURL_SETURL_FL_GUESS_PROTOCOL)))
+    const CComPtr<IUniformResourceLocatorA> url = UrlShortcut(m_strUrl);
+    if (!url)
         return FALSE;
     URLINVOKECOMMANDINFOA info = {};
     info.dwcbSize = sizeof(info);

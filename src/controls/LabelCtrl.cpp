@@ -143,37 +143,34 @@ CLabelCtrl& CLabelCtrl::SetFontSize(int nPoints)
 
 CLabelCtrl& CLabelCtrl::SetSunken(BOOL bSunken)
 {
-    if (IsWindow()) {
-        if (bSunken)
-            ModifyStyleEx(0, WS_EX_STATICEDGE, SWP_FRAMECHANGED);
-        else
-            ModifyStyleEx(WS_EX_STATICEDGE, 0, SWP_FRAMECHANGED);
-    }
+    SwitchStyleEx(WS_EX_STATICEDGE, bSunken, SWP_FRAMECHANGED);
     return *this;
 }
 
 CLabelCtrl& CLabelCtrl::SetBorder(BOOL bBorder)
 {
-    if (IsWindow()) {
-        if (bBorder)
-            ModifyStyle(0, WS_BORDER, SWP_FRAMECHANGED);
-        else
-            ModifyStyle(WS_BORDER, 0, SWP_FRAMECHANGED);
-    }
+    SwitchStyle(WS_BORDER, bBorder, SWP_FRAMECHANGED);
     return *this;
 }
 
 CLabelCtrl& CLabelCtrl::SetTransparent(BOOL bTransparent)
 {
     m_bTransparent = bTransparent;
-    if (IsWindow()) {
-        if (bTransparent)
-            ModifyStyleEx(0, WS_EX_TRANSPARENT);
-        else
-            ModifyStyleEx(WS_EX_TRANSPARENT, 0);
-    }
+    SwitchStyleEx(WS_EX_TRANSPARENT, bTransparent);
     Redraw();
     return *this;
+}
+
+void CLabelCtrl::SwitchStyle(DWORD dwStyle, BOOL bOn, UINT nFlags)
+{
+    if (IsWindow())
+        ModifyStyle(bOn ? 0 : dwStyle, bOn ? dwStyle : 0, nFlags);
+}
+
+void CLabelCtrl::SwitchStyleEx(DWORD dwExStyle, BOOL bOn, UINT nFlags)
+{
+    if (IsWindow())
+        ModifyStyleEx(bOn ? 0 : dwExStyle, bOn ? dwExStyle : 0, nFlags);
 }
 
 void CLabelCtrl::StopBlinkTimer()
@@ -214,17 +211,17 @@ CLabelCtrl& CLabelCtrl::FlashBackground(BOOL bActivate)
     return *this;
 }
 
+CLabelCtrl& CLabelCtrl::SetLinkKind(int nKind, BOOL bOn, BOOL bNotifyParent)
+{
+    m_nLinkKind = bOn ? nKind : linkNone;
+    m_bNotifyParent = bNotifyParent;
+    SwitchStyle(SS_NOTIFY, bOn);
+    return *this;
+}
+
 CLabelCtrl& CLabelCtrl::SetLink(BOOL bLink, BOOL bNotifyParent)
 {
-    m_nLinkKind = bLink ? linkUrl : linkNone;
-    m_bNotifyParent = bNotifyParent;
-    if (IsWindow()) {
-        if (bLink)
-            ModifyStyle(0, SS_NOTIFY);
-        else
-            ModifyStyle(SS_NOTIFY, 0);
-    }
-    return *this;
+    return SetLinkKind(linkUrl, bLink, bNotifyParent);
 }
 
 CLabelCtrl& CLabelCtrl::SetLinkCursor(HCURSOR hCursor)
@@ -268,15 +265,7 @@ CLabelCtrl& CLabelCtrl::SetLogFont(LOGFONT logFont)
 
 CLabelCtrl& CLabelCtrl::SetMailLink(BOOL bMail, BOOL bNotifyParent)
 {
-    m_nLinkKind = bMail ? linkMail : linkNone;
-    m_bNotifyParent = bNotifyParent;
-    if (IsWindow()) {
-        if (bMail)
-            ModifyStyle(0, SS_NOTIFY);
-        else
-            ModifyStyle(SS_NOTIFY, 0);
-    }
-    return *this;
+    return SetLinkKind(linkMail, bMail, bNotifyParent);
 }
 
 CLabelCtrl& CLabelCtrl::SetLinkUrl(const CString& strUrl)
@@ -288,12 +277,7 @@ CLabelCtrl& CLabelCtrl::SetLinkUrl(const CString& strUrl)
 CLabelCtrl& CLabelCtrl::SetNoPrefix(BOOL bNoPrefix)
 {
     m_bNoPrefix = bNoPrefix;
-    if (IsWindow()) {
-        if (bNoPrefix)
-            ModifyStyle(0, SS_NOPREFIX);
-        else
-            ModifyStyle(SS_NOPREFIX, 0);
-    }
+    SwitchStyle(SS_NOPREFIX, bNoPrefix);
     return *this;
 }
 

@@ -105,6 +105,10 @@ private:
     void Redraw();
     void RebuildFont();
     void StopBlinkTimer();
+    // Sets or clears the style bits on the window, when there is one.
+    void SwitchStyle(DWORD dwStyle, BOOL bOn, UINT nFlags = 0);
+    void SwitchStyleEx(DWORD dwExStyle, BOOL bOn, UINT nFlags = 0);
+    CLabelCtrl& SetLinkKind(int nKind, BOOL bOn, BOOL bNotifyParent);
     // The colour of the hidden blink phase: the solid background's, else the dialog face colour.
     COLORREF HiddenTextColor() const;
     void PaintContent(CDC* pDC, const RECT& rcClient);

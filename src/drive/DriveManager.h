@@ -425,6 +425,12 @@ char* FormatSpeedText(char* pszText);
 // and "DMACurrentlyUsed", 0 when missing); the outputs stay untouched when the key is missing. Returns 0.
 int GetAutoInsertNotification(const char* pszDeviceId, const char* pszInstance, DWORD* pAutoInsertNotification,
                               DWORD* pDma);
+// Windows 9x: the device ID and instance of the first present device of HKEY_DYN_DATA "Config Manager\Enum" whose
+// hardware key holds the INQUIRY vendor and product (spaces as underscores). With bFromVendorName the device ID
+// starts at "KORVATH"; otherwise only a key containing "SCSI" counts, its device ID starting after the first
+// backslash. The device ID ends at the next backslash and the instance is the rest. False when none matches.
+bool FindWin9xDeviceKey(const char* pszVendor, const char* pszProduct, bool bFromVendorName, CString& deviceId,
+                        CString& instance);
 // A Windows 9x hardware key (SCSI\<vendor and product>\<parent instance><target><lun>) split into the parent's
 // enumerator, device ID and instance (100-character buffers). Behind the enumerator the device ID takes one field
 // when the enumerator contains "MF", otherwise four fields; with bByAmpersandCount a rest of two to four fields

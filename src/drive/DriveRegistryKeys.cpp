@@ -246,36 +246,7 @@ void CDriveManager::SetAutoInsertNotificationWin9x(CDeviceRecord& record, int nC
     char szVendor[kVendorChars + 1] = "", szProduct[kProductChars + 1] = "", szRevision[kRevisionChars + 1] = "";
     if ((Inquiry(record, szVendor, szProduct, szRevision) & 1) == 0)
         return;
-    CString vendor(szVendor), product(szProduct);
-    vendor.Replace(' ', '_');
-    product.Replace(' ', '_');
-    CRegistryKey devices;
-    if (devices.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_READ) != ERROR_SUCCESS)
-        return;
-    CStringArray names;
-    devices.GetSubKeyNames(names, kSubKeyNameChars);
-    for (INT_PTR i = 0; i < names.GetSize(); ++i) {
-        CRegistryKey node;
-        CString hardwareKey;
-        if (node.Open(devices.get(), names[i], KEY_QUERY_VALUE) != ERROR_SUCCESS ||
-            node.QueryString("HardWareKey", hardwareKey) != ERROR_SUCCESS)
-            continue;
-        if (hardwareKey.Find(vendor) < 0 || hardwareKey.Find(product) < 0)
-            continue;
-        int nStart;
-        if (vendor.Find("KORVATH") >= 0) {
-            nStart = hardwareKey.Find("KORVATH");
-        } else if (hardwareKey.Find("SCSI") >= 0) {
-            int nSlash = hardwareKey.Find('\\');
-            nStart = nSlash >= 0 ? nSlash + 1 : -1;
-        } else {
-            continue;
-        }
-        int nEnd = nStart >= 0 ? hardwareKey.Find('\\', nStart) : -1;
-        if (nEnd < 0)
-            continue;
-        SetAutoInsertNotification(hardwareKey.Mid(nStart, nEnd - nStart), hardwareKey.Mid(nEnd + 1),
-                                  BYTE(bEnable ? 1 : 0));
-        return;
-    }
+    CString deviceId, instance;
+    if (FindWin9xDeviceKey(szVendor, szProduct, std::strstr(szVendor, "KORVATH") != nullptr, deviceId, instance))
+        SetAutoInsertNotification(deviceId, instance, BYTE(bEnable ? 1 : 0));
 }

@@ -96,13 +96,21 @@ void CDriveManager::ReadDriveRegistrySettings(CDeviceRecord& record, DWORD* pAut
     char szVendor[kVendorChars + 1] = "", szProduct[kProductChars + 1] = "", szRevision[kRevisionChars + 1] = "";
     if ((Inquiry(record, szVendor, szProduct, szRevision) & 0xFF) != 1)
         return;
-    CString vendor(szVendor), product(szProduct);
+    const bool bVendorDeviceId = GetModelInfoFlag(record) != 0 || IsSpecialSpeedModel(record);
+    CString deviceId, instance;
+    if (FindWin9xDeviceKey(szVendor, szProduct, bVendorDeviceId, deviceId, instance))
+        GetAutoInsertNotification(deviceId, instance, pAutoInsertNotification, pDma);
+}
+
+bool FindWin9xDeviceKey(const char* pszVendor, const char* pszProduct, bool bFromVendorName, CString& deviceId,
+                        CString& instance)
+{
+    CString vendor(pszVendor), product(pszProduct);
     vendor.Replace(' ', '_');
     product.Replace(' ', '_');
     CRegistryKey nodes;
     if (nodes.Open(HKEY_DYN_DATA, "Config Manager\\Enum", KEY_READ) != ERROR_SUCCESS)
-        return;
-    const bool bVendorDeviceId = GetModelInfoFlag(record) != 0 || IsSpecialSpeedModel(record);
+        return false;
     CStringArray names;
     nodes.GetSubKeyNames(names, kConfigManagerNameChars);
     for (INT_PTR n = 0; n < names.GetSize(); ++n) {
@@ -114,7 +122,7 @@ void CDriveManager::ReadDriveRegistrySettings(CDeviceRecord& record, DWORD* pAut
         if (hardwareKey.Find(vendor) < 0 || hardwareKey.Find(product) < 0)
             continue;
         int nStart = -1;
-        if (bVendorDeviceId) {
+        if (bFromVendorName) {
             nStart = hardwareKey.Find("KORVATH");
         } else if (hardwareKey.Find("SCSI") >= 0) {
             int nSlash = hardwareKey.Find('\\');
@@ -123,10 +131,11 @@ void CDriveManager::ReadDriveRegistrySettings(CDeviceRecord& record, DWORD* pAut
         int nEnd = nStart >= 0 ? hardwareKey.Find('\\', nStart) : -1;
         if (nEnd < 0)
             continue;
-        GetAutoInsertNotification(hardwareKey.Mid(nStart, nEnd - nStart), hardwareKey.Mid(nEnd + 1),
-                                  pAutoInsertNotification, pDma);
-        return;
+        deviceId = hardwareKey.Mid(nStart, nEnd - nStart);
+        instance = hardwareKey.Mid(nEnd + 1);
+        return true;
     }
+    return false;
 }
 
 int GetAutoInsertNotification(const char* pszDeviceId, const char* pszInstance, DWORD* pAutoInsertNotification,

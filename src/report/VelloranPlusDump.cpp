@@ -576,21 +576,31 @@ void AllInOne(VelloranLines& out)
     AllInOneTests(out, "DVD", " All-In-One DVD Test %d: %s", kDvdTestKinds);
 }
 
+void CapturingTimeLines(VelloranLines& out)
+{
+    out.Number("RecMinutes", " Capturing Time : %d");
+    out.FlagWhenNotZero("LimitRec", "Limit Capturing Time");
+}
+
+// The split settings of a capture section; the camera's values carry a "C" after their names.
+void SplitLines(VelloranLines& out, LPCSTR splitName, LPCSTR timeName, LPCSTR unitName)
+{
+    out.FlagWhenNotZero(splitName, "Split file every");
+    out.Number(timeName, " Split Time : %d");
+    SplitUnitLine(out, unitName);
+}
+
 void AudioCapture(VelloranLines& out)
 {
     out.Text("FileName", " Target Folder : %s");
-    out.Number("RecMinutes", " Capturing Time : %d");
-    out.FlagWhenNotZero("LimitRec", "Limit Capturing Time");
+    CapturingTimeLines(out);
 }
 
 void VideoCapture(VelloranLines& out)
 {
     out.Text("FileName", " Target Folder : %s");
-    out.Number("RecMinutes", " Capturing Time : %d");
-    out.FlagWhenNotZero("LimitRec", "Limit Capturing Time");
-    out.FlagWhenNotZero("SplitFiles", "Split file every");
-    out.Number("SplitTime", " Split Time : %d");
-    SplitUnitLine(out, "SplitTime2");
+    CapturingTimeLines(out);
+    SplitLines(out, "SplitFiles", "SplitTime", "SplitTime2");
     out.FlagWhenNotZero("CaptureAudio", "Include Audio");
     out.FlagWhenNotZero("PreviewCapture", "Disable Preview during capturing");
 }
@@ -598,20 +608,14 @@ void VideoCapture(VelloranLines& out)
 void VideoCaptureCamera(VelloranLines& out)
 {
     out.Text("FileName2", " Target Folder : %s");
-    out.Number("RecMinutes", " Capturing Time : %d");
-    out.FlagWhenNotZero("LimitRec", "Limit Capturing Time");
-    out.FlagWhenNotZero("SplitFilesC", "Split file every");
-    out.Number("SplitTimeC", " Split Time : %d");
-    SplitUnitLine(out, "SplitTime2C");
+    CapturingTimeLines(out);
+    SplitLines(out, "SplitFilesC", "SplitTimeC", "SplitTime2C");
 }
 
 void MultiVideoCapture(VelloranLines& out)
 {
-    out.Number("RecMinutes", " Capturing Time : %d");
-    out.FlagWhenNotZero("LimitRec", "Limit Capturing Time");
-    out.FlagWhenNotZero("SplitFiles", "Split file every");
-    out.Number("SplitTime", " Split Time : %d");
-    SplitUnitLine(out, "SplitTime2");
+    CapturingTimeLines(out);
+    SplitLines(out, "SplitFiles", "SplitTime", "SplitTime2");
 }
 
 void Benchmark(VelloranLines& out)

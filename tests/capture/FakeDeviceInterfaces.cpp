@@ -21,6 +21,25 @@ std::vector<BYTE> BytesOf(const T& value)
     return std::vector<BYTE>(p, p + sizeof value);
 }
 
+// An MPEG video type whose format block is the info record `Info` (MPEG1VIDEOINFO or MPEG2VIDEOINFO) with the
+// frame size and the length of its sequence header.
+template <class Info>
+FakeMediaType MpegType(const GUID& subType, const GUID& formatType, LONG width, LONG height, DWORD sequenceHeaderBytes)
+{
+    FakeMediaType type;
+    type.majorType = MEDIATYPE_Video;
+    type.subType = subType;
+    type.formatType = formatType;
+    Info info = {};
+    info.hdr.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.hdr.bmiHeader.biWidth = width;
+    info.hdr.bmiHeader.biHeight = height;
+    info.cbSequenceHeader = sequenceHeaderBytes;
+    type.format = BytesOf(info);
+    type.caps.assign(sizeof(VIDEO_STREAM_CONFIG_CAPS), 0);
+    return type;
+}
+
 } // namespace
 
 FakeMediaType VideoInfoType(const GUID& subType, DWORD compression, LONG width, LONG height)
@@ -41,34 +60,12 @@ FakeMediaType VideoInfoType(const GUID& subType, DWORD compression, LONG width, 
 
 FakeMediaType Mpeg1Type(LONG width, LONG height, DWORD sequenceHeaderBytes)
 {
-    FakeMediaType type;
-    type.majorType = MEDIATYPE_Video;
-    type.subType = MEDIASUBTYPE_MPEG1Payload;
-    type.formatType = FORMAT_MPEGVideo;
-    MPEG1VIDEOINFO info = {};
-    info.hdr.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.hdr.bmiHeader.biWidth = width;
-    info.hdr.bmiHeader.biHeight = height;
-    info.cbSequenceHeader = sequenceHeaderBytes;
-    type.format = BytesOf(info);
-    type.caps.assign(sizeof(VIDEO_STREAM_CONFIG_CAPS), 0);
-    return type;
+    return MpegType<MPEG1VIDEOINFO>(MEDIASUBTYPE_MPEG1Payload, FORMAT_MPEGVideo, width, height, sequenceHeaderBytes);
 }
 
 FakeMediaType Mpeg2Type(LONG width, LONG height, DWORD sequenceHeaderBytes)
 {
-    FakeMediaType type;
-    type.majorType = MEDIATYPE_Video;
-    type.subType = MEDIASUBTYPE_MPEG2_VIDEO;
-    type.formatType = FORMAT_MPEG2Video;
-    MPEG2VIDEOINFO info = {};
-    info.hdr.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.hdr.bmiHeader.biWidth = width;
-    info.hdr.bmiHeader.biHeight = height;
-    info.cbSequenceHeader = sequenceHeaderBytes;
-    type.format = BytesOf(info);
-    type.caps.assign(sizeof(VIDEO_STREAM_CONFIG_CAPS), 0);
-    return type;
+    return MpegType<MPEG2VIDEOINFO>(MEDIASUBTYPE_MPEG2_VIDEO, FORMAT_MPEG2Video, width, height, sequenceHeaderBytes);
 }
 
 FakeMediaType PcmType(WORD channels, DWORD samplesPerSecond, WORD bitsPerSample, WORD extraSize)

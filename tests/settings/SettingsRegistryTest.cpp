@@ -61,6 +61,20 @@ protected:
         ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size));
         rStoredChars = size / sizeof(WCHAR);
     }
+    // Each case's number stored alone under its name in an otherwise empty key, and what its member of the
+    // transfer-rate settings reads back as.
+    template <class Case, size_t N>
+    static void ExpectEachValueReadsBack(const Case (&cases)[N])
+    {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " = " + std::to_string(c.stored));
+            CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, kCompanyKey);
+            SetDword(kTransferRateKeyPath, c.name, c.stored);
+            TransferRateSettings read;
+            ASSERT_TRUE(ReadTransferRateSettings(read));
+            EXPECT_EQ(c.expected, read.*c.member);
+        }
+    }
 };
 
 void ExpectDefaults(const TransferRateSettings& s)
@@ -292,14 +306,7 @@ TEST_F(SettingsRegistryTest, TransferRateValuesAreChecked)
         {"WriteTimeInd", 144, &TransferRateSettings::writeTimeInd, 144},
         {"WriteTimeInd", 99, &TransferRateSettings::writeTimeInd, 100},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + " = " + std::to_string(c.stored));
-        CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, kCompanyKey);
-        SetDword(kTransferRateKeyPath, c.name, c.stored);
-        TransferRateSettings read;
-        ASSERT_TRUE(ReadTransferRateSettings(read));
-        EXPECT_EQ(c.expected, read.*c.member);
-    }
+    ExpectEachValueReadsBack(cases);
 }
 
 TEST_F(SettingsRegistryTest, TransferRateFlags)
@@ -320,14 +327,7 @@ TEST_F(SettingsRegistryTest, TransferRateFlags)
         {"Overburn", 0x10000, &TransferRateSettings::overburn, 1},
         {"Overburn", 0, &TransferRateSettings::overburn, 0},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + " = " + std::to_string(c.stored));
-        CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, kCompanyKey);
-        SetDword(kTransferRateKeyPath, c.name, c.stored);
-        TransferRateSettings read;
-        ASSERT_TRUE(ReadTransferRateSettings(read));
-        EXPECT_EQ(c.expected, read.*c.member);
-    }
+    ExpectEachValueReadsBack(cases);
 }
 
 // A value of another type or size keeps the default.

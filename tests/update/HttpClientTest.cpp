@@ -254,6 +254,33 @@ UINT __cdecl AbortThread(LPVOID pParam)
     return 0;
 }
 
+// Aborts the client from a second thread after the delay; the thread is waited for when this goes.
+class AbortingThread {
+public:
+    AbortingThread(CHttpClient* pClient, DWORD dwDelayMs) : m_abort{pClient, dwDelayMs}
+    {
+        m_pThread = AfxBeginThread(AbortThread, &m_abort, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+        if (m_pThread != nullptr) {
+            m_pThread->m_bAutoDelete = FALSE;
+            m_pThread->ResumeThread();
+        }
+    }
+    ~AbortingThread()
+    {
+        if (m_pThread == nullptr)
+            return;
+        ::WaitForSingleObject(m_pThread->m_hThread, 5000);
+        delete m_pThread;
+    }
+    AbortingThread(const AbortingThread&) = delete;
+    AbortingThread& operator=(const AbortingThread&) = delete;
+    bool Started() const { return m_pThread != nullptr; }
+
+private:
+    AbortLater m_abort;
+    CWinThread* m_pThread = nullptr;
+};
+
 // An abort from another thread ends a blocked request at once, as a success with nothing received, and every
 // later request of the same client ends at its first check point.
 TEST_F(HttpClientTest, AbortEndsABlockedRequest)
@@ -262,17 +289,14 @@ TEST_F(HttpClientTest, AbortEndsABlockedRequest)
     for (const char* path : {"/silent", "/biglength"}) {
         CHttpClient client;
         client.SetConnection(FALSE, "", 0, "", "");
-        AbortLater abort = {&client, 300};
-        CWinThread* pThread = AfxBeginThread(AbortThread, &abort, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-        ASSERT_NE(nullptr, pThread);
-        pThread->m_bAutoDelete = FALSE;
-        pThread->ResumeThread();
-        const DWORD dwStart = ::GetTickCount();
         CString answer;
-        EXPECT_TRUE(client.Request(ServiceUrl(path), &answer, kHttpPost)) << path;
-        EXPECT_LT(::GetTickCount() - dwStart, 3000u) << path;
-        ::WaitForSingleObject(pThread->m_hThread, 5000);
-        delete pThread;
+        {
+            AbortingThread aborter(&client, 300);
+            ASSERT_TRUE(aborter.Started());
+            const DWORD dwStart = ::GetTickCount();
+            EXPECT_TRUE(client.Request(ServiceUrl(path), &answer, kHttpPost)) << path;
+            EXPECT_LT(::GetTickCount() - dwStart, 3000u) << path;
+        }
 
         EXPECT_TRUE(client.Request(ServiceUrl("/check?product=X"), &answer, kHttpPost)) << path;
         EXPECT_STREQ("", answer) << path;
@@ -322,17 +346,12 @@ TEST_F(HttpClientTest, NameLookupWithinTheLimits)
     {
         CHttpClient client;
         client.SetConnection(FALSE, "", 0, "", "");
-        AbortLater abort = {&client, 300};
-        CWinThread* pThread = AfxBeginThread(AbortThread, &abort, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-        ASSERT_NE(nullptr, pThread);
-        pThread->m_bAutoDelete = FALSE;
-        pThread->ResumeThread();
+        AbortingThread aborter(&client, 300);
+        ASSERT_TRUE(aborter.Started());
         const DWORD dwStart = ::GetTickCount();
         CString answer;
         EXPECT_TRUE(client.Request("http://slow.example/check", &answer, kHttpPost)) << "aborted";
         EXPECT_LT(::GetTickCount() - dwStart, 3000u) << "the abort ends the lookup's wait";
-        ::WaitForSingleObject(pThread->m_hThread, 5000);
-        delete pThread;
     }
     SetSocketHooks(pPrevious);
 }
