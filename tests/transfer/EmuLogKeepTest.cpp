@@ -3,10 +3,9 @@
 // whole, longer data-out only as its digest, which matches the digest of the bytes sent either way.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
-#include "EmuMachine.h" // first: it includes windows.h before the machine interface
+#include "EmuLetterCommand.h" // first: it includes windows.h before the machine interface
 
 namespace {
 
@@ -24,18 +23,7 @@ protected:
     void Write(std::vector<uint8_t> data)
     {
         uint8_t cdb[10] = {0x2A, 0, 0, 0, 0, 0, 0, 0, 1, 0};
-        EmuScsiRequest request;
-        std::memset(&request, 0, sizeof(request));
-        request.nDrive = m_nDrive;
-        request.nFrontEnd = kEmuFrontLetter;
-        request.nLetter = 4;
-        request.nAdapter = -1;
-        request.pCdb = cdb;
-        request.nCdbLength = 10;
-        request.nDirection = kEmuDirOut;
-        request.pData = data.data();
-        request.nLength = uint32_t(data.size());
-        CEmuMachine::Instance().ExecuteScsi(request);
+        EmuLetterCommand(m_nDrive, cdb, 10, kEmuDirOut, data.data(), uint32_t(data.size()));
     }
 
     IEmuMachine* m_pMachine = nullptr;
