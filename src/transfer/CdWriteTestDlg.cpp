@@ -169,9 +169,7 @@ void CCdWriteTestDlg::OnStart()
     BYTE parameters[100];
     BuildCdWriteParameters(parameters, m_bRunSimulate, bBufe, m_job.bMode1);
     if (drive.ModeSelect(record, kCdWriteParametersLength, parameters) != kExecCompleted) {
-        CString strText;
-        strText.Format(LoadStringText(IDS_MODE_PAGE_ERROR), drive.FormatSenseMessage(record));
-        MessageBox(strText, LoadStringText(IDS_WRITE_TEST_TITLE), MB_ICONSTOP);
+        MessageBoxText(IDS_MODE_PAGE_ERROR, MB_ICONSTOP, drive.FormatSenseMessage(record));
         drive.UnlockMedium(record);
         return;
     }

@@ -69,10 +69,7 @@ void CDvdReadTestDlg::OnStart()
     run.nSpacing = SampleLengthFromIndex(int(m_pSettings->testEvery));
     run.nLength = SampleLengthFromIndex(int(m_pSettings->sampleLen));
     if (!CheckDisc()) {
-        CString strText, strCaption;
-        strText.LoadString(IDS_DISC_INFO_ERROR);
-        strCaption.LoadString(IDS_READ_TEST_TITLE);
-        MessageBox(strText, strCaption, MB_ICONERROR);
+        MessageBoxText(IDS_DISC_INFO_ERROR, MB_ICONERROR);
         return;
     }
     Graph().ResetPlot();

@@ -176,8 +176,11 @@ void ReleaseBuffers(DvdWriteJob& job)
     std::vector<BYTE>().swap(job.zeros);
 }
 
-void StartWorker(DvdWriteJob& job, long nStartLba)
+// The start shared by the workers: the job behind the worker's parameter with its buffers, the medium locked, the
+// run's blocks per sample, the first address and the drive handle opened.
+DvdWriteJob& StartWorker(LPVOID pParam, long nStartLba)
 {
+    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
     TestWorkerState& state = *job.pState;
     PrepareBuffers(job);
     g_pDriveManager->LockMedium(state.record);
@@ -185,21 +188,50 @@ void StartWorker(DvdWriteJob& job, long nStartLba)
         job.nSampleLength / DvdWriteBlockSectors(job.nProfile);
     state.currentLba = nStartLba;
     g_pDriveManager->OpenDriveHandle(state.record);
+    return job;
 }
 
-// The end of a worker whose writes stopped (call it after WriteSamples has set bStopped): a failed write was
-// reported already; a stopped run ends with fnEnding(), then TPC_STOPPED with its code. Returns the worker's result,
-// or -1 when every block was written.
-template <typename Ending>
-int EndAfterWrites(DvdWriteJob& job, bool bWritten, bool bStopped, LPARAM nStoppedCode, Ending fnEnding)
+// SEND DISC STRUCTURE format 0x0F with the current time, built in the zeros buffer (BuildImage clears it again).
+void SendTimeStamp(DvdWriteJob& job)
 {
-    if (bWritten)
-        return -1;
-    if (bStopped)
-        fnEnding();
+    BuildTimeStamp(job.zeros.data());
+    g_pDriveManager->SendDiscStructure(job.pState->record, 0x0F, 22, job.zeros.data());
+}
+
+// The timed writes and the end of a worker. A failed write was reported already and ends the worker with 0; a
+// stopped run ends with fnStopped(), then TPC_STOPPED with nStoppedCode and 0; a run whose every block was written
+// ends with fnWritten(), then TPC_DONE with the percent of the last sample and 1. The buffers are freed before the
+// last report.
+template <typename Stopped, typename Written>
+UINT WriteAndEnd(DvdWriteJob& job, LPARAM nStoppedCode, Stopped fnStopped, Written fnWritten)
+{
+    int nPercent = 0;
+    bool bStopped = false;
+    if (!WriteSamples(job, nPercent, bStopped)) {
+        if (bStopped)
+            fnStopped();
+        ReleaseBuffers(job);
+        if (bStopped)
+            Report(*job.pState, TPC_STOPPED, nStoppedCode);
+        return 0;
+    }
+    fnWritten();
     ReleaseBuffers(job);
-    if (bStopped)
-        Report(*job.pState, TPC_STOPPED, nStoppedCode);
+    Report(*job.pState, TPC_DONE, nPercent);
+    return 1;
+}
+
+template <typename Stopped>
+UINT WriteAndEnd(DvdWriteJob& job, LPARAM nStoppedCode, Stopped fnStopped)
+{
+    return WriteAndEnd(job, nStoppedCode, fnStopped, [] {});
+}
+
+// A set-up command before the writes failed: reported, and the worker ends with 0.
+UINT EndBeforeWrites(DvdWriteJob& job)
+{
+    Report(*job.pState, TPC_ERROR, 0);
+    ReleaseBuffers(job);
     return 0;
 }
 
@@ -216,66 +248,42 @@ void SyncAndClose(CDeviceRecord& record, BYTE function)
 
 UINT __cdecl DvdPlusRWriteTestThread(LPVOID pParam)
 {
-    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
-    TestWorkerState& state = *job.pState;
+    DvdWriteJob& job = StartWorker(pParam, kStartLba);
     CDriveManager& drive = *g_pDriveManager;
-    CDeviceRecord& record = state.record;
-    StartWorker(job, kStartLba);
-
-    BuildTimeStamp(job.zeros.data());
-    drive.SendDiscStructure(record, 0x0F, 22, job.zeros.data());
+    CDeviceRecord& record = job.pState->record;
+    SendTimeStamp(job);
     if (job.nProfile == kProfileDvdPlusRDl) {
         BuildLayerBoundary(job.image.data(), 0x001FD800);
-        if (drive.SendDiscStructure(record, 0x20, 12, job.image.data()) != kExecCompleted) {
-            Report(state, TPC_ERROR, 0);
-            ReleaseBuffers(job);
-            return 0;
-        }
+        if (drive.SendDiscStructure(record, 0x20, 12, job.image.data()) != kExecCompleted)
+            return EndBeforeWrites(job);
     }
     ReadyLoop(record);
     BuildImage(job);
 
-    int nPercent = 0;
-    bool bStopped = false;
-    const bool bWritten = WriteSamples(job, nPercent, bStopped);
-    if (!bWritten && !bStopped) {
-        ReleaseBuffers(job);
-        return 0;
-    }
-    drive.SynchronizeCache(record, 0, 0, 0, nullptr);
-    ReadyLoop(record);
-    if (!job.bSimulate) {
-        drive.CloseTrackSession(record, 1, 1, 1);
-        drive.WaitUntilReady(record);
-        drive.CloseTrackSession(record, 1, 6, 0);
-        drive.WaitUntilReady(record);
-    }
-    ReleaseBuffers(job);
-    if (bStopped) {
-        Report(state, TPC_STOPPED, 2);
-        return 0;
-    }
-    Report(state, TPC_DONE, nPercent);
-    return 1;
+    // Written or stopped, the track and the disc are closed unless the drive only simulated.
+    const auto fnClose = [&] {
+        drive.SynchronizeCache(record, 0, 0, 0, nullptr);
+        ReadyLoop(record);
+        if (!job.bSimulate) {
+            drive.CloseTrackSession(record, 1, 1, 1);
+            drive.WaitUntilReady(record);
+            drive.CloseTrackSession(record, 1, 6, 0);
+            drive.WaitUntilReady(record);
+        }
+    };
+    return WriteAndEnd(job, 2, fnClose, fnClose);
 }
 
 UINT __cdecl DvdPlusRwWriteTestThread(LPVOID pParam)
 {
-    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
-    TestWorkerState& state = *job.pState;
+    DvdWriteJob& job = StartWorker(pParam, kStartLba);
     CDriveManager& drive = *g_pDriveManager;
-    CDeviceRecord& record = state.record;
-    StartWorker(job, kStartLba);
-
-    BuildTimeStamp(job.zeros.data());
-    drive.SendDiscStructure(record, 0x0F, 22, job.zeros.data());
+    CDeviceRecord& record = job.pState->record;
+    SendTimeStamp(job);
     const bool bImmediateFormat = IsImmediateFormatModel(record);
     BuildPlusRwFormat(job.image.data(), bImmediateFormat);
-    if (drive.FormatUnit(record, 0x11, kPlusRwFormatListLength, job.image.data()) != kExecCompleted) {
-        Report(state, TPC_ERROR, 0);
-        ReleaseBuffers(job);
-        return 0;
-    }
+    if (drive.FormatUnit(record, 0x11, kPlusRwFormatListLength, job.image.data()) != kExecCompleted)
+        return EndBeforeWrites(job);
     if (bImmediateFormat)
         ReadyLoop(record);
     ReadyLoop(record);
@@ -287,28 +295,16 @@ UINT __cdecl DvdPlusRwWriteTestThread(LPVOID pParam)
     drive.TestUnitReady(record);
     BuildImage(job);
 
-    int nPercent = 0;
-    bool bStopped = false;
-    const bool bWritten = WriteSamples(job, nPercent, bStopped);
-    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 3, [&] { SyncAndClose(record, 3); });
-    if (nEnd >= 0)
-        return UINT(nEnd);
-    SyncAndClose(record, 3);
-    ReleaseBuffers(job);
-    Report(state, TPC_DONE, nPercent);
-    return 1;
+    const auto fnClose = [&] { SyncAndClose(record, 3); };
+    return WriteAndEnd(job, 3, fnClose, fnClose);
 }
 
 UINT __cdecl DvdMinusRWriteTestThread(LPVOID pParam)
 {
-    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
-    TestWorkerState& state = *job.pState;
+    DvdWriteJob& job = StartWorker(pParam, kStartLba);
     CDriveManager& drive = *g_pDriveManager;
-    CDeviceRecord& record = state.record;
-    StartWorker(job, kStartLba);
-
-    BuildTimeStamp(job.zeros.data());
-    drive.SendDiscStructure(record, 0x0F, 22, job.zeros.data());
+    CDeviceRecord& record = job.pState->record;
+    SendTimeStamp(job);
     if (job.nProfile == kProfileDvdMinusRDl) {
         BuildLayerBoundary(job.image.data(), 0x001FEF60);
         drive.SendDiscStructure(record, 0x21, 12, job.image.data());
@@ -317,66 +313,34 @@ UINT __cdecl DvdMinusRWriteTestThread(LPVOID pParam)
     ReadyLoop(record);
     BuildImage(job);
 
-    int nPercent = 0;
-    bool bStopped = false;
-    const bool bWritten = WriteSamples(job, nPercent, bStopped);
-    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 0, [&] {
+    return WriteAndEnd(job, 0, [&] {
         drive.SynchronizeCache(record, 0, 0, 0, nullptr);
         drive.WaitUntilReady(record);
         drive.CloseTrackSession(record, 1, 2, 0);
         ReadyLoop(record);
     });
-    if (nEnd >= 0)
-        return UINT(nEnd);
-    ReleaseBuffers(job);
-    Report(state, TPC_DONE, nPercent);
-    return 1;
 }
 
 UINT __cdecl DvdMinusRwWriteTestThread(LPVOID pParam)
 {
-    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
-    TestWorkerState& state = *job.pState;
-    CDriveManager& drive = *g_pDriveManager;
-    CDeviceRecord& record = state.record;
-    StartWorker(job, kStartLba);
-
-    BuildTimeStamp(job.zeros.data());
-    drive.SendDiscStructure(record, 0x0F, 22, job.zeros.data());
-    drive.ReserveTrack(record, int(job.nSectorCount));
+    DvdWriteJob& job = StartWorker(pParam, kStartLba);
+    CDeviceRecord& record = job.pState->record;
+    SendTimeStamp(job);
+    g_pDriveManager->ReserveTrack(record, int(job.nSectorCount));
     ReadyLoop(record);
     BuildImage(job);
 
-    int nPercent = 0;
-    bool bStopped = false;
-    const bool bWritten = WriteSamples(job, nPercent, bStopped);
-    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 1, [&] { SyncAndClose(record, 2); });
-    if (nEnd >= 0)
-        return UINT(nEnd);
-    ReleaseBuffers(job);
-    Report(state, TPC_DONE, nPercent);
-    return 1;
+    return WriteAndEnd(job, 1, [&] { SyncAndClose(record, 2); });
 }
 
 UINT __cdecl DvdRamWriteTestThread(LPVOID pParam)
 {
-    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
-    TestWorkerState& state = *job.pState;
-    CDeviceRecord& record = state.record;
-    StartWorker(job, 0);
-
+    DvdWriteJob& job = StartWorker(pParam, 0);
+    CDeviceRecord& record = job.pState->record;
     g_pDriveManager->TestUnitReady(record);
     BuildImage(job);
 
-    int nPercent = 0;
-    bool bStopped = false;
-    const bool bWritten = WriteSamples(job, nPercent, bStopped);
-    const int nEnd = EndAfterWrites(job, bWritten, bStopped, 3, [&] { SyncAndClose(record, 3); });
-    if (nEnd >= 0)
-        return UINT(nEnd);
-    ReleaseBuffers(job);
-    Report(state, TPC_DONE, nPercent);
-    return 1;
+    return WriteAndEnd(job, 3, [&] { SyncAndClose(record, 3); });
 }
 
 void CDvdWriteTestDlg::WaitUntilReady(DWORD nMilliseconds)
@@ -493,9 +457,7 @@ bool CDvdWriteTestDlg::SendWriteParameters(bool bSimulate)
         return false;
     if (g_pDriveManager->ModeSelect(m_currentDrive, kDvdWriteParametersLength, parameters) == kExecCompleted)
         return true;
-    CString strText;
-    strText.Format(LoadStringText(IDS_MODE_PAGE_ERROR), g_pDriveManager->FormatSenseMessage(m_currentDrive));
-    MessageBox(strText, LoadStringText(IDS_WRITE_TEST_TITLE), MB_ICONSTOP);
+    MessageBoxText(IDS_MODE_PAGE_ERROR, MB_ICONSTOP, g_pDriveManager->FormatSenseMessage(m_currentDrive));
     return false;
 }
 

@@ -83,25 +83,43 @@ UINT EndVariant(DvdWriteJob& job, bool bFailed)
     return 0;
 }
 
+// The start of a variant worker: the job behind the worker's parameter with its buffers, the medium locked.
+DvdWriteJob& StartVariant(LPVOID pParam)
+{
+    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
+    PrepareVariantBuffers(job);
+    g_pDriveManager->LockMedium(job.pState->record);
+    return job;
+}
+
+// One track from lba, with RESERVE TRACK first when bReserve, then SYNCHRONIZE CACHE. False when a write failed or
+// the page asked to stop.
+bool WriteTrackAndSync(DvdWriteJob& job, long lba, bool bReserve)
+{
+    CDeviceRecord& record = job.pState->record;
+    if (bReserve)
+        g_pDriveManager->ReserveTrack(record, kVariantTrackSectors);
+    g_pDriveManager->WaitUntilReady(record);
+    if (!WriteVariantTrack(job, lba))
+        return false;
+    g_pDriveManager->SynchronizeCache(record, 0, 0, 0, nullptr);
+    return true;
+}
+
 } // namespace
 
 UINT __cdecl DvdMinusRMultiSessionWriteTestThread(LPVOID pParam)
 {
-    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
+    DvdWriteJob& job = StartVariant(pParam);
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = job.pState->record;
-    PrepareVariantBuffers(job);
-    drive.LockMedium(record);
     long lba = 0;
     for (int nSession = 0; nSession < 3; ++nSession) {
         // Incremental writing with a link size; the last session closes the disc for further sessions.
         if (!SendVariantPage(record, 0x60, BYTE(nSession < 2 ? 0xE5 : 0x25)))
             return EndVariant(job, true);
-        drive.ReserveTrack(record, kVariantTrackSectors);
-        drive.WaitUntilReady(record);
-        if (!WriteVariantTrack(job, lba))
+        if (!WriteTrackAndSync(job, lba, true))
             return EndVariant(job, true);
-        drive.SynchronizeCache(record, 0, 0, 0, nullptr);
         drive.CloseTrackSession(record, 1, 1, nSession + 1);
         drive.WaitUntilReady(record);
         drive.CloseTrackSession(record, 1, 2, 0);
@@ -119,17 +137,13 @@ UINT __cdecl DvdMinusRMultiSessionWriteTestThread(LPVOID pParam)
 
 UINT __cdecl DvdPlusRMultiTrackWriteTestThread(LPVOID pParam)
 {
-    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
+    DvdWriteJob& job = StartVariant(pParam);
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = job.pState->record;
-    PrepareVariantBuffers(job);
-    drive.LockMedium(record);
     long lba = 0;
     for (int nTrack = 1; nTrack <= 4; ++nTrack) {
-        drive.WaitUntilReady(record);
-        if (!WriteVariantTrack(job, lba))
+        if (!WriteTrackAndSync(job, lba, false))
             return EndVariant(job, true);
-        drive.SynchronizeCache(record, 0, 0, 0, nullptr);
         drive.CloseTrackSession(record, 1, 1, nTrack);
         drive.WaitUntilReady(record);
         if (nTrack == 4)
@@ -148,20 +162,15 @@ UINT __cdecl DvdPlusRMultiTrackWriteTestThread(LPVOID pParam)
 
 UINT __cdecl DvdMinusRMultiBorderWriteTestThread(LPVOID pParam)
 {
-    DvdWriteJob& job = *static_cast<DvdWriteJob*>(pParam);
+    DvdWriteJob& job = StartVariant(pParam);
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = job.pState->record;
-    PrepareVariantBuffers(job);
-    drive.LockMedium(record);
     if (!SendVariantPage(record, 0x40, 0xE5))
         return EndVariant(job, true);
     long lba = 0;
     for (int nBorder = 0; nBorder < 4; ++nBorder) {
-        drive.ReserveTrack(record, kVariantTrackSectors);
-        drive.WaitUntilReady(record);
-        if (!WriteVariantTrack(job, lba))
+        if (!WriteTrackAndSync(job, lba, true))
             return EndVariant(job, true);
-        drive.SynchronizeCache(record, 0, 0, 0, nullptr);
         drive.WaitUntilReady(record);
         if (nBorder < 3) {
             drive.CloseTrackSession(record, 1, 2, 0);

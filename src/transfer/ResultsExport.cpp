@@ -61,6 +61,37 @@ CString E(const char* psz)
     return HtmlEscape(CString(psz));
 }
 
+// The head of a block's "Test Result" row, up to the disc's text.
+void AddResultHead(CLines& out)
+{
+    out.Add("<tr>");
+    out.Add("<td valign=\"top\" class=\"item\" align=\"right\">Test Result</td>");
+    out.Add("<td>&nbsp;</td>");
+    out.Add("<td valign=\"top\" align=\"left\">Disc Info:</td>");
+}
+
+// The head of a block's row of the start, end and average values, up to the values.
+void AddTimesHead(CLines& out)
+{
+    out.Add("<tr>");
+    out.Add("<TD class=\"item\" vAlign=\"top\" align=\"right\"></TD>");
+    out.Add("<TD></TD>");
+    out.Add("<TD vAlign=\"top\" align=\"left\">Start:<BR>");
+    out.Add("End:<BR>");
+    out.Add("Average:</TD>");
+}
+
+// A block's last row: the run's duration.
+void AddDurationRow(CLines& out, const TestRunInfo& info)
+{
+    out.Add("<TR>");
+    out.Add("<td valign=\"top\" class=\"item\" align=\"right\">Test Duration</td>");
+    out.Add("<td>&nbsp;</td>");
+    out.Add("<td valign=\"top\" align=\"left\">" + E(info.szDuration) + "</td>");
+    out.Add("<td></td>");
+    out.Add("</tr>");
+}
+
 void AddReadBlock(CLines& out, const ResultsHtmlInput& in, const TestRunInfo& info, int nRun)
 {
     const bool bDvdWrite = in.kind == kTestPageDvdWrite;
@@ -77,10 +108,7 @@ void AddReadBlock(CLines& out, const ResultsHtmlInput& in, const TestRunInfo& in
     out.Add(CString("<td valign=\"top\" align=\"left\">") + (bDvdWrite ? "Write Speed:" : "Read Speed:") + "</td>");
     out.Add("<td>" + E(info.speed.szSpeed) + "</td>");
     out.Add("</tr>");
-    out.Add("<tr>");
-    out.Add("<td valign=\"top\" class=\"item\" align=\"right\">Test Result</td>");
-    out.Add("<td>&nbsp;</td>");
-    out.Add("<td valign=\"top\" align=\"left\">Disc Info:</td>");
+    AddResultHead(out);
     if (bDvdWrite) {
         CString disc, drive;
         if (in.dvdWriteSpeeds)
@@ -90,22 +118,12 @@ void AddReadBlock(CLines& out, const ResultsHtmlInput& in, const TestRunInfo& in
         out.Add("<td>" + E(info.szDisc) + "</td>");
     }
     out.Add("</tr>");
-    out.Add("<tr>");
-    out.Add("<TD class=\"item\" vAlign=\"top\" align=\"right\"></TD>");
-    out.Add("<TD></TD>");
-    out.Add("<TD vAlign=\"top\" align=\"left\">Start:<BR>");
-    out.Add("End:<BR>");
-    out.Add("Average:</TD>");
+    AddTimesHead(out);
     out.Add("<TD>" + E(info.szStart) + "<BR>");
     out.Add(E(info.szEnd) + "<BR>");
     out.Add(E(info.szAverage) + "</TD>");
     out.Add("</TR>");
-    out.Add("<TR>");
-    out.Add("<td valign=\"top\" class=\"item\" align=\"right\">Test Duration</td>");
-    out.Add("<td>&nbsp;</td>");
-    out.Add("<td valign=\"top\" align=\"left\">" + E(info.szDuration) + "</td>");
-    out.Add("<td></td>");
-    out.Add("</tr>");
+    AddDurationRow(out, info);
 }
 
 void AddCdWriteBlock(CLines& out, const TestRunInfo& info, int nRun)
@@ -129,26 +147,13 @@ void AddCdWriteBlock(CLines& out, const TestRunInfo& info, int nRun)
     out.Add("<td>" + E(info.second.cd.szDataFormat) + "<br>" + E(info.speed.cd.szWriteSpeed) + "<br>" +
             E(info.speed.cd.szOverburn) + "</td>");
     out.Add("</tr>");
-    out.Add("<tr>");
-    out.Add("<td valign=\"top\" class=\"item\" align=\"right\">Test Result</td>");
-    out.Add("<td>&nbsp;</td>");
-    out.Add("<td valign=\"top\" align=\"left\">Disc Info:</td>");
+    AddResultHead(out);
     out.Add("<td>" + E(info.szDisc) + "</td>");
     out.Add("</tr>");
-    out.Add("<tr>");
-    out.Add("<TD class=\"item\" vAlign=\"top\" align=\"right\"></TD>");
-    out.Add("<TD></TD>");
-    out.Add("<TD vAlign=\"top\" align=\"left\">Start:<BR>");
-    out.Add("End:<BR>");
-    out.Add("Average:</TD>");
+    AddTimesHead(out);
     out.Add("<TD>" + E(info.szStart) + "<br>" + E(info.szEnd) + "<br>" + E(info.szAverage) + "</td>");
     out.Add("</tr>");
-    out.Add("<TR>");
-    out.Add("<td valign=\"top\" class=\"item\" align=\"right\">Test Duration</td>");
-    out.Add("<td>&nbsp;</td>");
-    out.Add("<td valign=\"top\" align=\"left\">" + E(info.szDuration) + "</td>");
-    out.Add("<td></td>");
-    out.Add("</tr>");
+    AddDurationRow(out, info);
 }
 
 } // namespace

@@ -69,7 +69,7 @@ int CTestPageDlg::MessageBoxText(UINT nTextId, UINT nType, const char* pszArgume
         strFormatted.Format(strText, pszArgument);
         strText = strFormatted;
     }
-    return MessageBox(strText, LoadStringText(IDS_WRITE_TEST_TITLE), nType);
+    return MessageBox(strText, LoadStringText(m_traits.nTestNameId), nType);
 }
 
 // What FormatResults asks the drive: INQUIRY strings, the serial number and the page's speed for the drive line,

@@ -154,7 +154,7 @@ protected:
     virtual void RequestStop();
     // Write pages: the drive sequence at the end of a run, before the page returns to idle.
     virtual void OnRunEnding(int nCode);
-    // Write pages: a message box under the write test's title; the text's %s takes pszArgument when given.
+    // A message box under the test's title (the read or the write test); the text's %s takes pszArgument when given.
     int MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument = nullptr);
     // The speed combo box for the page's drive: filled whenever the page is shown or hidden, applied when the
     // user picks a speed.

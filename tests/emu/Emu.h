@@ -71,7 +71,7 @@ struct EmuLogEntry {
     int nDirection;           // EmuDirection requested by the host
     uint32_t nTransferLength; // the host's buffer length
     uint32_t nTransferred;    // bytes the drive moved
-    uint32_t nDataOutLength;  // data-out bytes kept in the log (GetLogDataOut)
+    uint32_t nDataOutLength;  // data-out bytes sent, kept in the log (GetLogDataOut) unless EMU_KEY_LOG_KEEP says
     uint32_t nTimeoutSeconds; // pass-through time-out; 0 under ASPI
     uint8_t nAspiFlags;       // SRB_Flags as sent (ASPI only)
     uint8_t nSenseLength;     // SRB_SenseLen / SenseInfoLength as sent
@@ -92,10 +92,25 @@ static_assert(std::is_trivially_copyable<EmuLogEntry>::value, "EmuLogEntry cross
 #define EMU_KEY_DELAY_US "delayUs"              // virtual time each command takes, default 0
 #define EMU_KEY_STRICT "strict"                 // 1 = unknown opcodes fail with 5/20/00 (default 1)
 #define EMU_KEY_SMART_ERROR "smart.driverError" // driver error byte of SMART replies, default 0
+// The most data-out bytes of one command the log keeps for this drive (default: all, -1); a longer data-out is kept
+// only as its digest (GetLogDataOutDigest), so long runs of large writes do not fill the memory.
+#define EMU_KEY_LOG_KEEP "log.keepDataOut"
 // Standard keys of SetBytes/GetBytes.
 #define EMU_KEY_INQUIRY "inquiry"           // full INQUIRY answer (overrides identity), up to 96 bytes
 #define EMU_KEY_ATA_IDENTIFY "ata.identify" // 512-byte IDENTIFY (PACKET) DEVICE answer
 #define EMU_KEY_SMART_DATA "smart.data"     // 512-byte SMART data answer
+
+// A 64-bit FNV-1a digest of bytes: what the log keeps of a data-out longer than EMU_KEY_LOG_KEEP.
+inline uint64_t EmuDigest(const void* pData, size_t nLength)
+{
+    const uint8_t* p = static_cast<const uint8_t*>(pData);
+    uint64_t nHash = 0xCBF29CE484222325ull;
+    for (size_t i = 0; i < nLength; ++i) {
+        nHash ^= p[i];
+        nHash *= 0x100000001B3ull;
+    }
+    return nHash;
+}
 
 class CScsiTransport;
 
@@ -148,6 +163,9 @@ public:
     virtual int GetLogCount() = 0;
     virtual bool GetLogEntry(int nIndex, EmuLogEntry* pEntry) = 0;
     virtual uint32_t GetLogDataOut(int nIndex, void* pBuffer, uint32_t nCapacity) = 0;
+    // EmuDigest of the data-out bytes of an entry, also of those the log kept only as their digest; 0 when there
+    // is no such entry.
+    virtual uint64_t GetLogDataOutDigest(int nIndex) = 0;
 
     // Virtual clock (microseconds). Commands advance it by their drive's delay; the clock seam of a test program
     // can be pointed at it (EmuInstallClock).

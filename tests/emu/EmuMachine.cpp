@@ -168,6 +168,7 @@ void CEmuMachine::ResetLocked()
     m_SenseQueues.clear();
     m_Log.clear();
     m_LogData.clear();
+    m_LogDigests.clear();
     m_nSequence = 0;
     m_nAspiStatus = 1;
     m_nAspiAdapterCount = 0;
@@ -378,6 +379,7 @@ void CEmuMachine::ClearLog()
     CEmuLock lock(m_Lock);
     m_Log.clear();
     m_LogData.clear();
+    m_LogDigests.clear();
     m_nSequence = 0;
 }
 
@@ -405,6 +407,16 @@ uint32_t CEmuMachine::GetLogDataOut(int nIndex, void* pBuffer, uint32_t nCapacit
     if (pBuffer != nullptr)
         std::memcpy(pBuffer, data.data(), std::min<size_t>(nCapacity, data.size()));
     return uint32_t(data.size());
+}
+
+uint64_t CEmuMachine::GetLogDataOutDigest(int nIndex)
+{
+    CEmuLock lock(m_Lock);
+    if (nIndex < 0 || size_t(nIndex) >= m_LogData.size())
+        return 0;
+    const std::vector<uint8_t>& data = m_LogData[size_t(nIndex)];
+    return data.size() == m_Log[size_t(nIndex)].nDataOutLength ? EmuDigest(data.data(), data.size())
+                                                               : m_LogDigests[size_t(nIndex)];
 }
 
 uint64_t CEmuMachine::GetTimeUs()
@@ -438,7 +450,15 @@ uint32_t CEmuMachine::AppendLog(EmuLogEntry& entry, const uint8_t* pDataOut, uin
     entry.nThreadId = GetCurrentThreadId();
     entry.nDataOutLength = pDataOut != nullptr ? nDataOutLength : 0;
     m_Log.push_back(entry);
-    m_LogData.emplace_back(pDataOut, pDataOut + entry.nDataOutLength);
+    const CEmuDrive* pDrive = Drive(entry.nDrive);
+    const int64_t nKeep = pDrive != nullptr ? pDrive->GetInt(EMU_KEY_LOG_KEEP, -1) : -1;
+    if (nKeep >= 0 && entry.nDataOutLength > nKeep) {
+        m_LogData.emplace_back();
+        m_LogDigests.push_back(EmuDigest(pDataOut, entry.nDataOutLength));
+    } else {
+        m_LogData.emplace_back(pDataOut, pDataOut + entry.nDataOutLength);
+        m_LogDigests.push_back(0);
+    }
     return entry.nSequence;
 }
 

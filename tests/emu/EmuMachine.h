@@ -83,6 +83,7 @@ public:
     int GetLogCount() override;
     bool GetLogEntry(int nIndex, EmuLogEntry* pEntry) override;
     uint32_t GetLogDataOut(int nIndex, void* pBuffer, uint32_t nCapacity) override;
+    uint64_t GetLogDataOutDigest(int nIndex) override;
     uint64_t GetTimeUs() override;
     void AdvanceUs(uint64_t nMicroseconds) override;
     int GetOpenHandleCount() override;
@@ -146,7 +147,8 @@ private:
     std::vector<std::unique_ptr<CEmuDrive>> m_Drives;
     std::map<int, std::deque<QueuedSense>> m_SenseQueues;
     std::vector<EmuLogEntry> m_Log;
-    std::vector<std::vector<uint8_t>> m_LogData;
+    std::vector<std::vector<uint8_t>> m_LogData; // empty where only the digest is kept
+    std::vector<uint64_t> m_LogDigests;          // the digest where the bytes are not kept, else 0
     uint32_t m_nSequence;
     uint64_t m_nTimeUs;
 };

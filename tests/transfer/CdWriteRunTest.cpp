@@ -2,87 +2,31 @@
 // The CD write page against the emulated writer on the virtual clock: whole runs on CD-R and CD-RW (real and test
 // writes), the command sequence the drive sees, every stored sample against the drive's own timeline, the erase
 // and restart of a used CD-RW, and the messages of the failures, each followed by a run that starts cleanly.
-#include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
-#include "EmuDescription.h"
+#include "WriteRunFixture.h" // first: the emulator's headers in their order
 #include "EmuWrite.h"
-#include "drive/DriveManager.h"
-#include "gui/GuiTest.h"
-#include "support/EmuLog.h"
 #include "transfer/TestImages.h"
-#include "transfer/TestPages.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 using guitest::Click;
-using guitest::HookSession;
 using guitest::PumpUntil;
 
 namespace {
 
-const int kSampleIndex1125 = 4; // 45 blocks per sample
 const int kSampleSectors = 1125;
 const int kSamples = 4;
 const int64_t kLastLeadOut = 150 + kSamples * kSampleSectors + 160; // room for four samples, not five
-const int kLetterF = 5;
 
-int32_t Lba(const EmuLogEntry& e)
-{
-    return int32_t((uint32_t(e.cdb[2]) << 24) | (uint32_t(e.cdb[3]) << 16) | (uint32_t(e.cdb[4]) << 8) | e.cdb[5]);
-}
-
-class CdWriteRun : public ::testing::Test {
+class CdWriteRun : public WriteRunOf<CCdWriteTestDlg> {
 protected:
-    void SetUp() override
+    std::string DriveProfile() const override { return "scsi-cd-writer"; }
+
+    void PrepareDrive() override
     {
-        m_pMachine = EmuGetAspiMachine();
-        ASSERT_NE(nullptr, m_pMachine) << "the test ASPI library is not beside the program";
-        m_pMachine->Reset();
-        EmuDescription description;
-        std::string error;
-        ASSERT_TRUE(
-            EmuParseDescription("adapter 0\ndrive scsi-cd-writer aspi 0:0 letter F\n", m_pMachine, description, error))
-            << error;
-        EmuWriteWin9xRegistry(description);
-        m_nDrive = description.drives[0].nDrive;
         EmuLoadBlankCd(m_pMachine, m_nDrive, kEmuWriteCdR, kLastLeadOut);
         SetTestWrite(true);
-
-        m_pSession.reset(new HookSession);
-        g_pDriveManager = &m_manager;
-        ASSERT_NE(0, m_manager.InitAspi());
-        EmuInstallClock(m_pMachine);
-
-        RECT rc = {0, 0, 660, 560};
-        ASSERT_TRUE(m_window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
-        m_settings.testEveryWrite = kSampleIndex1125;
-        m_settings.simulate = 0;
-        m_pPage.reset(new CCdWriteTestDlg(&m_window));
-        m_pPage->SetSharedState(&m_nRunning, &m_nPref, &m_settings);
-        ASSERT_TRUE(m_pPage->Create(IDD_CD_WRITE_TEST, &m_window));
-        m_pPage->m_currentDrive = m_manager.GetDriveByLetter(kLetterF);
-        ASSERT_EQ(kLetterF, m_pPage->m_currentDrive.m_nDriveLetter);
-    }
-
-    void TearDown() override
-    {
-        if (m_pPage) {
-            PumpUntil([&] { return !m_pPage->IsRunning(); }, 20000);
-            m_pPage->DestroyWindow();
-            m_pPage.reset();
-        }
-        EmuRemoveClock();
-        m_manager.Close();
-        g_pDriveManager = nullptr;
-        if (m_window.m_hWnd != nullptr)
-            m_window.DestroyWindow();
-        m_pSession.reset();
-        if (m_pMachine != nullptr)
-            m_pMachine->Reset();
     }
 
     // The test-write bit of the drive's capabilities page (byte 3 bit 2).
@@ -96,58 +40,22 @@ protected:
     }
 
     // Presses Start and waits until the page is idle again (no worker, no erase pending).
-    void RunOnce()
-    {
-        m_pMachine->ClearLog();
-        m_pSession->ClearMessageBoxes();
-        ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
-        ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning() && !m_pPage->IsErasePending(); }, 30000));
-    }
-
-    std::vector<EmuLogEntry> Log() { return ScsiLogEntries(m_pMachine); }
+    void RunOnce() { StartAndWait(true); }
 
     // The write commands of the last run, in order.
-    std::vector<EmuLogEntry> Writes()
-    {
-        std::vector<EmuLogEntry> writes;
-        for (const EmuLogEntry& e : Log())
-            if (e.cdb[0] == 0x2A)
-                writes.push_back(e);
-        return writes;
-    }
+    std::vector<EmuLogEntry> Writes() { return CommandsOf({0x2A}); }
 
     // The samples as the drive's timeline gives them: each sample is timed from the arrival of the command after
     // its first timed block's predecessor to the arrival of the command after its last block (the program spends
     // no virtual time between commands), in whole milliseconds, over the blocks that stretch covers.
     std::vector<uint32_t> SamplesFromTimeline()
     {
-        std::vector<EmuLogEntry> log = Log();
-        std::vector<uint32_t> values;
         const int n = kSampleSectors / 25;
-        for (int s = 0; s < kSamples; ++s) {
-            const int32_t nFirstTimedLba = (s * n + 1) * 25; // the clock starts after block 0
-            const int32_t nLastLba = (s * n + n - 1) * 25;
-            uint64_t tStart = 0, tEnd = 0;
-            for (size_t i = 0; i + 1 < log.size(); ++i) {
-                if (log[i].cdb[0] == 0x2A && Lba(log[i]) == nFirstTimedLba)
-                    tStart = log[i].nTimeUs;
-                if (log[i].cdb[0] == 0x2A && Lba(log[i]) == nLastLba)
-                    tEnd = log[i + 1].nTimeUs;
-            }
-            const int64_t ms = std::max<int64_t>(1, int64_t((tEnd - tStart) / 1000));
+        std::vector<uint32_t> values;
+        for (int64_t ms : TimelineMs(kSamples, n, 25, 1, 0x2A)) // the clock starts after block 0
             values.push_back(uint32_t(int64_t(n - 1) * 100000 / (ms * 3)));
-        }
         return values;
     }
-
-    IEmuMachine* m_pMachine = nullptr;
-    int m_nDrive = 0;
-    std::unique_ptr<HookSession> m_pSession;
-    CDriveManager m_manager;
-    CWnd m_window;
-    int m_nRunning = 0, m_nPref = 0;
-    TransferRateSettings m_settings;
-    std::unique_ptr<CCdWriteTestDlg> m_pPage;
 };
 
 TEST_F(CdWriteRun, RealRunOnCdRRecordsTheSessionAndStoresTheDrivesSpeed)
@@ -180,7 +88,7 @@ TEST_F(CdWriteRun, RealRunOnCdRRecordsTheSessionAndStoresTheDrivesSpeed)
     int32_t nNext = -150;
     for (size_t i = 0; i < writes.size(); ++i) {
         const int nCount = i < 10 ? 15 : 25;
-        EXPECT_EQ(nNext, Lba(writes[i])) << "write " << i;
+        EXPECT_EQ(nNext, WriteLba(writes[i])) << "write " << i;
         EXPECT_EQ(nCount, (writes[i].cdb[7] << 8) | writes[i].cdb[8]);
         EXPECT_EQ(uint32_t(nCount * 2352), writes[i].nDataOutLength);
         nNext += nCount;
@@ -357,12 +265,7 @@ INSTANTIATE_TEST_SUITE_P(Failures, CdWriteFailure, ::testing::ValuesIn(kFailures
 
 TEST_F(CdWriteRun, StopEndsTheRunEjectsAndStoresNoResults)
 {
-    m_pMachine->ClearLog();
-    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
-    ASSERT_TRUE(PumpUntil([&] { return m_pPage->WorkerState().currentLba >= 2000 || !m_pPage->IsRunning(); }));
-    ASSERT_TRUE(m_pPage->IsRunning());
-    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
-    ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning(); }, 20000));
+    ASSERT_NO_FATAL_FAILURE(StartAndStopAt(2000));
     EXPECT_TRUE(m_pSession->MessageBoxes().empty());
     EXPECT_LT(Writes().size(), 10u + kSamples * 45u);
     const std::vector<EmuLogEntry> ssu = ScsiLogEntries(m_pMachine, 0x1B);

@@ -3,119 +3,43 @@
 // real and test write, DVD+R, DVD+RW, DVD-RW, DVD-RAM), the command sequence the drive sees, the skipped samples at
 // the start, every timed sample against the drive's own timeline, a disc that is no longer blank afterwards and
 // takes the next run, the erase of a used DVD-RW, and the media checks that refuse a disc.
-#include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
-#include "EmuDescription.h"
+#include "WriteRunFixture.h" // first: the emulator's headers in their order
 #include "EmuWrite.h"
-#include "drive/DriveManager.h"
-#include "gui/GuiTest.h"
-#include "support/EmuLog.h"
 #include "transfer/DvdWriteTest.h"
 #include "transfer/TestImages.h"
-#include "transfer/TestPages.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 using guitest::Click;
-using guitest::HookSession;
 using guitest::PumpUntil;
 
 namespace {
 
-const int kSampleIndex1125 = 4; // 45 blocks per sample
 const int kSampleSectors = 1125;
 const int kSamples = 10;                                      // the first seven end below sector 9000
 const int64_t kFreeSectors = kSamples * kSampleSectors + 700; // room for ten samples, not eleven
-const int kLetterF = 5;
 
-int32_t Lba(const EmuLogEntry& e)
-{
-    return int32_t((uint32_t(e.cdb[2]) << 24) | (uint32_t(e.cdb[3]) << 16) | (uint32_t(e.cdb[4]) << 8) | e.cdb[5]);
-}
-
-class DvdWriteRun : public ::testing::Test {
+class DvdWriteRun : public WriteRunOf<CDvdWriteTestDlg> {
 protected:
     // The drive under test: a writer of the maker outside every listed family.
-    virtual const char* DriveProfile() const { return "fifth-family-dvd-writer"; }
+    std::string DriveProfile() const override { return "fifth-family-dvd-writer"; }
 
-    void SetUp() override
+    void RunOnce() { StartAndWait(false); }
+
+    std::vector<EmuLogEntry> Writes() { return CommandsOf({0x2A, 0xAA}); }
+
+    std::vector<uint8_t> DataOutOf(const EmuLogEntry& entry) { return ::DataOutOf(m_pMachine, entry); }
+
+    // The digest of the data a logged command sent (0 when the entry is no longer in the log).
+    uint64_t DataOutDigestOf(const EmuLogEntry& entry)
     {
-        m_pMachine = EmuGetAspiMachine();
-        ASSERT_NE(nullptr, m_pMachine) << "the test ASPI library is not beside the program";
-        m_pMachine->Reset();
-        EmuDescription description;
-        std::string error;
-        const std::string strMachine = std::string("adapter 0\ndrive ") + DriveProfile() + " aspi 0:0 letter F\n";
-        ASSERT_TRUE(EmuParseDescription(strMachine, m_pMachine, description, error)) << error;
-        EmuWriteWin9xRegistry(description);
-        m_nDrive = description.drives[0].nDrive;
-
-        m_pSession.reset(new HookSession);
-        g_pDriveManager = &m_manager;
-        ASSERT_NE(0, m_manager.InitAspi());
-        EmuInstallClock(m_pMachine);
-
-        RECT rc = {0, 0, 660, 560};
-        ASSERT_TRUE(m_window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
-        m_settings.testEveryWrite = kSampleIndex1125;
-        m_settings.simulate = 0;
-        m_pPage.reset(new CDvdWriteTestDlg(&m_window));
-        m_pPage->SetSharedState(&m_nRunning, &m_nPref, &m_settings);
-        ASSERT_TRUE(m_pPage->Create(IDD_DVD_WRITE_TEST, &m_window));
-        m_pPage->m_currentDrive = m_manager.GetDriveByLetter(kLetterF);
-        ASSERT_EQ(kLetterF, m_pPage->m_currentDrive.m_nDriveLetter);
-    }
-
-    void TearDown() override
-    {
-        if (m_pPage) {
-            PumpUntil([&] { return !m_pPage->IsRunning(); }, 20000);
-            m_pPage->DestroyWindow();
-            m_pPage.reset();
-        }
-        EmuRemoveClock();
-        m_manager.Close();
-        g_pDriveManager = nullptr;
-        if (m_window.m_hWnd != nullptr)
-            m_window.DestroyWindow();
-        m_pSession.reset();
-        if (m_pMachine != nullptr)
-            m_pMachine->Reset();
-    }
-
-    void RunOnce()
-    {
-        m_pMachine->ClearLog();
-        m_pSession->ClearMessageBoxes();
-        ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
-        ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning(); }, 30000));
-    }
-
-    std::vector<EmuLogEntry> Log() { return ScsiLogEntries(m_pMachine); }
-
-    std::vector<EmuLogEntry> Writes()
-    {
-        std::vector<EmuLogEntry> writes;
-        for (const EmuLogEntry& e : Log())
-            if (e.cdb[0] == 0x2A || e.cdb[0] == 0xAA)
-                writes.push_back(e);
-        return writes;
-    }
-
-    std::vector<uint8_t> DataOutOf(const EmuLogEntry& entry)
-    {
-        std::vector<uint8_t> data(entry.nDataOutLength);
         for (int i = 0; i < m_pMachine->GetLogCount(); ++i) {
             EmuLogEntry e;
-            if (m_pMachine->GetLogEntry(i, &e) && e.nSequence == entry.nSequence) {
-                m_pMachine->GetLogDataOut(i, data.data(), uint32_t(data.size()));
-                break;
-            }
+            if (m_pMachine->GetLogEntry(i, &e) && e.nSequence == entry.nSequence)
+                return m_pMachine->GetLogDataOutDigest(i);
         }
-        return data;
+        return 0;
     }
 
     // The mode page of a MODE SELECT(6) or (10), after its header and block descriptors.
@@ -147,20 +71,9 @@ protected:
     // blocks count n * 100,000 / (ms * 27); DVD-RAM's 32-sector blocks trunc((n * 64,000 / ms) * 100 / 1350).
     std::vector<uint32_t> SamplesFromTimeline(int nSamples = kSamples, int nBlockSectors = 25, uint8_t op = 0x2A)
     {
-        std::vector<EmuLogEntry> log = Log();
-        std::vector<uint32_t> values;
         const int n = kSampleSectors / nBlockSectors;
-        for (int s = 0; s < nSamples; ++s) {
-            const int32_t nFirstTimedLba = (s * n + 2) * nBlockSectors;
-            const int32_t nLastLba = (s * n + n - 1) * nBlockSectors;
-            uint64_t tStart = 0, tEnd = 0;
-            for (size_t i = 0; i + 1 < log.size(); ++i) {
-                if (log[i].cdb[0] == op && Lba(log[i]) == nFirstTimedLba)
-                    tStart = log[i].nTimeUs;
-                if (log[i].cdb[0] == op && Lba(log[i]) == nLastLba)
-                    tEnd = log[i + 1].nTimeUs;
-            }
-            const int64_t ms = std::max<int64_t>(1, int64_t((tEnd - tStart) / 1000));
+        std::vector<uint32_t> values;
+        for (int64_t ms : TimelineMs(nSamples, n, nBlockSectors, 2, op)) {
             if (nBlockSectors == 32)
                 values.push_back(uint32_t(double(int64_t(n - 2) * 64000 / ms) * 100.0 / 1350.0));
             else
@@ -204,7 +117,7 @@ protected:
         const std::vector<EmuLogEntry> writes = Writes();
         ASSERT_EQ(size_t(kSamples * 45), writes.size());
         for (size_t i = 0; i < writes.size(); ++i) {
-            EXPECT_EQ(int32_t(i * 25), Lba(writes[i])) << "write " << i;
+            EXPECT_EQ(int32_t(i * 25), WriteLba(writes[i])) << "write " << i;
             EXPECT_EQ(25, (writes[i].cdb[7] << 8) | writes[i].cdb[8]);
             EXPECT_EQ(uint32_t(25 * 2048), writes[i].nDataOutLength);
         }
@@ -229,15 +142,6 @@ protected:
         EXPECT_EQ(kSamples - 1, ring.Extent(ring.GetCurrentRun()).lastSample);
         EXPECT_EQ(0, m_pMachine->GetInt(m_nDrive, "write.underruns", -1));
     }
-
-    IEmuMachine* m_pMachine = nullptr;
-    int m_nDrive = 0;
-    std::unique_ptr<HookSession> m_pSession;
-    CDriveManager m_manager;
-    CWnd m_window;
-    int m_nRunning = 0, m_nPref = 0;
-    TransferRateSettings m_settings;
-    std::unique_ptr<CDvdWriteTestDlg> m_pPage;
 };
 
 TEST_F(DvdWriteRun, RealRunOnDvdMinusRReservesTheTrackAndRecordsTheDisc)
@@ -354,12 +258,7 @@ TEST_F(DvdWriteRun, StopOnDvdMinusRClosesTheSessionAndEjects)
 {
     EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdMinusR, kFreeSectors);
     m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
-    m_pMachine->ClearLog();
-    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
-    ASSERT_TRUE(PumpUntil([&] { return m_pPage->WorkerState().currentLba >= 3000 || !m_pPage->IsRunning(); }));
-    ASSERT_TRUE(m_pPage->IsRunning());
-    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
-    ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning(); }, 20000));
+    ASSERT_NO_FATAL_FAILURE(StartAndStopAt(3000));
     EXPECT_TRUE(m_pSession->MessageBoxes().empty());
     EXPECT_LT(Writes().size(), size_t(kSamples * 45));
     std::vector<std::vector<uint8_t>> closes;
@@ -521,7 +420,7 @@ TEST_P(DvdWriteRewritable, RunsInTheOrderOfItsKindAndTheDiscTakesTheNextRun)
     ASSERT_EQ(size_t(nSamples * n), writes.size());
     for (size_t i = 0; i < writes.size(); ++i) {
         EXPECT_EQ(c.nWriteOpcode, writes[i].cdb[0]);
-        EXPECT_EQ(int32_t(i * size_t(c.nBlockSectors)), Lba(writes[i])) << "write " << i;
+        EXPECT_EQ(int32_t(i * size_t(c.nBlockSectors)), WriteLba(writes[i])) << "write " << i;
         EXPECT_EQ(uint32_t(c.nBlockSectors * 2048), writes[i].nDataOutLength);
         if (bRam) {
             EXPECT_EQ(32,
@@ -629,7 +528,7 @@ TEST_P(DvdWriteErase, UsedDvdMinusRwIsErasedAndTheTestStartsAgain)
         }
         if (e.cdb[0] == 0xA1) {
             EXPECT_EQ(0x11, e.cdb[1]) << "minimal blank with Immed";
-            EXPECT_EQ(0, Lba(e));
+            EXPECT_EQ(0, WriteLba(e));
         }
     }
     EXPECT_TRUE(Writes().empty());
@@ -687,12 +586,7 @@ TEST_P(DvdWriteStop, ClosesAsItsKindDoesAndTheNextRunStarts)
     const StopCase& c = GetParam();
     EmuLoadBlankDvd(m_pMachine, m_nDrive, c.disc, kFreeSectors);
     m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
-    m_pMachine->ClearLog();
-    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
-    ASSERT_TRUE(PumpUntil([&] { return m_pPage->WorkerState().currentLba >= 3000 || !m_pPage->IsRunning(); }));
-    ASSERT_TRUE(m_pPage->IsRunning());
-    ASSERT_TRUE(Click(m_pPage->m_hWnd, int(m_pPage->Traits().nStartId)));
-    ASSERT_TRUE(PumpUntil([&] { return !m_pPage->IsRunning(); }, 20000));
+    ASSERT_NO_FATAL_FAILURE(StartAndStopAt(3000));
     EXPECT_TRUE(m_pSession->MessageBoxes().empty());
     const size_t nWrites = Writes().size();
     EXPECT_GT(nWrites, 0u);
@@ -813,7 +707,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DvdWriteRefusal, ::testing::ValuesIn(kRefusalCas
 // A writer of the family that formats a DVD+RW with Immed and counts DVD-RAM on the 1385 KB/s basis.
 class DvdWriteListedRun : public DvdWriteRun {
 protected:
-    const char* DriveProfile() const override { return "sata-dvd-writer"; }
+    std::string DriveProfile() const override { return "sata-dvd-writer"; }
 };
 
 TEST_F(DvdWriteListedRun, PlusRwFormatReturnsAtOnceAndTheWorkerWaitsForTheDrive)
@@ -902,6 +796,8 @@ TEST_P(DvdWriteVariant, WritesItsTracksOneAfterTheOtherAndClosesThem)
     const int kTrackWrites = 2000;
     EmuLoadBlankDvd(m_pMachine, m_nDrive, c.disc, 300000);
     m_pMachine->SetInt(m_nDrive, "write.speedX100", 1600);
+    // The 8000 writes of 64 KB are kept in the log as their digests only; the mode pages as their bytes.
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_LOG_KEEP, 4096);
     m_pMachine->ClearLog();
     m_pPage->WorkerState().record = m_pPage->m_currentDrive;
     DvdWriteJob job;
@@ -929,15 +825,18 @@ TEST_P(DvdWriteVariant, WritesItsTracksOneAfterTheOtherAndClosesThem)
     }
     ASSERT_EQ(size_t(c.nTracks * kTrackWrites), writes.size());
     for (size_t i = 0; i < writes.size(); ++i) {
-        ASSERT_EQ(int32_t(i * 32), Lba(writes[i])) << "write " << i;
+        ASSERT_EQ(int32_t(i * 32), WriteLba(writes[i])) << "write " << i;
         ASSERT_EQ(32, (writes[i].cdb[7] << 8) | writes[i].cdb[8]);
+        ASSERT_EQ(uint32_t(32 * 2048), writes[i].nDataOutLength);
     }
     std::vector<uint8_t> first(32 * 2048, 0);
     BuildDvdTestImage(first.data(), 64000);
     for (int t = 0; t < c.nTracks; ++t) {
-        EXPECT_EQ(first, DataOutOf(writes[size_t(t * kTrackWrites)])) << "track " << t;
+        EXPECT_EQ(EmuDigest(first.data(), first.size()), DataOutDigestOf(writes[size_t(t * kTrackWrites)]))
+            << "track " << t;
     }
-    EXPECT_EQ(std::vector<uint8_t>(32 * 2048, 0), DataOutOf(writes[1]));
+    const std::vector<uint8_t> zeros(32 * 2048, 0);
+    EXPECT_EQ(EmuDigest(zeros.data(), zeros.size()), DataOutDigestOf(writes[1]));
     EXPECT_EQ(c.closes, Closes());
     EXPECT_EQ(c.pages, pages);
     EXPECT_EQ(c.nReserves, nReserves);

@@ -3,7 +3,7 @@
 // comes back as it was, and the windows of the program get the volume notices a real media change brings.
 #include <gtest/gtest.h>
 
-#include "EmuMachine.h" // first: it includes windows.h before the machine interface
+#include "EmuLetterCommand.h" // first: it includes windows.h before the machine interface
 #include "EmuMediaChange.h"
 
 #include <dbt.h>
@@ -69,14 +69,7 @@ protected:
     EmuScsiResult StartStop(uint8_t nFlags)
     {
         uint8_t cdb[6] = {0x1B, 0, 0, 0, nFlags, 0};
-        EmuScsiRequest request = {};
-        request.nDrive = m_nDrive;
-        request.nFrontEnd = kEmuFrontLetter;
-        request.nLetter = 4;
-        request.nAdapter = -1;
-        request.pCdb = cdb;
-        request.nCdbLength = 6;
-        return CEmuMachine::Instance().ExecuteScsi(request);
+        return EmuLetterCommand(m_nDrive, cdb, 6);
     }
 
     HWND m_hWnd = nullptr;

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "EmuMachine.h" // first: it includes windows.h before the machine interface
+#include "EmuLetterCommand.h" // first: it includes windows.h before the machine interface
 #include "EmuTiming.h"
 
 namespace {
@@ -203,18 +203,7 @@ protected:
         uint8_t cdb[10] = {0x28,          0, uint8_t(nLba >> 24),  uint8_t(nLba >> 16), uint8_t(nLba >> 8),
                            uint8_t(nLba), 0, uint8_t(nCount >> 8), uint8_t(nCount),     0};
         m_buffer.assign(size_t(nCount) * 2048, 0);
-        EmuScsiRequest request;
-        std::memset(&request, 0, sizeof(request));
-        request.nDrive = m_nDrive;
-        request.nFrontEnd = kEmuFrontLetter;
-        request.nLetter = 4;
-        request.nAdapter = -1;
-        request.pCdb = cdb;
-        request.nCdbLength = 10;
-        request.nDirection = kEmuDirIn;
-        request.pData = m_buffer.data();
-        request.nLength = uint32_t(m_buffer.size());
-        return CEmuMachine::Instance().ExecuteScsi(request);
+        return EmuLetterCommand(m_nDrive, cdb, 10, kEmuDirIn, m_buffer.data(), uint32_t(m_buffer.size()));
     }
 
     IEmuMachine* m_pMachine = nullptr;

@@ -102,6 +102,11 @@ protected:
     {
         m_pPage->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         guitest::Pump();
+        return ScreenAsItIs();
+    }
+    // The page as the screen shows it now, without a paint.
+    Pixels ScreenAsItIs()
+    {
         GdiFlush();
         RECT rc;
         m_pPage->GetClientRect(&rc);
@@ -338,14 +343,7 @@ TEST_F(GraphPage, DvdReadLivePlotMatchesTheRepaint)
             graph.PlotSample(dc.m_hDC, s, v);
         }
     }
-    GdiFlush();
-    RECT rc;
-    m_pPage->GetClientRect(&rc);
-    CClientDC client(m_pPage.get());
-    CMemoryDC copy(rc.right, rc.bottom, &client, kWhite);
-    copy.BitBlt(0, 0, rc.right, rc.bottom, &client, 0, 0, SRCCOPY);
-    std::unique_ptr<CBitmap> pBitmap(copy.ReleaseBitmap());
-    const Pixels live(static_cast<HBITMAP>(pBitmap->m_hObject), rc.right, rc.bottom);
+    const Pixels live = ScreenAsItIs();
     const Pixels repaint = Screen();
     int nLive = 0, nDifferent = 0;
     for (int y = r.top; y <= r.bottom; ++y)

@@ -418,24 +418,54 @@ TEST_P(PageFrame, ViewLogShowsTheRunsAndClearsWhatTheDialogCleared)
 
 INSTANTIATE_TEST_SUITE_P(Pages, PageFrame, ::testing::ValuesIn(kPageCases));
 
+// One scripted page of a class on its own test window; with bFakeCalls the fake drive calls are installed while it
+// lives.
+template <class Page>
+class LonePage {
+public:
+    explicit LonePage(bool bFakeCalls) : m_bFakeCalls(bFakeCalls)
+    {
+        if (m_bFakeCalls)
+            SetTestPageDriveCalls(&kFakeCalls);
+    }
+    ~LonePage()
+    {
+        if (m_bFakeCalls)
+            SetTestPageDriveCalls(nullptr);
+    }
+
+    // The window, then the page on it with its template.
+    bool Create()
+    {
+        RECT rc = {0, 0, 660, 560};
+        if (!window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0))
+            return false;
+        m_pPage.reset(new ScriptedPage<Page>(&window));
+        m_pPage->SetSharedState(&m_nRunning, &m_nPref);
+        return m_pPage->Create(m_pPage->Traits().nIDTemplate, &window) != FALSE;
+    }
+    ScriptedPage<Page>& page() { return *m_pPage; }
+
+    HookSession session;
+    RecordingWindow window;
+
+private:
+    bool m_bFakeCalls;
+    int m_nRunning = 0, m_nPref = 0;
+    std::unique_ptr<ScriptedPage<Page>> m_pPage;
+};
+
 TEST(CdWritePage, PercentShowsTheWriteAddress)
 {
-    HookSession session;
-    SetTestPageDriveCalls(&kFakeCalls);
-    RecordingWindow window;
-    RECT rc = {0, 0, 660, 560};
-    ASSERT_TRUE(window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
-    int nRunning = 0, nPref = 0;
-    ScriptedPage<CCdWriteTestDlg> page(&window);
-    page.SetSharedState(&nRunning, &nPref);
-    ASSERT_TRUE(page.Create(IDD_CD_WRITE_TEST, &window));
+    LonePage<CCdWriteTestDlg> lone(true);
+    ASSERT_TRUE(lone.Create());
+    ScriptedPage<CCdWriteTestDlg>& page = lone.page();
     page.script.steps = {{WorkerStep::kCode, TPC_PERCENT, 0, 1234}, {WorkerStep::kWaitForStop, 0, 0, 1234}};
     ASSERT_TRUE(Click(page.m_hWnd, IDC_TPCW_START));
     ASSERT_TRUE(PumpUntil([&] { return Text(page.m_hWnd, IDC_TPCW_LBA_VALUE) == CString("1234"); }));
     EXPECT_EQ(CString("00:16.34"), Text(page.m_hWnd, IDC_TPCW_MSF_VALUE));
     page.WorkerState().stop = 1;
     ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }));
-    SetTestPageDriveCalls(nullptr);
 }
 
 TEST(WritePages, RepairTheirAxisMaximumWhenShown)
@@ -462,15 +492,9 @@ TEST(WritePages, RepairTheirAxisMaximumWhenShown)
 
 TEST(WritePages, ErasePollStartsTheTestAgainWhenTheDriveIsReady)
 {
-    HookSession session;
-    SetTestPageDriveCalls(&kFakeCalls);
-    RecordingWindow window;
-    RECT rc = {0, 0, 660, 560};
-    ASSERT_TRUE(window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
-    int nRunning = 0, nPref = 0;
-    ScriptedPage<CDvdWriteTestDlg> page(&window);
-    page.SetSharedState(&nRunning, &nPref);
-    ASSERT_TRUE(page.Create(IDD_DVD_WRITE_TEST, &window));
+    LonePage<CDvdWriteTestDlg> lone(true);
+    ASSERT_TRUE(lone.Create());
+    ScriptedPage<CDvdWriteTestDlg>& page = lone.page();
     page.script.steps = {{WorkerStep::kCode, TPC_DONE, 0, 0}};
     g_nNotReady = 2;
     g_nTestUnitReady = 0;
@@ -485,18 +509,13 @@ TEST(WritePages, ErasePollStartsTheTestAgainWhenTheDriveIsReady)
     EXPECT_FALSE(page.IsErasePending());
     EXPECT_EQ(4, g_nTestUnitReady) << "two busy answers, the ready one and one more";
     ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }));
-    SetTestPageDriveCalls(nullptr);
 }
 
 TEST(DvdReadPage, TipsForStartAndViewLogOnALightBackground)
 {
-    RecordingWindow window;
-    RECT rc = {0, 0, 660, 560};
-    ASSERT_TRUE(window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
-    int nRunning = 0, nPref = 0;
-    ScriptedPage<CDvdReadTestDlg> page(&window);
-    page.SetSharedState(&nRunning, &nPref);
-    ASSERT_TRUE(page.Create(IDD_DVD_READ_TEST, &window));
+    LonePage<CDvdReadTestDlg> lone(false);
+    ASSERT_TRUE(lone.Create());
+    ScriptedPage<CDvdReadTestDlg>& page = lone.page();
     ASSERT_NE(nullptr, page.ToolTip());
     EXPECT_EQ(2, page.ToolTip()->GetToolCount());
     EXPECT_EQ(CString("Start Test"), page.ToolTip()->GetText(&page.StartButton()));

@@ -1,0 +1,110 @@
+// tests/transfer/WriteRunFixture.cpp
+#include "WriteRunFixture.h"
+
+#include "EmuDescription.h"
+
+#include <algorithm>
+
+using guitest::Click;
+using guitest::HookSession;
+using guitest::PumpUntil;
+
+int32_t WriteLba(const EmuLogEntry& e)
+{
+    return int32_t((uint32_t(e.cdb[2]) << 24) | (uint32_t(e.cdb[3]) << 16) | (uint32_t(e.cdb[4]) << 8) | e.cdb[5]);
+}
+
+void WriteRunFixture::SetUp()
+{
+    m_pMachine = EmuGetAspiMachine();
+    ASSERT_NE(nullptr, m_pMachine) << "the test ASPI library is not beside the program";
+    m_pMachine->Reset();
+    EmuDescription description;
+    std::string error;
+    const std::string strMachine = "adapter 0\ndrive " + DriveProfile() + " aspi 0:0 letter F\n";
+    ASSERT_TRUE(EmuParseDescription(strMachine, m_pMachine, description, error)) << error;
+    EmuWriteWin9xRegistry(description);
+    m_nDrive = description.drives[0].nDrive;
+    PrepareDrive();
+
+    m_pSession.reset(new HookSession);
+    g_pDriveManager = &m_manager;
+    ASSERT_NE(0, m_manager.InitAspi());
+    EmuInstallClock(m_pMachine);
+
+    RECT rc = {0, 0, 660, 560};
+    ASSERT_TRUE(m_window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
+    m_settings.testEveryWrite = kSampleIndex1125;
+    m_settings.simulate = 0;
+    m_pTestPage.reset(MakePage(&m_window));
+    m_pTestPage->SetSharedState(&m_nRunning, &m_nPref, &m_settings);
+    ASSERT_TRUE(m_pTestPage->Create(m_pTestPage->Traits().nIDTemplate, &m_window));
+    m_pTestPage->m_currentDrive = m_manager.GetDriveByLetter(kLetterF);
+    ASSERT_EQ(kLetterF, m_pTestPage->m_currentDrive.m_nDriveLetter);
+}
+
+void WriteRunFixture::TearDown()
+{
+    if (m_pTestPage) {
+        PumpUntil([&] { return !m_pTestPage->IsRunning(); }, 20000);
+        m_pTestPage->DestroyWindow();
+        m_pTestPage.reset();
+    }
+    EmuRemoveClock();
+    m_manager.Close();
+    g_pDriveManager = nullptr;
+    if (m_window.m_hWnd != nullptr)
+        m_window.DestroyWindow();
+    m_pSession.reset();
+    if (m_pMachine != nullptr)
+        m_pMachine->Reset();
+}
+
+void WriteRunFixture::StartAndWait(bool bErase)
+{
+    m_pMachine->ClearLog();
+    m_pSession->ClearMessageBoxes();
+    ASSERT_TRUE(Click(m_pTestPage->m_hWnd, int(m_pTestPage->Traits().nStartId)));
+    ASSERT_TRUE(
+        PumpUntil([&] { return !m_pTestPage->IsRunning() && !(bErase && m_pTestPage->IsErasePending()); }, 30000));
+}
+
+void WriteRunFixture::StartAndStopAt(long nLba)
+{
+    CTestPageDlg& page = *m_pTestPage;
+    m_pMachine->ClearLog();
+    ASSERT_TRUE(Click(page.m_hWnd, int(page.Traits().nStartId)));
+    ASSERT_TRUE(PumpUntil([&] { return page.WorkerState().currentLba >= nLba || !page.IsRunning(); }));
+    ASSERT_TRUE(page.IsRunning());
+    ASSERT_TRUE(Click(page.m_hWnd, int(page.Traits().nStartId)));
+    ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }, 20000));
+}
+
+std::vector<EmuLogEntry> WriteRunFixture::CommandsOf(std::initializer_list<uint8_t> ops)
+{
+    std::vector<EmuLogEntry> commands;
+    for (const EmuLogEntry& e : Log())
+        if (std::find(ops.begin(), ops.end(), e.cdb[0]) != ops.end())
+            commands.push_back(e);
+    return commands;
+}
+
+std::vector<int64_t> WriteRunFixture::TimelineMs(int nSamples, int nBlocks, int nBlockSectors, int nFirstTimedBlock,
+                                                 uint8_t op)
+{
+    const std::vector<EmuLogEntry> log = Log();
+    std::vector<int64_t> stretches;
+    for (int s = 0; s < nSamples; ++s) {
+        const int32_t nFirstTimedLba = (s * nBlocks + nFirstTimedBlock) * nBlockSectors;
+        const int32_t nLastLba = (s * nBlocks + nBlocks - 1) * nBlockSectors;
+        uint64_t tStart = 0, tEnd = 0;
+        for (size_t i = 0; i + 1 < log.size(); ++i) {
+            if (log[i].cdb[0] == op && WriteLba(log[i]) == nFirstTimedLba)
+                tStart = log[i].nTimeUs;
+            if (log[i].cdb[0] == op && WriteLba(log[i]) == nLastLba)
+                tEnd = log[i + 1].nTimeUs;
+        }
+        stretches.push_back(std::max<int64_t>(1, int64_t((tEnd - tStart) / 1000)));
+    }
+    return stretches;
+}
