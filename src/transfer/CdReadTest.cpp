@@ -1,6 +1,6 @@
 // src/transfer/CdReadTest.cpp
 // The CD read test on its page: the check of the inserted disc (READ CAPACITY, and READ TOC for the kind of the
-// first track), the read command chosen by disc and model, and the start of a run. The worker is ReadTestThread.
+// first track), the read command chosen by disc and model, and the start of a run. The worker is CdReadTestThread.
 #include "transfer/TestPages.h"
 
 #include "drive/DriveManager.h"
@@ -84,5 +84,5 @@ void CCdReadTestDlg::OnStart()
         CClientDC client(this);
         graph.DrawMarkers(client.m_hDC, (m_worker.sampleCount - 1) * run.nSpacing + run.nLength);
     }
-    BeginRun(&ReadTestThread, &run);
+    BeginRun(&CdReadTestThread, &run);
 }

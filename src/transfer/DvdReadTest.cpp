@@ -1,6 +1,6 @@
 // src/transfer/DvdReadTest.cpp
 // The DVD read test on its page: the check of the inserted disc (recorded capacity, profile, layers) and the start
-// of a run. The worker is ReadTestThread.
+// of a run. The worker is DvdReadTestThread.
 #include "transfer/TestPages.h"
 
 #include "drive/DriveManager.h"
@@ -78,5 +78,5 @@ void CDvdReadTestDlg::OnStart()
         CClientDC client(this);
         Graph().DrawMarkers(client.m_hDC, run.nCapacity);
     }
-    BeginRun(&ReadTestThread, &run);
+    BeginRun(&DvdReadTestThread, &run);
 }

@@ -45,7 +45,9 @@ uint32_t ReadTestSpeed(bool bCd, int64_t nCommands, int64_t nMs)
     return uint32_t(nCommands * 5000000 / (nMs * (bCd ? 150 : 1385)));
 }
 
-UINT __cdecl ReadTestThread(LPVOID pParam)
+namespace {
+
+UINT RunReadTest(LPVOID pParam)
 {
     ReadTestRun& run = *static_cast<ReadTestRun*>(pParam);
     TestWorkerState& state = *run.pState;
@@ -127,4 +129,16 @@ UINT __cdecl ReadTestThread(LPVOID pParam)
     }
     Report(state, TPC_DONE, LPARAM(nPercent));
     return 1;
+}
+
+} // namespace
+
+UINT __cdecl DvdReadTestThread(LPVOID pParam)
+{
+    return RunReadTest(pParam);
+}
+
+UINT __cdecl CdReadTestThread(LPVOID pParam)
+{
+    return RunReadTest(pParam);
 }

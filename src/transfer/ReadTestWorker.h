@@ -40,7 +40,9 @@ ReadTestCommand ChooseCdReadCommand(int nAudio, BYTE bVendorRead, bool bFallenBa
 // (ms x 1385)) or 75 sectors per second for CD (n x 5,000,000 / (ms x 150)). A time below 1 ms counts as 1 ms.
 uint32_t ReadTestSpeed(bool bCd, int64_t nCommands, int64_t nMs);
 
-// The worker; pParam is the page's ReadTestRun.
-UINT __cdecl ReadTestThread(LPVOID pParam);
+// The workers of the DVD and the CD read page; pParam is the page's ReadTestRun. Both run the same read loop,
+// which takes its command and speed basis from the run.
+UINT __cdecl DvdReadTestThread(LPVOID pParam);
+UINT __cdecl CdReadTestThread(LPVOID pParam);
 
 #endif

@@ -136,7 +136,7 @@ CTestGraph::CTestGraph(TestPageKind kind, const TestRunRing& ring)
 
 CTestGraph::~CTestGraph() = default;
 
-void CTestGraph::ComputeLayout(HWND hPage, int nGraphId, int nLabelId)
+void CTestGraph::ComputeGraphLayout(HWND hPage, int nGraphId, int nLabelId)
 {
     RECT w = {}, g = {}, l = {};
     ::GetWindowRect(hPage, &w);

@@ -55,7 +55,7 @@ public:
     CTestGraph& operator=(const CTestGraph&) = delete;
 
     // The plot rectangle from the page window and its hidden graph-area and label-size controls.
-    void ComputeLayout(HWND hPage, int nGraphId, int nLabelId);
+    void ComputeGraphLayout(HWND hPage, int nGraphId, int nLabelId);
 
     // The axes: the top speed in X and the length (minutes on the CD pages, KB on the DVD pages). A read page
     // with a maximum of 0 or less draws with its default; a length of 0 is taken as the default length.

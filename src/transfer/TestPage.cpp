@@ -207,7 +207,7 @@ BOOL CTestPageDlg::OnInitDialog()
     m_pRing->SetCurrentRun(-1);
     if (m_traits.kind == kTestPageCdRead)
         m_pRing->ResetAllSamples();
-    m_pGraph->ComputeLayout(m_hWnd, int(m_traits.nGraphId), int(m_traits.nScaleId));
+    m_pGraph->ComputeGraphLayout(m_hWnd, int(m_traits.nGraphId), int(m_traits.nScaleId));
     m_pGraph->cdStarted = 0;
     if (!m_pToolTip) {
         m_pToolTip.reset(new CToolTipCtrl);
@@ -237,10 +237,10 @@ void CTestPageDlg::OnShowWindow(BOOL bShow, UINT nStatus)
     if (bShow && m_pTestWindow != nullptr && m_pTestWindow->m_hWnd != nullptr)
         m_pTestWindow->SetWindowText(m_traits.pszWindowCaption);
     Default();
-    FillSpeedCombo();
+    FillSpeedList();
 }
 
-void CTestPageDlg::FillSpeedCombo()
+void CTestPageDlg::FillSpeedList()
 {
     if (g_pDriveManager == nullptr || m_speedCombo.m_hWnd == nullptr)
         return;

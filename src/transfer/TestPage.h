@@ -158,7 +158,7 @@ protected:
     int MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument = nullptr);
     // The speed combo box for the page's drive: filled whenever the page is shown or hidden, applied when the
     // user picks a speed.
-    virtual void FillSpeedCombo();
+    virtual void FillSpeedList();
     virtual void OnSpeedChanged();
     // A sample arrived (the graph plots it).
     virtual void OnSampleStored(int32_t nValue);

@@ -141,7 +141,7 @@ void CTestPageDlg::OnPrint()
         m_pGraph->printing = 1;
         m_pGraph->DrawGraph(hPrinter);
         m_pGraph->printing = 0;
-        m_pGraph->ComputeLayout(m_hWnd, int(m_traits.nGraphId), int(m_traits.nScaleId));
+        m_pGraph->ComputeGraphLayout(m_hWnd, int(m_traits.nGraphId), int(m_traits.nScaleId));
     };
     if (!PrintResults(hdc, input, *m_pRing, note))
         AfxMessageBox("The printer did not accept the print job: nothing was printed.", MB_OK | MB_ICONEXCLAMATION);
