@@ -118,6 +118,18 @@ double RatePerUs(const CEmuDrive& drive)
     return double(SpeedX100(drive)) * (IsDvd(drive) ? 675.0 : 75.0) / 100.0 / 1e6;
 }
 
+// A long operation of nUs: with Immed the command returns at once and the drive answers not ready (2/04/nAscq)
+// until it is done; without, the command itself takes that long.
+void TakeLongOperation(EmuCommand& command, bool bImmediate, int64_t nUs, int64_t nAscq)
+{
+    if (bImmediate) {
+        command.pDrive->SetInt("write.notReadyUntilUs", int64_t(command.nArrivalUs) + nUs);
+        command.pDrive->SetInt("write.notReadyAscq", nAscq);
+    } else {
+        command.nExtraDelayUs += uint64_t(nUs);
+    }
+}
+
 bool AnswerNotReady(EmuCommand& command)
 {
     CEmuDrive& drive = *command.pDrive;
@@ -375,12 +387,7 @@ void HandleCloseTrackSession(EmuCommand& command)
     }
     drive.SetInt("write.phase", kEmuWriteIdle);
     const int64_t nCloseUs = Key(drive, "write.closeUs", 1000000);
-    if ((command.cdb[1] & 0x01) != 0) {
-        drive.SetInt("write.notReadyUntilUs", int64_t(command.nArrivalUs) + nCloseUs);
-        drive.SetInt("write.notReadyAscq", 7);
-    } else {
-        command.nExtraDelayUs += uint64_t(nCloseUs);
-    }
+    TakeLongOperation(command, (command.cdb[1] & 0x01) != 0, nCloseUs, 7);
 }
 
 // The first write to overwrite media starts a stream at its address; only a DVD-RW takes the test-write bit of the
@@ -563,12 +570,7 @@ void HandleBlank(EmuCommand& command)
         drive.SetInt("write.closedDisc", 0);
         drive.SetBytes("write.head", nullptr, 0);
     }
-    if ((command.cdb[1] & 0x10) != 0) {
-        drive.SetInt("write.notReadyUntilUs", int64_t(command.nArrivalUs) + nBlankUs);
-        drive.SetInt("write.notReadyAscq", 7);
-    } else {
-        command.nExtraDelayUs += uint64_t(nBlankUs);
-    }
+    TakeLongOperation(command, (command.cdb[1] & 0x10) != 0, nBlankUs, 7);
 }
 
 // 04 flags(1) ...: FORMAT UNIT of a DVD+RW with FmtData and format code 1, and one descriptor of format type 0x26
@@ -592,12 +594,7 @@ void HandleFormatUnit(EmuCommand& command)
     drive.SetInt("write.formats", Key(drive, "write.formats", 0) + 1);
     drive.SetInt("write.phase", kEmuWriteIdle);
     const int64_t nFormatUs = Key(drive, "write.formatUs", 1500000);
-    if ((pList[1] & 0x02) != 0) {
-        drive.SetInt("write.notReadyUntilUs", int64_t(command.nArrivalUs) + nFormatUs);
-        drive.SetInt("write.notReadyAscq", 4);
-    } else {
-        command.nExtraDelayUs += uint64_t(nFormatUs);
-    }
+    TakeLongOperation(command, (pList[1] & 0x02) != 0, nFormatUs, 4);
 }
 
 // 23 ... allocation(7-8): the capacity descriptors of a rewritable DVD. The first is the current capacity (type 1
