@@ -270,14 +270,23 @@ char* CDriveManager::GetReadSpeedText(CDeviceRecord& record, int nUnused, char* 
         strcpy(pszText, "maximum");
         return pszText;
     }
-    for (int i = 0; i < kSpeedEntries; ++i) {
-        if (EntryNamesSpeed(row.cdSpeeds[i], x)) {
-            strcpy(pszText, row.cdSpeeds[i]);
-            return pszText;
-        }
-    }
-    sprintf(pszText, "%dX", x);
+    int entry = FindSpeedListEntry(row.cdSpeeds, x);
+    if (entry >= 0)
+        strcpy(pszText, row.cdSpeeds[entry]);
+    else
+        sprintf(pszText, "%dX", x);
     return pszText;
+}
+
+// A plain substring search for "%dX" would find 4 X in "10-24X CAV" and 8 X in "20-48X CAV"; the number must
+// stand on its own.
+int FindSpeedListEntry(const char (*pEntries)[16], int nSpeedX)
+{
+    for (int i = 0; i < kSpeedEntries; ++i) {
+        if (EntryNamesSpeed(pEntries[i], nSpeedX))
+            return i;
+    }
+    return -1;
 }
 
 char* FormatSpeedText(char* pszText)
@@ -285,8 +294,8 @@ char* FormatSpeedText(char* pszText)
     if (pszText[0] == '\0' || strcmp(pszText, "maximum") == 0)
         return pszText;
     unsigned char* x = _mbschr(reinterpret_cast<unsigned char*>(pszText), 'X');
-    if (x == NULL || (x > reinterpret_cast<unsigned char*>(pszText) && x[-1] == ' '))
-        return pszText; // no X, or already in display form ("40 X")
+    if (x == NULL)
+        return pszText;
     memmove(x + 1, x, strlen(reinterpret_cast<char*>(x)) + 1);
     *x = ' ';
     return pszText;

@@ -64,6 +64,15 @@ inline long BcdMsfToLba(const BYTE* pMsf)
     return (long(FromBcd(pMsf[0])) * 60 + FromBcd(pMsf[1])) * 75 + FromBcd(pMsf[2]) - 150;
 }
 
+// The addresses a CD can have, 00:00:00 to 99:59:74 as LBAs, and an address a drive reports taken into them: a
+// table of contents with an absurd address must not steer a search far beyond the disc or overflow a length.
+const long kFirstCdLba = -150;
+const long kLastCdLba = (99L * 60 + 59) * 75 + 74 - 150;
+inline long ClampToCdRange(long lba)
+{
+    return lba < kFirstCdLba ? kFirstCdLba : lba > kLastCdLba ? kLastCdLba : lba;
+}
+
 // OSTA compressed Unicode (UDF 2.01, 2.1.1). Decode: byte 0 is the compression identifier, 8 (one byte per
 // unit) or 16 (high byte, then low byte); returns the number of UTF-16 units written, 0 for fewer than two bytes,
 // -1 for another identifier. The output holds nBytes units at most. Encode: writes the identifier and the

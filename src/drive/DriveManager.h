@@ -417,9 +417,15 @@ const int kDiscLabelBuffer = 1000;
 // characters).
 char* SenseToText(int32_t nSenseCode, char* pszText);
 
-// The display form of a speed text: the first 'X' becomes " X" ("20-48X CAV" -> "20-48 X CAV"); "", "maximum" and
-// a text already in that form ("40 X") stay. The buffer needs room for one more character. Returns pszText.
+// The display form of a speed text: the first 'X' becomes " X" ("20-48X CAV" -> "20-48 X CAV", "40 X" ->
+// "40  X"); "", "maximum" and a text without 'X' stay. The buffer needs room for one more character. Returns
+// pszText.
 char* FormatSpeedText(char* pszText);
+
+// The first entry of a model row's CD speed list (ten texts such as "4X CLV", "20-48X CAV") that names the speed
+// x: the number directly before an 'X', at the entry's start or after a hyphen ("4X CLV" and "2-4X CAV" name 4 X,
+// "10-24X CAV" does not); -1 when none does.
+int FindSpeedListEntry(const char (*pEntries)[16], int nSpeedX);
 
 // Windows 9x: the two settings of HKLM Enum\SCSI\<device ID>\<instance> (first byte of "AutoInsertNotification"
 // and "DMACurrentlyUsed", 0 when missing); the outputs stay untouched when the key is missing. Returns 0.

@@ -17,6 +17,12 @@ const int kTocSize = 804;
 const int kFullTocSmall = 2000;
 const int kFullTocSize = 3000;
 const int kLeadOutTrack = 110; // the Q track number AA read as BCD
+const int kBackwardStep = 80;
+const int kForwardStep = 10;
+// The backward search from the next track's start has at most the gap between two sessions to cross: the first
+// session's lead-out (6750 sectors), the next lead-in (4500) and the pregap (150), 143 steps of 80. A search that
+// has not met the track after 160 steps stops there, whatever addresses the drive reported.
+const int kMaxBackwardSteps = 160;
 
 // A full TOC read into a cleared buffer, with the number of whole descriptors that lie inside both the length the
 // drive reports and the buffer (bLengthIncludesHeader: the count is (length) / 11 as the callers take it).
@@ -168,10 +174,11 @@ void CDriveManager::GetTrackExtent(CDeviceRecord& record, int nTrack, long* pSta
     }
 }
 
-// The start and the next track's start from the full TOC or the TOC; for a track that is not the last one, the
-// real end is where the Q sub-channel stops reporting the track: a backward search from the next start in steps
-// of 80 sectors (not before the track's start) finds a run inside the track, a forward search in steps of 10
-// (not beyond the next start) the first sector of the next track or the lead-out.
+// The start and the next track's start from the full TOC or the TOC, both taken into the addresses a CD can have;
+// for a track that is not the last one, the real end is where the Q sub-channel stops reporting the track: a
+// backward search from the next start in steps of 80 sectors (not before the track's start, at most 160 steps)
+// finds a run inside the track, a forward search in steps of 10 (not beyond the next start) the first sector of
+// the next track or the lead-out. A next start that does not lie after the start gives the length 0.
 void CDriveManager::MeasureTrackExtent(CDeviceRecord& record, int nTrack, long* pStart, long* pLength, BOOL bFullToc)
 {
     TestUnitReady(record);
@@ -186,24 +193,26 @@ void CDriveManager::MeasureTrackExtent(CDeviceRecord& record, int nTrack, long* 
         GetTrackExtent(record, index + 1, &start, &next);
     } else if (!plain.Start(index, start) || !plain.Start(index + 1, next))
         return;
+    start = ClampToCdRange(start);
+    next = ClampToCdRange(next);
 
-    if (nTrack >= plain.last) {
-        *pStart = start;
-        *pLength = next - start;
+    *pStart = start;
+    if (nTrack >= plain.last || next <= start) {
+        *pLength = next > start ? next - start : 0;
         return;
     }
     int numbers[10];
     long p = next - 1;
-    for (;;) {
+    for (int step = 1;; ++step) {
         for (int& n : numbers)
             n = -1;
         ReadQTrackNumbers(record, p, numbers);
-        if (numbers[0] == nTrack || p - 80 < start)
+        if (numbers[0] == nTrack || p - kBackwardStep < start || step >= kMaxBackwardSteps)
             break;
-        p -= 80;
+        p -= kBackwardStep;
     }
     long end = next;
-    for (; p < next; p += 10) {
+    for (; p < next; p += kForwardStep) {
         for (int& n : numbers)
             n = -1;
         ReadQTrackNumbers(record, p, numbers);
@@ -218,7 +227,6 @@ void CDriveManager::MeasureTrackExtent(CDeviceRecord& record, int nTrack, long* 
         if (found)
             break;
     }
-    *pStart = start;
     *pLength = (end < next ? end : next) - start;
 }
 
@@ -234,10 +242,13 @@ void CDriveManager::FillTrackRange(CDeviceRecord& record, int nTrack, BYTE* pRan
             GetTrackExtent(record, nTrack - plain.first + 1, &start, &end);
     } else if (haveToc)
         plain.Start(nTrack - plain.first, start);
-    if (leadOut == -1)
+    start = ClampToCdRange(start);
+    if (leadOut == -1) {
         MeasureTrackExtent(record, nTrack, &start, &length, bFullToc);
-    else
-        length = leadOut - start;
+    } else {
+        leadOut = ClampToCdRange(leadOut);
+        length = leadOut > start ? leadOut - start : 0;
+    }
     SetBe32(pRange10 + 2, DWORD(start + 150));
     SetBe32(pRange10 + 6, DWORD(length));
 }

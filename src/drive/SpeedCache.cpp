@@ -115,13 +115,22 @@ CString SpeedText(const int* pSpeeds, int nCount)
 const SpeedCacheRegistry g_SpeedCacheRegistryDefault = {OpenForReading, CreateForWriting};
 SpeedCacheRegistry g_SpeedCacheRegistry = g_SpeedCacheRegistryDefault;
 
+// Each piece between the '+' separators is one speed, whatever its number of digits: "%02d" writes 100 X and more
+// with three. A piece is read as its leading decimal digits, at most 9999 (the end mark of the probe's slots), so
+// a damaged value neither overflows nor gives a speed whose KB/s do not fit SET CD SPEED's arithmetic.
 int ParseSpeedList(const char* pszSpeeds, int nCount, int* pSpeeds, int nMax)
 {
-    int length = int(strlen(pszSpeeds));
     int n = 0;
-    for (int pos = 0; n < nCount && n < nMax && pos < length; pos += 3) {
-        char piece[3] = {pszSpeeds[pos], pos + 1 < length ? pszSpeeds[pos + 1] : '\0', '\0'};
-        pSpeeds[n++] = atoi(piece);
+    const char* p = pszSpeeds;
+    while (n < nCount && n < nMax && *p != '\0') {
+        int value = 0;
+        for (; *p >= '0' && *p <= '9'; ++p)
+            value = value >= kEndMark ? kEndMark : value * 10 + (*p - '0');
+        pSpeeds[n++] = value > kEndMark ? kEndMark : value;
+        const char* separator = strchr(p, '+');
+        if (separator == NULL)
+            break;
+        p = separator + 1;
     }
     return n;
 }

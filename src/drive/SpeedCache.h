@@ -23,8 +23,8 @@ struct SpeedCacheRegistry {
 extern SpeedCacheRegistry g_SpeedCacheRegistry;
 extern const SpeedCacheRegistry g_SpeedCacheRegistryDefault;
 
-// Splits a stored "Speeds" text ("48+40+32") into at most nMax numbers, two digits at a stride of three
-// characters; returns how many were stored.
+// Splits a stored "Speeds" text ("48+40+32", "125+100+48") into at most nCount and at most nMax numbers, one per
+// piece between the '+' separators; returns how many were stored.
 int ParseSpeedList(const char* pszSpeeds, int nCount, int* pSpeeds, int nMax);
 
 #endif

@@ -99,7 +99,7 @@ ExecStatus CDriveManager::ReadTrackIsrc(CDeviceRecord& record, int nTrack, BYTE*
         held = int(toc.size());
     if (index < 0 || nTrack > toc[3] || 4 + 8 * (index + 1) > held)
         return status;
-    long start = long(GetBe32(toc.data() + 4 + 8 * index + 4));
+    long start = ClampToCdRange(long(GetBe32(toc.data() + 4 + 8 * index + 4)));
 
     std::vector<BYTE> sectors(size_t(kBatch) * kSubcodeBlock);
     for (int batch = 0; batch < kBatches; ++batch) {

@@ -196,7 +196,7 @@ TEST_F(CdSpeedTest, ReadSpeedTexts)
         const char* text;
         const char* display;
     } cases[] = {
-        {&other, nOther, 40 * 176, "40 X", "40 X"},
+        {&other, nOther, 40 * 176, "40 X", "40  X"}, // the display form inserts its blank before any 'X'
         {&other, nOther, 100, "maximum", "maximum"},
         {&writer, nWriter, 48 * 176, "20-48X CAV", "20-48 X CAV"},
         {&writer, nWriter, 16 * 176 + 100, "16X CLV", "16 X CLV"},
@@ -231,12 +231,42 @@ TEST_F(CdSpeedTest, DisplayForm)
         const char* display;
     } cases[] = {
         {"", ""},        {"maximum", "maximum"}, {"4X CLV", "4 X CLV"}, {"20-48X CAV", "20-48 X CAV"},
-        {"52X", "52 X"}, {"CLV", "CLV"},         {"8XX", "8 XX"},       {"40 X", "40 X"},
+        {"52X", "52 X"}, {"CLV", "CLV"},         {"8XX", "8 XX"},       {"40 X", "40  X"},
     };
     for (const auto& c : cases) {
         char text[32];
         std::strcpy(text, c.text);
         EXPECT_STREQ(c.display, FormatSpeedText(text));
+    }
+}
+
+// Which entry of a speed list names a speed: the number must stand on its own before the 'X', so a drive at 4 X
+// whose list holds "4-10X CAV" before "10-24X CAV" is named by neither (its text is "4X"), not by the range whose
+// upper end merely ends in 4.
+TEST_F(CdSpeedTest, SpeedListEntryNamingASpeed)
+{
+    const struct {
+        const char* name;
+        std::vector<std::string> list;
+        int x;
+        int expected;
+    } cases[] = {
+        {"4 X beside 4-10 and 10-24", {"4-10X CAV", "10-24X CAV"}, 4, -1},
+        {"10 X: the upper end of 4-10", {"4-10X CAV", "10-24X CAV"}, 10, 0},
+        {"24 X: the upper end of 10-24", {"4-10X CAV", "10-24X CAV"}, 24, 1},
+        {"4 X named later in the list", {"4-10X CAV", "10-24X CAV", "4X CLV"}, 4, 2},
+        {"8 X not inside 20-48", {"20-48X CAV", "8X CLV"}, 8, 1},
+        {"48 X inside 20-48", {"4X CLV", "20-48X CAV"}, 48, 1},
+        {"the lower end of a range", {"16X CLV", "20-48X CAV"}, 20, -1},
+        {"the first of two entries naming it", {"2-4X CAV", "4X CLV"}, 4, 0},
+        {"an empty list", {}, 4, -1},
+        {"the last entry", {"", "", "", "", "", "", "", "", "", "52X"}, 52, 9},
+    };
+    for (const auto& c : cases) {
+        char list[10][16] = {};
+        for (size_t i = 0; i < c.list.size(); ++i)
+            std::strcpy(list[i], c.list[i].c_str());
+        EXPECT_EQ(c.expected, FindSpeedListEntry(list, c.x)) << c.name;
     }
 }
 

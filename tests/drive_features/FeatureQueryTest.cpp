@@ -395,19 +395,39 @@ TEST_F(FeatureQueryTest, ShortAnswers)
     EXPECT_STREQ("0.0.0A", m_Manager.GetUsageCounterText(writer, text));
 }
 
+// A letter claimed by two records (a drive listed twice) gives the first record in the walk order of adapters,
+// their groups and each group's records, wherever the second one sits.
 TEST_F(FeatureQueryTest, DriveByLetterTakesTheFirstMatch)
 {
     CDeviceRecord first = AddProfile(kEmuAtapiCdWriter, 0);
     CDeviceRecord second = AddProfile(kEmuScsiCdRom, 3);
-    // A second record claiming the first one's letter, as a drive listed twice would.
-    CDeviceRecord twin = second;
-    twin.m_nDriveLetter = first.m_nDriveLetter;
-    m_Manager.m_Adapters[1].m_Targets[0].Add(twin);
-    m_pMachine->ClearLog();
+    const CHostAdapterArray adapters = m_Manager.m_Adapters;
+    const struct {
+        const char* name;
+        int adapter; // where the twin goes: the end of this adapter's group
+        int group;
+    } cases[] = {
+        {"a later adapter", 1, 0},
+        {"the same group", 0, 0},
+        {"a later group of the same adapter", 0, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_Manager.m_Adapters = adapters;
+        CDeviceRecord twin = second;
+        twin.m_nDriveLetter = first.m_nDriveLetter;
+        CHostAdapter& adapter = m_Manager.m_Adapters[c.adapter];
+        while (adapter.m_Targets.GetSize() <= c.group)
+            adapter.m_Targets.Add(CArray<CDeviceRecord>());
+        adapter.m_Targets[c.group].Add(twin);
+        m_pMachine->ClearLog();
 
-    CDeviceRecord found = m_Manager.GetDriveByLetter(first.m_nDriveLetter);
-    EXPECT_STREQ(first.m_szProduct, found.m_szProduct);
-    EXPECT_EQ(0, found.m_nAdapter);
+        CDeviceRecord found = m_Manager.GetDriveByLetter(first.m_nDriveLetter);
+        EXPECT_STREQ(first.m_szProduct, found.m_szProduct);
+        EXPECT_EQ(first.m_nAdapter, found.m_nAdapter);
+        EXPECT_EQ(0, m_pMachine->GetLogCount());
+    }
+    m_Manager.m_Adapters = adapters;
     CDeviceRecord none = m_Manager.GetDriveByLetter(20);
     EXPECT_EQ(kDriveLetterNone, none.m_nDriveLetter);
     CDeviceRecord out = second;
@@ -415,7 +435,6 @@ TEST_F(FeatureQueryTest, DriveByLetterTakesTheFirstMatch)
     EXPECT_EQ(kDriveLetterNone, out.m_nDriveLetter);
     m_Manager.GetDriveByLetter(out, second.m_nDriveLetter);
     EXPECT_STREQ(second.m_szProduct, out.m_szProduct);
-    EXPECT_EQ(0, m_pMachine->GetLogCount());
 }
 
 } // namespace

@@ -99,6 +99,27 @@ TEST_F(SpeedCacheTest, ProbeStoresTheSpeedsAndASecondStartReadsThem)
     EXPECT_EQ(0, SetCdSpeedCount());
 }
 
+// A DVD drive reading CDs at 125 X: speeds of three digits are stored as they are and read back whole.
+TEST_F(SpeedCacheTest, SpeedsOfThreeDigitsReadBack)
+{
+    int nDrive = 0;
+    CDeviceRecord record = AddCdDrive("DVDR   XR-1250  ", {125, 100, 48, 8}, &nDrive);
+    int speeds[60];
+    ASSERT_EQ(4, m_Manager.LoadSpeedCache(record, speeds));
+    EXPECT_EQ(std::vector<int>({125, 100, 48, 8}), Speeds(speeds, 4));
+
+    DWORD list = 0, detect = 0;
+    std::string text;
+    ASSERT_TRUE(ReadStored("DVDR   XR-1250", list, text, detect));
+    EXPECT_EQ("125+100+48+08", text);
+
+    m_pMachine->ClearLog();
+    int again[60] = {};
+    ASSERT_EQ(4, m_Manager.LoadSpeedCache(record, again));
+    EXPECT_EQ(std::vector<int>({125, 100, 48, 8}), Speeds(again, 4));
+    EXPECT_EQ(0, SetCdSpeedCount());
+}
+
 TEST_F(SpeedCacheTest, DriveRefusingSetCdSpeedStoresZero)
 {
     int nDrive = 0;
@@ -188,6 +209,11 @@ TEST_F(SpeedCacheTest, StoredListsAsRead)
         {"count in the low byte", &lowByteThree, REG_DWORD, 4, "52+48+40", {52, 48, 40}, false},
         {"more pieces than the count", &three, REG_DWORD, 4, "52+48+40+32", {52, 48, 40}, false},
         {"fewer pieces than the count", &lowByteThree, REG_DWORD, 4, "52+48", {52, 48}, false},
+        {"three-digit pieces", &three, REG_DWORD, 4, "125+100+52", {125, 100, 52}, false},
+        {"one-digit pieces", &three, REG_DWORD, 4, "8+4+1", {8, 4, 1}, false},
+        {"leading zeros", &three, REG_DWORD, 4, "016+08+004", {16, 8, 4}, false},
+        {"a separator at the end", &three, REG_DWORD, 4, "52+48+", {52, 48}, false},
+        {"an overlong piece", &three, REG_DWORD, 4, "99999999999999+48+x", {9999, 48, 0}, false},
         {"over 60 pieces", &lowByteThree, REG_DWORD, 1, longText.c_str(), {}, false},
         {"count 0", &zero, REG_DWORD, 4, "52", {24, 8}, true},
         {"no speeds", &three, REG_DWORD, 4, nullptr, {24, 8}, true},

@@ -157,7 +157,7 @@ struct Disc {
     std::string mediaMaker, mediaType;
     int mediaRevision = 1;
     std::vector<std::pair<long, int>> formatCapacities;
-    int background = 3;
+    int background = -1; // DVD+RW background format status; -1: not given (none when blank, else complete)
     struct Patch {
         long lba;
         int offset;
@@ -894,11 +894,16 @@ void ReadDiscInformation(EmuCommand& command, const Disc& disc)
         return;
     std::vector<uint8_t> answer(34, 0);
     SetBe16(answer.data(), 32);
+    // A DVD+RW on which no format was ever started is empty; once one has started (background format suspended,
+    // running or complete) the drive reports the whole disc complete, written or not, and the format's state in
+    // byte 7.
+    const bool plusRw = disc.kind == "dvd+rw";
+    const bool formatStarted = plusRw && (!disc.blank || disc.background > 0);
     int status, last;
-    if (disc.blank)
-        status = 0, last = 0;
-    else if (disc.kind == "dvd+rw")
+    if (formatStarted)
         status = 2, last = 3;
+    else if (disc.blank)
+        status = 0, last = 0;
     else if (disc.LastSessionOpen())
         status = 1, last = 1;
     else
@@ -919,11 +924,7 @@ void ReadDiscInformation(EmuCommand& command, const Disc& disc)
         firstInLast = lastInLast = 1;
     answer[5] = uint8_t(firstInLast);
     answer[6] = uint8_t(lastInLast);
-    answer[7] = uint8_t(disc.kind == "dvd+rw" ? disc.background & 3 : 0);
-    if (disc.blank && disc.kind == "dvd+rw") {
-        answer[2] = uint8_t((disc.erasable ? 0x10 : 0) | 1);
-        answer[7] = 0;
-    }
+    answer[7] = uint8_t(formatStarted ? (disc.background < 0 ? 3 : disc.background) : 0);
     if (disc.cd && disc.haveAtip && (disc.blank || disc.LastSessionOpen())) {
         for (int i = 0; i < 3; ++i) {
             answer[17 + i] = uint8_t(disc.leadIn[i]);

@@ -31,7 +31,11 @@
 //        (A1 values valid and set); the speed codes of a CD-RW
 //   disc-media-id "MAKER" "TYPE" [REVISION]           a recordable DVD's manufacturer identification
 //   disc-format-capacity BLOCKS TYPE                  one descriptor of READ FORMAT CAPACITIES (TYPE: byte 4)
-//   disc-background N                                 DVD+RW background format status (disc information)
+//   disc-background N                                 DVD+RW background format status (disc information):
+//                                                     0 none, 1 suspended, 2 running, 3 complete; a blank
+//                                                     DVD+RW with 1 to 3 is being (or was) formatted and
+//                                                     reported complete, as drives do (default: 0 when
+//                                                     blank, else 3)
 //   disc-sector LBA OFFSET "TEXT"                     text written into a sector's user data
 #ifndef TAVISK_TESTS_EMU_EMUDISC_H
 #define TAVISK_TESTS_EMU_EMUDISC_H

@@ -286,31 +286,83 @@ TEST_F(DiscTypeTest, RecordedCapacity)
     }
 }
 
+// A DVD+RW whose format has started is reported complete by the drive, so only its sectors tell that nothing is
+// written yet; a drive reporting a DVD+RW incomplete is answered from the background format status alone.
 TEST_F(DiscTypeTest, BlankTest)
 {
+    // READ DISC INFORMATION of a DVD+RW reported incomplete (disc status 1) with a background format status.
+    auto incomplete = [](uint8_t background) {
+        std::vector<uint8_t> info(34, 0);
+        info[1] = 32;
+        info[2] = 0x10 | 0x04 | 0x01;
+        info[3] = info[4] = info[5] = info[6] = 1;
+        info[7] = background;
+        return info;
+    };
     const struct {
         const char* name;
         const char* disc;
         bool blank;
+        std::vector<uint8_t> discInfo; // replaces the drive's answer when given
     } cases[] = {
-        {"blank CD-R", "disc-image cd-r blank\ndisc-atip 97:24:01 79:59:74", true},
-        {"appendable CD-R", "disc-image cd-r open\ndisc-atip 97:24:01 79:59:74\ndisc-track mode1 5000 open", false},
-        {"pressed CD", "disc-image cd-rom\ndisc-track mode1 5000", false},
+        {"blank CD-R", "disc-image cd-r blank\ndisc-atip 97:24:01 79:59:74", true, {}},
+        {"appendable CD-R", "disc-image cd-r open\ndisc-atip 97:24:01 79:59:74\ndisc-track mode1 5000 open", false, {}},
+        {"pressed CD", "disc-image cd-rom\ndisc-track mode1 5000", false, {}},
         {"DVD+RW saying empty media in any case",
          "disc-image dvd+rw\ndisc-file \"{dir}\\data.iso\"\n"
          "disc-sector 17 8 \"eMpTy MeDiA\"",
-         true},
-        {"DVD+RW with a file system", "disc-image dvd+rw\ndisc-file \"{dir}\\data.iso\"", false},
-        {"DVD+RW with zeros in sector 16", "disc-image dvd+rw blocks 2295104", true},
-        {"unformatted DVD+RW", "disc-image dvd+rw blank blocks 2295104", true},
-        {"DVD+RW being formatted", "disc-image dvd+rw blank blocks 2295104\ndisc-background 1", true},
-        {"written DVD-R", "disc-image dvd-r blocks 2292000\ndisc-file \"{dir}\\dvdr.iso\"", false},
-        {"UDF DVD-RAM", "disc-image dvd-ram\ndisc-file \"{dir}\\udf.img\"", false},
+         true,
+         {}},
+        {"DVD+RW with a file system", "disc-image dvd+rw\ndisc-file \"{dir}\\data.iso\"", false, {}},
+        {"DVD+RW with zeros in sector 16", "disc-image dvd+rw blocks 2295104", true, {}},
+        {"unformatted DVD+RW", "disc-image dvd+rw blank blocks 2295104", true, {}},
+        {"DVD+RW being formatted", "disc-image dvd+rw blank blocks 2295104\ndisc-background 1", true, {}},
+        {"DVD+RW formatting now", "disc-image dvd+rw blank blocks 2295104\ndisc-background 2", true, {}},
+        {"DVD+RW being formatted with a file system",
+         "disc-image dvd+rw blocks 2295104\ndisc-file \"{dir}\\data.iso\"\ndisc-background 1",
+         false,
+         {}},
+        {"DVD+RW reported incomplete, no background format", "disc-image dvd+rw blank blocks 2295104", true,
+         incomplete(0)},
+        {"DVD+RW reported incomplete, background format suspended", "disc-image dvd+rw blank blocks 2295104", false,
+         incomplete(1)},
+        {"written DVD-R", "disc-image dvd-r blocks 2292000\ndisc-file \"{dir}\\dvdr.iso\"", false, {}},
+        {"UDF DVD-RAM", "disc-image dvd-ram\ndisc-file \"{dir}\\udf.img\"", false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int nDrive = 0;
+        CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, c.disc, &nDrive);
+        if (!c.discInfo.empty())
+            SetBytes(nDrive, "discinfo", c.discInfo);
+        EXPECT_EQ(c.blank, m_Manager.IsBlankMedia(record));
+    }
+}
+
+// What the drive reports of a DVD+RW: empty before any format, complete (with the format's state) once a format
+// has started, whether anything is written or not.
+TEST_F(DiscTypeTest, DiscInformationOfADvdPlusRw)
+{
+    const struct {
+        const char* name;
+        const char* disc;
+        uint8_t status;     // byte 2 bits 3-0: last session state and disc status
+        uint8_t background; // byte 7 bits 1-0
+    } cases[] = {
+        {"never formatted", "disc-image dvd+rw blank blocks 2295104", 0x00, 0},
+        {"format suspended", "disc-image dvd+rw blank blocks 2295104\ndisc-background 1", 0x0E, 1},
+        {"format running", "disc-image dvd+rw blank blocks 2295104\ndisc-background 2", 0x0E, 2},
+        {"formatted, nothing written", "disc-image dvd+rw blank blocks 2295104\ndisc-background 3", 0x0E, 3},
+        {"written", "disc-image dvd+rw\ndisc-file \"{dir}\\data.iso\"", 0x0E, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, c.disc);
-        EXPECT_EQ(c.blank, m_Manager.IsBlankMedia(record));
+        BYTE info[34] = {};
+        ASSERT_EQ(kExecCompleted, m_Manager.ReadDiscInformation(record, sizeof(info), info));
+        EXPECT_EQ(c.status, info[2] & 0x0F);
+        EXPECT_EQ(c.background, info[7] & 0x03);
+        EXPECT_EQ(0x10, info[2] & 0x10); // erasable
     }
 }
 

@@ -1,6 +1,7 @@
 // tests/media/SessionsTest.cpp
 // Raw sector reads on drives of each generation, sector modes, sessions and track extents.
 #include "MediaTestSupport.h"
+#include "drive/Cdb.h"
 
 namespace {
 
@@ -179,6 +180,65 @@ TEST_F(SessionsTest, TrackExtentWithoutSubchannelData)
     EXPECT_EQ(0, start);
     EXPECT_EQ(4000, length);
     EXPECT_LT(m_pMachine->GetLogCount(), 2000);
+}
+
+// A table of contents (format 0) of two tracks and the lead-out at the given addresses.
+std::vector<uint8_t> TwoTrackToc(uint32_t first, uint32_t second, uint32_t leadOut)
+{
+    std::vector<uint8_t> toc = {0, 26, 1, 2};
+    const struct {
+        uint8_t track;
+        uint32_t lba;
+    } entries[] = {{1, first}, {2, second}, {0xAA, leadOut}};
+    for (const auto& e : entries) {
+        uint8_t d[8] = {0, 0x10, e.track, 0};
+        SetBe32(d + 4, e.lba);
+        toc.insert(toc.end(), d, d + 8);
+    }
+    return toc;
+}
+
+// A drive whose table of contents names absurd addresses: the start and the next start are taken into the
+// addresses a CD can have (-150 to 449849), the searches for the real end stop after a bounded number of reads,
+// and no length overflows or turns negative.
+TEST_F(SessionsTest, TrackExtentWithAbsurdTocAddresses)
+{
+    const long kLast = 449849; // 99:59:74
+    const struct {
+        const char* name;
+        int track;
+        uint32_t first, second, leadOut;
+        long start, length;
+    } cases[] = {
+        {"next start far beyond the disc", 1, 0, 2000000, 2100000, 0, kLast},
+        {"next start before the start", 1, 4000, 1000, 7000, 4000, 0},
+        {"start and next start at the ends of the 32-bit range", 1, 0x80000000u, 0x7FFFFFFFu, 0x7FFFFFFFu, -150,
+         kLast + 150},
+        {"last track from the lowest start to the highest lead-out", 2, 0, 0x80000000u, 0x7FFFFFFFu, -150, kLast + 150},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int nDrive = 0;
+        CDeviceRecord record = DriveWithDisc(kEmuPlainDvdRom,
+                                             "disc-image cd-rom\ndisc-track audio 4000\n"
+                                             "disc-track audio 3000",
+                                             &nDrive);
+        SetBytes(nDrive, "toc.0", TwoTrackToc(c.first, c.second, c.leadOut));
+        m_pMachine->ClearLog();
+        long start = -1, length = -1;
+        m_Manager.MeasureTrackExtent(record, c.track, &start, &length, FALSE);
+        // 160 steps back and the forward steps over the 12800 sectors they crossed, two reads each at most.
+        ASSERT_LT(Commands().size(), 3000u);
+        EXPECT_EQ(c.start, start);
+        EXPECT_EQ(c.length, length);
+
+        BYTE range[10] = {};
+        m_pMachine->ClearLog();
+        EXPECT_EQ(1, m_Manager.GetTrackRange(record, BYTE(c.track), range, FALSE));
+        ASSERT_LT(Commands().size(), 3000u);
+        EXPECT_EQ(DWORD(c.start + 150), GetBe32(range + 2));
+        EXPECT_EQ(DWORD(c.length), GetBe32(range + 6));
+    }
 }
 
 } // namespace
