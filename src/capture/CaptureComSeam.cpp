@@ -3,7 +3,7 @@
 
 namespace {
 
-const CaptureComTable kRealTable = {&::CoCreateInstance};
+const CaptureComTable kRealTable = {&::CoCreateInstance, &::VariantClear};
 const CaptureComTable* g_pComTable = &kRealTable;
 
 } // namespace
@@ -23,4 +23,10 @@ HRESULT CaptureCreateInstance(REFCLSID clsid, DWORD dwContext, REFIID iid, void*
     auto pfn =
         g_pComTable->pfnCoCreateInstance != nullptr ? g_pComTable->pfnCoCreateInstance : kRealTable.pfnCoCreateInstance;
     return pfn(clsid, nullptr, dwContext, iid, ppv);
+}
+
+HRESULT CaptureVariantClear(VARIANTARG* pVar)
+{
+    auto pfn = g_pComTable->pfnVariantClear != nullptr ? g_pComTable->pfnVariantClear : kRealTable.pfnVariantClear;
+    return pfn(pVar);
 }

@@ -1,6 +1,7 @@
 // src/capture/MediaType.cpp
 #include "capture/MediaType.h"
 
+#include <cstddef>
 #include <cstring>
 #include <uuids.h>
 
@@ -143,6 +144,32 @@ const BYTE* GetFormatBlock(const AM_MEDIA_TYPE* pmt, const GUID& formatType, ULO
         pmt->cbFormat < nMinimumSize)
         return nullptr;
     return pmt->pbFormat;
+}
+
+namespace {
+
+// The block up to the sequence header at `headerOffset` and the header's announced length.
+template <class Info>
+const Info* GetMpegVideoBlock(const AM_MEDIA_TYPE* pmt, const GUID& formatType, size_t headerOffset)
+{
+    const Info* info = reinterpret_cast<const Info*>(GetFormatBlock(pmt, formatType, ULONG(headerOffset)));
+    if (info == nullptr || ULONGLONG(headerOffset) + info->cbSequenceHeader > pmt->cbFormat)
+        return nullptr;
+    return info;
+}
+
+} // namespace
+
+template <>
+const MPEG1VIDEOINFO* GetFormatBlockAs<MPEG1VIDEOINFO>(const AM_MEDIA_TYPE* pmt, const GUID& formatType)
+{
+    return GetMpegVideoBlock<MPEG1VIDEOINFO>(pmt, formatType, offsetof(MPEG1VIDEOINFO, bSequenceHeader));
+}
+
+template <>
+const MPEG2VIDEOINFO* GetFormatBlockAs<MPEG2VIDEOINFO>(const AM_MEDIA_TYPE* pmt, const GUID& formatType)
+{
+    return GetMpegVideoBlock<MPEG2VIDEOINFO>(pmt, formatType, offsetof(MPEG2VIDEOINFO, dwSequenceHeader));
 }
 
 bool GetCapabilityBuffer(IAMStreamConfig* pConfig, int& count, std::vector<BYTE>& caps, size_t minimumSize)

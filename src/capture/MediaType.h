@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <dshow.h>
+#include <dvdmedia.h>
 #include <mmreg.h>
 
 #include <vector>
@@ -52,6 +53,14 @@ const T* GetFormatBlockAs(const AM_MEDIA_TYPE* pmt, const GUID& formatType)
 {
     return reinterpret_cast<const T*>(GetFormatBlock(pmt, formatType, sizeof(T)));
 }
+
+// An MPEG-1 or MPEG-2 video block ends in its sequence header, whose length it announces: a block is whole when it
+// holds the fixed part up to the sequence header and the announced header, so a block with a short or empty
+// sequence header is shorter than the structure. NULL when the block is shorter than that.
+template <>
+const MPEG1VIDEOINFO* GetFormatBlockAs<MPEG1VIDEOINFO>(const AM_MEDIA_TYPE* pmt, const GUID& formatType);
+template <>
+const MPEG2VIDEOINFO* GetFormatBlockAs<MPEG2VIDEOINFO>(const AM_MEDIA_TYPE* pmt, const GUID& formatType);
 
 // The capability count of a stream configuration and a buffer for one of its capability records: the size the
 // configuration announces, but at least `minimumSize` (the structure the caller reads). False when the count

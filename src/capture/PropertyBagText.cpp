@@ -1,20 +1,23 @@
 // src/capture/PropertyBagText.cpp
 #include "capture/PropertyBagText.h"
 
+#include "capture/CaptureComSeam.h"
+
 #include <oleauto.h>
 
+// The variant starts empty and is cleared only when Read filled it: a failed Read (most devices have no
+// "Description") leaves nothing to free.
 bool ReadPropertyBagText(IPropertyBag* pBag, LPCOLESTR name, CString& text)
 {
     if (pBag == nullptr)
         return false;
     VARIANT var;
     ::VariantInit(&var);
-    var.vt = VT_BSTR;
-    bool ok = false;
-    if (SUCCEEDED(pBag->Read(name, &var, nullptr)) && var.vt == VT_BSTR) {
+    if (FAILED(pBag->Read(name, &var, nullptr)))
+        return false;
+    const bool ok = var.vt == VT_BSTR;
+    if (ok)
         text = WideToAnsi(var.bstrVal);
-        ok = true;
-    }
-    ::VariantClear(&var);
+    CaptureVariantClear(&var);
     return ok;
 }

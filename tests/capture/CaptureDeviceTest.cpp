@@ -275,6 +275,25 @@ TEST_F(DeviceFixture, OddCapabilitiesAreSkipped)
     EXPECT_EQ(4, d.m_videoFormats[0].m_nCapsIndex);
 }
 
+// MPEG capabilities come at their real lengths: the fixed part, then a sequence header that may be short or
+// empty. A block that ends before its announced header is skipped.
+TEST_F(DeviceFixture, MpegCapabilitiesAtTheirRealLengths)
+{
+    FakeMediaType pastTheBlock = Mpeg2Type(704, 576, 4);
+    pastTheBlock.format.pop_back(); // announces 4 header bytes and holds 3
+    FakeMediaType cut = Mpeg1Type(320, 240);
+    cut.format.resize(cut.format.size() - 4); // ends before the header's length
+    video->capabilities = {Mpeg1Type(352, 288), Mpeg2Type(720, 576),      Mpeg1Type(352, 240, 12),
+                           pastTheBlock,        Mpeg2Type(720, 480, 140), cut};
+    TestDevice& d = Make();
+    d.EnumVideoCaps();
+    ASSERT_EQ(2, d.m_videoFormats.GetSize());
+    EXPECT_TRUE(IsEqualGUID(FORMAT_MPEGVideo, d.m_videoFormats[0].m_formatType));
+    EXPECT_EQ((std::vector<std::pair<LONG, LONG>>{{352, 288}, {352, 240}}), Sizes(d.m_videoFormats[0]));
+    EXPECT_TRUE(IsEqualGUID(FORMAT_MPEG2Video, d.m_videoFormats[1].m_formatType));
+    EXPECT_EQ((std::vector<std::pair<LONG, LONG>>{{720, 576}, {720, 480}}), Sizes(d.m_videoFormats[1]));
+}
+
 TEST_F(DeviceFixture, CapabilitiesOfAnotherSizeThanTheCallersAreNotRead)
 {
     video->capsSize = sizeof(VIDEO_STREAM_CONFIG_CAPS) + 64;

@@ -78,25 +78,72 @@ TEST_F(ChannelFile, EmptyListIsTheDeviceSectionOnly)
     EXPECT_EQ("[DEVICE]\r\nindex: 0\r\n\r\n", testsupport::ReadText(folder.Path("Channels0.kvc")));
 }
 
-TEST_F(ChannelFile, KeysAtTheLineStartInAnyCase)
+// One line after a channel's "[CHANNEL]" line, and the channel it gives. A line is a key line when it starts
+// with a key, in any case; the value is the rest of the line. A key elsewhere in the line is part of the value,
+// so a name that holds "No:" (the file's own "Name:Info: News") reads back as written.
+TEST_F(ChannelFile, OneLineOfAChannel)
+{
+    struct Case {
+        const char* line;
+        LONG No, PNo, Freq, UserFreq, OrigFreq;
+        const char* name;
+    } const cases[] = {
+        {"PNo:7", -1, 7, 0, 0, 0, ""},
+        {"pno:  7", -1, 7, 0, 0, 0, ""},
+        {"NO:-3", -3, 1, 0, 0, 0, ""},
+        {"No:+12", 12, 1, 0, 0, 0, ""},
+        {"Freq:182250", -1, 1, 182250, 0, 0, ""},
+        {"freq:abc", -1, 1, 0, 0, 0, ""},
+        {"Freq:", -1, 1, 0, 0, 0, ""},
+        {"UserFreq:5", -1, 1, 0, 5, 0, ""},
+        {"ORIGFREQ:6", -1, 1, 0, 0, 6, ""},
+        {"Name:One", -1, 1, 0, 0, 0, "One"},
+        {"name:Mixed Case", -1, 1, 0, 0, 0, "Mixed Case"},
+        {"Name:Info: News", -1, 1, 0, 0, 0, "Info: News"},
+        {"NAME:Studio NO:1", -1, 1, 0, 0, 0, "Studio NO:1"},
+        {"Name:nO:te", -1, 1, 0, 0, 0, "nO:te"},
+        {"Name:PNo:5", -1, 1, 0, 0, 0, "PNo:5"},
+        {"Name:UserFreq:9", -1, 1, 0, 0, 0, "UserFreq:9"},
+        {"Name: padded ", -1, 1, 0, 0, 0, " padded "},
+        {"Name:", -1, 1, 0, 0, 0, ""},
+        {"  PNo:7", -1, 1, 0, 0, 0, ""},
+        {"XNo:4", -1, 1, 0, 0, 0, ""},
+        {"Colour:red", -1, 1, 0, 0, 0, ""},
+        {"index: 3", -1, 1, 0, 0, 0, ""},
+        {"Nam", -1, 1, 0, 0, 0, ""},
+        {"[DEVICE]", -1, 1, 0, 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        testsupport::WriteText(folder.Path("line.kvc"),
+                               std::string("[DEVICE]\r\nindex: 0\r\n\r\n[CHANNEL]\r\n") + c.line + "\r\n");
+        CChannelList list;
+        ASSERT_TRUE(list.LoadFile(Path("line.kvc")));
+        ASSERT_EQ(1, list.m_channels.GetSize()) << c.line;
+        const CChannel& channel = list.m_channels[0];
+        EXPECT_EQ(c.No, channel.No) << c.line;
+        EXPECT_EQ(c.PNo, channel.PNo) << c.line;
+        EXPECT_EQ(c.Freq, channel.Freq) << c.line;
+        EXPECT_EQ(c.UserFreq, channel.UserFreq) << c.line;
+        EXPECT_EQ(c.OrigFreq, channel.OrigFreq) << c.line;
+        EXPECT_STREQ(c.name, channel.Name) << c.line;
+    }
+}
+
+TEST_F(ChannelFile, ChannelsStartAtTheirOwnLineOnly)
 {
     testsupport::WriteText(folder.Path("c.kvc"),
                            "pno:7\r\n" // before any channel: nothing to fill
-                           "[channel]\r\npno:  7\r\nNO:-3\r\nname:Mixed Case\r\nfreq:abc\r\n"
-                           "Colour:red\r\n" // an unknown key
-                           "[CHANNEL]\r\nUSERFREQ:+12\r\nOrigFreq:13\r\nName:nO:te\r\n"
+                           "[channel]\r\npno:  7\r\n"
+                           "[CHANNEL] \r\nNo:3\r\n" // not a channel line: the No belongs to the channel before
+                           "[CHANNEL]\r\nUSERFREQ:+12\r\n"
                            "[CHANNEL]\r\nPNo:4\r\nNam"); // cut short
     CChannelList list;
     ASSERT_TRUE(list.LoadFile(Path("c.kvc")));
     ASSERT_EQ(3, list.m_channels.GetSize());
     EXPECT_EQ(7, list.m_channels[0].PNo);
-    EXPECT_EQ(-3, list.m_channels[0].No);
-    EXPECT_STREQ("Mixed Case", list.m_channels[0].Name);
-    EXPECT_EQ(0, list.m_channels[0].Freq);
+    EXPECT_EQ(3, list.m_channels[0].No);
     EXPECT_EQ(12, list.m_channels[1].UserFreq);
-    EXPECT_EQ(13, list.m_channels[1].OrigFreq);
-    EXPECT_EQ(-1, list.m_channels[1].No);
-    EXPECT_STREQ("nO:te", list.m_channels[1].Name);
+    EXPECT_EQ(1, list.m_channels[1].PNo);
     EXPECT_EQ(4, list.m_channels[2].PNo);
     EXPECT_STREQ("", list.m_channels[2].Name);
 }
@@ -333,6 +380,26 @@ TEST_F(Settings, ChannelListNumberIsTakenOnceAndKept)
     DWORD next = 0;
     ASSERT_EQ(ERROR_SUCCESS, general.QueryDword("VideoDeviceIndex", next));
     EXPECT_EQ(5u, next);
+    DWORD kept = 0;
+    ASSERT_EQ(ERROR_SUCCESS, DeviceKey().QueryDword("ChannelList", kept));
+    EXPECT_EQ(4u, kept);
+
+    // A second device with settings of its own takes the next number: the two never share a file.
+    CRegistryKey other;
+    ASSERT_EQ(ERROR_SUCCESS, other.Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Korvath\\TAVISK\\Other Cam\\usb#vid_3#4#{y}"));
+    FakeFilter* otherFilter = CreateFakeFilter(FakeFilterLayout());
+    CCaptureFilterInfo* otherInfo =
+        new CCaptureFilterInfo(CComPtr<IBaseFilter>(AsBaseFilter(otherFilter)), "Other Cam", "\\\\?\\usb#vid_3#4#{y}");
+    {
+        SettingsDevice second(otherInfo);
+        EXPECT_FALSE(second.LoadChannelSettings());
+        EXPECT_EQ(5, second.m_channelList.m_nListNumber);
+        EXPECT_EQ(0, second.m_channelList.m_channels.GetSize());
+    }
+    otherInfo->Release();
+    AsBaseFilter(otherFilter)->Release();
+    ASSERT_EQ(ERROR_SUCCESS, general.QueryDword("VideoDeviceIndex", next));
+    EXPECT_EQ(6u, next);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <uuids.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace capture_test {
@@ -22,9 +23,11 @@ std::vector<BYTE> BytesOf(const T& value)
 }
 
 // An MPEG video type whose format block is the info record `Info` (MPEG1VIDEOINFO or MPEG2VIDEOINFO) with the
-// frame size and the length of its sequence header.
+// frame size, at its real length: the fixed part up to the sequence header at `headerOffset`, then a sequence
+// header of `sequenceHeaderBytes` (a start code and zeros).
 template <class Info>
-FakeMediaType MpegType(const GUID& subType, const GUID& formatType, LONG width, LONG height, DWORD sequenceHeaderBytes)
+FakeMediaType MpegType(const GUID& subType, const GUID& formatType, size_t headerOffset, LONG width, LONG height,
+                       DWORD sequenceHeaderBytes)
 {
     FakeMediaType type;
     type.majorType = MEDIATYPE_Video;
@@ -36,6 +39,10 @@ FakeMediaType MpegType(const GUID& subType, const GUID& formatType, LONG width, 
     info.hdr.bmiHeader.biHeight = height;
     info.cbSequenceHeader = sequenceHeaderBytes;
     type.format = BytesOf(info);
+    type.format.resize(headerOffset + sequenceHeaderBytes, 0);
+    const BYTE startCode[] = {0x00, 0x00, 0x01, 0xB3};
+    std::copy(startCode, startCode + std::min<size_t>(sequenceHeaderBytes, sizeof startCode),
+              type.format.begin() + headerOffset);
     type.caps.assign(sizeof(VIDEO_STREAM_CONFIG_CAPS), 0);
     return type;
 }
@@ -60,12 +67,14 @@ FakeMediaType VideoInfoType(const GUID& subType, DWORD compression, LONG width, 
 
 FakeMediaType Mpeg1Type(LONG width, LONG height, DWORD sequenceHeaderBytes)
 {
-    return MpegType<MPEG1VIDEOINFO>(MEDIASUBTYPE_MPEG1Payload, FORMAT_MPEGVideo, width, height, sequenceHeaderBytes);
+    return MpegType<MPEG1VIDEOINFO>(MEDIASUBTYPE_MPEG1Payload, FORMAT_MPEGVideo,
+                                    offsetof(MPEG1VIDEOINFO, bSequenceHeader), width, height, sequenceHeaderBytes);
 }
 
 FakeMediaType Mpeg2Type(LONG width, LONG height, DWORD sequenceHeaderBytes)
 {
-    return MpegType<MPEG2VIDEOINFO>(MEDIASUBTYPE_MPEG2_VIDEO, FORMAT_MPEG2Video, width, height, sequenceHeaderBytes);
+    return MpegType<MPEG2VIDEOINFO>(MEDIASUBTYPE_MPEG2_VIDEO, FORMAT_MPEG2Video,
+                                    offsetof(MPEG2VIDEOINFO, dwSequenceHeader), width, height, sequenceHeaderBytes);
 }
 
 FakeMediaType PcmType(WORD channels, DWORD samplesPerSecond, WORD bitsPerSample, WORD extraSize)

@@ -62,7 +62,7 @@ struct FakeMediaType {
     HRESULT result = S_OK;  // GetStreamCaps' answer for this index
 };
 
-// Video info blocks and capabilities as drivers hand them out.
+// Video info blocks and capabilities as drivers hand them out; the MPEG blocks end with their sequence header.
 FakeMediaType VideoInfoType(const GUID& subType, DWORD compression, LONG width, LONG height);
 FakeMediaType Mpeg1Type(LONG width, LONG height, DWORD sequenceHeaderBytes = 0);
 FakeMediaType Mpeg2Type(LONG width, LONG height, DWORD sequenceHeaderBytes = 0);

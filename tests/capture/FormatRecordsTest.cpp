@@ -8,6 +8,7 @@
 #include <dvdmedia.h>
 #include <uuids.h>
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -263,6 +264,63 @@ TEST(MediaTypeTest, FormatBlocksAreReadOnlyWhenLongEnough)
             mt.cbFormat = 0;
     }
     EXPECT_EQ(nullptr, GetFormatBlock(nullptr, FORMAT_VideoInfo, 0));
+}
+
+// MPEG video blocks end in their sequence header: a block is read when it holds the fixed part up to the header
+// and the header's announced length, however short the header is.
+TEST(MediaTypeTest, MpegBlocksAreReadToTheEndOfTheirSequenceHeader)
+{
+    const ULONG mpeg1 = offsetof(MPEG1VIDEOINFO, bSequenceHeader);  // 96
+    const ULONG mpeg2 = offsetof(MPEG2VIDEOINFO, dwSequenceHeader); // 132
+    struct Case {
+        const char* what;
+        ULONG headerOffset;
+        ULONG size;
+        DWORD announced;
+        bool expected;
+    } const cases[] = {
+        {"MPEG-1 empty header", mpeg1, mpeg1, 0, true},
+        {"MPEG-1 short header", mpeg1, mpeg1 + 4, 4, true},
+        {"MPEG-1 whole structure", mpeg1, sizeof(MPEG1VIDEOINFO), sizeof(MPEG1VIDEOINFO) - mpeg1, true},
+        {"MPEG-1 full header", mpeg1, mpeg1 + 140, 140, true},
+        {"MPEG-1 data after the header", mpeg1, mpeg1 + 12 + 1428, 12, true},
+        {"MPEG-1 cut in the fixed part", mpeg1, mpeg1 - 1, 0, false},
+        {"MPEG-1 without the length field", mpeg1, mpeg1 - 4, 0, false},
+        {"MPEG-1 header past the block", mpeg1, sizeof(MPEG1VIDEOINFO), 64, false},
+        {"MPEG-1 header one byte past", mpeg1, mpeg1 + 4, 5, false},
+        {"MPEG-1 absurd header length", mpeg1, mpeg1 + 4, 0xFFFFFFFF, false},
+        {"MPEG-2 empty header", mpeg2, mpeg2, 0, true},
+        {"MPEG-2 short header", mpeg2, mpeg2 + 2, 2, true},
+        {"MPEG-2 whole structure", mpeg2, sizeof(MPEG2VIDEOINFO), sizeof(MPEG2VIDEOINFO) - mpeg2, true},
+        {"MPEG-2 full header", mpeg2, mpeg2 + 140, 140, true},
+        {"MPEG-2 cut in the fixed part", mpeg2, sizeof(VIDEOINFOHEADER2), 0, false},
+        {"MPEG-2 header past the block", mpeg2, sizeof(MPEG2VIDEOINFO), 64, false},
+        {"MPEG-2 absurd header length", mpeg2, mpeg2, 0xFFFFFFFC, false},
+    };
+    for (const Case& c : cases) {
+        const bool isMpeg1 = c.headerOffset == mpeg1;
+        CMediaType mt(&MEDIATYPE_Video);
+        mt.SetFormatType(isMpeg1 ? &FORMAT_MPEGVideo : &FORMAT_MPEG2Video);
+        BYTE* block = mt.AllocFormatBuffer(c.size);
+        ASSERT_NE(nullptr, block);
+        std::memset(block, 0, c.size);
+        // The length field sits just before the sequence header in both structures.
+        if (c.size >= c.headerOffset)
+            std::memcpy(block + (isMpeg1 ? offsetof(MPEG1VIDEOINFO, cbSequenceHeader)
+                                         : offsetof(MPEG2VIDEOINFO, cbSequenceHeader)),
+                        &c.announced, sizeof c.announced);
+        const bool read = isMpeg1 ? GetFormatBlockAs<MPEG1VIDEOINFO>(&mt, FORMAT_MPEGVideo) != nullptr
+                                  : GetFormatBlockAs<MPEG2VIDEOINFO>(&mt, FORMAT_MPEG2Video) != nullptr;
+        EXPECT_EQ(c.expected, read) << c.what;
+        EXPECT_EQ(c.expected, isMpeg1 ? GetWritableFormatBlockAs<MPEG1VIDEOINFO>(&mt, FORMAT_MPEGVideo) != nullptr
+                                      : GetWritableFormatBlockAs<MPEG2VIDEOINFO>(&mt, FORMAT_MPEG2Video) != nullptr)
+            << c.what;
+    }
+    // A block of the other MPEG format type is not read as this one.
+    CMediaType mt(&MEDIATYPE_Video);
+    mt.SetFormatType(&FORMAT_MPEG2Video);
+    std::memset(mt.AllocFormatBuffer(sizeof(MPEG2VIDEOINFO)), 0, sizeof(MPEG2VIDEOINFO));
+    EXPECT_EQ(nullptr, GetFormatBlockAs<MPEG1VIDEOINFO>(&mt, FORMAT_MPEGVideo));
 }
 
 } // namespace

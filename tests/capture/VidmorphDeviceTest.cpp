@@ -18,6 +18,7 @@
 #include <uuids.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -373,6 +374,39 @@ TEST_F(VidmorphBox, ConfigurationAfterTheMpegSequenceHeaders)
     EXPECT_EQ(333666, p2->hdr.AvgTimePerFrame);
     EXPECT_EQ(720u, p2->hdr.dwPictAspectRatioX);
     EXPECT_EQ(576u, p2->hdr.dwPictAspectRatioY);
+}
+
+// MPEG blocks at their real lengths, with no room for the configuration after the sequence header: the capability
+// still gets its size, frame time and bit rate, and the header stays as it was.
+TEST_F(VidmorphBox, MpegBlocksWithoutRoomForTheConfigurationGetTheSize)
+{
+    struct Case {
+        FakeMediaType type;
+        GUID formatType;
+        LONG width;
+        LONG height;
+        size_t headerOffset;
+    } const cases[] = {
+        {Mpeg1Type(352, 288), FORMAT_MPEGVideo, 352, 288, offsetof(MPEG1VIDEOINFO, bSequenceHeader)},
+        {Mpeg1Type(352, 288, 12), FORMAT_MPEGVideo, 352, 288, offsetof(MPEG1VIDEOINFO, bSequenceHeader)},
+        {Mpeg2Type(720, 576), FORMAT_MPEG2Video, 720, 576, offsetof(MPEG2VIDEOINFO, dwSequenceHeader)},
+        {Mpeg2Type(720, 576, 4), FORMAT_MPEG2Video, 720, 576, offsetof(MPEG2VIDEOINFO, dwSequenceHeader)},
+    };
+    for (const Case& c : cases) {
+        capture->capabilities = {c.type};
+        capture->setFormats.clear();
+        EXPECT_EQ(S_OK, box->SetVideoConfig(Format(c.formatType, 0, c.width, c.height, 2000000)));
+        ASSERT_EQ(1u, capture->setFormats.size()) << c.type.format.size();
+        const Bytes& block = capture->setFormats[0].format;
+        ASSERT_EQ(c.type.format.size(), block.size());
+        // Both headers begin with the source and target rectangles, the bit rates and the frame time.
+        const VIDEOINFOHEADER* p = reinterpret_cast<const VIDEOINFOHEADER*>(block.data());
+        EXPECT_EQ(400000, p->AvgTimePerFrame);
+        EXPECT_EQ(2000000u, p->dwBitRate);
+        EXPECT_TRUE(std::equal(block.begin() + ptrdiff_t(c.headerOffset), block.end(),
+                               c.type.format.begin() + ptrdiff_t(c.headerOffset)));
+    }
+    EXPECT_TRUE(encoder->offsets.empty());
 }
 
 TEST_F(VidmorphBox, MpegFourConfigurationFillsTheEndOfTheBitmapInformation)
