@@ -47,13 +47,26 @@ void CopyText(char* pszOut, int nChars, const CString& text)
     pszOut[nChars] = '\0';
 }
 
-// 1 when the DWORD value is present and not 0, else 0.
+// A number is the first four bytes of a value of any type, the lowest first (a REG_BINARY timing value counts as
+// well as a REG_DWORD); a value of fewer bytes gives those it has, the rest 0. False when the value is missing.
+bool ReadNumber(const CRegistryKey& key, const char* pszValue, DWORD& value)
+{
+    CByteArray data;
+    DWORD nType = 0;
+    if (key.QueryRaw(pszValue, nType, data) != ERROR_SUCCESS)
+        return false;
+    value = 0;
+    for (INT_PTR i = 0; i < data.GetSize() && i < 4; ++i)
+        value |= DWORD(data[i]) << (8 * i);
+    return true;
+}
+
+// 1 when the value is present and its number is not 0, else 0.
 DWORD ReadSwitch(const char* pszKey, const char* pszValue)
 {
     CRegistryKey key;
     DWORD value = 0;
-    if (key.Open(HKEY_LOCAL_MACHINE, pszKey, KEY_READ) != ERROR_SUCCESS ||
-        key.QueryDword(pszValue, value) != ERROR_SUCCESS)
+    if (key.Open(HKEY_LOCAL_MACHINE, pszKey, KEY_READ) != ERROR_SUCCESS || !ReadNumber(key, pszValue, value))
         return 0;
     return value != 0 ? 1 : 0;
 }
@@ -185,10 +198,10 @@ void CDriveManager::ReadIdeTimingAndAutorun(CDeviceRecord& record, DWORD* pAutor
                          KEY_READ) == ERROR_SUCCESS) {
             const bool bMaster = record.m_nTarget == 0;
             DWORD setting = 0;
-            if (channel.QueryDword(bMaster ? "UserMasterDeviceTimingModeAllowed" : "UserSlaveDeviceTimingModeAllowed",
-                                   setting) != ERROR_SUCCESS &&
-                channel.QueryDword(bMaster ? "MasterDeviceTimingModeAllowed" : "SlaveDeviceTimingModeAllowed",
-                                   setting) != ERROR_SUCCESS)
+            if (!ReadNumber(channel, bMaster ? "UserMasterDeviceTimingModeAllowed" : "UserSlaveDeviceTimingModeAllowed",
+                            setting) &&
+                !ReadNumber(channel, bMaster ? "MasterDeviceTimingModeAllowed" : "SlaveDeviceTimingModeAllowed",
+                            setting))
                 setting = 0xFF;
             *pDma = (setting & 0xFF) == 0xFF ? 1 : 0;
         }
@@ -318,7 +331,7 @@ void CDriveManager::SetIdeTimingMode(int nChannel, BYTE bMaster, BYTE bEnable)
     DWORD nCurrent = 1;
     CRegistryKey select;
     if (select.Open(HKEY_LOCAL_MACHINE, "SYSTEM\\Select", KEY_READ) != ERROR_SUCCESS ||
-        select.QueryDword("Current", nCurrent) != ERROR_SUCCESS)
+        !ReadNumber(select, "Current", nCurrent))
         nCurrent = 1;
     char szInstance[kSmallBufferChars + 1], szClassGuid[kSmallBufferChars + 1];
     FindIdeChannelKey(nChannel, szInstance, szClassGuid);

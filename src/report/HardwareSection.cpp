@@ -15,6 +15,7 @@
 #include "report/SoftwareSection.h"
 #include "report/SystemInfo.h"
 
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -296,15 +297,18 @@ void AppendMediaPart(CStringArray& block, CDeviceRecord& record)
         std::snprintf(szLine, sizeof(szLine), ",%d session(s),%d track(s)", nSessions, nTracks);
         disc += szLine;
     }
+    // The last block address is a signed 32-bit number (a blank CD may answer -151); one more than it is worked out
+    // in 64 bits. The drive manager hands an answer of 0x7FFFFFFF on as 0, so the count always fits the time text.
     BYTE capacity[8] = {};
-    long nBlocks = 0;
+    int64_t nBlocks = 0;
     if (manager.ReadCapacity(record, capacity) == 1) {
-        nBlocks =
-            long((DWORD(capacity[0]) << 24) | (DWORD(capacity[1]) << 16) | (DWORD(capacity[2]) << 8) | capacity[3]) + 1;
-        if (nBlocks >= 0 && nBlocks != 1) {
+        const uint32_t nLast =
+            (uint32_t(capacity[0]) << 24) | (uint32_t(capacity[1]) << 16) | (uint32_t(capacity[2]) << 8) | capacity[3];
+        nBlocks = int64_t(int32_t(nLast)) + 1;
+        if (nBlocks >= 0 && nBlocks != 1 && nBlocks <= LONG_MAX) {
             char szMsf[32];
             disc += ",";
-            disc += LbaToMsfText(nBlocks, szMsf);
+            disc += LbaToMsfText(long(nBlocks), szMsf);
         }
     }
     block.Add(disc.Left(kLineBuffer - 1));

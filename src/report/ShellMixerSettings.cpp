@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 // The 32-bit layouts the program was written against (x86-64 test builds have their own).
@@ -39,22 +40,25 @@ signed char GetNoDriveTypeAutoRun()
     return static_cast<signed char>(data[0]);
 }
 
+// The keys are created (or opened) one level at a time. Only a first level that cannot be created ends the work
+// at once; a later level that fails leaves no key to go on from, so the levels below it and the value are not
+// written and the value's result (ERROR_INVALID_HANDLE) is returned.
 LONG SetNoDriveTypeAutoRun(DWORD dwValue)
 {
-    CRegKeyOwner key;
+    CRegistryKey key;
     HKEY parent = HKEY_CURRENT_USER;
     for (const char* level : kExplorerPolicyPath) {
-        HKEY next = nullptr;
-        DWORD disposition = 0;
-        const LONG result = RegCreateKeyExA(parent, level, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                                            &next, &disposition);
-        if (result != ERROR_SUCCESS)
-            return result;
-        key.Attach(next);
-        parent = key.get();
+        CRegistryKey next;
+        if (parent != nullptr) {
+            const LONG result = next.Create(parent, level, KEY_ALL_ACCESS);
+            if (result != ERROR_SUCCESS && parent == HKEY_CURRENT_USER)
+                return result;
+        }
+        key = std::move(next);
+        parent = key.IsOpen() ? key.get() : nullptr;
     }
     const BYTE data[4] = {BYTE(dwValue & 0xFF), 0, 0, 0};
-    return RegSetValueExA(key.get(), kAutoRunValue, 0, REG_BINARY, data, sizeof data);
+    return key.SetBinary(kAutoRunValue, data, sizeof data);
 }
 
 // Reading never creates the keys. A value of kAudioCdVerbSize bytes or more is cut so that the text stays
@@ -84,18 +88,14 @@ char* GetAudioCDShellVerb(char* pszVerb)
     return pszVerb;
 }
 
-// The text is stored with its terminating zero, as the registry expects of a text value.
+// The text is stored by its length without the terminating zero.
 LONG SetAudioCDShellVerb(LPCSTR pszVerb)
 {
-    HKEY opened = nullptr;
-    DWORD disposition = 0;
-    LONG result = RegCreateKeyExA(HKEY_CLASSES_ROOT, "AudioCD\\shell", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, &opened, &disposition);
+    CRegistryKey key;
+    const LONG result = key.Create(HKEY_CLASSES_ROOT, "AudioCD\\shell", KEY_ALL_ACCESS);
     if (result != ERROR_SUCCESS)
         return result;
-    CRegKeyOwner key(opened);
-    const char* text = pszVerb != nullptr ? pszVerb : "";
-    return RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), DWORD(strlen(text) + 1));
+    return key.SetString(nullptr, pszVerb, CRegistryKey::withoutNul);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

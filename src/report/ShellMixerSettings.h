@@ -15,13 +15,15 @@ const int kAudioCdVerbSize = 100;
 // The first byte of HKCU\...\Policies\Explorer "NoDriveTypeAutoRun"; 0 when the keys or the value are missing.
 signed char GetNoDriveTypeAutoRun();
 // Writes the low byte of the value and three zero bytes as a 4-byte binary value, creating the keys; returns the
-// Windows result of the registry call that ended the work.
+// error of the first key when that cannot be created, otherwise the result of writing the value (which fails when
+// a later key could not be created).
 LONG SetNoDriveTypeAutoRun(DWORD dwValue);
 
 // The default value of HKCR\AudioCD\shell into the buffer (kAudioCdVerbSize characters, always terminated); an
 // empty text when it cannot be read, the buffer unchanged when the key or value is missing. Returns the buffer.
 char* GetAudioCDShellVerb(char* pszVerb);
-// Writes the text as the default value of HKCR\AudioCD\shell, creating the keys; returns the Windows result.
+// Writes the text as the default value of HKCR\AudioCD\shell (its length without the terminator), creating the
+// keys; returns the Windows result.
 LONG SetAudioCDShellVerb(LPCSTR pszVerb);
 
 // Volumes of two channels as one number: the first channel in the high 16 bits, the second in the low 16 bits.

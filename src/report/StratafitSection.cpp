@@ -16,6 +16,7 @@ const int kHeaderRead = 8;
 const int kMinLength = 6;
 const int kMaxLength = 100;
 const int kMaxEntries = 100;
+const int kCountOffset = 5;
 const int kEntriesOffset = 9;
 const int kEntrySize = 32;
 const int kLineBuffer = 300;
@@ -73,7 +74,8 @@ void AppendStratafitTable(const BYTE* pAnswer, int nAnswerLength, CStringArray& 
 {
     AppendRow(lines, "Active", "Type", "ID", "Usage Frequency", "Write Speed");
     lines.Add("");
-    int nEntries = BigEndian16(pAnswer + 5);
+    // An answer too short to hold the count lists no entry.
+    int nEntries = nAnswerLength >= kCountOffset + 2 ? BigEndian16(pAnswer + kCountOffset) : 0;
     int nPresent = nAnswerLength > kEntriesOffset ? (nAnswerLength - kEntriesOffset) / kEntrySize : 0;
     if (nEntries > nPresent)
         nEntries = nPresent; // never read past the answer
@@ -112,7 +114,7 @@ void BuildStratafitListing(CStringArray& lines)
             return;
         std::vector<BYTE> answer(size_t(nLength + 2), 0);
         if (g_pDriveManager->StratafitCommand(record, 2, 0, 0, nLength + 2, answer.data()) != 1 ||
-            BigEndian16(answer.data() + 5) >= kMaxEntries)
+            BigEndian16(answer.data() + kCountOffset) >= kMaxEntries)
             return;
         char szLabel[kLineBuffer] = "";
         g_pDriveManager->GetDriveLabel(record, szLabel);

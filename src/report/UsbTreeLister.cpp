@@ -290,14 +290,31 @@ DWORD CUsbTreeLister::EnumerateHostController(HANDLE hController)
     int ports = 0;
     if (!HubPortCount(hub.get(), ports))
         return LastErrorOr(ERROR_GEN_FAILURE);
+    m_nNodesLeft = kUsbMaxControllerNodes;
     EnumerateHubPorts(hub.get(), ports, 0);
     return 0;
+}
+
+// One more port line below the current controller. Once the controller's budget is spent, one line says so and
+// the walk of that controller ends.
+bool CUsbTreeLister::TakeNode()
+{
+    if (m_nNodesLeft > 0) {
+        --m_nNodesLeft;
+        return true;
+    }
+    if (m_nNodesLeft == 0) {
+        ListerLine(*this, "  |  |---> Listing stopped: more than %d devices on this controller",
+                   kUsbMaxControllerNodes);
+        m_nNodesLeft = -1;
+    }
+    return false;
 }
 
 // Every port line has the same indentation whatever the depth; the hub line keeps its own form and its line feed.
 void CUsbTreeLister::EnumerateHubPorts(HANDLE hHub, int nPorts, int nDepth)
 {
-    for (int port = 1; port <= nPorts; ++port) {
+    for (int port = 1; port <= nPorts && m_nNodesLeft >= 0; ++port) {
         BYTE info[kConnectionInfoSize];
         BOOL answered = FALSE;
         DWORD error = 0;
@@ -312,14 +329,15 @@ void CUsbTreeLister::EnumerateHubPorts(HANDLE hHub, int nPorts, int nDepth)
             if (answered && info[kConnectionStatusOffset] == 1)
                 break;
         }
+        const unsigned status = answered ? info[kConnectionStatusOffset] : 0;
+        if (answered && status == 0)
+            continue;
+        if (!TakeNode())
+            return;
         if (!answered) {
             ListerLine(*this, "      Error getting node_connection_information! (%u)", unsigned(error));
             continue;
         }
-
-        const unsigned status = info[kConnectionStatusOffset];
-        if (status == 0)
-            continue;
         if (status != 1) {
             ListerLine(*this, "  |  |---> Port[%d] = %s(%d)", port, ConnectionStatusName(status), int(status));
             continue;

@@ -18,6 +18,9 @@ const int kUsbModeList = 4;
 const int kUsbDescriptionSize = 100;
 // Size of the product text handed to CUsbTreeLister::GetDeviceInfo.
 const int kUsbProductSize = 256;
+// Port lines listed below one host controller, whatever they hold: a controller addresses at most 127 devices,
+// hubs included. The depth cap alone does not bound a hub that names itself at every one of its ports.
+const int kUsbMaxControllerNodes = 127;
 
 class CUsbTreeLister {
 public:
@@ -30,8 +33,12 @@ public:
     void AddLine(LPCTSTR pszLine);
     // The lines of one controller: 0 on success, otherwise the Windows error number of the failing step.
     DWORD EnumerateHostController(HANDLE hController);
-    // The lines of every port of a hub and of the hubs below it; the depth is passed on to child hubs.
+    // The lines of every port of a hub and of the hubs below it; the depth is passed on to child hubs. The ports
+    // listed below one controller are bounded in number as well as in depth.
     void EnumerateHubPorts(HANDLE hHub, int nPorts, int nDepth);
+    // Counts one port line against the controller's budget; false once it is spent (the first time with a line
+    // that says so).
+    bool TakeNode();
     // The product text of the device at a hub port (kUsbProductSize characters) and its registry description in
     // m_szDeviceText. pDeviceDescriptor points at the 18 bytes of the device descriptor.
     void GetDeviceInfo(HANDLE hHub, ULONG nPort, const BYTE* pDeviceDescriptor, char* pszProduct);
@@ -42,6 +49,8 @@ public:
     char m_szDeviceText[200];
     // The root under which the registry descriptions are looked for; tests point it at a key of fixtures.
     HKEY m_hMachineRoot = HKEY_LOCAL_MACHINE;
+    // Port lines still allowed below the controller being walked; -1 once the walk was stopped.
+    int m_nNodesLeft = kUsbMaxControllerNodes;
 };
 
 // A string descriptor of the device at a hub port as ANSI text (at most nOutSize - 1 characters). Language 0 asks

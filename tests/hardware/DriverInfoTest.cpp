@@ -231,6 +231,38 @@ TEST_F(DriveSettings, XpMasterTimingValues)
     }
 }
 
+// A number is the first four bytes of the value, whatever its type, the lowest first; a shorter value gives the
+// bytes it has. The timing mode counts as DMA when its low byte is 0xFF, the autorun switch when it is not 0.
+TEST_F(DriveSettings, NumbersAreTheFirstFourBytesOfAnyValue)
+{
+    struct Case {
+        DWORD nType;
+        std::string bytes;
+        DWORD nDma;
+        DWORD nAutorun;
+    };
+    const Case kCases[] = {
+        {REG_DWORD, std::string("\xFF\xFF\xFF\xFF", 4), 1, 1},
+        {REG_DWORD, std::string("\x1F\0\0\0", 4), 0, 1},
+        {REG_BINARY, std::string("\x1F\0\0\0", 4), 0, 1},
+        {REG_BINARY, std::string("\xFF\0\0\0", 4), 1, 1},
+        {REG_BINARY, std::string("\0\0\0\0\xFF\xFF\xFF\xFF", 8), 0, 0}, // bytes 4-7 are not the number
+        {REG_BINARY, std::string("\x1F\0\0\0\x01", 5), 0, 1},
+        {REG_BINARY, std::string("\xFF", 1), 1, 1},
+        {REG_BINARY, std::string("\0\x01", 2), 0, 1},
+        {REG_BINARY, std::string(), 0, 0},
+        {REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\x1F", 4), 0, 1}, // read as stored: 0x1F000000
+    };
+    for (const Case& c : kCases) {
+        WriteRegistryKey(HKEY_LOCAL_MACHINE, m_primary, {{"UserMasterDeviceTimingModeAllowed", c.nType, c.bytes}});
+        WriteRegistryKey(HKEY_LOCAL_MACHINE, kCdromKey, {{"Autorun", c.nType, c.bytes}});
+        DWORD nAutorun, nDma;
+        Read('E', nAutorun, nDma);
+        EXPECT_EQ(c.nDma, nDma) << "type " << c.nType << ", " << c.bytes.size() << " bytes";
+        EXPECT_EQ(c.nAutorun, nAutorun) << "type " << c.nType << ", " << c.bytes.size() << " bytes";
+    }
+}
+
 TEST_F(DriveSettings, XpAutorunIsReadForEveryDrive)
 {
     WriteRegistryKey(HKEY_LOCAL_MACHINE, kCdromKey, {Dword("Autorun", 1)});

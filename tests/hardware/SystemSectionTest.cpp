@@ -7,6 +7,7 @@
 #include "Emu.h"
 #include "report/HardwareSection.h"
 #include "report/ReportOutput.h"
+#include "support/GuardedBytes.h"
 #include "support/StringLists.h"
 
 #include <algorithm>
@@ -201,6 +202,33 @@ TEST_F(SystemSection, FailedQueriesGiveTheirFallbacks)
     }
 }
 
+// READ CAPACITY gives the last block address as a signed 32-bit number; the disc line shows one more than it as a
+// time. 0xFFFFFFFF gives 0 blocks and 0x7FFFFFFE the largest time; 0x7FFFFFFF is handed on as 0 by the drive
+// manager, and like a single block or a blank CD's -151 it makes the disc blank and gives no time.
+TEST_F(SystemSection, DiscLineTimeFromReadCapacity)
+{
+    struct Case {
+        int64_t nBlocks; // the emulator answers one less
+        const char* pszLine;
+    };
+    const Case kCases[] = {
+        {0x7FFFFFFF, "CD-ROM,477218:35.22"}, // 7F FF FF FE
+        {2, "CD-ROM,00:00.02"},              // 00 00 00 01
+        {0, "CD-ROM,00:00.00"},              // FF FF FF FF
+        {0x80000000LL, "Blank disc, -"},     // 7F FF FF FF
+        {1, "Blank disc, -"},                // 00 00 00 00
+        {-150, "Blank disc, -"},             // FF FF FF 69
+    };
+    for (const Case& c : kCases) {
+        m_pMachine->SetInt(kCdWriter, EMU_KEY_BLOCKS, c.nBlocks);
+        const std::vector<std::string> block = Block(0);
+        auto speedamode = std::find(block.begin(), block.end(), "Speedamode: enabled");
+        ASSERT_NE(block.end(), speedamode);
+        ASSERT_NE(block.end(), speedamode + 1);
+        EXPECT_EQ(c.pszLine, *(speedamode + 1)) << c.nBlocks;
+    }
+}
+
 TEST_F(SystemSection, ShortStratafitAnswerLeavesTheNoteOut)
 {
     const BYTE kShort[] = {0x00, 0x05, 0, 0, 0, 0, 0, 0}; // L = 5
@@ -283,6 +311,18 @@ TEST(StratafitTable, EntryRules)
     CStringArray empty;
     AppendStratafitTable(answer.data(), int(answer.size()), empty);
     EXPECT_EQ(3, empty.GetSize());
+}
+
+// An answer that ends before its entry count (bytes 5-6) lists the heading pair and no entry, and nothing past its
+// last byte is read: the bytes end where readable memory ends.
+TEST(StratafitTable, AnswerTooShortForItsCount)
+{
+    for (size_t nLength : {size_t(0), size_t(5), size_t(6)}) {
+        testsupport::GuardedBytes answer(std::vector<BYTE>(nLength, 0x7F));
+        CStringArray lines;
+        AppendStratafitTable(answer.data(), answer.size(), lines);
+        EXPECT_EQ(3, lines.GetSize()) << nLength;
+    }
 }
 
 TEST(DiskSizeLine, MegabytesAndGigabytes)

@@ -56,6 +56,25 @@ TEST(ShellSettings, AutoRunPolicyRoundTrip)
     CRegistryKey::DeleteTree(HKEY_CURRENT_USER, kPolicyKey);
 }
 
+// Only a first key that cannot be created ends the work at once. A later one that cannot be created (a lasting key
+// below a volatile one) leaves nothing to write the value into: the value's write fails and its result is given.
+TEST(ShellSettings, AutoRunPolicyBelowAKeyThatCannotBeCreated)
+{
+    const char kPolicies[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies";
+    CRegistryKey::DeleteTree(HKEY_CURRENT_USER, kPolicies);
+    HKEY volatileKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kPolicies, 0, nullptr, REG_OPTION_VOLATILE,
+                                             KEY_ALL_ACCESS, nullptr, &volatileKey, nullptr));
+    CRegKeyOwner policies(volatileKey);
+    CRegistryKey probe;
+    ASSERT_NE(ERROR_SUCCESS, probe.Create(HKEY_CURRENT_USER, kPolicyKey)) << "a lasting key below a volatile one";
+
+    EXPECT_EQ(ERROR_INVALID_HANDLE, SetNoDriveTypeAutoRun(0x95));
+    EXPECT_EQ("<no key>", PolicyBytes());
+    policies.Close();
+    CRegistryKey::DeleteTree(HKEY_CURRENT_USER, kPolicies);
+}
+
 // Reading creates nothing and leaves the buffer as it was when there is no verb; a written verb reads back; a
 // stored text of 100 characters or more comes back cut and terminated.
 TEST(ShellSettings, AudioCdVerbRoundTrip)

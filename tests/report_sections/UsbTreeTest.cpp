@@ -11,6 +11,7 @@
 #include "report/UsbTreeLister.h"
 
 #include <winioctl.h>
+#include <ntddscsi.h>
 #include <usbioctl.h>
 
 #include <gtest/gtest.h>
@@ -53,6 +54,7 @@ struct FakeController {
 struct FakeMachine {
     std::map<std::string, FakeController> controllers; // by device name
     std::map<std::string, FakeHub> hubs;               // by hub name
+    std::map<std::string, std::string> letterInquiry;  // INQUIRY answer of a drive-letter device ("\\.\E:")
     std::map<HANDLE, std::string> open;
     std::map<int, int> connectionRequests; // per port of any hub
     std::vector<WORD> stringLanguages;     // wIndex of every string request but the language list
@@ -80,7 +82,7 @@ HANDLE WINAPI FakeCreateFile(LPCSTR name, DWORD access, DWORD share, LPSECURITY_
     std::string device = name;
     EXPECT_EQ(DWORD(OPEN_EXISTING), creation) << device;
     EXPECT_NE(0u, access & GENERIC_WRITE) << device;
-    bool known = g_machine->controllers.count(device) != 0;
+    bool known = g_machine->controllers.count(device) != 0 || g_machine->letterInquiry.count(device) != 0;
     if (device.rfind("\\\\.\\", 0) == 0 && g_machine->hubs.count(device.substr(4)) != 0) {
         known = true;
         device = device.substr(4);
@@ -130,6 +132,20 @@ BOOL WINAPI FakeIoControl(HANDLE h, DWORD code, LPVOID in, DWORD inSize, LPVOID 
     BYTE* out = static_cast<BYTE*>(outVoid);
     const std::string& device = found->second;
     *returned = 0;
+    auto inquiry = g_machine->letterInquiry.find(device);
+    if (inquiry != g_machine->letterInquiry.end()) {
+        // A drive letter answers INQUIRY through the pass-through request and nothing else.
+        auto* request = static_cast<SCSI_PASS_THROUGH_DIRECT*>(in);
+        if (code != IOCTL_SCSI_PASS_THROUGH_DIRECT || inSize < sizeof(SCSI_PASS_THROUGH_DIRECT) ||
+            request->Cdb[0] != 0x12)
+            return Fail(ERROR_INVALID_FUNCTION);
+        const std::string& answer = inquiry->second;
+        memset(request->DataBuffer, 0, request->DataTransferLength);
+        memcpy(request->DataBuffer, answer.data(), std::min<size_t>(answer.size(), request->DataTransferLength));
+        request->ScsiStatus = 0;
+        *returned = inSize;
+        return TRUE;
+    }
     if (g_machine->controllers.count(device) != 0) {
         const FakeController& c = g_machine->controllers[device];
         EXPECT_EQ(516u, outSize);
@@ -454,6 +470,35 @@ TEST_F(UsbTree, HubLoopEndsAtABoundedDepth)
     EXPECT_EQ(7, std::count(lines.begin(), lines.end(), "  |  |---> Port[2] = Not enough power for device(5)"));
 }
 
+// A hub that names itself at every port multiplies its ports at every level: the walk of its controller ends
+// after 127 port lines with a line that says so, and the next controller is listed in full.
+TEST_F(UsbTree, HubNamingItselfAtEveryPortIsBoundedInBreadth)
+{
+    FakeHub& child = m_machine.hubs[kChildHub];
+    child.ports.assign(4, FakePort());
+    for (FakePort& port : child.ports) {
+        port.status = 1;
+        port.isHub = true;
+        port.childHub = kChildHub;
+    }
+    const std::vector<std::string> lines = List(Windows::WinXP);
+    const std::string kStopped = "  |  |---> Listing stopped: more than 127 devices on this controller";
+    const auto hubLines = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.size() > 16 && line.compare(line.size() - 16, 16, "= Hub connected\n") == 0;
+    });
+    EXPECT_EQ(126, hubLines) << "the card reader and 126 hubs";
+    EXPECT_EQ(1, std::count(lines.begin(), lines.end(), kStopped));
+    auto stopped = std::find(lines.begin(), lines.end(), kStopped);
+    ASSERT_NE(lines.end(), stopped);
+    // What follows is the second controller as in the whole tree, and the extended part's heading.
+    const std::vector<std::string> whole = TreeLines("", nullptr, "Standard OpenHCD USB Host Controller");
+    auto second = std::find(whole.begin(), whole.end(), "# Host Controller \\\\.\\HCD1 found.");
+    ASSERT_NE(whole.end(), second);
+    std::vector<std::string> rest(second - 1, whole.end());
+    rest.insert(rest.end(), {"Extended Information:", "---------------------"});
+    EXPECT_EQ(rest, std::vector<std::string>(stopped + 1, lines.end()));
+}
+
 // Mode 4 sends every line to the list box, the hub line with its line feed too; modes other than 0, 1, 2 and 4
 // write nothing.
 TEST_F(UsbTree, OutputModes)
@@ -485,10 +530,13 @@ TEST_F(UsbTree, OutputModes)
     EXPECT_EQ(all, listed);
 }
 
-CDeviceRecord DriveRecord(int letter, const char* vendor, const char* product, const char* revision,
-                          const char* mounted)
+CDeviceRecord DriveRecord(int adapter, int busType, int letter, const char* vendor, const char* product,
+                          const char* revision, const char* mounted)
 {
     CDeviceRecord record;
+    record.m_nAdapter = adapter;
+    record.m_nTarget = 0;
+    record.m_nBusType = busType;
     record.m_nDriveLetter = letter;
     snprintf(record.m_szVendor, sizeof record.m_szVendor, "%s", vendor);
     snprintf(record.m_szProduct, sizeof record.m_szProduct, "%s", product);
@@ -497,47 +545,65 @@ CDeviceRecord DriveRecord(int letter, const char* vendor, const char* product, c
     return record;
 }
 
-// On Windows 2000 and XP the drives of USB and IEEE 1394 adapters follow, every group and every place; a drive
-// without a letter shows B: as its index says, a refused index shows '?'. Windows 98 has no extended part.
+// A standard INQUIRY answer of a CD/DVD device: vendor (8), product (16) and revision (4) at bytes 8, 16 and 32.
+std::string InquiryAnswer(const char* vendor, const char* product, const char* revision)
+{
+    char text[29];
+    snprintf(text, sizeof text, "%-8.8s%-16.16s%-4.4s", vendor, product, revision);
+    return std::string("\x05\x80\x02\x02\x1F\x00\x00\x00", 8) + text;
+}
+
+// On Windows 2000 and XP the drives of USB and IEEE 1394 adapters follow, every group and every place, each with
+// the model name of its own lookup: the same product is a USB model behind the USB bridge and an IEEE 1394 model
+// behind the 1394 bridge. A drive without a letter shows B: as its index says, a refused index shows '?'; neither
+// answers INQUIRY, so neither has a model name. Windows 98 has no extended part.
 TEST_F(UsbTree, ExtendedPartListsUsbAnd1394Drives)
 {
     CDriveManager manager;
+    manager.m_nAccessMode = kAccessModeSpti;
+    m_machine.letterInquiry["\\\\.\\E:"] = InquiryAnswer("KORVATH", "DVDR   QZ7160", "1.05");
+    m_machine.letterInquiry["\\\\.\\F:"] = InquiryAnswer("KORVATH", "DVDR   QZ7160", "1.05");
     CHostAdapterArray& adapters = *manager.GetHostAdapters();
     CHostAdapter ide;
     ide.m_nBusType = 0;
     ide.m_Targets.SetSize(1);
-    ide.m_Targets[0].Add(DriveRecord(3, "KORVATH ", "IDE DRIVE", "1.00", "not listed"));
+    ide.m_Targets[0].Add(DriveRecord(0, 0, 3, "KORVATH ", "IDE DRIVE", "1.00", "not listed"));
     CHostAdapter usb;
     usb.m_nBusType = 4;
     usb.m_Targets.SetSize(2);
-    usb.m_Targets[0].Add(DriveRecord(4, "KORVATH ", "DRW-9200U", "1.02", "\\??\\USBSTOR#CdRom&Ven_KORVATH#7&1&0"));
-    usb.m_Targets[1].Add(DriveRecord(-1, "OTHER   ", "CD-ROM", "0001", ""));
+    usb.m_Targets[0].Add(
+        DriveRecord(1, 4, 4, "KORVATH ", "DVDR   QZ7160", "1.05", "\\??\\USBSTOR#CdRom&Ven_KORVATH#7&1&0"));
+    usb.m_Targets[1].Add(DriveRecord(1, 4, -1, "OTHER   ", "CD-ROM", "0001", ""));
     CHostAdapter firewire;
     firewire.m_nBusType = 5;
     firewire.m_Targets.SetSize(1);
-    firewire.m_Targets[0].Add(DriveRecord(1, "KORVATH ", "DRW-9200F", "2.00", "\\??\\SBP2#Korvath#1"));
+    firewire.m_Targets[0].Add(DriveRecord(2, 5, 5, "KORVATH ", "DVDR   QZ7160", "1.05", "\\??\\SBP2#Korvath#2"));
+    firewire.m_Targets[0].Add(DriveRecord(2, 5, 1, "KORVATH ", "DRW-9200F", "2.00", "\\??\\SBP2#Korvath#1"));
     adapters.Add(ide);
     adapters.Add(usb);
     adapters.Add(firewire);
     CDriveManager* previous = g_pDriveManager;
     g_pDriveManager = &manager;
 
-    CDeviceRecord probe = usb.m_Targets[0][0];
-    const std::string model = std::string(manager.GetModelName(probe));
     const std::vector<std::string> expected = {
         "Extended Information:",
         "---------------------",
-        "* (E:) " + model,
-        "   KORVATH  DRW-9200U 1.02",
+        "* (E:) QZ-7160U USB DVD-RW",
+        "   KORVATH  DVDR   QZ7160 1.05",
         "",
         "   \\??\\USBSTOR#CdRom&Ven_KORVATH#7&1&0",
         "",
-        "* (?:) " + model,
+        "* (?:) ",
         "   OTHER    CD-ROM 0001",
         "",
         "   ",
         "",
-        "* (B:) " + model,
+        "* (F:) QZ-7160F 1394 DVD-RW",
+        "   KORVATH  DVDR   QZ7160 1.05",
+        "",
+        "   \\??\\SBP2#Korvath#2",
+        "",
+        "* (B:) ",
         "   KORVATH  DRW-9200F 2.00",
         "",
         "   \\??\\SBP2#Korvath#1",
