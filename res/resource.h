@@ -15,6 +15,7 @@
 #define IDD_ABOUTBOX                    100
 #define IDD_MAIN_DIALOG                 102
 #define IDD_FWUPDATE                    1014
+#define IDD_HLINK_PAGE                  154
 
 // Icons
 #define IDI_ABOUT                       128

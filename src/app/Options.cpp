@@ -1,6 +1,7 @@
 // src/app/Options.cpp
 #include "app/Options.h"
 
+#include "framework/MessageBox.h"
 #include "transfer/TransferRateSettings.h"
 
 #include <cstdlib>
@@ -69,6 +70,11 @@ CString OverburnText(DWORD nFrames)
     return text;
 }
 
+bool IsOverburnLengthKept(DWORD nFrames)
+{
+    return nFrames != 0 && nFrames <= kOverburnLengthMax;
+}
+
 bool ParseOverburnText(const CString& strText, DWORD& rFrames)
 {
     if (strText.GetLength() != 9 || strText[3] != ':' || strText[6] != '.')
@@ -79,8 +85,24 @@ bool ParseOverburnText(const CString& strText, DWORD& rFrames)
     DWORD nMinutes = DWORD(std::atoi(strText.Left(3)));
     DWORD nSeconds = DWORD(std::atoi(strText.Mid(4, 2)));
     DWORD nFrames = DWORD(std::atoi(strText.Mid(7, 2)));
-    rFrames = (nMinutes * 60 + nSeconds) * kFramesPerSecond + nFrames;
+    const DWORD nLength = (nMinutes * 60 + nSeconds) * kFramesPerSecond + nFrames;
+    if (!IsOverburnLengthKept(nLength))
+        return false;
+    rFrames = nLength;
     return true;
+}
+
+// While overburning is on, the length must be one that the settings keep at the next start; otherwise the page
+// stays open with a message naming the bounds.
+void DDV_OverburnLength(CDataExchange* pDX, const CString& strText)
+{
+    DWORD nFrames = 0;
+    if (!pDX->m_bSaveAndValidate || ParseOverburnText(strText, nFrames))
+        return;
+    AfxMessageBox("Please enter an overburn length between " + OverburnText(1) + " and " +
+                      OverburnText(kOverburnLengthMax) + ".",
+                  MB_OK | MB_ICONEXCLAMATION);
+    pDX->Fail();
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -233,6 +255,8 @@ void CPropTransferRate::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_PREF_MAX_WRITE, m_nEditMaxWrite);
     DDX_Text(pDX, IDC_PREF_MAX_DVD_WRITE, m_nEditMaxDvdWrite);
     DDX_Text(pDX, IDC_PREF_OVERBURN_LEN, m_strOverburn);
+    if (m_bOverburn)
+        DDV_OverburnLength(pDX, m_strOverburn);
 }
 
 // The combo boxes' items (index = stored value unless the handlers say otherwise).

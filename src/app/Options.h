@@ -156,7 +156,13 @@ private:
 // The overburn length in frames as the masked edit's digits "mmmssff", and as the text "mmm:ss.ff".
 CString OverburnDigits(DWORD nFrames);
 CString OverburnText(DWORD nFrames);
-// Frames of the text "mmm:ss.ff"; false when the text is not in that shape (nothing is changed then).
+// A length the transfer-rate settings keep when they are read back at the next start: at least one frame and no
+// more than the largest the mask can show.
+bool IsOverburnLengthKept(DWORD nFrames);
+// Frames of the text "mmm:ss.ff"; false when the text is not in that shape or gives a length the settings would not
+// keep (nothing is changed then).
 bool ParseOverburnText(const CString& strText, DWORD& rFrames);
+// Validation of the overburn text in a data exchange (a message box and a failed exchange).
+void DDV_OverburnLength(CDataExchange* pDX, const CString& strText);
 
 #endif

@@ -22,8 +22,9 @@ void CopyBounded(char* pszOut, const char* pszText, size_t nSize)
 } // namespace
 
 // "InstallPath" of the program's "General" key (a trailing backslash cut); else the directory of the program
-// named between the first two double quotes of the sibling's "UninstallString", when that file exists. Texts
-// longer than the 260-character buffer are cut.
+// named between the first two double quotes of the sibling's "UninstallString", when that file exists. The search
+// starts at the first character: the usual entry, "C:\...\uninst.exe" /x, is quoted from its start. Texts longer
+// than the 260-character buffer are cut.
 void CDriveManager::GetInstallPaths(char* pszPath260)
 {
     CString general(kProgramRegistryKey);

@@ -27,8 +27,19 @@ const int kInquiryBufferSize = 100;
 const int kRevisionOffset = 32;
 const int kRevisionLength = 4;
 
-// A worker ends at its next wait once aborted; this only bounds a drive that does not answer at all.
+// A worker ends at its next wait once aborted; this only bounds a drive that does not answer at all. A worker that
+// still runs after it keeps its share of what it uses.
 const DWORD kWorkerEndWaitMs = 60000;
+
+const UpdateDialogHooks* volatile g_pHooks = nullptr;
+
+DWORD WaitForWorker(HANDLE hThread, DWORD dwMilliseconds)
+{
+    const UpdateDialogHooks* pHooks = g_pHooks;
+    if (pHooks != nullptr && pHooks->pfnWaitForWorker != nullptr)
+        return pHooks->pfnWaitForWorker(hThread, dwMilliseconds);
+    return ::WaitForSingleObject(hThread, dwMilliseconds);
+}
 
 // Posts the worker's report when the worker ends, also when an exception ends it early: the dialog, and a main
 // window waiting to close, must hear of it either way.
@@ -45,7 +56,22 @@ private:
     LPARAM m_lParam;
 };
 
+// The worker's share of the work, handed over through the thread parameter.
+std::shared_ptr<UpdateCheckWork> TakeWork(LPVOID pParam)
+{
+    const std::unique_ptr<std::shared_ptr<UpdateCheckWork>> pShare(
+        static_cast<std::shared_ptr<UpdateCheckWork>*>(pParam));
+    return *pShare;
+}
+
 } // namespace
+
+const UpdateDialogHooks* SetUpdateDialogHooks(const UpdateDialogHooks* pHooks)
+{
+    const UpdateDialogHooks* pPrevious = g_pHooks;
+    g_pHooks = pHooks;
+    return pPrevious;
+}
 
 CFWUpdateDlg::CFWUpdateDlg(CWnd* pParent)
     : CDialog(IDD_FWUPDATE, pParent), m_bCheckOnStartup(0), m_hWndSelf(nullptr), m_bShown(FALSE), m_pDrive(nullptr),
@@ -58,7 +84,7 @@ CFWUpdateDlg::~CFWUpdateDlg()
 {
     EndWorker();
     g_arrUpdates.RemoveAll();
-    m_pChecker.reset();
+    m_pWork.reset();
 }
 
 void CFWUpdateDlg::DoDataExchange(CDataExchange* pDX)
@@ -82,15 +108,15 @@ BOOL CFWUpdateDlg::OnInitDialog()
     return TRUE;
 }
 
-// Ends a worker that still runs: the abort makes every socket wait give up at once, so this is short.
+// Ends a worker that still runs: the abort makes every socket wait give up at once, so this is short. A worker held
+// up longer (a drive that does not answer) is left to end by itself with its share of the work.
 void CFWUpdateDlg::EndWorker()
 {
-    if (!m_pWorker)
+    if (!m_hWorker)
         return;
-    if (m_pChecker)
-        m_pChecker->Abort();
-    ::WaitForSingleObject(m_pWorker->m_hThread, kWorkerEndWaitMs);
-    m_pWorker.reset();
+    m_pWork->checker.Abort();
+    WaitForWorker(m_hWorker.get(), kWorkerEndWaitMs);
+    m_hWorker.Close();
 }
 
 void CFWUpdateDlg::StartWorker(AFX_THREADPROC pfnWorker, const ProxySettings* pProxy, const CString& strText,
@@ -98,7 +124,9 @@ void CFWUpdateDlg::StartWorker(AFX_THREADPROC pfnWorker, const ProxySettings* pP
 {
     EndWorker();
     g_arrUpdates.RemoveAll();
-    m_pChecker.reset(new CUpdateChecker(pProxy, strText));
+    m_pWork = std::make_shared<UpdateCheckWork>(pProxy, strText);
+    m_pWork->pDrive = m_pDrive;
+    m_pWork->hWndReport = m_hWndSelf;
     m_checkBox.SetWindowText(kAutoCheckText);
     m_checkBox.SetCheck(bAutoCheck ? BST_CHECKED : BST_UNCHECKED);
     m_link.SetURL(kFirmwareDownloadUrl);
@@ -108,17 +136,23 @@ void CFWUpdateDlg::StartWorker(AFX_THREADPROC pfnWorker, const ProxySettings* pP
     m_bFlag2 = bFlag2;
     m_bReported = FALSE;
     // The worker walks a copy of the drive list, so that nothing the user does meanwhile moves the records the
-    // findings point to; the copy lives as long as the dialog.
-    m_drives.RemoveAll();
+    // findings point to.
     if (g_pDriveManager != nullptr)
-        g_pDriveManager->CopyHostAdapters(m_drives);
-    m_pWorker.reset(AfxBeginThread(pfnWorker, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED));
-    if (!m_pWorker) {
+        g_pDriveManager->CopyHostAdapters(m_pWork->drives);
+
+    std::unique_ptr<std::shared_ptr<UpdateCheckWork>> pShare(new std::shared_ptr<UpdateCheckWork>(m_pWork));
+    CWinThread* pThread = AfxBeginThread(pfnWorker, pShare.get(), THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    if (pThread == nullptr) {
         ::PostMessage(m_hWndSelf, WM_UPDATE_CHECK_DONE, 0, 0);
         return;
     }
-    m_pWorker->m_bAutoDelete = FALSE;
-    m_pWorker->ResumeThread();
+    pShare.release(); // the worker's now
+    // The thread object deletes itself when the worker ends; the dialog keeps a handle of its own to wait on.
+    HANDLE hThread = nullptr;
+    ::DuplicateHandle(::GetCurrentProcess(), pThread->m_hThread, ::GetCurrentProcess(), &hThread, SYNCHRONIZE, FALSE,
+                      0);
+    m_hWorker.Attach(hThread);
+    pThread->ResumeThread();
 }
 
 void CFWUpdateDlg::StartCheckAllDrives(const ProxySettings* pProxy, const CString& strText, BYTE bFlag1,
@@ -136,42 +170,43 @@ void CFWUpdateDlg::StartCheckOneDrive(CDeviceRecord* pDrive, const ProxySettings
 
 UINT __cdecl CFWUpdateDlg::CheckAllDrivesThread(LPVOID pParam)
 {
-    CFWUpdateDlg* pDlg = static_cast<CFWUpdateDlg*>(pParam);
-    CReportOnExit report(pDlg->m_hWndSelf, 0, 0);
+    const std::shared_ptr<UpdateCheckWork> pWork = TakeWork(pParam);
+    CReportOnExit report(pWork->hWndReport, 0, 0);
     AfxSocketInit();
-    pDlg->CheckAllDrives();
+    CheckAllDrives(*pWork);
     return 0;
 }
 
 UINT __cdecl CFWUpdateDlg::CheckOneDriveThread(LPVOID pParam)
 {
-    CFWUpdateDlg* pDlg = static_cast<CFWUpdateDlg*>(pParam);
-    CReportOnExit report(pDlg->m_hWndSelf, kUpdateDoneToMainDialog, kUpdateListClosed);
+    const std::shared_ptr<UpdateCheckWork> pWork = TakeWork(pParam);
+    CReportOnExit report(pWork->hWndReport, kUpdateDoneToMainDialog, kUpdateListClosed);
     AfxSocketInit();
-    pDlg->CheckOneDrive();
+    CheckOneDrive(*pWork);
     return 0;
 }
 
-void CFWUpdateDlg::CheckAllDrives()
+void CFWUpdateDlg::CheckAllDrives(UpdateCheckWork& work)
 {
-    WalkDrivesForUpdates(*m_pChecker, m_drives);
+    WalkDrivesForUpdates(work.checker, work.drives);
 }
 
-void CFWUpdateDlg::CheckOneDrive()
+// An aborted check keeps its finding to itself: the dialog that asked may be gone.
+void CFWUpdateDlg::CheckOneDrive(UpdateCheckWork& work)
 {
-    if (m_pDrive == nullptr)
+    if (work.pDrive == nullptr)
         return;
-    m_pChecker->CheckFirmware(m_pDrive);
+    work.checker.CheckFirmware(work.pDrive);
     UpdateEntry entry;
-    if (m_pChecker->GetUpdate(0, &entry))
+    if (!work.checker.IsAborted() && work.checker.GetUpdate(0, &entry))
         AddGlobalFirmwareUpdate(entry);
 }
 
 CString CFWUpdateDlg::GetCheckError()
 {
     CString strError;
-    if (m_pChecker)
-        m_pChecker->GetErrorText(&strError);
+    if (m_pWork)
+        m_pWork->checker.GetErrorText(&strError);
     return strError;
 }
 
@@ -189,10 +224,8 @@ LRESULT CFWUpdateDlg::OnCheckFinished(WPARAM wParam, LPARAM lParam)
 {
     if (wParam != 0)
         return 0;
-    if (m_pWorker) {
-        ::WaitForSingleObject(m_pWorker->m_hThread, kWorkerEndWaitMs);
-        m_pWorker.reset();
-    }
+    // The worker has reported: it touches nothing of the check any more.
+    m_hWorker.Close();
     if (g_arrUpdates.GetSize() > 0) {
         FillUpdateList();
         ShowWindow(SW_SHOW);
@@ -257,8 +290,8 @@ void CFWUpdateDlg::OnCancel()
 
 void CFWUpdateDlg::AbortCheck()
 {
-    if (m_pChecker)
-        m_pChecker->Abort();
+    if (m_pWork)
+        m_pWork->checker.Abort();
     if (m_bShown)
         OnOK();
 }

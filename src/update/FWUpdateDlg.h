@@ -10,6 +10,7 @@
 #include "controls/HyperLink.h"
 #include "drive/HostAdapter.h"
 #include "framework/Framework.h"
+#include "framework/Handles.h"
 #include "resource.h"
 #include "update/UpdateChecker.h"
 
@@ -27,6 +28,29 @@ const LPARAM kUpdateListClosed = 0;
 // The maker's download page behind the link.
 extern const char kFirmwareDownloadUrl[];
 
+// What one check's worker uses: its checker, the copy of the drive list it walks, the drive of a single-drive check
+// and the window it reports to. The dialog and its worker share it and the last of the two to let go deletes it, so
+// a worker that outlives the dialog's wait for it still has everything it uses.
+struct UpdateCheckWork {
+    UpdateCheckWork(const ProxySettings* pProxy, const CString& strText) : checker(pProxy, strText) {}
+    UpdateCheckWork(const UpdateCheckWork&) = delete;
+    UpdateCheckWork& operator=(const UpdateCheckWork&) = delete;
+
+    CUpdateChecker checker;
+    CHostAdapterArray drives;        // the walk's own copy of the drive list; the findings point into it
+    CDeviceRecord* pDrive = nullptr; // the drive of a single-drive check
+    HWND hWndReport = nullptr;       // the dialog: the worker posts its report here
+};
+
+// The seam under the dialog's wait for its worker when the dialog goes or starts another check; the default waits
+// on the thread's handle.
+struct UpdateDialogHooks {
+    DWORD (*pfnWaitForWorker)(HANDLE hThread, DWORD dwMilliseconds);
+};
+
+// Installs a table (kept by pointer); null restores the real wait. Returns the table that was in use.
+const UpdateDialogHooks* SetUpdateDialogHooks(const UpdateDialogHooks* pHooks);
+
 class CFWUpdateDlg : public CDialog {
 public:
     enum {
@@ -34,8 +58,8 @@ public:
     };
 
     explicit CFWUpdateDlg(CWnd* pParent = nullptr);
-    // Empties g_arrUpdates, then ends the check: a worker still running is aborted and waited for, so that it never
-    // outlives the checker and the drive list it uses.
+    // Ends the check, then empties g_arrUpdates: a worker still running is aborted and waited for a while; one that
+    // runs on all the same keeps its share of what it uses and lets go of it when it ends.
     ~CFWUpdateDlg() override;
 
     BOOL OnInitDialog() override;
@@ -52,9 +76,9 @@ public:
     // The checker's error text (its own, then the HTTP client's).
     CString GetCheckError();
 
-    // The worker's part (run on the worker thread).
-    void CheckAllDrives();
-    void CheckOneDrive();
+    // The worker's part (run on the worker thread), on what the worker was given.
+    static void CheckAllDrives(UpdateCheckWork& work);
+    static void CheckOneDrive(UpdateCheckWork& work);
     BOOL FillUpdateList();
 
     BOOL IsShown() const { return m_bShown; }
@@ -82,8 +106,8 @@ private:
     static UINT __cdecl CheckAllDrivesThread(LPVOID pParam);
     static UINT __cdecl CheckOneDriveThread(LPVOID pParam);
 
-    HWND m_hWndSelf; // the worker posts here
-    std::unique_ptr<CUpdateChecker> m_pChecker;
+    HWND m_hWndSelf;                          // the worker posts here
+    std::shared_ptr<UpdateCheckWork> m_pWork; // the check under way or ended, shared with its worker
     BOOL m_bShown;
     CDeviceRecord* m_pDrive;
     CHyperLink m_link;
@@ -92,9 +116,8 @@ private:
     CButton m_checkBox;
     BYTE m_bFlag1;
     BYTE m_bFlag2;
-    CHostAdapterArray m_drives; // the copy of the drive list the worker walks
-    std::unique_ptr<CWinThread> m_pWorker;
-    BOOL m_bReported; // the main dialog has been told: once is enough
+    CHandleOwner m_hWorker; // the worker thread while it may still run (the thread object deletes itself)
+    BOOL m_bReported;       // the main dialog has been told: once is enough
 };
 
 #endif

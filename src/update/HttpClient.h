@@ -5,7 +5,8 @@
 //
 // Calling order: SetConnection, then any number of Request calls (each opens and closes its own connection);
 // GetErrorText after a failed request. Abort may be called from another thread at any time: the request under way
-// ends at its next check point or socket wait, and so does every later request of the same client.
+// ends at its next check point or socket wait, and so does every later request of the same client until
+// ResetAbort.
 #ifndef TAVISK_UPDATE_HTTPCLIENT_H
 #define TAVISK_UPDATE_HTTPCLIENT_H
 
@@ -76,6 +77,8 @@ public:
     // Closes and deletes the socket when one is open; always TRUE.
     BOOL Close();
     void Abort() { ::InterlockedExchange(&m_bAbort, TRUE); }
+    // Lets requests run again after an abort (a download started afresh).
+    void ResetAbort() { ::InterlockedExchange(&m_bAbort, FALSE); }
     BOOL IsAborted() const { return m_bAbort != 0; }
 
     // The steps of a request, public so that tests can reach them one by one.

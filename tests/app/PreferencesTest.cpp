@@ -297,3 +297,53 @@ TEST(Preferences, RefusedInputIsNotSaved)
         ExpectSame(start, Load());
     }
 }
+
+// With overburning on, a length that the settings would refuse at the next start (none at all, or more than the
+// mask's largest 999:59.74) keeps the sheet open with a message and saves nothing; the lengths at both bounds are
+// saved and read back. With overburning off such a text leaves the stored length as it was.
+TEST(Preferences, OverburnLengthMustBeReadableAtTheNextStart)
+{
+    struct Case {
+        const char* name;
+        bool overburn;
+        const char* digits; // as typed into the masked edit: mmmssff
+        bool refused;
+        DWORD stored;
+    };
+    static const Case kCases[] = {
+        {"no length", true, "0000000", true, 300000},
+        {"one frame beyond the largest", true, "9995975", true, 300000},
+        {"seconds beyond a minute", true, "9999999", true, 300000},
+        {"one frame", true, "0000001", false, 1},
+        {"the largest", true, "9995974", false, kOverburnLengthMax},
+        {"overburning off, no length", false, "0000000", false, 300000},
+    };
+    for (const Case& c : kCases) {
+        Stored start = StartingSettings();
+        start.rate.overburnLength = 300000; // not the default, which the reader falls back to
+        start.rate.overburn = c.overburn ? 1 : 0;
+        Store(start);
+        HookSession session;
+        bool bStillOpen = false;
+        WithSheet(session, [&](COptions& sheet) {
+            PropSheet_SetCurSel(sheet.m_hWnd, nullptr, 1);
+            sheet.m_transferPage.m_editOverburn.SetText(c.digits);
+            PropSheet_PressButton(sheet.m_hWnd, PSBTN_OK);
+            bStillOpen = CurrentPage(sheet.m_hWnd) != nullptr;
+            if (bStillOpen)
+                PropSheet_PressButton(sheet.m_hWnd, PSBTN_CANCEL);
+        });
+        if (c.refused) {
+            EXPECT_TRUE(bStillOpen) << c.name;
+            ASSERT_EQ(1u, session.MessageBoxes().size()) << c.name;
+            EXPECT_EQ(CString("Please enter an overburn length between 000:00.01 and 999:59.74."),
+                      session.MessageBoxes()[0].text)
+                << c.name;
+        } else {
+            EXPECT_TRUE(session.MessageBoxes().empty()) << c.name;
+        }
+        Stored want = start;
+        want.rate.overburnLength = c.stored;
+        ExpectSame(want, Load());
+    }
+}

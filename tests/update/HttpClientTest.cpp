@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -281,26 +283,134 @@ private:
     CWinThread* m_pThread = nullptr;
 };
 
-// An abort from another thread ends a blocked request at once, as a success with nothing received, and every
-// later request of the same client ends at its first check point.
-TEST_F(HttpClientTest, AbortEndsABlockedRequest)
+// A message-only window that records the WM_HTTP_PROGRESS pairs {total, received} of a download and runs onFirst
+// when the first one comes, that is when the body begins.
+class ProgressProbe {
+public:
+    ProgressProbe()
+    {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = WndProc;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "TaviskProgressProbe";
+        ::RegisterClassA(&windowClass);
+        m_hWnd = ::CreateWindowA("TaviskProgressProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, windowClass.hInstance,
+                                 nullptr);
+        s_pProbe = this;
+    }
+    ~ProgressProbe()
+    {
+        ::DestroyWindow(m_hWnd);
+        s_pProbe = nullptr;
+    }
+    ProgressProbe(const ProgressProbe&) = delete;
+    ProgressProbe& operator=(const ProgressProbe&) = delete;
+
+    HWND Window() const { return m_hWnd; }
+
+    std::vector<std::pair<int, int>> progress;
+    std::function<void()> onFirst;
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_HTTP_PROGRESS && s_pProbe != nullptr) {
+            const INT32* pValues = reinterpret_cast<const INT32*>(lParam);
+            s_pProbe->progress.push_back({pValues[0], pValues[1]});
+            if (s_pProbe->progress.size() == 1 && s_pProbe->onFirst)
+                s_pProbe->onFirst();
+            return 0;
+        }
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+    }
+
+    static ProgressProbe* s_pProbe;
+    HWND m_hWnd;
+};
+
+ProgressProbe* ProgressProbe::s_pProbe = nullptr;
+
+// A client without a proxy, a progress probe, and the downloads' folder, emptied and removed when the test ends.
+class DownloadFolderTest : public HttpClientTest {
+protected:
+    void SetUp() override
+    {
+        HttpClientTest::SetUp();
+        m_client.SetConnection(FALSE, "", 0, "", "");
+        ASSERT_NE(nullptr, m_probe.Window());
+        char szTemp[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, szTemp);
+        m_folder = CString(szTemp) + "tavisk-download\\";
+        ::CreateDirectoryA(m_folder, nullptr);
+    }
+    void TearDown() override
+    {
+        WIN32_FIND_DATAA data;
+        HANDLE hFind = ::FindFirstFileA(m_folder + "*", &data);
+        if (hFind != INVALID_HANDLE_VALUE) {
+            do
+                ::DeleteFileA(m_folder + data.cFileName);
+            while (::FindNextFileA(hFind, &data));
+            ::FindClose(hFind);
+        }
+        ::RemoveDirectoryA(m_folder);
+    }
+    CHttpClient m_client;
+    ProgressProbe m_probe;
+    CString m_folder;
+};
+
+// An abort from another thread ends a blocked request at once, as a success with nothing received, and every later
+// request of the same client ends at its first check point.
+TEST_F(HttpClientTest, AbortEndsARequestBlockedInTheHeader)
 {
     REQUIRE_SERVICE();
-    for (const char* path : {"/silent", "/biglength"}) {
-        CHttpClient client;
-        client.SetConnection(FALSE, "", 0, "", "");
-        CString answer;
-        {
-            AbortingThread aborter(&client, 300);
-            ASSERT_TRUE(aborter.Started());
-            const DWORD dwStart = ::GetTickCount();
-            EXPECT_TRUE(client.Request(ServiceUrl(path), &answer, kHttpPost)) << path;
-            EXPECT_LT(::GetTickCount() - dwStart, 3000u) << path;
-        }
-
-        EXPECT_TRUE(client.Request(ServiceUrl("/check?product=X"), &answer, kHttpPost)) << path;
-        EXPECT_STREQ("", answer) << path;
+    CHttpClient client;
+    client.SetConnection(FALSE, "", 0, "", "");
+    CString answer;
+    {
+        AbortingThread aborter(&client, 300);
+        ASSERT_TRUE(aborter.Started());
+        const DWORD dwStart = ::GetTickCount();
+        EXPECT_TRUE(client.Request(ServiceUrl("/silent"), &answer, kHttpPost));
+        EXPECT_LT(::GetTickCount() - dwStart, 3000u);
     }
+
+    EXPECT_TRUE(client.Request(ServiceUrl("/check?product=X"), &answer, kHttpPost));
+    EXPECT_STREQ("", answer);
+}
+
+// The same in the body: the service announces 1000 bytes and stops after 5. The aborting thread starts only once the
+// body has begun (the download's first progress message), so the abort can only meet the client waiting for the
+// rest of the body; the partial file goes.
+TEST_F(DownloadFolderTest, AbortEndsADownloadBlockedInTheBody)
+{
+    REQUIRE_SERVICE();
+    std::unique_ptr<AbortingThread> pAborter;
+    m_probe.onFirst = [&] { pAborter.reset(new AbortingThread(&m_client, 300)); };
+    CString path = m_folder;
+    const DWORD dwStart = ::GetTickCount();
+    EXPECT_TRUE(m_client.DownloadFile(ServiceUrl("/stall/part.bin"), &path, m_probe.Window(), 1));
+    EXPECT_LT(::GetTickCount() - dwStart, 3000u);
+    pAborter.reset();
+    ASSERT_EQ(2u, m_probe.progress.size()) << "the length, then the 5 bytes that came; never the end";
+    EXPECT_EQ(std::make_pair(1000, 0), m_probe.progress[0]);
+    EXPECT_EQ(std::make_pair(1000, 5), m_probe.progress[1]);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(path)) << "the partial file is removed";
+}
+
+// A length beyond any answer of the service (2,000,000,000 bytes announced, 5 sent) is refused from the header:
+// nothing is allocated for it and no body is waited for. A download shows it: no progress message, no file.
+TEST_F(DownloadFolderTest, BigLengthIsRefusedBeforeTheBody)
+{
+    REQUIRE_SERVICE();
+    CString path = m_folder;
+    EXPECT_FALSE(m_client.DownloadFile(ServiceUrl("/biglength/fw.bin"), &path, m_probe.Window(), 1));
+    EXPECT_TRUE(m_probe.progress.empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(path));
+    CString error;
+    m_client.GetErrorText(&error);
+    EXPECT_STREQ("Error while receiving data\n", error);
 }
 
 // Names go to the name service through the socket's seam: here "UPD.EXAMPLE" is the loopback address, and
@@ -388,47 +498,17 @@ TEST_F(HttpClientTest, ThroughTinyproxyWithBasicCredentials)
     }
 }
 
-std::vector<std::pair<int, int>> g_progress;
-
-LRESULT CALLBACK ProgressWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_HTTP_PROGRESS) {
-        const INT32* pValues = reinterpret_cast<const INT32*>(lParam);
-        g_progress.push_back({pValues[0], pValues[1]});
-        return 0;
-    }
-    return ::DefWindowProcA(hWnd, message, wParam, lParam);
-}
-
-TEST_F(HttpClientTest, DownloadIntoAFolder)
+TEST_F(DownloadFolderTest, DownloadIntoAFolder)
 {
     REQUIRE_SERVICE();
-    char szTemp[MAX_PATH];
-    ::GetTempPathA(MAX_PATH, szTemp);
-    CString folder = CString(szTemp) + "tavisk-download\\";
-    ::CreateDirectoryA(folder, nullptr);
-
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = ProgressWndProc;
-    windowClass.hInstance = ::GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "TaviskProgressProbe";
-    ::RegisterClassA(&windowClass);
-    HWND hProgress = ::CreateWindowA("TaviskProgressProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                     windowClass.hInstance, nullptr);
-    ASSERT_NE(nullptr, hProgress);
-    g_progress.clear();
-
-    CHttpClient client;
-    client.SetConnection(FALSE, "", 0, "", "");
-    CString path = folder;
-    ASSERT_TRUE(client.DownloadFile(ServiceUrl("/echo/fw 1.bin"), &path, hProgress, 1));
-    ::DestroyWindow(hProgress);
-    ASSERT_GE(g_progress.size(), 3u);
-    const int nTotal = g_progress.front().first;
+    CString path = m_folder;
+    ASSERT_TRUE(m_client.DownloadFile(ServiceUrl("/echo/fw 1.bin"), &path, m_probe.Window(), 1));
+    ASSERT_GE(m_probe.progress.size(), 3u);
+    const int nTotal = m_probe.progress.front().first;
     EXPECT_GT(nTotal, 0);
-    EXPECT_EQ(0, g_progress.front().second) << "first the length alone";
-    EXPECT_EQ(std::make_pair(nTotal, nTotal), g_progress.back());
-    EXPECT_STREQ(folder + "fw 1.bin", path);
+    EXPECT_EQ(0, m_probe.progress.front().second) << "first the length alone";
+    EXPECT_EQ(std::make_pair(nTotal, nTotal), m_probe.progress.back());
+    EXPECT_STREQ(m_folder + "fw 1.bin", path);
     FILE* pFile = std::fopen(path, "rb");
     ASSERT_NE(nullptr, pFile);
     char szStart[64] = {};
@@ -436,18 +516,15 @@ TEST_F(HttpClientTest, DownloadIntoAFolder)
     std::fclose(pFile);
     EXPECT_EQ(0, std::string(szStart, nRead).find("GET /echo/fw%201.bin HTTP/1.0\r\n"));
 
-    CString cut = folder;
-    EXPECT_FALSE(client.DownloadFile(ServiceUrl("/cut/part.bin"), &cut, nullptr, 1));
+    CString cut = m_folder;
+    EXPECT_FALSE(m_client.DownloadFile(ServiceUrl("/cut/part.bin"), &cut, nullptr, 1));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(cut)) << "a partial file is removed";
 
-    CString none = folder;
-    EXPECT_FALSE(client.DownloadFile(ServiceUrl("/echo/"), &none, nullptr, 1));
+    CString none = m_folder;
+    EXPECT_FALSE(m_client.DownloadFile(ServiceUrl("/echo/"), &none, nullptr, 1));
     CString error;
-    client.GetErrorText(&error);
+    m_client.GetErrorText(&error);
     EXPECT_NE(-1, error.Find("No file to download\n"));
-
-    ::DeleteFileA(path);
-    ::RemoveDirectoryA(folder);
 }
 
 } // namespace

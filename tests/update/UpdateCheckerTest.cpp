@@ -1,25 +1,36 @@
 // tests/update/UpdateCheckerTest.cpp
 // CUpdateChecker and the drive walk on emulated drives against the scripted update service: the service address
 // from the registry or the default, the answers, the query for each drive, the walk's all-or-nothing findings,
-// the walk through tinyproxy with Basic credentials, and the abort.
+// the walk through tinyproxy with Basic credentials, and the abort; the program and language queries, the firmware
+// downloads and the name lists; and the update dialog's worker when it outlives the dialog.
 #include "UpdateTestSupport.h"
 
 #include "Emu.h"
+#include "drive/DeviceIo.h"
 #include "framework/Thread.h"
+#include "gui/GuiTest.h"
+#include "support/TestFiles.h"
+#include "update/FWUpdateDlg.h"
 #include "update/ScrambledText.h"
 #include "update/UpdateChecker.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
+#include <type_traits>
 
+using guitest::HookSession;
 using updatetest::ServiceUrl;
 using updatetest::UpdateMachine;
 
 namespace {
 
 const char kDatabaseText[] = "Failed to check for firmware upgrade.\nThe database is temporarly unavailable.";
+const char kSoftwareDatabaseText[] = "Failed to check for software updates\nThe database is temporarly unavailable.";
+const char kDefaultAddress[] = "http://update.tavisk.example/check";
 
 const ProxySettings* Direct()
 {
@@ -123,7 +134,7 @@ TEST_F(UpdateCheckerTest, ServiceAddressFromTheRegistryOrTheDefault)
     {
         CUpdateChecker checker(Direct(), "");
         checker.GetUpdateUrl();
-        EXPECT_STREQ(kDefaultUpdateUrl, checker.GetBaseUrl()) << "no key";
+        EXPECT_STREQ(kDefaultAddress, checker.GetBaseUrl()) << "no key";
     }
     updatetest::SetUpdatePath("http://127.0.0.1:1/elsewhere");
     {
@@ -345,6 +356,312 @@ TEST_F(UpdateCheckerTest, AbortStopsTheWalk)
     EXPECT_FALSE(run.bResult);
     EXPECT_EQ(0, g_arrUpdates.GetSize());
     EXPECT_EQ(1u, updatetest::ServiceRequests().size() - nBefore) << "the second drive is not asked";
+}
+
+// The built-in address is kept in the scrambled form of the registry value: neither the stored constant nor the
+// program file shows it (the plain address of the download page shows that the search finds what is there), and it
+// unscrambles to the service's address.
+TEST(UpdateDefaultAddress, KeptScrambled)
+{
+    const std::string stored = kScrambledDefaultUpdateUrl;
+    EXPECT_EQ(std::string::npos, stored.find("example"));
+    EXPECT_EQ(std::string::npos, stored.find("http"));
+    EXPECT_STREQ(kDefaultAddress, UnscrambleText(kScrambledDefaultUpdateUrl));
+
+    const std::vector<uint8_t> program = testsupport::ReadBytes(testsupport::ProgramFolder() + "Tavisk.exe");
+    ASSERT_FALSE(program.empty()) << "Tavisk.exe is copied beside the test program";
+    const std::string bytes(program.begin(), program.end());
+    EXPECT_NE(std::string::npos, bytes.find("www.korvath.example/technicalservices"));
+    EXPECT_EQ(std::string::npos, bytes.find("update.tavisk.example"));
+    EXPECT_EQ(std::string::npos, bytes.find("UPDATE.TAVISK.EXAMPLE"));
+}
+
+// The request line and the body of the service's latest request.
+std::pair<std::string, std::string> LatestRequest()
+{
+    const std::vector<std::string> requests = updatetest::ServiceRequests();
+    if (requests.empty())
+        return {};
+    const std::string& request = requests.back();
+    const size_t nBody = request.find("\r\n\r\n");
+    std::string body = nBody == std::string::npos ? "" : request.substr(nBody + 4);
+    if (body.size() >= 2 && body.compare(body.size() - 2, 2, "\r\n") == 0)
+        body.resize(body.size() - 2);
+    return {request.substr(0, request.find("\r\n")), body};
+}
+
+// A program's newest version, and the file of a language, as the service names them.
+TEST_F(UpdateCheckerTest, ProgramAndLanguageQueries)
+{
+    REQUIRE_SERVICE();
+    struct Case {
+        const char* name;
+        const char* base;
+        bool language;
+        const char* asked;
+        BOOL result;
+        const char* first;  // the newest version, or the language's file
+        const char* second; // the third field (programs)
+        const char* line;
+        const char* body;
+        const char* error;
+    };
+    static const Case kCases[] = {
+        {"newer program", "/check", false, "Tavisk", TRUE, "1.30", "Tavisk130.exe", "POST /check HTTP/1.0",
+         "program=Tavisk", ""},
+        {"answer names another program", "/check", false, "Tavisk Old", FALSE, "", "", "POST /check HTTP/1.0",
+         "program=Tavisk%20Old", kSoftwareDatabaseText},
+        {"program the service does not list", "/check", false, "Sorter", TRUE, "0.00", "N/A", "POST /check HTTP/1.0",
+         "program=Sorter", ""},
+        {"empty answer", "/nolength", false, "Tavisk", TRUE, "", "", "POST /nolength HTTP/1.0", "program=Tavisk", ""},
+        {"status 404", "/status/404", false, "Tavisk", FALSE, "", "", "POST /status/404 HTTP/1.0", "program=Tavisk",
+         " 404 Not Found"},
+        {"language file", "/check", true, "English", TRUE, "tavisk-en.lng", "", "POST /check/lang HTTP/1.0",
+         "language=English", ""},
+        {"language file without a path", "/check", true, "Dansk", TRUE, "tavisk-da.lng", "",
+         "POST /check/lang HTTP/1.0", "language=Dansk", ""},
+        {"language, answer names another program", "/check", true, "Tavisk Old", FALSE, "", "",
+         "POST /check/lang HTTP/1.0", "language=Tavisk%20Old", kSoftwareDatabaseText},
+    };
+    for (const Case& c : kCases) {
+        updatetest::SetUpdatePath(ServiceUrl(c.base));
+        CUpdateChecker checker(Direct(), "");
+        CString first = "left over", second = "left over";
+        const BOOL bResult = c.language ? checker.CheckLanguage("/lang", c.asked, &first)
+                                        : checker.CheckSoftwareUpdate(c.asked, &first, &second);
+        if (c.language)
+            second.Empty();
+        EXPECT_EQ(c.result, bResult) << c.name;
+        EXPECT_STREQ(c.first, first) << c.name;
+        EXPECT_STREQ(c.second, second) << c.name;
+        EXPECT_EQ(std::make_pair(std::string(c.line), std::string(c.body)), LatestRequest()) << c.name;
+        CString error;
+        checker.GetErrorText(&error);
+        EXPECT_STREQ(c.error, error) << c.name;
+    }
+}
+
+// The firmware file the service sends for a name.
+std::vector<uint8_t> FirmwareBytes(const std::string& name)
+{
+    std::vector<uint8_t> bytes(9000);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>((i + name.size()) % 251);
+    return bytes;
+}
+
+// Removes a file and the folders above it up to (not including) the scratch folder.
+void RemoveBelow(const testsupport::ScratchFolder& scratch, std::string path)
+{
+    ::DeleteFileA(path.c_str());
+    for (size_t n = path.rfind('\\'); n != std::string::npos && path.substr(0, n) != scratch.Path();
+         n = path.rfind('\\')) {
+        path.resize(n);
+        ::RemoveDirectoryA(path.c_str());
+    }
+}
+
+TEST_F(UpdateCheckerTest, FirmwareDownloadIntoAFolder)
+{
+    REQUIRE_SERVICE();
+    testsupport::ScratchFolder scratch;
+    HookSession session;
+    CUpdateChecker checker(Direct(), "");
+    checker.Abort(); // a download starts afresh after a check was aborted
+    const std::string file = scratch.Path("fw\\DVDR QZ7160\\QZ7160-107.ZIP");
+    CString path;
+    EXPECT_TRUE(checker.DownloadFirmware(ServiceUrl("/firmware/QZ7160-107.ZIP"), scratch.Path().c_str(),
+                                         "fw\\DVDR QZ7160", nullptr, 0, &path));
+    EXPECT_STREQ(file.c_str(), path);
+    EXPECT_EQ(FirmwareBytes("QZ7160-107.ZIP"), testsupport::ReadBytes(file));
+    EXPECT_TRUE(session.MessageBoxes().empty());
+
+    // Asked before a file there is replaced; No keeps it.
+    testsupport::WriteText(file, "kept");
+    session.QueueAnswer(IDNO);
+    EXPECT_TRUE(checker.DownloadFirmware(ServiceUrl("/firmware/QZ7160-107.ZIP"), scratch.Path().c_str(),
+                                         "fw\\DVDR QZ7160", nullptr, 0, &path));
+    EXPECT_EQ("kept", testsupport::ReadText(file));
+    ASSERT_EQ(1u, session.MessageBoxes().size());
+    EXPECT_STREQ(CString(file.c_str()) + "\nThe file already exists on this location.\nDo you wish to overwrite?",
+                 session.MessageBoxes()[0].text);
+    RemoveBelow(scratch, file);
+
+    CString closed;
+    closed.Format("http://127.0.0.1:%d/firmware/QZ8080-110.ZIP", updatetest::ClosedPort());
+    struct Failure {
+        const char* name;
+        CString url;
+        const char* text;
+    };
+    const Failure kFailures[] = {
+        {"status 404", ServiceUrl("/status/404/QZ8080-110.ZIP"),
+         "Tavisk was unable to download the firmware upgrade for this drive."},
+        {"no service", closed, "Unable to connect!\r\n"},
+        {"cut body", ServiceUrl("/cut/QZ8080-110.ZIP"), "Error while receiving data\n"},
+    };
+    for (const Failure& f : kFailures) {
+        session.ClearMessageBoxes();
+        EXPECT_FALSE(checker.DownloadFirmware(f.url, scratch.Path().c_str(), "fw", nullptr, 1, &path)) << f.name;
+        ASSERT_EQ(1u, session.MessageBoxes().size()) << f.name;
+        const guitest::MessageBoxRecord& box = session.MessageBoxes()[0];
+        EXPECT_STREQ(f.text, box.text) << f.name;
+        EXPECT_STREQ("Tavisk", box.caption) << f.name;
+        EXPECT_EQ(UINT(MB_ICONEXCLAMATION), box.type & MB_ICONMASK) << f.name;
+        EXPECT_FALSE(testsupport::FileExists(scratch.Path("fw\\QZ8080-110.ZIP"))) << f.name;
+    }
+    RemoveBelow(scratch, scratch.Path("fw\\QZ8080-110.ZIP"));
+}
+
+// Into the folder the checker was given: a download files the name list's entries of that name as software updates;
+// a failed one files nothing.
+TEST_F(UpdateCheckerTest, DownloadIntoTheGivenFolderFilesTheNamedEntries)
+{
+    REQUIRE_SERVICE();
+    testsupport::ScratchFolder scratch;
+    HookSession session;
+    const std::string folder = scratch.Path("to\\fw");
+    CUpdateChecker checker(Direct(), folder.c_str());
+    CDeviceRecord drives[3];
+    checker.AddNamedUpdate("QZ2160-109.ZIP", UpdateEntry{&drives[0], "QZ2160-109.ZIP", "1.09"});
+    checker.AddNamedUpdate("QZ7160-107.ZIP", UpdateEntry{&drives[1], "QZ7160-107.ZIP", "1.07"});
+    checker.AddNamedUpdate("QZ2160-109.ZIP", UpdateEntry{&drives[2], "N/A", "1.09"});
+
+    EXPECT_FALSE(checker.DownloadFirmwareTo(ServiceUrl("/status/404/QZ2160-109.ZIP"), "QZ2160-109.ZIP", nullptr, 1));
+    EXPECT_EQ(0, checker.GetSoftwareUpdates().GetSize());
+    ASSERT_EQ(1u, session.MessageBoxes().size());
+    EXPECT_STREQ("Tavisk was unable to download the firmware upgrade for this drive.", session.MessageBoxes()[0].text);
+
+    CString path;
+    EXPECT_TRUE(
+        checker.DownloadFirmwareTo(ServiceUrl("/firmware/QZ2160-109.ZIP"), "QZ2160-109.ZIP", nullptr, 1, &path));
+    EXPECT_STREQ((folder + "\\QZ2160-109.ZIP").c_str(), path);
+    EXPECT_EQ(FirmwareBytes("QZ2160-109.ZIP"), testsupport::ReadBytes(folder + "\\QZ2160-109.ZIP"));
+    const CUpdateEntryArray& filed = checker.GetSoftwareUpdates();
+    ASSERT_EQ(2, filed.GetSize());
+    EXPECT_EQ(&drives[0], filed[0].pDrive);
+    EXPECT_EQ(&drives[2], filed[1].pDrive);
+    EXPECT_STREQ("N/A", filed[1].strThirdField);
+    EXPECT_EQ(1u, session.MessageBoxes().size());
+    RemoveBelow(scratch, folder + "\\QZ2160-109.ZIP");
+}
+
+// The collected list holds the first entry of each name, names compared as zero-terminated texts.
+TEST(UpdateNameList, CollectedListKeepsTheFirstEntryOfEachName)
+{
+    CUpdateChecker checker(Direct(), "");
+    CDeviceRecord drives[6];
+    const CString names[] = {"B", "A", "B", CString("A\0second", 8), "C", "a"};
+    for (int i = 0; i < 6; ++i)
+        checker.AddNamedUpdate(names[i], UpdateEntry{&drives[i], "", ""});
+    EXPECT_EQ(0, checker.GetCollectedCount());
+    for (int nRound = 0; nRound < 2; ++nRound) {
+        checker.CollectNamedUpdates();
+        const int kKept[] = {0, 1, 4, 5};
+        ASSERT_EQ(4, checker.GetCollectedCount()) << nRound;
+        for (int i = 0; i < 4; ++i) {
+            ASSERT_NE(nullptr, checker.GetCollected(i));
+            EXPECT_EQ(&drives[kKept[i]], checker.GetCollected(i)->entry.pDrive) << i;
+            EXPECT_STREQ(names[kKept[i]], checker.GetCollected(i)->strName) << i;
+        }
+        EXPECT_EQ(nullptr, checker.GetCollected(4));
+        EXPECT_EQ(nullptr, checker.GetCollected(-1));
+    }
+    EXPECT_EQ(6, checker.GetNamedUpdateCount());
+}
+
+// Holds the update worker inside its first drive command (the INQUIRY after the service's answer) until the test
+// lets it go, and keeps a handle of that thread.
+class HeldDriveCommand {
+public:
+    HeldDriveCommand()
+        : m_dwTestThread(::GetCurrentThreadId()), m_hHeld(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_hRelease(::CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_emulator(GetDeviceIoTable())
+    {
+        s_pHeld = this;
+        m_table = m_emulator;
+        m_table.pfnDeviceIoControl = HeldControl;
+        m_pPrevious = SetDeviceIoTable(&m_table);
+    }
+    ~HeldDriveCommand()
+    {
+        Release();
+        if (m_hWorker)
+            ::WaitForSingleObject(m_hWorker.get(), 10000);
+        SetDeviceIoTable(m_pPrevious);
+        s_pHeld = nullptr;
+    }
+    HeldDriveCommand(const HeldDriveCommand&) = delete;
+    HeldDriveCommand& operator=(const HeldDriveCommand&) = delete;
+
+    bool WaitUntilHeld(DWORD dwMs) const { return ::WaitForSingleObject(m_hHeld.get(), dwMs) == WAIT_OBJECT_0; }
+    void Release() const { ::SetEvent(m_hRelease.get()); }
+    HANDLE Worker() const { return m_hWorker.get(); }
+
+private:
+    static BOOL WINAPI HeldControl(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD nIn, LPVOID pOut, DWORD nOut,
+                                   LPDWORD pnReturned, LPOVERLAPPED pOverlapped)
+    {
+        HeldDriveCommand* pHeld = s_pHeld;
+        if (::GetCurrentThreadId() != pHeld->m_dwTestThread && !pHeld->m_hWorker) {
+            pHeld->m_hWorker.Attach(
+                ::OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, ::GetCurrentThreadId()));
+            ::SetEvent(pHeld->m_hHeld.get());
+            ::WaitForSingleObject(pHeld->m_hRelease.get(), 30000);
+        }
+        return pHeld->m_emulator.pfnDeviceIoControl(hDevice, dwCode, pIn, nIn, pOut, nOut, pnReturned, pOverlapped);
+    }
+
+    static HeldDriveCommand* s_pHeld;
+    DWORD m_dwTestThread;
+    CHandleOwner m_hHeld;
+    CHandleOwner m_hRelease;
+    CHandleOwner m_hWorker;
+    DeviceIoTable m_emulator;
+    DeviceIoTable m_table;
+    const DeviceIoTable* m_pPrevious;
+};
+
+HeldDriveCommand* HeldDriveCommand::s_pHeld = nullptr;
+
+DWORD GiveUpAtOnce(HANDLE, DWORD)
+{
+    return WAIT_TIMEOUT;
+}
+
+// The dialog's wait for its worker gives up (here at once, as after a minute with a drive that does not answer) and
+// the dialog goes while the worker is still inside a drive command. The worker must not use anything of the dialog:
+// the dialog's memory is overwritten once it is gone, then the worker is let go. It ends normally and, aborted,
+// files nothing in the program-wide list that the dialog emptied.
+TEST_F(UpdateCheckerTest, UpdateWorkerOutlivesItsDialog)
+{
+    REQUIRE_SERVICE();
+    updatetest::SetUpdatePath(ServiceUrl("/check"));
+    UpdateMachine machine;
+    machine.AddDrive(0, "KORVATH ", "DVDR   QZ7160   ", "1.05"); // 1.07 offered
+    HeldDriveCommand held;
+    static const UpdateDialogHooks kGiveUp = {GiveUpAtOnce};
+    struct Restore {
+        const UpdateDialogHooks* pPrevious;
+        ~Restore() { SetUpdateDialogHooks(pPrevious); }
+    } restore{SetUpdateDialogHooks(&kGiveUp)};
+    ::InitCommonControls();
+
+    std::aligned_storage<sizeof(CFWUpdateDlg), alignof(CFWUpdateDlg)>::type storage;
+    CFWUpdateDlg* pDlg = new (&storage) CFWUpdateDlg(nullptr);
+    ASSERT_TRUE(pDlg->Create(IDD_FWUPDATE, nullptr));
+    pDlg->StartCheckAllDrives(Direct(), "", 0, 0, 0);
+    ASSERT_TRUE(held.WaitUntilHeld(15000)) << "the worker reads the drive's revision after the service answered";
+
+    pDlg->DestroyWindow();
+    pDlg->~CFWUpdateDlg();
+    std::memset(&storage, 0xDD, sizeof storage);
+    held.Release();
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(held.Worker(), 15000));
+    DWORD dwExitCode = 0xFFFF;
+    ::GetExitCodeThread(held.Worker(), &dwExitCode);
+    EXPECT_EQ(0u, dwExitCode);
+    EXPECT_EQ(0, g_arrUpdates.GetSize());
 }
 
 } // namespace

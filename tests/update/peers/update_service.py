@@ -4,10 +4,12 @@
 # The request target's path picks the answer (a target in the absolute form a client sends to a proxy is read the
 # same way), so one server plays every behaviour a test needs:
 #   /echo...        200, the body is the request exactly as it arrived (its bytes up to a pause of 300 ms)
-#   /check...       the update service: the POST body "product=<identification>" (blanks as %20) is looked up in
-#                   the firmware file (lines "identification;version;third", the identification without trailing
-#                   blanks, or "@identification|answer" for an answer of any shape); an unknown drive gets
+#   /check...       the update service: the POST body "product=<identification>" (blanks as %20), or
+#                   "program=<name>" or "language=<name>", is looked up in the firmware file (lines
+#                   "identification;version;third", the identification without trailing blanks, or
+#                   "@identification|answer" for an answer of any shape); an unknown one gets
 #                   "<identification>;0.00;N/A"
+#   /firmware/<name> 200 with a firmware file: FIRMWARE_LENGTH bytes, byte i being (i + len(name)) % 251
 #   /status/<code>  that status with a reason phrase and no body
 #   /malformed      200 with a body that names no drive
 #   /nolength       200 with a body but no Content-Length line
@@ -19,6 +21,7 @@
 #   /slow/<ms>      waits that long, then answers as /check does
 #   /longheader     a 200 header of more than 4096 bytes
 #   /biglength      200 announcing 2,000,000,000 bytes, sends 5, then waits
+#   /stall          200 announcing 1000 bytes, sends 5, then waits
 # Every request is also appended to the log file (if given) as "<length>\n<bytes>\n".
 #
 # usage: update_service.py --port-file FILE [--firmware FILE] [--log FILE] [--lifetime SECONDS]
@@ -31,6 +34,8 @@ import socketserver
 import threading
 import time
 import urllib.parse
+
+FIRMWARE_LENGTH = 9000
 
 REASONS = {200: "OK", 302: "Found", 404: "Not Found", 407: "Proxy Authentication Required",
            500: "Internal Server Error", 503: "Service Unavailable"}
@@ -83,6 +88,11 @@ def target_path(request):
     return target
 
 
+def request_target_name(request):
+    """The last piece of the target's path, letter case kept."""
+    return target_path(request).split("?")[0].rsplit("/", 1)[-1]
+
+
 def request_body(request):
     head, _, rest = request.partition(b"\r\n\r\n")
     return rest.decode("latin-1")
@@ -116,8 +126,9 @@ class Handler(socketserver.BaseRequestHandler):
         body = request_body(request)
         product = ""
         for field in body.split("&"):
-            if field.startswith("product="):
-                product = urllib.parse.unquote(field[len("product="):].strip("\r\n"))
+            for name in ("product=", "program=", "language="):
+                if field.startswith(name):
+                    product = urllib.parse.unquote(field[len(name):].strip("\r\n"))
         ident = product.strip()
         line = self.server.firmware.get(ident, "%s;0.00;N/A" % ident)
         return answer(200, line.encode("latin-1"))
@@ -127,8 +138,11 @@ class Handler(socketserver.BaseRequestHandler):
             conn.sendall(answer(200, request))
         elif path.startswith("/check"):
             conn.sendall(self.check_answer(request))
+        elif path.startswith("/firmware/"):
+            name = urllib.parse.unquote(request_target_name(request))
+            conn.sendall(answer(200, bytes((i + len(name)) % 251 for i in range(FIRMWARE_LENGTH))))
         elif path.startswith("/status/"):
-            code = int(path[len("/status/"):].split("?")[0] or "500")
+            code = int(path[len("/status/"):].split("?")[0].split("/")[0] or "500")
             conn.sendall(answer(code, length=False))
         elif path.startswith("/malformed"):
             conn.sendall(answer(200, b"<html>maintenance</html>"))
@@ -151,6 +165,9 @@ class Handler(socketserver.BaseRequestHandler):
             conn.sendall(answer(200, b"x", extra=b"X-Filler: " + b"f" * 5000 + b"\r\n"))
         elif path.startswith("/biglength"):
             conn.sendall(answer(200, length=False, extra=b"Content-Length: 2000000000\r\n") + b"12345")
+            self.wait_for_close(conn, 60)
+        elif path.startswith("/stall"):
+            conn.sendall(answer(200, length=False, extra=b"Content-Length: 1000\r\n") + b"12345")
             self.wait_for_close(conn, 60)
         else:
             conn.sendall(answer(404, length=False))
