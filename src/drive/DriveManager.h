@@ -19,8 +19,7 @@ public:
     ~CDriveManager();
 
     // ---------------------------------------------------------------------------------------------------------
-    // Command set (Commands*.cpp, ModePages.cpp, ModelTable.cpp, VendorCommands.cpp, ...): owned and edited by
-    // the command-set code.
+    // Command set (Commands*.cpp, ModePages.cpp, ModelTable.cpp, VendorCommands.cpp, ...).
 
     // Arguments follow the command layouts: lba signed 32 bits, lengths, counts, sizes and addresses 32 bits,
     // flags and codes one byte. Every command returns the transport's ExecStatus (1 = completed) unless noted.
@@ -211,7 +210,6 @@ public:
     int GetDvdMediaProfile(CDeviceRecord& record, BOOL bConfigurationOnly);
     ExecStatus ReadToc(CDeviceRecord& record, BYTE format, int nLength, BYTE* pBuffer);
 
-    // End of command-set block.
     // ---------------------------------------------------------------------------------------------------------
 
     // ---------------------------------------------------------------------------------------------------------
@@ -264,14 +262,12 @@ public:
     int GetTrackRange(CDeviceRecord& record, BYTE track, BYTE* pRange10, BOOL bFullToc);
     int CountSessionOneTracks(CDeviceRecord& record, int* pCount, int* pPregap);
     void GetTrackExtent(CDeviceRecord& record, int nTrack, long* pStart, long* pEnd);
-    // End of media block.
     // ---------------------------------------------------------------------------------------------------------
 
     // ---------------------------------------------------------------------------------------------------------
-    // Discovery: drive registry keys (DriveRegistryKeys.cpp), owned and edited by the discovery code.
+    // Drive registry keys (DriveRegistryKeys.cpp).
     BOOL FindDeviceEnumKey(CDeviceRecord& record, char* pszDescription);
     void SetAutoInsertNotificationWin9x(CDeviceRecord& record, int nChannel, BOOL bDrive0, BOOL bEnable);
-    // End of drive registry keys block.
     // ---------------------------------------------------------------------------------------------------------
 
     // ---------------------------------------------------------------------------------------------------------
@@ -301,7 +297,6 @@ public:
     // Creates every directory of the relative path below the base directory; false when the first one cannot be
     // created.
     static bool CreateDirectoryPath(const char* pszBase, const char* pszRelativePath);
-    // End of per-drive registry settings block.
     // ---------------------------------------------------------------------------------------------------------
 
     // ---------------------------------------------------------------------------------------------------------
@@ -394,7 +389,6 @@ public:
     void SaveSpeedCache(CDeviceRecord& record, const char* pszSpeeds, int nCount);
     void GetInstallPaths(char* pszPath260); // the install directory without trailing backslash
     CString GetHelpFilePath();
-    // End of drive features block.
     // ---------------------------------------------------------------------------------------------------------
 
     // ---------------------------------------------------------------------------------------------------------
