@@ -2,7 +2,7 @@
 // The CD write page against the emulated writer on the virtual clock: whole runs on CD-R and CD-RW (real and test
 // writes), the command sequence the drive sees, every stored sample against the drive's own timeline, the erase
 // and restart of a used CD-RW, and the messages of the failures, each followed by a run that starts cleanly.
-#include "WriteRunFixture.h" // first: the emulator's headers in their order
+#include "PageRunFixture.h" // first: the emulator's headers in their order
 #include "EmuWrite.h"
 #include "transfer/TestImages.h"
 
@@ -19,7 +19,7 @@ const int kSampleSectors = 1125;
 const int kSamples = 4;
 const int64_t kLastLeadOut = 150 + kSamples * kSampleSectors + 160; // room for four samples, not five
 
-class CdWriteRun : public WriteRunOf<CCdWriteTestDlg> {
+class CdWriteRun : public PageRunOf<CCdWriteTestDlg> {
 protected:
     std::string DriveProfile() const override { return "scsi-cd-writer"; }
 

@@ -3,7 +3,7 @@
 // real and test write, DVD+R, DVD+RW, DVD-RW, DVD-RAM), the command sequence the drive sees, the skipped samples at
 // the start, every timed sample against the drive's own timeline, a disc that is no longer blank afterwards and
 // takes the next run, the erase of a used DVD-RW, and the media checks that refuse a disc.
-#include "WriteRunFixture.h" // first: the emulator's headers in their order
+#include "PageRunFixture.h" // first: the emulator's headers in their order
 #include "EmuWrite.h"
 #include "transfer/DvdWriteTest.h"
 #include "transfer/TestImages.h"
@@ -20,7 +20,7 @@ const int kSampleSectors = 1125;
 const int kSamples = 10;                                      // the first seven end below sector 9000
 const int64_t kFreeSectors = kSamples * kSampleSectors + 700; // room for ten samples, not eleven
 
-class DvdWriteRun : public WriteRunOf<CDvdWriteTestDlg> {
+class DvdWriteRun : public PageRunOf<CDvdWriteTestDlg> {
 protected:
     // The drive under test: a writer of the maker outside every listed family.
     std::string DriveProfile() const override { return "fifth-family-dvd-writer"; }
