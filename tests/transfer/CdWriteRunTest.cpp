@@ -179,6 +179,19 @@ TEST_F(CdWriteRun, TestWriteLeavesTheDiscBlankAndNeverEjects)
     EXPECT_EQ(10u + kSamples * 45u, Writes().size());
 }
 
+// A performance counter that reports no frequency: every sample counts as the shortest time, and the run ends
+// normally.
+TEST_F(CdWriteRun, CounterWithoutFrequencyStillEndsTheRun)
+{
+    m_pPage->WorkerState().frequency.QuadPart = 0;
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const uint32_t* samples = m_pPage->Ring().Samples(m_pPage->Ring().GetCurrentRun());
+    for (int s = 0; s < kSamples; ++s)
+        EXPECT_EQ(CdWriteSampleValue(CdWriteTimedBlocks(45, s == 0), 0), samples[s]) << "sample " << s;
+    EXPECT_EQ(CString("Average:"), guitest::Text(m_pPage->m_hWnd, IDC_TP_CURRENT_CAPTION));
+}
+
 TEST_F(CdWriteRun, UsedCdRwIsErasedAndTheTestStartsAgain)
 {
     EmuLoadBlankCd(m_pMachine, m_nDrive, kEmuWriteCdRw, kLastLeadOut);

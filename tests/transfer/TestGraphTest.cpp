@@ -350,6 +350,22 @@ TEST_F(GraphPage, DvdWriteRunOfSkippedSamplesDrawsNothing)
             ASSERT_NE(kRunColours[0], px.At(x, y));
 }
 
+// The DVD write page's position axis has the length the Preferences give it: 10 GiB in twenty steps of half a
+// gigabyte, main lines on the whole gigabytes.
+TEST_F(GraphPage, DvdWriteAxisFollowsItsGraphLength)
+{
+    m_settings.maxSpeedDvdWrite = 16;
+    auto* pPage = new CDvdWriteTestDlg(&m_window);
+    Open(std::unique_ptr<CTestPageDlg>(pPage));
+    pPage->SetGraphLength(0xA00000);
+    const Pixels px = Screen();
+    EXPECT_EQ(DWORD(0xA00000), pPage->GetGraphLength());
+    for (int j = 0; j <= 20; ++j) {
+        const int x = r.left + r.width * j / 20;
+        EXPECT_EQ(j % 2 == 0 ? kMain : kMinor, px.At(x, r.top + 3)) << "position line " << j;
+    }
+}
+
 // GDI objects the process holds. Where the system does not count them (Wine reports 0), the highest handle slot
 // in use once kProbes more objects are made stands for the count: it rises with the objects held, give or take a
 // few that the system frees late. A leak in a paint shows 200 times over in the tests below.
