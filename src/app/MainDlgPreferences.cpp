@@ -56,6 +56,8 @@ void CMainDlg::OnPreferences()
     out.readTimeIndDvd = DWORD(rate.m_nDvdReadLength);
     out.writeTimeInd = DWORD(rate.m_nCdWriteLength);
     m_nDvdWriteLength = DWORD(rate.m_nDvdWriteLength);
+    if (m_pDvdWritePage != NULL)
+        m_pDvdWritePage->SetGraphLength(m_nDvdWriteLength);
     out.simulate = rate.m_bSimulate;
     out.overburn = rate.m_bOverburn;
     out.formatParameters = DWORD(rate.m_nDataFormat);

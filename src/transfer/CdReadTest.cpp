@@ -74,15 +74,9 @@ void CCdReadTestDlg::OnStart()
 
     // The marker at the end of the tested area stays until the page is initialised again.
     CTestGraph& graph = Graph();
-    graph.ResetPlot();
     graph.cdStarted = 1;
     graph.cdSampleCount = m_worker.sampleCount;
     graph.cdSpacing = run.nSpacing;
     graph.cdLength = run.nLength;
-    {
-        UpdateGraphAxes();
-        CClientDC client(this);
-        graph.DrawMarkers(client.m_hDC, (m_worker.sampleCount - 1) * run.nSpacing + run.nLength);
-    }
-    BeginRun(&CdReadTestThread, &run);
+    BeginRun(&CdReadTestThread, &run, (m_worker.sampleCount - 1) * run.nSpacing + run.nLength);
 }

@@ -121,6 +121,7 @@ void CCdWriteTestDlg::OnStart()
         return;
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = m_currentDrive;
+    Graph().plannedEnd = -1; // until the checks have passed
     drive.LockMedium(record);
 
     if (!CheckMedia()) {
@@ -189,9 +190,14 @@ void CCdWriteTestDlg::OnStart()
     m_lbaValue.SetText("");
     m_worker.currentLba = -kCdWritePregapSectors;
     drive.OpenDriveHandle(record);
-    BeginRun(&CdWriteTestThread, &m_job);
+    BeginRun(&CdWriteTestThread, &m_job, m_job.nTestLength);
 }
 
+// The run ends when the drive has written everything (SYNCHRONIZE CACHE): the end tick is taken there, before the
+// waits for the drive and the tray. A real recording is ejected and loaded again, so that the drive reads the new
+// disc; a test write only stops and starts the disc. A run that did not finish opens the tray unless it only
+// simulated; the listed models open it after a test write too (after the results of a finished one), and after an
+// error once more.
 void CCdWriteTestDlg::OnRunEnding(int nCode)
 {
     if (g_pDriveManager == nullptr)
@@ -199,11 +205,13 @@ void CCdWriteTestDlg::OnRunEnding(int nCode)
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = m_worker.record;
     drive.SynchronizeCache(record, 0, 0, 0, nullptr);
+    if (nCode != TPC_ERROR)
+        m_worker.endTick = ClockGetTickCount();
     WaitUntilReady(kReadyPollMs);
     drive.StartStopUnit(record, 1, 1, 1);
     drive.UnlockMedium(record);
-    const bool bListed = EjectsAfterSimulation();
-    if (nCode == TPC_DONE) {
+    switch (nCode) {
+    case TPC_DONE:
         if (!m_bRunSimulate) {
             drive.EjectMedium(record);
             drive.LoadMedium(record);
@@ -212,15 +220,25 @@ void CCdWriteTestDlg::OnRunEnding(int nCode)
             drive.StartStopUnit(record, 0, 0, 0);
             drive.StartStopUnit(record, 0, 1, 1);
             drive.TestUnitReady(record);
-            if (bListed)
-                drive.EjectMedium(record);
         }
-        return;
+        break;
+    case TPC_STOPPED:
+        if (!m_bRunSimulate || EjectsAfterSimulation())
+            drive.EjectMedium(record);
+        break;
+    default:
+        if (!m_bRunSimulate)
+            drive.EjectMedium(record);
+        if (EjectsAfterSimulation())
+            drive.EjectMedium(record);
+        break;
     }
-    if (!m_bRunSimulate)
-        drive.EjectMedium(record);
-    if (bListed)
-        drive.EjectMedium(record);
+}
+
+void CCdWriteTestDlg::OnRunEnded(int nCode)
+{
+    if (g_pDriveManager != nullptr && nCode == TPC_DONE && m_bRunSimulate && EjectsAfterSimulation())
+        g_pDriveManager->EjectMedium(m_worker.record);
 }
 
 UINT __cdecl CdWriteTestThread(LPVOID pParam)
@@ -283,8 +301,7 @@ UINT __cdecl CdWriteTestThread(LPVOID pParam)
                 nStart = ClockPerformanceCount();
         }
         const int64_t nEnd = ClockPerformanceCount();
-        const int64_t ms = (nEnd - nStart) * 1000 / state.frequency.QuadPart;
-        const uint32_t nValue = CdWriteSampleValue(CdWriteTimedBlocks(n, s == 0), ms);
+        const uint32_t nValue = CdWriteSampleValue(CdWriteTimedBlocks(n, s == 0), state.ElapsedMs(nStart, nEnd));
         ring.StoreSample(int(s), nValue);
         ring.Extent(nRun).lastSample = int(s);
         Report(state, TPC_SAMPLE, LPARAM(nValue));

@@ -72,11 +72,5 @@ void CDvdReadTestDlg::OnStart()
         MessageBoxText(IDS_DISC_INFO_ERROR, MB_ICONERROR);
         return;
     }
-    Graph().ResetPlot();
-    {
-        UpdateGraphAxes();
-        CClientDC client(this);
-        Graph().DrawMarkers(client.m_hDC, run.nCapacity);
-    }
-    BeginRun(&DvdReadTestThread, &run);
+    BeginRun(&DvdReadTestThread, &run, run.nCapacity);
 }

@@ -98,10 +98,15 @@ void BuildPlusRwFormat(BYTE* pList, bool bImmediate)
     pList[8] = 0x98;
 }
 
+enum WriteOutcome {
+    kAllWritten,
+    kWriteStopped,
+    kWriteFailed
+};
+
 // The timed samples shared by the workers: the image in the first block, zeros after it; 25-sector WRITE(10)
-// commands, or on DVD-RAM 32-sector streaming WRITE(12) commands. False when a write failed (the error is reported)
-// or the run was stopped (bStopped).
-bool WriteSamples(DvdWriteJob& job, int& nPercent, bool& bStopped)
+// commands, or on DVD-RAM 32-sector streaming WRITE(12) commands. nPercent: the percent of the last sample.
+WriteOutcome WriteSamples(DvdWriteJob& job, int& nPercent)
 {
     TestWorkerState& state = *job.pState;
     TestRunRing& ring = *state.pRing;
@@ -114,14 +119,11 @@ bool WriteSamples(DvdWriteJob& job, int& nPercent, bool& bStopped)
     const long nSamples = job.nSampleLength > 0 ? job.nSectorCount / job.nSampleLength : 0;
     long lba = 0;
     state.currentLba = lba;
-    bStopped = false;
     for (long s = 0; s < nSamples; ++s) {
         int64_t nStart = ClockPerformanceCount();
         for (int b = 0; b < n; ++b) {
-            if (state.stop != 0) {
-                bStopped = true;
-                return false;
-            }
+            if (state.stop != 0)
+                return kWriteStopped;
             BYTE* pData = (s == 0 && b == 0) ? job.image.data() : job.zeros.data();
             ExecStatus status;
             int nBusy = 0;
@@ -132,10 +134,8 @@ bool WriteSamples(DvdWriteJob& job, int& nPercent, bool& bStopped)
                     ++nBusy >= kMaxBusyRepeats)
                     break;
             }
-            if (status != kExecCompleted) {
-                Report(state, TPC_ERROR, 0);
-                return false;
-            }
+            if (status != kExecCompleted)
+                return kWriteFailed;
             nPercent = (b + 1) * 100 / n;
             lba += nBlockSectors;
             state.currentLba = lba;
@@ -145,14 +145,14 @@ bool WriteSamples(DvdWriteJob& job, int& nPercent, bool& bStopped)
         if (lba < kDvdWriteSkippedBelow) {
             ring.StoreSample(int(s), SAMPLE_SKIPPED);
         } else {
-            const int64_t ms = (ClockPerformanceCount() - nStart) * 1000 / state.frequency.QuadPart;
+            const int64_t ms = state.ElapsedMs(nStart, ClockPerformanceCount());
             const uint32_t nValue = DvdWriteSampleValue(DvdWriteTimedBlocks(n), nBlockSectors, ms, nBasis);
             ring.StoreSample(int(s), nValue);
             Report(state, TPC_SAMPLE, LPARAM(nValue));
         }
         ring.Extent(nRun).lastSample = int(s);
     }
-    return true;
+    return kAllWritten;
 }
 
 // Both buffers hold a whole DVD-RAM command (32 sectors) and are zeroed entirely, so no command carries bytes
@@ -198,41 +198,40 @@ void SendTimeStamp(DvdWriteJob& job)
     g_pDriveManager->SendDiscStructure(job.pState->record, 0x0F, 22, job.zeros.data());
 }
 
-// The timed writes and the end of a worker. A failed write was reported already and ends the worker with 0; a
-// stopped run ends with fnStopped(), then TPC_STOPPED with nStoppedCode and 0; a run whose every block was written
-// ends with fnWritten(), then TPC_DONE with the percent of the last sample and 1. The buffers are freed before the
-// last report.
+// The worker's last message. The buffers are given up before it: once the page has it, a new run may start and
+// fill them. Returns the worker's result, 1 after a complete run.
+UINT EndWorker(DvdWriteJob& job, int nCode, LPARAM nValue)
+{
+    TestWorkerState& state = *job.pState;
+    ReleaseBuffers(job);
+    Report(state, nCode, nValue);
+    return nCode == TPC_DONE ? 1 : 0;
+}
+
+// The timed writes and the end of a worker: a failed write ends with TPC_ERROR; a stopped run with fnStopped(),
+// then TPC_STOPPED with nStoppedCode; a run whose every block was written with fnWritten(), then TPC_DONE with the
+// percent of the last sample.
 template <typename Stopped, typename Written>
 UINT WriteAndEnd(DvdWriteJob& job, LPARAM nStoppedCode, Stopped fnStopped, Written fnWritten)
 {
     int nPercent = 0;
-    bool bStopped = false;
-    if (!WriteSamples(job, nPercent, bStopped)) {
-        if (bStopped)
-            fnStopped();
-        ReleaseBuffers(job);
-        if (bStopped)
-            Report(*job.pState, TPC_STOPPED, nStoppedCode);
-        return 0;
+    switch (WriteSamples(job, nPercent)) {
+    case kWriteFailed:
+        return EndWorker(job, TPC_ERROR, 0);
+    case kWriteStopped:
+        fnStopped();
+        return EndWorker(job, TPC_STOPPED, nStoppedCode);
+    case kAllWritten:
+    default:
+        fnWritten();
+        return EndWorker(job, TPC_DONE, nPercent);
     }
-    fnWritten();
-    ReleaseBuffers(job);
-    Report(*job.pState, TPC_DONE, nPercent);
-    return 1;
 }
 
 template <typename Stopped>
 UINT WriteAndEnd(DvdWriteJob& job, LPARAM nStoppedCode, Stopped fnStopped)
 {
     return WriteAndEnd(job, nStoppedCode, fnStopped, [] {});
-}
-
-// A set-up command before the writes failed: reported, and the worker ends with 0.
-UINT EndBeforeWrites(DvdWriteJob& job)
-{
-    Report(*job.pState, TPC_ERROR, 0);
-    ReleaseBuffers(job);
-    return 0;
 }
 
 // SYNCHRONIZE CACHE, then one CLOSE TRACK/SESSION function with Immed, waiting for the drive after each.
@@ -255,7 +254,7 @@ UINT __cdecl DvdPlusRWriteTestThread(LPVOID pParam)
     if (job.nProfile == kProfileDvdPlusRDl) {
         BuildLayerBoundary(job.image.data(), 0x001FD800);
         if (drive.SendDiscStructure(record, 0x20, 12, job.image.data()) != kExecCompleted)
-            return EndBeforeWrites(job);
+            return EndWorker(job, TPC_ERROR, 0); // a set-up command failed
     }
     ReadyLoop(record);
     BuildImage(job);
@@ -283,7 +282,7 @@ UINT __cdecl DvdPlusRwWriteTestThread(LPVOID pParam)
     const bool bImmediateFormat = IsImmediateFormatModel(record);
     BuildPlusRwFormat(job.image.data(), bImmediateFormat);
     if (drive.FormatUnit(record, 0x11, kPlusRwFormatListLength, job.image.data()) != kExecCompleted)
-        return EndBeforeWrites(job);
+        return EndWorker(job, TPC_ERROR, 0); // a set-up command failed
     if (bImmediateFormat)
         ReadyLoop(record);
     ReadyLoop(record);
@@ -467,6 +466,7 @@ void CDvdWriteTestDlg::OnStart()
         return;
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = m_currentDrive;
+    Graph().plannedEnd = -1; // until the checks have passed
     if (!CheckMedia()) {
         if (m_bErasePending)
             EraseDisc();
@@ -527,9 +527,11 @@ void CDvdWriteTestDlg::OnStart()
         return;
     }
     m_job.bSimulate = m_bRunSimulate;
-    BeginRun(pfnWorker, &m_job);
+    BeginRun(pfnWorker, &m_job, m_job.nSectorCount);
 }
 
+// A finished run ends when the drive has written everything (SYNCHRONIZE CACHE): the end tick is taken there,
+// before the waits for the drive and the tray. The listed models leave their own simulation after the results.
 void CDvdWriteTestDlg::OnRunEnding(int nCode)
 {
     if (g_pDriveManager == nullptr)
@@ -539,6 +541,7 @@ void CDvdWriteTestDlg::OnRunEnding(int nCode)
     const bool bListed = IsVendorSimulationModel(record);
     if (nCode == TPC_DONE) {
         drive.SynchronizeCache(record, 0, 0, 0, nullptr);
+        m_worker.endTick = ClockGetTickCount();
         ReadyLoop(record);
         drive.StartStopUnit(record, 1, 1, 1);
         drive.UnlockMedium(record);
@@ -550,13 +553,6 @@ void CDvdWriteTestDlg::OnRunEnding(int nCode)
             drive.StartStopUnit(record, 0, 0, 0);
             drive.StartStopUnit(record, 0, 1, 1);
             drive.TestUnitReady(record);
-        }
-        if (bListed) {
-            if (m_bRunSimulate) {
-                drive.SetVendorOption(record, 2, 0, nullptr);
-                ReadyLoop(record);
-            }
-            drive.SetVendorOption(record, 0, 0, nullptr);
         }
         return;
     }
@@ -577,4 +573,15 @@ void CDvdWriteTestDlg::OnRunEnding(int nCode)
     drive.EjectMedium(record);
     if (bListed)
         drive.SetVendorOption(record, 0, 0, nullptr);
+}
+
+void CDvdWriteTestDlg::OnRunEnded(int nCode)
+{
+    if (g_pDriveManager == nullptr || nCode != TPC_DONE || !IsVendorSimulationModel(m_worker.record))
+        return;
+    if (m_bRunSimulate) {
+        g_pDriveManager->SetVendorOption(m_worker.record, 2, 0, nullptr);
+        ReadyLoop(m_worker.record);
+    }
+    g_pDriveManager->SetVendorOption(m_worker.record, 0, 0, nullptr);
 }

@@ -75,11 +75,13 @@ long NextWritableAddress(CDeviceRecord& record, long nTrack)
     return long((DWORD(track[12]) << 24) | (DWORD(track[13]) << 16) | (DWORD(track[14]) << 8) | track[15]);
 }
 
+// The buffers are given up before the error is reported: after the report a new run may fill them.
 UINT EndVariant(DvdWriteJob& job, bool bFailed)
 {
-    if (bFailed && job.pState->stop == 0)
-        ReportError(job);
+    const bool bReport = bFailed && job.pState->stop == 0;
     ReleaseVariantBuffers(job);
+    if (bReport)
+        ReportError(job);
     return 0;
 }
 

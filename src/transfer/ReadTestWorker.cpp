@@ -118,9 +118,7 @@ UINT RunReadTest(LPVOID pParam)
                 ClockQueryPerformanceCounter(&start);
         }
         ClockQueryPerformanceCounter(&end);
-        const int64_t nMs =
-            state.frequency.QuadPart > 0 ? (end.QuadPart - start.QuadPart) * 1000 / state.frequency.QuadPart : 0;
-        const uint32_t nSpeed = ReadTestSpeed(run.bCd, n, nMs);
+        const uint32_t nSpeed = ReadTestSpeed(run.bCd, n, state.ElapsedMs(start.QuadPart, end.QuadPart));
         state.currentLba = nLba;
         // A sample beyond the run's array (a disc larger than the page's kind allows) ends the run here.
         if (!state.pRing->StoreSample(int(nLba / kReadTestSectorsPerCommand), nSpeed))

@@ -113,7 +113,8 @@ void AddReadBlock(CLines& out, const ResultsHtmlInput& in, const TestRunInfo& in
         CString disc, drive;
         if (in.dvdWriteSpeeds)
             in.dvdWriteSpeeds(disc, drive);
-        out.Add("<td>" + E(info.szDisc) + "<BR>Disc :" + HtmlEscape(disc) + "<BR>Drive:" + HtmlEscape(drive) + "</td>");
+        out.Add("<td>" + HtmlEscapeKeepingBreaks(info.szDisc) + "<BR>Disc :" + HtmlEscape(disc) +
+                "<BR>Drive:" + HtmlEscape(drive) + "</td>");
     } else {
         out.Add("<td>" + E(info.szDisc) + "</td>");
     }
@@ -182,6 +183,17 @@ CString HtmlEscape(const CString& strText)
         }
     }
     return out;
+}
+
+CString HtmlEscapeKeepingBreaks(const CString& strText)
+{
+    const char kBreak[] = "<BR>";
+    const int nBreak = int(sizeof(kBreak) - 1);
+    CString out;
+    int nFrom = 0;
+    for (int nAt; (nAt = strText.Find(kBreak, nFrom)) >= 0; nFrom = nAt + nBreak)
+        out += HtmlEscape(strText.Mid(nFrom, nAt - nFrom)) + kBreak;
+    return out + HtmlEscape(strText.Mid(nFrom));
 }
 
 CString HtmlNameForPicture(const CString& strPictureName)

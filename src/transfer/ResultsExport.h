@@ -19,6 +19,9 @@ CString HtmlNameForPicture(const CString& strPictureName);
 
 // Texts with the characters that mean markup in HTML written as entities.
 CString HtmlEscape(const CString& strText);
+// The same, except that the line breaks the program puts into a text ("<BR>", as in the DVD write page's disc
+// text between the disc and its maker) stay markup.
+CString HtmlEscapeKeepingBreaks(const CString& strText);
 
 // What the page's HTML needs besides the stored runs.
 struct ResultsHtmlInput {

@@ -455,6 +455,8 @@ bool CTestGraph::HasMarker() const
     case kTestPageDvdWrite:
         if (plannedEnd == -1)
             return false;
+        if (runInProgress)
+            return true;
         for (int r = 0; r < MAX_TEST_RUNS; ++r) {
             const TestRunExtent& extent = m_ring.Extent(r);
             if (extent.blocksPerSample == -1)

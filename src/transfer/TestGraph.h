@@ -79,6 +79,8 @@ public:
     void PlotSample(HDC hdc, long nPosition, uint32_t nValue);
     // Forgets the live plot's previous point (the start of a run).
     void ResetPlot() { m_previous.x = m_previous.y = -1; }
+    // The live plot's previous point; (-1, -1) when there is none.
+    POINT PreviousPoint() const { return m_previous; }
 
     // Scales of the graph.
     int ValueY(uint32_t nValue) const;
@@ -96,6 +98,9 @@ public:
     long cdLength = 2250;
     // Write pages: the planned end of the area a run writes (-1: none).
     long plannedEnd = -1;
+    // A run is being made on the page, from its start to its last progress message: the DVD write page shows its
+    // planned end from the start, before the run has stored a measured sample.
+    BYTE runInProgress = 0;
     // DVD read page: the disc as the last disc check saw it.
     long dvdCapacity = -1; // sectors; -1 before the first check
     long dvdDiscEndMb = 0;

@@ -249,6 +249,8 @@ void CTestPageDlg::FillSpeedList()
         g_pDriveManager->FillDvdReadSpeedCombo(m_currentDrive, m_speedCombo);
         break;
     case kTestPageCdRead:
+        // The drive manager adds its entries to what the list holds.
+        m_speedCombo.ResetContent();
         g_pDriveManager->FillCdReadSpeedCombo(m_currentDrive, m_speedCombo);
         break;
     case kTestPageDvdWrite:
@@ -322,9 +324,13 @@ void CTestPageDlg::BeginErasePoll()
 }
 
 // Once the drive reports ready, TEST UNIT READY once more and the test starts again; otherwise another second.
+// A tick that comes while a run is going (its Start ended the poll, but the tick was already queued) starts
+// nothing: a second run would share the worker's buffers and run store, or blank the disc under the writes.
 void CTestPageDlg::OnErasePoll()
 {
     KillTimer(IDT_ERASE_POLL);
+    if (m_bRunning)
+        return;
     if (DriveCalls().pfnTestUnitReady(m_currentDrive) == 1) {
         DriveCalls().pfnTestUnitReady(m_currentDrive);
         m_bErasePending = 0;
@@ -344,26 +350,46 @@ void CTestPageDlg::OnStartButton()
 
 void CTestPageDlg::OnStart() {}
 
-// Read pages: the first press asks the worker to stop and keeps "&Stop" until it has; a second press shows
-// "&Start" at once. The worker is still alive until its last message, so no new run can start before.
+// The first press asks the worker to stop. The read pages keep "&Stop" until it has, and show "&Start" at a second
+// press; the write pages show "&Start" at once. The worker is still alive until its last message, so no new run
+// can start before.
 void CTestPageDlg::RequestStop()
 {
-    if (m_worker.stop != 0 && !m_bActive) {
+    if (!m_traits.bWritePage && m_worker.stop != 0 && !m_bActive) {
         SetStartButtonText(IDS_START);
         return;
     }
     m_worker.stop = 1;
     m_bActive = 0;
+    if (m_traits.bWritePage)
+        SetStartButtonText(IDS_START);
 }
 
 void CTestPageDlg::OnRunEnding(int nCode) {}
 
-bool CTestPageDlg::BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam)
+void CTestPageDlg::OnRunEnded(int nCode) {}
+
+bool CTestPageDlg::BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam, long nMarkerPosition)
 {
+    // The run starts on a ready drive: an erase that was waited for is over.
+    KillTimer(IDT_ERASE_POLL);
+    m_bErasePending = 0;
     m_worker.record = m_currentDrive;
-    m_pRing->ChooseNextRunSlot();
+    const int nRun = m_pRing->ChooseNextRunSlot();
+    if (m_traits.kind == kTestPageCdWrite)
+        m_pRing->ClearTexts(nRun);
     SetStartButtonText(IDS_STOP);
     m_worker.stop = 0;
+    // The new run's curve starts on its own, and the marker shows where the run will end.
+    m_pGraph->ResetPlot();
+    if (m_traits.bWritePage)
+        m_pGraph->plannedEnd = nMarkerPosition;
+    m_pGraph->runInProgress = 1;
+    UpdateGraphAxes();
+    if (nMarkerPosition >= 0) {
+        CClientDC client(this);
+        m_pGraph->DrawMarkers(client.m_hDC, nMarkerPosition);
+    }
     m_worker.firstSample = 1;
     m_bRunning = 1;
     m_bActive = 1;
@@ -406,6 +432,7 @@ void CTestPageDlg::EndRun()
 {
     m_bRunning = 0;
     m_bActive = 0;
+    m_pGraph->runInProgress = 0;
     if (m_pTestRunning != nullptr)
         *m_pTestRunning = 0;
     if (m_pTestWindow != nullptr && m_pTestWindow->m_hWnd != nullptr)
@@ -463,12 +490,13 @@ LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
         strCaption = LoadStringText(IDS_READY);
         SetStartButtonText(IDS_START);
         m_worker.stop = 1;
-        OnRunEnding(TPC_DONE);
         m_endValue.SetText(m_currentValue.GetText());
         m_currentValue.SetText(SpeedText(m_pRing->ComputeAverageSpeed()));
         SetDlgItemText(IDC_TP_CURRENT_CAPTION, "Average:");
         m_worker.endTick = ClockGetTickCount();
+        OnRunEnding(TPC_DONE);
         FormatResults(true);
+        OnRunEnded(TPC_DONE);
         DriveCalls().pfnCloseDriveHandle(m_worker.record);
         m_viewLogButton.EnableWindow(TRUE);
         EndRun();
@@ -482,14 +510,12 @@ LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
         }
         break;
     case TPC_STOPPED:
+        StopProgressAnimation();
+        m_worker.endTick = ClockGetTickCount();
         OnRunEnding(TPC_STOPPED);
         m_viewLogButton.EnableWindow(TRUE);
-        m_bRunning = 0;
-        m_bActive = 0;
         SetStartButtonText(IDS_START);
         DriveCalls().pfnCloseDriveHandle(m_worker.record);
-        m_worker.endTick = ClockGetTickCount();
-        StopProgressAnimation();
         EndRun();
         break;
     default:
@@ -497,6 +523,13 @@ LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
     }
     UpdateData(FALSE);
     return 0;
+}
+
+int64_t TestWorkerState::ElapsedMs(int64_t nStartCount, int64_t nEndCount) const
+{
+    if (frequency.QuadPart <= 0)
+        return 0;
+    return (nEndCount - nStartCount) * 1000 / frequency.QuadPart;
 }
 
 ResultRunFacts CTestPageDlg::RunFacts() const

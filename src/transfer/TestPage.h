@@ -59,6 +59,9 @@ struct TestWorkerState {
     DWORD endTick = 0;
     TestRunRing* pRing = nullptr;
     CTestPageDlg* pPage = nullptr;
+
+    // Whole milliseconds between two performance-counter readings; 0 when the counter reported no frequency.
+    int64_t ElapsedMs(int64_t nStartCount, int64_t nEndCount) const;
 };
 
 // The drive queries of a page, as a table whose default asks the drive manager. Tests replace it.
@@ -146,14 +149,20 @@ protected:
     void OnStartButton();
     // The test's own Start: its checks and set-up, then BeginRun. The frame alone starts nothing.
     virtual void OnStart();
-    // The start frame once the test's checks have passed: the slot, the button, the flags, the labels, the
-    // shared integer, the progress sweep, the tick count and the worker. FALSE when the worker could not start
-    // (the page is idle again).
-    bool BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam);
-    // Stop pressed while the run is running.
-    virtual void RequestStop();
-    // Write pages: the drive sequence at the end of a run, before the page returns to idle.
+    // The start frame once the test's checks have passed: the erase poll ended, the slot (on the CD write page
+    // with its texts emptied), the button, the graph's previous point forgotten and the marker drawn at
+    // nMarkerPosition (sectors; the planned end of a write page; -1: none), the flags, the labels, the shared integer, the
+    // progress sweep, the tick count and the worker. FALSE when the worker could not start (the page is idle
+    // again).
+    bool BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam, long nMarkerPosition);
+    // Stop pressed while the run is running: the read pages keep "&Stop" until the worker has ended (a second
+    // press shows "&Start"), the write pages show "&Start" at once.
+    void RequestStop();
+    // Write pages: the drive sequence at the end of a run up to the run's result texts. The frame has taken the
+    // end tick before; a page whose sequence takes it later (after SYNCHRONIZE CACHE) takes it again.
     virtual void OnRunEnding(int nCode);
+    // Write pages: what the drive sequence does after the result texts of a finished run.
+    virtual void OnRunEnded(int nCode);
     // A message box under the test's title (the read or the write test); the text's %s takes pszArgument when given.
     int MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument = nullptr);
     // The speed combo box for the page's drive: filled whenever the page is shown or hidden, applied when the

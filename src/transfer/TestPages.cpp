@@ -23,6 +23,13 @@ void CDvdReadTestDlg::SetGraphLength()
         Invalidate();
 }
 
+void CDvdWriteTestDlg::SetGraphLength(DWORD nLengthKB)
+{
+    Graph().SetAxes(Graph().MaxSpeed(), long(nLengthKB));
+    if (m_hWnd != nullptr)
+        Invalidate();
+}
+
 void CDvdWriteTestDlg::OnShowWindow(BOOL bShow, UINT nStatus)
 {
     if (bShow)
@@ -35,13 +42,6 @@ void CCdWriteTestDlg::OnShowWindow(BOOL bShow, UINT nStatus)
     if (bShow)
         RepairMaxSpeed(m_pSettings->maxSpeedWrite, kDefaultMaxCdWriteSpeed);
     CTestPageDlg::OnShowWindow(bShow, nStatus);
-}
-
-void CCdWriteTestDlg::RequestStop()
-{
-    m_worker.stop = 1;
-    m_bActive = 0;
-    SetStartButtonText(IDS_START);
 }
 
 ResultRunFacts CCdWriteTestDlg::RunFacts() const

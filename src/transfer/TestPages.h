@@ -78,11 +78,15 @@ public:
     }
     const DvdWriteJob& Job() const { return m_job; }
     const CString& DiscTypeText() const { return m_strDiscType; }
+    // The graph's length in kilobytes, as the Preferences set it (5 GiB until then); the page repaints.
+    void SetGraphLength(DWORD nLengthKB);
+    DWORD GetGraphLength() { return DWORD(Graph().Length()); }
 
 protected:
     void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnStart() override;
     void OnRunEnding(int nCode) override;
+    void OnRunEnded(int nCode) override;
     // True when the medium can be written; the usable sectors are then in the job. A used DVD-RW the user agrees
     // to erase leaves the erase pending and returns false.
     bool CheckMedia();
@@ -131,11 +135,10 @@ public:
     END_MSG_MAP()
 
 protected:
-    // The CD write page shows "&Start" at the first press.
-    void RequestStop() override;
     void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnStart() override;
     void OnRunEnding(int nCode) override;
+    void OnRunEnded(int nCode) override;
     // True when a usable blank disc is in the drive. A non-blank CD-RW the user agrees to erase leaves the erase
     // pending and returns false.
     bool CheckMedia();

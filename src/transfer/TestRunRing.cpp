@@ -128,12 +128,17 @@ void TestRunRing::ClearRuns(uint32_t nMask)
         std::fill_n(Samples(i), m_nSamplesPerRun, SAMPLE_NONE);
         if (IsWritePage())
             m_extent[size_t(i)] = TestRunExtent{-1, -1};
-        std::memset(&m_texts[size_t(i)], 0, sizeof(RunTexts));
+        ClearTexts(i);
         if (m_kind == kTestPageCdWrite)
             std::memset(&m_info[size_t(i)], 0, sizeof(TestRunInfo));
         else
             m_info[size_t(i)].second.present = 0;
     }
+}
+
+void TestRunRing::ClearTexts(int nRun)
+{
+    std::memset(&m_texts[size_t(nRun)], 0, sizeof(RunTexts));
 }
 
 void TestRunRing::ResetAllSamples()

@@ -121,6 +121,8 @@ public:
     // Empties each run whose bit is set (bit 0 = run 1); the first cleared run becomes the next one. Only bits
     // 0..9 count.
     void ClearRuns(uint32_t nMask);
+    // Every result text of run nRun becomes empty.
+    void ClearTexts(int nRun);
     // Every sample of every run becomes SAMPLE_NONE (the CD pages' OnInitDialog).
     void ResetAllSamples();
 

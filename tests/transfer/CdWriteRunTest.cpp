@@ -2,7 +2,7 @@
 // The CD write page against the emulated writer on the virtual clock: whole runs on CD-R and CD-RW (real and test
 // writes), the command sequence the drive sees, every stored sample against the drive's own timeline, the erase
 // and restart of a used CD-RW, and the messages of the failures, each followed by a run that starts cleanly.
-#include "WriteRunFixture.h" // first: the emulator's headers in their order
+#include "PageRunFixture.h" // first: the emulator's headers in their order
 #include "EmuWrite.h"
 #include "transfer/TestImages.h"
 
@@ -19,7 +19,7 @@ const int kSampleSectors = 1125;
 const int kSamples = 4;
 const int64_t kLastLeadOut = 150 + kSamples * kSampleSectors + 160; // room for four samples, not five
 
-class CdWriteRun : public WriteRunOf<CCdWriteTestDlg> {
+class CdWriteRun : public PageRunOf<CCdWriteTestDlg> {
 protected:
     std::string DriveProfile() const override { return "scsi-cd-writer"; }
 
@@ -177,6 +177,19 @@ TEST_F(CdWriteRun, TestWriteLeavesTheDiscBlankAndNeverEjects)
     RunOnce();
     EXPECT_TRUE(m_pSession->MessageBoxes().empty());
     EXPECT_EQ(10u + kSamples * 45u, Writes().size());
+}
+
+// A performance counter that reports no frequency: every sample counts as the shortest time, and the run ends
+// normally.
+TEST_F(CdWriteRun, CounterWithoutFrequencyStillEndsTheRun)
+{
+    m_pPage->WorkerState().frequency.QuadPart = 0;
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const uint32_t* samples = m_pPage->Ring().Samples(m_pPage->Ring().GetCurrentRun());
+    for (int s = 0; s < kSamples; ++s)
+        EXPECT_EQ(CdWriteSampleValue(CdWriteTimedBlocks(45, s == 0), 0), samples[s]) << "sample " << s;
+    EXPECT_EQ(CString("Average:"), guitest::Text(m_pPage->m_hWnd, IDC_TP_CURRENT_CAPTION));
 }
 
 TEST_F(CdWriteRun, UsedCdRwIsErasedAndTheTestStartsAgain)

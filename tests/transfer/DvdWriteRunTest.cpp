@@ -3,12 +3,14 @@
 // real and test write, DVD+R, DVD+RW, DVD-RW, DVD-RAM), the command sequence the drive sees, the skipped samples at
 // the start, every timed sample against the drive's own timeline, a disc that is no longer blank afterwards and
 // takes the next run, the erase of a used DVD-RW, and the media checks that refuse a disc.
-#include "WriteRunFixture.h" // first: the emulator's headers in their order
+#include "PageRunFixture.h" // first: the emulator's headers in their order
 #include "EmuWrite.h"
 #include "transfer/DvdWriteTest.h"
+#include "transfer/ResultsExport.h"
 #include "transfer/TestImages.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 using guitest::Click;
@@ -20,7 +22,7 @@ const int kSampleSectors = 1125;
 const int kSamples = 10;                                      // the first seven end below sector 9000
 const int64_t kFreeSectors = kSamples * kSampleSectors + 700; // room for ten samples, not eleven
 
-class DvdWriteRun : public WriteRunOf<CDvdWriteTestDlg> {
+class DvdWriteRun : public PageRunOf<CDvdWriteTestDlg> {
 protected:
     // The drive under test: a writer of the maker outside every listed family.
     std::string DriveProfile() const override { return "fifth-family-dvd-writer"; }
@@ -281,6 +283,55 @@ TEST_F(DvdWriteRun, DiscTooSmallForOneSampleWritesNothingAndFinishes)
     EXPECT_TRUE(Writes().empty());
     EXPECT_EQ(0, m_pPage->Job().nSectorCount);
     EXPECT_EQ(0, m_nRunning);
+}
+
+// A performance counter that reports no frequency: every timed sample counts as the shortest time, and the run
+// ends normally.
+TEST_F(DvdWriteRun, CounterWithoutFrequencyStillEndsTheRun)
+{
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdMinusR, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    m_pPage->WorkerState().frequency.QuadPart = 0;
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const TestRunRing& ring = m_pPage->Ring();
+    const uint32_t* samples = ring.Samples(ring.GetCurrentRun());
+    for (int s = 7; s < kSamples; ++s)
+        EXPECT_EQ(DvdWriteSampleValue(DvdWriteTimedBlocks(45), 25, 0), samples[s]) << "sample " << s;
+    EXPECT_EQ(CString("Average:"), guitest::Text(m_pPage->m_hWnd, IDC_TP_CURRENT_CAPTION));
+}
+
+// The HTML page of a real run holds the texts the page's own FormatResults made of it: the break between the disc
+// and the medium's maker stays a break, the maker's characters that mean markup are escaped.
+TEST_F(DvdWriteRun, HtmlOfARunKeepsTheDiscBreakAndEscapesTheMediumsTexts)
+{
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdMinusR, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    std::vector<uint8_t> prerecorded(2052, 0);
+    prerecorded[0] = 0x08;
+    prerecorded[1] = 0x02;
+    std::memcpy(&prerecorded[21], "K<&>\"Q", 6); // the medium's maker
+    std::memcpy(&prerecorded[29], "R8<X>1", 6);  // its type
+    m_pMachine->SetBytes(m_nDrive, "ds.0E", prerecorded.data(), uint32_t(prerecorded.size()));
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const TestRunRing& ring = m_pPage->Ring();
+    const CString strDisc = ring.Info(ring.GetCurrentRun()).szDisc;
+    ASSERT_NE(-1, strDisc.Find("<BR> K<&>\"QR8<X>1")) << static_cast<const char*>(strDisc);
+
+    ResultsHtmlInput input;
+    input.kind = kTestPageDvdWrite;
+    input.version = "1.25";
+    input.date = "15 June 2007";
+    input.pictureName = "run.png";
+    input.dvdWriteSpeeds = [](CString& rDisc, CString& rDrive) {
+        rDisc = "8 X";
+        rDrive = "8 X";
+    };
+    const CString html = BuildResultsHtml(input, ring);
+    const CString strCell = "<td>" + strDisc.Left(strDisc.Find("<BR>")) + "<BR> K&lt;&amp;&gt;&quot;QR8&lt;X&gt;1";
+    EXPECT_NE(-1, html.Find(strCell)) << static_cast<const char*>(html);
+    EXPECT_EQ(-1, html.Find("&lt;BR&gt;"));
 }
 
 TEST_F(DvdWriteRun, NoDvdInTheDriveAsksForABlankOne)
@@ -703,6 +754,71 @@ TEST_P(DvdWriteRefusal, ShowsItsMessageAndTheDriveStaysUsable)
 
 INSTANTIATE_TEST_SUITE_P(Kinds, DvdWriteRefusal, ::testing::ValuesIn(kRefusalCases),
                          [](const ::testing::TestParamInfo<RefusalCase>& info) { return info.param.name; });
+
+// Every way a worker ends, it has given up its buffers before its last message: once the page has that message,
+// a new run may start and fill them.
+class BufferWatchingPage : public CDvdWriteTestDlg {
+public:
+    explicit BufferWatchingPage(CWnd* pTestWindow) : CDvdWriteTestDlg(pTestWindow) {}
+    std::vector<bool> buffersHeldAtEnd; // at each end of a run
+
+protected:
+    void OnRunEnding(int nCode) override
+    {
+        buffersHeldAtEnd.push_back(!Job().image.empty() || !Job().zeros.empty());
+        CDvdWriteTestDlg::OnRunEnding(nCode);
+    }
+};
+
+struct WorkerEndCase {
+    const char* name;
+    EmuWriteDisc disc;
+    int nFailingOpcode;     // the command the drive refuses once (0: none)
+    bool bStop;             // Stop pressed during the writes
+    const char* pszMessage; // the message box, up to the sense text (none: no box)
+};
+
+void PrintTo(const WorkerEndCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const WorkerEndCase kWorkerEndCases[] = {
+    {"WriteRefused", kEmuWriteDvdMinusR, 0x2A, false, "Write error at 0\r\n"},
+    {"FormatRefused", kEmuWriteDvdPlusRw, 0x04, false, "Write error at -150\r\n"},
+    {"Stopped", kEmuWriteDvdMinusR, 0, true, nullptr},
+    {"Written", kEmuWriteDvdMinusR, 0, false, nullptr},
+};
+
+class DvdWorkerEnd : public PageRunOf<BufferWatchingPage>, public ::testing::WithParamInterface<WorkerEndCase> {
+protected:
+    std::string DriveProfile() const override { return "fifth-family-dvd-writer"; }
+};
+
+TEST_P(DvdWorkerEnd, GivesUpItsBuffersBeforeItsLastMessage)
+{
+    const WorkerEndCase& c = GetParam();
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, c.disc, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    if (c.nFailingOpcode != 0)
+        m_pMachine->QueueSense(m_nDrive, c.nFailingOpcode, 3, 0x0C, 0x00, 1);
+    if (c.bStop) {
+        ASSERT_NO_FATAL_FAILURE(StartAndStopAt(3000));
+    } else {
+        ASSERT_NO_FATAL_FAILURE(StartAndWait(false));
+    }
+    if (c.pszMessage != nullptr) {
+        ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
+        const CString& text = m_pSession->MessageBoxes()[0].text;
+        EXPECT_EQ(0, text.Find(c.pszMessage)) << static_cast<const char*>(text);
+    } else {
+        EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    }
+    EXPECT_EQ(std::vector<bool>{false}, m_pPage->buffersHeldAtEnd);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, DvdWorkerEnd, ::testing::ValuesIn(kWorkerEndCases),
+                         [](const ::testing::TestParamInfo<WorkerEndCase>& info) { return info.param.name; });
 
 // A writer of the family that formats a DVD+RW with Immed and counts DVD-RAM on the 1385 KB/s basis.
 class DvdWriteListedRun : public DvdWriteRun {

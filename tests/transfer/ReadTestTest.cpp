@@ -429,6 +429,43 @@ INSTANTIATE_TEST_SUITE_P(Cd, CdReadRun, ::testing::ValuesIn(kCdCases),
 
 namespace {
 
+// The CD read page fills its speed list anew whenever it is shown or hidden: the list never holds its speeds twice,
+// and its last entry sets that speed.
+TEST_F(ReadRun, CdSpeedListIsFilledAnewOnEveryShowAndHide)
+{
+    Describe("adapter 0\ndrive scsi-cdrom aspi 0:0 letter F\ndisc cd 90000\n");
+    ObservedPage<CCdReadTestDlg> page(&m_window);
+    Open(page);
+    HWND hCombo = guitest::Control(page.m_hWnd, IDC_TP_SPEED);
+    auto items = [&] {
+        std::vector<std::string> list;
+        const int nCount = int(::SendMessage(hCombo, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < nCount; ++i) {
+            char szText[64] = {};
+            ::SendMessage(hCombo, CB_GETLBTEXT, WPARAM(i), LPARAM(szText));
+            list.push_back(szText);
+        }
+        return list;
+    };
+    page.ShowWindow(SW_SHOW);
+    const std::vector<std::string> first = items();
+    std::string strList;
+    for (const std::string& item : first)
+        strList += item + "|";
+    ASSERT_GE(first.size(), 2u) << strList;
+    for (int i = 0; i < 3; ++i) {
+        page.ShowWindow(SW_HIDE);
+        page.ShowWindow(SW_SHOW);
+    }
+    ASSERT_EQ(first, items());
+
+    // The last entry, chosen, becomes the drive's speed.
+    ::SendMessage(hCombo, CB_SETCURSEL, WPARAM(first.size() - 1), 0);
+    ::SendMessage(page.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_TP_SPEED, CBN_SELCHANGE), LPARAM(hCombo));
+    char szSpeed[64] = {};
+    EXPECT_EQ(first.back(), std::string(m_manager.GetReadSpeedDisplayText(page.m_currentDrive, 0, szSpeed)));
+}
+
 // The read-speed list stays usable during a run: a lower speed chosen after the second sample (SET STREAMING)
 // gives the following samples that speed.
 TEST_F(ReadRun, DvdSpeedChosenDuringTheRunTakesEffect)

@@ -4,6 +4,7 @@
 // colours with the gap above the axis and the cut at the right edge, and the marker lines. Every expected position
 // is computed here from the page's control rectangles, not taken from the graph. Repaints hold no more GDI objects
 // than the first, and the screen follows a change of the axes.
+#include "GraphPixels.h"
 #include "transfer/TestPages.h"
 
 #include "controls/MemoryDC.h"
@@ -27,53 +28,6 @@ const COLORREF kMarker = RGB(1, 1, 1);
 const COLORREF kLayer = RGB(0xFF, 0, 0x80); // 0x8000FF
 const COLORREF kRunColours[10] = {0x0000FF, 0x008000, 0xFF0000, 0x0080FF, 0x8000FF,
                                   0xFF8000, 0x000080, 0x008080, 0xFF8080, 0x800000};
-
-// The plot rectangle as the page's hidden controls place it.
-struct Rules {
-    int left, top, right, bottom, width, height, labelWidth, labelHeight;
-};
-
-Rules RulesOf(HWND hPage, int nGraphId, int nLabelId)
-{
-    RECT w, g, l;
-    GetWindowRect(hPage, &w);
-    GetWindowRect(GetDlgItem(hPage, nGraphId), &g);
-    GetWindowRect(GetDlgItem(hPage, nLabelId), &l);
-    return {int(g.left - w.left),  int(g.top - w.top),    int(g.right - w.left), int(g.bottom - w.top),
-            int(g.right - g.left), int(g.bottom - g.top), int(l.right - l.left), int(l.bottom - l.top)};
-}
-
-// Pixels of a bitmap as COLORREF values.
-class Pixels {
-public:
-    Pixels(HBITMAP hBitmap, int nWidth, int nHeight)
-        : m_nWidth(nWidth), m_nHeight(nHeight), m_bits(size_t(nWidth) * nHeight)
-    {
-        BITMAPINFO bi = {};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = nWidth;
-        bi.bmiHeader.biHeight = -nHeight;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
-        HDC hScreen = GetDC(nullptr);
-        GetDIBits(hScreen, hBitmap, 0, UINT(nHeight), m_bits.data(), &bi, DIB_RGB_COLORS);
-        ReleaseDC(nullptr, hScreen);
-    }
-    COLORREF At(int x, int y) const
-    {
-        if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight)
-            return CLR_INVALID;
-        const uint32_t v = m_bits[size_t(y) * m_nWidth + x];
-        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
-    int Width() const { return m_nWidth; }
-    int Height() const { return m_nHeight; }
-
-private:
-    int m_nWidth, m_nHeight;
-    std::vector<uint32_t> m_bits;
-};
 
 class GraphPage : public ::testing::Test {
 protected:
@@ -105,17 +59,7 @@ protected:
         return ScreenAsItIs();
     }
     // The page as the screen shows it now, without a paint.
-    Pixels ScreenAsItIs()
-    {
-        GdiFlush();
-        RECT rc;
-        m_pPage->GetClientRect(&rc);
-        CClientDC client(m_pPage.get());
-        CMemoryDC copy(rc.right, rc.bottom, &client, kWhite);
-        copy.BitBlt(0, 0, rc.right, rc.bottom, &client, 0, 0, SRCCOPY);
-        std::unique_ptr<CBitmap> pBitmap(copy.ReleaseBitmap());
-        return Pixels(static_cast<HBITMAP>(pBitmap->m_hObject), rc.right, rc.bottom);
-    }
+    Pixels ScreenAsItIs() { return ClientPixels(*m_pPage); }
     // The same drawing into an off-screen surface of the page's size, filled first as the page's background (the
     // dialog colour) or as the export's (white).
     Pixels Surface(bool bExport)
@@ -404,6 +348,22 @@ TEST_F(GraphPage, DvdWriteRunOfSkippedSamplesDrawsNothing)
     for (int x = r.left; x < r.right; ++x)
         for (int y = r.top; y < r.bottom; y += 3)
             ASSERT_NE(kRunColours[0], px.At(x, y));
+}
+
+// The DVD write page's position axis has the length the Preferences give it: 10 GiB in twenty steps of half a
+// gigabyte, main lines on the whole gigabytes.
+TEST_F(GraphPage, DvdWriteAxisFollowsItsGraphLength)
+{
+    m_settings.maxSpeedDvdWrite = 16;
+    auto* pPage = new CDvdWriteTestDlg(&m_window);
+    Open(std::unique_ptr<CTestPageDlg>(pPage));
+    pPage->SetGraphLength(0xA00000);
+    const Pixels px = Screen();
+    EXPECT_EQ(DWORD(0xA00000), pPage->GetGraphLength());
+    for (int j = 0; j <= 20; ++j) {
+        const int x = r.left + r.width * j / 20;
+        EXPECT_EQ(j % 2 == 0 ? kMain : kMinor, px.At(x, r.top + 3)) << "position line " << j;
+    }
 }
 
 // GDI objects the process holds. Where the system does not count them (Wine reports 0), the highest handle slot

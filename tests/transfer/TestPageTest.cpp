@@ -86,7 +86,7 @@ protected:
         script.pState = &this->WorkerState();
         script.nMessage = this->Traits().nProgressMessage;
         script.nFinished = 0;
-        this->BeginRun(&FakeWorker, &script);
+        this->BeginRun(&FakeWorker, &script, -1);
     }
 };
 
@@ -334,14 +334,11 @@ TEST_P(PageFrame, StopPressedTwice)
 {
     Start({{WorkerStep::kSample, 0, 1500, 180 * 25}, {WorkerStep::kWaitForStop, 0, 0, 0}});
     ASSERT_TRUE(PumpUntil([&] { return CurrentValue() != CString(""); }));
-    // Hold the worker: the first press sets the stop byte; read pages keep "&Stop", the CD write page shows
-    // "&Start" at once.
+    // Hold the worker: the first press sets the stop byte; read pages keep "&Stop", the write pages show "&Start"
+    // at once.
     ASSERT_TRUE(Click(Page(), int(StartId())));
     EXPECT_EQ(1, m_page->WorkerState().stop);
-    const bool bCdWrite = m_page->Traits().kind == kTestPageCdWrite;
-    if (m_page->Traits().kind != kTestPageDvdWrite) {
-        EXPECT_EQ(CString(bCdWrite ? "&Start" : "&Stop"), Text(Page(), int(StartId())));
-    }
+    EXPECT_EQ(CString(m_page->Traits().bWritePage ? "&Start" : "&Stop"), Text(Page(), int(StartId())));
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(CString("&Start"), Text(Page(), int(StartId())));
     EXPECT_EQ(CString("Current:"), Text(Page(), IDC_TP_CURRENT_CAPTION));
@@ -509,6 +506,35 @@ TEST(WritePages, ErasePollStartsTheTestAgainWhenTheDriveIsReady)
     EXPECT_FALSE(page.IsErasePending());
     EXPECT_EQ(4, g_nTestUnitReady) << "two busy answers, the ready one and one more";
     ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }));
+}
+
+// The drive is ready again before the erase poll's next tick and the user presses Start: the run's start ends the
+// poll, and a tick that still comes while the run is going sends nothing and starts no second run.
+template <class Page>
+void ExpectErasePollStartsNothingDuringARun()
+{
+    LonePage<Page> lone(true);
+    ASSERT_TRUE(lone.Create());
+    ScriptedPage<Page>& page = lone.page();
+    page.script.steps = {{WorkerStep::kWaitForStop, 0, 0, 0}};
+    g_nNotReady = 0;
+    page.StartErasePoll();
+    ASSERT_TRUE(Click(page.m_hWnd, int(page.Traits().nStartId)));
+    ASSERT_TRUE(page.IsRunning());
+    EXPECT_FALSE(page.IsErasePending());
+    EXPECT_FALSE(::KillTimer(page.m_hWnd, IDT_ERASE_POLL)) << "the start ended the poll";
+    g_nTestUnitReady = 0;
+    page.ErasePollTick();
+    EXPECT_EQ(1, page.nStarts) << "no second run";
+    EXPECT_EQ(0, g_nTestUnitReady) << "no command to the drive under the run";
+    page.WorkerState().stop = 1;
+    ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }));
+}
+
+TEST(WritePages, ErasePollTickDuringARunStartsNothing)
+{
+    ExpectErasePollStartsNothingDuringARun<CCdWriteTestDlg>();
+    ExpectErasePollStartsNothingDuringARun<CDvdWriteTestDlg>();
 }
 
 TEST(DvdReadPage, TipsForStartAndViewLogOnALightBackground)

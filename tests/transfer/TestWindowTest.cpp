@@ -4,6 +4,7 @@
 // the refusal to close during a run, and the main dialog's Refresh and minimum size around it. The drives are those
 // of the test ASPI library on Windows 98.
 #include "app/MainDlg.h"
+#include "app/Options.h"
 
 #include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
 #include "EmuDescription.h"
@@ -253,6 +254,30 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
     EXPECT_EQ(1, nSecondKind);
     EXPECT_EQ(pTestDlg, pTestDlgAfterRefresh);
     EXPECT_EQ(3u, session.Dialogs().size()) << "the main dialog and the test window twice";
+    g_pDriveManager = NULL;
+}
+
+// The DVD write length chosen in the Preferences reaches the DVD write page's graph (it is not stored).
+TEST_F(TestWindow, PreferencesGiveTheDvdWritePageItsGraphLength)
+{
+    HookSession session;
+    g_pDriveManager = NULL;
+    CMainDlg dlg;
+    DWORD nBefore = 0, nAfter = 0;
+    guitest::RunModal(session, dlg, [&](CDialog& d) {
+        CMainDlg& main = static_cast<CMainDlg&>(d);
+        nBefore = main.m_pDvdWritePage->GetGraphLength();
+        session.QueueDialog([&](CDialog& sheet) {
+            PropSheet_SetCurSel(sheet.m_hWnd, nullptr, 1);
+            Select(PropSheet_GetCurrentPageHwnd(sheet.m_hWnd), IDC_PREF_DVD_WRITE_LEN, 1); // "10 GB"
+            PropSheet_PressButton(sheet.m_hWnd, PSBTN_OK);
+        });
+        main.SendMessage(WM_COMMAND, ID_OPTIONS_PREFERENCES, 0);
+        nAfter = main.m_pDvdWritePage->GetGraphLength();
+        d.PostMessage(WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(DWORD(0x500000), nBefore);
+    EXPECT_EQ(DWORD(0xA00000), nAfter);
     g_pDriveManager = NULL;
 }
 

@@ -72,7 +72,7 @@ protected:
     {
         run.pState = &WorkerState();
         run.nFinished = 0;
-        BeginRun(&ReadingWorker, &run);
+        BeginRun(&ReadingWorker, &run, -1);
     }
 };
 

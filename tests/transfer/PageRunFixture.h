@@ -1,11 +1,12 @@
-// tests/transfer/WriteRunFixture.h
-// The fixture of the write pages' runs against the emulated writer on the virtual clock: the test ASPI library's
-// machine with one writer at F:, the drive manager on it, the virtual clock, a test window with the page under test,
-// and the readers of the command log that the CD and the DVD runs share.
-#ifndef TAVISK_TESTS_TRANSFER_WRITERUNFIXTURE_H
-#define TAVISK_TESTS_TRANSFER_WRITERUNFIXTURE_H
+// tests/transfer/PageRunFixture.h
+// The fixture of a page's runs against the emulated drive on the virtual clock: the test ASPI library's machine with
+// one drive at F:, the drive manager on it, the virtual clock, a test window with the page under test, and the
+// readers of the command log that the runs share.
+#ifndef TAVISK_TESTS_TRANSFER_PAGERUNFIXTURE_H
+#define TAVISK_TESTS_TRANSFER_PAGERUNFIXTURE_H
 
 #include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
+#include "EmuDescription.h"
 #include "drive/DriveManager.h"
 #include "gui/GuiTest.h"
 #include "support/EmuLog.h"
@@ -22,16 +23,20 @@
 // The address in bytes 2 to 5 of a WRITE(10) or WRITE(12).
 int32_t WriteLba(const EmuLogEntry& e);
 
-class WriteRunFixture : public ::testing::Test {
+class PageRunFixture : public ::testing::Test {
 protected:
     static constexpr int kLetterF = 5;
     // The page's sample length: 1125 sectors, 45 blocks of 25 sectors.
     static constexpr int kSampleIndex1125 = 4;
 
-    // The writer's profile in the machine description.
+    // The drive's profile in the machine description, and the statements after it (a disc), if any.
     virtual std::string DriveProfile() const = 0;
+    virtual std::string DriveStatements() const { return std::string(); }
     // The disc and the drive's settings, put in place before the drive manager looks at the drive.
     virtual void PrepareDrive() {}
+    // From PrepareDrive: the drive answers INQUIRY with another product identification (16 characters), and the
+    // system knows it by that.
+    void SetProduct(const char* pszProduct16);
     // The page under test, not created yet (the fixture owns it).
     virtual CTestPageDlg* MakePage(CWnd* pWindow) = 0;
 
@@ -52,6 +57,7 @@ protected:
     std::vector<int64_t> TimelineMs(int nSamples, int nBlocks, int nBlockSectors, int nFirstTimedBlock, uint8_t op);
 
     IEmuMachine* m_pMachine = nullptr;
+    EmuDescription m_description;
     int m_nDrive = 0;
     std::unique_ptr<guitest::HookSession> m_pSession;
     CDriveManager m_manager;
@@ -63,7 +69,7 @@ protected:
 
 // The fixture with the page of one class at hand as m_pPage.
 template <class Page>
-class WriteRunOf : public WriteRunFixture {
+class PageRunOf : public PageRunFixture {
 protected:
     CTestPageDlg* MakePage(CWnd* pWindow) override
     {

@@ -1,9 +1,10 @@
-// tests/transfer/WriteRunFixture.cpp
-#include "WriteRunFixture.h"
+// tests/transfer/PageRunFixture.cpp
+#include "PageRunFixture.h"
 
 #include "EmuDescription.h"
 
 #include <algorithm>
+#include <cstring>
 
 using guitest::Click;
 using guitest::HookSession;
@@ -14,18 +15,17 @@ int32_t WriteLba(const EmuLogEntry& e)
     return int32_t((uint32_t(e.cdb[2]) << 24) | (uint32_t(e.cdb[3]) << 16) | (uint32_t(e.cdb[4]) << 8) | e.cdb[5]);
 }
 
-void WriteRunFixture::SetUp()
+void PageRunFixture::SetUp()
 {
     m_pMachine = EmuGetAspiMachine();
     ASSERT_NE(nullptr, m_pMachine) << "the test ASPI library is not beside the program";
     m_pMachine->Reset();
-    EmuDescription description;
     std::string error;
-    const std::string strMachine = "adapter 0\ndrive " + DriveProfile() + " aspi 0:0 letter F\n";
-    ASSERT_TRUE(EmuParseDescription(strMachine, m_pMachine, description, error)) << error;
-    EmuWriteWin9xRegistry(description);
-    m_nDrive = description.drives[0].nDrive;
+    const std::string strMachine = "adapter 0\ndrive " + DriveProfile() + " aspi 0:0 letter F\n" + DriveStatements();
+    ASSERT_TRUE(EmuParseDescription(strMachine, m_pMachine, m_description, error)) << error;
+    m_nDrive = m_description.drives[0].nDrive;
     PrepareDrive();
+    EmuWriteWin9xRegistry(m_description);
 
     m_pSession.reset(new HookSession);
     g_pDriveManager = &m_manager;
@@ -43,7 +43,20 @@ void WriteRunFixture::SetUp()
     ASSERT_EQ(kLetterF, m_pTestPage->m_currentDrive.m_nDriveLetter);
 }
 
-void WriteRunFixture::TearDown()
+void PageRunFixture::SetProduct(const char* pszProduct16)
+{
+    uint8_t inquiry[96] = {uint8_t(m_pMachine->GetInt(m_nDrive, EMU_KEY_PERIPHERAL, 5)), 0x80, 0x00, 0x02, 96 - 5, 0, 0,
+                           uint8_t(m_pMachine->GetInt(m_nDrive, EMU_KEY_INQUIRY_B7, 0))};
+    std::memset(inquiry + 8, ' ', 28);
+    EmuDescribedDrive& drive = m_description.drives[0];
+    std::memcpy(inquiry + 8, drive.strVendor.data(), std::min<size_t>(drive.strVendor.size(), 8));
+    std::memcpy(inquiry + 16, pszProduct16, 16);
+    std::memcpy(inquiry + 32, "1.00", 4);
+    m_pMachine->SetBytes(m_nDrive, EMU_KEY_INQUIRY, inquiry, sizeof(inquiry));
+    drive.strProduct = pszProduct16;
+}
+
+void PageRunFixture::TearDown()
 {
     if (m_pTestPage) {
         PumpUntil([&] { return !m_pTestPage->IsRunning(); }, 20000);
@@ -60,7 +73,7 @@ void WriteRunFixture::TearDown()
         m_pMachine->Reset();
 }
 
-void WriteRunFixture::StartAndWait(bool bErase)
+void PageRunFixture::StartAndWait(bool bErase)
 {
     m_pMachine->ClearLog();
     m_pSession->ClearMessageBoxes();
@@ -69,7 +82,7 @@ void WriteRunFixture::StartAndWait(bool bErase)
         PumpUntil([&] { return !m_pTestPage->IsRunning() && !(bErase && m_pTestPage->IsErasePending()); }, 30000));
 }
 
-void WriteRunFixture::StartAndStopAt(long nLba)
+void PageRunFixture::StartAndStopAt(long nLba)
 {
     CTestPageDlg& page = *m_pTestPage;
     m_pMachine->ClearLog();
@@ -80,7 +93,7 @@ void WriteRunFixture::StartAndStopAt(long nLba)
     ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }, 20000));
 }
 
-std::vector<EmuLogEntry> WriteRunFixture::CommandsOf(std::initializer_list<uint8_t> ops)
+std::vector<EmuLogEntry> PageRunFixture::CommandsOf(std::initializer_list<uint8_t> ops)
 {
     std::vector<EmuLogEntry> commands;
     for (const EmuLogEntry& e : Log())
@@ -89,8 +102,8 @@ std::vector<EmuLogEntry> WriteRunFixture::CommandsOf(std::initializer_list<uint8
     return commands;
 }
 
-std::vector<int64_t> WriteRunFixture::TimelineMs(int nSamples, int nBlocks, int nBlockSectors, int nFirstTimedBlock,
-                                                 uint8_t op)
+std::vector<int64_t> PageRunFixture::TimelineMs(int nSamples, int nBlocks, int nBlockSectors, int nFirstTimedBlock,
+                                                uint8_t op)
 {
     const std::vector<EmuLogEntry> log = Log();
     std::vector<int64_t> stretches;
