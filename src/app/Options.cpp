@@ -70,11 +70,6 @@ CString OverburnText(DWORD nFrames)
     return text;
 }
 
-bool IsOverburnLengthKept(DWORD nFrames)
-{
-    return nFrames != 0 && nFrames <= kOverburnLengthMax;
-}
-
 bool ParseOverburnText(const CString& strText, DWORD& rFrames)
 {
     if (strText.GetLength() != 9 || strText[3] != ':' || strText[6] != '.')
@@ -86,7 +81,7 @@ bool ParseOverburnText(const CString& strText, DWORD& rFrames)
     DWORD nSeconds = DWORD(std::atoi(strText.Mid(4, 2)));
     DWORD nFrames = DWORD(std::atoi(strText.Mid(7, 2)));
     const DWORD nLength = (nMinutes * 60 + nSeconds) * kFramesPerSecond + nFrames;
-    if (!IsOverburnLengthKept(nLength))
+    if (!IsOverburnLength(nLength))
         return false;
     rFrames = nLength;
     return true;

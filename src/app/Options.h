@@ -156,9 +156,6 @@ private:
 // The overburn length in frames as the masked edit's digits "mmmssff", and as the text "mmm:ss.ff".
 CString OverburnDigits(DWORD nFrames);
 CString OverburnText(DWORD nFrames);
-// A length the transfer-rate settings keep when they are read back at the next start: at least one frame and no
-// more than the largest the mask can show.
-bool IsOverburnLengthKept(DWORD nFrames);
 // Frames of the text "mmm:ss.ff"; false when the text is not in that shape or gives a length the settings would not
 // keep (nothing is changed then).
 bool ParseOverburnText(const CString& strText, DWORD& rFrames);

@@ -44,17 +44,17 @@ bool IsSpeedAxis(DWORD value)
     return InRange(value, kMinSpeedAxis, kMaxSpeedAxis);
 }
 
-bool IsOverburnLength(DWORD value)
-{
-    return InRange(value, 1, kOverburnLengthMax);
-}
-
 bool IsFormat(DWORD value)
 {
     return value == kFormatCdDa || value == kFormatMode1;
 }
 
 } // namespace
+
+bool IsOverburnLength(DWORD value)
+{
+    return InRange(value, 1, kOverburnLengthMax);
+}
 
 // The sample choices index a five-entry table and the read-speed axes divide the graph scale, so values outside
 // what the Preferences can set keep their defaults; the write pages repair their own speed axes. Only the low

@@ -26,6 +26,8 @@ const DWORD kDvdLength10GB = 0xA00000;
 // Overburn image length in frames (75 per second): the mask "ddd:dd.dd" reaches 999:59.74.
 const DWORD kOverburnLengthDefault = 427500; // 95:00:00
 const DWORD kOverburnLengthMax = 999 * 4500 + 59 * 75 + 74;
+// A length the settings keep when they are read back: at least one frame and no more than the mask can show.
+bool IsOverburnLength(DWORD nFrames);
 // Data format of the CD write test: 0 "Internal Buffer (CD-DA)", 1 "Internal Buffer (Mode1)".
 const DWORD kFormatCdDa = 0;
 const DWORD kFormatMode1 = 1;
