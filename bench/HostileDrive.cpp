@@ -484,20 +484,12 @@ void RunHostileDrive(const HostileOptions& options, HostileFigures& figures)
     bench.pFigures = &figures;
     bench.Setup();
     bench.CreatePages();
-    const uint64_t nStart = HostileNowMs();
-    for (uint64_t nSeed = options.nFirstSeed;; ++nSeed) {
-        if (options.nIterations >= 0 ? int64_t(figures.nIterations) >= options.nIterations
-                                     : double(HostileNowMs() - nStart) / 1000.0 >= options.dSeconds)
-            break;
-        HostileBegin(kSlot, "drive", nSeed);
+    HostileSeedLoop(kSlot, "drive", options, figures, [&](uint64_t nSeed) {
         CSeedRandom random(nSeed);
         bench.BuildMachine(random, nSeed);
         bench.RunSteps(nSeed);
         figures.nInputs += uint64_t(bench.pMachine->GetInt(bench.nDrive, EMU_KEY_HOSTILE_CHANGED, 0));
         figures.nCommands += uint64_t(bench.pMachine->GetInt(bench.nDrive, EMU_KEY_HOSTILE_COUNT, 0));
-        HostileHeapsAreSound(kSlot);
-        figures.nIterations++;
-        HostileEnd(kSlot);
-    }
+    });
     bench.TearDown();
 }

@@ -173,9 +173,9 @@ void HostileReportException(int nSlot, const char* pszWhat)
     std::fflush(stdout);
 }
 
-// HeapValidate walks every block of a heap; with Wine's heap checks on (WINEDEBUG=warn+heap) it also checks the
-// tails written past a block and the fill of freed blocks.
-bool HostileHeapsAreSound(int nSlot)
+// HeapValidate walks every block of a heap: with Wine's heap checks on (WINEDEBUG=warn+heap) a block header that a
+// write past the block before it damaged ends the process as a crash.
+void HostileCheckHeaps(int nSlot)
 {
     HANDLE heaps[64];
     const DWORD nHeaps = GetProcessHeaps(64, heaps);
@@ -183,7 +183,22 @@ bool HostileHeapsAreSound(int nSlot)
         if (!HeapValidate(heaps[i], 0, nullptr))
             EndProcess(nSlot, "CRASH", "damaged heap", false, kExitHeap);
     }
-    return true;
+}
+
+void HostileSeedLoop(int nSlot, const char* pszFamily, const HostileOptions& options, HostileFigures& figures,
+                     const std::function<void(uint64_t nSeed)>& runSeed)
+{
+    const uint64_t nStart = HostileNowMs();
+    for (uint64_t nSeed = options.nFirstSeed;; ++nSeed) {
+        if (options.nIterations >= 0 ? int64_t(figures.nIterations) >= options.nIterations
+                                     : double(HostileNowMs() - nStart) / 1000.0 >= options.dSeconds)
+            break;
+        HostileBegin(nSlot, pszFamily, nSeed);
+        runSeed(nSeed);
+        HostileCheckHeaps(nSlot);
+        figures.nIterations++;
+        HostileEnd(nSlot);
+    }
 }
 
 thread_local int t_nOverruns = 0;

@@ -58,9 +58,15 @@ void HostileReportException(int nSlot, const char* pszWhat);
 // A write past (or before) a buffer of nSize bytes that a reader was given: reported with the running step and
 // counted as a crash of it.
 void HostileReportBufferOverrun(size_t nSize);
-// Wine's heap checks over every heap of the process; false (reported) when one is damaged.
-bool HostileHeapsAreSound(int nSlot);
 bool HostileVerbose();
+
+// Every heap of the process checked (HeapValidate); a damaged one ends the process as a crash of the slot's seed.
+void HostileCheckHeaps(int nSlot);
+
+// The loop of a single-threaded family: seed after seed from the first one, for the options' time or number of
+// iterations; each seed guarded (HostileBegin/HostileEnd) and followed by a check of the heaps.
+void HostileSeedLoop(int nSlot, const char* pszFamily, const HostileOptions& options, HostileFigures& figures,
+                     const std::function<void(uint64_t nSeed)>& runSeed);
 
 // Runs fn for the step unless the options skip it; an exception is reported, counted and the step abandoned.
 bool HostileRunStep(int nSlot, const HostileOptions& options, HostileFigures& figures, const char* pszStep,

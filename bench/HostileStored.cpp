@@ -419,17 +419,6 @@ void RunHostileStored(const HostileOptions& options, HostileFigures& figures)
     bench.pFigures = &figures;
     bench.Setup();
     bench.Learn();
-    const uint64_t nStart = HostileNowMs();
-    for (uint64_t nSeed = options.nFirstSeed;; ++nSeed) {
-        if (options.nIterations >= 0 ? int64_t(figures.nIterations) >= options.nIterations
-                                     : double(HostileNowMs() - nStart) / 1000.0 >= options.dSeconds)
-            break;
-        HostileBegin(kSlot, "stored", nSeed);
-        bench.RunSeed(nSeed);
-        if (nSeed % 64 == 0)
-            HostileHeapsAreSound(kSlot);
-        figures.nIterations++;
-        HostileEnd(kSlot);
-    }
+    HostileSeedLoop(kSlot, "stored", options, figures, [&](uint64_t nSeed) { bench.RunSeed(nSeed); });
     bench.TearDown();
 }

@@ -117,7 +117,7 @@ void ChooseSense(CHostileRandom& random, uint8_t* pSense18)
 
 uint32_t ChooseFieldValue(CHostileRandom& random, uint32_t nAllocation, const char** ppName)
 {
-    switch (random.Below(7)) {
+    switch (random.Below(9)) {
     case 0:
         *ppName = "0";
         return 0;
@@ -136,6 +136,12 @@ uint32_t ChooseFieldValue(CHostileRandom& random, uint32_t nAllocation, const ch
     case 5:
         *ppName = "0xFFFF";
         return 0xFFFF;
+    case 6:
+        *ppName = "0x7FFFFFFF";
+        return 0x7FFFFFFF;
+    case 7:
+        *ppName = "0xFFFFFFFF";
+        return 0xFFFFFFFF;
     default:
         *ppName = "random";
         return uint32_t(random.Next());

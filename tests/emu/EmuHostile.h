@@ -2,8 +2,8 @@
 // The hostile drive: a mode of the emulated drive in which a chosen share of commands gets its true answer changed
 // before the program sees it, seeded and reproducible. A change is one of:
 //   field    one or two fields of the answer (bytes 0 to 11 half the time, else anywhere in it; one, two or four
-//            bytes wide, big-endian) set to 0, 1, the host's buffer size, that size + 1, 0x7FFF, 0xFFFF or a
-//            random number;
+//            bytes wide, big-endian) set to 0, 1, the host's buffer size, that size + 1, 0x7FFF, 0xFFFF,
+//            0x7FFFFFFF, 0xFFFFFFFF or a random number (cut to the field's width);
 //   cut      the answer cut short: fewer bytes moved, the rest of the host's buffer as it was before the command;
 //   pad      the answer padded with random bytes up to the host's buffer size;
 //   sense    CHECK CONDITION with random sense bytes (or a common sense code) in place of the answer;
