@@ -19,6 +19,8 @@
 #include "transfer/TransferRateSettings.h"
 #include "update/UpdateChecker.h"
 // The capture side's headers bring in DirectShow's, whose window macros would rename the layer's methods above.
+#include "capture/CaptureDevice.h"
+#include "capture/CaptureFilterInfo.h"
 #include "capture/CaptureSection.h"
 #include "capture/ChannelList.h"
 #include "capture/GraphManager.h"
@@ -110,6 +112,20 @@ StoredValue RandomValue(CStoredRandom& random)
     return value;
 }
 
+// A capture device that only keeps its settings: the readers' part of the capture side without a graph.
+class CSettingsOnlyDevice : public CCaptureDevice {
+public:
+    explicit CSettingsOnlyDevice(CCaptureFilterInfo* pInfo) : CCaptureDevice(pInfo, nullptr) {}
+    HRESULT BuildBasicGraph() override { return E_NOTIMPL; }
+    HRESULT Initialize() override { return E_NOTIMPL; }
+    HRESULT BuildPreviewCaptureGraph() override { return E_NOTIMPL; }
+    HRESULT ReadTunerState() override { return E_NOTIMPL; }
+};
+
+const char kCaptureName[] = "QZ TV Capture";
+const char kCapturePath[] = "\\\\?\\pci#ven_1234&dev_5678#4&1a2b3c4d&0&0030#{65e8773d-8f56-11d0-a3b9-00a0c9223196}"
+                            "\\global";
+
 struct Reader {
     const char* pszName;
     std::function<void()> run;
@@ -178,10 +194,17 @@ struct StoredBench {
         add("graph-settings", [] { CGraphManager graph; });
         add("capture-section", [] {
             CStringArray lines;
-            AppendCaptureDeviceLines(lines, "QZ TV Capture",
-                                     "\\\\?\\pci#ven_1234&dev_5678#4&1a2b3c4d&0&0030#{65e8773d-8f56-11d0-a3b9-"
-                                     "00a0c9223196}\\global");
-            DumpVelloranCaptureSettings("QZ TV Capture", "global", lines);
+            AppendCaptureDeviceLines(lines, kCaptureName, kCapturePath);
+            DumpVelloranCaptureSettings(kCaptureName, "global", lines);
+        });
+        add("capture-settings", [] {
+            CCaptureFilterInfo* pInfo = new CCaptureFilterInfo(CComPtr<IBaseFilter>(), kCaptureName, kCapturePath);
+            pInfo->SetSettingsApplied(1);
+            {
+                CSettingsOnlyDevice device(pInfo);
+                device.LoadSettings();
+            }
+            pInfo->Release();
         });
         add("sibling-dump", [] {
             CStringArray lines;
