@@ -27,23 +27,8 @@
 namespace {
 
 const int kSlot = 0;
-
-// splitmix64, for the choices of a seed (the drive's own changes use their own stream).
-class CSeedRandom {
-public:
-    explicit CSeedRandom(uint64_t nSeed) : m_nState(nSeed * 0x2545F4914F6CDD1Dull + 1) {}
-    uint64_t Next()
-    {
-        uint64_t z = (m_nState += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    uint32_t Below(uint32_t n) { return uint32_t(Next() % n); }
-
-private:
-    uint64_t m_nState;
-};
+// The stream of the seed's choices of drive, disc and bus (the drive's own changes use the streams 0, 1, ...).
+const uint64_t kMachineStream = ~uint64_t(0);
 
 // Discs built from generated tracks; {dir} discs need the media tests' images (--disc-dir).
 const char* const kDiscs[] = {
@@ -90,7 +75,7 @@ void PutLe32(uint8_t* p, uint32_t v)
 // The port's answer to IOCTL_SCSI_GET_INQUIRY_DATA for the one drive (one bus, one entry with 36 bytes of INQUIRY
 // data), then damaged: bus count, offsets and lengths set to edge values (an entry that names itself as the next
 // one among them), random bytes, or the answer cut short.
-std::vector<uint8_t> HostilePortReply(CSeedRandom& random, int nTarget, const std::string& strVendor,
+std::vector<uint8_t> HostilePortReply(CEmuSeedRandom& random, int nTarget, const std::string& strVendor,
                                       const std::string& strProduct, const std::string& strRevision)
 {
     const uint32_t kEntry = 12;
@@ -195,7 +180,7 @@ struct DriveBench {
 
     // The machine of a seed: one drive behind a letter and a port, a disc, a bus; the manager's adapter list holds
     // its record as a start-up would have left it.
-    void BuildMachine(CSeedRandom& random, uint64_t nSeed)
+    void BuildMachine(CEmuSeedRandom& random, uint64_t nSeed)
     {
         pMachine->Reset();
         std::string strVendor, strProduct, strRevision;
@@ -485,7 +470,7 @@ void RunHostileDrive(const HostileOptions& options, HostileFigures& figures)
     bench.Setup();
     bench.CreatePages();
     HostileSeedLoop(kSlot, "drive", options, figures, [&](uint64_t nSeed) {
-        CSeedRandom random(nSeed);
+        CEmuSeedRandom random(nSeed, kMachineStream);
         bench.BuildMachine(random, nSeed);
         bench.RunSteps(nSeed);
         figures.nInputs += uint64_t(bench.pMachine->GetInt(bench.nDrive, EMU_KEY_HOSTILE_CHANGED, 0));

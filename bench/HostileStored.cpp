@@ -4,6 +4,7 @@
 // (HostileRegistry.h): each run notes new keys and values, which the next runs create and damage in turn, so the
 // readers are followed into the keys they only open when the ones above exist.
 #include "EmuMachine.h" // first of the emulator's headers: it includes windows.h before the machine interface
+#include "EmuHostile.h"
 #include "EmuProfiles.h"
 #include "HostileInputs.h"
 #include "HostileRegistry.h"
@@ -36,23 +37,8 @@
 namespace {
 
 const int kSlot = 0;
+const uint64_t kValueStream = 0x5707ED;
 const uint64_t kLearningRounds = 6;
-
-class CStoredRandom {
-public:
-    explicit CStoredRandom(uint64_t nSeed) : m_nState(nSeed * 0x9E3779B97F4A7C15ull + 0x632BE59BD9B4E019ull) {}
-    uint64_t Next()
-    {
-        uint64_t z = (m_nState += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    uint32_t Below(uint32_t n) { return uint32_t(Next() % n); }
-
-private:
-    uint64_t m_nState;
-};
 
 // A damaged value: any type, any size, no terminator; sometimes a plausible text or number.
 struct StoredValue {
@@ -60,7 +46,7 @@ struct StoredValue {
     std::vector<BYTE> data;
 };
 
-StoredValue RandomValue(CStoredRandom& random)
+StoredValue RandomValue(CEmuSeedRandom& random)
 {
     static const DWORD kTypes[] = {REG_SZ, REG_SZ, REG_SZ, REG_DWORD, REG_DWORD, REG_DWORD, REG_BINARY, REG_BINARY,
                                    REG_EXPAND_SZ, REG_MULTI_SZ, REG_NONE, REG_DWORD_BIG_ENDIAN, REG_QWORD, REG_LINK};
@@ -290,7 +276,7 @@ struct StoredBench {
 
     // Creates the reader's noted keys and, unless bKeysOnly, gives each noted value a damaged form (or its first
     // form, or none); returns how many damaged values were written.
-    uint64_t DamageValues(CStoredRandom& random, const Reader& reader, bool bKeysOnly = false)
+    uint64_t DamageValues(CEmuSeedRandom& random, const Reader& reader, bool bKeysOnly = false)
     {
         uint64_t nWritten = 0;
         std::map<std::string, CRegistryKey> keys;
@@ -329,7 +315,7 @@ struct StoredBench {
     }
 
     // A channel-list file: random lines of the file's keys with damaged values, or random bytes.
-    uint64_t DamageChannelList(CStoredRandom& random)
+    uint64_t DamageChannelList(CEmuSeedRandom& random)
     {
         static const char* const kKeys[] = {"[Channel]", "PNo=", "No=", "Name=", "UserFreq=", "OrigFreq=", "Freq=",
                                             "[CHANNEL]", "pno=", "=", "[Channel"};
@@ -369,7 +355,7 @@ struct StoredBench {
 
     void RunSeed(uint64_t nSeed)
     {
-        CStoredRandom random(nSeed);
+        CEmuSeedRandom random(nSeed, kValueStream);
         const uint32_t nChoice = random.Below(uint32_t(readers.size()) + 1);
         if (nChoice == readers.size()) {
             HostileRunStep(kSlot, options, *pFigures, "channel-list",
@@ -393,7 +379,7 @@ struct StoredBench {
         for (uint64_t nRound = 0; nRound < kLearningRounds; ++nRound) {
             for (Reader& reader : readers) {
                 HostileBegin(kSlot, "stored-learning", nRound);
-                CStoredRandom random(~nRound);
+                CEmuSeedRandom random(~nRound);
                 HostileRunStep(kSlot, options, *pFigures, reader.pszName, [&] {
                     DamageValues(random, reader, true);
                     RecordRegistryInto(&reader.notes);

@@ -12,24 +12,6 @@ namespace {
 const size_t kSnapshotLimit = 65536;   // host buffer bytes kept for a cut answer
 const size_t kLogLimit = 1024 * 1024; // log bytes kept per drive
 
-// splitmix64: one independent stream per (seed, command number).
-class CHostileRandom {
-public:
-    CHostileRandom(uint64_t nSeed, uint64_t nCommand) : m_nState(nSeed ^ (nCommand * 0xD1B54A32D192ED03ull)) {}
-    uint64_t Next()
-    {
-        uint64_t z = (m_nState += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    uint32_t Below(uint32_t n) { return n == 0 ? 0 : uint32_t(Next() % n); }
-    uint8_t Byte() { return uint8_t(Next()); }
-
-private:
-    uint64_t m_nState;
-};
-
 // What Before decided for the command under way (the machine's lock is held from Before to After).
 struct PendingChange {
     bool bActive = false;
@@ -57,7 +39,7 @@ void AppendLog(CEmuDrive& drive, const PendingChange& change, const uint8_t* cdb
 }
 
 // Kinds by weight: field changes are the most telling, time-outs the slowest to run into.
-int ChooseKind(CHostileRandom& random, int nAllowed, bool bDataIn)
+int ChooseKind(CEmuSeedRandom& random, int nAllowed, bool bDataIn)
 {
     static const struct {
         int nKind;
@@ -84,7 +66,7 @@ int ChooseKind(CHostileRandom& random, int nAllowed, bool bDataIn)
 
 // Random sense: mostly fixed format with a random key, or a code the program treats specially (not ready,
 // no medium, medium changed, invalid field, incompatible medium), now and then bytes that are random throughout.
-void ChooseSense(CHostileRandom& random, uint8_t* pSense18)
+void ChooseSense(CEmuSeedRandom& random, uint8_t* pSense18)
 {
     static const uint8_t kCommonCodes[][3] = {
         {0x02, 0x04, 0x01}, {0x02, 0x04, 0x07}, {0x02, 0x04, 0x08}, {0x02, 0x3A, 0x00}, {0x06, 0x28, 0x00},
@@ -115,7 +97,7 @@ void ChooseSense(CHostileRandom& random, uint8_t* pSense18)
     }
 }
 
-uint32_t ChooseFieldValue(CHostileRandom& random, uint32_t nAllocation, const char** ppName)
+uint32_t ChooseFieldValue(CEmuSeedRandom& random, uint32_t nAllocation, const char** ppName)
 {
     switch (random.Below(9)) {
     case 0:
@@ -149,7 +131,7 @@ uint32_t ChooseFieldValue(CHostileRandom& random, uint32_t nAllocation, const ch
 }
 
 // One field of width 1, 2 or 4 bytes, big-endian; a one-byte field takes 0x7F and 0xFF for 0x7FFF and 0xFFFF.
-void ChangeField(EmuCommand& command, CHostileRandom& random, char* pszText, size_t nText)
+void ChangeField(EmuCommand& command, CEmuSeedRandom& random, char* pszText, size_t nText)
 {
     const uint32_t nLength = command.nTransferred;
     static const uint32_t kWidths[] = {1, 1, 2, 2, 4};
@@ -178,7 +160,7 @@ bool HostileBefore(EmuCommand& command)
     const uint64_t nCommand = uint64_t(drive.GetInt(EMU_KEY_HOSTILE_COUNT, 0));
     drive.SetInt(EMU_KEY_HOSTILE_COUNT, int64_t(nCommand + 1));
     const uint64_t nSeed = uint64_t(drive.GetInt(EMU_KEY_HOSTILE_SEED, 0));
-    CHostileRandom random(nSeed, nCommand);
+    CEmuSeedRandom random(nSeed, nCommand);
     if (random.Below(1000) >= uint64_t(nShare))
         return false;
     const bool bDataIn = command.pDataIn != nullptr && command.nAllocation > 0;
@@ -223,7 +205,7 @@ void HostileAfter(EmuCommand& command)
         return;
     if (command.nStatus != kEmuStatusGood || command.pDataIn == nullptr || command.nTransferred == 0)
         return;
-    CHostileRandom random(g_pending.nSeed ^ 0x5851F42D4C957F2Dull, g_pending.nCommand);
+    CEmuSeedRandom random(g_pending.nSeed ^ 0x5851F42D4C957F2Dull, g_pending.nCommand);
     char szText[160];
     int nKind = g_pending.nKind;
     if (nKind == kEmuHostilePad && command.nAllocation <= command.nTransferred)

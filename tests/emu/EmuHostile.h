@@ -48,6 +48,29 @@ enum EmuHostileKind {
 // Seconds the ASPI front end's commands wait before the layer gives up on a command that never completes.
 const uint32_t kEmuHostileAspiTimeoutSeconds = 30;
 
+// The seeded random numbers of the hostile mode (splitmix64): one independent stream per (seed, stream number).
+// Benchmarks that pick hostile inputs of their own use it too.
+class CEmuSeedRandom {
+public:
+    explicit CEmuSeedRandom(uint64_t nSeed, uint64_t nStream = 0)
+        : m_nState(nSeed ^ (nStream * 0xD1B54A32D192ED03ull))
+    {
+    }
+    uint64_t Next()
+    {
+        uint64_t z = (m_nState += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    // 0 to n - 1 (0 for n = 0).
+    uint32_t Below(uint32_t n) { return n == 0 ? 0 : uint32_t(Next() % n); }
+    uint8_t Byte() { return uint8_t(Next()); }
+
+private:
+    uint64_t m_nState;
+};
+
 // Puts a drive into hostile mode with a seed (or back to true answers with a share of 0): sets the keys and
 // empties the counters and the log.
 void EmuSetHostile(IEmuMachine* pMachine, int nDrive, uint64_t nSeed, int nSharePerThousand,
