@@ -91,6 +91,18 @@ void Worker(HttpRun& run, int nSlot)
     }
 }
 
+struct ThreadStart {
+    HttpRun* pRun;
+    int nSlot;
+};
+
+DWORD WINAPI WorkerThread(LPVOID pParam)
+{
+    ThreadStart& start = *static_cast<ThreadStart*>(pParam);
+    Worker(*start.pRun, start.nSlot);
+    return 0;
+}
+
 } // namespace
 
 void RunHostileHttp(const HostileOptions& options, HostileFigures& figures)
@@ -114,23 +126,12 @@ void RunHostileHttp(const HostileOptions& options, HostileFigures& figures)
     run.pOptions = &options;
     run.nStart = HostileNowMs();
     run.nNextSeed = options.nFirstSeed;
-    struct ThreadStart {
-        HttpRun* pRun;
-        int nSlot;
-    };
     std::vector<ThreadStart> starts(size_t(options.nHttpThreads));
     std::vector<CHandleOwner> owners;
     std::vector<HANDLE> threads;
     for (int i = 0; i < options.nHttpThreads; ++i) {
         starts[size_t(i)] = ThreadStart{&run, 1 + i};
-        threads.push_back(CreateThread(
-            nullptr, 0,
-            [](LPVOID pParam) -> DWORD {
-                ThreadStart& start = *static_cast<ThreadStart*>(pParam);
-                Worker(*start.pRun, start.nSlot);
-                return 0;
-            },
-            &starts[size_t(i)], 0, nullptr));
+        threads.push_back(CreateThread(nullptr, 0, &WorkerThread, &starts[size_t(i)], 0, nullptr));
         owners.emplace_back();
         owners.back().Attach(threads.back());
     }
