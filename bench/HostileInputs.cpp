@@ -9,6 +9,8 @@
 //   The seed of each iteration is written to the seed file (default hostile-seed.txt) before it starts, so a
 //   crash is found again with --plan FAMILY:0:SEED --iterations 1 --verbose. Steps of known faults whose mends are
 //   under way (g_HostileKnownFaults) are skipped unless --with-known is given.
+// Every family writes the registry, so the program runs only in a throw-away prefix, which the caller confirms with
+// the environment variable TAVISK_HOSTILE_PRIVATE_PREFIX=1 (wine-run --fresh-prefix --env ...).
 // Each family ends with a line "RESULT family=F iterations=N inputs=N crashes=N hangs=N commands=N seconds=S
 // last-seed=N complete=1", also when a crash or a hang ends the process (complete=0, exit code 3 for a crash, 4
 // for a hang, 5 for a damaged heap); bench/run-hostile-inputs adds the lines up and prints the table.
@@ -306,6 +308,14 @@ int main(int argc, char** argv)
     }
     if (plan.empty())
         return Usage();
+    // Every family writes the registry (damaged values, the update address, the device map, speed caches): the
+    // prefix must be a throw-away copy, or the tests that share it would read the damage afterwards.
+    const char* pszPrivate = std::getenv("TAVISK_HOSTILE_PRIVATE_PREFIX");
+    if (pszPrivate == nullptr || std::strcmp(pszPrivate, "1") != 0) {
+        std::fprintf(stderr, "hostile_inputs writes damaged values into the registry: run it in a private prefix "
+                             "(scripts/wine-run --fresh-prefix --env TAVISK_HOSTILE_PRIVATE_PREFIX=1)\n");
+        return 2;
+    }
     const bool bDrive = std::any_of(plan.begin(), plan.end(), [](const PlanEntry& e) { return e.strFamily == "drive"; });
     for (int i = 0; i < g_nHostileKnownFaults && !bWithKnown; ++i) {
         common.skip.insert(g_HostileKnownFaults[i].pszStep);

@@ -26,7 +26,7 @@ if [ ! -s "$work/service.port" ]; then
 fi
 
 "$src/scripts/wine-run" --name hostile_smoke --winver vista --fresh-prefix --timeout 150 \
-    --env "WINEDEBUG=fixme-all,warn+heap" -- "$exe" --http-port "$(cat "$work/service.port")" \
+    --env "WINEDEBUG=fixme-all,warn+heap" --env TAVISK_HOSTILE_PRIVATE_PREFIX=1 -- "$exe" --http-port "$(cat "$work/service.port")" \
     --plan "drive:0:1:$drive_seeds" --plan "http:0:1:$http_seeds" --plan "stored:0:1:$stored_seeds" --http-threads 8 \
     >"$work/out" 2>"$work/err"
 rc=$?
