@@ -10,6 +10,7 @@
 
 #include "Emu.h"
 #include "framework/Registry.h"
+#include "support/RegistryFixture.h"
 
 const GUID kGuidScsiAdapter = {0x4D36E97B, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 const GUID kGuidUsb = {0x36FC9E60, 0xC465, 0x11CF, {0x80, 0x56, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
@@ -26,24 +27,7 @@ void RegDeleteTreeFixture(HKEY hRoot, const char* pszPath)
     CRegistryKey::DeleteTree(hRoot, pszPath);
 }
 
-namespace {
-
-// Creates the key; below a volatile key (HKLM\HARDWARE) as a volatile key, as Windows requires.
-LONG CreateFixtureKey(HKEY hRoot, const char* pszPath, CRegistryKey& key)
-{
-    LONG nResult = key.Create(hRoot, pszPath);
-    if (nResult != ERROR_CHILD_MUST_BE_VOLATILE)
-        return nResult;
-    HKEY hKey = nullptr;
-    nResult =
-        RegCreateKeyExA(hRoot, pszPath, 0, nullptr, REG_OPTION_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &hKey, nullptr);
-    if (nResult != ERROR_SUCCESS)
-        return nResult;
-    RegCloseKey(hKey);
-    return key.Open(hRoot, pszPath, KEY_READ | KEY_WRITE);
-}
-
-} // namespace
+using testsupport::CreateFixtureKey;
 
 void RegCreateKeyFixture(HKEY hRoot, const char* pszPath)
 {

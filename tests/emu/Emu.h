@@ -239,6 +239,8 @@ struct EmuCommand {
     uint8_t sense[18];
     uint64_t nExtraDelayUs; // handler may add virtual time (e.g. a slow medium)
     uint64_t nArrivalUs;    // virtual time when the command arrived
+    uint32_t nTimeoutSeconds; // the host's time limit (pass-through); 0 under ASPI
+    bool bTimedOut; // the command never completed: the front end reports the host's time-out, not a SCSI status
 
     // Copies the answer into the host buffer like a real drive: never more than the allocation length. The
     // answer's own length fields must report the full length (nFullLength is what the drive holds).
@@ -294,5 +296,14 @@ void EmuSetMediumHook(EmuMediumHook pfnHook);
 // A further model asked before the medium hook and the handlers (EmuWrite.cpp: the writer's engine, active on
 // drives that hold a recordable disc). Same contract as the medium hook.
 void EmuSetWriterHook(EmuMediumHook pfnHook);
+
+// A model that changes a command's answer around the drive's own (EmuHostile.cpp: seeded hostile answers). Before
+// runs ahead of the writer and medium hooks and may answer the command itself (true: nothing else answers it);
+// After runs once the drive has answered, before the timing hook, and may change what the host gets.
+struct EmuAnswerHooks {
+    bool (*pfnBefore)(EmuCommand& command);
+    void (*pfnAfter)(EmuCommand& command);
+};
+void EmuSetAnswerHooks(const EmuAnswerHooks* pHooks);
 
 #endif

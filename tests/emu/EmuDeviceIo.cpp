@@ -160,6 +160,9 @@ BOOL PassThrough(int nDrive, int nFrontEnd, int nLetter, int nPort, void* pIn, D
     request.nTimeoutSeconds = pRequest->TimeOutValue;
     request.nSenseLength = pRequest->SenseInfoLength;
     EmuScsiResult result = CEmuMachine::Instance().ExecuteScsi(request);
+    // A command that ran into the time limit: the port driver gives up on it and the control call fails.
+    if (result.bTimedOut)
+        return Fail(ERROR_SEM_TIMEOUT);
 
     SCSI_PASS_THROUGH_DIRECT* pReply = static_cast<SCSI_PASS_THROUGH_DIRECT*>(pOut);
     pReply->ScsiStatus = UCHAR(result.nStatus);

@@ -71,6 +71,13 @@ void EmuSetMediumHook(EmuMediumHook pfnHook)
     g_pfnMediumHook = pfnHook;
 }
 
+static const EmuAnswerHooks* g_pAnswerHooks = nullptr;
+
+void EmuSetAnswerHooks(const EmuAnswerHooks* pHooks)
+{
+    g_pAnswerHooks = pHooks;
+}
+
 int64_t CEmuDrive::GetInt(const char* pszKey, int64_t nDefault) const
 {
     auto it = m_Ints.find(pszKey);
@@ -526,6 +533,7 @@ EmuScsiResult CEmuMachine::ExecuteScsi(const EmuScsiRequest& request)
     command.nAllocation = request.nLength;
     command.nStatus = kEmuStatusGood;
     command.nArrivalUs = m_nTimeUs;
+    command.nTimeoutSeconds = request.nTimeoutSeconds;
 
     bool bScripted = false;
     auto queue = m_SenseQueues.find(request.nDrive);
@@ -540,7 +548,9 @@ EmuScsiResult CEmuMachine::ExecuteScsi(const EmuScsiRequest& request)
             break;
         }
     }
-    bool bAnswered = bScripted || (g_pfnWriterHook != nullptr && g_pfnWriterHook(command)) ||
+    const EmuAnswerHooks* pAnswerHooks = g_pAnswerHooks;
+    bool bAnswered = bScripted || (pAnswerHooks != nullptr && pAnswerHooks->pfnBefore(command)) ||
+                     (g_pfnWriterHook != nullptr && g_pfnWriterHook(command)) ||
                      (g_pfnMediumHook != nullptr && g_pfnMediumHook(command));
     if (!bAnswered) {
         EmuHandler pfnHandler = EmuGetHandler(cdb[0]);
@@ -549,12 +559,15 @@ EmuScsiResult CEmuMachine::ExecuteScsi(const EmuScsiRequest& request)
         else if (pDrive->GetInt(EMU_KEY_STRICT, 1) != 0)
             command.CheckCondition(5, 0x20, 0x00);
     }
+    if (!bScripted && pAnswerHooks != nullptr)
+        pAnswerHooks->pfnAfter(command);
 
     if (EmuTimingHook pfnTiming = EmuGetTimingHook())
         command.nExtraDelayUs += pfnTiming(command, m_nTimeUs);
 
     result.nStatus = command.nStatus;
-    result.nTransferred = command.nStatus == kEmuStatusGood ? command.nTransferred : 0;
+    result.nTransferred = command.nStatus == kEmuStatusGood && !command.bTimedOut ? command.nTransferred : 0;
+    result.bTimedOut = command.bTimedOut;
     if (command.nStatus != kEmuStatusGood) {
         std::memcpy(result.sense, command.sense, sizeof(result.sense));
         pDrive->SetBytes("lastSense", command.sense, sizeof(command.sense));

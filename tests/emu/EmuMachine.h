@@ -48,6 +48,7 @@ struct EmuScsiResult {
     int nStatus; // kEmuStatusGood or kEmuStatusCheckCondition
     uint8_t sense[18];
     uint32_t nTransferred;
+    bool bTimedOut; // no status: the command ran into the host's time limit (EmuCommand::bTimedOut)
 };
 
 class CEmuMachine : public IEmuMachine {

@@ -33,6 +33,20 @@ FixtureValue Binary(const std::string& name, const void* pData, size_t nSize)
     return Binary(name, std::string(static_cast<const char*>(pData), nSize));
 }
 
+LONG CreateFixtureKey(HKEY hRoot, const char* pszPath, CRegistryKey& key)
+{
+    LONG nResult = key.Create(hRoot, pszPath);
+    if (nResult != ERROR_CHILD_MUST_BE_VOLATILE)
+        return nResult;
+    HKEY hKey = nullptr;
+    nResult =
+        RegCreateKeyExA(hRoot, pszPath, 0, nullptr, REG_OPTION_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &hKey, nullptr);
+    if (nResult != ERROR_SUCCESS)
+        return nResult;
+    RegCloseKey(hKey);
+    return key.Open(hRoot, pszPath, KEY_READ | KEY_WRITE);
+}
+
 RegistryRoot::RegistryRoot()
 {
     static int serial = 0;

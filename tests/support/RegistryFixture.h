@@ -25,6 +25,10 @@ FixtureValue Unterminated(const std::string& name, const std::string& text);
 FixtureValue Binary(const std::string& name, const std::string& bytes);
 FixtureValue Binary(const std::string& name, const void* pData, size_t nSize);
 
+// Creates the key below hRoot (with the keys above it) for reading and writing; below a volatile key
+// (HKLM\HARDWARE) as a volatile key, as Windows requires. Returns the registry's error code.
+LONG CreateFixtureKey(HKEY hRoot, const char* pszPath, CRegistryKey& key);
+
 // Creates the key below hRoot (with the keys above it) and writes the values into it; a failure fails the test.
 void WriteRegistryKey(HKEY hRoot, const std::string& path, const std::vector<FixtureValue>& values = {});
 // Deletes one value of a key below hRoot; nothing happens when the key or the value is not there.

@@ -10,6 +10,8 @@
 
 namespace {
 
+const uint8_t kHostStatusTimeout = 0x09; // HASTAT_TIMEOUT: the layer gave up waiting for the target
+
 void CopyText(uint8_t* pField, const std::string& strText)
 {
     std::memset(pField, ' ', 16);
@@ -17,8 +19,8 @@ void CopyText(uint8_t* pField, const std::string& strText)
 }
 
 // Runs an execute request on the drive at (HA, target, LUN) and leaves the outcome in the block, the status byte
-// last: 1 done; 4 with target status CHECK CONDITION and the sense in SenseArea; 0x81 for a host adapter beyond
-// the count; 0x82 when no drive is there.
+// last: 1 done; 4 with target status CHECK CONDITION and the sense in SenseArea, or with host status 0x09 when the
+// command ran into the layer's time-out; 0x81 for a host adapter beyond the count; 0x82 when no drive is there.
 void ExecuteRequest(SRB_ExecSCSICmd* pSrb)
 {
     CEmuMachine& machine = CEmuMachine::Instance();
@@ -56,10 +58,15 @@ void ExecuteRequest(SRB_ExecSCSICmd* pSrb)
     EmuScsiResult result = machine.ExecuteScsi(request);
 
     uint8_t nStatus = SS_COMP;
+    uint8_t nHostStatus = 0;
     if (!bAdapterValid) {
         nStatus = SS_INVALID_HA;
     } else if (nDrive < 0) {
         nStatus = SS_NO_DEVICE;
+    } else if (result.bTimedOut) {
+        // The layer's own time-out: an error from the host adapter, no target status.
+        nStatus = SS_ERR;
+        nHostStatus = kHostStatusTimeout;
     } else if (result.nStatus != kEmuStatusGood) {
         nStatus = SS_ERR;
         pSrb->SRB_TargStat = STATUS_CHKCOND;
@@ -68,7 +75,7 @@ void ExecuteRequest(SRB_ExecSCSICmd* pSrb)
     } else {
         pSrb->SRB_TargStat = STATUS_GOOD;
     }
-    pSrb->SRB_HaStat = 0;
+    pSrb->SRB_HaStat = nHostStatus;
     MemoryBarrier();
     *static_cast<volatile uint8_t*>(&pSrb->SRB_Status) = nStatus;
 }
