@@ -188,7 +188,7 @@ void CCdWriteTestDlg::OnStart()
 
     m_msfValue.SetText("");
     m_lbaValue.SetText("");
-    m_worker.currentLba = -kCdWritePregapSectors;
+    RunState().SetCurrentAddress(-kCdWritePregapSectors);
     drive.OpenDriveHandle(record);
     BeginRun(&CdWriteTestThread, &m_job, m_job.nTestLength);
 }
@@ -245,6 +245,7 @@ UINT __cdecl CdWriteTestThread(LPVOID pParam)
 {
     CdWriteJob& job = *static_cast<CdWriteJob*>(pParam);
     TestWorkerState& state = *job.pState;
+    CTestRunState& runState = state.RunState();
     TestRunRing& ring = *state.pRing;
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = state.record;
@@ -263,7 +264,7 @@ UINT __cdecl CdWriteTestThread(LPVOID pParam)
 
     long lba = -kCdWritePregapSectors;
     for (int i = 0; i < 10; ++i, lba += 15) {
-        state.currentLba = lba;
+        runState.SetCurrentAddress(lba);
         if (drive.Write10(record, lba, 15, kCdRawSectorBytes, job.zeros.data()) != kExecCompleted) {
             Report(state, TPC_ERROR, 0);
             return 0;
@@ -271,12 +272,12 @@ UINT __cdecl CdWriteTestThread(LPVOID pParam)
     }
 
     lba = 0;
-    state.currentLba = lba;
+    runState.SetCurrentAddress(lba);
     int nPercent = 0;
     for (long s = 0; s < nSamples; ++s) {
         int64_t nStart = 0;
         for (int b = 0; b < n; ++b) {
-            if (state.stop != 0) {
+            if (runState.IsStopRequested()) {
                 Report(state, TPC_PERCENT, nPercent);
                 Report(state, TPC_STOPPED, 0);
                 return 0;
@@ -295,7 +296,7 @@ UINT __cdecl CdWriteTestThread(LPVOID pParam)
             }
             nPercent = (b + 1) * 100 / n;
             lba += kCdWriteBlockSectors;
-            state.currentLba = lba;
+            runState.SetCurrentAddress(lba);
             Report(state, TPC_PERCENT, nPercent);
             if (b == 0 || (s == 0 && b == kCdWriteFillBlocks && n > kCdWriteFillBlocks))
                 nStart = ClockPerformanceCount();

@@ -109,6 +109,7 @@ enum WriteOutcome {
 WriteOutcome WriteSamples(DvdWriteJob& job, int& nPercent)
 {
     TestWorkerState& state = *job.pState;
+    CTestRunState& runState = state.RunState();
     TestRunRing& ring = *state.pRing;
     CDeviceRecord& record = state.record;
     const int nRun = ring.GetCurrentRun();
@@ -118,11 +119,11 @@ WriteOutcome WriteSamples(DvdWriteJob& job, int& nPercent)
     const int n = job.nSampleLength / nBlockSectors;
     const long nSamples = job.nSampleLength > 0 ? job.nSectorCount / job.nSampleLength : 0;
     long lba = 0;
-    state.currentLba = lba;
+    runState.SetCurrentAddress(lba);
     for (long s = 0; s < nSamples; ++s) {
         int64_t nStart = ClockPerformanceCount();
         for (int b = 0; b < n; ++b) {
-            if (state.stop != 0)
+            if (runState.IsStopRequested())
                 return kWriteStopped;
             BYTE* pData = (s == 0 && b == 0) ? job.image.data() : job.zeros.data();
             ExecStatus status;
@@ -138,7 +139,7 @@ WriteOutcome WriteSamples(DvdWriteJob& job, int& nPercent)
                 return kWriteFailed;
             nPercent = (b + 1) * 100 / n;
             lba += nBlockSectors;
-            state.currentLba = lba;
+            runState.SetCurrentAddress(lba);
             if (b == 1)
                 nStart = ClockPerformanceCount();
         }
@@ -186,7 +187,7 @@ DvdWriteJob& StartWorker(LPVOID pParam, long nStartLba)
     g_pDriveManager->LockMedium(state.record);
     state.pRing->Extent(state.pRing->GetCurrentRun()).blocksPerSample =
         job.nSampleLength / DvdWriteBlockSectors(job.nProfile);
-    state.currentLba = nStartLba;
+    state.RunState().SetCurrentAddress(nStartLba);
     g_pDriveManager->OpenDriveHandle(state.record);
     return job;
 }
