@@ -204,7 +204,6 @@ BOOL CTestPageDlg::OnInitDialog()
     for (int nId : {IDC_TP_START_CAPTION, IDC_TP_END_CAPTION, IDC_TP_CURRENT_CAPTION, int(m_traits.nStartId),
                     int(m_traits.nViewLogId), IDC_TP_PREFERENCES})
         SendDlgItemMessage(nId, WM_SETFONT, reinterpret_cast<WPARAM>(m_pFont->m_hObject), TRUE);
-    m_worker.printing = 0;
     ClockQueryPerformanceFrequency(&m_worker.frequency);
     m_pRing->SetCurrentRun(-1);
     if (m_traits.kind == kTestPageCdRead)
@@ -392,7 +391,7 @@ bool CTestPageDlg::BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam, long nMarke
         CClientDC client(this);
         m_pGraph->DrawMarkers(client.m_hDC, nMarkerPosition);
     }
-    m_worker.firstSample = 1;
+    m_bFirstSample = 1;
     m_bRunning = 1;
     m_bActive = 1;
     const char* pszEmpty = m_traits.kind == kTestPageCdRead ? "-" : "";
@@ -506,8 +505,8 @@ LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
     case TPC_SAMPLE:
         OnSampleStored(int32_t(nValue));
         m_currentValue.SetText(SpeedText(int32_t(nValue)));
-        if (m_worker.firstSample) {
-            m_worker.firstSample = 0;
+        if (m_bFirstSample) {
+            m_bFirstSample = 0;
             m_startValue.SetText(m_currentValue.GetText());
         }
         break;

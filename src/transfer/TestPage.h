@@ -51,8 +51,6 @@ struct TestWorkerState {
     CDeviceRecord record; // the drive under test (sense data of the worker's commands lands here)
     HWND hPage = nullptr;
     CTestRunState* pRunState = nullptr; // the run state the page was handed
-    BYTE firstSample = 0;
-    BYTE printing = 0;
     LARGE_INTEGER frequency = {};
     DWORD startTick = 0;
     DWORD endTick = 0;
@@ -226,6 +224,7 @@ protected:
     BYTE m_bRunning = 0;
     BYTE m_bActive = 0;
     BYTE m_bErasePending = 0;
+    BYTE m_bFirstSample = 0; // the run's first sample is still to come: it becomes the start value
 
 private:
     LRESULT OnTestProgressMessage(WPARAM wParam, LPARAM lParam) { return OnTestProgress(wParam, lParam); }
