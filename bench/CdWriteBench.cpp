@@ -122,12 +122,13 @@ int main()
     CWnd window;
     RECT rc = {0, 0, 660, 560};
     window.CreateEx(0, nullptr, "CD write benchmark", WS_OVERLAPPEDWINDOW | WS_VISIBLE, rc, nullptr, 0);
-    int nRunning = 0, nPref = 0;
+    CTestRunState runState;
+    int nPref = 0;
     TransferRateSettings settings;
     settings.testEveryWrite = 2; // 4500-sector samples
     settings.simulate = 0;
     CCdWriteTestDlg page(&window);
-    page.SetSharedState(&nRunning, &nPref, &settings);
+    page.SetSharedState(runState, &nPref, &settings);
     page.Create(IDD_CD_WRITE_TEST, &window);
     page.ShowWindow(SW_SHOW);
     page.m_currentDrive = manager.GetDriveByLetter(kLetter);

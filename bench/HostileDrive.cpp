@@ -133,7 +133,8 @@ struct DriveBench {
     CComboBox combo;
     guitest::HookSession session;
     TransferRateSettings settings;
-    int nRunning = 0, nPref = 0;
+    CTestRunState runState;
+    int nPref = 0;
     std::unique_ptr<CCdReadTestDlg> pCdPage;
     std::unique_ptr<CDvdReadTestDlg> pDvdPage;
 
@@ -453,7 +454,7 @@ struct DriveBench {
         pCdPage.reset(new CCdReadTestDlg(&window));
         pDvdPage.reset(new CDvdReadTestDlg(&window));
         for (CTestPageDlg* pPage : {static_cast<CTestPageDlg*>(pCdPage.get()), static_cast<CTestPageDlg*>(pDvdPage.get())}) {
-            pPage->SetSharedState(&nRunning, &nPref, &settings);
+            pPage->SetSharedState(runState, &nPref, &settings);
             pPage->Create(pPage->Traits().nIDTemplate, &window);
         }
     }

@@ -36,7 +36,8 @@ struct Bench {
     CDriveManager manager;
     CWnd window;
     TransferRateSettings settings;
-    int nRunning = 0, nPref = 0;
+    CTestRunState runState;
+    int nPref = 0;
     bool bReady = false;
 
     bool Describe(const char* pszText)
@@ -71,7 +72,7 @@ struct Bench {
     template <class Page>
     bool Run(Page& page, DWORD nTimeoutMs)
     {
-        page.SetSharedState(&nRunning, &nPref, &settings);
+        page.SetSharedState(runState, &nPref, &settings);
         if (page.m_hWnd == nullptr && !page.Create(page.Traits().nIDTemplate, &window))
             return false;
         page.m_currentDrive = manager.GetDriveByLetter(5);
@@ -303,7 +304,7 @@ void Paint(Bench& b)
     b.settings.maxSpeedDvd = 16;
     b.settings.readTimeIndDvd = 0xA00000;
     CDvdReadTestDlg page(&b.window);
-    page.SetSharedState(&b.nRunning, &b.nPref, &b.settings);
+    page.SetSharedState(b.runState, &b.nPref, &b.settings);
     page.Create(page.Traits().nIDTemplate, &b.window);
     page.ShowWindow(SW_SHOW);
     const long nCapacity = 2 * 2086912;

@@ -21,6 +21,6 @@ BOOL CMainApp::InitInstance()
     CMainDlg dlg;
     m_pMainWnd = &dlg;
     dlg.DoModal();
-    m_pMainWnd = NULL;
+    m_pMainWnd = nullptr;
     return FALSE;
 }

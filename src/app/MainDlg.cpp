@@ -8,6 +8,9 @@
 #include "drive/DriveManager.h"
 #include "report/HardwareSection.h"
 #include "report/SystemInfo.h"
+#include "transfer/TestDlg.h"
+#include "transfer/TestPages.h"
+#include "update/FWUpdateDlg.h"
 
 #include <new>
 
@@ -30,10 +33,9 @@ const char kNoDriveAccessText[] = "ASPI for Win32 is not initialized!\n\rUnable 
 // first OnInitDialog). The device-list pointer is left alone.
 CMainDlg::CMainDlg(CWnd* pParent)
     : CDialog(IDD_MAIN_DIALOG, pParent), m_pFont(new CFont), m_bSysMenuExtended(0),
-      m_hIcon(::LoadIcon(AfxGetResourceHandle(), MAKEINTRESOURCE(IDI_MAIN))), m_nAutoFW(0), m_pUpdateDlg(NULL),
-      m_nTimerId(0), m_bClosePending(0), m_pCdReadPage(NULL), m_pCdWritePage(NULL), m_pDvdReadPage(NULL),
-      m_pDvdWritePage(NULL), m_pTestDlg(NULL), m_nTestRunning(0), m_nTestKind(0), m_nPrefStartPage(0),
-      m_bLayoutReady(0), m_buttonRatio(), m_rcMinTrack(), m_nDvdWriteLength(kDvdLength5GB)
+      m_hIcon(::LoadIcon(AfxGetResourceHandle(), MAKEINTRESOURCE(IDI_MAIN))), m_nAutoFW(0), m_nTimerId(0),
+      m_bClosePending(0), m_nTestKind(0), m_nPrefStartPage(0), m_bLayoutReady(0), m_buttonRatio(), m_rcMinTrack(),
+      m_nDvdWriteLength(kDvdLength5GB)
 {
     m_pFont->CreatePointFont(90, "MS Shell Dlg");
     g_pDriveManager = new (std::nothrow) CDriveManager;
@@ -68,7 +70,7 @@ void CMainDlg::RecordLayout()
     for (int i = 0; i < 4; ++i) {
         m_buttonRatio[i] = 0.0;
         HWND hButton = GetDlgItemHwnd(kRatioButtons[i]);
-        if (hButton == NULL || nWidth <= 0)
+        if (hButton == nullptr || nWidth <= 0)
             continue;
         RECT rcButton;
         ::GetWindowRect(hButton, &rcButton);
@@ -96,7 +98,7 @@ void CMainDlg::SetReportTabStops()
 void CMainDlg::ExtendSystemMenu()
 {
     CMenu* pSysMenu = GetSystemMenu(FALSE);
-    if (pSysMenu == NULL || m_bSysMenuExtended != 0)
+    if (pSysMenu == nullptr || m_bSysMenuExtended != 0)
         return;
     m_bSysMenuExtended = 1;
     CString strAboutMenu;
@@ -141,7 +143,7 @@ void CMainDlg::ArmAutoUpdateCheck()
 void CMainDlg::DeleteDriveManager()
 {
     delete g_pDriveManager;
-    g_pDriveManager = NULL; // no later user may reach the deleted object
+    g_pDriveManager = nullptr; // no later user may reach the deleted object
 }
 
 // The device objects go before the graph releases the descriptors they point to; then the manager closes its
@@ -177,7 +179,7 @@ void CMainDlg::BuildCaptureDeviceInfo()
 void CMainDlg::AddListLineFormat(LPCTSTR pszText)
 {
     char szLine[kListLineBufferSize];
-    _snprintf(szLine, sizeof(szLine), " %s", pszText != NULL ? pszText : "");
+    _snprintf(szLine, sizeof(szLine), " %s", pszText != nullptr ? pszText : "");
     szLine[sizeof(szLine) - 1] = '\0';
     m_list.AddString(szLine);
 }

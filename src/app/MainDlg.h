@@ -10,8 +10,10 @@
 #include "framework/Framework.h"
 #include "report/ReportOutput.h"
 #include "resource.h"
+#include "transfer/TestRunState.h"
 #include "transfer/TransferRateSettings.h"
 
+#include <array>
 #include <memory>
 
 class CFWUpdateDlg;
@@ -21,6 +23,7 @@ class CCdWriteTestDlg;
 class CDvdReadTestDlg;
 class CDvdWriteTestDlg;
 class CTestDlg;
+class CTestPageDlg;
 
 class CMainDlg : public CDialog {
 public:
@@ -28,7 +31,7 @@ public:
         IDD = IDD_MAIN_DIALOG
     };
 
-    explicit CMainDlg(CWnd* pParent = NULL);
+    explicit CMainDlg(CWnd* pParent = nullptr);
     ~CMainDlg() override;
 
     BOOL OnInitDialog() override;
@@ -52,7 +55,7 @@ public:
     void BuildCaptureDeviceInfo();
     void FillReportList();
     // The full report to a writer opened for the printer or a text file; the report without its software section
-    // to a writer opened for the support file. Nothing when the writer is NULL.
+    // to a writer opened for the support file. Nothing when the writer is null.
     void WriteReport(CReportWriter* pWriter);
     void WriteSupportFile(CReportWriter* pWriter);
 
@@ -88,16 +91,16 @@ public:
     CStringArray m_arrSystem;                      // report section: processors and memory
     DWORD m_nAutoFW;                               // registry "AutoFW": check for firmware updates at start-up
     ProxySettings m_proxy;                         // handed to the update check
-    CFWUpdateDlg* m_pUpdateDlg;                    // the one modeless update dialog while it exists; owned
+    std::unique_ptr<CFWUpdateDlg> m_pUpdateDlg;    // the one modeless update dialog while it exists
     UINT_PTR m_nTimerId;                           // what SetTimer returned for IDT_AUTO_FW_CHECK
     BYTE m_bClosePending;                          // the user asked to close while an update check ran
     CListBox m_list;                               // the report list, control 1000
-    CCdReadTestDlg* m_pCdReadPage;                 // test pages; owned
-    CCdWriteTestDlg* m_pCdWritePage;
-    CDvdReadTestDlg* m_pDvdReadPage;
-    CDvdWriteTestDlg* m_pDvdWritePage;
-    CTestDlg* m_pTestDlg;                // the test window; owned
-    int m_nTestRunning;                  // nonzero while a test runs; the test window and pages hold its address
+    CTestRunState m_runState;                      // shared by the test window, the pages and their workers
+    std::unique_ptr<CCdReadTestDlg> m_pCdReadPage; // test pages
+    std::unique_ptr<CCdWriteTestDlg> m_pCdWritePage;
+    std::unique_ptr<CDvdReadTestDlg> m_pDvdReadPage;
+    std::unique_ptr<CDvdWriteTestDlg> m_pDvdWritePage;
+    std::unique_ptr<CTestDlg> m_pTestDlg; // the test window
     CDeviceRecord m_currentDrive;        // the drive chosen in the test window
     int m_nTestKind;                     // 0 read, 1 write
     int m_nPrefStartPage;                // Preferences opens on: 0 the proxy page, 1 the transfer-rate page
@@ -155,6 +158,10 @@ private:
     BOOL DeferCloseForUpdateCheck();
     void DeleteTestWindows();
     void DeleteCaptureSide();
+
+    // The four pages in the order CD read, DVD read, CD write, DVD write (null before CreateTestWindows).
+    using TestPageList = std::array<CTestPageDlg*, 4>;
+    TestPageList TestPages() const;
 
     // The test page for the current drive's medium and the test kind goes into the test window.
     void ShowPageForMedium();

@@ -11,8 +11,8 @@
 void CMainDlg::OnPreferences()
 {
     CWnd* pOwner = this;
-    if (m_pTestDlg != NULL && m_pTestDlg->m_hWnd != NULL && m_pTestDlg->IsWindowVisible())
-        pOwner = m_pTestDlg;
+    if (m_pTestDlg && m_pTestDlg->m_hWnd != nullptr && m_pTestDlg->IsWindowVisible())
+        pOwner = m_pTestDlg.get();
     COptions sheet("Preferences", pOwner, 0);
     sheet.SetActivePage(m_nPrefStartPage);
 
@@ -56,7 +56,7 @@ void CMainDlg::OnPreferences()
     out.readTimeIndDvd = DWORD(rate.m_nDvdReadLength);
     out.writeTimeInd = DWORD(rate.m_nCdWriteLength);
     m_nDvdWriteLength = DWORD(rate.m_nDvdWriteLength);
-    if (m_pDvdWritePage != NULL)
+    if (m_pDvdWritePage)
         m_pDvdWritePage->SetGraphLength(m_nDvdWriteLength);
     out.simulate = rate.m_bSimulate;
     out.overburn = rate.m_bOverburn;
@@ -68,10 +68,10 @@ void CMainDlg::OnPreferences()
     m_nAutoFW = sheet.m_proxyPage.m_bAutoCheck ? 1 : 0;
     SaveSettings();
 
-    if (m_pTestDlg != NULL && m_pTestDlg->m_hWnd != NULL && m_pTestDlg->IsWindowVisible() &&
-        m_pTestDlg->m_pPage != NULL && m_pTestDlg->m_pPage->m_hWnd != NULL) {
+    if (m_pTestDlg && m_pTestDlg->m_hWnd != nullptr && m_pTestDlg->IsWindowVisible() &&
+        m_pTestDlg->m_pPage != nullptr && m_pTestDlg->m_pPage->m_hWnd != nullptr) {
         CDialog* pPage = m_pTestDlg->m_pPage;
-        if (pPage == m_pDvdReadPage)
+        if (pPage == m_pDvdReadPage.get())
             m_pDvdReadPage->SetGraphLength();
         else
             pPage->Invalidate(TRUE);

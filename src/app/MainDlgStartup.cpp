@@ -39,7 +39,7 @@ const InterfaceRepair* FindInterfaceRepair(BYTE code)
     for (const InterfaceRepair& repair : kInterfaceRepairs)
         if (repair.code == code)
             return &repair;
-    return NULL;
+    return nullptr;
 }
 
 OSVERSIONINFOEXA WindowsVersion()
@@ -62,7 +62,7 @@ BOOL CMainDlg::OnInitDialog()
 
     RecordLayout();
     ResetProxySettings();
-    if (m_pTestDlg == NULL)
+    if (!m_pTestDlg)
         CreateTestWindows();
     LoadSettings();
     SetReportTabStops();
@@ -102,7 +102,7 @@ BOOL CMainDlg::OnInitDialog()
 // start-up has read them already).
 int CMainDlg::StartDriveAccess()
 {
-    if (g_pDriveManager == NULL)
+    if (g_pDriveManager == nullptr)
         return 0;
     if (AfxIsWin9xPlatform()) {
         const int nAspi = g_pDriveManager->InitAspi();
@@ -138,7 +138,7 @@ void CMainDlg::ReadDriveRegistrySettings()
 // records of an adapter changed a moment ago are still visited with their old bus type.
 void CMainDlg::RepairBusTypes()
 {
-    if (g_pDriveManager == NULL)
+    if (g_pDriveManager == nullptr)
         return;
     CHostAdapterArray adapters;
     g_pDriveManager->CopyHostAdapters(adapters);
@@ -150,7 +150,7 @@ void CMainDlg::RepairBusTypes()
         if (g_pDriveManager->ReadVendorInfoBlock(record, kVendorBlockAddress, kVendorBlockLength, block) != 1)
             return;
         const InterfaceRepair* pRepair = FindInterfaceRepair(block[kInterfaceCodeOffset]);
-        if (pRepair == NULL)
+        if (pRepair == nullptr)
             return;
         if (pRepair->usbProductId) {
             std::memcpy(record.m_szProduct, g_szUsbBridgeProductId, sizeof(record.m_szProduct));
@@ -168,7 +168,7 @@ BOOL CMainDlg::ConfirmOldAspiLayer()
     char szDescription[kVersionTextSize];
     char szCompany[kVersionTextSize];
     GetFileVersionText("wnaspi32.dll", szVersion, szDescription, szCompany);
-    if (!IsOldAspiVersion(szVersion) || WindowsVersion().dwMinorVersion != 10 || g_pDriveManager == NULL ||
+    if (!IsOldAspiVersion(szVersion) || WindowsVersion().dwMinorVersion != 10 || g_pDriveManager == nullptr ||
         !g_pDriveManager->HasUsbOr1394Adapter())
         return TRUE;
     if (MessageBox(kOldAspiWarningText, kOldAspiWarningCaption, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)

@@ -22,10 +22,9 @@ void CMainDlg::OnCheckFirmware()
             MessageBox(kAlreadyRunning, kCaption, MB_ICONEXCLAMATION);
         return;
     }
-    m_pUpdateDlg = new CFWUpdateDlg(nullptr);
+    m_pUpdateDlg = std::make_unique<CFWUpdateDlg>(nullptr);
     if (!m_pUpdateDlg->Create(IDD_FWUPDATE, this)) {
-        delete m_pUpdateDlg;
-        m_pUpdateDlg = nullptr;
+        m_pUpdateDlg.reset();
         return;
     }
     ::EnableWindow(GetDlgItemHwnd(IDC_REFRESH), FALSE);
@@ -74,6 +73,5 @@ void CMainDlg::DeleteUpdateDialog()
         return;
     if (m_pUpdateDlg->m_hWnd != nullptr)
         m_pUpdateDlg->DestroyWindow();
-    delete m_pUpdateDlg;
-    m_pUpdateDlg = nullptr;
+    m_pUpdateDlg.reset();
 }

@@ -23,11 +23,11 @@ const int kLayoutButtons[4] = {IDC_SAVE, IDC_PRINT, IDC_REFRESH, IDCANCEL};
 // runs (its worker walks the drive table) and cannot come during a test (the test window is modal).
 void CMainDlg::OnRefresh()
 {
-    if (m_pUpdateDlg != NULL || m_nTestRunning != 0)
+    if (m_pUpdateDlg || m_runState.IsRunning())
         return;
     m_list.ResetContent();
     UpdateData(FALSE);
-    if (g_pDriveManager != NULL)
+    if (g_pDriveManager != nullptr)
         g_pDriveManager->Close();
     m_bLayoutReady = 0;
     OnInitDialog();
@@ -37,7 +37,7 @@ void CMainDlg::OnRefresh()
 void CMainDlg::OnSize(UINT nType, int cx, int cy)
 {
     Default();
-    if (!m_bLayoutReady || m_list.m_hWnd == NULL)
+    if (!m_bLayoutReady || m_list.m_hWnd == nullptr)
         return;
     RECT rcWindow;
     GetWindowRect(&rcWindow);
@@ -50,17 +50,17 @@ void CMainDlg::OnSize(UINT nType, int cx, int cy)
     ScreenToClient(&rcList);
     const int nOldHeight = rcList.bottom - rcList.top;
     const int nNewHeight = nHeight - kListHeightMargin;
-    m_list.SetWindowPos(NULL, rcList.left, rcList.top, nWidth - kListWidthMargin, nNewHeight, SWP_NOZORDER);
+    m_list.SetWindowPos(nullptr, rcList.left, rcList.top, nWidth - kListWidthMargin, nNewHeight, SWP_NOZORDER);
     const int nDelta = nNewHeight - nOldHeight;
     for (int i = 0; i < 4; ++i) {
         HWND hButton = GetDlgItemHwnd(kLayoutButtons[i]);
-        if (hButton == NULL)
+        if (hButton == nullptr)
             continue;
         RECT rcButton;
         ::GetWindowRect(hButton, &rcButton);
         ScreenToClient(&rcButton);
         const int x = static_cast<int>(nWidth * m_buttonRatio[i]);
-        ::SetWindowPos(hButton, NULL, x, rcButton.top + nDelta, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+        ::SetWindowPos(hButton, nullptr, x, rcButton.top + nDelta, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
     }
 }
 

@@ -38,7 +38,7 @@ bool CCdReadTestDlg::CheckDisc()
     const long nLastLba =
         long((DWORD(capacity[0]) << 24) | (DWORD(capacity[1]) << 16) | (DWORD(capacity[2]) << 8) | DWORD(capacity[3]));
     run.nCapacity = nLastLba < 0 ? 0 : nLastLba + 1;
-    m_worker.sampleCount = run.nCapacity / run.nSpacing;
+    RunState().SetSampleCount(run.nCapacity / run.nSpacing);
 
     run.nAudio = -1;
     BYTE toc[kTocLength] = {};
@@ -73,10 +73,11 @@ void CCdReadTestDlg::OnStart()
     run.bVendorRead = VendorReadFlag();
 
     // The marker at the end of the tested area stays until the page is initialised again.
+    const long nSamples = RunState().SampleCount();
     CTestGraph& graph = Graph();
     graph.cdStarted = 1;
-    graph.cdSampleCount = m_worker.sampleCount;
+    graph.cdSampleCount = nSamples;
     graph.cdSpacing = run.nSpacing;
     graph.cdLength = run.nLength;
-    BeginRun(&CdReadTestThread, &run, (m_worker.sampleCount - 1) * run.nSpacing + run.nLength);
+    BeginRun(&CdReadTestThread, &run, (nSamples - 1) * run.nSpacing + run.nLength);
 }

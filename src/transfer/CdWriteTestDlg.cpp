@@ -115,32 +115,54 @@ bool CCdWriteTestDlg::CheckMedia()
     return true;
 }
 
+// Start: the disc checked (a non-blank CD-RW the user agreed to erase is blanked first), the drive checked, the
+// test write chosen, the write parameters and the cue sheet sent, then the run. A step that ends the start has told
+// the user; the medium is unlocked again unless a blank was begun.
 void CCdWriteTestDlg::OnStart()
 {
     if (g_pDriveManager == nullptr)
         return;
+    Graph().plannedEnd = -1; // until the checks have passed
+    g_pDriveManager->LockMedium(m_currentDrive);
+    if (!CheckMedia()) {
+        EraseOrRelease();
+        return;
+    }
+    if (!CheckWriter() || !ChooseTestWrite() || !SendWriteParameters() || !SendCueSheet()) {
+        g_pDriveManager->UnlockMedium(m_currentDrive);
+        return;
+    }
+    BeginWriteRun();
+}
+
+// After a failed media check: the disc the user agreed to erase is blanked and the erase poll starts the test
+// again once the drive is ready; otherwise the user hears of the failure and the medium is unlocked.
+void CCdWriteTestDlg::EraseOrRelease()
+{
+    CDriveManager& drive = *g_pDriveManager;
+    if (m_bErasePending) {
+        drive.Blank(m_currentDrive, 0, 1);
+        BeginErasePoll();
+    } else {
+        MessageBoxText(IDS_DISC_INFO_ERROR, MB_ICONSTOP);
+        drive.UnlockMedium(m_currentDrive);
+    }
+}
+
+bool CCdWriteTestDlg::CheckWriter()
+{
+    if (g_pDriveManager->IsWriter(m_currentDrive))
+        return true;
+    MessageBoxText(IDS_NOT_A_WRITER, MB_ICONSTOP);
+    return false;
+}
+
+// The run simulates as the settings say. Test write: bit 2 of page 0x2A byte 3, the page found where its answer
+// form puts it. Without it the run writes for real when the user agrees; false when the user declines.
+bool CCdWriteTestDlg::ChooseTestWrite()
+{
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = m_currentDrive;
-    Graph().plannedEnd = -1; // until the checks have passed
-    drive.LockMedium(record);
-
-    if (!CheckMedia()) {
-        if (m_bErasePending) {
-            drive.Blank(record, 0, 1);
-            BeginErasePoll();
-        } else {
-            MessageBoxText(IDS_DISC_INFO_ERROR, MB_ICONSTOP);
-            drive.UnlockMedium(record);
-        }
-        return;
-    }
-    if (!drive.IsWriter(record)) {
-        MessageBoxText(IDS_NOT_A_WRITER, MB_ICONSTOP);
-        drive.UnlockMedium(record);
-        return;
-    }
-
-    // Test write: bit 2 of page 0x2A byte 3, the page found where its answer form puts it.
     BYTE capabilities[36];
     memset(capabilities, 0, sizeof(capabilities));
     size_t nPage = 12;
@@ -154,42 +176,56 @@ void CCdWriteTestDlg::OnStart()
                             (capabilities[nPage + 3] & 0x04) != 0;
     m_bRunSimulate = m_pSettings->simulate != 0;
     if (m_bRunSimulate && !bTestWrite) {
-        if (MessageBoxText(IDS_SIMULATION_UNSUPPORTED, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
-            drive.UnlockMedium(record);
-            return;
-        }
+        if (MessageBoxText(IDS_SIMULATION_UNSUPPORTED, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+            return false;
         m_bRunSimulate = false;
     }
+    return true;
+}
 
+// The write-parameters page: the test-write choice, BUFE as page 5 has it, the format of the settings. False
+// (after telling the user) when the drive refuses it.
+bool CCdWriteTestDlg::SendWriteParameters()
+{
+    CDriveManager& drive = *g_pDriveManager;
+    CDeviceRecord& record = m_currentDrive;
     BYTE page5[64];
     memset(page5, 0, sizeof(page5));
     drive.ModeSense(record, 0x05, sizeof(page5), page5);
     const bool bBufe = (page5[14] & 0x40) != 0;
 
     m_job.bMode1 = m_pSettings->formatParameters != kFormatCdDa;
-    BYTE parameters[100];
-    BuildCdWriteParameters(parameters, m_bRunSimulate, bBufe, m_job.bMode1);
-    if (drive.ModeSelect(record, kCdWriteParametersLength, parameters) != kExecCompleted) {
-        MessageBoxText(IDS_MODE_PAGE_ERROR, MB_ICONSTOP, drive.FormatSenseMessage(record));
-        drive.UnlockMedium(record);
-        return;
-    }
+    BuildCdWriteParameters(m_writeParameters, m_bRunSimulate, bBufe, m_job.bMode1);
+    if (drive.ModeSelect(record, kCdWriteParametersLength, m_writeParameters) == kExecCompleted)
+        return true;
+    MessageBoxText(IDS_MODE_PAGE_ERROR, MB_ICONSTOP, drive.FormatSenseMessage(record));
+    return false;
+}
 
+// The test length from the settings, the cue sheet of the format with the lead-out after it, sent after the write
+// parameters once more. False (after telling the user) when the drive refuses the cue sheet.
+bool CCdWriteTestDlg::SendCueSheet()
+{
+    CDriveManager& drive = *g_pDriveManager;
+    CDeviceRecord& record = m_currentDrive;
     m_job.nSampleLength = SampleLengthFromIndex(int(m_pSettings->testEveryWrite));
     m_job.nTestLength = CdWriteTestLength(m_job.nTotalSectors, m_job.nSampleLength);
     CueSheetEntry(&sheet)[kCueSheetEntries] = m_job.bMode1 ? m_mode1Sheet : m_cddaSheet;
     SetCueSheetLeadOut(sheet, m_job.nTestLength);
-    drive.ModeSelect(record, kCdWriteParametersLength, parameters);
-    if (drive.SendCueSheet(record, kCueSheetBytes, reinterpret_cast<BYTE*>(sheet)) != kExecCompleted) {
-        MessageBoxText(IDS_CUE_SHEET_ERROR, MB_ICONSTOP);
-        drive.UnlockMedium(record);
-        return;
-    }
+    drive.ModeSelect(record, kCdWriteParametersLength, m_writeParameters);
+    if (drive.SendCueSheet(record, kCueSheetBytes, reinterpret_cast<BYTE*>(sheet)) == kExecCompleted)
+        return true;
+    MessageBoxText(IDS_CUE_SHEET_ERROR, MB_ICONSTOP);
+    return false;
+}
 
+// The address labels emptied; the worker starts at the pregap with the drive handle open.
+void CCdWriteTestDlg::BeginWriteRun()
+{
     m_msfValue.SetText("");
     m_lbaValue.SetText("");
-    m_worker.currentLba = -kCdWritePregapSectors;
-    drive.OpenDriveHandle(record);
+    RunState().SetCurrentAddress(-kCdWritePregapSectors);
+    g_pDriveManager->OpenDriveHandle(m_currentDrive);
     BeginRun(&CdWriteTestThread, &m_job, m_job.nTestLength);
 }
 
@@ -245,6 +281,7 @@ UINT __cdecl CdWriteTestThread(LPVOID pParam)
 {
     CdWriteJob& job = *static_cast<CdWriteJob*>(pParam);
     TestWorkerState& state = *job.pState;
+    CTestRunState& runState = state.RunState();
     TestRunRing& ring = *state.pRing;
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = state.record;
@@ -263,7 +300,7 @@ UINT __cdecl CdWriteTestThread(LPVOID pParam)
 
     long lba = -kCdWritePregapSectors;
     for (int i = 0; i < 10; ++i, lba += 15) {
-        state.currentLba = lba;
+        runState.SetCurrentAddress(lba);
         if (drive.Write10(record, lba, 15, kCdRawSectorBytes, job.zeros.data()) != kExecCompleted) {
             Report(state, TPC_ERROR, 0);
             return 0;
@@ -271,12 +308,12 @@ UINT __cdecl CdWriteTestThread(LPVOID pParam)
     }
 
     lba = 0;
-    state.currentLba = lba;
+    runState.SetCurrentAddress(lba);
     int nPercent = 0;
     for (long s = 0; s < nSamples; ++s) {
         int64_t nStart = 0;
         for (int b = 0; b < n; ++b) {
-            if (state.stop != 0) {
+            if (runState.IsStopRequested()) {
                 Report(state, TPC_PERCENT, nPercent);
                 Report(state, TPC_STOPPED, 0);
                 return 0;
@@ -295,7 +332,7 @@ UINT __cdecl CdWriteTestThread(LPVOID pParam)
             }
             nPercent = (b + 1) * 100 / n;
             lba += kCdWriteBlockSectors;
-            state.currentLba = lba;
+            runState.SetCurrentAddress(lba);
             Report(state, TPC_PERCENT, nPercent);
             if (b == 0 || (s == 0 && b == kCdWriteFillBlocks && n > kCdWriteFillBlocks))
                 nStart = ClockPerformanceCount();

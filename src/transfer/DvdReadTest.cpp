@@ -40,7 +40,7 @@ bool CDvdReadTestDlg::CheckDisc()
         return false;
     run.nCapacity = nCapacity;
     graph.dvdCapacity = nCapacity;
-    m_worker.sampleCount = nCapacity / run.nSpacing;
+    RunState().SetSampleCount(nCapacity / run.nSpacing);
     const int nProfile = g_pDriveManager->GetDvdMediaProfile(record, TRUE);
     graph.dvdDiscEndMb = long(int64_t(nCapacity) * 2 / 1024);
     graph.dvdDualLayer = 0;

@@ -109,6 +109,7 @@ enum WriteOutcome {
 WriteOutcome WriteSamples(DvdWriteJob& job, int& nPercent)
 {
     TestWorkerState& state = *job.pState;
+    CTestRunState& runState = state.RunState();
     TestRunRing& ring = *state.pRing;
     CDeviceRecord& record = state.record;
     const int nRun = ring.GetCurrentRun();
@@ -118,11 +119,11 @@ WriteOutcome WriteSamples(DvdWriteJob& job, int& nPercent)
     const int n = job.nSampleLength / nBlockSectors;
     const long nSamples = job.nSampleLength > 0 ? job.nSectorCount / job.nSampleLength : 0;
     long lba = 0;
-    state.currentLba = lba;
+    runState.SetCurrentAddress(lba);
     for (long s = 0; s < nSamples; ++s) {
         int64_t nStart = ClockPerformanceCount();
         for (int b = 0; b < n; ++b) {
-            if (state.stop != 0)
+            if (runState.IsStopRequested())
                 return kWriteStopped;
             BYTE* pData = (s == 0 && b == 0) ? job.image.data() : job.zeros.data();
             ExecStatus status;
@@ -138,7 +139,7 @@ WriteOutcome WriteSamples(DvdWriteJob& job, int& nPercent)
                 return kWriteFailed;
             nPercent = (b + 1) * 100 / n;
             lba += nBlockSectors;
-            state.currentLba = lba;
+            runState.SetCurrentAddress(lba);
             if (b == 1)
                 nStart = ClockPerformanceCount();
         }
@@ -186,7 +187,7 @@ DvdWriteJob& StartWorker(LPVOID pParam, long nStartLba)
     g_pDriveManager->LockMedium(state.record);
     state.pRing->Extent(state.pRing->GetCurrentRun()).blocksPerSample =
         job.nSampleLength / DvdWriteBlockSectors(job.nProfile);
-    state.currentLba = nStartLba;
+    state.RunState().SetCurrentAddress(nStartLba);
     g_pDriveManager->OpenDriveHandle(state.record);
     return job;
 }
@@ -460,74 +461,97 @@ bool CDvdWriteTestDlg::SendWriteParameters(bool bSimulate)
     return false;
 }
 
+// Start: the medium checked (a used DVD-RW the user agreed to erase is blanked first), the run's settings taken,
+// the drive set up for the medium's family, then the run.
 void CDvdWriteTestDlg::OnStart()
 {
     if (g_pDriveManager == nullptr)
         return;
-    CDriveManager& drive = *g_pDriveManager;
-    CDeviceRecord& record = m_currentDrive;
     Graph().plannedEnd = -1; // until the checks have passed
     if (!CheckMedia()) {
         if (m_bErasePending)
             EraseDisc();
         return;
     }
+    TakeRunSettings();
+    const AFX_THREADPROC pfnWorker = PrepareWorker();
+    if (pfnWorker == nullptr)
+        return;
+    m_job.bSimulate = m_bRunSimulate;
+    BeginRun(pfnWorker, &m_job, m_job.nSectorCount);
+}
 
+// The sample length and the test length of the medium from the settings, and whether the run simulates.
+void CDvdWriteTestDlg::TakeRunSettings()
+{
     m_job.nSampleLength = SampleLengthFromIndex(int(m_pSettings->testEveryWrite));
     m_job.nSectorCount = DvdWriteTestLength(m_job.nSectorCount, m_job.nSampleLength, m_job.nProfile);
     m_bRunSimulate = m_pSettings->simulate != 0;
+}
+
+// The worker of the medium's family, with the drive set up for it. Null when the start ends here: the medium is
+// unlocked again after a declined simulation or a refused write-parameters page.
+AFX_THREADPROC CDvdWriteTestDlg::PrepareWorker()
+{
     AFX_THREADPROC pfnWorker = nullptr;
     switch (DvdWriteWorkerForProfile(m_job.nProfile)) {
     case kDvdWorkerPlusR:
-        if (m_bRunSimulate) {
-            if (IsVendorSimulationModel(record)) {
-                drive.SetVendorOption(record, 1, 0, nullptr);
-            } else if (MessageBoxText(IDS_SIMULATION_UNSUPPORTED, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
-                // The drive writes for real, so the run ends as a real one: track and disc closed.
-                m_bRunSimulate = false;
-            } else {
-                drive.UnlockMedium(record);
-                return;
-            }
-        }
-        if (!SendWriteParameters(false)) {
-            drive.UnlockMedium(record);
-            return;
-        }
-        pfnWorker = &DvdPlusRWriteTestThread;
+        pfnWorker = PreparePlusR();
         break;
     case kDvdWorkerPlusRw:
-    case kDvdWorkerRam: {
-        const bool bPlusRw = m_job.nProfile == kProfileDvdPlusRw;
-        if (m_bRunSimulate) {
-            if (MessageBoxText(IDS_MEDIA_SIMULATION_UNSUPPORTED, MB_YESNO | MB_ICONEXCLAMATION,
-                               DvdProfileName(m_job.nProfile)) != IDYES) {
-                drive.UnlockMedium(record);
-                return;
-            }
-            m_bRunSimulate = false;
-        }
-        if (bPlusRw && !SendWriteParameters(false)) {
-            drive.UnlockMedium(record);
-            return;
-        }
-        pfnWorker = bPlusRw ? &DvdPlusRwWriteTestThread : &DvdRamWriteTestThread;
+    case kDvdWorkerRam:
+        pfnWorker = PrepareRewritable();
         break;
-    }
     case kDvdWorkerMinusR:
     case kDvdWorkerMinusRw:
-        if (!SendWriteParameters(m_bRunSimulate)) {
-            drive.UnlockMedium(record);
-            return;
-        }
-        pfnWorker = DvdWriteWorkerForProfile(m_job.nProfile) == kDvdWorkerMinusR ? &DvdMinusRWriteTestThread
-                                                                                 : &DvdMinusRwWriteTestThread;
+        pfnWorker = PrepareMinus();
         break;
     default:
-        return;
+        return nullptr;
     }
-    m_job.bSimulate = m_bRunSimulate;
-    BeginRun(pfnWorker, &m_job, m_job.nSectorCount);
+    if (pfnWorker == nullptr)
+        g_pDriveManager->UnlockMedium(m_currentDrive);
+    return pfnWorker;
+}
+
+// DVD+R and DVD+R DL: the listed models simulate with their vendor option; on the others a test write becomes a
+// real one when the user agrees, and the run then ends as a real one (track and disc closed).
+AFX_THREADPROC CDvdWriteTestDlg::PreparePlusR()
+{
+    if (m_bRunSimulate) {
+        if (IsVendorSimulationModel(m_currentDrive))
+            g_pDriveManager->SetVendorOption(m_currentDrive, 1, 0, nullptr);
+        else if (MessageBoxText(IDS_SIMULATION_UNSUPPORTED, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+            m_bRunSimulate = false;
+        else
+            return nullptr;
+    }
+    return SendWriteParameters(false) ? &DvdPlusRWriteTestThread : nullptr;
+}
+
+// DVD+RW and DVD-RAM cannot simulate: the run writes for real when the user agrees. DVD+RW takes the
+// write-parameters page.
+AFX_THREADPROC CDvdWriteTestDlg::PrepareRewritable()
+{
+    const bool bPlusRw = m_job.nProfile == kProfileDvdPlusRw;
+    if (m_bRunSimulate) {
+        if (MessageBoxText(IDS_MEDIA_SIMULATION_UNSUPPORTED, MB_YESNO | MB_ICONEXCLAMATION,
+                           DvdProfileName(m_job.nProfile)) != IDYES)
+            return nullptr;
+        m_bRunSimulate = false;
+    }
+    if (bPlusRw && !SendWriteParameters(false))
+        return nullptr;
+    return bPlusRw ? &DvdPlusRwWriteTestThread : &DvdRamWriteTestThread;
+}
+
+// DVD-R, DVD-R DL and DVD-RW: the write-parameters page with the test write the settings ask for.
+AFX_THREADPROC CDvdWriteTestDlg::PrepareMinus()
+{
+    if (!SendWriteParameters(m_bRunSimulate))
+        return nullptr;
+    return DvdWriteWorkerForProfile(m_job.nProfile) == kDvdWorkerMinusR ? &DvdMinusRWriteTestThread
+                                                                         : &DvdMinusRwWriteTestThread;
 }
 
 // A finished run ends when the drive has written everything (SYNCHRONIZE CACHE): the end tick is taken there,

@@ -54,13 +54,13 @@ bool WriteVariantTrack(DvdWriteJob& job, long lba)
 {
     TestWorkerState& state = *job.pState;
     for (int i = 0; i < kVariantWrites; ++i) {
-        if (state.stop != 0)
+        if (state.RunState().IsStopRequested())
             return false;
         BYTE* pData = i == 0 ? job.image.data() : job.zeros.data();
         if (g_pDriveManager->Write10(state.record, lba, kVariantSectors, 2048, pData) != kExecCompleted)
             return false;
         lba += kVariantSectors;
-        state.currentLba = lba;
+        state.RunState().SetCurrentAddress(lba);
     }
     return true;
 }
@@ -78,7 +78,7 @@ long NextWritableAddress(CDeviceRecord& record, long nTrack)
 // The buffers are given up before the error is reported: after the report a new run may fill them.
 UINT EndVariant(DvdWriteJob& job, bool bFailed)
 {
-    const bool bReport = bFailed && job.pState->stop == 0;
+    const bool bReport = bFailed && !job.pState->RunState().IsStopRequested();
     ReleaseVariantBuffers(job);
     if (bReport)
         ReportError(job);

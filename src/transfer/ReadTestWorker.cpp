@@ -51,6 +51,7 @@ UINT RunReadTest(LPVOID pParam)
 {
     ReadTestRun& run = *static_cast<ReadTestRun*>(pParam);
     TestWorkerState& state = *run.pState;
+    CTestRunState& runState = state.RunState();
     bool bFallenBack = false;
     auto command = [&]() {
         return run.bCd ? ChooseCdReadCommand(run.nAudio, run.bVendorRead, bFallenBack) : kReadTest10;
@@ -64,9 +65,9 @@ UINT RunReadTest(LPVOID pParam)
     long nLba = 0;
     DWORD nSpinUpTenths = 0;
     do {
-        state.currentLba = nLba;
+        runState.SetCurrentAddress(nLba);
         ExecStatus status = ReadWith(run, command(), nLba);
-        if (state.stop) {
+        if (runState.IsStopRequested()) {
             Report(state, TPC_STOPPED, 0);
             return 0;
         }
@@ -85,10 +86,11 @@ UINT RunReadTest(LPVOID pParam)
     } while (ClockGetTickCount() - t0 < kReadTestSpinUpMs);
 
     // One read at the start, not looked at; an audio CD takes the vendor read here whenever the model has it.
-    state.currentLba = 0;
+    runState.SetCurrentAddress(0);
     ReadWith(run, run.bCd ? ChooseCdReadCommand(run.nAudio, run.bVendorRead, false) : kReadTest10, 0);
 
-    if (state.sampleCount < 1) {
+    const long nSamples = runState.SampleCount();
+    if (nSamples < 1) {
         Report(state, TPC_DONE, LPARAM(nSpinUpTenths));
         return 1;
     }
@@ -97,17 +99,17 @@ UINT RunReadTest(LPVOID pParam)
     const bool bContiguous = run.nSpacing == run.nLength;
     const int nCommands = bContiguous ? n : n + 1;
     int nPercent = 0;
-    for (int i = 0; i < state.sampleCount; ++i) {
+    for (long i = 0; i < nSamples; ++i) {
         nLba = run.nSpacing * i;
         LARGE_INTEGER start = {}, end = {};
         if (bContiguous)
             ClockQueryPerformanceCounter(&start);
         for (int j = 0; j < nCommands; ++j) {
-            if (state.stop) {
+            if (runState.IsStopRequested()) {
                 Report(state, TPC_STOPPED, 0);
                 return 0;
             }
-            state.currentLba = nLba;
+            runState.SetCurrentAddress(nLba);
             if (ReadWith(run, command(), nLba) != 1) {
                 Report(state, TPC_ERROR, 0);
                 return 0;
@@ -119,7 +121,7 @@ UINT RunReadTest(LPVOID pParam)
         }
         ClockQueryPerformanceCounter(&end);
         const uint32_t nSpeed = ReadTestSpeed(run.bCd, n, state.ElapsedMs(start.QuadPart, end.QuadPart));
-        state.currentLba = nLba;
+        runState.SetCurrentAddress(nLba);
         // A sample beyond the run's array (a disc larger than the page's kind allows) ends the run here.
         if (!state.pRing->StoreSample(int(nLba / kReadTestSectorsPerCommand), nSpeed))
             break;

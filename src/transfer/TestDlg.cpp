@@ -34,7 +34,7 @@ bool IsTestDrive(const char* pszVendor, const char* pszProduct, const char* pszM
     return std::strncmp(pszProduct, kReadOnlyPrefix, sizeof(kReadOnlyPrefix) - 1) != 0;
 }
 
-CTestDlg::CTestDlg(CWnd* pParent) : CDialog(IDD_TEST_WINDOW, pParent)
+CTestDlg::CTestDlg(CWnd* pParent, CTestRunState& runState) : CDialog(IDD_TEST_WINDOW, pParent), m_runState(runState)
 {
     m_chosenDrive.m_nDriveLetter = -1;
 }
@@ -140,7 +140,7 @@ void CTestDlg::OnSelChangeTestKind()
 
 bool CTestDlg::PrepareToClose()
 {
-    if (m_pTestRunning != nullptr && *m_pTestRunning != 0) {
+    if (m_runState.IsRunning()) {
         MessageBox(kRunningText, kRunningCaption, MB_ICONEXCLAMATION);
         return false;
     }
@@ -163,11 +163,11 @@ void CTestDlg::OnCancel()
         CDialog::OnCancel();
 }
 
-// Both selectors follow the test-running integer. When a run has ended the main dialog hears of the kind again,
+// Both selectors follow the run state's running flag. When a run has ended the main dialog hears of the kind again,
 // so that a page swap it held back during the run (the medium changed meanwhile) happens now.
 LRESULT CTestDlg::OnTestStateChanged(WPARAM, LPARAM)
 {
-    const bool bIdle = m_pTestRunning == nullptr || *m_pTestRunning == 0;
+    const bool bIdle = !m_runState.IsRunning();
     m_driveCombo.EnableWindow(bIdle);
     m_kindCombo.EnableWindow(bIdle);
     const bool bRunEnded = bIdle && m_bSelectorsLocked;

@@ -10,12 +10,14 @@
 #include "framework/Framework.h"
 #include "resource.h"
 #include "transfer/TestMessages.h"
+#include "transfer/TestRunState.h"
 
 const int kMaxTestDrives = 26;
 
 class CTestDlg : public CDialog {
 public:
-    explicit CTestDlg(CWnd* pParent);
+    // runState: the run state the pages share, owned by the caller.
+    CTestDlg(CWnd* pParent, CTestRunState& runState);
     ~CTestDlg() override;
 
     // Fills the drive selector with the qualifying drives (at most 26) and selects the one chosen last.
@@ -23,8 +25,7 @@ public:
     // Moves the page the main dialog picked under this window and shows it.
     void ShowTestPage();
 
-    CDialog* m_pPage = nullptr;    // the page shown, set by the main dialog
-    int* m_pTestRunning = nullptr; // the main dialog's test-running integer
+    CDialog* m_pPage = nullptr; // the page shown, set by the main dialog
     CComboBox m_driveCombo;
     CComboBox m_kindCombo;
     CDeviceRecord m_chosenDrive; // drive-letter index -1 until a drive was chosen
@@ -56,6 +57,7 @@ private:
     bool PrepareToClose();
     void NotifyParent(UINT message);
 
+    CTestRunState& m_runState;
     bool m_bSelectorsLocked = false; // a run was going on at the last state notice
 };
 

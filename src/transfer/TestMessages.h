@@ -9,7 +9,7 @@
 // Worker -> page (sent): wParam a TestProgressCode, lParam a value. The DVD write page has its own number.
 #define WM_TEST_PROGRESS (WM_APP + 1)
 #define WM_DVDWRITE_PROGRESS (WM_APP + 5)
-// Page -> test window: the shared test-running integer was set or cleared. (The same number means something else
+// Page -> test window: the run state's running flag was set or cleared. (The same number means something else
 // to the main dialog: such messages are never passed on to a parent.)
 #define WM_TEST_STATE_CHANGED (WM_APP + 10)
 // Test window -> main dialog: the chosen drive or the test kind changed; wParam and lParam unused.
@@ -25,7 +25,7 @@ enum TestProgressCode {
     TPC_PERCENT = 1, // percent of the current sample (CD write)
     TPC_DONE = 2,    // the test ended normally
     TPC_SAMPLE = 3,  // lParam: the speed of the sample just stored, in hundredths of X
-    TPC_STOPPED = 4  // the worker saw the stop byte
+    TPC_STOPPED = 4  // the worker saw the stop request
 };
 
 // Page timers

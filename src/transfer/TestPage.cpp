@@ -153,6 +153,7 @@ CTestPageDlg::CTestPageDlg(TestPageKind kind, CWnd* pTestWindow)
     m_pFont->CreatePointFont(90, "MS Shell Dlg");
     m_worker.pRing = m_pRing.get();
     m_worker.pPage = this;
+    m_worker.pRunState = m_pRunState;
 }
 
 CTestPageDlg::~CTestPageDlg()
@@ -163,9 +164,10 @@ CTestPageDlg::~CTestPageDlg()
         DestroyWindow();
 }
 
-void CTestPageDlg::SetSharedState(int* pTestRunning, int* pPrefStartPage, TransferRateSettings* pSettings)
+void CTestPageDlg::SetSharedState(CTestRunState& runState, int* pPrefStartPage, TransferRateSettings* pSettings)
 {
-    m_pTestRunning = pTestRunning;
+    m_pRunState = &runState;
+    m_worker.pRunState = &runState;
     m_pPrefStartPage = pPrefStartPage;
     m_pSettings = pSettings != nullptr ? pSettings : &m_ownSettings;
 }
@@ -202,7 +204,6 @@ BOOL CTestPageDlg::OnInitDialog()
     for (int nId : {IDC_TP_START_CAPTION, IDC_TP_END_CAPTION, IDC_TP_CURRENT_CAPTION, int(m_traits.nStartId),
                     int(m_traits.nViewLogId), IDC_TP_PREFERENCES})
         SendDlgItemMessage(nId, WM_SETFONT, reinterpret_cast<WPARAM>(m_pFont->m_hObject), TRUE);
-    m_worker.printing = 0;
     ClockQueryPerformanceFrequency(&m_worker.frequency);
     m_pRing->SetCurrentRun(-1);
     if (m_traits.kind == kTestPageCdRead)
@@ -355,11 +356,11 @@ void CTestPageDlg::OnStart() {}
 // can start before.
 void CTestPageDlg::RequestStop()
 {
-    if (!m_traits.bWritePage && m_worker.stop != 0 && !m_bActive) {
+    if (!m_traits.bWritePage && m_pRunState->IsStopRequested() && !m_bActive) {
         SetStartButtonText(IDS_START);
         return;
     }
-    m_worker.stop = 1;
+    m_pRunState->RequestStop();
     m_bActive = 0;
     if (m_traits.bWritePage)
         SetStartButtonText(IDS_START);
@@ -379,7 +380,7 @@ bool CTestPageDlg::BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam, long nMarke
     if (m_traits.kind == kTestPageCdWrite)
         m_pRing->ClearTexts(nRun);
     SetStartButtonText(IDS_STOP);
-    m_worker.stop = 0;
+    m_pRunState->ClearStopRequest();
     // The new run's curve starts on its own, and the marker shows where the run will end.
     m_pGraph->ResetPlot();
     if (m_traits.bWritePage)
@@ -390,7 +391,7 @@ bool CTestPageDlg::BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam, long nMarke
         CClientDC client(this);
         m_pGraph->DrawMarkers(client.m_hDC, nMarkerPosition);
     }
-    m_worker.firstSample = 1;
+    m_bFirstSample = 1;
     m_bRunning = 1;
     m_bActive = 1;
     const char* pszEmpty = m_traits.kind == kTestPageCdRead ? "-" : "";
@@ -400,8 +401,7 @@ bool CTestPageDlg::BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam, long nMarke
     SetDlgItemText(IDC_TP_CURRENT_CAPTION, "Current:");
     UpdateData(FALSE);
     m_viewLogButton.EnableWindow(FALSE);
-    if (m_pTestRunning != nullptr)
-        *m_pTestRunning = 1;
+    m_pRunState->SetRunning(true);
     if (m_pTestWindow != nullptr && m_pTestWindow->m_hWnd != nullptr)
         m_pTestWindow->SendMessage(WM_TEST_STATE_CHANGED, 0, 0);
     m_nProgressCounter = 0;
@@ -433,8 +433,7 @@ void CTestPageDlg::EndRun()
     m_bRunning = 0;
     m_bActive = 0;
     m_pGraph->runInProgress = 0;
-    if (m_pTestRunning != nullptr)
-        *m_pTestRunning = 0;
+    m_pRunState->SetRunning(false);
     if (m_pTestWindow != nullptr && m_pTestWindow->m_hWnd != nullptr)
         m_pTestWindow->SendMessage(WM_TEST_STATE_CHANGED, 0, 0);
 }
@@ -449,13 +448,14 @@ CString CTestPageDlg::SpeedText(int32_t nValue) const
 CString CTestPageDlg::ErrorMessage() const
 {
     CString strSense = DriveCalls().pfnSenseMessage(m_worker.record);
+    const long nAddress = m_pRunState->CurrentAddress();
     CString strMessage;
     if (m_traits.bErrorAtMsf) {
         char szMsf[32];
-        LbaToMsfText(m_worker.currentLba, szMsf);
+        LbaToMsfText(nAddress, szMsf);
         strMessage.Format(LoadStringText(m_traits.nErrorTextId), szMsf, static_cast<const char*>(strSense));
     } else {
-        strMessage.Format(LoadStringText(m_traits.nErrorTextId), long(m_worker.currentLba),
+        strMessage.Format(LoadStringText(m_traits.nErrorTextId), nAddress,
                           static_cast<const char*>(strSense));
     }
     return strMessage;
@@ -479,17 +479,18 @@ LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
     }
     case TPC_PERCENT:
         if (m_traits.kind == kTestPageCdWrite) {
+            const long nAddress = m_pRunState->CurrentAddress();
             char szText[32];
-            std::snprintf(szText, sizeof(szText), "%ld", long(m_worker.currentLba));
+            std::snprintf(szText, sizeof(szText), "%ld", nAddress);
             m_lbaValue.SetText(szText);
-            m_msfValue.SetText(LbaToMsfText(m_worker.currentLba, szText));
+            m_msfValue.SetText(LbaToMsfText(nAddress, szText));
         }
         break;
     case TPC_DONE:
         StopProgressAnimation();
         strCaption = LoadStringText(IDS_READY);
         SetStartButtonText(IDS_START);
-        m_worker.stop = 1;
+        m_pRunState->RequestStop();
         m_endValue.SetText(m_currentValue.GetText());
         m_currentValue.SetText(SpeedText(m_pRing->ComputeAverageSpeed()));
         SetDlgItemText(IDC_TP_CURRENT_CAPTION, "Average:");
@@ -504,8 +505,8 @@ LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
     case TPC_SAMPLE:
         OnSampleStored(int32_t(nValue));
         m_currentValue.SetText(SpeedText(int32_t(nValue)));
-        if (m_worker.firstSample) {
-            m_worker.firstSample = 0;
+        if (m_bFirstSample) {
+            m_bFirstSample = 0;
             m_startValue.SetText(m_currentValue.GetText());
         }
         break;

@@ -17,6 +17,7 @@
 #include "transfer/TestMessages.h"
 #include "transfer/TestResultsDlg.h"
 #include "transfer/TestRunRing.h"
+#include "transfer/TestRunState.h"
 #include "transfer/TransferRateSettings.h"
 
 #include <memory>
@@ -44,22 +45,19 @@ struct TestPageTraits {
 
 const TestPageTraits& GetTestPageTraits(TestPageKind kind);
 
-// The state a page shares with the worker of its run. The worker reads the stop byte before every drive command
-// and reports only by sending the page's progress message.
+// What a page hands the worker of its run. The worker asks the run state whether a stop was requested before
+// every drive command, publishes its address there, and reports only by sending the page's progress message.
 struct TestWorkerState {
     CDeviceRecord record; // the drive under test (sense data of the worker's commands lands here)
     HWND hPage = nullptr;
-    volatile BYTE stop = 0;
-    BYTE firstSample = 0;
-    BYTE printing = 0;
-    volatile LONG currentLba = 0;
-    LONG sampleCount = 0;
+    CTestRunState* pRunState = nullptr; // the run state the page was handed
     LARGE_INTEGER frequency = {};
     DWORD startTick = 0;
     DWORD endTick = 0;
     TestRunRing* pRing = nullptr;
     CTestPageDlg* pPage = nullptr;
 
+    CTestRunState& RunState() const { return *pRunState; }
     // Whole milliseconds between two performance-counter readings; 0 when the counter reported no frequency.
     int64_t ElapsedMs(int64_t nStartCount, int64_t nEndCount) const;
 };
@@ -85,10 +83,11 @@ public:
     const TestPageTraits& Traits() const { return m_traits; }
     TestRunRing& Ring() { return *m_pRing; }
     TestWorkerState& WorkerState() { return m_worker; }
+    CTestRunState& RunState() const { return *m_pRunState; }
 
-    // The shared integers of the main dialog (1 while any run is active; the Preferences start page) and the
-    // transfer-rate settings it loads and saves.
-    void SetSharedState(int* pTestRunning, int* pPrefStartPage, TransferRateSettings* pSettings = nullptr);
+    // What the main dialog shares with the page: the run state (also its worker's), the Preferences start page and
+    // the transfer-rate settings it loads and saves.
+    void SetSharedState(CTestRunState& runState, int* pPrefStartPage, TransferRateSettings* pSettings = nullptr);
     // The drive-letter index of the page's drive.
     int GetDriveIndex() const { return m_currentDrive.m_nDriveLetter; }
     bool IsRunning() const { return m_bRunning != 0; }
@@ -151,8 +150,8 @@ protected:
     virtual void OnStart();
     // The start frame once the test's checks have passed: the erase poll ended, the slot (on the CD write page
     // with its texts emptied), the button, the graph's previous point forgotten and the marker drawn at
-    // nMarkerPosition (sectors; the planned end of a write page; -1: none), the flags, the labels, the shared integer, the
-    // progress sweep, the tick count and the worker. FALSE when the worker could not start (the page is idle
+    // nMarkerPosition (sectors; the planned end of a write page; -1: none), the flags, the labels, the running flag,
+    // the progress sweep, the tick count and the worker. FALSE when the worker could not start (the page is idle
     // again).
     bool BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam, long nMarkerPosition);
     // Stop pressed while the run is running: the read pages keep "&Stop" until the worker has ended (a second
@@ -190,14 +189,15 @@ protected:
 
     // Parts of the progress handling.
     void StopProgressAnimation();
-    void EndRun(); // flags, shared integer, test window notice
+    void EndRun(); // flags, running flag, test window notice
     void SetStartButtonText(UINT nTextId);
     CString SpeedText(int32_t nValue) const;
     CString ErrorMessage() const;
 
     const TestPageTraits& m_traits;
     CWnd* m_pTestWindow;
-    int* m_pTestRunning = nullptr;
+    CTestRunState m_ownRunState; // used until the main dialog hands over its run state
+    CTestRunState* m_pRunState = &m_ownRunState;
     int* m_pPrefStartPage = nullptr;
     TransferRateSettings* m_pSettings = nullptr;
     TransferRateSettings m_ownSettings; // used until the main dialog hands over its settings
@@ -224,6 +224,7 @@ protected:
     BYTE m_bRunning = 0;
     BYTE m_bActive = 0;
     BYTE m_bErasePending = 0;
+    BYTE m_bFirstSample = 0; // the run's first sample is still to come: it becomes the start value
 
 private:
     LRESULT OnTestProgressMessage(WPARAM wParam, LPARAM lParam) { return OnTestProgress(wParam, lParam); }

@@ -63,7 +63,7 @@ void CTestPageDlg::OnSampleStored(int32_t nValue)
         return;
     UpdateGraphAxes();
     CClientDC client(this);
-    m_pGraph->PlotSample(client, long(m_worker.currentLba), uint32_t(nValue));
+    m_pGraph->PlotSample(client, m_pRunState->CurrentAddress(), uint32_t(nValue));
 }
 
 LRESULT CTestPageDlg::OnRButtonDownMessage(WPARAM wParam, LPARAM lParam)

@@ -82,6 +82,11 @@ public:
     void SetGraphLength(DWORD nLengthKB);
     DWORD GetGraphLength() { return DWORD(Graph().Length()); }
 
+    BEGIN_MSG_MAP(CDvdWriteTestDlg)
+    ON_WM_SHOWWINDOW()
+    CHAIN_MSG_MAP(CTestPageDlg)
+    END_MSG_MAP()
+
 protected:
     void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnStart() override;
@@ -92,6 +97,14 @@ protected:
     bool CheckMedia();
 
 private:
+    // The steps of Start after the media check, in order.
+    void TakeRunSettings();
+    AFX_THREADPROC PrepareWorker();
+    // The drive's set-up of each family of media; null (after telling the user) when the start ends.
+    AFX_THREADPROC PreparePlusR();
+    AFX_THREADPROC PrepareRewritable();
+    AFX_THREADPROC PrepareMinus();
+
     bool ReadRewritableCapacity();
     void EraseDisc();
     bool SendWriteParameters(bool bSimulate);
@@ -100,12 +113,6 @@ private:
     CString m_strDiscType;
     bool m_bRunSimulate = false;
     DvdWriteJob m_job;
-
-public:
-    BEGIN_MSG_MAP(CDvdWriteTestDlg)
-    ON_WM_SHOWWINDOW()
-    CHAIN_MSG_MAP(CTestPageDlg)
-    END_MSG_MAP()
 };
 
 // What the CD write worker needs beyond the frame's worker state; set by Start, read by the worker.
@@ -144,11 +151,21 @@ protected:
     bool CheckMedia();
 
 private:
+    // The steps of Start, in order: after a failed media check, and the checks and settings (false ends the start)
+    // before the run begins.
+    void EraseOrRelease();
+    bool CheckWriter();
+    bool ChooseTestWrite();
+    bool SendWriteParameters();
+    bool SendCueSheet();
+    void BeginWriteRun();
+
     void WaitUntilReady(DWORD nMilliseconds);
     bool EjectsAfterSimulation();
 
     CueSheetEntry m_mode1Sheet[kCueSheetEntries];
     CueSheetEntry m_cddaSheet[kCueSheetEntries];
+    BYTE m_writeParameters[kCdWriteParametersLength] = {}; // as last sent, again before the cue sheet
     CString m_strDiscMaker;
     bool m_bRunSimulate = false;
     CdWriteJob m_job;

@@ -236,7 +236,7 @@ TEST_P(CdWriteFailure, ShowsItsMessageAndTheNextRunStartsCleanly)
     const CString& text = m_pSession->MessageBoxes()[0].text;
     EXPECT_EQ(0, strncmp(text, c.pszMessage, strlen(c.pszMessage))) << static_cast<const char*>(text);
     EXPECT_EQ(c.bWrites, !Writes().empty());
-    EXPECT_EQ(0, m_nRunning);
+    EXPECT_FALSE(m_runState.IsRunning());
     const std::vector<EmuLogEntry> locks = ScsiLogEntries(m_pMachine, 0x1E);
     ASSERT_FALSE(locks.empty());
     EXPECT_EQ(0, locks.back().cdb[4]) << "the medium is left locked";
@@ -284,7 +284,7 @@ TEST_F(CdWriteRun, StopEndsTheRunEjectsAndStoresNoResults)
     const std::vector<EmuLogEntry> ssu = ScsiLogEntries(m_pMachine, 0x1B);
     ASSERT_FALSE(ssu.empty());
     EXPECT_EQ(0x02, ssu.back().cdb[4]) << "ejected";
-    EXPECT_EQ(0, m_nRunning);
+    EXPECT_FALSE(m_runState.IsRunning());
 }
 
 TEST_F(CdWriteRun, NothingFitsTheDiscSoTheRunWritesOnlyThePregap)

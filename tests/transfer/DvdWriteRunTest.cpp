@@ -272,7 +272,7 @@ TEST_F(DvdWriteRun, StopOnDvdMinusRClosesTheSessionAndEjects)
     const std::vector<EmuLogEntry> ssu = ScsiLogEntries(m_pMachine, 0x1B);
     ASSERT_FALSE(ssu.empty());
     EXPECT_EQ(0x02, ssu.back().cdb[4]) << "ejected";
-    EXPECT_EQ(0, m_nRunning);
+    EXPECT_FALSE(m_runState.IsRunning());
 }
 
 TEST_F(DvdWriteRun, DiscTooSmallForOneSampleWritesNothingAndFinishes)
@@ -282,7 +282,7 @@ TEST_F(DvdWriteRun, DiscTooSmallForOneSampleWritesNothingAndFinishes)
     EXPECT_TRUE(m_pSession->MessageBoxes().empty());
     EXPECT_TRUE(Writes().empty());
     EXPECT_EQ(0, m_pPage->Job().nSectorCount);
-    EXPECT_EQ(0, m_nRunning);
+    EXPECT_FALSE(m_runState.IsRunning());
 }
 
 // A performance counter that reports no frequency: every timed sample counts as the shortest time, and the run
@@ -511,7 +511,7 @@ TEST_P(DvdWriteRewritable, RunsInTheOrderOfItsKindAndTheDiscTakesTheNextRun)
         EXPECT_TRUE(Closes().empty());
     }
     EXPECT_EQ(c.bRecorded ? nWritten : 0, m_pMachine->GetInt(m_nDrive, "write.recorded", -1));
-    EXPECT_EQ(0, m_nRunning);
+    EXPECT_FALSE(m_runState.IsRunning());
 
     // The same disc takes a second run: a written one after its question (answered Yes; a DVD-RW is erased first).
     m_pMachine->ClearLog();
@@ -646,7 +646,7 @@ TEST_P(DvdWriteStop, ClosesAsItsKindDoesAndTheNextRunStarts)
     const std::vector<EmuLogEntry> ssu = ScsiLogEntries(m_pMachine, 0x1B);
     ASSERT_FALSE(ssu.empty());
     EXPECT_EQ(0x02, ssu.back().cdb[4]) << "ejected";
-    EXPECT_EQ(0, m_nRunning);
+    EXPECT_FALSE(m_runState.IsRunning());
 
     // The partly written disc is no longer blank; put back in the drive, it takes the next run after its question.
     m_pMachine->SetInt(m_nDrive, EMU_KEY_MEDIUM, 1);
@@ -740,7 +740,7 @@ TEST_P(DvdWriteRefusal, ShowsItsMessageAndTheDriveStaysUsable)
     EXPECT_EQ(c.bWrites, !Writes().empty());
     EXPECT_FALSE(m_pPage->IsRunning());
     EXPECT_FALSE(m_pPage->IsErasePending());
-    EXPECT_EQ(0, m_nRunning);
+    EXPECT_FALSE(m_runState.IsRunning());
     if (c.bWrites) {
         // The drive wrote for real, so the track and the disc are closed as after any real DVD+R run.
         const std::vector<std::vector<uint8_t>> expectedCloses = {{0x01, 0x01, 0x01}, {0x01, 0x06, 0x00}};

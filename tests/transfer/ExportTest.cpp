@@ -168,7 +168,7 @@ protected:
         m_settings.maxSpeed = 48;
         m_settings.readTimeInd = 84;
         m_pPage.reset(new CCdReadTestDlg(&m_window));
-        m_pPage->SetSharedState(&m_nRunning, &m_nPref, &m_settings);
+        m_pPage->SetSharedState(m_runState, &m_nPref, &m_settings);
         ASSERT_TRUE(m_pPage->Create(m_pPage->Traits().nIDTemplate, &m_window));
         m_pPage->ShowWindow(SW_SHOW);
         guitest::Pump();
@@ -218,7 +218,8 @@ protected:
     CWnd m_window;
     std::unique_ptr<CTestPageDlg> m_pPage;
     TransferRateSettings m_settings;
-    int m_nRunning = 0, m_nPref = 0;
+    CTestRunState m_runState;
+    int m_nPref = 0;
     std::string m_folder;
 };
 

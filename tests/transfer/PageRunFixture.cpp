@@ -37,7 +37,7 @@ void PageRunFixture::SetUp()
     m_settings.testEveryWrite = kSampleIndex1125;
     m_settings.simulate = 0;
     m_pTestPage.reset(MakePage(&m_window));
-    m_pTestPage->SetSharedState(&m_nRunning, &m_nPref, &m_settings);
+    m_pTestPage->SetSharedState(m_runState, &m_nPref, &m_settings);
     ASSERT_TRUE(m_pTestPage->Create(m_pTestPage->Traits().nIDTemplate, &m_window));
     m_pTestPage->m_currentDrive = m_manager.GetDriveByLetter(kLetterF);
     ASSERT_EQ(kLetterF, m_pTestPage->m_currentDrive.m_nDriveLetter);
@@ -87,7 +87,7 @@ void PageRunFixture::StartAndStopAt(long nLba)
     CTestPageDlg& page = *m_pTestPage;
     m_pMachine->ClearLog();
     ASSERT_TRUE(Click(page.m_hWnd, int(page.Traits().nStartId)));
-    ASSERT_TRUE(PumpUntil([&] { return page.WorkerState().currentLba >= nLba || !page.IsRunning(); }));
+    ASSERT_TRUE(PumpUntil([&] { return page.RunState().CurrentAddress() >= nLba || !page.IsRunning(); }));
     ASSERT_TRUE(page.IsRunning());
     ASSERT_TRUE(Click(page.m_hWnd, int(page.Traits().nStartId)));
     ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }, 20000));

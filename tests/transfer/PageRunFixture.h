@@ -62,7 +62,8 @@ protected:
     std::unique_ptr<guitest::HookSession> m_pSession;
     CDriveManager m_manager;
     CWnd m_window;
-    int m_nRunning = 0, m_nPref = 0;
+    CTestRunState m_runState;
+    int m_nPref = 0;
     TransferRateSettings m_settings;
     std::unique_ptr<CTestPageDlg> m_pTestPage;
 };

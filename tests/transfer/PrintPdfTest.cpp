@@ -29,9 +29,10 @@ TEST(TransferPrint, ThroughTheDefaultPrinter)
     TransferRateSettings settings;
     settings.maxSpeed = 48;
     settings.readTimeInd = 84;
-    int running = 0, pref = 0;
+    CTestRunState runState;
+    int pref = 0;
     std::unique_ptr<CTestPageDlg> page(new CCdReadTestDlg(&window));
-    page->SetSharedState(&running, &pref, &settings);
+    page->SetSharedState(runState, &pref, &settings);
     ASSERT_TRUE(page->Create(page->Traits().nIDTemplate, &window));
     page->ShowWindow(SW_SHOW);
     guitest::Pump();

@@ -86,7 +86,7 @@ protected:
     template <class Page>
     void Open(Page& page)
     {
-        page.SetSharedState(&m_nRunning, &m_nPref, &m_settings);
+        page.SetSharedState(m_runState, &m_nPref, &m_settings);
         page.pLogMachine = m_pMachine;
         ASSERT_TRUE(page.Create(page.Traits().nIDTemplate, &m_window));
         page.m_currentDrive = m_manager.GetDriveByLetter(5);
@@ -138,7 +138,8 @@ protected:
     CDriveManager m_manager;
     CWnd m_window;
     TransferRateSettings m_settings;
-    int m_nRunning = 0, m_nPref = 0;
+    CTestRunState m_runState;
+    int m_nPref = 0;
 };
 
 const char kDvdMachine[] = "adapter 0\ndrive plain-dvd-rom aspi 0:0 letter F\ndisc dvd-rom 112500\n";
@@ -305,7 +306,7 @@ TEST_P(ReadRunEnds, KeepTheSamplesTaken)
         EXPECT_EQ(0, std::string(box.text).find(c.messagePrefix)) << box.text;
         EXPECT_EQ(UINT(MB_ICONERROR), box.type & MB_ICONERROR);
     }
-    EXPECT_EQ(0, m_nRunning);
+    EXPECT_FALSE(m_runState.IsRunning());
 }
 
 const EndCase kEndCases[] = {

@@ -37,7 +37,7 @@ protected:
         RECT rc = {0, 0, 700, 600};
         ASSERT_TRUE(m_window.CreateEx(0, nullptr, "Graph", WS_POPUP | WS_VISIBLE, rc, nullptr, 0));
         m_pPage = std::move(pPage);
-        m_pPage->SetSharedState(&m_nRunning, &m_nPref, &m_settings);
+        m_pPage->SetSharedState(m_runState, &m_nPref, &m_settings);
         ASSERT_TRUE(m_pPage->Create(m_pPage->Traits().nIDTemplate, &m_window));
         m_pPage->ShowWindow(SW_SHOW);
         guitest::Pump();
@@ -89,7 +89,8 @@ protected:
     CWnd m_window;
     std::unique_ptr<CTestPageDlg> m_pPage;
     TransferRateSettings m_settings;
-    int m_nRunning = 0, m_nPref = 0;
+    CTestRunState m_runState;
+    int m_nPref = 0;
     Rules r = {};
 };
 

@@ -1,6 +1,6 @@
 // tests/transfer/TestPageTest.cpp
 // The test pages' frame driven by a scripted fake worker through every progress code: the value labels, the
-// progress bar, Start/Stop, View Log, the shared test-running integer and the test window's notices, and the
+// progress bar, Start/Stop, View Log, the running flag and the test window's notices, and the
 // error message box, read from the real windows.
 #include "transfer/TestPages.h"
 
@@ -22,7 +22,7 @@ using guitest::Text;
 
 namespace {
 
-// One step of the fake worker: store a sample and report it, report a code, or wait for the stop byte.
+// One step of the fake worker: store a sample and report it, report a code, or wait for the stop request.
 struct WorkerStep {
     enum Kind {
         kSample,
@@ -46,9 +46,9 @@ UINT __cdecl FakeWorker(LPVOID pParam)
     WorkerScript& script = *static_cast<WorkerScript*>(pParam);
     TestWorkerState& state = *script.pState;
     for (const WorkerStep& step : script.steps) {
-        state.currentLba = step.nLba;
+        state.RunState().SetCurrentAddress(step.nLba);
         if (step.kind == WorkerStep::kWaitForStop) {
-            for (int i = 0; i < 5000 && state.stop == 0; ++i)
+            for (int i = 0; i < 5000 && !state.RunState().IsStopRequested(); ++i)
                 Sleep(1);
             ::SendMessage(state.hPage, script.nMessage, TPC_STOPPED, 0);
             break;
@@ -172,7 +172,7 @@ const PageCase kPageCases[] = {
      "CD Write Transfer Rate Test"},
 };
 
-// One page of each kind inside a recording "test window", with the shared integers.
+// One page of each kind inside a recording "test window", with its own run state.
 class PageFrame : public ::testing::TestWithParam<PageCase> {
 protected:
     void SetUp() override
@@ -195,7 +195,7 @@ protected:
             m_page.reset(m_pCdWrite = new ScriptedPage<CCdWriteTestDlg>(&m_window));
             break;
         }
-        m_page->SetSharedState(&m_nTestRunning, &m_nPrefStartPage, &m_settings);
+        m_page->SetSharedState(m_runState, &m_nPrefStartPage, &m_settings);
         ASSERT_TRUE(m_page->Create(m_page->Traits().nIDTemplate, &m_window));
         m_page->ShowWindow(SW_SHOW);
         guitest::Pump();
@@ -203,7 +203,7 @@ protected:
     void TearDown() override
     {
         if (m_page && m_page->IsRunning()) {
-            m_page->WorkerState().stop = 1;
+            m_page->RunState().RequestStop();
             PumpUntil([&] { return !m_page->IsRunning(); });
         }
         m_page.reset();
@@ -252,7 +252,7 @@ protected:
     ScriptedPage<CCdReadTestDlg>* m_pCdRead = nullptr;
     ScriptedPage<CDvdWriteTestDlg>* m_pDvdWrite = nullptr;
     ScriptedPage<CCdWriteTestDlg>* m_pCdWrite = nullptr;
-    int m_nTestRunning = 0;
+    CTestRunState m_runState;
     int m_nPrefStartPage = 0;
     TransferRateSettings m_settings;
 };
@@ -271,17 +271,17 @@ TEST_P(PageFrame, StartsIdleWithDashesAndTips)
 TEST_P(PageFrame, RunThatEndsNormally)
 {
     Start({{WorkerStep::kWaitForStop, 0, 0, 0}});
-    // While the run is active: Stop, View Log greyed, the shared integer set and the test window told.
+    // While the run is active: Stop, View Log greyed, the running flag set and the test window told.
     EXPECT_EQ(CString("&Stop"), Text(Page(), int(StartId())));
     EXPECT_FALSE(Enabled(ViewLogId()));
-    EXPECT_EQ(1, m_nTestRunning);
+    EXPECT_TRUE(m_runState.IsRunning());
     EXPECT_EQ(1, m_window.nStateNotices);
     EXPECT_EQ(0, m_page->Ring().GetCurrentRun());
     EXPECT_TRUE(PumpUntil([&] { return Progress() >= 3; }, 3000)) << "the progress bar sweeps";
     // The drive line of the new run is written at the start.
     EXPECT_STREQ("", m_page->Ring().Info(0).szDuration);
     EXPECT_NE(nullptr, std::strstr(m_page->Ring().Text(0, 0), "ID:2 KORVATH"));
-    m_page->WorkerState().stop = 1;
+    m_page->RunState().RequestStop();
     ASSERT_TRUE(WaitForIdle());
     m_window.nStateNotices = 0;
 
@@ -297,7 +297,7 @@ TEST_P(PageFrame, RunThatEndsNormally)
     EXPECT_EQ(CString("&Start"), Text(Page(), int(StartId())));
     EXPECT_TRUE(Enabled(ViewLogId()));
     EXPECT_EQ(100, Progress());
-    EXPECT_EQ(0, m_nTestRunning);
+    EXPECT_FALSE(m_runState.IsRunning());
     EXPECT_EQ(2, m_window.nStateNotices);
     EXPECT_EQ(1, m_page->Ring().GetCurrentRun()) << "the stopped first run kept slot 0";
     // The full texts of the run.
@@ -322,7 +322,7 @@ TEST_P(PageFrame, ErrorShowsTheAddressAndSenseCaptionedReady)
     EXPECT_EQ(CString("Current:"), Text(Page(), IDC_TP_CURRENT_CAPTION));
     EXPECT_EQ(CString(GetParam().speed1000), CurrentValue());
     EXPECT_TRUE(Enabled(ViewLogId()));
-    EXPECT_EQ(0, m_nTestRunning);
+    EXPECT_FALSE(m_runState.IsRunning());
     EXPECT_EQ(100, Progress());
     // The samples stay; no disc or result text of its own.
     EXPECT_EQ(1000u, m_page->Ring().Samples(0)[180]);
@@ -334,15 +334,15 @@ TEST_P(PageFrame, StopPressedTwice)
 {
     Start({{WorkerStep::kSample, 0, 1500, 180 * 25}, {WorkerStep::kWaitForStop, 0, 0, 0}});
     ASSERT_TRUE(PumpUntil([&] { return CurrentValue() != CString(""); }));
-    // Hold the worker: the first press sets the stop byte; read pages keep "&Stop", the write pages show "&Start"
+    // Hold the worker: the first press requests the stop; read pages keep "&Stop", the write pages show "&Start"
     // at once.
     ASSERT_TRUE(Click(Page(), int(StartId())));
-    EXPECT_EQ(1, m_page->WorkerState().stop);
+    EXPECT_TRUE(m_page->RunState().IsStopRequested());
     EXPECT_EQ(CString(m_page->Traits().bWritePage ? "&Start" : "&Stop"), Text(Page(), int(StartId())));
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(CString("&Start"), Text(Page(), int(StartId())));
     EXPECT_EQ(CString("Current:"), Text(Page(), IDC_TP_CURRENT_CAPTION));
-    EXPECT_EQ(0, m_nTestRunning);
+    EXPECT_FALSE(m_runState.IsRunning());
     EXPECT_TRUE(Enabled(ViewLogId()));
     if (ScriptedPage<CDvdReadTestDlg>* p = m_pDvdRead) {
         EXPECT_EQ(1, p->nStarts) << "a press during the run never starts a second worker";
@@ -438,7 +438,7 @@ public:
         if (!window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0))
             return false;
         m_pPage.reset(new ScriptedPage<Page>(&window));
-        m_pPage->SetSharedState(&m_nRunning, &m_nPref);
+        m_pPage->SetSharedState(m_runState, &m_nPref);
         return m_pPage->Create(m_pPage->Traits().nIDTemplate, &window) != FALSE;
     }
     ScriptedPage<Page>& page() { return *m_pPage; }
@@ -448,7 +448,8 @@ public:
 
 private:
     bool m_bFakeCalls;
-    int m_nRunning = 0, m_nPref = 0;
+    CTestRunState m_runState;
+    int m_nPref = 0;
     std::unique_ptr<ScriptedPage<Page>> m_pPage;
 };
 
@@ -461,7 +462,7 @@ TEST(CdWritePage, PercentShowsTheWriteAddress)
     ASSERT_TRUE(Click(page.m_hWnd, IDC_TPCW_START));
     ASSERT_TRUE(PumpUntil([&] { return Text(page.m_hWnd, IDC_TPCW_LBA_VALUE) == CString("1234"); }));
     EXPECT_EQ(CString("00:16.34"), Text(page.m_hWnd, IDC_TPCW_MSF_VALUE));
-    page.WorkerState().stop = 1;
+    page.RunState().RequestStop();
     ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }));
 }
 
@@ -471,14 +472,15 @@ TEST(WritePages, RepairTheirAxisMaximumWhenShown)
     RecordingWindow window;
     RECT rc = {0, 0, 660, 560};
     ASSERT_TRUE(window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
-    int nRunning = 0, nPref = 0;
+    CTestRunState runState;
+    int nPref = 0;
     TransferRateSettings settings;
     settings.maxSpeedWrite = 0;
     settings.maxSpeedDvdWrite = 100;
     CCdWriteTestDlg cdWrite(&window);
     CDvdWriteTestDlg dvdWrite(&window);
-    cdWrite.SetSharedState(&nRunning, &nPref, &settings);
-    dvdWrite.SetSharedState(&nRunning, &nPref, &settings);
+    cdWrite.SetSharedState(runState, &nPref, &settings);
+    dvdWrite.SetSharedState(runState, &nPref, &settings);
     ASSERT_TRUE(cdWrite.Create(IDD_CD_WRITE_TEST, &window));
     ASSERT_TRUE(dvdWrite.Create(IDD_DVD_WRITE_TEST, &window));
     cdWrite.ShowWindow(SW_SHOW);
@@ -527,7 +529,7 @@ void ExpectErasePollStartsNothingDuringARun()
     page.ErasePollTick();
     EXPECT_EQ(1, page.nStarts) << "no second run";
     EXPECT_EQ(0, g_nTestUnitReady) << "no command to the drive under the run";
-    page.WorkerState().stop = 1;
+    page.RunState().RequestStop();
     ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }));
 }
 
@@ -553,8 +555,9 @@ TEST(DvdReadPage, GraphLengthFollowsTheSetting)
 {
     CDvdReadTestDlg page(nullptr);
     TransferRateSettings settings;
-    int nRunning = 0, nPref = 0;
-    page.SetSharedState(&nRunning, &nPref, &settings);
+    CTestRunState runState;
+    int nPref = 0;
+    page.SetSharedState(runState, &nPref, &settings);
     settings.readTimeIndDvd = 0xA00000;
     page.SetGraphLength();
     EXPECT_EQ(10240, page.GetGraphLength());

@@ -153,7 +153,7 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
         EXPECT_EQ(5, main.m_currentDrive.m_nDriveLetter);
         pagesSeen[2] = test.m_pPage;
         // The drive line of a run on that page comes from the drive itself.
-        CTestPageDlg* pPage = main.m_pDvdWritePage;
+        CTestPageDlg* pPage = main.m_pDvdWritePage.get();
         pPage->WorkerState().record = pPage->m_currentDrive;
         pPage->Ring().ChooseNextRunSlot();
         pPage->FormatResults(false);
@@ -165,10 +165,10 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
         pPage->Ring().ClearRuns(1);
         // Ejecting the DVD brings the CD write page, loading it again the DVD write page.
         Tray(5, false);
-        PumpUntil([&] { return test.m_pPage == main.m_pCdWritePage; });
+        PumpUntil([&] { return test.m_pPage == main.m_pCdWritePage.get(); });
         pagesSeen[3] = test.m_pPage;
         Tray(5, true);
-        PumpUntil([&] { return test.m_pPage == main.m_pDvdWritePage; });
+        PumpUntil([&] { return test.m_pPage == main.m_pDvdWritePage.get(); });
         pagesSeen[4] = test.m_pPage;
         // A media change of another drive changes nothing.
         Tray(4, false);
@@ -177,7 +177,7 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
         guitest::Pump();
         pagesSeen[5] = test.m_pPage;
         // During a run the selectors are locked and Close, Esc and the close box are refused.
-        main.m_nTestRunning = 1;
+        main.m_runState.SetRunning(true);
         test.SendMessage(WM_TEST_STATE_CHANGED, 0, 0);
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d.m_hWnd, IDC_TW_DRIVE)));
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(d.m_hWnd, IDC_TW_KIND)));
@@ -192,11 +192,11 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
         guitest::Pump();
         nBoxesWhileRunning = int(session.MessageBoxes().size());
         bStayedOpen = ::IsWindow(d.m_hWnd) && ::IsWindowVisible(d.m_hWnd) && ::IsWindowVisible(test.m_pPage->m_hWnd);
-        main.m_nTestRunning = 0;
+        main.m_runState.SetRunning(false);
         test.SendMessage(WM_TEST_STATE_CHANGED, 0, 0);
         pagesSeen[7] = test.m_pPage;
         Tray(5, true);
-        PumpUntil([&] { return test.m_pPage == main.m_pDvdWritePage; });
+        PumpUntil([&] { return test.m_pPage == main.m_pDvdWritePage.get(); });
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(d.m_hWnd, IDC_TW_DRIVE)));
         ASSERT_TRUE(Click(d.m_hWnd, IDOK));
     };
@@ -210,7 +210,7 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
 
     INT_PTR result = guitest::RunModal(session, dlg, [&](CDialog& d) {
         CMainDlg& main = static_cast<CMainDlg&>(d);
-        pTestDlg = main.m_pTestDlg;
+        pTestDlg = main.m_pTestDlg.get();
         session.QueueDialog(firstOpening);
         session.QueueDialog(secondOpening);
         main.SendMessage(WM_COMMAND, ID_OPTIONS_SHOW_FUNCTIONS, 0);
@@ -219,7 +219,7 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
         // Refresh with the test window closed rebuilds the report; the test window and its pages stay.
         const int nLines = int(main.m_list.GetCount());
         ASSERT_TRUE(Click(d.m_hWnd, IDC_REFRESH));
-        pTestDlgAfterRefresh = main.m_pTestDlg;
+        pTestDlgAfterRefresh = main.m_pTestDlg.get();
         EXPECT_EQ(nLines, int(main.m_list.GetCount()));
         EXPECT_GT(nLines, 0);
         d.PostMessage(WM_COMMAND, IDCANCEL, 0);
@@ -235,14 +235,14 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
     EXPECT_EQ(0, strDiscLine.Find("Disc Type    : DVD")) << strDiscLine;
     EXPECT_NE(-1, strInfoDisc.Find("<BR> ")) << strInfoDisc;
     EXPECT_NE(-1, strInfoDisc.Find("EMUDSC")) << strInfoDisc;
-    EXPECT_EQ(dlg.m_pCdReadPage, pagesSeen[0]);
-    EXPECT_EQ(dlg.m_pCdWritePage, pagesSeen[1]);
-    EXPECT_EQ(dlg.m_pDvdWritePage, pagesSeen[2]);
-    EXPECT_EQ(dlg.m_pCdWritePage, pagesSeen[3]);
-    EXPECT_EQ(dlg.m_pDvdWritePage, pagesSeen[4]);
-    EXPECT_EQ(dlg.m_pDvdWritePage, pagesSeen[5]);
-    EXPECT_EQ(dlg.m_pDvdWritePage, pagesSeen[6]) << "no swap during a run";
-    EXPECT_EQ(dlg.m_pCdWritePage, pagesSeen[7]) << "the swap held back comes at the end of the run";
+    EXPECT_EQ(dlg.m_pCdReadPage.get(), pagesSeen[0]);
+    EXPECT_EQ(dlg.m_pCdWritePage.get(), pagesSeen[1]);
+    EXPECT_EQ(dlg.m_pDvdWritePage.get(), pagesSeen[2]);
+    EXPECT_EQ(dlg.m_pCdWritePage.get(), pagesSeen[3]);
+    EXPECT_EQ(dlg.m_pDvdWritePage.get(), pagesSeen[4]);
+    EXPECT_EQ(dlg.m_pDvdWritePage.get(), pagesSeen[5]);
+    EXPECT_EQ(dlg.m_pDvdWritePage.get(), pagesSeen[6]) << "no swap during a run";
+    EXPECT_EQ(dlg.m_pCdWritePage.get(), pagesSeen[7]) << "the swap held back comes at the end of the run";
     EXPECT_EQ(3, nBoxesWhileRunning);
     for (const guitest::MessageBoxRecord& box : session.MessageBoxes()) {
         EXPECT_EQ(CString("A test is currently running.\nPlease stop this test before closing this window"), box.text);

@@ -37,12 +37,12 @@ UINT __cdecl ReadingWorker(LPVOID pParam)
     TestWorkerState& state = *run.pState;
     std::vector<BYTE> buffer(kSectorsPerCommand * 2048);
     long lba = 0;
-    for (int s = 0; s < kSamples && state.stop == 0; ++s) {
+    for (int s = 0; s < kSamples && !state.RunState().IsStopRequested(); ++s) {
         LARGE_INTEGER t0, t1;
         ClockQueryPerformanceCounter(&t0);
         const int n = kSampleSectors / kSectorsPerCommand;
         for (int c = 0; c < n; ++c, lba += kSectorsPerCommand) {
-            state.currentLba = lba;
+            state.RunState().SetCurrentAddress(lba);
             if (g_pDriveManager->Read10(state.record, lba, kSectorsPerCommand, buffer.data()) != 1) {
                 ::SendMessage(state.hPage, WM_TEST_PROGRESS, TPC_ERROR, 0);
                 InterlockedExchange(&run.nFinished, 1);
@@ -57,7 +57,7 @@ UINT __cdecl ReadingWorker(LPVOID pParam)
         state.pRing->StoreSample(int(lba / 25), nValue);
         ::SendMessage(state.hPage, WM_TEST_PROGRESS, TPC_SAMPLE, LPARAM(nValue));
     }
-    ::SendMessage(state.hPage, WM_TEST_PROGRESS, state.stop ? TPC_STOPPED : TPC_DONE, 0);
+    ::SendMessage(state.hPage, WM_TEST_PROGRESS, state.RunState().IsStopRequested() ? TPC_STOPPED : TPC_DONE, 0);
     InterlockedExchange(&run.nFinished, 1);
     return 0;
 }
@@ -101,10 +101,11 @@ TEST(TimedRun, SamplesOfASixteenXClvDriveMatchTheClosedForm)
     CWnd window;
     RECT rc = {0, 0, 660, 560};
     ASSERT_TRUE(window.CreateEx(0, nullptr, "Test window", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
-    int nRunning = 0, nPref = 0;
+    CTestRunState runState;
+    int nPref = 0;
     {
         ReadingPage page(&window);
-        page.SetSharedState(&nRunning, &nPref);
+        page.SetSharedState(runState, &nPref);
         ASSERT_TRUE(page.Create(IDD_DVD_READ_TEST, &window));
         page.m_currentDrive = manager.GetDriveByLetter(5);
         ASSERT_EQ(5, page.m_currentDrive.m_nDriveLetter);

@@ -258,13 +258,13 @@ TEST_F(UpdateDialogTest, SecondRequestAndRefreshDuringACheck)
     RunMain([&](CMainDlg& main) {
         guitest::PostCommand(main.m_hWnd, ID_OPTIONS_CHECK_FIRMWARE);
         ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg != nullptr; }, 2000));
-        CFWUpdateDlg* pFirst = main.m_pUpdateDlg;
+        CFWUpdateDlg* pFirst = main.m_pUpdateDlg.get();
         guitest::PostCommand(main.m_hWnd, ID_OPTIONS_CHECK_FIRMWARE);
         PumpUntil([&] { return !m_session.MessageBoxes().empty(); }, 2000);
-        EXPECT_EQ(pFirst, main.m_pUpdateDlg);
+        EXPECT_EQ(pFirst, main.m_pUpdateDlg.get());
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main.m_hWnd, IDC_REFRESH)));
         ::SendMessage(main.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
-        EXPECT_EQ(pFirst, main.m_pUpdateDlg) << "Refresh left the check alone";
+        EXPECT_EQ(pFirst, main.m_pUpdateDlg.get()) << "Refresh left the check alone";
         ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg->IsShown(); }, 15000));
         EXPECT_EQ(2u, Rows(*main.m_pUpdateDlg).size());
         guitest::Click(main.m_pUpdateDlg->m_hWnd, IDOK);
@@ -342,7 +342,7 @@ TEST_F(UpdateDialogTest, AutomaticCheckAtStartup)
     SetAutoFW(1);
     updatetest::SetUpdatePath(ServiceUrl("/check"));
     RunMain([&](CMainDlg& main) {
-        EXPECT_EQ(nullptr, main.m_pUpdateDlg);
+        EXPECT_EQ(nullptr, main.m_pUpdateDlg.get());
         ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg != nullptr && main.m_pUpdateDlg->IsShown(); }, 10000));
         EXPECT_EQ(BST_CHECKED,
                   ::SendDlgItemMessage(main.m_pUpdateDlg->m_hWnd, IDC_FWUPDATE_AUTOCHECK, BM_GETCHECK, 0, 0));
