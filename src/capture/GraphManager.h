@@ -22,11 +22,12 @@
 
 class CGraphManager;
 
-// The program-wide manager; NULL until the main dialog created it and when its creation failed.
+// The program-wide manager; null until the main dialog created it, when its creation failed and after the capture
+// side ended.
 extern CGraphManager* g_pGraphManager;
 // Every log line of the run, from every manager; never emptied by the program's normal course.
 extern CStringArray g_dxLogLines;
-// The text log while the first manager lives with "VideoLog" set, else NULL.
+// The text log while the first manager lives with "VideoLog" set, else null.
 extern FILE* g_pDxLogFile;
 // The number of the last manager made; the first manager is 1.
 extern WORD g_nGraphManagerCount;

@@ -58,14 +58,14 @@ TEST(StartupWithDevice, LogAndReportSection)
 {
     ASSERT_TRUE(ImportEmulatedCaptureDevice());
     CWorkingFolder folder;
-    CGraphManager* manager = CreateStartupGraphManager();
-    ASSERT_NE(nullptr, manager);
+    std::unique_ptr<CGraphManager> manager = CreateStartupGraphManager();
+    ASSERT_NE(nullptr, manager.get());
     EXPECT_EQ(1, manager->GetInstanceNumber());
     ASSERT_EQ(1, manager->GetDeviceCount()); // the entry without a device path is left out
     EXPECT_STREQ("USB Camera", manager->GetDevice(TRUE, 0)->GetFriendlyName());
 
     CStringArray section;
-    BuildCaptureSection(section, manager);
+    BuildCaptureSection(section, manager.get());
     const std::vector<std::string> expected = {
         "USB CAMERA",
         " Device Path : usb#vid_1234&pid_5678&mi_00#6&1a2b3c4d&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
@@ -89,7 +89,7 @@ TEST(StartupWithDevice, LogAndReportSection)
     };
     EXPECT_EQ(expected, Lines(section));
 
-    DestroyGraphManager(manager);
+    DestroyGraphManager(std::move(manager));
     const std::vector<std::string> messages = LogMessages(folder.ReadLines("QRVDxlog.txt"), "0001");
     const std::vector<std::string> expectedLog = {
         kRule, " Program started",         " DirectX Version: 9.0c",
@@ -104,8 +104,8 @@ TEST(StartupWithoutDevice, ManagerIsReleasedAndSectionEmpty)
 {
     WriteRegistryKey(HKEY_LOCAL_MACHINE, kGeneralKey, {Dword("VideoLog", 1)});
     CWorkingFolder folder;
-    CGraphManager* manager = CreateStartupGraphManager();
-    EXPECT_EQ(nullptr, manager);
+    const std::unique_ptr<CGraphManager> manager = CreateStartupGraphManager();
+    EXPECT_EQ(nullptr, manager.get());
     const std::vector<std::string> messages = LogMessages(folder.ReadLines("QRVDxlog.txt"), "0001");
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(" create new graph filter", messages[messages.size() - 2]);
