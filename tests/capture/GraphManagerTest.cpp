@@ -3,6 +3,7 @@
 // renderer choice, shared filters across graph rebuilds and the filter-creation seam. Each suite runs in a
 // program run of its own (the text log belongs to the first manager of a run).
 #include "CaptureTestSupport.h"
+#include "support/PinnedWindowsVersion.h"
 #include "support/RegistryFixture.h"
 #include "support/StringLists.h"
 #include "FakeFilters.h"
@@ -139,6 +140,24 @@ TEST(VmrChoice, ByRegistryAndWindows)
         EXPECT_EQ(c.vmr7, manager.UsesVmr7()) << c.value;
     }
     DeleteRegistryValue(HKEY_LOCAL_MACHINE, kGeneralKey, "VMR");
+}
+
+// Without a "VMR" value the default follows the version the framework reports.
+TEST(VmrChoice, DefaultFollowsTheFrameworkVersion)
+{
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, kGeneralKey, "VMR");
+    struct Case {
+        DWORD platform, major, minor;
+        BYTE vmr7;
+    } const cases[] = {{VER_PLATFORM_WIN32_NT, 5, 1, 1},
+                       {VER_PLATFORM_WIN32_NT, 5, 0, 0},
+                       {VER_PLATFORM_WIN32_NT, 6, 1, 0},
+                       {VER_PLATFORM_WIN32_WINDOWS, 4, 10, 0}};
+    for (const Case& c : cases) {
+        const testsupport::PinnedWindowsVersion pinned(c.platform, c.major, c.minor);
+        CGraphManager manager;
+        EXPECT_EQ(c.vmr7, manager.UsesVmr7()) << c.platform << " " << c.major << "." << c.minor;
+    }
 }
 
 class GraphManagerOnWine : public ::testing::Test {
