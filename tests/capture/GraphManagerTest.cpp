@@ -308,8 +308,8 @@ HRESULT WINAPI CreateWithFakes(REFCLSID clsid, LPUNKNOWN pOuter, DWORD dwContext
 
 TEST_F(GraphManagerOnWine, FiltersByClassThroughTheSeam)
 {
-    const CaptureComTable table = {&CreateWithFakes};
-    const CaptureComTable* previous = SetCaptureComTable(&table);
+    const CaptureComHooks table = {&CreateWithFakes};
+    const CaptureComHooks* previous = SetCaptureComHooks(&table);
     CCaptureFilterInfo* pSource = nullptr;
     EXPECT_EQ(S_OK, m_manager->AddFilterByCLSID(kFakeSourceClsid, "Fake Source", &pSource, TRUE));
     ASSERT_NE(nullptr, pSource);
@@ -339,7 +339,7 @@ TEST_F(GraphManagerOnWine, FiltersByClassThroughTheSeam)
     EXPECT_EQ(S_OK, m_manager->AddFilterByCLSID(kFakeSourceClsid, "Loose", &pLoose, FALSE));
     EXPECT_EQ(2, m_manager->GetGraphFilterCount());
     EXPECT_EQ(0, pLoose->Release());
-    SetCaptureComTable(previous);
+    SetCaptureComHooks(previous);
 }
 
 // A windowless control that reports a fixed native size and records the position it was given.
