@@ -94,6 +94,17 @@ public:
     HRESULT AddVideoRenderer(CCaptureFilterInfo** ppOut);
     HRESULT AddVideoRenderer9(CCaptureFilterInfo** ppOut);
 
+    // Steps the device classes build their graphs from, each a plain connection (no intelligent connect).
+    // An output pin to the first free input of a filter.
+    HRESULT ConnectToFilter(IPin* pOut, const CCaptureFilterInfo* pTo);
+    // The first free output of one filter to the first free input of another.
+    HRESULT ConnectFilters(const CCaptureFilterInfo* pFrom, const CCaptureFilterInfo* pTo);
+    // A filter made by class id, added to the graph, with an output pin connected to it.
+    HRESULT AddFilterAfter(IPin* pOut, REFCLSID clsid, const CString& name, CCaptureFilterInfo** ppOut);
+    // The sound renderer of the audio preview; null, with the preview switched off (bAudioPreview 0), when it
+    // cannot be added: the graph then goes on without it.
+    CCaptureFilterInfo* AddAudioPreviewRenderer(BYTE& bAudioPreview);
+
     // Running.
     HRESULT Run(HWND hNotifyWindow, BOOL bSyncToAudio);
     HRESULT Stop();
