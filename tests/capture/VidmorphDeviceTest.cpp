@@ -540,6 +540,16 @@ TEST_F(VidmorphBox, TunerStateIsReadBack)
     EXPECT_EQ(E_NOTIMPL, plain.ReadTunerState());
 }
 
+// The capture box's crossbar: its decoder output, with composite video and line audio among the inputs.
+FakeFilterLayout CaptureBoxCrossbarLayout(FakeRef<FakeCrossbar>& crossbar)
+{
+    crossbar->inputs = {{PhysConn_Video_Composite, 1}, {PhysConn_Audio_Line, 0}};
+    FakeFilterLayout layout;
+    layout.pins = {Pin(L"0: Video Decoder Out", PINDIR_OUTPUT)};
+    layout.interfaces = {crossbar.As<IAMCrossbar>(IID_IAMCrossbar)};
+    return layout;
+}
+
 // The tuner box's preview and capture graph with its crossbar, tuner, TV audio and audio encoder found by the
 // device enumerator, the stock filters as fakes.
 TEST(VidmorphGraph, TunerBoxCapturesAudioThroughTeeAndEncoder)
@@ -631,10 +641,7 @@ TEST(VidmorphGraph, BoxWithoutAudioPinBuildsTheVideoBranchesOnly)
 {
     CManagerFixture fixture;
     FakeRef<FakeCrossbar> crossbar;
-    crossbar->inputs = {{PhysConn_Video_Composite, 1}, {PhysConn_Audio_Line, 0}};
-    FakeFilterLayout crossbarLayout;
-    crossbarLayout.pins = {Pin(L"0: Video Decoder Out", PINDIR_OUTPUT)};
-    crossbarLayout.interfaces = {crossbar.As<IAMCrossbar>(IID_IAMCrossbar)};
+    const FakeFilterLayout crossbarLayout = CaptureBoxCrossbarLayout(crossbar);
     FakeFilterLayout box;
     box.pins = {Pin(L"Analog Video In", PINDIR_INPUT), Pin(L"Video Capture", PINDIR_OUTPUT, MEDIATYPE_Video)};
     CFakeStockSeam seam(
@@ -697,10 +704,7 @@ TEST(VidmorphGraph, PreviewDecoderFollowsTheFormat)
         audio->capsSize = sizeof(AUDIO_STREAM_CONFIG_CAPS);
         audio->capabilities = {PcmType(2, 48000, 16)};
         FakeRef<FakeCrossbar> crossbar;
-        crossbar->inputs = {{PhysConn_Video_Composite, 1}, {PhysConn_Audio_Line, 0}};
-        FakeFilterLayout crossbarLayout;
-        crossbarLayout.pins = {Pin(L"0: Video Decoder Out", PINDIR_OUTPUT)};
-        crossbarLayout.interfaces = {crossbar.As<IAMCrossbar>(IID_IAMCrossbar)};
+        const FakeFilterLayout crossbarLayout = CaptureBoxCrossbarLayout(crossbar);
         FakeFilterLayout box;
         box.pins = {Pin(L"Analog Video In", PINDIR_INPUT), Pin(L"Video Capture", PINDIR_OUTPUT, MEDIATYPE_Video),
                     Pin(L"Video Preview", PINDIR_OUTPUT, MEDIATYPE_Video),
