@@ -1,17 +1,12 @@
 // src/app/Globals.h
-// Program-wide objects that the main dialog creates and the other subsystems read. The drive manager's pointer,
-// g_pDriveManager, is declared with its class in drive/DriveManager.h; the graph manager's is defined with its
-// class in capture/GraphManager.cpp.
+// Program-wide values that the main dialog sets and the other subsystems read. The program-wide objects' pointers
+// are declared with their classes: g_pDriveManager in drive/DriveManager.h, g_pGraphManager in
+// capture/GraphManager.h and g_pCaptureDeviceList in capture/CaptureDeviceList.h.
 #ifndef TAVISK_APP_GLOBALS_H
 #define TAVISK_APP_GLOBALS_H
 
 #include <windows.h>
 
-class CGraphManager;
-class CCaptureDeviceList;
-
-extern CGraphManager* g_pGraphManager;           // capture side; NULL until created or when its creation failed
-extern CCaptureDeviceList* g_pCaptureDeviceList; // NULL when not created
-extern BYTE g_bReportMediaDetails;               // 1 at start; 0 after the user accepted the old-ASPI warning
+extern BYTE g_bReportMediaDetails; // 1 at start; 0 after the user accepted the old-ASPI warning
 
 #endif

@@ -4,7 +4,7 @@
 #include "app/AboutDlg.h"
 #include "app/Globals.h"
 #include "capture/CaptureSection.h"
-#include "capture/CaptureStartup.h"
+#include "capture/GraphManager.h"
 #include "drive/DriveManager.h"
 #include "report/HardwareSection.h"
 #include "report/SystemInfo.h"
@@ -122,8 +122,7 @@ void CMainDlg::SetCaption()
 // device.
 void CMainDlg::CreateCaptureSide()
 {
-    g_pGraphManager = CreateStartupGraphManager();
-    g_pCaptureDeviceList = CreateStartupDeviceList(g_pGraphManager);
+    m_captureSide.Create();
 }
 
 // Neither back end started: the message (with the application's name as caption), then the dialog closes itself
@@ -150,9 +149,7 @@ void CMainDlg::DeleteDriveManager()
 // logs.
 void CMainDlg::DeleteCaptureSide()
 {
-    DestroyCaptureSide(g_pGraphManager, g_pCaptureDeviceList);
-    g_pGraphManager = NULL;
-    g_pCaptureDeviceList = NULL;
+    m_captureSide.Destroy();
 }
 
 // The processor and memory lines, then one block per host adapter; the maker's drives' media parts only while

@@ -5,6 +5,7 @@
 #define TAVISK_APP_MAINDLG_H
 
 #include "app/AppMessages.h"
+#include "capture/CaptureStartup.h"
 #include "update/ProxySettings.h"
 #include "drive/DeviceRecord.h"
 #include "framework/Framework.h"
@@ -166,6 +167,8 @@ private:
     // The test page for the current drive's medium and the test kind goes into the test window.
     void ShowPageForMedium();
     void SwapTestPage(CDialog* pOldPage, CDialog* pNewPage);
+
+    CCaptureSide m_captureSide; // the graph manager and the device list from OnInitDialog to the destructor
 };
 
 #endif

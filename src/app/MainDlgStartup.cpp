@@ -4,6 +4,7 @@
 #include "app/MainDlg.h"
 
 #include "app/Globals.h"
+#include "capture/GraphManager.h"
 #include "drive/DriveManager.h"
 #include "drive/ModelTable.h"
 #include "framework/WindowsVersion.h"

@@ -3,15 +3,15 @@
 
 namespace {
 
-const CaptureComTable kRealTable = {&::CoCreateInstance, &::VariantClear};
-const CaptureComTable* g_pComTable = &kRealTable;
+const CaptureComHooks kRealHooks = {&::CoCreateInstance, &::VariantClear};
+const CaptureComHooks* g_pComHooks = &kRealHooks;
 
 } // namespace
 
-const CaptureComTable* SetCaptureComTable(const CaptureComTable* pTable)
+const CaptureComHooks* SetCaptureComHooks(const CaptureComHooks* pHooks)
 {
-    const CaptureComTable* pOld = g_pComTable;
-    g_pComTable = pTable != nullptr ? pTable : &kRealTable;
+    const CaptureComHooks* pOld = g_pComHooks;
+    g_pComHooks = pHooks != nullptr ? pHooks : &kRealHooks;
     return pOld;
 }
 
@@ -21,12 +21,12 @@ HRESULT CaptureCreateInstance(REFCLSID clsid, DWORD dwContext, REFIID iid, void*
         return E_POINTER;
     *ppv = nullptr;
     auto pfn =
-        g_pComTable->pfnCoCreateInstance != nullptr ? g_pComTable->pfnCoCreateInstance : kRealTable.pfnCoCreateInstance;
+        g_pComHooks->pfnCoCreateInstance != nullptr ? g_pComHooks->pfnCoCreateInstance : kRealHooks.pfnCoCreateInstance;
     return pfn(clsid, nullptr, dwContext, iid, ppv);
 }
 
 HRESULT CaptureVariantClear(VARIANTARG* pVar)
 {
-    auto pfn = g_pComTable->pfnVariantClear != nullptr ? g_pComTable->pfnVariantClear : kRealTable.pfnVariantClear;
+    auto pfn = g_pComHooks->pfnVariantClear != nullptr ? g_pComHooks->pfnVariantClear : kRealHooks.pfnVariantClear;
     return pfn(pVar);
 }

@@ -10,14 +10,14 @@
 #include <objbase.h>
 #include <oleauto.h>
 
-struct CaptureComTable {
+struct CaptureComHooks {
     HRESULT(WINAPI* pfnCoCreateInstance)(REFCLSID clsid, LPUNKNOWN pOuter, DWORD dwContext, REFIID iid, LPVOID* ppv);
     HRESULT(WINAPI* pfnVariantClear)(VARIANTARG* pVar);
 };
 
 // Installs a table (kept by pointer: it must outlive its use); null restores the real one. Returns the table that
 // was in use.
-const CaptureComTable* SetCaptureComTable(const CaptureComTable* pTable);
+const CaptureComHooks* SetCaptureComHooks(const CaptureComHooks* pHooks);
 
 // CoCreateInstance through the current table, with no outer object.
 HRESULT CaptureCreateInstance(REFCLSID clsid, DWORD dwContext, REFIID iid, void** ppv);

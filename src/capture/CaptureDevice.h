@@ -21,7 +21,7 @@
 class CCaptureFilterInfo;
 class CGraphManager;
 
-// The capability dump: NULL unless a developer opened it; written by EnumVideoCaps and DumpStreamCaps.
+// The capability dump: null unless a developer opened it; written by EnumVideoCaps and DumpStreamCaps.
 extern FILE* g_pCapsDumpFile;
 
 // Crossbar inputs the video source selects.

@@ -7,17 +7,24 @@
 #define TAVISK_CAPTURE_CAPTUREDEVICELIST_H
 
 #include "capture/GraphManager.h"
-#include "framework/Array.h"
 
 #include <windows.h>
 
+#include <memory>
+#include <vector>
+
 class CCaptureDevice;
 class CDVCaptureDevice;
+class CCaptureDeviceList;
+
+// The program-wide device list; null until the main dialog created it, when its creation failed and after the
+// capture side ended.
+extern CCaptureDeviceList* g_pCaptureDeviceList;
 
 class CCaptureDeviceList : public ICaptureDeviceSink {
 public:
     CCaptureDeviceList();
-    // The objects must have gone with DeleteAll before.
+    // Deletes the objects still held, as DeleteAll does.
     ~CCaptureDeviceList() override;
     CCaptureDeviceList(const CCaptureDeviceList&) = delete;
     CCaptureDeviceList& operator=(const CCaptureDeviceList&) = delete;
@@ -37,14 +44,15 @@ public:
     CCaptureDevice* FindDevice(const CCaptureFilterInfo* pInfo) const;
     CDVCaptureDevice* FindDVDevice(const CCaptureFilterInfo* pInfo) const;
 
-    int GetDeviceCount() const { return int(m_devices.GetSize()); }
-    int GetDVDeviceCount() const { return int(m_dvDevices.GetSize()); }
-    CCaptureDevice* GetDevice(int index) const { return static_cast<CCaptureDevice*>(m_devices[index]); }
-    CDVCaptureDevice* GetDVDevice(int index) const { return static_cast<CDVCaptureDevice*>(m_dvDevices[index]); }
+    int GetDeviceCount() const { return int(m_devices.size()); }
+    int GetDVDeviceCount() const { return int(m_dvDevices.size()); }
+    // The object at `index` (not handed over); an index outside the list throws CInvalidArgException.
+    CCaptureDevice* GetDevice(int index) const;
+    CDVCaptureDevice* GetDVDevice(int index) const;
 
 private:
-    CPtrArray m_devices;   // CCaptureDevice*, in creation order
-    CPtrArray m_dvDevices; // CDVCaptureDevice*
+    std::vector<std::unique_ptr<CCaptureDevice>> m_devices; // in creation order
+    std::vector<std::unique_ptr<CDVCaptureDevice>> m_dvDevices;
 };
 
 #endif

@@ -45,24 +45,24 @@ CString ResolveImagePath(const CString& windowsDir, const CString& imagePath)
 } // namespace
 
 CCaptureDriverInfo::CCaptureDriverInfo(CString devicePath, HKEY hMachineRoot)
-    : DevicePath(devicePath), m_hMachineRoot(hMachineRoot)
+    : m_strDevicePath(devicePath), m_hMachineRoot(hMachineRoot)
 {
 }
 
 void CCaptureDriverInfo::GetCaptureDriverInfo()
 {
-    ClassName.Empty();
-    PortDriver.Empty();
-    Provider.Empty();
-    Description.Empty();
-    Location.Empty();
-    Version.Empty();
-    Date.Empty();
+    m_strClassName.Empty();
+    m_strPortDriver.Empty();
+    m_strProvider.Empty();
+    m_strDescription.Empty();
+    m_strLocation.Empty();
+    m_strVersion.Empty();
+    m_strDate.Empty();
     CStringArray tokens;
     int start = 0;
-    while (start >= 0 && start <= DevicePath.GetLength()) {
-        const int hash = DevicePath.Find('#', start);
-        const CString token = hash < 0 ? DevicePath.Mid(start) : DevicePath.Mid(start, hash - start);
+    while (start >= 0 && start <= m_strDevicePath.GetLength()) {
+        const int hash = m_strDevicePath.Find('#', start);
+        const CString token = hash < 0 ? m_strDevicePath.Mid(start) : m_strDevicePath.Mid(start, hash - start);
         if (!token.IsEmpty())
             tokens.Add(token);
         start = hash < 0 ? -1 : hash + 1;
@@ -102,7 +102,7 @@ void CCaptureDriverInfo::ReadServiceImagePath(const CString& service)
     CByteArray data;
     if (key.QueryRaw("ImagePath", type, data) != ERROR_SUCCESS)
         return;
-    Location = ResolveImagePath(szWindows, ReadText(key, "ImagePath"));
+    m_strLocation = ResolveImagePath(szWindows, ReadText(key, "ImagePath"));
 }
 
 void CCaptureDriverInfo::ReadDriverClassInfo(const CString& driverKey)
@@ -120,7 +120,7 @@ void CCaptureDriverInfo::ReadDriverClassInfo(const CString& driverKey)
     CRegistryKey classKey;
     if (classKey.Open(m_hMachineRoot, classPath, KEY_READ) != ERROR_SUCCESS)
         return;
-    ClassName = ReadText(classKey, "");
+    m_strClassName = ReadText(classKey, "");
     CRegistryKey instanceKey;
     if (instance.IsEmpty()) {
         if (instanceKey.Open(classKey.get(), nullptr, KEY_READ) != ERROR_SUCCESS)
@@ -128,11 +128,11 @@ void CCaptureDriverInfo::ReadDriverClassInfo(const CString& driverKey)
     } else if (instanceKey.Open(classKey.get(), instance, KEY_READ) != ERROR_SUCCESS) {
         return;
     }
-    Date = ReadText(instanceKey, "DriverDate");
-    Description = ReadText(instanceKey, "DriverDesc");
-    Version = ReadText(instanceKey, "DriverVersion");
-    PortDriver = ReadText(instanceKey, "NTMPDriver");
-    Provider = ReadText(instanceKey, "ProviderName");
+    m_strDate = ReadText(instanceKey, "DriverDate");
+    m_strDescription = ReadText(instanceKey, "DriverDesc");
+    m_strVersion = ReadText(instanceKey, "DriverVersion");
+    m_strPortDriver = ReadText(instanceKey, "NTMPDriver");
+    m_strProvider = ReadText(instanceKey, "ProviderName");
 }
 
 void BuildCaptureSection(CStringArray& lines, const CGraphManager* pManager, HKEY hMachineRoot)
@@ -163,12 +163,12 @@ void AppendCaptureDeviceLines(CStringArray& lines, const CString& friendlyName, 
     lines.Add(line);
     CCaptureDriverInfo driver(devicePath, hMachineRoot);
     driver.GetCaptureDriverInfo();
-    lines.Add(" Port Driver: " + driver.PortDriver);
-    lines.Add(" Provider: " + driver.Provider);
-    lines.Add(" Description: " + driver.Description);
-    lines.Add(" Location: " + driver.Location);
-    lines.Add(" Version: " + driver.Version);
-    lines.Add(" Date: " + driver.Date);
+    lines.Add(" Port Driver: " + driver.m_strPortDriver);
+    lines.Add(" Provider: " + driver.m_strProvider);
+    lines.Add(" Description: " + driver.m_strDescription);
+    lines.Add(" Location: " + driver.m_strLocation);
+    lines.Add(" Version: " + driver.m_strVersion);
+    lines.Add(" Date: " + driver.m_strDate);
     DumpVelloranCaptureSettings(friendlyName, path, lines, hMachineRoot);
     lines.Add("");
 }

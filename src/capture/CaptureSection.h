@@ -17,7 +17,7 @@ class CCaptureDriverInfo {
 public:
     explicit CCaptureDriverInfo(CString devicePath, HKEY hMachineRoot = HKEY_LOCAL_MACHINE);
 
-    // Fills the seven driver members from DevicePath.
+    // Fills the seven driver members from m_strDevicePath.
     void GetCaptureDriverInfo();
     // Reads the device's Enum key named by the path tokens (the interface-class token left out).
     void ReadDeviceEnumInfo(const CStringArray& tokens);
@@ -25,14 +25,14 @@ public:
     // driverKey: class GUID, backslash, instance.
     void ReadDriverClassInfo(const CString& driverKey);
 
-    CString ClassName;
-    CString PortDriver;
-    CString Provider;
-    CString Description;
-    CString Location;
-    CString Version;
-    CString Date;
-    CString DevicePath;
+    CString m_strClassName;
+    CString m_strPortDriver;
+    CString m_strProvider;
+    CString m_strDescription;
+    CString m_strLocation;
+    CString m_strVersion;
+    CString m_strDate;
+    CString m_strDevicePath;
 
 private:
     HKEY m_hMachineRoot;

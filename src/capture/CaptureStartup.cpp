@@ -14,10 +14,10 @@ const int kDirectXLineLength = 127;
 
 } // namespace
 
-CGraphManager* CreateStartupGraphManager()
+std::unique_ptr<CGraphManager> CreateStartupGraphManager()
 {
     CString directX(" DirectX Version: NA");
-    CGraphManager* pManager = new (std::nothrow) CGraphManager;
+    std::unique_ptr<CGraphManager> pManager(new (std::nothrow) CGraphManager);
     if (pManager == nullptr)
         return nullptr;
     DWORD packed = 0;
@@ -33,38 +33,55 @@ CGraphManager* CreateStartupGraphManager()
     pManager->Log(directX);
     pManager->Log(rule);
     if (FAILED(pManager->InitGraph()) || FAILED(pManager->EnumerateDevices(FALSE))) {
-        DestroyGraphManager(pManager);
+        DestroyGraphManager(std::move(pManager));
         return nullptr;
     }
     return pManager;
 }
 
-void DestroyGraphManager(CGraphManager* pManager)
+void DestroyGraphManager(std::unique_ptr<CGraphManager> pManager)
 {
     if (pManager == nullptr)
         return;
     pManager->ReleaseGraph();
-    delete pManager;
 }
 
-CCaptureDeviceList* CreateStartupDeviceList(CGraphManager* pManager)
+std::unique_ptr<CCaptureDeviceList> CreateStartupDeviceList(CGraphManager* pManager)
 {
     if (pManager == nullptr)
         return nullptr;
-    CCaptureDeviceList* pList = new (std::nothrow) CCaptureDeviceList;
+    std::unique_ptr<CCaptureDeviceList> pList(new (std::nothrow) CCaptureDeviceList);
     if (pList == nullptr)
         return nullptr;
-    pManager->SetDeviceSink(pList);
+    pManager->SetDeviceSink(pList.get());
     pList->CreateAll();
     return pList;
 }
 
-void DestroyCaptureSide(CGraphManager* pManager, CCaptureDeviceList* pList)
+CCaptureSide::CCaptureSide() = default;
+
+CCaptureSide::~CCaptureSide()
 {
-    if (pList != nullptr)
-        pList->DeleteAll();
-    if (pManager != nullptr)
-        pManager->SetDeviceSink(nullptr);
-    DestroyGraphManager(pManager);
-    delete pList;
+    Destroy();
+}
+
+void CCaptureSide::Create()
+{
+    Destroy();
+    m_pGraphManager = CreateStartupGraphManager();
+    g_pGraphManager = m_pGraphManager.get();
+    m_pDeviceList = CreateStartupDeviceList(m_pGraphManager.get());
+    g_pCaptureDeviceList = m_pDeviceList.get();
+}
+
+void CCaptureSide::Destroy()
+{
+    if (m_pDeviceList != nullptr)
+        m_pDeviceList->DeleteAll();
+    if (m_pGraphManager != nullptr)
+        m_pGraphManager->SetDeviceSink(nullptr);
+    DestroyGraphManager(std::move(m_pGraphManager));
+    g_pGraphManager = nullptr;
+    m_pDeviceList.reset();
+    g_pCaptureDeviceList = nullptr;
 }

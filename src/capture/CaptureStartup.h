@@ -4,23 +4,41 @@
 #ifndef TAVISK_CAPTURE_CAPTURESTARTUP_H
 #define TAVISK_CAPTURE_CAPTURESTARTUP_H
 
+#include <memory>
+
 class CCaptureDeviceList;
 class CGraphManager;
 
 // Creates the graph manager, logs the start (the DirectX version included), creates the graph and enumerates the
-// devices. Returns the manager, or NULL when the graph could not be made or no video-input device exists (the
+// devices. Returns the manager, or null when the graph could not be made or no video-input device exists (the
 // manager is then released and destroyed again, and its log records that). Sets nothing program-wide.
-CGraphManager* CreateStartupGraphManager();
+std::unique_ptr<CGraphManager> CreateStartupGraphManager();
 
-// Releases the graph with its descriptors and destroys the manager (closing the logs); nothing for NULL.
-void DestroyGraphManager(CGraphManager* pManager);
+// Releases the graph with its descriptors and destroys the manager (closing the logs); nothing for null.
+void DestroyGraphManager(std::unique_ptr<CGraphManager> pManager);
 
 // Makes the device list of the manager's devices: one device object per descriptor, capabilities enumerated, and
-// the list told of devices that arrive or leave. NULL when it cannot be had.
-CCaptureDeviceList* CreateStartupDeviceList(CGraphManager* pManager);
+// the list told of devices that arrive or leave. Null for a null manager.
+std::unique_ptr<CCaptureDeviceList> CreateStartupDeviceList(CGraphManager* pManager);
 
-// The end of the capture side: the device objects go first (they point to descriptors the graph release frees),
-// then the graph and the manager, then the list. Either may be NULL.
-void DestroyCaptureSide(CGraphManager* pManager, CCaptureDeviceList* pList);
+// The capture side of the running program: owns the graph manager and the device list and publishes them through
+// g_pGraphManager and g_pCaptureDeviceList while they live. Not copyable (its owners are not).
+class CCaptureSide {
+public:
+    CCaptureSide();
+    // Destroy.
+    ~CCaptureSide();
+
+    // Ends what it holds, then creates the manager and the device list and sets both program-wide pointers
+    // (null where the creation failed: without a graph or a video-input device there is neither).
+    void Create();
+    // The device objects go first (they point to descriptors the graph release frees), then the graph and the
+    // manager with its logs, then the list; both program-wide pointers become null.
+    void Destroy();
+
+private:
+    std::unique_ptr<CGraphManager> m_pGraphManager;
+    std::unique_ptr<CCaptureDeviceList> m_pDeviceList;
+};
 
 #endif

@@ -69,7 +69,9 @@ private:
 
 } // namespace
 
-CChannel::CChannel() : No(-1), PNo(1), Freq(0), UserFreq(0), OrigFreq(0) {}
+CChannel::CChannel() : m_nNumber(-1), m_nProgramNumber(1), m_nFrequency(0), m_nUserFrequency(0), m_nOriginalFrequency(0)
+{
+}
 
 CChannel::~CChannel() = default;
 
@@ -83,16 +85,16 @@ CChannelList::~CChannelList()
 LONG CChannelList::GetChannelNumber(LONG programNumber) const
 {
     for (INT_PTR i = 0; i < m_channels.GetSize(); ++i)
-        if (m_channels[i].PNo == programNumber)
-            return m_channels[i].No;
+        if (m_channels[i].m_nProgramNumber == programNumber)
+            return m_channels[i].m_nNumber;
     return -1;
 }
 
 LONG CChannelList::GetProgramNumber(LONG channelNumber) const
 {
     for (INT_PTR i = 0; i < m_channels.GetSize(); ++i)
-        if (m_channels[i].No == channelNumber)
-            return m_channels[i].PNo;
+        if (m_channels[i].m_nNumber == channelNumber)
+            return m_channels[i].m_nProgramNumber;
     return 0;
 }
 
@@ -100,7 +102,7 @@ LONG CChannelList::GetFirstProgramNumber() const
 {
     LONG first = -1;
     for (INT_PTR i = 0; i < m_channels.GetSize(); ++i) {
-        const LONG pno = m_channels[i].PNo;
+        const LONG pno = m_channels[i].m_nProgramNumber;
         if (pno != -1 && (first == -1 || pno < first))
             first = pno;
     }
@@ -111,24 +113,24 @@ LONG CChannelList::GetLastProgramNumber() const
 {
     LONG last = 1;
     for (INT_PTR i = 0; i < m_channels.GetSize(); ++i)
-        if (m_channels[i].PNo > last)
-            last = m_channels[i].PNo;
+        if (m_channels[i].m_nProgramNumber > last)
+            last = m_channels[i].m_nProgramNumber;
     return last;
 }
 
 LONG CChannelList::GetNextProgramNumber(LONG programNumber) const
 {
     for (INT_PTR i = 0; i + 1 < m_channels.GetSize(); ++i)
-        if (m_channels[i].PNo == programNumber)
-            return m_channels[i + 1].PNo;
+        if (m_channels[i].m_nProgramNumber == programNumber)
+            return m_channels[i + 1].m_nProgramNumber;
     return programNumber;
 }
 
 LONG CChannelList::GetPrevProgramNumber(LONG programNumber) const
 {
     for (INT_PTR i = m_channels.GetSize() - 1; i >= 1; --i)
-        if (m_channels[i].PNo == programNumber)
-            return m_channels[i - 1].PNo;
+        if (m_channels[i].m_nProgramNumber == programNumber)
+            return m_channels[i - 1].m_nProgramNumber;
     return programNumber;
 }
 
@@ -137,15 +139,15 @@ CString CChannelList::GetChannelName(LONG channelNumber) const
     if (channelNumber == -1)
         channelNumber = m_nSelectedChannel;
     for (INT_PTR i = 0; i < m_channels.GetSize(); ++i)
-        if (m_channels[i].No == channelNumber)
-            return m_channels[i].Name;
+        if (m_channels[i].m_nNumber == channelNumber)
+            return m_channels[i].m_strName;
     return "Channel not found";
 }
 
 CChannel CChannelList::GetChannel(LONG channelNumber) const
 {
     for (INT_PTR i = 0; i < m_channels.GetSize(); ++i)
-        if (m_channels[i].No == channelNumber)
+        if (m_channels[i].m_nNumber == channelNumber)
             return m_channels[i];
     return CChannel();
 }
@@ -168,10 +170,11 @@ BOOL CChannelList::SaveFile(const CString& path) const
     for (INT_PTR i = 0; i < m_channels.GetSize(); ++i) {
         const CChannel& channel = m_channels[i];
         file.WriteString("[CHANNEL]\n");
-        line.Format("PNo:%ld\nNo:%ld\nFreq:%ld\nOrigFreq:%ld\nUserFreq:%ld\n", long(channel.PNo), long(channel.No),
-                    long(channel.Freq), long(channel.OrigFreq), long(channel.UserFreq));
+        line.Format("PNo:%ld\nNo:%ld\nFreq:%ld\nOrigFreq:%ld\nUserFreq:%ld\n", long(channel.m_nProgramNumber),
+                    long(channel.m_nNumber), long(channel.m_nFrequency), long(channel.m_nOriginalFrequency),
+                    long(channel.m_nUserFrequency));
         file.WriteString(line);
-        file.WriteString("Name:" + channel.Name + "\n\n");
+        file.WriteString("Name:" + channel.m_strName + "\n\n");
     }
     return std::fflush(stream.get()) == 0 && !std::ferror(stream.get());
 }
@@ -200,22 +203,22 @@ BOOL CChannelList::LoadFile(const CString& path)
         const CString value = line.Mid(keyLength);
         switch (key) {
         case keyPNo:
-            channel.PNo = DecimalValue(value);
+            channel.m_nProgramNumber = DecimalValue(value);
             break;
         case keyNo:
-            channel.No = DecimalValue(value);
+            channel.m_nNumber = DecimalValue(value);
             break;
         case keyName:
-            channel.Name = value;
+            channel.m_strName = value;
             break;
         case keyUserFreq:
-            channel.UserFreq = DecimalValue(value);
+            channel.m_nUserFrequency = DecimalValue(value);
             break;
         case keyOrigFreq:
-            channel.OrigFreq = DecimalValue(value);
+            channel.m_nOriginalFrequency = DecimalValue(value);
             break;
         case keyFreq:
-            channel.Freq = DecimalValue(value);
+            channel.m_nFrequency = DecimalValue(value);
             break;
         case keyNone:
             break;

@@ -16,12 +16,12 @@ public:
     CChannel(const CChannel& other) = default;
     CChannel& operator=(const CChannel& other) = default;
 
-    LONG No;  // channel number as the tuner knows it
-    LONG PNo; // programme number: the user's position of the channel
-    LONG Freq;
-    LONG UserFreq; // frequency set by the user
-    LONG OrigFreq; // original frequency
-    CString Name;
+    LONG m_nNumber;            // channel number as the tuner knows it ("No" in the file)
+    LONG m_nProgramNumber;     // programme number: the user's position of the channel ("PNo")
+    LONG m_nFrequency;         // "Freq"
+    LONG m_nUserFrequency;     // frequency set by the user ("UserFreq")
+    LONG m_nOriginalFrequency; // original frequency ("OrigFreq")
+    CString m_strName;
 };
 
 class CChannelList {
@@ -31,9 +31,9 @@ public:
     CChannelList(const CChannelList& other) = default;
     CChannelList& operator=(const CChannelList& other) = default;
 
-    // No of the first channel with this programme number, else -1.
+    // The number of the first channel with this programme number, else -1.
     LONG GetChannelNumber(LONG programNumber) const;
-    // PNo of the first channel with this channel number, else 0.
+    // The programme number of the first channel with this channel number, else 0.
     LONG GetProgramNumber(LONG channelNumber) const;
     // The lowest programme number (-1 counts as none); 0 for an empty list.
     LONG GetFirstProgramNumber() const;
@@ -56,7 +56,7 @@ public:
     BOOL LoadFile(const CString& path);
 
     LONG m_nListNumber;          // number of the device's file "Channels<n>.kvc"
-    LONG m_nSelectedChannel;     // No of the selected channel
+    LONG m_nSelectedChannel;     // number of the selected channel
     CArray<CChannel> m_channels; // in file order
 };
 

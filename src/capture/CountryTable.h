@@ -13,7 +13,7 @@ struct CountryRow {
     char name[100];   // zero-terminated, zero-padded
 };
 
-// The row, or NULL for a number outside the table.
+// The row, or null for a number outside the table.
 const CountryRow* GetCountryRow(DWORD row);
 
 #endif

@@ -76,59 +76,86 @@ CComPtr<IPin> CDVCaptureDevice::FindInterleavedCapturePin() const
 
 HRESULT CDVCaptureDevice::BuildGraph()
 {
-    CGraphManager* gm = m_pGraphManager;
-    if (gm == nullptr || m_pInfo == nullptr)
+    if (m_pGraphManager == nullptr || m_pInfo == nullptr)
         return E_FAIL;
+    DecodingChain chain;
+    if (FAILED(BuildDecodingChain(chain)))
+        return E_FAIL;
+    if (m_bAudioPreview && FAILED(BuildAudioPreview(chain)))
+        return E_FAIL;
+    if (m_bVideoPreview && FAILED(BuildVideoPreview(chain)))
+        return E_FAIL;
+    if ((m_bCapture1 || m_bCapture2) && FAILED(BuildCaptureFile(chain)))
+        return E_FAIL;
+    return S_OK;
+}
+
+// A new graph with the device, whose interleaved capture pin feeds a smart tee; the tee's preview side goes
+// through the DV splitter, whose video reaches the DV decoder.
+HRESULT CDVCaptureDevice::BuildDecodingChain(DecodingChain& chain)
+{
+    CGraphManager* gm = m_pGraphManager;
     gm->Log("-- Building preview/capture graph --");
     if (FAILED(gm->CreateGraph()) || FAILED(gm->AddDeviceFilter(m_pInfo, m_pInfo->GetFriendlyName())))
         return E_FAIL;
-    CCaptureFilterInfo* pTee = nullptr;
-    CCaptureFilterInfo* pSplitter = nullptr;
-    CCaptureFilterInfo* pDecoder = nullptr;
-    if (FAILED(gm->AddFilterByCLSID(CLSID_SmartTee, "SmartTee", &pTee, TRUE)) ||
-        FAILED(gm->AddFilterByCLSID(CLSID_DVSplitter, "DV Splitter", &pSplitter, TRUE)) ||
-        FAILED(gm->AddFilterByCLSID(CLSID_DVVideoCodec, "DV Decoder", &pDecoder, TRUE)))
+    if (FAILED(gm->AddFilterByCLSID(CLSID_SmartTee, "SmartTee", &chain.pTee, TRUE)) ||
+        FAILED(gm->AddFilterByCLSID(CLSID_DVSplitter, "DV Splitter", &chain.pSplitter, TRUE)) ||
+        FAILED(gm->AddFilterByCLSID(CLSID_DVVideoCodec, "DV Decoder", &chain.pDecoder, TRUE)))
         return E_FAIL;
-    if (FAILED(gm->ConnectPins(FindInterleavedCapturePin().get(), FirstFreeInput(pTee).get(), FALSE)) ||
-        FAILED(gm->ConnectPins(pTee->FindPinByName("Preview").get(), FirstFreeInput(pSplitter).get(), FALSE)) ||
-        FAILED(gm->ConnectPins(pSplitter->FindPinByMediaType(MEDIATYPE_Video, 0).get(), FirstFreeInput(pDecoder).get(),
-                               FALSE)))
+    if (FAILED(gm->ConnectToFilter(FindInterleavedCapturePin().get(), chain.pTee)) ||
+        FAILED(gm->ConnectToFilter(chain.pTee->FindPinByName("Preview").get(), chain.pSplitter)) ||
+        FAILED(gm->ConnectToFilter(chain.pSplitter->FindPinByMediaType(MEDIATYPE_Video, 0).get(), chain.pDecoder)))
         return E_FAIL;
+    return S_OK;
+}
 
-    if (m_bAudioPreview) {
-        CCaptureFilterInfo* pSound = nullptr;
-        if (FAILED(gm->AddSoundRenderer(&pSound))) {
-            m_bAudioPreview = 0;
-        } else if (FAILED(gm->ConnectPins(pSplitter->FindPinByMediaType(MEDIATYPE_Audio, 0).get(),
-                                          FirstFreeInput(pSound).get(), FALSE))) {
-            return E_FAIL;
-        }
-    }
-    if (m_bVideoPreview) {
-        if (FAILED(gm->AddVideoRenderer(nullptr)) || FAILED(gm->RenderPin(FirstFreeOutput(pDecoder).get())))
-            return E_FAIL;
-    }
-    if (m_bCapture1 || m_bCapture2) {
-        CCaptureFilterInfo* pMux = nullptr;
-        if (FAILED(gm->AddFilterByCLSID(CLSID_AviDest, "AVI Mux", &pMux, TRUE)))
-            return E_FAIL;
-        if (m_nDVCaptureType == 2) {
-            CCaptureFilterInfo* pSecond = nullptr;
-            if (FAILED(gm->AddFilterByCLSID(CLSID_DVSplitter, "DV Splitter", &pSecond, TRUE)) ||
-                FAILED(gm->ConnectPins(pTee->FindPinByName("Capture").get(), FirstFreeInput(pSecond).get(), FALSE)) ||
-                FAILED(gm->ConnectPins(pSecond->FindPinByMediaType(MEDIATYPE_Video, 0).get(),
-                                       FirstFreeInput(pMux).get(), FALSE)) ||
-                FAILED(gm->ConnectPins(pSecond->FindPinByMediaType(MEDIATYPE_Audio, 0).get(),
-                                       FirstFreeInput(pMux).get(), FALSE)))
-                return E_FAIL;
-        } else if (FAILED(gm->ConnectPins(pTee->FindPinByName("Capture").get(), FirstFreeInput(pMux).get(), FALSE))) {
-            return E_FAIL;
-        }
-        CCaptureFilterInfo* pWriter = nullptr;
-        if (FAILED(gm->AddFilterByCLSID(CLSID_FileWriter, "File Writer", &pWriter, TRUE)) ||
-            FAILED(gm->ConnectPins(FirstFreeOutput(pMux).get(), FirstFreeInput(pWriter).get(), FALSE)))
-            return E_FAIL;
-        SetCaptureFileName(pWriter, m_strCaptureFile);
-    }
+// The splitter's audio into the sound renderer.
+HRESULT CDVCaptureDevice::BuildAudioPreview(const DecodingChain& chain)
+{
+    const CCaptureFilterInfo* pSound = m_pGraphManager->AddAudioPreviewRenderer(m_bAudioPreview);
+    if (pSound != nullptr &&
+        FAILED(m_pGraphManager->ConnectToFilter(chain.pSplitter->FindPinByMediaType(MEDIATYPE_Audio, 0).get(), pSound)))
+        return E_FAIL;
+    return S_OK;
+}
+
+// The decoder's output rendered into a video renderer.
+HRESULT CDVCaptureDevice::BuildVideoPreview(const DecodingChain& chain)
+{
+    if (FAILED(m_pGraphManager->AddVideoRenderer(nullptr)) ||
+        FAILED(m_pGraphManager->RenderPin(FirstFreeOutput(chain.pDecoder).get())))
+        return E_FAIL;
+    return S_OK;
+}
+
+// The tee's capture side into an AVI multiplexer and on to the file writer.
+HRESULT CDVCaptureDevice::BuildCaptureFile(const DecodingChain& chain)
+{
+    CGraphManager* gm = m_pGraphManager;
+    CCaptureFilterInfo* pMux = nullptr;
+    if (FAILED(gm->AddFilterByCLSID(CLSID_AviDest, "AVI Mux", &pMux, TRUE)) ||
+        FAILED(ConnectCaptureStreams(chain.pTee, pMux)))
+        return E_FAIL;
+    CCaptureFilterInfo* pWriter = nullptr;
+    if (FAILED(gm->AddFilterByCLSID(CLSID_FileWriter, "File Writer", &pWriter, TRUE)) ||
+        FAILED(gm->ConnectFilters(pMux, pWriter)))
+        return E_FAIL;
+    SetCaptureFileName(pWriter, m_strCaptureFile);
+    return S_OK;
+}
+
+// Capture type 2 splits the stream again, so the file gets a video and an audio stream; any other type keeps the
+// interleaved stream.
+HRESULT CDVCaptureDevice::ConnectCaptureStreams(const CCaptureFilterInfo* pTee, const CCaptureFilterInfo* pMux)
+{
+    CGraphManager* gm = m_pGraphManager;
+    if (m_nDVCaptureType != 2)
+        return gm->ConnectToFilter(pTee->FindPinByName("Capture").get(), pMux);
+    CCaptureFilterInfo* pSecond = nullptr;
+    if (FAILED(gm->AddFilterByCLSID(CLSID_DVSplitter, "DV Splitter", &pSecond, TRUE)) ||
+        FAILED(gm->ConnectToFilter(pTee->FindPinByName("Capture").get(), pSecond)) ||
+        FAILED(gm->ConnectToFilter(pSecond->FindPinByMediaType(MEDIATYPE_Video, 0).get(), pMux)) ||
+        FAILED(gm->ConnectToFilter(pSecond->FindPinByMediaType(MEDIATYPE_Audio, 0).get(), pMux)))
+        return E_FAIL;
     return S_OK;
 }

@@ -49,6 +49,21 @@ public:
     CComPtr<IPin> FindInterleavedCapturePin() const;
 
     CString m_strCaptureFile;
+
+private:
+    // The filters every DV graph has: smart tee, DV splitter and DV decoder.
+    struct DecodingChain {
+        CCaptureFilterInfo* pTee = nullptr;
+        CCaptureFilterInfo* pSplitter = nullptr;
+        CCaptureFilterInfo* pDecoder = nullptr;
+    };
+
+    // Steps of BuildGraph.
+    HRESULT BuildDecodingChain(DecodingChain& chain);
+    HRESULT BuildAudioPreview(const DecodingChain& chain);
+    HRESULT BuildVideoPreview(const DecodingChain& chain);
+    HRESULT BuildCaptureFile(const DecodingChain& chain);
+    HRESULT ConnectCaptureStreams(const CCaptureFilterInfo* pTee, const CCaptureFilterInfo* pMux);
 };
 
 // Sets the file name of a file writer filter when it takes one.

@@ -13,8 +13,8 @@
 
 namespace {
 
-const DirectXFileTable kRealFileTable = {&::GetSystemDirectoryA, &GetFileVersion};
-const DirectXFileTable* g_pFileTable = &kRealFileTable;
+const DirectXFileHooks kRealFileHooks = {&::GetSystemDirectoryA, &GetFileVersion};
+const DirectXFileHooks* g_pFileHooks = &kRealFileHooks;
 
 struct DirectXRelease {
     DWORD major;
@@ -28,8 +28,8 @@ public:
     CFileProbe()
     {
         char szDir[MAX_PATH] = {};
-        auto pfn = g_pFileTable->pfnGetSystemDirectory != nullptr ? g_pFileTable->pfnGetSystemDirectory
-                                                                  : kRealFileTable.pfnGetSystemDirectory;
+        auto pfn = g_pFileHooks->pfnGetSystemDirectory != nullptr ? g_pFileHooks->pfnGetSystemDirectory
+                                                                  : kRealFileHooks.pfnGetSystemDirectory;
         const UINT length = pfn(szDir, MAX_PATH);
         m_ok = length > 0 && length < MAX_PATH;
         if (m_ok)
@@ -40,8 +40,8 @@ public:
     bool Version(const char* pszFile, ULONGLONG& version) const
     {
         std::string path = m_dir + pszFile;
-        auto pfn = g_pFileTable->pfnGetFileVersion != nullptr ? g_pFileTable->pfnGetFileVersion
-                                                              : kRealFileTable.pfnGetFileVersion;
+        auto pfn = g_pFileHooks->pfnGetFileVersion != nullptr ? g_pFileHooks->pfnGetFileVersion
+                                                              : kRealFileHooks.pfnGetFileVersion;
         return SUCCEEDED(pfn(path.c_str(), &version));
     }
 
@@ -69,10 +69,10 @@ bool AtLeastInFamily(ULONGLONG version, ULONGLONG limit4, ULONGLONG limit5)
 
 } // namespace
 
-const DirectXFileTable* SetDirectXFileTable(const DirectXFileTable* pTable)
+const DirectXFileHooks* SetDirectXFileHooks(const DirectXFileHooks* pHooks)
 {
-    const DirectXFileTable* pOld = g_pFileTable;
-    g_pFileTable = pTable != nullptr ? pTable : &kRealFileTable;
+    const DirectXFileHooks* pOld = g_pFileHooks;
+    g_pFileHooks = pHooks != nullptr ? pHooks : &kRealFileHooks;
     return pOld;
 }
 

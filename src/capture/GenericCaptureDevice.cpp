@@ -13,15 +13,29 @@
 
 namespace {
 
-// The device's output pins by what they carry.
-struct SortedPins {
+// Sets the frame time (or, without an interval, the bit rate) of a block's header when its size matches.
+template <class Header>
+bool ApplyToHeader(Header& header, const CFrameSize& size)
+{
+    if (header.bmiHeader.biWidth != size.m_nWidth || header.bmiHeader.biHeight != size.m_nHeight)
+        return false;
+    if (!size.m_arrFrameIntervals.IsEmpty())
+        header.AvgTimePerFrame = size.m_arrFrameIntervals[0];
+    else
+        header.dwBitRate = size.m_nMaxBitRate;
+    return true;
+}
+
+} // namespace
+
+struct CGenericCaptureDevice::SortedPins {
     CComPtr<IPin> videoCapture;
     CComPtr<IPin> videoPreview;
     CComPtr<IPin> audioCapture;
     CComPtr<IPin> audioPreview;
 };
 
-SortedPins SortPins(const CCaptureFilterInfo* pInfo)
+CGenericCaptureDevice::SortedPins CGenericCaptureDevice::SortPins(const CCaptureFilterInfo* pInfo)
 {
     SortedPins sorted;
     for (int i = 0;; ++i) {
@@ -56,21 +70,6 @@ SortedPins SortPins(const CCaptureFilterInfo* pInfo)
     return sorted;
 }
 
-// Sets the frame time (or, without an interval, the bit rate) of a block's header when its size matches.
-template <class Header>
-bool ApplyToHeader(Header& header, const CFrameSize& size)
-{
-    if (header.bmiHeader.biWidth != size.m_nWidth || header.bmiHeader.biHeight != size.m_nHeight)
-        return false;
-    if (!size.m_arrFrameIntervals.IsEmpty())
-        header.AvgTimePerFrame = size.m_arrFrameIntervals[0];
-    else
-        header.dwBitRate = size.m_nMaxBitRate;
-    return true;
-}
-
-} // namespace
-
 CGenericCaptureDevice::CGenericCaptureDevice(CCaptureFilterInfo* pInfo, CGraphManager* pManager)
     : CCaptureDevice(pInfo, pManager)
 {
@@ -103,62 +102,77 @@ HRESULT CGenericCaptureDevice::BuildPreviewCaptureGraph()
 {
     if (FAILED(Initialize()))
         return E_FAIL;
-    CGraphManager* gm = m_pGraphManager;
     const SortedPins pins = SortPins(m_pVideoCapture);
-
     CCaptureFilterInfo* pVideoTee = nullptr;
-    if (m_bVideoPreview) {
-        CComPtr<IPin> source = pins.videoPreview;
-        if (!source && pins.videoCapture) {
-            if (FAILED(gm->AddFilterByCLSID(CLSID_SmartTee, "SmartTee For Video", &pVideoTee, TRUE)) ||
-                FAILED(gm->ConnectPins(pins.videoCapture.get(), FirstFreeInput(pVideoTee).get(), FALSE)))
-                return E_FAIL;
-            source = pVideoTee->FindPinByName("Preview");
-        }
-        if (source) {
-            if (FAILED(gm->AddVideoRenderer(nullptr)) || FAILED(gm->RenderPin(source.get())))
-                return E_FAIL;
-            gm->Log(" render: preview Video pin");
-        }
-    }
-
     CCaptureFilterInfo* pAudioTee = nullptr;
-    if (m_bAudioPreview) {
-        CComPtr<IPin> source = pins.audioPreview;
-        if (!source && pins.audioCapture) {
-            if (FAILED(gm->AddFilterByCLSID(CLSID_SmartTee, "SmartTee For Audio", &pAudioTee, TRUE)) ||
-                FAILED(gm->ConnectPins(pins.audioCapture.get(), FirstFreeInput(pAudioTee).get(), FALSE)))
-                return E_FAIL;
-            source = FirstFreeOutput(pAudioTee);
-        }
-        if (source) {
-            CCaptureFilterInfo* pSound = nullptr;
-            if (FAILED(gm->AddSoundRenderer(&pSound))) {
-                m_bAudioPreview = 0;
-            } else {
-                if (FAILED(gm->ConnectPins(source.get(), FirstFreeInput(pSound).get(), FALSE)))
-                    return E_FAIL;
-                gm->Log(" render: Preview Audio pin");
-            }
-        }
-    }
+    if (m_bVideoPreview && FAILED(BuildVideoPreview(pins, &pVideoTee)))
+        return E_FAIL;
+    if (m_bAudioPreview && FAILED(BuildAudioPreview(pins, &pAudioTee)))
+        return E_FAIL;
+    if ((m_bCapture1 || m_bCapture2) && FAILED(BuildCaptureFile(pins, pVideoTee, pAudioTee)))
+        return E_FAIL;
+    return S_OK;
+}
 
-    if (m_bCapture1 || m_bCapture2) {
-        CCaptureFilterInfo* pWriter = nullptr;
-        CCaptureFilterInfo* pMux = nullptr;
-        if (FAILED(gm->AddFilterByCLSID(CLSID_FileWriter, "File Writer", &pWriter, TRUE)) ||
-            FAILED(gm->AddFilterByCLSID(CLSID_AviDest, "AVI Mux", &pMux, TRUE)))
+// The preview pin, or else the capture pin through a smart tee, rendered into a video renderer.
+HRESULT CGenericCaptureDevice::BuildVideoPreview(const SortedPins& pins, CCaptureFilterInfo** ppTee)
+{
+    CComPtr<IPin> source = pins.videoPreview;
+    if (!source && pins.videoCapture) {
+        if (FAILED(
+                m_pGraphManager->AddFilterAfter(pins.videoCapture.get(), CLSID_SmartTee, "SmartTee For Video", ppTee)))
             return E_FAIL;
-        const CComPtr<IPin> video = pVideoTee != nullptr ? pVideoTee->FindPinByName("Capture") : pins.videoCapture;
-        if (video && FAILED(gm->ConnectPins(video.get(), FirstFreeInput(pMux).get(), FALSE)))
-            return E_FAIL;
-        const CComPtr<IPin> audio = pAudioTee != nullptr ? FirstFreeOutput(pAudioTee) : pins.audioCapture;
-        if (audio && FAILED(gm->ConnectPins(audio.get(), FirstFreeInput(pMux).get(), FALSE)))
-            return E_FAIL;
-        if (FAILED(gm->ConnectPins(FirstFreeOutput(pMux).get(), FirstFreeInput(pWriter).get(), FALSE)))
-            return E_FAIL;
-        SetCaptureFileName(pWriter, m_strCaptureFile);
+        source = (*ppTee)->FindPinByName("Preview");
     }
+    if (!source)
+        return S_OK;
+    if (FAILED(m_pGraphManager->AddVideoRenderer(nullptr)) || FAILED(m_pGraphManager->RenderPin(source.get())))
+        return E_FAIL;
+    m_pGraphManager->Log(" render: preview Video pin");
+    return S_OK;
+}
+
+// The preview pin, or else the capture pin through a smart tee, into the sound renderer.
+HRESULT CGenericCaptureDevice::BuildAudioPreview(const SortedPins& pins, CCaptureFilterInfo** ppTee)
+{
+    CComPtr<IPin> source = pins.audioPreview;
+    if (!source && pins.audioCapture) {
+        if (FAILED(
+                m_pGraphManager->AddFilterAfter(pins.audioCapture.get(), CLSID_SmartTee, "SmartTee For Audio", ppTee)))
+            return E_FAIL;
+        source = FirstFreeOutput(*ppTee);
+    }
+    if (!source)
+        return S_OK;
+    const CCaptureFilterInfo* pSound = m_pGraphManager->AddAudioPreviewRenderer(m_bAudioPreview);
+    if (pSound == nullptr)
+        return S_OK;
+    if (FAILED(m_pGraphManager->ConnectToFilter(source.get(), pSound)))
+        return E_FAIL;
+    m_pGraphManager->Log(" render: Preview Audio pin");
+    return S_OK;
+}
+
+// The video and audio capture pins (or the tees' capture sides) into an AVI multiplexer and on to the file
+// writer.
+HRESULT CGenericCaptureDevice::BuildCaptureFile(const SortedPins& pins, const CCaptureFilterInfo* pVideoTee,
+                                                const CCaptureFilterInfo* pAudioTee)
+{
+    CGraphManager* gm = m_pGraphManager;
+    CCaptureFilterInfo* pWriter = nullptr;
+    CCaptureFilterInfo* pMux = nullptr;
+    if (FAILED(gm->AddFilterByCLSID(CLSID_FileWriter, "File Writer", &pWriter, TRUE)) ||
+        FAILED(gm->AddFilterByCLSID(CLSID_AviDest, "AVI Mux", &pMux, TRUE)))
+        return E_FAIL;
+    const CComPtr<IPin> video = pVideoTee != nullptr ? pVideoTee->FindPinByName("Capture") : pins.videoCapture;
+    if (video && FAILED(gm->ConnectToFilter(video.get(), pMux)))
+        return E_FAIL;
+    const CComPtr<IPin> audio = pAudioTee != nullptr ? FirstFreeOutput(pAudioTee) : pins.audioCapture;
+    if (audio && FAILED(gm->ConnectToFilter(audio.get(), pMux)))
+        return E_FAIL;
+    if (FAILED(gm->ConnectFilters(pMux, pWriter)))
+        return E_FAIL;
+    SetCaptureFileName(pWriter, m_strCaptureFile);
     return S_OK;
 }
 

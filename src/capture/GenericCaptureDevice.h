@@ -24,6 +24,17 @@ public:
     HRESULT ApplyVideoFormat(IAMStreamConfig* pConfig, const CVideoFormat& format);
 
     CString m_strCaptureFile;
+
+private:
+    // The device's output pins by what they carry.
+    struct SortedPins;
+    static SortedPins SortPins(const CCaptureFilterInfo* pInfo);
+
+    // Steps of BuildPreviewCaptureGraph; each leaves the smart tee it added (if any) in *ppTee.
+    HRESULT BuildVideoPreview(const SortedPins& pins, CCaptureFilterInfo** ppTee);
+    HRESULT BuildAudioPreview(const SortedPins& pins, CCaptureFilterInfo** ppTee);
+    HRESULT BuildCaptureFile(const SortedPins& pins, const CCaptureFilterInfo* pVideoTee,
+                             const CCaptureFilterInfo* pAudioTee);
 };
 
 #endif

@@ -9,6 +9,7 @@
 #include "drive/SpeedCache.h"
 #include "framework/Clock.h"
 #include "framework/Registry.h"
+#include "framework/WindowsVersion.h"
 
 #include <cstring>
 #include <errors.h>
@@ -38,14 +39,12 @@ bool ReadDwordSetting(const CRegistryKey& key, LPCTSTR name, DWORD& value)
     return true;
 }
 
+// NT 5.1 exactly, as the framework reads the version.
 bool IsWindowsXp()
 {
-    OSVERSIONINFOA version;
-    std::memset(&version, 0, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!::GetVersionExA(&version))
-        return false;
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
+    OSVERSIONINFOEXA version;
+    return AfxGetWindowsVersion(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+           version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
 }
 
 } // namespace

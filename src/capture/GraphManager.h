@@ -22,11 +22,12 @@
 
 class CGraphManager;
 
-// The program-wide manager; NULL until the main dialog created it and when its creation failed.
+// The program-wide manager; null until the main dialog created it, when its creation failed and after the capture
+// side ended.
 extern CGraphManager* g_pGraphManager;
 // Every log line of the run, from every manager; never emptied by the program's normal course.
 extern CStringArray g_dxLogLines;
-// The text log while the first manager lives with "VideoLog" set, else NULL.
+// The text log while the first manager lives with "VideoLog" set, else null.
 extern FILE* g_pDxLogFile;
 // The number of the last manager made; the first manager is 1.
 extern WORD g_nGraphManagerCount;
@@ -92,6 +93,17 @@ public:
     HRESULT RenderPin(IPin* pPin);
     HRESULT AddVideoRenderer(CCaptureFilterInfo** ppOut);
     HRESULT AddVideoRenderer9(CCaptureFilterInfo** ppOut);
+
+    // Steps the device classes build their graphs from, each a plain connection (no intelligent connect).
+    // An output pin to the first free input of a filter.
+    HRESULT ConnectToFilter(IPin* pOut, const CCaptureFilterInfo* pTo);
+    // The first free output of one filter to the first free input of another.
+    HRESULT ConnectFilters(const CCaptureFilterInfo* pFrom, const CCaptureFilterInfo* pTo);
+    // A filter made by class id, added to the graph, with an output pin connected to it.
+    HRESULT AddFilterAfter(IPin* pOut, REFCLSID clsid, const CString& name, CCaptureFilterInfo** ppOut);
+    // The sound renderer of the audio preview; null, with the preview switched off (bAudioPreview 0), when it
+    // cannot be added: the graph then goes on without it.
+    CCaptureFilterInfo* AddAudioPreviewRenderer(BYTE& bAudioPreview);
 
     // Running.
     HRESULT Run(HWND hNotifyWindow, BOOL bSyncToAudio);

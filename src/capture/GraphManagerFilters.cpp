@@ -86,6 +86,33 @@ HRESULT CGraphManager::AddSoundRenderer(CCaptureFilterInfo** ppSound)
     return hr;
 }
 
+HRESULT CGraphManager::ConnectToFilter(IPin* pOut, const CCaptureFilterInfo* pTo)
+{
+    return ConnectPins(pOut, FirstFreeInput(pTo).get(), FALSE);
+}
+
+HRESULT CGraphManager::ConnectFilters(const CCaptureFilterInfo* pFrom, const CCaptureFilterInfo* pTo)
+{
+    return ConnectToFilter(FirstFreeOutput(pFrom).get(), pTo);
+}
+
+HRESULT CGraphManager::AddFilterAfter(IPin* pOut, REFCLSID clsid, const CString& name, CCaptureFilterInfo** ppOut)
+{
+    if (FAILED(AddFilterByCLSID(clsid, name, ppOut, TRUE)) || FAILED(ConnectToFilter(pOut, *ppOut)))
+        return E_FAIL;
+    return S_OK;
+}
+
+CCaptureFilterInfo* CGraphManager::AddAudioPreviewRenderer(BYTE& bAudioPreview)
+{
+    CCaptureFilterInfo* pSound = nullptr;
+    if (FAILED(AddSoundRenderer(&pSound))) {
+        bAudioPreview = 0;
+        return nullptr;
+    }
+    return pSound;
+}
+
 HRESULT CGraphManager::AddFilterFromCategory(REFCLSID category, const CString& friendlyName, const CString& graphName,
                                              CCaptureFilterInfo** ppOut, BOOL bAddToGraph, BOOL bShared)
 {

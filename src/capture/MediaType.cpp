@@ -292,7 +292,7 @@ void CMediaType::ResetFormatBuffer()
 }
 
 // The block is kept when it already has the size. When a new block cannot be had, the old one is kept (and
-// returned) if it holds at least `size` bytes; otherwise NULL.
+// returned) if it holds at least `size` bytes; otherwise null.
 BYTE* CMediaType::AllocFormatBuffer(ULONG size)
 {
     if (cbFormat == size && (pbFormat != nullptr || size == 0))

@@ -32,19 +32,19 @@ constexpr DWORD MakeFourCC(char a, char b, char c, char d)
 
 // Frees the format block (when its size is not zero) and releases pUnk; the structure itself stays.
 void FreeMediaType(AM_MEDIA_TYPE& mt);
-// FreeMediaType, then CoTaskMemFree of the structure; nothing for NULL.
+// FreeMediaType, then CoTaskMemFree of the structure; nothing for null.
 void DeleteMediaType(AM_MEDIA_TYPE* pmt);
 // Deep copy: every field, a format block of its own (size 0 and E_OUTOFMEMORY when it cannot be had), a
 // reference added to pUnk.
 HRESULT CopyMediaType(AM_MEDIA_TYPE* pmtTarget, const AM_MEDIA_TYPE* pmtSource);
-// A deep copy in memory from CoTaskMemAlloc; NULL when either step fails.
+// A deep copy in memory from CoTaskMemAlloc; null when either step fails.
 AM_MEDIA_TYPE* CreateMediaType(const AM_MEDIA_TYPE* pSource);
 // An audio media type for a wave format: subtype from the format tag (or the sub-format of an extensible format),
 // FORMAT_WaveFormatEx, fixed-size samples of the block alignment. With bSetFormat, the format block holds the
 // wave format: 18 bytes for PCM (extra size 0), 18 + extra size otherwise.
 HRESULT CreateAudioMediaType(const WAVEFORMATEX* pwfx, AM_MEDIA_TYPE* pmt, BOOL bSetFormat);
 
-// The format block of a media type as the structure its format type promises, or NULL when the type is of
+// The format block of a media type as the structure its format type promises, or null when the type is of
 // another format type, has no block, or has a block shorter than the structure. Blocks from drivers are read only
 // through this check.
 const BYTE* GetFormatBlock(const AM_MEDIA_TYPE* pmt, const GUID& formatType, ULONG nMinimumSize);
@@ -56,7 +56,7 @@ const T* GetFormatBlockAs(const AM_MEDIA_TYPE* pmt, const GUID& formatType)
 
 // An MPEG-1 or MPEG-2 video block ends in its sequence header, whose length it announces: a block is whole when it
 // holds the fixed part up to the sequence header and the announced header, so a block with a short or empty
-// sequence header is shorter than the structure. NULL when the block is shorter than that.
+// sequence header is shorter than the structure. Null when the block is shorter than that.
 template <>
 const MPEG1VIDEOINFO* GetFormatBlockAs<MPEG1VIDEOINFO>(const AM_MEDIA_TYPE* pmt, const GUID& formatType);
 template <>

@@ -70,7 +70,7 @@ DWORD KindCompression(DWORD kind, BYTE variant)
     }
 }
 
-// The bitmap header of a capability that fits the configuration's kind and size; NULL when it does not fit.
+// The bitmap header of a capability that fits the configuration's kind and size; null when it does not fit.
 BITMAPINFOHEADER* MatchingHeader(AM_MEDIA_TYPE* pmt, const CVidmorphConfig& config)
 {
     BITMAPINFOHEADER* header = nullptr;
@@ -91,6 +91,17 @@ BITMAPINFOHEADER* MatchingHeader(AM_MEDIA_TYPE* pmt, const CVidmorphConfig& conf
     if (header != nullptr && (header->biWidth != config.Width() || header->biHeight != config.Height()))
         header = nullptr;
     return header;
+}
+
+bool IsMpeg(const CVideoFormat& format)
+{
+    return IsEqualGUID(format.m_formatType, FORMAT_MPEGVideo) || IsEqualGUID(format.m_formatType, FORMAT_MPEG2Video);
+}
+
+// A VIDEOINFOHEADER format of this compression.
+bool IsVideoInfoOf(const CVideoFormat& format, DWORD compression)
+{
+    return IsEqualGUID(format.m_formatType, FORMAT_VideoInfo) && format.m_nCompression == compression;
 }
 
 bool KnownKind(DWORD kind)
@@ -355,118 +366,142 @@ HRESULT CVidmorphDevice::SetAudioEncoderMode(CCaptureFilterInfo* pEncoder)
 
 HRESULT CVidmorphDevice::BuildPreviewCaptureGraph()
 {
-    CGraphManager* gm = m_pGraphManager;
-    if (gm == nullptr || m_pVideoCapture == nullptr)
+    if (m_pGraphManager == nullptr || m_pVideoCapture == nullptr)
         return E_FAIL;
-    gm->Log("-- Building preview/capture graph --");
-    if (FAILED(Initialize()))
+    m_pGraphManager->Log("-- Building preview/capture graph --");
+    if (FAILED(Initialize()) || FAILED(ConnectVideoSource()))
         return E_FAIL;
-    CCaptureFilterInfo* capture = m_pVideoCapture;
-    if (FAILED(gm->ConnectPins(m_pCrossbar->FindPinByName("0: Video Decoder Out").get(), FirstFreeInput(capture).get(),
-                               FALSE)))
+    if (m_bVideoPreview && FAILED(BuildVideoPreview()))
         return E_FAIL;
-    if (m_nVideoSource == kVideoSourceTuner) {
-        if (m_pTuner == nullptr || m_pTVAudio == nullptr ||
-            FAILED(gm->ConnectPins(m_pTuner->FindPinByName("Analog Video").get(),
-                                   m_pCrossbar->FindPinByName("0: Video Tuner In").get(), FALSE)) ||
-            FAILED(gm->ConnectPins(m_pTuner->FindPinByName("Analog Audio").get(),
-                                   m_pTVAudio->FindPinByName("TVAudio In").get(), FALSE)) ||
-            FAILED(gm->ConnectPins(m_pTVAudio->FindPinByName("TVAudio Out").get(),
-                                   m_pCrossbar->FindPinByName("3: Audio Tuner In").get(), FALSE)))
-            return E_FAIL;
-    }
-
-    const GUID& formatType = m_videoFormat.m_formatType;
-    const bool mpeg = IsEqualGUID(formatType, FORMAT_MPEGVideo) || IsEqualGUID(formatType, FORMAT_MPEG2Video);
-    const bool videoInfo = IsEqualGUID(formatType, FORMAT_VideoInfo) != 0;
-    const DWORD compression = m_videoFormat.m_nCompression;
-    if (m_bVideoPreview) {
-        const CComPtr<IPin> preview = capture->FindPinByName("Video Preview");
-        CComPtr<IPin> source;
-        if (mpeg || (videoInfo && compression == MakeFourCC('M', 'P', '4', 'S'))) {
-            CCaptureFilterInfo* pDecoder = nullptr;
-            const bool mpeg4 = !mpeg;
-            if (FAILED(gm->AddFilterByCLSID(ClsidFromText(mpeg4 ? kMpeg4DecoderClsid : kVideoDecoderClsid),
-                                            mpeg4 ? "MPEG-4 Decoder" : "InterVideo Video Decoder", &pDecoder, TRUE)) ||
-                FAILED(gm->ConnectPins(preview.get(), FirstFreeInput(pDecoder).get(), FALSE)))
-                return E_FAIL;
-            source = FirstFreeOutput(pDecoder);
-        } else if (videoInfo && compression == MakeFourCC('M', 'J', 'P', 'G')) {
-            CCaptureFilterInfo* pDecompressor = nullptr;
-            CCaptureFilterInfo* pConverter = nullptr;
-            if (FAILED(gm->AddFilterByCLSID(CLSID_MjpegDec, "MJPEG Decompressor", &pDecompressor, TRUE)) ||
-                FAILED(gm->AddFilterByCLSID(CLSID_Colour, "Color Space Converter", &pConverter, TRUE)) ||
-                FAILED(gm->ConnectPins(preview.get(), FirstFreeInput(pDecompressor).get(), FALSE)) ||
-                FAILED(gm->ConnectPins(FirstFreeOutput(pDecompressor).get(), FirstFreeInput(pConverter).get(), FALSE)))
-                return E_FAIL;
-            source = FirstFreeOutput(pConverter);
-        }
-        if (!(videoInfo && compression == MakeFourCC('D', 'X', '5', '0'))) {
-            CCaptureFilterInfo* pRenderer = nullptr;
-            if (FAILED(gm->AddVideoRenderer(&pRenderer)) ||
-                FAILED(gm->ConnectPins(source.get(), FirstFreeInput(pRenderer).get(), FALSE)))
-                return E_FAIL;
-        }
-    }
-
-    const CComPtr<IPin> audio = capture->FindPinByName("Audio Capture");
+    // A box without an audio pin gets no audio branch and no capture file.
+    const CComPtr<IPin> audio = m_pVideoCapture->FindPinByName("Audio Capture");
     if (!audio)
         return S_OK;
     CCaptureFilterInfo* pTee = nullptr;
-    bool audioDone = false;
-    if (m_bAudioPreview && !m_bCapture1) {
-        CCaptureFilterInfo* pSound = nullptr;
-        if (FAILED(gm->AddSoundRenderer(&pSound))) {
-            m_bAudioPreview = 0;
-            audioDone = true;
-        } else if (FAILED(gm->ConnectPins(audio.get(), FirstFreeInput(pSound).get(), FALSE))) {
-            return E_FAIL;
-        }
-    }
-    if (!audioDone && m_bCapture1) {
-        if (FAILED(gm->AddFilterByCLSID(CLSID_InfTee, "InfTee For Audio", &pTee, TRUE)) ||
-            FAILED(gm->ConnectPins(audio.get(), FirstFreeInput(pTee).get(), FALSE)))
-            return E_FAIL;
-        if (m_bAudioPreview) {
-            CCaptureFilterInfo* pSound = nullptr;
-            if (FAILED(gm->AddSoundRenderer(&pSound))) {
-                m_bAudioPreview = 0;
-            } else if (FAILED(gm->ConnectPins(FirstFreeOutput(pTee).get(), FirstFreeInput(pSound).get(), FALSE))) {
-                return E_FAIL;
-            }
-        }
-    }
     CCaptureFilterInfo* pEncoder = nullptr;
-    if (m_bCapture1 && m_nAudioCompression != -1) {
-        const CString name("InterVideo Audio Encoder");
-        if (FAILED(gm->AddFilterFromCategory(CLSID_AudioCompressorCategory, name, name + capture->GetInstanceSuffix(),
-                                             &pEncoder, TRUE, TRUE)) ||
-            pEncoder == nullptr)
+    if (FAILED(BuildAudioBranches(audio, &pTee)))
+        return E_FAIL;
+    if (m_bCapture1 && m_nAudioCompression != -1 && FAILED(AddAudioEncoder(pTee, &pEncoder)))
+        return E_FAIL;
+    if (m_bCapture2 && FAILED(BuildCaptureFile(pTee, pEncoder)))
+        return E_FAIL;
+    return S_OK;
+}
+
+// The crossbar's video output into the capture filter; from the tuner, also the tuner's video into the crossbar
+// and its audio through the TV audio filter into the crossbar.
+HRESULT CVidmorphDevice::ConnectVideoSource()
+{
+    CGraphManager* gm = m_pGraphManager;
+    if (FAILED(gm->ConnectToFilter(m_pCrossbar->FindPinByName("0: Video Decoder Out").get(), m_pVideoCapture)))
+        return E_FAIL;
+    if (m_nVideoSource != kVideoSourceTuner)
+        return S_OK;
+    if (m_pTuner == nullptr || m_pTVAudio == nullptr ||
+        FAILED(gm->ConnectPins(m_pTuner->FindPinByName("Analog Video").get(),
+                               m_pCrossbar->FindPinByName("0: Video Tuner In").get(), FALSE)) ||
+        FAILED(gm->ConnectPins(m_pTuner->FindPinByName("Analog Audio").get(),
+                               m_pTVAudio->FindPinByName("TVAudio In").get(), FALSE)) ||
+        FAILED(gm->ConnectPins(m_pTVAudio->FindPinByName("TVAudio Out").get(),
+                               m_pCrossbar->FindPinByName("3: Audio Tuner In").get(), FALSE)))
+        return E_FAIL;
+    return S_OK;
+}
+
+// The preview pin through the decoder its format needs into a video renderer; "DX50" video is not rendered.
+HRESULT CVidmorphDevice::BuildVideoPreview()
+{
+    CComPtr<IPin> source;
+    if (FAILED(AddPreviewDecoder(m_pVideoCapture->FindPinByName("Video Preview"), source)))
+        return E_FAIL;
+    if (IsVideoInfoOf(m_videoFormat, MakeFourCC('D', 'X', '5', '0')))
+        return S_OK;
+    CCaptureFilterInfo* pRenderer = nullptr;
+    if (FAILED(m_pGraphManager->AddVideoRenderer(&pRenderer)) ||
+        FAILED(m_pGraphManager->ConnectToFilter(source.get(), pRenderer)))
+        return E_FAIL;
+    return S_OK;
+}
+
+// MPEG-1 and MPEG-2 go through the video decoder, "MP4S" through the MPEG-4 decoder, "MJPG" through the MJPEG
+// decompressor and a colour space converter; `source` becomes the chain's output. Other formats get no decoder
+// and leave `source` empty.
+HRESULT CVidmorphDevice::AddPreviewDecoder(const CComPtr<IPin>& preview, CComPtr<IPin>& source)
+{
+    CGraphManager* gm = m_pGraphManager;
+    const bool mpeg = IsMpeg(m_videoFormat);
+    if (mpeg || IsVideoInfoOf(m_videoFormat, MakeFourCC('M', 'P', '4', 'S'))) {
+        CCaptureFilterInfo* pDecoder = nullptr;
+        if (FAILED(gm->AddFilterAfter(preview.get(), ClsidFromText(mpeg ? kVideoDecoderClsid : kMpeg4DecoderClsid),
+                                      mpeg ? "InterVideo Video Decoder" : "MPEG-4 Decoder", &pDecoder)))
             return E_FAIL;
-        capture->m_relatedFilters.Add(pEncoder->GetInstanceNumber());
-        SetAudioEncoderMode(pEncoder);
-        if (FAILED(gm->ConnectPins(FirstFreeOutput(pTee).get(), FirstFreeInput(pEncoder).get(), FALSE)))
+        source = FirstFreeOutput(pDecoder);
+    } else if (IsVideoInfoOf(m_videoFormat, MakeFourCC('M', 'J', 'P', 'G'))) {
+        CCaptureFilterInfo* pDecompressor = nullptr;
+        CCaptureFilterInfo* pConverter = nullptr;
+        if (FAILED(gm->AddFilterByCLSID(CLSID_MjpegDec, "MJPEG Decompressor", &pDecompressor, TRUE)) ||
+            FAILED(gm->AddFilterByCLSID(CLSID_Colour, "Color Space Converter", &pConverter, TRUE)) ||
+            FAILED(gm->ConnectToFilter(preview.get(), pDecompressor)) ||
+            FAILED(gm->ConnectFilters(pDecompressor, pConverter)))
             return E_FAIL;
+        source = FirstFreeOutput(pConverter);
     }
-    if (m_bCapture2) {
-        CCaptureFilterInfo* pMux = nullptr;
-        CCaptureFilterInfo* pWriter = nullptr;
-        const bool ownMux = mpeg;
-        if (FAILED(gm->AddFilterByCLSID(ownMux ? ClsidFromText(kMultiplexerClsid) : CLSID_AviDest,
-                                        ownMux ? "IVMultiplexer" : "Multiplexer", &pMux, TRUE)) ||
-            FAILED(gm->AddFilterByCLSID(ownMux ? ClsidFromText(kFileWriterClsid) : CLSID_FileWriter, "FileWriter",
-                                        &pWriter, TRUE)))
-            return E_FAIL;
-        if (FAILED(gm->ConnectPins(capture->FindPinByName("Video Capture").get(), FirstFreeInput(pMux).get(), FALSE)))
-            return E_FAIL;
-        if (m_bCapture1) {
-            CCaptureFilterInfo* pAudioSource = pEncoder != nullptr ? pEncoder : pTee;
-            if (FAILED(gm->ConnectPins(FirstFreeOutput(pAudioSource).get(), FirstFreeInput(pMux).get(), FALSE)))
-                return E_FAIL;
-        }
-        if (FAILED(gm->ConnectPins(FirstFreeOutput(pMux).get(), FirstFreeInput(pWriter).get(), FALSE)))
-            return E_FAIL;
+    return S_OK;
+}
+
+// Without the first capture the audio pin feeds the sound renderer alone (when previewed). With it an infinite
+// tee takes the audio, and the sound renderer (when previewed) hangs on the tee's next output.
+HRESULT CVidmorphDevice::BuildAudioBranches(const CComPtr<IPin>& audio, CCaptureFilterInfo** ppTee)
+{
+    CGraphManager* gm = m_pGraphManager;
+    if (!m_bCapture1) {
+        if (!m_bAudioPreview)
+            return S_OK;
+        const CCaptureFilterInfo* pSound = gm->AddAudioPreviewRenderer(m_bAudioPreview);
+        return pSound != nullptr && FAILED(gm->ConnectToFilter(audio.get(), pSound)) ? E_FAIL : S_OK;
     }
+    if (FAILED(gm->AddFilterAfter(audio.get(), CLSID_InfTee, "InfTee For Audio", ppTee)))
+        return E_FAIL;
+    if (!m_bAudioPreview)
+        return S_OK;
+    const CCaptureFilterInfo* pSound = gm->AddAudioPreviewRenderer(m_bAudioPreview);
+    return pSound != nullptr && FAILED(gm->ConnectFilters(*ppTee, pSound)) ? E_FAIL : S_OK;
+}
+
+// The box's audio encoder, a shared filter related to the device, in the mode of the device's audio compression
+// and fed from the tee.
+HRESULT CVidmorphDevice::AddAudioEncoder(const CCaptureFilterInfo* pTee, CCaptureFilterInfo** ppEncoder)
+{
+    CGraphManager* gm = m_pGraphManager;
+    const CString name("InterVideo Audio Encoder");
+    if (FAILED(gm->AddFilterFromCategory(CLSID_AudioCompressorCategory, name,
+                                         name + m_pVideoCapture->GetInstanceSuffix(), ppEncoder, TRUE, TRUE)) ||
+        *ppEncoder == nullptr)
+        return E_FAIL;
+    m_pVideoCapture->m_relatedFilters.Add((*ppEncoder)->GetInstanceNumber());
+    SetAudioEncoderMode(*ppEncoder);
+    return FAILED(gm->ConnectFilters(pTee, *ppEncoder)) ? E_FAIL : S_OK;
+}
+
+// The capture pin and, with the first capture, the encoder's (else the tee's) audio into a multiplexer and on to a
+// file writer: the box's own pair for MPEG formats, the AVI multiplexer and the stock file writer otherwise.
+HRESULT CVidmorphDevice::BuildCaptureFile(const CCaptureFilterInfo* pTee, const CCaptureFilterInfo* pEncoder)
+{
+    CGraphManager* gm = m_pGraphManager;
+    const bool ownMux = IsMpeg(m_videoFormat);
+    CCaptureFilterInfo* pMux = nullptr;
+    CCaptureFilterInfo* pWriter = nullptr;
+    if (FAILED(gm->AddFilterByCLSID(ownMux ? ClsidFromText(kMultiplexerClsid) : CLSID_AviDest,
+                                    ownMux ? "IVMultiplexer" : "Multiplexer", &pMux, TRUE)) ||
+        FAILED(gm->AddFilterByCLSID(ownMux ? ClsidFromText(kFileWriterClsid) : CLSID_FileWriter, "FileWriter", &pWriter,
+                                    TRUE)))
+        return E_FAIL;
+    if (FAILED(gm->ConnectToFilter(m_pVideoCapture->FindPinByName("Video Capture").get(), pMux)))
+        return E_FAIL;
+    if (m_bCapture1 && FAILED(gm->ConnectFilters(pEncoder != nullptr ? pEncoder : pTee, pMux)))
+        return E_FAIL;
+    if (FAILED(gm->ConnectFilters(pMux, pWriter)))
+        return E_FAIL;
     return S_OK;
 }
 

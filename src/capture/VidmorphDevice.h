@@ -17,8 +17,8 @@ extern const char kVidmorphTunerCaptureName[];
 struct VidmorphModel {
     const char* capture;
     const char* crossbar;
-    const char* tuner;   // NULL: no tuner
-    const char* tvAudio; // NULL: no TV audio
+    const char* tuner;   // null: no tuner
+    const char* tvAudio; // null: no TV audio
 };
 
 class CVidmorphDevice : public CCaptureDevice {
@@ -57,6 +57,15 @@ protected:
 
     const VidmorphModel& m_model;
     CVidmorphConfig m_config;
+
+private:
+    // Steps of BuildPreviewCaptureGraph.
+    HRESULT ConnectVideoSource();
+    HRESULT BuildVideoPreview();
+    HRESULT AddPreviewDecoder(const CComPtr<IPin>& preview, CComPtr<IPin>& source);
+    HRESULT BuildAudioBranches(const CComPtr<IPin>& audio, CCaptureFilterInfo** ppTee);
+    HRESULT AddAudioEncoder(const CCaptureFilterInfo* pTee, CCaptureFilterInfo** ppEncoder);
+    HRESULT BuildCaptureFile(const CCaptureFilterInfo* pTee, const CCaptureFilterInfo* pEncoder);
 };
 
 class CVidmorphCaptureDevice : public CVidmorphDevice {

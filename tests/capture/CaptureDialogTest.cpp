@@ -5,7 +5,6 @@
 
 #include "CaptureTestSupport.h"
 #include "EmuDescription.h"
-#include "app/Globals.h"
 #include "app/MainDlg.h"
 #include "capture/CaptureDeviceList.h"
 #include "capture/GenericCaptureDevice.h"

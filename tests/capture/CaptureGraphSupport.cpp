@@ -177,7 +177,7 @@ HRESULT WINAPI CreateStock(REFCLSID clsid, LPUNKNOWN pOuter, DWORD dwContext, RE
     return ::CoCreateInstance(clsid, pOuter, dwContext, iid, ppv);
 }
 
-const CaptureComTable kStockTable = {&CreateStock};
+const CaptureComHooks kStockTable = {&CreateStock};
 
 } // namespace
 
@@ -187,12 +187,12 @@ CFakeStockSeam::CFakeStockSeam(std::vector<FakeStockFilter> stock, std::vector<C
     g_devices = std::move(devices);
     g_stock = std::move(stock);
     g_missing = std::move(missing);
-    m_previous = SetCaptureComTable(&kStockTable);
+    m_previous = SetCaptureComHooks(&kStockTable);
 }
 
 CFakeStockSeam::~CFakeStockSeam()
 {
-    SetCaptureComTable(m_previous);
+    SetCaptureComHooks(m_previous);
     g_stock.clear();
     g_missing.clear();
     g_devices.clear();

@@ -42,7 +42,7 @@ public:
     CFakeStockSeam& operator=(const CFakeStockSeam&) = delete;
 
 private:
-    const CaptureComTable* m_previous;
+    const CaptureComHooks* m_previous;
 };
 
 // The stock filters' fakes: pins named as Windows names them.

@@ -24,12 +24,12 @@ namespace {
 CChannel MakeChannel(LONG no, LONG pno, LONG freq, const char* name)
 {
     CChannel channel;
-    channel.No = no;
-    channel.PNo = pno;
-    channel.Freq = freq;
-    channel.UserFreq = freq + 1;
-    channel.OrigFreq = freq + 2;
-    channel.Name = name;
+    channel.m_nNumber = no;
+    channel.m_nProgramNumber = pno;
+    channel.m_nFrequency = freq;
+    channel.m_nUserFrequency = freq + 1;
+    channel.m_nOriginalFrequency = freq + 2;
+    channel.m_strName = name;
     return channel;
 }
 
@@ -59,12 +59,12 @@ TEST_F(ChannelFile, WrittenAsLinesAndReadBackWithEveryMember)
     for (INT_PTR i = 0; i < 3; ++i) {
         const CChannel& a = list.m_channels[i];
         const CChannel& b = read.m_channels[i];
-        EXPECT_EQ(a.No, b.No);
-        EXPECT_EQ(a.PNo, b.PNo);
-        EXPECT_EQ(a.Freq, b.Freq);
-        EXPECT_EQ(a.UserFreq, b.UserFreq);
-        EXPECT_EQ(a.OrigFreq, b.OrigFreq);
-        EXPECT_STREQ(a.Name, b.Name);
+        EXPECT_EQ(a.m_nNumber, b.m_nNumber);
+        EXPECT_EQ(a.m_nProgramNumber, b.m_nProgramNumber);
+        EXPECT_EQ(a.m_nFrequency, b.m_nFrequency);
+        EXPECT_EQ(a.m_nUserFrequency, b.m_nUserFrequency);
+        EXPECT_EQ(a.m_nOriginalFrequency, b.m_nOriginalFrequency);
+        EXPECT_STREQ(a.m_strName, b.m_strName);
     }
     // The list number belongs to the registry and the file name, not to the file.
     EXPECT_EQ(0, read.m_nListNumber);
@@ -120,12 +120,12 @@ TEST_F(ChannelFile, OneLineOfAChannel)
         ASSERT_TRUE(list.LoadFile(Path("line.kvc")));
         ASSERT_EQ(1, list.m_channels.GetSize()) << c.line;
         const CChannel& channel = list.m_channels[0];
-        EXPECT_EQ(c.No, channel.No) << c.line;
-        EXPECT_EQ(c.PNo, channel.PNo) << c.line;
-        EXPECT_EQ(c.Freq, channel.Freq) << c.line;
-        EXPECT_EQ(c.UserFreq, channel.UserFreq) << c.line;
-        EXPECT_EQ(c.OrigFreq, channel.OrigFreq) << c.line;
-        EXPECT_STREQ(c.name, channel.Name) << c.line;
+        EXPECT_EQ(c.No, channel.m_nNumber) << c.line;
+        EXPECT_EQ(c.PNo, channel.m_nProgramNumber) << c.line;
+        EXPECT_EQ(c.Freq, channel.m_nFrequency) << c.line;
+        EXPECT_EQ(c.UserFreq, channel.m_nUserFrequency) << c.line;
+        EXPECT_EQ(c.OrigFreq, channel.m_nOriginalFrequency) << c.line;
+        EXPECT_STREQ(c.name, channel.m_strName) << c.line;
     }
 }
 
@@ -140,12 +140,12 @@ TEST_F(ChannelFile, ChannelsStartAtTheirOwnLineOnly)
     CChannelList list;
     ASSERT_TRUE(list.LoadFile(Path("c.kvc")));
     ASSERT_EQ(3, list.m_channels.GetSize());
-    EXPECT_EQ(7, list.m_channels[0].PNo);
-    EXPECT_EQ(3, list.m_channels[0].No);
-    EXPECT_EQ(12, list.m_channels[1].UserFreq);
-    EXPECT_EQ(1, list.m_channels[1].PNo);
-    EXPECT_EQ(4, list.m_channels[2].PNo);
-    EXPECT_STREQ("", list.m_channels[2].Name);
+    EXPECT_EQ(7, list.m_channels[0].m_nProgramNumber);
+    EXPECT_EQ(3, list.m_channels[0].m_nNumber);
+    EXPECT_EQ(12, list.m_channels[1].m_nUserFrequency);
+    EXPECT_EQ(1, list.m_channels[1].m_nProgramNumber);
+    EXPECT_EQ(4, list.m_channels[2].m_nProgramNumber);
+    EXPECT_STREQ("", list.m_channels[2].m_strName);
 }
 
 TEST_F(ChannelFile, MissingFileLeavesTheListAlone)
@@ -178,8 +178,8 @@ TEST(ChannelList, LookupsFollowListPositions)
     list.m_nSelectedChannel = 22;
     EXPECT_STREQ("B", list.GetChannelName(-1));
     EXPECT_STREQ("Channel not found", list.GetChannelName(99));
-    EXPECT_EQ(-1, list.GetChannel(99).No);
-    EXPECT_STREQ("C", list.GetChannel(23).Name);
+    EXPECT_EQ(-1, list.GetChannel(99).m_nNumber);
+    EXPECT_STREQ("C", list.GetChannel(23).m_strName);
 }
 
 const char kProgramKey[] = "SOFTWARE\\Korvath\\TAVISK";

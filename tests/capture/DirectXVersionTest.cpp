@@ -65,7 +65,7 @@ HRESULT WINAPI RefuseDxDiag(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFI
     return CoCreateInstance(clsid, outer, context, iid, ppv);
 }
 
-TEST(DirectXFileTable, VersionsFromSystemFiles)
+TEST(DirectXFileHooks, VersionsFromSystemFiles)
 {
     const ULONGLONG wine = MakeFileVersion(5, 3, 1, 904);
     struct Case {
@@ -113,10 +113,10 @@ TEST(DirectXFileTable, VersionsFromSystemFiles)
          "9.0",
          0x00090000},
     };
-    const DirectXFileTable table = {&FakeSystemDirectory, &FakeFileVersion};
-    const DirectXFileTable* previousFiles = SetDirectXFileTable(&table);
-    const CaptureComTable com = {&RefuseDxDiag};
-    const CaptureComTable* previousCom = SetCaptureComTable(&com);
+    const DirectXFileHooks table = {&FakeSystemDirectory, &FakeFileVersion};
+    const DirectXFileHooks* previousFiles = SetDirectXFileHooks(&table);
+    const CaptureComHooks com = {&RefuseDxDiag};
+    const CaptureComHooks* previousCom = SetCaptureComHooks(&com);
     for (const Case& c : cases) {
         g_files = c.files;
         char text[10] = "junk";
@@ -134,11 +134,11 @@ TEST(DirectXFileTable, VersionsFromSystemFiles)
     EXPECT_EQ(0u, minor);
     EXPECT_EQ(' ', letter);
     g_systemDirectoryFails = false;
-    SetCaptureComTable(previousCom);
-    SetDirectXFileTable(previousFiles);
+    SetCaptureComHooks(previousCom);
+    SetDirectXFileHooks(previousFiles);
 }
 
-TEST(DirectXFileTable, RealFileVersions)
+TEST(DirectXFileHooks, RealFileVersions)
 {
     char szSystem[MAX_PATH] = {};
     GetSystemDirectoryA(szSystem, MAX_PATH);

@@ -3,6 +3,7 @@
 // renderer choice, shared filters across graph rebuilds and the filter-creation seam. Each suite runs in a
 // program run of its own (the text log belongs to the first manager of a run).
 #include "CaptureTestSupport.h"
+#include "support/PinnedWindowsVersion.h"
 #include "support/RegistryFixture.h"
 #include "support/StringLists.h"
 #include "FakeFilters.h"
@@ -58,14 +59,14 @@ TEST(StartupWithDevice, LogAndReportSection)
 {
     ASSERT_TRUE(ImportEmulatedCaptureDevice());
     CWorkingFolder folder;
-    CGraphManager* manager = CreateStartupGraphManager();
-    ASSERT_NE(nullptr, manager);
+    std::unique_ptr<CGraphManager> manager = CreateStartupGraphManager();
+    ASSERT_NE(nullptr, manager.get());
     EXPECT_EQ(1, manager->GetInstanceNumber());
     ASSERT_EQ(1, manager->GetDeviceCount()); // the entry without a device path is left out
     EXPECT_STREQ("USB Camera", manager->GetDevice(TRUE, 0)->GetFriendlyName());
 
     CStringArray section;
-    BuildCaptureSection(section, manager);
+    BuildCaptureSection(section, manager.get());
     const std::vector<std::string> expected = {
         "USB CAMERA",
         " Device Path : usb#vid_1234&pid_5678&mi_00#6&1a2b3c4d&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
@@ -89,7 +90,7 @@ TEST(StartupWithDevice, LogAndReportSection)
     };
     EXPECT_EQ(expected, Lines(section));
 
-    DestroyGraphManager(manager);
+    DestroyGraphManager(std::move(manager));
     const std::vector<std::string> messages = LogMessages(folder.ReadLines("QRVDxlog.txt"), "0001");
     const std::vector<std::string> expectedLog = {
         kRule, " Program started",         " DirectX Version: 9.0c",
@@ -104,8 +105,8 @@ TEST(StartupWithoutDevice, ManagerIsReleasedAndSectionEmpty)
 {
     WriteRegistryKey(HKEY_LOCAL_MACHINE, kGeneralKey, {Dword("VideoLog", 1)});
     CWorkingFolder folder;
-    CGraphManager* manager = CreateStartupGraphManager();
-    EXPECT_EQ(nullptr, manager);
+    const std::unique_ptr<CGraphManager> manager = CreateStartupGraphManager();
+    EXPECT_EQ(nullptr, manager.get());
     const std::vector<std::string> messages = LogMessages(folder.ReadLines("QRVDxlog.txt"), "0001");
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(" create new graph filter", messages[messages.size() - 2]);
@@ -139,6 +140,24 @@ TEST(VmrChoice, ByRegistryAndWindows)
         EXPECT_EQ(c.vmr7, manager.UsesVmr7()) << c.value;
     }
     DeleteRegistryValue(HKEY_LOCAL_MACHINE, kGeneralKey, "VMR");
+}
+
+// Without a "VMR" value the default follows the version the framework reports.
+TEST(VmrChoice, DefaultFollowsTheFrameworkVersion)
+{
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, kGeneralKey, "VMR");
+    struct Case {
+        DWORD platform, major, minor;
+        BYTE vmr7;
+    } const cases[] = {{VER_PLATFORM_WIN32_NT, 5, 1, 1},
+                       {VER_PLATFORM_WIN32_NT, 5, 0, 0},
+                       {VER_PLATFORM_WIN32_NT, 6, 1, 0},
+                       {VER_PLATFORM_WIN32_WINDOWS, 4, 10, 0}};
+    for (const Case& c : cases) {
+        const testsupport::PinnedWindowsVersion pinned(c.platform, c.major, c.minor);
+        CGraphManager manager;
+        EXPECT_EQ(c.vmr7, manager.UsesVmr7()) << c.platform << " " << c.major << "." << c.minor;
+    }
 }
 
 class GraphManagerOnWine : public ::testing::Test {
@@ -289,8 +308,8 @@ HRESULT WINAPI CreateWithFakes(REFCLSID clsid, LPUNKNOWN pOuter, DWORD dwContext
 
 TEST_F(GraphManagerOnWine, FiltersByClassThroughTheSeam)
 {
-    const CaptureComTable table = {&CreateWithFakes};
-    const CaptureComTable* previous = SetCaptureComTable(&table);
+    const CaptureComHooks table = {&CreateWithFakes};
+    const CaptureComHooks* previous = SetCaptureComHooks(&table);
     CCaptureFilterInfo* pSource = nullptr;
     EXPECT_EQ(S_OK, m_manager->AddFilterByCLSID(kFakeSourceClsid, "Fake Source", &pSource, TRUE));
     ASSERT_NE(nullptr, pSource);
@@ -320,7 +339,7 @@ TEST_F(GraphManagerOnWine, FiltersByClassThroughTheSeam)
     EXPECT_EQ(S_OK, m_manager->AddFilterByCLSID(kFakeSourceClsid, "Loose", &pLoose, FALSE));
     EXPECT_EQ(2, m_manager->GetGraphFilterCount());
     EXPECT_EQ(0, pLoose->Release());
-    SetCaptureComTable(previous);
+    SetCaptureComHooks(previous);
 }
 
 // A windowless control that reports a fixed native size and records the position it was given.

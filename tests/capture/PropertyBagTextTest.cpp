@@ -39,7 +39,7 @@ HRESULT WINAPI RecordingVariantClear(VARIANTARG* pVar)
     return S_OK;
 }
 
-const CaptureComTable kRecordingTable = {nullptr, &RecordingVariantClear};
+const CaptureComHooks kRecordingTable = {nullptr, &RecordingVariantClear};
 
 // A property bag with string properties; reading any other name fails with the answer of a missing registry
 // value and leaves the variant as it was (the system's device bags have no "Description" for most devices).
@@ -74,18 +74,18 @@ public:
 class PropertyBagText : public ::testing::Test {
 protected:
     FakeRef<FakeTextBag> bag;
-    const CaptureComTable* m_previous = nullptr;
+    const CaptureComHooks* m_previous = nullptr;
 
     void SetUp() override
     {
         g_allocated.clear();
         g_freed.clear();
-        m_previous = SetCaptureComTable(&kRecordingTable);
+        m_previous = SetCaptureComHooks(&kRecordingTable);
         bag->texts = {{L"FriendlyName", L"USB Camera"}, {L"DevicePath", L"\\\\?\\usb#vid_1#2#{x}"}};
     }
     void TearDown() override
     {
-        SetCaptureComTable(m_previous);
+        SetCaptureComHooks(m_previous);
         EXPECT_EQ(1, bag->refs);
     }
 };

@@ -540,6 +540,16 @@ TEST_F(VidmorphBox, TunerStateIsReadBack)
     EXPECT_EQ(E_NOTIMPL, plain.ReadTunerState());
 }
 
+// The capture box's crossbar: its decoder output, with composite video and line audio among the inputs.
+FakeFilterLayout CaptureBoxCrossbarLayout(FakeRef<FakeCrossbar>& crossbar)
+{
+    crossbar->inputs = {{PhysConn_Video_Composite, 1}, {PhysConn_Audio_Line, 0}};
+    FakeFilterLayout layout;
+    layout.pins = {Pin(L"0: Video Decoder Out", PINDIR_OUTPUT)};
+    layout.interfaces = {crossbar.As<IAMCrossbar>(IID_IAMCrossbar)};
+    return layout;
+}
+
 // The tuner box's preview and capture graph with its crossbar, tuner, TV audio and audio encoder found by the
 // device enumerator, the stock filters as fakes.
 TEST(VidmorphGraph, TunerBoxCapturesAudioThroughTeeAndEncoder)
@@ -631,10 +641,7 @@ TEST(VidmorphGraph, BoxWithoutAudioPinBuildsTheVideoBranchesOnly)
 {
     CManagerFixture fixture;
     FakeRef<FakeCrossbar> crossbar;
-    crossbar->inputs = {{PhysConn_Video_Composite, 1}, {PhysConn_Audio_Line, 0}};
-    FakeFilterLayout crossbarLayout;
-    crossbarLayout.pins = {Pin(L"0: Video Decoder Out", PINDIR_OUTPUT)};
-    crossbarLayout.interfaces = {crossbar.As<IAMCrossbar>(IID_IAMCrossbar)};
+    const FakeFilterLayout crossbarLayout = CaptureBoxCrossbarLayout(crossbar);
     FakeFilterLayout box;
     box.pins = {Pin(L"Analog Video In", PINDIR_INPUT), Pin(L"Video Capture", PINDIR_OUTPUT, MEDIATYPE_Video)};
     CFakeStockSeam seam(
@@ -652,6 +659,85 @@ TEST(VidmorphGraph, BoxWithoutAudioPinBuildsTheVideoBranchesOnly)
     }
     info->Release();
     AsBaseFilter(filter)->Release();
+}
+
+// The capture box's preview: the decoder the format needs before the video renderer (none for "DX50", which is
+// not rendered), and the audio pin straight into the sound renderer while the first capture is off.
+TEST(VidmorphGraph, PreviewDecoderFollowsTheFormat)
+{
+    const std::string crossbarIn = " connect pins: '0: Video Decoder Out' -> 'Analog Video In'";
+    const std::string renderer = " added: Video Mixing Renderer9";
+    const std::string sound = " added: Default DirectSound Device";
+    const std::string audioIn = " connect pins: 'Audio Capture' -> 'Audio Input pin (rendered)'";
+    struct Case {
+        const char* label;
+        GUID formatType;
+        DWORD compression;
+        std::vector<std::string> preview; // the steps after the crossbar's connection
+    } const cases[] = {
+        {"MPEG-2",
+         FORMAT_MPEG2Video,
+         0,
+         {" added: InterVideo Video Decoder", " connect pins: 'Video Preview' -> 'In'", renderer,
+          " connect pins: 'Out' -> 'VMR Input0'", sound, audioIn}},
+        {"MP4S",
+         FORMAT_VideoInfo,
+         MakeFourCC('M', 'P', '4', 'S'),
+         {" added: MPEG-4 Decoder", " connect pins: 'Video Preview' -> 'In'", renderer,
+          " connect pins: 'Out' -> 'VMR Input0'", sound, audioIn}},
+        {"MJPG",
+         FORMAT_VideoInfo,
+         MakeFourCC('M', 'J', 'P', 'G'),
+         {" added: MJPEG Decompressor", " added: Color Space Converter", " connect pins: 'Video Preview' -> 'In'",
+          " connect pins: 'Out' -> 'In'", renderer, " connect pins: 'Out' -> 'VMR Input0'", sound, audioIn}},
+        {"DX50", FORMAT_VideoInfo, MakeFourCC('D', 'X', '5', '0'), {sound, audioIn}},
+    };
+    CLSID videoDecoder = GUID_NULL;
+    CLSID mpeg4Decoder = GUID_NULL;
+    CLSIDFromString(const_cast<LPOLESTR>(L"{0246CA20-776D-11D2-8010-00104B9B8592}"), &videoDecoder);
+    CLSIDFromString(const_cast<LPOLESTR>(L"{82CCD3E0-F71A-11D0-9FE5-00609778EA66}"), &mpeg4Decoder);
+    for (const Case& c : cases) {
+        CManagerFixture fixture;
+        if (fixture.Manager().UsesVmr7())
+            GTEST_SKIP() << "the fakes stand in for the video mixing renderer 9";
+        FakeRef<FakeStreamConfig> audio;
+        audio->capsSize = sizeof(AUDIO_STREAM_CONFIG_CAPS);
+        audio->capabilities = {PcmType(2, 48000, 16)};
+        FakeRef<FakeCrossbar> crossbar;
+        const FakeFilterLayout crossbarLayout = CaptureBoxCrossbarLayout(crossbar);
+        FakeFilterLayout box;
+        box.pins = {Pin(L"Analog Video In", PINDIR_INPUT), Pin(L"Video Capture", PINDIR_OUTPUT, MEDIATYPE_Video),
+                    Pin(L"Video Preview", PINDIR_OUTPUT, MEDIATYPE_Video),
+                    Pin(L"Audio Capture", PINDIR_OUTPUT, MEDIATYPE_Audio)};
+        box.pins[3].interfaces = {audio.As<IAMStreamConfig>(IID_IAMStreamConfig)};
+        CFakeStockSeam seam(
+            {{videoDecoder, OneInOneOutLayout()},
+             {mpeg4Decoder, OneInOneOutLayout()},
+             {CLSID_MjpegDec, OneInOneOutLayout()},
+             {CLSID_Colour, OneInOneOutLayout()},
+             {CLSID_VideoMixingRenderer9, VideoRendererLayout()},
+             {CLSID_DSoundRender, SoundRendererLayout()}},
+            {}, {{AM_KSCATEGORY_CROSSBAR, L"Korvath Vidmorph CX2 Crossbar", L"pci#a#b#{crossbar}", crossbarLayout}});
+        FakeFilter* filter = CreateFakeFilter(box);
+        CCaptureFilterInfo* info = new CCaptureFilterInfo(CComPtr<IBaseFilter>(AsBaseFilter(filter)),
+                                                          kVidmorphCaptureName, "pci#a#b#{capture}");
+        {
+            CVidmorphCaptureDevice device(info, &fixture.Manager());
+            device.m_nVideoSource = kVideoSourceComposite;
+            device.m_bVideoPreview = 1;
+            device.m_bAudioPreview = 1;
+            device.m_videoFormat.m_formatType = c.formatType;
+            device.m_videoFormat.m_nCompression = c.compression;
+            ASSERT_EQ(S_OK, device.BuildPreviewCaptureGraph()) << c.label;
+            const std::vector<std::string> steps = fixture.BuildSteps();
+            const auto start = std::find(steps.begin(), steps.end(), crossbarIn);
+            ASSERT_NE(steps.end(), start) << c.label;
+            EXPECT_EQ(c.preview, std::vector<std::string>(start + 1, steps.end())) << c.label;
+            EXPECT_EQ(1, device.m_bAudioPreview) << c.label;
+        }
+        info->Release();
+        AsBaseFilter(filter)->Release();
+    }
 }
 
 } // namespace
