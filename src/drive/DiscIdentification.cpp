@@ -596,7 +596,7 @@ static void DescribeCd(CDriveManager& manager, CDeviceRecord& record, char* pszL
     if (manager.ReadCdText(record, sizeof(header), header) == kExecCompleted) {
         int n = int(GetBe16(header));
         int whole = n + 2 < kCdTextBufferSize ? n + 2 : kCdTextBufferSize;
-        if (pCdText != NULL) {
+        if (pCdText != nullptr) {
             memset(pCdText, 0, kCdTextBufferSize);
             if (manager.ReadCdText(record, whole, pCdText) == kExecCompleted && n >= 22 && kind == 1) {
                 strcpy(pszWork, "AudioCD + CD TEXT");

@@ -40,7 +40,7 @@ int ReadPerformance(CDriveManager& manager, CDeviceRecord& record, BYTE dataType
 int EntryValue(const char* pszEntry)
 {
     const char* hyphen = strchr(pszEntry, '-');
-    return atoi(hyphen != NULL ? hyphen + 1 : pszEntry);
+    return atoi(hyphen != nullptr ? hyphen + 1 : pszEntry);
 }
 
 // The distinct non-zero write speeds of up to seven type-3 descriptors, fastest first; -1 when the command failed.
@@ -87,7 +87,7 @@ bool FormatRange(char* pszText, DWORD startKbps, DWORD endKbps)
 int SpeedFromItem(const char* pszItem)
 {
     const char* hyphen = strchr(pszItem, '-');
-    return atoi(hyphen != NULL ? hyphen + 1 : pszItem);
+    return atoi(hyphen != nullptr ? hyphen + 1 : pszItem);
 }
 
 bool UsesModelList(CDriveManager& manager, CDeviceRecord& record, ModelRecord& row)
