@@ -38,13 +38,9 @@ struct SetupApiTable {
 const SetupApiTable* SetSetupApiTable(const SetupApiTable* pTable);
 const SetupApiTable& GetSetupApiTable();
 
-// Device information lists made through the seam are destroyed through it.
-struct DeviceInfoListTraits {
-    using HandleType = HDEVINFO;
-    using ResultType = BOOL;
-    static constexpr BOOL kEmptyCloseResult = TRUE;
-    static HDEVINFO Empty() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(HDEVINFO h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+// Device information lists made through the seam are destroyed through it (HDEVINFO is a HANDLE; null and
+// INVALID_HANDLE_VALUE both count as empty).
+struct DeviceInfoListTraits : KernelHandleTraits {
     static BOOL Close(HDEVINFO h) { return GetSetupApiTable().pfnDestroyDeviceInfoList(h); }
 };
 
