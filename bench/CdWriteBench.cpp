@@ -116,7 +116,7 @@ int main()
     group.Add(record);
     adapter.m_Targets.Add(group);
     manager.m_Adapters.Add(adapter);
-    manager.m_bInquireViaLetter[kLetter] = 1;
+    manager.m_Letters[kLetter].m_bInquireViaLetter = 1;
     g_pDriveManager = &manager;
 
     CWnd window;

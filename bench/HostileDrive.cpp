@@ -249,8 +249,9 @@ struct DriveBench {
         manager.m_Adapters.RemoveAll();
         AddAdapter(manager, base.m_nBusType, nPort, {base});
         manager.m_nAccessMode = kAccessModeSpti;
-        std::memset(manager.m_bInquireViaLetter, 0, sizeof(manager.m_bInquireViaLetter));
-        manager.m_bInquireViaLetter[nLetter] = 1;
+        for (DriveLetterSlot& slot : manager.m_Letters)
+            slot.m_bInquireViaLetter = 0;
+        manager.m_Letters[nLetter].m_bInquireViaLetter = 1;
 
         EmuSetHostile(pMachine, nDrive, nSeed, kShares[random.Below(sizeof(kShares) / sizeof(kShares[0]))]);
         pMachine->SetInt(nDrive, EMU_KEY_HOSTILE_ECHO, options.bVerbose ? 1 : 0);

@@ -147,7 +147,7 @@ struct StoredBench {
         std::strncpy(record.m_szRevision, info.pszRevision, 4);
         AddAdapter(manager, kBusTypeIdeChannel, 0, {record});
         manager.m_nAccessMode = kAccessModeSpti;
-        manager.m_bInquireViaLetter[nLetter] = 1;
+        manager.m_Letters[nLetter].m_bInquireViaLetter = 1;
         g_pDriveManager = &manager;
 
         // A Windows 9x device node for the drive, so that the 9x readers find keys to walk.

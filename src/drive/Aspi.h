@@ -108,7 +108,7 @@ static_assert(offsetof(SRB_ExecSCSICmd, SenseArea) == 64 || sizeof(void*) != 4, 
 static_assert(sizeof(SRB_ExecSCSICmd) == 80 || sizeof(void*) != 4, "SRB_ExecSCSICmd layout");
 
 // Entry points of the library; both use the C calling convention.
-typedef uint32_t(__cdecl* PFN_GetASPI32SupportInfo)(void);
-typedef uint32_t(__cdecl* PFN_SendASPI32Command)(void* srb);
+using PFN_GetASPI32SupportInfo = uint32_t(__cdecl*)(void);
+using PFN_SendASPI32Command = uint32_t(__cdecl*)(void* srb);
 
 #endif

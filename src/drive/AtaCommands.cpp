@@ -48,7 +48,7 @@ int CDriveManager::AtaReadSectors(CDeviceRecord& record, DWORD lba, BYTE count, 
     DWORD length = DWORD(count) * DWORD(nSectorSize > 0 ? nSectorSize : 0);
     if (length > 0)
         memset(pBuffer, 0, length);
-    return AtaPassThrough(record, registers, NULL, 0, pBuffer, length);
+    return AtaPassThrough(record, registers, nullptr, 0, pBuffer, length);
 }
 
 // Vendor command F1: a 256-byte parameter block goes out (byte 0 = flag A, byte 1 = flag B, then the first

@@ -71,7 +71,7 @@ int AtaPassThrough(const CDeviceRecord& record, const BYTE* pRegisters, const vo
     if (!IsDriveLetterSlot(record.m_nDriveLetter))
         return 0;
     CDeviceHandle device(DeviceIoOpenLetter(record.m_nDriveLetter));
-    if (!device.IsValid())
+    if (!device.IsCreated())
         return 0;
 
     BYTE nCommand = pRegisters[kAtaCommandRegister];
@@ -113,7 +113,7 @@ int SmartDriveCommand(const CDeviceRecord& record, const BYTE* pRegisters, void*
     if (!IsDriveLetterSlot(record.m_nDriveLetter))
         return 0;
     CDeviceHandle device(DeviceIoOpenLetter(record.m_nDriveLetter));
-    if (!device.IsValid())
+    if (!device.IsCreated())
         return 0;
 
     DWORD nCode =

@@ -200,7 +200,7 @@ int CScsiTransport::GetStoragePortAddress(const char* pszEnumerator, SCSI_ADDRES
 {
     const SetupApiTable& api = GetSetupApiTable();
     CDeviceInfoList interfaces(kInterfaceStoragePort, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE, pszEnumerator);
-    if (!interfaces.IsValid())
+    if (!interfaces.IsCreated())
         return -1;
     SP_DEVICE_INTERFACE_DATA interfaceData;
     std::memset(&interfaceData, 0, sizeof(interfaceData));
@@ -219,7 +219,7 @@ int CScsiTransport::GetStoragePortAddress(const char* pszEnumerator, SCSI_ADDRES
 
     CDeviceHandle device(DeviceIoCreateFile(pDetail->DevicePath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                             OPEN_EXISTING, 0, nullptr));
-    if (!device.IsValid())
+    if (!device.IsCreated())
         return -1;
     SCSI_ADDRESS address;
     std::memset(&address, 0, sizeof(address));
@@ -301,7 +301,7 @@ int CScsiTransport::ClassifyPortByDeviceClass(const char* pszPortDriver)
 int CScsiTransport::FindPortInDeviceClass(const GUID& deviceClass, const char* pszPortDriver)
 {
     CDeviceInfoList devices(deviceClass, DIGCF_PRESENT);
-    if (!devices.IsValid())
+    if (!devices.IsCreated())
         return kBusTypeIdeChannel;
     int nAnswer = kNotInClass;
     for (DWORD nIndex = 0; nIndex < kMaxClassDevices; ++nIndex) {
@@ -402,7 +402,7 @@ int CScsiTransport::GetPortDriverName(int nAdapter, char* pszManagerId, char* ps
     if (m_nAccessMode == kAccessModeSpti) {
         CHostAdapter& adapter = m_Adapters[nAdapter];
         CDeviceHandle port(DeviceIoOpenReadWrite(adapter.m_strName));
-        if (port.IsValid()) {
+        if (port.IsCreated()) {
             std::vector<BYTE> reply(kPortInquiryBufferSize, 0);
             DWORD nReturned = 0;
             DeviceIoControlCall(port.get(), IOCTL_SCSI_GET_INQUIRY_DATA, nullptr, 0, reply.data(),

@@ -27,7 +27,7 @@ const int kPageScanLimit = 25;
 int EntryValue(const char* pszEntry)
 {
     const char* hyphen = strchr(pszEntry, '-');
-    return atoi(hyphen != NULL ? hyphen + 1 : pszEntry);
+    return atoi(hyphen != nullptr ? hyphen + 1 : pszEntry);
 }
 
 // Whether the entry names the speed x as a whole number directly before an 'X', at its start or after a
@@ -36,7 +36,7 @@ bool EntryNamesSpeed(const char* pszEntry, int x)
 {
     char key[16];
     sprintf(key, "%dX", x);
-    for (const char* p = strstr(pszEntry, key); p != NULL; p = strstr(p + 1, key)) {
+    for (const char* p = strstr(pszEntry, key); p != nullptr; p = strstr(p + 1, key)) {
         if (p == pszEntry || p[-1] == '-')
             return true;
     }
@@ -102,9 +102,9 @@ public:
 private:
     bool Offers(const char* pszEntry)
     {
-        if (strstr(pszEntry, "20-48") != NULL || strstr(pszEntry, "22-52") != NULL)
+        if (strstr(pszEntry, "20-48") != nullptr || strstr(pszEntry, "22-52") != nullptr)
             return ReadModeOn();
-        if (strstr(pszEntry, "23-54") != NULL)
+        if (strstr(pszEntry, "23-54") != nullptr)
             return Reaches54();
         return pszEntry[0] != '\0';
     }
@@ -165,7 +165,7 @@ ExecStatus CDriveManager::SetCdSpeed(CDeviceRecord& record, int nReadKbps, int n
     BYTE cdb[12] = {0xBB};
     SetBe16(cdb + 2, DWORD(read) & 0xFFFF);
     SetBe16(cdb + 4, DWORD(nWriteKbps) & 0xFFFF);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // Page bytes 18-19. One family reports its maximum only as the current write speed after SET CD SPEED asked for
@@ -294,7 +294,7 @@ char* FormatSpeedText(char* pszText)
     if (pszText[0] == '\0' || strcmp(pszText, "maximum") == 0)
         return pszText;
     unsigned char* x = _mbschr(reinterpret_cast<unsigned char*>(pszText), 'X');
-    if (x == NULL)
+    if (x == nullptr)
         return pszText;
     memmove(x + 1, x, strlen(reinterpret_cast<char*>(x)) + 1);
     *x = ' ';

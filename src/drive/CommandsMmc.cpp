@@ -47,7 +47,7 @@ ExecStatus CDriveManager::PlayAudio10(CDeviceRecord& record, long lba, int nLeng
     BYTE cdb[12] = {0x45};
     SetBe24(cdb + 3, DWORD(lba));
     SetBe16(cdb + 7, DWORD(nLength));
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 46 | rt | 2-3 starting feature | 00 00 00 | 7-8 length | 00
@@ -71,7 +71,7 @@ ExecStatus CDriveManager::PlayAudioMsf(CDeviceRecord& record, BYTE startM, BYTE 
     cdb[6] = endM;
     cdb[7] = endS;
     cdb[8] = endF;
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 48 | 00 00 00 | start track | start index | 00 | end track | end index 1 | 00
@@ -82,7 +82,7 @@ ExecStatus CDriveManager::PlayAudioTrackIndex(CDeviceRecord& record, BYTE startT
     cdb[5] = startIndex;
     cdb[7] = endTrack;
     cdb[8] = 1;
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 49 | 00 00 | 3-5 relative lba (24 bits) | track | 7-8 length | 00
@@ -92,7 +92,7 @@ ExecStatus CDriveManager::PlayTrackRelative10(CDeviceRecord& record, BYTE track,
     SetBe24(cdb + 3, DWORD(lba));
     cdb[6] = track;
     SetBe16(cdb + 7, DWORD(nLength));
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 4A | polled | 00 00 | class request | 00 00 | 7-8 length | 00
@@ -110,14 +110,14 @@ ExecStatus CDriveManager::GetEventStatusNotification(CDeviceRecord& record, BYTE
 ExecStatus CDriveManager::PauseAudio(CDeviceRecord& record)
 {
     BYTE cdb[12] = {0x4B};
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 ExecStatus CDriveManager::ResumeAudio(CDeviceRecord& record)
 {
     BYTE cdb[12] = {0x4B};
     cdb[8] = 1;
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 51 | 00 .. 00 | 7-8 length | 00
@@ -157,7 +157,7 @@ ExecStatus CDriveManager::ReserveTrack(CDeviceRecord& record, int nSize)
 {
     BYTE cdb[12] = {0x53};
     SetBe24(cdb + 6, DWORD(nSize));
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 54 | doOpc | 00 .. 00 | 7-8 length | 00; data out
@@ -174,7 +174,7 @@ ExecStatus CDriveManager::RepairTrack(CDeviceRecord& record, int nTrack)
 {
     BYTE cdb[12] = {0x58};
     cdb[5] = BYTE(nTrack);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 5B | 00 | sessionBit * 2 + trackBit | 00 00 | 5 track | 00 ..; no retry
@@ -183,7 +183,7 @@ ExecStatus CDriveManager::CloseTrackSessionOnce(CDeviceRecord& record, BYTE sess
     BYTE cdb[12] = {0x5B};
     cdb[2] = BYTE(sessionBit * 2 + trackBit);
     cdb[5] = BYTE(nTrack);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 5C | 00 .. 00 | 8 = 12 | 00
@@ -214,14 +214,14 @@ ExecStatus CDriveManager::Blank(CDeviceRecord& record, long start, BYTE type)
 {
     BYTE cdb[12] = {0};
     BuildBlank(cdb, BYTE(type | 0x10), start);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 ExecStatus CDriveManager::BlankNoImmed(CDeviceRecord& record, long start, BYTE type)
 {
     BYTE cdb[12] = {0};
     BuildBlank(cdb, type, start);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 ExecStatus CDriveManager::BlankNoImmed2(CDeviceRecord& record, long start, BYTE type)
@@ -256,7 +256,7 @@ ExecStatus CDriveManager::PlayAudio12(CDeviceRecord& record, long lba, int nLeng
     BYTE cdb[12] = {0xA5};
     SetBe24(cdb + 3, DWORD(lba));
     SetBe24(cdb + 7, DWORD(nLength));
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // A9 | 00 00 | 3-5 lba (24 bits) | 00 | 7-9 length (24 bits) | 10 track | 00
@@ -266,7 +266,7 @@ ExecStatus CDriveManager::PlayTrackRelative12(CDeviceRecord& record, BYTE track,
     SetBe24(cdb + 3, DWORD(lba));
     SetBe24(cdb + 7, DWORD(nLength));
     cdb[10] = track;
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // Number of whole 16-byte descriptors of a GET PERFORMANCE answer that were asked for, lie inside the

@@ -148,7 +148,7 @@ ExecStatus CDriveManager::Seek10(CDeviceRecord& record, long lba)
 {
     BYTE cdb[12] = {0x2B};
     SetBe24(cdb + 3, DWORD(lba));
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 2F | 00 00 | 3-5 lba (24 bits) | 00 | 7-8 blocks | 00
@@ -157,7 +157,7 @@ ExecStatus CDriveManager::Verify10(CDeviceRecord& record, long lba, int nBlocks)
     BYTE cdb[12] = {0x2F};
     SetBe24(cdb + 3, DWORD(lba));
     SetBe16(cdb + 7, DWORD(nBlocks));
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 35 | immed * 2 | 2-5 lba | 00 | 7-8 blocks | 00; data length = blocks (callers pass 0 and no buffer)
@@ -257,7 +257,7 @@ ExecStatus CDriveManager::Verify12(CDeviceRecord& record, long lba, int nBlocks)
     BYTE cdb[12] = {0xAF};
     SetBe24(cdb + 3, DWORD(lba));
     SetBe24(cdb + 7, DWORD(nBlocks));
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // BE | 00 | 2-5 lba | 6-8 blocks (24 bits) | 9 flags (sync, headers, user data, EDC/ECC) | 10 sub-channel | 00
@@ -293,5 +293,5 @@ ExecStatus CDriveManager::CloseTrackSession(CDeviceRecord& record, BYTE immed, B
     cdb[1] = immed ? 1 : 0;
     cdb[2] = function;
     SetBe16(cdb + 4, DWORD(nTrack));
-    return SendWithNotReadyRetry(*this, record, cdb, NULL, 0);
+    return SendWithNotReadyRetry(*this, record, cdb, nullptr, 0);
 }

@@ -13,14 +13,14 @@
 ExecStatus CDriveManager::TestUnitReady(CDeviceRecord& record)
 {
     BYTE cdb[12] = {0x00};
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 01 | 00 00 00 00 00
 ExecStatus CDriveManager::RezeroUnit(CDeviceRecord& record)
 {
     BYTE cdb[12] = {0x01};
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 03 | 00 00 00 | allocation 18 | 00; 18 bytes in
@@ -61,14 +61,14 @@ ExecStatus CDriveManager::Reserve6(CDeviceRecord& record, BYTE thirdParty, BYTE 
 {
     BYTE cdb[12] = {0};
     BuildReserveRelease6(cdb, 0x16, thirdParty, deviceId);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 ExecStatus CDriveManager::Release6(CDeviceRecord& record, BYTE thirdParty, BYTE deviceId)
 {
     BYTE cdb[12] = {0};
     BuildReserveRelease6(cdb, 0x17, thirdParty, deviceId);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 1B | immed & 1 | 00 00 | (loej & 1) * 2 + (start & 1) | 00
@@ -77,7 +77,7 @@ ExecStatus CDriveManager::StartStopUnit(CDeviceRecord& record, BYTE immed, BYTE 
     BYTE cdb[12] = {0x1B};
     cdb[1] = BYTE(immed & 1);
     cdb[4] = BYTE((loej & 1) * 2 + (start & 1));
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 1B | 00 00 00 | 02 (LoEj, stop) | 00
@@ -106,7 +106,7 @@ ExecStatus CDriveManager::SendDiagnostic(CDeviceRecord& record, BYTE selfTest, B
     BYTE cdb[12] = {0x1D};
     cdb[1] = BYTE((selfTest & 1) * 4);
     if (selfTest & 1)
-        return ExecScsiCommand(record, cdb, NULL, 0);
+        return ExecScsiCommand(record, cdb, nullptr, 0);
     cdb[4] = 8;
     return ExecScsiCommand(record, cdb, pBuffer8, 8);
 }
@@ -116,13 +116,13 @@ ExecStatus CDriveManager::LockMedium(CDeviceRecord& record)
 {
     BYTE cdb[12] = {0x1E};
     cdb[4] = 1;
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 ExecStatus CDriveManager::UnlockMedium(CDeviceRecord& record)
 {
     BYTE cdb[12] = {0x1E};
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 23 | 00 .. 00 | 7-8 allocation | 00

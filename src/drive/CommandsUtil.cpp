@@ -37,7 +37,7 @@ char* TrimTrailingBlanks(char* pszText)
 // The byte order of ATA IDENTIFY strings. With an odd length the last byte has no partner and stays.
 void SwapBytePairs(BYTE* pBuffer, int nLength)
 {
-    if (pBuffer == NULL || nLength < 1)
+    if (pBuffer == nullptr || nLength < 1)
         return;
     for (int i = 0; i + 1 < nLength; i += 2) {
         BYTE t = pBuffer[i];
@@ -82,7 +82,7 @@ int CodeForKindB(int value)
 // not a digit ends the number, and no digit gives 0 ("1.0A" gives 0, "2.10" gives 10).
 int FirmwareNumber(const char* pszRevision)
 {
-    if (pszRevision == NULL || strlen(pszRevision) < 3)
+    if (pszRevision == nullptr || strlen(pszRevision) < 3)
         return 0;
     int number = 0;
     for (int i = 2; i < 4 && pszRevision[i] >= '0' && pszRevision[i] <= '9'; ++i)

@@ -63,12 +63,3 @@ HANDLE DeviceIoOpenLetter(int nLetterIndex)
     std::snprintf(szPath, sizeof(szPath), "\\\\.\\%c:", char('A' + nLetterIndex));
     return DeviceIoOpenReadWrite(szPath);
 }
-
-BOOL CDeviceHandle::Close()
-{
-    if (!IsValid())
-        return TRUE;
-    BOOL bClosed = DeviceIoCloseHandle(m_h);
-    m_h = INVALID_HANDLE_VALUE;
-    return bClosed;
-}

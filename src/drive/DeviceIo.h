@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "framework/Handles.h"
+
 struct DeviceIoTable {
     HANDLE(WINAPI* pfnCreateFileA)
     (LPCSTR pszName, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES pSecurity, DWORD dwCreation, DWORD dwFlags,
@@ -38,32 +40,11 @@ HANDLE DeviceIoOpenReadWrite(LPCSTR pszDevicePath);
 // Opens "\\.\X:" for the letter index (0 = A:) for reading and writing with read and write sharing.
 HANDLE DeviceIoOpenLetter(int nLetterIndex);
 
-// Owner of a device handle opened through the seam; closes it through the seam.
-class CDeviceHandle {
-public:
-    CDeviceHandle() : m_h(INVALID_HANDLE_VALUE) {}
-    explicit CDeviceHandle(HANDLE h) : m_h(h) {}
-    ~CDeviceHandle() { Close(); }
-    CDeviceHandle(const CDeviceHandle&) = delete;
-    CDeviceHandle& operator=(const CDeviceHandle&) = delete;
-
-    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE && m_h != NULL; }
-    HANDLE get() const { return m_h; }
-    void Attach(HANDLE h)
-    {
-        Close();
-        m_h = h;
-    }
-    HANDLE Detach()
-    {
-        HANDLE h = m_h;
-        m_h = INVALID_HANDLE_VALUE;
-        return h;
-    }
-    BOOL Close();
-
-private:
-    HANDLE m_h;
+// Device handles opened through the seam are closed through it: null and INVALID_HANDLE_VALUE both count as
+// empty, so the result of DeviceIoCreateFile can be attached unchecked.
+struct DeviceIoHandleTraits : KernelHandleTraits {
+    static BOOL Close(HANDLE h) { return DeviceIoCloseHandle(h); }
 };
+using CDeviceHandle = CHandleOwnerT<DeviceIoHandleTraits>;
 
 #endif

@@ -28,7 +28,7 @@ const int32_t kFirstDriveLetterSlot = 2; // C:
 const int32_t kLastDriveLetterSlot = 25; // Z:
 const int32_t kDriveLetterCount = 26;
 
-// An index of the transport's 26-entry per-letter tables (A: to Z:).
+// An index of the transport's 26 letter slots (A: to Z:).
 inline bool IsDriveLetterIndex(int32_t nLetter)
 {
     return nLetter >= 0 && nLetter < kDriveLetterCount;

@@ -208,6 +208,73 @@ static long ByteSum(const BYTE* pData, int nLength)
 
 // --- capacities --------------------------------------------------------------------------------------------------
 
+// An appendable disc: the size of track 1 when its track information reaches the size field (its next writable
+// address instead on a one-session disc when that lies inside the track), else the lead-out start of the TOC
+// (the four bytes two after the first 0xAA); 0 when neither can be read.
+static long AppendableDiscCapacity(CDriveManager& manager, CDeviceRecord& record, int nSessions)
+{
+    BYTE track[40];
+    memset(track, 0, sizeof(track));
+    if (manager.ReadTrackInformation(record, 1, 1, sizeof(track), track) != kExecCompleted)
+        return 0;
+    // Only a block that reaches the track size (bytes 24-27) is used.
+    bool sizeGiven = GetBe16(track) + 2 >= 28;
+    if (sizeGiven && track[24] != 0xFF && track[27] != 0) {
+        long size = long(GetBe32(track + 24));
+        if (track[3] == nSessions && nSessions == 1) {
+            long next = long(GetBe32(track + 12));
+            if (next > 0 && next < size)
+                return next;
+        }
+        return size;
+    }
+    BYTE toc[100];
+    memset(toc, 0, sizeof(toc));
+    if (manager.ReadToc(record, 0, sizeof(toc), toc) != kExecCompleted)
+        return 0;
+    for (int i = 0; i < int(sizeof(toc)); ++i) {
+        if (toc[i] != 0xAA)
+            continue;
+        if (i + 5 >= int(sizeof(toc)))
+            return 0;
+        return long(GetBe32(toc + i + 2));
+    }
+    return 0;
+}
+
+// The capacity of a READ FORMAT CAPACITIES descriptor: the first descriptor when its type is nFirstType, else
+// the first later one whose type is nLaterType or nOtherLaterType; 0 when none is or the list cannot be read.
+static long FormatCapacityOfType(CDriveManager& manager, CDeviceRecord& record, BYTE nFirstType, BYTE nLaterType,
+                                 BYTE nOtherLaterType)
+{
+    BYTE list[100];
+    memset(list, 0, sizeof(list));
+    if (manager.ReadFormatCapacities(record, sizeof(list), list) != kExecCompleted)
+        return 0;
+    int count = list[3] / 8;
+    if (count > (int(sizeof(list)) - 4) / 8)
+        count = (int(sizeof(list)) - 4) / 8;
+    for (int i = 0; i < count; ++i) {
+        const BYTE* d = list + 4 + 8 * i;
+        bool qualifies = i == 0 ? d[4] == nFirstType : (d[4] == nLaterType || d[4] == nOtherLaterType);
+        if (qualifies)
+            return long(GetBe32(d));
+    }
+    return 0;
+}
+
+// The sectors of the data area: the end sector of READ DISC STRUCTURE format 0 less 0x2FFFF; 0 when the
+// structure cannot be read or the end lies below 0x30000.
+static long DataAreaCapacity(CDriveManager& manager, CDeviceRecord& record)
+{
+    BYTE structure[2048];
+    memset(structure, 0, sizeof(structure));
+    if (manager.ReadDiscStructure(record, 0, 0, 0, sizeof(structure), structure) != kExecCompleted)
+        return 0;
+    long end = long(GetBe24(structure + 13));
+    return end >= 0x30000 ? end - 0x2FFFF : 0;
+}
+
 // An appendable disc: the size of track 1 (or its next writable address on a one-session disc that is still
 // being written), else the lead-out start found in the TOC. A finished disc: READ CAPACITY, or for DVD+RW and
 // DVD-RAM the size of the file system. A DVD-RAM without a known file system whose sector 16 is not empty counts
@@ -223,36 +290,8 @@ long CDriveManager::GetRecordedCapacity(CDeviceRecord& record)
     int discStatus = info[2] & 3;
     if (discStatus == 0)
         return 0;
-    if (discStatus == 1) {
-        int sessions = info[4];
-        BYTE track[40];
-        memset(track, 0, sizeof(track));
-        if (ReadTrackInformation(record, 1, 1, sizeof(track), track) != kExecCompleted)
-            return 0;
-        // Only a block that reaches the track size (bytes 24-27) is used.
-        bool sizeGiven = GetBe16(track) + 2 >= 28;
-        if (sizeGiven && track[24] != 0xFF && track[27] != 0) {
-            long size = long(GetBe32(track + 24));
-            if (track[3] == sessions && sessions == 1) {
-                long next = long(GetBe32(track + 12));
-                if (next > 0 && next < size)
-                    return next;
-            }
-            return size;
-        }
-        BYTE toc[100];
-        memset(toc, 0, sizeof(toc));
-        if (ReadToc(record, 0, sizeof(toc), toc) != kExecCompleted)
-            return 0;
-        for (int i = 0; i < int(sizeof(toc)); ++i) {
-            if (toc[i] != 0xAA)
-                continue;
-            if (i + 5 >= int(sizeof(toc)))
-                return 0;
-            return long(GetBe32(toc + i + 2));
-        }
-        return 0;
-    }
+    if (discStatus == 1)
+        return AppendableDiscCapacity(*this, record, info[4]);
 
     if (profile != 0x1A && profile != 0x12) {
         BYTE capacity[8];
@@ -267,35 +306,12 @@ long CDriveManager::GetRecordedCapacity(CDeviceRecord& record)
     long size = FileSystemSize(*this, record, sector, bRead);
     if (!bRead)
         return 0;
-    FileSystem fs = FileSystemOf(sector);
-    if (fs != kFsNone)
+    if (FileSystemOf(sector) != kFsNone)
         return size;
-
     long formatted = 0;
-    if (profile == 0x12 && ByteSum(sector, kSector) != 0) {
-        BYTE list[100];
-        memset(list, 0, sizeof(list));
-        if (ReadFormatCapacities(record, sizeof(list), list) == kExecCompleted) {
-            int count = list[3] / 8;
-            if (count > (int(sizeof(list)) - 4) / 8)
-                count = (int(sizeof(list)) - 4) / 8;
-            for (int i = 0; i < count; ++i) {
-                const BYTE* d = list + 4 + 8 * i;
-                if ((i == 0 && d[4] == 2) || (i > 0 && d[4] == 0x04)) {
-                    formatted = long(GetBe32(d));
-                    break;
-                }
-            }
-        }
-    }
-    if (formatted != 0)
-        return formatted;
-    BYTE structure[2048];
-    memset(structure, 0, sizeof(structure));
-    if (ReadDiscStructure(record, 0, 0, 0, sizeof(structure), structure) != kExecCompleted)
-        return 0;
-    long end = long(GetBe24(structure + 13));
-    return end >= 0x30000 ? end - 0x2FFFF : 0;
+    if (profile == 0x12 && ByteSum(sector, kSector) != 0)
+        formatted = FormatCapacityOfType(*this, record, 2, 0x04, 0x04); // the formatted capacity
+    return formatted != 0 ? formatted : DataAreaCapacity(*this, record);
 }
 
 long CDriveManager::GetWritableCapacity(CDeviceRecord& record)
@@ -306,28 +322,12 @@ long CDriveManager::GetWritableCapacity(CDeviceRecord& record)
     if (profile == 0)
         return 0;
 
-    if (profile == 0x1A || profile == 0x13 || profile == 0x14 || profile == 0x12) {
-        BYTE list[100];
-        memset(list, 0, sizeof(list));
-        if (ReadFormatCapacities(record, sizeof(list), list) != kExecCompleted)
-            return 0;
-        int count = list[3] / 8;
-        if (count > (int(sizeof(list)) - 4) / 8)
-            count = (int(sizeof(list)) - 4) / 8;
-        for (int i = 0; i < count; ++i) {
-            const BYTE* d = list + 4 + 8 * i;
-            bool qualifies;
-            if (profile == 0x1A)
-                qualifies = i == 0 ? d[4] == 1 : d[4] == 0x98;
-            else if (profile == 0x12)
-                qualifies = i == 0 ? d[4] == 2 : d[4] == 0x04;
-            else
-                qualifies = i == 0 ? d[4] == 1 : (d[4] == 0x00 || d[4] == 0x54);
-            if (qualifies)
-                return long(GetBe32(d));
-        }
-        return 0;
-    }
+    if (profile == 0x1A)
+        return FormatCapacityOfType(*this, record, 1, 0x98, 0x98);
+    if (profile == 0x12)
+        return FormatCapacityOfType(*this, record, 2, 0x04, 0x04);
+    if (profile == 0x13 || profile == 0x14)
+        return FormatCapacityOfType(*this, record, 1, 0x00, 0x54);
 
     BYTE track[50];
     memset(track, 0, sizeof(track));
@@ -596,7 +596,7 @@ static void DescribeCd(CDriveManager& manager, CDeviceRecord& record, char* pszL
     if (manager.ReadCdText(record, sizeof(header), header) == kExecCompleted) {
         int n = int(GetBe16(header));
         int whole = n + 2 < kCdTextBufferSize ? n + 2 : kCdTextBufferSize;
-        if (pCdText != NULL) {
+        if (pCdText != nullptr) {
             memset(pCdText, 0, kCdTextBufferSize);
             if (manager.ReadCdText(record, whole, pCdText) == kExecCompleted && n >= 22 && kind == 1) {
                 strcpy(pszWork, "AudioCD + CD TEXT");

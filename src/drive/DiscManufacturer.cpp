@@ -35,7 +35,7 @@ void AppendSpeedClass(const MakerTexts& out, const BYTE* pAtip)
     static const int kClvSpeeds[8] = {0, 2, 4, 0, 10, 0, 0, 0};
     int subType = (pAtip[6] >> 3) & 3;
     int speed = 0;
-    const char* format = NULL;
+    const char* format = nullptr;
     if (subType == 0 || subType == 1) {
         int code = pAtip[16] & 0x0F;
         speed = code < 8 ? kClvSpeeds[code] : 0;
@@ -66,7 +66,7 @@ void AppendSpeedClass(const MakerTexts& out, const BYTE* pAtip)
         }
         format = " - %d X US CD-RW";
     }
-    if (speed <= 0 || format == NULL)
+    if (speed <= 0 || format == nullptr)
         return;
     char text[40];
     sprintf(text, format, speed);

@@ -51,7 +51,7 @@ char* GetCdTextString(BYTE packType, int nTrack, char* pszOut, int nOutSize, con
     else if (packType == kCdTextPerformer)
         strDefault.LoadString(IDS_CDTEXT_UNKNOWN_ARTIST);
     CopyBounded(pszOut, nOutSize, strDefault);
-    if (pData == NULL || nLength < 4 + kCdTextPackSize)
+    if (pData == nullptr || nLength < 4 + kCdTextPackSize)
         return pszOut;
 
     int announced = int(GetBe16(pData)) + 2;
@@ -154,7 +154,7 @@ int BuildCdTextPacks(const CdTextSources& sources, BYTE* pOutput, int nLastTrack
     int packs = 0;
     int packCounts[kCdTextGroups] = {0, 0};
     for (int g = 0; g < kCdTextGroups; ++g) {
-        BYTE* pack = NULL;
+        BYTE* pack = nullptr;
         int fill = 16; // text bytes of the current pack used; 16 = none open
         for (int t = 0; t <= nLastTrack; ++t) {
             char text[2 * kCdTextEntrySize + 2];
@@ -322,7 +322,7 @@ void DecodeUdfDString(const BYTE* pField, int nFieldSize, char* pszText, int nMa
     if (count <= 0)
         return;
     char text[300];
-    int n = WideCharToMultiByte(CP_ACP, 0, units, count, text, sizeof(text) - 1, NULL, NULL);
+    int n = WideCharToMultiByte(CP_ACP, 0, units, count, text, sizeof(text) - 1, nullptr, nullptr);
     if (n < 0)
         n = 0;
     text[n] = '\0';

@@ -31,7 +31,7 @@ bool IsCdTextPackCrcValid(const BYTE* pPack);
 const int kCdTextGroups = 2;
 const int kCdTextEntries = 100;
 const int kCdTextEntrySize = 130;
-typedef char CdTextSources[kCdTextGroups][kCdTextEntries][kCdTextEntrySize];
+using CdTextSources = char[kCdTextGroups][kCdTextEntries][kCdTextEntrySize];
 
 // Lays the source texts of entries 0 to nLastTrack (at most 99) into CD-TEXT packs with their size-information
 // packs and CRCs, behind a 4-byte header, in pOutput (kCdTextBufferSize bytes, cleared first). Texts holding a

@@ -18,7 +18,6 @@ public:
     CDriveManager();
     ~CDriveManager();
 
-    // ---------------------------------------------------------------------------------------------------------
     // Command set (Commands*.cpp, ModePages.cpp, ModelTable.cpp, VendorCommands.cpp, ...).
 
     // Arguments follow the command layouts: lba signed 32 bits, lengths, counts, sizes and addresses 32 bits,
@@ -210,9 +209,6 @@ public:
     int GetDvdMediaProfile(CDeviceRecord& record, BOOL bConfigurationOnly);
     ExecStatus ReadToc(CDeviceRecord& record, BYTE format, int nLength, BYTE* pBuffer);
 
-    // ---------------------------------------------------------------------------------------------------------
-
-    // ---------------------------------------------------------------------------------------------------------
     // Media and disc identification (DiscIdentification.cpp, DiscManufacturer.cpp, SubChannel.cpp,
     // RawSectors.cpp, Sessions.cpp).
 
@@ -262,15 +258,11 @@ public:
     int GetTrackRange(CDeviceRecord& record, BYTE track, BYTE* pRange10, BOOL bFullToc);
     int CountSessionOneTracks(CDeviceRecord& record, int* pCount, int* pPregap);
     void GetTrackExtent(CDeviceRecord& record, int nTrack, long* pStart, long* pEnd);
-    // ---------------------------------------------------------------------------------------------------------
 
-    // ---------------------------------------------------------------------------------------------------------
     // Drive registry keys (DriveRegistryKeys.cpp).
     BOOL FindDeviceEnumKey(CDeviceRecord& record, char* pszDescription);
     void SetAutoInsertNotificationWin9x(CDeviceRecord& record, int nChannel, BOOL bDrive0, BOOL bEnable);
-    // ---------------------------------------------------------------------------------------------------------
 
-    // ---------------------------------------------------------------------------------------------------------
     // Per-drive registry settings (DriveRegistrySettings.cpp): DMA and the announcement of inserted discs, by
     // Windows family. Windows 2000 and later read the IDE channel's timing modes and the CD-ROM service's
     // "Autorun"; NT 3.51 and 4.0 the SCSI port's "DMAEnabled" and "Autorun"; Windows 95, 98 and Me the drive's
@@ -297,15 +289,12 @@ public:
     // Creates every directory of the relative path below the base directory; false when the first one cannot be
     // created.
     static bool CreateDirectoryPath(const char* pszBase, const char* pszRelativePath);
-    // ---------------------------------------------------------------------------------------------------------
 
-    // ---------------------------------------------------------------------------------------------------------
     // The vendor information block (VendorInfoBlock.cpp): nLength bytes from the block address into pBuffer; the
     // drives of the four-family group are read in pieces of 256 bytes from the block's start. Returns the status
     // of the last 0xF1 command (1 only when every piece was read), 0 for a length of 0 or less.
     ExecStatus ReadVendorInfoBlock(CDeviceRecord& record, DWORD address, int nLength, BYTE* pBuffer);
 
-    // ---------------------------------------------------------------------------------------------------------
     // Drive features and settings (FeatureQueries.cpp, WriterQuery.cpp). Every predicate looks the model up
     // afresh; none keeps state between calls.
     bool IsCdWriter(CDeviceRecord& record);  // writes CD-R or CD-RW
@@ -389,16 +378,13 @@ public:
     void SaveSpeedCache(CDeviceRecord& record, const char* pszSpeeds, int nCount);
     void GetInstallPaths(char* pszPath260); // the install directory without trailing backslash
     CString GetHelpFilePath();
-    // ---------------------------------------------------------------------------------------------------------
 
-    // ---------------------------------------------------------------------------------------------------------
     // Texts of the program and of the ASPI layer (DriveManagerTexts.cpp).
     // Version, description and company of the file named by the ASPI DLL name, each "n/a" when missing; the
     // buffers hold kAspiDllNameSize characters each. On the Windows 2000 family the version carries string 135.
     void GetFileDescriptionText(char* pszVersion, char* pszDescription, char* pszCompany);
     // String 162, the program's name; empty when the resource is missing.
     static CString LoadProgramName();
-    // ---------------------------------------------------------------------------------------------------------
 
     char m_szStartDir[MAX_PATH]; // current directory at construction, without a trailing backslash
 };

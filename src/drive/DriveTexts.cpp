@@ -43,32 +43,32 @@ struct LabelRule {
 
 const LabelRule kLabelRules[] = {
     // USB products, one model number each.
-    {"QZ5200", kOnUsb, "QZ-5200U USB CD-RW", NULL, NULL, 3},
-    {"QZ5204", kOnUsb, "QZ-5200U USB CD-RW", NULL, NULL, 3},
-    {"QZ5240", kOnUsb, "QZ-5240U USB CD-RW", NULL, NULL, 3},
-    {"QZ5244", kOnUsb, "QZ-5240U USB CD-RW", NULL, NULL, 3},
-    {"QZ5284", kOnUsb, "QZ-5280U USB CD-RW", NULL, NULL, 3},
-    {"QZ7204", kOnUsb, "QZ-7200U USB DVD-RW", NULL, NULL, 2},
-    {"QZ7244", kOnUsb, "QZ-7240U USB DVD-RW", NULL, NULL, 2},
+    {"QZ5200", kOnUsb, "QZ-5200U USB CD-RW", nullptr, nullptr, 3},
+    {"QZ5204", kOnUsb, "QZ-5200U USB CD-RW", nullptr, nullptr, 3},
+    {"QZ5240", kOnUsb, "QZ-5240U USB CD-RW", nullptr, nullptr, 3},
+    {"QZ5244", kOnUsb, "QZ-5240U USB CD-RW", nullptr, nullptr, 3},
+    {"QZ5284", kOnUsb, "QZ-5280U USB CD-RW", nullptr, nullptr, 3},
+    {"QZ7204", kOnUsb, "QZ-7200U USB DVD-RW", nullptr, nullptr, 2},
+    {"QZ7244", kOnUsb, "QZ-7240U USB DVD-RW", nullptr, nullptr, 2},
     // One model on USB or IEEE 1394, and the same model on any other bus.
-    {"QZ7164", kOnUsb | kOn1394, "QZ-7160 Ext DVD-RW", NULL, NULL, 2},
-    {"QZ7164", kOnAny, "QZ-7164 DVD-RW", NULL, NULL, 2},
+    {"QZ7164", kOnUsb | kOn1394, "QZ-7160 Ext DVD-RW", nullptr, nullptr, 2},
+    {"QZ7164", kOnAny, "QZ-7164 DVD-RW", nullptr, nullptr, 2},
     // External products on USB or IEEE 1394 (the longer number first).
-    {"QZ7240A", kOnUsb | kOn1394, "QZ-7240AU Ext DVD-RW", NULL, NULL, 2},
-    {"QZ7240", kOnUsb | kOn1394, "QZ-7240 Ext DVD-RW", NULL, NULL, 2},
-    {"QZ7200", kOnUsb | kOn1394, "QZ-7200 Ext DVD-RW", NULL, NULL, 2},
-    {"QZ7160", kOnUsb | kOn1394, "QZ-7160 Ext DVD-RW", NULL, NULL, 2},
+    {"QZ7240A", kOnUsb | kOn1394, "QZ-7240AU Ext DVD-RW", nullptr, nullptr, 2},
+    {"QZ7240", kOnUsb | kOn1394, "QZ-7240 Ext DVD-RW", nullptr, nullptr, 2},
+    {"QZ7200", kOnUsb | kOn1394, "QZ-7200 Ext DVD-RW", nullptr, nullptr, 2},
+    {"QZ7160", kOnUsb | kOn1394, "QZ-7160 Ext DVD-RW", nullptr, nullptr, 2},
     // The QZ-5280 mechanism: two USB products told apart by the identification, IEEE 1394, Serial ATA.
     {"QZ5280", kOnUsb, "QZ-5280U USB CD-RW", "CD-R   QZ5280   ", "QZ-5280UL USB CD-RW", 2},
-    {"QZ5280", kOn1394, "QZ-5280U USB CD-RW", NULL, NULL, 2},
-    {"QZ5280", kOnSata, "QZ-5280S SATA CD-RW", NULL, NULL, 2},
+    {"QZ5280", kOn1394, "QZ-5280U USB CD-RW", nullptr, nullptr, 2},
+    {"QZ5280", kOnSata, "QZ-5280S SATA CD-RW", nullptr, nullptr, 2},
     // Two numbers of one family on IEEE 1394 or USB (the longer first).
-    {"QZ7300X", kOn1394 | kOnUsb, "QZ-7300X Ext DVD-RW", NULL, NULL, 2},
-    {"QZ7300", kOn1394 | kOnUsb, "QZ-7300 Ext DVD-RW", NULL, NULL, 2},
+    {"QZ7300X", kOn1394 | kOnUsb, "QZ-7300X Ext DVD-RW", nullptr, nullptr, 2},
+    {"QZ7300", kOn1394 | kOnUsb, "QZ-7300 Ext DVD-RW", nullptr, nullptr, 2},
     // Serial ATA drives.
-    {"QZ7300", kOnSata, "QZ-7300S SATA DVD-RW", NULL, NULL, 2},
-    {"QZ7160", kOnSata, "QZ-7160S SATA DVD-RW", NULL, NULL, 2},
-    {"QZ7200", kOnSata, "QZ-7200S SATA DVD-RW", NULL, NULL, 2},
+    {"QZ7300", kOnSata, "QZ-7300S SATA DVD-RW", nullptr, nullptr, 2},
+    {"QZ7160", kOnSata, "QZ-7160S SATA DVD-RW", nullptr, nullptr, 2},
+    {"QZ7200", kOnSata, "QZ-7200S SATA DVD-RW", nullptr, nullptr, 2},
 };
 
 bool RuleTakesBus(unsigned buses, int nBusType)
@@ -214,10 +214,10 @@ void CDriveManager::GetDriveLabel(CDeviceRecord& record, char* pszText)
         }
     }
     for (const LabelRule& rule : kLabelRules) {
-        if (strstr(product, rule.number) == NULL || !RuleTakesBus(rule.buses, record.m_nBusType))
+        if (strstr(product, rule.number) == nullptr || !RuleTakesBus(rule.buses, record.m_nBusType))
             continue;
         const char* name = rule.name;
-        if (rule.equalsId != NULL && memcmp(product, rule.equalsId, kProductIdLength + 1) == 0)
+        if (rule.equalsId != nullptr && memcmp(product, rule.equalsId, kProductIdLength + 1) == 0)
             name = rule.altName;
         if ((rule.buses & kOnSata) && record.m_nBusType == kBusTypeSerialAta) {
             BYTE block[128];

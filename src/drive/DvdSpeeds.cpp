@@ -40,7 +40,7 @@ int ReadPerformance(CDriveManager& manager, CDeviceRecord& record, BYTE dataType
 int EntryValue(const char* pszEntry)
 {
     const char* hyphen = strchr(pszEntry, '-');
-    return atoi(hyphen != NULL ? hyphen + 1 : pszEntry);
+    return atoi(hyphen != nullptr ? hyphen + 1 : pszEntry);
 }
 
 // The distinct non-zero write speeds of up to seven type-3 descriptors, fastest first; -1 when the command failed.
@@ -87,7 +87,7 @@ bool FormatRange(char* pszText, DWORD startKbps, DWORD endKbps)
 int SpeedFromItem(const char* pszItem)
 {
     const char* hyphen = strchr(pszItem, '-');
-    return atoi(hyphen != NULL ? hyphen + 1 : pszItem);
+    return atoi(hyphen != nullptr ? hyphen + 1 : pszItem);
 }
 
 bool UsesModelList(CDriveManager& manager, CDeviceRecord& record, ModelRecord& row)
@@ -271,90 +271,114 @@ CString CDriveManager::GetDvdWriteSpeedList(CDeviceRecord& record)
     return text;
 }
 
+namespace {
+
+// Profiles 0x1A, 0x1B and 0x2B: the base speed by profile and byte 36 or 37 of READ DISC STRUCTURE format 0x00
+// (format 0x11 when that fails or byte 35 is 0), then the extension speeds flagged in byte 22: all of them after
+// the base speed, or with bHighestOnly only the fastest. False when neither format can be read.
+bool ReadPlusMediaSpeedText(CDriveManager& manager, CDeviceRecord& record, int profile, BOOL bHighestOnly, char* text)
+{
+    BYTE r[1000];
+    memset(r, 0, sizeof(r));
+    ExecStatus status = manager.ReadDiscStructure(record, 0x00, 0, 0, sizeof(r), r);
+    if (status != kExecCompleted || r[35] == 0) {
+        memset(r, 0, sizeof(r));
+        status = manager.ReadDiscStructure(record, 0x11, 0, 0, sizeof(r), r);
+    }
+    if (status != kExecCompleted)
+        return false;
+    if (profile == 0x1A && r[36] == 0x23)
+        strcpy(text, "2.4 X");
+    else if (profile == 0x2B && r[37] == 0x25)
+        strcpy(text, "2.4 X");
+    else if (profile == 0x1B && r[37] == 0x23)
+        strcpy(text, "1.0 X");
+    else if (profile == 0x1B && r[37] == 0x54)
+        strcpy(text, "2.4 X");
+    BYTE f = r[22];
+    if (f & 0x3F) {
+        const struct {
+            BYTE bit;
+            const char* speed;
+        } extensions[] = {{0x01, "4.0 X"}, {0x02, "8.0 X"}, {0x04, "16.0 X"}};
+        for (const auto& e : extensions) {
+            if (!(f & e.bit))
+                continue;
+            if (bHighestOnly) {
+                strcpy(text, e.speed);
+            } else {
+                if (text[0] != '\0')
+                    strcat(text, " - ");
+                strcat(text, e.speed);
+            }
+        }
+    }
+    return true;
+}
+
+// Other DVD profiles from 0x11: the speed of the last field code in the range 2-29 among the 8-byte fields of
+// READ DISC STRUCTURE format 0x0E (for the format-0x10 models, format 0x10 from byte 532 when its first three
+// fields are numbered 1, 2 and 3), never past the 1000 bytes asked for. False when format 0x0E is needed and
+// cannot be read.
+bool ReadDashMediaSpeedText(CDriveManager& manager, CDeviceRecord& record, char* text)
+{
+    BYTE r[2048];
+    memset(r, 0, sizeof(r));
+    bool have = false;
+    ModelRecord row;
+    memset(&row, 0, sizeof(row));
+    if (manager.GetModelRecord(record, row) && ContainsModelNumber(row.productId, g_DvdFormat10Models)) {
+        if (manager.ReadDiscStructure(record, 0x10, 0, 0, sizeof(r), r) == kExecCompleted && r[532] == 1 &&
+            r[540] == 2 && r[548] == 3) {
+            memmove(r + 4, r + 532, 400);
+            SetBe16(r, 0x0142);
+            have = true;
+        }
+    }
+    if (!have) {
+        memset(r, 0, sizeof(r));
+        if (manager.ReadDiscStructure(record, 0x0E, 0, 0, 1000, r) != kExecCompleted)
+            return false;
+    }
+    int length = int(GetBe16(r));
+    int fields = (length - 2) / 8;
+    int bound = (1000 - 4) / 8;
+    if (fields > bound)
+        fields = bound;
+    for (int i = 0; i < fields; ++i) {
+        BYTE field = r[4 + 8 * i];
+        if (field >= 2 && field <= 5)
+            strcpy(text, "1.0 X - 2.0 X");
+        else if (field >= 6 && field <= 7)
+            strcpy(text, "2.0 X");
+        else if (field >= 8 && field <= 13)
+            strcpy(text, "4.0 X");
+        else if (field >= 14 && field <= 17)
+            strcpy(text, "6.0 X");
+        else if (field >= 18 && field <= 21)
+            strcpy(text, "8.0 X");
+        else if (field >= 22 && field <= 29)
+            strcpy(text, "16.0 X");
+    }
+    return true;
+}
+
+} // namespace
+
+// The speeds the loaded DVD announces for writing; "-" when they cannot be read or none is recognised.
 CString CDriveManager::GetDvdMediaSpeedText(CDeviceRecord& record, BOOL bHighestOnly)
 {
     int profile = GetDvdMediaProfile(record, FALSE);
     char text[100];
     memset(text, 0, sizeof(text));
-    CString result;
     if (profile == 0x1A || profile == 0x1B || profile == 0x2B) {
-        BYTE r[1000];
-        memset(r, 0, sizeof(r));
-        ExecStatus status = ReadDiscStructure(record, 0x00, 0, 0, sizeof(r), r);
-        if (status != kExecCompleted || r[35] == 0) {
-            memset(r, 0, sizeof(r));
-            status = ReadDiscStructure(record, 0x11, 0, 0, sizeof(r), r);
-        }
-        if (status != kExecCompleted)
+        if (!ReadPlusMediaSpeedText(*this, record, profile, bHighestOnly, text))
             return CString("-");
-        if (profile == 0x1A && r[36] == 0x23)
-            strcpy(text, "2.4 X");
-        else if (profile == 0x2B && r[37] == 0x25)
-            strcpy(text, "2.4 X");
-        else if (profile == 0x1B && r[37] == 0x23)
-            strcpy(text, "1.0 X");
-        else if (profile == 0x1B && r[37] == 0x54)
-            strcpy(text, "2.4 X");
-        BYTE f = r[22];
-        if (f & 0x3F) {
-            const struct {
-                BYTE bit;
-                const char* speed;
-            } extensions[] = {{0x01, "4.0 X"}, {0x02, "8.0 X"}, {0x04, "16.0 X"}};
-            for (const auto& e : extensions) {
-                if (!(f & e.bit))
-                    continue;
-                if (bHighestOnly) {
-                    strcpy(text, e.speed);
-                } else {
-                    if (text[0] != '\0')
-                        strcat(text, " - ");
-                    strcat(text, e.speed);
-                }
-            }
-        }
     } else if (profile >= 0x11) {
-        BYTE r[2048];
-        memset(r, 0, sizeof(r));
-        bool have = false;
-        ModelRecord row;
-        memset(&row, 0, sizeof(row));
-        if (GetModelRecord(record, row) && ContainsModelNumber(row.productId, g_DvdFormat10Models)) {
-            if (ReadDiscStructure(record, 0x10, 0, 0, sizeof(r), r) == kExecCompleted && r[532] == 1 && r[540] == 2 &&
-                r[548] == 3) {
-                memmove(r + 4, r + 532, 400);
-                SetBe16(r, 0x0142);
-                have = true;
-            }
-        }
-        if (!have) {
-            memset(r, 0, sizeof(r));
-            if (ReadDiscStructure(record, 0x0E, 0, 0, 1000, r) != kExecCompleted)
-                return CString("-");
-        }
-        // The fields the drive announces, but never past the 1000 bytes asked for.
-        int length = int(GetBe16(r));
-        int fields = (length - 2) / 8;
-        int bound = (1000 - 4) / 8;
-        if (fields > bound)
-            fields = bound;
-        for (int i = 0; i < fields; ++i) {
-            BYTE field = r[4 + 8 * i];
-            if (field >= 2 && field <= 5)
-                strcpy(text, "1.0 X - 2.0 X");
-            else if (field >= 6 && field <= 7)
-                strcpy(text, "2.0 X");
-            else if (field >= 8 && field <= 13)
-                strcpy(text, "4.0 X");
-            else if (field >= 14 && field <= 17)
-                strcpy(text, "6.0 X");
-            else if (field >= 18 && field <= 21)
-                strcpy(text, "8.0 X");
-            else if (field >= 22 && field <= 29)
-                strcpy(text, "16.0 X");
-        }
+        if (!ReadDashMediaSpeedText(*this, record, text))
+            return CString("-");
     }
-    result += text;
+    CString result(text);
     if (result.IsEmpty())
         result = "-";
     return result;

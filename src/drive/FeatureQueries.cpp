@@ -36,10 +36,10 @@ int FreshFirmwareNumber(CDriveManager& manager, CDeviceRecord& record)
 const FirmwareFeatureRow* FindFeatureRow(const FirmwareFeatureTable& table, const char* productId)
 {
     for (int i = 0; i < table.count; ++i) {
-        if (strstr(productId, table.rows[i].number) != NULL)
+        if (strstr(productId, table.rows[i].number) != nullptr)
             return &table.rows[i];
     }
-    return NULL;
+    return nullptr;
 }
 
 bool Reaches(int firmware, int minimum)
@@ -56,7 +56,7 @@ bool HasFeature(CDriveManager& manager, CDeviceRecord& record, const FirmwareFea
         return false;
     int firmware = FreshFirmwareNumber(manager, record);
     const FirmwareFeatureRow* feature = FindFeatureRow(table, row.productId);
-    return feature != NULL && Reaches(firmware, feature->minimum);
+    return feature != nullptr && Reaches(firmware, feature->minimum);
 }
 
 // hours.minutes.seconds and the class letter of a usage counter in seconds.
@@ -175,7 +175,7 @@ int CDriveManager::GetFirmwareFeatureLevel(CDeviceRecord& record)
         return 0;
     int firmware = FreshFirmwareNumber(*this, record);
     const FirmwareFeatureRow* feature = FindFeatureRow(g_FeatureLevelTable, row.productId);
-    if (feature == NULL)
+    if (feature == nullptr)
         return 0;
     if (Reaches(firmware, feature->level17))
         return 17;
@@ -245,11 +245,11 @@ ExecStatus CDriveManager::SetVendorOption(CDeviceRecord& record, int nOption, in
     const FirmwareFeatureRow* late = FindFeatureRow(g_VendorOptionLateTable, row.productId);
     bool e9 = row.productId[0] != '\0' && (ContainsModelNumber(row.productId, g_FourFamilyGroup) ||
                                            ContainsModelNumber(row.productId, g_VendorOptionModels) ||
-                                           (late != NULL && Reaches(firmware, late->minimum)));
+                                           (late != nullptr && Reaches(firmware, late->minimum)));
     if (e9)
         return VendorE9Command(record, 1, 0x21, BYTE(nOption), 0, 0, nLength, pBuffer);
     BYTE value = nOption == 0 ? 0x15 : nOption == 2 ? 0xFF : 0x14;
-    return VendorF3Command(record, 0, value, 0x1F, 0x16, 0, 0, NULL);
+    return VendorF3Command(record, 0, value, 0x1F, 0x16, 0, 0, nullptr);
 }
 
 // The usage counters of a writer with vendor information: two at block bytes 294 and 302 for the five-family
@@ -324,7 +324,7 @@ CDeviceRecord CDriveManager::GetDriveByLetter(int nDriveLetter)
     CDeviceRecord result;
     bool found = false;
     CHostAdapterArray* adapters = GetHostAdapters();
-    if (adapters == NULL)
+    if (adapters == nullptr)
         return result;
     ForEachDeviceRecord(*adapters, [&](int, CDeviceRecord& record) {
         if (!found && record.m_nDriveLetter == nDriveLetter) {

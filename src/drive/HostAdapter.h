@@ -23,7 +23,7 @@ public:
     CString m_strName; // port device path, e.g. "\\.\SCSI0:"; empty for ASPI and letter adapters
 };
 
-typedef CArray<CHostAdapter> CHostAdapterArray;
+using CHostAdapterArray = CArray<CHostAdapter>;
 
 // The walk over every record of every group of one adapter, in order, with the record's place:
 // visit(nGroup, nPlace, record) (the record may be changed, not added or removed).

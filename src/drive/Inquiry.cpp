@@ -71,7 +71,7 @@ int CScsiTransport::InquiryViaLetter(CDeviceRecord& record, char* pszVendor, cha
 int CScsiTransport::InquiryViaPort(CDeviceRecord& record, char* pszVendor, char* pszProduct, char* pszRevision)
 {
     int nLetter = record.m_nDriveLetter;
-    if (IsDriveLetterIndex(nLetter) && m_bInquireViaLetter[nLetter] == 1)
+    if (IsDriveLetterIndex(nLetter) && m_Letters[nLetter].m_bInquireViaLetter == 1)
         return InquiryViaLetter(record, pszVendor, pszProduct, pszRevision);
     if (record.m_nAdapter < 0 || record.m_nAdapter >= m_Adapters.GetSize())
         return 0;
@@ -88,7 +88,7 @@ int CScsiTransport::InquiryViaPort(CDeviceRecord& record, char* pszVendor, char*
         char szPort[16];
         wsprintfA(szPort, "\\\\.\\SCSI%d:", nPort);
         CDeviceHandle port(DeviceIoOpenReadWrite(szPort));
-        if (!port.IsValid())
+        if (!port.IsCreated())
             break;
         DWORD nReturned = 0;
         std::memset(buffer.get(), 0, kPortInquiryBufferSize);

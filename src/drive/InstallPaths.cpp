@@ -49,8 +49,8 @@ void CDriveManager::GetInstallPaths(char* pszPath260)
     char command[MAX_PATH];
     CopyBounded(command, value, sizeof(command));
     char* open = strchr(command, '"');
-    char* close = open != NULL ? strchr(open + 1, '"') : NULL;
-    if (close == NULL) {
+    char* close = open != nullptr ? strchr(open + 1, '"') : nullptr;
+    if (close == nullptr) {
         pszPath260[0] = '\0';
         return;
     }
@@ -60,7 +60,7 @@ void CDriveManager::GetInstallPaths(char* pszPath260)
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
     const char* slash = strrchr(file, '\\');
-    size_t length = slash != NULL ? size_t(slash - file) : 0;
+    size_t length = slash != nullptr ? size_t(slash - file) : 0;
     memcpy(pszPath260, file, length);
     pszPath260[length] = '\0';
 }

@@ -190,7 +190,7 @@ ExecStatus CDriveManager::Seek(CDeviceRecord& record, long lba)
         return Seek10(record, lba);
     BYTE cdb[12] = {0x0B};
     SetBe24(cdb + 1, DWORD(lba));
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // 43 | 00 | format | 00 00 00 | track/session | 7-8 length | 00

@@ -26,11 +26,11 @@ bool CDriveManager::GetModelRecord(CDeviceRecord& record, ModelRecord& row)
     char working[kWorkingIdSize];
     memset(working, 0, sizeof(working));
     memcpy(working, record.m_szProduct, strnlen(record.m_szProduct, kProductIdLength));
-    if (strstr(vendor, "KORVATH") != NULL)
+    if (strstr(vendor, "KORVATH") != nullptr)
         ApplyBridgeRewriteRules(working, record.m_nBusType, record.m_szRevision);
 
     const ModelRecord* found = FindModelRow(working);
-    if (found == NULL)
+    if (found == nullptr)
         return false;
     row = *found;
     return true;
@@ -78,7 +78,7 @@ CString CDriveManager::GetModelSpeedText(CDeviceRecord& record, int nIndex)
 static int SpeedTextValue(const char* pszSpeed)
 {
     const char* hyphen = strchr(pszSpeed, '-');
-    return atoi(hyphen != NULL ? hyphen + 1 : pszSpeed);
+    return atoi(hyphen != nullptr ? hyphen + 1 : pszSpeed);
 }
 
 int CDriveManager::GetModelSpeedValue(CDeviceRecord& record, int nIndex)
@@ -157,7 +157,7 @@ DWORD CDriveManager::GetModelValue4(CDeviceRecord& record)
 bool CDriveManager::IsModelCode(CDeviceRecord& record, const char* pszCode)
 {
     ModelRecord row = GetModelRowOrZero(record);
-    return pszCode != NULL && row.productId[0] != '\0' && strcmp(row.code, pszCode) == 0;
+    return pszCode != nullptr && row.productId[0] != '\0' && strcmp(row.code, pszCode) == 0;
 }
 
 bool CDriveManager::IsSpecialSpeedModel(CDeviceRecord& record)

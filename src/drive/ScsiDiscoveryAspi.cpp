@@ -110,13 +110,13 @@ BYTE CScsiTransport::InitAspi()
     std::strcpy(m_szAspiDllName, "wnaspi32.dll");
     if (m_hAspiDll.IsCreated())
         UnloadAspi();
-    HMODULE hLibrary = LoadLibraryA("WNASPI32");
-    if (hLibrary == nullptr) {
+    m_hAspiDll.Attach(LoadLibraryA("WNASPI32"));
+    if (!m_hAspiDll.IsCreated()) {
         m_strLastError = "Unable to load wnaspi32.dll";
         m_nAccessMode = kAccessModeNone;
         return m_nAccessMode;
     }
-    m_hAspiDll.Attach(hLibrary);
+    HMODULE hLibrary = m_hAspiDll.get();
     m_pfnGetASPI32SupportInfo = reinterpret_cast<PFN_GetASPI32SupportInfo>(
         reinterpret_cast<void (*)()>(GetProcAddress(hLibrary, "GetASPI32SupportInfo")));
     m_pfnSendASPI32Command = reinterpret_cast<PFN_SendASPI32Command>(

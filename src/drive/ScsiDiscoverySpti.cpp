@@ -50,7 +50,7 @@ bool QueryLetterAddress(int nLetter, SCSI_ADDRESS& address)
     wsprintfA(szPath, "\\\\.\\%c:", char('A' + nLetter));
     CDeviceHandle device(
         DeviceIoCreateFile(szPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!device.IsValid())
+    if (!device.IsCreated())
         return false;
     std::memset(&address, 0, sizeof(address));
     DWORD nReturned = 0;
@@ -68,31 +68,49 @@ bool HasRecordWithLetter(CHostAdapterArray& adapters, int nLetter)
 
 } // namespace
 
-// The start-up of the NT family (and the fallback of Windows 9x). Steps:
-//  1. letters that answer the address query (L) and the port scan; every letter of L is claimed;
-//  2. each port record takes the letter of the first entry of L with its port, target, path id and LUN;
-//  3. the MountedDevices pass (USB and IEEE 1394 CD-ROM letters) and the pass over unlisted fixed and removable
-//     letters; with nothing from these and no letter in L the start-up fails (the port adapters are dropped too);
-//  4. bus types of the port adapters; adapters found in no device class (666) are removed and every record's
-//     m_nAdapter becomes its adapter's list index;
-//  5. a record without a letter gets the first free letter slot from C: so that it owns one in the per-letter
-//     tables; INQUIRY clean-up: port data with characters outside 0x20-0x7E on a CD-ROM letter switches that
-//     letter to INQUIRY through the letter, on other letters the characters become blanks;
-//  6. device types from an INQUIRY, corrected by the letter's drive type when above 11.
+// The start-up of the NT family (and the fallback of Windows 9x): access mode 32 when some drive was found
+// through a letter or a port record, else 0 with an empty adapter list.
 BYTE CScsiTransport::InitSpti()
 {
     m_nAccessMode = kAccessModeNone;
-    std::memset(m_bLetterClaimed, 0, sizeof(m_bLetterClaimed));
-
     CArray<CDeviceRecord> letters;
+    const INT_PTR nPortAdapters = FindLettersAndPorts(letters);
+    GiveLettersToPortRecords(letters);
+    if (AddDrivesFoundByLetter() == 0 && letters.GetSize() == 0) {
+        if (m_hAspiDll.IsCreated())
+            UnloadAspi();
+        m_Adapters.RemoveAll();
+        return m_nAccessMode;
+    }
+    m_nAccessMode = kAccessModeSpti;
+    RemoveAdaptersWithoutClass(nPortAdapters);
+    ForEachDeviceRecord(m_Adapters, [&](int, CDeviceRecord& record) {
+        ClaimFreeLetter(record);
+        CleanInquiryStrings(record);
+    });
+    RecordDeviceTypes();
+    return m_nAccessMode;
+}
+
+// Phase 1: the letters that answer the address query (the letter list, every letter of it claimed) and the
+// port scan. Returns the number of port adapters.
+INT_PTR CScsiTransport::FindLettersAndPorts(CArray<CDeviceRecord>& letters)
+{
+    for (DriveLetterSlot& slot : m_Letters)
+        slot.m_bClaimed = 0;
     ProbeDriveLetters(letters);
     ScanScsiPorts(m_Adapters);
-    const INT_PTR nPortAdapters = m_Adapters.GetSize();
     for (INT_PTR i = 0; i < letters.GetSize(); ++i) {
         if (IsDriveLetterIndex(letters[i].m_nDriveLetter))
-            m_bLetterClaimed[letters[i].m_nDriveLetter] = 1;
+            m_Letters[letters[i].m_nDriveLetter].m_bClaimed = 1;
     }
+    return m_Adapters.GetSize();
+}
 
+// Phase 2: each port record takes the letter of the first entry of the letter list with its port, target,
+// path id and LUN.
+void CScsiTransport::GiveLettersToPortRecords(const CArray<CDeviceRecord>& letters)
+{
     ForEachDeviceRecord(m_Adapters, [&](int, CDeviceRecord& record) {
         for (INT_PTR i = 0; i < letters.GetSize(); ++i) {
             const CDeviceRecord& letter = letters[i];
@@ -103,17 +121,21 @@ BYTE CScsiTransport::InitSpti()
             }
         }
     });
+}
 
+// Phase 3: the MountedDevices pass (USB and IEEE 1394 CD-ROM letters), then the pass over unlisted fixed and
+// removable letters. Returns the number of drives both found.
+int CScsiTransport::AddDrivesFoundByLetter()
+{
     int nMounted = AddMountedUsb1394Drives();
     int nUnlisted = AddUnlistedLetterDrives();
-    if (nMounted == 0 && nUnlisted == 0 && letters.GetSize() == 0) {
-        if (m_hAspiDll.IsCreated())
-            UnloadAspi();
-        m_Adapters.RemoveAll();
-        return m_nAccessMode;
-    }
+    return nMounted + nUnlisted;
+}
 
-    m_nAccessMode = kAccessModeSpti;
+// Phase 4: bus types of the port adapters; those found in no device class (666) are removed and every record's
+// m_nAdapter becomes its adapter's list index.
+void CScsiTransport::RemoveAdaptersWithoutClass(INT_PTR nPortAdapters)
+{
     std::vector<int> noClass;
     for (INT_PTR nAdapter = 0; nAdapter < nPortAdapters; ++nAdapter) {
         if (DetectBusType(int(nAdapter)) == kBusTypeNoClass)
@@ -122,42 +144,52 @@ BYTE CScsiTransport::InitSpti()
     for (auto it = noClass.rbegin(); it != noClass.rend(); ++it)
         m_Adapters.RemoveAt(*it);
     ForEachDeviceRecord(m_Adapters, [](int nAdapter, CDeviceRecord& record) { record.m_nAdapter = nAdapter; });
+}
 
-    ForEachDeviceRecord(m_Adapters, [&](int, CDeviceRecord& record) {
-        if (record.m_nDriveLetter == kDriveLetterNone) {
-            for (int nSlot = kFirstDriveLetterSlot; nSlot <= kLastDriveLetterSlot; ++nSlot) {
-                if (m_bLetterClaimed[nSlot] == 0) {
-                    record.m_nDriveLetter = nSlot;
-                    m_bLetterClaimed[nSlot] = 1;
-                    break;
-                }
-            }
-        }
-        char szVendor[kVendorChars + 1], szProduct[kProductChars + 1], szRevision[kRevisionChars + 1];
-        if ((Inquiry(record, szVendor, szProduct, szRevision) & 1) == 0)
+// Phase 5, first half: a record without a letter gets the first free letter slot from C:, so that it owns one
+// in the letter slots.
+void CScsiTransport::ClaimFreeLetter(CDeviceRecord& record)
+{
+    if (record.m_nDriveLetter != kDriveLetterNone)
+        return;
+    for (int nSlot = kFirstDriveLetterSlot; nSlot <= kLastDriveLetterSlot; ++nSlot) {
+        if (m_Letters[nSlot].m_bClaimed == 0) {
+            record.m_nDriveLetter = nSlot;
+            m_Letters[nSlot].m_bClaimed = 1;
             return;
-        int nLetter = record.m_nDriveLetter;
-        if (IsDriveLetterIndex(nLetter) && LetterDriveType(nLetter) == DRIVE_CDROM) {
-            if (IsPrintableText(record.m_szVendor, kVendorChars, false) &&
-                IsPrintableText(record.m_szProduct, kProductChars, false))
-                return;
-            m_bInquireViaLetter[nLetter] = 1;
-            char szVendor2[kVendorChars + 1], szProduct2[kProductChars + 1], szRevision2[kRevisionChars + 1];
-            if (Inquiry(record, szVendor2, szProduct2, szRevision2) & 1) {
-                std::memcpy(record.m_szVendor, szVendor2, sizeof(record.m_szVendor));
-                std::memcpy(record.m_szProduct, szProduct2, sizeof(record.m_szProduct));
-                std::memcpy(record.m_szRevision, szRevision2, sizeof(record.m_szRevision));
-            } else {
-                std::memcpy(record.m_szVendor, szVendor, sizeof(record.m_szVendor));
-                std::memcpy(record.m_szProduct, szProduct, sizeof(record.m_szProduct));
-                std::memcpy(record.m_szRevision, szRevision, sizeof(record.m_szRevision));
-            }
-        } else {
-            IsPrintableText(record.m_szVendor, kVendorChars, true);
-            IsPrintableText(record.m_szProduct, kProductChars, true);
         }
-    });
+    }
+}
 
+// Phase 5, second half: port data with characters outside 0x20-0x7E on a CD-ROM letter switches that letter to
+// INQUIRY through the letter (the record takes that answer, or the port's when the letter does not answer); on
+// other letters those characters become blanks. Nothing changes when the drive does not answer.
+void CScsiTransport::CleanInquiryStrings(CDeviceRecord& record)
+{
+    char szVendor[kVendorChars + 1], szProduct[kProductChars + 1], szRevision[kRevisionChars + 1];
+    if ((Inquiry(record, szVendor, szProduct, szRevision) & 1) == 0)
+        return;
+    int nLetter = record.m_nDriveLetter;
+    if (!IsDriveLetterIndex(nLetter) || LetterDriveType(nLetter) != DRIVE_CDROM) {
+        IsPrintableText(record.m_szVendor, kVendorChars, true);
+        IsPrintableText(record.m_szProduct, kProductChars, true);
+        return;
+    }
+    if (IsPrintableText(record.m_szVendor, kVendorChars, false) &&
+        IsPrintableText(record.m_szProduct, kProductChars, false))
+        return;
+    m_Letters[nLetter].m_bInquireViaLetter = 1;
+    char szVendor2[kVendorChars + 1], szProduct2[kProductChars + 1], szRevision2[kRevisionChars + 1];
+    bool bLetterAnswered = (Inquiry(record, szVendor2, szProduct2, szRevision2) & 1) != 0;
+    std::memcpy(record.m_szVendor, bLetterAnswered ? szVendor2 : szVendor, sizeof(record.m_szVendor));
+    std::memcpy(record.m_szProduct, bLetterAnswered ? szProduct2 : szProduct, sizeof(record.m_szProduct));
+    std::memcpy(record.m_szRevision, bLetterAnswered ? szRevision2 : szRevision, sizeof(record.m_szRevision));
+}
+
+// Phase 6: records on an excluded letter are removed; the others take their device type from an INQUIRY,
+// corrected by the letter's drive type when above 11.
+void CScsiTransport::RecordDeviceTypes()
+{
     for (INT_PTR nAdapter = 0; nAdapter < m_Adapters.GetSize(); ++nAdapter) {
         CHostAdapter& adapter = m_Adapters[nAdapter];
         for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
@@ -169,22 +201,28 @@ BYTE CScsiTransport::InitSpti()
                     group.RemoveAt(nPlace);
                     continue;
                 }
-                char szVendor[kVendorChars + 1], szProduct[kProductChars + 1], szRevision[kRevisionChars + 1];
-                int nResult = Inquiry(record, szVendor, szProduct, szRevision);
-                int nType = (nResult & 1) ? (nResult >> 8) & 0xFF : 0;
-                if (nType > 11 && IsDriveLetterIndex(record.m_nDriveLetter)) {
-                    UINT nDriveType = LetterDriveType(record.m_nDriveLetter);
-                    if (nDriveType == DRIVE_FIXED || nDriveType == DRIVE_REMOVABLE)
-                        nType = 0;
-                    else if (nDriveType == DRIVE_CDROM)
-                        nType = kDeviceTypeCdDvd;
-                }
-                record.m_nDeviceType = nType;
+                record.m_nDeviceType = AskDeviceType(record);
                 ++nPlace;
             }
         }
     }
-    return m_nAccessMode;
+}
+
+// The peripheral device type of an INQUIRY (0 when the drive does not answer); a type above 11 on a fixed or
+// removable letter becomes 0, on a CD-ROM letter the CD/DVD type.
+int CScsiTransport::AskDeviceType(CDeviceRecord& record)
+{
+    char szVendor[kVendorChars + 1], szProduct[kProductChars + 1], szRevision[kRevisionChars + 1];
+    int nResult = Inquiry(record, szVendor, szProduct, szRevision);
+    int nType = (nResult & 1) ? (nResult >> 8) & 0xFF : 0;
+    if (nType > 11 && IsDriveLetterIndex(record.m_nDriveLetter)) {
+        UINT nDriveType = LetterDriveType(record.m_nDriveLetter);
+        if (nDriveType == DRIVE_FIXED || nDriveType == DRIVE_REMOVABLE)
+            nType = 0;
+        else if (nDriveType == DRIVE_CDROM)
+            nType = kDeviceTypeCdDvd;
+    }
+    return nType;
 }
 
 // Every letter from A: whose drive type is known and which has a root directory (hard disks, removable drives,
@@ -222,7 +260,7 @@ int CScsiTransport::ScanScsiPorts(CHostAdapterArray& adapters)
         char szPort[16];
         wsprintfA(szPort, "\\\\.\\SCSI%d:", nPort);
         CDeviceHandle port(DeviceIoOpenReadWrite(szPort));
-        if (!port.IsValid())
+        if (!port.IsCreated())
             break;
         std::fill(reply.begin(), reply.end(), 0);
         DWORD nReturned = 0;
@@ -390,7 +428,7 @@ void CScsiTransport::AddLetterDriveAdapters(CArray<CDeviceRecord>& list)
         if (!IsDriveLetterSlot(record.m_nDriveLetter))
             continue;
         CDeviceHandle device(DeviceIoOpenLetter(record.m_nDriveLetter));
-        if (!device.IsValid())
+        if (!device.IsCreated())
             continue;
         device.Close();
         record.m_nAdapter = int(m_Adapters.GetSize());
@@ -425,7 +463,7 @@ void CScsiTransport::AddLetterDriveAdapters(CArray<CDeviceRecord>& list)
             adapter.m_Targets[0].Add(record);
             nLetterAdapter = m_Adapters.Add(adapter);
         }
-        m_bLetterClaimed[record.m_nDriveLetter] = 1;
+        m_Letters[record.m_nDriveLetter].m_bClaimed = 1;
     }
 }
 
@@ -435,7 +473,7 @@ int CScsiTransport::CollectClassChildIds(const GUID& deviceClass, CStringArray& 
 {
     const SetupApiTable& api = GetSetupApiTable();
     CDeviceInfoList devices(deviceClass, DIGCF_PRESENT);
-    if (!devices.IsValid())
+    if (!devices.IsCreated())
         return 1;
     for (DWORD nIndex = 0; nIndex < kMaxClassDevices; ++nIndex) {
         SP_DEVINFO_DATA data;

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "drive/DeviceIo.h"
 
@@ -12,21 +13,16 @@ const char kDefaultAspiDllName[] = "wnaspi32.dll";
 
 } // namespace
 
-// Access mode 0, no library, empty adapter list, cleared entry points and per-letter tables.
+// Access mode 0, no library, empty adapter list, cleared entry points and letter slots.
 CScsiTransport::CScsiTransport()
     : m_nAccessMode(kAccessModeNone), m_pfnGetASPI32SupportInfo(nullptr), m_pfnSendASPI32Command(nullptr),
       m_nPooledEvents(0)
 {
     std::strcpy(m_szAspiDllName, kDefaultAspiDllName);
-    std::memset(m_bInquireViaLetter, 0, sizeof(m_bInquireViaLetter));
-    std::memset(m_hLetterDevice, 0, sizeof(m_hLetterDevice));
-    std::memset(m_bLetterOpen, 0, sizeof(m_bLetterOpen));
     std::memset(m_szSenseMessage, 0, sizeof(m_szSenseMessage));
-    std::memset(m_nLetterValue, 0, sizeof(m_nLetterValue));
-    std::memset(m_bLetterClaimed, 0, sizeof(m_bLetterClaimed));
 }
 
-// Cached letter handles are not closed here: they live until CloseDriveHandle or the end of the process.
+// Cached letter handles close with their slots.
 CScsiTransport::~CScsiTransport()
 {
     UnloadAspi();
@@ -71,17 +67,12 @@ void CScsiTransport::OpenDriveHandle(const CDeviceRecord& record)
     int nLetter = record.m_nDriveLetter;
     if (!IsDriveLetterSlot(nLetter))
         return;
-    CLockGuard lock(m_LetterGuard[nLetter]);
-    if (m_hLetterDevice[nLetter] != nullptr && m_hLetterDevice[nLetter] != INVALID_HANDLE_VALUE)
-        DeviceIoCloseHandle(m_hLetterDevice[nLetter]);
-    HANDLE hDevice = DeviceIoOpenLetter(nLetter);
-    if (hDevice != INVALID_HANDLE_VALUE && hDevice != nullptr) {
-        m_hLetterDevice[nLetter] = hDevice;
-        m_bLetterOpen[nLetter] = 1;
-    } else {
-        m_hLetterDevice[nLetter] = nullptr;
-        m_bLetterOpen[nLetter] = 0;
-    }
+    DriveLetterSlot& slot = m_Letters[nLetter];
+    CLockGuard lock(slot.m_Guard);
+    slot.m_Device.Close();
+    CDeviceHandle device(DeviceIoOpenLetter(nLetter));
+    if (device.IsCreated())
+        slot.m_Device = std::move(device);
 }
 
 // Acts from C: onward, like OpenDriveHandle, so that a cached C: handle is not left open.
@@ -90,11 +81,9 @@ void CScsiTransport::CloseDriveHandle(const CDeviceRecord& record)
     int nLetter = record.m_nDriveLetter;
     if (!IsDriveLetterSlot(nLetter))
         return;
-    CLockGuard lock(m_LetterGuard[nLetter]);
-    m_bLetterOpen[nLetter] = 0;
-    if (m_hLetterDevice[nLetter] != nullptr && m_hLetterDevice[nLetter] != INVALID_HANDLE_VALUE)
-        DeviceIoCloseHandle(m_hLetterDevice[nLetter]);
-    m_hLetterDevice[nLetter] = nullptr;
+    DriveLetterSlot& slot = m_Letters[nLetter];
+    CLockGuard lock(slot.m_Guard);
+    slot.m_Device.Close();
 }
 
 CHostAdapterArray* CScsiTransport::GetHostAdapters()
@@ -159,14 +148,14 @@ void CScsiTransport::SetAspiDllName(const char* pszPath)
 
 DWORD CScsiTransport::GetLetterValue(const CDeviceRecord& record) const
 {
-    return IsDriveLetterIndex(record.m_nDriveLetter) ? m_nLetterValue[record.m_nDriveLetter] : DWORD(-1);
+    return IsDriveLetterIndex(record.m_nDriveLetter) ? m_Letters[record.m_nDriveLetter].m_nValue : DWORD(-1);
 }
 
 DWORD CScsiTransport::SetLetterValue(const CDeviceRecord& record, DWORD nValue)
 {
     if (!IsDriveLetterIndex(record.m_nDriveLetter))
         return DWORD(-1);
-    m_nLetterValue[record.m_nDriveLetter] = nValue;
+    m_Letters[record.m_nDriveLetter].m_nValue = nValue;
     return nValue;
 }
 

@@ -1,13 +1,14 @@
 // src/drive/ScsiTransport.h
 // CScsiTransport: carries every SCSI command of the program to a drive through one of two back ends (ASPI for
 // Win32, or the storage stack's pass-through interface on the drive-letter device). It owns the host-adapter
-// list, a cache of open drive-letter handles and the sense-message buffer.
+// list, one slot per drive letter (with its cached letter device) and the sense-message buffer.
 #ifndef TAVISK_DRIVE_SCSITRANSPORT_H
 #define TAVISK_DRIVE_SCSITRANSPORT_H
 
 #include <windows.h>
 
 #include "drive/Aspi.h"
+#include "drive/DeviceIo.h"
 #include "drive/DeviceRecord.h"
 #include "drive/HostAdapter.h"
 #include "drive/SenseCodes.h"
@@ -23,7 +24,7 @@ struct _SCSI_ADDRESS; // <ntddscsi.h>
 //   0                 failed: no back end, letter index 256, open or control call failed, SCSI status not GOOD
 //   -1                pass-through with letter index -1
 //   2, 4, 0x80...     under ASPI the request block's status byte as the layer left it (SS_ABORTED, SS_ERR, ...)
-typedef int ExecStatus;
+using ExecStatus = int;
 const ExecStatus kExecCompleted = 1;
 const ExecStatus kExecFailed = 0;
 const ExecStatus kExecNoLetter = -1;
@@ -35,6 +36,19 @@ const BYTE kAccessModeSpti = 32;
 
 const int kSenseMessageSize = 300;
 const int kAspiDllNameSize = 260;
+
+// What the transport keeps for one drive letter.
+struct DriveLetterSlot {
+    bool IsOpen() const { return m_Device.IsCreated(); }
+
+    CDeviceHandle m_Device;       // the cached letter device (pass-through); empty: each command opens its own
+    BYTE m_bInquireViaLetter = 0; // 1 = INQUIRY for this letter goes through the letter device
+    BYTE m_bClaimed = 0;          // pass-through start-up: a record owns the letter
+    DWORD m_nValue = 0;           // the word of GetLetterValue and SetLetterValue
+    // Held by a pass-through command while it uses the letter device, so that the cached handle is never closed
+    // or replaced under a running command and two threads never send to the same letter at once.
+    CCriticalSection m_Guard;
+};
 
 class CScsiTransport {
 public:
@@ -52,7 +66,8 @@ public:
     // Text of the record's SenseCode followed by " (code %06lX)"; valid until the next call (UI thread only).
     const char* FormatSenseMessage(const CDeviceRecord& record);
 
-    // Cached drive-letter handles (pass-through only). Both act on letter indexes 2-25 and ignore others.
+    // The cached letter device of the record's letter slot (pass-through only). Both act on letter indexes 2-25
+    // and ignore others.
     void OpenDriveHandle(const CDeviceRecord& record);
     void CloseDriveHandle(const CDeviceRecord& record);
 
@@ -63,7 +78,7 @@ public:
     void SetAdapterBusType(int nAdapter, int nBusType);                        // throws CInvalidArgException
     bool HasUsbOr1394Adapter() const;
 
-    // Unloads the ASPI library, empties the adapter list, access mode 0. Letter tables and handles stay.
+    // Unloads the ASPI library, empties the adapter list, access mode 0. Letter slots and their handles stay.
     void Close();
 
     const char* GetAspiDllName() const;
@@ -84,9 +99,7 @@ public:
     DWORD GetLetterValueDefault(int nIgnored) const;
     void SetExcludedLetters(const char* pszLetters);
 
-    // ---------------------------------------------------------------------------------------------------------
-    // Discovery (ScsiDiscovery*.cpp, BusType.cpp): start-ups, drive discovery and bus types. Owned and edited by
-    // the discovery code; the rest of this header is the transport core.
+    // Discovery (ScsiDiscovery*.cpp, BusType.cpp): start-ups, drive discovery and bus types.
 
     // Pass-through start-up (ScsiDiscoverySpti.cpp). Both start-ups expect an empty adapter list (Close first).
     BYTE InitSpti(); // access mode afterwards: 32 on success, 0 on failure
@@ -151,8 +164,6 @@ public:
     static bool IsSecondaryChannelName(char* pszText, int nLength);
     static bool IsPrimaryChannelName(char* pszText, int nLength, UINT nCodePage);
     static bool IsSecondaryChannelName(char* pszText, int nLength, UINT nCodePage);
-    // End of discovery block.
-    // ---------------------------------------------------------------------------------------------------------
 
     // State. Public so that start-ups and test programs can set up a transport directly.
     BYTE m_nAccessMode;                     // AccessMode
@@ -160,17 +171,23 @@ public:
     CString m_strLastError;                 // text of the last failed ASPI start-up
     char m_szAspiDllName[kAspiDllNameSize]; // "wnaspi32.dll" after construction
     CHostAdapterArray m_Adapters;
-    BYTE m_bInquireViaLetter[kDriveLetterCount]; // 1 = INQUIRY for this letter goes through the letter device
-    HANDLE m_hLetterDevice[kDriveLetterCount];   // cached letter-device handles
-    BYTE m_bLetterOpen[kDriveLetterCount];       // 1 = the cached handle is valid and used by commands
-    char m_szSenseMessage[kSenseMessageSize];    // result buffer of FormatSenseMessage
-    DWORD m_nLetterValue[kDriveLetterCount];
-    BYTE m_bLetterClaimed[kDriveLetterCount]; // pass-through start-up bookkeeping
-    CString m_strExcludedLetters;             // letters both start-ups leave out (empty)
+    DriveLetterSlot m_Letters[kDriveLetterCount]; // by letter index (0 = A:)
+    char m_szSenseMessage[kSenseMessageSize];     // result buffer of FormatSenseMessage
+    CString m_strExcludedLetters;                 // letters both start-ups leave out (empty)
     PFN_GetASPI32SupportInfo m_pfnGetASPI32SupportInfo;
     PFN_SendASPI32Command m_pfnSendASPI32Command;
 
 private:
+    // The phases of InitSpti, in order (ScsiDiscoverySpti.cpp).
+    INT_PTR FindLettersAndPorts(CArray<CDeviceRecord>& letters); // number of port adapters
+    void GiveLettersToPortRecords(const CArray<CDeviceRecord>& letters);
+    int AddDrivesFoundByLetter(); // number of drives found
+    void RemoveAdaptersWithoutClass(INT_PTR nPortAdapters);
+    void ClaimFreeLetter(CDeviceRecord& record);
+    void CleanInquiryStrings(CDeviceRecord& record);
+    void RecordDeviceTypes();
+    int AskDeviceType(CDeviceRecord& record);
+
     ExecStatus ExecAspiCommand(CDeviceRecord& record, const BYTE* pCdb, void* pBuffer, DWORD nLength);
     void UnloadAspi();
     CHandleOwner AcquireCommandEvent();
@@ -181,11 +198,6 @@ private:
     CCriticalSection m_EventPoolGuard;
     CHandleOwner m_EventPool[kEventPoolSize];
     int m_nPooledEvents;
-
-    // One guard per letter: a pass-through command holds its letter's guard while it uses the letter device,
-    // so a cached handle is never closed or replaced under a running command, and two threads never send to
-    // the same letter at once.
-    CCriticalSection m_LetterGuard[kDriveLetterCount];
 };
 
 // Enables or disables a privilege on a token; true when GetLastError is 0 afterwards.

@@ -36,12 +36,6 @@ const SetupApiTable& GetSetupApiTable()
 
 // Lists the devices of the class that the flags select (DIGCF_PRESENT: the present ones).
 CDeviceInfoList::CDeviceInfoList(const GUID& deviceClass, DWORD dwFlags, const char* pszEnumerator)
-    : m_h(GetSetupApiTable().pfnGetClassDevsA(&deviceClass, pszEnumerator, nullptr, dwFlags))
+    : CHandleOwnerT(GetSetupApiTable().pfnGetClassDevsA(&deviceClass, pszEnumerator, nullptr, dwFlags))
 {
-}
-
-CDeviceInfoList::~CDeviceInfoList()
-{
-    if (IsValid())
-        GetSetupApiTable().pfnDestroyDeviceInfoList(m_h);
 }

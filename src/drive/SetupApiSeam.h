@@ -10,6 +10,8 @@
 #include <cfgmgr32.h>
 #include <setupapi.h>
 
+#include "framework/Handles.h"
+
 struct SetupApiTable {
     HDEVINFO(WINAPI* pfnGetClassDevsA)(const GUID* pClassGuid, PCSTR pszEnumerator, HWND hwndParent, DWORD dwFlags);
     BOOL(WINAPI* pfnEnumDeviceInfo)(HDEVINFO hDevInfo, DWORD nIndex, PSP_DEVINFO_DATA pData);
@@ -36,21 +38,18 @@ struct SetupApiTable {
 const SetupApiTable* SetSetupApiTable(const SetupApiTable* pTable);
 const SetupApiTable& GetSetupApiTable();
 
-// Owner of a device information list made through the seam; destroys it through the seam.
-class CDeviceInfoList {
+// Device information lists made through the seam are destroyed through it (HDEVINFO is a HANDLE; null and
+// INVALID_HANDLE_VALUE both count as empty).
+struct DeviceInfoListTraits : KernelHandleTraits {
+    static BOOL Close(HDEVINFO h) { return GetSetupApiTable().pfnDestroyDeviceInfoList(h); }
+};
+
+// Owner of a device information list made through the seam.
+class CDeviceInfoList : public CHandleOwnerT<DeviceInfoListTraits> {
 public:
     // The devices (or, with DIGCF_DEVICEINTERFACE, the device interfaces) of the class that the flags select,
     // optionally of one enumerator only.
     CDeviceInfoList(const GUID& deviceClass, DWORD dwFlags, const char* pszEnumerator = nullptr);
-    ~CDeviceInfoList();
-    CDeviceInfoList(const CDeviceInfoList&) = delete;
-    CDeviceInfoList& operator=(const CDeviceInfoList&) = delete;
-
-    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE && m_h != nullptr; }
-    HDEVINFO get() const { return m_h; }
-
-private:
-    HDEVINFO m_h;
 };
 
 #endif

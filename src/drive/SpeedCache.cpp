@@ -18,13 +18,21 @@ const int kMaximumSpeed = 0xFFFF;
 const int kKbpsPerXSent = 177;
 const int kEndMark = 9999;
 
+const SpeedCacheRegistryHooks* volatile g_pHooks = nullptr;
+
 LONG OpenForReading(CRegistryKey& key, HKEY hParent, LPCTSTR pszSubKey)
 {
+    const SpeedCacheRegistryHooks* pHooks = g_pHooks;
+    if (pHooks != nullptr && pHooks->pfnOpen != nullptr)
+        return pHooks->pfnOpen(key, hParent, pszSubKey);
     return key.Open(hParent, pszSubKey, KEY_READ);
 }
 
 LONG CreateForWriting(CRegistryKey& key, HKEY hParent, LPCTSTR pszSubKey)
 {
+    const SpeedCacheRegistryHooks* pHooks = g_pHooks;
+    if (pHooks != nullptr && pHooks->pfnCreate != nullptr)
+        return pHooks->pfnCreate(key, hParent, pszSubKey);
     return key.Create(hParent, pszSubKey, KEY_ALL_ACCESS);
 }
 
@@ -53,7 +61,7 @@ int ReadCache(CDriveManager& manager, CDeviceRecord& record, int* pSpeeds)
     if (path.IsEmpty())
         return -1;
     CRegistryKey key;
-    if (g_SpeedCacheRegistry.pfnOpen(key, HKEY_LOCAL_MACHINE, path) != ERROR_SUCCESS)
+    if (OpenForReading(key, HKEY_LOCAL_MACHINE, path) != ERROR_SUCCESS)
         return -1;
     DWORD type = 0;
     CByteArray list;
@@ -112,8 +120,12 @@ CString SpeedText(const int* pSpeeds, int nCount)
 
 } // namespace
 
-const SpeedCacheRegistry g_SpeedCacheRegistryDefault = {OpenForReading, CreateForWriting};
-SpeedCacheRegistry g_SpeedCacheRegistry = g_SpeedCacheRegistryDefault;
+const SpeedCacheRegistryHooks* SetSpeedCacheRegistryHooks(const SpeedCacheRegistryHooks* pHooks)
+{
+    const SpeedCacheRegistryHooks* pPrevious = g_pHooks;
+    g_pHooks = pHooks;
+    return pPrevious;
+}
 
 // Each piece between the '+' separators is one speed, whatever its number of digits: "%02d" writes 100 X and more
 // with three. A piece is read as its leading decimal digits, at most 9999 (the end mark of the probe's slots), so
@@ -128,7 +140,7 @@ int ParseSpeedList(const char* pszSpeeds, int nCount, int* pSpeeds, int nMax)
             value = value >= kEndMark ? kEndMark : value * 10 + (*p - '0');
         pSpeeds[n++] = value > kEndMark ? kEndMark : value;
         const char* separator = strchr(p, '+');
-        if (separator == NULL)
+        if (separator == nullptr)
             break;
         p = separator + 1;
     }
@@ -167,7 +179,7 @@ void CDriveManager::SaveSpeedCache(CDeviceRecord& record, const char* pszSpeeds,
     if (path.IsEmpty())
         return;
     CRegistryKey key;
-    if (g_SpeedCacheRegistry.pfnCreate(key, HKEY_LOCAL_MACHINE, path) != ERROR_SUCCESS)
+    if (CreateForWriting(key, HKEY_LOCAL_MACHINE, path) != ERROR_SUCCESS)
         return;
     key.SetDword("List", DWORD(nCount));
     key.SetString("Speeds", pszSpeeds, CRegistryKey::withoutNul);

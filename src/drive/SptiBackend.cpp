@@ -74,16 +74,15 @@ ExecStatus CScsiTransport::ExecSptiCommand(CDeviceRecord& record, const BYTE* pC
     BOOL bSent = FALSE;
     DWORD nReturned = 0;
     {
-        CLockGuard lock(m_LetterGuard[nLetter]);
-        if (m_bLetterOpen[nLetter] == 1) {
-            bSent = DeviceIoControlCall(m_hLetterDevice[nLetter], IOCTL_SCSI_PASS_THROUGH_DIRECT, &request,
-                                        sizeof(request), &request, sizeof(request), &nReturned, nullptr);
-        } else {
-            CDeviceHandle device(DeviceIoOpenLetter(nLetter));
-            if (device.IsValid()) {
-                bSent = DeviceIoControlCall(device.get(), IOCTL_SCSI_PASS_THROUGH_DIRECT, &request, sizeof(request),
-                                            &request, sizeof(request), &nReturned, nullptr);
-            }
+        DriveLetterSlot& slot = m_Letters[nLetter];
+        CLockGuard lock(slot.m_Guard);
+        CDeviceHandle commandDevice;
+        if (!slot.IsOpen())
+            commandDevice.Attach(DeviceIoOpenLetter(nLetter));
+        const CDeviceHandle& device = slot.IsOpen() ? slot.m_Device : commandDevice;
+        if (device.IsCreated()) {
+            bSent = DeviceIoControlCall(device.get(), IOCTL_SCSI_PASS_THROUGH_DIRECT, &request, sizeof(request),
+                                        &request, sizeof(request), &nReturned, nullptr);
         }
     }
 

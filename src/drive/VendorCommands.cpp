@@ -22,7 +22,7 @@ ExecStatus CDriveManager::VendorCd(CDeviceRecord& record, BYTE flag, BYTE mode, 
         cdb[4] = BYTE(value >> 8);
     }
     cdb[5] = BYTE(value);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // D8 | 00 | 2-5 lba | 6-9 blocks | 10 sub-code selection | 00; raw audio, the caller sizes the data
@@ -49,7 +49,7 @@ ExecStatus CDriveManager::ReadCddaMsf(CDeviceRecord& record, DWORD start, DWORD 
                   (long((end >> 8) & 0xFF) - long((start >> 8) & 0xFF)) * 75 + (long(end & 0xFF) - long(start & 0xFF));
     DWORD blockSize = format == 1 ? 2368 : format == 2 ? 2448 : format == 3 ? 96 : 2352;
     DWORD length = frames > 0 ? DWORD(frames) * blockSize : 0;
-    return ExecScsiCommand(record, cdb, length ? pBuffer : NULL, length);
+    return ExecScsiCommand(record, cdb, length ? pBuffer : nullptr, length);
 }
 
 // DE | 00 ..; 4 bytes for four listed families and, from firmware number 5, a fifth; 2 bytes for every other
@@ -87,7 +87,7 @@ ExecStatus CDriveManager::VendorE1(CDeviceRecord& record)
     BYTE cdb[12] = {0xE1};
     cdb[1] = 4;
     cdb[2] = 0xFF;
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // E2 | b1 | 2-5 address | 6-9 length | 00 00; data out
@@ -115,7 +115,7 @@ ExecStatus CDriveManager::VendorE3Control(CDeviceRecord& record, BYTE value)
     BYTE cdb[12] = {0xE3};
     cdb[1] = 6;
     cdb[2] = BYTE(value | 1);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // E4 | 00 ..; 2 bytes in
@@ -297,7 +297,7 @@ ExecStatus CDriveManager::VendorF3Range(CDeviceRecord& record, long start, long 
     cdb[3] = b3;
     PutVendorAddress(cdb + 4, start, lbaForm);
     PutVendorAddress(cdb + 7, end, lbaForm);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // F3 | b1 | b2 | 00 ..
@@ -306,7 +306,7 @@ ExecStatus CDriveManager::VendorF3Simple(CDeviceRecord& record, BYTE b1, BYTE b2
     BYTE cdb[12] = {0xF3};
     cdb[1] = b1;
     cdb[2] = b2;
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // F3 | 1F | 02 | 00 | 4-8 the five bytes | 00 | 10 = 1 | 00
@@ -317,7 +317,7 @@ ExecStatus CDriveManager::VendorF3Write5(CDeviceRecord& record, const BYTE* pFiv
     cdb[2] = 0x02;
     memcpy(cdb + 4, pFiveBytes, 5);
     cdb[10] = 1;
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // F3 | 00 ..; the serial number bytes
@@ -405,7 +405,7 @@ ExecStatus CDriveManager::VendorF7(CDeviceRecord& record, BYTE flag, BYTE b2, BY
     cdb[3] = b3;
     SetBe16(cdb + 4, value45);
     SetBe16(cdb + 6, value67);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // F8 | flag & 1 | b2 | b3 | 4-5 value | 00 ..; 2 bytes in
@@ -424,7 +424,7 @@ ExecStatus CDriveManager::VendorF9(CDeviceRecord& record, BYTE flag)
 {
     BYTE cdb[12] = {0xF9};
     cdb[1] = BYTE(flag & 1);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // FA | 00 | value & 0x7F | 00 ..
@@ -432,7 +432,7 @@ ExecStatus CDriveManager::VendorFa(CDeviceRecord& record, BYTE value)
 {
     BYTE cdb[12] = {0xFA};
     cdb[2] = BYTE(value & 0x7F);
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // FB | 00 ..; 8 bytes in
@@ -458,7 +458,7 @@ ExecStatus CDriveManager::VendorFd(CDeviceRecord& record, DWORD address, BYTE b9
     BYTE cdb[12] = {0xFD};
     SetBe32(cdb + 2, address);
     cdb[9] = b9;
-    return ExecScsiCommand(record, cdb, NULL, 0);
+    return ExecScsiCommand(record, cdb, nullptr, 0);
 }
 
 // Reads the recorder identification code that a recorder leaves in the lead-in of a disc it wrote: one raw

@@ -221,7 +221,7 @@ void CUsbTreeLister::ListUsbTree()
         char name[16];
         snprintf(name, sizeof name, "\\\\.\\HCD%d", n);
         CDeviceHandle controller(OpenUsbDevice(name));
-        if (!controller.IsValid())
+        if (!controller.IsCreated())
             continue;
         ListerLine(*this, "# Host Controller %s found.", name);
         const DWORD error = EnumerateHostController(controller.get());
@@ -285,7 +285,7 @@ DWORD CUsbTreeLister::EnumerateHostController(HANDLE hController)
         ListerLine(*this, "  |---> Hub name is : %s", description);
 
     CDeviceHandle hub(OpenUsbDevice(CString("\\\\.\\") + hubName));
-    if (!hub.IsValid())
+    if (!hub.IsCreated())
         return LastErrorOr(ERROR_FILE_NOT_FOUND);
     int ports = 0;
     if (!HubPortCount(hub.get(), ports))
@@ -364,7 +364,7 @@ void CUsbTreeLister::EnumerateHubPorts(HANDLE hHub, int nPorts, int nDepth)
         const CString childName = NameFromAnswer(name, sizeof name, kConnectionNameOffset, returned);
         CDeviceHandle child(OpenUsbDevice(CString("\\\\.\\") + childName));
         int childPorts = 0;
-        if (child.IsValid() && HubPortCount(child.get(), childPorts))
+        if (child.IsCreated() && HubPortCount(child.get(), childPorts))
             EnumerateHubPorts(child.get(), childPorts, nDepth + 1);
     }
 }

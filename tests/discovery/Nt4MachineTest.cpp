@@ -189,9 +189,9 @@ TEST_F(Nt4Machine, InquiryCleanUpByDriveType)
         {0, 0, 2, 0, 0, F, kBusTypeIdeChannel, 0, "QZ TECH", "CDROM  QZ32 0", "3.10", nullptr, -1, -1, -1, -1},
     };
     ExpectAdapterTable(m_Transport.m_Adapters, adapters, records);
-    EXPECT_EQ(0, m_Transport.m_bInquireViaLetter[C]);
-    EXPECT_EQ(1, m_Transport.m_bInquireViaLetter[E]);
-    EXPECT_EQ(1, m_Transport.m_bInquireViaLetter[F]);
+    EXPECT_EQ(0, m_Transport.m_Letters[C].m_bInquireViaLetter);
+    EXPECT_EQ(1, m_Transport.m_Letters[E].m_bInquireViaLetter);
+    EXPECT_EQ(1, m_Transport.m_Letters[F].m_bInquireViaLetter);
 }
 
 // Peripheral bytes above 11 (qualifier bits set) are corrected by the letter's drive type: a CD-ROM letter
@@ -249,7 +249,7 @@ TEST_F(Nt4Machine, LetterSlotsRunOut)
     EXPECT_EQ(kDriveLetterNone, letters[24]);
     EXPECT_EQ(kDriveLetterNone, letters[25]);
     for (int nLetter = kFirstDriveLetterSlot; nLetter <= kLastDriveLetterSlot; ++nLetter)
-        EXPECT_EQ(1, m_Transport.m_bLetterClaimed[nLetter]);
+        EXPECT_EQ(1, m_Transport.m_Letters[nLetter].m_bClaimed);
 }
 
 // Port data whose offsets point outside the reply or back into the chain, or that claims more buses than the

@@ -190,7 +190,7 @@ TEST_F(XpMachine, StartUpBuildsTheTable)
     ExpectAdapterTable(m_Transport.m_Adapters, kXpAdapters, records);
 
     for (int nLetter = 0; nLetter < kDriveLetterCount; ++nLetter)
-        EXPECT_EQ(0, m_Transport.m_bInquireViaLetter[nLetter]) << "letter " << nLetter;
+        EXPECT_EQ(0, m_Transport.m_Letters[nLetter].m_bInquireViaLetter) << "letter " << nLetter;
     EXPECT_EQ(0, m_pMachine->GetOpenHandleCount());
     EXPECT_EQ(0, m_Tree.m_nOpenLists);
     // Each start-up re-enumerates every present USB and SBP2 device node once.

@@ -125,7 +125,7 @@ TEST_F(PassThroughIdentity, LetterBusesAskThroughTheLetter)
 TEST_F(PassThroughIdentity, LetterFlagSendsThePortDeviceThroughTheLetter)
 {
     AddAdapter(transport, kBusTypeIdeChannel, 0, {record});
-    transport.m_bInquireViaLetter[kLetterD] = 1;
+    transport.m_Letters[kLetterD].m_bInquireViaLetter = 1;
     EXPECT_EQ(0x501, Identify());
     EXPECT_EQ(1, ScsiCommandsLogged());
 }

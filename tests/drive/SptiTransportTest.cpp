@@ -218,7 +218,7 @@ TEST_F(SptiTransport, FailedOpenOrControlCallClearsTheSense)
 TEST_F(SptiTransport, CachedLetterHandle)
 {
     transport.OpenDriveHandle(record);
-    EXPECT_EQ(1, transport.m_bLetterOpen[kLetterD]);
+    EXPECT_TRUE(transport.m_Letters[kLetterD].IsOpen());
     EXPECT_EQ(1, machine->GetOpenHandleCount());
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(1, Send({0x00}, nullptr, 0));
@@ -228,7 +228,7 @@ TEST_F(SptiTransport, CachedLetterHandle)
     EXPECT_EQ(1, machine->GetOpenHandleCount());
 
     transport.CloseDriveHandle(record);
-    EXPECT_EQ(0, transport.m_bLetterOpen[kLetterD]);
+    EXPECT_FALSE(transport.m_Letters[kLetterD].IsOpen());
     EXPECT_EQ(0, machine->GetOpenHandleCount());
     EXPECT_EQ(1, Send({0x00}, nullptr, 0));
     EXPECT_EQ(3u, machine->GetDeviceOpenCount("\\\\.\\D:"));
@@ -237,7 +237,7 @@ TEST_F(SptiTransport, CachedLetterHandle)
     // Close() of the transport leaves cached handles alone.
     transport.OpenDriveHandle(record);
     transport.Close();
-    EXPECT_EQ(1, transport.m_bLetterOpen[kLetterD]);
+    EXPECT_TRUE(transport.m_Letters[kLetterD].IsOpen());
     EXPECT_EQ(1, machine->GetOpenHandleCount());
     transport.CloseDriveHandle(record);
 }
@@ -249,7 +249,7 @@ TEST_F(SptiTransport, CachedHandleOfDriveCIsClosedToo)
     transport.OpenDriveHandle(record);
     EXPECT_EQ(1, machine->GetOpenHandleCount());
     transport.CloseDriveHandle(record);
-    EXPECT_EQ(0, transport.m_bLetterOpen[2]);
+    EXPECT_FALSE(transport.m_Letters[2].IsOpen());
     EXPECT_EQ(0, machine->GetOpenHandleCount());
 }
 
@@ -257,8 +257,8 @@ TEST_F(SptiTransport, FailedOpenOfTheCachedHandleFallsBackToPerCommandOpens)
 {
     machine->SetLetterOpenFails(kLetterD, true);
     transport.OpenDriveHandle(record);
-    EXPECT_EQ(0, transport.m_bLetterOpen[kLetterD]);
-    EXPECT_EQ(nullptr, transport.m_hLetterDevice[kLetterD]);
+    EXPECT_FALSE(transport.m_Letters[kLetterD].IsOpen());
+    EXPECT_EQ(nullptr, transport.m_Letters[kLetterD].m_Device.get());
     machine->SetLetterOpenFails(kLetterD, false);
     EXPECT_EQ(1, Send({0x00}, nullptr, 0));
     EXPECT_EQ(0, machine->GetOpenHandleCount());
@@ -364,7 +364,7 @@ TEST(SptiKernel32, NoDriveNoCrash)
     EXPECT_EQ(0, transport.ExecScsiCommand(record, cdb, nullptr, 0));
     EXPECT_EQ(0, record.m_Sense[0]);
     transport.OpenDriveHandle(record);
-    EXPECT_EQ(0, transport.m_bLetterOpen['Q' - 'A']);
+    EXPECT_FALSE(transport.m_Letters['Q' - 'A'].IsOpen());
 }
 
 } // namespace

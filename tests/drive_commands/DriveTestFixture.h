@@ -52,7 +52,7 @@ protected:
         group.Add(record);
         adapter.m_Targets.Add(group);
         m_Manager.m_Adapters.Add(adapter);
-        m_Manager.m_bInquireViaLetter[nLetter] = 1;
+        m_Manager.m_Letters[nLetter].m_bInquireViaLetter = 1;
         return record;
     }
 

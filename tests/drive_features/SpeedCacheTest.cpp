@@ -15,12 +15,12 @@ protected:
     void SetUp() override
     {
         FeatureTest::SetUp();
-        g_SpeedCacheRegistry = g_SpeedCacheRegistryDefault;
+        SetSpeedCacheRegistryHooks(nullptr);
     }
 
     void TearDown() override
     {
-        g_SpeedCacheRegistry = g_SpeedCacheRegistryDefault;
+        SetSpeedCacheRegistryHooks(nullptr);
         for (const std::string& product : m_products)
             CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, KeyPath(product).c_str());
         FeatureTest::TearDown();
@@ -145,7 +145,8 @@ TEST_F(SpeedCacheTest, LimitedAccountGetsTheProbedList)
 {
     int nDrive = 0;
     CDeviceRecord record = AddCdDrive("CD-R   XR-4803  ", {32, 16, 8, 4}, &nDrive);
-    g_SpeedCacheRegistry.pfnCreate = RefuseCreate;
+    static const SpeedCacheRegistryHooks kRefusingHooks = {nullptr, RefuseCreate};
+    SetSpeedCacheRegistryHooks(&kRefusingHooks);
     for (int round = 0; round < 2; ++round) {
         int speeds[60];
         m_pMachine->ClearLog();

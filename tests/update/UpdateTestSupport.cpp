@@ -153,7 +153,7 @@ CDeviceRecord& UpdateMachine::AddDrive(int nAdapter, const char* pszVendor, cons
     CArray<CDeviceRecord> luns;
     luns.Add(record);
     adapter.m_Targets.Add(luns);
-    m_Manager.m_bInquireViaLetter[nLetter] = 1;
+    m_Manager.m_Letters[nLetter].m_bInquireViaLetter = 1;
     return Record(nAdapter, record.m_nTarget);
 }
 
