@@ -125,6 +125,13 @@ bool SameGuid(const GUID& a, const GUID& b)
     return std::memcmp(&a, &b, sizeof(GUID)) == 0;
 }
 
+// Sets the thread's last error and gives FALSE, as the failing SetupAPI calls do.
+BOOL Fail(DWORD nError)
+{
+    SetLastError(nError);
+    return FALSE;
+}
+
 HDEVINFO WINAPI FakeGetClassDevsA(const GUID* pClassGuid, PCSTR pszEnumerator, HWND, DWORD dwFlags)
 {
     if (g_pTree == nullptr || pClassGuid == nullptr)
@@ -177,14 +184,10 @@ const FakeClassDevice* DeviceOf(HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData)
 BOOL WINAPI FakeEnumDeviceInfo(HDEVINFO hDevInfo, DWORD nIndex, PSP_DEVINFO_DATA pData)
 {
     FakeList* pList = AsList(hDevInfo);
-    if (pList == nullptr || pData == nullptr || pData->cbSize != sizeof(SP_DEVINFO_DATA)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (nIndex >= pList->devices.size()) {
-        SetLastError(ERROR_NO_MORE_ITEMS);
-        return FALSE;
-    }
+    if (pList == nullptr || pData == nullptr || pData->cbSize != sizeof(SP_DEVINFO_DATA))
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (nIndex >= pList->devices.size())
+        return Fail(ERROR_NO_MORE_ITEMS);
     pData->DevInst = DWORD(g_pTree->m_DeviceNodes[size_t(pList->devices[nIndex])] + 1);
     pData->Reserved = nIndex;
     return TRUE;
@@ -194,10 +197,8 @@ BOOL CopyOut(const std::string& strText, PSTR pszOut, DWORD nSize, PDWORD pnRequ
 {
     if (pnRequired != nullptr)
         *pnRequired = DWORD(strText.size() + 1);
-    if (pszOut == nullptr || nSize < strText.size() + 1) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
+    if (pszOut == nullptr || nSize < strText.size() + 1)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
     std::memcpy(pszOut, strText.c_str(), strText.size() + 1);
     return TRUE;
 }
@@ -206,10 +207,8 @@ BOOL WINAPI FakeGetDeviceInstanceIdA(HDEVINFO hDevInfo, PSP_DEVINFO_DATA pData, 
                                      PDWORD pnRequired)
 {
     const FakeClassDevice* pDevice = DeviceOf(hDevInfo, pData);
-    if (pDevice == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    if (pDevice == nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
     return CopyOut(pDevice->strInstanceId, pszId, nSize, pnRequired);
 }
 
@@ -217,14 +216,10 @@ BOOL WINAPI FakeGetDeviceRegistryPropertyA(HDEVINFO hDevInfo, PSP_DEVINFO_DATA p
                                            PBYTE pBuffer, DWORD nSize, PDWORD pnRequired)
 {
     const FakeClassDevice* pDevice = DeviceOf(hDevInfo, pData);
-    if (pDevice == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (pDevice->bPropertiesUnreadable) {
-        SetLastError(ERROR_INVALID_DATA);
-        return FALSE;
-    }
+    if (pDevice == nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (pDevice->bPropertiesUnreadable)
+        return Fail(ERROR_INVALID_DATA);
     const std::string* pText = nullptr;
     if (nProperty == SPDRP_SERVICE)
         pText = &pDevice->strService;
@@ -232,10 +227,8 @@ BOOL WINAPI FakeGetDeviceRegistryPropertyA(HDEVINFO hDevInfo, PSP_DEVINFO_DATA p
         pText = &pDevice->strDriverKey;
     else if (nProperty == SPDRP_DEVICEDESC)
         pText = &pDevice->strDescription;
-    if (pText == nullptr) {
-        SetLastError(ERROR_INVALID_DATA);
-        return FALSE;
-    }
+    if (pText == nullptr)
+        return Fail(ERROR_INVALID_DATA);
     if (pnType != nullptr)
         *pnType = REG_SZ;
     return CopyOut(*pText, reinterpret_cast<PSTR>(pBuffer), nSize, pnRequired);
@@ -245,14 +238,10 @@ BOOL WINAPI FakeEnumDeviceInterfaces(HDEVINFO hDevInfo, PSP_DEVINFO_DATA, const 
                                      PSP_DEVICE_INTERFACE_DATA pInterface)
 {
     FakeList* pList = AsList(hDevInfo);
-    if (pList == nullptr || pInterface == nullptr || pInterface->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (nIndex >= pList->interfaces.size()) {
-        SetLastError(ERROR_NO_MORE_ITEMS);
-        return FALSE;
-    }
+    if (pList == nullptr || pInterface == nullptr || pInterface->cbSize != sizeof(SP_DEVICE_INTERFACE_DATA))
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (nIndex >= pList->interfaces.size())
+        return Fail(ERROR_NO_MORE_ITEMS);
     pInterface->InterfaceClassGuid = *pInterfaceClass;
     pInterface->Flags = SPINT_ACTIVE;
     pInterface->Reserved = ULONG_PTR(pList->interfaces[nIndex]);
@@ -263,22 +252,16 @@ BOOL WINAPI FakeGetDeviceInterfaceDetailA(HDEVINFO hDevInfo, PSP_DEVICE_INTERFAC
                                           PSP_DEVICE_INTERFACE_DETAIL_DATA_A pDetail, DWORD nSize, PDWORD pnRequired,
                                           PSP_DEVINFO_DATA)
 {
-    if (AsList(hDevInfo) == nullptr || pInterface == nullptr || pInterface->Reserved >= g_pTree->m_Interfaces.size()) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    if (AsList(hDevInfo) == nullptr || pInterface == nullptr || pInterface->Reserved >= g_pTree->m_Interfaces.size())
+        return Fail(ERROR_INVALID_PARAMETER);
     const std::string& strPath = g_pTree->m_Interfaces[pInterface->Reserved].strPath;
     DWORD nRequired = DWORD(offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath) + strPath.size() + 1);
     if (pnRequired != nullptr)
         *pnRequired = nRequired;
-    if (pDetail == nullptr || nSize < nRequired) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
-    if (pDetail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) {
-        SetLastError(ERROR_INVALID_USER_BUFFER);
-        return FALSE;
-    }
+    if (pDetail == nullptr || nSize < nRequired)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (pDetail->cbSize != sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
+        return Fail(ERROR_INVALID_USER_BUFFER);
     std::memcpy(pDetail->DevicePath, strPath.c_str(), strPath.size() + 1);
     return TRUE;
 }
@@ -303,26 +286,26 @@ CONFIGRET WINAPI FakeReenumerateDevNode(DEVINST node, ULONG)
     return CR_SUCCESS;
 }
 
-CONFIGRET WINAPI FakeGetChild(PDEVINST pChild, DEVINST node, ULONG)
+// The node linked from a node by one of its links (first child, next sibling).
+CONFIGRET LinkedNode(PDEVINST pLinked, DEVINST node, int CFakeDeviceTree::Node::*pLink)
 {
     const CFakeDeviceTree::Node* pNode = NodeOf(node);
     if (pNode == nullptr)
         return CR_INVALID_DEVNODE;
-    if (pNode->nFirstChild < 0)
+    if (pNode->*pLink < 0)
         return CR_NO_SUCH_DEVNODE;
-    *pChild = DEVINST(pNode->nFirstChild + 1);
+    *pLinked = DEVINST(pNode->*pLink + 1);
     return CR_SUCCESS;
+}
+
+CONFIGRET WINAPI FakeGetChild(PDEVINST pChild, DEVINST node, ULONG)
+{
+    return LinkedNode(pChild, node, &CFakeDeviceTree::Node::nFirstChild);
 }
 
 CONFIGRET WINAPI FakeGetSibling(PDEVINST pSibling, DEVINST node, ULONG)
 {
-    const CFakeDeviceTree::Node* pNode = NodeOf(node);
-    if (pNode == nullptr)
-        return CR_INVALID_DEVNODE;
-    if (pNode->nNextSibling < 0)
-        return CR_NO_SUCH_DEVNODE;
-    *pSibling = DEVINST(pNode->nNextSibling + 1);
-    return CR_SUCCESS;
+    return LinkedNode(pSibling, node, &CFakeDeviceTree::Node::nNextSibling);
 }
 
 CONFIGRET WINAPI FakeGetDeviceIdA(DEVINST node, PCHAR pszId, ULONG nSize, ULONG)

@@ -13,8 +13,7 @@
 
 #include "drive/ScsiTransport.h"
 #include "drive/SetupApiSeam.h"
-
-class IEmuMachine;
+#include "emu/Emu.h"
 
 // Device classes
 extern const GUID kGuidScsiAdapter;
@@ -153,6 +152,32 @@ protected:
     int Drive(const char* pszVendor, const char* pszProduct, const char* pszRevision, int nPeripheral = 5)
     {
         return AddEmulatedDrive(m_pMachine, pszVendor, pszProduct, pszRevision, nPeripheral);
+    }
+
+    // Ports 0 to nCount - 1, without devices.
+    void AddPorts(int nCount)
+    {
+        for (int nPort = 0; nPort < nCount; ++nPort)
+            m_pMachine->AddPort(nPort);
+    }
+
+    // A letter of the type showing the drive (-1: none); with a port (nPort >= 0) the letter also answers the
+    // address query with (port, path, target, LUN 0).
+    void Letter(int nLetter, UINT nType, int nDrive, int nPort = -1, int nPath = 0, int nTarget = 0)
+    {
+        m_pMachine->SetLetter(nLetter, nType, nDrive);
+        if (nPort >= 0)
+            m_pMachine->SetLetterAddress(nLetter, nPort, nPath, nTarget, 0);
+    }
+
+    // The list the start-up left against the tables, no device handle left open, and the Refresh path giving the
+    // same list again.
+    void ExpectStartUpList(const std::vector<ExpectedAdapter>& adapters, const std::vector<ExpectedRecord>& records)
+    {
+        ExpectAdapterTable(m_Transport.m_Adapters, adapters, records);
+        EXPECT_EQ(0, m_pMachine->GetOpenHandleCount());
+
+        ExpectRefreshGivesTheSameList(m_Transport, &CScsiTransport::InitSpti);
     }
 
     IEmuMachine* m_pMachine = nullptr;

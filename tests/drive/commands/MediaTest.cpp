@@ -12,11 +12,7 @@ const uint8_t kCanary = 0xEE;
 // Physical format information with a book type and a layer byte.
 std::vector<uint8_t> PhysicalFormat(uint8_t bookType, uint8_t layerByte)
 {
-    std::vector<uint8_t> ds(2052, 0);
-    ds[0] = 0x08;
-    ds[1] = 0x02;
-    ds[4] = uint8_t(bookType << 4);
-    ds[6] = layerByte;
+    std::vector<uint8_t> ds = BytesAt(2052, {{0, 0x08}, {1, 0x02}, {4, uint8_t(bookType << 4)}, {6, layerByte}});
     return ds;
 }
 
@@ -73,9 +69,7 @@ std::vector<uint8_t> BinaryFullToc(int nExtraDescriptors)
         {1, 0x14, 0, 0xA2, 50, 10, 20, 0, 65, 30, 70}, {1, 0x14, 0, 0x01, 50, 10, 20, 0, 0, 2, 0},
         {1, 0x14, 0, 0x0A, 50, 10, 20, 0, 25, 40, 12},
     };
-    std::vector<uint8_t> toc(4, 0);
-    toc[2] = 1;
-    toc[3] = 1;
+    std::vector<uint8_t> toc = BytesAt(4, {{2, 1}, {3, 1}});
     for (const auto& d : descriptors)
         toc.insert(toc.end(), d, d + 11);
     for (int i = 0; i < nExtraDescriptors; ++i) {
@@ -156,23 +150,11 @@ TEST_F(MediaTest, AtipAndCdTextFormats)
 {
     int nDrive = 0;
     CDeviceRecord record = AddProfile(kEmuAtapiCdWriter, 0, &nDrive);
-    std::vector<uint8_t> atip(28, 0);
-    atip[1] = 26;
-    atip[6] = 0x04;
-    atip[12] = 79;
-    atip[13] = 59;
-    atip[14] = 71;
-    atip[18] = 0x01;
+    std::vector<uint8_t> atip = BytesAt(28, {{1, 26}, {6, 0x04}, {12, 79}, {13, 59}, {14, 71}, {18, 0x01}});
     SetBytes(nDrive, "toc.4", atip);
-    std::vector<uint8_t> info(34, 0);
-    info[1] = 32;
-    info[21] = 79;
-    info[22] = 59;
-    info[23] = 74;
+    std::vector<uint8_t> info = BytesAt(34, {{1, 32}, {21, 79}, {22, 59}, {23, 74}});
     SetBytes(nDrive, "discinfo", info);
-    std::vector<uint8_t> text(4 + 18, 0);
-    text[1] = 20;
-    text[4] = 0x80;
+    std::vector<uint8_t> text = BytesAt(4 + 18, {{1, 20}, {4, 0x80}});
     SetBytes(nDrive, "toc.5", text);
 
     BYTE answer[40];

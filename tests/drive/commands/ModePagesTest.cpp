@@ -74,11 +74,7 @@ TEST_F(ModePagesTest, AnswerWithoutBlockDescriptor)
 {
     int nDrive = 0;
     CDeviceRecord record = AddProfile(kEmuAtapiCdWriter, 0, &nDrive);
-    std::vector<uint8_t> page(24, 0);
-    page[0] = 0x2A;
-    page[1] = 22;
-    page[2] = 0x3B;
-    page[3] = 0x03;
+    std::vector<uint8_t> page = BytesAt(24, {{0, 0x2A}, {1, 22}, {2, 0x3B}, {3, 0x03}});
     SetBytes(nDrive, "mode.page.2A", page);
 
     BYTE answer[40];
@@ -123,9 +119,7 @@ TEST_F(ModePagesTest, VendorPage30SuppliesBufferBits)
     int nFamily = 0;
     CDeviceRecord family = AddProfile(kEmuPage30CdWriter, 0, &nFamily);
     CDeviceRecord other = AddProfile(kEmuAtapiCdWriter, 0);
-    std::vector<uint8_t> vendor(16, 0);
-    vendor[0] = 0x30;
-    vendor[1] = 0x0E;
+    std::vector<uint8_t> vendor = BytesAt(16, {{0, 0x30}, {1, 0x0E}});
 
     const struct {
         uint8_t buf;  // vendor byte 2 bit 0
@@ -151,10 +145,7 @@ TEST_F(ModePagesTest, VendorPage30SuppliesBufferBits)
 
     // Without the vendor page the drive's own bits stand and the main status is kept.
     m_pMachine->SetBytes(nFamily, "mode.page.30", nullptr, 0);
-    std::vector<uint8_t> page5(52, 0);
-    page5[0] = 0x05;
-    page5[1] = 0x32;
-    page5[2] = 0x41;
+    std::vector<uint8_t> page5 = BytesAt(52, {{0, 0x05}, {1, 0x32}, {2, 0x41}});
     SetBytes(nFamily, "mode.page.05", page5);
     BYTE answer[64];
     EXPECT_EQ(1, m_Manager.ModeSense(family, 0x05, 64, answer));
@@ -170,13 +161,8 @@ TEST_F(ModePagesTest, VendorPage30SuppliesBufferBits)
 // bit of the vendor page, on its own SCSI bus the six-byte answer stands as the drive sent it.
 TEST_F(ModePagesTest, SecondPage30FamilyBehindABridge)
 {
-    std::vector<uint8_t> page5(52, 0);
-    page5[0] = 0x05;
-    page5[1] = 0x32;
-    page5[2] = 0x41;
-    std::vector<uint8_t> vendor(16, 0);
-    vendor[0] = 0x30;
-    vendor[1] = 0x0E;
+    std::vector<uint8_t> page5 = BytesAt(52, {{0, 0x05}, {1, 0x32}, {2, 0x41}});
+    std::vector<uint8_t> vendor = BytesAt(16, {{0, 0x30}, {1, 0x0E}});
     for (int bus : {4, 3}) {
         int nDrive = 0;
         CDeviceRecord record = AddPlainDrive("KORVATH ", "CD-R   QZ3440   ", "1.00", bus, &nDrive);
@@ -243,11 +229,7 @@ TEST_F(ModePagesTest, SelectConvertsTheListAndFollowsWithVendorPage)
         EXPECT_EQ(std::vector<uint8_t>(list + 4, list + 56), std::vector<uint8_t>(sent.begin() + 8, sent.end()));
         EXPECT_EQ(24u, log[1].nTransferLength);
         std::vector<uint8_t> vendor = DataOut(log[1]);
-        std::vector<uint8_t> expected(24, 0);
-        expected[8] = 0x30;
-        expected[9] = 0x0E;
-        expected[10] = 1;
-        expected[11] = bufe ? 1 : 0;
+        std::vector<uint8_t> expected = BytesAt(24, {{8, 0x30}, {9, 0x0E}, {10, 1}, {11, uint8_t(bufe ? 1 : 0)}});
         EXPECT_EQ(expected, vendor);
     }
 
@@ -296,11 +278,7 @@ TEST_F(ModePagesTest, AtipLeadOutFromDiscInformation)
 {
     int nDrive = 0;
     CDeviceRecord record = AddProfile(kEmuAtapiCdWriter, 0, &nDrive);
-    std::vector<uint8_t> info(34, 0);
-    info[1] = 32;
-    info[21] = 79;
-    info[22] = 59;
-    info[23] = 74;
+    std::vector<uint8_t> info = BytesAt(34, {{1, 32}, {21, 79}, {22, 59}, {23, 74}});
     SetBytes(nDrive, "discinfo", info);
 
     const struct {
@@ -313,16 +291,8 @@ TEST_F(ModePagesTest, AtipLeadOutFromDiscInformation)
         {0x04, 0x10, 28, false}, {0x04, 0x01, 18, false},
     };
     for (const auto& c : cases) {
-        std::vector<uint8_t> atip(28, 0);
-        atip[1] = 26;
-        atip[6] = c.b6;
-        atip[8] = 97;
-        atip[9] = 24;
-        atip[10] = 1;
-        atip[12] = 79;
-        atip[13] = 59;
-        atip[14] = 71;
-        atip[18] = c.b18;
+        std::vector<uint8_t> atip =
+            BytesAt(28, {{1, 26}, {6, c.b6}, {8, 97}, {9, 24}, {10, 1}, {12, 79}, {13, 59}, {14, 71}, {18, c.b18}});
         SetBytes(nDrive, "toc.4", atip);
         BYTE answer[32];
         std::memset(answer, kCanary, sizeof(answer));

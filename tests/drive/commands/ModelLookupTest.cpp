@@ -141,9 +141,7 @@ TEST_F(ModelLookupTest, WriterTest)
     // from its row even when the page says otherwise.
     int nDrive = 0;
     CDeviceRecord plain = AddPlainDrive("KORVATH ", "CD-R   QZ3320   ", "1.00", 0, &nDrive);
-    std::vector<uint8_t> page(32, 0);
-    page[0] = 0x2A;
-    page[1] = 30;
+    std::vector<uint8_t> page = BytesAt(32, {{0, 0x2A}, {1, 30}});
     SetBytes(nDrive, "mode.page.2A", page);
     EXPECT_FALSE(m_Manager.IsWriter(plain));
     page[3] = 0x10;

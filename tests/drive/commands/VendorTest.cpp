@@ -91,12 +91,7 @@ TEST_F(VendorTest, RecorderIdentificationCode)
     CDeviceRecord record = AddProfile(kEmuAtapiCdWriter, 0, &nDrive);
     const std::string kLeadIn = "sector." + std::to_string(uint32_t(-30000));
     auto userData = [](std::initializer_list<std::pair<int, uint8_t>> bytes) {
-        std::vector<uint8_t> data(2048, 0);
-        data[0] = 'R';
-        data[1] = 'I';
-        data[2] = 'D';
-        data[3] = 0x01;
-        data[4] = 0x02;
+        std::vector<uint8_t> data = BytesAt(2048, {{0, 'R'}, {1, 'I'}, {2, 'D'}, {3, 0x01}, {4, 0x02}});
         const char korv[] = {'K', 'O', 0, 'R', 'V'};
         std::memcpy(&data[5], korv, sizeof(korv));
         for (const auto& b : bytes)
@@ -285,10 +280,7 @@ TEST_F(VendorTest, StratafitStatusTexts)
         {0, 0x09, 0x09, 1, true, " No Information Available"},
     };
     for (const auto& c : cases) {
-        std::vector<uint8_t> answer(18, 0);
-        answer[3] = c.status;
-        answer[16] = c.b16;
-        answer[17] = c.b17;
+        std::vector<uint8_t> answer = BytesAt(18, {{3, c.status}, {16, c.b16}, {17, c.b17}});
         SetBytes(nDrive, "stratafit.status", answer);
         CString text;
         m_pMachine->ClearLog();

@@ -6,7 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "support/DriveTestSupport.h"
+#include "support/DriveRecords.h"
+#include "support/DriveTestFixture.h"
 
 namespace {
 
@@ -14,36 +15,28 @@ class AspiTransport : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        machine = EmuGetAspiMachine();
-        ASSERT_NE(nullptr, machine) << "the test wnaspi32.dll was not loaded";
-        machine->Reset();
-        machine->SetAspiSupport(1, 2);
-        nDrive = machine->AddDrive("KORVATH", "CD-R   QZ4816", "1.07");
-        machine->AttachAspi(nDrive, 1, 3, 0);
-
-        ASSERT_TRUE(EmuBindAspi(transport)) << "the test ASPI library has no ASPI entry points";
-        record = MakeRecord(1, 3, 4);
+        ASSERT_NO_FATAL_FAILURE(StartAspiMachine(m_pMachine, m_Transport));
+        m_nDrive = m_pMachine->AddDrive("KORVATH", "CD-R   QZ4816", "1.07");
+        m_pMachine->AttachAspi(m_nDrive, 1, 3, 0);
+        m_Record = MakeRecord(1, 3, 4);
     }
 
     ExecStatus Send(const std::vector<uint8_t>& cdbBytes, void* pBuffer, DWORD nLength)
     {
-        uint8_t cdb[16];
-        std::memset(cdb, 0xEE, sizeof(cdb));
-        std::memcpy(cdb, cdbBytes.data(), cdbBytes.size());
-        return transport.ExecScsiCommand(record, cdb, pBuffer, nLength);
+        return SendPadded(m_Transport, m_Record, cdbBytes, pBuffer, nLength);
     }
 
-    IEmuMachine* machine = nullptr;
-    int nDrive = 0;
-    CScsiTransport transport;
-    CDeviceRecord record;
+    IEmuMachine* m_pMachine = nullptr;
+    int m_nDrive = 0;
+    CScsiTransport m_Transport;
+    CDeviceRecord m_Record;
 };
 
 TEST_F(AspiTransport, TheTestLayerIsLoaded)
 {
-    EXPECT_EQ(0x0102u, transport.m_pfnGetASPI32SupportInfo());
+    EXPECT_EQ(0x0102u, m_Transport.m_pfnGetASPI32SupportInfo());
     char szPath[MAX_PATH];
-    ASSERT_NE(0u, GetModuleFileNameA(transport.m_hAspiDll.get(), szPath, MAX_PATH));
+    ASSERT_NE(0u, GetModuleFileNameA(m_Transport.m_hAspiDll.get(), szPath, MAX_PATH));
     DWORD nHandle = 0;
     DWORD nSize = GetFileVersionInfoSizeA(szPath, &nHandle);
     ASSERT_NE(0u, nSize);
@@ -76,11 +69,9 @@ TEST_F(AspiTransport, RequestShapeByOperationCode)
     std::vector<uint8_t> buffer(2048);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.nOpcode);
-        machine->ClearLog();
-        Send({c.nOpcode, 0, 0, 0, 0, 1}, c.bBuffer ? buffer.data() : nullptr, c.bBuffer ? 2048 : 0);
-        ASSERT_EQ(1, machine->GetLogCount());
-        EmuLogEntry entry = LastLog(machine);
-        EXPECT_EQ(kEmuFrontAspi, entry.nFrontEnd);
+        EmuLogEntry entry;
+        ASSERT_NO_FATAL_FAILURE(SendAndLogOne(m_pMachine, m_Transport, m_Record, c.nOpcode,
+                                              c.bBuffer ? buffer.data() : nullptr, kEmuFrontAspi, entry));
         EXPECT_EQ(c.nFlags, entry.nAspiFlags);
         EXPECT_EQ(c.nCdbLength, entry.nCdbLength);
         for (int i = c.nCdbLength; i < 16; ++i)
@@ -89,7 +80,7 @@ TEST_F(AspiTransport, RequestShapeByOperationCode)
         EXPECT_EQ(1, entry.nAdapter);
         EXPECT_EQ(3, entry.nTarget);
         EXPECT_EQ(0, entry.nLun);
-        EXPECT_EQ(nDrive, entry.nDrive);
+        EXPECT_EQ(m_nDrive, entry.nDrive);
     }
 }
 
@@ -99,18 +90,18 @@ TEST_F(AspiTransport, EveryCompletionModeDeliversTheData)
     for (int nMode : {kEmuAspiImmediate, kEmuAspiPending, kEmuAspiPendingSignalled, kEmuAspiPending,
                       kEmuAspiPendingSignalled, kEmuAspiImmediate, kEmuAspiPending}) {
         SCOPED_TRACE(nMode);
-        machine->SetAspiCompletion(nMode);
+        m_pMachine->SetAspiCompletion(nMode);
         std::vector<uint8_t> in(4096, 0);
         EXPECT_EQ(1, Send({0x28, 0, 0, 0, 1, 5, 0, 0, 2, 0}, in.data(), 4096));
         const uint8_t first[4] = {0, 0, 1, 5};
         const uint8_t second[4] = {0, 0, 1, 6};
         EXPECT_EQ(0, std::memcmp(in.data(), first, 4));
         EXPECT_EQ(0, std::memcmp(in.data() + 2048, second, 4));
-        EXPECT_EQ(4096u, LastLog(machine).nTransferred);
+        EXPECT_EQ(4096u, LastLog(m_pMachine).nTransferred);
 
         std::vector<uint8_t> out(2048, 0x3C);
         EXPECT_EQ(1, Send({0x2A, 0, 0, 0, 0, 9, 0, 0, 1, 0}, out.data(), 2048));
-        EXPECT_EQ(out, LastDataOut(machine));
+        EXPECT_EQ(out, LastDataOut(m_pMachine));
     }
 }
 
@@ -122,16 +113,16 @@ TEST_F(AspiTransport, PendingWaitsForTheEventWhenTheStatusCameFirst)
     for (int nMode : {kEmuAspiStatusBeforeSignal, kEmuAspiPending, kEmuAspiStatusBeforeSignal, kEmuAspiPendingSignalled,
                       kEmuAspiStatusBeforeSignal}) {
         SCOPED_TRACE(nMode);
-        machine->SetAspiCompletion(nMode);
+        m_pMachine->SetAspiCompletion(nMode);
         std::vector<uint8_t> in(2048, 0);
         EXPECT_EQ(1, Send({0x28, 0, 0, 0, 1, 5, 0, 0, 1, 0}, in.data(), 2048));
-        EXPECT_EQ(0, machine->GetAspiSignalsOutstanding());
+        EXPECT_EQ(0, m_pMachine->GetAspiSignalsOutstanding());
         const uint8_t first[4] = {0, 0, 1, 5};
         EXPECT_EQ(0, std::memcmp(in.data(), first, 4));
     }
-    transport.Close();
-    EXPECT_EQ(0, machine->GetAspiSignalsOutstanding());
-    EXPECT_EQ(0, machine->GetAspiSignalsFailed());
+    m_Transport.Close();
+    EXPECT_EQ(0, m_pMachine->GetAspiSignalsOutstanding());
+    EXPECT_EQ(0, m_pMachine->GetAspiSignalsFailed());
 }
 
 // The layer's own status is the ExecStatus: SS_ERR with the sense kept, SS_NO_DEVICE, SS_INVALID_HA.
@@ -139,67 +130,67 @@ TEST_F(AspiTransport, LayerStatusPassesThroughAndSenseIsKept)
 {
     for (int nMode : {kEmuAspiImmediate, kEmuAspiPending}) {
         SCOPED_TRACE(nMode);
-        machine->SetAspiCompletion(nMode);
-        machine->QueueSense(nDrive, 0x00, 0x02, 0x3A, 0x01, 1);
-        record.m_Sense[14] = 0xAB;
+        m_pMachine->SetAspiCompletion(nMode);
+        m_pMachine->QueueSense(m_nDrive, 0x00, 0x02, 0x3A, 0x01, 1);
+        m_Record.m_Sense[14] = 0xAB;
         EXPECT_EQ(4, Send({0x00}, nullptr, 0));
-        EXPECT_EQ(0x23A01, GetSenseCode(record));
-        EXPECT_EQ(0xAB, record.m_Sense[14]);
+        EXPECT_EQ(0x23A01, GetSenseCode(m_Record));
+        EXPECT_EQ(0xAB, m_Record.m_Sense[14]);
         EXPECT_EQ(1, Send({0x00}, nullptr, 0));
-        EXPECT_EQ(0, GetSenseCode(record));
+        EXPECT_EQ(0, GetSenseCode(m_Record));
 
-        record.m_nTarget = 5;
+        m_Record.m_nTarget = 5;
         EXPECT_EQ(0x82, Send({0x00}, nullptr, 0));
         uint8_t reply[56];
-        EXPECT_EQ(0x82, transport.InquiryRaw(record, reply));
+        EXPECT_EQ(0x82, m_Transport.InquiryRaw(m_Record, reply));
         char szVendor[9], szProduct[17], szRevision[5];
-        EXPECT_EQ(0, transport.Inquiry(record, szVendor, szProduct, szRevision));
-        record.m_nTarget = 3;
-        record.m_nAdapter = 6;
+        EXPECT_EQ(0, m_Transport.Inquiry(m_Record, szVendor, szProduct, szRevision));
+        m_Record.m_nTarget = 3;
+        m_Record.m_nAdapter = 6;
         EXPECT_EQ(0x81, Send({0x00}, nullptr, 0));
-        record.m_nAdapter = 1;
+        m_Record.m_nAdapter = 1;
     }
 }
 
 TEST_F(AspiTransport, InquiryTakesThePeripheralByteSigned)
 {
     char szVendor[9], szProduct[17], szRevision[5];
-    EXPECT_EQ(0x501, transport.Inquiry(record, szVendor, szProduct, szRevision));
+    EXPECT_EQ(0x501, m_Transport.Inquiry(m_Record, szVendor, szProduct, szRevision));
     EXPECT_STREQ("KORVATH ", szVendor);
     EXPECT_STREQ("CD-R   QZ4816   ", szProduct);
     EXPECT_STREQ("1.07", szRevision);
 
-    machine->SetInt(nDrive, EMU_KEY_PERIPHERAL, 0x85);
-    int nResult = transport.Inquiry(record, szVendor, szProduct, szRevision);
+    m_pMachine->SetInt(m_nDrive, EMU_KEY_PERIPHERAL, 0x85);
+    int nResult = m_Transport.Inquiry(m_Record, szVendor, szProduct, szRevision);
     EXPECT_EQ(1 + 256 * -123, nResult);
     EXPECT_EQ(0x8501, nResult & 0xFFFF);
 }
 
 TEST_F(AspiTransport, RefusedRecordsNeverReachTheLayer)
 {
-    record.m_nDriveLetter = kDriveLetterRefused;
-    record.m_Sense[2] = 0x77;
+    m_Record.m_nDriveLetter = kDriveLetterRefused;
+    m_Record.m_Sense[2] = 0x77;
     EXPECT_EQ(0, Send({0x00}, nullptr, 0));
-    EXPECT_EQ(0x77, record.m_Sense[2]);
+    EXPECT_EQ(0x77, m_Record.m_Sense[2]);
     // Letter index -1 concerns only the pass-through back end.
-    record.m_nDriveLetter = kDriveLetterInvalid;
+    m_Record.m_nDriveLetter = kDriveLetterInvalid;
     EXPECT_EQ(1, Send({0x00}, nullptr, 0));
-    EXPECT_EQ(1, machine->GetLogCount());
+    EXPECT_EQ(1, m_pMachine->GetLogCount());
 
-    transport.Close();
-    EXPECT_FALSE(transport.m_hAspiDll.IsCreated());
+    m_Transport.Close();
+    EXPECT_FALSE(m_Transport.m_hAspiDll.IsCreated());
     EXPECT_EQ(0, Send({0x00}, nullptr, 0));
-    EXPECT_EQ(1, machine->GetLogCount());
+    EXPECT_EQ(1, m_pMachine->GetLogCount());
 }
 
 TEST_F(AspiTransport, TwoThreadsKeepTheirOwnSense)
 {
-    int nOther = machine->AddDrive("OTHER", "DVD    QZ1600", "1.00");
-    machine->AttachAspi(nOther, 0, 1, 0);
-    machine->SetAspiCompletion(kEmuAspiPending);
-    machine->QueueSense(nDrive, 0x00, 0x03, 0x11, 0x05, 100000);
-    machine->QueueSense(nOther, 0x00, 0x06, 0x29, 0x00, 100000);
-    EXPECT_EQ(0, CountCrossedSense(transport, record, 0x31105, MakeRecord(0, 1, 5), 0x62900, SS_ERR, 150));
+    int nOther = m_pMachine->AddDrive("OTHER", "DVD    QZ1600", "1.00");
+    m_pMachine->AttachAspi(nOther, 0, 1, 0);
+    m_pMachine->SetAspiCompletion(kEmuAspiPending);
+    m_pMachine->QueueSense(m_nDrive, 0x00, 0x03, 0x11, 0x05, 100000);
+    m_pMachine->QueueSense(nOther, 0x00, 0x06, 0x29, 0x00, 100000);
+    EXPECT_EQ(0, CountCrossedSense(m_Transport, m_Record, 0x31105, MakeRecord(0, 1, 5), 0x62900, SS_ERR, 150));
 }
 
 } // namespace

@@ -9,7 +9,7 @@
 #include <set>
 #include <vector>
 
-#include "support/DriveTestSupport.h"
+#include "support/DriveRecords.h"
 #include "drive/CommandTables.h"
 #include "drive/InquiryData.h"
 #include "drive/SenseCodes.h"

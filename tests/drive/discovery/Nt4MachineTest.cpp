@@ -77,13 +77,6 @@ protected:
         m_Tree.Install(); // NT 4.0 has no USB or IEEE 1394 devices
     }
 
-    void Letter(int nLetter, UINT nType, int nDrive, int nPort, int nPath, int nTarget)
-    {
-        m_pMachine->SetLetter(nLetter, nType, nDrive);
-        if (nPort >= 0)
-            m_pMachine->SetLetterAddress(nLetter, nPort, nPath, nTarget, 0);
-    }
-
     void BuildMachine()
     {
         IEmuMachine& m = *m_pMachine;
@@ -91,8 +84,7 @@ protected:
         int nCdrom = Drive("QZTECH", "CDROM  QZ3200", "3.10");
         int nScanner = Drive("QZTECH", "SCANNER QZ10", "1.0", 6);
         int nWriter = Drive("KORVATH", "CD-R   QZ4816", "1.00");
-        for (int nPort = 0; nPort < 4; ++nPort)
-            m.AddPort(nPort);
+        AddPorts(4);
         m.AttachPort(nDisk, 0, 0, 0, 0);
         m.AttachPort(nCdrom, 0, 0, 1, 0);
         m.AttachPort(nScanner, 1, 0, 2, 0);
@@ -126,10 +118,7 @@ TEST_F(Nt4Machine, StartUpBuildsTheTable)
         {1, 0, 2, 0, 0, D, kBusTypeScsi, 6, "QZTECH", "SCANNER QZ10", "1.0", nullptr, -1, -1, -1, -1},
         {1, 0, 4, 0, 0, F, kBusTypeScsi, 5, "KORVATH", "CD-R   QZ4816", "1.00", nullptr, -1, -1, -1, -1},
     };
-    ExpectAdapterTable(m_Transport.m_Adapters, adapters, records);
-    EXPECT_EQ(0, m_pMachine->GetOpenHandleCount());
-
-    ExpectRefreshGivesTheSameList(m_Transport, &CScsiTransport::InitSpti);
+    ExpectStartUpList(adapters, records);
 }
 
 // Ports alone do not make a start-up: without a letter that answers the address query and without drives

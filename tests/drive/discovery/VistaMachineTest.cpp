@@ -36,19 +36,15 @@ protected:
         int nUsbWriter = Drive("KORVATH", "CD-R   QZ5224U", "1.02", 5);
         int n1394Writer = Drive("KORVATH", "DVDR   QZ6820B", "2.05", 5);
         int nCardReader = Drive("QZTECH", "CARD READER", "1.1", 0);
-        for (int nPort = 0; nPort < 3; ++nPort)
-            m.AddPort(nPort);
+        AddPorts(3);
         m.AttachPort(nWriter, 0, 0, 0, 0);
         m.AttachPort(nDisk, 1, 0, 0, 0);
         m.AttachPort(nUsbWriter, 2, 0, 0, 0);
-        m.SetLetter(C, DRIVE_FIXED, nDisk);
-        m.SetLetterAddress(C, 1, 0, 0, 0);
-        m.SetLetter(E, DRIVE_CDROM, nWriter);
-        m.SetLetterAddress(E, 0, 0, 0, 0);
-        m.SetLetter(F, DRIVE_CDROM, nUsbWriter);
-        m.SetLetterAddress(F, 2, 0, 0, 0);
-        m.SetLetter(G, DRIVE_CDROM, n1394Writer);
-        m.SetLetter(H, DRIVE_REMOVABLE, nCardReader);
+        Letter(C, DRIVE_FIXED, nDisk, 1);
+        Letter(E, DRIVE_CDROM, nWriter, 0);
+        Letter(F, DRIVE_CDROM, nUsbWriter, 2);
+        Letter(G, DRIVE_CDROM, n1394Writer);
+        Letter(H, DRIVE_REMOVABLE, nCardReader);
 
         SetDeviceMapDriver(0, "atapi");
         SetDeviceMapDriver(1, "msahci");
@@ -91,8 +87,5 @@ TEST_F(VistaMachine, StartUpBuildsTheTable)
         {3, 0, 0, 0, 0, G, kBusType1394, 5, "KORVATH", "DVDR   QZ6820B", "2.05", kMountedG, -1, -1, -1, -1},
         {4, 0, 0, 0, 0, H, kBusTypeLetterOnly, 0, "QZTECH", "CARD READER", "1.1", nullptr, -1, -1, -1, -1},
     };
-    ExpectAdapterTable(m_Transport.m_Adapters, adapters, records);
-    EXPECT_EQ(0, m_pMachine->GetOpenHandleCount());
-
-    ExpectRefreshGivesTheSameList(m_Transport, &CScsiTransport::InitSpti);
+    ExpectStartUpList(adapters, records);
 }

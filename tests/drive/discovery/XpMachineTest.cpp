@@ -60,8 +60,7 @@ protected:
         int nUsbDisk = Drive("QZDISK", "QZ-USB160", "2.1", 0);
         int nCardReader = Drive("QZTECH", "CARD READER", "1.1", 0);
 
-        for (int nPort = 0; nPort <= 5; ++nPort)
-            m.AddPort(nPort);
+        AddPorts(6);
         m.AttachPort(nDisk, 0, 0, 0, 0);
         m.AttachPort(nIdeWriter, 1, 0, 0, 0);
         m.AttachPort(nSataWriter, 2, 0, 0, 0);
@@ -69,21 +68,16 @@ protected:
         m.AttachPort(nUsbPortWriter, 4, 0, 0, 0);
         m.AttachPort(nTape, 5, 1, 3, 0);
 
-        m.SetLetter(C, DRIVE_FIXED, nDisk);
-        m.SetLetterAddress(C, 0, 0, 0, 0);
-        m.SetLetter(D, DRIVE_FIXED, nDisk);
-        m.SetLetterAddress(D, 0, 0, 0, 0);
-        m.SetLetter(E, DRIVE_CDROM, nIdeWriter);
-        m.SetLetterAddress(E, 1, 0, 0, 0);
-        m.SetLetter(F, DRIVE_CDROM, nSataWriter);
-        m.SetLetterAddress(F, 2, 0, 0, 0);
-        m.SetLetter(G, DRIVE_CDROM, nUsbWriter);
-        m.SetLetter(H, DRIVE_CDROM, nUsbPortWriter);
-        m.SetLetterAddress(H, 4, 0, 0, 0);
-        m.SetLetter(I, DRIVE_CDROM, n1394Writer);
-        m.SetLetter(J, DRIVE_FIXED, nUsbDisk);
-        m.SetLetter(K, DRIVE_REMOVABLE, nCardReader);
-        m.SetLetter(N, DRIVE_FIXED, -1); // a fixed letter without a drive that answers INQUIRY
+        Letter(C, DRIVE_FIXED, nDisk, 0);
+        Letter(D, DRIVE_FIXED, nDisk, 0);
+        Letter(E, DRIVE_CDROM, nIdeWriter, 1);
+        Letter(F, DRIVE_CDROM, nSataWriter, 2);
+        Letter(G, DRIVE_CDROM, nUsbWriter);
+        Letter(H, DRIVE_CDROM, nUsbPortWriter, 4);
+        Letter(I, DRIVE_CDROM, n1394Writer);
+        Letter(J, DRIVE_FIXED, nUsbDisk);
+        Letter(K, DRIVE_REMOVABLE, nCardReader);
+        Letter(N, DRIVE_FIXED, -1); // a fixed letter without a drive that answers INQUIRY
     }
 
     static void BuildRegistry()

@@ -15,19 +15,13 @@
 #include "drive/SpeedCache.h"
 #include "framework/Registry.h"
 #include "support/DriveRecords.h"
+#include "support/DriveTestFixture.h"
 
 namespace {
 
 class AspiFeatureTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_pMachine = EmuGetAspiMachine();
-        ASSERT_NE(nullptr, m_pMachine) << "the test wnaspi32.dll was not loaded";
-        m_pMachine->Reset();
-        m_pMachine->SetAspiSupport(1, 2);
-        ASSERT_TRUE(EmuBindAspi(m_Manager)) << "the test ASPI library has no ASPI entry points";
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(StartAspiMachine(m_pMachine, m_Manager)); }
 
     // A drive of the profile under the identity at (adapter 1, the next target).
     CDeviceRecord Add(int nProfile, const char* pszVendor, const char* pszProduct16, const char* pszRevision,
@@ -52,13 +46,7 @@ protected:
             if (!m_pMachine->GetLogEntry(i, &entry) || entry.cdb[0] != opcode)
                 continue;
             EXPECT_EQ(kEmuFrontAspi, entry.nFrontEnd);
-            std::string text;
-            for (int b = 0; b < entry.nCdbLength; ++b) {
-                char hex[4];
-                std::snprintf(hex, sizeof(hex), b == 0 ? "%02X" : " %02X", entry.cdb[b]);
-                text += hex;
-            }
-            result.push_back(text);
+            result.push_back(HexBytes(entry.cdb, entry.nCdbLength));
         }
         return result;
     }

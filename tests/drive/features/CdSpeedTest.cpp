@@ -3,11 +3,11 @@
 #include <cstring>
 #include <string>
 
-#include "support/FeatureTestSupport.h"
+#include "support/DriveTestFixture.h"
 
 namespace {
 
-class CdSpeedTest : public FeatureTest {
+class CdSpeedTest : public DriveTest {
 protected:
     // The page 0x2A of the drive with a 16-bit value at a page offset.
     void SetPageWord(int nDrive, int nOffset, int nValue)
@@ -151,17 +151,17 @@ TEST_F(CdSpeedTest, SetReadSpeedByDriveKind)
         m_Manager.SetCdReadSpeed(page1, x);
         std::vector<EmuLogEntry> log = Commands();
         ASSERT_EQ(3u, log.size());
-        EXPECT_EQ("15 00 00 00 0C 00", Hex(log[0].cdb, 6));
+        EXPECT_EQ("15 00 00 00 0C 00", HexBytes(log[0].cdb, 6));
         std::vector<uint8_t> list = DataOut(log[0]);
         ASSERT_EQ(12u, list.size());
         EXPECT_EQ(x == 12 ? 0x00 : 0x03, list[9]);
         EXPECT_EQ(0x01, list[4]);
         EXPECT_EQ(0x1A, log[1].cdb[0]);
-        EXPECT_EQ(
-            Hex(std::vector<uint8_t>({0xBB, 0, uint8_t((x * 177) >> 8), uint8_t(x * 177), 0x01, 0x23, 0, 0, 0, 0, 0, 0})
-                    .data(),
-                12),
-            Hex(log[2].cdb, 12));
+        EXPECT_EQ(HexBytes(std::vector<uint8_t>(
+                               {0xBB, 0, uint8_t((x * 177) >> 8), uint8_t(x * 177), 0x01, 0x23, 0, 0, 0, 0, 0, 0})
+                               .data(),
+                           12),
+                  HexBytes(log[2].cdb, 12));
     }
     CDeviceRecord bridged = AddMaker(kEmuScsiCdRom, "CDROM  QZ1200SX ", "1.00", kBusTypeUsb);
     m_pMachine->ClearLog();

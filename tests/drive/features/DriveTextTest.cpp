@@ -3,11 +3,11 @@
 #include <cstring>
 #include <string>
 
-#include "support/FeatureTestSupport.h"
+#include "support/DriveTestFixture.h"
 
 namespace {
 
-class DriveTextTest : public FeatureTest {
+class DriveTextTest : public DriveTest {
 protected:
     std::vector<uint8_t> Block(std::initializer_list<std::pair<int, const char*>> texts)
     {

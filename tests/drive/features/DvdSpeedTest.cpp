@@ -3,11 +3,11 @@
 #include <cstring>
 #include <string>
 
-#include "support/FeatureTestSupport.h"
+#include "support/DriveTestFixture.h"
 
 namespace {
 
-class DvdSpeedTest : public FeatureTest {
+class DvdSpeedTest : public DriveTest {
 protected:
     static std::vector<uint8_t> Descriptor(uint32_t startPerf, uint32_t endPerf)
     {
@@ -70,9 +70,9 @@ TEST_F(DvdSpeedTest, StreamingDescriptor)
         EXPECT_EQ(1, m_Manager.SetStreamingSpeeds(*c.record, c.read, c.write));
         std::vector<EmuLogEntry> log = Commands();
         ASSERT_FALSE(log.empty());
-        EXPECT_EQ("B6 00 00 00 00 00 00 00 00 00 1C 00", Hex(log.back().cdb, 12));
+        EXPECT_EQ("B6 00 00 00 00 00 00 00 00 00 1C 00", HexBytes(log.back().cdb, 12));
         std::vector<uint8_t> data = LastStreaming();
-        EXPECT_EQ(std::string(c.descriptor), Hex(data.data(), int(data.size()))) << c.read << " " << c.write;
+        EXPECT_EQ(std::string(c.descriptor), HexBytes(data.data(), int(data.size()))) << c.read << " " << c.write;
     }
 
     // The model that takes SET CD SPEED for DVD: the low 16 bits of each speed.
@@ -101,7 +101,7 @@ TEST_F(DvdSpeedTest, ReadSpeedFollowsStreaming)
     m_Manager.GetDvdReadSpeed(other);
     log = Commands();
     ASSERT_EQ(1u, log.size());
-    EXPECT_EQ("AC 10 00 00 00 00 00 00 00 01 00 00", Hex(log[0].cdb, 12));
+    EXPECT_EQ("AC 10 00 00 00 00 00 00 00 01 00 00", HexBytes(log[0].cdb, 12));
 
     // The maker's drives with vendor information report it in page 0x2A.
     int nMaker = 0;
@@ -283,11 +283,7 @@ TEST_F(DvdSpeedTest, RatedSpeedsOfMinusMedia)
     CDeviceRecord maker = AddProfile(kEmuFourFamilyDvdWriter, 0, &nDrive);
     m_pMachine->SetInt(nDrive, "config.profile", 0x14);
     SetBytes(nDrive, "ds.0E", PrerecordedFields({7}));
-    std::vector<uint8_t> format10(2048, 0);
-    format10[532] = 1;
-    format10[540] = 2;
-    format10[548] = 3;
-    format10[556] = 19;
+    std::vector<uint8_t> format10 = BytesAt(2048, {{532, 1}, {540, 2}, {548, 3}, {556, 19}});
     SetBytes(nDrive, "ds.10", format10);
     EXPECT_STREQ("8.0 X", m_Manager.GetDvdMediaSpeedText(maker, FALSE));
     format10[548] = 4;

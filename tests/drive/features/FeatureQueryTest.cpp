@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "support/FeatureTestSupport.h"
+#include "support/DriveTestFixture.h"
 
 namespace {
 
-class FeatureQueryTest : public FeatureTest {};
+class FeatureQueryTest : public DriveTest {};
 
 struct WriterCase {
     const char* name;
@@ -273,7 +273,7 @@ TEST_F(FeatureQueryTest, VendorOptionFormByModel)
         EXPECT_EQ(1, m_Manager.SetVendorOption(record, c.option, 0, nullptr));
         std::vector<EmuLogEntry> log = Commands();
         ASSERT_EQ(1u, log.size()) << c.product;
-        EXPECT_EQ(std::string(c.cdb), Hex(log[0].cdb, 12)) << c.product << " " << c.option;
+        EXPECT_EQ(std::string(c.cdb), HexBytes(log[0].cdb, 12)) << c.product << " " << c.option;
         EXPECT_EQ(kEmuDirNone, log[0].nDirection);
     }
 }
@@ -342,11 +342,11 @@ TEST_F(FeatureQueryTest, BlockLengthAndWriteForms)
     EXPECT_EQ(1, m_Manager.SetBlockLength(cdrom, 0x930, 1));
     std::vector<EmuLogEntry> log = Commands();
     ASSERT_EQ(2u, log.size());
-    EXPECT_EQ("15 00 00 00 0C 00", Hex(log[0].cdb, log[0].nCdbLength));
+    EXPECT_EQ("15 00 00 00 0C 00", HexBytes(log[0].cdb, log[0].nCdbLength));
     std::vector<uint8_t> list = DataOut(log[0]);
-    EXPECT_EQ("00 00 00 08 82 00 00 00 00 00 08 00", Hex(list.data(), int(list.size())));
+    EXPECT_EQ("00 00 00 08 82 00 00 00 00 00 08 00", HexBytes(list.data(), int(list.size())));
     list = DataOut(log[1]);
-    EXPECT_EQ("00 00 00 08 00 00 00 00 00 00 09 30", Hex(list.data(), int(list.size())));
+    EXPECT_EQ("00 00 00 08 00 00 00 00 00 00 09 30", HexBytes(list.data(), int(list.size())));
     EXPECT_EQ(0x930, m_Manager.GetBlockLength(cdrom));
 
     CDeviceRecord bridged = AddProfile(kEmuScsiCdRom, kBusTypeUsb);
@@ -364,7 +364,7 @@ TEST_F(FeatureQueryTest, BlockLengthAndWriteForms)
     m_Manager.Write6Or10(atapi, 0x1234, 2, data);
     log = Commands();
     ASSERT_EQ(2u, log.size());
-    EXPECT_EQ("0A 12 34 56 02 00", Hex(log[0].cdb, 6));
+    EXPECT_EQ("0A 12 34 56 02 00", HexBytes(log[0].cdb, 6));
     EXPECT_EQ(4096u, log[0].nTransferLength);
     EXPECT_EQ(0x2A, log[1].cdb[0]);
     EXPECT_EQ(2u * 2352u, log[1].nTransferLength);

@@ -4,17 +4,17 @@
 #include <cstring>
 #include <string>
 
-#include "support/FeatureTestSupport.h"
+#include "support/DriveTestFixture.h"
 #include "drive/SpeedCache.h"
 #include "framework/Registry.h"
 
 namespace {
 
-class SpeedCacheTest : public FeatureTest {
+class SpeedCacheTest : public DriveTest {
 protected:
     void SetUp() override
     {
-        FeatureTest::SetUp();
+        DriveTest::SetUp();
         g_SpeedCacheRegistry = g_SpeedCacheRegistryDefault;
     }
 
@@ -23,7 +23,7 @@ protected:
         g_SpeedCacheRegistry = g_SpeedCacheRegistryDefault;
         for (const std::string& product : m_products)
             CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, KeyPath(product).c_str());
-        FeatureTest::TearDown();
+        DriveTest::TearDown();
     }
 
     static std::string KeyPath(const std::string& product) { return std::string(kProgramRegistryKey) + "\\" + product; }

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "support/FeatureTestSupport.h"
+#include "support/DriveTestFixture.h"
 #include "SpeedComboDialog.h"
 #include "drive/SpeedCache.h"
 #include "framework/Controls.h"
@@ -13,11 +13,11 @@
 
 namespace {
 
-class SpeedComboTest : public FeatureTest {
+class SpeedComboTest : public DriveTest {
 protected:
     void SetUp() override
     {
-        FeatureTest::SetUp();
+        DriveTest::SetUp();
         ASSERT_TRUE(m_dialog.Create(IDD_SPEED_COMBOS, nullptr));
         ASSERT_TRUE(m_read.Attach(m_dialog.GetDlgItemHwnd(IDC_READ_SPEED)));
         ASSERT_TRUE(m_write.Attach(m_dialog.GetDlgItemHwnd(IDC_WRITE_SPEED)));
@@ -30,7 +30,7 @@ protected:
         m_dialog.DestroyWindow();
         for (const char* product : m_cacheKeys)
             CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, (std::string(kProgramRegistryKey) + "\\" + product).c_str());
-        FeatureTest::TearDown();
+        DriveTest::TearDown();
     }
 
     static std::vector<std::string> Items(CComboBox& combo)
@@ -62,7 +62,7 @@ protected:
     static std::string SetCdSpeedCdb(int read, int write)
     {
         uint8_t cdb[12] = {0xBB, 0, uint8_t(read >> 8), uint8_t(read), uint8_t(write >> 8), uint8_t(write)};
-        return Hex(cdb, 12);
+        return HexBytes(cdb, 12);
     }
 
     std::vector<uint8_t> LastDataOut(uint8_t opcode)

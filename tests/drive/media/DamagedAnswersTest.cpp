@@ -52,10 +52,7 @@ TEST_F(DamagedAnswersTest, TrackInformationCutShort)
                                          "disc-track mode1 120000 size 300000 open",
                                          &nDrive);
     EXPECT_EQ(120000, m_Manager.GetRecordedCapacity(record));
-    std::vector<uint8_t> shortBlock(16, 0);
-    shortBlock[1] = 14;
-    shortBlock[3] = 1;
-    shortBlock[15] = 0x10;
+    std::vector<uint8_t> shortBlock = BytesAt(16, {{1, 14}, {3, 1}, {15, 0x10}});
     SetBytes(nDrive, "trackinfo", shortBlock);
     EXPECT_EQ(300000, m_Manager.GetRecordedCapacity(record));
 }

@@ -174,9 +174,7 @@ TEST_F(DiscTypeTest, ManufacturerOfRecordableDvds)
         int nDrive = 0;
         CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, c.disc, &nDrive);
         if (c.hidePhysicalFormatId) {
-            std::vector<uint8_t> physical(2052, 0);
-            physical[1] = 0x02;
-            physical[4] = 0xA1;
+            std::vector<uint8_t> physical = BytesAt(2052, {{1, 0x02}, {4, 0xA1}});
             SetBytes(nDrive, "ds.00", physical);
         }
         char text[64] = "x";
@@ -292,12 +290,7 @@ TEST_F(DiscTypeTest, BlankTest)
 {
     // READ DISC INFORMATION of a DVD+RW reported incomplete (disc status 1) with a background format status.
     auto incomplete = [](uint8_t background) {
-        std::vector<uint8_t> info(34, 0);
-        info[1] = 32;
-        info[2] = 0x10 | 0x04 | 0x01;
-        info[3] = info[4] = info[5] = info[6] = 1;
-        info[7] = background;
-        return info;
+        return BytesAt(34, {{1, 32}, {2, 0x10 | 0x04 | 0x01}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, background}});
     };
     const struct {
         const char* name;
