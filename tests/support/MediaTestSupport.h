@@ -8,8 +8,10 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "support/DriveTestFixture.h"
+#include "drive/DiscText.h"
 #include "emu/EmuDisc.h"
 
 // The folder of the images (Unix form, from TAVISK_DISC_DIR).
@@ -18,6 +20,41 @@ inline std::string DiscDir()
     const char* dir = std::getenv("TAVISK_DISC_DIR");
     return dir != nullptr ? dir : "";
 }
+
+// What GetDiscTypeText gives for a drive: the type text, the label and the CD-TEXT bytes.
+struct DiscTypeAnswer {
+    std::string text;
+    std::string label;
+    std::vector<BYTE> cdText;
+};
+
+// Asks GetDiscTypeText with a label buffer first filled with chLabelFill, and with a CD-TEXT buffer or without.
+inline DiscTypeAnswer DescribeDisc(CDriveManager& manager, CDeviceRecord& record, bool bCdTextBuffer = false,
+                                   char chLabelFill = 0)
+{
+    std::vector<char> label(kDiscLabelBuffer, chLabelFill);
+    char text[kDiscTextSize];
+    std::vector<BYTE> cdText(kCdTextBufferSize, 0);
+    manager.GetDiscTypeText(record, label.data(), text, bCdTextBuffer ? cdText.data() : nullptr);
+    return {text, label.data(), cdText};
+}
+
+// What GetDiscManufacturer gives for a drive: the pointer it returns, the maker text, name and time parts and the
+// value.
+struct DiscMakerAnswer {
+    DiscMakerAnswer(CDriveManager& manager, CDeviceRecord& record)
+        : pszReturned(manager.GetDiscManufacturer(record, text, &value, name, time))
+    {
+    }
+    DiscMakerAnswer(const DiscMakerAnswer&) = delete;
+    DiscMakerAnswer& operator=(const DiscMakerAnswer&) = delete;
+
+    char text[kDiscTextSize];
+    char name[kDiscTextSize];
+    char time[kDiscTextSize];
+    LONG value = 0;
+    const char* pszReturned;
+};
 
 // "name key" -> value of expected.txt.
 inline std::map<std::string, std::string> ExpectedDiscFacts()

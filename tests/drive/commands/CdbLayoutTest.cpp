@@ -9,7 +9,7 @@
 // clang-format off
 namespace {
 
-typedef std::function<void(CDriveManager&, CDeviceRecord&, BYTE*)> Operation;
+using Operation = std::function<void(CDriveManager&, CDeviceRecord&, BYTE*)>;
 
 struct CdbCase {
     const char* name;

@@ -144,7 +144,7 @@ TEST_F(VendorTest, AtaCommandRegisters)
     CDeviceRecord odd = AddProfile(kEmuAtapiCdWriter, 0);  // D:
     CDeviceRecord even = AddProfile(kEmuAtapiCdWriter, 0); // E:
     std::vector<BYTE> buffer(1024, 0);
-    typedef std::function<int(CDriveManager&)> AtaOp;
+    using AtaOp = std::function<int(CDriveManager&)>;
     const struct {
         const char* name;
         BYTE win2000;

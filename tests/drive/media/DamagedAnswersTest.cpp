@@ -7,28 +7,16 @@
 
 namespace {
 
-class DamagedAnswersTest : public MediaTest {
-protected:
-    std::string Describe(CDeviceRecord& record, std::string* pLabel = nullptr)
-    {
-        std::vector<char> label(kDiscLabelBuffer, 0);
-        char text[kDiscTextSize];
-        std::vector<BYTE> cdText(kCdTextBufferSize, 0);
-        m_Manager.GetDiscTypeText(record, label.data(), text, cdText.data());
-        if (pLabel != nullptr)
-            *pLabel = label.data();
-        return text;
-    }
-};
+class DamagedAnswersTest : public MediaTest {};
 
 TEST_F(DamagedAnswersTest, CdTextPackWithABadCrc)
 {
     CDeviceRecord record =
         DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track audio 3000\n"
                                                 "disc-cdtext title 0 \"Harbour Lights\"\ndisc-cdtext-crc-error 0");
-    std::string label;
-    EXPECT_EQ("AudioCD + CD TEXT", Describe(record, &label));
-    EXPECT_EQ("Unknown Disc", label);
+    DiscTypeAnswer answer = DescribeDisc(m_Manager, record, true);
+    EXPECT_EQ("AudioCD + CD TEXT", answer.text);
+    EXPECT_EQ("Unknown Disc", answer.label);
 }
 
 // The header names five tracks but the answer holds one descriptor: the missing four are not taken as audio
@@ -40,7 +28,7 @@ TEST_F(DamagedAnswersTest, TocShorterThanItsHeaderSays)
         DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track mode1 \"{dir}\\data.iso\"", &nDrive);
     const std::vector<uint8_t> toc = {0x00, 0x0A, 1, 5, 0, 0x14, 1, 0, 0, 0, 0, 0};
     SetBytes(nDrive, "toc.0", toc);
-    EXPECT_EQ("CD-ROM - Mode 1", Describe(record));
+    EXPECT_EQ("CD-ROM - Mode 1", DescribeDisc(m_Manager, record, true).text);
 }
 
 // A track information block cut short before the track size: the lead-out of the TOC gives the capacity.
@@ -67,18 +55,17 @@ TEST_F(DamagedAnswersTest, UdfAnchorPastTheDisc)
     for (const char* disc : discs) {
         SCOPED_TRACE(disc);
         CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, disc);
-        std::string label;
-        std::string text = Describe(record, &label);
-        EXPECT_EQ("", label);
+        DiscTypeAnswer answer = DescribeDisc(m_Manager, record, true);
+        EXPECT_EQ("", answer.label);
         EXPECT_EQ(0, m_Manager.GetRecordedCapacity(record));
-        EXPECT_EQ(std::string::npos, text.find("MB")) << text;
+        EXPECT_EQ(std::string::npos, answer.text.find("MB")) << answer.text;
     }
     CDeviceRecord cd =
         DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track mode1 \"{dir}\\udf.img\"\n"
                                                 "disc-sector 256 20 \"zzzz\"");
-    std::string label = "x";
-    EXPECT_EQ("CD-ROM - Mode 1", Describe(cd, &label));
-    EXPECT_EQ("", label);
+    DiscTypeAnswer answer = DescribeDisc(m_Manager, cd, true);
+    EXPECT_EQ("CD-ROM - Mode 1", answer.text);
+    EXPECT_EQ("", answer.label);
 }
 
 // Full TOC answers announcing far more descriptors than the buffers hold.
@@ -100,9 +87,7 @@ TEST_F(DamagedAnswersTest, FullTocLongerThanTheBuffer)
     EXPECT_EQ(1, m_Manager.CountSessionOneTracks(record, &count, &pregap));
     EXPECT_EQ(0, count);
     m_pMachine->QueueSense(nDrive, 0x43, 5, 0x24, 0, 1); // no ATIP: the full TOC is searched
-    char text[kDiscTextSize], name[kDiscTextSize], time[kDiscTextSize];
-    LONG value = 0;
-    EXPECT_STREQ("-", m_Manager.GetDiscManufacturer(record, text, &value, name, time));
+    EXPECT_STREQ("-", DiscMakerAnswer(m_Manager, record).pszReturned);
 }
 
 TEST_F(DamagedAnswersTest, ShortAtip)
@@ -111,9 +96,7 @@ TEST_F(DamagedAnswersTest, ShortAtip)
     CDeviceRecord record =
         DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-r blank\ndisc-atip 97:24:01 79:59:74", &nDrive);
     SetBytes(nDrive, "toc.4", std::vector<uint8_t>{0x00, 0x02, 0x00, 0x00});
-    char text[kDiscTextSize], name[kDiscTextSize], time[kDiscTextSize];
-    LONG value = 0;
-    EXPECT_STREQ("-", m_Manager.GetDiscManufacturer(record, text, &value, name, time));
+    EXPECT_STREQ("-", DiscMakerAnswer(m_Manager, record).pszReturned);
 }
 
 } // namespace

@@ -19,12 +19,13 @@ protected:
     Result Ask(const std::string& disc)
     {
         CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, disc);
-        char text[kDiscTextSize], name[kDiscTextSize], time[kDiscTextSize];
+        DiscMakerAnswer answer(m_Manager, record);
+        EXPECT_EQ(answer.text, answer.pszReturned);
         Result r;
-        EXPECT_EQ(text, m_Manager.GetDiscManufacturer(record, text, &r.value, name, time));
-        r.text = text;
-        r.name = name;
-        r.time = time;
+        r.value = answer.value;
+        r.text = answer.text;
+        r.name = answer.name;
+        r.time = answer.time;
         return r;
     }
 };
@@ -272,13 +273,11 @@ TEST_F(DiscMakerTest, HighCapacityDiscWithoutDiscInformation)
     int nDrive = 0;
     CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, Atip("cd-r", 96, 43, 12, "89:59:74", "hc"), &nDrive);
     m_pMachine->QueueSense(nDrive, 0x51, 5, 0x24, 0, 3);
-    char text[kDiscTextSize], name[kDiscTextSize], time[kDiscTextSize];
-    LONG value = 0;
-    m_Manager.GetDiscManufacturer(record, text, &value, name, time);
-    EXPECT_STREQ("HC-R", text);
-    EXPECT_STREQ("-", name);
-    EXPECT_STREQ("", time);
-    EXPECT_EQ(kDiscMakerNoMatchValue, value);
+    DiscMakerAnswer answer(m_Manager, record);
+    EXPECT_STREQ("HC-R", answer.text);
+    EXPECT_STREQ("-", answer.name);
+    EXPECT_STREQ("", answer.time);
+    EXPECT_EQ(kDiscMakerNoMatchValue, answer.value);
 }
 
 // A multi-session disc whose ATIP cannot be read is named from the C0 lead-in of its full TOC.
@@ -302,10 +301,7 @@ TEST_F(DiscMakerTest, FullTocFallback)
         int nDrive = 0;
         CDeviceRecord record = DriveWithDisc(c.profile, c.disc, &nDrive);
         m_pMachine->QueueSense(nDrive, 0x43, 5, 0x24, 0, 1); // the ATIP read
-        char text[kDiscTextSize], name[kDiscTextSize], time[kDiscTextSize];
-        LONG value = 0;
-        m_Manager.GetDiscManufacturer(record, text, &value, name, time);
-        EXPECT_STREQ(c.text, text);
+        EXPECT_STREQ(c.text, DiscMakerAnswer(m_Manager, record).text);
     }
 }
 

@@ -123,11 +123,9 @@ TEST_F(DiscTypeTest, DescriptionOfEachDiscKind)
         m_nNextLetter = 3;
         CDeviceRecord record = DriveWithDisc(dvd, "disc-image cd-rom\ndisc-track mode1 \"{dir}\\data.iso\"", &nDrive);
         SetBytes(nDrive, "toc.0", {0, 18, 1, 1, 0, 0x10, 1, 0, 0, 0, 0, 0, 0, 0x10, 0xAA, 0, 0, 0, 0x01, 0x44});
-        std::vector<char> label(kDiscLabelBuffer, 0);
-        char text[kDiscTextSize];
-        m_Manager.GetDiscTypeText(record, label.data(), text, nullptr);
-        EXPECT_STREQ("Enhanced CD", text);
-        EXPECT_EQ(data, label.data());
+        DiscTypeAnswer answer = DescribeDisc(m_Manager, record);
+        EXPECT_STREQ("Enhanced CD", answer.text.c_str());
+        EXPECT_EQ(data, answer.label);
     }
 
     for (const DiscCase& c : cases) {
@@ -142,12 +140,9 @@ TEST_F(DiscTypeTest, DescriptionOfEachDiscKind)
             root[0] = char('A' + record.m_nDriveLetter);
             ASSERT_NE(DRIVE_NO_ROOT_DIR, GetDriveTypeA(root)) << "the test prefix maps " << root;
         }
-        std::vector<char> label(kDiscLabelBuffer, 'x');
-        char text[kDiscTextSize];
-        std::vector<BYTE> cdText(kCdTextBufferSize, 0);
-        m_Manager.GetDiscTypeText(record, label.data(), text, c.cdTextBuffer ? cdText.data() : nullptr);
-        EXPECT_EQ(c.text, text);
-        EXPECT_EQ(c.label, label.data());
+        DiscTypeAnswer answer = DescribeDisc(m_Manager, record, c.cdTextBuffer, 'x');
+        EXPECT_EQ(c.text, answer.text);
+        EXPECT_EQ(c.label, answer.label);
     }
 }
 
@@ -205,10 +200,7 @@ TEST_F(DiscTypeTest, DiscOfAMachineDescription)
         const EmuDescribedDrive& d = description.drives[size_t(i)];
         CDeviceRecord record =
             AttachDrive(d.nDrive, kBusTypeIdeChannel, d.strVendor.c_str(), d.strProduct.c_str(), "1.00");
-        std::vector<char> label(kDiscLabelBuffer, 0);
-        char discText[kDiscTextSize];
-        m_Manager.GetDiscTypeText(record, label.data(), discText, nullptr);
-        EXPECT_STREQ(expected[i], discText);
+        EXPECT_STREQ(expected[i], DescribeDisc(m_Manager, record).text.c_str());
     }
 
     EXPECT_FALSE(EmuParseDescription("drive plain-dvd-rom\ndisc-track audio 10", m_pMachine, description, error));
@@ -223,11 +215,9 @@ TEST_F(DiscTypeTest, NoDiscIsADash)
     int nDrive = 0;
     CDeviceRecord record = AddProfile(kEmuFifthFamilyDvdWriter, kBusTypeIdeChannel, &nDrive);
     m_pMachine->SetInt(nDrive, EMU_KEY_MEDIUM, 0);
-    std::vector<char> label(kDiscLabelBuffer, 'x');
-    char text[kDiscTextSize];
-    m_Manager.GetDiscTypeText(record, label.data(), text, nullptr);
-    EXPECT_STREQ("-", text);
-    EXPECT_STREQ("", label.data());
+    DiscTypeAnswer answer = DescribeDisc(m_Manager, record, false, 'x');
+    EXPECT_STREQ("-", answer.text.c_str());
+    EXPECT_STREQ("", answer.label.c_str());
 }
 
 // The labels and sizes the program reads agree with what isoinfo and udfinfo report for the same files.
@@ -237,24 +227,17 @@ TEST_F(DiscTypeTest, LabelsAndCapacitiesAgreeWithTheImageTools)
         SCOPED_TRACE(name);
         std::string disc = std::string("disc-image dvd+rw\ndisc-file \"{dir}\\") + name + ".iso\"";
         CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, disc);
-        std::vector<char> label(kDiscLabelBuffer, 0);
-        char text[kDiscTextSize];
-        m_Manager.GetDiscTypeText(record, label.data(), text, nullptr);
-        EXPECT_EQ(Fact(std::string(name) + " label"), label.data());
+        EXPECT_EQ(Fact(std::string(name) + " label"), DescribeDisc(m_Manager, record).label);
         EXPECT_EQ(std::stol(Fact(std::string(name) + " blocks")), m_Manager.GetRecordedCapacity(record));
     }
 
     CDeviceRecord udf = DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image dvd+rw\ndisc-file \"{dir}\\udf.img\"");
-    std::vector<char> label(kDiscLabelBuffer, 0);
-    char text[kDiscTextSize];
-    m_Manager.GetDiscTypeText(udf, label.data(), text, nullptr);
-    EXPECT_EQ(Fact("udf lvid"), label.data());
+    EXPECT_EQ(Fact("udf lvid"), DescribeDisc(m_Manager, udf).label);
     EXPECT_EQ(std::stol(Fact("udf partitionEnd")), m_Manager.GetRecordedCapacity(udf));
 
     CDeviceRecord udfCd =
         DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track mode1 \"{dir}\\udf.img\"");
-    m_Manager.GetDiscTypeText(udfCd, label.data(), text, nullptr);
-    EXPECT_EQ(Fact("udf vid"), label.data());
+    EXPECT_EQ(Fact("udf vid"), DescribeDisc(m_Manager, udfCd).label);
 }
 
 TEST_F(DiscTypeTest, RecordedCapacity)

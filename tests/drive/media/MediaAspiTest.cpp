@@ -12,6 +12,7 @@
 #include "EmuDisc.h"
 #include "drive/DiscText.h"
 #include "drive/DriveManager.h"
+#include "support/MediaTestSupport.h"
 
 namespace {
 
@@ -71,11 +72,9 @@ TEST_F(MediaAspi, DiscsOfTheLibrarysMachine)
     EXPECT_STREQ("4006381333931", reinterpret_cast<const char*>(mcn + 9));
 
     CDeviceRecord game = Record(description.drives[1]);
-    std::vector<char> label(kDiscLabelBuffer, 0);
-    char discText[kDiscTextSize];
-    m_Manager.GetDiscTypeText(game, label.data(), discText, nullptr);
-    EXPECT_STREQ("PlayStation", discText);
-    EXPECT_STREQ("GAME DISC", label.data());
+    DiscTypeAnswer answer = DescribeDisc(m_Manager, game);
+    EXPECT_STREQ("PlayStation", answer.text.c_str());
+    EXPECT_STREQ("GAME DISC", answer.label.c_str());
 }
 
 } // namespace

@@ -151,12 +151,9 @@ TEST_F(SubChannelTest, NegativeLbaReadsNothing)
 TEST_F(SubChannelTest, CdTextStringsOfTheDisc)
 {
     CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, kAudioDisc);
-    std::vector<char> label(kDiscLabelBuffer, 0);
-    char text[kDiscTextSize];
-    std::vector<BYTE> cdText(kCdTextBufferSize, 0);
-    m_Manager.GetDiscTypeText(record, label.data(), text, cdText.data());
-    ASSERT_STREQ("AudioCD + CD TEXT", text);
-    EXPECT_STREQ("Harbour Lights", label.data());
+    DiscTypeAnswer answer = DescribeDisc(m_Manager, record, true);
+    ASSERT_STREQ("AudioCD + CD TEXT", answer.text.c_str());
+    EXPECT_STREQ("Harbour Lights", answer.label.c_str());
 
     const struct {
         BYTE type;
@@ -173,7 +170,7 @@ TEST_F(SubChannelTest, CdTextStringsOfTheDisc)
     };
     for (const auto& c : cases) {
         char out[160];
-        GetCdTextString(c.type, c.track, out, sizeof(out), cdText.data(), kCdTextBufferSize);
+        GetCdTextString(c.type, c.track, out, sizeof(out), answer.cdText.data(), kCdTextBufferSize);
         EXPECT_STREQ(c.expected, out) << int(c.type) << " " << c.track;
     }
 }
