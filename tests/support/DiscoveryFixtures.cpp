@@ -535,15 +535,6 @@ int AddEmulatedDrive(IEmuMachine* pMachine, const char* pszVendor, const char* p
     return nDrive;
 }
 
-OSVERSIONINFOA ReportedVersion()
-{
-    OSVERSIONINFOA version;
-    std::memset(&version, 0, sizeof(version));
-    version.dwOSVersionInfoSize = sizeof(version);
-    GetVersionExA(&version);
-    return version;
-}
-
 void NtMachineTest::StartMachine(DWORD nMajorVersion, const char* pszSystem)
 {
     OSVERSIONINFOA version = ReportedVersion();

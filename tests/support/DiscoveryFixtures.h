@@ -14,6 +14,7 @@
 #include "drive/ScsiTransport.h"
 #include "drive/SetupApiSeam.h"
 #include "emu/Emu.h"
+#include "support/PinnedWindowsVersion.h"
 
 // Device classes
 extern const GUID kGuidScsiAdapter;
@@ -136,9 +137,6 @@ void ExpectRefreshGivesTheSameList(CScsiTransport& transport, BYTE (CScsiTranspo
 // An emulated drive with its INQUIRY identity and peripheral byte; returns its id.
 int AddEmulatedDrive(IEmuMachine* pMachine, const char* pszVendor, const char* pszProduct, const char* pszRevision,
                      int nPeripheral = 5);
-
-// The version Wine reports to this program.
-OSVERSIONINFOA ReportedVersion();
 
 // A start-up on a machine of the NT family: the emulated machine, its device tree behind the SetupAPI seam and
 // the transport under test. TearDown closes the transport, removes the tree and gives the device-I/O seam back.
