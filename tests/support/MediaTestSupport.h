@@ -100,6 +100,13 @@ protected:
             *pnDrive = nDrive;
         return record;
     }
+
+    // The disc type of a drive of the profile with the disc, asked with a CD-TEXT buffer.
+    DiscTypeAnswer DescribeDiscIn(int nProfile, const std::string& disc)
+    {
+        CDeviceRecord record = DriveWithDisc(nProfile, disc);
+        return DescribeDisc(m_Manager, record, true);
+    }
 };
 
 #endif

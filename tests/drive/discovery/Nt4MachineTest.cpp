@@ -1,4 +1,4 @@
-// tests/discovery/Nt4MachineTest.cpp
+// tests/drive/discovery/Nt4MachineTest.cpp
 // The pass-through start-up on a Windows NT 4.0 machine (an IDE disk and CD-ROM drive, a SCSI adapter with a
 // writer and a scanner, and two ports without devices), and the passes of the start-up one at a time: failure
 // without drives, the INQUIRY clean-up, device types, letter slots that run out and port data that lies.

@@ -11,10 +11,9 @@ class DamagedAnswersTest : public MediaTest {};
 
 TEST_F(DamagedAnswersTest, CdTextPackWithABadCrc)
 {
-    CDeviceRecord record =
-        DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track audio 3000\n"
-                                                "disc-cdtext title 0 \"Harbour Lights\"\ndisc-cdtext-crc-error 0");
-    DiscTypeAnswer answer = DescribeDisc(m_Manager, record, true);
+    DiscTypeAnswer answer =
+        DescribeDiscIn(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track audio 3000\n"
+                                                 "disc-cdtext title 0 \"Harbour Lights\"\ndisc-cdtext-crc-error 0");
     EXPECT_EQ("AudioCD + CD TEXT", answer.text);
     EXPECT_EQ("Unknown Disc", answer.label);
 }
@@ -60,10 +59,9 @@ TEST_F(DamagedAnswersTest, UdfAnchorPastTheDisc)
         EXPECT_EQ(0, m_Manager.GetRecordedCapacity(record));
         EXPECT_EQ(std::string::npos, answer.text.find("MB")) << answer.text;
     }
-    CDeviceRecord cd =
-        DriveWithDisc(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track mode1 \"{dir}\\udf.img\"\n"
-                                                "disc-sector 256 20 \"zzzz\"");
-    DiscTypeAnswer answer = DescribeDisc(m_Manager, cd, true);
+    DiscTypeAnswer answer =
+        DescribeDiscIn(kEmuFifthFamilyDvdWriter, "disc-image cd-rom\ndisc-track mode1 \"{dir}\\udf.img\"\n"
+                                                 "disc-sector 256 20 \"zzzz\"");
     EXPECT_EQ("CD-ROM - Mode 1", answer.text);
     EXPECT_EQ("", answer.label);
 }

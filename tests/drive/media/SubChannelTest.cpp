@@ -150,8 +150,7 @@ TEST_F(SubChannelTest, NegativeLbaReadsNothing)
 
 TEST_F(SubChannelTest, CdTextStringsOfTheDisc)
 {
-    CDeviceRecord record = DriveWithDisc(kEmuFifthFamilyDvdWriter, kAudioDisc);
-    DiscTypeAnswer answer = DescribeDisc(m_Manager, record, true);
+    DiscTypeAnswer answer = DescribeDiscIn(kEmuFifthFamilyDvdWriter, kAudioDisc);
     ASSERT_STREQ("AudioCD + CD TEXT", answer.text.c_str());
     EXPECT_STREQ("Harbour Lights", answer.label.c_str());
 
