@@ -21,6 +21,17 @@ void SetPageWord(IEmuMachine* pMachine, int nDrive, uint32_t nOffset, uint32_t n
     pMachine->SetBytes(nDrive, "mode.page.2A", page.data(), n);
 }
 
+// Stores the CD speeds (x factors) under the key and gives the highest in kB/s (176 a factor).
+uint32_t StoreCdSpeeds(IEmuMachine* pMachine, int nDrive, const char* pszKey, const std::vector<int>& speedsX)
+{
+    std::vector<uint8_t> bytes(speedsX.begin(), speedsX.end());
+    pMachine->SetBytes(nDrive, pszKey, bytes.data(), uint32_t(bytes.size()));
+    int top = 0;
+    for (int x : speedsX)
+        top = x > top ? x : top;
+    return uint32_t(top) * 176;
+}
+
 } // namespace
 
 int EmuAddProfileDriveAs(IEmuMachine* pMachine, int nProfile, const char* pszVendor, const char* pszProduct16,
@@ -43,22 +54,14 @@ int EmuAddProfileDriveAs(IEmuMachine* pMachine, int nProfile, const char* pszVen
 
 void EmuSetCdSpeeds(IEmuMachine* pMachine, int nDrive, const std::vector<int>& readX, const std::vector<int>& writeX)
 {
-    std::vector<uint8_t> reads(readX.begin(), readX.end());
-    pMachine->SetBytes(nDrive, "speed.cdRead", reads.data(), uint32_t(reads.size()));
-    int top = 0;
-    for (int x : readX)
-        top = x > top ? x : top;
-    SetPageWord(pMachine, nDrive, 8, uint32_t(top) * 176);
-    SetPageWord(pMachine, nDrive, 14, uint32_t(top) * 176);
+    const uint32_t nTopRead = StoreCdSpeeds(pMachine, nDrive, "speed.cdRead", readX);
+    SetPageWord(pMachine, nDrive, 8, nTopRead);
+    SetPageWord(pMachine, nDrive, 14, nTopRead);
     if (!writeX.empty()) {
-        std::vector<uint8_t> writes(writeX.begin(), writeX.end());
-        pMachine->SetBytes(nDrive, "speed.cdWrite", writes.data(), uint32_t(writes.size()));
-        int topWrite = 0;
-        for (int x : writeX)
-            topWrite = x > topWrite ? x : topWrite;
-        SetPageWord(pMachine, nDrive, 18, uint32_t(topWrite) * 176);
-        SetPageWord(pMachine, nDrive, 20, uint32_t(topWrite) * 176);
-        SetPageWord(pMachine, nDrive, 28, uint32_t(topWrite) * 176);
+        const uint32_t nTopWrite = StoreCdSpeeds(pMachine, nDrive, "speed.cdWrite", writeX);
+        SetPageWord(pMachine, nDrive, 18, nTopWrite);
+        SetPageWord(pMachine, nDrive, 20, nTopWrite);
+        SetPageWord(pMachine, nDrive, 28, nTopWrite);
     }
 }
 

@@ -42,14 +42,21 @@ uint8_t ToBcd(uint8_t v)
     return uint8_t((v / 10) * 16 + v % 10);
 }
 
+// nSize bytes of a TOC answer of one track (or session) whose header names its length and numbers 1 to 1.
+std::vector<uint8_t> OneTrackToc(size_t nSize)
+{
+    std::vector<uint8_t> toc(nSize, 0);
+    toc[1] = uint8_t(toc.size() - 2);
+    toc[2] = 1;
+    toc[3] = 1;
+    return toc;
+}
+
 // Format 0 of one data track from LBA 0 and the lead-out.
 std::vector<uint8_t> DefaultToc(const CEmuDrive& drive)
 {
     uint32_t nBlocks = uint32_t(drive.GetInt(EMU_KEY_BLOCKS, 333000));
-    std::vector<uint8_t> toc(4 + 2 * 8, 0);
-    toc[1] = uint8_t(toc.size() - 2);
-    toc[2] = 1;
-    toc[3] = 1;
+    std::vector<uint8_t> toc = OneTrackToc(4 + 2 * 8);
     toc[4 + 1] = 0x14;
     toc[4 + 2] = 1;
     toc[12 + 1] = 0x14;
@@ -62,10 +69,7 @@ std::vector<uint8_t> DefaultToc(const CEmuDrive& drive)
 std::vector<uint8_t> DefaultFullToc(const CEmuDrive& drive)
 {
     uint32_t nBlocks = uint32_t(drive.GetInt(EMU_KEY_BLOCKS, 333000));
-    std::vector<uint8_t> toc(4 + 4 * 11, 0);
-    toc[1] = uint8_t(toc.size() - 2);
-    toc[2] = 1;
-    toc[3] = 1;
+    std::vector<uint8_t> toc = OneTrackToc(4 + 4 * 11);
     const uint8_t points[4] = {0xA0, 0xA1, 0xA2, 0x01};
     for (int i = 0; i < 4; ++i) {
         uint8_t* d = &toc[4 + 11 * i];

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "DiscoveryFixtures.h"
+#include "support/DiscoveryFixtures.h"
 #include "drive/DriveManager.h"
 #include "support/RegistryFixture.h"
 

@@ -51,7 +51,7 @@ protected:
             return IDOK;
         };
         AfxSetTestHooks(&m_hooks);
-        std::strcpy(m_manager.m_szStartDir, "C:\\Tavisk");
+        std::strcpy(m_Manager.m_szStartDir, "C:\\Tavisk");
     }
 
     void TearDown() override
@@ -66,16 +66,16 @@ protected:
     };
     CTestHooks m_hooks;
     std::vector<Box> m_boxes;
-    CDriveManager m_manager;
+    CDriveManager m_Manager;
 };
 
 TEST_F(HelpFileTest, OpensTheHelpFile)
 {
     g_result = 42;
-    EXPECT_TRUE(ShowHelp(nullptr, m_manager));
+    EXPECT_TRUE(ShowHelp(nullptr, m_Manager));
     ASSERT_EQ(1u, g_calls.size());
     EXPECT_EQ("open", g_calls[0].verb);
-    EXPECT_EQ(std::string(m_manager.GetHelpFilePath()), g_calls[0].file);
+    EXPECT_EQ(std::string(m_Manager.GetHelpFilePath()), g_calls[0].file);
     EXPECT_EQ(SW_SHOWNORMAL, g_calls[0].show);
     EXPECT_TRUE(m_boxes.empty());
 }
@@ -94,7 +94,7 @@ TEST_F(HelpFileTest, ShellFailures)
     for (const auto& c : cases) {
         m_boxes.clear();
         g_result = c.result;
-        bool shown = ShowHelp(nullptr, m_manager);
+        bool shown = ShowHelp(nullptr, m_Manager);
         EXPECT_EQ(c.result > 32, shown) << c.result;
         if (c.text == nullptr) {
             EXPECT_TRUE(m_boxes.empty()) << c.result;
@@ -113,12 +113,12 @@ TEST_F(HelpFileTest, OpenHelpWindowComesForward)
     HWND hHelp = CreateWindowA("STATIC", "QRVMZ Help", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, hHelp);
-    EXPECT_TRUE(ShowHelp(nullptr, m_manager));
+    EXPECT_TRUE(ShowHelp(nullptr, m_Manager));
     EXPECT_TRUE(g_calls.empty());
     ASSERT_EQ(1u, g_broughtForward.size());
     EXPECT_EQ(hHelp, g_broughtForward[0]);
     DestroyWindow(hHelp);
-    EXPECT_TRUE(ShowHelp(nullptr, m_manager));
+    EXPECT_TRUE(ShowHelp(nullptr, m_Manager));
     EXPECT_EQ(1u, g_calls.size());
 }
 

@@ -8,6 +8,7 @@
 #include "EmuDescription.h"
 #include "StartupTestSupport.h"
 #include "drive/DriveManager.h"
+#include "support/PinnedWindowsVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -118,10 +119,7 @@ TEST(EmuDescription, ErrorsNameTheLine)
 // entries: the program's ASPI start-up then finds the three drives, the bridged one on a USB adapter.
 TEST(EmuDescriptionLibrary, AspiStartFindsTheDescribedDrives)
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
-    if (version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS)
+    if (ReportedVersion().dwPlatformId != VER_PLATFORM_WIN32_WINDOWS)
         GTEST_SKIP() << "needs Windows 98 and the test ASPI library";
     std::string path = ProgramFolder() + "wnaspi32.emu";
     FILE* pFile = fopen(path.c_str(), "wb");
@@ -153,10 +151,7 @@ TEST(EmuDescriptionLibrary, AspiStartFindsTheDescribedDrives)
 // own, given after its drive. The library is described in place (it may hold the description above already).
 TEST(EmuDescriptionLibrary, Ieee1394BridgeMakesOnlyItsAdapterIeee1394)
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
-    if (version.dwPlatformId != VER_PLATFORM_WIN32_WINDOWS)
+    if (ReportedVersion().dwPlatformId != VER_PLATFORM_WIN32_WINDOWS)
         GTEST_SKIP() << "needs Windows 98 and the test ASPI library";
     IEmuMachine* pLibrary = EmuGetAspiMachine();
     ASSERT_NE(nullptr, pLibrary) << "the test ASPI library is not beside the program";

@@ -5,6 +5,7 @@
 
 #include "Emu.h"
 #include "drive/DriveManager.h"
+#include "support/EmuBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,23 +15,12 @@
 
 namespace {
 
-std::string CdbText(const EmuLogEntry& entry)
-{
-    std::string text;
-    char byte[4];
-    for (int i = 0; i < entry.nCdbLength; ++i) {
-        snprintf(byte, sizeof byte, i == 0 ? "%02X" : " %02X", entry.cdb[i]);
-        text += byte;
-    }
-    return text;
-}
-
 class VendorInfoBlockTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         m_pMachine = EmuStartMachine();
-        m_manager.m_nAccessMode = kAccessModeSpti;
+        m_Manager.m_nAccessMode = kAccessModeSpti;
     }
     void TearDown() override
     {
@@ -61,13 +51,13 @@ protected:
         for (int i = 0; i < m_pMachine->GetLogCount(); ++i) {
             EmuLogEntry entry;
             if (m_pMachine->GetLogEntry(i, &entry) && entry.nKind == kEmuRequestScsi)
-                commands.push_back(CdbText(entry));
+                commands.push_back(HexBytes(entry.cdb, entry.nCdbLength));
         }
         return commands;
     }
 
     IEmuMachine* m_pMachine = nullptr;
-    CDriveManager m_manager;
+    CDriveManager m_Manager;
 };
 
 } // namespace
@@ -88,7 +78,7 @@ TEST_F(VendorInfoBlockTest, PiecesForTheFourFamilyGroup)
         CDeviceRecord record = AddDrive("DVDR   QZ7160   ");
         m_pMachine->ClearLog();
         std::vector<BYTE> buffer(512, 0xEE);
-        ExecStatus status = m_manager.ReadVendorInfoBlock(record, 0x1234, c.length, buffer.data());
+        ExecStatus status = m_Manager.ReadVendorInfoBlock(record, 0x1234, c.length, buffer.data());
         EXPECT_EQ(c.length > 0 ? 1 : 0, status) << c.length;
         EXPECT_EQ(c.commands, Commands()) << c.length;
         if (c.length == 512) {
@@ -106,7 +96,7 @@ TEST_F(VendorInfoBlockTest, NormalFormForOtherDrives)
     CDeviceRecord record = AddDrive("DVDR   QZ7240   ");
     m_pMachine->ClearLog();
     BYTE block[0x80] = {};
-    EXPECT_EQ(1, m_manager.ReadVendorInfoBlock(record, 0, 0x80, block));
+    EXPECT_EQ(1, m_Manager.ReadVendorInfoBlock(record, 0, 0x80, block));
     EXPECT_EQ(std::vector<std::string>{"F1 00 00 00 00 00 00 00 00 80 00 00"}, Commands());
     EXPECT_EQ(24, block[49]);
 }
@@ -118,6 +108,6 @@ TEST_F(VendorInfoBlockTest, FailedPieceStopsTheRead)
     m_pMachine->QueueSense(0, 0xF1, 5, 0x24, 0x00, 1);
     m_pMachine->ClearLog();
     std::vector<BYTE> buffer(512);
-    EXPECT_NE(1, m_manager.ReadVendorInfoBlock(record, 0, 512, buffer.data()));
+    EXPECT_NE(1, m_Manager.ReadVendorInfoBlock(record, 0, 512, buffer.data()));
     EXPECT_EQ(1u, Commands().size());
 }

@@ -3,6 +3,15 @@
 
 #include <cstring>
 
+OSVERSIONINFOA ReportedVersion()
+{
+    OSVERSIONINFOA version;
+    std::memset(&version, 0, sizeof(version));
+    version.dwOSVersionInfoSize = sizeof(version);
+    GetVersionExA(&version);
+    return version;
+}
+
 namespace testsupport {
 
 namespace {

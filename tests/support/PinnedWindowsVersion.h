@@ -1,9 +1,13 @@
 // tests/support/PinnedWindowsVersion.h
-// The Windows version the framework reports, pinned for a test while the object lives.
+// The Windows version the framework reports, pinned for a test while the object lives; and the version Wine itself
+// reports to the test program.
 #ifndef TAVISK_TESTS_SUPPORT_PINNEDWINDOWSVERSION_H
 #define TAVISK_TESTS_SUPPORT_PINNEDWINDOWSVERSION_H
 
 #include "framework/WindowsVersion.h"
+
+// The version Wine reports to this program (the system's own call, whatever the framework has pinned).
+OSVERSIONINFOA ReportedVersion();
 
 namespace testsupport {
 
