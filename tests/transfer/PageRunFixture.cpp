@@ -2,6 +2,8 @@
 #include "PageRunFixture.h"
 
 #include "EmuDescription.h"
+#include "framework/Clock.h"
+#include "framework/Handles.h"
 
 #include <algorithm>
 #include <cstring>
@@ -82,14 +84,61 @@ void PageRunFixture::StartAndWait(bool bErase)
         PumpUntil([&] { return !m_pTestPage->IsRunning() && !(bErase && m_pTestPage->IsErasePending()); }, 30000));
 }
 
+namespace {
+
+// A run held at an address: once the run has reached it, the worker's next performance-counter reading waits until
+// the test has pressed Stop. Without the hold a busy machine may let the worker write to the end of the disc before
+// the test thread sees the address, and the run would end without the stop it is meant to show.
+struct RunHold {
+    const ClockHooks* pClock = nullptr; // the virtual clock the hold passes the reading on to
+    const CTestRunState* pRunState = nullptr;
+    long nLba = 0;
+    DWORD nTestThread = 0;
+    CHandleOwner held;    // set while the worker waits
+    CHandleOwner release; // set once Stop was pressed
+};
+RunHold g_hold;
+
+BOOL HeldPerformanceCounter(LARGE_INTEGER* pCount)
+{
+    if (GetCurrentThreadId() != g_hold.nTestThread && g_hold.pRunState->CurrentAddress() >= g_hold.nLba) {
+        SetEvent(g_hold.held.get());
+        WaitForSingleObject(g_hold.release.get(), 60000);
+    }
+    if (g_hold.pClock != nullptr && g_hold.pClock->pfnQueryPerformanceCounter != nullptr)
+        return g_hold.pClock->pfnQueryPerformanceCounter(pCount);
+    return QueryPerformanceCounter(pCount);
+}
+
+} // namespace
+
 void PageRunFixture::StartAndStopAt(long nLba)
 {
     CTestPageDlg& page = *m_pTestPage;
     m_pMachine->ClearLog();
+    g_hold.held.Attach(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    g_hold.release.Attach(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    g_hold.pRunState = &page.RunState();
+    g_hold.nLba = nLba;
+    g_hold.nTestThread = GetCurrentThreadId();
+    g_hold.pClock = SetClockHooks(nullptr);
+    ClockHooks holding = g_hold.pClock != nullptr ? *g_hold.pClock : ClockHooks{};
+    holding.pfnQueryPerformanceCounter = HeldPerformanceCounter;
+    SetClockHooks(&holding);
+    struct Restore {
+        ~Restore()
+        {
+            SetEvent(g_hold.release.get());
+            SetClockHooks(g_hold.pClock);
+        }
+    } restore;
+
     ASSERT_TRUE(Click(page.m_hWnd, int(page.Traits().nStartId)));
-    ASSERT_TRUE(PumpUntil([&] { return page.RunState().CurrentAddress() >= nLba || !page.IsRunning(); }));
+    const auto held = [] { return WaitForSingleObject(g_hold.held.get(), 0) == WAIT_OBJECT_0; };
+    ASSERT_TRUE(PumpUntil([&] { return held() || !page.IsRunning(); }));
     ASSERT_TRUE(page.IsRunning());
     ASSERT_TRUE(Click(page.m_hWnd, int(page.Traits().nStartId)));
+    SetEvent(g_hold.release.get());
     ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }, 20000));
 }
 
