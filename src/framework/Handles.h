@@ -28,6 +28,8 @@ public:
     ~CHandleOwnerT() { Close(); }
 
     HandleType get() const { return m_handle; }
+    // The owner's slot itself, for a wrapper that shows its handle as a read-only member.
+    const HandleType& Slot() const { return m_handle; }
     bool IsCreated() const { return Traits::IsValid(m_handle); }
     explicit operator bool() const { return IsCreated(); }
 
@@ -109,6 +111,74 @@ struct FindFileTraits {
     static BOOL Close(HANDLE h) { return FindClose(h); }
 };
 
+// GDI objects of one kind (pens, brushes, fonts, bitmaps, regions), deleted with DeleteObject.
+template <class THandle>
+struct GdiHandleTraits {
+    using HandleType = THandle;
+    using ResultType = BOOL;
+    static constexpr BOOL kEmptyCloseResult = TRUE;
+    static THandle Empty() { return nullptr; }
+    static bool IsValid(THandle h) { return h != nullptr; }
+    static BOOL Close(THandle h) { return DeleteObject(h); }
+};
+
+// A DC made with CreateDC or CreateCompatibleDC (or a printer DC handed over by the print dialog).
+struct CreatedDcTraits {
+    using HandleType = HDC;
+    using ResultType = BOOL;
+    static constexpr BOOL kEmptyCloseResult = TRUE;
+    static HDC Empty() { return nullptr; }
+    static bool IsValid(HDC h) { return h != nullptr; }
+    static BOOL Close(HDC h) { return DeleteDC(h); }
+};
+
+// A DC had from GetDC or GetWindowDC, with the window it is released to (NULL: the screen).
+struct WindowDc {
+    HWND hWnd;
+    HDC hDC;
+};
+inline bool operator!=(const WindowDc& a, const WindowDc& b)
+{
+    return a.hWnd != b.hWnd || a.hDC != b.hDC;
+}
+
+struct WindowDcTraits {
+    using HandleType = WindowDc;
+    using ResultType = int;
+    static constexpr int kEmptyCloseResult = 1;
+    static WindowDc Empty() { return WindowDc{nullptr, nullptr}; }
+    static bool IsValid(const WindowDc& dc) { return dc.hDC != nullptr; }
+    static int Close(const WindowDc& dc) { return ReleaseDC(dc.hWnd, dc.hDC); }
+};
+
+// An object selected into a DC: the DC and the object that was selected before, which closing selects back.
+struct DcSelection {
+    HDC hDC;
+    HGDIOBJ hPrevious;
+};
+inline bool operator!=(const DcSelection& a, const DcSelection& b)
+{
+    return a.hDC != b.hDC || a.hPrevious != b.hPrevious;
+}
+
+struct DcSelectionTraits {
+    using HandleType = DcSelection;
+    using ResultType = BOOL;
+    static constexpr BOOL kEmptyCloseResult = TRUE;
+    static DcSelection Empty() { return DcSelection{nullptr, nullptr}; }
+    static bool IsValid(const DcSelection& s) { return s.hDC != nullptr && s.hPrevious != nullptr; }
+    static BOOL Close(const DcSelection& s) { return SelectObject(s.hDC, s.hPrevious) != nullptr; }
+};
+
+struct MenuTraits {
+    using HandleType = HMENU;
+    using ResultType = BOOL;
+    static constexpr BOOL kEmptyCloseResult = TRUE;
+    static HMENU Empty() { return nullptr; }
+    static bool IsValid(HMENU h) { return h != nullptr; }
+    static BOOL Close(HMENU h) { return DestroyMenu(h); }
+};
+
 // Kernel objects (files, events, threads, devices): NULL and INVALID_HANDLE_VALUE both count as empty, so the
 // result of CreateFile and of CreateEvent can be attached unchecked.
 using CHandleOwner = CHandleOwnerT<KernelHandleTraits>;
@@ -117,5 +187,13 @@ using CModuleOwner = CHandleOwnerT<ModuleTraits>;
 using CGdiObjectOwner = CHandleOwnerT<GdiObjectTraits>;
 // FindFirstFile results (closed with FindClose).
 using CFindFileOwner = CHandleOwnerT<FindFileTraits>;
+using CPenOwner = CHandleOwnerT<GdiHandleTraits<HPEN>>;
+using CBrushOwner = CHandleOwnerT<GdiHandleTraits<HBRUSH>>;
+using CFontOwner = CHandleOwnerT<GdiHandleTraits<HFONT>>;
+using CBitmapOwner = CHandleOwnerT<GdiHandleTraits<HBITMAP>>;
+using CRegionOwner = CHandleOwnerT<GdiHandleTraits<HRGN>>;
+using CCreatedDcOwner = CHandleOwnerT<CreatedDcTraits>;
+using CWindowDcOwner = CHandleOwnerT<WindowDcTraits>;
+using CMenuOwner = CHandleOwnerT<MenuTraits>;
 
 #endif
