@@ -111,73 +111,60 @@ struct FindFileTraits {
     static BOOL Close(HANDLE h) { return FindClose(h); }
 };
 
-// GDI objects of one kind (pens, brushes, fonts, bitmaps, regions), deleted with DeleteObject.
-template <class THandle>
-struct GdiHandleTraits {
+// Handles whose empty value is NULL and that one call closes (CloseFn, a function or function template).
+template <class THandle, class TResult, TResult kEmptyResult, auto CloseFn>
+struct NullEmptyHandleTraits {
     using HandleType = THandle;
-    using ResultType = BOOL;
-    static constexpr BOOL kEmptyCloseResult = TRUE;
+    using ResultType = TResult;
+    static constexpr TResult kEmptyCloseResult = kEmptyResult;
     static THandle Empty() { return nullptr; }
     static bool IsValid(THandle h) { return h != nullptr; }
-    static BOOL Close(THandle h) { return DeleteObject(h); }
+    static TResult Close(THandle h) { return CloseFn(h); }
 };
 
+template <class THandle>
+BOOL DeleteGdiHandle(THandle h)
+{
+    return DeleteObject(h);
+}
+
+// GDI objects of one kind (pens, brushes, fonts, bitmaps, regions), deleted with DeleteObject.
+template <class THandle>
+using GdiHandleTraits = NullEmptyHandleTraits<THandle, BOOL, TRUE, &DeleteGdiHandle<THandle>>;
 // A DC made with CreateDC or CreateCompatibleDC (or a printer DC handed over by the print dialog).
-struct CreatedDcTraits {
-    using HandleType = HDC;
-    using ResultType = BOOL;
-    static constexpr BOOL kEmptyCloseResult = TRUE;
-    static HDC Empty() { return nullptr; }
-    static bool IsValid(HDC h) { return h != nullptr; }
-    static BOOL Close(HDC h) { return DeleteDC(h); }
+using CreatedDcTraits = NullEmptyHandleTraits<HDC, BOOL, TRUE, &DeleteDC>;
+using MenuTraits = NullEmptyHandleTraits<HMENU, BOOL, TRUE, &DestroyMenu>;
+
+// Handles of two parts, whose type says when one is held (IsHeld) and how it is given back (GiveBack).
+template <class TPair, class TResult, TResult kEmptyResult>
+struct PairHandleTraits {
+    using HandleType = TPair;
+    using ResultType = TResult;
+    static constexpr TResult kEmptyCloseResult = kEmptyResult;
+    static TPair Empty() { return TPair{}; }
+    static bool IsValid(const TPair& h) { return h.IsHeld(); }
+    static TResult Close(const TPair& h) { return h.GiveBack(); }
 };
 
 // A DC had from GetDC or GetWindowDC, with the window it is released to (NULL: the screen).
 struct WindowDc {
     HWND hWnd;
     HDC hDC;
+    bool IsHeld() const { return hDC != nullptr; }
+    int GiveBack() const { return ReleaseDC(hWnd, hDC); }
+    bool operator!=(const WindowDc& other) const { return hWnd != other.hWnd || hDC != other.hDC; }
 };
-inline bool operator!=(const WindowDc& a, const WindowDc& b)
-{
-    return a.hWnd != b.hWnd || a.hDC != b.hDC;
-}
+using WindowDcTraits = PairHandleTraits<WindowDc, int, 1>;
 
-struct WindowDcTraits {
-    using HandleType = WindowDc;
-    using ResultType = int;
-    static constexpr int kEmptyCloseResult = 1;
-    static WindowDc Empty() { return WindowDc{nullptr, nullptr}; }
-    static bool IsValid(const WindowDc& dc) { return dc.hDC != nullptr; }
-    static int Close(const WindowDc& dc) { return ReleaseDC(dc.hWnd, dc.hDC); }
-};
-
-// An object selected into a DC: the DC and the object that was selected before, which closing selects back.
+// An object selected into a DC: the DC and the object that was selected before, which giving back selects again.
 struct DcSelection {
     HDC hDC;
     HGDIOBJ hPrevious;
+    bool IsHeld() const { return hDC != nullptr && hPrevious != nullptr; }
+    BOOL GiveBack() const { return SelectObject(hDC, hPrevious) != nullptr; }
+    bool operator!=(const DcSelection& other) const { return hDC != other.hDC || hPrevious != other.hPrevious; }
 };
-inline bool operator!=(const DcSelection& a, const DcSelection& b)
-{
-    return a.hDC != b.hDC || a.hPrevious != b.hPrevious;
-}
-
-struct DcSelectionTraits {
-    using HandleType = DcSelection;
-    using ResultType = BOOL;
-    static constexpr BOOL kEmptyCloseResult = TRUE;
-    static DcSelection Empty() { return DcSelection{nullptr, nullptr}; }
-    static bool IsValid(const DcSelection& s) { return s.hDC != nullptr && s.hPrevious != nullptr; }
-    static BOOL Close(const DcSelection& s) { return SelectObject(s.hDC, s.hPrevious) != nullptr; }
-};
-
-struct MenuTraits {
-    using HandleType = HMENU;
-    using ResultType = BOOL;
-    static constexpr BOOL kEmptyCloseResult = TRUE;
-    static HMENU Empty() { return nullptr; }
-    static bool IsValid(HMENU h) { return h != nullptr; }
-    static BOOL Close(HMENU h) { return DestroyMenu(h); }
-};
+using DcSelectionTraits = PairHandleTraits<DcSelection, BOOL, TRUE>;
 
 // Kernel objects (files, events, threads, devices): NULL and INVALID_HANDLE_VALUE both count as empty, so the
 // result of CreateFile and of CreateEvent can be attached unchecked.

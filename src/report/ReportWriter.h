@@ -15,7 +15,7 @@
 #include <memory>
 
 // ReportMode: the writer's target.
-typedef int ReportMode;
+using ReportMode = int;
 const ReportMode kReportModePrinter = 10;     // the printer chosen in the print dialog
 const ReportMode kReportModeTextFile = 11;    // a text file (CR LF line ends)
 const ReportMode kReportModeNoTarget = 12;    // opening succeeds, every write does nothing

@@ -125,8 +125,6 @@ public:
         m_fontSelection.Restore();
         ::RestoreDC(m_hdc, m_nSaved);
     }
-    GraphDrawingScope(const GraphDrawingScope&) = delete;
-    GraphDrawingScope& operator=(const GraphDrawingScope&) = delete;
 
 private:
     HDC m_hdc;
