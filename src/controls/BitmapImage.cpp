@@ -1,6 +1,8 @@
 // src/controls/BitmapImage.cpp
 #include "controls/BitmapImage.h"
 
+#include "framework/Gdi.h"
+
 #include <png.h>
 
 #include <cstdio>
@@ -67,9 +69,11 @@ bool CBitmapImage::CreateFromHBITMAP(HBITMAP hBitmap)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     std::vector<BYTE> bgra(size_t(width) * size_t(height) * 4);
-    HDC hdc = ::GetDC(nullptr);
-    int lines = ::GetDIBits(hdc, hBitmap, 0, UINT(height), bgra.data(), &info, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, hdc);
+    int lines = 0;
+    {
+        CClientDC screen(nullptr);
+        lines = ::GetDIBits(screen, hBitmap, 0, UINT(height), bgra.data(), &info, DIB_RGB_COLORS);
+    }
     if (lines != height)
         return false;
     m_rgb.resize(size_t(width) * size_t(height) * 3);

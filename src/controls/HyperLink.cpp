@@ -311,9 +311,8 @@ void CHyperLink::FitToText()
     {
         CClientDC dc(this);
         CreateLinkFont();
-        HGDIOBJ hOld = dc.SelectObject(m_linkFont.m_hObject);
+        CSelectObjectGuard font(dc, m_linkFont.m_hObject);
         extent = dc.GetTextExtent(strText);
-        dc.SelectObject(hOld);
     }
     const int nFrameX = (rcWindow.right - rcWindow.left) - (rcClient.right - rcClient.left);
     const int nFrameY = (rcWindow.bottom - rcWindow.top) - (rcClient.bottom - rcClient.top);

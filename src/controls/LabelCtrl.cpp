@@ -19,7 +19,7 @@ CLabelCtrl::CLabelCtrl()
       m_bRotation(FALSE), m_bNoPrefix(FALSE), m_nFlashKind(flashNone), m_hLinkCursor(nullptr), m_n3DDirection(0),
       m_bGradient(FALSE), m_crGradientEnd(0), m_crBkColor(0), m_strText(kTextPlaceholder)
 {
-    m_faceBrush.CreateSolidBrush(::GetSysColor(COLOR_3DFACE));
+    m_faceBrush.Attach(::CreateSolidBrush(::GetSysColor(COLOR_3DFACE)));
 }
 
 CLabelCtrl::~CLabelCtrl() = default;
@@ -42,8 +42,7 @@ void CLabelCtrl::ReconstructFont()
 
 void CLabelCtrl::RebuildFont()
 {
-    m_font.DeleteObject();
-    m_font.CreateFontIndirect(&m_lf);
+    m_font.Attach(::CreateFontIndirectA(&m_lf));
 }
 
 void CLabelCtrl::Redraw()
@@ -58,9 +57,7 @@ CLabelCtrl& CLabelCtrl::SetBkColor(COLORREF crBkgnd, COLORREF crGradientEnd, BOO
     m_crBkColor = crBkgnd;
     m_crGradientEnd = crGradientEnd;
     m_bGradient = bGradient;
-    m_bkBrush.DeleteObject();
-    if (!bGradient)
-        m_bkBrush.CreateSolidBrush(crBkgnd);
+    m_bkBrush.Attach(bGradient ? nullptr : ::CreateSolidBrush(crBkgnd));
     Redraw();
     return *this;
 }
@@ -295,21 +292,18 @@ void CLabelCtrl::DrawGradient(CDC* pDC, const RECT& rc, COLORREF crFrom, COLORRE
     const int redStep = (static_cast<int>(GetRValue(crTo)) - GetRValue(crFrom)) * 256 / nDivisor;
     const int greenStep = (static_cast<int>(GetGValue(crTo)) - GetGValue(crFrom)) * 256 / nDivisor;
     const int blueStep = (static_cast<int>(GetBValue(crTo)) - GetBValue(crFrom)) * 256 / nDivisor;
-    HGDIOBJ hOldPen = pDC->SelectObject(::GetStockObject(NULL_PEN));
+    CSelectObjectGuard pen(*pDC, ::GetStockObject(NULL_PEN));
     int x = rc.left;
     for (int i = 0; i < nCount; ++i) {
         const int nEnd = i == nCount - 1 ? rc.right : x + nBandWidth;
-        CBrush brush(RGB(red / 256, green / 256, blue / 256));
-        HGDIOBJ hOldBrush = pDC->SelectObject(brush.m_hObject);
+        CSelectedBrush brush(*pDC, ::CreateSolidBrush(RGB(red / 256, green / 256, blue / 256)));
         // A rectangle drawn without a pen leaves out its right and bottom edges.
         pDC->Rectangle(x, rc.top, nEnd + 1, rc.bottom + 1);
-        pDC->SelectObject(hOldBrush);
         x = nEnd;
         red += redStep;
         green += greenStep;
         blue += blueStep;
     }
-    pDC->SelectObject(hOldPen);
 }
 
 UINT CLabelCtrl::GetDrawTextFlags(DWORD dwStyle, const CString& strText, BOOL bNoPrefix)
@@ -345,7 +339,7 @@ UINT CLabelCtrl::GetDrawTextFlags(DWORD dwStyle, const CString& strText, BOOL bN
 COLORREF CLabelCtrl::HiddenTextColor() const
 {
     LOGBRUSH lb;
-    if (m_bkBrush.m_hObject != nullptr && m_bkBrush.GetObject(sizeof(lb), &lb) == sizeof(lb))
+    if (m_bkBrush.IsCreated() && ::GetObjectA(m_bkBrush.get(), sizeof(lb), &lb) == sizeof(lb))
         return lb.lbColor;
     return ::GetSysColor(COLOR_3DFACE);
 }
@@ -371,25 +365,22 @@ void CLabelCtrl::OnPaint()
         PaintContent(&dc, rcClient);
         return;
     }
-    HGDIOBJ hOldBitmap = memDC.SelectObject(bitmap.m_hObject);
+    CSelectObjectGuard selection(memDC, bitmap.m_hObject);
     PaintContent(&memDC, rcClient);
     dc.BitBlt(0, 0, nWidth, nHeight, &memDC, 0, 0, SRCCOPY);
-    memDC.SelectObject(hOldBitmap);
 }
 
 void CLabelCtrl::PaintContent(CDC* pDC, const RECT& rcClient)
 {
     const int nOldMode = pDC->SetBkMode(TRANSPARENT);
     COLORREF crText = m_crText;
-    HGDIOBJ hOldFont =
-        pDC->SelectObject(m_font.m_hObject != nullptr ? m_font.m_hObject : ::GetStockObject(SYSTEM_FONT));
+    CSelectObjectGuard font(*pDC, m_font.IsCreated() ? HGDIOBJ(m_font.get()) : ::GetStockObject(SYSTEM_FONT));
 
     if (!m_bTransparent) {
         if (m_bGradient)
             DrawGradient(pDC, rcClient, m_crBkColor, m_crGradientEnd, kGradientBands);
         else
-            pDC->FillRect(&rcClient, m_bkBrush.m_hObject != nullptr ? static_cast<HBRUSH>(m_bkBrush)
-                                                                    : static_cast<HBRUSH>(m_faceBrush));
+            pDC->FillRect(&rcClient, m_bkBrush.IsCreated() ? m_bkBrush.get() : m_faceBrush.get());
     }
     if (m_nFlashKind == flashText && !m_bFlashPhase)
         crText = HiddenTextColor();
@@ -416,7 +407,7 @@ void CLabelCtrl::PaintContent(CDC* pDC, const RECT& rcClient)
     }
 
     pDC->SetBkMode(nOldMode);
-    pDC->SelectObject(hOldFont);
+    font.Restore();
     pDC->SetTextColor(crOldText);
 }
 
@@ -462,8 +453,7 @@ LRESULT CLabelCtrl::OnLButtonDownMsg(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT CLabelCtrl::OnSysColorChangeMsg(UINT, WPARAM, LPARAM, BOOL&)
 {
-    m_faceBrush.DeleteObject();
-    m_faceBrush.CreateSolidBrush(::GetSysColor(COLOR_3DFACE));
+    m_faceBrush.Attach(::CreateSolidBrush(::GetSysColor(COLOR_3DFACE)));
     Redraw();
     return 0;
 }

@@ -115,10 +115,10 @@ private:
 
     COLORREF m_crText;
     COLORREF m_crHighlight;
-    CBrush m_faceBrush; // the dialog face colour: the default background
-    CBrush m_bkBrush;   // solid background colour, only without gradient
+    CBrushOwner m_faceBrush; // the dialog face colour: the default background
+    CBrushOwner m_bkBrush;   // solid background colour, only without gradient
     LOGFONT m_lf;
-    CFont m_font;
+    CFontOwner m_font;
     BOOL m_bFlashPhase;
     BOOL m_bTimerStarted;
     int m_nLinkKind;

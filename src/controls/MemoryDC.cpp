@@ -3,58 +3,32 @@
 
 #include <memory>
 
-namespace {
-
-// The screen's window device context, for the construction of a surface without a reference.
-class CScreenDC : public CDC {
-public:
-    CScreenDC() { m_hDC = ::GetWindowDC(nullptr); }
-    ~CScreenDC() override
-    {
-        if (m_hDC != nullptr)
-            ::ReleaseDC(nullptr, m_hDC);
-        m_hDC = nullptr;
-    }
-};
-
-} // namespace
-
 CMemoryDC::CMemoryDC(int nWidth, int nHeight, CDC* pReferenceDC, COLORREF crFill)
-    : m_pBitmap(nullptr), m_hPreviousBitmap(nullptr)
 {
-    std::unique_ptr<CScreenDC> screen;
+    // Without a reference the surface is made like the screen's window DC.
+    std::unique_ptr<CWindowDC> screen;
     CDC* pReference = pReferenceDC;
     if (pReference == nullptr) {
-        screen.reset(new CScreenDC);
+        screen.reset(new CWindowDC(nullptr));
         pReference = screen.get();
     }
     std::unique_ptr<CBitmap> bitmap(new CBitmap);
     if (!bitmap->CreateCompatibleBitmap(pReference, nWidth, nHeight) || !CreateCompatibleDC(pReference))
         return;
-    m_pBitmap = bitmap.release();
-    m_hPreviousBitmap = SelectObject(m_pBitmap->m_hObject);
+    m_pBitmap = std::move(bitmap);
+    m_pSelection.reset(new CSelectObjectGuard(m_hDC, m_pBitmap->m_hObject));
     SetMapMode(pReference->GetMapMode());
     const RECT rc = {0, 0, nWidth, nHeight};
     FillSolidRect(&rc, crFill);
 }
 
-CMemoryDC::~CMemoryDC()
-{
-    if (m_pBitmap != nullptr) {
-        SelectObject(m_hPreviousBitmap);
-        delete m_pBitmap;
-        m_pBitmap = nullptr;
-    }
-    DeleteDC();
-}
+// The members undo the selection and delete the surface; the DC goes with CDC.
+CMemoryDC::~CMemoryDC() = default;
 
-CBitmap* CMemoryDC::ReleaseBitmap()
+std::unique_ptr<CBitmap> CMemoryDC::ReleaseBitmap()
 {
-    CBitmap* pBitmap = m_pBitmap;
-    if (pBitmap != nullptr)
-        SelectObject(m_hPreviousBitmap);
-    m_pBitmap = nullptr;
-    return pBitmap;
+    m_pSelection.reset();
+    return std::move(m_pBitmap);
 }
 
 void DrawBitmap(CBitmap* pBitmap, CDC* pTarget, POINT* pAt)
@@ -67,10 +41,9 @@ void DrawBitmap(CBitmap* pBitmap, CDC* pTarget, POINT* pAt)
     CDC source;
     if (!source.CreateCompatibleDC(pTarget))
         return;
-    HGDIOBJ hOld = source.SelectObject(pBitmap->m_hObject);
+    CSelectObjectGuard selection(source, pBitmap->m_hObject);
     source.SetMapMode(pTarget->GetMapMode());
     pTarget->BitBlt(pAt->x, pAt->y, bm.bmWidth, bm.bmHeight, &source, 0, 0, SRCCOPY);
-    source.SelectObject(hOld);
 }
 
 void DrawBitmapStretched(CBitmap* pBitmap, CDC* pTarget, RECT* pInto, BYTE bStretch)
@@ -89,10 +62,9 @@ void DrawBitmapStretched(CBitmap* pBitmap, CDC* pTarget, RECT* pInto, BYTE bStre
     CDC source;
     if (!source.CreateCompatibleDC(pTarget))
         return;
-    HGDIOBJ hOld = source.SelectObject(pBitmap->m_hObject);
+    CSelectObjectGuard selection(source, pBitmap->m_hObject);
     source.SetMapMode(pTarget->GetMapMode());
     ::SetStretchBltMode(pTarget->m_hDC, HALFTONE);
     ::StretchBlt(pTarget->m_hDC, pInto->left, pInto->top, pInto->right - pInto->left, pInto->bottom - pInto->top,
                  source.m_hDC, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-    source.SelectObject(hOld);
 }

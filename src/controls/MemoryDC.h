@@ -7,6 +7,8 @@
 
 #include "framework/Gdi.h"
 
+#include <memory>
+
 class CMemoryDC : public CDC {
 public:
     // The surface is compatible with pReferenceDC, or with the screen when it is NULL.
@@ -15,13 +17,14 @@ public:
     CMemoryDC(const CMemoryDC&) = delete;
     CMemoryDC& operator=(const CMemoryDC&) = delete;
 
-    // Hands the surface to the caller, who owns it from now on; nothing may be drawn here afterwards. NULL when
+    // Hands the surface to the caller, who owns it from now on; nothing may be drawn here afterwards. Empty when
     // the surface was released before or could not be created.
-    CBitmap* ReleaseBitmap();
+    std::unique_ptr<CBitmap> ReleaseBitmap();
 
 private:
-    CBitmap* m_pBitmap;        // the surface while this object owns it
-    HGDIOBJ m_hPreviousBitmap; // selected back when the surface leaves
+    std::unique_ptr<CBitmap> m_pBitmap; // the surface while this object owns it
+    // The surface's selection into this DC, undone when the surface leaves (before it and the DC are deleted).
+    std::unique_ptr<CSelectObjectGuard> m_pSelection;
 };
 
 // Copies the whole bitmap into pTarget with its top left corner at *pAt.

@@ -10,54 +10,61 @@
 
 namespace {
 
+// A temporary wrapper shows a handle it does not own: the previous one is let go of, never deleted, and the wrapper
+// gives up the handle before it is destroyed (the map stores NULL first).
+template <class TObject, class THandle>
+void WrapUnowned(TObject& object, THandle handle)
+{
+    object.Detach();
+    object.Attach(handle);
+}
+
 CTempHandleMap<CGdiObject, HGDIOBJ>& TempGdiObjects()
 {
-    static CTempHandleMap<CGdiObject, HGDIOBJ> map([](CGdiObject& obj, HGDIOBJ h) { obj.m_hObject = h; });
+    static CTempHandleMap<CGdiObject, HGDIOBJ> map(&WrapUnowned<CGdiObject, HGDIOBJ>);
     return map;
 }
 
 CTempHandleMap<CFont, HGDIOBJ>& TempFonts()
 {
-    static CTempHandleMap<CFont, HGDIOBJ> map([](CFont& font, HGDIOBJ h) { font.m_hObject = h; });
+    static CTempHandleMap<CFont, HGDIOBJ> map(&WrapUnowned<CFont, HGDIOBJ>);
     return map;
 }
 
 CTempHandleMap<CMenu, HMENU>& TempMenus()
 {
-    static CTempHandleMap<CMenu, HMENU> map([](CMenu& menu, HMENU h) { menu.m_hMenu = h; });
+    static CTempHandleMap<CMenu, HMENU> map(&WrapUnowned<CMenu, HMENU>);
     return map;
 }
 
 } // namespace
 
-// ---- CGdiObject ----
+// ---- CSelectObjectGuard ----
 
-CGdiObject::~CGdiObject()
+void CSelectObjectGuard::Select(HGDIOBJ hObject)
 {
-    DeleteObject();
+    if (hObject == nullptr)
+        return;
+    HGDIOBJ hPrevious = ::SelectObject(m_hDC, hObject);
+    if (!m_selection.IsCreated())
+        m_selection.Attach(DcSelection{m_hDC, hPrevious});
 }
+
+// ---- CGdiObject ----
 
 BOOL CGdiObject::Attach(HGDIOBJ hObject)
 {
     if (hObject == nullptr)
         return FALSE;
-    DeleteObject();
-    m_hObject = hObject;
+    m_owner.Attach(hObject);
     return TRUE;
-}
-
-HGDIOBJ CGdiObject::Detach()
-{
-    HGDIOBJ hObject = m_hObject;
-    m_hObject = nullptr;
-    return hObject;
 }
 
 BOOL CGdiObject::DeleteObject()
 {
-    if (m_hObject == nullptr)
+    if (!m_owner.IsCreated())
         return FALSE;
-    return ::DeleteObject(Detach());
+    return m_owner.Close();
 }
 
 CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject)
@@ -95,15 +102,16 @@ BOOL CFont::CreatePointFont(int nPointSize, LPCTSTR lpszFaceName, CDC* pDC)
 // none is given): -MulDiv(LOGPIXELSY, tenths, 720) in MM_TEXT, e.g. -12 for 9 points at 96 dpi.
 BOOL CFont::CreatePointFontIndirect(const LOGFONT* lpLogFont, CDC* pDC)
 {
-    HDC hDC = pDC != nullptr ? pDC->m_hDC : ::GetDC(nullptr);
+    CWindowDcOwner screen;
+    if (pDC == nullptr)
+        screen.Attach(WindowDc{nullptr, ::GetDC(nullptr)});
+    HDC hDC = pDC != nullptr ? pDC->m_hDC : screen.get().hDC;
     LOGFONT logFont = *lpLogFont;
     POINT pt = {0, ::MulDiv(::GetDeviceCaps(hDC, LOGPIXELSY), logFont.lfHeight, 720)};
     ::DPtoLP(hDC, &pt, 1);
     POINT ptOrigin = {0, 0};
     ::DPtoLP(hDC, &ptOrigin, 1);
     logFont.lfHeight = -std::abs(pt.y - ptOrigin.y);
-    if (pDC == nullptr)
-        ::ReleaseDC(nullptr, hDC);
     return CreateFontIndirect(&logFont);
 }
 
@@ -220,56 +228,51 @@ CPaintDC::~CPaintDC()
     m_hDC = nullptr;
 }
 
-CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd != nullptr ? pWnd->m_hWnd : nullptr)
+namespace {
+
+HWND WindowOf(CWnd* pWnd)
 {
-    m_hDC = ::GetDC(m_hWnd);
+    return pWnd != nullptr ? pWnd->m_hWnd : nullptr;
 }
 
+} // namespace
+
+CClientDC::CClientDC(CWnd* pWnd) : m_owner(WindowDc{WindowOf(pWnd), ::GetDC(WindowOf(pWnd))})
+{
+    m_hDC = m_owner.get().hDC;
+}
+
+// The owner releases the DC after this.
 CClientDC::~CClientDC()
 {
-    ::ReleaseDC(m_hWnd, m_hDC);
     m_hDC = nullptr;
 }
 
-CWindowDC::CWindowDC(CWnd* pWnd) : m_hWnd(pWnd != nullptr ? pWnd->m_hWnd : nullptr)
+CWindowDC::CWindowDC(CWnd* pWnd) : m_owner(WindowDc{WindowOf(pWnd), ::GetWindowDC(WindowOf(pWnd))})
 {
-    m_hDC = ::GetWindowDC(m_hWnd);
+    m_hDC = m_owner.get().hDC;
 }
 
 CWindowDC::~CWindowDC()
 {
-    ::ReleaseDC(m_hWnd, m_hDC);
     m_hDC = nullptr;
 }
 
 // ---- CMenu ----
 
-CMenu::~CMenu()
-{
-    DestroyMenu();
-}
-
 BOOL CMenu::Attach(HMENU hMenu)
 {
     if (hMenu == nullptr)
         return FALSE;
-    DestroyMenu();
-    m_hMenu = hMenu;
+    m_owner.Attach(hMenu);
     return TRUE;
-}
-
-HMENU CMenu::Detach()
-{
-    HMENU hMenu = m_hMenu;
-    m_hMenu = nullptr;
-    return hMenu;
 }
 
 BOOL CMenu::DestroyMenu()
 {
-    if (m_hMenu == nullptr)
+    if (!m_owner.IsCreated())
         return FALSE;
-    return ::DestroyMenu(Detach());
+    return m_owner.Close();
 }
 
 BOOL CMenu::LoadMenu(UINT nIDResource)

@@ -1,29 +1,73 @@
 // src/framework/Gdi.h
 // Thin GDI wrappers: CGdiObject and its kinds (CFont, CBrush, CPen, CBitmap), device contexts (CDC, CPaintDC,
 // CClientDC, CWindowDC) and CMenu. A wrapper that created or attached its handle releases it when destroyed;
-// FromHandle gives a non-owning wrapper for a handle that belongs to someone else.
+// FromHandle gives a non-owning wrapper for a handle that belongs to someone else. The wrappers keep their handles
+// in the owners of Handles.h.
+//
+// Drawing code on raw DCs uses the small owners: CPenOwner, CBrushOwner, CFontOwner, CBitmapOwner, CRegionOwner
+// (Handles.h) delete their object; CSelectObjectGuard selects an object into a DC and the previous one back;
+// CSelectedPen and CSelectedBrush make an object, select it, and select back and delete it at the end; CClientDC
+// (a NULL window: the screen) and CWindowDC release the DC they got, CCreatedDcOwner deletes a DC made elsewhere.
 #ifndef TAVISK_FRAMEWORK_GDI_H
 #define TAVISK_FRAMEWORK_GDI_H
 
+#include "framework/Handles.h"
 #include "framework/String.h"
 
 #include <windows.h>
 
 class CWnd;
 
+// Selects a GDI object into a DC for the guard's lifetime; the destructor selects back the object that was there
+// before the guard's first selection. Select switches to another object (the first previous one still comes back),
+// Restore selects it back now. A null object selects nothing. Movable, not copyable.
+class CSelectObjectGuard {
+public:
+    CSelectObjectGuard(HDC hDC, HGDIOBJ hObject) : m_hDC(hDC) { Select(hObject); }
+    void Select(HGDIOBJ hObject);
+    void Restore() { m_selection.Close(); }
+
+private:
+    HDC m_hDC;
+    CHandleOwnerT<DcSelectionTraits> m_selection;
+};
+
+// A GDI object made for a piece of drawing and selected into a DC for this object's lifetime: at the end the object
+// selected before comes back, then the made one is deleted.
+template <class TOwner>
+class CSelectedObjectT {
+public:
+    using HandleType = typename TOwner::HandleType;
+    CSelectedObjectT(HDC hDC, HandleType hObject) : m_object(hObject), m_selection(hDC, hObject) {}
+    HandleType get() const { return m_object.get(); }
+
+private:
+    TOwner m_object; // declared first: deleted after the selection is undone
+    CSelectObjectGuard m_selection;
+};
+
+using CSelectedPen = CSelectedObjectT<CPenOwner>;
+using CSelectedBrush = CSelectedObjectT<CBrushOwner>;
+
 class CGdiObject {
+private:
+    CGdiObjectOwner m_owner; // declared before m_hObject, which shows its slot
+
 public:
     CGdiObject() = default;
-    virtual ~CGdiObject();
+    virtual ~CGdiObject() = default;
     CGdiObject(const CGdiObject&) = delete;
     CGdiObject& operator=(const CGdiObject&) = delete;
 
-    HGDIOBJ m_hObject = nullptr;
+    // The handle, read-only: it changes through Attach, Detach and DeleteObject.
+    const HGDIOBJ& m_hObject = m_owner.Slot();
 
     HGDIOBJ GetSafeHandle() const { return m_hObject; }
     operator HGDIOBJ() const { return m_hObject; }
+    // Takes ownership of a handle, deleting the one held before; FALSE (and nothing changes) for NULL.
     BOOL Attach(HGDIOBJ hObject);
-    HGDIOBJ Detach();
+    HGDIOBJ Detach() { return m_owner.Detach(); }
+    // Deletes the object now; FALSE when there was none.
     BOOL DeleteObject();
     int GetObject(int nCount, LPVOID lpObject) const { return ::GetObject(m_hObject, nCount, lpObject); }
 
@@ -154,14 +198,15 @@ private:
     HWND m_hWnd;
 };
 
-// GetDC/ReleaseDC of a window's client area (CClientDC) or whole window (CWindowDC).
+// GetDC/ReleaseDC of a window's client area (CClientDC) or whole window (CWindowDC); a NULL window gives the
+// screen's DC.
 class CClientDC : public CDC {
 public:
     explicit CClientDC(CWnd* pWnd);
     ~CClientDC() override;
 
 private:
-    HWND m_hWnd;
+    CWindowDcOwner m_owner;
 };
 
 class CWindowDC : public CDC {
@@ -170,24 +215,30 @@ public:
     ~CWindowDC() override;
 
 private:
-    HWND m_hWnd;
+    CWindowDcOwner m_owner;
 };
 
 // A menu handle. Owns menus it loaded or created (destroyed with the object unless detached); FromHandle wraps a
 // menu that belongs to a window, such as the system menu.
 class CMenu {
+private:
+    CMenuOwner m_owner; // declared before m_hMenu, which shows its slot
+
 public:
     CMenu() = default;
-    virtual ~CMenu();
+    virtual ~CMenu() = default;
     CMenu(const CMenu&) = delete;
     CMenu& operator=(const CMenu&) = delete;
 
-    HMENU m_hMenu = nullptr;
+    // The handle, read-only: it changes through Attach, Detach and DestroyMenu.
+    const HMENU& m_hMenu = m_owner.Slot();
 
     operator HMENU() const { return m_hMenu; }
     HMENU GetSafeHmenu() const { return m_hMenu; }
+    // Takes ownership of a menu, destroying the one held before; FALSE (and nothing changes) for NULL.
     BOOL Attach(HMENU hMenu);
-    HMENU Detach();
+    HMENU Detach() { return m_owner.Detach(); }
+    // Destroys the menu now; FALSE when there was none.
     BOOL DestroyMenu();
     BOOL LoadMenu(UINT nIDResource);
     BOOL CreatePopupMenu() { return Attach(::CreatePopupMenu()); }

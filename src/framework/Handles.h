@@ -28,6 +28,8 @@ public:
     ~CHandleOwnerT() { Close(); }
 
     HandleType get() const { return m_handle; }
+    // The owner's slot itself, for a wrapper that shows its handle as a read-only member.
+    const HandleType& Slot() const { return m_handle; }
     bool IsCreated() const { return Traits::IsValid(m_handle); }
     explicit operator bool() const { return IsCreated(); }
 
@@ -109,6 +111,61 @@ struct FindFileTraits {
     static BOOL Close(HANDLE h) { return FindClose(h); }
 };
 
+// Handles whose empty value is NULL and that one call closes (CloseFn, a function or function template).
+template <class THandle, class TResult, TResult kEmptyResult, auto CloseFn>
+struct NullEmptyHandleTraits {
+    using HandleType = THandle;
+    using ResultType = TResult;
+    static constexpr TResult kEmptyCloseResult = kEmptyResult;
+    static THandle Empty() { return nullptr; }
+    static bool IsValid(THandle h) { return h != nullptr; }
+    static TResult Close(THandle h) { return CloseFn(h); }
+};
+
+template <class THandle>
+BOOL DeleteGdiHandle(THandle h)
+{
+    return DeleteObject(h);
+}
+
+// GDI objects of one kind (pens, brushes, fonts, bitmaps, regions), deleted with DeleteObject.
+template <class THandle>
+using GdiHandleTraits = NullEmptyHandleTraits<THandle, BOOL, TRUE, &DeleteGdiHandle<THandle>>;
+// A DC made with CreateDC or CreateCompatibleDC (or a printer DC handed over by the print dialog).
+using CreatedDcTraits = NullEmptyHandleTraits<HDC, BOOL, TRUE, &DeleteDC>;
+using MenuTraits = NullEmptyHandleTraits<HMENU, BOOL, TRUE, &DestroyMenu>;
+
+// Handles of two parts, whose type says when one is held (IsHeld) and how it is given back (GiveBack).
+template <class TPair, class TResult, TResult kEmptyResult>
+struct PairHandleTraits {
+    using HandleType = TPair;
+    using ResultType = TResult;
+    static constexpr TResult kEmptyCloseResult = kEmptyResult;
+    static TPair Empty() { return TPair{}; }
+    static bool IsValid(const TPair& h) { return h.IsHeld(); }
+    static TResult Close(const TPair& h) { return h.GiveBack(); }
+};
+
+// A DC had from GetDC or GetWindowDC, with the window it is released to (NULL: the screen).
+struct WindowDc {
+    HWND hWnd;
+    HDC hDC;
+    bool IsHeld() const { return hDC != nullptr; }
+    int GiveBack() const { return ReleaseDC(hWnd, hDC); }
+    bool operator!=(const WindowDc& other) const { return hWnd != other.hWnd || hDC != other.hDC; }
+};
+using WindowDcTraits = PairHandleTraits<WindowDc, int, 1>;
+
+// An object selected into a DC: the DC and the object that was selected before, which giving back selects again.
+struct DcSelection {
+    HDC hDC;
+    HGDIOBJ hPrevious;
+    bool IsHeld() const { return hDC != nullptr && hPrevious != nullptr; }
+    BOOL GiveBack() const { return SelectObject(hDC, hPrevious) != nullptr; }
+    bool operator!=(const DcSelection& other) const { return hDC != other.hDC || hPrevious != other.hPrevious; }
+};
+using DcSelectionTraits = PairHandleTraits<DcSelection, BOOL, TRUE>;
+
 // Kernel objects (files, events, threads, devices): NULL and INVALID_HANDLE_VALUE both count as empty, so the
 // result of CreateFile and of CreateEvent can be attached unchecked.
 using CHandleOwner = CHandleOwnerT<KernelHandleTraits>;
@@ -117,5 +174,13 @@ using CModuleOwner = CHandleOwnerT<ModuleTraits>;
 using CGdiObjectOwner = CHandleOwnerT<GdiObjectTraits>;
 // FindFirstFile results (closed with FindClose).
 using CFindFileOwner = CHandleOwnerT<FindFileTraits>;
+using CPenOwner = CHandleOwnerT<GdiHandleTraits<HPEN>>;
+using CBrushOwner = CHandleOwnerT<GdiHandleTraits<HBRUSH>>;
+using CFontOwner = CHandleOwnerT<GdiHandleTraits<HFONT>>;
+using CBitmapOwner = CHandleOwnerT<GdiHandleTraits<HBITMAP>>;
+using CRegionOwner = CHandleOwnerT<GdiHandleTraits<HRGN>>;
+using CCreatedDcOwner = CHandleOwnerT<CreatedDcTraits>;
+using CWindowDcOwner = CHandleOwnerT<WindowDcTraits>;
+using CMenuOwner = CHandleOwnerT<MenuTraits>;
 
 #endif

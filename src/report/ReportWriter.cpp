@@ -78,18 +78,14 @@ const ReportSurfaceHooks* SetReportSurfaceHooks(const ReportSurfaceHooks* pHooks
 // ---------------------------------------------------------------------------------------------------------------
 // CGdiReportSurface
 
-CGdiReportSurface::CGdiReportSurface(CDC* pDC) : m_pDC(pDC)
+CGdiReportSurface::CGdiReportSurface(CDC* pDC)
+    : m_pDC(pDC), m_fontSelection(pDC->m_hDC, nullptr), m_penSelection(pDC->m_hDC, nullptr)
 {
     m_pDC->SetMapMode(MM_TEXT);
 }
 
-CGdiReportSurface::~CGdiReportSurface()
-{
-    if (m_hOriginalPen != nullptr)
-        m_pDC->SelectObject(m_hOriginalPen);
-    if (m_hOriginalFont != nullptr)
-        m_pDC->SelectObject(m_hOriginalFont);
-}
+// The pen, then the font, selected back by the guards; then the report's own deleted.
+CGdiReportSurface::~CGdiReportSurface() = default;
 
 SIZE CGdiReportSurface::GetPageSize()
 {
@@ -117,14 +113,11 @@ void CGdiReportSurface::ChooseFont(int width, int columns)
 
     const CString sample('M', columns);
     for (int attempt = 0; attempt < 12; ++attempt) {
-        CFont candidate;
-        if (!candidate.CreateFontIndirect(&lf))
+        CFontOwner candidate(::CreateFontIndirectA(&lf));
+        if (!candidate.IsCreated())
             return;
-        HGDIOBJ hPrevious = m_pDC->SelectObject(candidate.m_hObject);
-        if (m_hOriginalFont == nullptr)
-            m_hOriginalFont = hPrevious;
-        m_font.DeleteObject();
-        m_font.Attach(candidate.Detach());
+        m_fontSelection.Select(candidate.get());
+        m_font = std::move(candidate);
         SIZE extent = m_pDC->GetTextExtent(sample);
         if (extent.cx <= width || lf.lfHeight >= -4)
             return;
@@ -148,20 +141,15 @@ bool CGdiReportSurface::StartDoc(LPCTSTR docName)
 void CGdiReportSurface::StartPage(int penWidth)
 {
     m_pDC->StartPage();
-    CPen pen;
-    pen.CreatePen(PS_SOLID, penWidth, RGB(1, 1, 1));
-    HGDIOBJ hPrevious = m_pDC->SelectObject(pen.m_hObject);
-    if (m_hOriginalPen == nullptr)
-        m_hOriginalPen = hPrevious;
-    m_pen.DeleteObject();
-    m_pen.Attach(pen.Detach());
+    CPenOwner pen(::CreatePen(PS_SOLID, penWidth, RGB(1, 1, 1)));
+    m_penSelection.Select(pen.get());
+    m_pen = std::move(pen);
     SelectPageObjects();
 }
 
 void CGdiReportSurface::SelectPageObjects()
 {
-    if (m_font.m_hObject != nullptr)
-        m_pDC->SelectObject(m_font.m_hObject);
+    m_fontSelection.Select(m_font.get());
     m_pDC->SetTextAlign(m_pDC->GetTextAlign() & ~UINT(TA_BASELINE | TA_BOTTOM));
 }
 
@@ -239,15 +227,16 @@ int CReportWriter::SetupPrinter()
     if (hDC == nullptr)
         return 0;
     m_hPrinterDC = hDC;
-    m_dc.Attach(hDC);
+    m_pPrinterDC.reset(new CDC);
+    m_pPrinterDC->Attach(hDC);
     if (g_pSurfaceHooks != nullptr && g_pSurfaceHooks->pfnCreateSurface != nullptr)
-        m_pSurface.reset(g_pSurfaceHooks->pfnCreateSurface(&m_dc));
+        m_pSurface.reset(g_pSurfaceHooks->pfnCreateSurface(m_pPrinterDC.get()));
     else
-        m_pSurface.reset(new CGdiReportSurface(&m_dc));
+        m_pSurface.reset(new CGdiReportSurface(m_pPrinterDC.get()));
     if (StartPrinting())
         return 1;
     m_pSurface.reset();
-    m_dc.DeleteDC();
+    m_pPrinterDC.reset();
     m_hPrinterDC = nullptr;
     return 0;
 }
@@ -565,7 +554,7 @@ void CReportWriter::Close()
             m_pSurface.reset();
         }
         m_bPageOpen = false;
-        m_dc.DeleteDC();
+        m_pPrinterDC.reset();
         m_hPrinterDC = nullptr;
     }
     if (m_pFile != nullptr) {

@@ -15,7 +15,7 @@
 #include <memory>
 
 // ReportMode: the writer's target.
-typedef int ReportMode;
+using ReportMode = int;
 const ReportMode kReportModePrinter = 10;     // the printer chosen in the print dialog
 const ReportMode kReportModeTextFile = 11;    // a text file (CR LF line ends)
 const ReportMode kReportModeNoTarget = 12;    // opening succeeds, every write does nothing
@@ -70,10 +70,11 @@ private:
     void SelectPageObjects();
 
     CDC* m_pDC;
-    CFont m_font;
-    CPen m_pen;
-    HGDIOBJ m_hOriginalFont = nullptr;
-    HGDIOBJ m_hOriginalPen = nullptr;
+    CFontOwner m_font;
+    CPenOwner m_pen;
+    // The DC's own font and pen come back when the surface goes, before the report's are deleted.
+    CSelectObjectGuard m_fontSelection;
+    CSelectObjectGuard m_penSelection;
 };
 
 // Seam for tests: the table that makes the surface for a printer DC; the default (and a null entry) gives
@@ -111,7 +112,7 @@ public:
     int AlwaysTrue() const { return 1; }
     void WriteRaw(const void* pBuffer, size_t nCount);
     HDC HasPrinterDC() const { return m_hPrinterDC; }
-    CDC* GetDC() { return &m_dc; }
+    CDC* GetDC() { return m_pPrinterDC.get(); }
     void DoNothing() {}
 
     // The support-file step of WriteLine: pads the line to whole 16-byte blocks and enciphers them. Hands back a new
@@ -142,7 +143,7 @@ private:
     CString m_strFileName; // the path chosen in the Save-As dialog; empty when no dialog was shown
     FILE* m_pFile;
     HDC m_hPrinterDC;
-    CDC m_dc;
+    std::unique_ptr<CDC> m_pPrinterDC; // owns the printer DC from the print dialog while printing
     int m_nLine;
     int m_nTopMargin;
     int m_nLeftMargin;

@@ -111,8 +111,8 @@ void AddReadBlock(CLines& out, const ResultsHtmlInput& in, const TestRunInfo& in
     AddResultHead(out);
     if (bDvdWrite) {
         CString disc, drive;
-        if (in.dvdWriteSpeeds)
-            in.dvdWriteSpeeds(disc, drive);
+        if (in.speeds.pfnDvdWriteSpeeds != nullptr)
+            in.speeds.pfnDvdWriteSpeeds(in.speeds.context, disc, drive);
         out.Add("<td>" + HtmlEscapeKeepingBreaks(info.szDisc) + "<BR>Disc :" + HtmlEscape(disc) +
                 "<BR>Drive:" + HtmlEscape(drive) + "</td>");
     } else {

@@ -7,8 +7,6 @@
 #include "framework/String.h"
 #include "transfer/TestRunRing.h"
 
-#include <functional>
-
 // The Save-As dialog "Save image file as", starting in the current folder, BMP or PNG. On success: the folder
 // (with its trailing backslash), the file name with its extension, and at most three characters of the extension
 // (empty when the name has none). False when the user cancelled; the outputs are then untouched.
@@ -23,6 +21,12 @@ CString HtmlEscape(const CString& strText);
 // text between the disc and its maker) stay markup.
 CString HtmlEscapeKeepingBreaks(const CString& strText);
 
+// Where the DVD write page's speeds come from at export time.
+struct ResultsSpeedSource {
+    void* context;
+    void (*pfnDvdWriteSpeeds)(void* context, CString& rDiscSpeeds, CString& rDriveSpeeds);
+};
+
 // What the page's HTML needs besides the stored runs.
 struct ResultsHtmlInput {
     TestPageKind kind = kTestPageCdRead;
@@ -30,8 +34,8 @@ struct ResultsHtmlInput {
     CString date;        // the long date of the export
     CString pictureName; // the image reference, as chosen
     // DVD write page only: the inserted medium's rated speed and the drive's write speeds, asked for each run
-    // block at export time.
-    std::function<void(CString& rDiscSpeeds, CString& rDriveSpeeds)> dvdWriteSpeeds;
+    // block at export time; pfnDvdWriteSpeeds gets the source's context. No function: both stay empty.
+    ResultsSpeedSource speeds = {nullptr, nullptr};
 };
 
 // The whole page, lines ending in CR LF.

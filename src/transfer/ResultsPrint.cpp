@@ -5,6 +5,8 @@
 
 namespace {
 
+const ResultsPrintHooks* volatile g_pHooks = nullptr;
+
 const int kLinesPerPage = 50; // a line at this position or later goes to the next page
 const int kFirstLineAfterHeader = 3;
 
@@ -26,18 +28,15 @@ void CutParagraph(CString paragraph, std::vector<CString>& lines)
 
 class CPrintJob {
 public:
+    // A printer's own default font can be so large that a 70-character note line or a result text runs off the
+    // paper: the texts use a 9-point font at the printer's resolution. The font the DC had comes back at the end.
     CPrintJob(HDC hdc, const ResultsPrintInput& input)
-        : m_hdc(hdc), m_input(input), m_nWidth(::GetDeviceCaps(hdc, HORZRES)), m_nHeight(::GetDeviceCaps(hdc, VERTRES))
+        : m_hdc(hdc), m_input(input), m_nWidth(::GetDeviceCaps(hdc, HORZRES)), m_nHeight(::GetDeviceCaps(hdc, VERTRES)),
+          m_font(::CreateFontA(-::MulDiv(9, ::GetDeviceCaps(hdc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                               ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                               DEFAULT_PITCH | FF_SWISS, "Arial")),
+          m_fontSelection(hdc, nullptr)
     {
-        // A printer's own default font can be so large that a 70-character note line or a result text runs off
-        // the paper: the texts use a 9-point font at the printer's resolution.
-        m_font.CreateFont(-::MulDiv(9, ::GetDeviceCaps(hdc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial");
-    }
-    ~CPrintJob()
-    {
-        if (m_hOldFont != nullptr)
-            ::SelectObject(m_hdc, m_hOldFont);
     }
 
     int LineY(int n) const { return m_nHeight / 20 + n * (m_nHeight / 60); }
@@ -57,28 +56,21 @@ public:
         ::SetTextColor(m_hdc, RGB(0, 0, 0));
         ::SetBkMode(m_hdc, TRANSPARENT);
         ::SetTextAlign(m_hdc, TA_LEFT | TA_TOP);
-        if (m_font.GetSafeHandle() != nullptr) {
-            HGDIOBJ hOld = ::SelectObject(m_hdc, m_font.GetSafeHandle());
-            if (m_hOldFont == nullptr)
-                m_hOldFont = hOld;
-        }
+        m_fontSelection.Select(m_font.get());
     }
 
     void Header() const
     {
         const int W = m_nWidth, H = m_nHeight;
         PlainText();
-        HPEN pen = ::CreatePen(PS_SOLID, H / 1000, RGB(1, 1, 1));
-        HGDIOBJ old = ::SelectObject(m_hdc, pen);
+        CSelectedPen pen(m_hdc, ::CreatePen(PS_SOLID, H / 1000, RGB(1, 1, 1)));
         ::MoveToEx(m_hdc, W / 20, H / 20 - H / 100, nullptr);
         ::LineTo(m_hdc, W - W / 20, H / 20 - H / 100);
         Text(W / 20, H / 20, "Tavisk V" + m_input.version);
         TextRight(W - W / 20, H / 20, TestTitle());
-        TextRight(W - W / 20, H / 20 + H / 50, m_input.date ? m_input.date() : CString());
+        TextRight(W - W / 20, H / 20 + H / 50, ResultsLongDate());
         ::MoveToEx(m_hdc, W / 20, H / 20 + H / 25, nullptr);
         ::LineTo(m_hdc, W - W / 20, H / 20 + H / 25);
-        ::SelectObject(m_hdc, old);
-        ::DeleteObject(pen);
     }
 
     const char* TestTitle() const
@@ -89,11 +81,12 @@ public:
 
     void Graph() const
     {
-        if (!m_input.drawGraph)
+        const ResultsGraphDrawer& graph = m_input.graph;
+        if (graph.pfnDraw == nullptr)
             return;
         const int W = m_nWidth, H = m_nHeight;
         const int nSaved = ::SaveDC(m_hdc);
-        m_input.drawGraph(m_hdc, W / 8, H / 8, (W * 8) / 10, H / 3, 2 * (W / 25), H / 50);
+        graph.pfnDraw(graph.context, m_hdc, W / 8, H / 8, (W * 8) / 10, H / 3, 2 * (W / 25), H / 50);
         ::RestoreDC(m_hdc, nSaved);
     }
 
@@ -112,9 +105,35 @@ public:
     const ResultsPrintInput& m_input;
     int m_nWidth;
     int m_nHeight;
-    CFont m_font;
-    mutable HGDIOBJ m_hOldFont = nullptr;
+    CFontOwner m_font;
+    mutable CSelectObjectGuard m_fontSelection; // the DC's own font comes back when the job ends
 };
+
+// The colour bar of run r beside its k texts from line n on.
+void DrawRunBar(const CPrintJob& job, HDC hdc, TestPageKind kind, int r, int n, int k)
+{
+    const int W = job.m_nWidth, H = job.m_nHeight;
+    CSelectedPen pen(hdc, ::CreatePen(PS_SOLID, H / 200, RunColour(kind, r)));
+    ::MoveToEx(hdc, W / 20, job.LineY(n), nullptr);
+    ::LineTo(hdc, W / 20, job.LineY(n) + k * (H / 60));
+}
+
+CString RealLongDate()
+{
+    SYSTEMTIME now = {};
+    ::GetSystemTime(&now);
+    char szDate[100] = {};
+    ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_LONGDATE, &now, nullptr, szDate, sizeof szDate);
+    return CString(szDate);
+}
+
+bool StartJob(HDC hdc, const DOCINFOA& doc)
+{
+    const ResultsPrintHooks* pHooks = g_pHooks;
+    if (pHooks != nullptr && pHooks->pfnStartDoc != nullptr)
+        return pHooks->pfnStartDoc(hdc, doc);
+    return ::StartDocA(hdc, &doc) > 0;
+}
 
 // The text that tells whether a run is printed.
 int DecidingText(TestPageKind kind)
@@ -130,6 +149,21 @@ int DecidingText(TestPageKind kind)
 }
 
 } // namespace
+
+const ResultsPrintHooks* SetResultsPrintHooks(const ResultsPrintHooks* pHooks)
+{
+    const ResultsPrintHooks* pPrevious = g_pHooks;
+    g_pHooks = pHooks;
+    return pPrevious;
+}
+
+CString ResultsLongDate()
+{
+    const ResultsPrintHooks* pHooks = g_pHooks;
+    if (pHooks != nullptr && pHooks->pfnLongDate != nullptr)
+        return pHooks->pfnLongDate();
+    return RealLongDate();
+}
 
 std::vector<CString> CutNoteLines(const CString& strNote)
 {
@@ -163,7 +197,7 @@ bool PrintResults(HDC hdc, const ResultsPrintInput& input, const TestRunRing& ri
     DOCINFOA doc = {};
     doc.cbSize = sizeof doc;
     doc.lpszDocName = input.version;
-    if (input.startDoc ? !input.startDoc(hdc, doc) : ::StartDocA(hdc, &doc) <= 0)
+    if (!StartJob(hdc, doc))
         return false;
     ::StartPage(hdc);
     job.Header();
@@ -172,7 +206,6 @@ bool PrintResults(HDC hdc, const ResultsPrintInput& input, const TestRunRing& ri
     ::StartPage(hdc);
     job.PlainText();
 
-    const int W = job.m_nWidth, H = job.m_nHeight;
     int n = input.kind == kTestPageDvdWrite ? 1 : 0;
     const int k = ring.TextCount();
     for (int r = 0; r < MAX_TEST_RUNS; ++r) {
@@ -183,12 +216,7 @@ bool PrintResults(HDC hdc, const ResultsPrintInput& input, const TestRunRing& ri
             n = kLinesPerPage;
             job.BreakIfFull(n);
         }
-        HPEN pen = ::CreatePen(PS_SOLID, H / 200, RunColour(input.kind, r));
-        HGDIOBJ old = ::SelectObject(hdc, pen);
-        ::MoveToEx(hdc, W / 20, job.LineY(n), nullptr);
-        ::LineTo(hdc, W / 20, job.LineY(n) + k * (H / 60));
-        ::SelectObject(hdc, old);
-        ::DeleteObject(pen);
+        DrawRunBar(job, hdc, input.kind, r, n, k);
         for (int t = 0; t < k; ++t, ++n)
             job.Text(job.TextX(), job.LineY(n), CString(ring.Text(r, t)));
         ++n;

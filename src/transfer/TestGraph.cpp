@@ -17,24 +17,9 @@ const long kGiBInKB = 1L << 20;
 const long kDvdLiveSplit = 2000000; // the live plot's DVD read form changes here
 
 // A solid pen selected for the lifetime of the object; the previous pen comes back and the pen is deleted.
-class SelectedPen {
+class SolidPen : public CSelectedPen {
 public:
-    SelectedPen(HDC hdc, int nWidth, COLORREF colour)
-        : m_hdc(hdc), m_hPen(::CreatePen(PS_SOLID, nWidth, colour)), m_hPrevious(::SelectObject(hdc, m_hPen))
-    {
-    }
-    ~SelectedPen()
-    {
-        ::SelectObject(m_hdc, m_hPrevious);
-        ::DeleteObject(m_hPen);
-    }
-    SelectedPen(const SelectedPen&) = delete;
-    SelectedPen& operator=(const SelectedPen&) = delete;
-
-private:
-    HDC m_hdc;
-    HPEN m_hPen;
-    HGDIOBJ m_hPrevious;
+    SolidPen(HDC hdc, int nWidth, COLORREF colour) : CSelectedPen(hdc, ::CreatePen(PS_SOLID, nWidth, colour)) {}
 };
 
 int64_t Div(int64_t a, int64_t b)
@@ -116,7 +101,215 @@ public:
     ~CBorrowedDC() override { m_hDC = nullptr; }
 };
 
+// The 8-point font, sized for the screen even on a printer DC.
+HFONT CreateGraphFont()
+{
+    CClientDC screen(nullptr);
+    LOGFONTA lf = {};
+    lf.lfHeight = -::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(lf.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+    return ::CreateFontIndirectA(&lf);
+}
+
+// One drawing of the graph on a DC: the DC's state is saved and the 8-point font selected; at the end the font is
+// selected back, the state restored and the font deleted, so that the DC is as before.
+class GraphDrawingScope {
+public:
+    explicit GraphDrawingScope(HDC hdc)
+        : m_hdc(hdc), m_nSaved(::SaveDC(hdc)), m_font(CreateGraphFont()), m_fontSelection(hdc, m_font.get())
+    {
+    }
+    ~GraphDrawingScope()
+    {
+        m_fontSelection.Restore();
+        ::RestoreDC(m_hdc, m_nSaved);
+    }
+
+private:
+    HDC m_hdc;
+    int m_nSaved;
+    CFontOwner m_font;
+    CSelectObjectGuard m_fontSelection;
+};
+
+// The static part drawn over one fill colour into a 32-bit top-down surface whose pixels can be read.
+class CoverageProbe {
+public:
+    bool Create(HDC hdc, CDC& target, int cx, int cy, COLORREF fill)
+    {
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = cx;
+        bi.bmiHeader.biHeight = -cy; // top-down
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        void* pvBits = nullptr;
+        if (!m_bitmap.Attach(::CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, &pvBits, nullptr, 0)) ||
+            !m_dc.CreateCompatibleDC(&target))
+            return false;
+        m_pBits = static_cast<const uint32_t*>(pvBits);
+        m_pSelection.reset(new CSelectObjectGuard(m_dc, m_bitmap.m_hObject));
+        const RECT rc = {0, 0, cx, cy};
+        m_dc.FillSolidRect(&rc, fill);
+        return true;
+    }
+    HDC Dc() const { return m_dc; }
+    const uint32_t* Bits() const { return m_pBits; }
+
+private:
+    CBitmap m_bitmap;
+    CDC m_dc;
+    std::unique_ptr<CSelectObjectGuard> m_pSelection; // undone before the DC and the bitmap go
+    const uint32_t* m_pBits = nullptr;
+};
+
+// The region of the pixels where two surfaces agree: one rectangle per run of such pixels in a row.
+HRGN RegionOfEqualPixels(const uint32_t* pFirst, const uint32_t* pSecond, int cx, int cy)
+{
+    std::vector<RECT> rects;
+    for (int y = 0; y < cy; ++y) {
+        const uint32_t* a = pFirst + size_t(y) * size_t(cx);
+        const uint32_t* b = pSecond + size_t(y) * size_t(cx);
+        for (int x = 0; x < cx;) {
+            if (a[x] != b[x]) {
+                ++x;
+                continue;
+            }
+            const int x0 = x;
+            while (x < cx && a[x] == b[x])
+                ++x;
+            rects.push_back(RECT{x0, y, x, y + 1});
+        }
+    }
+    std::vector<BYTE> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+    RGNDATA* pData = reinterpret_cast<RGNDATA*>(data.data());
+    pData->rdh.dwSize = sizeof(RGNDATAHEADER);
+    pData->rdh.iType = RDH_RECTANGLES;
+    pData->rdh.nCount = DWORD(rects.size());
+    pData->rdh.nRgnSize = DWORD(rects.size() * sizeof(RECT));
+    pData->rdh.rcBound = RECT{0, 0, cx, cy};
+    if (!rects.empty())
+        std::memcpy(pData->Buffer, rects.data(), rects.size() * sizeof(RECT));
+    return ::ExtCreateRegion(nullptr, DWORD(data.size()), pData);
+}
+
 } // namespace
+
+// The grid's two pens, one selected at a time; the pen selected before comes back at the end.
+class CTestGraph::GridPens {
+public:
+    GridPens(HDC hdc, int nMainWidth)
+        : m_main(::CreatePen(PS_SOLID, nMainWidth, kGraphMainGrid)),
+          m_minor(::CreatePen(PS_SOLID, 1, kGraphMinorGrid)), m_selection(hdc, nullptr)
+    {
+    }
+    void Main() { m_selection.Select(m_main.get()); }
+    void Minor() { m_selection.Select(m_minor.get()); }
+
+private:
+    CPenOwner m_main;
+    CPenOwner m_minor;
+    CSelectObjectGuard m_selection;
+};
+
+// The curve of one run, fed point by point. Segments that follow each other are drawn as one polyline: the same
+// pixels as one line per segment, with far fewer calls on a run of thousands of samples. Points that fall into one
+// pixel column only paint the span between their lowest and highest y, as long as the curve goes on to another
+// column: such a column keeps its first point, its extremes and its last one, which paints the same pixels with
+// fewer segments. The curve's last column keeps all its points.
+class CTestGraph::RunCurve {
+public:
+    // line and column are the graph's buffers, kept between paints.
+    RunCurve(HDC hdc, const CTestGraph& graph, int nMaxSpeed, bool bDvd, std::vector<POINT>& line,
+             std::vector<POINT>& column)
+        : m_hdc(hdc), m_graph(graph), m_g(graph.layout), m_bDvd(bDvd),
+          // The value scale: bottom - (height x value) / (maximum x 100), in 32 bits for the values where it fits.
+          m_valueScale(0, m_g.height, int64_t(nMaxSpeed) * 100, m_g.height > 0 ? int64_t(0xFFFFFFFF) / m_g.height : 0),
+          m_nFastValues(m_g.height > 0 ? uint32_t(0xFFFFFFFFu / uint32_t(m_g.height)) : 0), m_line(line),
+          m_column(column)
+    {
+        m_line.clear();
+        m_column.clear();
+    }
+
+    // The sample nValue at x: a segment from the previous point when there is one and it lies on the plot.
+    void Visit(int x, uint32_t nValue)
+    {
+        const int y = ValueY(nValue);
+        if (m_bHavePrevious && y >= m_g.top && (!m_bDvd || x - m_g.left < m_g.width)) {
+            if (m_line.empty() && m_column.empty())
+                Push(m_previous);
+            Push(POINT{x, y});
+        } else {
+            Flush();
+        }
+        m_previous.x = x;
+        m_previous.y = y;
+        m_bHavePrevious = true;
+    }
+    // Nothing measured here: the curve breaks.
+    void Break()
+    {
+        Flush();
+        m_bHavePrevious = false;
+    }
+    // Draws what is gathered.
+    void Flush()
+    {
+        EmitColumn(false);
+        if (m_line.size() >= 2)
+            ::Polyline(m_hdc, m_line.data(), int(m_line.size()));
+        m_line.clear();
+    }
+
+private:
+    int ValueY(uint32_t nValue) const
+    {
+        return nValue <= m_nFastValues ? int(m_g.bottom - int64_t(m_valueScale(nValue))) : m_graph.ValueY(nValue);
+    }
+    void Push(POINT point)
+    {
+        if (!m_column.empty() && m_column.back().x != point.x)
+            EmitColumn(true);
+        m_column.push_back(point);
+    }
+    void EmitColumn(bool bFold)
+    {
+        if (bFold && m_column.size() > 2) {
+            LONG yMin = m_column[0].y, yMax = m_column[0].y;
+            for (const POINT& point : m_column) {
+                yMin = std::min(yMin, point.y);
+                yMax = std::max(yMax, point.y);
+            }
+            // The extremes in the order that ends nearer the last point; a point equal to the one before adds
+            // nothing (the curve goes on from it).
+            const LONG x = m_column[0].x;
+            const bool bDownLast = m_column.back().y == yMin;
+            const POINT points[4] = {m_column.front(), POINT{x, bDownLast ? yMax : yMin},
+                                     POINT{x, bDownLast ? yMin : yMax}, m_column.back()};
+            m_line.push_back(points[0]);
+            for (int k = 1; k < 4; ++k)
+                if (points[k].y != m_line.back().y)
+                    m_line.push_back(points[k]);
+        } else {
+            m_line.insert(m_line.end(), m_column.begin(), m_column.end());
+        }
+        m_column.clear();
+    }
+
+    HDC m_hdc;
+    const CTestGraph& m_graph;
+    const GraphLayout& m_g;
+    bool m_bDvd;
+    LinearScale m_valueScale;
+    uint32_t m_nFastValues;
+    std::vector<POINT>& m_line;
+    std::vector<POINT>& m_column;
+    bool m_bHavePrevious = false;
+    POINT m_previous = {0, 0};
+};
 
 bool CTestGraph::BackgroundKey::operator==(const BackgroundKey& other) const
 {
@@ -194,62 +387,76 @@ void CTestGraph::DrawLine(HDC hdc, int x0, int y0, int x1, int y1)
     ::LineTo(hdc, x1, y1);
 }
 
+// The label strip (not on paper), the frame, the two axes with their labels, the fixed lines and the watermark;
+// the DC's objects and text alignment are as before afterwards.
 void CTestGraph::DrawGrid(HDC hdc)
 {
     const GraphLayout& g = layout;
-    HGDIOBJ hOldBrush = ::SelectObject(hdc, ::GetStockObject(WHITE_BRUSH));
-    HGDIOBJ hOldPen = ::SelectObject(hdc, ::GetStockObject(BLACK_PEN));
+    CSelectObjectGuard brush(hdc, ::GetStockObject(WHITE_BRUSH));
+    CSelectObjectGuard pen(hdc, ::GetStockObject(BLACK_PEN));
+    CSelectObjectGuard labelFont(hdc, printing ? nullptr : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetTextAlign(hdc, TA_CENTER | TA_TOP);
-
-    if (!printing) {
-        const COLORREF background = exporting ? RGB(255, 255, 255) : ::GetSysColor(COLOR_BTNFACE);
-        ::SetBkColor(hdc, background);
-        ::SelectObject(hdc, ::GetStockObject(DEFAULT_GUI_FONT));
-        HPEN hStripPen = ::CreatePen(PS_SOLID, 1, background);
-        HBRUSH hStripBrush = ::CreateSolidBrush(background);
-        HGDIOBJ hPen = ::SelectObject(hdc, hStripPen);
-        HGDIOBJ hBrush = ::SelectObject(hdc, hStripBrush);
-        ::Rectangle(hdc, 0, g.top, g.left - 1, g.bottom);
-        ::SelectObject(hdc, hPen);
-        ::SelectObject(hdc, hBrush);
-        ::DeleteObject(hStripPen);
-        ::DeleteObject(hStripBrush);
-    }
-
-    ::SelectObject(hdc, ::GetStockObject(WHITE_BRUSH));
-    ::SelectObject(hdc, ::GetStockObject(BLACK_PEN));
+    if (!printing)
+        DrawLabelStrip(hdc);
     ::Rectangle(hdc, g.left - 1, g.top - 1, g.right + 2, g.bottom + 2);
+    {
+        GridPens pens(hdc, PenWidth());
+        DrawSpeedAxis(hdc, pens);
+        DrawPositionAxis(hdc, pens);
+    }
+    if (m_kind == kTestPageCdRead)
+        DrawDiscEnds(hdc);
+    DrawWatermark(hdc);
+    ::SetTextAlign(hdc, TA_LEFT | TA_TOP);
+}
 
-    HPEN hMainPen = ::CreatePen(PS_SOLID, PenWidth(), kGraphMainGrid);
-    HPEN hMinorPen = ::CreatePen(PS_SOLID, 1, kGraphMinorGrid);
+// The strip left of the plot, under the speed labels, in the background colour (white in the picture export).
+void CTestGraph::DrawLabelStrip(HDC hdc)
+{
+    const COLORREF background = exporting ? RGB(255, 255, 255) : ::GetSysColor(COLOR_BTNFACE);
+    ::SetBkColor(hdc, background);
+    CSelectedPen pen(hdc, ::CreatePen(PS_SOLID, 1, background));
+    CSelectedBrush brush(hdc, ::CreateSolidBrush(background));
+    ::Rectangle(hdc, 0, layout.top, layout.left - 1, layout.bottom);
+}
+
+// DVD pages: a labelled main line every 2 X. CD pages: a labelled main line with a tick every 8 X, minor lines
+// every 2 X between.
+void CTestGraph::DrawSpeedAxis(HDC hdc, GridPens& pens)
+{
+    const GraphLayout& g = layout;
     char szLabel[32];
-
-    // Speed axis
     for (int i = 0; i <= m_nMaxSpeed; ++i) {
         const int y = int(g.bottom - Div(int64_t(g.height) * i, m_nMaxSpeed));
         if (IsDvd()) {
             if (i % 2 != 0)
                 continue;
-            ::SelectObject(hdc, hMainPen);
+            pens.Main();
             std::snprintf(szLabel, sizeof(szLabel), "%2d X", i);
             CenteredText(hdc, g.left - g.labelWidth + 5, y - g.labelHeight / 2, szLabel);
             DrawLine(hdc, g.left - 4, y, g.right, y);
         } else {
             int nTick = 0;
             if (i % 8 == 0) {
-                ::SelectObject(hdc, hMainPen);
+                pens.Main();
                 std::snprintf(szLabel, sizeof(szLabel), "%2d X", i);
                 CenteredText(hdc, g.left - g.labelWidth + 5, y - g.labelHeight / 2, szLabel);
                 nTick = 4;
             } else {
-                ::SelectObject(hdc, hMinorPen);
+                pens.Minor();
             }
             if (i % 2 == 0)
                 DrawLine(hdc, g.left - nTick, y, g.right, y);
         }
     }
+}
 
-    // Position axis
+// DVD pages: a line every half gigabyte, labelled with a tick every gigabyte. CD pages: a line every 2 minutes,
+// labelled with a tick every 10.
+void CTestGraph::DrawPositionAxis(HDC hdc, GridPens& pens)
+{
+    const GraphLayout& g = layout;
+    char szLabel[32];
     if (IsDvd()) {
         long nSteps = 2 * (m_nLength / kGiBInKB);
         if (nSteps < 1)
@@ -258,42 +465,46 @@ void CTestGraph::DrawGrid(HDC hdc)
             const int x = int(g.left + Div(int64_t(g.width) * j, nSteps));
             int nTick = 0;
             if (j % 2 == 0) {
-                ::SelectObject(hdc, hMainPen);
+                pens.Main();
                 std::snprintf(szLabel, sizeof(szLabel), "%2ld", j / 2);
                 CenteredText(hdc, x, g.bottom + 5, szLabel);
                 nTick = 4;
             } else {
-                ::SelectObject(hdc, hMinorPen);
+                pens.Minor();
             }
             DrawLine(hdc, x, g.top, x, g.bottom + nTick);
         }
-    } else {
-        for (long j = 0; j <= m_nLength; ++j) {
-            const int x = int(g.left + Div(int64_t(g.width) * j, m_nLength));
-            int nTick = 0;
-            if (j % 10 == 0) {
-                ::SelectObject(hdc, hMainPen);
-                std::snprintf(szLabel, sizeof(szLabel), "%2ld", j);
-                CenteredText(hdc, x, g.bottom + 5, szLabel);
-                nTick = 4;
-            } else {
-                ::SelectObject(hdc, hMinorPen);
-            }
-            if (j % 2 == 0)
-                DrawLine(hdc, x, g.top, x, g.bottom + nTick);
-        }
+        return;
     }
-
-    // The disc ends of 68- and 80-minute CDs
-    if (m_kind == kTestPageCdRead) {
-        SelectedPen pen(hdc, PenWidth(), kGraphDiscEndLine);
-        for (long nSector : {kGraphCd68Minutes, kGraphCd80Minutes}) {
-            const int x = PositionX(nSector);
-            DrawLine(hdc, x, g.top, x, g.bottom);
+    for (long j = 0; j <= m_nLength; ++j) {
+        const int x = int(g.left + Div(int64_t(g.width) * j, m_nLength));
+        int nTick = 0;
+        if (j % 10 == 0) {
+            pens.Main();
+            std::snprintf(szLabel, sizeof(szLabel), "%2ld", j);
+            CenteredText(hdc, x, g.bottom + 5, szLabel);
+            nTick = 4;
+        } else {
+            pens.Minor();
         }
+        if (j % 2 == 0)
+            DrawLine(hdc, x, g.top, x, g.bottom + nTick);
     }
+}
 
-    // Watermark
+// The disc ends of 68- and 80-minute CDs.
+void CTestGraph::DrawDiscEnds(HDC hdc)
+{
+    SolidPen pen(hdc, PenWidth(), kGraphDiscEndLine);
+    for (long nSector : {kGraphCd68Minutes, kGraphCd80Minutes}) {
+        const int x = PositionX(nSector);
+        DrawLine(hdc, x, layout.top, x, layout.bottom);
+    }
+}
+
+// "Tavisk V<version>" right-aligned over the bottom right corner of the plot.
+void CTestGraph::DrawWatermark(HDC hdc)
+{
     CString strVersion;
     strVersion.LoadString(IDS_VERSION);
     char szWatermark[64];
@@ -301,138 +512,68 @@ void CTestGraph::DrawGrid(HDC hdc)
     ::SetTextAlign(hdc, TA_RIGHT | TA_TOP);
     ::SetTextColor(hdc, kGraphWatermark);
     ::SetBkMode(hdc, TRANSPARENT);
-    CenteredText(hdc, g.right - 5, g.bottom - g.labelHeight - 5, szWatermark);
-
-    ::SetTextAlign(hdc, TA_LEFT | TA_TOP);
-    ::SelectObject(hdc, hOldBrush);
-    ::SelectObject(hdc, hOldPen);
-    ::DeleteObject(hMainPen);
-    ::DeleteObject(hMinorPen);
+    CenteredText(hdc, layout.right - 5, layout.bottom - layout.labelHeight - 5, szWatermark);
 }
 
+// The run's pen (on the screen its kept 1-wide pen; on paper a wider one made for the drawing), then its curve.
 void CTestGraph::DrawRun(HDC hdc, int nRun)
 {
-    const GraphLayout& g = layout;
-    const uint32_t* pSamples = m_ring.Samples(nRun);
-    const bool bDvd = IsDvd();
-    std::unique_ptr<SelectedPen> pOwnPen;
-    HGDIOBJ hPreviousPen = nullptr;
-    if (PenWidth() == 1)
-        hPreviousPen = ::SelectObject(hdc, RunPen(nRun));
+    CPenOwner widePen(PenWidth() == 1 ? nullptr : ::CreatePen(PS_SOLID, PenWidth(), RunColour(m_kind, nRun)));
+    CSelectObjectGuard pen(hdc, PenWidth() == 1 ? HGDIOBJ(RunPen(nRun)) : widePen.get());
+    RunCurve curve(hdc, *this, m_nMaxSpeed, IsDvd(), m_polyline, m_column);
+    if (m_kind == kTestPageCdRead || m_kind == kTestPageDvdRead)
+        TraceReadRun(curve, nRun);
     else
-        pOwnPen.reset(new SelectedPen(hdc, PenWidth(), RunColour(m_kind, nRun)));
-    // The value scale: bottom - (height x value) / (maximum x 100), in 32 bits for the values where it fits.
-    const LinearScale valueScale(0, g.height, int64_t(m_nMaxSpeed) * 100,
-                                 g.height > 0 ? int64_t(0xFFFFFFFF) / g.height : 0);
-    const uint32_t nFastValues = g.height > 0 ? uint32_t(0xFFFFFFFFu / uint32_t(g.height)) : 0;
-    auto valueY = [&](uint32_t nValue) {
-        return nValue <= nFastValues ? int(g.bottom - int64_t(valueScale(nValue))) : ValueY(nValue);
-    };
-    bool bHavePrevious = false;
-    POINT previous = {0, 0};
-    // Segments that follow each other are drawn as one polyline: the same pixels as one line per segment, with
-    // far fewer calls on a run of thousands of samples.
-    std::vector<POINT>& line = m_polyline;
-    std::vector<POINT>& column = m_column;
-    line.clear();
-    column.clear();
-    // Points that fall into one pixel column only paint the span between their lowest and highest y, as long as
-    // the curve goes on to another column: such a column keeps its first point, its extremes and its last one,
-    // which paints the same pixels with fewer segments. The curve's last column keeps all its points.
-    auto emitColumn = [&](bool bFold) {
-        if (bFold && column.size() > 2) {
-            LONG yMin = column[0].y, yMax = column[0].y;
-            for (const POINT& point : column) {
-                yMin = std::min(yMin, point.y);
-                yMax = std::max(yMax, point.y);
-            }
-            // The extremes in the order that ends nearer the last point; a point equal to the one before adds
-            // nothing (the curve goes on from it).
-            const LONG x = column[0].x;
-            const bool bDownLast = column.back().y == yMin;
-            const POINT points[4] = {column.front(), POINT{x, bDownLast ? yMax : yMin},
-                                     POINT{x, bDownLast ? yMin : yMax}, column.back()};
-            line.push_back(points[0]);
-            for (int k = 1; k < 4; ++k)
-                if (points[k].y != line.back().y)
-                    line.push_back(points[k]);
-        } else {
-            line.insert(line.end(), column.begin(), column.end());
-        }
-        column.clear();
-    };
-    auto push = [&](POINT point) {
-        if (!column.empty() && column.back().x != point.x)
-            emitColumn(true);
-        column.push_back(point);
-    };
-    auto flush = [&]() {
-        emitColumn(false);
-        if (line.size() >= 2)
-            ::Polyline(hdc, line.data(), int(line.size()));
-        line.clear();
-    };
-    auto visit = [&](int x, uint32_t nValue) {
-        const int y = valueY(nValue);
-        if (bHavePrevious && y >= g.top && (!bDvd || x - g.left < g.width)) {
-            if (line.empty() && column.empty())
-                push(previous);
-            push(POINT{x, y});
-        } else {
-            flush();
-        }
-        previous.x = x;
-        previous.y = y;
-        bHavePrevious = true;
-    };
+        TraceWriteRun(curve, nRun);
+    curve.Flush();
+}
 
-    switch (m_kind) {
-    case kTestPageCdRead:
-    case kTestPageDvdRead: {
-        const int nCount = m_ring.SamplesPerRun();
-        // DVD: left + (width x i) / (length / 50); CD: left + (width x 25 x i) / (minutes x 4500).
-        const LinearScale positionScale(g.left, bDvd ? int64_t(g.width) : int64_t(g.width) * 25,
-                                        bDvd ? int64_t(m_nLength / 50) : int64_t(m_nLength) * 4500, nCount - 1);
-        for (int i = NextEntry(pSamples, 0, nCount); i < nCount; i = NextEntry(pSamples, i + 1, nCount)) {
-            const uint32_t nValue = pSamples[i];
-            if (nValue == SAMPLE_SKIPPED)
-                continue;
-            visit(positionScale(i), nValue);
+// Read pages: a point for every entry that holds a measured sample, at the entry's position.
+void CTestGraph::TraceReadRun(RunCurve& curve, int nRun) const
+{
+    const GraphLayout& g = layout;
+    const bool bDvd = IsDvd();
+    const uint32_t* pSamples = m_ring.Samples(nRun);
+    const int nCount = m_ring.SamplesPerRun();
+    // DVD: left + (width x i) / (length / 50); CD: left + (width x 25 x i) / (minutes x 4500).
+    const LinearScale positionScale(g.left, bDvd ? int64_t(g.width) : int64_t(g.width) * 25,
+                                    bDvd ? int64_t(m_nLength / 50) : int64_t(m_nLength) * 4500, nCount - 1);
+    for (int i = NextEntry(pSamples, 0, nCount); i < nCount; i = NextEntry(pSamples, i + 1, nCount)) {
+        const uint32_t nValue = pSamples[i];
+        if (nValue == SAMPLE_SKIPPED)
+            continue;
+        curve.Visit(positionScale(i), nValue);
+    }
+}
+
+// Write pages: a point for every sample up to the run's last one, at the end of the blocks it measured; an entry
+// without a measurement breaks the curve (on the DVD write page a skipped one is passed over).
+void CTestGraph::TraceWriteRun(RunCurve& curve, int nRun) const
+{
+    const GraphLayout& g = layout;
+    const bool bDvd = IsDvd();
+    const uint32_t* pSamples = m_ring.Samples(nRun);
+    const TestRunExtent& extent = m_ring.Extent(nRun);
+    if (extent.blocksPerSample == -1)
+        return;
+    const int nLast = extent.lastSample < m_ring.SamplesPerRun() ? extent.lastSample : m_ring.SamplesPerRun() - 1;
+    for (int i = 0; i <= nLast; ++i) {
+        const uint32_t nValue = pSamples[i];
+        if (nValue == SAMPLE_SKIPPED && bDvd)
+            continue;
+        if (nValue == SAMPLE_NONE || nValue == SAMPLE_SKIPPED) {
+            curve.Break();
+            continue;
         }
-        break;
-    }
-    case kTestPageCdWrite:
-    case kTestPageDvdWrite: {
-        const TestRunExtent& extent = m_ring.Extent(nRun);
-        if (extent.blocksPerSample == -1)
-            break;
-        const int nLast = extent.lastSample < m_ring.SamplesPerRun() ? extent.lastSample : m_ring.SamplesPerRun() - 1;
-        for (int i = 0; i <= nLast; ++i) {
-            const uint32_t nValue = pSamples[i];
-            if (nValue == SAMPLE_SKIPPED && bDvd)
-                continue;
-            if (nValue == SAMPLE_NONE || nValue == SAMPLE_SKIPPED) {
-                // Nothing measured here: the curve breaks.
-                flush();
-                bHavePrevious = false;
-                continue;
-            }
-            int x;
-            if (bDvd) {
-                x = g.left + int(double(i + 1) * extent.blocksPerSample * double(dvdWriteKBPerBlock) * g.width /
-                                 double(m_nLength));
-            } else {
-                x = int(g.left +
-                        Div(int64_t(extent.blocksPerSample) * (i + 1) * g.width * 25, int64_t(m_nLength) * 4500));
-            }
-            visit(x, nValue);
+        int x;
+        if (bDvd) {
+            x = g.left + int(double(i + 1) * extent.blocksPerSample * double(dvdWriteKBPerBlock) * g.width /
+                             double(m_nLength));
+        } else {
+            x = int(g.left + Div(int64_t(extent.blocksPerSample) * (i + 1) * g.width * 25, int64_t(m_nLength) * 4500));
         }
-        break;
+        curve.Visit(x, nValue);
     }
-    }
-    flush();
-    if (hPreviousPen != nullptr)
-        ::SelectObject(hdc, hPreviousPen);
 }
 
 HPEN CTestGraph::RunPen(int nRun)
@@ -490,7 +631,7 @@ void CTestGraph::DrawMarkers(HDC hdc, long nPosition)
     switch (m_kind) {
     case kTestPageCdRead:
     case kTestPageCdWrite: {
-        SelectedPen pen(hdc, MarkerPenWidth(), kGraphMarker);
+        SolidPen pen(hdc, MarkerPenWidth(), kGraphMarker);
         const int x = PositionX(nPosition);
         DrawLine(hdc, x, g.top, x, g.bottom);
         break;
@@ -498,7 +639,7 @@ void CTestGraph::DrawMarkers(HDC hdc, long nPosition)
     case kTestPageDvdWrite: {
         if (nPosition == -1)
             return;
-        SelectedPen pen(hdc, MarkerPenWidth(), kGraphMarker);
+        SolidPen pen(hdc, MarkerPenWidth(), kGraphMarker);
         const int x = int(2.0 * nPosition / double(m_nLength) * g.width + g.left);
         DrawLine(hdc, x, g.top, x, g.bottom);
         break;
@@ -506,12 +647,12 @@ void CTestGraph::DrawMarkers(HDC hdc, long nPosition)
     case kTestPageDvdRead: {
         const long nAxisMb = dvdAxisMb > 0 ? dvdAxisMb : m_nLength >> 10;
         {
-            SelectedPen pen(hdc, MarkerPenWidth(), kGraphMarker);
+            SolidPen pen(hdc, MarkerPenWidth(), kGraphMarker);
             const int x = int(g.left + Div(int64_t(g.width) * dvdDiscEndMb, nAxisMb));
             DrawLine(hdc, x, g.top, x, g.bottom);
         }
         if (dvdDualLayer == 1) {
-            SelectedPen pen(hdc, MarkerPenWidth(), kGraphLayerMarker);
+            SolidPen pen(hdc, MarkerPenWidth(), kGraphLayerMarker);
             const int x = int(g.left + Div(int64_t(g.width) * dvdLayer0EndMb, nAxisMb));
             DrawLine(hdc, x, g.top, x, g.bottom);
         }
@@ -520,42 +661,31 @@ void CTestGraph::DrawMarkers(HDC hdc, long nPosition)
     }
 }
 
-// The 8-point font is sized for the screen even on a printer DC; the grid puts the GUI font over it except when
-// printing. The DC's state (text colour and mode, alignment, objects) is as before afterwards.
-void CTestGraph::BeginDrawing(HDC hdc)
-{
-    m_nSavedDC = ::SaveDC(hdc);
-    HDC hScreen = ::GetDC(nullptr);
-    LOGFONTA lf = {};
-    lf.lfHeight = -::MulDiv(8, ::GetDeviceCaps(hScreen, LOGPIXELSY), 72);
-    ::ReleaseDC(nullptr, hScreen);
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, "MS Sans Serif", LF_FACESIZE);
-    m_font.CreateFontIndirect(&lf);
-    ::SelectObject(hdc, m_font.m_hObject);
-}
-
-void CTestGraph::EndDrawing(HDC hdc)
-{
-    ::RestoreDC(hdc, m_nSavedDC);
-    m_font.DeleteObject();
-}
-
 void CTestGraph::DrawGraph(HDC hdc)
 {
-    BeginDrawing(hdc);
+    GraphDrawingScope scope(hdc);
     DrawGrid(hdc);
+    DrawRunsAndMarkers(hdc);
+}
+
+void CTestGraph::DrawRunsAndMarkers(HDC hdc)
+{
     for (int r = 0; r < MAX_TEST_RUNS; ++r)
         DrawRun(hdc, r);
     if (HasMarker())
         DrawMarkers(hdc, MarkerPosition());
-    EndDrawing(hdc);
+}
+
+void CTestGraph::DrawStaticPart(HDC hdc)
+{
+    GraphDrawingScope scope(hdc);
+    DrawGrid(hdc);
 }
 
 void CTestGraph::DiscardBackground()
 {
     m_pBackground.reset();
-    m_coverage.DeleteObject();
+    m_coverage.Close();
 }
 
 // The static part is drawn three times: for the screen into a surface of its own format, and twice into 32-bit
@@ -571,7 +701,7 @@ bool CTestGraph::PrepareBackground(HDC hdc, int cx, int cy)
     key.cx = cx;
     key.cy = cy;
     key.nBitsPerPixel = ::GetDeviceCaps(hdc, BITSPIXEL) * ::GetDeviceCaps(hdc, PLANES);
-    if (m_pBackground && m_coverage.m_hObject != nullptr && key == m_backgroundKey)
+    if (m_pBackground && m_coverage.IsCreated() && key == m_backgroundKey)
         return true;
     DiscardBackground();
     if (cx <= 0 || cy <= 0)
@@ -581,75 +711,28 @@ bool CTestGraph::PrepareBackground(HDC hdc, int cx, int cy)
     std::unique_ptr<CMemoryDC> pBackground(new CMemoryDC(cx, cy, &target, RGB(0, 0, 0)));
     if (pBackground->m_hDC == nullptr)
         return false;
-    BeginDrawing(pBackground->m_hDC);
-    DrawGrid(pBackground->m_hDC);
-    EndDrawing(pBackground->m_hDC);
-
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = cx;
-    bi.bmiHeader.biHeight = -cy; // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    const uint32_t* pBits[2] = {nullptr, nullptr};
-    CBitmap probes[2];
-    CDC probeDCs[2];
-    HGDIOBJ hPrevious[2] = {nullptr, nullptr};
-    bool bOk = true;
-    for (int k = 0; k < 2 && bOk; ++k) {
-        void* pvBits = nullptr;
-        bOk = probes[k].Attach(::CreateDIBSection(hdc, &bi, DIB_RGB_COLORS, &pvBits, nullptr, 0)) &&
-              probeDCs[k].CreateCompatibleDC(&target);
-        if (!bOk)
-            break;
-        pBits[k] = static_cast<const uint32_t*>(pvBits);
-        hPrevious[k] = probeDCs[k].SelectObject(probes[k].m_hObject);
-        const RECT rc = {0, 0, cx, cy};
-        probeDCs[k].FillSolidRect(&rc, k == 0 ? RGB(0, 0, 0) : RGB(255, 255, 255));
-        BeginDrawing(probeDCs[k].m_hDC);
-        DrawGrid(probeDCs[k].m_hDC);
-        EndDrawing(probeDCs[k].m_hDC);
-    }
-    ::GdiFlush();
-    HRGN hCoverage = nullptr;
-    if (bOk) {
-        // One rectangle per run of covered pixels in a row.
-        std::vector<RECT> rects;
-        for (int y = 0; y < cy; ++y) {
-            const uint32_t* a = pBits[0] + size_t(y) * size_t(cx);
-            const uint32_t* b = pBits[1] + size_t(y) * size_t(cx);
-            for (int x = 0; x < cx;) {
-                if (a[x] != b[x]) {
-                    ++x;
-                    continue;
-                }
-                const int x0 = x;
-                while (x < cx && a[x] == b[x])
-                    ++x;
-                rects.push_back(RECT{x0, y, x, y + 1});
-            }
-        }
-        std::vector<BYTE> data(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
-        RGNDATA* pData = reinterpret_cast<RGNDATA*>(data.data());
-        pData->rdh.dwSize = sizeof(RGNDATAHEADER);
-        pData->rdh.iType = RDH_RECTANGLES;
-        pData->rdh.nCount = DWORD(rects.size());
-        pData->rdh.nRgnSize = DWORD(rects.size() * sizeof(RECT));
-        pData->rdh.rcBound = RECT{0, 0, cx, cy};
-        if (!rects.empty())
-            std::memcpy(pData->Buffer, rects.data(), rects.size() * sizeof(RECT));
-        hCoverage = ::ExtCreateRegion(nullptr, DWORD(data.size()), pData);
-    }
-    for (int k = 0; k < 2; ++k)
-        if (hPrevious[k] != nullptr)
-            probeDCs[k].SelectObject(hPrevious[k]);
-    if (hCoverage == nullptr)
+    DrawStaticPart(pBackground->m_hDC);
+    CRegionOwner coverage(CoverageRegion(hdc, target, cx, cy));
+    if (!coverage.IsCreated())
         return false;
-    m_coverage.Attach(hCoverage);
+    m_coverage = std::move(coverage);
     m_pBackground = std::move(pBackground);
     m_backgroundKey = key;
     return true;
+}
+
+// The region of the pixels the static part covers: where its drawings over black and over white agree.
+HRGN CTestGraph::CoverageRegion(HDC hdc, CDC& target, int cx, int cy)
+{
+    CoverageProbe probes[2];
+    bool bOk = true;
+    for (int k = 0; k < 2 && bOk; ++k) {
+        bOk = probes[k].Create(hdc, target, cx, cy, k == 0 ? RGB(0, 0, 0) : RGB(255, 255, 255));
+        if (bOk)
+            DrawStaticPart(probes[k].Dc());
+    }
+    ::GdiFlush();
+    return bOk ? RegionOfEqualPixels(probes[0].Bits(), probes[1].Bits(), cx, cy) : nullptr;
 }
 
 // As DrawGraph on the same DC: the static part through its region, then the curves and markers unclipped.
@@ -660,13 +743,10 @@ void CTestGraph::PaintOnScreen(HDC hdc, int cx, int cy)
         return;
     }
     const int nSaved = ::SaveDC(hdc);
-    ::SelectClipRgn(hdc, static_cast<HRGN>(m_coverage.m_hObject));
+    ::SelectClipRgn(hdc, m_coverage.get());
     ::BitBlt(hdc, 0, 0, cx, cy, m_pBackground->m_hDC, 0, 0, SRCCOPY);
     ::SelectClipRgn(hdc, nullptr);
-    for (int r = 0; r < MAX_TEST_RUNS; ++r)
-        DrawRun(hdc, r);
-    if (HasMarker())
-        DrawMarkers(hdc, MarkerPosition());
+    DrawRunsAndMarkers(hdc);
     ::RestoreDC(hdc, nSaved);
 }
 
@@ -675,7 +755,7 @@ void CTestGraph::PlotSample(HDC hdc, long nPosition, uint32_t nValue)
     if (nValue == SAMPLE_SKIPPED || nValue == SAMPLE_NONE)
         return;
     const int nRun = m_ring.GetCurrentRun();
-    SelectedPen pen(hdc, 1, RunColour(m_kind, nRun < 0 ? 0 : nRun));
+    SolidPen pen(hdc, 1, RunColour(m_kind, nRun < 0 ? 0 : nRun));
     const int x = LivePositionX(nPosition);
     const int y = ValueY(nValue);
     const bool bHavePrevious = !(m_previous.x == -1 && m_previous.y == -1);

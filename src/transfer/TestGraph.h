@@ -122,13 +122,27 @@ private:
         bool operator==(const BackgroundKey& other) const;
     };
 
+    class GridPens;
+    class RunCurve;
+
     int PenWidth() const { return printing ? 5 : 1; }
-    void BeginDrawing(HDC hdc);
-    void EndDrawing(HDC hdc);
+    // The static part alone, on a DC of its own (the kept copy, the coverage probes).
+    void DrawStaticPart(HDC hdc);
     bool PrepareBackground(HDC hdc, int cx, int cy);
+    HRGN CoverageRegion(HDC hdc, CDC& target, int cx, int cy);
+    // The steps of the grid.
+    void DrawLabelStrip(HDC hdc);
+    void DrawSpeedAxis(HDC hdc, GridPens& pens);
+    void DrawPositionAxis(HDC hdc, GridPens& pens);
+    void DrawDiscEnds(HDC hdc);
+    void DrawWatermark(HDC hdc);
+    // The ten runs' curves and the page's markers over the static part.
+    void DrawRunsAndMarkers(HDC hdc);
     HPEN RunPen(int nRun);
     int MarkerPenWidth() const;
     void DrawRun(HDC hdc, int nRun);
+    void TraceReadRun(RunCurve& curve, int nRun) const;
+    void TraceWriteRun(RunCurve& curve, int nRun) const;
     void DrawLine(HDC hdc, int x0, int y0, int x1, int y1);
     bool HasMarker() const;
     long MarkerPosition() const;
@@ -142,13 +156,9 @@ private:
     std::vector<POINT> m_polyline; // kept between paints: no allocation once they have grown
     std::vector<POINT> m_column;
 
-    // Between BeginDrawing and EndDrawing: the DC's saved state and the 8-point font.
-    int m_nSavedDC = 0;
-    CFont m_font;
-
     // The screen's static part, the region of its pixels, and what it was drawn with.
     std::unique_ptr<CMemoryDC> m_pBackground;
-    CGdiObject m_coverage; // HRGN
+    CRegionOwner m_coverage;
     BackgroundKey m_backgroundKey;
     // The ten runs' 1-wide pens, made on first use.
     CPen m_runPens[MAX_TEST_RUNS];

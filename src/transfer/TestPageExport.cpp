@@ -23,13 +23,34 @@ void ReportUnwritable(const CString& strPath)
     AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }
 
-CString LongDateNow()
+// The speeds of the page's drive and its medium, for the exported page of the DVD write page.
+void DvdWriteSpeedsOf(void* context, CString& rDisc, CString& rDrive)
 {
-    SYSTEMTIME now = {};
-    ::GetSystemTime(&now);
-    char szDate[100] = {};
-    ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_LONGDATE, &now, nullptr, szDate, sizeof szDate);
-    return CString(szDate);
+    CTestPageDlg* pPage = static_cast<CTestPageDlg*>(context);
+    rDisc = g_pDriveManager->GetDvdMediaSpeedText(pPage->m_currentDrive, FALSE);
+    rDrive = g_pDriveManager->GetDvdWriteSpeedList(pPage->m_currentDrive);
+}
+
+// The page's graph at paper size on the printer DC; the page's own layout comes back afterwards.
+void DrawGraphForPrint(void* context, HDC hPrinter, int left, int top, int width, int height, int labelWidth,
+                       int labelHeight)
+{
+    CTestPageDlg* pPage = static_cast<CTestPageDlg*>(context);
+    pPage->UpdateGraphAxes();
+    CTestGraph& graph = pPage->Graph();
+    GraphLayout& layout = graph.layout;
+    layout.left = left;
+    layout.top = top;
+    layout.width = width;
+    layout.height = height;
+    layout.right = left + width;
+    layout.bottom = top + height;
+    layout.labelWidth = labelWidth;
+    layout.labelHeight = labelHeight;
+    graph.printing = 1;
+    graph.DrawGraph(hPrinter);
+    graph.printing = 0;
+    graph.ComputeGraphLayout(pPage->m_hWnd, int(pPage->Traits().nGraphId), int(pPage->Traits().nScaleId));
 }
 
 } // namespace
@@ -51,7 +72,7 @@ bool CTestPageDlg::SaveGraphPicture(const CString& strPath, const CString& strEx
         CClientDC client(this);
         CMemoryDC surface(rcWindow.Width() + 20, layout.height + layout.labelHeight + 20, &client, RGB(255, 255, 255));
         DrawGraphTo(surface.m_hDC, true);
-        bitmap.reset(surface.ReleaseBitmap());
+        bitmap = surface.ReleaseBitmap();
     }
     CBitmapImage image;
     if (!bitmap || !image.CreateFromHBITMAP(static_cast<HBITMAP>(bitmap->GetSafeHandle())))
@@ -94,14 +115,10 @@ void CTestPageDlg::OnSaveToHtml()
     ResultsHtmlInput input;
     input.kind = m_traits.kind;
     input.version = version;
-    input.date = LongDateNow();
+    input.date = ResultsLongDate();
     input.pictureName = name;
-    if (m_traits.kind == kTestPageDvdWrite && g_pDriveManager != nullptr) {
-        input.dvdWriteSpeeds = [this](CString& rDisc, CString& rDrive) {
-            rDisc = g_pDriveManager->GetDvdMediaSpeedText(m_currentDrive, FALSE);
-            rDrive = g_pDriveManager->GetDvdWriteSpeedList(m_currentDrive);
-        };
-    }
+    if (m_traits.kind == kTestPageDvdWrite && g_pDriveManager != nullptr)
+        input.speeds = {this, &DvdWriteSpeedsOf};
     const CString html = BuildResultsHtml(input, *m_pRing);
     bool bOk = std::fwrite(static_cast<LPCSTR>(html), 1, size_t(html.GetLength()), pFile) == size_t(html.GetLength());
     bOk = std::fclose(pFile) == 0 && bOk;
@@ -122,28 +139,11 @@ void CTestPageDlg::OnPrint()
     CPrintDialog printDlg(FALSE, PD_RETURNDC);
     if (printDlg.DoModal() != IDOK || printDlg.GetPrinterDC() == nullptr)
         return;
-    HDC hdc = printDlg.GetPrinterDC();
+    CCreatedDcOwner printer(printDlg.GetPrinterDC()); // the dialog hands the DC over
     ResultsPrintInput input;
     input.kind = m_traits.kind;
     input.version.LoadString(IDS_VERSION);
-    input.date = LongDateNow;
-    input.drawGraph = [this](HDC hPrinter, int left, int top, int width, int height, int labelWidth, int labelHeight) {
-        UpdateGraphAxes();
-        GraphLayout& layout = m_pGraph->layout;
-        layout.left = left;
-        layout.top = top;
-        layout.width = width;
-        layout.height = height;
-        layout.right = left + width;
-        layout.bottom = top + height;
-        layout.labelWidth = labelWidth;
-        layout.labelHeight = labelHeight;
-        m_pGraph->printing = 1;
-        m_pGraph->DrawGraph(hPrinter);
-        m_pGraph->printing = 0;
-        m_pGraph->ComputeGraphLayout(m_hWnd, int(m_traits.nGraphId), int(m_traits.nScaleId));
-    };
-    if (!PrintResults(hdc, input, *m_pRing, note))
+    input.graph = {this, &DrawGraphForPrint};
+    if (!PrintResults(printer.get(), input, *m_pRing, note))
         AfxMessageBox("The printer did not accept the print job: nothing was printed.", MB_OK | MB_ICONEXCLAMATION);
-    ::DeleteDC(hdc);
 }

@@ -97,13 +97,11 @@ void CTestResultsDlg::DrawRunColour(int nRun)
     CBrush brush(RunColourOf(nRun));
     RECT rc;
     m_swatch.GetClientRect(&rc);
-    HDC hDC = ::GetDC(m_swatch.m_hWnd);
-    if (hDC == nullptr)
+    CClientDC dc(&m_swatch);
+    if (dc.m_hDC == nullptr)
         return;
-    HGDIOBJ hOldBrush = ::SelectObject(hDC, brush.m_hObject);
-    ::Rectangle(hDC, rc.left, rc.top, rc.right, rc.bottom);
-    ::SelectObject(hDC, hOldBrush);
-    ::ReleaseDC(m_swatch.m_hWnd, hDC);
+    CSelectObjectGuard selection(dc, brush.m_hObject);
+    dc.Rectangle(rc.left, rc.top, rc.right, rc.bottom);
 }
 
 void CTestResultsDlg::OnClear()

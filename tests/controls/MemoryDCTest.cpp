@@ -61,9 +61,9 @@ TEST(MemoryDC, ReleasedBitmapBelongsToTheCaller)
         CMemoryDC dc(16, 8, nullptr, kWhite);
         const RECT half = {0, 0, 8, 8};
         dc.FillSolidRect(&half, kBlue);
-        bitmap.reset(dc.ReleaseBitmap());
+        bitmap = dc.ReleaseBitmap();
         ASSERT_NE(nullptr, bitmap.get());
-        EXPECT_EQ(nullptr, dc.ReleaseBitmap());
+        EXPECT_EQ(nullptr, dc.ReleaseBitmap().get());
         EXPECT_NE(bitmap->m_hObject, ::GetCurrentObject(dc.m_hDC, OBJ_BITMAP));
     }
     BITMAP bm = {};

@@ -324,10 +324,10 @@ TEST_F(DvdWriteRun, HtmlOfARunKeepsTheDiscBreakAndEscapesTheMediumsTexts)
     input.version = "1.25";
     input.date = "15 June 2007";
     input.pictureName = "run.png";
-    input.dvdWriteSpeeds = [](CString& rDisc, CString& rDrive) {
-        rDisc = "8 X";
-        rDrive = "8 X";
-    };
+    input.speeds = {nullptr, [](void*, CString& rDisc, CString& rDrive) {
+                        rDisc = "8 X";
+                        rDrive = "8 X";
+                    }};
     const CString html = BuildResultsHtml(input, ring);
     const CString strCell = "<td>" + strDisc.Left(strDisc.Find("<BR>")) + "<BR> K&lt;&amp;&gt;&quot;QR8&lt;X&gt;1";
     EXPECT_NE(-1, html.Find(strCell)) << static_cast<const char*>(html);

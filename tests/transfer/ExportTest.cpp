@@ -64,6 +64,19 @@ bool FileExists(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The DVD write page's speeds, counting the questions in the int of the context.
+void CountedSpeeds(void* context, CString& rDisc, CString& rDrive)
+{
+    ++*static_cast<int*>(context);
+    rDisc = "8 X";
+    rDrive = "2.4 X, 4 X, 8 X";
+}
+
+void CountedNoSpeeds(void* context, CString&, CString&)
+{
+    ++*static_cast<int*>(context);
+}
+
 } // namespace
 
 // Two present runs around a cleared one; a drive line with markup characters is written escaped.
@@ -116,11 +129,7 @@ TEST(ResultsHtml, WritePagesGolden)
     in.kind = kTestPageDvdWrite;
     in.pictureName = "dvd.png";
     int nAsked = 0;
-    in.dvdWriteSpeeds = [&](CString& rDisc, CString& rDrive) {
-        ++nAsked;
-        rDisc = "8 X";
-        rDrive = "2.4 X, 4 X, 8 X";
-    };
+    in.speeds = {&nAsked, &CountedSpeeds};
     WriteOut("export_dvd_write.html", BuildResultsHtml(in, dvdWrite));
     EXPECT_EQ(1, nAsked);
 }
@@ -138,7 +147,7 @@ TEST(ResultsHtml, PageWithoutRuns)
     in.date = kFixedDate;
     in.pictureName = "empty.png";
     int nAsked = 0;
-    in.dvdWriteSpeeds = [&](CString&, CString&) { ++nAsked; };
+    in.speeds = {&nAsked, &CountedNoSpeeds};
     const std::string html(static_cast<LPCSTR>(BuildResultsHtml(in, ring)));
     EXPECT_EQ(0, nAsked);
     EXPECT_EQ(std::string::npos, html.find("Drive Info"));

@@ -70,6 +70,48 @@ int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* pRecord, int, L
     return 1;
 }
 
+// The print-out's seam for the tests: a fixed date (counting the times it is asked) and, on the recording surface,
+// a job that opens without a spooler and records its document name.
+int g_nDates = 0;
+std::string g_docName;
+
+CString FixedDate()
+{
+    ++g_nDates;
+    return CString("Thursday, December 10, 2026");
+}
+
+bool RecordingStartDoc(HDC, const DOCINFOA& doc)
+{
+    g_docName = doc.lpszDocName;
+    return true;
+}
+
+const ResultsPrintHooks kRecordingHooks = {&FixedDate, &RecordingStartDoc};
+const ResultsPrintHooks kFixedDateOnly = {&FixedDate, nullptr};
+
+// Installs a table for the scope.
+class PrintHooksScope {
+public:
+    explicit PrintHooksScope(const ResultsPrintHooks* pHooks) : m_pPrevious(SetResultsPrintHooks(pHooks)) {}
+    ~PrintHooksScope() { SetResultsPrintHooks(m_pPrevious); }
+
+private:
+    const ResultsPrintHooks* m_pPrevious;
+};
+
+// The graph's rectangle, into the std::vector<int> of the context.
+void RecordGraph(void* context, HDC, int left, int top, int width, int height, int labelWidth, int labelHeight)
+{
+    *static_cast<std::vector<int>*>(context) = {left, top, width, height, labelWidth, labelHeight};
+}
+
+// Counts the graphs drawn, in the int of the context.
+void CountGraph(void* context, HDC, int, int, int, int, int, int)
+{
+    ++*static_cast<int*>(context);
+}
+
 class PrintJob : public ::testing::Test {
 protected:
     // Prints onto a recording surface; returns the texts in order.
@@ -81,15 +123,12 @@ protected:
         ResultsPrintInput in;
         in.kind = kind;
         in.version = "1.25";
-        in.date = [] { return CString("Thursday, December 10, 2026"); };
-        in.drawGraph = [this](HDC, int left, int top, int width, int height, int labelWidth, int labelHeight) {
-            graph = {left, top, width, height, labelWidth, labelHeight};
-        };
-        in.startDoc = [this](HDC, const DOCINFOA& doc) {
-            docName = doc.lpszDocName;
-            return true;
-        };
-        EXPECT_TRUE(PrintResults(hdc, in, ring, note));
+        in.graph = {&graph, &RecordGraph};
+        {
+            PrintHooksScope hooks(&kRecordingHooks);
+            EXPECT_TRUE(PrintResults(hdc, in, ring, note));
+        }
+        docName = g_docName;
         HENHMETAFILE emf = CloseEnhMetaFile(hdc);
         std::vector<Printed> out;
         EnumEnhMetaFile(nullptr, emf, CollectText, &out, nullptr);
@@ -194,9 +233,11 @@ TEST(PrintRefused, NothingDrawnAndFalseReturned)
     CopyRunText(ring.Text(0, 0), kResultTextSize, "a run");
     ResultsPrintInput in;
     in.version = "1.25";
-    int dates = 0, graphs = 0;
-    in.date = [&dates] { ++dates; return CString("Thursday, December 10, 2026"); };
-    in.drawGraph = [&graphs](HDC, int, int, int, int, int, int) { ++graphs; };
+    g_nDates = 0;
+    const int& dates = g_nDates;
+    int graphs = 0;
+    in.graph = {&graphs, &CountGraph};
+    PrintHooksScope hooks(&kFixedDateOnly);
     EXPECT_FALSE(PrintResults(hdc, in, ring, "note"));
     EXPECT_EQ(0, dates);
     EXPECT_EQ(0, graphs);
