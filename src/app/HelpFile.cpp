@@ -2,10 +2,9 @@
 // The help file: an open help window is brought forward, else the file is opened through the shell.
 #include "app/HelpFile.h"
 
-#include <shellapi.h>
-
 #include "drive/DriveManager.h"
 #include "framework/MessageBox.h"
+#include "framework/Shell.h"
 #include "framework/String.h"
 #include "resource.h"
 
@@ -13,27 +12,44 @@ namespace {
 
 const char kHelpWindowTitle[] = "QRVMZ Help";
 
+const HelpWindowHooks* g_pHelpWindowHooks = nullptr;
+
+HWND FindHelpWindow()
+{
+    const HelpWindowHooks* pHooks = g_pHelpWindowHooks;
+    if (pHooks != nullptr && pHooks->pfnFindWindow != nullptr)
+        return pHooks->pfnFindWindow(nullptr, kHelpWindowTitle);
+    return FindWindowA(nullptr, kHelpWindowTitle);
+}
+
 BOOL BringToFront(HWND hWnd)
 {
+    const HelpWindowHooks* pHooks = g_pHelpWindowHooks;
+    if (pHooks != nullptr && pHooks->pfnBringToFront != nullptr)
+        return pHooks->pfnBringToFront(hWnd);
     BOOL top = BringWindowToTop(hWnd);
     return SetForegroundWindow(hWnd) && top;
 }
 
 } // namespace
 
-const HelpShell g_HelpShellDefault = {FindWindowA, BringToFront, ShellExecuteA};
-HelpShell g_HelpShell = g_HelpShellDefault;
+const HelpWindowHooks* SetHelpWindowHooks(const HelpWindowHooks* pHooks)
+{
+    const HelpWindowHooks* pPrevious = g_pHelpWindowHooks;
+    g_pHelpWindowHooks = pHooks;
+    return pPrevious;
+}
 
 bool ShowHelp(HWND hWndOwner, CDriveManager& manager)
 {
-    HWND hHelp = g_HelpShell.pfnFindWindow(NULL, kHelpWindowTitle);
-    if (hHelp != NULL) {
-        g_HelpShell.pfnBringToFront(hHelp);
+    HWND hHelp = FindHelpWindow();
+    if (hHelp != nullptr) {
+        BringToFront(hHelp);
         return true;
     }
     CString path = manager.GetHelpFilePath();
     INT_PTR result =
-        reinterpret_cast<INT_PTR>(g_HelpShell.pfnShellExecute(NULL, "open", path, NULL, NULL, SW_SHOWNORMAL));
+        reinterpret_cast<INT_PTR>(ShellExecuteCall(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL));
     // ShellExecute reports success with a value above 32; 32 and below are error codes.
     if (result > 32)
         return true;

@@ -7,16 +7,16 @@
 
 class CDriveManager;
 
-// How the help reaches the shell; the defaults are FindWindowA, BringWindowToTop, SetForegroundWindow and
-// ShellExecuteA. Tests replace ShellExecute so that no help viewer starts.
-struct HelpShell {
-    HWND(WINAPI* pfnFindWindow)(LPCSTR pszClass, LPCSTR pszTitle);
+// How the help finds and raises an open help window; the defaults are FindWindowA, and BringWindowToTop with
+// SetForegroundWindow. The help file itself is opened through the framework's shell seam (Shell.h).
+struct HelpWindowHooks {
+    HWND (*pfnFindWindow)(LPCSTR pszClass, LPCSTR pszTitle);
     BOOL (*pfnBringToFront)(HWND hWnd);
-    HINSTANCE(WINAPI* pfnShellExecute)
-    (HWND hWnd, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR pszParameters, LPCSTR pszDirectory, INT nShow);
 };
-extern HelpShell g_HelpShell;
-extern const HelpShell g_HelpShellDefault;
+
+// Installs a hook table (kept by pointer); null restores the real calls, and so does a null entry. Returns the
+// table that was in use.
+const HelpWindowHooks* SetHelpWindowHooks(const HelpWindowHooks* pHooks);
 
 // Brings a window titled "QRVMZ Help" forward, or opens the help file (CDriveManager::GetHelpFilePath). A shell
 // failure is shown in an error box owned by hWndOwner: "Out of memory", "Helpfile not found", "Path not found" or

@@ -2,7 +2,7 @@
 #include "framework/CommonDialogs.h"
 
 #include "framework/App.h"
-#include "framework/TestHooks.h"
+#include "framework/DialogHooks.h"
 #include "framework/Wnd.h"
 
 #include <cstddef>
@@ -10,7 +10,8 @@
 
 // The 32-bit layouts the program was written against (x86-64 test builds have their own).
 static_assert(sizeof(void*) != 4 || (sizeof(PRINTDLGA) == 66), "PRINTDLGA must have its packed 32-bit layout");
-static_assert(sizeof(void*) != 4 || (offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76), "the original OPENFILENAMEA is 76 bytes");
+static_assert(sizeof(void*) != 4 || (offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76),
+              "the original OPENFILENAMEA is 76 bytes");
 
 namespace {
 
@@ -67,10 +68,10 @@ INT_PTR CFileDialog::DoModal()
 {
     m_ofn.hwndOwner = CommonDialogOwner(m_pParentWnd);
     m_ofn.lpstrFile = m_szFileName;
-    CTestHooks* pHooks = AfxGetTestHooks();
-    if (pHooks != nullptr && pHooks->chooseFile) {
+    const DialogHooks* pHooks = GetDialogHooks();
+    if (pHooks != nullptr && pHooks->pfnChooseFile != nullptr) {
         CString strPath = m_szFileName;
-        if (!pHooks->chooseFile(m_bOpenFileDialog, m_ofn, strPath))
+        if (!pHooks->pfnChooseFile(pHooks->pContext, m_bOpenFileDialog, m_ofn, strPath))
             return IDCANCEL;
         lstrcpynA(m_szFileName, strPath, sizeof(m_szFileName));
     } else {
@@ -132,8 +133,10 @@ void CPrintDialog::ReleaseDeviceBlocks()
 INT_PTR CPrintDialog::DoModal()
 {
     m_pd.hwndOwner = CommonDialogOwner(m_pParentWnd);
-    CTestHooks* pHooks = AfxGetTestHooks();
-    BOOL bOK = (pHooks != nullptr && pHooks->choosePrinter) ? pHooks->choosePrinter(m_pd) : ::PrintDlgA(&m_pd);
+    const DialogHooks* pHooks = GetDialogHooks();
+    BOOL bOK = (pHooks != nullptr && pHooks->pfnChoosePrinter != nullptr)
+                   ? pHooks->pfnChoosePrinter(pHooks->pContext, m_pd)
+                   : ::PrintDlgA(&m_pd);
     m_strDeviceName.Empty();
     if (bOK && m_pd.hDevNames != nullptr) {
         const DEVNAMES* pNames = static_cast<const DEVNAMES*>(::GlobalLock(m_pd.hDevNames));

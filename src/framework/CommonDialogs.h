@@ -1,6 +1,6 @@
 // src/framework/CommonDialogs.h
-// The system's file and print dialogs. With test hooks installed (TestHooks.h) DoModal asks the hook instead of
-// showing a window.
+// The system's file and print dialogs. With a dialog hook table installed (DialogHooks.h) DoModal asks the hook
+// instead of showing a window.
 #ifndef TAVISK_FRAMEWORK_COMMONDIALOGS_H
 #define TAVISK_FRAMEWORK_COMMONDIALOGS_H
 

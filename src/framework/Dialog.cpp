@@ -2,7 +2,7 @@
 #include "framework/Dialog.h"
 
 #include "framework/App.h"
-#include "framework/TestHooks.h"
+#include "framework/DialogHooks.h"
 
 namespace {
 
@@ -95,9 +95,9 @@ INT_PTR CDialog::DoModal()
 
     try {
         if (CreateFromTemplate(hOwner) != nullptr && m_hWnd != nullptr && !m_bEndModal) {
-            CTestHooks* pHooks = AfxGetTestHooks();
-            if (pHooks != nullptr && pHooks->dialogReady)
-                pHooks->dialogReady(this);
+            const DialogHooks* pHooks = GetDialogHooks();
+            if (pHooks != nullptr && pHooks->pfnDialogReady != nullptr)
+                pHooks->pfnDialogReady(pHooks->pContext, this);
             RunModalLoop();
         }
     } catch (...) {

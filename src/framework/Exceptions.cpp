@@ -119,7 +119,8 @@ void DefaultExceptionReporter(LPCTSTR pszWhere, LPCTSTR pszMessage)
     OutputDebugStringA(line);
 }
 
-AFX_EXCEPTION_REPORTER volatile g_pfnExceptionReporter = DefaultExceptionReporter;
+// Read on every report, from any thread; a test program installs its hooks before the code under test runs.
+const ExceptionReportHooks* volatile g_pReportHooks = nullptr;
 
 } // namespace
 
@@ -176,19 +177,22 @@ CString AfxDescribeCurrentException()
     }
 }
 
-AFX_EXCEPTION_REPORTER AfxSetExceptionReporter(AFX_EXCEPTION_REPORTER pfnReporter)
+const ExceptionReportHooks* SetExceptionReportHooks(const ExceptionReportHooks* pHooks)
 {
-    if (pfnReporter == nullptr)
-        pfnReporter = DefaultExceptionReporter;
-    return reinterpret_cast<AFX_EXCEPTION_REPORTER>(InterlockedExchangePointer(
-        reinterpret_cast<PVOID volatile*>(&g_pfnExceptionReporter), reinterpret_cast<PVOID>(pfnReporter)));
+    const ExceptionReportHooks* pPrevious = g_pReportHooks;
+    g_pReportHooks = pHooks;
+    return pPrevious;
 }
 
 // Never throws: it runs inside the catch blocks of the boundaries.
 void AfxReportException(LPCTSTR pszWhere, LPCTSTR pszMessage)
 {
     try {
-        g_pfnExceptionReporter(pszWhere, pszMessage);
+        const ExceptionReportHooks* pHooks = g_pReportHooks;
+        if (pHooks != nullptr && pHooks->pfnReport != nullptr)
+            pHooks->pfnReport(pszWhere, pszMessage);
+        else
+            DefaultExceptionReporter(pszWhere, pszMessage);
     } catch (...) {
         OutputDebugStringA("exception reporter failed\n");
     }

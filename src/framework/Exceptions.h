@@ -73,10 +73,15 @@ public:
 // A description of the exception being handled; call only inside a catch block (catch (...) included).
 CString AfxDescribeCurrentException();
 
-// Where an exception stopped at a boundary goes. The default reporter writes to the debugger output; the
-// application may install one that shows a message box, tests one that records. Returns the previous reporter.
-typedef void (*AFX_EXCEPTION_REPORTER)(LPCTSTR pszWhere, LPCTSTR pszMessage);
-AFX_EXCEPTION_REPORTER AfxSetExceptionReporter(AFX_EXCEPTION_REPORTER pfnReporter);
+// Where an exception stopped at a boundary goes. The default reporter writes to the debugger output; tests
+// install a table that records.
+struct ExceptionReportHooks {
+    void (*pfnReport)(LPCTSTR pszWhere, LPCTSTR pszMessage);
+};
+
+// Installs a hook table (kept by pointer); null restores the debugger output, and so does a null entry. Returns
+// the table that was in use.
+const ExceptionReportHooks* SetExceptionReportHooks(const ExceptionReportHooks* pHooks);
 void AfxReportException(LPCTSTR pszWhere, LPCTSTR pszMessage);
 
 #endif

@@ -25,6 +25,6 @@
 #include "framework/App.h"
 #include "framework/MessageBox.h"
 #include "framework/CommonDialogs.h"
-#include "framework/TestHooks.h"
+#include "framework/DialogHooks.h"
 
 #endif

@@ -3,16 +3,16 @@
 
 #include "framework/App.h"
 #include "framework/String.h"
-#include "framework/TestHooks.h"
+#include "framework/DialogHooks.h"
 #include "framework/Wnd.h"
 
 int AfxShowMessageBox(HWND hWndOwner, LPCTSTR lpszText, LPCTSTR lpszCaption, UINT nType)
 {
     LPCTSTR pszCaption = lpszCaption != nullptr ? lpszCaption : AfxGetAppName();
     LPCTSTR pszText = lpszText != nullptr ? lpszText : "";
-    CTestHooks* pHooks = AfxGetTestHooks();
-    if (pHooks != nullptr && pHooks->messageBox)
-        return pHooks->messageBox(pszText, pszCaption, nType);
+    const DialogHooks* pHooks = GetDialogHooks();
+    if (pHooks != nullptr && pHooks->pfnMessageBox != nullptr)
+        return pHooks->pfnMessageBox(pHooks->pContext, pszText, pszCaption, nType);
     return ::MessageBoxA(hWndOwner, pszText, pszCaption, nType);
 }
 

@@ -2,7 +2,7 @@
 #include "framework/PropertySheet.h"
 
 #include "framework/App.h"
-#include "framework/TestHooks.h"
+#include "framework/DialogHooks.h"
 
 #include <vector>
 
@@ -177,9 +177,9 @@ INT_PTR CPropertySheet::DoModal()
     }
 
     try {
-        CTestHooks* pHooks = AfxGetTestHooks();
-        if (pHooks != nullptr && pHooks->dialogReady && PropSheet_GetCurrentPageHwnd(hSheet) != nullptr)
-            pHooks->dialogReady(this);
+        const DialogHooks* pHooks = GetDialogHooks();
+        if (pHooks != nullptr && pHooks->pfnDialogReady != nullptr && PropSheet_GetCurrentPageHwnd(hSheet) != nullptr)
+            pHooks->pfnDialogReady(pHooks->pContext, this);
         while (::IsWindow(hSheet) && PropSheet_GetCurrentPageHwnd(hSheet) != nullptr) {
             if (!AfxPumpMessage())
                 break;

@@ -29,16 +29,31 @@ bool ProcessorCpuid(unsigned leaf, unsigned regs[4])
     return true;
 }
 
-CpuidFn g_pfnCpuid = ProcessorCpuid;
-MeasureTicksFn g_pfnMeasureTicks = MeasureTicks;
+const SystemInfoHooks* g_pSystemInfoHooks = nullptr;
+
+bool Cpuid(unsigned leaf, unsigned regs[4])
+{
+    const SystemInfoHooks* pHooks = g_pSystemInfoHooks;
+    if (pHooks != nullptr && pHooks->pfnCpuid != nullptr)
+        return pHooks->pfnCpuid(leaf, regs);
+    return ProcessorCpuid(leaf, regs);
+}
+
+int64_t MeasureTicksThroughSeam(TickCallback callback, DWORD ms)
+{
+    const SystemInfoHooks* pHooks = g_pSystemInfoHooks;
+    if (pHooks != nullptr && pHooks->pfnMeasureTicks != nullptr)
+        return pHooks->pfnMeasureTicks(callback, ms);
+    return MeasureTicks(callback, ms);
+}
 
 // Function 1 reports the time-stamp counter in bit 4 of EDX; function 0 gives the highest standard function.
 bool HasTimeStampCounter()
 {
     unsigned regs[4] = {};
-    if (!g_pfnCpuid(0, regs) || regs[0] < 1)
+    if (!Cpuid(0, regs) || regs[0] < 1)
         return false;
-    if (!g_pfnCpuid(1, regs))
+    if (!Cpuid(1, regs))
         return false;
     return (regs[3] & (1u << 4)) != 0;
 }
@@ -72,7 +87,7 @@ uint64_t GetDiskBytes(char letter, bool total)
     const char root[4] = {letter, ':', '\\', '\0'};
     // A drive without a medium must not bring up the system's "no disk" box while the report is built.
     UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-    typedef BOOL(WINAPI * GetDiskFreeSpaceExAFn)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+    using GetDiskFreeSpaceExAFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
     GetDiskFreeSpaceExAFn pfnEx = reinterpret_cast<GetDiskFreeSpaceExAFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetDiskFreeSpaceExA")));
     uint64_t result = 0;
@@ -90,14 +105,11 @@ uint64_t GetDiskBytes(char letter, bool total)
 
 } // namespace
 
-void SetCpuidFunction(CpuidFn fn)
+const SystemInfoHooks* SetSystemInfoHooks(const SystemInfoHooks* pHooks)
 {
-    g_pfnCpuid = fn != nullptr ? fn : ProcessorCpuid;
-}
-
-void SetMeasureTicksFunction(MeasureTicksFn fn)
-{
-    g_pfnMeasureTicks = fn != nullptr ? fn : MeasureTicks;
+    const SystemInfoHooks* pPrevious = g_pSystemInfoHooks;
+    g_pSystemInfoHooks = pHooks;
+    return pPrevious;
 }
 
 // Reads the time-stamp counter before and after the callback. Where the original guarded the two RDTSC with a
@@ -145,11 +157,11 @@ DWORD ClockFromTicks(int64_t waitTicks, int64_t overheadTicks)
 bool ReadCpuBrandString()
 {
     unsigned regs[4] = {};
-    if (!g_pfnCpuid(0x80000000u, regs) || regs[0] < 0x80000004u)
+    if (!Cpuid(0x80000000u, regs) || regs[0] < 0x80000004u)
         return false;
     char brand[48];
     for (unsigned i = 0; i < 3; ++i) {
-        if (!g_pfnCpuid(0x80000002u + i, regs))
+        if (!Cpuid(0x80000002u + i, regs))
             return false;
         memcpy(brand + 16 * i, regs, 16);
     }
@@ -162,8 +174,8 @@ bool ReadCpuBrandString()
 // either end.
 CCpuInfo::CCpuInfo()
 {
-    int64_t waitTicks = g_pfnMeasureTicks(SpinWaitMs, 50);
-    int64_t overheadTicks = g_pfnMeasureTicks(MeasureSpinWaitOverhead, 50);
+    int64_t waitTicks = MeasureTicksThroughSeam(SpinWaitMs, 50);
+    int64_t overheadTicks = MeasureTicksThroughSeam(MeasureSpinWaitOverhead, 50);
     m_nClockMHz = ClockFromTicks(waitTicks, overheadTicks);
     ReadCpuBrandString();
     m_strBrand = g_szCpuBrand;
@@ -261,12 +273,9 @@ uint64_t GetDiskTotalBytes(char letter)
 // wherever kernel32 has it; Windows 95 and NT 4.0 lack it and keep the 32-byte record.
 namespace {
 
-bool QuerySystemMemoryFigures(MemoryFigures& figures);
-MemoryFiguresFn g_pfnMemoryFigures = QuerySystemMemoryFigures;
-
 bool QuerySystemMemoryFigures(MemoryFigures& figures)
 {
-    typedef BOOL(WINAPI * GlobalMemoryStatusExFn)(LPMEMORYSTATUSEX);
+    using GlobalMemoryStatusExFn = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
     GlobalMemoryStatusExFn pfnEx = reinterpret_cast<GlobalMemoryStatusExFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GlobalMemoryStatusEx")));
     if (pfnEx != nullptr) {
@@ -294,12 +303,10 @@ bool QuerySystemMemoryFigures(MemoryFigures& figures)
 
 bool QueryMemoryFigures(MemoryFigures& figures)
 {
-    return g_pfnMemoryFigures(figures);
-}
-
-void SetMemoryFiguresFunction(MemoryFiguresFn fn)
-{
-    g_pfnMemoryFigures = fn != nullptr ? fn : QuerySystemMemoryFigures;
+    const SystemInfoHooks* pHooks = g_pSystemInfoHooks;
+    if (pHooks != nullptr && pHooks->pfnMemoryFigures != nullptr)
+        return pHooks->pfnMemoryFigures(figures);
+    return QuerySystemMemoryFigures(figures);
 }
 
 void AppendMemoryLines(const MemoryFigures& figures, CStringArray& lines)

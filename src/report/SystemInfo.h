@@ -13,7 +13,7 @@
 #include <cstdint>
 
 // Callback timed by MeasureTicks: it gets a millisecond count, its result is ignored.
-typedef DWORD (*TickCallback)(DWORD ms);
+using TickCallback = DWORD (*)(DWORD ms);
 
 // Time-stamp ticks that elapse while callback(ms) runs; -1 when the processor has no time-stamp counter.
 int64_t MeasureTicks(TickCallback callback, DWORD ms);
@@ -27,13 +27,6 @@ DWORD ClockFromTicks(int64_t waitTicks, int64_t overheadTicks);
 // true, or leaves it as it was and returns false when the processor has no brand string.
 extern char g_szCpuBrand[49];
 bool ReadCpuBrandString();
-
-// Seams for tests: the CPUID instruction and MeasureTicks. NULL restores the processor's own.
-// A CPUID function returns false when the leaf cannot be executed.
-typedef bool (*CpuidFn)(unsigned leaf, unsigned regs[4]);
-typedef int64_t (*MeasureTicksFn)(TickCallback callback, DWORD ms);
-void SetCpuidFunction(CpuidFn fn);
-void SetMeasureTicksFunction(MeasureTicksFn fn);
 
 class CCpuInfo {
 public:
@@ -62,10 +55,19 @@ struct MemoryFigures {
     DWORD memoryLoad;
 };
 bool QueryMemoryFigures(MemoryFigures& figures);
-// Seam for tests: the memory figures' source. NULL restores the system's.
-typedef bool (*MemoryFiguresFn)(MemoryFigures& figures);
-void SetMemoryFiguresFunction(MemoryFiguresFn fn);
 void AppendMemoryLines(const MemoryFigures& figures, CStringArray& lines);
+
+// The seam of the processor and memory figures: the CPUID instruction (false when the leaf cannot be executed),
+// MeasureTicks and the memory figures' source. The default is the processor's and the system's own.
+struct SystemInfoHooks {
+    bool (*pfnCpuid)(unsigned leaf, unsigned regs[4]);
+    int64_t (*pfnMeasureTicks)(TickCallback callback, DWORD ms);
+    bool (*pfnMemoryFigures)(MemoryFigures& figures);
+};
+
+// Installs a hook table (kept by pointer); null restores the real calls, and so does a null entry. Returns the
+// table that was in use.
+const SystemInfoHooks* SetSystemInfoHooks(const SystemInfoHooks* pHooks);
 
 // The processor and memory lines of the system section ("CPU %d:" blocks or "CPU Name", "CPU Speed", the three
 // memory lines), appended to `lines`.

@@ -55,11 +55,11 @@ protected:
         g_reported = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         g_reportedWhere.Empty();
         g_reportedMessage.Empty();
-        m_previous = AfxSetExceptionReporter(RecordReport);
+        m_pPrevious = SetExceptionReportHooks(&kRecordReport);
     }
     void TearDown() override
     {
-        AfxSetExceptionReporter(m_previous);
+        SetExceptionReportHooks(m_pPrevious);
         CloseHandle(g_reported);
     }
     // Runs the procedure on a thread that the test keeps (no auto-delete) and returns its exit code.
@@ -78,7 +78,8 @@ protected:
         return code;
     }
 
-    AFX_EXCEPTION_REPORTER m_previous = nullptr;
+    static constexpr ExceptionReportHooks kRecordReport = {&RecordReport};
+    const ExceptionReportHooks* m_pPrevious = nullptr;
 };
 
 TEST_F(ThreadTest, ReturnsTheProcedureResult)

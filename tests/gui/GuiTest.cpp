@@ -38,46 +38,63 @@ int DefaultButton(UINT type)
     return IDOK;
 }
 
-HookSession::HookSession()
+HookSession::HookSession() : m_hooks{this, &AnswerMessageBox, &RunDialogScript, &ChooseFile, &ChoosePrinter}
 {
-    m_hooks.messageBox = [this](LPCTSTR text, LPCTSTR caption, UINT type) {
-        int answer = DefaultButton(type);
-        if (!m_answers.empty()) {
-            answer = m_answers.front();
-            m_answers.pop_front();
-        }
-        m_boxes.push_back(MessageBoxRecord{text, caption, type, answer});
-        return answer;
-    };
-    m_hooks.dialogReady = [this](CDialog* pDialog) {
-        m_dialogs.push_back(pDialog->m_nIDTemplate);
-        if (m_scripts.empty()) {
-            m_unscripted.push_back(pDialog->m_nIDTemplate);
-            pDialog->EndDialog(IDCANCEL);
-            return;
-        }
-        std::function<void(CDialog&)> script = std::move(m_scripts.front());
-        m_scripts.pop_front();
-        script(*pDialog);
-    };
-    m_hooks.chooseFile = [](BOOL, const OPENFILENAMEA&, CString&) { return FALSE; };
-    m_hooks.choosePrinter = [](PRINTDLGA&) { return FALSE; };
-    m_pPrevious = AfxSetTestHooks(&m_hooks);
+    m_pPrevious = SetDialogHooks(&m_hooks);
 }
 
 HookSession::~HookSession()
 {
-    AfxSetTestHooks(m_pPrevious);
+    SetDialogHooks(m_pPrevious);
+}
+
+int HookSession::AnswerMessageBox(void* pContext, LPCTSTR pszText, LPCTSTR pszCaption, UINT nType)
+{
+    HookSession& session = *static_cast<HookSession*>(pContext);
+    int answer = DefaultButton(nType);
+    if (!session.m_answers.empty()) {
+        answer = session.m_answers.front();
+        session.m_answers.pop_front();
+    }
+    session.m_boxes.push_back(MessageBoxRecord{pszText, pszCaption, nType, answer});
+    return answer;
+}
+
+void HookSession::RunDialogScript(void* pContext, CDialog* pDialog)
+{
+    HookSession& session = *static_cast<HookSession*>(pContext);
+    session.m_dialogs.push_back(pDialog->m_nIDTemplate);
+    if (session.m_scripts.empty()) {
+        session.m_unscripted.push_back(pDialog->m_nIDTemplate);
+        pDialog->EndDialog(IDCANCEL);
+        return;
+    }
+    std::function<void(CDialog&)> script = std::move(session.m_scripts.front());
+    session.m_scripts.pop_front();
+    script(*pDialog);
+}
+
+// Without a function given, the file and printer choices are cancelled.
+BOOL HookSession::ChooseFile(void* pContext, BOOL bOpen, const OPENFILENAMEA& ofn, CString& strPath)
+{
+    HookSession& session = *static_cast<HookSession*>(pContext);
+    return session.m_chooseFile ? session.m_chooseFile(bOpen, ofn, strPath) : FALSE;
+}
+
+BOOL HookSession::ChoosePrinter(void* pContext, PRINTDLGA& pd)
+{
+    HookSession& session = *static_cast<HookSession*>(pContext);
+    return session.m_choosePrinter ? session.m_choosePrinter(pd) : FALSE;
 }
 
 void HookSession::SetChooseFile(std::function<BOOL(BOOL bOpen, const OPENFILENAMEA& ofn, CString& path)> fn)
 {
-    m_hooks.chooseFile = std::move(fn);
+    m_chooseFile = std::move(fn);
 }
 
 void HookSession::SetChoosePrinter(std::function<BOOL(PRINTDLGA& pd)> fn)
 {
-    m_hooks.choosePrinter = std::move(fn);
+    m_choosePrinter = std::move(fn);
 }
 
 INT_PTR RunModal(HookSession& session, CDialog& dlg, std::function<void(CDialog&)> script)

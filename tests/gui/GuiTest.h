@@ -1,6 +1,6 @@
 // tests/gui/GuiTest.h
 // In-process GUI testing of the window layer: a hook session that answers message boxes (recording caption and
-// text) and scripts modal dialogs through the dialogReady hook, plus helpers that find controls, read list boxes and
+// text) and scripts modal dialogs through the dialog-ready hook, plus helpers that find controls, read list boxes and
 // press buttons. No real modal window ever waits for a person.
 #ifndef TAVISK_TESTS_GUI_GUITEST_H
 #define TAVISK_TESTS_GUI_GUITEST_H
@@ -48,8 +48,15 @@ public:
     const std::vector<UINT>& UnscriptedDialogs() const { return m_unscripted; }
 
 private:
-    CTestHooks m_hooks;
-    CTestHooks* m_pPrevious;
+    static int AnswerMessageBox(void* pContext, LPCTSTR pszText, LPCTSTR pszCaption, UINT nType);
+    static void RunDialogScript(void* pContext, CDialog* pDialog);
+    static BOOL ChooseFile(void* pContext, BOOL bOpen, const OPENFILENAMEA& ofn, CString& strPath);
+    static BOOL ChoosePrinter(void* pContext, PRINTDLGA& pd);
+
+    DialogHooks m_hooks;
+    const DialogHooks* m_pPrevious;
+    std::function<BOOL(BOOL bOpen, const OPENFILENAMEA& ofn, CString& path)> m_chooseFile;
+    std::function<BOOL(PRINTDLGA& pd)> m_choosePrinter;
     std::deque<int> m_answers;
     std::deque<std::function<void(CDialog&)>> m_scripts;
     std::vector<MessageBoxRecord> m_boxes;

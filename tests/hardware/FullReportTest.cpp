@@ -56,20 +56,12 @@ bool PinnedMemory(MemoryFigures& figures)
     return true;
 }
 
+const SystemInfoHooks kPinnedHardware = {&PinnedCpuid, &PinnedTicks, &PinnedMemory};
+
 class PinnedHardware {
 public:
-    PinnedHardware()
-    {
-        SetCpuidFunction(PinnedCpuid);
-        SetMeasureTicksFunction(PinnedTicks);
-        SetMemoryFiguresFunction(PinnedMemory);
-    }
-    ~PinnedHardware()
-    {
-        SetCpuidFunction(nullptr);
-        SetMeasureTicksFunction(nullptr);
-        SetMemoryFiguresFunction(nullptr);
-    }
+    PinnedHardware() { SetSystemInfoHooks(&kPinnedHardware); }
+    ~PinnedHardware() { SetSystemInfoHooks(nullptr); }
 };
 
 struct ReportRun {

@@ -9,7 +9,8 @@
 
 #include "app/HelpFile.h"
 #include "drive/DriveManager.h"
-#include "framework/TestHooks.h"
+#include "framework/DialogHooks.h"
+#include "framework/Shell.h"
 
 namespace {
 
@@ -22,8 +23,7 @@ std::vector<ShellCall> g_calls;
 INT_PTR g_result = 42;
 std::vector<HWND> g_broughtForward;
 
-HINSTANCE WINAPI FakeShellExecute(HWND, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR pszParameters, LPCSTR pszDirectory,
-                                  INT nShow)
+HINSTANCE FakeShellExecute(HWND, LPCSTR pszVerb, LPCSTR pszFile, LPCSTR pszParameters, LPCSTR pszDirectory, INT nShow)
 {
     EXPECT_EQ(nullptr, pszParameters);
     EXPECT_EQ(nullptr, pszDirectory);
@@ -37,34 +37,39 @@ BOOL RecordBringToFront(HWND hWnd)
     return TRUE;
 }
 
+const ShellHooks kFakeShell = {&FakeShellExecute};
+const HelpWindowHooks kRecordingHelpWindow = {nullptr, &RecordBringToFront};
+
 class HelpFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         g_calls.clear();
         g_broughtForward.clear();
-        g_HelpShell = g_HelpShellDefault;
-        g_HelpShell.pfnShellExecute = FakeShellExecute;
-        g_HelpShell.pfnBringToFront = RecordBringToFront;
-        m_hooks.messageBox = [this](LPCTSTR text, LPCTSTR caption, UINT type) {
-            m_boxes.push_back({text, caption, type});
-            return IDOK;
-        };
-        AfxSetTestHooks(&m_hooks);
+        SetShellHooks(&kFakeShell);
+        SetHelpWindowHooks(&kRecordingHelpWindow);
+        SetDialogHooks(&m_hooks);
         std::strcpy(m_Manager.m_szStartDir, "C:\\Tavisk");
     }
 
     void TearDown() override
     {
-        AfxSetTestHooks(nullptr);
-        g_HelpShell = g_HelpShellDefault;
+        SetDialogHooks(nullptr);
+        SetHelpWindowHooks(nullptr);
+        SetShellHooks(nullptr);
     }
 
     struct Box {
         std::string text, caption;
         UINT type;
     };
-    CTestHooks m_hooks;
+    static int RecordMessageBox(void* pContext, LPCTSTR pszText, LPCTSTR pszCaption, UINT nType)
+    {
+        static_cast<HelpFileTest*>(pContext)->m_boxes.push_back({pszText, pszCaption, nType});
+        return IDOK;
+    }
+
+    DialogHooks m_hooks = {this, &RecordMessageBox, nullptr, nullptr, nullptr};
     std::vector<Box> m_boxes;
     CDriveManager m_Manager;
 };

@@ -93,52 +93,75 @@ std::vector<std::string> WithoutSoftwareSection(const std::vector<std::string>& 
 // ---------------------------------------------------------------------------------------------------------------
 // Hooks
 
-HookScope::HookScope(bool realDialogs)
+namespace {
+
+int RecordMessageBox(void* pContext, LPCTSTR pszText, LPCTSTR pszCaption, UINT nType)
 {
-    m_hooks.messageBox = [this](LPCTSTR text, LPCTSTR caption, UINT type) {
-        boxes.push_back({text != nullptr ? text : "", caption != nullptr ? caption : "<null>", type});
-        return IDOK;
-    };
+    HookScope& scope = *static_cast<HookScope*>(pContext);
+    scope.boxes.push_back({pszText != nullptr ? pszText : "", pszCaption != nullptr ? pszCaption : "<null>", nType});
+    return IDOK;
+}
+
+BOOL ChooseSavePath(void* pContext, BOOL bOpen, const OPENFILENAMEA& ofn, CString& strPath)
+{
+    HookScope& scope = *static_cast<HookScope*>(pContext);
+    ++scope.fileDialogs;
+    scope.lastOpen = bOpen;
+    scope.lastDefExt = ofn.lpstrDefExt != nullptr ? ofn.lpstrDefExt : "";
+    scope.lastInitialName = ofn.lpstrFile != nullptr ? ofn.lpstrFile : "";
+    scope.lastFilter.clear();
+    for (const char* p = ofn.lpstrFilter; p != nullptr && *p != '\0'; p += strlen(p) + 1)
+        scope.lastFilter += std::string(p) + "|";
+    scope.lastFlags = ofn.Flags;
+    if (scope.savePath.empty())
+        return FALSE;
+    strPath = scope.savePath.c_str();
+    return TRUE;
+}
+
+BOOL ChooseMemoryPrinter(void* pContext, PRINTDLGA& pd)
+{
+    HookScope& scope = *static_cast<HookScope*>(pContext);
+    ++scope.printDialogs;
+    scope.lastPrintFlags = pd.Flags;
+    if (scope.printerCancels)
+        return FALSE;
+    pd.hDC = CreateCompatibleDC(nullptr);
+    return TRUE;
+}
+
+} // namespace
+
+HookScope::HookScope(bool realDialogs) : m_hooks{this, &RecordMessageBox, nullptr, nullptr, nullptr}
+{
     if (!realDialogs) {
-        m_hooks.chooseFile = [this](BOOL bOpen, const OPENFILENAMEA& ofn, CString& path) {
-            ++fileDialogs;
-            lastOpen = bOpen;
-            lastDefExt = ofn.lpstrDefExt != nullptr ? ofn.lpstrDefExt : "";
-            lastInitialName = ofn.lpstrFile != nullptr ? ofn.lpstrFile : "";
-            lastFilter.clear();
-            for (const char* p = ofn.lpstrFilter; p != nullptr && *p != '\0'; p += strlen(p) + 1)
-                lastFilter += std::string(p) + "|";
-            lastFlags = ofn.Flags;
-            if (savePath.empty())
-                return FALSE;
-            path = savePath.c_str();
-            return TRUE;
-        };
+        m_hooks.pfnChooseFile = &ChooseSavePath;
         UseHookedPrinter();
     }
-    m_pPrevious = AfxSetTestHooks(&m_hooks);
+    m_pPrevious = SetDialogHooks(&m_hooks);
+}
+
+void HookScope::DialogReady(void* pContext, CDialog* pDialog)
+{
+    HookScope& scope = *static_cast<HookScope*>(pContext);
+    if (scope.m_dialogReady)
+        scope.m_dialogReady(pDialog);
 }
 
 void HookScope::UseHookedPrinter()
 {
-    m_hooks.choosePrinter = [this](PRINTDLGA& pd) {
-        ++printDialogs;
-        lastPrintFlags = pd.Flags;
-        if (printerCancels)
-            return FALSE;
-        pd.hDC = CreateCompatibleDC(nullptr);
-        return TRUE;
-    };
+    m_hooks.pfnChoosePrinter = &ChooseMemoryPrinter;
 }
 
 void HookScope::SetDialogReady(std::function<void(CDialog*)> fn)
 {
-    m_hooks.dialogReady = std::move(fn);
+    m_dialogReady = std::move(fn);
+    m_hooks.pfnDialogReady = m_dialogReady ? &DialogReady : nullptr;
 }
 
 HookScope::~HookScope()
 {
-    AfxSetTestHooks(m_pPrevious);
+    SetDialogHooks(m_pPrevious);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -55,6 +55,8 @@ class HookScope {
 public:
     explicit HookScope(bool realDialogs = false);
     ~HookScope();
+    HookScope(const HookScope&) = delete;
+    HookScope& operator=(const HookScope&) = delete;
     // The print dialog answered by the hook (also with realDialogs).
     void UseHookedPrinter();
     // Runs fn when a modal dialog of the layer is ready (inside its modal loop).
@@ -80,8 +82,11 @@ public:
     DWORD lastPrintFlags = 0;
 
 private:
-    CTestHooks m_hooks;
-    CTestHooks* m_pPrevious;
+    static void DialogReady(void* pContext, CDialog* pDialog);
+
+    DialogHooks m_hooks;
+    const DialogHooks* m_pPrevious;
+    std::function<void(CDialog*)> m_dialogReady;
 };
 
 // The report date pinned to 8 March 2006 (UTC) while the object lives; DateText is its long form in this locale.

@@ -73,19 +73,21 @@ int64_t FakeMeasureTicks(TickCallback callback, DWORD ms)
     return callback == SpinWaitMs ? g_waitTicks : g_overheadTicks;
 }
 
+const SystemInfoHooks kFakeCpuid = {&FakeCpuid, nullptr, nullptr};
+const SystemInfoHooks kFakeCpuidAndTicks = {&FakeCpuid, &FakeMeasureTicks, nullptr};
+
 class ScriptedProcessorTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         g_fake = FakeProcessor();
         g_tickCalls.clear();
-        SetCpuidFunction(FakeCpuid);
+        SetSystemInfoHooks(&kFakeCpuid);
         memset(g_szCpuBrand, 0, sizeof g_szCpuBrand);
     }
     void TearDown() override
     {
-        SetCpuidFunction(nullptr);
-        SetMeasureTicksFunction(nullptr);
+        SetSystemInfoHooks(nullptr);
         memset(g_szCpuBrand, 0, sizeof g_szCpuBrand);
     }
 };
@@ -114,7 +116,7 @@ TEST_F(ScriptedProcessorTest, ClockFromTheMeasureTicksSeam)
 {
     g_waitTicks = 200000000;
     g_overheadTicks = 100000;
-    SetMeasureTicksFunction(FakeMeasureTicks);
+    SetSystemInfoHooks(&kFakeCpuidAndTicks);
     CCpuInfo cpu;
     EXPECT_EQ(3998u, cpu.m_nClockMHz);
     ASSERT_EQ(2u, g_tickCalls.size());
@@ -137,7 +139,7 @@ TEST_F(ScriptedProcessorTest, BrandStringTrimmed)
         {"0123456789abcdef0123456789ABCDEF0123456789abcdef", "0123456789abcdef0123456789ABCDEF0123456789abcdef"},
     };
     g_overheadTicks = g_waitTicks = 0;
-    SetMeasureTicksFunction(FakeMeasureTicks);
+    SetSystemInfoHooks(&kFakeCpuidAndTicks);
     for (const Case& c : cases) {
         SetBrand(c.raw);
         CCpuInfo cpu;
