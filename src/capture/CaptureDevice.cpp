@@ -14,7 +14,7 @@
 
 #include <cstring>
 
-FILE* g_pCapsDumpFile = nullptr;
+CStreamOwner g_pCapsDumpFile;
 
 namespace {
 
@@ -57,15 +57,12 @@ CCaptureDevice::CCaptureDevice(CCaptureFilterInfo* pVideoCapture, CGraphManager*
     wave.cbSize = 0;
 }
 
-// The dump is closed by the first device that goes, and the pointer cleared so no later one closes it again.
+// The dump is closed by the first device that goes; the owner is left empty so no later one closes it again.
 CCaptureDevice::~CCaptureDevice()
 {
     m_audioFormats.RemoveAll();
     m_videoFormats.RemoveAll();
-    if (g_pCapsDumpFile != nullptr) {
-        std::fclose(g_pCapsDumpFile);
-        g_pCapsDumpFile = nullptr;
-    }
+    g_pCapsDumpFile.reset();
 }
 
 template <class T>

@@ -11,6 +11,7 @@
 #include "capture/FormatRecords.h"
 #include "framework/Array.h"
 #include "framework/ComPtr.h"
+#include "framework/StreamOwner.h"
 #include "framework/String.h"
 
 #include <windows.h>
@@ -21,8 +22,8 @@
 class CCaptureFilterInfo;
 class CGraphManager;
 
-// The capability dump: null unless a developer opened it; written by EnumVideoCaps and DumpStreamCaps.
-extern FILE* g_pCapsDumpFile;
+// The capability dump: empty unless a developer opened it; written by EnumVideoCaps and DumpStreamCaps.
+extern CStreamOwner g_pCapsDumpFile;
 
 // Crossbar inputs the video source selects.
 enum : LONG {

@@ -194,7 +194,7 @@ void CCaptureDevice::EnumVideoCaps()
     if (!OpenStreamCaps(pin, config, count, sizeof(VIDEO_STREAM_CONFIG_CAPS)))
         return;
     if (g_pCapsDumpFile != nullptr)
-        std::fprintf(g_pCapsDumpFile, "\n\n====================\nEnum Video Caps: %s\n====================\n",
+        std::fprintf(g_pCapsDumpFile.get(), "\n\n====================\nEnum Video Caps: %s\n====================\n",
                      static_cast<LPCSTR>(m_pVideoCapture->GetFriendlyName()));
 
     CArray<CVideoFormat> found;
@@ -276,7 +276,7 @@ void CCaptureDevice::EnumAudioCaps()
 
 void CCaptureDevice::DumpStreamCaps(const AM_MEDIA_TYPE* pmt, VIDEO_STREAM_CONFIG_CAPS caps)
 {
-    FILE* f = g_pCapsDumpFile;
+    FILE* f = g_pCapsDumpFile.get();
     if (f == nullptr || pmt == nullptr)
         return;
     std::fprintf(f, "GUID: %s\n", static_cast<LPCSTR>(GuidText(caps.guid)));

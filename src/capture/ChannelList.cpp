@@ -2,6 +2,7 @@
 #include "capture/ChannelList.h"
 
 #include "framework/File.h"
+#include "framework/StreamOwner.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,23 +50,6 @@ LONG DecimalValue(const CString& text)
 {
     return LONG(std::strtol(text, nullptr, 10));
 }
-
-// Owns a C stream for the time of one read or write.
-class CStreamOwner {
-public:
-    CStreamOwner(const CString& path, const char* mode) : m_stream(std::fopen(path, mode)) {}
-    ~CStreamOwner()
-    {
-        if (m_stream != nullptr)
-            std::fclose(m_stream);
-    }
-    CStreamOwner(const CStreamOwner&) = delete;
-    CStreamOwner& operator=(const CStreamOwner&) = delete;
-    FILE* get() const { return m_stream; }
-
-private:
-    FILE* m_stream;
-};
 
 } // namespace
 
@@ -159,7 +143,7 @@ INT_PTR CChannelList::AddChannel(CChannel channel)
 
 BOOL CChannelList::SaveFile(const CString& path) const
 {
-    CStreamOwner stream(path, "wt");
+    CStreamOwner stream = OpenStream(path, "wt");
     if (stream.get() == nullptr)
         return FALSE;
     CStdioFile file(stream.get());
@@ -182,7 +166,7 @@ BOOL CChannelList::SaveFile(const CString& path) const
 // Key lines before the first channel have no channel to fill and are passed over.
 BOOL CChannelList::LoadFile(const CString& path)
 {
-    CStreamOwner stream(path, "rt");
+    CStreamOwner stream = OpenStream(path, "rt");
     if (stream.get() == nullptr)
         return FALSE;
     CStdioFile file(stream.get());

@@ -16,7 +16,7 @@
 
 CGraphManager* g_pGraphManager = nullptr;
 CStringArray g_dxLogLines;
-FILE* g_pDxLogFile = nullptr;
+CStreamOwner g_pDxLogFile;
 WORD g_nGraphManagerCount = 0;
 
 namespace {
@@ -51,13 +51,12 @@ bool IsWindowsXp()
 
 void FlushDxLog()
 {
-    FILE* file = std::fopen(kDxLogFile, "at");
-    if (file == nullptr)
+    CStreamOwner file = OpenStream(kDxLogFile, "at");
+    if (!file)
         return;
     for (INT_PTR i = 0; i < g_dxLogLines.GetSize(); ++i)
-        std::fprintf(file, "%s\n", static_cast<LPCTSTR>(g_dxLogLines[i]));
+        std::fprintf(file.get(), "%s\n", static_cast<LPCTSTR>(g_dxLogLines[i]));
     g_dxLogLines.RemoveAll();
-    std::fclose(file);
 }
 
 // The video renderer defaults to VMR-7 on Windows XP and VMR-9 elsewhere; the registry may choose. With
@@ -71,10 +70,10 @@ CGraphManager::CGraphManager()
         m_bVmr7 = 1;
     ReadSettings();
     if (m_bVideoLog) {
-        m_graphEditLog.Attach(::CreateFileA(kGraphEditLogFile, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        m_graphEditLog.Open(kGraphEditLogFile,
+                            CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive | CFile::modeNoInherit);
         if (m_nInstance == 1 && g_pDxLogFile == nullptr)
-            g_pDxLogFile = std::fopen(kDxLogFile, "at");
+            g_pDxLogFile = OpenStream(kDxLogFile, "at");
     }
 }
 
@@ -98,11 +97,9 @@ void CGraphManager::ReadSettings()
 CGraphManager::~CGraphManager()
 {
     Log(" graph object destroyed");
-    m_graphEditLog.Close();
-    if (m_nInstance == 1 && g_pDxLogFile != nullptr) {
-        std::fclose(g_pDxLogFile);
-        g_pDxLogFile = nullptr;
-    }
+    m_graphEditLog.Abort();
+    if (m_nInstance == 1)
+        g_pDxLogFile.reset();
     if (m_bScreenSaverSuspended)
         ::SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, m_bScreenSaverWasActive, nullptr, 0);
     m_nDisplayMode = kDisplayModeLetterbox;
@@ -130,8 +127,8 @@ void CGraphManager::Log(const CString& message)
     line += message;
     g_dxLogLines.Add(line);
     if (g_pDxLogFile != nullptr) {
-        std::fprintf(g_pDxLogFile, "%s\n", static_cast<LPCTSTR>(line));
-        std::fflush(g_pDxLogFile);
+        std::fprintf(g_pDxLogFile.get(), "%s\n", static_cast<LPCTSTR>(line));
+        std::fflush(g_pDxLogFile.get());
     }
 }
 
@@ -157,8 +154,8 @@ HRESULT CGraphManager::CreateGraph()
     DetachGraphLog();
     m_graph.Release();
     const HRESULT hr = CaptureCreateInstance(CLSID_FilterGraph, CLSCTX_ALL, IID_IGraphBuilder, m_graph.ReceiveVoid());
-    if (SUCCEEDED(hr) && m_bVideoLog && m_graphEditLog.IsCreated())
-        m_graph->SetLogFile(reinterpret_cast<DWORD_PTR>(m_graphEditLog.get()));
+    if (SUCCEEDED(hr) && m_bVideoLog && m_graphEditLog.m_hFile != CFile::hFileNull)
+        m_graph->SetLogFile(reinterpret_cast<DWORD_PTR>(m_graphEditLog.m_hFile));
     return hr;
 }
 
@@ -175,7 +172,7 @@ HRESULT CGraphManager::ReleaseGraph()
 
 void CGraphManager::DetachGraphLog()
 {
-    if (m_graph && m_graphEditLog.IsCreated())
+    if (m_graph && m_graphEditLog.m_hFile != CFile::hFileNull)
         m_graph->SetLogFile(0);
 }
 

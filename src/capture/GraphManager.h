@@ -9,8 +9,9 @@
 #include "capture/CaptureFilterInfo.h"
 #include "framework/Array.h"
 #include "framework/ComPtr.h"
-#include "framework/Handles.h"
+#include "framework/File.h"
 #include "framework/MapStringToPtr.h"
+#include "framework/StreamOwner.h"
 #include "framework/String.h"
 
 #include <windows.h>
@@ -27,8 +28,8 @@ class CGraphManager;
 extern CGraphManager* g_pGraphManager;
 // Every log line of the run, from every manager; never emptied by the program's normal course.
 extern CStringArray g_dxLogLines;
-// The text log while the first manager lives with "VideoLog" set, else null.
-extern FILE* g_pDxLogFile;
+// The text log while the first manager lives with "VideoLog" set, else empty.
+extern CStreamOwner g_pDxLogFile;
 // The number of the last manager made; the first manager is 1.
 extern WORD g_nGraphManagerCount;
 
@@ -152,7 +153,7 @@ private:
 
     DWORD m_nDisplayMode;
     LONG m_nLastEvent;
-    CHandleOwner m_graphEditLog;
+    CFile m_graphEditLog;
     BYTE m_bVmr7;
     BYTE m_bVideoLog;
     WORD m_nInstance;

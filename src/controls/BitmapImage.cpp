@@ -2,22 +2,13 @@
 #include "controls/BitmapImage.h"
 
 #include "framework/Gdi.h"
+#include "framework/StreamOwner.h"
 
 #include <png.h>
 
 #include <cstdio>
-#include <memory>
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* pFile) const
-    {
-        if (pFile != nullptr)
-            std::fclose(pFile);
-    }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 void PutLe16(std::vector<BYTE>& out, unsigned v)
 {
@@ -34,11 +25,11 @@ void PutLe32(std::vector<BYTE>& out, DWORD v)
 // Writes all bytes and closes the file; a short write or a failed close removes what was written.
 bool WriteWholeFile(LPCSTR pszPath, const std::vector<BYTE>& bytes)
 {
-    FilePtr file(std::fopen(pszPath, "wb"));
+    CStreamOwner file = OpenStream(pszPath, "wb");
     if (!file)
         return false;
     bool bOk = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    bOk = std::fclose(file.release()) == 0 && bOk;
+    bOk = CloseStream(file) && bOk;
     if (!bOk)
         ::DeleteFileA(pszPath);
     return bOk;

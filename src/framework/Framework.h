@@ -10,6 +10,7 @@
 #include "framework/Handles.h"
 #include "framework/Geometry.h"
 #include "framework/File.h"
+#include "framework/StreamOwner.h"
 #include "framework/FileFind.h"
 #include "framework/Thread.h"
 #include "framework/Registry.h"

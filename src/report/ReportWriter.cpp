@@ -5,6 +5,7 @@
 #include "framework/Clock.h"
 #include "framework/CommonDialogs.h"
 #include "framework/Exceptions.h"
+#include "framework/File.h"
 #include "framework/FileReplace.h"
 #include "framework/MessageBox.h"
 #include "report/SupportFileEncoder.h"
@@ -61,9 +62,8 @@ bool ExistingFileIsLocked(const CString& path)
         return false;
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
         return true;
-    CHandleOwner file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !file.IsCreated();
+    CFile file;
+    return !file.Open(path, CFile::modeWrite | CFile::shareDenyNone | CFile::modeNoInherit);
 }
 
 } // namespace
@@ -297,7 +297,7 @@ int CReportWriter::OpenFile(CString fileName, bool ask)
         ReportFileError();
         return 0;
     }
-    m_pFile = fopen(tempPath, streamMode);
+    m_pFile = OpenStream(tempPath, streamMode);
     if (m_pFile == nullptr) {
         DeleteFileA(tempPath);
         ReportFileError();
@@ -316,10 +316,7 @@ void CReportWriter::ReportFileError()
 
 void CReportWriter::DiscardFile()
 {
-    if (m_pFile != nullptr) {
-        fclose(m_pFile);
-        m_pFile = nullptr;
-    }
+    m_pFile.reset();
     if (!m_strTempPath.IsEmpty())
         DeleteFileA(m_strTempPath);
     m_strTempPath.Empty();
@@ -340,7 +337,7 @@ void CReportWriter::WriteLine(CString line)
         WriteEncipheredLine(line, &pBuffer, &nLength);
         std::unique_ptr<BYTE[]> owner(pBuffer);
         if (m_pFile != nullptr)
-            fwrite(pBuffer, 1, size_t(nLength), m_pFile);
+            fwrite(pBuffer, 1, size_t(nLength), m_pFile.get());
         break;
     }
     default:
@@ -370,8 +367,8 @@ void CReportWriter::WriteTextLine(const CString& line)
 {
     if (m_pFile == nullptr)
         return;
-    fputs(line, m_pFile);
-    fputc('\n', m_pFile);
+    fputs(line, m_pFile.get());
+    fputc('\n', m_pFile.get());
 }
 
 // On paper a rule under the text just written: on the lower edge of its slot (the top of the current one), as
@@ -461,7 +458,7 @@ void CReportWriter::WriteEncipheredLine(CString line, BYTE** ppBuffer, int* pnLe
 void CReportWriter::WriteRaw(const void* pBuffer, size_t nCount)
 {
     if (m_pFile != nullptr)
-        fwrite(pBuffer, 1, nCount, m_pFile);
+        fwrite(pBuffer, 1, nCount, m_pFile.get());
 }
 
 // The form that ends the paper report: a note to the customer in English, German and French, the web address,
@@ -558,9 +555,8 @@ void CReportWriter::Close()
         m_hPrinterDC = nullptr;
     }
     if (m_pFile != nullptr) {
-        bool ok = ferror(m_pFile) == 0;
-        ok = (fclose(m_pFile) == 0) && ok;
-        m_pFile = nullptr;
+        bool ok = ferror(m_pFile.get()) == 0;
+        ok = CloseStream(m_pFile) && ok;
         if (ok && AfxReplaceFile(m_strTempPath, m_strTargetPath)) {
             m_strTempPath.Empty();
         } else {

@@ -6,6 +6,7 @@
 #define TAVISK_REPORT_REPORTWRITER_H
 
 #include "framework/Gdi.h"
+#include "framework/StreamOwner.h"
 #include "framework/String.h"
 
 #include <windows.h>
@@ -141,7 +142,7 @@ private:
     ReportMode m_nMode;
     CString m_strTitle;
     CString m_strFileName; // the path chosen in the Save-As dialog; empty when no dialog was shown
-    FILE* m_pFile;
+    CStreamOwner m_pFile;
     HDC m_hPrinterDC;
     std::unique_ptr<CDC> m_pPrinterDC; // owns the printer DC from the print dialog while printing
     int m_nLine;

@@ -7,6 +7,7 @@
 #include "framework/CommonDialogs.h"
 #include "drive/DriveManager.h"
 #include "framework/MessageBox.h"
+#include "framework/StreamOwner.h"
 #include "resource.h"
 #include "transfer/ResultsExport.h"
 #include "transfer/ResultsPrint.h"
@@ -101,13 +102,13 @@ void CTestPageDlg::OnSaveToHtml()
         return;
     const CString htmlPath = folder + HtmlNameForPicture(name);
     const CString picturePath = folder + name;
-    std::FILE* pFile = std::fopen(htmlPath, "wb");
-    if (pFile == nullptr) {
+    CStreamOwner file = OpenStream(htmlPath, "wb");
+    if (!file) {
         ReportUnwritable(htmlPath);
         return;
     }
     if (!SaveGraphPicture(picturePath, ext)) {
-        std::fclose(pFile);
+        file.reset();
         ::DeleteFileA(htmlPath);
         ReportUnwritable(picturePath);
         return;
@@ -120,8 +121,9 @@ void CTestPageDlg::OnSaveToHtml()
     if (m_traits.kind == kTestPageDvdWrite && g_pDriveManager != nullptr)
         input.speeds = {this, &DvdWriteSpeedsOf};
     const CString html = BuildResultsHtml(input, *m_pRing);
-    bool bOk = std::fwrite(static_cast<LPCSTR>(html), 1, size_t(html.GetLength()), pFile) == size_t(html.GetLength());
-    bOk = std::fclose(pFile) == 0 && bOk;
+    bool bOk =
+        std::fwrite(static_cast<LPCSTR>(html), 1, size_t(html.GetLength()), file.get()) == size_t(html.GetLength());
+    bOk = CloseStream(file) && bOk;
     if (!bOk) {
         ::DeleteFileA(htmlPath);
         ReportUnwritable(htmlPath);
