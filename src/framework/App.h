@@ -42,7 +42,7 @@ private:
 
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 
-// The one application object, or NULL when the process has none (test programs).
+// The one application object, or null when the process has none (test programs).
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 // The application object's name, or the executable's file name without extension when there is no application.

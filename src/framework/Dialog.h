@@ -20,7 +20,7 @@ public:
     // top-level window, or the main window when no parent was given; it is disabled while the dialog runs.
     virtual INT_PTR DoModal();
 
-    // Creates the dialog modeless; parent NULL = the application's main window. FALSE when the window does not exist
+    // Creates the dialog modeless; parent null = the application's main window. FALSE when the window does not exist
     // afterwards.
     BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     BOOL Create(LPCTSTR lpszTemplateName, CWnd* pParentWnd = nullptr);

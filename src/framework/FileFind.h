@@ -18,7 +18,7 @@ public:
     CFileFind& operator=(const CFileFind&) = delete;
     ~CFileFind() = default;
 
-    // NULL searches "*.*" in the current directory. FALSE when nothing matches.
+    // null searches "*.*" in the current directory. FALSE when nothing matches.
     BOOL FindFile(LPCTSTR pstrName = nullptr, DWORD dwUnused = 0);
     BOOL FindNextFile();
     void Close();

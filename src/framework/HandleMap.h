@@ -12,8 +12,8 @@
 template <class TObject, class THandle>
 class CTempHandleMap {
 public:
-    // setHandle stores a handle into a wrapper without taking ownership (and NULL to let go of it again).
-    typedef void (*SetHandleFn)(TObject& object, THandle handle);
+    // setHandle stores a handle into a wrapper without taking ownership (and null to let go of it again).
+    using SetHandleFn = void (*)(TObject& object, THandle handle);
 
     explicit CTempHandleMap(SetHandleFn setHandle) : m_setHandle(setHandle) {}
     ~CTempHandleMap()

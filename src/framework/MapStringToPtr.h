@@ -16,7 +16,7 @@
 #ifndef TAVISK_POSITION_DEFINED
 #define TAVISK_POSITION_DEFINED
 struct TaviskPositionTag;
-typedef TaviskPositionTag* POSITION;
+using POSITION = TaviskPositionTag*;
 #endif
 
 class CMapStringToPtr {
@@ -37,7 +37,7 @@ public:
         rValue = it->second;
         return TRUE;
     }
-    // Adds the key with a NULL value when it is missing.
+    // Adds the key with a null value when it is missing.
     void*& operator[](LPCTSTR key)
     {
         try {
@@ -51,7 +51,7 @@ public:
     void RemoveAll() { m_map.clear(); }
 
     POSITION GetStartPosition() const { return ToPosition(m_map.begin()); }
-    // Returns the entry at rNextPosition and moves rNextPosition to the following one (NULL after the last).
+    // Returns the entry at rNextPosition and moves rNextPosition to the following one (null after the last).
     void GetNextAssoc(POSITION& rNextPosition, CString& rKey, void*& rValue) const
     {
         if (rNextPosition == nullptr)

@@ -37,13 +37,13 @@ public:
     CSocket(const CSocket&) = delete;
     CSocket& operator=(const CSocket&) = delete;
 
-    // Makes the socket (SOCK_STREAM only) and binds it to the given local port and address (0 and NULL: any).
+    // Makes the socket (SOCK_STREAM only) and binds it to the given local port and address (0 and null: any).
     // lEvent is the FD_* mask of the class library's form; this socket reports nothing by window messages, so it
     // is accepted and unused. The time limit starts here.
     BOOL Create(UINT nSocketPort = 0, int nSocketType = kSocketStream, long lEvent = 63,
                 LPCSTR lpszSocketAddress = nullptr);
 
-    // pAbort: a flag another thread sets to stop every wait at once (NULL: none); dwTimeLimitMs: how long the
+    // pAbort: a flag another thread sets to stop every wait at once (null: none); dwTimeLimitMs: how long the
     // socket's calls may take in all, from Create.
     void SetLimits(const volatile LONG* pAbort, DWORD dwTimeLimitMs);
 

@@ -324,7 +324,7 @@ int CString::Replace(char chOld, char chNew)
     return count;
 }
 
-// Replaces every non-overlapping occurrence, left to right; an empty or NULL pszOld replaces nothing.
+// Replaces every non-overlapping occurrence, left to right; an empty or null pszOld replaces nothing.
 // Returns the number of occurrences replaced.
 int CString::Replace(LPCTSTR pszOld, LPCTSTR pszNew)
 {

@@ -11,7 +11,7 @@
 
 #include <windows.h>
 
-typedef UINT(__cdecl* AFX_THREADPROC)(LPVOID);
+using AFX_THREADPROC = UINT(__cdecl*)(LPVOID);
 
 class CWinThread {
 public:
@@ -40,7 +40,7 @@ private:
     static unsigned __stdcall ThreadEntry(void* pThread);
 };
 
-// NULL when the thread could not be created.
+// null when the thread could not be created.
 CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority = THREAD_PRIORITY_NORMAL,
                            UINT nStackSize = 0, DWORD dwCreateFlags = 0,
                            LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);

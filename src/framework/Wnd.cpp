@@ -37,7 +37,7 @@ private:
     const MSG* m_pSaved;
 };
 
-// Which child a notification to its parent comes from, per message kind; NULL = none.
+// Which child a notification to its parent comes from, per message kind; null = none.
 HWND ReflectionSource(UINT message, WPARAM /*wParam*/, LPARAM lParam)
 {
     switch (message) {

@@ -63,7 +63,7 @@ public:
     BOOL operator==(const CWnd& other) const { return other.m_hWnd == m_hWnd; }
     BOOL operator!=(const CWnd& other) const { return other.m_hWnd != m_hWnd; }
 
-    // The object attached to hWnd, or NULL (FromHandlePermanent); FromHandle falls back to a non-owning temporary
+    // The object attached to hWnd, or null (FromHandlePermanent); FromHandle falls back to a non-owning temporary
     // wrapper that lives as long as the window.
     static CWnd* FromHandle(HWND hWnd);
     static CWnd* FromHandlePermanent(HWND hWnd);
@@ -78,7 +78,7 @@ public:
     HWND UnsubclassWindow();
     virtual void PreSubclassWindow();
 
-    // Creates a window of the layer's own class (lpszClassName NULL) or of a registered class, routed through
+    // Creates a window of the layer's own class (lpszClassName null) or of a registered class, routed through
     // this object from its first message (own class) or right after creation (other classes).
     BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
                   CWnd* pParentWnd, UINT nID, LPVOID lpParam = nullptr);
@@ -443,7 +443,7 @@ public:                                                                         
         return TRUE;                                                                                                 \
     }
 
-// HBRUSH CtlColor(CDC* pDC, UINT nCtlColor) in the control; a NULL brush leaves the message to the parent.
+// HBRUSH CtlColor(CDC* pDC, UINT nCtlColor) in the control; a null brush leaves the message to the parent.
 #define ON_WM_CTLCOLOR_REFLECT()                                                                                     \
     if (uMsg >= OCM_CTLCOLORMSGBOX && uMsg <= OCM_CTLCOLORSTATIC) {                                                  \
         CDC dcReflect;                                                                                               \

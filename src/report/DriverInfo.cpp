@@ -58,7 +58,7 @@ void SplitInstancePath(const CString& path, CString& enumerator, CString& device
 
 } // namespace
 
-CDriverInfo::CDriverInfo() : MaxTargets(0), AdapterScsiId(0), AdapterIndex(0)
+CDriverInfo::CDriverInfo() : m_nMaxTargets(0), m_nAdapterScsiId(0), m_nAdapterIndex(0)
 {
     Clear();
 }
@@ -67,10 +67,10 @@ CDriverInfo::~CDriverInfo() = default;
 
 void CDriverInfo::Clear()
 {
-    Type[0] = Provider[0] = DeviceDescription[0] = DriverDescription[0] = '\0';
-    Location[0] = Version[0] = Date[0] = PortDriver[0] = '\0';
-    MaxTargets = 0;
-    AdapterScsiId = 0;
+    m_szType[0] = m_szProvider[0] = m_szDeviceDescription[0] = m_szDriverDescription[0] = '\0';
+    m_szLocation[0] = m_szVersion[0] = m_szDate[0] = m_szPortDriver[0] = '\0';
+    m_nMaxTargets = 0;
+    m_nAdapterScsiId = 0;
 }
 
 // Windows 2000, XP and Server 2003 read the device and class keys of the maker's drive; later NT versions take the
@@ -89,7 +89,7 @@ void CDriverInfo::Collect()
     char szPort[100] = "";
     if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
         if (QueryAdapter(szPort))
-            CopyField(PortDriver, szPort);
+            CopyField(m_szPortDriver, szPort);
         ReadDriverFileVersion();
         return;
     }
@@ -109,11 +109,11 @@ bool CDriverInfo::QueryAdapter(char* pszPort)
     char szManager[17] = "";
     BYTE unique[16] = {};
     int nScsiId = 0;
-    int nResult = g_pDriveManager->GetPortDriverName(AdapterIndex, szManager, pszPort, unique, &nScsiId);
+    int nResult = g_pDriveManager->GetPortDriverName(m_nAdapterIndex, szManager, pszPort, unique, &nScsiId);
     if (nResult != 1)
         return false;
-    AdapterScsiId = BYTE(nScsiId);
-    MaxTargets = int(static_cast<signed char>(unique[3]));
+    m_nAdapterScsiId = BYTE(nScsiId);
+    m_nMaxTargets = int(static_cast<signed char>(unique[3]));
     return true;
 }
 
@@ -124,9 +124,9 @@ int CDriverInfo::FindDriveLetter()
         return nLetter;
     CHostAdapterArray adapters;
     g_pDriveManager->CopyHostAdapters(adapters);
-    if (AdapterIndex >= adapters.GetSize())
+    if (m_nAdapterIndex >= adapters.GetSize())
         return nLetter;
-    CHostAdapter& adapter = adapters[AdapterIndex];
+    CHostAdapter& adapter = adapters[m_nAdapterIndex];
     for (INT_PTR nGroup = 0; nGroup < adapter.m_Targets.GetSize(); ++nGroup) {
         CArray<CDeviceRecord>& group = adapter.m_Targets[nGroup];
         int nMatchedTarget = -1;
@@ -197,7 +197,7 @@ void CDriverInfo::SetPortDriverFromImagePath(const CString& imagePath)
 {
     int nFirst = imagePath.Find('\\');
     int nSecond = nFirst >= 0 ? imagePath.Find('\\', nFirst + 1) : -1;
-    CopyField(PortDriver, nSecond >= 0 ? imagePath.Mid(nSecond + 1) : CString());
+    CopyField(m_szPortDriver, nSecond >= 0 ? imagePath.Mid(nSecond + 1) : CString());
 }
 
 template <class Visitor>
@@ -269,7 +269,7 @@ bool CDriverInfo::ReadEnumDevice(const char* pszMatch, const CString& enumerator
     }
     CString description, classGuid;
     if (ReadText(device, "DeviceDesc", description))
-        CopyField(DeviceDescription, description);
+        CopyField(m_szDeviceDescription, description);
     ReadText(device, "ClassGUID", classGuid);
     ReadControlClassDefault(classGuid);
     return pszMatch != nullptr;
@@ -283,7 +283,7 @@ void CDriverInfo::ReadControlClassDefault(const CString& classGuid)
     CString type;
     if (key.Open(HKEY_LOCAL_MACHINE, CString(kControlClassKey) + "\\" + classGuid, KEY_READ) == ERROR_SUCCESS &&
         ReadText(key, "", type))
-        CopyField(Type, type);
+        CopyField(m_szType, type);
 }
 
 void CDriverInfo::ReadPortDriverImagePath()
@@ -293,7 +293,7 @@ void CDriverInfo::ReadPortDriverImagePath()
         char szManager[17] = "";
         BYTE unique[16] = {};
         int nScsiId = 0;
-        g_pDriveManager->GetPortDriverName(AdapterIndex, szManager, szPort, unique, &nScsiId);
+        g_pDriveManager->GetPortDriverName(m_nAdapterIndex, szManager, szPort, unique, &nScsiId);
     }
     CRegistryKey service;
     CString imagePath;
@@ -345,7 +345,7 @@ bool CDriverInfo::CollectWin9x(BYTE nDriveLetter)
             continue;
         CString description, driverKey;
         if (ReadText(device, "DeviceDesc", description)) {
-            CopyField(DeviceDescription, description);
+            CopyField(m_szDeviceDescription, description);
             bFound = true;
         }
         if (ReadText(device, "Driver", driverKey))
@@ -364,23 +364,23 @@ void CDriverInfo::ReadClassDriverKey(const CString& driverKey)
         return;
     CString text;
     if (ReadText(classKey, "", text))
-        CopyField(Type, text);
+        CopyField(m_szType, text);
     CRegistryKey instanceKey;
     if (instance.IsEmpty() || instanceKey.Open(classKey.get(), instance, KEY_READ) != ERROR_SUCCESS)
         return;
     if (ReadText(instanceKey, "PortDriver", text))
-        CopyField(PortDriver, text);
+        CopyField(m_szPortDriver, text);
     if (ReadText(instanceKey, "DriverDate", text))
-        CopyField(Date, text);
+        CopyField(m_szDate, text);
     if (ReadText(instanceKey, "ProviderName", text))
-        CopyField(Provider, text);
+        CopyField(m_szProvider, text);
 }
 
 // The port driver file below the system directory: "\iosubsys\" on Windows 9x, "\drivers\" otherwise; NT 3.51
 // and 4.0 know the driver by its service name only, so the file is searched with a wildcard extension.
 void CDriverInfo::ReadDriverFileVersion()
 {
-    if (PortDriver[0] == '\0')
+    if (m_szPortDriver[0] == '\0')
         return;
     OSVERSIONINFOEXA version;
     AfxGetWindowsVersion(&version);
@@ -390,7 +390,7 @@ void CDriverInfo::ReadDriverFileVersion()
         return;
     const bool bWin9x = version.dwPlatformId != VER_PLATFORM_WIN32_NT;
     const bool bWildcard = !bWin9x && version.dwMajorVersion < 5;
-    CString pattern = CString(szPath) + (bWin9x ? "\\iosubsys\\" : "\\drivers\\") + PortDriver;
+    CString pattern = CString(szPath) + (bWin9x ? "\\iosubsys\\" : "\\drivers\\") + m_szPortDriver;
     if (bWildcard)
         pattern += ".*";
     CFileFind finder;
@@ -398,16 +398,16 @@ void CDriverInfo::ReadDriverFileVersion()
         return;
     finder.FindNextFile();
     CString path = finder.GetFilePath();
-    CopyField(Location, path);
+    CopyField(m_szLocation, path);
     if (bWildcard)
-        CopyField(PortDriver, finder.GetFileName());
+        CopyField(m_szPortDriver, finder.GetFileName());
     finder.Close();
     char szVersion[kVersionTextSize], szDescription[kVersionTextSize], szCompany[kVersionTextSize];
     GetFileVersionText(path, szVersion, szDescription, szCompany);
-    CopyField(Version, szVersion);
+    CopyField(m_szVersion, szVersion);
     CString description;
     description.Format("%s (%s)", szDescription, szCompany);
-    CopyField(DriverDescription, description);
+    CopyField(m_szDriverDescription, description);
 }
 
 void ParseDeviceIdString(const char* pszHardwareKey, char* pszEnumerator, char* pszDeviceId, char* pszInstance)

@@ -15,10 +15,10 @@ public:
     CDriverInfo();
     ~CDriverInfo();
 
-    void SetDriveIndex(BYTE nAdapter) { AdapterIndex = nAdapter; }
-    // Empties every text and sets MaxTargets and AdapterScsiId to 0; AdapterIndex stays.
+    void SetDriveIndex(BYTE nAdapter) { m_nAdapterIndex = nAdapter; }
+    // Empties every text and sets m_nMaxTargets and m_nAdapterScsiId to 0; m_nAdapterIndex stays.
     void Clear();
-    // Fills the record for the adapter at AdapterIndex of the drive manager's adapter list, by Windows family:
+    // Fills the record for the adapter at m_nAdapterIndex of the drive manager's adapter list, by Windows family:
     // NT 5 and later (2000, XP, Server 2003, Vista), NT 3.51 and 4.0, Windows 95/98/Me. Clears it first.
     void Collect();
 
@@ -31,17 +31,17 @@ public:
     // the second and the third '#'), each at most 49 characters; both empty when the value is missing.
     static void ReadMountedDevice(BYTE nDriveLetter, char* pszEnumerator, char* pszInstance);
 
-    char Type[100];              // display name of the device class
-    char Provider[200];          // driver provider; Windows 9x only
-    char DeviceDescription[200]; // the adapter's or channel's "DeviceDesc"
-    char DriverDescription[200]; // file description of the port driver and its company in parentheses
-    char Location[200];          // full path of the port driver file
-    char Version[50];            // "FileVersion" of the port driver file
-    char Date[20];               // "DriverDate"; Windows 9x only
-    char PortDriver[20];         // file name of the port driver (atapi.sys)
-    int MaxTargets;              // 0 when the adapter does not report it
-    BYTE AdapterScsiId;
-    BYTE AdapterIndex;
+    char m_szType[100];              // display name of the device class
+    char m_szProvider[200];          // driver provider; Windows 9x only
+    char m_szDeviceDescription[200]; // the adapter's or channel's "DeviceDesc"
+    char m_szDriverDescription[200]; // file description of the port driver and its company in parentheses
+    char m_szLocation[200];          // full path of the port driver file
+    char m_szVersion[50];            // "FileVersion" of the port driver file
+    char m_szDate[20];               // "DriverDate"; Windows 9x only
+    char m_szPortDriver[20];         // file name of the port driver (atapi.sys)
+    int m_nMaxTargets;               // 0 when the adapter does not report it
+    BYTE m_nAdapterScsiId;
+    BYTE m_nAdapterIndex;
 
 private:
     void CollectNT5();

@@ -86,21 +86,21 @@ void AppendAdapterHeader(CStringArray& block, int nAdapter, int nBusType, const 
     }
     char szId[16] = "-", szMaxTargets[16] = "-";
     if (nBusType == kBusTypeScsi) {
-        std::snprintf(szId, sizeof(szId), "%d", info.AdapterScsiId);
-        if (info.MaxTargets != 0 && !bOldNt)
-            std::snprintf(szMaxTargets, sizeof(szMaxTargets), "%d", info.MaxTargets);
+        std::snprintf(szId, sizeof(szId), "%d", info.m_nAdapterScsiId);
+        if (info.m_nMaxTargets != 0 && !bOldNt)
+            std::snprintf(szMaxTargets, sizeof(szMaxTargets), "%d", info.m_nMaxTargets);
     }
     AppendLine(block, "%s Interface: %d  ID: %s Maximum # Targets : %s", BusName(nBusType), nAdapter, szId,
                szMaxTargets);
-    AppendLine(block, "Description : %s", info.DeviceDescription);
-    AppendLine(block, "Type        : %s", info.Type);
+    AppendLine(block, "Description : %s", info.m_szDeviceDescription);
+    AppendLine(block, "Type        : %s", info.m_szType);
     block.Add("");
-    AppendLine(block, "Port Driver : %s", info.PortDriver);
-    AppendLine(block, "Provider    : %s", info.Provider);
-    AppendLine(block, "Description : %s", info.DriverDescription);
-    AppendLine(block, "Location    : %s", info.Location);
-    AppendLine(block, "Version     : %s", info.Version);
-    AppendLine(block, "Date        : %s", info.Date);
+    AppendLine(block, "Port Driver : %s", info.m_szPortDriver);
+    AppendLine(block, "Provider    : %s", info.m_szProvider);
+    AppendLine(block, "Description : %s", info.m_szDriverDescription);
+    AppendLine(block, "Location    : %s", info.m_szLocation);
+    AppendLine(block, "Version     : %s", info.m_szVersion);
+    AppendLine(block, "Date        : %s", info.m_szDate);
 }
 
 // A device that is no CD/DVD drive: its identity, the volume name of its letter and, for a disk, its capacity and

@@ -86,7 +86,6 @@ public:
     BEGIN_MSG_MAP(CFWUpdateDlg)
     ON_MESSAGE(WM_UPDATE_CHECK_DONE, OnCheckFinished)
     ON_BN_CLICKED(IDC_FWUPDATE_AUTOCHECK, OnCheckOnStartup)
-    CHAIN_MSG_MAP(CDialog)
     END_MSG_MAP()
 
     BYTE m_bCheckOnStartup; // the check box: read by the main dialog as its new "AutoFW"

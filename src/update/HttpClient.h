@@ -68,7 +68,7 @@ public:
     // also TRUE, with no error text, when the request was aborted; FALSE with the reason in the error text.
     BOOL Request(const CString& strUrl, CString* pAnswer, int nMethod);
     // GET of the URL into a file named by the URL's last path piece, inside the folder *pLocalPath (which ends
-    // with a separator and receives the full file path); progress goes to hProgressWnd when it is not NULL.
+    // with a separator and receives the full file path); progress goes to hProgressWnd when it is not null.
     BOOL DownloadFile(const CString& strUrl, CString* pLocalPath, HWND hProgressWnd, BYTE bOverwriteWithoutAsking);
 
     void GetErrorText(CString* pText) const { *pText = m_strError; }

@@ -28,7 +28,7 @@ struct UpdateEntry {
     CString strNewestVersion;
 };
 
-typedef CArray<UpdateEntry> CUpdateEntryArray;
+using CUpdateEntryArray = CArray<UpdateEntry>;
 
 // An entry of the checker's name list: a name the update service knows (a program, a language, a firmware file) and
 // the finding filed under it.

@@ -43,35 +43,35 @@ std::string Lower(std::string text)
 TEST_F(HardwareMachine, XpAdapterWithTheMakersDriveNamesItsChannel)
 {
     CDriverInfo info = Collect(0);
-    EXPECT_STREQ("Primary IDE Channel", info.DeviceDescription);
-    EXPECT_STREQ("IDE ATA/ATAPI controllers", info.Type);
-    EXPECT_STREQ("atapi.sys", info.PortDriver);
-    EXPECT_EQ(Lower(SystemDirectory() + "\\drivers\\atapi.sys"), Lower(info.Location));
-    EXPECT_STREQ(kPortDriverVersion, info.Version);
-    EXPECT_STREQ(kPortDriverDescription, info.DriverDescription);
-    EXPECT_STREQ("", info.Provider);
-    EXPECT_STREQ("", info.Date);
-    EXPECT_EQ(0, info.MaxTargets);
+    EXPECT_STREQ("Primary IDE Channel", info.m_szDeviceDescription);
+    EXPECT_STREQ("IDE ATA/ATAPI controllers", info.m_szType);
+    EXPECT_STREQ("atapi.sys", info.m_szPortDriver);
+    EXPECT_EQ(Lower(SystemDirectory() + "\\drivers\\atapi.sys"), Lower(info.m_szLocation));
+    EXPECT_STREQ(kPortDriverVersion, info.m_szVersion);
+    EXPECT_STREQ(kPortDriverDescription, info.m_szDriverDescription);
+    EXPECT_STREQ("", info.m_szProvider);
+    EXPECT_STREQ("", info.m_szDate);
+    EXPECT_EQ(0, info.m_nMaxTargets);
 }
 
 TEST_F(HardwareMachine, XpAdapterWithoutTheMakersDriveKnowsOnlyItsPortDriver)
 {
     CDriverInfo info = Collect(1);
-    EXPECT_STREQ("", info.DeviceDescription);
-    EXPECT_STREQ("", info.Type);
-    EXPECT_STREQ("atapi.sys", info.PortDriver);
-    EXPECT_STREQ(kPortDriverVersion, info.Version);
-    EXPECT_STREQ(kPortDriverDescription, info.DriverDescription);
-    EXPECT_EQ(0, info.AdapterScsiId);
-    EXPECT_EQ(0, info.MaxTargets);
+    EXPECT_STREQ("", info.m_szDeviceDescription);
+    EXPECT_STREQ("", info.m_szType);
+    EXPECT_STREQ("atapi.sys", info.m_szPortDriver);
+    EXPECT_STREQ(kPortDriverVersion, info.m_szVersion);
+    EXPECT_STREQ(kPortDriverDescription, info.m_szDriverDescription);
+    EXPECT_EQ(0, info.m_nAdapterScsiId);
+    EXPECT_EQ(0, info.m_nMaxTargets);
 }
 
 TEST_F(HardwareMachine, VistaTakesTheWayOfWindowsXp)
 {
     PinnedWindowsVersion vista(VER_PLATFORM_WIN32_NT, 6, 0, 6002, "Service Pack 2");
     CDriverInfo info = Collect(0);
-    EXPECT_STREQ("Primary IDE Channel", info.DeviceDescription);
-    EXPECT_STREQ("atapi.sys", info.PortDriver);
+    EXPECT_STREQ("Primary IDE Channel", info.m_szDeviceDescription);
+    EXPECT_STREQ("atapi.sys", info.m_szPortDriver);
 }
 
 TEST_F(HardwareMachine, ImagePathWithAFolderInFrontFindsNoFile)
@@ -81,43 +81,43 @@ TEST_F(HardwareMachine, ImagePathWithAFolderInFrontFindsNoFile)
     CDriverInfo info = Collect(1);
     RegSetStringFixture(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\atapi", "ImagePath",
                         "System32\\DRIVERS\\atapi.sys");
-    EXPECT_STREQ("System32\\drivers\\at", info.PortDriver); // cut to 19 characters
-    EXPECT_STREQ("", info.Location);
-    EXPECT_STREQ("", info.Version);
-    EXPECT_STREQ("", info.DriverDescription);
+    EXPECT_STREQ("System32\\drivers\\at", info.m_szPortDriver); // cut to 19 characters
+    EXPECT_STREQ("", info.m_szLocation);
+    EXPECT_STREQ("", info.m_szVersion);
+    EXPECT_STREQ("", info.m_szDriverDescription);
 }
 
 TEST_F(HardwareMachine, Nt4CompletesThePortDriverFromTheFile)
 {
     PinnedWindowsVersion nt4(VER_PLATFORM_WIN32_NT, 4, 0, 1381, "Service Pack 6a");
     CDriverInfo info = Collect(0);
-    EXPECT_STREQ("atapi.sys", info.PortDriver);
-    EXPECT_EQ(Lower(SystemDirectory() + "\\drivers\\atapi.sys"), Lower(info.Location));
-    EXPECT_STREQ(kPortDriverVersion, info.Version);
-    EXPECT_STREQ("", info.DeviceDescription);
-    EXPECT_STREQ("", info.Type);
+    EXPECT_STREQ("atapi.sys", info.m_szPortDriver);
+    EXPECT_EQ(Lower(SystemDirectory() + "\\drivers\\atapi.sys"), Lower(info.m_szLocation));
+    EXPECT_STREQ(kPortDriverVersion, info.m_szVersion);
+    EXPECT_STREQ("", info.m_szDeviceDescription);
+    EXPECT_STREQ("", info.m_szType);
 }
 
 TEST_F(HardwareMachine, Win98ReadsTheParentControllerAndItsClass)
 {
     PinnedWindowsVersion win98(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, " A ");
     CDriverInfo info = Collect(0);
-    EXPECT_STREQ("QZ PCI Bus Master IDE Controller", info.DeviceDescription);
-    EXPECT_STREQ("Hard disk controllers", info.Type);
-    EXPECT_STREQ("QZIDE.PDR", info.PortDriver);
-    EXPECT_STREQ("Quazar Storage Corp.", info.Provider);
-    EXPECT_STREQ(" 4-23-1999", info.Date);
-    EXPECT_EQ(Lower(SystemDirectory() + "\\iosubsys\\QZIDE.PDR"), Lower(info.Location));
-    EXPECT_STREQ(kPortDriverVersion, info.Version);
+    EXPECT_STREQ("QZ PCI Bus Master IDE Controller", info.m_szDeviceDescription);
+    EXPECT_STREQ("Hard disk controllers", info.m_szType);
+    EXPECT_STREQ("QZIDE.PDR", info.m_szPortDriver);
+    EXPECT_STREQ("Quazar Storage Corp.", info.m_szProvider);
+    EXPECT_STREQ(" 4-23-1999", info.m_szDate);
+    EXPECT_EQ(Lower(SystemDirectory() + "\\iosubsys\\QZIDE.PDR"), Lower(info.m_szLocation));
+    EXPECT_STREQ(kPortDriverVersion, info.m_szVersion);
 }
 
 TEST_F(HardwareMachine, Win98AdapterWithoutTheMakersDriveHasNoDriverLines)
 {
     PinnedWindowsVersion win98(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, " A ");
     CDriverInfo info = Collect(1);
-    EXPECT_STREQ("", info.DeviceDescription);
-    EXPECT_STREQ("", info.PortDriver);
-    EXPECT_STREQ("", info.Location);
+    EXPECT_STREQ("", info.m_szDeviceDescription);
+    EXPECT_STREQ("", info.m_szPortDriver);
+    EXPECT_STREQ("", info.m_szLocation);
 }
 
 TEST_F(HardwareMachine, FindsTheLetterOfTheMakersDriveOnly)
