@@ -39,7 +39,7 @@ CMainDlg::CMainDlg(CWnd* pParent)
 {
     m_pFont->CreatePointFont(90, "MS Shell Dlg");
     g_pDriveManager = new (std::nothrow) CDriveManager;
-    g_pGraphManager = NULL;
+    g_pGraphManager = nullptr;
 }
 
 // Owned objects go in this order: the drive manager, the font, the update dialog, the four test pages and the test

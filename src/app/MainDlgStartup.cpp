@@ -74,7 +74,7 @@ BOOL CMainDlg::OnInitDialog()
     m_list.SetFont(m_pFont.get(), TRUE);
 
     const int nDriveAccess = StartDriveAccess();
-    if (g_pGraphManager == NULL)
+    if (g_pGraphManager == nullptr)
         CreateCaptureSide();
 
     if (nDriveAccess == 0) {

@@ -158,14 +158,14 @@ HBRUSH CHyperLink::CtlColor(CDC* pDC, UINT /*nCtlColor*/)
     return static_cast<HBRUSH>(::GetStockObject(HOLLOW_BRUSH));
 }
 
-LRESULT CHyperLink::OnSetCursorMsg(UINT, WPARAM, LPARAM, BOOL&)
+LRESULT CHyperLink::OnSetCursorMsg(WPARAM, LPARAM)
 {
     ::SetCursor(m_hLinkCursor);
     return TRUE;
 }
 
 // The mouse is captured while it is over the link, so that leaving is noticed.
-LRESULT CHyperLink::OnMouseMoveMsg(UINT, WPARAM, LPARAM lParam, BOOL&)
+LRESULT CHyperLink::OnMouseMoveMsg(WPARAM, LPARAM lParam)
 {
     if (m_bTrackHover) {
         RECT rc;
@@ -195,7 +195,7 @@ void CHyperLink::LeaveHover()
 }
 
 // No menu: the hover state ends.
-LRESULT CHyperLink::OnContextMenuMsg(UINT, WPARAM, LPARAM, BOOL&)
+LRESULT CHyperLink::OnContextMenuMsg(WPARAM, LPARAM)
 {
     LeaveHover();
     return 0;
@@ -203,7 +203,7 @@ LRESULT CHyperLink::OnContextMenuMsg(UINT, WPARAM, LPARAM, BOOL&)
 
 // The link opens from its own command, after the click has been handled. A click that reaches the link only
 // because it holds the mouse (outside its window) is not a click on the link.
-LRESULT CHyperLink::OnLButtonDownMsg(UINT, WPARAM, LPARAM lParam, BOOL&)
+LRESULT CHyperLink::OnLButtonDownMsg(WPARAM, LPARAM lParam)
 {
     RECT rc;
     GetClientRect(&rc);

@@ -58,10 +58,10 @@ public:
     COLORREF GetCurrentColour() const;
 
     BEGIN_MSG_MAP(CHyperLink)
-    MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenuMsg)
-    MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursorMsg)
-    MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDownMsg)
-    MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMoveMsg)
+    ON_MESSAGE(WM_CONTEXTMENU, OnContextMenuMsg)
+    ON_MESSAGE(WM_SETCURSOR, OnSetCursorMsg)
+    ON_MESSAGE(WM_LBUTTONDOWN, OnLButtonDownMsg)
+    ON_MESSAGE(WM_MOUSEMOVE, OnMouseMoveMsg)
     ON_WM_CTLCOLOR_REFLECT()
     ON_COMMAND(ID_HYPERLINK_OPEN, OnOpenCommand)
     ON_WM_PAINT()
@@ -71,10 +71,10 @@ protected:
     HBRUSH CtlColor(CDC* pDC, UINT nCtlColor);
     void OnOpenCommand();
     void OnPaint();
-    LRESULT OnContextMenuMsg(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    LRESULT OnSetCursorMsg(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    LRESULT OnLButtonDownMsg(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    LRESULT OnMouseMoveMsg(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnContextMenuMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetCursorMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnLButtonDownMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMouseMoveMsg(WPARAM wParam, LPARAM lParam);
 
 private:
     void LeaveHover();

@@ -418,11 +418,10 @@ void CLabelCtrl::OnTimer(UINT_PTR /*nIDEvent*/)
     Default();
 }
 
-LRESULT CLabelCtrl::OnSetCursorMsg(UINT, WPARAM, LPARAM, BOOL& bHandled)
+LRESULT CLabelCtrl::OnSetCursorMsg(WPARAM, LPARAM)
 {
     if (m_hLinkCursor == nullptr) {
-        bHandled = FALSE;
-        return 0;
+        return Default();
     }
     ::SetCursor(m_hLinkCursor);
     return TRUE;
@@ -430,7 +429,7 @@ LRESULT CLabelCtrl::OnSetCursorMsg(UINT, WPARAM, LPARAM, BOOL& bHandled)
 
 // A label that notifies only tells its parent. A URL link opens its URL, or its window text when it has none;
 // an e-mail link starts a message to its window text.
-LRESULT CLabelCtrl::OnLButtonDownMsg(UINT, WPARAM, LPARAM, BOOL&)
+LRESULT CLabelCtrl::OnLButtonDownMsg(WPARAM, LPARAM)
 {
     if (m_bNotifyParent) {
         NMHDR nm = {};
@@ -451,14 +450,14 @@ LRESULT CLabelCtrl::OnLButtonDownMsg(UINT, WPARAM, LPARAM, BOOL&)
     return Default();
 }
 
-LRESULT CLabelCtrl::OnSysColorChangeMsg(UINT, WPARAM, LPARAM, BOOL&)
+LRESULT CLabelCtrl::OnSysColorChangeMsg(WPARAM, LPARAM)
 {
     m_faceBrush.Attach(::CreateSolidBrush(::GetSysColor(COLOR_3DFACE)));
     Redraw();
     return 0;
 }
 
-LRESULT CLabelCtrl::OnEraseBkgndMsg(UINT, WPARAM, LPARAM, BOOL&)
+LRESULT CLabelCtrl::OnEraseBkgndMsg(WPARAM, LPARAM)
 {
     return TRUE;
 }

@@ -84,11 +84,11 @@ public:
 
     BEGIN_MSG_MAP(CLabelCtrl)
     ON_WM_TIMER()
-    MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDownMsg)
-    MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursorMsg)
-    MESSAGE_HANDLER(WM_SYSCOLORCHANGE, OnSysColorChangeMsg)
+    ON_MESSAGE(WM_LBUTTONDOWN, OnLButtonDownMsg)
+    ON_MESSAGE(WM_SETCURSOR, OnSetCursorMsg)
+    ON_MESSAGE(WM_SYSCOLORCHANGE, OnSysColorChangeMsg)
     ON_WM_PAINT()
-    MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBkgndMsg)
+    ON_MESSAGE(WM_ERASEBKGND, OnEraseBkgndMsg)
     END_MSG_MAP()
 
 protected:
@@ -96,10 +96,10 @@ protected:
 
     void OnTimer(UINT_PTR nIDEvent);
     void OnPaint();
-    LRESULT OnLButtonDownMsg(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    LRESULT OnSetCursorMsg(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    LRESULT OnSysColorChangeMsg(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    LRESULT OnEraseBkgndMsg(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnLButtonDownMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetCursorMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSysColorChangeMsg(WPARAM wParam, LPARAM lParam);
+    LRESULT OnEraseBkgndMsg(WPARAM wParam, LPARAM lParam);
 
 private:
     void Redraw();

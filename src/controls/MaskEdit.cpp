@@ -139,7 +139,7 @@ int CMaskEdit::NextEditablePos(int nPos) const
     return nLength;
 }
 
-LRESULT CMaskEdit::OnKeyDownMsg(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
+LRESULT CMaskEdit::OnKeyDownMsg(WPARAM wParam, LPARAM lParam)
 {
     OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
     return 0;

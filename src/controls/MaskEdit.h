@@ -47,12 +47,12 @@ public:
     const CString& GetDisplay() const { return m_strDisplay; }
 
     BEGIN_MSG_MAP(CMaskEdit)
-    MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDownMsg)
+    ON_MESSAGE(WM_KEYDOWN, OnKeyDownMsg)
     ON_CONTROL_REFLECT(EN_UPDATE, OnUpdate)
     END_MSG_MAP()
 
 protected:
-    LRESULT OnKeyDownMsg(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    LRESULT OnKeyDownMsg(WPARAM wParam, LPARAM lParam);
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     void OnUpdate();
 

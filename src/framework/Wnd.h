@@ -9,7 +9,6 @@
 //             ON_BN_CLICKED(1002, OnSave)                 // void OnSave()
 //             ON_COMMAND(32773, OnCheckFirmware)          // menu/accelerator/button command: void f()
 //             ON_MESSAGE(WM_APP + 10, OnUpdateDone)       // LRESULT f(WPARAM, LPARAM)
-//             MESSAGE_HANDLER(WM_SIZE, OnSizeMsg)         // ATL form: LRESULT f(UINT, WPARAM, LPARAM, BOOL&)
 //             CHAIN_MSG_MAP(CDialog)
 //         END_MSG_MAP()
 //     };
@@ -260,104 +259,10 @@ BOOL AfxPumpWaitingMessages();
 public:                                                                                                              \
     BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override        \
     {                                                                                                                \
-        BOOL bHandled = TRUE;                                                                                        \
-        (void)hWnd;                                                                                                  \
-        (void)bHandled;
+        (void)hWnd;
 
 #define END_MSG_MAP()                                                                                                \
         return FALSE;                                                                                                \
-    }
-
-// ATL forms. Handlers set bHandled = FALSE to let the message go on.
-#define MESSAGE_HANDLER(msg, func)                                                                                   \
-    if (uMsg == (msg)) {                                                                                             \
-        bHandled = TRUE;                                                                                             \
-        lResult = func(uMsg, wParam, lParam, bHandled);                                                              \
-        if (bHandled)                                                                                                \
-            return TRUE;                                                                                             \
-    }
-
-#define MESSAGE_RANGE_HANDLER(msgFirst, msgLast, func)                                                               \
-    if (uMsg >= (msgFirst) && uMsg <= (msgLast)) {                                                                   \
-        bHandled = TRUE;                                                                                             \
-        lResult = func(uMsg, wParam, lParam, bHandled);                                                              \
-        if (bHandled)                                                                                                \
-            return TRUE;                                                                                             \
-    }
-
-// LRESULT func(WORD wNotifyCode, WORD wID, HWND hWndCtl, BOOL& bHandled)
-#define COMMAND_HANDLER(id, code, func)                                                                              \
-    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (code)) {                                  \
-        bHandled = TRUE;                                                                                             \
-        lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled);                    \
-        if (bHandled)                                                                                                \
-            return TRUE;                                                                                             \
-    }
-
-#define COMMAND_ID_HANDLER(id, func)                                                                                 \
-    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id)) {                                                              \
-        bHandled = TRUE;                                                                                             \
-        lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled);                    \
-        if (bHandled)                                                                                                \
-            return TRUE;                                                                                             \
-    }
-
-#define COMMAND_CODE_HANDLER(code, func)                                                                             \
-    if (uMsg == WM_COMMAND && HIWORD(wParam) == (code)) {                                                            \
-        bHandled = TRUE;                                                                                             \
-        lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled);                    \
-        if (bHandled)                                                                                                \
-            return TRUE;                                                                                             \
-    }
-
-#define COMMAND_RANGE_HANDLER(idFirst, idLast, func)                                                                 \
-    if (uMsg == WM_COMMAND && LOWORD(wParam) >= (idFirst) && LOWORD(wParam) <= (idLast)) {                           \
-        bHandled = TRUE;                                                                                             \
-        lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled);                    \
-        if (bHandled)                                                                                                \
-            return TRUE;                                                                                             \
-    }
-
-// LRESULT func(int idCtrl, LPNMHDR pnmh, BOOL& bHandled)
-#define NOTIFY_HANDLER(id, cd, func)                                                                                 \
-    if (uMsg == WM_NOTIFY && reinterpret_cast<LPNMHDR>(lParam)->idFrom == static_cast<UINT_PTR>(id) &&              \
-        reinterpret_cast<LPNMHDR>(lParam)->code == static_cast<UINT>(cd)) {                                          \
-        bHandled = TRUE;                                                                                             \
-        lResult = func(static_cast<int>(wParam), reinterpret_cast<LPNMHDR>(lParam), bHandled);                       \
-        if (bHandled)                                                                                                \
-            return TRUE;                                                                                             \
-    }
-
-#define NOTIFY_ID_HANDLER(id, func)                                                                                  \
-    if (uMsg == WM_NOTIFY && reinterpret_cast<LPNMHDR>(lParam)->idFrom == static_cast<UINT_PTR>(id)) {              \
-        bHandled = TRUE;                                                                                             \
-        lResult = func(static_cast<int>(wParam), reinterpret_cast<LPNMHDR>(lParam), bHandled);                       \
-        if (bHandled)                                                                                                \
-            return TRUE;                                                                                             \
-    }
-
-#define NOTIFY_CODE_HANDLER(cd, func)                                                                                \
-    if (uMsg == WM_NOTIFY && reinterpret_cast<LPNMHDR>(lParam)->code == static_cast<UINT>(cd)) {                     \
-        bHandled = TRUE;                                                                                             \
-        lResult = func(static_cast<int>(wParam), reinterpret_cast<LPNMHDR>(lParam), bHandled);                       \
-        if (bHandled)                                                                                                \
-            return TRUE;                                                                                             \
-    }
-
-#define REFLECTED_COMMAND_CODE_HANDLER(code, func)                                                                   \
-    if (uMsg == OCM_COMMAND && HIWORD(wParam) == (code)) {                                                           \
-        bHandled = TRUE;                                                                                             \
-        lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled);                    \
-        if (bHandled)                                                                                                \
-            return TRUE;                                                                                             \
-    }
-
-#define REFLECTED_NOTIFY_CODE_HANDLER(cd, func)                                                                      \
-    if (uMsg == OCM_NOTIFY && reinterpret_cast<LPNMHDR>(lParam)->code == static_cast<UINT>(cd)) {                    \
-        bHandled = TRUE;                                                                                             \
-        lResult = func(static_cast<int>(wParam), reinterpret_cast<LPNMHDR>(lParam), bHandled);                       \
-        if (bHandled)                                                                                                \
-            return TRUE;                                                                                             \
     }
 
 #define CHAIN_MSG_MAP(theChainClass)                                                                                 \

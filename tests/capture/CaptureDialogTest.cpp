@@ -39,7 +39,7 @@ TEST(CaptureStartDialog, DeviceListedAndManagerReleasedAtExit)
     bool generic = false;
     {
         guitest::HookSession session;
-        g_pDriveManager = NULL;
+        g_pDriveManager = nullptr;
         CMainDlg dlg;
         guitest::RunModal(session, dlg, [&](CDialog& d) {
             devicesWhileRunning = g_pGraphManager != nullptr ? g_pGraphManager->GetDeviceCount() : -1;
@@ -54,7 +54,7 @@ TEST(CaptureStartDialog, DeviceListedAndManagerReleasedAtExit)
         for (INT_PTR i = 0; i < dlg.m_arrCapture.GetSize(); ++i)
             capture.push_back(static_cast<LPCTSTR>(dlg.m_arrCapture[i]));
     }
-    g_pDriveManager = NULL;
+    g_pDriveManager = nullptr;
     EmuRemoveDeviceIo();
 
     EXPECT_EQ(1, devicesWhileRunning);

@@ -48,7 +48,7 @@ public:
     std::vector<UINT> m_labelClicks;
 
     BEGIN_MSG_MAP(CGalleryDlg)
-    MESSAGE_HANDLER(WM_NOTIFY, OnNotifyMsg)
+    ON_MESSAGE(WM_NOTIFY, OnNotifyMsg)
     CHAIN_MSG_MAP(CDialog)
     END_MSG_MAP()
 
@@ -79,13 +79,11 @@ protected:
     }
 
 private:
-    LRESULT OnNotifyMsg(UINT, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+    LRESULT OnNotifyMsg(WPARAM wParam, LPARAM lParam)
     {
         const NMHDR* pHeader = reinterpret_cast<const NMHDR*>(lParam);
-        if (pHeader == nullptr || pHeader->code != NM_LABELCLICKED) {
-            bHandled = FALSE;
-            return 0;
-        }
+        if (pHeader == nullptr || pHeader->code != NM_LABELCLICKED)
+            return Default();
         m_labelClicks.push_back(static_cast<UINT>(wParam));
         return 0;
     }

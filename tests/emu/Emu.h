@@ -252,7 +252,7 @@ struct EmuCommand {
     void CheckConditionRaw(const uint8_t* pSense, uint32_t nLength);
 };
 
-typedef void (*EmuHandler)(EmuCommand& command);
+using EmuHandler = void (*)(EmuCommand& command);
 
 // Registers the handler of an operation code. It replaces a handler of the same or a lower priority
 // (core handlers 0, extension handlers 1). Opcodes without a handler end in CHECK CONDITION 5/20/00 (or GOOD with
@@ -280,7 +280,7 @@ struct CEmuHandlerRegistrar {
 // Command timing (EmuTiming.cpp): after a command's handler the machine asks the hook how many virtual
 // microseconds the command takes beyond the drive's fixed delay, given the virtual time it arrived; after moving
 // its clock on it lets the engine pace the thread in real-time mode.
-typedef uint64_t (*EmuTimingHook)(EmuCommand& command, uint64_t nArrivalUs);
+using EmuTimingHook = uint64_t (*)(EmuCommand& command, uint64_t nArrivalUs);
 void EmuSetTimingHook(EmuTimingHook pfnHook);
 EmuTimingHook EmuGetTimingHook();
 void EmuPaceToVirtualTime(uint64_t nVirtualUs);
@@ -291,7 +291,7 @@ void EmuBuildInquiry(const CEmuDrive& drive, uint8_t* pAnswer96); // the drive's
 // A medium model that answers the medium commands of the drives it is loaded into before the opcode handlers do
 // (EmuDisc.cpp: discs backed by image files). It returns false for a command it leaves to the handlers. One per
 // module, installed at start-up.
-typedef bool (*EmuMediumHook)(EmuCommand& command);
+using EmuMediumHook = bool (*)(EmuCommand& command);
 void EmuSetMediumHook(EmuMediumHook pfnHook);
 // A further model asked before the medium hook and the handlers (EmuWrite.cpp: the writer's engine, active on
 // drives that hold a recordable disc). Same contract as the medium hook.

@@ -12,7 +12,7 @@ IEmuMachine* EmuGetAspiMachine()
     HMODULE hLibrary = LoadLibraryA("wnaspi32.dll");
     if (hLibrary == nullptr)
         return nullptr;
-    typedef IEmuMachine* (*PFN_EmuGetMachine)();
+    using PFN_EmuGetMachine = IEmuMachine* (*)();
     PFN_EmuGetMachine pfnGet =
         reinterpret_cast<PFN_EmuGetMachine>(reinterpret_cast<void*>(GetProcAddress(hLibrary, "EmuGetMachine")));
     if (pfnGet == nullptr) {

@@ -116,7 +116,7 @@ uint16_t Crc16(const uint8_t* p, size_t n)
 
 // --- the model -----------------------------------------------------------------------------------------------
 
-typedef std::shared_ptr<const std::vector<uint8_t>> Image;
+using Image = std::shared_ptr<const std::vector<uint8_t>>;
 
 struct Track {
     int number = 1;

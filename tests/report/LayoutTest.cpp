@@ -13,7 +13,7 @@ using namespace reporttest;
 
 namespace {
 
-typedef RecordingSurfaceScope Surface;
+using Surface = RecordingSurfaceScope;
 
 const int kLeft = Surface::kPageWidth / 20;                            // 124
 const int kTop = Surface::kPageHeight / 20;                            // 175

@@ -13,7 +13,7 @@
 
 namespace reader {
 
-typedef std::array<uint8_t, 16> Digest;
+using Digest = std::array<uint8_t, 16>;
 
 Digest Md5(const uint8_t* data, size_t length);
 Digest Md5(const std::string& text);

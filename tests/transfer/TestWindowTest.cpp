@@ -114,7 +114,7 @@ protected:
 TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDuringARun)
 {
     HookSession session;
-    g_pDriveManager = NULL;
+    g_pDriveManager = nullptr;
     CMainDlg dlg;
     CTestDlg* pTestDlg = nullptr;
     CDialog* pagesSeen[8] = {};
@@ -254,14 +254,14 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
     EXPECT_EQ(1, nSecondKind);
     EXPECT_EQ(pTestDlg, pTestDlgAfterRefresh);
     EXPECT_EQ(3u, session.Dialogs().size()) << "the main dialog and the test window twice";
-    g_pDriveManager = NULL;
+    g_pDriveManager = nullptr;
 }
 
 // The DVD write length chosen in the Preferences reaches the DVD write page's graph (it is not stored).
 TEST_F(TestWindow, PreferencesGiveTheDvdWritePageItsGraphLength)
 {
     HookSession session;
-    g_pDriveManager = NULL;
+    g_pDriveManager = nullptr;
     CMainDlg dlg;
     DWORD nBefore = 0, nAfter = 0;
     guitest::RunModal(session, dlg, [&](CDialog& d) {
@@ -278,13 +278,13 @@ TEST_F(TestWindow, PreferencesGiveTheDvdWritePageItsGraphLength)
     });
     EXPECT_EQ(DWORD(0x500000), nBefore);
     EXPECT_EQ(DWORD(0xA00000), nAfter);
-    g_pDriveManager = NULL;
+    g_pDriveManager = nullptr;
 }
 
 TEST_F(TestWindow, MainWindowKeepsItsMinimumSizeAndLaysOutItsList)
 {
     HookSession session;
-    g_pDriveManager = NULL;
+    g_pDriveManager = nullptr;
     CMainDlg dlg;
     guitest::RunModal(session, dlg, [&](CDialog& d) {
         CMainDlg& main = static_cast<CMainDlg&>(d);
@@ -312,7 +312,7 @@ TEST_F(TestWindow, MainWindowKeepsItsMinimumSizeAndLaysOutItsList)
         EXPECT_EQ(W - 29, rcAfter.right - rcAfter.left);
         d.PostMessage(WM_COMMAND, IDCANCEL, 0);
     });
-    g_pDriveManager = NULL;
+    g_pDriveManager = nullptr;
 }
 
 } // namespace
