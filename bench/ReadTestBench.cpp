@@ -320,11 +320,11 @@ void Paint(Bench& b)
         }
     }
     CTestGraph& graph = page.Graph();
-    graph.dvdCapacity = nCapacity;
-    graph.dvdDiscEndMb = nCapacity * 2 / 1024;
-    graph.dvdLayer0EndMb = 2086912L * 2 / 1024;
-    graph.dvdDualLayer = 1;
-    graph.dvdAxisMb = 0xA00000 >> 10;
+    graph.m_nDvdCapacity = nCapacity;
+    graph.m_nDvdDiscEndMb = nCapacity * 2 / 1024;
+    graph.m_nDvdLayer0EndMb = 2086912L * 2 / 1024;
+    graph.m_bDvdDualLayer = 1;
+    graph.m_nDvdAxisMb = 0xA00000 >> 10;
     guitest::Pump();
     LARGE_INTEGER f, t0, t1;
     QueryPerformanceFrequency(&f);
@@ -382,7 +382,7 @@ void Paint(Bench& b)
     }
     {
         // The window shows the graph that the off-screen drawing gives: the plot, its frame and the strip left of it.
-        const GraphLayout& g = graph.layout;
+        const GraphLayout& g = graph.m_layout;
         CClientDC client(&page);
         CMemoryDC shown(rc.right, rc.bottom, &client, RGB(255, 255, 255));
         shown.BitBlt(0, 0, rc.right, rc.bottom, &client, 0, 0, SRCCOPY);

@@ -75,9 +75,9 @@ void CCdReadTestDlg::OnStart()
     // The marker at the end of the tested area stays until the page is initialised again.
     const long nSamples = RunState().SampleCount();
     CTestGraph& graph = Graph();
-    graph.cdStarted = 1;
-    graph.cdSampleCount = nSamples;
-    graph.cdSpacing = run.nSpacing;
-    graph.cdLength = run.nLength;
+    graph.m_bCdStarted = 1;
+    graph.m_nCdSampleCount = nSamples;
+    graph.m_nCdSpacing = run.nSpacing;
+    graph.m_nCdLength = run.nLength;
     BeginRun(&CdReadTestThread, &run, (nSamples - 1) * run.nSpacing + run.nLength);
 }

@@ -122,7 +122,7 @@ void CCdWriteTestDlg::OnStart()
 {
     if (g_pDriveManager == nullptr)
         return;
-    Graph().plannedEnd = -1; // until the checks have passed
+    Graph().m_nPlannedEnd = -1; // until the checks have passed
     g_pDriveManager->LockMedium(m_currentDrive);
     if (!CheckMedia()) {
         EraseOrRelease();

@@ -34,16 +34,16 @@ bool CDvdReadTestDlg::CheckDisc()
     g_pDriveManager->TestUnitReady(record);
 
     run.nCapacity = -1;
-    graph.dvdCapacity = -1;
+    graph.m_nDvdCapacity = -1;
     const long nCapacity = g_pDriveManager->GetRecordedCapacity(record);
     if (nCapacity <= 0)
         return false;
     run.nCapacity = nCapacity;
-    graph.dvdCapacity = nCapacity;
+    graph.m_nDvdCapacity = nCapacity;
     RunState().SetSampleCount(nCapacity / run.nSpacing);
     const int nProfile = g_pDriveManager->GetDvdMediaProfile(record, TRUE);
-    graph.dvdDiscEndMb = long(int64_t(nCapacity) * 2 / 1024);
-    graph.dvdDualLayer = 0;
+    graph.m_nDvdDiscEndMb = long(int64_t(nCapacity) * 2 / 1024);
+    graph.m_bDvdDualLayer = 0;
 
     BYTE structure[kDiscStructureLength] = {};
     if (g_pDriveManager->ReadDiscStructure(record, 0, 0, 0, kDiscStructureLength, structure) != 1)
@@ -51,14 +51,14 @@ bool CDvdReadTestDlg::CheckDisc()
     if (nProfile == 0x10 || nProfile == 0x15 || nProfile == 0x2B) {
         const BYTE layers = structure[6];
         if ((layers & 0x60) != 0) {
-            graph.dvdDualLayer = 1;
+            graph.m_bDvdDualLayer = 1;
             const long nStart = Be24(structure + 9);
             const long nLayer0End = (layers & 0x10) ? Be24(structure + 17) : Be24(structure + 13);
-            graph.dvdLayer0EndMb = (nLayer0End - nStart) * 2 / 1024;
+            graph.m_nDvdLayer0EndMb = (nLayer0End - nStart) * 2 / 1024;
         }
     }
     m_nGraphLength = int(m_pSettings->readTimeIndDvd >> 10);
-    graph.dvdAxisMb = m_nGraphLength;
+    graph.m_nDvdAxisMb = m_nGraphLength;
     return true;
 }
 

@@ -467,7 +467,7 @@ void CDvdWriteTestDlg::OnStart()
 {
     if (g_pDriveManager == nullptr)
         return;
-    Graph().plannedEnd = -1; // until the checks have passed
+    Graph().m_nPlannedEnd = -1; // until the checks have passed
     if (!CheckMedia()) {
         if (m_bErasePending)
             EraseDisc();

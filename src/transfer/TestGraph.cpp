@@ -224,7 +224,7 @@ public:
     // line and column are the graph's buffers, kept between paints.
     RunCurve(HDC hdc, const CTestGraph& graph, int nMaxSpeed, bool bDvd, std::vector<POINT>& line,
              std::vector<POINT>& column)
-        : m_hdc(hdc), m_graph(graph), m_g(graph.layout), m_bDvd(bDvd),
+        : m_hdc(hdc), m_graph(graph), m_g(graph.m_layout), m_bDvd(bDvd),
           // The value scale: bottom - (height x value) / (maximum x 100), in 32 bits for the values where it fits.
           m_valueScale(0, m_g.height, int64_t(nMaxSpeed) * 100, m_g.height > 0 ? int64_t(0xFFFFFFFF) / m_g.height : 0),
           m_nFastValues(m_g.height > 0 ? uint32_t(0xFFFFFFFFu / uint32_t(m_g.height)) : 0), m_line(line),
@@ -335,14 +335,14 @@ void CTestGraph::ComputeGraphLayout(HWND hPage, int nGraphId, int nLabelId)
     ::GetWindowRect(hPage, &w);
     ::GetWindowRect(::GetDlgItem(hPage, nGraphId), &g);
     ::GetWindowRect(::GetDlgItem(hPage, nLabelId), &l);
-    layout.left = g.left - w.left;
-    layout.top = g.top - w.top;
-    layout.right = g.right - w.left;
-    layout.bottom = g.bottom - w.top;
-    layout.width = g.right - g.left;
-    layout.height = g.bottom - g.top;
-    layout.labelWidth = l.right - l.left;
-    layout.labelHeight = l.bottom - l.top;
+    m_layout.left = g.left - w.left;
+    m_layout.top = g.top - w.top;
+    m_layout.right = g.right - w.left;
+    m_layout.bottom = g.bottom - w.top;
+    m_layout.width = g.right - g.left;
+    m_layout.height = g.bottom - g.top;
+    m_layout.labelWidth = l.right - l.left;
+    m_layout.labelHeight = l.bottom - l.top;
 }
 
 void CTestGraph::SetAxes(int nMaxSpeed, long nLength)
@@ -357,20 +357,20 @@ void CTestGraph::SetAxes(int nMaxSpeed, long nLength)
 
 int CTestGraph::ValueY(uint32_t nValue) const
 {
-    return int(layout.bottom - Div(int64_t(layout.height) * nValue, int64_t(m_nMaxSpeed) * 100));
+    return int(m_layout.bottom - Div(int64_t(m_layout.height) * nValue, int64_t(m_nMaxSpeed) * 100));
 }
 
 int CTestGraph::PositionX(long nSectors) const
 {
     if (IsDvd())
-        return int(layout.left + Div(int64_t(layout.width) * 2 * nSectors, m_nLength));
-    return int(layout.left + Div(int64_t(layout.width) * nSectors, int64_t(m_nLength) * 4500));
+        return int(m_layout.left + Div(int64_t(m_layout.width) * 2 * nSectors, m_nLength));
+    return int(m_layout.left + Div(int64_t(m_layout.width) * nSectors, int64_t(m_nLength) * 4500));
 }
 
 int CTestGraph::LivePositionX(long nSectors) const
 {
     if (m_kind == kTestPageDvdRead && nSectors >= kDvdLiveSplit)
-        return int(layout.left + Div(Div(int64_t(layout.width) * nSectors, m_nLength / 20), 10));
+        return int(m_layout.left + Div(Div(int64_t(m_layout.width) * nSectors, m_nLength / 20), 10));
     return PositionX(nSectors);
 }
 
@@ -378,7 +378,7 @@ int CTestGraph::MarkerPenWidth() const
 {
     if (m_kind == kTestPageDvdRead)
         return PenWidth();
-    return printing ? 8 : 1;
+    return m_bPrinting ? 8 : 1;
 }
 
 void CTestGraph::DrawLine(HDC hdc, int x0, int y0, int x1, int y1)
@@ -391,12 +391,12 @@ void CTestGraph::DrawLine(HDC hdc, int x0, int y0, int x1, int y1)
 // the DC's objects and text alignment are as before afterwards.
 void CTestGraph::DrawGrid(HDC hdc)
 {
-    const GraphLayout& g = layout;
+    const GraphLayout& g = m_layout;
     CSelectObjectGuard brush(hdc, ::GetStockObject(WHITE_BRUSH));
     CSelectObjectGuard pen(hdc, ::GetStockObject(BLACK_PEN));
-    CSelectObjectGuard labelFont(hdc, printing ? nullptr : ::GetStockObject(DEFAULT_GUI_FONT));
+    CSelectObjectGuard labelFont(hdc, m_bPrinting ? nullptr : ::GetStockObject(DEFAULT_GUI_FONT));
     ::SetTextAlign(hdc, TA_CENTER | TA_TOP);
-    if (!printing)
+    if (!m_bPrinting)
         DrawLabelStrip(hdc);
     ::Rectangle(hdc, g.left - 1, g.top - 1, g.right + 2, g.bottom + 2);
     {
@@ -413,18 +413,18 @@ void CTestGraph::DrawGrid(HDC hdc)
 // The strip left of the plot, under the speed labels, in the background colour (white in the picture export).
 void CTestGraph::DrawLabelStrip(HDC hdc)
 {
-    const COLORREF background = exporting ? RGB(255, 255, 255) : ::GetSysColor(COLOR_BTNFACE);
+    const COLORREF background = m_bExporting ? RGB(255, 255, 255) : ::GetSysColor(COLOR_BTNFACE);
     ::SetBkColor(hdc, background);
     CSelectedPen pen(hdc, ::CreatePen(PS_SOLID, 1, background));
     CSelectedBrush brush(hdc, ::CreateSolidBrush(background));
-    ::Rectangle(hdc, 0, layout.top, layout.left - 1, layout.bottom);
+    ::Rectangle(hdc, 0, m_layout.top, m_layout.left - 1, m_layout.bottom);
 }
 
 // DVD pages: a labelled main line every 2 X. CD pages: a labelled main line with a tick every 8 X, minor lines
 // every 2 X between.
 void CTestGraph::DrawSpeedAxis(HDC hdc, GridPens& pens)
 {
-    const GraphLayout& g = layout;
+    const GraphLayout& g = m_layout;
     char szLabel[32];
     for (int i = 0; i <= m_nMaxSpeed; ++i) {
         const int y = int(g.bottom - Div(int64_t(g.height) * i, m_nMaxSpeed));
@@ -455,7 +455,7 @@ void CTestGraph::DrawSpeedAxis(HDC hdc, GridPens& pens)
 // labelled with a tick every 10.
 void CTestGraph::DrawPositionAxis(HDC hdc, GridPens& pens)
 {
-    const GraphLayout& g = layout;
+    const GraphLayout& g = m_layout;
     char szLabel[32];
     if (IsDvd()) {
         long nSteps = 2 * (m_nLength / kGiBInKB);
@@ -498,7 +498,7 @@ void CTestGraph::DrawDiscEnds(HDC hdc)
     SolidPen pen(hdc, PenWidth(), kGraphDiscEndLine);
     for (long nSector : {kGraphCd68Minutes, kGraphCd80Minutes}) {
         const int x = PositionX(nSector);
-        DrawLine(hdc, x, layout.top, x, layout.bottom);
+        DrawLine(hdc, x, m_layout.top, x, m_layout.bottom);
     }
 }
 
@@ -512,7 +512,7 @@ void CTestGraph::DrawWatermark(HDC hdc)
     ::SetTextAlign(hdc, TA_RIGHT | TA_TOP);
     ::SetTextColor(hdc, kGraphWatermark);
     ::SetBkMode(hdc, TRANSPARENT);
-    CenteredText(hdc, layout.right - 5, layout.bottom - layout.labelHeight - 5, szWatermark);
+    CenteredText(hdc, m_layout.right - 5, m_layout.bottom - m_layout.labelHeight - 5, szWatermark);
 }
 
 // The run's pen (on the screen its kept 1-wide pen; on paper a wider one made for the drawing), then its curve.
@@ -531,7 +531,7 @@ void CTestGraph::DrawRun(HDC hdc, int nRun)
 // Read pages: a point for every entry that holds a measured sample, at the entry's position.
 void CTestGraph::TraceReadRun(RunCurve& curve, int nRun) const
 {
-    const GraphLayout& g = layout;
+    const GraphLayout& g = m_layout;
     const bool bDvd = IsDvd();
     const uint32_t* pSamples = m_ring.Samples(nRun);
     const int nCount = m_ring.SamplesPerRun();
@@ -550,7 +550,7 @@ void CTestGraph::TraceReadRun(RunCurve& curve, int nRun) const
 // without a measurement breaks the curve (on the DVD write page a skipped one is passed over).
 void CTestGraph::TraceWriteRun(RunCurve& curve, int nRun) const
 {
-    const GraphLayout& g = layout;
+    const GraphLayout& g = m_layout;
     const bool bDvd = IsDvd();
     const uint32_t* pSamples = m_ring.Samples(nRun);
     const TestRunExtent& extent = m_ring.Extent(nRun);
@@ -567,7 +567,7 @@ void CTestGraph::TraceWriteRun(RunCurve& curve, int nRun) const
         }
         int x;
         if (bDvd) {
-            x = g.left + int(double(i + 1) * extent.blocksPerSample * double(dvdWriteKBPerBlock) * g.width /
+            x = g.left + int(double(i + 1) * extent.blocksPerSample * double(m_nDvdWriteKBPerBlock) * g.width /
                              double(m_nLength));
         } else {
             x = int(g.left + Div(int64_t(extent.blocksPerSample) * (i + 1) * g.width * 25, int64_t(m_nLength) * 4500));
@@ -588,15 +588,15 @@ bool CTestGraph::HasMarker() const
 {
     switch (m_kind) {
     case kTestPageCdRead:
-        return cdStarted != 0;
+        return m_bCdStarted != 0;
     case kTestPageCdWrite:
-        return plannedEnd > 0;
+        return m_nPlannedEnd > 0;
     case kTestPageDvdRead:
-        return dvdCapacity != -1;
+        return m_nDvdCapacity != -1;
     case kTestPageDvdWrite:
-        if (plannedEnd == -1)
+        if (m_nPlannedEnd == -1)
             return false;
-        if (runInProgress)
+        if (m_bRunInProgress)
             return true;
         for (int r = 0; r < MAX_TEST_RUNS; ++r) {
             const TestRunExtent& extent = m_ring.Extent(r);
@@ -617,17 +617,17 @@ long CTestGraph::MarkerPosition() const
 {
     switch (m_kind) {
     case kTestPageCdRead:
-        return (cdSampleCount - 1) * cdSpacing + cdLength;
+        return (m_nCdSampleCount - 1) * m_nCdSpacing + m_nCdLength;
     case kTestPageDvdRead:
-        return dvdCapacity;
+        return m_nDvdCapacity;
     default:
-        return plannedEnd;
+        return m_nPlannedEnd;
     }
 }
 
 void CTestGraph::DrawMarkers(HDC hdc, long nPosition)
 {
-    const GraphLayout& g = layout;
+    const GraphLayout& g = m_layout;
     switch (m_kind) {
     case kTestPageCdRead:
     case kTestPageCdWrite: {
@@ -645,15 +645,15 @@ void CTestGraph::DrawMarkers(HDC hdc, long nPosition)
         break;
     }
     case kTestPageDvdRead: {
-        const long nAxisMb = dvdAxisMb > 0 ? dvdAxisMb : m_nLength >> 10;
+        const long nAxisMb = m_nDvdAxisMb > 0 ? m_nDvdAxisMb : m_nLength >> 10;
         {
             SolidPen pen(hdc, MarkerPenWidth(), kGraphMarker);
-            const int x = int(g.left + Div(int64_t(g.width) * dvdDiscEndMb, nAxisMb));
+            const int x = int(g.left + Div(int64_t(g.width) * m_nDvdDiscEndMb, nAxisMb));
             DrawLine(hdc, x, g.top, x, g.bottom);
         }
-        if (dvdDualLayer == 1) {
+        if (m_bDvdDualLayer == 1) {
             SolidPen pen(hdc, MarkerPenWidth(), kGraphLayerMarker);
-            const int x = int(g.left + Div(int64_t(g.width) * dvdLayer0EndMb, nAxisMb));
+            const int x = int(g.left + Div(int64_t(g.width) * m_nDvdLayer0EndMb, nAxisMb));
             DrawLine(hdc, x, g.top, x, g.bottom);
         }
         break;
@@ -694,7 +694,7 @@ void CTestGraph::DiscardBackground()
 bool CTestGraph::PrepareBackground(HDC hdc, int cx, int cy)
 {
     BackgroundKey key;
-    key.layout = layout;
+    key.layout = m_layout;
     key.nMaxSpeed = m_nMaxSpeed;
     key.nLength = m_nLength;
     key.face = ::GetSysColor(COLOR_BTNFACE);
@@ -738,7 +738,7 @@ HRGN CTestGraph::CoverageRegion(HDC hdc, CDC& target, int cx, int cy)
 // As DrawGraph on the same DC: the static part through its region, then the curves and markers unclipped.
 void CTestGraph::PaintOnScreen(HDC hdc, int cx, int cy)
 {
-    if (printing != 0 || exporting != 0 || !PrepareBackground(hdc, cx, cy)) {
+    if (m_bPrinting != 0 || m_bExporting != 0 || !PrepareBackground(hdc, cx, cy)) {
         DrawGraph(hdc);
         return;
     }
@@ -759,7 +759,7 @@ void CTestGraph::PlotSample(HDC hdc, long nPosition, uint32_t nValue)
     const int x = LivePositionX(nPosition);
     const int y = ValueY(nValue);
     const bool bHavePrevious = !(m_previous.x == -1 && m_previous.y == -1);
-    if (bHavePrevious && y >= layout.top)
+    if (bHavePrevious && y >= m_layout.top)
         DrawLine(hdc, m_previous.x, m_previous.y, x, y);
     m_previous.x = x;
     m_previous.y = y;

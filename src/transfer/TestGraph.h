@@ -87,28 +87,28 @@ public:
     int PositionX(long nSectors) const;     // CD pages: sectors over minutes x 4500; DVD pages: KB scale
     int LivePositionX(long nSectors) const; // the live plot's form
 
-    GraphLayout layout;
-    BYTE printing = 0;  // set only while the graph is drawn for the printer
-    BYTE exporting = 0; // set only while the graph is drawn into the picture export's surface
+    GraphLayout m_layout;
+    BYTE m_bPrinting = 0;  // set only while the graph is drawn for the printer
+    BYTE m_bExporting = 0; // set only while the graph is drawn into the picture export's surface
 
     // CD read page: the marker at the end of the tested area once a test has started there.
-    BYTE cdStarted = 0;
-    long cdSampleCount = 0;
-    long cdSpacing = 9000;
-    long cdLength = 2250;
+    BYTE m_bCdStarted = 0;
+    long m_nCdSampleCount = 0;
+    long m_nCdSpacing = 9000;
+    long m_nCdLength = 2250;
     // Write pages: the planned end of the area a run writes (-1: none).
-    long plannedEnd = -1;
+    long m_nPlannedEnd = -1;
     // A run is being made on the page, from its start to its last progress message: the DVD write page shows its
     // planned end from the start, before the run has stored a measured sample.
-    BYTE runInProgress = 0;
+    BYTE m_bRunInProgress = 0;
     // DVD read page: the disc as the last disc check saw it.
-    long dvdCapacity = -1; // sectors; -1 before the first check
-    long dvdDiscEndMb = 0;
-    long dvdLayer0EndMb = 0;
-    BYTE dvdDualLayer = 0;
-    long dvdAxisMb = 5120;
+    long m_nDvdCapacity = -1; // sectors; -1 before the first check
+    long m_nDvdDiscEndMb = 0;
+    long m_nDvdLayer0EndMb = 0;
+    BYTE m_bDvdDualLayer = 0;
+    long m_nDvdAxisMb = 5120;
     // DVD write page: kilobytes a write command moves (50; 64 on DVD-RAM).
-    long dvdWriteKBPerBlock = 50;
+    long m_nDvdWriteKBPerBlock = 50;
 
 private:
     // What the kept static part was drawn with.
@@ -125,7 +125,7 @@ private:
     class GridPens;
     class RunCurve;
 
-    int PenWidth() const { return printing ? 5 : 1; }
+    int PenWidth() const { return m_bPrinting ? 5 : 1; }
     // The static part alone, on a DC of its own (the kept copy, the coverage probes).
     void DrawStaticPart(HDC hdc);
     bool PrepareBackground(HDC hdc, int cx, int cy);

@@ -209,7 +209,7 @@ BOOL CTestPageDlg::OnInitDialog()
     if (m_traits.kind == kTestPageCdRead)
         m_pRing->ResetAllSamples();
     m_pGraph->ComputeGraphLayout(m_hWnd, int(m_traits.nGraphId), int(m_traits.nScaleId));
-    m_pGraph->cdStarted = 0;
+    m_pGraph->m_bCdStarted = 0;
     if (!m_pToolTip) {
         m_pToolTip.reset(new CToolTipCtrl);
         if (m_pToolTip->Create(this)) {
@@ -384,8 +384,8 @@ bool CTestPageDlg::BeginRun(AFX_THREADPROC pfnWorker, LPVOID pParam, long nMarke
     // The new run's curve starts on its own, and the marker shows where the run will end.
     m_pGraph->ResetPlot();
     if (m_traits.bWritePage)
-        m_pGraph->plannedEnd = nMarkerPosition;
-    m_pGraph->runInProgress = 1;
+        m_pGraph->m_nPlannedEnd = nMarkerPosition;
+    m_pGraph->m_bRunInProgress = 1;
     UpdateGraphAxes();
     if (nMarkerPosition >= 0) {
         CClientDC client(this);
@@ -432,7 +432,7 @@ void CTestPageDlg::EndRun()
 {
     m_bRunning = 0;
     m_bActive = 0;
-    m_pGraph->runInProgress = 0;
+    m_pGraph->m_bRunInProgress = 0;
     m_pRunState->SetRunning(false);
     if (m_pTestWindow != nullptr && m_pTestWindow->m_hWnd != nullptr)
         m_pTestWindow->SendMessage(WM_TEST_STATE_CHANGED, 0, 0);

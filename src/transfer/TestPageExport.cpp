@@ -39,7 +39,7 @@ void DrawGraphForPrint(void* context, HDC hPrinter, int left, int top, int width
     CTestPageDlg* pPage = static_cast<CTestPageDlg*>(context);
     pPage->UpdateGraphAxes();
     CTestGraph& graph = pPage->Graph();
-    GraphLayout& layout = graph.layout;
+    GraphLayout& layout = graph.m_layout;
     layout.left = left;
     layout.top = top;
     layout.width = width;
@@ -48,9 +48,9 @@ void DrawGraphForPrint(void* context, HDC hPrinter, int left, int top, int width
     layout.bottom = top + height;
     layout.labelWidth = labelWidth;
     layout.labelHeight = labelHeight;
-    graph.printing = 1;
+    graph.m_bPrinting = 1;
     graph.DrawGraph(hPrinter);
-    graph.printing = 0;
+    graph.m_bPrinting = 0;
     graph.ComputeGraphLayout(pPage->m_hWnd, int(pPage->Traits().nGraphId), int(pPage->Traits().nScaleId));
 }
 
@@ -67,7 +67,7 @@ bool CTestPageDlg::SaveGraphPicture(const CString& strPath, const CString& strEx
     UpdateGraphAxes();
     CRect rcWindow;
     GetWindowRect(&rcWindow);
-    const GraphLayout& layout = m_pGraph->layout;
+    const GraphLayout& layout = m_pGraph->m_layout;
     std::unique_ptr<CBitmap> bitmap;
     {
         CClientDC client(this);

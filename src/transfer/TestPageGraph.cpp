@@ -32,9 +32,9 @@ void CTestPageDlg::UpdateGraphAxes()
 void CTestPageDlg::DrawGraphTo(HDC hdc, bool bExport)
 {
     UpdateGraphAxes();
-    m_pGraph->exporting = bExport ? 1 : 0;
+    m_pGraph->m_bExporting = bExport ? 1 : 0;
     m_pGraph->DrawGraph(hdc);
-    m_pGraph->exporting = 0;
+    m_pGraph->m_bExporting = 0;
 }
 
 // The write pages repair their maximum first (0 or less, or 100 and more, takes the page's default). The whole
@@ -51,7 +51,7 @@ void CTestPageDlg::OnPaint()
     CPaintDC paint(this);
     CClientDC client(this);
     UpdateGraphAxes();
-    m_pGraph->exporting = 0;
+    m_pGraph->m_bExporting = 0;
     RECT rc = {};
     GetClientRect(&rc);
     m_pGraph->PaintOnScreen(client, rc.right, rc.bottom);

@@ -18,7 +18,7 @@ void RepairMaxSpeed(DWORD& nMaxSpeed, DWORD nDefault)
 void CDvdReadTestDlg::SetGraphLength()
 {
     m_nGraphLength = int(m_pSettings->readTimeIndDvd >> 10);
-    Graph().dvdAxisMb = m_nGraphLength;
+    Graph().m_nDvdAxisMb = m_nGraphLength;
     if (m_hWnd != nullptr)
         Invalidate();
 }

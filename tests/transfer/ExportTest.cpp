@@ -212,7 +212,7 @@ protected:
     {
         RECT w;
         m_pPage->GetWindowRect(&w);
-        const GraphLayout& layout = m_pPage->Graph().layout;
+        const GraphLayout& layout = m_pPage->Graph().m_layout;
         rWidth = int(w.right - w.left) + 20;
         rHeight = layout.height + layout.labelHeight + 20;
         CClientDC client(m_pPage.get());

@@ -178,8 +178,8 @@ TEST_F(ReadRun, DvdContiguousSamplesEqualTheDrivesSpeed)
         ASSERT_EQ(long(25 * (k - nFirst)), reads[k].lba);
     }
     // The disc check set the marker inputs: disc end in MB, one layer.
-    EXPECT_EQ(112500L * 2 / 1024, page.Graph().dvdDiscEndMb);
-    EXPECT_EQ(0, page.Graph().dvdDualLayer);
+    EXPECT_EQ(112500L * 2 / 1024, page.Graph().m_nDvdDiscEndMb);
+    EXPECT_EQ(0, page.Graph().m_bDvdDualLayer);
 }
 
 // Spacing of two minutes with 30-second samples: 91 reads per sample, the first untimed; sample i at 360 i + 91.
@@ -227,9 +227,9 @@ TEST_F(ReadRun, DvdDualLayerMarkersAndCavSamples)
     ObservedPage<CDvdReadTestDlg> page(&m_window);
     Open(page);
     RunToEnd(page);
-    EXPECT_EQ(1, page.Graph().dvdDualLayer);
-    EXPECT_EQ((nLayer0End - nStart) * 2 / 1024, page.Graph().dvdLayer0EndMb);
-    EXPECT_EQ(90000L * 2 / 1024, page.Graph().dvdDiscEndMb);
+    EXPECT_EQ(1, page.Graph().m_bDvdDualLayer);
+    EXPECT_EQ((nLayer0End - nStart) * 2 / 1024, page.Graph().m_nDvdLayer0EndMb);
+    EXPECT_EQ(90000L * 2 / 1024, page.Graph().m_nDvdDiscEndMb);
     const EmuDriveTiming timing = EmuTimingFromKeys(m_pMachine, m_nDrive);
     const uint32_t* p = page.Ring().Samples(0);
     for (int i = 0; i < 20; ++i) {
@@ -405,8 +405,8 @@ TEST_P(CdReadRun, CommandAndSamples)
         }
     }
     // The marker at the end of the tested area: (20 - 1) x 4500 + 4500.
-    EXPECT_EQ(1, page.Graph().cdStarted);
-    EXPECT_EQ(20, page.Graph().cdSampleCount);
+    EXPECT_EQ(1, page.Graph().m_bCdStarted);
+    EXPECT_EQ(20, page.Graph().m_nCdSampleCount);
 }
 
 const CdCase kCdCases[] = {

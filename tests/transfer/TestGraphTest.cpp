@@ -163,10 +163,10 @@ TEST_F(GraphPage, CdReadCurvesOfTenRunsAndTheMarker)
         InjectReadRun(run, 4500, 60 * 4500, [run](int) { return uint32_t(450 + 500 * run); });
     m_pPage->Ring().SetCurrentRun(9);
     CTestGraph& graph = m_pPage->Graph();
-    graph.cdStarted = 1;
-    graph.cdSampleCount = 66;
-    graph.cdSpacing = 4500;
-    graph.cdLength = 4500;
+    graph.m_bCdStarted = 1;
+    graph.m_nCdSampleCount = 66;
+    graph.m_nCdSpacing = 4500;
+    graph.m_nCdLength = 4500;
     const Pixels px = Screen();
 
     const int xFirst = CdX(4500, 100), xLast = CdX(60 * 4500, 100);
@@ -235,19 +235,19 @@ TEST_F(GraphPage, DvdReadGridCurveAndDualLayerMarkers)
     for (long s = 1125; s / 25 < kDvdSamplesPerRun; s += 1125)
         p[s / 25] = 850;
     CTestGraph& graph = m_pPage->Graph();
-    graph.dvdCapacity = 4171712;
-    graph.dvdDiscEndMb = 4171712L * 2 / 1024;
-    graph.dvdLayer0EndMb = 2086912L * 2 / 1024;
-    graph.dvdDualLayer = 1;
-    graph.dvdAxisMb = nLengthKB >> 10;
+    graph.m_nDvdCapacity = 4171712;
+    graph.m_nDvdDiscEndMb = 4171712L * 2 / 1024;
+    graph.m_nDvdLayer0EndMb = 2086912L * 2 / 1024;
+    graph.m_bDvdDualLayer = 1;
+    graph.m_nDvdAxisMb = nLengthKB >> 10;
     const Pixels px = Screen();
 
     for (int i = 0; i <= 16; ++i) {
         const int yLine = r.bottom - r.height * i / 16;
         EXPECT_EQ(i % 2 == 0 ? kMain : kWhite, px.At(r.left + 2, yLine)) << "speed line " << i;
     }
-    const int xEnd = r.left + int(int64_t(r.width) * graph.dvdDiscEndMb / graph.dvdAxisMb);
-    const int xLayer = r.left + int(int64_t(r.width) * graph.dvdLayer0EndMb / graph.dvdAxisMb);
+    const int xEnd = r.left + int(int64_t(r.width) * graph.m_nDvdDiscEndMb / graph.m_nDvdAxisMb);
+    const int xLayer = r.left + int(int64_t(r.width) * graph.m_nDvdLayer0EndMb / graph.m_nDvdAxisMb);
     for (int j = 0; j <= 20; ++j) {
         const int x = r.left + r.width * j / 20;
         if (x == xEnd || x == xLayer)
@@ -324,7 +324,7 @@ TEST_F(GraphPage, WritePagesCurvesAndMarkers)
     ring.Extent(0) = {45, 99};
     for (int i = 0; i <= 99; ++i)
         ring.Samples(0)[i] = 1600;
-    m_pPage->Graph().plannedEnd = 100 * 1125;
+    m_pPage->Graph().m_nPlannedEnd = 100 * 1125;
     const Pixels px = Screen();
     const int y = Y(1600, 48);
     const int x0 = CdX(1125, 84), x99 = CdX(100 * 1125, 84);
@@ -342,7 +342,7 @@ TEST_F(GraphPage, DvdWriteRunOfSkippedSamplesDrawsNothing)
     ring.Extent(0) = {45, 6};
     for (int i = 0; i <= 6; ++i)
         ring.Samples(0)[i] = SAMPLE_SKIPPED;
-    m_pPage->Graph().plannedEnd = 100000;
+    m_pPage->Graph().m_nPlannedEnd = 100000;
     const Pixels px = Screen();
     const int xMarker = r.left + int(2.0 * 100000 / 0x500000 * r.width);
     EXPECT_NE(kMarker, px.At(xMarker, r.top + r.height / 2));
@@ -399,11 +399,11 @@ TEST_F(GraphPage, RepaintsHoldNoMoreGdiObjectsAndFollowTheAxes)
     for (int run = 0; run < 10; ++run)
         InjectReadRun(run, 1125, 4171712, [run](int k) { return uint32_t(330 + 40 * run + (k * 37) % 23); });
     CTestGraph& graph = m_pPage->Graph();
-    graph.dvdCapacity = 4171712;
-    graph.dvdDiscEndMb = 4171712L * 2 / 1024;
-    graph.dvdLayer0EndMb = 2086912L * 2 / 1024;
-    graph.dvdDualLayer = 1;
-    graph.dvdAxisMb = 0xA00000 >> 10;
+    graph.m_nDvdCapacity = 4171712;
+    graph.m_nDvdDiscEndMb = 4171712L * 2 / 1024;
+    graph.m_nDvdLayer0EndMb = 2086912L * 2 / 1024;
+    graph.m_bDvdDualLayer = 1;
+    graph.m_nDvdAxisMb = 0xA00000 >> 10;
     Screen();
     Screen();
     const long nHeld = GdiObjectsHeld();
@@ -416,7 +416,7 @@ TEST_F(GraphPage, RepaintsHoldNoMoreGdiObjectsAndFollowTheAxes)
     // New axes: 24 X over 5 GiB.
     m_settings.maxSpeedDvd = 24;
     m_settings.readTimeIndDvd = 0x500000;
-    graph.dvdAxisMb = 0x500000 >> 10;
+    graph.m_nDvdAxisMb = 0x500000 >> 10;
     const Pixels px = Screen();
     EXPECT_EQ(24, graph.MaxSpeed());
     EXPECT_EQ(kMain, px.At(r.left + 2, r.bottom - r.height * 22 / 24)) << "the 22 X line of the new axis";
