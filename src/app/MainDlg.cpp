@@ -38,7 +38,8 @@ CMainDlg::CMainDlg(CWnd* pParent)
       m_nDvdWriteLength(kDvdLength5GB)
 {
     m_pFont->CreatePointFont(90, "MS Shell Dlg");
-    g_pDriveManager = new (std::nothrow) CDriveManager;
+    m_pDriveManager.reset(new (std::nothrow) CDriveManager);
+    g_pDriveManager = m_pDriveManager.get();
     g_pGraphManager = nullptr;
 }
 
@@ -141,8 +142,8 @@ void CMainDlg::ArmAutoUpdateCheck()
 
 void CMainDlg::DeleteDriveManager()
 {
-    delete g_pDriveManager;
     g_pDriveManager = nullptr; // no later user may reach the deleted object
+    m_pDriveManager.reset();
 }
 
 // The device objects go before the graph releases the descriptors they point to; then the manager closes its

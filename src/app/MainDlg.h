@@ -17,6 +17,7 @@
 #include <array>
 #include <memory>
 
+class CDriveManager;
 class CFWUpdateDlg;
 class CReportWriter;
 class CCdReadTestDlg;
@@ -83,6 +84,7 @@ public:
     END_MSG_MAP()
 
     // Members in declaration order; the test window, its pages, the update check and the report builders use them.
+    std::unique_ptr<CDriveManager> m_pDriveManager; // the program's drive manager, reached through g_pDriveManager
     std::unique_ptr<CFont> m_pFont;                // font of the report list
     BYTE m_bSysMenuExtended;                       // the About entry was added to the system menu
     HICON m_hIcon;                                 // icon 130: window icon, big and small
