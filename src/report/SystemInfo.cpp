@@ -316,23 +316,32 @@ void AppendMemoryLines(const MemoryFigures& figures, CStringArray& lines)
     AppendReportLine(lines, "Percent of used RAM: %ld%%", static_cast<long>(figures.memoryLoad));
 }
 
+namespace {
+
+// The processor class's device list, destroyed by its owner.
+struct ProcessorListTraits : KernelHandleTraits {
+    static BOOL Close(HDEVINFO h) { return SetupDiDestroyDeviceInfoList(h); }
+};
+
+} // namespace
+
 // One "CPU %d:" block per processor device that gives its friendly name; the brand string only when the
 // processor class lists none (as under Wine); then the clock and the memory lines.
 void AppendProcessorAndMemoryLines(CStringArray& lines)
 {
     int processors = 0;
-    HDEVINFO deviceInfoSet = SetupDiGetClassDevsA(&GUID_DEVCLASS_PROCESSOR, nullptr, nullptr, DIGCF_PRESENT);
-    if (deviceInfoSet != INVALID_HANDLE_VALUE) {
+    const CHandleOwnerT<ProcessorListTraits> deviceInfoSet(
+        SetupDiGetClassDevsA(&GUID_DEVCLASS_PROCESSOR, nullptr, nullptr, DIGCF_PRESENT));
+    if (deviceInfoSet.IsCreated()) {
         for (DWORD index = 0;; ++index) {
             CStringArray deviceLines;
-            if (!GetCpuFriendlyName(deviceInfoSet, index, deviceLines))
+            if (!GetCpuFriendlyName(deviceInfoSet.get(), index, deviceLines))
                 break;
             AppendReportLine(lines, "CPU %d:", static_cast<int>(index + 1));
             for (int i = 0; i < deviceLines.GetSize(); ++i)
                 lines.Add(deviceLines[i]);
             ++processors;
         }
-        SetupDiDestroyDeviceInfoList(deviceInfoSet);
     }
 
     CCpuInfo cpu;
