@@ -75,42 +75,6 @@ struct KernelHandleTraits {
     static BOOL Close(HANDLE h) { return CloseHandle(h); }
 };
 
-struct RegKeyTraits {
-    using HandleType = HKEY;
-    using ResultType = LONG;
-    static constexpr LONG kEmptyCloseResult = ERROR_SUCCESS;
-    static HKEY Empty() { return nullptr; }
-    static bool IsValid(HKEY h) { return h != nullptr; }
-    static LONG Close(HKEY h) { return RegCloseKey(h); }
-};
-
-struct ModuleTraits {
-    using HandleType = HMODULE;
-    using ResultType = BOOL;
-    static constexpr BOOL kEmptyCloseResult = TRUE;
-    static HMODULE Empty() { return nullptr; }
-    static bool IsValid(HMODULE h) { return h != nullptr; }
-    static BOOL Close(HMODULE h) { return FreeLibrary(h); }
-};
-
-struct GdiObjectTraits {
-    using HandleType = HGDIOBJ;
-    using ResultType = BOOL;
-    static constexpr BOOL kEmptyCloseResult = TRUE;
-    static HGDIOBJ Empty() { return nullptr; }
-    static bool IsValid(HGDIOBJ h) { return h != nullptr; }
-    static BOOL Close(HGDIOBJ h) { return DeleteObject(h); }
-};
-
-struct FindFileTraits {
-    using HandleType = HANDLE;
-    using ResultType = BOOL;
-    static constexpr BOOL kEmptyCloseResult = TRUE;
-    static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static BOOL Close(HANDLE h) { return FindClose(h); }
-};
-
 // Handles whose empty value is NULL and that one call closes (CloseFn, a function or function template).
 template <class THandle, class TResult, TResult kEmptyResult, auto CloseFn>
 struct NullEmptyHandleTraits {
@@ -120,6 +84,19 @@ struct NullEmptyHandleTraits {
     static THandle Empty() { return nullptr; }
     static bool IsValid(THandle h) { return h != nullptr; }
     static TResult Close(THandle h) { return CloseFn(h); }
+};
+
+using RegKeyTraits = NullEmptyHandleTraits<HKEY, LONG, ERROR_SUCCESS, &RegCloseKey>;
+using ModuleTraits = NullEmptyHandleTraits<HMODULE, BOOL, TRUE, &FreeLibrary>;
+using GdiObjectTraits = NullEmptyHandleTraits<HGDIOBJ, BOOL, TRUE, &DeleteObject>;
+
+struct FindFileTraits {
+    using HandleType = HANDLE;
+    using ResultType = BOOL;
+    static constexpr BOOL kEmptyCloseResult = TRUE;
+    static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static BOOL Close(HANDLE h) { return FindClose(h); }
 };
 
 template <class THandle>
