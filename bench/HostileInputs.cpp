@@ -2,13 +2,13 @@
 // fed to the program's readers in one process, seed after seed, with nothing allowed to crash or hang.
 //
 // Usage: hostile_inputs.exe [--plan FAMILY:SECONDS[:FIRST-SEED[:ITERATIONS]]]... [--iterations N] [--seed-file FILE]
-//                           [--skip STEP]... [--with-known] [--disc-dir DIR] [--http-port PORT] [--http-threads N]
+//                           [--skip STEP]... [--disc-dir DIR] [--http-port PORT] [--http-threads N]
 //                           [--verbose]
 //   FAMILY is drive, http or stored; each family of the plan runs for its seconds, or for its number of iterations
 //   (--iterations gives one for every family).
 //   The seed of each iteration is written to the seed file (default hostile-seed.txt) before it starts, so a
-//   crash is found again with --plan FAMILY:0:SEED --iterations 1 --verbose. Steps of known faults whose mends are
-//   under way (g_HostileKnownFaults) are skipped unless --with-known is given.
+//   crash is found again with --plan FAMILY:0:SEED --iterations 1 --verbose. --skip leaves a step of the drive
+//   family out (to tell which step a fault needs).
 // Every family writes the registry, so the program runs only in a throw-away prefix, which the caller confirms with
 // the environment variable TAVISK_HOSTILE_PRIVATE_PREFIX=1 (wine-run --fresh-prefix --env ...).
 // Each family ends with a line "RESULT family=F iterations=N inputs=N crashes=N hangs=N commands=N seconds=S
@@ -28,11 +28,6 @@
 #include <mutex>
 #include <string>
 #include <vector>
-
-const HostileKnownFault g_HostileKnownFaults[] = {
-    {"track-extent", "the track extent search runs on for ever on absurd TOC addresses"},
-};
-const int g_nHostileKnownFaults = int(sizeof(g_HostileKnownFaults) / sizeof(g_HostileKnownFaults[0]));
 
 namespace {
 
@@ -266,7 +261,7 @@ int Usage()
 {
     std::fprintf(stderr, "usage: hostile_inputs.exe [--plan FAMILY:SECONDS[:FIRST-SEED[:ITERATIONS]]]... [--iterations N] "
                          "[--seed-file FILE] [--skip STEP]... [--disc-dir DIR] [--http-port PORT] "
-                         "[--http-threads N] [--with-known] [--verbose]\n");
+                         "[--http-threads N] [--verbose]\n");
     return 2;
 }
 
@@ -277,7 +272,6 @@ int main(int argc, char** argv)
     std::vector<PlanEntry> plan;
     HostileOptions common;
     const char* pszSeedFile = "hostile-seed.txt";
-    bool bWithKnown = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool bHasValue = i + 1 < argc;
@@ -300,8 +294,6 @@ int main(int argc, char** argv)
             common.nHttpThreads = std::max(1, std::min(std::atoi(argv[++i]), kHostileSlots - 1));
         } else if (arg == "--verbose") {
             common.bVerbose = true;
-        } else if (arg == "--with-known") {
-            bWithKnown = true;
         } else {
             return Usage();
         }
@@ -315,13 +307,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "hostile_inputs writes damaged values into the registry: run it in a private prefix "
                              "(scripts/wine-run --fresh-prefix --env TAVISK_HOSTILE_PRIVATE_PREFIX=1)\n");
         return 2;
-    }
-    const bool bDrive = std::any_of(plan.begin(), plan.end(), [](const PlanEntry& e) { return e.strFamily == "drive"; });
-    for (int i = 0; i < g_nHostileKnownFaults && !bWithKnown; ++i) {
-        common.skip.insert(g_HostileKnownFaults[i].pszStep);
-        if (bDrive)
-            std::printf("skipped (known fault, mend under way): %s: %s\n", g_HostileKnownFaults[i].pszStep,
-                    g_HostileKnownFaults[i].pszFault);
     }
     g_bVerbose = common.bVerbose;
     g_pSeedFile = std::fopen(pszSeedFile, "w");

@@ -15,15 +15,6 @@
 #include <set>
 #include <string>
 
-// Steps that run into a fault whose mend is under way elsewhere: skipped unless --with-known is given, so that a
-// run counts the faults nobody knows of yet. Remove an entry once its mend has landed.
-struct HostileKnownFault {
-    const char* pszStep;
-    const char* pszFault;
-};
-extern const HostileKnownFault g_HostileKnownFaults[];
-extern const int g_nHostileKnownFaults;
-
 struct HostileOptions {
     double dSeconds = 60;     // time for this family
     uint64_t nFirstSeed = 1;  // seed of the first iteration
