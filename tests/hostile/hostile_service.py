@@ -24,8 +24,11 @@ import random
 import socket
 import socketserver
 import struct
+import sys
 import threading
 import time
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from loopback_service import LoopbackServer, serve  # noqa: E402
 
 CASES = ["status", "endless", "longheader", "length", "short", "dribble", "closeat", "body", "noblank", "valid"]
 # Weights: the client reads a header a byte at a time, and under Wine every byte costs a few hundred microseconds,
@@ -211,13 +214,11 @@ class Handler(socketserver.BaseRequestHandler):
         conn.sendall(answer_for(rng, case, ident))
 
 
-class Server(socketserver.ThreadingTCPServer):
-    daemon_threads = True
-    allow_reuse_address = True
+class Server(LoopbackServer):
     request_queue_size = 128
 
     def __init__(self, max_connections, log, cases):
-        super().__init__(("127.0.0.1", 0), Handler)
+        super().__init__(Handler)
         self.weights = [w if not cases or c in cases else 0 for c, w in zip(CASES, WEIGHTS)]
         self.lock = threading.Lock()
         self.remaining = max_connections
@@ -246,12 +247,7 @@ def main():
     parser.add_argument("--cases", help="comma-separated cases to play (default: all)")
     args = parser.parse_args()
     server = Server(args.max_connections, args.log, args.cases.split(",") if args.cases else None)
-    threading.Timer(args.lifetime, lambda: os._exit(0)).start()
-    tmp = args.port_file + ".tmp"
-    with open(tmp, "w") as f:
-        f.write("%d\n" % server.server_address[1])
-    os.replace(tmp, args.port_file)
-    server.serve_forever()
+    serve(server, args.port_file, args.lifetime)
 
 
 if __name__ == "__main__":

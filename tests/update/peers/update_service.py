@@ -31,9 +31,12 @@ import argparse
 import os
 import socket
 import socketserver
+import sys
 import threading
 import time
 import urllib.parse
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from loopback_service import LoopbackServer, serve  # noqa: E402
 
 FIRMWARE_LENGTH = 9000
 
@@ -182,12 +185,10 @@ class Handler(socketserver.BaseRequestHandler):
             pass
 
 
-class Server(socketserver.ThreadingTCPServer):
-    daemon_threads = True
-    allow_reuse_address = True
+class Server(LoopbackServer):
 
     def __init__(self, firmware, log):
-        super().__init__(("127.0.0.1", 0), Handler)
+        super().__init__(Handler)
         self.firmware = firmware
         self.log = log
         self.lock = threading.Lock()
@@ -221,12 +222,7 @@ def main():
     parser.add_argument("--lifetime", type=float, default=300)
     args = parser.parse_args()
     server = Server(load_firmware(args.firmware), args.log)
-    threading.Timer(args.lifetime, lambda: os._exit(0)).start()
-    tmp = args.port_file + ".tmp"
-    with open(tmp, "w") as f:
-        f.write("%d\n" % server.server_address[1])
-    os.replace(tmp, args.port_file)
-    server.serve_forever()
+    serve(server, args.port_file, args.lifetime)
 
 
 if __name__ == "__main__":
