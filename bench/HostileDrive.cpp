@@ -444,9 +444,12 @@ struct DriveBench {
     void RunReadTest(Page& page, const CDeviceRecord& record)
     {
         page.m_currentDrive = record;
+        const int nThreads = HostileThreadCount();
         if (!guitest::Click(page.m_hWnd, IDC_TP_START))
             return;
         guitest::PumpUntil([&] { return !page.IsRunning(); }, 60000);
+        // The page's worker ends after its last message: the heap check after the seed waits for it.
+        guitest::PumpUntil([&] { return HostileThreadCount() <= nThreads; }, 5000);
         session.ClearMessageBoxes();
     }
 

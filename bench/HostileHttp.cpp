@@ -83,11 +83,11 @@ void Worker(HttpRun& run, int nSlot)
         });
         if (figures.nCrashes != nCrashesBefore)
             run.nExceptions++;
-        if (nSeed % 64 == 0)
-            HostileCheckHeaps(nSlot);
         run.nIterations++;
         run.nLastSeed = nSeed;
         HostileEnd(nSlot);
+        if (nSeed % 64 == 0)
+            HostileCheckHeaps(nSlot);
     }
 }
 

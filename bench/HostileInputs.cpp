@@ -16,6 +16,9 @@
 // for a hang, 5 for a damaged heap); bench/run-hostile-inputs adds the lines up and prints the table.
 #include <windows.h>
 
+#include <malloc.h>
+#include <tlhelp32.h>
+
 #include "HostileInputs.h"
 #include "framework/Handles.h"
 
@@ -26,6 +29,7 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -48,6 +52,11 @@ Slot g_slots[kHostileSlots];
 thread_local int t_nSlot = -1;
 std::mutex g_outputLock;
 FILE* g_pSeedFile = nullptr;
+// Held shared by each thread while it runs a seed, and alone by the heap check: HeapValidate walks a heap under its
+// lock, but Wine's low-fragmentation heap hands out and takes back small blocks without that lock, so a walk while
+// another thread allocates meets blocks half set up and reports damage that is not there (seen as "invalid block
+// tail" and "free block overwritten" that no replay showed, and that the walk under the lock no longer found).
+std::shared_mutex g_seedLock;
 bool g_bVerbose = false;
 
 // The family running now, for the line printed when the process has to end.
@@ -86,6 +95,41 @@ void PrintResult(const char* pszFamily, const HostileFigures& figures, uint64_t 
     TerminateProcess(GetCurrentProcess(), UINT(nExitCode));
     for (;;)
         Sleep(1000);
+}
+
+// Which heap, and the block that fails its own check with its size and bytes (and the bytes just past it), to
+// tell whose data it is.
+void DescribeDamagedBlock(HANDLE hHeap)
+{
+    std::lock_guard<std::mutex> lock(g_outputLock);
+    std::printf("heap %p%s%s\n", hHeap, hHeap == GetProcessHeap() ? " (process heap)" : "",
+                hHeap == reinterpret_cast<HANDLE>(_get_heap_handle()) ? " (C run-time heap)" : "");
+    PROCESS_HEAP_ENTRY entry = {};
+    if (!HeapLock(hHeap))
+        return;
+    int nShown = 0;
+    while (nShown < 4 && HeapWalk(hHeap, &entry)) {
+        if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) == 0 || HeapValidate(hHeap, 0, entry.lpData))
+            continue;
+        ++nShown;
+        const BYTE* p = static_cast<const BYTE*>(entry.lpData);
+        std::printf("block %p of %lu bytes:", entry.lpData, (unsigned long)entry.cbData);
+        const DWORD nShow = entry.cbData + 16 < 96 ? entry.cbData + 16 : 96;
+        for (DWORD j = 0; j < nShow; ++j)
+            std::printf(" %02X", p[j]);
+        std::printf(" |");
+        for (DWORD j = 0; j < nShow; ++j)
+            std::printf("%c", p[j] >= 32 && p[j] < 127 ? p[j] : '.');
+        std::printf("|\n");
+        if (entry.cbData > 96) {
+            std::printf("  its end:");
+            for (DWORD j = entry.cbData - 32; j < entry.cbData + 16; ++j)
+                std::printf(" %02X", p[j]);
+            std::printf("\n");
+        }
+    }
+    HeapUnlock(hHeap);
+    std::fflush(stdout);
 }
 
 LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pInfo)
@@ -131,6 +175,7 @@ void HostileBegin(int nSlot, const char* pszFamily, uint64_t nSeed)
     slot.nSeed = nSeed;
     slot.pszStep = "start";
     slot.nStart = HostileNowMs();
+    g_seedLock.lock_shared();
     slot.bActive = true;
     std::lock_guard<std::mutex> lock(g_outputLock);
     if (g_pSeedFile != nullptr) {
@@ -154,6 +199,23 @@ void HostileStep(int nSlot, const char* pszStep)
 void HostileEnd(int nSlot)
 {
     g_slots[nSlot].bActive = false;
+    g_seedLock.unlock_shared();
+}
+
+int HostileThreadCount()
+{
+    CHandleOwner snapshot;
+    snapshot.Attach(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot.IsCreated())
+        return 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    int nCount = 0;
+    for (BOOL bMore = Thread32First(snapshot.get(), &entry); bMore; bMore = Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ++nCount;
+    }
+    return nCount;
 }
 
 bool HostileVerbose()
@@ -174,11 +236,14 @@ void HostileReportException(int nSlot, const char* pszWhat)
 // write past the block before it damaged ends the process as a crash.
 void HostileCheckHeaps(int nSlot)
 {
+    std::unique_lock<std::shared_mutex> seeds(g_seedLock);
     HANDLE heaps[64];
     const DWORD nHeaps = GetProcessHeaps(64, heaps);
     for (DWORD i = 0; i < nHeaps && i < 64; ++i) {
-        if (!HeapValidate(heaps[i], 0, nullptr))
+        if (!HeapValidate(heaps[i], 0, nullptr)) {
+            DescribeDamagedBlock(heaps[i]);
             EndProcess(nSlot, "CRASH", "damaged heap", false, kExitHeap);
+        }
     }
 }
 
@@ -192,9 +257,9 @@ void HostileSeedLoop(int nSlot, const char* pszFamily, const HostileOptions& opt
             break;
         HostileBegin(nSlot, pszFamily, nSeed);
         runSeed(nSeed);
-        HostileCheckHeaps(nSlot);
         figures.nIterations++;
         HostileEnd(nSlot);
+        HostileCheckHeaps(nSlot);
     }
 }
 

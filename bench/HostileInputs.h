@@ -51,8 +51,11 @@ void HostileReportException(int nSlot, const char* pszWhat);
 void HostileReportBufferOverrun(size_t nSize);
 bool HostileVerbose();
 
-// Every heap of the process checked (HeapValidate); a damaged one ends the process as a crash of the slot's seed.
+// Every heap of the process checked (HeapValidate) once every thread that runs seeds is between two of them (called
+// after HostileEnd); a damaged one ends the process as a crash of the slot's last seed.
 void HostileCheckHeaps(int nSlot);
+// The threads of the process (a family waits for the helper threads it started to end before the heap check).
+int HostileThreadCount();
 
 // The loop of a single-threaded family: seed after seed from the first one, for the options' time or number of
 // iterations; each seed guarded (HostileBegin/HostileEnd) and followed by a check of the heaps.
