@@ -28,7 +28,7 @@ import sys
 import threading
 import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from loopback_service import LoopbackServer, serve  # noqa: E402
+from loopback_service import LoopbackServer, announced_length, serve  # noqa: E402
 
 CASES = ["status", "endless", "longheader", "length", "short", "dribble", "closeat", "body", "noblank", "valid"]
 # Weights: the client reads a header a byte at a time, and under Wine every byte costs a few hundred microseconds,
@@ -57,13 +57,7 @@ def read_request(conn):
         if len(data) > 65536:
             return data
     head, _, rest = data.partition(b"\r\n\r\n")
-    length = 0
-    for line in head.split(b"\r\n"):
-        if line.lower().startswith(b"content-length:"):
-            try:
-                length = int(line.split(b":", 1)[1].strip())
-            except ValueError:
-                length = 0
+    length = announced_length(head)
     while len(rest) < min(length, 65536):
         chunk = receive(conn)
         if not chunk:

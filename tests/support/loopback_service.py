@@ -15,6 +15,17 @@ class LoopbackServer(socketserver.ThreadingTCPServer):
         super().__init__(("127.0.0.1", 0), handler)
 
 
+def announced_length(head):
+    """The Content-Length a request's header announces (any spelling of the name), 0 without a readable one."""
+    for line in head.split(b"\r\n"):
+        if line.lower().startswith(b"content-length:"):
+            try:
+                return int(line.split(b":", 1)[1].strip())
+            except ValueError:
+                return 0
+    return 0
+
+
 def serve(server, port_file, lifetime):
     threading.Timer(lifetime, lambda: os._exit(0)).start()
     tmp = port_file + ".tmp"

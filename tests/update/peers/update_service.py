@@ -36,7 +36,7 @@ import threading
 import time
 import urllib.parse
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
-from loopback_service import LoopbackServer, serve  # noqa: E402
+from loopback_service import LoopbackServer, announced_length, serve  # noqa: E402
 
 FIRMWARE_LENGTH = 9000
 
@@ -54,13 +54,7 @@ def read_request(conn):
             return data
         data += chunk
     head, _, rest = data.partition(b"\r\n\r\n")
-    length = 0
-    for line in head.split(b"\r\n"):
-        if line.lower().startswith(b"content-length:"):
-            try:
-                length = int(line.split(b":", 1)[1].strip())
-            except ValueError:
-                length = 0
+    length = announced_length(head)
     while len(rest) < length:
         chunk = conn.recv(4096)
         if not chunk:
