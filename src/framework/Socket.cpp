@@ -16,6 +16,8 @@ namespace {
 
 // Without SetLimits a socket still gives up after this long.
 const DWORD kDefaultTimeLimitMs = 20000;
+// A connect wait asks for a failed attempt this often.
+const DWORD kConnectSliceMs = 20;
 
 BOOL LookupWithNameService(LPCSTR pszHost, DWORD* pAddress, int* pError)
 {
@@ -154,31 +156,37 @@ BOOL CSocket::LookupHost(LPCSTR pszHost, DWORD* pAddress)
     return TRUE;
 }
 
-BOOL CSocket::Wait(bool bWrite)
+// Each select names the socket in one set only. Winsock reports a reset or a closed peer in the read set and a
+// failed send by send itself; only a failed connection attempt shows in no set but the exception set, so a connect
+// wait asks SO_ERROR after each short slice instead. (Wine's server handles a socket named in two sets of one call
+// as two entries, and an event that arrives between its first checks of the two can leave a call that ends by its
+// time-out with an entry marked ready, which stops the server on an assertion: every Windows call of the program
+// then waits for ever.)
+BOOL CSocket::Wait(WaitFor what)
 {
     for (;;) {
-        const DWORD dwSlice = RemainingSlice();
+        DWORD dwSlice = RemainingSlice();
         if (dwSlice == 0)
             return FALSE;
+        if (what == kWaitConnect && dwSlice > kConnectSliceMs)
+            dwSlice = kConnectSliceMs;
         fd_set ready;
-        fd_set failed;
         FD_ZERO(&ready);
-        FD_ZERO(&failed);
         FD_SET(m_socket, &ready);
-        FD_SET(m_socket, &failed);
         timeval tv = {static_cast<long>(dwSlice / 1000), static_cast<long>((dwSlice % 1000) * 1000)};
-        const int n = bWrite ? ::select(0, nullptr, &ready, &failed, &tv) : ::select(0, &ready, nullptr, &failed, &tv);
+        const int n = what == kWaitRead ? ::select(0, &ready, nullptr, nullptr, &tv)
+                                        : ::select(0, nullptr, &ready, nullptr, &tv);
         if (n == SOCKET_ERROR)
             return Fail(::WSAGetLastError());
-        if (n == 0)
-            continue;
-        if (FD_ISSET(m_socket, &failed)) {
+        if (n > 0)
+            return TRUE;
+        if (what == kWaitConnect) {
             int nError = 0;
             int nSize = sizeof nError;
-            ::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nError), &nSize);
-            return Fail(nError != 0 ? nError : WSAECONNREFUSED);
+            if (::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nError), &nSize) == 0 &&
+                nError != 0)
+                return Fail(nError);
         }
-        return TRUE;
     }
 }
 
@@ -204,7 +212,7 @@ BOOL CSocket::Connect(LPCSTR lpszHostAddress, UINT nHostPort)
     const int nError = ::WSAGetLastError();
     if (nError != WSAEWOULDBLOCK && nError != WSAEINPROGRESS)
         return Fail(nError);
-    if (!Wait(true))
+    if (!Wait(kWaitConnect))
         return FALSE;
     // Writable is not yet connected everywhere: a refused connection shows in SO_ERROR.
     int nSoError = 0;
@@ -223,7 +231,7 @@ int CSocket::Send(const void* pBuffer, int nLength)
     const char* pNext = static_cast<const char*>(pBuffer);
     int nLeft = nLength;
     while (nLeft > 0) {
-        if (!Wait(true))
+        if (!Wait(kWaitWrite))
             return SOCKET_ERROR;
         const int nSent = ::send(m_socket, pNext, nLeft, 0);
         if (nSent == SOCKET_ERROR) {
@@ -246,7 +254,7 @@ int CSocket::Receive(void* pBuffer, int nLength)
         return SOCKET_ERROR;
     }
     for (;;) {
-        if (!Wait(false))
+        if (!Wait(kWaitRead))
             return SOCKET_ERROR;
         const int nReceived = ::recv(m_socket, static_cast<char*>(pBuffer), nLength, 0);
         if (nReceived != SOCKET_ERROR)

@@ -60,8 +60,10 @@ public:
     int GetLastError() const { return m_nLastError; }
 
 private:
-    // Waits until the socket can be written (bWrite) or read; FALSE with m_nLastError set when it cannot.
-    BOOL Wait(bool bWrite);
+    enum WaitFor { kWaitRead, kWaitWrite, kWaitConnect };
+    // Waits until the socket can be read, written, or (kWaitConnect) is connected; FALSE with m_nLastError set when
+    // it cannot.
+    BOOL Wait(WaitFor what);
     BOOL Fail(int nError);
     BOOL LookupHost(LPCSTR pszHost, DWORD* pAddress);
     // What is left of the time limit, or 0 (with m_nLastError set) when it is used up or the abort flag is set.
