@@ -180,14 +180,20 @@ BOOL CSocket::Wait(WaitFor what)
             return Fail(::WSAGetLastError());
         if (n > 0)
             return TRUE;
-        if (what == kWaitConnect) {
-            int nError = 0;
-            int nSize = sizeof nError;
-            if (::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nError), &nSize) == 0 &&
-                nError != 0)
-                return Fail(nError);
-        }
+        // Reading SO_ERROR clears it: read once.
+        const int nError = what == kWaitConnect ? PendingError() : 0;
+        if (nError != 0)
+            return Fail(nError);
     }
+}
+
+int CSocket::PendingError() const
+{
+    int nError = 0;
+    int nSize = sizeof nError;
+    if (::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nError), &nSize) != 0)
+        return 0;
+    return nError;
 }
 
 BOOL CSocket::Connect(LPCSTR lpszHostAddress, UINT nHostPort)
@@ -215,11 +221,8 @@ BOOL CSocket::Connect(LPCSTR lpszHostAddress, UINT nHostPort)
     if (!Wait(kWaitConnect))
         return FALSE;
     // Writable is not yet connected everywhere: a refused connection shows in SO_ERROR.
-    int nSoError = 0;
-    int nSize = sizeof nSoError;
-    if (::getsockopt(m_socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nSoError), &nSize) == 0 && nSoError != 0)
-        return Fail(nSoError);
-    return TRUE;
+    const int nSoError = PendingError();
+    return nSoError != 0 ? Fail(nSoError) : TRUE;
 }
 
 int CSocket::Send(const void* pBuffer, int nLength)

@@ -65,6 +65,8 @@ private:
     // it cannot.
     BOOL Wait(WaitFor what);
     BOOL Fail(int nError);
+    // SO_ERROR: the error a connection attempt or the connection has met, 0 when none (or when it cannot be read).
+    int PendingError() const;
     BOOL LookupHost(LPCSTR pszHost, DWORD* pAddress);
     // What is left of the time limit, or 0 (with m_nLastError set) when it is used up or the abort flag is set.
     DWORD RemainingSlice();
