@@ -9,7 +9,6 @@
 #include <dvdmedia.h>
 #include <uuids.h>
 
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -61,17 +60,11 @@ CString GuidText(const GUID& guid)
     return WideToAnsi(szGuid);
 }
 
-// The stream configuration of a pin and its capability count, when the capabilities have the size the caller's
-// structure has; a driver announcing another size would write past it.
-bool OpenStreamCaps(const CComPtr<IPin>& pin, CComPtr<IAMStreamConfig>& config, int& count, int expectedSize)
+// The stream configuration of a pin, opened for reading its capabilities into the caller's structure.
+bool OpenStreamCaps(const CComPtr<IPin>& pin, CComPtr<IAMStreamConfig>& config, CStreamCapsReader& reader,
+                    size_t structureSize)
 {
-    if (FAILED(config.QueryFrom(pin.get(), IID_IAMStreamConfig)))
-        return false;
-    int size = 0;
-    count = 0;
-    if (FAILED(config->GetNumberOfCapabilities(&count, &size)))
-        return false;
-    return size == expectedSize;
+    return SUCCEEDED(config.QueryFrom(pin.get(), IID_IAMStreamConfig)) && reader.Open(config.get(), structureSize);
 }
 
 } // namespace
@@ -190,20 +183,19 @@ void CCaptureDevice::EnumVideoCaps()
     if (!pin)
         return;
     CComPtr<IAMStreamConfig> config;
-    int count = 0;
-    if (!OpenStreamCaps(pin, config, count, sizeof(VIDEO_STREAM_CONFIG_CAPS)))
+    CStreamCapsReader reader;
+    if (!OpenStreamCaps(pin, config, reader, sizeof(VIDEO_STREAM_CONFIG_CAPS)))
         return;
     if (g_pCapsDumpFile != nullptr)
         std::fprintf(g_pCapsDumpFile.get(), "\n\n====================\nEnum Video Caps: %s\n====================\n",
                      static_cast<LPCSTR>(m_pVideoCapture->GetFriendlyName()));
 
     CArray<CVideoFormat> found;
-    for (int i = 0; i < count; ++i) {
-        VIDEO_STREAM_CONFIG_CAPS caps;
-        std::memset(&caps, 0, sizeof caps);
+    for (int i = 0; i < reader.GetCount(); ++i) {
         CMediaTypePtr mt;
-        if (config->GetStreamCaps(i, mt.Receive(), reinterpret_cast<BYTE*>(&caps)) != S_OK || mt.get() == nullptr)
+        if (reader.Read(i, mt) != S_OK || mt.get() == nullptr)
             continue;
+        const VIDEO_STREAM_CONFIG_CAPS caps = reader.Record<VIDEO_STREAM_CONFIG_CAPS>();
         DumpStreamCaps(mt.get(), caps);
         CVideoFormat format;
         if (ReadVideoCapability(mt.get(), caps, i, pin, format))
@@ -236,14 +228,12 @@ void CCaptureDevice::EnumAudioCaps()
     if (!pin)
         return;
     CComPtr<IAMStreamConfig> config;
-    int count = 0;
-    if (!OpenStreamCaps(pin, config, count, sizeof(AUDIO_STREAM_CONFIG_CAPS)))
+    CStreamCapsReader reader;
+    if (!OpenStreamCaps(pin, config, reader, sizeof(AUDIO_STREAM_CONFIG_CAPS)))
         return;
-    for (int i = 0; i < count; ++i) {
-        AUDIO_STREAM_CONFIG_CAPS caps;
-        std::memset(&caps, 0, sizeof caps);
+    for (int i = 0; i < reader.GetCount(); ++i) {
         CMediaTypePtr mt;
-        if (config->GetStreamCaps(i, mt.Receive(), reinterpret_cast<BYTE*>(&caps)) != S_OK || mt.get() == nullptr)
+        if (reader.Read(i, mt) != S_OK || mt.get() == nullptr)
             continue;
         const AM_MEDIA_TYPE* pmt = mt.get();
         if (!IsEqualGUID(pmt->majortype, MEDIATYPE_Audio) || !IsEqualGUID(pmt->subtype, MEDIASUBTYPE_PCM))

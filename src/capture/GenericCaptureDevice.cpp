@@ -9,8 +9,6 @@
 #include <dvdmedia.h>
 #include <uuids.h>
 
-#include <vector>
-
 namespace {
 
 // Sets the frame time (or, without an interval, the bit rate) of a block's header when its size matches.
@@ -199,13 +197,12 @@ HRESULT CGenericCaptureDevice::ApplyVideoFormat(IAMStreamConfig* pConfig, const 
     if (format.m_arrFrameSizes.IsEmpty())
         return E_INVALIDARG;
     const CFrameSize& size = format.m_arrFrameSizes[0];
-    int count = 0;
-    std::vector<BYTE> caps;
-    if (!GetCapabilityBuffer(pConfig, count, caps, sizeof(VIDEO_STREAM_CONFIG_CAPS)))
+    CStreamCapsReader reader;
+    if (!reader.Open(pConfig, sizeof(VIDEO_STREAM_CONFIG_CAPS)))
         return E_FAIL;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < reader.GetCount(); ++i) {
         CMediaTypePtr mt;
-        if (FAILED(pConfig->GetStreamCaps(i, mt.Receive(), caps.data())) || mt.get() == nullptr)
+        if (FAILED(reader.Read(i, mt)) || mt.get() == nullptr)
             continue;
         AM_MEDIA_TYPE* pmt = mt.get();
         if (!IsEqualGUID(pmt->subtype, m_videoFormat.m_subType) ||

@@ -1,9 +1,11 @@
 // src/capture/MediaType.cpp
 #include "capture/MediaType.h"
 
+#include <uuids.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <uuids.h>
 
 namespace {
 
@@ -172,14 +174,37 @@ const MPEG2VIDEOINFO* GetFormatBlockAs<MPEG2VIDEOINFO>(const AM_MEDIA_TYPE* pmt,
     return GetMpegVideoBlock<MPEG2VIDEOINFO>(pmt, formatType, offsetof(MPEG2VIDEOINFO, dwSequenceHeader));
 }
 
-bool GetCapabilityBuffer(IAMStreamConfig* pConfig, int& count, std::vector<BYTE>& caps, size_t minimumSize)
+bool CStreamCapsReader::Open(IAMStreamConfig* pConfig, size_t structureSize)
 {
-    count = 0;
-    int capsSize = 0;
-    if (FAILED(pConfig->GetNumberOfCapabilities(&count, &capsSize)))
+    m_pConfig = pConfig;
+    m_count = 0;
+    m_recordSize = 0;
+    m_buffer.clear();
+    int count = 0;
+    int recordSize = 0;
+    if (pConfig == nullptr || FAILED(pConfig->GetNumberOfCapabilities(&count, &recordSize)) ||
+        recordSize > kMaxRecordSize)
         return false;
-    caps.assign(capsSize > int(minimumSize) ? size_t(capsSize) : minimumSize, 0);
+    m_count = count;
+    m_recordSize = recordSize > 0 ? size_t(recordSize) : 0;
+    m_buffer.assign(std::max(m_recordSize, structureSize), 0);
     return true;
+}
+
+HRESULT CStreamCapsReader::Read(int index, CMediaTypePtr& mt)
+{
+    if (m_pConfig == nullptr || m_buffer.empty())
+        return E_UNEXPECTED;
+    std::fill(m_buffer.begin(), m_buffer.end(), BYTE(0));
+    return m_pConfig->GetStreamCaps(index, mt.Receive(), m_buffer.data());
+}
+
+void CStreamCapsReader::CopyRecord(void* pTarget, size_t size) const
+{
+    std::memset(pTarget, 0, size);
+    const size_t taken = std::min({size, m_recordSize, m_buffer.size()});
+    if (taken > 0)
+        std::memcpy(pTarget, m_buffer.data(), taken);
 }
 
 CMediaType::CMediaType()

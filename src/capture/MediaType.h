@@ -62,11 +62,6 @@ const MPEG1VIDEOINFO* GetFormatBlockAs<MPEG1VIDEOINFO>(const AM_MEDIA_TYPE* pmt,
 template <>
 const MPEG2VIDEOINFO* GetFormatBlockAs<MPEG2VIDEOINFO>(const AM_MEDIA_TYPE* pmt, const GUID& formatType);
 
-// The capability count of a stream configuration and a buffer for one of its capability records: the size the
-// configuration announces, but at least `minimumSize` (the structure the caller reads). False when the count
-// cannot be read.
-bool GetCapabilityBuffer(IAMStreamConfig* pConfig, int& count, std::vector<BYTE>& caps, size_t minimumSize);
-
 // Owns a media type handed out by DirectShow (GetFormat, GetStreamCaps, enumerators) and gives it back through
 // DeleteMediaType.
 class CMediaTypePtr {
@@ -87,6 +82,40 @@ public:
 
 private:
     AM_MEDIA_TYPE* m_pmt = nullptr;
+};
+
+// Reads the capabilities of a stream configuration one by one. A driver writes as many record bytes as the record
+// size it announces, whatever size the caller's structure has, so each record goes into a buffer of that size (and
+// of at least one structure, for a driver that announces less and still writes a whole one). A record reads back
+// as the caller's structure: the announced bytes, zeros past them. An announced size of 0 or less gives records of
+// zeros; a size beyond any capability record is refused.
+class CStreamCapsReader {
+public:
+    // The largest record size taken; the standard records have 52 and 128 bytes.
+    static const int kMaxRecordSize = 0x10000;
+
+    // Reads the capability count and record size; `structureSize` is the size of the structure the caller reads.
+    // False, with no capabilities, when the count cannot be read or the record size is refused.
+    bool Open(IAMStreamConfig* pConfig, size_t structureSize);
+    int GetCount() const { return m_count; }
+    // GetStreamCaps of capability `index` into the buffer, cleared first; its result.
+    HRESULT Read(int index, CMediaTypePtr& mt);
+    // The record of the capability read last.
+    template <class Caps>
+    Caps Record() const
+    {
+        Caps caps;
+        CopyRecord(&caps, sizeof caps);
+        return caps;
+    }
+
+private:
+    void CopyRecord(void* pTarget, size_t size) const;
+
+    IAMStreamConfig* m_pConfig = nullptr;
+    int m_count = 0;
+    size_t m_recordSize = 0;
+    std::vector<BYTE> m_buffer;
 };
 
 // The writable format block of a media type as T, under the same checks as GetFormatBlockAs.

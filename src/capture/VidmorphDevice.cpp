@@ -13,7 +13,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <vector>
 
 const IID IID_IVidmorphEncoderConfig = {0xe4557e5c, 0xbb64, 0x4186, {0x90, 0x5e, 0x8f, 0xc1, 0x19, 0xdb, 0xa5, 0xe2}};
 const IID IID_IVidmorphAudioEncoder = {0x0cd2e142, 0x8d60, 0x11d3, {0x9c, 0x32, 0x00, 0x10, 0x4b, 0x38, 0x01, 0xf6}};
@@ -187,14 +186,13 @@ HRESULT CVidmorphDevice::SetPinVideoFormat(IAMStreamConfig* pStreamConfig, const
 {
     if (pStreamConfig == nullptr)
         return E_POINTER;
-    int count = 0;
-    std::vector<BYTE> caps;
-    if (!GetCapabilityBuffer(pStreamConfig, count, caps, sizeof(VIDEO_STREAM_CONFIG_CAPS)))
+    CStreamCapsReader reader;
+    if (!reader.Open(pStreamConfig, sizeof(VIDEO_STREAM_CONFIG_CAPS)))
         return E_FAIL;
     const DWORD kind = config.Kind();
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < reader.GetCount(); ++i) {
         CMediaTypePtr mt;
-        if (FAILED(pStreamConfig->GetStreamCaps(i, mt.Receive(), caps.data())) || mt.get() == nullptr)
+        if (FAILED(reader.Read(i, mt)) || mt.get() == nullptr)
             continue;
         if (!KnownKind(kind))
             return S_FALSE;
@@ -292,14 +290,13 @@ HRESULT CVidmorphDevice::SetPinAudioFormat(const CComPtr<IPin>& pin)
     CComPtr<IAMStreamConfig> config;
     if (FAILED(config.QueryFrom(pin.get(), IID_IAMStreamConfig)))
         return E_FAIL;
-    int count = 0;
-    std::vector<BYTE> caps;
-    if (!GetCapabilityBuffer(config.get(), count, caps, sizeof(AUDIO_STREAM_CONFIG_CAPS)))
+    CStreamCapsReader reader;
+    if (!reader.Open(config.get(), sizeof(AUDIO_STREAM_CONFIG_CAPS)))
         return E_FAIL;
     const WAVEFORMATEX& wanted = m_audioFormat.m_waveFormat;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < reader.GetCount(); ++i) {
         CMediaTypePtr mt;
-        if (FAILED(config->GetStreamCaps(i, mt.Receive(), caps.data())) || mt.get() == nullptr)
+        if (FAILED(reader.Read(i, mt)) || mt.get() == nullptr)
             continue;
         AM_MEDIA_TYPE* pmt = mt.get();
         if (!IsEqualGUID(pmt->majortype, MEDIATYPE_Audio) || !IsEqualGUID(pmt->subtype, MEDIASUBTYPE_PCM))

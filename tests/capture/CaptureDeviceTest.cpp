@@ -16,6 +16,8 @@
 #include <ksmedia.h>
 #include <uuids.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <vector>
 
 using namespace capture_test;
@@ -294,17 +296,63 @@ TEST_F(DeviceFixture, MpegCapabilitiesAtTheirRealLengths)
     EXPECT_EQ((std::vector<std::pair<LONG, LONG>>{{720, 576}, {720, 480}}), Sizes(d.m_videoFormats[1]));
 }
 
-TEST_F(DeviceFixture, CapabilitiesOfAnotherSizeThanTheCallersAreNotRead)
+// A driver writes capability records of the size it announces. The records are read at that size: the formats of
+// a driver with longer or shorter records are listed, and what a driver writes past its announced size is never
+// taken (these drivers announce short records and still write whole ones). A size beyond any record lists nothing
+// and is never handed to the driver.
+TEST_F(DeviceFixture, CapabilityRecordsAreReadAtTheAnnouncedSize)
 {
-    video->capsSize = sizeof(VIDEO_STREAM_CONFIG_CAPS) + 64;
-    audio->capsSize = sizeof(VIDEO_STREAM_CONFIG_CAPS);
-    video->capabilities = {VideoInfoType(kYuy2Subtype, kYuy2, 160, 120)};
+    const int videoRecord = sizeof(VIDEO_STREAM_CONFIG_CAPS);
+    const int audioRecord = sizeof(AUDIO_STREAM_CONFIG_CAPS);
+    const int beforeBitRates = offsetof(VIDEO_STREAM_CONFIG_CAPS, MinBitsPerSecond);
+    struct Case {
+        int videoSize;
+        int audioSize;
+        bool listed;
+        std::vector<LONGLONG> intervals;
+        DWORD minBits;
+        DWORD maxBits;
+    };
+    const Case cases[] = {
+        {videoRecord + 64, audioRecord + 76, true, {333333, 666666}, 1000000, 2000000},
+        {beforeBitRates, audioRecord - 40, true, {333333, 666666}, 0, 0},
+        {0, 0, true, {0, 0}, 0, 0},
+        {-1, -1, true, {0, 0}, 0, 0},
+        {CStreamCapsReader::kMaxRecordSize + 1, CStreamCapsReader::kMaxRecordSize + 1, false, {}, 0, 0},
+        {0x7FFFFFFF, 0x7FFFFFFF, false, {}, 0, 0},
+    };
+    FakeMediaType mjpg = VideoInfoType(FOURCCMap(kMjpg), kMjpg, 640, 480);
+    SetVideoCaps(mjpg, AnalogVideo_PAL_B, 333333, 666666, 1000000, 2000000);
+    video->capabilities = {mjpg};
     audio->capabilities = {PcmType(2, 48000, 16)};
     TestDevice& d = Make();
-    d.EnumVideoCaps();
-    d.EnumAudioCaps();
-    EXPECT_TRUE(d.m_videoFormats.IsEmpty());
-    EXPECT_TRUE(d.m_audioFormats.IsEmpty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.videoSize);
+        video->capsSize = c.videoSize;
+        video->capsWritten = std::max(c.videoSize, videoRecord);
+        video->streamCapsCalls = 0;
+        audio->capsSize = c.audioSize;
+        audio->capsWritten = std::max(c.audioSize, audioRecord);
+        audio->streamCapsCalls = 0;
+        d.EnumVideoCaps();
+        d.EnumAudioCaps();
+        if (!c.listed) {
+            EXPECT_TRUE(d.m_videoFormats.IsEmpty());
+            EXPECT_TRUE(d.m_audioFormats.IsEmpty());
+            EXPECT_EQ(0, video->streamCapsCalls);
+            EXPECT_EQ(0, audio->streamCapsCalls);
+            continue;
+        }
+        ASSERT_EQ(1, d.m_videoFormats.GetSize());
+        ASSERT_EQ(1, d.m_videoFormats[0].m_arrFrameSizes.GetSize());
+        const CFrameSize& size = d.m_videoFormats[0].m_arrFrameSizes[0];
+        EXPECT_EQ((std::vector<std::pair<LONG, LONG>>{{640, 480}}), Sizes(d.m_videoFormats[0]));
+        EXPECT_EQ(c.intervals, Intervals(size));
+        EXPECT_EQ(c.minBits, size.m_nMinBitRate);
+        EXPECT_EQ(c.maxBits, size.m_nMaxBitRate);
+        ASSERT_EQ(1, d.m_audioFormats.GetSize());
+        EXPECT_EQ(48000u, d.m_audioFormats[0].m_waveFormat.nSamplesPerSec);
+    }
 }
 
 TEST_F(DeviceFixture, PcmFormatsWithoutDuplicates)

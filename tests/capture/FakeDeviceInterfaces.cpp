@@ -156,9 +156,10 @@ HRESULT FakeStreamConfig::GetNumberOfCapabilities(int* pCount, int* pSize)
     return S_OK;
 }
 
-// Writes the announced number of caps bytes, as a driver would.
+// Writes the announced number of caps bytes, as a driver would, unless told to write another number.
 HRESULT FakeStreamConfig::GetStreamCaps(int index, AM_MEDIA_TYPE** ppmt, BYTE* pCaps)
 {
+    ++streamCapsCalls;
     *ppmt = nullptr;
     if (index < 0 || size_t(index) >= capabilities.size())
         return S_FALSE;
@@ -166,8 +167,9 @@ HRESULT FakeStreamConfig::GetStreamCaps(int index, AM_MEDIA_TYPE** ppmt, BYTE* p
     if (type.result != S_OK)
         return type.result;
     std::vector<BYTE> caps(type.caps);
-    caps.resize(size_t(capsSize), 0);
-    std::memcpy(pCaps, caps.data(), caps.size());
+    caps.resize(size_t(std::max(capsWritten >= 0 ? capsWritten : capsSize, 0)), 0);
+    if (!caps.empty())
+        std::memcpy(pCaps, caps.data(), caps.size());
     *ppmt = MakeMediaType(type);
     return S_OK;
 }

@@ -58,7 +58,7 @@ struct FakeMediaType {
     GUID subType = GUID_NULL;
     GUID formatType = GUID_NULL;
     std::vector<BYTE> format;
-    std::vector<BYTE> caps; // written to the caller, padded with zeros to the configuration's caps size
+    std::vector<BYTE> caps; // written to the caller, cut or padded with zeros to the size the configuration writes
     HRESULT result = S_OK;  // GetStreamCaps' answer for this index
 };
 
@@ -80,6 +80,10 @@ public:
     HRESULT setFormatResult = S_OK;
     std::vector<FakeMediaType> setFormats; // every SetFormat, as given
     LONG outstandingTypes = 0;             // media types handed out and not given back
+    // Bytes GetStreamCaps writes; -1 writes the announced size, another value makes a driver that announces one size
+    // and writes another.
+    int capsWritten = -1;
+    int streamCapsCalls = 0;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {

@@ -511,6 +511,35 @@ TEST_F(VidmorphBox, CrossbarRoutesTheLaterInputOfTheSource)
     EXPECT_EQ(E_FAIL, box->ApplyConfig());
 }
 
+// The formats reach the pins whatever record size the driver announces, also when it announces less than it
+// writes; a size beyond any capability record is never handed to the driver and the audio format fails.
+TEST_F(VidmorphBox, FormatsAreSetWhateverRecordSizeTheDriverAnnounces)
+{
+    const DWORD h263 = MakeFourCC('H', '2', '6', '3');
+    const int videoRecord = sizeof(VIDEO_STREAM_CONFIG_CAPS);
+    const int audioRecord = sizeof(AUDIO_STREAM_CONFIG_CAPS);
+    capture->capabilities = {VideoInfoType(FOURCCMap(h263), h263, 352, 288)};
+    audio->capabilities = {PcmType(2, 48000, 16)};
+    for (int size : {videoRecord + 64, 20, 0, -1, CStreamCapsReader::kMaxRecordSize + 1, 0x7FFFFFFF}) {
+        SCOPED_TRACE(size);
+        const bool taken = size <= CStreamCapsReader::kMaxRecordSize;
+        for (FakeStreamConfig* config : {capture.get(), audio.get()}) {
+            config->capsSize = size;
+            config->capsWritten = std::max(size, config == audio.get() ? audioRecord : videoRecord);
+            config->streamCapsCalls = 0;
+            config->setFormats.clear();
+        }
+        EXPECT_EQ(S_OK, box->SetVideoConfig(Format(FORMAT_VideoInfo, h263, 352, 288, 1)));
+        EXPECT_EQ(taken ? S_OK : E_FAIL, box->SetAudioConfig(box->m_audioFormat));
+        EXPECT_EQ(taken ? 1u : 0u, capture->setFormats.size());
+        EXPECT_EQ(taken ? 1u : 0u, audio->setFormats.size());
+        if (!taken) {
+            EXPECT_EQ(0, capture->streamCapsCalls);
+            EXPECT_EQ(0, audio->streamCapsCalls);
+        }
+    }
+}
+
 TEST_F(VidmorphBox, AudioEncoderModeFollowsTheAudioCompression)
 {
     FakeRef<FakeAudioEncoder> audioEncoder;
