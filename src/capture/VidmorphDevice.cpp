@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <utility>
 
 const IID IID_IVidmorphEncoderConfig = {0xe4557e5c, 0xbb64, 0x4186, {0x90, 0x5e, 0x8f, 0xc1, 0x19, 0xdb, 0xa5, 0xe2}};
 const IID IID_IVidmorphAudioEncoder = {0x0cd2e142, 0x8d60, 0x11d3, {0x9c, 0x32, 0x00, 0x10, 0x4b, 0x38, 0x01, 0xf6}};
@@ -338,14 +339,14 @@ HRESULT CVidmorphDevice::ConfigureCrossbar()
             audioInput = related;
         }
     }
-    LONG related = 0;
-    LONG type = 0;
-    if (FAILED(crossbar->get_CrossbarPinInfo(FALSE, 0, &related, &type)) || FAILED(crossbar->CanRoute(0, videoInput)))
-        return E_FAIL;
-    crossbar->Route(0, videoInput);
-    if (FAILED(crossbar->get_CrossbarPinInfo(FALSE, 1, &related, &type)) || FAILED(crossbar->CanRoute(1, audioInput)))
-        return E_FAIL;
-    crossbar->Route(1, audioInput);
+    // Output 0 carries the video, output 1 the audio; an output whose routing cannot be read is left alone.
+    const std::pair<LONG, LONG> routes[] = {{0, videoInput}, {1, audioInput}};
+    for (const auto& [output, input] : routes) {
+        LONG routedInput = 0;
+        if (FAILED(crossbar->get_IsRoutedTo(output, &routedInput)) || FAILED(crossbar->CanRoute(output, input)))
+            return E_FAIL;
+        crossbar->Route(output, input);
+    }
     return S_OK;
 }
 

@@ -240,6 +240,8 @@ class FakeCrossbar final : public FakeCounted<IAMCrossbar> {
 public:
     std::vector<std::pair<LONG, LONG>> inputs; // physical type, related pin
     std::vector<std::pair<LONG, LONG>> routes; // output, input
+    std::vector<LONG> routingReads;            // the outputs whose routing was asked
+    LONG unreadableRouting = -1;               // an output whose routing the crossbar cannot tell
     bool refuseAudio = false;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override
     {
@@ -262,7 +264,18 @@ public:
         routes.push_back({output, input});
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_IsRoutedTo(LONG, LONG*) override { return E_NOTIMPL; }
+    // The input last routed to the output, -1 when none was.
+    HRESULT STDMETHODCALLTYPE get_IsRoutedTo(LONG output, LONG* pInput) override
+    {
+        routingReads.push_back(output);
+        *pInput = -1;
+        if (output == unreadableRouting)
+            return E_FAIL;
+        for (const std::pair<LONG, LONG>& route : routes)
+            if (route.first == output)
+                *pInput = route.second;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE get_CrossbarPinInfo(WINBOOL isInput, LONG index, LONG* pRelated, LONG* pType) override
     {
         if (!isInput) {
@@ -509,6 +522,35 @@ TEST_F(VidmorphBox, CrossbarRoutesTheLaterInputOfTheSource)
     EXPECT_EQ(E_FAIL, box->ConfigureCrossbar());
     EXPECT_EQ((std::vector<std::pair<LONG, LONG>>{{0, 0}}), crossbar->routes);
     EXPECT_EQ(E_FAIL, box->ApplyConfig());
+}
+
+// Each output's routing is read before the output is routed; an output whose routing the crossbar cannot tell
+// stays as it is and the configuration fails.
+TEST_F(VidmorphBox, CrossbarRoutesOnlyOutputsWhoseRoutingItReads)
+{
+    struct Case {
+        LONG unreadable;
+        HRESULT result;
+        std::vector<LONG> reads;
+        std::vector<std::pair<LONG, LONG>> routes;
+    };
+    const Case cases[] = {
+        {-1, S_OK, {0, 1}, {{0, 0}, {1, 1}}},
+        {0, E_FAIL, {0}, {}},
+        {1, E_FAIL, {0, 1}, {{0, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unreadable);
+        FakeRef<FakeCrossbar> crossbar;
+        crossbar->inputs = {{PhysConn_Video_Composite, 1}, {PhysConn_Audio_Line, 0}};
+        crossbar->unreadableRouting = c.unreadable;
+        Extra extra(crossbar.As<IAMCrossbar>(IID_IAMCrossbar));
+        box->SetCrossbar(extra.info);
+        EXPECT_EQ(c.result, box->ConfigureCrossbar());
+        EXPECT_EQ(c.reads, crossbar->routingReads);
+        EXPECT_EQ(c.routes, crossbar->routes);
+        box->SetCrossbar(nullptr);
+    }
 }
 
 // The formats reach the pins whatever record size the driver announces, also when it announces less than it
