@@ -478,9 +478,16 @@ TEST_F(VidmorphBox, ShortFormatBlocksGetTheSizeButNoConfiguration)
 TEST_F(VidmorphBox, OnlyCapabilitiesOfTheKindAndSizeAreSet)
 {
     const DWORD mjpg = MakeFourCC('M', 'J', 'P', 'G');
-    capture->capabilities = {VideoInfoType(FOURCCMap(mjpg), mjpg, 352, 288), Mpeg2Type(720, 576)};
-    EXPECT_EQ(S_OK, box->SetVideoConfig(Format(FORMAT_VideoInfo, MakeFourCC('H', '2', '6', '3'), 352, 288, 1)));
+    const DWORD h263 = MakeFourCC('H', '2', '6', '3');
+    // The other kind at the size, the kind at another width and at another height.
+    capture->capabilities = {VideoInfoType(FOURCCMap(mjpg), mjpg, 352, 288), Mpeg2Type(720, 576),
+                             VideoInfoType(FOURCCMap(h263), h263, 704, 288),
+                             VideoInfoType(FOURCCMap(h263), h263, 352, 576)};
+    EXPECT_EQ(S_OK, box->SetVideoConfig(Format(FORMAT_VideoInfo, h263, 352, 288, 1)));
     EXPECT_TRUE(capture->setFormats.empty());
+    capture->capabilities.push_back(VideoInfoType(FOURCCMap(h263), h263, 352, 288));
+    EXPECT_EQ(S_OK, box->SetVideoConfig(Format(FORMAT_VideoInfo, h263, 352, 288, 1)));
+    EXPECT_EQ(1u, capture->setFormats.size());
     CVideoFormat empty;
     EXPECT_EQ(E_INVALIDARG, box->SetVideoConfig(empty));
 }
