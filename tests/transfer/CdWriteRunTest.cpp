@@ -287,6 +287,26 @@ TEST_F(CdWriteRun, StopEndsTheRunEjectsAndStoresNoResults)
     EXPECT_FALSE(m_runState.IsRunning());
 }
 
+// Twelve test writes on a blank CD-R, which stays blank, each at a write speed of its own so that every slot
+// shows which run made it. The page keeps the last ten: runs 11 and 12 take the slots of runs 1 and 2.
+TEST_F(CdWriteRun, TwelveRunsKeepTheLastTen)
+{
+    m_settings.simulate = 1;
+    const TestRunRing& ring = m_pPage->Ring();
+    const auto speedOfRun = [](int nRun) { return 400 + 100 * nRun; };
+    for (int nRun = 1; nRun <= 12; ++nRun) {
+        m_pMachine->SetInt(m_nDrive, "write.speedX100", speedOfRun(nRun));
+        RunOnce();
+        ASSERT_TRUE(m_pSession->MessageBoxes().empty()) << "run " << nRun;
+        EXPECT_EQ((nRun - 1) % MAX_TEST_RUNS, ring.GetCurrentRun()) << "run " << nRun;
+    }
+    for (int nSlot = 0; nSlot < MAX_TEST_RUNS; ++nSlot) {
+        const int nRun = nSlot < 2 ? nSlot + 11 : nSlot + 1;
+        EXPECT_NEAR(speedOfRun(nRun), int(ring.Samples(nSlot)[kSamples - 1]), 2) << "slot " << nSlot;
+        EXPECT_EQ(kSamples - 1, ring.Extent(nSlot).lastSample) << "slot " << nSlot;
+    }
+}
+
 TEST_F(CdWriteRun, NothingFitsTheDiscSoTheRunWritesOnlyThePregap)
 {
     EmuLoadBlankCd(m_pMachine, m_nDrive, kEmuWriteCdR, 150 + 1000);
