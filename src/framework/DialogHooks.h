@@ -32,6 +32,10 @@ struct DialogHooks {
     // Replaces the print dialog. Gets the PRINTDLGA as prepared (flags include PD_RETURNDC); returns TRUE after
     // filling pd.hDC (the caller owns that DC), or FALSE for Cancel. hDevMode/hDevNames may stay null.
     BOOL (*pfnChoosePrinter)(void* pContext, PRINTDLGA& pd);
+
+    // Replaces a popup menu: gets the menu as it would open and its owner window; returns the id of the command
+    // chosen, or 0 when the menu is dismissed. The choice is delivered as the menu delivers it.
+    UINT (*pfnTrackPopupMenu)(void* pContext, HMENU hMenu, HWND hOwner);
 };
 
 // Installs a hook table for the whole process (kept by pointer); null restores the real dialogs. Returns the table

@@ -2,6 +2,7 @@
 #include "framework/Gdi.h"
 
 #include "framework/App.h"
+#include "framework/DialogHooks.h"
 #include "framework/HandleMap.h"
 #include "framework/Wnd.h"
 
@@ -297,9 +298,20 @@ CMenu* CMenu::GetSubMenu(int nPos) const
     return FromHandle(::GetSubMenu(m_hMenu, nPos));
 }
 
+// With a hook table installed the hook chooses in place of the user. Its choice arrives as the menu's would: as the
+// result with TPM_RETURNCMD, otherwise as WM_COMMAND posted to the owner.
 BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect)
 {
-    return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, pWnd != nullptr ? pWnd->m_hWnd : nullptr, lpRect);
+    HWND hOwner = pWnd != nullptr ? pWnd->m_hWnd : nullptr;
+    const DialogHooks* pHooks = GetDialogHooks();
+    if (pHooks == nullptr || pHooks->pfnTrackPopupMenu == nullptr)
+        return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, hOwner, lpRect);
+    const UINT nCommand = pHooks->pfnTrackPopupMenu(pHooks->pContext, m_hMenu, hOwner);
+    if ((nFlags & TPM_RETURNCMD) != 0)
+        return BOOL(nCommand);
+    if (nCommand != 0 && hOwner != nullptr)
+        ::PostMessage(hOwner, WM_COMMAND, MAKEWPARAM(nCommand, 0), 0);
+    return TRUE;
 }
 
 CMenu* CMenu::FromHandle(HMENU hMenu)

@@ -97,22 +97,32 @@ bool TestRunRing::IsPresent(int nRun) const
     return Info(nRun).second.present == 1;
 }
 
-// After slot 9 comes slot 0; otherwise the first free slot after the current one, and slot 0 when the search
-// reaches the end (it never looks at the slots before the current one).
+// After slot 9 comes slot 0. Otherwise, while any slot is free, the first free slot after the current one, and slot 0
+// when the search reaches the end (it never looks at the slots before the current one). With every slot used the
+// runs are overwritten in order: the new run takes the slot after the current one, so the ring keeps the last ten.
 int TestRunRing::ChooseNextRunSlot()
 {
     int nSlot = 0;
     if (m_nCurrentRun >= -1 && m_nCurrentRun < MAX_TEST_RUNS - 1) {
-        for (int i = m_nCurrentRun + 1; i < MAX_TEST_RUNS; ++i) {
-            if (!IsUsed(i)) {
-                nSlot = i;
-                break;
-            }
+        nSlot = m_nCurrentRun + 1;
+        if (HasFreeSlot()) {
+            while (nSlot < MAX_TEST_RUNS && IsUsed(nSlot))
+                ++nSlot;
+            if (nSlot == MAX_TEST_RUNS)
+                nSlot = 0;
         }
     }
     m_nCurrentRun = nSlot;
     std::fill_n(Samples(nSlot), m_nSamplesPerRun, SAMPLE_NONE);
     return nSlot;
+}
+
+bool TestRunRing::HasFreeSlot() const
+{
+    for (int i = 0; i < MAX_TEST_RUNS; ++i)
+        if (!IsUsed(i))
+            return true;
+    return false;
 }
 
 void TestRunRing::ClearRuns(uint32_t nMask)

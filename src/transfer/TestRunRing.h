@@ -115,8 +115,9 @@ public:
     // The run counts as present for the HTML export.
     bool IsPresent(int nRun) const;
 
-    // Chooses the slot of a new run (the next free slot after the current one, slot 0 after slot 9 or when no
-    // later slot is free), makes it the current run and empties its samples. Returns the slot.
+    // Chooses the slot of a new run, makes it the current run and empties its samples. Returns the slot: slot 0
+    // after slot 9; with every slot used the slot after the current one; otherwise the next free slot after the
+    // current one, or slot 0 when no later slot is free.
     int ChooseNextRunSlot();
     // Empties each run whose bit is set (bit 0 = run 1); the first cleared run becomes the next one. Only bits
     // 0..9 count.
@@ -132,6 +133,8 @@ public:
     int32_t GetEndSpeed() const;
 
 private:
+    bool HasFreeSlot() const;
+
     struct RunTexts {
         char text[kMaxResultTexts][kResultTextSize];
     };

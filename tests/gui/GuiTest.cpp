@@ -38,7 +38,8 @@ int DefaultButton(UINT type)
     return IDOK;
 }
 
-HookSession::HookSession() : m_hooks{this, &AnswerMessageBox, &RunDialogScript, &ChooseFile, &ChoosePrinter}
+HookSession::HookSession()
+    : m_hooks{this, &AnswerMessageBox, &RunDialogScript, &ChooseFile, &ChoosePrinter, &ChooseMenuCommand}
 {
     m_pPrevious = SetDialogHooks(&m_hooks);
 }
@@ -74,7 +75,7 @@ void HookSession::RunDialogScript(void* pContext, CDialog* pDialog)
     script(*pDialog);
 }
 
-// Without a function given, the file and printer choices are cancelled.
+// Without a function given, the file and printer choices are cancelled and a popup menu is dismissed.
 BOOL HookSession::ChooseFile(void* pContext, BOOL bOpen, const OPENFILENAMEA& ofn, CString& strPath)
 {
     HookSession& session = *static_cast<HookSession*>(pContext);
@@ -87,6 +88,12 @@ BOOL HookSession::ChoosePrinter(void* pContext, PRINTDLGA& pd)
     return session.m_choosePrinter ? session.m_choosePrinter(pd) : FALSE;
 }
 
+UINT HookSession::ChooseMenuCommand(void* pContext, HMENU hMenu, HWND hOwner)
+{
+    HookSession& session = *static_cast<HookSession*>(pContext);
+    return session.m_chooseMenuCommand ? session.m_chooseMenuCommand(hMenu, hOwner) : 0;
+}
+
 void HookSession::SetChooseFile(std::function<BOOL(BOOL bOpen, const OPENFILENAMEA& ofn, CString& path)> fn)
 {
     m_chooseFile = std::move(fn);
@@ -95,6 +102,11 @@ void HookSession::SetChooseFile(std::function<BOOL(BOOL bOpen, const OPENFILENAM
 void HookSession::SetChoosePrinter(std::function<BOOL(PRINTDLGA& pd)> fn)
 {
     m_choosePrinter = std::move(fn);
+}
+
+void HookSession::SetChooseMenuCommand(std::function<UINT(HMENU hMenu, HWND hOwner)> fn)
+{
+    m_chooseMenuCommand = std::move(fn);
 }
 
 INT_PTR RunModal(HookSession& session, CDialog& dlg, std::function<void(CDialog&)> script)

@@ -29,6 +29,7 @@ int DefaultButton(UINT type);
 // - Modal dialogs: each DoModal takes the next script of QueueDialog and runs it when the dialog is ready. A dialog
 //   without a script is recorded and cancelled (IDCANCEL), so a surprise dialog cannot hang a test.
 // - File and printer choice: the functions given, else Cancel.
+// - Popup menus: the function given chooses a command (0: none), else the menu is dismissed.
 class HookSession {
 public:
     HookSession();
@@ -40,6 +41,7 @@ public:
     void QueueDialog(std::function<void(CDialog&)> script) { m_scripts.push_back(std::move(script)); }
     void SetChooseFile(std::function<BOOL(BOOL bOpen, const OPENFILENAMEA& ofn, CString& path)> fn);
     void SetChoosePrinter(std::function<BOOL(PRINTDLGA& pd)> fn);
+    void SetChooseMenuCommand(std::function<UINT(HMENU hMenu, HWND hOwner)> fn);
 
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_boxes; }
     void ClearMessageBoxes() { m_boxes.clear(); }
@@ -52,11 +54,13 @@ private:
     static void RunDialogScript(void* pContext, CDialog* pDialog);
     static BOOL ChooseFile(void* pContext, BOOL bOpen, const OPENFILENAMEA& ofn, CString& strPath);
     static BOOL ChoosePrinter(void* pContext, PRINTDLGA& pd);
+    static UINT ChooseMenuCommand(void* pContext, HMENU hMenu, HWND hOwner);
 
     DialogHooks m_hooks;
     const DialogHooks* m_pPrevious;
     std::function<BOOL(BOOL bOpen, const OPENFILENAMEA& ofn, CString& path)> m_chooseFile;
     std::function<BOOL(PRINTDLGA& pd)> m_choosePrinter;
+    std::function<UINT(HMENU hMenu, HWND hOwner)> m_chooseMenuCommand;
     std::deque<int> m_answers;
     std::deque<std::function<void(CDialog&)>> m_scripts;
     std::vector<MessageBoxRecord> m_boxes;

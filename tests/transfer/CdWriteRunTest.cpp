@@ -276,6 +276,8 @@ const FailureCase kFailures[] = {
 INSTANTIATE_TEST_SUITE_P(Failures, CdWriteFailure, ::testing::ValuesIn(kFailures),
                          [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
+// The stopped run keeps the samples written before the stop and its drive line, but gets no disc, result or
+// average of its own: no end value, and the current value stays under "Current:".
 TEST_F(CdWriteRun, StopEndsTheRunEjectsAndStoresNoResults)
 {
     ASSERT_NO_FATAL_FAILURE(StartAndStopAt(2000));
@@ -285,6 +287,47 @@ TEST_F(CdWriteRun, StopEndsTheRunEjectsAndStoresNoResults)
     ASSERT_FALSE(ssu.empty());
     EXPECT_EQ(0x02, ssu.back().cdb[4]) << "ejected";
     EXPECT_FALSE(m_runState.IsRunning());
+
+    const TestRunRing& ring = m_pPage->Ring();
+    const int nRun = ring.GetCurrentRun();
+    ASSERT_EQ(0, nRun);
+    const int nLast = ring.Extent(nRun).lastSample;
+    ASSERT_GE(nLast, 0) << "the samples written before the stop stay";
+    ASSERT_LT(nLast, kSamples - 1);
+    for (int i = 0; i <= nLast; ++i)
+        EXPECT_NE(SAMPLE_NONE, ring.Samples(nRun)[i]) << "sample " << i;
+    EXPECT_EQ(SAMPLE_NONE, ring.Samples(nRun)[nLast + 1]);
+    // The drive and ATIP lines are written at the start; the disc, settings and result lines only at a normal end.
+    EXPECT_EQ(0, std::strncmp(ring.Text(nRun, 0), "ID:", 3)) << ring.Text(nRun, 0);
+    EXPECT_EQ(0, std::strncmp(ring.Text(nRun, 1), "ATIP Info", 9)) << ring.Text(nRun, 1);
+    for (int nText = 2; nText < ring.TextCount(); ++nText)
+        EXPECT_STREQ("", ring.Text(nRun, nText)) << "text " << nText;
+    const TestRunInfo& info = ring.Info(nRun);
+    for (const char* pszField : {info.second.cd.szDataFormat, info.speed.cd.szOverburn, info.szDisc, info.szStart,
+                                 info.szEnd, info.szAverage, info.szDuration})
+        EXPECT_STREQ("", pszField);
+    EXPECT_EQ(CString(""), guitest::Text(m_pPage->m_hWnd, IDC_TPCW_END_VALUE));
+    EXPECT_EQ(CString("Current:"), guitest::Text(m_pPage->m_hWnd, IDC_TP_CURRENT_CAPTION));
+}
+
+// Twelve test writes on a blank CD-R, which stays blank, each at a write speed of its own so that every slot
+// shows which run made it. The page keeps the last ten: runs 11 and 12 take the slots of runs 1 and 2.
+TEST_F(CdWriteRun, TwelveRunsKeepTheLastTen)
+{
+    m_settings.simulate = 1;
+    const TestRunRing& ring = m_pPage->Ring();
+    const auto speedOfRun = [](int nRun) { return 400 + 100 * nRun; };
+    for (int nRun = 1; nRun <= 12; ++nRun) {
+        m_pMachine->SetInt(m_nDrive, "write.speedX100", speedOfRun(nRun));
+        RunOnce();
+        ASSERT_TRUE(m_pSession->MessageBoxes().empty()) << "run " << nRun;
+        EXPECT_EQ((nRun - 1) % MAX_TEST_RUNS, ring.GetCurrentRun()) << "run " << nRun;
+    }
+    for (int nSlot = 0; nSlot < MAX_TEST_RUNS; ++nSlot) {
+        const int nRun = nSlot < 2 ? nSlot + 11 : nSlot + 1;
+        EXPECT_NEAR(speedOfRun(nRun), int(ring.Samples(nSlot)[kSamples - 1]), 2) << "slot " << nSlot;
+        EXPECT_EQ(kSamples - 1, ring.Extent(nSlot).lastSample) << "slot " << nSlot;
+    }
 }
 
 TEST_F(CdWriteRun, NothingFitsTheDiscSoTheRunWritesOnlyThePregap)

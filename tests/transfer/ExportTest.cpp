@@ -344,3 +344,84 @@ TEST_F(ExportPage, CancelledUnwritableAndOtherExtensions)
         EXPECT_TRUE(session.MessageBoxes().empty());
     }
 }
+
+namespace {
+
+// The items of a menu as "text id"; a submenu's line is its text, its items follow indented by two blanks.
+void AddMenuLines(HMENU hMenu, const std::string& indent, std::vector<std::string>& lines)
+{
+    for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i) {
+        char text[64] = "";
+        ::GetMenuStringA(hMenu, UINT(i), text, sizeof text, MF_BYPOSITION);
+        if (HMENU hSubMenu = ::GetSubMenu(hMenu, i)) {
+            lines.push_back(indent + text);
+            AddMenuLines(hSubMenu, indent + "  ", lines);
+        } else {
+            lines.push_back(indent + text + " " + std::to_string(::GetMenuItemID(hMenu, i)));
+        }
+    }
+}
+
+} // namespace
+
+// A right click on the page opens the menu with the page as its owner: Print, then Save with To Image and To HTML.
+// Each command chosen there reaches the page: Print asks for the note and then for the printer, To Image saves the
+// picture, To HTML the page beside its picture; a dismissed menu does nothing.
+TEST_F(ExportPage, RightClickMenuLeadsToPrintAndBothSaves)
+{
+    guitest::HookSession session;
+    std::vector<std::vector<std::string>> menus;
+    UINT nChoice = 0;
+    session.SetChooseMenuCommand([&](HMENU hMenu, HWND hOwner) {
+        EXPECT_EQ(m_pPage->m_hWnd, hOwner);
+        menus.emplace_back();
+        AddMenuLines(hMenu, "", menus.back());
+        return nChoice;
+    });
+    int nPrinterAsked = 0;
+    session.SetChoosePrinter([&](PRINTDLGA& pd) {
+        ++nPrinterAsked;
+        EXPECT_NE(0u, pd.Flags & PD_RETURNDC);
+        return FALSE;
+    });
+    const std::string picture = m_folder + "menu.bmp";
+    const std::string page = m_folder + "menu.html";
+    ::DeleteFileA(picture.c_str());
+    ::DeleteFileA(page.c_str());
+    session.SetChooseFile([&](BOOL, const OPENFILENAMEA& ofn, CString& rPath) {
+        EXPECT_STREQ("Save image file as", ofn.lpstrTitle);
+        rPath = picture.c_str();
+        return TRUE;
+    });
+    const auto rightClick = [&](UINT nCommand) {
+        nChoice = nCommand;
+        m_pPage->SendMessage(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 40));
+        guitest::Pump();
+    };
+
+    rightClick(0);
+    EXPECT_TRUE(session.Dialogs().empty());
+    EXPECT_EQ(0, nPrinterAsked);
+
+    rightClick(ID_TRANSFER_PRINT);
+    ASSERT_EQ(1u, session.Dialogs().size());
+    EXPECT_EQ(UINT(IDD_PRINT_TEXT), session.Dialogs()[0]);
+    EXPECT_EQ(1, nPrinterAsked);
+    EXPECT_FALSE(FileExists(picture));
+
+    rightClick(ID_TRANSFER_SAVE_IMAGE);
+    EXPECT_TRUE(FileExists(picture));
+    EXPECT_FALSE(FileExists(page));
+
+    ::DeleteFileA(picture.c_str());
+    rightClick(ID_TRANSFER_SAVE_HTML);
+    EXPECT_TRUE(FileExists(picture));
+    EXPECT_NE(std::string::npos, ReadAll(page).find("<img src=\"menu.bmp\">"));
+
+    const std::vector<std::string> expected = {"Print 32788", "Save", "  To Image 32786", "  To HTML 32787"};
+    ASSERT_EQ(4u, menus.size()) << "every right click opens the menu";
+    for (const std::vector<std::string>& menu : menus)
+        EXPECT_EQ(expected, menu);
+    EXPECT_EQ(1, nPrinterAsked);
+    EXPECT_TRUE(session.MessageBoxes().empty());
+}

@@ -83,6 +83,13 @@ protected:
         m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_DVD, bDvd ? 1 : 0);
         m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_SPEED, nSpeedX100);
     }
+    // The length of a sample and the distance between the starts of two samples, as indexes of the sample-length
+    // table (2: 4500 sectors).
+    void Sampling(DWORD nLengthIndex, DWORD nSpacingIndex)
+    {
+        m_settings.sampleLen = nLengthIndex;
+        m_settings.testEvery = nSpacingIndex;
+    }
     template <class Page>
     void Open(Page& page)
     {
@@ -149,8 +156,7 @@ TEST_F(ReadRun, DvdContiguousSamplesEqualTheDrivesSpeed)
 {
     Describe(kDvdMachine);
     Clv(1600, true);
-    m_settings.sampleLen = 2;
-    m_settings.testEvery = 2;
+    Sampling(2, 2);
     ObservedPage<CDvdReadTestDlg> page(&m_window);
     Open(page);
     RunToEnd(page);
@@ -187,8 +193,7 @@ TEST_F(ReadRun, DvdSpacedSamplesTimeAllButTheFirstRead)
 {
     Describe(kDvdMachine);
     Clv(1200, true);
-    m_settings.sampleLen = 3; // 2250
-    m_settings.testEvery = 1; // 9000
+    Sampling(3, 1); // 2250 sectors every 9000
     ObservedPage<CDvdReadTestDlg> page(&m_window);
     Open(page);
     RunToEnd(page);
@@ -222,8 +227,7 @@ TEST_F(ReadRun, DvdDualLayerMarkersAndCavSamples)
     m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_DISC, kEmuDiscDvdDual);
     m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_DVD, 1);
     m_pMachine->SetInt(m_nDrive, EMU_KEY_TIMING_SPEED, 800);
-    m_settings.sampleLen = 2;
-    m_settings.testEvery = 2;
+    Sampling(2, 2);
     ObservedPage<CDvdReadTestDlg> page(&m_window);
     Open(page);
     RunToEnd(page);
@@ -318,6 +322,27 @@ const EndCase kEndCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Dvd, ReadRunEnds, ::testing::ValuesIn(kEndCases),
                          [](const ::testing::TestParamInfo<EndCase>& info) { return std::string(info.param.name); });
+
+// A CD read error names the failing address as minutes, seconds and frames. Samples of 4500 sectors every 1125 run
+// past the end of a disc of 4535 sectors: the second sample's read at sector 4525 (01:00.25) is refused.
+TEST_F(ReadRun, CdReadErrorNamesTheAddressInMinutesSecondsAndFrames)
+{
+    Describe("adapter 0\ndrive \"KORVATH \" \"CD-R   QZ5280U\" \"1.00\" aspi 0:0 letter F\nset vendor 1\n"
+             "disc cd 4535\n");
+    Clv(5200, false);
+    Sampling(2, 4); // 4500 sectors every 1125
+    ObservedPage<CCdReadTestDlg> page(&m_window);
+    Open(page);
+    RunToEnd(page);
+    EXPECT_EQ(1, page.nSamples);
+    ASSERT_EQ(1u, m_session.MessageBoxes().size());
+    const guitest::MessageBoxRecord& box = m_session.MessageBoxes()[0];
+    EXPECT_EQ(CString("Ready"), box.caption);
+    const std::string text(box.text);
+    EXPECT_EQ(0u, text.find("Read error at 01:00.25\r\n")) << text;
+    EXPECT_NE(std::string::npos, text.find("(code 052100)", 24)) << text;
+    EXPECT_EQ(CString("Current:"), guitest::Text(page.m_hWnd, IDC_TP_CURRENT_CAPTION));
+}
 
 // No disc: the check fails, the message names it, and no run slot is taken.
 TEST_F(ReadRun, DvdWithoutDiscSaysSoAndTakesNoSlot)

@@ -32,7 +32,7 @@ struct SlotCase {
 
 class SlotChoice : public ::testing::TestWithParam<SlotCase> {};
 
-TEST_P(SlotChoice, TakesTheFirstFreeSlotAfterTheCurrentOneElseSlotZero)
+TEST_P(SlotChoice, TakesTheFirstFreeSlotAfterTheCurrentOneOrTheNextWhenAllAreUsed)
 {
     const SlotCase& c = GetParam();
     auto ring = std::make_unique<TestRunRing>(c.kind);
@@ -49,7 +49,11 @@ const SlotCase kSlotCases[] = {
     {"after run 1", kTestPageCdRead, 0, 0x001, 1},
     {"all used, after run 10 comes run 1", kTestPageDvdRead, 9, 0x3FF, 0},
     {"current 9 never looks at free slots", kTestPageCdRead, 9, 0x200, 0},
-    {"all used, runs are overwritten in order", kTestPageCdRead, 4, 0x3FF, 0},
+    {"all used, runs are overwritten in order", kTestPageCdRead, 4, 0x3FF, 5},
+    {"all used, after run 1 comes run 2", kTestPageDvdRead, 0, 0x3FF, 1},
+    {"all used on the DVD write page", kTestPageDvdWrite, 7, 0x3FF, 8},
+    {"all used on the CD write page", kTestPageCdWrite, 0, 0x3FF, 1},
+    {"all used, no run yet made here", kTestPageCdWrite, -1, 0x3FF, 0},
     {"slots 6-9 and 0 used, slot 2 free: slot 0", kTestPageDvdWrite, 5, 0x3E1, 0},
     {"a cleared slot after the current one is taken first", kTestPageCdRead, 3, 0x3EF, 4},
     {"skips used slots ahead", kTestPageDvdRead, 1, 0x01F, 5},
