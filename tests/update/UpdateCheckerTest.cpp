@@ -440,13 +440,10 @@ TEST_F(UpdateCheckerTest, ProgramAndLanguageQueries)
     }
 }
 
-// The firmware file the service sends for a name.
+// The firmware file the service sends for a name: larger than any answer of a query.
 std::vector<uint8_t> FirmwareBytes(const std::string& name)
 {
-    std::vector<uint8_t> bytes(9000);
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<uint8_t>((i + name.size()) % 251);
-    return bytes;
+    return updatetest::ServiceFileBytes(name, updatetest::kFirmwareLength);
 }
 
 // Removes a file and the folders above it up to (not including) the scratch folder.

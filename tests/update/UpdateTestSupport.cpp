@@ -104,6 +104,14 @@ std::vector<std::string> ServiceRequests()
     return requests;
 }
 
+std::vector<uint8_t> ServiceFileBytes(const std::string& name, size_t nLength)
+{
+    std::vector<uint8_t> bytes(nLength);
+    for (size_t i = 0; i < nLength; ++i)
+        bytes[i] = static_cast<uint8_t>((i + name.size()) % 251);
+    return bytes;
+}
+
 void SetUpdatePath(const CString& strUrl)
 {
     const CString strStored = ScrambleText(strUrl);

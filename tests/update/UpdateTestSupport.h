@@ -34,6 +34,12 @@ void StartSockets();
 // The requests the service has received so far, each as its bytes (empty without a log).
 std::vector<std::string> ServiceRequests();
 
+// The files the service sends for a name: /firmware/<name> (kFirmwareLength bytes at once) and /steady/<name>
+// (kSteadyLength bytes in pieces a little apart, about two seconds in all). Byte i is (i + length of the name) % 251.
+const size_t kFirmwareLength = 1200000;
+const size_t kSteadyLength = 3 * 1024 * 1024;
+std::vector<uint8_t> ServiceFileBytes(const std::string& name, size_t nLength);
+
 // The registry value "UpdatePath" of the sibling product's key: written (stored as the program stores it) or
 // removed with its key.
 void SetUpdatePath(const CString& strUrl);
