@@ -265,8 +265,13 @@ TEST_F(UpdateDialogTest, SecondRequestAndRefreshDuringACheck)
         PumpUntil([&] { return !m_session.MessageBoxes().empty(); }, 2000);
         EXPECT_EQ(pFirst, main.m_pUpdateDlg.get());
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main.m_hWnd, IDC_REFRESH)));
+        // Refresh sent past the disabled button does nothing: the report keeps a line that a rebuild would drop.
+        main.m_list.AddString("not from the report");
         ::SendMessage(main.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
-        EXPECT_EQ(pFirst, main.m_pUpdateDlg.get()) << "Refresh left the check alone";
+        const std::vector<CString> lines = guitest::ListBoxLines(main.m_list.m_hWnd);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_STREQ("not from the report", lines.back()) << "Refresh left the check alone";
+        EXPECT_EQ(pFirst, main.m_pUpdateDlg.get());
         ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg->IsShown(); }, 15000));
         EXPECT_EQ(2u, Rows(*main.m_pUpdateDlg).size());
         guitest::Click(main.m_pUpdateDlg->m_hWnd, IDOK);
