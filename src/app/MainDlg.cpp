@@ -43,13 +43,14 @@ CMainDlg::CMainDlg(CWnd* pParent)
     g_pGraphManager = nullptr;
 }
 
-// Owned objects go in this order: the drive manager, the font, the update dialog, the four test pages and the test
-// window, then the capture side (graph, devices, graph manager with its logs, device list).
+// Owned objects go in this order: the update dialog, whose worker is ended first (it may be inside a drive
+// command), the drive manager, the font, the four test pages and the test window, then the capture side (graph,
+// devices, graph manager with its logs, device list).
 CMainDlg::~CMainDlg()
 {
-    DeleteDriveManager();
+    const BOOL bUpdateWorkerEnded = DeleteUpdateDialog();
+    DeleteDriveManager(bUpdateWorkerEnded);
     m_pFont.reset();
-    DeleteUpdateDialog();
     DeleteTestWindows();
     DeleteCaptureSide();
 }
@@ -140,8 +141,14 @@ void CMainDlg::ArmAutoUpdateCheck()
         m_nTimerId = SetTimer(IDT_AUTO_FW_CHECK, kAutoFwCheckDelayMs);
 }
 
-void CMainDlg::DeleteDriveManager()
+// An update worker that did not end when asked may still be inside a drive command: the drive manager then stays,
+// reachable as before, and goes with the process.
+void CMainDlg::DeleteDriveManager(BOOL bUpdateWorkerEnded)
 {
+    if (!bUpdateWorkerEnded) {
+        m_pDriveManager.release();
+        return;
+    }
     g_pDriveManager = nullptr; // no later user may reach the deleted object
     m_pDriveManager.reset();
 }
@@ -227,6 +234,13 @@ void CMainDlg::OnTimer(UINT_PTR nIDEvent)
         KillTimer(m_nTimerId);
     }
     Default();
+}
+
+// Enter (the dialog has no default button) closes the window as the Exit button does, so that it too waits for an
+// update check under way.
+void CMainDlg::OnOK()
+{
+    OnCancel();
 }
 
 // The Exit button and Esc end the modal loop with IDCANCEL.

@@ -116,6 +116,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override;
     void OnCancel() override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
@@ -152,9 +153,10 @@ private:
     BOOL ConfirmOldAspiLayer();
     void ArmAutoUpdateCheck();
 
-    // Parts of the destructor, in the order it runs them.
-    void DeleteDriveManager();
-    void DeleteUpdateDialog();
+    // Parts of the destructor, in the order it runs them. DeleteUpdateDialog ends a worker that still runs and
+    // tells whether it has ended (TRUE also without a dialog); the drive manager is deleted only then.
+    BOOL DeleteUpdateDialog();
+    void DeleteDriveManager(BOOL bUpdateWorkerEnded);
 
     // The update check (MainDlgUpdate.cpp): while one runs, a close aborts it, hides the window and waits for its
     // end (TRUE: the close is deferred).

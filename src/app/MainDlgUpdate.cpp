@@ -66,12 +66,13 @@ BOOL CMainDlg::DeferCloseForUpdateCheck()
     return TRUE;
 }
 
-// The dialog's destructor ends a worker that still runs before the objects it uses go.
-void CMainDlg::DeleteUpdateDialog()
+BOOL CMainDlg::DeleteUpdateDialog()
 {
     if (m_pUpdateDlg == nullptr)
-        return;
+        return TRUE;
+    const BOOL bWorkerEnded = m_pUpdateDlg->EndCheck();
     if (m_pUpdateDlg->m_hWnd != nullptr)
         m_pUpdateDlg->DestroyWindow();
     m_pUpdateDlg.reset();
+    return bWorkerEnded;
 }

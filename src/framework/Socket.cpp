@@ -60,7 +60,7 @@ BOOL AfxSocketInit()
 
 CSocket::CSocket()
     : m_socket(INVALID_SOCKET), m_pAbort(nullptr), m_dwStartTick(0), m_dwTimeLimitMs(kDefaultTimeLimitMs),
-      m_nLastError(0)
+      m_limit(kLimitWhole), m_nLastError(0)
 {
 }
 
@@ -101,10 +101,18 @@ BOOL CSocket::Create(UINT nSocketPort, int nSocketType, long lEvent, LPCSTR lpsz
     return TRUE;
 }
 
-void CSocket::SetLimits(const volatile LONG* pAbort, DWORD dwTimeLimitMs)
+void CSocket::SetLimits(const volatile LONG* pAbort, DWORD dwTimeLimitMs, SocketLimit limit)
 {
     m_pAbort = pAbort;
     m_dwTimeLimitMs = dwTimeLimitMs;
+    m_limit = limit;
+    m_dwStartTick = ::GetTickCount();
+}
+
+void CSocket::NoteProgress()
+{
+    if (m_limit == kLimitSilence)
+        m_dwStartTick = ::GetTickCount();
 }
 
 DWORD CSocket::RemainingSlice()
@@ -244,6 +252,8 @@ int CSocket::Send(const void* pBuffer, int nLength)
             Fail(nError);
             return SOCKET_ERROR;
         }
+        if (nSent > 0)
+            NoteProgress();
         pNext += nSent;
         nLeft -= nSent;
     }
@@ -260,6 +270,8 @@ int CSocket::Receive(void* pBuffer, int nLength)
         if (!Wait(kWaitRead))
             return SOCKET_ERROR;
         const int nReceived = ::recv(m_socket, static_cast<char*>(pBuffer), nLength, 0);
+        if (nReceived > 0)
+            NoteProgress();
         if (nReceived != SOCKET_ERROR)
             return nReceived;
         const int nError = ::WSAGetLastError();

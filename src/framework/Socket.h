@@ -2,8 +2,9 @@
 // CSocket: one TCP stream socket over Winsock, in the class library's form (Create, Connect, Send, Receive,
 // Close), used by the program's HTTP client on a worker thread. Every call blocks its thread, but never without
 // bound: connect, send and receive wait in slices of at most kSocketWaitSliceMs, give up when the socket's time
-// limit (counted from Create) has passed, and also give up as soon as the abort flag given to SetLimits is set.
-// A wait that gives up fails with WSAETIMEDOUT or WSAEINTR (GetLastError tells which).
+// limit has passed, and also give up as soon as the abort flag given to SetLimits is set. The limit bounds either
+// the socket's whole work or each silence (see SocketLimit). A wait that gives up fails with WSAETIMEDOUT or
+// WSAEINTR (GetLastError tells which).
 //
 // AfxSocketInit starts Winsock for the calling thread's process (each call is counted by Winsock itself).
 //
@@ -30,6 +31,13 @@ const DWORD kSocketWaitSliceMs = 250;
 const int kSocketStream = 1; // SOCK_STREAM
 const int kSocketError = -1; // SOCKET_ERROR
 
+// What a socket's time limit bounds: all its work, counted from Create or SetLimits (kLimitWhole), or each
+// silence (kLimitSilence): every byte sent or received starts the count afresh.
+enum SocketLimit {
+    kLimitWhole,
+    kLimitSilence
+};
+
 class CSocket {
 public:
     CSocket();
@@ -44,8 +52,8 @@ public:
                 LPCSTR lpszSocketAddress = nullptr);
 
     // pAbort: a flag another thread sets to stop every wait at once (null: none); dwTimeLimitMs: how long the
-    // socket's calls may take in all, from Create.
-    void SetLimits(const volatile LONG* pAbort, DWORD dwTimeLimitMs);
+    // socket's calls may take in all from now, or (kLimitSilence) how long they may wait for the next byte.
+    void SetLimits(const volatile LONG* pAbort, DWORD dwTimeLimitMs, SocketLimit limit = kLimitWhole);
 
     // A dotted IPv4 address, else a name resolved by the name service (within the socket's limits).
     BOOL Connect(LPCSTR lpszHostAddress, UINT nHostPort);
@@ -70,11 +78,14 @@ private:
     BOOL LookupHost(LPCSTR pszHost, DWORD* pAddress);
     // What is left of the time limit, or 0 (with m_nLastError set) when it is used up or the abort flag is set.
     DWORD RemainingSlice();
+    // Bytes moved: under a silence limit the count starts afresh.
+    void NoteProgress();
 
     UINT_PTR m_socket; // SOCKET
     const volatile LONG* m_pAbort;
-    DWORD m_dwStartTick;
+    DWORD m_dwStartTick; // where the time limit counts from
     DWORD m_dwTimeLimitMs;
+    SocketLimit m_limit;
     int m_nLastError;
 };
 

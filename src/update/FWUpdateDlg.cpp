@@ -82,7 +82,7 @@ CFWUpdateDlg::CFWUpdateDlg(CWnd* pParent)
 // The worker goes first: it would fill g_arrUpdates at the end of its walk.
 CFWUpdateDlg::~CFWUpdateDlg()
 {
-    EndWorker();
+    EndCheck();
     g_arrUpdates.RemoveAll();
     m_pWork.reset();
 }
@@ -108,21 +108,22 @@ BOOL CFWUpdateDlg::OnInitDialog()
     return TRUE;
 }
 
-// Ends a worker that still runs: the abort makes every socket wait give up at once, so this is short. A worker held
-// up longer (a drive that does not answer) is left to end by itself with its share of the work.
-void CFWUpdateDlg::EndWorker()
+// The abort makes every socket wait give up at once, so the wait is short. A worker held up longer (a drive that
+// does not answer) is left to end by itself with its share of the work; the dialog forgets it either way.
+BOOL CFWUpdateDlg::EndCheck()
 {
     if (!m_hWorker)
-        return;
+        return TRUE;
     m_pWork->checker.Abort();
-    WaitForWorker(m_hWorker.get(), kWorkerEndWaitMs);
+    const BOOL bEnded = WaitForWorker(m_hWorker.get(), kWorkerEndWaitMs) == WAIT_OBJECT_0;
     m_hWorker.Close();
+    return bEnded;
 }
 
 void CFWUpdateDlg::StartWorker(AFX_THREADPROC pfnWorker, const ProxySettings* pProxy, const CString& strText,
                                BYTE bFlag1, BYTE bAutoCheck, BYTE bFlag2)
 {
-    EndWorker();
+    EndCheck();
     g_arrUpdates.RemoveAll();
     m_pWork = std::make_shared<UpdateCheckWork>(pProxy, strText);
     m_pWork->pDrive = m_pDrive;

@@ -73,6 +73,10 @@ public:
                             BYTE bAutoCheck, BYTE bFlag2);
     // The main window is closing: stop the worker; a list on screen is closed as by OK.
     void AbortCheck();
+    // Ends a worker that still runs: it is aborted and waited for a while. TRUE when no worker runs any more; FALSE
+    // when the wait gave up and the worker runs on (held up in a drive command): it keeps its share of the work,
+    // but what else it uses (the drive manager) must stay. The dialog's destructor calls it as well.
+    BOOL EndCheck();
     // The checker's error text (its own, then the HTTP client's).
     CString GetCheckError();
 
@@ -100,7 +104,6 @@ protected:
 private:
     void StartWorker(AFX_THREADPROC pfnWorker, const ProxySettings* pProxy, const CString& strText, BYTE bFlag1,
                      BYTE bAutoCheck, BYTE bFlag2);
-    void EndWorker();
     void ReportToMainDialog(LPARAM lResult);
     static UINT __cdecl CheckAllDrivesThread(LPVOID pParam);
     static UINT __cdecl CheckOneDriveThread(LPVOID pParam);

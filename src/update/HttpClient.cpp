@@ -7,6 +7,7 @@
 #include "framework/MessageBox.h"
 #include "framework/Socket.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -32,6 +33,9 @@ bool FileExists(const CString& strPath)
 }
 
 } // namespace
+
+const CHttpClient::ExchangeLimits CHttpClient::kRequestLimits = {kLimitWhole, kMaxBodyLength};
+const CHttpClient::ExchangeLimits CHttpClient::kDownloadLimits = {kLimitSilence, INT_MAX};
 
 CHttpClient::CHttpClient()
     : m_bAbort(FALSE), m_bUseProxy(FALSE), m_nProxyPort(0xFFFFFFFF), m_bErrorFlag(FALSE),
@@ -157,7 +161,7 @@ void CHttpClient::BuildRequest(const HttpUrlParts& url, int nMethod, CString pie
     pieces[nPieces++] = "\r\n";
 }
 
-BOOL CHttpClient::Connect(const CString& strHost, int nPort)
+BOOL CHttpClient::Connect(const CString& strHost, int nPort, SocketLimit limit)
 {
     m_strError.Empty();
     Close();
@@ -169,7 +173,7 @@ BOOL CHttpClient::Connect(const CString& strHost, int nPort)
         Close();
         return FALSE;
     }
-    m_pSocket->SetLimits(&m_bAbort, m_dwTimeLimitMs);
+    m_pSocket->SetLimits(&m_bAbort, m_dwTimeLimitMs, limit);
     if (!m_pSocket->Connect(strTargetHost, nTargetPort)) {
         m_strError = kUnableToConnect;
         Close();
@@ -247,9 +251,9 @@ BOOL CHttpClient::ReceiveHeader(CString* pHeader)
 // The status code is read, as atoi reads it, from the text that starts at the header's first blank, limited to as
 // many characters as precede that blank. A header without a readable code (the peer closed before a status line)
 // is a receive failure. 200: the length follows the first "Content-Length: " (exact spelling), 0 without one;
-// a length above kMaxBodyLength is refused. Any other code: the error text is the status line from its first
-// blank on, and the error flag is set.
-BOOL CHttpClient::ParseResponseHeader(const CString& strHeader, int* pLength)
+// a length above nMaxLength is refused. Any other code: the error text is the status line from its first blank
+// on, and the error flag is set.
+BOOL CHttpClient::ParseResponseHeader(const CString& strHeader, int* pLength, int nMaxLength)
 {
     *pLength = 0;
     const int nBlank = strHeader.Find(' ');
@@ -277,7 +281,7 @@ BOOL CHttpClient::ParseResponseHeader(const CString& strHeader, int* pLength)
     const int nValueEnd = strHeader.Find("\r\n", nValue);
     const CString strValue = nValueEnd >= 0 ? strHeader.Mid(nValue, nValueEnd - nValue) : strHeader.Mid(nValue);
     const long nLength = std::strtol(strValue, nullptr, 10);
-    if (nLength > kMaxBodyLength) {
+    if (nLength > nMaxLength) {
         m_strError += kReceiveFailed;
         return FALSE;
     }
@@ -356,10 +360,11 @@ BOOL CHttpClient::ReceiveBody(int nLength, char* pBuffer, CFile* pFile, HWND hPr
 // Connect, the scheme check, the request and the header, with an abort check between the steps. kExchangeBody
 // leaves the connection open with the announced length in *pLength; kExchangeTrue and kExchangeFalse end the
 // request (the socket is closed) with that result.
-CHttpClient::ExchangeResult CHttpClient::BeginExchange(const HttpUrlParts& url, int nMethod, int* pLength)
+CHttpClient::ExchangeResult CHttpClient::BeginExchange(const HttpUrlParts& url, int nMethod,
+                                                       const ExchangeLimits& limits, int* pLength)
 {
     *pLength = 0;
-    if (!Connect(url.host, url.port))
+    if (!Connect(url.host, url.port, limits.socketLimit))
         return IsAborted() ? kExchangeTrue : kExchangeFalse;
     if (IsAborted())
         return CloseAndReportAbort() ? kExchangeTrue : kExchangeFalse;
@@ -376,7 +381,7 @@ CHttpClient::ExchangeResult CHttpClient::BeginExchange(const HttpUrlParts& url, 
     CString strHeader;
     if (IsAborted() || !ReceiveHeader(&strHeader) || IsAborted())
         return CloseAndReportAbort() ? kExchangeTrue : kExchangeFalse;
-    if (!ParseResponseHeader(strHeader, pLength)) {
+    if (!ParseResponseHeader(strHeader, pLength, limits.nMaxBodyLength)) {
         Close();
         return kExchangeFalse;
     }
@@ -387,7 +392,7 @@ BOOL CHttpClient::Request(const CString& strUrl, CString* pAnswer, int nMethod)
 {
     pAnswer->Empty();
     int nLength = 0;
-    const ExchangeResult result = BeginExchange(ParseUrl(strUrl), nMethod, &nLength);
+    const ExchangeResult result = BeginExchange(ParseUrl(strUrl), nMethod, kRequestLimits, &nLength);
     if (result != kExchangeBody)
         return result == kExchangeTrue;
     if (nLength <= 0) {
@@ -403,7 +408,8 @@ BOOL CHttpClient::Request(const CString& strUrl, CString* pAnswer, int nMethod)
     return TRUE;
 }
 
-// Nothing in the program downloads yet; the operation is kept small and follows Request step by step.
+// Nothing in the program downloads yet; the operation is kept small and follows Request step by step, but with the
+// limits of a stream: a firmware file is larger than any answer and may take longer than a request's time limit.
 BOOL CHttpClient::DownloadFile(const CString& strUrl, CString* pLocalPath, HWND hProgressWnd,
                                BYTE bOverwriteWithoutAsking)
 {
@@ -421,7 +427,7 @@ BOOL CHttpClient::DownloadFile(const CString& strUrl, CString* pLocalPath, HWND 
         return TRUE;
 
     int nLength = 0;
-    const ExchangeResult result = BeginExchange(url, kHttpGet, &nLength);
+    const ExchangeResult result = BeginExchange(url, kHttpGet, kDownloadLimits, &nLength);
     if (result != kExchangeBody)
         return result == kExchangeTrue;
     CFile file;

@@ -3,6 +3,10 @@
 // POST, directly or through one HTTP proxy with Basic credentials; the answer body is read only when the answer
 // carries a "Content-Length: " line. No redirects, no chunked bodies, no keep-alive.
 //
+// Request reads its answer into memory: the whole request must end within the time limit, and the answer must be
+// short. DownloadFile streams the body into its file: any length, and only a silence as long as the time limit
+// (no byte sent or received) ends it.
+//
 // Calling order: SetConnection, then any number of Request calls (each opens and closes its own connection);
 // GetErrorText after a failed request. Abort may be called from another thread at any time: the request under way
 // ends at its next check point or socket wait, and so does every later request of the same client until
@@ -10,12 +14,12 @@
 #ifndef TAVISK_UPDATE_HTTPCLIENT_H
 #define TAVISK_UPDATE_HTTPCLIENT_H
 
+#include "framework/Socket.h"
 #include "framework/String.h"
 
 #include <memory>
 
 class CFile;
-class CSocket;
 
 // Sent during a body receive to the window given to DownloadFile: wParam 0, lParam points to two 32-bit integers
 // {total length from "Content-Length: ", bytes received so far}, valid only during the call.
@@ -50,9 +54,10 @@ public:
     static const int kHeaderBufferSize = 4096;
     static const int kBodyChunkSize = 4096;
     static const int kDefaultPort = 80;
-    // Answers are one text line: a longer announced body is refused before anything is allocated.
+    // Answers of Request are one text line: a longer announced body is refused before anything is allocated.
     static const int kMaxBodyLength = 65536;
-    // How long one request may take in all (connect, send and receive), unless SetTimeLimit says otherwise.
+    // How long one request may take in all (connect, send and receive), and how long a download may wait for its
+    // next byte, unless SetTimeLimit says otherwise.
     static const DWORD kDefaultTimeLimitMs = 20000;
 
     CHttpClient();
@@ -87,8 +92,8 @@ public:
     void BuildRequest(const HttpUrlParts& url, int nMethod, CString pieces[], int& nPieces) const;
     static const int kMaxRequestPieces = 10;
     // The status line and "Content-Length: " of a header. TRUE for status 200 with *pLength set (0 without the
-    // line); FALSE otherwise, with the error text set.
-    BOOL ParseResponseHeader(const CString& strHeader, int* pLength);
+    // line); FALSE otherwise, with the error text set. A length above nMaxLength is refused.
+    BOOL ParseResponseHeader(const CString& strHeader, int* pLength, int nMaxLength = kMaxBodyLength);
 
 private:
     enum ExchangeResult {
@@ -96,8 +101,15 @@ private:
         kExchangeTrue,
         kExchangeFalse
     };
-    ExchangeResult BeginExchange(const HttpUrlParts& url, int nMethod, int* pLength);
-    BOOL Connect(const CString& strHost, int nPort);
+    // What bounds an exchange: the socket's time limit and the longest body accepted.
+    struct ExchangeLimits {
+        SocketLimit socketLimit;
+        int nMaxBodyLength;
+    };
+    static const ExchangeLimits kRequestLimits;
+    static const ExchangeLimits kDownloadLimits;
+    ExchangeResult BeginExchange(const HttpUrlParts& url, int nMethod, const ExchangeLimits& limits, int* pLength);
+    BOOL Connect(const CString& strHost, int nPort, SocketLimit limit);
     BOOL SendRequest(const HttpUrlParts& url, int nMethod);
     BOOL Send(const CString& strText);
     void TakeStatusAfterSendFailure();

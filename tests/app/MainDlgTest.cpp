@@ -24,15 +24,16 @@ struct SysMenuAbout {
     std::string text;
 };
 
-// A close path that does nothing would leave the modal loop running: after this long the dialog is ended with IDOK
-// instead, so the test fails rather than hangs.
+// A close path that does nothing would leave the modal loop running: after this long the test fails and the dialog
+// is ended, rather than hang.
 const UINT_PTR kGiveUpTimer = 0x7A11;
 const UINT kGiveUpMs = 5000;
 
 void CALLBACK GiveUp(HWND hWnd, UINT, UINT_PTR, DWORD)
 {
     ::KillTimer(hWnd, kGiveUpTimer);
-    ::PostMessage(hWnd, WM_COMMAND, IDOK, 0);
+    ADD_FAILURE() << "the main dialog was still open";
+    ::PostMessage(hWnd, WM_COMMAND, IDCANCEL, 0);
 }
 
 SysMenuAbout FindAboutEntries(HWND hWnd)
@@ -212,26 +213,29 @@ TEST(MainDlg, SystemMenuAboutOpensAboutBoxWithVersion)
     EXPECT_EQ(CString("Tavisk V1.25"), aboutLine);
 }
 
-// Every close path ends the modal loop with IDCANCEL and no message box.
+// Every close path ends the modal loop with IDCANCEL and no message box; Enter in the report list (the dialog has
+// no default button) is one of them.
 TEST(MainDlg, ClosePathsEndWithCancel)
 {
     struct CloseCase {
         const char* name;
+        int nTarget; // the control the message goes to; 0: the dialog
         UINT message;
         WPARAM wParam;
     };
     static const CloseCase kCases[] = {
-        {"Exit button", WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)},
-        {"menu Exit", WM_COMMAND, ID_OPTIONS_EXIT},
-        {"close box", WM_CLOSE, 0},
-        {"window menu Close", WM_SYSCOMMAND, SC_CLOSE},
+        {"Exit button", 0, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)},
+        {"menu Exit", 0, WM_COMMAND, ID_OPTIONS_EXIT},
+        {"close box", 0, WM_CLOSE, 0},
+        {"window menu Close", 0, WM_SYSCOMMAND, SC_CLOSE},
+        {"Enter", IDC_REPORT_LIST, WM_KEYDOWN, VK_RETURN},
     };
     for (const CloseCase& c : kCases) {
         HookSession session;
         CMainDlg dlg;
         INT_PTR result = RunModal(session, dlg, [&](CDialog& d) {
             ::SetTimer(d.m_hWnd, kGiveUpTimer, kGiveUpMs, GiveUp);
-            ::PostMessage(d.m_hWnd, c.message, c.wParam, 0);
+            ::PostMessage(c.nTarget != 0 ? ::GetDlgItem(d.m_hWnd, c.nTarget) : d.m_hWnd, c.message, c.wParam, 0);
         });
         EXPECT_EQ(IDCANCEL, result) << c.name;
         EXPECT_TRUE(session.MessageBoxes().empty()) << c.name;

@@ -128,6 +128,7 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
     auto firstOpening = [&](CDialog& d) {
         CTestDlg& test = static_cast<CTestDlg&>(d);
         CMainDlg& main = dlg;
+        main.m_nPrefStartPage = 1; // as a page's "Preferences" button leaves it
         d.ShowWindow(SW_SHOW);
         driveItems = ComboItems(d.m_hWnd, IDC_TW_DRIVE);
         EXPECT_EQ(2, test.m_nItemCount);
@@ -305,11 +306,19 @@ TEST_F(TestWindow, MainWindowKeepsItsMinimumSizeAndLaysOutItsList)
         ::GetWindowRect(::GetDlgItem(d.m_hWnd, IDCANCEL), &rcExit);
         main.ScreenToClient(&rcExit);
         EXPECT_EQ(int(W * main.m_buttonRatio[3]), rcExit.left);
-        // Below 400 x 300 the layout is left alone.
-        main.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(100, 100));
-        RECT rcAfter;
-        main.m_list.GetWindowRect(&rcAfter);
-        EXPECT_EQ(W - 29, rcAfter.right - rcAfter.left);
+        // Below 400 x 300 (outer size) the layout is left alone. A lower minimum size lets the window get that small.
+        main.m_rcMinTrack = RECT{0, 0, 200, 200};
+        const SIZE kSmall[] = {{399, H}, {W, 299}};
+        for (const SIZE& small : kSmall) {
+            main.SetWindowPos(nullptr, 0, 0, small.cx, small.cy, SWP_NOMOVE | SWP_NOZORDER);
+            main.GetWindowRect(&rc);
+            ASSERT_EQ(small.cx, rc.right - rc.left);
+            ASSERT_EQ(small.cy, rc.bottom - rc.top);
+            RECT rcAfter;
+            main.m_list.GetWindowRect(&rcAfter);
+            EXPECT_EQ(W - 29, rcAfter.right - rcAfter.left) << small.cx << " x " << small.cy;
+            EXPECT_EQ(H - 130, rcAfter.bottom - rcAfter.top) << small.cx << " x " << small.cy;
+        }
         d.PostMessage(WM_COMMAND, IDCANCEL, 0);
     });
     g_pDriveManager = nullptr;

@@ -7,6 +7,7 @@
 #include "framework/Base64.h"
 #include "framework/Socket.h"
 #include "framework/Thread.h"
+#include "support/TestFiles.h"
 #include "update/HttpClient.h"
 
 #include <gtest/gtest.h>
@@ -400,17 +401,73 @@ TEST_F(DownloadFolderTest, AbortEndsADownloadBlockedInTheBody)
 }
 
 // A length beyond any answer of the service (2,000,000,000 bytes announced, 5 sent) is refused from the header:
-// nothing is allocated for it and no body is waited for. A download shows it: no progress message, no file.
-TEST_F(DownloadFolderTest, BigLengthIsRefusedBeforeTheBody)
+// nothing is allocated for it and no body is waited for, so the request ends long before its time limit.
+TEST_F(HttpClientTest, BigLengthIsRefusedBeforeTheBody)
 {
     REQUIRE_SERVICE();
-    CString path = m_folder;
-    EXPECT_FALSE(m_client.DownloadFile(ServiceUrl("/biglength/fw.bin"), &path, m_probe.Window(), 1));
-    EXPECT_TRUE(m_probe.progress.empty());
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(path));
+    CHttpClient client;
+    client.SetConnection(FALSE, "", 0, "", "");
+    client.SetTimeLimit(10000);
+    const DWORD dwStart = ::GetTickCount();
+    CString answer = "left over";
+    EXPECT_FALSE(client.Request(ServiceUrl("/biglength"), &answer, kHttpPost));
+    EXPECT_LT(::GetTickCount() - dwStart, 5000u);
+    EXPECT_STREQ("", answer);
     CString error;
-    m_client.GetErrorText(&error);
+    client.GetErrorText(&error);
     EXPECT_STREQ("Error while receiving data\n", error);
+}
+
+// A download streams into its file: a file of megabytes that the service sends in pieces a little apart arrives
+// whole, although it takes longer in all than the time limit, which only bounds each wait for the next byte.
+TEST_F(DownloadFolderTest, SlowSteadyDownloadArrivesWhole)
+{
+    REQUIRE_SERVICE();
+    const DWORD kSilenceLimitMs = 1000;
+    m_client.SetTimeLimit(kSilenceLimitMs);
+    CString path = m_folder;
+    const DWORD dwStart = ::GetTickCount();
+    ASSERT_TRUE(m_client.DownloadFile(ServiceUrl("/steady/image.bin"), &path, m_probe.Window(), 1));
+    EXPECT_GT(::GetTickCount() - dwStart, kSilenceLimitMs) << "the whole download outlasts the time limit";
+    const int nLength = static_cast<int>(updatetest::kSteadyLength);
+    ASSERT_FALSE(m_probe.progress.empty());
+    EXPECT_EQ(std::make_pair(nLength, 0), m_probe.progress.front());
+    EXPECT_EQ(std::make_pair(nLength, nLength), m_probe.progress.back());
+    EXPECT_TRUE(updatetest::ServiceFileBytes("image.bin", updatetest::kSteadyLength) ==
+                testsupport::ReadBytes(std::string(path)))
+        << "the file as the service sent it";
+}
+
+// A service that falls silent in the middle of the body ends the download after the time limit with the receive
+// error, and the partial file goes; so does one that announced more than any answer of a request may hold.
+TEST_F(DownloadFolderTest, SilenceInTheBodyEndsTheDownload)
+{
+    REQUIRE_SERVICE();
+    struct Case {
+        const char* path;
+        int length;
+    };
+    static const Case kCases[] = {
+        {"/stall/part.bin", 1000},
+        {"/biglength/fw.bin", 2000000000},
+    };
+    m_client.SetTimeLimit(1000);
+    for (const Case& c : kCases) {
+        m_probe.progress.clear();
+        CString path = m_folder;
+        const DWORD dwStart = ::GetTickCount();
+        EXPECT_FALSE(m_client.DownloadFile(ServiceUrl(c.path), &path, m_probe.Window(), 1)) << c.path;
+        const DWORD dwElapsed = ::GetTickCount() - dwStart;
+        EXPECT_GE(dwElapsed, 900u) << c.path;
+        EXPECT_LT(dwElapsed, 5000u) << c.path;
+        ASSERT_EQ(2u, m_probe.progress.size()) << c.path << ": the length, then the 5 bytes that came";
+        EXPECT_EQ(std::make_pair(c.length, 0), m_probe.progress[0]) << c.path;
+        EXPECT_EQ(std::make_pair(c.length, 5), m_probe.progress[1]) << c.path;
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(path)) << c.path << ": the partial file is removed";
+        CString error;
+        m_client.GetErrorText(&error);
+        EXPECT_STREQ("Error while receiving data\n", error) << c.path;
+    }
 }
 
 // Names go to the name service through the socket's seam: here "UPD.EXAMPLE" is the loopback address, and

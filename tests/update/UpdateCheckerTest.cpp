@@ -6,7 +6,6 @@
 #include "UpdateTestSupport.h"
 
 #include "Emu.h"
-#include "drive/DeviceIo.h"
 #include "framework/Thread.h"
 #include "gui/GuiTest.h"
 #include "support/TestFiles.h"
@@ -441,13 +440,10 @@ TEST_F(UpdateCheckerTest, ProgramAndLanguageQueries)
     }
 }
 
-// The firmware file the service sends for a name.
+// The firmware file the service sends for a name: larger than any answer of a query.
 std::vector<uint8_t> FirmwareBytes(const std::string& name)
 {
-    std::vector<uint8_t> bytes(9000);
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<uint8_t>((i + name.size()) % 251);
-    return bytes;
+    return updatetest::ServiceFileBytes(name, updatetest::kFirmwareLength);
 }
 
 // Removes a file and the folders above it up to (not including) the scratch folder.
@@ -570,65 +566,6 @@ TEST(UpdateNameList, CollectedListKeepsTheFirstEntryOfEachName)
     EXPECT_EQ(6, checker.GetNamedUpdateCount());
 }
 
-// Holds the update worker inside its first drive command (the INQUIRY after the service's answer) until the test
-// lets it go, and keeps a handle of that thread.
-class HeldDriveCommand {
-public:
-    HeldDriveCommand()
-        : m_dwTestThread(::GetCurrentThreadId()), m_hHeld(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-          m_hRelease(::CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_emulator(GetDeviceIoTable())
-    {
-        s_pHeld = this;
-        m_table = m_emulator;
-        m_table.pfnDeviceIoControl = HeldControl;
-        m_pPrevious = SetDeviceIoTable(&m_table);
-    }
-    ~HeldDriveCommand()
-    {
-        Release();
-        if (m_hWorker)
-            ::WaitForSingleObject(m_hWorker.get(), 10000);
-        SetDeviceIoTable(m_pPrevious);
-        s_pHeld = nullptr;
-    }
-    HeldDriveCommand(const HeldDriveCommand&) = delete;
-    HeldDriveCommand& operator=(const HeldDriveCommand&) = delete;
-
-    bool WaitUntilHeld(DWORD dwMs) const { return ::WaitForSingleObject(m_hHeld.get(), dwMs) == WAIT_OBJECT_0; }
-    void Release() const { ::SetEvent(m_hRelease.get()); }
-    HANDLE Worker() const { return m_hWorker.get(); }
-
-private:
-    static BOOL WINAPI HeldControl(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD nIn, LPVOID pOut, DWORD nOut,
-                                   LPDWORD pnReturned, LPOVERLAPPED pOverlapped)
-    {
-        HeldDriveCommand* pHeld = s_pHeld;
-        if (::GetCurrentThreadId() != pHeld->m_dwTestThread && !pHeld->m_hWorker) {
-            pHeld->m_hWorker.Attach(
-                ::OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, ::GetCurrentThreadId()));
-            ::SetEvent(pHeld->m_hHeld.get());
-            ::WaitForSingleObject(pHeld->m_hRelease.get(), 30000);
-        }
-        return pHeld->m_emulator.pfnDeviceIoControl(hDevice, dwCode, pIn, nIn, pOut, nOut, pnReturned, pOverlapped);
-    }
-
-    static HeldDriveCommand* s_pHeld;
-    DWORD m_dwTestThread;
-    CHandleOwner m_hHeld;
-    CHandleOwner m_hRelease;
-    CHandleOwner m_hWorker;
-    DeviceIoTable m_emulator;
-    DeviceIoTable m_table;
-    const DeviceIoTable* m_pPrevious;
-};
-
-HeldDriveCommand* HeldDriveCommand::s_pHeld = nullptr;
-
-DWORD GiveUpAtOnce(HANDLE, DWORD)
-{
-    return WAIT_TIMEOUT;
-}
-
 // The dialog's wait for its worker gives up (here at once, as after a minute with a drive that does not answer) and
 // the dialog goes while the worker is still inside a drive command. The worker must not use anything of the dialog:
 // the dialog's memory is overwritten once it is gone, then the worker is let go. It ends normally and, aborted,
@@ -639,12 +576,9 @@ TEST_F(UpdateCheckerTest, UpdateWorkerOutlivesItsDialog)
     updatetest::SetUpdatePath(ServiceUrl("/check"));
     UpdateMachine machine;
     machine.AddDrive(0, "KORVATH ", "DVDR   QZ7160   ", "1.05"); // 1.07 offered
-    HeldDriveCommand held;
-    static const UpdateDialogHooks kGiveUp = {GiveUpAtOnce};
-    struct Restore {
-        const UpdateDialogHooks* pPrevious;
-        ~Restore() { SetUpdateDialogHooks(pPrevious); }
-    } restore{SetUpdateDialogHooks(&kGiveUp)};
+    // Holds the INQUIRY after the service's answer.
+    updatetest::HeldDriveCommand held;
+    updatetest::ScopedWorkerWait wait(updatetest::HeldDriveCommand::GiveUpAtOnce);
     ::InitCommonControls();
 
     std::aligned_storage<sizeof(CFWUpdateDlg), alignof(CFWUpdateDlg)>::type storage;
@@ -661,6 +595,7 @@ TEST_F(UpdateCheckerTest, UpdateWorkerOutlivesItsDialog)
     DWORD dwExitCode = 0xFFFF;
     ::GetExitCodeThread(held.Worker(), &dwExitCode);
     EXPECT_EQ(0u, dwExitCode);
+    EXPECT_TRUE(held.ManagerStayed());
     EXPECT_EQ(0, g_arrUpdates.GetSize());
 }
 

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ using guitest::MessageBoxRecord;
 using guitest::PumpUntil;
 using guitest::RunModal;
 using guitest::Text;
+using updatetest::HeldDriveCommand;
 using updatetest::ServiceUrl;
 
 namespace {
@@ -263,8 +265,13 @@ TEST_F(UpdateDialogTest, SecondRequestAndRefreshDuringACheck)
         PumpUntil([&] { return !m_session.MessageBoxes().empty(); }, 2000);
         EXPECT_EQ(pFirst, main.m_pUpdateDlg.get());
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(main.m_hWnd, IDC_REFRESH)));
+        // Refresh sent past the disabled button does nothing: the report keeps a line that a rebuild would drop.
+        main.m_list.AddString("not from the report");
         ::SendMessage(main.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 0);
-        EXPECT_EQ(pFirst, main.m_pUpdateDlg.get()) << "Refresh left the check alone";
+        const std::vector<CString> lines = guitest::ListBoxLines(main.m_list.m_hWnd);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_STREQ("not from the report", lines.back()) << "Refresh left the check alone";
+        EXPECT_EQ(pFirst, main.m_pUpdateDlg.get());
         ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg->IsShown(); }, 15000));
         EXPECT_EQ(2u, Rows(*main.m_pUpdateDlg).size());
         guitest::Click(main.m_pUpdateDlg->m_hWnd, IDOK);
@@ -318,6 +325,72 @@ TEST_F(UpdateDialogTest, ClosingTheMainWindowDuringACheck)
         EXPECT_LT(::GetTickCount() - dwClosed, 3000u) << c.name;
         EXPECT_TRUE(m_session.MessageBoxes().empty()) << c.name;
         EXPECT_EQ(0u, StoredAutoFW()) << c.name;
+    }
+}
+
+// The update worker is held inside its first drive command (the INQUIRY after the service's answer) while the main
+// dialog's run ends. Enter (the report list has the focus, the dialog no default button) closes the window as Exit
+// does: the check is stopped, and the dialog ends when it has reported. A run that ends with the check still under
+// way (its modal loop ended past the close handlers) ends the worker before the drive manager goes; when that wait
+// gives up, the drive manager stays for the worker. Either way the worker leaves the drive command with its drive
+// manager there, and ends.
+TEST_F(UpdateDialogTest, MainDialogEndsWhileTheWorkerIsInADriveCommand)
+{
+    REQUIRE_SERVICE();
+    updatetest::SetUpdatePath(ServiceUrl("/check"));
+    struct Case {
+        const char* name;
+        bool enter;
+        DWORD (*pfnWaitForWorker)(HANDLE, DWORD);
+        bool managerKept;
+    };
+    static const Case kCases[] = {
+        {"Enter", true, HeldDriveCommand::ReleaseThenWait, false},
+        {"run ended under the check", false, HeldDriveCommand::ReleaseThenWait, false},
+        {"wait for the worker gave up", false, HeldDriveCommand::GiveUpAtOnce, true},
+    };
+    for (const Case& c : kCases) {
+        m_session.ClearMessageBoxes();
+        updatetest::ScopedWorkerWait wait(c.pfnWaitForWorker);
+        std::unique_ptr<HeldDriveCommand> pHeld;
+        CDriveManager* pManager = nullptr;
+        INT_PTR nResult = 0;
+        {
+            CMainDlg dlg;
+            nResult = RunModal(m_session, dlg, [&](CDialog& d) {
+                CMainDlg& main = static_cast<CMainDlg&>(d);
+                main.ShowWindow(SW_SHOW);
+                pManager = main.m_pDriveManager.get();
+                pHeld = std::make_unique<HeldDriveCommand>(*pManager);
+                guitest::PostCommand(main.m_hWnd, ID_OPTIONS_CHECK_FIRMWARE);
+                ASSERT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg != nullptr; }, 2000)) << c.name;
+                ASSERT_TRUE(pHeld->WaitUntilHeld(15000)) << c.name;
+                if (!c.enter) {
+                    main.EndDialog(IDCANCEL);
+                    return;
+                }
+                ::PostMessage(main.m_list.m_hWnd, WM_KEYDOWN, VK_RETURN, 0);
+                PumpUntil([&] { return main.m_bClosePending != 0; }, 2000);
+                EXPECT_EQ(1, main.m_bClosePending) << c.name;
+                EXPECT_FALSE(::IsWindowVisible(main.m_hWnd)) << c.name;
+                pHeld->Release();
+                EXPECT_TRUE(PumpUntil([&] { return main.m_pUpdateDlg == nullptr; }, 10000)) << c.name;
+            });
+        }
+        EXPECT_EQ(IDCANCEL, nResult) << c.name;
+        ASSERT_TRUE(pHeld != nullptr) << c.name;
+        pHeld->Release();
+        ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(pHeld->Worker(), 15000)) << c.name;
+        EXPECT_TRUE(pHeld->ManagerStayed()) << c.name;
+        EXPECT_EQ(0, g_arrUpdates.GetSize()) << c.name;
+        EXPECT_TRUE(m_session.MessageBoxes().empty()) << c.name;
+        if (c.managerKept) {
+            EXPECT_EQ(pManager, g_pDriveManager) << c.name;
+            delete g_pDriveManager; // kept for the worker until the program ends; here the test lets it go
+        } else {
+            EXPECT_EQ(nullptr, g_pDriveManager) << c.name;
+        }
+        g_pDriveManager = nullptr;
     }
 }
 

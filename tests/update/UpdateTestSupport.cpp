@@ -104,6 +104,14 @@ std::vector<std::string> ServiceRequests()
     return requests;
 }
 
+std::vector<uint8_t> ServiceFileBytes(const std::string& name, size_t nLength)
+{
+    std::vector<uint8_t> bytes(nLength);
+    for (size_t i = 0; i < nLength; ++i)
+        bytes[i] = static_cast<uint8_t>((i + name.size()) % 251);
+    return bytes;
+}
+
 void SetUpdatePath(const CString& strUrl)
 {
     const CString strStored = ScrambleText(strUrl);
@@ -160,6 +168,93 @@ CDeviceRecord& UpdateMachine::AddDrive(int nAdapter, const char* pszVendor, cons
 CDeviceRecord& UpdateMachine::Record(int nAdapter, int nTarget)
 {
     return m_Manager.m_Adapters[nAdapter].m_Targets[nTarget][0];
+}
+
+HeldDriveCommand* volatile HeldDriveCommand::s_pHeld = nullptr;
+PFN_SendASPI32Command HeldDriveCommand::s_pfnAspi = nullptr;
+
+HeldDriveCommand::HeldDriveCommand()
+    : m_dwTestThread(::GetCurrentThreadId()), m_hHeld(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_hRelease(::CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_bManagerStayed(false),
+      m_emulator(GetDeviceIoTable()), m_table(m_emulator), m_pPrevious(nullptr)
+{
+    m_table.pfnDeviceIoControl = HeldControl;
+    m_pPrevious = SetDeviceIoTable(&m_table);
+    s_pHeld = this;
+}
+
+HeldDriveCommand::HeldDriveCommand(CScsiTransport& transport)
+    : m_dwTestThread(::GetCurrentThreadId()), m_hHeld(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_hRelease(::CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_bManagerStayed(false), m_emulator(), m_table(),
+      m_pPrevious(nullptr)
+{
+    if (transport.m_pfnSendASPI32Command != HeldAspi) {
+        s_pfnAspi = transport.m_pfnSendASPI32Command;
+        transport.m_pfnSendASPI32Command = HeldAspi;
+    }
+    s_pHeld = this;
+}
+
+HeldDriveCommand::~HeldDriveCommand()
+{
+    Release();
+    if (m_hWorker)
+        ::WaitForSingleObject(m_hWorker.get(), 10000);
+    if (m_pPrevious != nullptr)
+        SetDeviceIoTable(m_pPrevious);
+    s_pHeld = nullptr;
+}
+
+bool HeldDriveCommand::WaitUntilHeld(DWORD dwMs) const
+{
+    return ::WaitForSingleObject(m_hHeld.get(), dwMs) == WAIT_OBJECT_0;
+}
+
+void HeldDriveCommand::Release() const
+{
+    ::SetEvent(m_hRelease.get());
+}
+
+void HeldDriveCommand::Hold()
+{
+    if (::GetCurrentThreadId() == m_dwTestThread || m_hWorker)
+        return;
+    CDriveManager* pManager = g_pDriveManager;
+    m_hWorker.Attach(::OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, ::GetCurrentThreadId()));
+    ::SetEvent(m_hHeld.get());
+    ::WaitForSingleObject(m_hRelease.get(), 30000);
+    m_bManagerStayed = g_pDriveManager == pManager;
+    if (!m_bManagerStayed)
+        ::Sleep(INFINITE);
+}
+
+BOOL WINAPI HeldDriveCommand::HeldControl(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD nIn, LPVOID pOut, DWORD nOut,
+                                          LPDWORD pnReturned, LPOVERLAPPED pOverlapped)
+{
+    HeldDriveCommand* pHeld = s_pHeld;
+    pHeld->Hold();
+    return pHeld->m_emulator.pfnDeviceIoControl(hDevice, dwCode, pIn, nIn, pOut, nOut, pnReturned, pOverlapped);
+}
+
+uint32_t __cdecl HeldDriveCommand::HeldAspi(void* pSrb)
+{
+    HeldDriveCommand* pHeld = s_pHeld;
+    if (pHeld != nullptr)
+        pHeld->Hold();
+    return s_pfnAspi(pSrb);
+}
+
+DWORD HeldDriveCommand::ReleaseThenWait(HANDLE hThread, DWORD dwMilliseconds)
+{
+    HeldDriveCommand* pHeld = s_pHeld;
+    if (pHeld != nullptr)
+        pHeld->Release();
+    return ::WaitForSingleObject(hThread, dwMilliseconds < 15000 ? dwMilliseconds : 15000);
+}
+
+DWORD HeldDriveCommand::GiveUpAtOnce(HANDLE, DWORD)
+{
+    return WAIT_TIMEOUT;
 }
 
 } // namespace updatetest

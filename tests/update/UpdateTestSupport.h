@@ -3,9 +3,14 @@
 #ifndef TAVISK_TESTS_UPDATE_UPDATETESTSUPPORT_H
 #define TAVISK_TESTS_UPDATE_UPDATETESTSUPPORT_H
 
+#include "drive/DeviceIo.h"
 #include "drive/DriveManager.h"
+#include "framework/Handles.h"
 #include "framework/String.h"
+#include "update/FWUpdateDlg.h"
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +33,12 @@ void StartSockets();
 
 // The requests the service has received so far, each as its bytes (empty without a log).
 std::vector<std::string> ServiceRequests();
+
+// The files the service sends for a name: /firmware/<name> (kFirmwareLength bytes at once) and /steady/<name>
+// (kSteadyLength bytes in pieces a little apart, about two seconds in all). Byte i is (i + length of the name) % 251.
+const size_t kFirmwareLength = 1200000;
+const size_t kSteadyLength = 3 * 1024 * 1024;
+std::vector<uint8_t> ServiceFileBytes(const std::string& name, size_t nLength);
 
 // The registry value "UpdatePath" of the sibling product's key: written (stored as the program stores it) or
 // removed with its key.
@@ -55,6 +66,69 @@ public:
 private:
     CDriveManager* m_pSavedManager;
     int m_nNextLetter;
+};
+
+// Holds the first drive command that a thread other than the test's sends (the update worker's), until the test
+// lets it go or 30 s have passed, and keeps a handle of that thread. The command is caught at the device-I/O seam
+// (drives of the pass-through back end) or at a transport's ASPI entry. When it is let go, g_pDriveManager must
+// still name the drive manager it named when the command was held; otherwise that manager has been deleted under
+// the command, and the worker stays held for good rather than go on inside a deleted object.
+class HeldDriveCommand {
+public:
+    // At the device-I/O seam, put back when this goes.
+    HeldDriveCommand();
+    // At the transport's ASPI entry, left in place when this goes (the transport may be gone already; a later
+    // command passes straight through).
+    explicit HeldDriveCommand(CScsiTransport& transport);
+    // Lets the command go and waits a while for the worker.
+    ~HeldDriveCommand();
+    HeldDriveCommand(const HeldDriveCommand&) = delete;
+    HeldDriveCommand& operator=(const HeldDriveCommand&) = delete;
+
+    bool WaitUntilHeld(DWORD dwMs) const;
+    void Release() const;
+    HANDLE Worker() const { return m_hWorker.get(); }
+    // The command was let go with its drive manager still there.
+    bool ManagerStayed() const { return m_bManagerStayed; }
+
+    // Waits of the update dialog for its worker (UpdateDialogHooks): the held command is let go first and the
+    // worker waited for at most 15 s; or the wait gives up at once, as after a minute with a drive that does not
+    // answer.
+    static DWORD ReleaseThenWait(HANDLE hThread, DWORD dwMilliseconds);
+    static DWORD GiveUpAtOnce(HANDLE hThread, DWORD dwMilliseconds);
+
+private:
+    void Hold();
+    static BOOL WINAPI HeldControl(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD nIn, LPVOID pOut, DWORD nOut,
+                                   LPDWORD pnReturned, LPOVERLAPPED pOverlapped);
+    static uint32_t __cdecl HeldAspi(void* pSrb);
+
+    static HeldDriveCommand* volatile s_pHeld;
+    static PFN_SendASPI32Command s_pfnAspi;
+    DWORD m_dwTestThread;
+    CHandleOwner m_hHeld;
+    CHandleOwner m_hRelease;
+    CHandleOwner m_hWorker;
+    std::atomic<bool> m_bManagerStayed;
+    DeviceIoTable m_emulator;
+    DeviceIoTable m_table;
+    const DeviceIoTable* m_pPrevious;
+};
+
+// The update dialog waits for its worker through the given function while this lives.
+class ScopedWorkerWait {
+public:
+    explicit ScopedWorkerWait(DWORD (*pfnWait)(HANDLE, DWORD))
+        : m_hooks{pfnWait}, m_pPrevious(SetUpdateDialogHooks(&m_hooks))
+    {
+    }
+    ~ScopedWorkerWait() { SetUpdateDialogHooks(m_pPrevious); }
+    ScopedWorkerWait(const ScopedWorkerWait&) = delete;
+    ScopedWorkerWait& operator=(const ScopedWorkerWait&) = delete;
+
+private:
+    UpdateDialogHooks m_hooks;
+    const UpdateDialogHooks* m_pPrevious;
 };
 
 } // namespace updatetest

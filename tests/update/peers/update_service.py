@@ -10,6 +10,8 @@
 #                   "@identification|answer" for an answer of any shape); an unknown one gets
 #                   "<identification>;0.00;N/A"
 #   /firmware/<name> 200 with a firmware file: FIRMWARE_LENGTH bytes, byte i being (i + len(name)) % 251
+#   /steady/<name>  the same pattern over STEADY_LENGTH bytes, sent slowly but steadily: STEADY_PIECE bytes at a
+#                   time, STEADY_PAUSE seconds apart
 #   /status/<code>  that status with a reason phrase and no body
 #   /malformed      200 with a body that names no drive
 #   /nolength       200 with a body but no Content-Length line
@@ -38,7 +40,10 @@ import urllib.parse
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from loopback_service import LoopbackServer, announced_length, serve  # noqa: E402
 
-FIRMWARE_LENGTH = 9000
+FIRMWARE_LENGTH = 1200000
+STEADY_LENGTH = 3 * 1024 * 1024
+STEADY_PIECE = 64 * 1024
+STEADY_PAUSE = 0.04
 
 REASONS = {200: "OK", 302: "Found", 404: "Not Found", 407: "Proxy Authentication Required",
            500: "Internal Server Error", 503: "Service Unavailable"}
@@ -95,6 +100,13 @@ def request_body(request):
     return rest.decode("latin-1")
 
 
+def file_bytes(name, length):
+    """Byte i is (i + len(name)) % 251: the cycle of 251 bytes repeated."""
+    start = len(name) % 251
+    cycle = bytes(range(start, 251)) + bytes(range(start))
+    return (cycle * (length // 251 + 1))[:length]
+
+
 def answer(status, body=b"", length=True, extra=b""):
     head = "HTTP/1.0 %d %s\r\n" % (status, REASONS.get(status, "Status"))
     head = head.encode("latin-1") + b"Server: update-service\r\n" + extra
@@ -137,7 +149,13 @@ class Handler(socketserver.BaseRequestHandler):
             conn.sendall(self.check_answer(request))
         elif path.startswith("/firmware/"):
             name = urllib.parse.unquote(request_target_name(request))
-            conn.sendall(answer(200, bytes((i + len(name)) % 251 for i in range(FIRMWARE_LENGTH))))
+            conn.sendall(answer(200, file_bytes(name, FIRMWARE_LENGTH)))
+        elif path.startswith("/steady/"):
+            data = answer(200, file_bytes(urllib.parse.unquote(request_target_name(request)), STEADY_LENGTH))
+            for start in range(0, len(data), STEADY_PIECE):
+                if start > 0:
+                    time.sleep(STEADY_PAUSE)
+                conn.sendall(data[start:start + STEADY_PIECE])
         elif path.startswith("/status/"):
             code = int(path[len("/status/"):].split("?")[0].split("/")[0] or "500")
             conn.sendall(answer(code, length=False))
