@@ -2,6 +2,7 @@
 #include "app/MainDlg.h"
 
 #include "app/ProgramSettings.h"
+#include "transfer/TestPages.h"
 
 // Runs at every start and Refresh, after the proxy defaults were put in: the stored values replace them, so
 // Refresh discards changes that were not saved.
@@ -18,9 +19,13 @@ void CMainDlg::SaveSettings()
     SaveTransferRateSettings();
 }
 
-// The defaults, then the stored values; the test pages take their settings from m_transferRate.
+// The defaults, then the stored values; the test pages take their settings from m_transferRate. The DVD write
+// graph's length is not stored: every load, Refresh included, sets it back to 5 GB.
 void CMainDlg::LoadTransferRateSettings()
 {
+    m_nDvdWriteLength = kDvdLength5GB;
+    if (m_pDvdWritePage)
+        m_pDvdWritePage->SetGraphLength(m_nDvdWriteLength);
     ReadTransferRateSettings(m_transferRate);
 }
 

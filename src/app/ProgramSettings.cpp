@@ -17,18 +17,18 @@ bool ReadProgramSettings(ProxySettings& rProxy, DWORD& rAutoFW)
     if (key.Open(HKEY_LOCAL_MACHINE, kProgramRegistryKey, KEY_READ) != ERROR_SUCCESS)
         return false;
     CString strText;
-    if (key.QueryString("ppass", strText) == ERROR_SUCCESS)
+    if (key.QueryText("ppass", strText) == ERROR_SUCCESS)
         rProxy.password = UnscrambleText(strText);
-    if (key.QueryString("pserver", strText) == ERROR_SUCCESS)
+    if (key.QueryText("pserver", strText) == ERROR_SUCCESS)
         rProxy.server = strText;
-    if (key.QueryString("puser", strText) == ERROR_SUCCESS)
+    if (key.QueryText("puser", strText) == ERROR_SUCCESS)
         rProxy.user = strText;
     DWORD value = 0;
-    if (key.QueryDword("pport", value) == ERROR_SUCCESS && value >= 1 && value <= kMaxPort)
+    if (key.QueryNumber("pport", value) == ERROR_SUCCESS && value >= 1 && value <= kMaxPort)
         rProxy.port = value;
-    if (key.QueryDword("Proxy", value) == ERROR_SUCCESS)
+    if (key.QueryNumber("Proxy", value) == ERROR_SUCCESS)
         rProxy.useProxy = static_cast<BOOL>(value);
-    if (key.QueryDword("AutoFW", value) == ERROR_SUCCESS)
+    if (key.QueryNumber("AutoFW", value) == ERROR_SUCCESS)
         rAutoFW = value;
     return true;
 }

@@ -8,9 +8,11 @@
 
 #include <windows.h>
 
-// Reads the stored values over what rProxy and rAutoFW hold: a missing value, one of the wrong type or size, or a
-// port outside 1 to 65535 leaves its setting as it was. A stored password that cannot be unscrambled (damaged,
-// odd length, too long) reads as an empty password. Returns false when the key could not be opened.
+// Reads the stored values over what rProxy and rAutoFW hold, whatever their registry type: a text up to its first
+// NUL or the end of the value, a number from the value's first four bytes. A missing value, a number value of
+// fewer than four bytes, or a port outside 1 to 65535 leaves its setting as it was. A stored password that cannot
+// be unscrambled (damaged, odd length, too long) reads as an empty password. Returns false when the key could not
+// be opened.
 bool ReadProgramSettings(ProxySettings& rProxy, DWORD& rAutoFW);
 
 // Writes every value, creating the key when needed; the texts are stored without a terminating NUL. Returns

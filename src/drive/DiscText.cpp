@@ -42,7 +42,8 @@ static void CopyBounded(char* pszOut, int nOutSize, const char* pszText)
 
 // Strings run across the packs of one type and end with one zero byte (two in double-byte packs); the n-th string
 // belongs to the n-th track counted from the track number of the data's first pack. A tab (the previous track's
-// text) is kept as it is.
+// text) is kept as it is. The packs' CRCs are not checked: a pack that fails its CRC is read like the others, so
+// one damaged pack neither hides the strings of the good ones nor shifts the count of the strings after it.
 char* GetCdTextString(BYTE packType, int nTrack, char* pszOut, int nOutSize, const BYTE* pData, int nLength)
 {
     CString strDefault;
@@ -58,12 +59,6 @@ char* GetCdTextString(BYTE packType, int nTrack, char* pszOut, int nOutSize, con
     int held = nLength < announced ? nLength : announced;
     int packs = (held - 4) / kCdTextPackSize;
     const BYTE* first = pData + 4;
-    for (int p = 0; p < packs; ++p) {
-        const BYTE* pack = first + p * kCdTextPackSize;
-        if (pack[0] == packType && !IsCdTextPackCrcValid(pack))
-            return pszOut;
-    }
-
     int counter = first[1];
     char collected[kCdTextBufferSize];
     int used = 0;

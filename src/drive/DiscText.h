@@ -18,7 +18,7 @@ const int kCdTextBufferSize = 32768; // the largest CD-TEXT answer the program k
 // format 5 returns it (4-byte header, then 18-byte packs). nLength is the number of bytes held in pData; only
 // whole packs inside it and inside the length its header announces are read. The output (nOutSize bytes with the
 // terminator) starts as the default text "Unknown Disc" (title of track 0), "Unknown Title" or "Unknown Artist"
-// (empty for other types) and keeps it when the string is missing or a pack of that type fails its CRC. Returns
+// (empty for other types) and keeps it when the string is missing. The packs' CRCs are not checked. Returns
 // pszOut.
 char* GetCdTextString(BYTE packType, int nTrack, char* pszOut, int nOutSize, const BYTE* pData, int nLength);
 

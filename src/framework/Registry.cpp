@@ -1,6 +1,7 @@
 // src/framework/Registry.cpp
 #include "framework/Registry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -51,19 +52,60 @@ LONG CRegistryKey::QueryRaw(LPCTSTR pszName, DWORD& rType, CByteArray& rData) co
     return result;
 }
 
-LONG CRegistryKey::QueryString(LPCTSTR pszName, CString& rValue) const
+namespace {
+
+// The bytes up to the first NUL or the end of the data.
+CString TextOf(const CByteArray& data)
+{
+    const char* text = reinterpret_cast<const char*>(data.GetData());
+    const int size = static_cast<int>(data.GetSize());
+    return CString(text, text != nullptr ? static_cast<int>(strnlen(text, static_cast<size_t>(size))) : 0);
+}
+
+} // namespace
+
+LONG CRegistryKey::QueryChecked(LPCTSTR pszName, std::initializer_list<DWORD> types, INT_PTR nMinSize,
+                                CByteArray& rData) const
 {
     DWORD type = REG_NONE;
     CByteArray data;
     const LONG result = QueryRaw(pszName, type, data);
     if (result != ERROR_SUCCESS)
         return result;
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
+    if (types.size() != 0 && std::find(types.begin(), types.end(), type) == types.end())
         return ERROR_INVALID_DATATYPE;
-    const char* text = reinterpret_cast<const char*>(data.GetData());
-    const int size = static_cast<int>(data.GetSize());
-    rValue = CString(text, text != nullptr ? static_cast<int>(strnlen(text, static_cast<size_t>(size))) : 0);
+    if (data.GetSize() < nMinSize)
+        return ERROR_INVALID_DATA;
+    rData = std::move(data);
     return ERROR_SUCCESS;
+}
+
+LONG CRegistryKey::QueryTextOf(LPCTSTR pszName, std::initializer_list<DWORD> types, CString& rValue) const
+{
+    CByteArray data;
+    const LONG result = QueryChecked(pszName, types, 0, data);
+    if (result == ERROR_SUCCESS)
+        rValue = TextOf(data);
+    return result;
+}
+
+LONG CRegistryKey::QueryString(LPCTSTR pszName, CString& rValue) const
+{
+    return QueryTextOf(pszName, {REG_SZ, REG_EXPAND_SZ}, rValue);
+}
+
+LONG CRegistryKey::QueryText(LPCTSTR pszName, CString& rValue) const
+{
+    return QueryTextOf(pszName, {}, rValue);
+}
+
+LONG CRegistryKey::QueryNumber(LPCTSTR pszName, DWORD& rValue) const
+{
+    CByteArray data;
+    const LONG result = QueryChecked(pszName, {}, 4, data);
+    if (result == ERROR_SUCCESS)
+        rValue = DWORD(data[0]) | (DWORD(data[1]) << 8) | (DWORD(data[2]) << 16) | (DWORD(data[3]) << 24);
+    return result;
 }
 
 LONG CRegistryKey::QueryDword(LPCTSTR pszName, DWORD& rValue) const
@@ -101,15 +143,7 @@ LONG CRegistryKey::QueryBinary(LPCTSTR pszName, void* pData, DWORD nSize) const
 
 LONG CRegistryKey::QueryBinary(LPCTSTR pszName, CByteArray& rData) const
 {
-    DWORD type = REG_NONE;
-    CByteArray data;
-    const LONG result = QueryRaw(pszName, type, data);
-    if (result != ERROR_SUCCESS)
-        return result;
-    if (type != REG_BINARY)
-        return ERROR_INVALID_DATATYPE;
-    rData = std::move(data);
-    return ERROR_SUCCESS;
+    return QueryChecked(pszName, {REG_BINARY}, 0, rData);
 }
 
 LONG CRegistryKey::SetString(LPCTSTR pszName, LPCTSTR pszValue, StringTerminator terminator)

@@ -3,13 +3,16 @@
 //
 // Every function returns a Win32 error code (ERROR_SUCCESS = 0). A Query function changes its out-value only when
 // it returns ERROR_SUCCESS; a value of the wrong type gives ERROR_INVALID_DATATYPE and one of the wrong size
-// ERROR_INVALID_DATA, so odd data left by other programs never reaches the caller.
+// ERROR_INVALID_DATA, so odd data left by other programs never reaches the caller. QueryText, QueryNumber and
+// QueryRaw take a value of any type; none of them reads past the value's data.
 #ifndef TAVISK_FRAMEWORK_REGISTRY_H
 #define TAVISK_FRAMEWORK_REGISTRY_H
 
 #include "framework/Array.h"
 #include "framework/Handles.h"
 #include "framework/String.h"
+
+#include <initializer_list>
 
 class CRegistryKey {
 public:
@@ -34,8 +37,13 @@ public:
     // REG_SZ or REG_EXPAND_SZ (not expanded). The text ends at the first NUL or at the end of the data, so values
     // stored with or without a terminating NUL read the same; an empty value gives an empty string.
     LONG QueryString(LPCTSTR pszName, CString& rValue) const;
+    // The same text from a value of any type.
+    LONG QueryText(LPCTSTR pszName, CString& rValue) const;
     // REG_DWORD of exactly four bytes.
     LONG QueryDword(LPCTSTR pszName, DWORD& rValue) const;
+    // The first four bytes of a value of any type, the lowest first; a value of fewer bytes gives
+    // ERROR_INVALID_DATA.
+    LONG QueryNumber(LPCTSTR pszName, DWORD& rValue) const;
     // REG_BINARY of exactly nSize bytes.
     LONG QueryBinary(LPCTSTR pszName, void* pData, DWORD nSize) const;
     // REG_BINARY of any size.
@@ -59,6 +67,12 @@ public:
     static LONG DeleteTree(HKEY hParent, LPCTSTR pszSubKey);
 
 private:
+    // QueryRaw into rData, refused with ERROR_INVALID_DATATYPE when types lists types and the value's is not among
+    // them, and with ERROR_INVALID_DATA when the value holds fewer than nMinSize bytes.
+    LONG QueryChecked(LPCTSTR pszName, std::initializer_list<DWORD> types, INT_PTR nMinSize, CByteArray& rData) const;
+    // The text of QueryString from a value of one of the types (any type when none are listed).
+    LONG QueryTextOf(LPCTSTR pszName, std::initializer_list<DWORD> types, CString& rValue) const;
+
     CRegKeyOwner m_key;
 };
 

@@ -102,14 +102,41 @@ LONG SetAudioCDShellVerb(LPCSTR pszVerb)
 
 namespace {
 
+const MixerHooks kRealMixer = {
+    [](HMIXER* phMixer) { return mixerOpen(phMixer, 0, 0, 0, MIXER_OBJECTF_MIXER); },
+    [](HMIXER hMixer) { return mixerClose(hMixer); },
+    [](HMIXEROBJ hMixer, MIXERLINEA* pLine, DWORD dwFlags) { return mixerGetLineInfoA(hMixer, pLine, dwFlags); },
+    [](HMIXEROBJ hMixer, MIXERLINECONTROLSA* pControls, DWORD dwFlags) {
+        return mixerGetLineControlsA(hMixer, pControls, dwFlags);
+    },
+    [](HMIXEROBJ hMixer, MIXERCONTROLDETAILS* pDetails, DWORD dwFlags) {
+        return mixerGetControlDetailsA(hMixer, pDetails, dwFlags);
+    },
+    [](HMIXEROBJ hMixer, MIXERCONTROLDETAILS* pDetails, DWORD dwFlags) {
+        return mixerSetControlDetails(hMixer, pDetails, dwFlags);
+    },
+};
+
+const MixerHooks* g_pMixerHooks = nullptr;
+
+const DWORD kMaxMixerChannels = 64;
+
+// The installed entry, or the real call where there is none.
+template <class Call>
+Call Mixer(Call MixerHooks::*entry)
+{
+    return g_pMixerHooks != nullptr && g_pMixerHooks->*entry != nullptr ? g_pMixerHooks->*entry : kRealMixer.*entry;
+}
+
 // Mixer device 0, closed when the object goes.
 class CMixer {
 public:
-    CMixer() { m_result = mixerOpen(&m_hMixer, 0, 0, 0, MIXER_OBJECTF_MIXER); }
+    CMixer() { m_result = Mixer(&MixerHooks::pfnOpen)(&m_hMixer); }
     ~CMixer()
     {
+        const auto pfnClose = Mixer(&MixerHooks::pfnClose);
         if (m_result == MMSYSERR_NOERROR)
-            mixerClose(m_hMixer);
+            pfnClose(m_hMixer);
     }
     CMixer(const CMixer&) = delete;
     CMixer& operator=(const CMixer&) = delete;
@@ -121,8 +148,10 @@ private:
     MMRESULT m_result;
 };
 
-// The control of the given type on the line of the given component type; its channels are held for two at most
-// (a line of more channels has its first two handled).
+// The control of the given type on the line of the given component type, and the number of channels its details
+// are asked for, as the mixer interface documents it: 1 for a uniform control (one value for all channels), else
+// the line's channel count. The routines hold two channel values: a control of one value stands for both, a line
+// of more than two channels has its first two handled.
 struct MixerControl {
     MMRESULT result = MMSYSERR_ERROR;
     DWORD controlId = 0;
@@ -139,7 +168,8 @@ MixerControl FindControl(const CMixer& mixer, DWORD componentType, DWORD control
     memset(&line, 0, sizeof line);
     line.cbStruct = sizeof line;
     line.dwComponentType = componentType;
-    found.result = mixerGetLineInfoA(mixer.Object(), &line, MIXER_GETLINEINFOF_COMPONENTTYPE | MIXER_OBJECTF_HMIXER);
+    found.result = Mixer(&MixerHooks::pfnGetLineInfo)(mixer.Object(), &line,
+                                                      MIXER_GETLINEINFOF_COMPONENTTYPE | MIXER_OBJECTF_HMIXER);
     if (found.result != MMSYSERR_NOERROR)
         return found;
     MIXERCONTROLA control;
@@ -153,20 +183,20 @@ MixerControl FindControl(const CMixer& mixer, DWORD componentType, DWORD control
     controls.cControls = 1;
     controls.cbmxctrl = sizeof control;
     controls.pamxctrl = &control;
-    found.result =
-        mixerGetLineControlsA(mixer.Object(), &controls, MIXER_GETLINECONTROLSF_ONEBYTYPE | MIXER_OBJECTF_HMIXER);
+    found.result = Mixer(&MixerHooks::pfnGetLineControls)(mixer.Object(), &controls,
+                                                          MIXER_GETLINECONTROLSF_ONEBYTYPE | MIXER_OBJECTF_HMIXER);
     if (found.result != MMSYSERR_NOERROR)
         return found;
     found.controlId = control.dwControlID;
-    // A uniform control takes one value for all channels.
-    if ((control.fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) != 0)
-        found.channels = 1;
-    else
-        found.channels = line.cChannels == 0 ? 1 : (line.cChannels > 2 ? 2 : line.cChannels);
+    // A line claiming more channels than any sound card has is asked as one, the documented form for handling all
+    // channels alike.
+    const bool bUniform = (control.fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) != 0;
+    found.channels = bUniform || line.cChannels == 0 || line.cChannels > kMaxMixerChannels ? 1 : line.cChannels;
     return found;
 }
 
-MIXERCONTROLDETAILS Details(const MixerControl& control, DWORD* values)
+// Gets or sets the control's details, one DWORD per channel.
+MMRESULT Details(const CMixer& mixer, const MixerControl& control, std::vector<DWORD>& values, bool bSet)
 {
     MIXERCONTROLDETAILS details;
     memset(&details, 0, sizeof details);
@@ -174,10 +204,15 @@ MIXERCONTROLDETAILS Details(const MixerControl& control, DWORD* values)
     details.dwControlID = control.controlId;
     details.cChannels = control.channels;
     details.cbDetails = sizeof(DWORD);
-    details.paDetails = values;
-    return details;
+    details.paDetails = values.data();
+    if (bSet)
+        return Mixer(&MixerHooks::pfnSetControlDetails)(mixer.Object(), &details,
+                                                        MIXER_SETCONTROLDETAILSF_VALUE | MIXER_OBJECTF_HMIXER);
+    return Mixer(&MixerHooks::pfnGetControlDetails)(mixer.Object(), &details,
+                                                    MIXER_GETCONTROLDETAILSF_VALUE | MIXER_OBJECTF_HMIXER);
 }
 
+// The first two channel values; a control of one value gives it for both. Both 0 when anything fails.
 MMRESULT GetValues(DWORD componentType, DWORD controlType, DWORD values[2])
 {
     values[0] = values[1] = 0;
@@ -185,25 +220,43 @@ MMRESULT GetValues(DWORD componentType, DWORD controlType, DWORD values[2])
     const MixerControl control = FindControl(mixer, componentType, controlType);
     if (control.result != MMSYSERR_NOERROR)
         return control.result;
-    MIXERCONTROLDETAILS details = Details(control, values);
-    const MMRESULT result =
-        mixerGetControlDetailsA(mixer.Object(), &details, MIXER_GETCONTROLDETAILSF_VALUE | MIXER_OBJECTF_HMIXER);
-    if (result != MMSYSERR_NOERROR)
-        values[0] = values[1] = 0;
+    std::vector<DWORD> all(control.channels, 0);
+    const MMRESULT result = Details(mixer, control, all, false);
+    if (result == MMSYSERR_NOERROR) {
+        values[0] = all[0];
+        values[1] = all.size() > 1 ? all[1] : all[0];
+    }
     return result;
 }
 
-MMRESULT SetValues(DWORD componentType, DWORD controlType, DWORD values[2])
+// Sets the first two channels (a control of one value takes the first value). The channels past the second keep
+// their values when bKeepOthers is set, else take the second value.
+MMRESULT SetValues(DWORD componentType, DWORD controlType, const DWORD values[2], bool bKeepOthers)
 {
     CMixer mixer;
     const MixerControl control = FindControl(mixer, componentType, controlType);
     if (control.result != MMSYSERR_NOERROR)
         return control.result;
-    MIXERCONTROLDETAILS details = Details(control, values);
-    return mixerSetControlDetails(mixer.Object(), &details, MIXER_SETCONTROLDETAILSF_VALUE | MIXER_OBJECTF_HMIXER);
+    std::vector<DWORD> all(control.channels, values[1]);
+    if (bKeepOthers && all.size() > 2) {
+        const MMRESULT result = Details(mixer, control, all, false);
+        if (result != MMSYSERR_NOERROR)
+            return result;
+    }
+    all[0] = values[0];
+    if (all.size() > 1)
+        all[1] = values[1];
+    return Details(mixer, control, all, true);
 }
 
 } // namespace
+
+const MixerHooks* SetMixerHooks(const MixerHooks* pHooks)
+{
+    const MixerHooks* pPrevious = g_pMixerHooks;
+    g_pMixerHooks = pHooks;
+    return pPrevious;
+}
 
 DWORD GetMixerVolume(DWORD dwComponentType)
 {
@@ -216,14 +269,14 @@ MMRESULT SetMixerVolume(DWORD dwComponentType, const DWORD* pdwVolume)
 {
     if (pdwVolume == nullptr)
         return MMSYSERR_INVALPARAM;
-    DWORD values[2] = {*pdwVolume >> 16, *pdwVolume & 0xFFFF};
-    return SetValues(dwComponentType, MIXERCONTROL_CONTROLTYPE_VOLUME, values);
+    const DWORD values[2] = {*pdwVolume >> 16, *pdwVolume & 0xFFFF};
+    return SetValues(dwComponentType, MIXERCONTROL_CONTROLTYPE_VOLUME, values, true);
 }
 
 MMRESULT SetMixerMute(DWORD dwComponentType, BYTE bMute)
 {
-    DWORD values[2] = {bMute, bMute};
-    return SetValues(dwComponentType, MIXERCONTROL_CONTROLTYPE_MUTE, values);
+    const DWORD values[2] = {bMute, bMute};
+    return SetValues(dwComponentType, MIXERCONTROL_CONTROLTYPE_MUTE, values, false);
 }
 
 DWORD GetMixerMute(DWORD dwComponentType)

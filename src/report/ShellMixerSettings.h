@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <mmsystem.h>
+
 // Size of the buffer handed to GetAudioCDShellVerb.
 const int kAudioCdVerbSize = 100;
 
@@ -27,14 +29,31 @@ char* GetAudioCDShellVerb(char* pszVerb);
 LONG SetAudioCDShellVerb(LPCSTR pszVerb);
 
 // Volumes of two channels as one number: the first channel in the high 16 bits, the second in the low 16 bits.
-// The mixer line is chosen by its component type (MIXERLINE_COMPONENTTYPE_...) on mixer device 0.
+// The mixer line is chosen by its component type (MIXERLINE_COMPONENTTYPE_...) on mixer device 0. A control that
+// has one value (a uniform control, or a line of one channel) gives it for both channels; a line of more than two
+// channels gives its first two.
 DWORD GetMixerVolume(DWORD dwComponentType);
-// Sets the line's volume from the two channel values at pdwVolume; returns the mixer result that ended the work.
+// Sets the line's volume from the two channel values at pdwVolume: a control of one value takes the first, the
+// channels past the second of a larger line keep theirs. Returns the mixer result that ended the work.
 MMRESULT SetMixerVolume(DWORD dwComponentType, const DWORD* pdwVolume);
-// Sets the line's mute control on its channels; returns the mixer result that ended the work.
+// Sets the line's mute control on all its channels; returns the mixer result that ended the work.
 MMRESULT SetMixerMute(DWORD dwComponentType, BYTE bMute);
-// The mute values of the line's channels ORed together; 0 when anything fails.
+// The mute values of the line's first two channels ORed together; 0 when anything fails.
 DWORD GetMixerMute(DWORD dwComponentType);
+
+// The seam of the mixer routines: the winmm calls on mixer device 0. Tests stand in for a mixer with it.
+struct MixerHooks {
+    MMRESULT (*pfnOpen)(HMIXER* phMixer);
+    MMRESULT (*pfnClose)(HMIXER hMixer);
+    MMRESULT (*pfnGetLineInfo)(HMIXEROBJ hMixer, MIXERLINEA* pLine, DWORD dwFlags);
+    MMRESULT (*pfnGetLineControls)(HMIXEROBJ hMixer, MIXERLINECONTROLSA* pControls, DWORD dwFlags);
+    MMRESULT (*pfnGetControlDetails)(HMIXEROBJ hMixer, MIXERCONTROLDETAILS* pDetails, DWORD dwFlags);
+    MMRESULT (*pfnSetControlDetails)(HMIXEROBJ hMixer, MIXERCONTROLDETAILS* pDetails, DWORD dwFlags);
+};
+
+// Installs a hook table (kept by pointer); null restores the real calls, and so does a null entry. Returns the
+// table that was in use.
+const MixerHooks* SetMixerHooks(const MixerHooks* pHooks);
 
 // Appends the text (nothing for a null pointer) and "\r\n".
 void AppendLineCrLf(LPCSTR pszText, CString& rText);

@@ -26,11 +26,12 @@ bool IsDvdLength(DWORD value)
     return value == kDvdLength5GB || value == kDvdLength10GB;
 }
 
-// A stored value replaces the setting only when it is a four-byte REG_DWORD that passes the check.
+// A stored value is the first four bytes of its data, whatever its registry type; it replaces the setting only when
+// it has four bytes and passes the check.
 void ReadChecked(const CRegistryKey& key, LPCSTR pszName, DWORD& rSetting, bool (*pfnValid)(DWORD))
 {
     DWORD value = 0;
-    if (key.QueryDword(pszName, value) == ERROR_SUCCESS && (pfnValid == nullptr || pfnValid(value)))
+    if (key.QueryNumber(pszName, value) == ERROR_SUCCESS && (pfnValid == nullptr || pfnValid(value)))
         rSetting = value;
 }
 
@@ -73,9 +74,9 @@ bool ReadTransferRateSettings(TransferRateSettings& rSettings)
     ReadChecked(key, "MaxSpeedWrite", rSettings.maxSpeedWrite, nullptr);
     ReadChecked(key, "MaxSpeedDVDWrite", rSettings.maxSpeedDvdWrite, nullptr);
     DWORD value = 0;
-    if (key.QueryDword("Simulate", value) == ERROR_SUCCESS)
+    if (key.QueryNumber("Simulate", value) == ERROR_SUCCESS)
         rSettings.simulate = (value & 0xFF) != 0 ? 1 : 0;
-    if (key.QueryDword("Overburn", value) == ERROR_SUCCESS && value != 0)
+    if (key.QueryNumber("Overburn", value) == ERROR_SUCCESS && value != 0)
         rSettings.overburn = 1;
     ReadChecked(key, "OverburnLength", rSettings.overburnLength, IsOverburnLength);
     ReadChecked(key, "FormatParameters", rSettings.formatParameters, IsFormat);

@@ -51,8 +51,9 @@ struct TransferRateSettings {
     DWORD writeTimeInd = kCdLength100;             // "WriteTimeInd": CD write graph length, minutes
 };
 
-// Puts the defaults into rSettings and reads the stored values over them. A missing value, a value that is not a
-// four-byte REG_DWORD, or a value outside what its setting may take keeps the default. Returns false when the key
+// Puts the defaults into rSettings and reads the stored values over them, each the first four bytes of its data
+// whatever its registry type. A missing value, a value of fewer than four bytes, or a value outside what its
+// setting may take keeps the default. Returns false when the key
 // could not be opened (every setting then has its default).
 bool ReadTransferRateSettings(TransferRateSettings& rSettings);
 

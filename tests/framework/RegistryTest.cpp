@@ -126,6 +126,45 @@ TEST_F(RegistryTest, WrongTypeOrSizeIsRefused)
     }
 }
 
+// QueryNumber and QueryText take a value of any type: the number is its first four bytes, the lowest first (fewer
+// bytes are refused), the text runs to the first NUL or to the end of the data.
+TEST_F(RegistryTest, NumberAndTextFromAValueOfAnyType)
+{
+    struct Case {
+        DWORD type;
+        std::string bytes;
+        LONG numberResult;
+        DWORD number;
+        const char* text;
+    } const cases[] = {
+        {REG_DWORD, std::string("\x04\x03\x02\x01", 4), ERROR_SUCCESS, 0x01020304, "\x04\x03\x02\x01"},
+        {REG_BINARY, std::string("\x04\x03\x02\x01\x05\x06", 6), ERROR_SUCCESS, 0x01020304, "\x04\x03\x02\x01\x05\x06"},
+        {REG_QWORD, std::string("\x09\0\0\0\x01\0\0\0", 8), ERROR_SUCCESS, 9, "\x09"},
+        {REG_DWORD_BIG_ENDIAN, std::string("\0\0\0\x09", 4), ERROR_SUCCESS, 0x09000000, ""},
+        {REG_SZ, std::string("gate\0", 5), ERROR_SUCCESS, 0x65746167, "gate"},
+        {REG_SZ, "abcdef", ERROR_SUCCESS, 0x64636261, "abcdef"}, // no terminator: bounded by the size
+        {REG_EXPAND_SZ, std::string("%x%\0", 4), ERROR_SUCCESS, 0x00257825, "%x%"},
+        {REG_MULTI_SZ, std::string("a\0b\0\0", 5), ERROR_SUCCESS, 0x00620061, "a"},
+        {REG_SZ, std::string("12\0", 3), ERROR_INVALID_DATA, 0, "12"},
+        {REG_BINARY, std::string("\xFF\xFF", 2), ERROR_INVALID_DATA, 0, "\xFF\xFF"},
+        {REG_DWORD, std::string(), ERROR_INVALID_DATA, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("type " + std::to_string(c.type) + ", " + std::to_string(c.bytes.size()) + " bytes");
+        SetRaw("value", c.type, c.bytes.data(), DWORD(c.bytes.size()));
+        DWORD number = 0xDEADBEEF;
+        EXPECT_EQ(c.numberResult, m_key.QueryNumber("value", number));
+        EXPECT_EQ(c.numberResult == ERROR_SUCCESS ? c.number : 0xDEADBEEFu, number);
+        CString text("unchanged");
+        EXPECT_EQ(ERROR_SUCCESS, m_key.QueryText("value", text));
+        EXPECT_EQ(std::string(c.text), std::string(text));
+    }
+    DWORD number = 0;
+    CString text;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, m_key.QueryNumber("missing", number));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, m_key.QueryText("missing", text));
+}
+
 // Wine checks the access rights of the handle: a key opened for reading cannot be written through.
 TEST_F(RegistryTest, ReadOnlyKeyRefusesWrites)
 {

@@ -131,6 +131,49 @@ TEST_F(HardwareMachine, FindsTheLetterOfTheMakersDriveOnly)
     EXPECT_EQ(int(CDriverInfo::kNoDriveLetter), info.FindDriveLetter());
 }
 
+// Two targets of adapter 2 hold drives of the maker, the DVD writer on target 3 and the CD-ROM drive on target 5:
+// the letter of the higher target is used.
+TEST_F(HardwareMachine, OfTwoMakersDrivesOnOneAdapterTheHigherTargetWins)
+{
+    ASSERT_EQ(3, Record('G').m_nTarget);
+    ASSERT_EQ(5, Record('I').m_nTarget);
+    CDriverInfo info;
+    info.SetDriveIndex(2);
+    EXPECT_EQ('I' - 'A', info.FindDriveLetter());
+}
+
+// On Windows 98 the Config Manager entry of a USB drive matches by its hardware key naming "USB" or "TPPIOSTB",
+// whatever its target digit; an entry naming neither does not match even with the drive's target digit.
+TEST_F(HardwareMachine, Win98UsbDriveMatchesItsBridgesEntry)
+{
+    PinnedWindowsVersion win98(VER_PLATFORM_WIN32_WINDOWS, 4, 10, 2222, " A ");
+    ASSERT_EQ(kBusTypeUsb, Record('H').m_nBusType);
+    ASSERT_EQ(0, Record('H').m_nTarget);
+    const char kEntry[] = "Config Manager\\Enum\\C29A1C00";
+    struct Case {
+        const char* pszHardwareKey; // the target digit is the character before the last
+        const char* pszEnumKey;
+        const char* pszDescription; // the description the report shows
+    } const kCases[] = {
+        {"SCSI\\KORVATH_DVD____QZ8080___\\USB&VID_0BDA&PID_9212&QZ000350", "Enum\\USB\\VID_0BDA&PID_9212\\QZ0003",
+         "QZ USB 2.0 Storage Bridge"},
+        {"SCSI\\KORVATH_DVD____QZ8080___\\TPPIOSTB&PORT_0378&LPT1&0050", "Enum\\TPPIOSTB\\PORT_0378&LPT1\\00",
+         "QZ Parallel Port Bridge"},
+        {"SCSI\\KORVATH_DVD____QZ8080___\\PCI&VEN_8086&DEV_7112&SUBSYS_00000000&REV_01&BUS_00&DEV_07&FUNC_0200",
+         "Enum\\PCI\\VEN_8086&DEV_7112&SUBSYS_00000000&REV_01\\BUS_00&DEV_07&FUNC_02", ""},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.pszHardwareKey);
+        RegSetStringFixture(HKEY_DYN_DATA, kEntry, "HardWareKey", c.pszHardwareKey);
+        RegSetStringFixture(HKEY_LOCAL_MACHINE, c.pszEnumKey, "DeviceDesc",
+                            c.pszDescription[0] != '\0' ? c.pszDescription : "QZ PCI IDE Controller");
+        CDriverInfo info = Collect(3);
+        RegDeleteTreeFixture(HKEY_DYN_DATA, kEntry);
+        RegDeleteTreeFixture(HKEY_LOCAL_MACHINE, c.pszEnumKey);
+        EXPECT_STREQ(c.pszDescription, info.m_szDeviceDescription);
+    }
+}
+
 TEST_F(HardwareMachine, MountedDeviceParts)
 {
     char szEnumerator[50], szInstance[50];
@@ -184,8 +227,8 @@ protected:
                                     "UserSlaveDeviceTimingModeAllowed", "SlaveDeviceTimingModeAllowed"})
             DeleteRegistryValue(HKEY_LOCAL_MACHINE, primary, pszName);
         DeleteRegistryValue(HKEY_LOCAL_MACHINE, kCdromKey, "Autorun");
-        DeleteRegistryValue(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0", "DMAEnabled");
-        DeleteRegistryValue(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 1", "DMAEnabled");
+        for (const char* pszPort : {kScsiPort0, kScsiPort1, kScsiPort2})
+            DeleteRegistryValue(HKEY_LOCAL_MACHINE, pszPort, "DMAEnabled");
         RegDeleteTreeFixture(HKEY_LOCAL_MACHINE, "Enum\\SCSI");
     }
 
@@ -199,6 +242,9 @@ protected:
     }
 
     static constexpr const char* kCdromKey = "SYSTEM\\CurrentControlSet\\Services\\Cdrom";
+    static constexpr const char* kScsiPort0 = "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0";
+    static constexpr const char* kScsiPort1 = "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 1";
+    static constexpr const char* kScsiPort2 = "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 2";
     const std::string m_primary = std::string(kChannelControlKey) + "\\0001";
 };
 
@@ -272,6 +318,7 @@ TEST_F(DriveSettings, XpAutorunIsReadForEveryDrive)
     EXPECT_EQ(0u, nDma) << "a drive of six-byte commands reads no timing mode";
 }
 
+// Each drive reads the "Scsi Port <n>" of its own adapter: the drive on adapter 2 reads port 2, not port 1.
 TEST_F(DriveSettings, Nt4ReadsThePortOfTheDrivesAdapter)
 {
     PinnedWindowsVersion nt4(VER_PLATFORM_WIN32_NT, 4, 0, 1381, "Service Pack 6a");
@@ -279,12 +326,21 @@ TEST_F(DriveSettings, Nt4ReadsThePortOfTheDrivesAdapter)
     Read('E', nAutorun, nDma);
     EXPECT_EQ(0u, nAutorun);
     EXPECT_EQ(0u, nDma);
-    WriteRegistryKey(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 1", {Dword("DMAEnabled", 1)});
+    WriteRegistryKey(HKEY_LOCAL_MACHINE, kScsiPort1, {Dword("DMAEnabled", 1)});
     Read('E', nAutorun, nDma);
     EXPECT_EQ(0u, nDma) << "port 0 has no DMAEnabled";
     Read('F', nAutorun, nDma);
     EXPECT_EQ(1u, nDma);
     EXPECT_EQ(0u, nAutorun);
+    Read('G', nAutorun, nDma);
+    EXPECT_EQ(0u, nDma) << "port 2 has no DMAEnabled";
+
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, kScsiPort1, "DMAEnabled");
+    WriteRegistryKey(HKEY_LOCAL_MACHINE, kScsiPort2, {Dword("DMAEnabled", 1)});
+    Read('G', nAutorun, nDma);
+    EXPECT_EQ(1u, nDma);
+    Read('F', nAutorun, nDma);
+    EXPECT_EQ(0u, nDma) << "port 1 has no DMAEnabled";
 }
 
 TEST_F(DriveSettings, Win98ReadsTheDrivesScsiKey)

@@ -229,6 +229,43 @@ TEST_F(SystemSection, DiscLineTimeFromReadCapacity)
     }
 }
 
+// After the disc line, the Densamode line from the answer of vendor query 4 and the Lockamode line from that of
+// query 0xD5, each only when byte 1 of its answer is 6: the rate by byte 4 when bit 1 of byte 2 is set (Normal
+// when it is clear, no line for an unknown rate), the protection by byte 4.
+TEST_F(SystemSection, DensamodeAndLockamodeLines)
+{
+    struct Case {
+        std::vector<BYTE> densamode; // 8 bytes
+        std::vector<BYTE> lockamode; // 10 bytes
+        std::vector<std::string> lines;
+    } const kCases[] = {
+        {{0, 6, 0x00, 0, 0x83, 0, 0, 0},
+         {0, 6, 0, 0, 1, 0, 0, 0, 0, 0},
+         {"Densamode Rate: Normal", "Lockamode: disc is protected"}},
+        {{0, 6, 0x02, 0, 0x00, 0, 0, 0},
+         {0, 6, 0, 0, 0, 0, 0, 0, 0, 0},
+         {"Densamode Rate: Normal", "Lockamode: disc is not protected"}},
+        {{0, 6, 0x02, 0, 0x01, 0, 0, 0}, {0, 5, 0, 0, 1, 0, 0, 0, 0, 0}, {"Densamode Rate: 1.2x"}},
+        {{0, 6, 0x03, 0, 0x02, 0, 0, 0}, {}, {"Densamode Rate: 1.3x"}},
+        {{0, 6, 0x02, 0, 0x03, 0, 0, 0}, {}, {"Densamode Rate: 1.4x"}},
+        {{0, 6, 0x02, 0, 0x81, 0, 0, 0}, {}, {"Densamode Rate: 0.8x"}},
+        {{0, 6, 0x02, 0, 0x82, 0, 0, 0}, {}, {"Densamode Rate: 0.7x"}},
+        {{0, 6, 0x02, 0, 0x83, 0, 0, 0}, {}, {"Densamode Rate: 0.6x"}},
+        {{0, 6, 0x02, 0, 0x04, 0, 0, 0}, {0, 6, 0, 0, 0x80, 0, 0, 0, 0, 0}, {"Lockamode: disc is protected"}},
+        {{0, 7, 0x02, 0, 0x01, 0, 0, 0}, {}, {}},
+    };
+    for (const Case& c : kCases) {
+        m_pMachine->SetBytes(kCdWriter, "vendor.e9.04", c.densamode.data(), uint32_t(c.densamode.size()));
+        m_pMachine->SetBytes(kCdWriter, "vendor.e9.D5", c.lockamode.data(), uint32_t(c.lockamode.size()));
+        const std::vector<std::string> block = Block(0);
+        auto disc = std::find(block.begin(), block.end(), "CD-ROM,74:00.00");
+        ASSERT_NE(block.end(), disc);
+        auto end = std::find(disc + 1, block.end(), "");
+        EXPECT_EQ(Dump(c.lines), Dump(std::vector<std::string>(disc + 1, end)))
+            << "rate " << int(c.densamode[4]) << ", byte 2 " << int(c.densamode[2]);
+    }
+}
+
 TEST_F(SystemSection, ShortStratafitAnswerLeavesTheNoteOut)
 {
     const BYTE kShort[] = {0x00, 0x05, 0, 0, 0, 0, 0, 0}; // L = 5

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -124,6 +126,114 @@ TEST(MixerSettings, WithoutAMixerEverythingFails)
     EXPECT_NE(MMRESULT(MMSYSERR_NOERROR), SetMixerVolume(speakers, &volume));
     EXPECT_NE(MMRESULT(MMSYSERR_NOERROR), SetMixerMute(speakers, 1));
     EXPECT_EQ(MMRESULT(MMSYSERR_INVALPARAM), SetMixerVolume(speakers, nullptr));
+}
+
+// A mixer of one line with one volume and one mute control, as the mixer interface documents them: the details are
+// asked for one channel (uniform control, or all channels as one) or for all the line's channels, nothing else.
+// Asked as one, a control that is not uniform gives its first channel and is set on all (on the first eight of a
+// line claiming more).
+const DWORD kFakeChannels = 8; // the channels the fake holds values for
+struct FakeMixer {
+    DWORD lineChannels = 2;
+    bool uniform = false;
+    DWORD volume[kFakeChannels] = {};
+    DWORD mute[kFakeChannels] = {};
+};
+FakeMixer* g_pFake = nullptr;
+const DWORD kVolumeId = 10, kMuteId = 11;
+
+DWORD* FakeValues(DWORD controlId)
+{
+    return controlId == kVolumeId ? g_pFake->volume : g_pFake->mute;
+}
+
+MMRESULT FakeDetails(MIXERCONTROLDETAILS* pDetails, bool bSet)
+{
+    const DWORD channels = pDetails->cChannels;
+    if ((channels != 1 && (g_pFake->uniform || channels != g_pFake->lineChannels)) ||
+        pDetails->cbDetails != sizeof(DWORD) ||
+        (pDetails->dwControlID != kVolumeId && pDetails->dwControlID != kMuteId))
+        return MMSYSERR_INVALPARAM;
+    DWORD* stored = FakeValues(pDetails->dwControlID);
+    DWORD* given = static_cast<DWORD*>(pDetails->paDetails);
+    const DWORD held = g_pFake->uniform ? 1 : std::min<DWORD>(g_pFake->lineChannels, kFakeChannels);
+    for (DWORD i = 0; i < (bSet && channels == 1 ? held : channels); ++i) {
+        if (bSet)
+            stored[i] = given[channels == 1 ? 0 : i];
+        else
+            given[i] = stored[i];
+    }
+    return MMSYSERR_NOERROR;
+}
+
+const MixerHooks kFakeMixer = {
+    [](HMIXER* phMixer) {
+        *phMixer = reinterpret_cast<HMIXER>(1);
+        return MMRESULT(MMSYSERR_NOERROR);
+    },
+    [](HMIXER) { return MMRESULT(MMSYSERR_NOERROR); },
+    [](HMIXEROBJ, MIXERLINEA* pLine, DWORD) {
+        if (pLine->dwComponentType != MIXERLINE_COMPONENTTYPE_DST_SPEAKERS)
+            return MMRESULT(MIXERR_INVALLINE);
+        pLine->dwLineID = 0xFFFF0000;
+        pLine->cChannels = g_pFake->lineChannels;
+        return MMRESULT(MMSYSERR_NOERROR);
+    },
+    [](HMIXEROBJ, MIXERLINECONTROLSA* pControls, DWORD) {
+        pControls->pamxctrl->dwControlID =
+            pControls->dwControlType == MIXERCONTROL_CONTROLTYPE_VOLUME ? kVolumeId : kMuteId;
+        pControls->pamxctrl->fdwControl = g_pFake->uniform ? MIXERCONTROL_CONTROLF_UNIFORM : 0;
+        return MMRESULT(MMSYSERR_NOERROR);
+    },
+    [](HMIXEROBJ, MIXERCONTROLDETAILS* pDetails, DWORD) { return FakeDetails(pDetails, false); },
+    [](HMIXEROBJ, MIXERCONTROLDETAILS* pDetails, DWORD) { return FakeDetails(pDetails, true); },
+};
+
+// The two channel values in and out of lines of one, two and four channels and of uniform controls: a control of
+// one value gives it for both channels and takes the first; a larger line gives and takes its first two channels,
+// keeps the volume of the others and mutes them all. A line claiming an impossible count is asked as one.
+TEST(MixerSettings, ChannelValuesOfEveryKindOfLine)
+{
+    const DWORD speakers = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS;
+    struct Case {
+        const char* name;
+        DWORD channels;
+        bool uniform;
+        DWORD readVolume;                 // from volumes 0x8000, 0x4000, 0x3000, 0x2000
+        DWORD readMute;                   // from mute values 0, 1, 0, 0
+        std::vector<DWORD> writtenVolume; // after writing 0xAAAA5555 over the volumes above
+    } const cases[] = {
+        {"two channels", 2, false, 0x80004000, 1, {0xAAAA, 0x5555}},
+        {"uniform control", 2, true, 0x80008000, 0, {0xAAAA}},
+        {"one channel", 1, false, 0x80008000, 0, {0xAAAA}},
+        {"four channels", 4, false, 0x80004000, 1, {0xAAAA, 0x5555, 0x3000, 0x2000}},
+        {"a count no line has", 0x10000000, false, 0x80008000, 0, {0xAAAA}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeMixer fake;
+        fake.lineChannels = c.channels;
+        fake.uniform = c.uniform;
+        const DWORD volumes[4] = {0x8000, 0x4000, 0x3000, 0x2000};
+        const DWORD mutes[4] = {0, 1, 0, 0};
+        std::memcpy(fake.volume, volumes, sizeof volumes);
+        std::memcpy(fake.mute, mutes, sizeof mutes);
+        g_pFake = &fake;
+        const MixerHooks* pPrevious = SetMixerHooks(&kFakeMixer);
+
+        EXPECT_EQ(c.readVolume, GetMixerVolume(speakers));
+        EXPECT_EQ(c.readMute, GetMixerMute(speakers));
+        const DWORD volume = 0xAAAA5555;
+        EXPECT_EQ(MMRESULT(MMSYSERR_NOERROR), SetMixerVolume(speakers, &volume));
+        EXPECT_EQ(c.writtenVolume, std::vector<DWORD>(fake.volume, fake.volume + c.writtenVolume.size()));
+        EXPECT_EQ(MMRESULT(MMSYSERR_NOERROR), SetMixerMute(speakers, 1));
+        const DWORD held = std::min<DWORD>(c.uniform ? 1 : c.channels, kFakeChannels);
+        EXPECT_EQ(std::vector<DWORD>(held, 1), std::vector<DWORD>(fake.mute, fake.mute + held));
+        EXPECT_EQ(0u, GetMixerVolume(MIXERLINE_COMPONENTTYPE_SRC_LINE)) << "no such line";
+
+        SetMixerHooks(pPrevious);
+        g_pFake = nullptr;
+    }
 }
 
 TEST(ShellSettings, AppendLineCrLf)

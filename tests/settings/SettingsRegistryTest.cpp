@@ -4,6 +4,7 @@
 #include "gui/GuiTest.h"
 #include "app/ProgramSettings.h"
 #include "drive/SpeedCache.h"
+#include "transfer/TestPages.h"
 #include "transfer/TransferRateSettings.h"
 #include "update/ScrambledText.h"
 
@@ -95,18 +96,33 @@ void ExpectDefaults(const TransferRateSettings& s)
     EXPECT_EQ(100u, s.writeTimeInd);
 }
 
+// The program settings as written or as expected after a read.
+struct ProgramValues {
+    const char* user;
+    const char* password;
+    const char* server;
+    DWORD port;
+    BOOL useProxy;
+    DWORD autoFW;
+};
+
+void ExpectProgramValues(const ProgramValues& expected, const ProxySettings& proxy, DWORD autoFW)
+{
+    EXPECT_EQ(CString(expected.user), proxy.user);
+    EXPECT_EQ(CString(expected.password), proxy.password);
+    EXPECT_EQ(CString(expected.server), proxy.server);
+    EXPECT_EQ(expected.port, proxy.port);
+    EXPECT_EQ(expected.useProxy, proxy.useProxy);
+    EXPECT_EQ(expected.autoFW, autoFW);
+}
+
 // No keys at all: no proxy, port 80, no automatic check, and the transfer-rate defaults; reading writes nothing.
 TEST_F(SettingsRegistryTest, MissingKeysGiveTheDefaults)
 {
     ProxySettings proxy;
     DWORD autoFW = 0;
     EXPECT_FALSE(ReadProgramSettings(proxy, autoFW));
-    EXPECT_EQ("", proxy.user);
-    EXPECT_EQ("", proxy.password);
-    EXPECT_EQ("", proxy.server);
-    EXPECT_EQ(80u, proxy.port);
-    EXPECT_FALSE(proxy.useProxy);
-    EXPECT_EQ(0u, autoFW);
+    ExpectProgramValues({"", "", "", 80, FALSE, 0}, proxy, autoFW);
 
     TransferRateSettings settings;
     settings.maxSpeed = 8;
@@ -117,14 +133,7 @@ TEST_F(SettingsRegistryTest, MissingKeysGiveTheDefaults)
 
 TEST_F(SettingsRegistryTest, ProgramSettingsRoundTrip)
 {
-    const struct {
-        const char* user;
-        const char* password;
-        const char* server;
-        DWORD port;
-        BOOL useProxy;
-        DWORD autoFW;
-    } cases[] = {
+    const ProgramValues cases[] = {
         {"alice", "s3cret!", "proxy.example", 3128, TRUE, 1},
         {"", "", "", 80, FALSE, 0},
         {"b\xF6rje", "P\xE4ss w\xF6rd \x80\xDF", "10.0.0.1", 8080, TRUE, 0},
@@ -147,12 +156,7 @@ TEST_F(SettingsRegistryTest, ProgramSettingsRoundTrip)
         read.password = "stale";
         DWORD autoFW = 99;
         ASSERT_TRUE(ReadProgramSettings(read, autoFW));
-        EXPECT_EQ(CString(c.user), read.user);
-        EXPECT_EQ(CString(c.password), read.password);
-        EXPECT_EQ(CString(c.server), read.server);
-        EXPECT_EQ(c.port, read.port);
-        EXPECT_EQ(c.useProxy, read.useProxy);
-        EXPECT_EQ(c.autoFW, autoFW);
+        ExpectProgramValues(c, read, autoFW);
     }
 }
 
@@ -191,14 +195,15 @@ TEST_F(SettingsRegistryTest, ProgramSettingsStoredForms)
     EXPECT_LE(storedChars, 1u);
 }
 
-// Values that cannot be right leave the setting as it was (the defaults here); a damaged password reads empty.
+// Values that cannot be right leave the setting as it was (the defaults here): a port out of range, numbers of
+// fewer than four bytes; a damaged password reads empty.
 TEST_F(SettingsRegistryTest, OddProgramValuesAreIgnored)
 {
     const DWORD bigPort = 70000;
     const DWORD zero = 0;
     SetRaw(kProgramRegistryKey, "pport", REG_DWORD, &bigPort, sizeof(bigPort));
     SetRaw(kProgramRegistryKey, "Proxy", REG_SZ, "1", 2);
-    SetRaw(kProgramRegistryKey, "AutoFW", REG_BINARY, "\1\0\0\0\0\0\0\0", 8);
+    SetRaw(kProgramRegistryKey, "AutoFW", REG_BINARY, "\1\0\0", 3);
     SetRaw(kProgramRegistryKey, "puser", REG_DWORD, &zero, sizeof(zero));
     const std::string stored = std::string(ScrambleText("secret"));
     SetRaw(kProgramRegistryKey, "ppass", REG_SZ, stored.data(), static_cast<DWORD>(stored.size() - 1));
@@ -217,6 +222,25 @@ TEST_F(SettingsRegistryTest, OddProgramValuesAreIgnored)
     ASSERT_TRUE(ReadProgramSettings(proxy, autoFW));
     EXPECT_EQ(80u, proxy.port);
     EXPECT_EQ("", proxy.password);
+}
+
+// Whatever their registry type, the texts are read up to their first NUL or the end of the value (the stored
+// texts have none), the numbers as their first four bytes.
+TEST_F(SettingsRegistryTest, ProgramValuesOfAnyTypeAreRead)
+{
+    const std::string password = std::string(ScrambleText("binary secret"));
+    SetRaw(kProgramRegistryKey, "ppass", REG_BINARY, password.data(), static_cast<DWORD>(password.size()));
+    SetRaw(kProgramRegistryKey, "pserver", REG_BINARY, "gate.example", 12);
+    SetRaw(kProgramRegistryKey, "puser", REG_MULTI_SZ, "frank\0second\0", 14);
+    SetRaw(kProgramRegistryKey, "pport", REG_BINARY, "\x40\x1F\0\0", 4);
+    SetRaw(kProgramRegistryKey, "Proxy", REG_QWORD, "\1\0\0\0\0\0\0\0", 8);
+    SetRaw(kProgramRegistryKey, "AutoFW", REG_BINARY, "\1\0\0\0\xFF\xFF\xFF\xFF", 8);
+    ProxySettings proxy;
+    proxy.port = 80;
+    proxy.useProxy = FALSE;
+    DWORD autoFW = 0;
+    ASSERT_TRUE(ReadProgramSettings(proxy, autoFW));
+    ExpectProgramValues({"frank", "binary secret", "gate.example", 8000, TRUE, 1}, proxy, autoFW);
 }
 
 TEST_F(SettingsRegistryTest, TransferRateRoundTrip)
@@ -330,30 +354,39 @@ TEST_F(SettingsRegistryTest, TransferRateFlags)
     ExpectEachValueReadsBack(cases);
 }
 
-// A value of another type or size keeps the default.
-TEST_F(SettingsRegistryTest, TransferRateWrongTypeOrSize)
+// A value of any type gives its first four bytes as the number; a value of fewer bytes keeps the default.
+TEST_F(SettingsRegistryTest, TransferRateValuesOfAnyTypeOrSize)
 {
-    const DWORD one = 1;
     const struct {
         DWORD type;
-        const void* data;
-        DWORD size;
+        std::string bytes;
+        bool taken;
     } cases[] = {
-        {REG_SZ, "0", 2},
-        {REG_BINARY, &one, sizeof(one)},
-        {REG_DWORD, &one, 2},
-        {REG_DWORD, "\1\0\0\0\0\0\0\0", 8},
-        {REG_QWORD, "\1\0\0\0\0\0\0\0", 8},
-        {REG_DWORD, "", 0},
+        {REG_DWORD, std::string("\4\0\0\0", 4), true},
+        {REG_BINARY, std::string("\4\0\0\0", 4), true},
+        {REG_DWORD, std::string("\4\0\0\0\xFF\0\0\0", 8), true},
+        {REG_QWORD, std::string("\4\0\0\0\1\0\0\0", 8), true},
+        {REG_BINARY, std::string("\4\0\0", 3), false},
+        {REG_DWORD, std::string("\4\0", 2), false},
+        {REG_SZ, std::string("4\0", 2), false},
+        {REG_DWORD, std::string(), false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE("type " + std::to_string(c.type) + " size " + std::to_string(c.size));
+        SCOPED_TRACE("type " + std::to_string(c.type) + " size " + std::to_string(c.bytes.size()));
         CRegistryKey::DeleteTree(HKEY_LOCAL_MACHINE, kCompanyKey);
-        for (const char* name : {"SampleLen", "MaxSpeed", "Simulate", "ReadTimeIndDVD", "FormatParameters"})
-            SetRaw(kTransferRateKeyPath, name, c.type, c.data, c.size);
+        for (const char* name : {"SampleLen", "MaxSpeed", "MaxSpeedDVDWrite", "Overburn", "ReadTimeIndDVD"})
+            SetRaw(kTransferRateKeyPath, name, c.type, c.bytes.data(), static_cast<DWORD>(c.bytes.size()));
         TransferRateSettings read;
         ASSERT_TRUE(ReadTransferRateSettings(read));
-        ExpectDefaults(read);
+        if (!c.taken) {
+            ExpectDefaults(read);
+            continue;
+        }
+        EXPECT_EQ(4u, read.sampleLen);
+        EXPECT_EQ(4u, read.maxSpeed);
+        EXPECT_EQ(4u, read.maxSpeedDvdWrite);
+        EXPECT_EQ(1, read.overburn);
+        EXPECT_EQ(0x500000u, read.readTimeIndDvd) << "4 is no DVD length";
     }
 }
 
@@ -383,6 +416,36 @@ TEST_F(SettingsRegistryTest, MainDialogSavesAndLoads)
     EXPECT_EQ(40u, dlg.m_transferRate.maxSpeed);
     EXPECT_EQ(0xA00000u, dlg.m_transferRate.readTimeIndDvd);
     EXPECT_EQ(2u, dlg.m_transferRate.sampleLen);
+}
+
+// The DVD write graph's length is not stored: every settings load, Refresh included, sets it back to 5 GB, in
+// the main dialog and on the DVD write page.
+TEST_F(SettingsRegistryTest, EveryLoadSetsTheDvdWriteGraphBackTo5GB)
+{
+    guitest::HookSession session;
+    CMainDlg dlg;
+    DWORD nAfterLoad = 0, nPageAfterLoad = 0, nAfterRefresh = 0, nPageAfterRefresh = 0;
+    guitest::RunModal(session, dlg, [&](CDialog& d) {
+        CMainDlg& main = static_cast<CMainDlg&>(d);
+        ASSERT_TRUE(main.m_pDvdWritePage);
+        auto setTenGigabytes = [&main] {
+            main.m_nDvdWriteLength = kDvdLength10GB;
+            main.m_pDvdWritePage->SetGraphLength(kDvdLength10GB);
+        };
+        setTenGigabytes();
+        main.LoadSettings();
+        nAfterLoad = main.m_nDvdWriteLength;
+        nPageAfterLoad = main.m_pDvdWritePage->GetGraphLength();
+        setTenGigabytes();
+        main.SendMessage(WM_COMMAND, IDC_REFRESH, 0);
+        nAfterRefresh = main.m_nDvdWriteLength;
+        nPageAfterRefresh = main.m_pDvdWritePage->GetGraphLength();
+        main.PostMessage(WM_COMMAND, IDCANCEL);
+    });
+    EXPECT_EQ(kDvdLength5GB, nAfterLoad);
+    EXPECT_EQ(kDvdLength5GB, nPageAfterLoad);
+    EXPECT_EQ(kDvdLength5GB, nAfterRefresh);
+    EXPECT_EQ(kDvdLength5GB, nPageAfterRefresh);
 }
 
 // Every start (and Refresh) puts the proxy defaults in and reads the stored values over them; with "AutoFW" set,

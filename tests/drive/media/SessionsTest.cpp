@@ -47,11 +47,18 @@ TEST_F(SessionsTest, RawReadFormByDriveAndBlockSize)
     }
 }
 
-// An old drive gets the 2352-byte block length before the read and its saved descriptor after it.
+// An old drive gets the 2352-byte block length before the read and its saved header and descriptor after it: the
+// drive's own medium type and density code come back, which the fixed 2048-byte list would not bring.
 TEST_F(SessionsTest, OldDriveSwitchesTheBlockLengthAroundTheRead)
 {
     int nDrive = 0;
     CDeviceRecord record = DriveWithDisc(kEmuOtherOldCdRom, kClosedTwoSessions, &nDrive);
+    m_pMachine->SetInt(nDrive, "mode.mediumType", 0x02);
+    m_pMachine->SetInt(nDrive, "mode.density", 0x83);
+    BYTE sensed[12] = {};
+    ASSERT_EQ(kExecCompleted, m_Manager.ModeSense(record, 0x01, sizeof(sensed), sensed));
+    EXPECT_EQ(0x02, sensed[1]);
+    EXPECT_EQ(0x83, sensed[4]);
     m_pMachine->ClearLog();
     std::vector<BYTE> raw(2352, 0);
     EXPECT_EQ(kExecCompleted, m_Manager.ReadRawSectorsWithBlockLength(record, 16, 1, raw.data()));
@@ -68,8 +75,9 @@ TEST_F(SessionsTest, OldDriveSwitchesTheBlockLengthAroundTheRead)
     EXPECT_EQ((std::vector<uint8_t>{0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x09, 0x30}), DataOut(commands[1]));
     EXPECT_EQ(0x08, commands[2].cdb[0]);
     EXPECT_EQ(0x15, commands[3].cdb[0]);
-    EXPECT_EQ(0x08, DataOut(commands[3])[10]);
+    EXPECT_EQ(std::vector<uint8_t>(sensed, sensed + 12), DataOut(commands[3]));
     EXPECT_EQ(2048, m_pMachine->GetInt(nDrive, EMU_KEY_BLOCK_LENGTH, 0));
+    EXPECT_EQ(0x83, m_pMachine->GetInt(nDrive, "mode.density", 0));
     EXPECT_EQ(1, raw[15]);
     EXPECT_EQ(0, std::memcmp(raw.data() + 17, "CD001", 5) == 0 ? 1 : 0) << "generated data, not an ISO image";
 
