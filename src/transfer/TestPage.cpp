@@ -261,6 +261,10 @@ void CTestPageDlg::FillSpeedList()
         g_pDriveManager->FillWriteSpeedCombo(m_currentDrive, m_speedCombo, FALSE);
         break;
     }
+    // A writer runs at the speed its list shows: the selected item is applied at once (a drive that cannot write
+    // has an empty list and is left alone).
+    if (m_traits.bWritePage && m_speedCombo.GetCount() > 0)
+        OnSpeedChanged();
 }
 
 void CTestPageDlg::OnSpeedChanged()

@@ -165,7 +165,7 @@ protected:
     // A message box under the test's title (the read or the write test); the text's %s takes pszArgument when given.
     int MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument = nullptr);
     // The speed combo box for the page's drive: filled whenever the page is shown or hidden, applied when the
-    // user picks a speed.
+    // user picks a speed (on a write page also right after filling).
     virtual void FillSpeedList();
     virtual void OnSpeedChanged();
     // A sample arrived (the graph plots it).

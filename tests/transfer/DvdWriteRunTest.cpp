@@ -4,6 +4,7 @@
 // the start, every timed sample against the drive's own timeline, a disc that is no longer blank afterwards and
 // takes the next run, the erase of a used DVD-RW, and the media checks that refuse a disc.
 #include "PageRunFixture.h" // first: the emulator's headers in their order
+#include "EmuFeatureProfiles.h"
 #include "EmuWrite.h"
 #include "transfer/DvdWriteTest.h"
 #include "transfer/ResultsExport.h"
@@ -342,6 +343,45 @@ TEST_F(DvdWriteRun, NoDvdInTheDriveAsksForABlankOne)
     ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
     EXPECT_EQ(CString("Please insert a blank DVD"), m_pSession->MessageBoxes()[0].text);
     EXPECT_TRUE(Writes().empty());
+}
+
+// The SET STREAMING descriptor the drive gets for a read and a write speed (KB/s, FFFFFFFF: the fastest).
+std::vector<uint8_t> StreamingDescriptor(uint32_t nRead, uint32_t nWrite)
+{
+    std::vector<uint8_t> descriptor(28, 0);
+    for (const auto& field :
+         {std::make_pair(12, nRead), std::make_pair(16, 1000u), std::make_pair(20, nWrite), std::make_pair(24, 1000u)})
+        for (int i = 0; i < 4; ++i)
+            descriptor[size_t(field.first + i)] = uint8_t(field.second >> (24 - 8 * i));
+    return descriptor;
+}
+
+// The write-speed list: filled when the page is shown, with the drive set at once to the item the list selects (the
+// first, when the drive's speed is none of the listed ones); a chosen item goes to the drive as the KB/s the drive
+// reported for it; "maximum", after a failed GET PERFORMANCE, as the fastest reading and writing.
+TEST_F(DvdWriteRun, SpeedListSetsTheDriveToTheItemItShows)
+{
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdPlusR, kFreeSectors);
+    EmuSetDvdSpeeds(m_pMachine, m_nDrive, {{6925, 16620}}, {3324, 11080, 5540});
+    ASSERT_NO_FATAL_FAILURE(SetCapabilitiesSpeed(28, 8310)); // 6 X, not a listed speed
+    const auto lastStreaming = [&] {
+        const std::vector<EmuLogEntry> sent = CommandsOf({0xB6});
+        return sent.empty() ? std::vector<uint8_t>() : DataOutOf(sent.back());
+    };
+    m_pMachine->ClearLog();
+    ShowPage();
+    const std::vector<std::string> expected = {"8.0 X (11080 KB/s)", "4.0 X (5540 KB/s)", "2.4 X (3324 KB/s)"};
+    EXPECT_EQ(expected, SpeedItems());
+    EXPECT_EQ(StreamingDescriptor(0xFFFFFFFF, 11080), lastStreaming());
+
+    ChooseSpeed(2);
+    EXPECT_EQ(StreamingDescriptor(0xFFFFFFFF, 3324), lastStreaming());
+
+    m_pMachine->SetInt(m_nDrive, "perf.requireDataType10", 1); // GET PERFORMANCE refused
+    m_pMachine->ClearLog();
+    m_pPage->ShowWindow(SW_HIDE);
+    EXPECT_EQ(std::vector<std::string>{"maximum"}, SpeedItems());
+    EXPECT_EQ(StreamingDescriptor(0xFFFFFFFF, 0xFFFFFFFF), lastStreaming());
 }
 
 // One run on each rewritable kind, real and with the Simulate setting: the set-up the worker sends between the
