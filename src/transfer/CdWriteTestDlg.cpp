@@ -8,6 +8,7 @@
 #include "drive/SenseCodes.h"
 #include "framework/Clock.h"
 #include "transfer/TestImages.h"
+#include "transfer/WriterModels.h"
 
 #include <cstring>
 
@@ -18,9 +19,6 @@ const DWORD kReadyPollMs = 15000;
 const DWORD kReadyPausesMs = 50;
 const long kMinimumTotal = 300;
 const int kMaxBusyRepeats = 100;
-
-// Models whose tray is opened after a test write (fictional product ids of the maker's drives).
-const char* const kEjectAfterSimulationModels[] = {"QZ5200", "QZ5400"};
 
 void Report(TestWorkerState& state, int nCode, LPARAM nValue)
 {
@@ -49,11 +47,7 @@ void CCdWriteTestDlg::WaitUntilReady(DWORD nMilliseconds)
 
 bool CCdWriteTestDlg::EjectsAfterSimulation()
 {
-    const CString strProduct = g_pDriveManager->GetModelProductId(m_worker.record);
-    for (const char* pszModel : kEjectAfterSimulationModels)
-        if (strstr(strProduct, pszModel) != nullptr)
-            return true;
-    return false;
+    return ContainsModelNumber(g_pDriveManager->GetModelProductId(m_worker.record), g_CdEjectAfterSimulationModels);
 }
 
 bool CCdWriteTestDlg::CheckMedia()

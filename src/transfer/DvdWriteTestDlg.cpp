@@ -10,6 +10,7 @@
 #include "framework/Clock.h"
 #include "transfer/DvdWriteTest.h"
 #include "transfer/TestImages.h"
+#include "transfer/WriterModels.h"
 
 #include <cstdio>
 #include <cstring>
@@ -20,11 +21,6 @@ const int kBufferBytes = 32 * 2048;
 const DWORD kReadyPollMs = 15000;
 const int kMaxBusyRepeats = 100;
 const long kStartLba = -150;
-
-// The maker's drives with their own simulation of DVD+R writing (fictional product ids).
-const char* const kVendorSimulationModels[] = {"QZ7710", "QZ7720", "QZ7730", "QZ7740", "QZ7750", "QZ7760", "QZ7770"};
-// The maker's drives that format a DVD+RW in the background with Immed (fictional product ids).
-const char* const kImmediateFormatModels[] = {"QZ7160", "QZ7200", "QZ7300"};
 const int kPlusRwFormatListLength = 12;
 
 void Report(TestWorkerState& state, int nCode, LPARAM nValue)
@@ -32,24 +28,16 @@ void Report(TestWorkerState& state, int nCode, LPARAM nValue)
     ::SendMessage(state.hPage, WM_DVDWRITE_PROGRESS, WPARAM(nCode), nValue);
 }
 
-template <size_t N>
-bool IsListedModel(CDeviceRecord& record, const char* const (&models)[N])
+// The drive's own product identification names a model of the family.
+bool IsVendorSimulationModel(const CDeviceRecord& record)
 {
-    const CString strProduct = g_pDriveManager->GetModelProductId(record);
-    for (const char* pszModel : models)
-        if (strstr(strProduct, pszModel) != nullptr)
-            return true;
-    return false;
+    return ContainsModelNumber(record.m_szProduct, g_DvdPlusRSimulationModels);
 }
 
-bool IsVendorSimulationModel(CDeviceRecord& record)
-{
-    return IsListedModel(record, kVendorSimulationModels);
-}
-
+// The drive's row in the model table names a model of the family.
 bool IsImmediateFormatModel(CDeviceRecord& record)
 {
-    return IsListedModel(record, kImmediateFormatModels);
+    return ContainsModelNumber(g_pDriveManager->GetModelProductId(record), g_DvdPlusRwImmediateFormatModels);
 }
 
 void ReadyLoop(CDeviceRecord& record)

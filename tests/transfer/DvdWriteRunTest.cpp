@@ -913,6 +913,97 @@ TEST_F(DvdWriteListedRun, DvdRamSamplesCountOnTheReadBasis)
     }
 }
 
+// A writer of the family with its own simulation of DVD+R writing: a DVD+R run with Simulate switches the drive's
+// simulation on with the vendor option before the writes, leaves the track and the disc open, and at its end
+// switches the simulation off again, after the results of a finished run (the ending form, a wait for the drive,
+// then off) or at once after a stop, which also opens the tray a second time.
+struct OwnSimulationCase {
+    const char* name;
+    bool bStop;
+    std::vector<std::vector<uint8_t>> ending; // after the last write: operation code, then byte 1 and byte 4 of
+                                              // START STOP UNIT and ALLOW MEDIUM REMOVAL, byte 3 of the option
+};
+
+void PrintTo(const OwnSimulationCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const std::vector<uint8_t> kOptionOn = {0xF3, 0x1F, 0x14};
+const std::vector<uint8_t> kOptionEnding = {0xF3, 0x1F, 0xFF};
+const std::vector<uint8_t> kOptionOff = {0xF3, 0x1F, 0x15};
+
+// clang-format off
+const OwnSimulationCase kOwnSimulationCases[] = {
+    {"Finished", false,
+     {{0x35, 0, 0}, {0x35, 0, 0}, {0x1B, 1, 3}, {0x1E, 0, 0}, {0x1B, 0, 0}, {0x1B, 0, 3}, kOptionEnding, kOptionOff}},
+    {"Stopped", true,
+     {{0x35, 0, 0}, {0x1B, 1, 3}, {0x1E, 0, 0}, {0x1B, 0, 2}, kOptionOff, {0x1B, 0, 2}}},
+};
+// clang-format on
+
+class DvdWriteOwnSimulation : public DvdWriteRun, public ::testing::WithParamInterface<OwnSimulationCase> {
+protected:
+    // A model without a row in the model table: the program sends it the six-byte mode commands, which it takes.
+    void PrepareDrive() override
+    {
+        SetProduct("DVDR   QZ7730   ");
+        m_pMachine->SetInt(m_nDrive, "mode.refuse6", 0);
+    }
+};
+
+TEST_P(DvdWriteOwnSimulation, PlusRTestWriteSwitchesTheDrivesSimulationOnAndOff)
+{
+    const OwnSimulationCase& c = GetParam();
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdPlusR, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    m_settings.simulate = 1;
+    if (c.bStop) {
+        ASSERT_NO_FATAL_FAILURE(StartAndStopAt(3000));
+    } else {
+        ASSERT_NO_FATAL_FAILURE(StartAndWait(false));
+    }
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty())
+        << "the drive simulates: no question; "
+        << (m_pSession->MessageBoxes().empty() ? "" : static_cast<const char*>(m_pSession->MessageBoxes()[0].text));
+
+    const std::vector<EmuLogEntry> log = Log();
+    size_t nFirstWrite = log.size(), nLastWrite = 0;
+    for (size_t i = 0; i < log.size(); ++i)
+        if (log[i].cdb[0] == 0x2A) {
+            nFirstWrite = std::min(nFirstWrite, i);
+            nLastWrite = i;
+        }
+    ASSERT_LT(nFirstWrite, log.size());
+    const auto command = [](const EmuLogEntry& e) {
+        return std::vector<uint8_t>{e.cdb[0], e.cdb[1], e.cdb[0] == 0xF3 ? e.cdb[3] : e.cdb[4]};
+    };
+    std::vector<std::vector<uint8_t>> optionsBefore, afterWrites;
+    for (size_t i = 0; i < log.size(); ++i) {
+        const uint8_t op = log[i].cdb[0];
+        if (i < nFirstWrite && op == 0xF3)
+            optionsBefore.push_back(command(log[i]));
+        if (i > nLastWrite && (op == 0xF3 || op == 0x35 || op == 0x1B || op == 0x1E || op == 0x5B))
+            afterWrites.push_back(command(log[i]));
+    }
+    EXPECT_EQ(std::vector<std::vector<uint8_t>>{kOptionOn}, optionsBefore);
+    EXPECT_EQ(c.ending, afterWrites);
+    EXPECT_TRUE(Closes().empty()) << "track and disc stay open";
+    if (!c.bStop) {
+        // The drive is waited for between the ending form and the option off.
+        size_t nEnding = 0, nOff = 0;
+        for (size_t i = nLastWrite + 1; i < log.size(); ++i)
+            if (log[i].cdb[0] == 0xF3)
+                (log[i].cdb[3] == 0xFF ? nEnding : nOff) = i;
+        ASSERT_LT(nEnding, nOff);
+        EXPECT_EQ(0x00, log[nEnding + 1].cdb[0]);
+    }
+    EXPECT_FALSE(m_runState.IsRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, DvdWriteOwnSimulation, ::testing::ValuesIn(kOwnSimulationCases),
+                         [](const ::testing::TestParamInfo<OwnSimulationCase>& info) { return info.param.name; });
+
 // The workers without a button, run on the test's own thread: several tracks (DVD+R), sessions or borders (DVD-R) of
 // 2000 commands of 32 sectors each, the image at the start of each, the drive closing what it should.
 struct VariantCase {
