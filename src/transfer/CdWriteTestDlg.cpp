@@ -34,17 +34,6 @@ CCdWriteTestDlg::CCdWriteTestDlg(CWnd* pTestWindow) : CTestPageDlg(kTestPageCdWr
     m_job.pState = &m_worker;
 }
 
-// TEST UNIT READY until the drive is ready or the time is up, with a short pause between the polls.
-void CCdWriteTestDlg::WaitUntilReady(DWORD nMilliseconds)
-{
-    const DWORD nStart = ClockGetTickCount();
-    while (g_pDriveManager->TestUnitReady(m_worker.record) != kExecCompleted) {
-        if (ClockGetTickCount() - nStart >= nMilliseconds)
-            break;
-        ClockSleep(kReadyPausesMs);
-    }
-}
-
 bool CCdWriteTestDlg::EjectsAfterSimulation()
 {
     return ContainsModelNumber(g_pDriveManager->GetModelProductId(m_worker.record), g_CdEjectAfterSimulationModels);
@@ -228,16 +217,16 @@ void CCdWriteTestDlg::BeginWriteRun()
 // disc; a test write only stops and starts the disc. A run that did not finish opens the tray unless it only
 // simulated; the listed models open it after a test write too (after the results of a finished one), and after an
 // error once more.
-void CCdWriteTestDlg::OnRunEnding(int nCode)
+bool CCdWriteTestDlg::OnRunEnding(int nCode)
 {
     if (g_pDriveManager == nullptr)
-        return;
+        return true;
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = m_worker.record;
     drive.SynchronizeCache(record, 0, 0, 0, nullptr);
     if (nCode != TPC_ERROR)
         m_worker.endTick = ClockGetTickCount();
-    WaitUntilReady(kReadyPollMs);
+    WaitForReadyDrive(record, kReadyPollMs, kReadyPausesMs);
     drive.StartStopUnit(record, 1, 1, 1);
     drive.UnlockMedium(record);
     switch (nCode) {
@@ -245,7 +234,7 @@ void CCdWriteTestDlg::OnRunEnding(int nCode)
         if (!m_bRunSimulate) {
             drive.EjectMedium(record);
             drive.LoadMedium(record);
-            WaitUntilReady(kReadyPollMs);
+            WaitForReadyDrive(record, kReadyPollMs, kReadyPausesMs);
         } else {
             drive.StartStopUnit(record, 0, 0, 0);
             drive.StartStopUnit(record, 0, 1, 1);
@@ -263,6 +252,7 @@ void CCdWriteTestDlg::OnRunEnding(int nCode)
             drive.EjectMedium(record);
         break;
     }
+    return true;
 }
 
 void CCdWriteTestDlg::OnRunEnded(int nCode)

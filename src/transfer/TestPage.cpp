@@ -61,6 +61,17 @@ const TestPageDriveCalls& DriveCalls()
 
 } // namespace
 
+bool WaitForReadyDrive(CDeviceRecord& record, DWORD nLimitMs, DWORD nPauseMs)
+{
+    const DWORD nStart = ClockGetTickCount();
+    while (g_pDriveManager->TestUnitReady(record) != kExecCompleted) {
+        if (ClockGetTickCount() - nStart >= nLimitMs)
+            return false;
+        ClockSleep(nPauseMs);
+    }
+    return true;
+}
+
 int CTestPageDlg::MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument)
 {
     CString strText = LoadStringText(nTextId);
@@ -370,7 +381,10 @@ void CTestPageDlg::RequestStop()
         SetStartButtonText(IDS_START);
 }
 
-void CTestPageDlg::OnRunEnding(int nCode) {}
+bool CTestPageDlg::OnRunEnding(int nCode)
+{
+    return true;
+}
 
 void CTestPageDlg::OnRunEnded(int nCode) {}
 
@@ -432,6 +446,20 @@ void CTestPageDlg::StopProgressAnimation()
     m_progress.SetPos(kProgressSweep);
 }
 
+// The failing address and the drive's sense text under the caption "Ready", then the drive sequence of a failed
+// run; no result texts are made.
+void CTestPageDlg::FailRun()
+{
+    StopProgressAnimation();
+    m_worker.endTick = ClockGetTickCount();
+    SetStartButtonText(IDS_START);
+    MessageBox(ErrorMessage(), LoadStringText(IDS_READY), MB_ICONERROR);
+    OnRunEnding(TPC_ERROR);
+    EndRun();
+    DriveCalls().pfnCloseDriveHandle(m_worker.record);
+    m_viewLogButton.EnableWindow(TRUE);
+}
+
 void CTestPageDlg::EndRun()
 {
     m_bRunning = 0;
@@ -467,20 +495,10 @@ CString CTestPageDlg::ErrorMessage() const
 
 LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
 {
-    CString strCaption = LoadStringText(m_traits.nTestNameId);
     switch (nCode) {
-    case TPC_ERROR: {
-        StopProgressAnimation();
-        m_worker.endTick = ClockGetTickCount();
-        strCaption = LoadStringText(IDS_READY);
-        SetStartButtonText(IDS_START);
-        MessageBox(ErrorMessage(), strCaption, MB_ICONERROR);
-        OnRunEnding(TPC_ERROR);
-        EndRun();
-        DriveCalls().pfnCloseDriveHandle(m_worker.record);
-        m_viewLogButton.EnableWindow(TRUE);
+    case TPC_ERROR:
+        FailRun();
         break;
-    }
     case TPC_PERCENT:
         if (m_traits.kind == kTestPageCdWrite) {
             const long nAddress = m_pRunState->CurrentAddress();
@@ -492,14 +510,16 @@ LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
         break;
     case TPC_DONE:
         StopProgressAnimation();
-        strCaption = LoadStringText(IDS_READY);
         SetStartButtonText(IDS_START);
         m_pRunState->RequestStop();
         m_endValue.SetText(m_currentValue.GetText());
         m_currentValue.SetText(SpeedText(m_pRing->ComputeAverageSpeed()));
         SetDlgItemText(IDC_TP_CURRENT_CAPTION, "Average:");
         m_worker.endTick = ClockGetTickCount();
-        OnRunEnding(TPC_DONE);
+        if (!OnRunEnding(TPC_DONE)) {
+            FailRun();
+            break;
+        }
         FormatResults(true);
         OnRunEnded(TPC_DONE);
         DriveCalls().pfnCloseDriveHandle(m_worker.record);

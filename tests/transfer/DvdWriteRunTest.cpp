@@ -384,6 +384,74 @@ TEST_F(DvdWriteRun, SpeedListSetsTheDriveToTheItemItShows)
     EXPECT_EQ(StreamingDescriptor(0xFFFFFFFF, 0xFFFFFFFF), lastStreaming());
 }
 
+// A drive whose medium goes away once the run is written never becomes ready again: the page gives up after two
+// minutes on the drive's clock, says so with the drive's sense text and ends the run as a failed one (the medium
+// released and the tray opened, no result texts).
+class MediumGoneAtTheEndPage : public CDvdWriteTestDlg {
+public:
+    explicit MediumGoneAtTheEndPage(CWnd* pTestWindow) : CDvdWriteTestDlg(pTestWindow) {}
+    IEmuMachine* pMachine = nullptr;
+    int nDrive = 0;
+
+protected:
+    bool OnRunEnding(int nCode) override
+    {
+        if (nCode == TPC_DONE)
+            pMachine->QueueSense(nDrive, 0x00, 2, 0x3A, 0x00, 100000);
+        return CDvdWriteTestDlg::OnRunEnding(nCode);
+    }
+};
+
+class DvdWriteMediumGone : public PageRunOf<MediumGoneAtTheEndPage> {
+protected:
+    std::string DriveProfile() const override { return "fifth-family-dvd-writer"; }
+};
+
+TEST_F(DvdWriteMediumGone, ReadinessWaitAtTheEndGivesUpAfterTwoMinutes)
+{
+    m_pPage->pMachine = m_pMachine;
+    m_pPage->nDrive = m_nDrive;
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdMinusR, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    ASSERT_NO_FATAL_FAILURE(StartAndWait(false));
+
+    ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
+    const CString& text = m_pSession->MessageBoxes()[0].text;
+    EXPECT_EQ(0, text.Find("Write error at ")) << static_cast<const char*>(text);
+    EXPECT_NE(-1, text.Find("(code 023A00)")) << static_cast<const char*>(text);
+    EXPECT_EQ(CString("Ready"), m_pSession->MessageBoxes()[0].caption);
+
+    // The polls after the page's SYNCHRONIZE CACHE, a quarter second apart, for two minutes of the drive's time;
+    // then the failed run's end: SYNCHRONIZE CACHE, ALLOW MEDIUM REMOVAL, eject.
+    const std::vector<EmuLogEntry> log = Log();
+    size_t nLastWrite = 0;
+    for (size_t i = 0; i < log.size(); ++i)
+        if (log[i].cdb[0] == 0x2A)
+            nLastWrite = i;
+    size_t nSync = nLastWrite + 1;
+    while (nSync < log.size() && log[nSync].cdb[0] != 0x35)
+        ++nSync;
+    size_t nEndOfPolls = nSync + 1;
+    while (nEndOfPolls < log.size() && log[nEndOfPolls].cdb[0] == 0x00)
+        ++nEndOfPolls;
+    ASSERT_LT(nEndOfPolls, log.size());
+    const uint64_t nWaitedUs = log[nEndOfPolls].nTimeUs - log[nSync + 1].nTimeUs;
+    EXPECT_GE(nWaitedUs, 120000000u);
+    EXPECT_LT(nWaitedUs, 121000000u);
+    EXPECT_NEAR(480.0, double(nEndOfPolls - nSync - 1), 2.0);
+    std::vector<std::vector<uint8_t>> end;
+    for (size_t i = nEndOfPolls; i < log.size(); ++i)
+        if (log[i].cdb[0] == 0x35 || log[i].cdb[0] == 0x1E || log[i].cdb[0] == 0x1B)
+            end.push_back({log[i].cdb[0], log[i].cdb[4]});
+    const std::vector<std::vector<uint8_t>> expectedEnd = {{0x35, 0x00}, {0x1E, 0x00}, {0x1B, 0x02}};
+    EXPECT_EQ(expectedEnd, end);
+
+    const TestRunRing& ring = m_pPage->Ring();
+    EXPECT_STREQ("", ring.Info(ring.GetCurrentRun()).szDuration) << "no result texts";
+    EXPECT_FALSE(m_pPage->IsRunning());
+    EXPECT_FALSE(m_runState.IsRunning());
+}
+
 // One run on each rewritable kind, real and with the Simulate setting: the set-up the worker sends between the
 // write-parameters page and the first write, the writes and every sample, the ending, what the disc holds after it,
 // and a second run on the same disc.
@@ -803,10 +871,10 @@ public:
     std::vector<bool> buffersHeldAtEnd; // at each end of a run
 
 protected:
-    void OnRunEnding(int nCode) override
+    bool OnRunEnding(int nCode) override
     {
         buffersHeldAtEnd.push_back(!Job().image.empty() || !Job().zeros.empty());
-        CDvdWriteTestDlg::OnRunEnding(nCode);
+        return CDvdWriteTestDlg::OnRunEnding(nCode);
     }
 };
 
