@@ -398,8 +398,12 @@ bool CDvdWriteTestDlg::CheckMedia()
         case kDvdWorkerMinusR: {
             BYTE track[36];
             memset(track, 0, sizeof(track));
-            if (drive.ReadTrackInformation(record, 0, 0, sizeof(track), track) != kExecCompleted)
+            if (drive.ReadTrackInformation(record, 0, 0, sizeof(track), track) != kExecCompleted) {
+                // Without the free blocks there is nothing to write; the user hears what the drive said.
+                MessageBox(LoadStringText(IDS_DISC_INFO_ERROR) + "\r\n" + drive.FormatSenseMessage(record),
+                           LoadStringText(m_traits.nTestNameId), MB_ICONSTOP);
                 return false;
+            }
             m_job.nSectorCount =
                 long((DWORD(track[16]) << 24) | (DWORD(track[17]) << 16) | (DWORD(track[18]) << 8) | track[19]);
             break;

@@ -808,6 +808,10 @@ void Simulate(IEmuMachine*, int, TransferRateSettings& settings)
 {
     settings.simulate = 1;
 }
+void RefuseTrackInformation(IEmuMachine* pMachine, int nDrive, TransferRateSettings&)
+{
+    pMachine->QueueSense(nDrive, 0x52, 5, 0x24, 0x00, 1);
+}
 
 const char kDiscInfoError[] = "Error reading disc information";
 
@@ -824,6 +828,10 @@ const RefusalCase kRefusalCases[] = {
     {"RamSimulateNo", kEmuWriteDvdRam, &Simulate, IDNO, kRamSimulation, false},
     {"PlusRSimulateWithoutTheDrivesOwn", kEmuWriteDvdPlusR, &Simulate, IDYES,
      "Simulation not supported on this drive.\r\nDo you wish to continue without simulation?", true},
+    {"PlusRTrackInformationRefused", kEmuWriteDvdPlusR, &RefuseTrackInformation, 0,
+     "Error reading disc information\r\nInvalid parameter (code 052400)", false},
+    {"MinusRTrackInformationRefused", kEmuWriteDvdMinusR, &RefuseTrackInformation, 0,
+     "Error reading disc information\r\nInvalid parameter (code 052400)", false},
 };
 // clang-format on
 
