@@ -110,9 +110,9 @@ void GatherResultFactsFromDrive(CTestPageDlg& page, bool bFull, ResultDriveFacts
         facts.strSpeed = g_pDriveManager->GetReadSpeedText(record, g_pDriveManager->GetMaxReadSpeed(record), szText);
         break;
     case kTestPageDvdWrite: {
-        // The current write speed from the capabilities page (bytes 40-41 of the answer); 1385 when unknown.
+        // The current write speed from the capabilities page (bytes 40-41 of the answer).
         BYTE page2A[100] = {};
-        facts.nWriteSpeedKBs = 1385;
+        facts.nWriteSpeedKBs = kWriteSpeedNotReported;
         if (g_pDriveManager->ModeSense(record, 0x2A, sizeof(page2A), page2A) == 1)
             facts.nWriteSpeedKBs = (page2A[40] << 8) | page2A[41];
         break;
