@@ -1080,6 +1080,50 @@ TEST_P(DvdWriteOwnSimulation, PlusRTestWriteSwitchesTheDrivesSimulationOnAndOff)
 INSTANTIATE_TEST_SUITE_P(Ends, DvdWriteOwnSimulation, ::testing::ValuesIn(kOwnSimulationCases),
                          [](const ::testing::TestParamInfo<OwnSimulationCase>& info) { return info.param.name; });
 
+// The dual-layer discs: after the time stamp the worker sends the layer boundary (DVD+R DL format 0x20 with
+// 2,086,912 sectors in layer 0, DVD-R DL format 0x21 with 2,092,896), then writes the run.
+struct DualLayerCase {
+    const char* name;
+    EmuWriteDisc disc;
+    int nProfile;
+    uint8_t nFormat;
+    std::vector<uint8_t> boundary; // SEND DISC STRUCTURE's 12 bytes
+};
+
+void PrintTo(const DualLayerCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const DualLayerCase kDualLayerCases[] = {
+    {"PlusRDl", kEmuWriteDvdPlusR, 0x2B, 0x20, {0, 0x0A, 0, 0, 0, 0, 0, 0, 0x00, 0x1F, 0xD8, 0x00}},
+    {"MinusRDl", kEmuWriteDvdMinusR, 0x15, 0x21, {0, 0x0A, 0, 0, 0, 0, 0, 0, 0x00, 0x1F, 0xEF, 0x60}},
+};
+
+class DvdWriteDualLayer : public DvdWriteRun, public ::testing::WithParamInterface<DualLayerCase> {};
+
+TEST_P(DvdWriteDualLayer, SendsTheLayerBoundaryBeforeTheWrites)
+{
+    const DualLayerCase& c = GetParam();
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, c.disc, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "config.profile", c.nProfile);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const std::vector<EmuLogEntry> structures = CommandsOf({0xBF});
+    ASSERT_EQ(2u, structures.size());
+    EXPECT_EQ(0x0F, structures[0].cdb[7]) << "the time stamp first";
+    EXPECT_EQ(c.nFormat, structures[1].cdb[7]);
+    EXPECT_EQ(12, (structures[1].cdb[8] << 8) | structures[1].cdb[9]);
+    EXPECT_EQ(c.boundary, DataOutOf(structures[1]));
+    const std::vector<EmuLogEntry> writes = Writes();
+    ASSERT_EQ(size_t(kSamples * 45), writes.size());
+    EXPECT_LT(structures[1].nSequence, writes[0].nSequence);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DvdWriteDualLayer, ::testing::ValuesIn(kDualLayerCases),
+                         [](const ::testing::TestParamInfo<DualLayerCase>& info) { return info.param.name; });
+
 // The workers without a button, run on the test's own thread: several tracks (DVD+R), sessions or borders (DVD-R) of
 // 2000 commands of 32 sectors each, the image at the start of each, the drive closing what it should.
 struct VariantCase {
