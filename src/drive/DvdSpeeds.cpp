@@ -90,6 +90,14 @@ int SpeedFromItem(const char* pszItem)
     return atoi(hyphen != nullptr ? hyphen + 1 : pszItem);
 }
 
+// The KB/s a DVD write-speed item names in its brackets ("2.4 X (3324 KB/s)"); 0 (keep the drive's speed) when
+// it names none.
+int ItemKbps(const char* pszItem)
+{
+    const char* open = strchr(pszItem, '(');
+    return open != nullptr ? atoi(open + 1) : 0;
+}
+
 bool UsesModelList(CDriveManager& manager, CDeviceRecord& record, ModelRecord& row)
 {
     memset(&row, 0, sizeof(row));
@@ -445,17 +453,19 @@ bool CDriveManager::FillWriteSpeedCombo(CDeviceRecord& record, CComboBox& combo,
     return true;
 }
 
-// The chosen write speed from the box's text: "maximum", or the leading number of its first word.
+// The chosen write speed from the box's text. DVD: "maximum" asks for the fastest reading and writing; any other
+// item is sent as the KB/s it names in brackets, which is the speed the drive reported (an item's X is rounded to
+// one decimal, so "2.4 X" stands for 3324 KB/s). CD: "maximum", or the leading number of the item in X.
 bool CDriveManager::ApplyWriteSpeedFromCombo(CDeviceRecord& record, CComboBox& combo, BOOL bDvd)
 {
     CString text;
     combo.GetWindowText(text);
     bool maximum = text.Find("maximum") >= 0;
-    int x = atoi(text);
     if (bDvd) {
-        SetStreamingSpeeds(record, -1, maximum ? 65535 : x * kDvdKbpsPerX);
+        SetStreamingSpeeds(record, -1, maximum ? -1 : ItemKbps(text));
         return true;
     }
+    int x = atoi(text);
     int r = GetMaxReadSpeed(record);
     SetCdSpeed(record, r * kCdKbpsPerXSent, maximum ? kMaximumCdSpeed : x * kCdKbpsPerXSent);
     return true;

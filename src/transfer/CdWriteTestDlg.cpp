@@ -8,6 +8,7 @@
 #include "drive/SenseCodes.h"
 #include "framework/Clock.h"
 #include "transfer/TestImages.h"
+#include "transfer/WriterModels.h"
 
 #include <cstring>
 
@@ -18,9 +19,6 @@ const DWORD kReadyPollMs = 15000;
 const DWORD kReadyPausesMs = 50;
 const long kMinimumTotal = 300;
 const int kMaxBusyRepeats = 100;
-
-// Models whose tray is opened after a test write (fictional product ids of the maker's drives).
-const char* const kEjectAfterSimulationModels[] = {"QZ5200", "QZ5400"};
 
 void Report(TestWorkerState& state, int nCode, LPARAM nValue)
 {
@@ -36,24 +34,9 @@ CCdWriteTestDlg::CCdWriteTestDlg(CWnd* pTestWindow) : CTestPageDlg(kTestPageCdWr
     m_job.pState = &m_worker;
 }
 
-// TEST UNIT READY until the drive is ready or the time is up, with a short pause between the polls.
-void CCdWriteTestDlg::WaitUntilReady(DWORD nMilliseconds)
-{
-    const DWORD nStart = ClockGetTickCount();
-    while (g_pDriveManager->TestUnitReady(m_worker.record) != kExecCompleted) {
-        if (ClockGetTickCount() - nStart >= nMilliseconds)
-            break;
-        ClockSleep(kReadyPausesMs);
-    }
-}
-
 bool CCdWriteTestDlg::EjectsAfterSimulation()
 {
-    const CString strProduct = g_pDriveManager->GetModelProductId(m_worker.record);
-    for (const char* pszModel : kEjectAfterSimulationModels)
-        if (strstr(strProduct, pszModel) != nullptr)
-            return true;
-    return false;
+    return ContainsModelNumber(g_pDriveManager->GetModelProductId(m_worker.record), g_CdEjectAfterSimulationModels);
 }
 
 bool CCdWriteTestDlg::CheckMedia()
@@ -234,16 +217,16 @@ void CCdWriteTestDlg::BeginWriteRun()
 // disc; a test write only stops and starts the disc. A run that did not finish opens the tray unless it only
 // simulated; the listed models open it after a test write too (after the results of a finished one), and after an
 // error once more.
-void CCdWriteTestDlg::OnRunEnding(int nCode)
+bool CCdWriteTestDlg::OnRunEnding(int nCode)
 {
     if (g_pDriveManager == nullptr)
-        return;
+        return true;
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = m_worker.record;
     drive.SynchronizeCache(record, 0, 0, 0, nullptr);
     if (nCode != TPC_ERROR)
         m_worker.endTick = ClockGetTickCount();
-    WaitUntilReady(kReadyPollMs);
+    WaitForReadyDrive(record, kReadyPollMs, kReadyPausesMs);
     drive.StartStopUnit(record, 1, 1, 1);
     drive.UnlockMedium(record);
     switch (nCode) {
@@ -251,7 +234,7 @@ void CCdWriteTestDlg::OnRunEnding(int nCode)
         if (!m_bRunSimulate) {
             drive.EjectMedium(record);
             drive.LoadMedium(record);
-            WaitUntilReady(kReadyPollMs);
+            WaitForReadyDrive(record, kReadyPollMs, kReadyPausesMs);
         } else {
             drive.StartStopUnit(record, 0, 0, 0);
             drive.StartStopUnit(record, 0, 1, 1);
@@ -269,6 +252,7 @@ void CCdWriteTestDlg::OnRunEnding(int nCode)
             drive.EjectMedium(record);
         break;
     }
+    return true;
 }
 
 void CCdWriteTestDlg::OnRunEnded(int nCode)

@@ -10,6 +10,7 @@
 #include "framework/Clock.h"
 #include "transfer/DvdWriteTest.h"
 #include "transfer/TestImages.h"
+#include "transfer/WriterModels.h"
 
 #include <cstdio>
 #include <cstring>
@@ -18,13 +19,11 @@ namespace {
 
 const int kBufferBytes = 32 * 2048;
 const DWORD kReadyPollMs = 15000;
+const DWORD kReadyPollPauseMs = 50;
+const DWORD kReadyLimitMs = 120000;
+const DWORD kReadyLoopPauseMs = 250;
 const int kMaxBusyRepeats = 100;
 const long kStartLba = -150;
-
-// The maker's drives with their own simulation of DVD+R writing (fictional product ids).
-const char* const kVendorSimulationModels[] = {"QZ7710", "QZ7720", "QZ7730", "QZ7740", "QZ7750", "QZ7760", "QZ7770"};
-// The maker's drives that format a DVD+RW in the background with Immed (fictional product ids).
-const char* const kImmediateFormatModels[] = {"QZ7160", "QZ7200", "QZ7300"};
 const int kPlusRwFormatListLength = 12;
 
 void Report(TestWorkerState& state, int nCode, LPARAM nValue)
@@ -32,32 +31,23 @@ void Report(TestWorkerState& state, int nCode, LPARAM nValue)
     ::SendMessage(state.hPage, WM_DVDWRITE_PROGRESS, WPARAM(nCode), nValue);
 }
 
-template <size_t N>
-bool IsListedModel(CDeviceRecord& record, const char* const (&models)[N])
+// The drive's own product identification names a model of the family.
+bool IsVendorSimulationModel(const CDeviceRecord& record)
 {
-    const CString strProduct = g_pDriveManager->GetModelProductId(record);
-    for (const char* pszModel : models)
-        if (strstr(strProduct, pszModel) != nullptr)
-            return true;
-    return false;
+    return ContainsModelNumber(record.m_szProduct, g_DvdPlusRSimulationModels);
 }
 
-bool IsVendorSimulationModel(CDeviceRecord& record)
-{
-    return IsListedModel(record, kVendorSimulationModels);
-}
-
+// The drive's row in the model table names a model of the family.
 bool IsImmediateFormatModel(CDeviceRecord& record)
 {
-    return IsListedModel(record, kImmediateFormatModels);
+    return ContainsModelNumber(g_pDriveManager->GetModelProductId(record), g_DvdPlusRwImmediateFormatModels);
 }
 
-void ReadyLoop(CDeviceRecord& record)
+// The drive answers again once its own work (a format, a close, its buffer written) is done. False when it still
+// is not ready after two minutes: a drive whose medium went away never is, and the run then ends as a failed one.
+bool ReadyLoop(CDeviceRecord& record)
 {
-    // The drive answers again once its own work is done; a drive that never does is given up after a long wait.
-    const DWORD nStart = ClockGetTickCount();
-    while (g_pDriveManager->TestUnitReady(record) != kExecCompleted && ClockGetTickCount() - nStart < 600000)
-        ClockSleep(50);
+    return WaitForReadyDrive(record, kReadyLimitMs, kReadyLoopPauseMs);
 }
 
 // 22 bytes of SEND DISC STRUCTURE format 0x0F: the current UTC time as 14 digits.
@@ -211,7 +201,8 @@ UINT EndWorker(DvdWriteJob& job, int nCode, LPARAM nValue)
 
 // The timed writes and the end of a worker: a failed write ends with TPC_ERROR; a stopped run with fnStopped(),
 // then TPC_STOPPED with nStoppedCode; a run whose every block was written with fnWritten(), then TPC_DONE with the
-// percent of the last sample.
+// percent of the last sample. An ending after which the drive did not become ready again (false) ends with
+// TPC_ERROR.
 template <typename Stopped, typename Written>
 UINT WriteAndEnd(DvdWriteJob& job, LPARAM nStoppedCode, Stopped fnStopped, Written fnWritten)
 {
@@ -220,28 +211,36 @@ UINT WriteAndEnd(DvdWriteJob& job, LPARAM nStoppedCode, Stopped fnStopped, Writt
     case kWriteFailed:
         return EndWorker(job, TPC_ERROR, 0);
     case kWriteStopped:
-        fnStopped();
-        return EndWorker(job, TPC_STOPPED, nStoppedCode);
+        return fnStopped() ? EndWorker(job, TPC_STOPPED, nStoppedCode) : EndWorker(job, TPC_ERROR, 0);
     case kAllWritten:
     default:
-        fnWritten();
-        return EndWorker(job, TPC_DONE, nPercent);
+        return fnWritten() ? EndWorker(job, TPC_DONE, nPercent) : EndWorker(job, TPC_ERROR, 0);
     }
 }
 
 template <typename Stopped>
 UINT WriteAndEnd(DvdWriteJob& job, LPARAM nStoppedCode, Stopped fnStopped)
 {
-    return WriteAndEnd(job, nStoppedCode, fnStopped, [] {});
+    return WriteAndEnd(job, nStoppedCode, fnStopped, [] { return true; });
 }
 
-// SYNCHRONIZE CACHE, then one CLOSE TRACK/SESSION function with Immed, waiting for the drive after each.
+// SYNCHRONIZE CACHE, then one CLOSE TRACK/SESSION function with Immed, waiting for the drive after each (the drive
+// manager's waits, which give up by themselves).
 void SyncAndClose(CDeviceRecord& record, BYTE function)
 {
     g_pDriveManager->SynchronizeCache(record, 0, 0, 0, nullptr);
     g_pDriveManager->WaitUntilReady(record);
     g_pDriveManager->CloseTrackSession(record, 1, function, 0);
     g_pDriveManager->WaitUntilReady(record);
+}
+
+// SyncAndClose as an ending of WriteAndEnd.
+auto SyncAndCloseEnding(CDeviceRecord& record, BYTE function)
+{
+    return [&record, function] {
+        SyncAndClose(record, function);
+        return true;
+    };
 }
 
 } // namespace
@@ -257,19 +256,22 @@ UINT __cdecl DvdPlusRWriteTestThread(LPVOID pParam)
         if (drive.SendDiscStructure(record, 0x20, 12, job.image.data()) != kExecCompleted)
             return EndWorker(job, TPC_ERROR, 0); // a set-up command failed
     }
-    ReadyLoop(record);
+    if (!ReadyLoop(record))
+        return EndWorker(job, TPC_ERROR, 0);
     BuildImage(job);
 
     // Written or stopped, the track and the disc are closed unless the drive only simulated.
     const auto fnClose = [&] {
         drive.SynchronizeCache(record, 0, 0, 0, nullptr);
-        ReadyLoop(record);
+        if (!ReadyLoop(record))
+            return false;
         if (!job.bSimulate) {
             drive.CloseTrackSession(record, 1, 1, 1);
             drive.WaitUntilReady(record);
             drive.CloseTrackSession(record, 1, 6, 0);
             drive.WaitUntilReady(record);
         }
+        return true;
     };
     return WriteAndEnd(job, 2, fnClose, fnClose);
 }
@@ -284,18 +286,18 @@ UINT __cdecl DvdPlusRwWriteTestThread(LPVOID pParam)
     BuildPlusRwFormat(job.image.data(), bImmediateFormat);
     if (drive.FormatUnit(record, 0x11, kPlusRwFormatListLength, job.image.data()) != kExecCompleted)
         return EndWorker(job, TPC_ERROR, 0); // a set-up command failed
-    if (bImmediateFormat)
-        ReadyLoop(record);
-    ReadyLoop(record);
+    if ((bImmediateFormat && !ReadyLoop(record)) || !ReadyLoop(record))
+        return EndWorker(job, TPC_ERROR, 0);
     drive.SynchronizeCache(record, 0, 0, 0, nullptr);
-    ReadyLoop(record);
+    if (!ReadyLoop(record))
+        return EndWorker(job, TPC_ERROR, 0);
     BYTE info[40];
     memset(info, 0, sizeof(info));
     drive.ReadDiscInformation(record, sizeof(info), info);
     drive.TestUnitReady(record);
     BuildImage(job);
 
-    const auto fnClose = [&] { SyncAndClose(record, 3); };
+    const auto fnClose = SyncAndCloseEnding(record, 3);
     return WriteAndEnd(job, 3, fnClose, fnClose);
 }
 
@@ -310,14 +312,15 @@ UINT __cdecl DvdMinusRWriteTestThread(LPVOID pParam)
         drive.SendDiscStructure(record, 0x21, 12, job.image.data());
     }
     drive.ReserveTrack(record, int(job.nSectorCount));
-    ReadyLoop(record);
+    if (!ReadyLoop(record))
+        return EndWorker(job, TPC_ERROR, 0);
     BuildImage(job);
 
     return WriteAndEnd(job, 0, [&] {
         drive.SynchronizeCache(record, 0, 0, 0, nullptr);
         drive.WaitUntilReady(record);
         drive.CloseTrackSession(record, 1, 2, 0);
-        ReadyLoop(record);
+        return ReadyLoop(record);
     });
 }
 
@@ -327,10 +330,11 @@ UINT __cdecl DvdMinusRwWriteTestThread(LPVOID pParam)
     CDeviceRecord& record = job.pState->record;
     SendTimeStamp(job);
     g_pDriveManager->ReserveTrack(record, int(job.nSectorCount));
-    ReadyLoop(record);
+    if (!ReadyLoop(record))
+        return EndWorker(job, TPC_ERROR, 0);
     BuildImage(job);
 
-    return WriteAndEnd(job, 1, [&] { SyncAndClose(record, 2); });
+    return WriteAndEnd(job, 1, SyncAndCloseEnding(record, 2));
 }
 
 UINT __cdecl DvdRamWriteTestThread(LPVOID pParam)
@@ -340,17 +344,7 @@ UINT __cdecl DvdRamWriteTestThread(LPVOID pParam)
     g_pDriveManager->TestUnitReady(record);
     BuildImage(job);
 
-    return WriteAndEnd(job, 3, [&] { SyncAndClose(record, 3); });
-}
-
-void CDvdWriteTestDlg::WaitUntilReady(DWORD nMilliseconds)
-{
-    const DWORD nStart = ClockGetTickCount();
-    while (g_pDriveManager->TestUnitReady(m_worker.record) != kExecCompleted) {
-        if (ClockGetTickCount() - nStart >= nMilliseconds)
-            break;
-        ClockSleep(50);
-    }
+    return WriteAndEnd(job, 3, SyncAndCloseEnding(record, 3));
 }
 
 // The capacity rule of the rewritables: the sector count from READ FORMAT CAPACITIES (0 when no descriptor of the
@@ -404,8 +398,12 @@ bool CDvdWriteTestDlg::CheckMedia()
         case kDvdWorkerMinusR: {
             BYTE track[36];
             memset(track, 0, sizeof(track));
-            if (drive.ReadTrackInformation(record, 0, 0, sizeof(track), track) != kExecCompleted)
+            if (drive.ReadTrackInformation(record, 0, 0, sizeof(track), track) != kExecCompleted) {
+                // Without the free blocks there is nothing to write; the user hears what the drive said.
+                MessageBox(LoadStringText(IDS_DISC_INFO_ERROR) + "\r\n" + drive.FormatSenseMessage(record),
+                           LoadStringText(m_traits.nTestNameId), MB_ICONSTOP);
                 return false;
+            }
             m_job.nSectorCount =
                 long((DWORD(track[16]) << 24) | (DWORD(track[17]) << 16) | (DWORD(track[18]) << 8) | track[19]);
             break;
@@ -555,30 +553,32 @@ AFX_THREADPROC CDvdWriteTestDlg::PrepareMinus()
 }
 
 // A finished run ends when the drive has written everything (SYNCHRONIZE CACHE): the end tick is taken there,
-// before the waits for the drive and the tray. The listed models leave their own simulation after the results.
-void CDvdWriteTestDlg::OnRunEnding(int nCode)
+// before the waits for the drive and the tray. A drive that does not become ready after it turns the end into a
+// failed one (false). The listed models leave their own simulation after the results.
+bool CDvdWriteTestDlg::OnRunEnding(int nCode)
 {
     if (g_pDriveManager == nullptr)
-        return;
+        return true;
     CDriveManager& drive = *g_pDriveManager;
     CDeviceRecord& record = m_worker.record;
     const bool bListed = IsVendorSimulationModel(record);
     if (nCode == TPC_DONE) {
         drive.SynchronizeCache(record, 0, 0, 0, nullptr);
         m_worker.endTick = ClockGetTickCount();
-        ReadyLoop(record);
+        if (!ReadyLoop(record))
+            return false;
         drive.StartStopUnit(record, 1, 1, 1);
         drive.UnlockMedium(record);
         if (!m_bRunSimulate) {
             drive.EjectMedium(record);
             drive.LoadMedium(record);
-            WaitUntilReady(kReadyPollMs);
+            WaitForReadyDrive(record, kReadyPollMs, kReadyPollPauseMs);
         } else {
             drive.StartStopUnit(record, 0, 0, 0);
             drive.StartStopUnit(record, 0, 1, 1);
             drive.TestUnitReady(record);
         }
-        return;
+        return true;
     }
     if (nCode == TPC_STOPPED) {
         drive.StartStopUnit(record, 1, 1, 1);
@@ -589,16 +589,20 @@ void CDvdWriteTestDlg::OnRunEnding(int nCode)
             if (m_bRunSimulate)
                 drive.EjectMedium(record);
         }
-        return;
+        return true;
     }
     drive.SynchronizeCache(record, 0, 0, 0, nullptr);
-    WaitUntilReady(kReadyPollMs);
+    WaitForReadyDrive(record, kReadyPollMs, kReadyPollPauseMs);
     drive.UnlockMedium(record);
     drive.EjectMedium(record);
     if (bListed)
         drive.SetVendorOption(record, 0, 0, nullptr);
+    return true;
 }
 
+// The listed models leave their own simulation: after a test write the ending form, then the option off. A drive
+// that stays busy after the ending form is given up after the same bound as every other wait, and the option is
+// switched off all the same, as a failed run's end does.
 void CDvdWriteTestDlg::OnRunEnded(int nCode)
 {
     if (g_pDriveManager == nullptr || nCode != TPC_DONE || !IsVendorSimulationModel(m_worker.record))

@@ -2,6 +2,8 @@
 // The DVD write test's profile decisions and sample arithmetic.
 #include "transfer/DvdWriteTest.h"
 
+#include "transfer/WriterModels.h"
+
 #include <cstring>
 
 DvdWriteWorker DvdWriteWorkerForProfile(int nProfile)
@@ -136,11 +138,5 @@ uint32_t DvdWriteSampleValue(int nTimedBlocks, int nBlockSectors, int64_t nMilli
 
 int DvdRamSpeedBasis(const char* pszProductId)
 {
-    // The maker's family that reports DVD-RAM on the read basis (fictional model number).
-    static const char* const kReadBasisModels[] = {"QZ7300"};
-    if (pszProductId != nullptr)
-        for (const char* pszModel : kReadBasisModels)
-            if (strstr(pszProductId, pszModel) != nullptr)
-                return 1385;
-    return 1350;
+    return ContainsModelNumber(pszProductId, g_DvdRamReadBasisModels) ? 1385 : 1350;
 }

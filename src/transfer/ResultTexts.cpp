@@ -133,10 +133,12 @@ void BuildResultTexts(TestRunRing& ring, bool bFull, const ResultDriveFacts& dri
         FieldPrintf(info.speed.szSpeed, "%s", static_cast<const char*>(drive.strSpeed));
         break;
     case kTestPageDvdWrite: {
-        double dSpeedX = double(drive.nWriteSpeedKBs) / 1385.0;
+        // A speed the drive did not report counts as 1X.
+        const int nKBs = drive.nWriteSpeedKBs == kWriteSpeedNotReported ? kDvdOneXKBs : drive.nWriteSpeedKBs;
+        double dSpeedX = double(nKBs) / kDvdOneXKBs;
         TextPrintf(pszDriveLine, "ID:%d %s %s V%s (#%s), Write Speed: %0.1fX", drive.nTargetId, pszVendor, pszProduct,
                    pszRevision, pszSerial, dSpeedX);
-        FieldPrintf(info.speed.szSpeed, "%0.1fX (%d KB/s)", dSpeedX, drive.nWriteSpeedKBs);
+        FieldPrintf(info.speed.szSpeed, "%0.1fX (%d KB/s)", dSpeedX, nKBs);
         break;
     }
     case kTestPageCdWrite: {

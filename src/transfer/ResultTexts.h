@@ -11,6 +11,9 @@
 
 #include <cstdint>
 
+const int kWriteSpeedNotReported = -1;
+const int kDvdOneXKBs = 1385;
+
 struct ResultDriveFacts {
     int nTargetId = 0;
     CString strVendor; // INQUIRY strings; empty when the drive did not answer
@@ -18,7 +21,8 @@ struct ResultDriveFacts {
     CString strRevision;
     CString strSerial;
     CString strSpeed;       // read pages: the read speed text (DVD: the speed list, CD: "%d X" or "maximum")
-    int nWriteSpeedKBs = 0; // write pages: the current write speed in KB/s (DVD: 1385 when not reported)
+    int nWriteSpeedKBs = 0; // write pages: the current write speed in KB/s (DVD: kWriteSpeedNotReported, shown
+                            // as 1X, when the drive did not report it)
     bool bHaveAtip = false; // CD write: the ATIP answer (28 bytes)
     BYTE atip[28] = {};
     // Only for the full texts:

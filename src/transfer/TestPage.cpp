@@ -61,6 +61,17 @@ const TestPageDriveCalls& DriveCalls()
 
 } // namespace
 
+bool WaitForReadyDrive(CDeviceRecord& record, DWORD nLimitMs, DWORD nPauseMs)
+{
+    const DWORD nStart = ClockGetTickCount();
+    while (g_pDriveManager->TestUnitReady(record) != kExecCompleted) {
+        if (ClockGetTickCount() - nStart >= nLimitMs)
+            return false;
+        ClockSleep(nPauseMs);
+    }
+    return true;
+}
+
 int CTestPageDlg::MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument)
 {
     CString strText = LoadStringText(nTextId);
@@ -99,9 +110,9 @@ void GatherResultFactsFromDrive(CTestPageDlg& page, bool bFull, ResultDriveFacts
         facts.strSpeed = g_pDriveManager->GetReadSpeedText(record, g_pDriveManager->GetMaxReadSpeed(record), szText);
         break;
     case kTestPageDvdWrite: {
-        // The current write speed from the capabilities page (bytes 40-41 of the answer); 1385 when unknown.
+        // The current write speed from the capabilities page (bytes 40-41 of the answer).
         BYTE page2A[100] = {};
-        facts.nWriteSpeedKBs = 1385;
+        facts.nWriteSpeedKBs = kWriteSpeedNotReported;
         if (g_pDriveManager->ModeSense(record, 0x2A, sizeof(page2A), page2A) == 1)
             facts.nWriteSpeedKBs = (page2A[40] << 8) | page2A[41];
         break;
@@ -261,6 +272,10 @@ void CTestPageDlg::FillSpeedList()
         g_pDriveManager->FillWriteSpeedCombo(m_currentDrive, m_speedCombo, FALSE);
         break;
     }
+    // A writer runs at the speed its list shows: the selected item is applied at once (a drive that cannot write
+    // has an empty list and is left alone).
+    if (m_traits.bWritePage && m_speedCombo.GetCount() > 0)
+        OnSpeedChanged();
 }
 
 void CTestPageDlg::OnSpeedChanged()
@@ -366,7 +381,10 @@ void CTestPageDlg::RequestStop()
         SetStartButtonText(IDS_START);
 }
 
-void CTestPageDlg::OnRunEnding(int nCode) {}
+bool CTestPageDlg::OnRunEnding(int nCode)
+{
+    return true;
+}
 
 void CTestPageDlg::OnRunEnded(int nCode) {}
 
@@ -428,6 +446,20 @@ void CTestPageDlg::StopProgressAnimation()
     m_progress.SetPos(kProgressSweep);
 }
 
+// The failing address and the drive's sense text under the caption "Ready", then the drive sequence of a failed
+// run; no result texts are made.
+void CTestPageDlg::FailRun()
+{
+    StopProgressAnimation();
+    m_worker.endTick = ClockGetTickCount();
+    SetStartButtonText(IDS_START);
+    MessageBox(ErrorMessage(), LoadStringText(IDS_READY), MB_ICONERROR);
+    OnRunEnding(TPC_ERROR);
+    EndRun();
+    DriveCalls().pfnCloseDriveHandle(m_worker.record);
+    m_viewLogButton.EnableWindow(TRUE);
+}
+
 void CTestPageDlg::EndRun()
 {
     m_bRunning = 0;
@@ -463,20 +495,10 @@ CString CTestPageDlg::ErrorMessage() const
 
 LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
 {
-    CString strCaption = LoadStringText(m_traits.nTestNameId);
     switch (nCode) {
-    case TPC_ERROR: {
-        StopProgressAnimation();
-        m_worker.endTick = ClockGetTickCount();
-        strCaption = LoadStringText(IDS_READY);
-        SetStartButtonText(IDS_START);
-        MessageBox(ErrorMessage(), strCaption, MB_ICONERROR);
-        OnRunEnding(TPC_ERROR);
-        EndRun();
-        DriveCalls().pfnCloseDriveHandle(m_worker.record);
-        m_viewLogButton.EnableWindow(TRUE);
+    case TPC_ERROR:
+        FailRun();
         break;
-    }
     case TPC_PERCENT:
         if (m_traits.kind == kTestPageCdWrite) {
             const long nAddress = m_pRunState->CurrentAddress();
@@ -488,14 +510,16 @@ LRESULT CTestPageDlg::OnTestProgress(WPARAM nCode, LPARAM nValue)
         break;
     case TPC_DONE:
         StopProgressAnimation();
-        strCaption = LoadStringText(IDS_READY);
         SetStartButtonText(IDS_START);
         m_pRunState->RequestStop();
         m_endValue.SetText(m_currentValue.GetText());
         m_currentValue.SetText(SpeedText(m_pRing->ComputeAverageSpeed()));
         SetDlgItemText(IDC_TP_CURRENT_CAPTION, "Average:");
         m_worker.endTick = ClockGetTickCount();
-        OnRunEnding(TPC_DONE);
+        if (!OnRunEnding(TPC_DONE)) {
+            FailRun();
+            break;
+        }
         FormatResults(true);
         OnRunEnded(TPC_DONE);
         DriveCalls().pfnCloseDriveHandle(m_worker.record);

@@ -24,6 +24,10 @@
 
 class CTestPageDlg;
 
+// TEST UNIT READY until the drive is ready, with nPauseMs between the polls; false when it still is not after
+// nLimitMs.
+bool WaitForReadyDrive(CDeviceRecord& record, DWORD nLimitMs, DWORD nPauseMs);
+
 // What differs between the four pages.
 struct TestPageTraits {
     TestPageKind kind;
@@ -158,14 +162,15 @@ protected:
     // press shows "&Start"), the write pages show "&Start" at once.
     void RequestStop();
     // Write pages: the drive sequence at the end of a run up to the run's result texts. The frame has taken the
-    // end tick before; a page whose sequence takes it later (after SYNCHRONIZE CACHE) takes it again.
-    virtual void OnRunEnding(int nCode);
+    // end tick before; a page whose sequence takes it later (after SYNCHRONIZE CACHE) takes it again. False when
+    // the drive did not finish a normal end (TPC_DONE): the run then ends as a failed one.
+    virtual bool OnRunEnding(int nCode);
     // Write pages: what the drive sequence does after the result texts of a finished run.
     virtual void OnRunEnded(int nCode);
     // A message box under the test's title (the read or the write test); the text's %s takes pszArgument when given.
     int MessageBoxText(UINT nTextId, UINT nType, const char* pszArgument = nullptr);
     // The speed combo box for the page's drive: filled whenever the page is shown or hidden, applied when the
-    // user picks a speed.
+    // user picks a speed (on a write page also right after filling).
     virtual void FillSpeedList();
     virtual void OnSpeedChanged();
     // A sample arrived (the graph plots it).
@@ -190,6 +195,8 @@ protected:
     // Parts of the progress handling.
     void StopProgressAnimation();
     void EndRun(); // flags, running flag, test window notice
+    // The error message, then the drive sequence of a failed run.
+    void FailRun();
     void SetStartButtonText(UINT nTextId);
     CString SpeedText(int32_t nValue) const;
     CString ErrorMessage() const;

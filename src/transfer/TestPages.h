@@ -90,7 +90,7 @@ public:
 protected:
     void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnStart() override;
-    void OnRunEnding(int nCode) override;
+    bool OnRunEnding(int nCode) override;
     void OnRunEnded(int nCode) override;
     // True when the medium can be written; the usable sectors are then in the job. A used DVD-RW the user agrees
     // to erase leaves the erase pending and returns false.
@@ -108,7 +108,6 @@ private:
     bool ReadRewritableCapacity();
     void EraseDisc();
     bool SendWriteParameters(bool bSimulate);
-    void WaitUntilReady(DWORD nMilliseconds);
 
     CString m_strDiscType;
     bool m_bRunSimulate = false;
@@ -144,7 +143,7 @@ public:
 protected:
     void OnShowWindow(BOOL bShow, UINT nStatus);
     void OnStart() override;
-    void OnRunEnding(int nCode) override;
+    bool OnRunEnding(int nCode) override;
     void OnRunEnded(int nCode) override;
     // True when a usable blank disc is in the drive. A non-blank CD-RW the user agrees to erase leaves the erase
     // pending and returns false.
@@ -160,7 +159,6 @@ private:
     bool SendCueSheet();
     void BeginWriteRun();
 
-    void WaitUntilReady(DWORD nMilliseconds);
     bool EjectsAfterSimulation();
 
     CueSheetEntry m_mode1Sheet[kCueSheetEntries];

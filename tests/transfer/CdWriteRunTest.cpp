@@ -3,6 +3,7 @@
 // writes), the command sequence the drive sees, every stored sample against the drive's own timeline, the erase
 // and restart of a used CD-RW, and the messages of the failures, each followed by a run that starts cleanly.
 #include "PageRunFixture.h" // first: the emulator's headers in their order
+#include "EmuFeatureProfiles.h"
 #include "EmuWrite.h"
 #include "transfer/TestImages.h"
 
@@ -190,6 +191,26 @@ TEST_F(CdWriteRun, CounterWithoutFrequencyStillEndsTheRun)
     for (int s = 0; s < kSamples; ++s)
         EXPECT_EQ(CdWriteSampleValue(CdWriteTimedBlocks(45, s == 0), 0), samples[s]) << "sample " << s;
     EXPECT_EQ(CString("Average:"), guitest::Text(m_pPage->m_hWnd, IDC_TP_CURRENT_CAPTION));
+}
+
+// The write-speed list: the speeds the drive settles on, filled when the page is shown, with the drive left at the
+// item the list selects (the first, when its speed before was none of them); a chosen item goes to the drive at once.
+TEST_F(CdWriteRun, SpeedListSetsTheDriveToTheItemItShows)
+{
+    EmuSetCdSpeeds(m_pMachine, m_nDrive, {8, 16, 32, 48}, {4, 8, 16, 24});
+    ASSERT_NO_FATAL_FAILURE(SetCapabilitiesSpeed(20, 20 * 176)); // 20 X, not a speed the drive offers
+    CDeviceRecord& record = m_pPage->m_currentDrive;
+    ShowPage();
+    const std::vector<std::string> expected = {"24 X (3600 KB/s)", "16 X (2400 KB/s)", "8 X (1200 KB/s)",
+                                               "4 X (600 KB/s)"};
+    EXPECT_EQ(expected, SpeedItems());
+    EXPECT_EQ(24 * 176, m_manager.GetCurrentWriteSpeed(record));
+
+    ChooseSpeed(2);
+    EXPECT_EQ(8 * 176, m_manager.GetCurrentWriteSpeed(record));
+    const std::vector<EmuLogEntry> speeds = CommandsOf({0xBB});
+    ASSERT_FALSE(speeds.empty());
+    EXPECT_EQ(8 * 177, (speeds.back().cdb[4] << 8) | speeds.back().cdb[5]);
 }
 
 TEST_F(CdWriteRun, UsedCdRwIsErasedAndTheTestStartsAgain)

@@ -4,6 +4,7 @@
 // the start, every timed sample against the drive's own timeline, a disc that is no longer blank afterwards and
 // takes the next run, the erase of a used DVD-RW, and the media checks that refuse a disc.
 #include "PageRunFixture.h" // first: the emulator's headers in their order
+#include "EmuFeatureProfiles.h"
 #include "EmuWrite.h"
 #include "transfer/DvdWriteTest.h"
 #include "transfer/ResultsExport.h"
@@ -342,6 +343,113 @@ TEST_F(DvdWriteRun, NoDvdInTheDriveAsksForABlankOne)
     ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
     EXPECT_EQ(CString("Please insert a blank DVD"), m_pSession->MessageBoxes()[0].text);
     EXPECT_TRUE(Writes().empty());
+}
+
+// The SET STREAMING descriptor the drive gets for a read and a write speed (KB/s, FFFFFFFF: the fastest).
+std::vector<uint8_t> StreamingDescriptor(uint32_t nRead, uint32_t nWrite)
+{
+    std::vector<uint8_t> descriptor(28, 0);
+    for (const auto& field :
+         {std::make_pair(12, nRead), std::make_pair(16, 1000u), std::make_pair(20, nWrite), std::make_pair(24, 1000u)})
+        for (int i = 0; i < 4; ++i)
+            descriptor[size_t(field.first + i)] = uint8_t(field.second >> (24 - 8 * i));
+    return descriptor;
+}
+
+// The write-speed list: filled when the page is shown, with the drive set at once to the item the list selects (the
+// first, when the drive's speed is none of the listed ones); a chosen item goes to the drive as the KB/s the drive
+// reported for it; "maximum", after a failed GET PERFORMANCE, as the fastest reading and writing.
+TEST_F(DvdWriteRun, SpeedListSetsTheDriveToTheItemItShows)
+{
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdPlusR, kFreeSectors);
+    EmuSetDvdSpeeds(m_pMachine, m_nDrive, {{6925, 16620}}, {3324, 11080, 5540});
+    ASSERT_NO_FATAL_FAILURE(SetCapabilitiesSpeed(28, 8310)); // 6 X, not a listed speed
+    const auto lastStreaming = [&] {
+        const std::vector<EmuLogEntry> sent = CommandsOf({0xB6});
+        return sent.empty() ? std::vector<uint8_t>() : DataOutOf(sent.back());
+    };
+    m_pMachine->ClearLog();
+    ShowPage();
+    const std::vector<std::string> expected = {"8.0 X (11080 KB/s)", "4.0 X (5540 KB/s)", "2.4 X (3324 KB/s)"};
+    EXPECT_EQ(expected, SpeedItems());
+    EXPECT_EQ(StreamingDescriptor(0xFFFFFFFF, 11080), lastStreaming());
+
+    ChooseSpeed(2);
+    EXPECT_EQ(StreamingDescriptor(0xFFFFFFFF, 3324), lastStreaming());
+
+    m_pMachine->SetInt(m_nDrive, "perf.requireDataType10", 1); // GET PERFORMANCE refused
+    m_pMachine->ClearLog();
+    m_pPage->ShowWindow(SW_HIDE);
+    EXPECT_EQ(std::vector<std::string>{"maximum"}, SpeedItems());
+    EXPECT_EQ(StreamingDescriptor(0xFFFFFFFF, 0xFFFFFFFF), lastStreaming());
+}
+
+// A drive whose medium goes away once the run is written never becomes ready again: the page gives up after two
+// minutes on the drive's clock, says so with the drive's sense text and ends the run as a failed one (the medium
+// released and the tray opened, no result texts).
+class MediumGoneAtTheEndPage : public CDvdWriteTestDlg {
+public:
+    explicit MediumGoneAtTheEndPage(CWnd* pTestWindow) : CDvdWriteTestDlg(pTestWindow) {}
+    IEmuMachine* pMachine = nullptr;
+    int nDrive = 0;
+
+protected:
+    bool OnRunEnding(int nCode) override
+    {
+        if (nCode == TPC_DONE)
+            pMachine->QueueSense(nDrive, 0x00, 2, 0x3A, 0x00, 100000);
+        return CDvdWriteTestDlg::OnRunEnding(nCode);
+    }
+};
+
+class DvdWriteMediumGone : public PageRunOf<MediumGoneAtTheEndPage> {
+protected:
+    std::string DriveProfile() const override { return "fifth-family-dvd-writer"; }
+};
+
+TEST_F(DvdWriteMediumGone, ReadinessWaitAtTheEndGivesUpAfterTwoMinutes)
+{
+    m_pPage->pMachine = m_pMachine;
+    m_pPage->nDrive = m_nDrive;
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdMinusR, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    ASSERT_NO_FATAL_FAILURE(StartAndWait(false));
+
+    ASSERT_EQ(1u, m_pSession->MessageBoxes().size());
+    const CString& text = m_pSession->MessageBoxes()[0].text;
+    EXPECT_EQ(0, text.Find("Write error at ")) << static_cast<const char*>(text);
+    EXPECT_NE(-1, text.Find("(code 023A00)")) << static_cast<const char*>(text);
+    EXPECT_EQ(CString("Ready"), m_pSession->MessageBoxes()[0].caption);
+
+    // The polls after the page's SYNCHRONIZE CACHE, a quarter second apart, for two minutes of the drive's time;
+    // then the failed run's end: SYNCHRONIZE CACHE, ALLOW MEDIUM REMOVAL, eject.
+    const std::vector<EmuLogEntry> log = Log();
+    size_t nLastWrite = 0;
+    for (size_t i = 0; i < log.size(); ++i)
+        if (log[i].cdb[0] == 0x2A)
+            nLastWrite = i;
+    size_t nSync = nLastWrite + 1;
+    while (nSync < log.size() && log[nSync].cdb[0] != 0x35)
+        ++nSync;
+    size_t nEndOfPolls = nSync + 1;
+    while (nEndOfPolls < log.size() && log[nEndOfPolls].cdb[0] == 0x00)
+        ++nEndOfPolls;
+    ASSERT_LT(nEndOfPolls, log.size());
+    const uint64_t nWaitedUs = log[nEndOfPolls].nTimeUs - log[nSync + 1].nTimeUs;
+    EXPECT_GE(nWaitedUs, 120000000u);
+    EXPECT_LT(nWaitedUs, 121000000u);
+    EXPECT_NEAR(480.0, double(nEndOfPolls - nSync - 1), 2.0);
+    std::vector<std::vector<uint8_t>> end;
+    for (size_t i = nEndOfPolls; i < log.size(); ++i)
+        if (log[i].cdb[0] == 0x35 || log[i].cdb[0] == 0x1E || log[i].cdb[0] == 0x1B)
+            end.push_back({log[i].cdb[0], log[i].cdb[4]});
+    const std::vector<std::vector<uint8_t>> expectedEnd = {{0x35, 0x00}, {0x1E, 0x00}, {0x1B, 0x02}};
+    EXPECT_EQ(expectedEnd, end);
+
+    const TestRunRing& ring = m_pPage->Ring();
+    EXPECT_STREQ("", ring.Info(ring.GetCurrentRun()).szDuration) << "no result texts";
+    EXPECT_FALSE(m_pPage->IsRunning());
+    EXPECT_FALSE(m_runState.IsRunning());
 }
 
 // One run on each rewritable kind, real and with the Simulate setting: the set-up the worker sends between the
@@ -700,6 +808,10 @@ void Simulate(IEmuMachine*, int, TransferRateSettings& settings)
 {
     settings.simulate = 1;
 }
+void RefuseTrackInformation(IEmuMachine* pMachine, int nDrive, TransferRateSettings&)
+{
+    pMachine->QueueSense(nDrive, 0x52, 5, 0x24, 0x00, 1);
+}
 
 const char kDiscInfoError[] = "Error reading disc information";
 
@@ -716,6 +828,10 @@ const RefusalCase kRefusalCases[] = {
     {"RamSimulateNo", kEmuWriteDvdRam, &Simulate, IDNO, kRamSimulation, false},
     {"PlusRSimulateWithoutTheDrivesOwn", kEmuWriteDvdPlusR, &Simulate, IDYES,
      "Simulation not supported on this drive.\r\nDo you wish to continue without simulation?", true},
+    {"PlusRTrackInformationRefused", kEmuWriteDvdPlusR, &RefuseTrackInformation, 0,
+     "Error reading disc information\r\nInvalid parameter (code 052400)", false},
+    {"MinusRTrackInformationRefused", kEmuWriteDvdMinusR, &RefuseTrackInformation, 0,
+     "Error reading disc information\r\nInvalid parameter (code 052400)", false},
 };
 // clang-format on
 
@@ -763,10 +879,10 @@ public:
     std::vector<bool> buffersHeldAtEnd; // at each end of a run
 
 protected:
-    void OnRunEnding(int nCode) override
+    bool OnRunEnding(int nCode) override
     {
         buffersHeldAtEnd.push_back(!Job().image.empty() || !Job().zeros.empty());
-        CDvdWriteTestDlg::OnRunEnding(nCode);
+        return CDvdWriteTestDlg::OnRunEnding(nCode);
     }
 };
 
@@ -872,6 +988,141 @@ TEST_F(DvdWriteListedRun, DvdRamSamplesCountOnTheReadBasis)
         EXPECT_NEAR(500.0 * 1350.0 / 1385.0, double(samples[s]), 10.0) << "sample " << s;
     }
 }
+
+// A writer of the family with its own simulation of DVD+R writing: a DVD+R run with Simulate switches the drive's
+// simulation on with the vendor option before the writes, leaves the track and the disc open, and at its end
+// switches the simulation off again, after the results of a finished run (the ending form, a wait for the drive,
+// then off) or at once after a stop, which also opens the tray a second time.
+struct OwnSimulationCase {
+    const char* name;
+    bool bStop;
+    std::vector<std::vector<uint8_t>> ending; // after the last write: operation code, then byte 1 and byte 4 of
+                                              // START STOP UNIT and ALLOW MEDIUM REMOVAL, byte 3 of the option
+};
+
+void PrintTo(const OwnSimulationCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const std::vector<uint8_t> kOptionOn = {0xF3, 0x1F, 0x14};
+const std::vector<uint8_t> kOptionEnding = {0xF3, 0x1F, 0xFF};
+const std::vector<uint8_t> kOptionOff = {0xF3, 0x1F, 0x15};
+
+// clang-format off
+const OwnSimulationCase kOwnSimulationCases[] = {
+    {"Finished", false,
+     {{0x35, 0, 0}, {0x35, 0, 0}, {0x1B, 1, 3}, {0x1E, 0, 0}, {0x1B, 0, 0}, {0x1B, 0, 3}, kOptionEnding, kOptionOff}},
+    {"Stopped", true,
+     {{0x35, 0, 0}, {0x1B, 1, 3}, {0x1E, 0, 0}, {0x1B, 0, 2}, kOptionOff, {0x1B, 0, 2}}},
+};
+// clang-format on
+
+class DvdWriteOwnSimulation : public DvdWriteRun, public ::testing::WithParamInterface<OwnSimulationCase> {
+protected:
+    // A model without a row in the model table: the program sends it the six-byte mode commands, which it takes.
+    void PrepareDrive() override
+    {
+        SetProduct("DVDR   QZ7730   ");
+        m_pMachine->SetInt(m_nDrive, "mode.refuse6", 0);
+    }
+};
+
+TEST_P(DvdWriteOwnSimulation, PlusRTestWriteSwitchesTheDrivesSimulationOnAndOff)
+{
+    const OwnSimulationCase& c = GetParam();
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, kEmuWriteDvdPlusR, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    m_settings.simulate = 1;
+    if (c.bStop) {
+        ASSERT_NO_FATAL_FAILURE(StartAndStopAt(3000));
+    } else {
+        ASSERT_NO_FATAL_FAILURE(StartAndWait(false));
+    }
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty())
+        << "the drive simulates: no question; "
+        << (m_pSession->MessageBoxes().empty() ? "" : static_cast<const char*>(m_pSession->MessageBoxes()[0].text));
+
+    const std::vector<EmuLogEntry> log = Log();
+    size_t nFirstWrite = log.size(), nLastWrite = 0;
+    for (size_t i = 0; i < log.size(); ++i)
+        if (log[i].cdb[0] == 0x2A) {
+            nFirstWrite = std::min(nFirstWrite, i);
+            nLastWrite = i;
+        }
+    ASSERT_LT(nFirstWrite, log.size());
+    const auto command = [](const EmuLogEntry& e) {
+        return std::vector<uint8_t>{e.cdb[0], e.cdb[1], e.cdb[0] == 0xF3 ? e.cdb[3] : e.cdb[4]};
+    };
+    std::vector<std::vector<uint8_t>> optionsBefore, afterWrites;
+    for (size_t i = 0; i < log.size(); ++i) {
+        const uint8_t op = log[i].cdb[0];
+        if (i < nFirstWrite && op == 0xF3)
+            optionsBefore.push_back(command(log[i]));
+        if (i > nLastWrite && (op == 0xF3 || op == 0x35 || op == 0x1B || op == 0x1E || op == 0x5B))
+            afterWrites.push_back(command(log[i]));
+    }
+    EXPECT_EQ(std::vector<std::vector<uint8_t>>{kOptionOn}, optionsBefore);
+    EXPECT_EQ(c.ending, afterWrites);
+    EXPECT_TRUE(Closes().empty()) << "track and disc stay open";
+    if (!c.bStop) {
+        // The drive is waited for between the ending form and the option off.
+        size_t nEnding = 0, nOff = 0;
+        for (size_t i = nLastWrite + 1; i < log.size(); ++i)
+            if (log[i].cdb[0] == 0xF3)
+                (log[i].cdb[3] == 0xFF ? nEnding : nOff) = i;
+        ASSERT_LT(nEnding, nOff);
+        EXPECT_EQ(0x00, log[nEnding + 1].cdb[0]);
+    }
+    EXPECT_FALSE(m_runState.IsRunning());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, DvdWriteOwnSimulation, ::testing::ValuesIn(kOwnSimulationCases),
+                         [](const ::testing::TestParamInfo<OwnSimulationCase>& info) { return info.param.name; });
+
+// The dual-layer discs: after the time stamp the worker sends the layer boundary (DVD+R DL format 0x20 with
+// 2,086,912 sectors in layer 0, DVD-R DL format 0x21 with 2,092,896), then writes the run.
+struct DualLayerCase {
+    const char* name;
+    EmuWriteDisc disc;
+    int nProfile;
+    uint8_t nFormat;
+    std::vector<uint8_t> boundary; // SEND DISC STRUCTURE's 12 bytes
+};
+
+void PrintTo(const DualLayerCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const DualLayerCase kDualLayerCases[] = {
+    {"PlusRDl", kEmuWriteDvdPlusR, 0x2B, 0x20, {0, 0x0A, 0, 0, 0, 0, 0, 0, 0x00, 0x1F, 0xD8, 0x00}},
+    {"MinusRDl", kEmuWriteDvdMinusR, 0x15, 0x21, {0, 0x0A, 0, 0, 0, 0, 0, 0, 0x00, 0x1F, 0xEF, 0x60}},
+};
+
+class DvdWriteDualLayer : public DvdWriteRun, public ::testing::WithParamInterface<DualLayerCase> {};
+
+TEST_P(DvdWriteDualLayer, SendsTheLayerBoundaryBeforeTheWrites)
+{
+    const DualLayerCase& c = GetParam();
+    EmuLoadBlankDvd(m_pMachine, m_nDrive, c.disc, kFreeSectors);
+    m_pMachine->SetInt(m_nDrive, "config.profile", c.nProfile);
+    m_pMachine->SetInt(m_nDrive, "write.speedX100", 800);
+    RunOnce();
+    EXPECT_TRUE(m_pSession->MessageBoxes().empty());
+    const std::vector<EmuLogEntry> structures = CommandsOf({0xBF});
+    ASSERT_EQ(2u, structures.size());
+    EXPECT_EQ(0x0F, structures[0].cdb[7]) << "the time stamp first";
+    EXPECT_EQ(c.nFormat, structures[1].cdb[7]);
+    EXPECT_EQ(12, (structures[1].cdb[8] << 8) | structures[1].cdb[9]);
+    EXPECT_EQ(c.boundary, DataOutOf(structures[1]));
+    const std::vector<EmuLogEntry> writes = Writes();
+    ASSERT_EQ(size_t(kSamples * 45), writes.size());
+    EXPECT_LT(structures[1].nSequence, writes[0].nSequence);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DvdWriteDualLayer, ::testing::ValuesIn(kDualLayerCases),
+                         [](const ::testing::TestParamInfo<DualLayerCase>& info) { return info.param.name; });
 
 // The workers without a button, run on the test's own thread: several tracks (DVD+R), sessions or borders (DVD-R) of
 // 2000 commands of 32 sectors each, the image at the start of each, the drive closing what it should.

@@ -142,6 +142,44 @@ void PageRunFixture::StartAndStopAt(long nLba)
     ASSERT_TRUE(PumpUntil([&] { return !page.IsRunning(); }, 20000));
 }
 
+void PageRunFixture::ShowPage()
+{
+    m_window.ShowWindow(SW_SHOW);
+    m_pTestPage->ShowWindow(SW_SHOW);
+}
+
+std::vector<std::string> PageRunFixture::SpeedItems()
+{
+    const HWND hCombo = guitest::Control(m_pTestPage->m_hWnd, int(m_pTestPage->Traits().nSpeedId));
+    std::vector<std::string> items;
+    const int nCount = int(SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < nCount; ++i) {
+        char szItem[128] = "";
+        if (SendMessageA(hCombo, CB_GETLBTEXTLEN, WPARAM(i), 0) < LRESULT(sizeof(szItem)))
+            SendMessageA(hCombo, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(szItem));
+        items.push_back(szItem);
+    }
+    return items;
+}
+
+void PageRunFixture::ChooseSpeed(int nIndex)
+{
+    const int nId = int(m_pTestPage->Traits().nSpeedId);
+    const HWND hCombo = guitest::Control(m_pTestPage->m_hWnd, nId);
+    SendMessageA(hCombo, CB_SETCURSEL, WPARAM(nIndex), 0);
+    SendMessageA(m_pTestPage->m_hWnd, WM_COMMAND, MAKEWPARAM(nId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(hCombo));
+}
+
+void PageRunFixture::SetCapabilitiesSpeed(uint32_t nOffset, uint16_t nKbps)
+{
+    std::vector<uint8_t> page(256);
+    page.resize(m_pMachine->GetBytes(m_nDrive, "mode.page.2A", page.data(), uint32_t(page.size())));
+    ASSERT_LT(size_t(nOffset + 1), page.size());
+    page[nOffset] = uint8_t(nKbps >> 8);
+    page[nOffset + 1] = uint8_t(nKbps);
+    m_pMachine->SetBytes(m_nDrive, "mode.page.2A", page.data(), uint32_t(page.size()));
+}
+
 std::vector<EmuLogEntry> PageRunFixture::CommandsOf(std::initializer_list<uint8_t> ops)
 {
     std::vector<EmuLogEntry> commands;

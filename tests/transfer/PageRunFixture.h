@@ -48,6 +48,13 @@ protected:
     // Presses Start, presses it again (Stop) once the run has written up to nLba, and waits until the page is idle.
     void StartAndStopAt(long nLba);
 
+    // The page's speed list: the page shown (which fills the list), its items, and an item chosen as the user does.
+    void ShowPage();
+    std::vector<std::string> SpeedItems();
+    void ChooseSpeed(int nIndex);
+    // A 16-bit speed (KB/s) in the drive's capabilities page 0x2A, at page offset nOffset.
+    void SetCapabilitiesSpeed(uint32_t nOffset, uint16_t nKbps);
+
     std::vector<EmuLogEntry> Log() { return ScsiLogEntries(m_pMachine); }
     // The commands of the log with one of these operation codes, in order.
     std::vector<EmuLogEntry> CommandsOf(std::initializer_list<uint8_t> ops);

@@ -198,9 +198,10 @@ TEST(ResultTexts, DvdWriteSpeedFallsBackToOneX)
 {
     auto ring = RingWithRun(kTestPageDvdWrite);
     ResultDriveFacts drive = Korvath();
-    drive.nWriteSpeedKBs = 1385;
+    drive.nWriteSpeedKBs = kWriteSpeedNotReported;
     BuildResultTexts(*ring, false, drive, ResultRunFacts());
     EXPECT_STREQ("1.0X (1385 KB/s)", ring->Info(0).speed.szSpeed);
+    EXPECT_NE(nullptr, std::strstr(ring->Text(0, 0), "Write Speed: 1.0X")) << ring->Text(0, 0);
 }
 
 TEST(ResultTexts, NothingWithoutACurrentRun)

@@ -8,6 +8,7 @@
 
 #include "transfer/CdWriteTest.h"
 #include "transfer/DvdWriteTest.h"
+#include "transfer/WriterModels.h"
 
 namespace {
 
@@ -184,6 +185,21 @@ TEST(DvdWriteMath, DvdRamBasisFollowsTheProductIdentification)
     EXPECT_EQ(1350, DvdRamSpeedBasis("DVD-RW XR-7700  "));
     EXPECT_EQ(1350, DvdRamSpeedBasis(""));
     EXPECT_EQ(1350, DvdRamSpeedBasis(nullptr));
+}
+
+// The lists matched against the drive's row in the model table name models that have a row: a number without one
+// could never match, and its family would silently be treated as any other drive.
+TEST(WriterModels, ListsMatchedOnModelRowsNameModelsWithARow)
+{
+    for (const ModelNumberGroup* pGroup : {&g_DvdPlusRwImmediateFormatModels, &g_CdEjectAfterSimulationModels}) {
+        EXPECT_GT(pGroup->count, 0) << pGroup->name;
+        for (int i = 0; i < pGroup->count; ++i) {
+            bool bRow = false;
+            for (const ModelRecord& row : g_ModelTable)
+                bRow = bRow || std::strstr(row.productId, pGroup->numbers[i]) != nullptr;
+            EXPECT_TRUE(bRow) << pGroup->name << ": " << pGroup->numbers[i];
+        }
+    }
 }
 
 } // namespace

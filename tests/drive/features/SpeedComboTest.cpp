@@ -281,6 +281,10 @@ TEST_F(SpeedComboTest, DvdWriteSpeeds)
     ASSERT_TRUE(m_Manager.ApplyWriteSpeedFromCombo(record, m_write, TRUE));
     EXPECT_EQ(4 * 1385, m_pMachine->GetInt(nDrive, "speed.lastWrite", 0));
     EXPECT_EQ(int64_t(0xFFFFFFFF), m_pMachine->GetInt(nDrive, "speed.lastRead", 0));
+    // "2.4 X" is the drive's 3324 KB/s, not 2.4 rounded to whole X.
+    m_write.SetCurSel(2);
+    ASSERT_TRUE(m_Manager.ApplyWriteSpeedFromCombo(record, m_write, TRUE));
+    EXPECT_EQ(3324, m_pMachine->GetInt(nDrive, "speed.lastWrite", 0));
     EmuSetDvdSpeeds(m_pMachine, nDrive, {{6925, 16620}}, {3324, 11080, 5540, 5540});
     m_Manager.SetStreamingSpeeds(record, -1, 5540);
     ASSERT_TRUE(m_Manager.FillWriteSpeedCombo(record, m_write, TRUE));
@@ -290,7 +294,8 @@ TEST_F(SpeedComboTest, DvdWriteSpeeds)
     ASSERT_TRUE(m_Manager.FillWriteSpeedCombo(record, m_write, TRUE));
     EXPECT_EQ(std::vector<std::string>({"maximum"}), Items(m_write));
     m_Manager.ApplyWriteSpeedFromCombo(record, m_write, TRUE);
-    EXPECT_EQ(65535, m_pMachine->GetInt(nDrive, "speed.lastWrite", 0));
+    EXPECT_EQ(int64_t(0xFFFFFFFF), m_pMachine->GetInt(nDrive, "speed.lastWrite", 0)) << "the fastest";
+    EXPECT_EQ(int64_t(0xFFFFFFFF), m_pMachine->GetInt(nDrive, "speed.lastRead", 0));
 }
 
 TEST_F(SpeedComboTest, CdWriteSpeeds)
