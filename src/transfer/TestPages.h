@@ -78,7 +78,8 @@ public:
     }
     const DvdWriteJob& Job() const { return m_job; }
     const CString& DiscTypeText() const { return m_strDiscType; }
-    // The graph's length in kilobytes, as the Preferences set it (5 GiB until then); the page repaints.
+    // The graph's length in kilobytes, as the Preferences set it (5 GB again at every settings load); the page
+    // repaints.
     void SetGraphLength(DWORD nLengthKB);
     DWORD GetGraphLength() { return DWORD(Graph().Length()); }
 

@@ -1,7 +1,7 @@
 // src/transfer/WriterModels.h
-// The maker's writer families that the write tests treat in their own way (fictional model numbers). Each list is
-// matched with ContainsModelNumber, its numbers as substrings of a product identification: the drive's own (its
-// INQUIRY text, kept in the device record) or that of the drive's row in the model table, as each list says.
+// The maker's writer families that the write tests treat in their own way. Each list is matched with
+// ContainsModelNumber, its numbers as substrings of a product identification: the drive's own (its INQUIRY text,
+// kept in the device record) or that of the drive's row in the model table, as each list says.
 #ifndef TAVISK_TRANSFER_WRITERMODELS_H
 #define TAVISK_TRANSFER_WRITERMODELS_H
 
