@@ -8,13 +8,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "BenchSize.h"
 #include "Emu.h"
 #include "drive/ScsiTransport.h"
 
 namespace {
 
-const int kBatches = 40;
 const int kBatchSize = 1000;
+// Forty timed batches, two at the smallest size.
+const int kBatches = BenchAtSmallestSize() ? 2 : 40;
 
 // A 25-sector READ(10) of 2048-byte sectors: at 52X CD (75 sectors per second per X) and at 16X DVD
 // (1 X = 1385 kB/s, 1000 bytes each).

@@ -10,7 +10,9 @@
 //             dual-layer DVD at the shortest sample length (goal: under 5% of the sample interval of a 24X DVD at
 //             that length); the screen is checked to show the graph; the paint with the page's controls is printed
 //             for the record.
-// Usage: read_test_bench.exe [fidelity|ceiling|paint]... (all three without arguments).
+// Usage: read_test_bench.exe [fidelity|ceiling|paint]... (all three without arguments). At the smallest size
+// (BenchSize.h) each part runs once on the fewest speeds, the shortest discs and a few paints.
+#include "BenchSize.h"
 #include "EmuMachine.h"
 #include "EmuDescription.h"
 #include "EmuTiming.h"
@@ -176,13 +178,15 @@ void Fidelity(Bench& b)
          {100, 240, 400, 800, 1600, 2000, 2400},
          24},
     };
+    const bool bSmallest = BenchAtSmallestSize();
     for (const Class& c : classes) {
         if (!b.Describe(c.description))
             return;
         EmuInstallClock(b.pMachine);
         std::printf("%s CLV, samples of 1 minute (4500 sectors):\n", c.name);
         double dWorst = 0;
-        for (int x : c.speeds) {
+        const std::vector<int> speeds = bSmallest ? std::vector<int>{c.speeds.back()} : c.speeds;
+        for (int x : speeds) {
             RunErrors e = c.bDvd ? FidelityRun<CDvdReadTestDlg>(b, kEmuLawClv, true, kEmuDiscDvdSingle, x, 2)
                                  : FidelityRun<CCdReadTestDlg>(b, kEmuLawClv, false, kEmuDiscCd80, x, 2);
             std::printf("  %5.1fX  %3d samples  worst vs arithmetic %.4f%%  vs true speed %.3f%%\n", x / 100.0,
@@ -191,9 +195,11 @@ void Fidelity(Bench& b)
         }
         (c.bDvd ? dWorstDvd : dWorstCd) = dWorst;
         // The knee: the first speed, in steps of the class maximum / 4, where a sample is more than 1% off.
-        for (int nIndex : {2, 4}) {
+        // At the smallest size: the default length only, the first two steps.
+        const int nKneeTop = bSmallest ? c.nMaxX + c.nMaxX / 4 : c.nMaxX * 40;
+        for (int nIndex : bSmallest ? std::vector<int>{2} : std::vector<int>{2, 4}) {
             int nKnee = 0;
-            for (int x = c.nMaxX; x <= c.nMaxX * 40; x += c.nMaxX / 4) {
+            for (int x = c.nMaxX; x <= nKneeTop; x += c.nMaxX / 4) {
                 RunErrors e =
                     c.bDvd ? FidelityRun<CDvdReadTestDlg>(b, kEmuLawClv, true, kEmuDiscDvdSingle, x * 100, nIndex)
                            : FidelityRun<CCdReadTestDlg>(b, kEmuLawClv, false, kEmuDiscCd80, x * 100, nIndex);
@@ -203,7 +209,7 @@ void Fidelity(Bench& b)
                 }
             }
             std::printf("  knee at samples of %5d sectors: %s%dX   goal >= %dX (twice %dX)%s\n",
-                        SampleLengthFromIndex(nIndex), nKnee == 0 ? "above " : "", nKnee == 0 ? c.nMaxX * 40 : nKnee,
+                        SampleLengthFromIndex(nIndex), nKnee == 0 ? "above " : "", nKnee == 0 ? nKneeTop : nKnee,
                         2 * c.nMaxX, c.nMaxX,
                         nIndex == 2 ? "  [default length]" : "  [shortest length, for the record]");
         }
@@ -343,7 +349,7 @@ void Paint(Bench& b)
     // The first paint after a change of the axes or the size also makes the graph's static part.
     graph.DiscardBackground();
     const double dFirst = timePaint(nPagePaint);
-    const int nRepaints = 50;
+    const int nRepaints = BenchAtSmallestSize() ? 3 : 50;
     std::vector<double> times, withControls;
     for (int i = 0; i < nRepaints; ++i) {
         times.push_back(timePaint(nPagePaint));

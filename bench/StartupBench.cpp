@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -55,17 +56,17 @@ double TimeStartup(int& nEntries)
     double elapsed = 0;
     const double start = NowMs();
     {
+        // The dialog makes the drive manager and deletes it when it goes; g_pDriveManager only points to it.
         CMainDlg dlg;
-        if (g_pDriveManager == nullptr)
-            g_pDriveManager = new CDriveManager;
-        CDriveManager* pManager = g_pDriveManager;
         guitest::RunModal(session, dlg, [&](CDialog& d) {
             elapsed = NowMs() - start;
             nEntries = int(static_cast<CMainDlg&>(d).m_list.GetCount());
             d.PostMessage(WM_COMMAND, IDCANCEL, 0);
         });
-        delete pManager;
-        g_pDriveManager = nullptr;
+    }
+    if (g_pDriveManager != nullptr) {
+        std::fprintf(stderr, "startup_bench: the main dialog left its drive manager behind\n");
+        std::exit(1);
     }
     return elapsed;
 }
