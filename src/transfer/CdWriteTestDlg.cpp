@@ -15,8 +15,6 @@
 namespace {
 
 const int kBufferBytes = 65536;
-const DWORD kReadyPollMs = 15000;
-const DWORD kReadyPausesMs = 50;
 const long kMinimumTotal = 300;
 const int kMaxBusyRepeats = 100;
 
@@ -226,7 +224,7 @@ bool CCdWriteTestDlg::OnRunEnding(int nCode)
     drive.SynchronizeCache(record, 0, 0, 0, nullptr);
     if (nCode != TPC_ERROR)
         m_worker.endTick = ClockGetTickCount();
-    WaitForReadyDrive(record, kReadyPollMs, kReadyPausesMs);
+    WaitForReadyDrive(record, kEndReadyLimitMs, kEndReadyPauseMs);
     drive.StartStopUnit(record, 1, 1, 1);
     drive.UnlockMedium(record);
     switch (nCode) {
@@ -234,7 +232,7 @@ bool CCdWriteTestDlg::OnRunEnding(int nCode)
         if (!m_bRunSimulate) {
             drive.EjectMedium(record);
             drive.LoadMedium(record);
-            WaitForReadyDrive(record, kReadyPollMs, kReadyPausesMs);
+            WaitForReadyDrive(record, kEndReadyLimitMs, kEndReadyPauseMs);
         } else {
             drive.StartStopUnit(record, 0, 0, 0);
             drive.StartStopUnit(record, 0, 1, 1);

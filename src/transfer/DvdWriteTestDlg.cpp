@@ -18,8 +18,6 @@
 namespace {
 
 const int kBufferBytes = 32 * 2048;
-const DWORD kReadyPollMs = 15000;
-const DWORD kReadyPollPauseMs = 50;
 const DWORD kReadyLimitMs = 120000;
 const DWORD kReadyLoopPauseMs = 250;
 const int kMaxBusyRepeats = 100;
@@ -572,7 +570,7 @@ bool CDvdWriteTestDlg::OnRunEnding(int nCode)
         if (!m_bRunSimulate) {
             drive.EjectMedium(record);
             drive.LoadMedium(record);
-            WaitForReadyDrive(record, kReadyPollMs, kReadyPollPauseMs);
+            WaitForReadyDrive(record, kEndReadyLimitMs, kEndReadyPauseMs);
         } else {
             drive.StartStopUnit(record, 0, 0, 0);
             drive.StartStopUnit(record, 0, 1, 1);
@@ -592,7 +590,7 @@ bool CDvdWriteTestDlg::OnRunEnding(int nCode)
         return true;
     }
     drive.SynchronizeCache(record, 0, 0, 0, nullptr);
-    WaitForReadyDrive(record, kReadyPollMs, kReadyPollPauseMs);
+    WaitForReadyDrive(record, kEndReadyLimitMs, kEndReadyPauseMs);
     drive.UnlockMedium(record);
     drive.EjectMedium(record);
     if (bListed)

@@ -27,6 +27,10 @@ class CTestPageDlg;
 // TEST UNIT READY until the drive is ready, with nPauseMs between the polls; false when it still is not after
 // nLimitMs.
 bool WaitForReadyDrive(CDeviceRecord& record, DWORD nLimitMs, DWORD nPauseMs);
+// The write pages' wait at the end of a run (after the tray moved, or before an error's eject): 15 s, polled every
+// 50 ms.
+const DWORD kEndReadyLimitMs = 15000;
+const DWORD kEndReadyPauseMs = 50;
 
 // What differs between the four pages.
 struct TestPageTraits {

@@ -13,16 +13,10 @@
 #include <functional>
 
 using guitest::HookSession;
+using guitest::SelectComboItem;
 using guitest::Text;
 
 namespace {
-
-void SelectCombo(HWND hPage, int id, int index)
-{
-    HWND hCombo = GetDlgItem(hPage, id);
-    SendMessageA(hCombo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageA(hPage, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(hCombo));
-}
 
 CString ComboText(HWND hPage, int id)
 {
@@ -170,7 +164,7 @@ TEST(Preferences, ShowsStoredSettingsAndCancelSavesNothing)
         maxRead = Text(hRate, IDC_PREF_MAX_READ);
         maxWrite = Text(hRate, IDC_PREF_MAX_WRITE);
         SetDlgItemTextA(hRate, IDC_PREF_MAX_READ, "77");
-        SelectCombo(hRate, IDC_PREF_SAMPLE_LEN, 4);
+        SelectComboItem(hRate, IDC_PREF_SAMPLE_LEN, 4);
         PropSheet_PressButton(sheet.m_hWnd, PSBTN_CANCEL);
     });
     EXPECT_EQ(CString("Preferences"), caption);
@@ -207,13 +201,13 @@ TEST(Preferences, EverySettingChangedIsSaved)
         ClickBox(hProxy, IDC_AUTO_CHECK); // off
         PropSheet_SetCurSel(sheet.m_hWnd, nullptr, 1);
         HWND hRate = CurrentPage(sheet.m_hWnd);
-        SelectCombo(hRate, IDC_PREF_SAMPLE_LEN, 0);
-        SelectCombo(hRate, IDC_PREF_TEST_EVERY, 4);
-        SelectCombo(hRate, IDC_PREF_TEST_EVERY_WRITE, 1);
-        SelectCombo(hRate, IDC_PREF_CD_READ_LEN, 2);
-        SelectCombo(hRate, IDC_PREF_DVD_READ_LEN, 0);
-        SelectCombo(hRate, IDC_PREF_CD_WRITE_LEN, 0);
-        SelectCombo(hRate, IDC_PREF_DATA_FORMAT, 1);
+        SelectComboItem(hRate, IDC_PREF_SAMPLE_LEN, 0);
+        SelectComboItem(hRate, IDC_PREF_TEST_EVERY, 4);
+        SelectComboItem(hRate, IDC_PREF_TEST_EVERY_WRITE, 1);
+        SelectComboItem(hRate, IDC_PREF_CD_READ_LEN, 2);
+        SelectComboItem(hRate, IDC_PREF_DVD_READ_LEN, 0);
+        SelectComboItem(hRate, IDC_PREF_CD_WRITE_LEN, 0);
+        SelectComboItem(hRate, IDC_PREF_DATA_FORMAT, 1);
         ClickBox(hRate, IDC_PREF_SIMULATE);
         SetDlgItemTextA(hRate, IDC_PREF_MAX_READ, "48");
         SetDlgItemTextA(hRate, IDC_PREF_MAX_DVD_READ, "20");

@@ -142,25 +142,43 @@ bool SetText(HWND hParent, int id, LPCTSTR text)
     return hCtrl != nullptr && ::SendMessageA(hCtrl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0;
 }
 
+// The texts of a list box's or a combo box's items, read with the control's own messages.
+static std::vector<CString> ItemTexts(HWND hControl, UINT nGetCount, UINT nGetLength, UINT nGetText)
+{
+    std::vector<CString> texts;
+    const int count = hControl != nullptr ? static_cast<int>(::SendMessageA(hControl, nGetCount, 0, 0)) : 0;
+    for (int i = 0; i < count; ++i) {
+        const int length = static_cast<int>(::SendMessageA(hControl, nGetLength, i, 0));
+        CString text;
+        if (length > 0) {
+            ::SendMessageA(hControl, nGetText, i, reinterpret_cast<LPARAM>(text.GetBuffer(length + 1)));
+            text.ReleaseBuffer();
+        }
+        texts.push_back(text);
+    }
+    return texts;
+}
+
 std::vector<CString> ListBoxLines(HWND hList)
 {
-    std::vector<CString> lines;
-    int count = hList != nullptr ? static_cast<int>(::SendMessageA(hList, LB_GETCOUNT, 0, 0)) : 0;
-    for (int i = 0; i < count; ++i) {
-        int length = static_cast<int>(::SendMessageA(hList, LB_GETTEXTLEN, i, 0));
-        CString line;
-        if (length > 0) {
-            ::SendMessageA(hList, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.GetBuffer(length + 1)));
-            line.ReleaseBuffer();
-        }
-        lines.push_back(line);
-    }
-    return lines;
+    return ItemTexts(hList, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
 std::vector<CString> ListBoxLines(HWND hParent, int id)
 {
     return ListBoxLines(Control(hParent, id));
+}
+
+std::vector<CString> ComboItems(HWND hParent, int id)
+{
+    return ItemTexts(Control(hParent, id), CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+}
+
+void SelectComboItem(HWND hParent, int id, int index)
+{
+    const HWND hCombo = Control(hParent, id);
+    ::SendMessageA(hCombo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageA(hParent, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(hCombo));
 }
 
 bool Click(HWND hParent, int id)

@@ -80,6 +80,10 @@ CString Text(HWND hParent, int id);
 bool SetText(HWND hParent, int id, LPCTSTR text);
 std::vector<CString> ListBoxLines(HWND hList);
 std::vector<CString> ListBoxLines(HWND hParent, int id);
+// The items of a combo box, in list order.
+std::vector<CString> ComboItems(HWND hParent, int id);
+// What choosing an item does: the item selected, then CBN_SELCHANGE from the combo box to its parent.
+void SelectComboItem(HWND hParent, int id, int index);
 // What clicking the button does: BN_CLICKED from the control to its parent. FALSE when the button is missing,
 // disabled or hidden.
 bool Click(HWND hParent, int id);

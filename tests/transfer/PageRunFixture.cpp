@@ -150,24 +150,13 @@ void PageRunFixture::ShowPage()
 
 std::vector<std::string> PageRunFixture::SpeedItems()
 {
-    const HWND hCombo = guitest::Control(m_pTestPage->m_hWnd, int(m_pTestPage->Traits().nSpeedId));
-    std::vector<std::string> items;
-    const int nCount = int(SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < nCount; ++i) {
-        char szItem[128] = "";
-        if (SendMessageA(hCombo, CB_GETLBTEXTLEN, WPARAM(i), 0) < LRESULT(sizeof(szItem)))
-            SendMessageA(hCombo, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(szItem));
-        items.push_back(szItem);
-    }
-    return items;
+    const std::vector<CString> items = guitest::ComboItems(m_pTestPage->m_hWnd, int(m_pTestPage->Traits().nSpeedId));
+    return std::vector<std::string>(items.begin(), items.end());
 }
 
 void PageRunFixture::ChooseSpeed(int nIndex)
 {
-    const int nId = int(m_pTestPage->Traits().nSpeedId);
-    const HWND hCombo = guitest::Control(m_pTestPage->m_hWnd, nId);
-    SendMessageA(hCombo, CB_SETCURSEL, WPARAM(nIndex), 0);
-    SendMessageA(m_pTestPage->m_hWnd, WM_COMMAND, MAKEWPARAM(nId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(hCombo));
+    guitest::SelectComboItem(m_pTestPage->m_hWnd, int(m_pTestPage->Traits().nSpeedId), nIndex);
 }
 
 void PageRunFixture::SetCapabilitiesSpeed(uint32_t nOffset, uint16_t nKbps)

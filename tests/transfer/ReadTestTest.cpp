@@ -462,21 +462,11 @@ TEST_F(ReadRun, CdSpeedListIsFilledAnewOnEveryShowAndHide)
     Describe("adapter 0\ndrive scsi-cdrom aspi 0:0 letter F\ndisc cd 90000\n");
     ObservedPage<CCdReadTestDlg> page(&m_window);
     Open(page);
-    HWND hCombo = guitest::Control(page.m_hWnd, IDC_TP_SPEED);
-    auto items = [&] {
-        std::vector<std::string> list;
-        const int nCount = int(::SendMessage(hCombo, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < nCount; ++i) {
-            char szText[64] = {};
-            ::SendMessage(hCombo, CB_GETLBTEXT, WPARAM(i), LPARAM(szText));
-            list.push_back(szText);
-        }
-        return list;
-    };
+    const auto items = [&] { return guitest::ComboItems(page.m_hWnd, IDC_TP_SPEED); };
     page.ShowWindow(SW_SHOW);
-    const std::vector<std::string> first = items();
+    const std::vector<CString> first = items();
     std::string strList;
-    for (const std::string& item : first)
+    for (const CString& item : first)
         strList += item + "|";
     ASSERT_GE(first.size(), 2u) << strList;
     for (int i = 0; i < 3; ++i) {
@@ -486,10 +476,9 @@ TEST_F(ReadRun, CdSpeedListIsFilledAnewOnEveryShowAndHide)
     ASSERT_EQ(first, items());
 
     // The last entry, chosen, becomes the drive's speed.
-    ::SendMessage(hCombo, CB_SETCURSEL, WPARAM(first.size() - 1), 0);
-    ::SendMessage(page.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_TP_SPEED, CBN_SELCHANGE), LPARAM(hCombo));
+    guitest::SelectComboItem(page.m_hWnd, IDC_TP_SPEED, int(first.size() - 1));
     char szSpeed[64] = {};
-    EXPECT_EQ(first.back(), std::string(m_manager.GetReadSpeedDisplayText(page.m_currentDrive, 0, szSpeed)));
+    EXPECT_EQ(first.back(), CString(m_manager.GetReadSpeedDisplayText(page.m_currentDrive, 0, szSpeed)));
 }
 
 // The read-speed list stays usable during a run: a lower speed chosen after the second sample (SET STREAMING)
@@ -508,27 +497,18 @@ TEST_F(ReadRun, DvdSpeedChosenDuringTheRunTakesEffect)
     ObservedPage<CDvdReadTestDlg> page(&m_window);
     Open(page);
     page.ShowWindow(SW_SHOW);
-    HWND hCombo = guitest::Control(page.m_hWnd, IDC_TP_SPEED);
+    const std::vector<CString> items = guitest::ComboItems(page.m_hWnd, IDC_TP_SPEED);
     int nEightX = -1;
-    const int nCount = int(::SendMessage(hCombo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < nCount; ++i) {
-        char szText[64] = {};
-        ::SendMessage(hCombo, CB_GETLBTEXT, WPARAM(i), LPARAM(szText));
-        if (std::atoi(szText) == 8)
-            nEightX = i;
-    }
     std::string strList;
-    for (int i = 0; i < nCount; ++i) {
-        char szText[64] = {};
-        ::SendMessage(hCombo, CB_GETLBTEXT, WPARAM(i), LPARAM(szText));
-        strList += std::string(szText) + "|";
+    for (int i = 0; i < int(items.size()); ++i) {
+        if (std::atoi(items[i]) == 8)
+            nEightX = i;
+        strList += items[i] + "|";
     }
     ASSERT_GE(nEightX, 0) << "the list offers 8 X: " << strList;
     page.onSample = [&](int n) {
-        if (n != 2)
-            return;
-        ::SendMessage(hCombo, CB_SETCURSEL, WPARAM(nEightX), 0);
-        ::SendMessage(page.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_TP_SPEED, CBN_SELCHANGE), LPARAM(hCombo));
+        if (n == 2)
+            guitest::SelectComboItem(page.m_hWnd, IDC_TP_SPEED, nEightX);
     };
     RunToEnd(page);
     const uint32_t n16 = Expected(4500 / (16 * kEmuDvdBase), 4500, false);

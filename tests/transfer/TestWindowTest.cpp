@@ -19,8 +19,10 @@
 #include <vector>
 
 using guitest::Click;
+using guitest::ComboItems;
 using guitest::HookSession;
 using guitest::PumpUntil;
+using guitest::SelectComboItem;
 using guitest::Text;
 
 namespace {
@@ -90,24 +92,6 @@ protected:
             g_pDriveManager->EjectMedium(record);
     }
 
-    static void Select(HWND hDialog, int nId, int nItem)
-    {
-        ::SendDlgItemMessage(hDialog, nId, CB_SETCURSEL, WPARAM(nItem), 0);
-        ::SendMessage(hDialog, WM_COMMAND, MAKEWPARAM(nId, CBN_SELCHANGE), LPARAM(::GetDlgItem(hDialog, nId)));
-    }
-
-    static std::vector<CString> ComboItems(HWND hDialog, int nId)
-    {
-        std::vector<CString> items;
-        int n = int(::SendDlgItemMessage(hDialog, nId, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < n; ++i) {
-            char szText[128] = {};
-            ::SendDlgItemMessage(hDialog, nId, CB_GETLBTEXT, WPARAM(i), LPARAM(szText));
-            items.push_back(szText);
-        }
-        return items;
-    }
-
     IEmuMachine* m_pMachine = nullptr;
 };
 
@@ -144,13 +128,13 @@ TEST_F(TestWindow, ListsDrivesShowsPagesSwapsOnMediaChangeAndRefusesToCloseDurin
         EXPECT_EQ(d.m_hWnd, ::GetParent(main.m_pCdReadPage->m_hWnd));
         EXPECT_EQ(CString("CD Read Transfer Rate Test"), Text(d.m_hWnd));
         // The write kind for a drive without a DVD: the CD write page; the old page is hidden and let go.
-        Select(d.m_hWnd, IDC_TW_KIND, 1);
+        SelectComboItem(d.m_hWnd, IDC_TW_KIND, 1);
         EXPECT_EQ(1, main.m_nTestKind);
         pagesSeen[1] = test.m_pPage;
         EXPECT_FALSE(::IsWindowVisible(main.m_pCdReadPage->m_hWnd));
         EXPECT_NE(d.m_hWnd, ::GetParent(main.m_pCdReadPage->m_hWnd));
         // F: with a DVD-R: the DVD write page.
-        Select(d.m_hWnd, IDC_TW_DRIVE, 1);
+        SelectComboItem(d.m_hWnd, IDC_TW_DRIVE, 1);
         EXPECT_EQ(5, main.m_currentDrive.m_nDriveLetter);
         pagesSeen[2] = test.m_pPage;
         // The drive line of a run on that page comes from the drive itself.
@@ -270,7 +254,7 @@ TEST_F(TestWindow, PreferencesGiveTheDvdWritePageItsGraphLength)
         nBefore = main.m_pDvdWritePage->GetGraphLength();
         session.QueueDialog([&](CDialog& sheet) {
             PropSheet_SetCurSel(sheet.m_hWnd, nullptr, 1);
-            Select(PropSheet_GetCurrentPageHwnd(sheet.m_hWnd), IDC_PREF_DVD_WRITE_LEN, 1); // "10 GB"
+            SelectComboItem(PropSheet_GetCurrentPageHwnd(sheet.m_hWnd), IDC_PREF_DVD_WRITE_LEN, 1); // "10 GB"
             PropSheet_PressButton(sheet.m_hWnd, PSBTN_OK);
         });
         main.SendMessage(WM_COMMAND, ID_OPTIONS_PREFERENCES, 0);
